@@ -1,1 +1,42 @@
-// in progress
+#include "file_attributes.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+}  // namespace
+
+std::optional<FileAttributes> ReadFileAttributes(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    FileAttributes attributes;
+    attributes.bReadOnly = (st.st_mode & kWriteBits) == 0;
+    attributes.lastWrite = st.st_mtime;
+    return attributes;
+}
+
+bool SetReadOnly(const std::string& path, bool readOnly)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    const mode_t permissions = st.st_mode & 07777;
+    const mode_t changed = readOnly ? (permissions & ~kWriteBits) : (permissions | S_IWUSR);
+    return ::chmod(path.c_str(), changed) == 0;
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
+}

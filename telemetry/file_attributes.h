@@ -1,0 +1,23 @@
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+
+// What the catalogue needs to know of a file on disk.
+struct FileAttributes {
+    bool bReadOnly = false;      // no write permission bit at all
+    std::time_t lastWrite = 0;   // seconds since 1970-01-01 UTC
+};
+
+// Attributes of the file the path names (symbolic links followed), or nothing.
+std::optional<FileAttributes> ReadFileAttributes(const std::string& path);
+
+// Locking clears every write bit; unlocking gives the owner its write bit back.
+// false when the mode could not be read or written.
+bool SetReadOnly(const std::string& path, bool readOnly);
+
+bool IsRegularFile(const std::string& path);
+
+// Removes the file; false (and errno set) when it is still there or never was.
+bool RemoveFile(const std::string& path);

@@ -1,0 +1,14 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "telemetry_dump.h"
+
+int main(int argc, char** argv)
+{
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const int status = RunDashcamTelemetry(args, std::cout, std::cerr);
+    std::cout.flush();
+    return status;
+}

@@ -1,0 +1,245 @@
+#include "telemetry_dump.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <ostream>
+
+namespace {
+
+constexpr double kKmPerHourToMetresPerSecond = 1.0 / 3.6;
+
+const char kUsage[] =
+    "usage: dashcam-telemetry FILE...\n"
+    "       dashcam-telemetry --gpx FILE...\n"
+    "\n"
+    "Lists each recording as the player's play list does and prints its telemetry\n"
+    "table, tab-separated. With --gpx, writes the logged positions of all files as\n"
+    "one GPX 1.1 document, one track per file.\n";
+
+std::string FileName(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string UpperExtension(const std::string& fileName)
+{
+    const size_t dot = fileName.rfind('.');
+    std::string ext = dot == std::string::npos ? std::string() : fileName.substr(dot);
+    for (char& c : ext) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return ext;
+}
+
+// Why the file cannot be read, or nothing when it can.
+std::optional<std::string> OpenFailure(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return std::string(std::strerror(errno));
+    struct stat st {};
+    const bool isFolder = ::fstat(::fileno(file), &st) == 0 && S_ISDIR(st.st_mode);
+    std::fclose(file);
+    if (isFolder)
+        return std::string(std::strerror(EISDIR));
+    return std::nullopt;
+}
+
+std::string XmlEscaped(const std::string& text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        case '"': escaped += "&quot;"; break;
+        case '\'': escaped += "&apos;"; break;
+        default:
+            // Control characters other than tab and line ends are not allowed in XML 1.0.
+            const bool forbidden = static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n'
+                                   && c != '\r';
+            escaped += forbidden ? '?' : c;
+        }
+    }
+    return escaped;
+}
+
+void WriteEntryLine(std::ostream& out, int index, const tagAssistInfo& entry)
+{
+    char numbers[160];
+    const int length = std::snprintf(numbers, sizeof numbers, "%d\t%.4f\t%.4f\t%.4f\t", index,
+                                     entry.fX, entry.fY, entry.fZ);
+    out.write(numbers, length);
+    out << entry.strLatitude << '\t' << entry.strLongitude << '\t';
+    const int tailLength = std::snprintf(numbers, sizeof numbers, "%d\t%.3f\n", entry.nSpeed,
+                                         entry.dCourse);
+    out.write(numbers, tailLength);
+}
+
+void WriteTrackPoint(std::ostream& out, const tagAssistInfo& sample)
+{
+    out << "<trkpt lat=\"" << sample.strLatitude << "\" lon=\"" << sample.strLongitude << "\">";
+    // A sample without speed and course (a GGA sentence) logs both as zero.
+    if (sample.nSpeed != 0 || sample.dCourse != 0.0) {
+        char motion[200];
+        std::snprintf(motion, sizeof motion,
+                      "<extensions><gpxtpx:TrackPointExtension>"
+                      "<gpxtpx:speed>%.3f</gpxtpx:speed><gpxtpx:course>%.3f</gpxtpx:course>"
+                      "</gpxtpx:TrackPointExtension></extensions>",
+                      sample.nSpeed * kKmPerHourToMetresPerSecond, sample.dCourse);
+        out << motion;
+    }
+    out << "</trkpt>\n";
+}
+
+// A coordinate text the GPX schema accepts: a plain decimal number within the limit.
+bool IsCoordinate(const std::string& text, double limit)
+{
+    if (text.empty() || text.find_first_not_of("-.0123456789") != std::string::npos)
+        return false;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    return *end == '\0' && value >= -limit && value <= limit;
+}
+
+bool IsOption(const std::string& arg)
+{
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+}  // namespace
+
+const char* LayoutName(const tagFileNode& node)
+{
+    if (!node.strGpsPath.empty())
+        return "sidecar";
+    if (node.bICat)
+        return "icat";
+    if (node.bAmbarella)
+        return "a7l";
+    if (node.bNT96650)
+        return "nt96650";
+    return "none";
+}
+
+void LoadRecording(const std::string& path, DumpedRecording& out)
+{
+    out.path = path;
+    const std::string name = FileName(path);
+    CPlayList list;
+    list.AddFile(path, name, UpperExtension(name));
+    list.GetAt(0, out.node);
+
+    // The reader the player chooses for the entry.
+    if (out.node.bICat)
+        out.result = out.table.ReadICatMovie(path);
+    else if (out.node.bAmbarella)
+        out.result = out.table.ReadA7LMovie(path);
+    else if (out.node.bNT96650)
+        out.result = out.table.ReadNT96650Movie(path);
+    else
+        out.result = out.table.ReadDatFile(out.node.strGpsPath);
+}
+
+void WriteTableBlock(std::ostream& out, const DumpedRecording& recording)
+{
+    const tagFileNode& node = recording.node;
+    const int count = recording.table.GetCount();
+    out << "file\t" << recording.path << '\n'
+        << "layout\t" << LayoutName(node) << '\n'
+        << "sidecar\t" << node.strGpsPath << '\n'
+        << "time\t" << node.strTime << '\n'
+        << "locked\t" << node.bLocked << '\n'
+        << "result\t" << recording.result << '\n'
+        << "count\t" << count << '\n';
+    for (int i = 0; i < count; ++i)
+        WriteEntryLine(out, i, *recording.table.Find(i));
+    out << '\n';
+}
+
+void WriteGpxHeader(std::ostream& out)
+{
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<gpx version=\"1.1\" creator=\"dashcam-telemetry\""
+           " xmlns=\"http://www.topografix.com/GPX/1/1\""
+           " xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\""
+           " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+           " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1"
+           " http://www.topografix.com/GPX/1/1/gpx.xsd"
+           " http://www.garmin.com/xmlschemas/TrackPointExtension/v2"
+           " http://www.garmin.com/xmlschemas/TrackPointExtensionv2.xsd\">\n";
+}
+
+void WriteGpxTrack(std::ostream& out, const DumpedRecording& recording)
+{
+    out << "<trk>\n<name>" << XmlEscaped(recording.node.strFileName) << "</name>\n<trkseg>\n";
+    // Every sample fills ENTRIES_PER_SAMPLE identical entries; one point per sample.
+    const int count = recording.table.GetCount();
+    for (int i = 0; i < count; i += ENTRIES_PER_SAMPLE) {
+        const tagAssistInfo& sample = *recording.table.Find(i);
+        if (sample.HasPosition() && IsCoordinate(sample.strLatitude, 90.0)
+            && IsCoordinate(sample.strLongitude, 180.0))
+            WriteTrackPoint(out, sample);
+    }
+    out << "</trkseg>\n</trk>\n";
+}
+
+void WriteGpxFooter(std::ostream& out)
+{
+    out << "</gpx>\n";
+}
+
+int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
+                        std::ostream& err)
+{
+    bool gpx = false;
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (optionsEnded || !IsOption(arg)) {
+            files.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--gpx") {
+            gpx = true;
+        } else if (arg == "--help") {
+            out << kUsage;
+            return 0;
+        } else {
+            err << "dashcam-telemetry: unknown option " << arg << "\n" << kUsage;
+            return 2;
+        }
+    }
+    if (files.empty()) {
+        err << "dashcam-telemetry: no FILE given\n" << kUsage;
+        return 2;
+    }
+
+    int status = 0;
+    if (gpx)
+        WriteGpxHeader(out);
+    for (const std::string& path : files) {
+        if (const auto failure = OpenFailure(path)) {
+            err << "dashcam-telemetry: cannot open " << path << ": " << *failure << '\n';
+            status = 1;
+        }
+        DumpedRecording recording;
+        LoadRecording(path, recording);
+        if (gpx)
+            WriteGpxTrack(out, recording);
+        else
+            WriteTableBlock(out, recording);
+    }
+    if (gpx)
+        WriteGpxFooter(out);
+    return status;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "assist_info_reader.h"
+#include "play_list.h"
+
+// One file as the player sees it: its play list entry and the table its reader filled.
+struct DumpedRecording {
+    std::string path;  // as given on the command line
+    tagFileNode node;
+    int result = -1;   // what the reader returned
+    CAssistInfoReader table;
+};
+
+// Lists the file as a folder import does and fills the table with the entry's reader.
+void LoadRecording(const std::string& path, DumpedRecording& out);
+
+// "sidecar", "icat", "a7l", "nt96650" or "none".
+const char* LayoutName(const tagFileNode& node);
+
+// The tab-separated block of one recording, ending with an empty line.
+void WriteTableBlock(std::ostream& out, const DumpedRecording& recording);
+
+// A GPX 1.1 document: header, one track per recording, footer.
+void WriteGpxHeader(std::ostream& out);
+void WriteGpxTrack(std::ostream& out, const DumpedRecording& recording);
+void WriteGpxFooter(std::ostream& out);
+
+// The whole program over its arguments (without the program name); the exit status.
+int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
+                        std::ostream& err);
