@@ -1,0 +1,139 @@
+#include "waveform_geometry.h"
+
+#include "assist_info_reader.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kLabelColumn = 24;  // room for the scale labels left of the plot
+constexpr int kTextLine = 14;     // one text line above and below the plot
+
+// Far enough outside any widget to look the same as the true point, near enough that
+// the conversion to int stays defined whatever value a damaged table holds.
+constexpr double kFarPixel = 1 << 20;
+
+int TruncPixel(double v)
+{
+    if (!(v > -kFarPixel))  // also NaN
+        return static_cast<int>(-kFarPixel);
+    if (v > kFarPixel)
+        return static_cast<int>(kFarPixel);
+    return static_cast<int>(v);
+}
+
+std::string FormatClock(int t)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t / 3600, (t % 3600) / 60, t % 60);
+    return text;
+}
+
+std::string Format(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+}  // namespace
+
+PlotRect PlotRectFor(int clientWidth, int clientHeight)
+{
+    return {kLabelColumn, kTextLine, clientWidth - 1, clientHeight - kTextLine};
+}
+
+int ChartStep(int entryCount)
+{
+    return entryCount > kWaveDenseLimit ? kWaveSparseStep : 1;
+}
+
+int GPointCount(int entryCount, int step)
+{
+    return step > 0 ? entryCount / step : 0;
+}
+
+int SpeedPointCount(int entryCount)
+{
+    return entryCount / kWaveEntriesPerSecond;
+}
+
+int CurveX(int left, float xStep, int i)
+{
+    return TruncPixel(left + i * xStep);
+}
+
+float CurveXStep(const PlotRect& plot, int pointCount)
+{
+    if (pointCount < 2)
+        return 0.0f;
+    return static_cast<float>(plot.Width()) / static_cast<float>(pointCount - 1);
+}
+
+int GCurveFrame::Y(float g) const
+{
+    return TruncPixel(mid - g * 10 * yScale);
+}
+
+GCurveFrame MakeGCurveFrame(const PlotRect& plot, int pointCount)
+{
+    // The scale spans -2 g to +2 g in tenths of a g.
+    const float yScale = static_cast<float>(plot.Height()) / ((2 - (-2)) * 10);
+    return {plot.left, CurveXStep(plot, pointCount), plot.top + plot.Height() / 2, yScale};
+}
+
+int SpeedCurveFrame::Y(int kmh) const
+{
+    // Divide last so that the quarter marks (30, 60, 90 km/h) land exactly on the grid.
+    return TruncPixel(bottom - static_cast<double>(kmh) * height / kWaveSpeedTopKmh);
+}
+
+SpeedCurveFrame MakeSpeedCurveFrame(const PlotRect& plot, int pointCount)
+{
+    return {plot.left, CurveXStep(plot, pointCount), plot.bottom, plot.Height()};
+}
+
+int CursorPoint(int cursorIndex, int step, bool speedView)
+{
+    if (speedView)
+        return cursorIndex / kWaveEntriesPerSecond;
+    return step > 0 ? cursorIndex / step : cursorIndex;
+}
+
+std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView)
+{
+    const int left = plot.left;
+    const int top = plot.top;
+    const int q = plot.Quarter();
+    if (speedView) {
+        return {
+            {"120", left - 20, top},
+            {"90", left - 14, top + q - 8},
+            {"60", left - 14, top + 2 * q - 8},
+            {"30", left - 14, top + 3 * q - 8},
+            {"0", left - 8, top + 4 * q - 16},
+            {"(Km/H)", left - 18, plot.bottom},
+        };
+    }
+    return {
+        {"+2G", left - 22, top},
+        {"+1G", left - 22, top + q - 8},
+        {" 0G", left - 22, top + 2 * q - 8},
+        {"-1G", left - 22, top + 3 * q - 8},
+        {"-2G", left - 22, top + 4 * q - 10},
+    };
+}
+
+std::string FormatTimeText(int elapsedSeconds, int totalSeconds)
+{
+    return FormatClock(elapsedSeconds) + "/" + FormatClock(totalSeconds);
+}
+
+ValueTexts FormatValueTexts(const tagAssistInfo* entry)
+{
+    const tagAssistInfo zeros;
+    const tagAssistInfo& e = entry ? *entry : zeros;
+    char speed[32];
+    std::snprintf(speed, sizeof speed, "%dKm/H", e.nSpeed);
+    return {Format("X: %0.4f", e.fX), Format("Y: %0.4f", e.fY), Format("Z: %0.4f", e.fZ), speed};
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct tagAssistInfo;
+
+// Chart arithmetic of the G-sensor waveform, free of drawing so that every pixel
+// position can be checked exactly.
+
+// Tables longer than this (ten minutes) are charted with every tenth entry.
+inline constexpr int kWaveDenseLimit = 6000;
+inline constexpr int kWaveSparseStep = 10;
+
+// The speed view charts one point per second: the first entry of each second.
+inline constexpr int kWaveEntriesPerSecond = 10;
+inline constexpr int kWaveSpeedTopKmh = 120;
+
+// The chart area. right and bottom are where the frame's edge lines lie, so the width
+// and height are plain differences.
+struct PlotRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    int Quarter() const { return Height() / 4; }  // distance between grid lines
+};
+
+// The chart area inside a client area of the given size at (0, 0): room for the scale
+// labels on the left and one text line above and below.
+PlotRect PlotRectFor(int clientWidth, int clientHeight);
+
+// Every step-th entry is charted.
+int ChartStep(int entryCount);
+
+// Points of the G curves: entry i × step is point i.
+int GPointCount(int entryCount, int step);
+// Points of the speed curve: second s is point s.
+int SpeedPointCount(int entryCount);
+
+// x of point i: trunc(left + i × xStep).
+int CurveX(int left, float xStep, int i);
+// Horizontal distance between two of pointCount points spread over the plot width;
+// 0 when there are fewer than two points (nothing to spread).
+float CurveXStep(const PlotRect& plot, int pointCount);
+
+// G view: +2 g on the top edge, 0 g on the centre line, -2 g on the bottom edge.
+struct GCurveFrame {
+    int left = 0;
+    float xStep = 0.0f;
+    int mid = 0;
+    float yScale = 0.0f;  // pixels per tenth of a g
+
+    int X(int i) const { return CurveX(left, xStep, i); }
+    int Y(float g) const;  // beyond the plot for more than 2 g: no clipping
+};
+GCurveFrame MakeGCurveFrame(const PlotRect& plot, int pointCount);
+
+// Speed view: 0 km/h on the bottom edge, 120 km/h on the top edge, as the labels say.
+struct SpeedCurveFrame {
+    int left = 0;
+    float xStep = 0.0f;
+    int bottom = 0;
+    int height = 0;
+
+    int X(int i) const { return CurveX(left, xStep, i); }
+    int Y(int kmh) const;
+};
+SpeedCurveFrame MakeSpeedCurveFrame(const PlotRect& plot, int pointCount);
+
+// The charted point under the cursor: the G view moves one point per step entries,
+// the speed view one point per second.
+int CursorPoint(int cursorIndex, int step, bool speedView);
+
+struct ScaleLabel {
+    const char* text;
+    int x;
+    int y;
+};
+// The labels left of the plot (and the unit under it in the speed view).
+std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView);
+
+// "hh:mm:ss/hh:mm:ss", elapsed first.
+std::string FormatTimeText(int elapsedSeconds, int totalSeconds);
+
+// The four value texts at the cursor: X, Y, Z in g and the speed; a missing entry
+// (nullptr) reads as zeros.
+struct ValueTexts {
+    std::string x;
+    std::string y;
+    std::string z;
+    std::string speed;
+};
+ValueTexts FormatValueTexts(const tagAssistInfo* entry);
