@@ -1,0 +1,198 @@
+#pragma once
+
+// Writes the camera telemetry layouts byte by byte: scrambled log lines, sidecar .DAT
+// files and the three in-movie layouts (ICAT, AMBARELLA A7L, NT96650A), plus NMEA
+// sentences. Used by tests, fuzz seed corpora, benchmarks and the sample-recording maker.
+// Byte strings are std::string (binary safe).
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace layout_writer {
+
+// One logged second: G-sensor axes in thousandths of g and the NMEA sentence.
+struct Sample {
+    int x = 0;
+    int y = 0;
+    int z = 0;
+    std::string sentence;
+};
+
+// ---- Byte primitives -------------------------------------------------------------------
+
+std::string BE16(uint16_t value);
+std::string BE32(uint32_t value);
+std::string LE16(uint16_t value);
+std::string LE32(uint32_t value);
+
+// An atom: 4-byte big-endian size (header included), type, content.
+std::string Atom(std::string_view type, std::string_view content);
+// An atom whose size field says sizeField instead of its real size.
+std::string AtomWithSize(uint32_t sizeField, std::string_view type, std::string_view content);
+// "ftyp" with brand "qt  ".
+std::string Ftyp();
+// Version-0 movie header (100 content bytes) with the given creation time (1904 epoch).
+std::string Mvhd(uint32_t creationTime);
+// "udta" holding one child atom "name" whose content is padBefore zero bytes, then the
+// chip text, then 4 zero bytes. Empty chip: an empty "udta".
+std::string Udta(std::string_view chip, size_t padBefore = 0);
+// trak > mdia > minf > stbl > the given stbl children.
+std::string Trak(std::string_view stblChildren);
+// "stco" with the given offsets; countField replaces the entry count word when set.
+std::string Stco(const std::vector<uint32_t>& offsets,
+                 std::optional<uint32_t> countField = std::nullopt);
+// "stsz": uniformSize 0 lists sizes; otherwise no per-sample sizes, count = countField or 0.
+std::string Stsz(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
+                 std::optional<uint32_t> countField = std::nullopt);
+
+// Offset of the first atom header of this type at or after from (type at offset + 4),
+// or std::string::npos. A plain byte search: meant for patching fixtures in tests.
+size_t FindAtom(std::string_view bytes, std::string_view type, size_t from = 0);
+// Overwrites 4 bytes at offset with value, big-endian (offset + 4 must be in range).
+void PatchBE32(std::string& bytes, size_t offset, uint32_t value);
+
+// ---- Scrambling and key digits ---------------------------------------------------------
+
+// Every byte plus shift, modulo 256.
+std::string Scramble(std::string_view text, int shift);
+// d1 + d2 + d3 + d4 + 2*d5 + d6 + d7 + 2*d8 of the digit values (non-digit = 0).
+int KeyDigitSum(std::string_view digits);
+// Eight digit characters whose key digit sum is shift. For 10..90 every digit is 1..9
+// (valid in a sidecar key line); for 0..9 some digits are '0'. Empty outside 0..90.
+std::string KeyDigitsForShift(int shift);
+
+// "%d\t%d\t%d\t%s" of the sample, unscrambled, without line end.
+std::string LogLineText(const Sample& sample);
+
+// ---- NMEA sentences --------------------------------------------------------------------
+
+// "$" + body + "*" + two upper-case hex digits of the XOR checksum.
+std::string WithChecksum(std::string_view body);
+// NMEA angle (d)ddmm.f... of |degrees| with fractionDigits minute digits (degree width 2
+// for latitude, 3 for longitude). The hemisphere letter is not included.
+std::string NmeaAngle(double degrees, bool longitude, int fractionDigits);
+
+struct FixOptions {
+    int fractionDigits = 4;        // minute fraction digits of latitude and longitude
+    char status = 'A';             // RMC status
+    std::string time = "123519";   // UTC hhmmss
+    std::string date = "230394";   // RMC ddmmyy
+};
+// "$GPRMC" sentence with checksum from decimal degrees (south/west negative).
+std::string Rmc(double latitude, double longitude, double knots, double course,
+                const FixOptions& options = {});
+// "$GPGGA" sentence with checksum (fix quality 1, 8 satellites).
+std::string Gga(double latitude, double longitude, const FixOptions& options = {});
+
+// ---- Files -----------------------------------------------------------------------------
+
+// A file image of which only some ranges hold data; the rest reads as zeros. Lets huge
+// layouts (blocks every 32 KiB) be written as sparse files.
+struct SparseFile {
+    uint64_t size = 0;
+    std::vector<std::pair<uint64_t, std::string>> pieces;  // offset, bytes
+
+    void Put(uint64_t offset, std::string bytes);
+    std::string Flatten() const;
+};
+
+// Writes the bytes to path (created or truncated); false on any failure.
+bool WriteFile(const std::string& path, std::string_view bytes);
+bool WriteFile(const std::string& path, const SparseFile& file);
+
+// ---- Sidecar .DAT ----------------------------------------------------------------------
+
+struct SidecarOptions {
+    std::string keyLine = "12345678";  // the whole first line, without line end
+    std::string lineEnd = "\r\n";      // after the key line and after every log line
+};
+// Shift of the key line: the key digit sum of its first 8 characters.
+int SidecarShift(const SidecarOptions& options);
+// Key line, then one scrambled log line per sample.
+std::string Sidecar(const std::vector<Sample>& samples, const SidecarOptions& options = {});
+
+// ---- ICAT ------------------------------------------------------------------------------
+
+struct IcatOptions {
+    // Header bytes 7..14 of the telemetry atom; shift = weighted byte sum modulo 256.
+    std::array<uint8_t, 8> keyBytes = {'1', '2', '3', '4', '5', '6', '7', '8'};
+    std::string marker = "vorlan1";  // 7 bytes
+    bool freeAtom = false;           // a "free" atom as 4th top-level atom
+    std::string chip = "ICAT6350";   // trailing name; empty for none
+    // The first three top-level atoms; empty: ftyp, mdat, moov(mvhd).
+    std::vector<std::string> leadingAtoms;
+    // Size field of the telemetry atom; default its real size (header, 16, records).
+    std::optional<uint32_t> telemetrySizeField;
+    uint32_t creationTime = 3600000000u;
+};
+int IcatShift(const std::array<uint8_t, 8>& keyBytes);
+// One 132-byte record: axes plus shift (16-bit LE), 126 sentence bytes plus shift.
+std::string IcatRecord(const Sample& sample, int shift);
+// The telemetry atom: header, marker, key bytes, one spare byte, records.
+std::string IcatTelemetryAtom(const std::vector<Sample>& samples, const IcatOptions& options);
+std::string IcatMovie(const std::vector<Sample>& samples, const IcatOptions& options = {});
+
+// ---- AMBARELLA A7L ---------------------------------------------------------------------
+
+struct A7lOptions {
+    std::string keyDigits = "12345678";
+    std::optional<size_t> keyIndex = 0;  // chunk index of the key sample; none: no key
+    int trackCount = 3;                  // the third track holds the telemetry
+    std::string lineEnd = "\r\n";        // after each scrambled log line
+    std::string chip = "AMBARELLA A7L";
+    uint32_t creationTime = 3600000000u;
+};
+// Chunk text of a log sample: one ignored byte, the scrambled log line, the line end.
+std::string A7lSampleText(const Sample& sample, int shift, std::string_view lineEnd);
+// Chunk text of the key sample (11 bytes): one ignored byte, 8 digits, CR LF.
+std::string A7lKeyText(std::string_view keyDigits);
+// Movie whose third track's chunks are the given texts (each stored as BE16 length + text).
+std::string A7lMovieFromChunks(const std::vector<std::string>& chunkTexts,
+                               const A7lOptions& options = {});
+// Samples in order with the key sample inserted at keyIndex.
+std::string A7lMovie(const std::vector<Sample>& samples, const A7lOptions& options = {});
+
+// ---- NT96650A --------------------------------------------------------------------------
+
+inline constexpr uint32_t kNtBlockRead = 232;   // bytes read per block, from position + 48
+inline constexpr uint32_t kNtBlockSpan = 280;   // 48 + 232
+
+struct Nt96650Options {
+    std::string chip = "NT96650A";
+    std::vector<std::string> keyDigits = {"12345678"};  // block i uses entry i % size
+    bool crlf = true;  // plain CR LF after the scrambled sentence
+    uint32_t creationTime = 3600000000u;
+
+    // First-track variant (blocks after every 30th video sample, rounded to 32 KiB).
+    uint32_t videoSampleSize = 4000;
+    bool uniformSize = false;                   // stsz uniform-size word instead of a list
+    std::optional<uint32_t> videoSampleCount;   // default 30 per sample
+    std::optional<uint32_t> chunkCount;         // chunk table entries; default sample count
+    std::optional<uint32_t> stszCountField;     // replaces the stsz count word
+    std::optional<uint32_t> stcoCountField;     // replaces the stco count word
+    uint32_t firstBlockSlot = 1;   // block k lies at 32768 * (firstBlockSlot + k - 1)
+    uint32_t slack = 0;            // gap between the end of sample 30k-1 and block k
+    bool udtaFirst = false;        // udta before the trak: moov ends right after the trak
+};
+// The 232 bytes read at block position + 48.
+std::string Nt96650Block(const Sample& sample, std::string_view keyDigits, bool crlf = true);
+// Video track sample tables + blocks; sparse (one 32 KiB slot per block).
+SparseFile Nt96650FirstTrackMovie(const std::vector<Sample>& samples,
+                                  const Nt96650Options& options = {});
+// A second track whose chunk offsets + 65536 are the block positions.
+std::string Nt96650SecondTrackMovie(const std::vector<Sample>& samples,
+                                    const Nt96650Options& options = {});
+
+// ---- Movie-time shapes -----------------------------------------------------------------
+
+// ftyp, mdat(payload), moov(mvhd): creation value at s1 + s2 + 20.
+std::string MovieFirstShape(uint32_t creationTime, std::string_view mdatPayload = {});
+// A 24-byte first atom, then moov(mvhd): creation value at offset 44.
+std::string MovieSecondShape(uint32_t creationTime);
+
+}  // namespace layout_writer

@@ -1,0 +1,64 @@
+#include "layout_writer.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace layout_writer {
+
+std::string WithChecksum(std::string_view body)
+{
+    unsigned char sum = 0;
+    for (char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X", sum);
+    return "$" + std::string(body) + tail;
+}
+
+std::string NmeaAngle(double degrees, bool longitude, int fractionDigits)
+{
+    const double magnitude = std::fabs(degrees);
+    long long whole = static_cast<long long>(magnitude);
+    long long scale = 1;
+    for (int i = 0; i < fractionDigits; ++i)
+        scale *= 10;
+    long long units = std::llround((magnitude - static_cast<double>(whole)) * 60.0 *
+                                   static_cast<double>(scale));
+    if (units >= 60 * scale) {  // rounding reached a full degree
+        units -= 60 * scale;
+        ++whole;
+    }
+    char text[64];
+    if (fractionDigits > 0) {
+        std::snprintf(text, sizeof text, "%0*lld%02lld.%0*lld", longitude ? 3 : 2, whole,
+                      units / scale, fractionDigits, units % scale);
+    } else {
+        std::snprintf(text, sizeof text, "%0*lld%02lld", longitude ? 3 : 2, whole, units);
+    }
+    return text;
+}
+
+static std::string PositionFields(double latitude, double longitude, int fractionDigits)
+{
+    return NmeaAngle(latitude, false, fractionDigits) + (latitude < 0 ? ",S," : ",N,") +
+           NmeaAngle(longitude, true, fractionDigits) + (longitude < 0 ? ",W" : ",E");
+}
+
+std::string Rmc(double latitude, double longitude, double knots, double course,
+                const FixOptions& options)
+{
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, ",%.2f,%.2f,", knots, course);
+    return WithChecksum("GPRMC," + options.time + ',' + options.status + ',' +
+                        PositionFields(latitude, longitude, options.fractionDigits) + numbers +
+                        options.date + ",,,A");
+}
+
+std::string Gga(double latitude, double longitude, const FixOptions& options)
+{
+    return WithChecksum("GPGGA," + options.time + ',' +
+                        PositionFields(latitude, longitude, options.fractionDigits) +
+                        ",1,08,0.9,545.4,M,46.9,M,,");
+}
+
+}  // namespace layout_writer
