@@ -1,0 +1,284 @@
+#include "camera_movie.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "movie_atoms.h"
+
+namespace camera_movie {
+
+namespace {
+
+namespace lw = layout_writer;
+
+constexpr uint32_t kNtBlockAlign = 32768;
+constexpr uint32_t kNtBlockLead = 48;  // the block is read from position + 48
+const std::string kKeyDigits = "31415926";
+
+Bytes ToBytes(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+Atom AtomFromBytes(const std::string& bytes)
+{
+    std::vector<Atom> atoms;
+    if (!ParseAtoms(ToBytes(bytes), atoms) || atoms.size() != 1) {
+        throw std::runtime_error("malformed atom");
+    }
+    return atoms.front();
+}
+
+// The media data of the rewritten movie; offsets are absolute file positions.
+class MdatBuilder {
+public:
+    explicit MdatBuilder(uint32_t start) : m_start(start) {}
+
+    uint32_t Place(const Bytes& bytes)
+    {
+        const uint32_t offset = End();
+        m_content.insert(m_content.end(), bytes.begin(), bytes.end());
+        return offset;
+    }
+    void PadTo(uint32_t offset) { m_content.resize(m_content.size() + (offset - End()), 0); }
+    uint32_t End() const { return m_start + static_cast<uint32_t>(m_content.size()); }
+    Atom Finish() { return MakeLeaf("mdat", std::move(m_content)); }
+
+private:
+    uint32_t m_start;  // file offset of the first content byte
+    Bytes m_content;
+};
+
+struct Parts {
+    Atom ftyp;
+    Atom moov;
+    std::vector<std::vector<Bytes>> samples;  // per track
+};
+
+Bytes ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<Atom*> Tracks(Atom& moov)
+{
+    std::vector<Atom*> tracks;
+    for (Atom& child : moov.children) {
+        if (child.type == "trak") {
+            tracks.push_back(&child);
+        }
+    }
+    return tracks;
+}
+
+Parts Load(const Movie& movie)
+{
+    const Bytes file = ReadWholeFile(movie.source);
+    std::vector<Atom> top;
+    if (!ParseAtoms(file, top)) {
+        throw std::runtime_error("not a QuickTime file: " + movie.source);
+    }
+    Parts parts;
+    for (Atom& atom : top) {
+        if (atom.type == "ftyp") {
+            parts.ftyp = atom;
+        } else if (atom.type == "moov") {
+            parts.moov = atom;
+        }
+    }
+    if (parts.ftyp.type.empty() || parts.moov.type.empty()) {
+        throw std::runtime_error("no ftyp or moov in " + movie.source);
+    }
+    for (Atom* trak : Tracks(parts.moov)) {
+        parts.samples.push_back(ReadTrackSamples(*trak, file));
+    }
+    // The muxer's tags go; the camera's user data (if any) takes their place.
+    std::erase_if(parts.moov.children, [](const Atom& a) { return a.type == "udta"; });
+    Atom* mvhd = parts.moov.Child("mvhd");
+    if (!mvhd || mvhd->payload.size() < 12 || mvhd->payload[0] != 0) {
+        throw std::runtime_error("no version-0 movie header");
+    }
+    SetU32(mvhd->payload, 4, movie.creationTime);
+    SetU32(mvhd->payload, 8, movie.creationTime);
+    return parts;
+}
+
+// Every track's samples one per chunk, track after track.
+void PlaceTracks(Parts& parts, MdatBuilder& mdat)
+{
+    std::vector<Atom*> tracks = Tracks(parts.moov);
+    for (size_t t = 0; t < tracks.size(); ++t) {
+        std::vector<uint32_t> offsets;
+        for (const Bytes& sample : parts.samples[t]) {
+            offsets.push_back(mdat.Place(sample));
+        }
+        SetOneSamplePerChunk(*tracks[t], offsets);
+    }
+}
+
+void Save(const Movie& movie, const Parts& parts, Atom mdat, const std::string& trailer = {})
+{
+    Bytes out;
+    AppendAtom(parts.ftyp, out);
+    AppendAtom(mdat, out);
+    AppendAtom(parts.moov, out);
+    out.insert(out.end(), trailer.begin(), trailer.end());
+    std::ofstream file(movie.target, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    if (!file.flush()) {
+        throw std::runtime_error("cannot write " + movie.target);
+    }
+}
+
+uint32_t MdatStart(const Parts& parts)
+{
+    return static_cast<uint32_t>(parts.ftyp.Size()) + 8;
+}
+
+// A well-formed track that the demuxer skips (unknown handler) and the A7L reader reads.
+Atom TelemetryTrack(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes, uint32_t trackId)
+{
+    const auto count = static_cast<uint32_t>(sizes.size());
+    Bytes tkhd(84, 0);
+    SetU32(tkhd, 0, 0x0000000F);  // enabled, in movie
+    SetU32(tkhd, 12, trackId);
+    SetU32(tkhd, 20, count * 1000);
+    SetU32(tkhd, 40, 0x00010000);  // unity matrix
+    SetU32(tkhd, 56, 0x00010000);
+    SetU32(tkhd, 72, 0x40000000);
+    Bytes mdhd(24, 0);
+    SetU32(mdhd, 12, 1000);  // timescale
+    SetU32(mdhd, 16, count * 1000);
+    Bytes hdlr;
+    PutU32(hdlr, 0);
+    hdlr.insert(hdlr.end(), {'m', 'h', 'l', 'r', 'g', 'p', 's', ' '});
+    hdlr.resize(hdlr.size() + 13, 0);  // reserved words, empty name
+    Bytes dref;
+    PutU32(dref, 0);
+    PutU32(dref, 1);
+    AppendAtom(MakeLeaf("url ", Bytes{0, 0, 0, 1}), dref);
+    Bytes stsd;
+    PutU32(stsd, 0);
+    PutU32(stsd, 1);
+    PutU32(stsd, 16);
+    stsd.insert(stsd.end(), {'g', 'p', 's', ' ', 0, 0, 0, 0, 0, 0, 0, 1});
+    Bytes stts;
+    PutU32(stts, 0);
+    PutU32(stts, 1);
+    PutU32(stts, count);
+    PutU32(stts, 1000);
+    Bytes stsz;
+    PutU32(stsz, 0);
+    PutU32(stsz, 0);
+    PutU32(stsz, count);
+    for (uint32_t size : sizes) {
+        PutU32(stsz, size);
+    }
+    Atom stbl = MakeContainer("stbl", {MakeLeaf("stsd", stsd), MakeLeaf("stts", stts), MakeLeaf("stsc", {}),
+                                       MakeLeaf("stsz", stsz)});
+    Atom minf = MakeContainer("minf", {MakeLeaf("nmhd", Bytes(4, 0)),
+                                       MakeContainer("dinf", {MakeLeaf("dref", dref)}), stbl});
+    Atom trak = MakeContainer("trak", {MakeLeaf("tkhd", tkhd), MakeContainer("mdia", {MakeLeaf("mdhd", mdhd),
+                                                                                    MakeLeaf("hdlr", hdlr), minf})});
+    SetOneSamplePerChunk(trak, offsets);
+    return trak;
+}
+
+template <typename Body>
+bool Guarded(std::string& error, Body body)
+{
+    try {
+        body();
+        return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+}
+
+}  // namespace
+
+bool WritePlain(const Movie& movie, std::string& error)
+{
+    return Guarded(error, [&] {
+        Parts parts = Load(movie);
+        MdatBuilder mdat(MdatStart(parts));
+        PlaceTracks(parts, mdat);
+        Save(movie, parts, mdat.Finish());
+    });
+}
+
+bool WriteIcat(const Movie& movie, const std::vector<lw::Sample>& samples, std::string& error)
+{
+    return Guarded(error, [&] {
+        Parts parts = Load(movie);
+        MdatBuilder mdat(MdatStart(parts));
+        PlaceTracks(parts, mdat);
+        lw::IcatOptions options;
+        // The atom covers the trailing chip name, so the demuxer steps over both.
+        std::string telemetry = lw::IcatTelemetryAtom(samples, options) + options.chip;
+        lw::PatchBE32(telemetry, 0, static_cast<uint32_t>(telemetry.size()));
+        Save(movie, parts, mdat.Finish(), telemetry);
+    });
+}
+
+bool WriteA7l(const Movie& movie, const std::vector<lw::Sample>& samples, std::string& error)
+{
+    return Guarded(error, [&] {
+        Parts parts = Load(movie);
+        if (Tracks(parts.moov).size() != 2) {
+            throw std::runtime_error("the A7L layout needs a movie with video and audio");
+        }
+        MdatBuilder mdat(MdatStart(parts));
+        PlaceTracks(parts, mdat);
+        std::vector<std::string> texts = {lw::A7lKeyText(kKeyDigits)};
+        const int shift = lw::KeyDigitSum(kKeyDigits);
+        for (const lw::Sample& sample : samples) {
+            texts.push_back(lw::A7lSampleText(sample, shift, "\r\n"));
+        }
+        std::vector<uint32_t> offsets;
+        std::vector<uint32_t> sizes;
+        for (const std::string& text : texts) {
+            const Bytes chunk = ToBytes(lw::BE16(static_cast<uint16_t>(text.size())) + text);
+            offsets.push_back(mdat.Place(chunk));
+            sizes.push_back(static_cast<uint32_t>(chunk.size()));
+        }
+        parts.moov.children.push_back(TelemetryTrack(offsets, sizes, 3));
+        parts.moov.children.push_back(AtomFromBytes(lw::Udta("AMBARELLA A7L")));
+        Save(movie, parts, mdat.Finish());
+    });
+}
+
+bool WriteNt96650(const Movie& movie, const std::vector<lw::Sample>& samples, std::string& error)
+{
+    return Guarded(error, [&] {
+        Parts parts = Load(movie);
+        std::vector<Atom*> tracks = Tracks(parts.moov);
+        if (tracks.size() != 1) {
+            throw std::runtime_error("the NT96650A layout here needs a video-only movie");
+        }
+        MdatBuilder mdat(MdatStart(parts));
+        std::vector<uint32_t> offsets;
+        const std::vector<Bytes>& video = parts.samples.front();
+        for (size_t i = 0; i < video.size(); ++i) {
+            offsets.push_back(mdat.Place(video[i]));
+            const size_t block = (i + 1) / 30;
+            if ((i + 1) % 30 != 0 || block > samples.size()) {
+                continue;
+            }
+            const uint32_t position = (mdat.End() + kNtBlockAlign - 1) / kNtBlockAlign * kNtBlockAlign;
+            mdat.PadTo(position + kNtBlockLead);
+            mdat.Place(ToBytes(lw::Nt96650Block(samples[block - 1], kKeyDigits)));
+        }
+        SetOneSamplePerChunk(*tracks.front(), offsets);
+        parts.moov.children.push_back(AtomFromBytes(lw::Udta("NT96650A")));
+        Save(movie, parts, mdat.Finish());
+    });
+}
+
+}  // namespace camera_movie

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+struct ClipSpec {
+    int seconds = 10;
+    bool audio = true;
+    bool transportStream = false;  // MPEG-TS instead of QuickTime
+    std::string label;             // burnt into the picture
+};
+
+// Encodes a real H.264 clip (640 x 360, 30 fps) with GStreamer; false with a message on error.
+bool EncodeClip(const ClipSpec& spec, const std::string& path, std::string& error);

@@ -1,0 +1,139 @@
+// make-sample-recordings DIR [SECONDS]: writes short, real, playable dashcam recordings
+// with telemetry in each camera layout, along one made-up drive.
+#include <gst/gst.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "camera_movie.h"
+#include "drive.h"
+#include "encode.h"
+#include "layout_writer.h"
+
+namespace fs = std::filesystem;
+namespace lw = layout_writer;
+
+namespace {
+
+constexpr long long kDriveStartUtc = 1718093700;     // 2024-06-11 08:15:00 UTC
+constexpr uint32_t kEpoch1904 = 2082844800u;         // 1970-01-01 in the movie epoch
+constexpr char kSidecarKey[] = "27182818";
+
+enum class Layout { Icat, A7l, Nt96650, Sidecar, NoTelemetry };
+
+struct Recording {
+    const char* name;
+    Layout layout;
+};
+
+constexpr Recording kRecordings[] = {
+    {"20240611_081500_ICAT.MOV", Layout::Icat},
+    {"20240611_081600_A7L.MOV", Layout::A7l},
+    {"20240611_081700_NT96650A.MOV", Layout::Nt96650},
+    {"20240611_081800_SIDECAR.MOV", Layout::Sidecar},
+    {"20240611_081900_PLAIN.TS", Layout::NoTelemetry},
+};
+
+std::string Two(int value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+lw::Sample ToLogged(const DriveSample& s)
+{
+    const std::time_t t = static_cast<std::time_t>(s.utcSeconds);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    lw::FixOptions fix;
+    fix.time = Two(tm.tm_hour) + Two(tm.tm_min) + Two(tm.tm_sec);
+    fix.date = Two(tm.tm_mday) + Two(tm.tm_mon + 1) + Two(tm.tm_year % 100);
+    // Knots a hair high, so that the player's knots x 1.85 truncation gives back the km/h.
+    const double knots = s.speedKmh / 1.85 + 0.004;
+    return {s.gX, s.gY, s.gZ, lw::Rmc(s.latitude, s.longitude, knots, s.course, fix)};
+}
+
+bool WriteRecording(const Recording& rec, const fs::path& dir, const std::vector<DriveSample>& drive, int seconds,
+                    std::string& error)
+{
+    std::vector<lw::Sample> samples;
+    for (const DriveSample& s : drive) {
+        samples.push_back(ToLogged(s));
+    }
+    const fs::path target = dir / rec.name;
+    ClipSpec clip{seconds, rec.layout != Layout::Nt96650, rec.layout == Layout::NoTelemetry, rec.name};
+    if (clip.transportStream) {
+        return EncodeClip(clip, target.string(), error);
+    }
+    const fs::path raw = dir / (std::string(".raw-") + rec.name);
+    if (!EncodeClip(clip, raw.string(), error)) {
+        return false;
+    }
+    const camera_movie::Movie movie{static_cast<uint32_t>(drive.front().utcSeconds + kEpoch1904), raw.string(),
+                                    target.string()};
+    bool ok = false;
+    switch (rec.layout) {
+    case Layout::Icat:
+        ok = camera_movie::WriteIcat(movie, samples, error);
+        break;
+    case Layout::A7l:
+        ok = camera_movie::WriteA7l(movie, samples, error);
+        break;
+    case Layout::Nt96650:
+        ok = camera_movie::WriteNt96650(movie, samples, error);
+        break;
+    case Layout::Sidecar: {
+        lw::SidecarOptions options;
+        options.keyLine = kSidecarKey;
+        ok = camera_movie::WritePlain(movie, error) &&
+             lw::WriteFile(fs::path(target).replace_extension(".DAT").string(), lw::Sidecar(samples, options));
+        if (!ok && error.empty()) {
+            error = "cannot write the sidecar file";
+        }
+        break;
+    }
+    case Layout::NoTelemetry:
+        break;
+    }
+    std::error_code ignored;
+    fs::remove(raw, ignored);
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    gst_init(&argc, &argv);
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: %s DIR [SECONDS]\n", argv[0]);
+        return 2;
+    }
+    const fs::path dir = argv[1];
+    const int seconds = argc == 3 ? std::atoi(argv[2]) : 12;
+    if (seconds < 1 || seconds > 3600) {
+        std::fprintf(stderr, "SECONDS must be 1..3600\n");
+        return 2;
+    }
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec) {
+        std::fprintf(stderr, "cannot create %s: %s\n", dir.c_str(), ec.message().c_str());
+        return 1;
+    }
+    const std::vector<DriveSample> drive = MakeDrive(seconds * static_cast<int>(std::size(kRecordings)), kDriveStartUtc);
+    for (size_t i = 0; i < std::size(kRecordings); ++i) {
+        const auto first = drive.begin() + static_cast<long>(i) * seconds;
+        std::string error;
+        if (!WriteRecording(kRecordings[i], dir, {first, first + seconds}, seconds, error)) {
+            std::fprintf(stderr, "%s: %s\n", kRecordings[i].name, error.c_str());
+            return 1;
+        }
+        std::printf("%s\n", (dir / kRecordings[i].name).c_str());
+    }
+    return 0;
+}
