@@ -1,0 +1,155 @@
+#include "waveform_geometry.h"
+
+#include "assist_info_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <string>
+
+namespace {
+
+// Client 664 x 188: plot 639 x 160, so q = 40 and 640 points lie one pixel apart.
+const PlotRect kPlot160 = PlotRectFor(664, 188);
+// The player's own control: 677 x 161, plot height 133.
+const PlotRect kPlotPlayer = PlotRectFor(677, 161);
+
+TEST(WaveformGeometry, PlotRectLeavesRoomForLabelsAndTexts)
+{
+    EXPECT_EQ(kPlot160.left, 24);
+    EXPECT_EQ(kPlot160.top, 14);
+    EXPECT_EQ(kPlot160.right, 663);
+    EXPECT_EQ(kPlot160.bottom, 174);
+    EXPECT_EQ(kPlot160.Height(), 160);
+    EXPECT_EQ(kPlot160.Quarter(), 40);
+    EXPECT_EQ(kPlotPlayer.Height(), 133);
+    EXPECT_EQ(kPlotPlayer.Quarter(), 33);
+}
+
+TEST(WaveformGeometry, StepTurnsSparseAboveTenMinutes)
+{
+    EXPECT_EQ(ChartStep(0), 1);
+    EXPECT_EQ(ChartStep(6000), 1);
+    EXPECT_EQ(GPointCount(6000, ChartStep(6000)), 6000);
+    EXPECT_EQ(ChartStep(6001), 10);
+    EXPECT_EQ(GPointCount(6001, ChartStep(6001)), 600);
+    EXPECT_EQ(GPointCount(36000, ChartStep(36000)), 3600);
+}
+
+TEST(WaveformGeometry, GCurvePointsOnA160PixelPlot)
+{
+    const GCurveFrame f = MakeGCurveFrame(kPlot160, 640);
+    EXPECT_FLOAT_EQ(f.xStep, 1.0f);
+    EXPECT_FLOAT_EQ(f.yScale, 4.0f);
+    EXPECT_EQ(f.mid, 94);
+    EXPECT_EQ(f.X(0), 24);
+    EXPECT_EQ(f.X(125), 149);
+    EXPECT_EQ(f.X(639), 663);
+
+    EXPECT_EQ(f.Y(2.0f), kPlot160.top);
+    EXPECT_EQ(f.Y(1.0f), 94 - 40);
+    EXPECT_EQ(f.Y(0.0f), 94);
+    EXPECT_EQ(f.Y(-1.0f), 94 + 40);
+    EXPECT_EQ(f.Y(-2.0f), kPlot160.bottom);
+    EXPECT_EQ(f.Y(0.25f), 84);
+    // Beyond the scale: drawn outside the plot, truncated toward zero (not floored).
+    EXPECT_EQ(f.Y(3.0f), -26);
+    EXPECT_EQ(f.Y(2.51f), -6);
+
+    const GCurveFrame wide = MakeGCurveFrame(kPlot160, 3);
+    EXPECT_EQ(wide.X(1), 343);  // 639 / 2 = 319.5
+    EXPECT_EQ(wide.X(2), 663);
+}
+
+TEST(WaveformGeometry, GCurveTruncatesOnAnUnevenPlot)
+{
+    const GCurveFrame f = MakeGCurveFrame(kPlotPlayer, 2);
+    EXPECT_EQ(f.mid, 14 + 66);
+    EXPECT_EQ(f.Y(1.0f), 46);    // 80 - 33.25
+    EXPECT_EQ(f.Y(-1.0f), 113);  // 80 + 33.25
+    EXPECT_EQ(f.X(1), kPlotPlayer.right);
+}
+
+TEST(WaveformGeometry, FewerThanTwoPointsHaveNoSpread)
+{
+    EXPECT_EQ(CurveXStep(kPlot160, 0), 0.0f);
+    EXPECT_EQ(CurveXStep(kPlot160, 1), 0.0f);
+    EXPECT_EQ(MakeSpeedCurveFrame(kPlot160, 1).X(5), kPlot160.left);
+}
+
+TEST(WaveformGeometry, SpeedCurveFollowsTheKmhLabels)
+{
+    const SpeedCurveFrame f = MakeSpeedCurveFrame(kPlot160, 2);
+    const int q = kPlot160.Quarter();
+    EXPECT_EQ(f.Y(0), kPlot160.bottom);
+    EXPECT_EQ(f.Y(30), kPlot160.top + 3 * q);
+    EXPECT_EQ(f.Y(60), kPlot160.top + 2 * q);
+    EXPECT_EQ(f.Y(90), kPlot160.top + q);
+    EXPECT_EQ(f.Y(120), kPlot160.top);
+    EXPECT_EQ(f.Y(150), -26);
+    EXPECT_EQ(f.X(1), kPlot160.right);
+    EXPECT_EQ(MakeSpeedCurveFrame(kPlotPlayer, 2).Y(60), 80);  // 147 - 66.5
+}
+
+TEST(WaveformGeometry, DamagedValuesStayFarOutsideButDefined)
+{
+    const GCurveFrame g = MakeGCurveFrame(kPlot160, 2);
+    const SpeedCurveFrame s = MakeSpeedCurveFrame(kPlot160, 2);
+    EXPECT_LT(s.Y(INT_MAX), -100000);
+    EXPECT_GT(s.Y(INT_MIN), 100000);
+    EXPECT_LT(g.Y(3.0e38f), -100000);
+    EXPECT_LT(g.Y(std::nanf("")), -100000);
+}
+
+TEST(WaveformGeometry, CursorMovesOnePointPerStepOrPerSecond)
+{
+    EXPECT_EQ(CursorPoint(125, 1, false), 125);
+    EXPECT_EQ(CursorPoint(125, 10, false), 12);
+    EXPECT_EQ(CursorPoint(125, 1, true), 12);
+    EXPECT_EQ(CursorPoint(0, 10, true), 0);
+}
+
+TEST(WaveformGeometry, TimeText)
+{
+    EXPECT_EQ(FormatTimeText(3725, 5400), "01:02:05/01:30:00");
+    EXPECT_EQ(FormatTimeText(0, 0), "00:00:00/00:00:00");
+    EXPECT_EQ(FormatTimeText(59, 3600), "00:00:59/01:00:00");
+    EXPECT_EQ(FormatTimeText(359999, 36000), "99:59:59/10:00:00");
+}
+
+TEST(WaveformGeometry, ValueTexts)
+{
+    const ValueTexts none = FormatValueTexts(nullptr);
+    EXPECT_EQ(none.x, "X: 0.0000");
+    EXPECT_EQ(none.y, "Y: 0.0000");
+    EXPECT_EQ(none.z, "Z: 0.0000");
+    EXPECT_EQ(none.speed, "0Km/H");
+
+    tagAssistInfo entry;
+    entry.fX = -1.23456f;
+    entry.fY = 0.5f;
+    entry.fZ = 2.0f;
+    entry.nSpeed = 87;
+    const ValueTexts v = FormatValueTexts(&entry);
+    EXPECT_EQ(v.x, "X: -1.2346");
+    EXPECT_EQ(v.y, "Y: 0.5000");
+    EXPECT_EQ(v.z, "Z: 2.0000");
+    EXPECT_EQ(v.speed, "87Km/H");
+}
+
+TEST(WaveformGeometry, LabelsOfTheTwoViews)
+{
+    auto texts = [](bool speedView) {
+        std::string all;
+        for (const ScaleLabel& label : ScaleLabels(kPlot160, speedView))
+            all += std::string(label.text) + "|";
+        return all;
+    };
+    EXPECT_EQ(texts(false), "+2G|+1G| 0G|-1G|-2G|");
+    EXPECT_EQ(texts(true), "120|90|60|30|0|(Km/H)|");
+    const ScaleLabel unit = ScaleLabels(kPlot160, true).back();
+    EXPECT_EQ(unit.y, kPlot160.bottom);  // under the scale
+}
+
+}  // namespace
