@@ -130,6 +130,8 @@ const tagAssistInfo* CWaveFormCtrl::Entry(int index) const
 
 void CWaveFormCtrl::paintEvent(QPaintEvent*)
 {
+    if (width() <= 0 || height() <= 0)
+        return;
     const PlotRect plot = PlotRectFor(width(), height());
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();

@@ -6,7 +6,6 @@
 
 #include <climits>
 #include <cmath>
-#include <string>
 
 namespace {
 
@@ -136,20 +135,6 @@ TEST(WaveformGeometry, ValueTexts)
     EXPECT_EQ(v.y, "Y: 0.5000");
     EXPECT_EQ(v.z, "Z: 2.0000");
     EXPECT_EQ(v.speed, "87Km/H");
-}
-
-TEST(WaveformGeometry, LabelsOfTheTwoViews)
-{
-    auto texts = [](bool speedView) {
-        std::string all;
-        for (const ScaleLabel& label : ScaleLabels(kPlot160, speedView))
-            all += std::string(label.text) + "|";
-        return all;
-    };
-    EXPECT_EQ(texts(false), "+2G|+1G| 0G|-1G|-2G|");
-    EXPECT_EQ(texts(true), "120|90|60|30|0|(Km/H)|");
-    const ScaleLabel unit = ScaleLabels(kPlot160, true).back();
-    EXPECT_EQ(unit.y, kPlot160.bottom);  // under the scale
 }
 
 }  // namespace
