@@ -1,0 +1,74 @@
+#include "graph_events.h"
+
+#include <QCoreApplication>
+
+#include <gst/gst.h>
+
+namespace {
+
+GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer queue)
+{
+    static_cast<GraphEventQueue*>(queue)->collect(message);
+    return GST_BUS_DROP;
+}
+
+}  // namespace
+
+GraphEventQueue::~GraphEventQueue()
+{
+    clear();
+}
+
+void GraphEventQueue::attach(GstBus* bus)
+{
+    gst_bus_set_sync_handler(bus, onBusMessage, this, nullptr);
+}
+
+void GraphEventQueue::detach(GstBus* bus)
+{
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+}
+
+void GraphEventQueue::setTarget(QObject* target)
+{
+    std::lock_guard lock(m_mutex);
+    m_target = target;
+    m_notified = false;
+    if (!m_messages.empty())
+        notifyLocked();
+}
+
+std::vector<GstMessage*> GraphEventQueue::takeAll()
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<GstMessage*> messages(m_messages.begin(), m_messages.end());
+    m_messages.clear();
+    m_notified = false;
+    return messages;
+}
+
+void GraphEventQueue::clear()
+{
+    for (GstMessage* message : takeAll())
+        gst_message_unref(message);
+}
+
+void GraphEventQueue::collect(GstMessage* message)
+{
+    // Only what the engine acts on is kept; the rest (state changes, tags,
+    // stream status) would only wake the owner for nothing.
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type != GST_MESSAGE_EOS && type != GST_MESSAGE_ERROR)
+        return;
+    std::lock_guard lock(m_mutex);
+    m_messages.push_back(gst_message_ref(message));
+    notifyLocked();
+}
+
+void GraphEventQueue::notifyLocked()
+{
+    if (m_target == nullptr || m_notified)
+        return;
+    m_notified = true;
+    QCoreApplication::postEvent(m_target, new QEvent(kGraphNotifyEvent));
+}

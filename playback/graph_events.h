@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QEvent>
+#include <QObject>
+
+#include <deque>
+#include <mutex>
+#include <vector>
+
+typedef struct _GstBus GstBus;
+typedef struct _GstMessage GstMessage;
+
+// The window message by which the pipeline tells its owner that events wait.
+inline constexpr int WM_GRAPHNOTIFY = 1037;
+inline constexpr QEvent::Type kGraphNotifyEvent = static_cast<QEvent::Type>(WM_GRAPHNOTIFY);
+
+// Collects the pipeline bus messages the engine acts on (end of stream, errors)
+// as they are posted, from any thread, and posts one WM_GRAPHNOTIFY event to the
+// target while some wait. The target drains them on its own thread.
+class GraphEventQueue {
+public:
+    GraphEventQueue() = default;
+    GraphEventQueue(const GraphEventQueue&) = delete;
+    GraphEventQueue& operator=(const GraphEventQueue&) = delete;
+    ~GraphEventQueue();
+
+    void attach(GstBus* bus);
+    void detach(GstBus* bus);
+
+    // Null stops the notifications; messages are still collected.
+    void setTarget(QObject* target);
+    // The waiting messages, oldest first; the caller owns the references.
+    std::vector<GstMessage*> takeAll();
+    void clear();
+
+    // Keeps `message` if the engine acts on it; called on the posting thread.
+    void collect(GstMessage* message);
+
+private:
+    void notifyLocked();
+
+    std::mutex m_mutex;
+    std::deque<GstMessage*> m_messages;
+    QObject* m_target = nullptr;
+    bool m_notified = false;
+};

@@ -1,0 +1,162 @@
+#include "video_widget.h"
+
+#include "video_placement.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+VideoWidget::VideoWidget(QWidget* parent) : QWidget(parent)
+{
+    // Every pixel is painted (picture or black), so Qt need not erase first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+VideoWidget::~VideoWidget()
+{
+    if (m_sample != nullptr)
+        gst_sample_unref(m_sample);
+}
+
+void VideoWidget::presentSample(GstSample* sample)
+{
+    GstSample* replaced = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        replaced = m_sample;
+        m_sample = sample;
+        ++m_presented;
+    }
+    if (replaced != nullptr)
+        gst_sample_unref(replaced);
+    // One queued repaint at a time: a slow paint then shows the newest frame
+    // instead of working through a backlog.
+    if (!m_repaintQueued.exchange(true))
+        QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+}
+
+void VideoWidget::setVideoSize(std::optional<QSize> nativeSize)
+{
+    m_videoSize = nativeSize;
+    update();
+}
+
+void VideoWidget::clearPicture()
+{
+    GstSample* dropped = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        dropped = m_sample;
+        m_sample = nullptr;
+    }
+    if (dropped != nullptr)
+        gst_sample_unref(dropped);
+    m_videoSize.reset();
+    update();
+}
+
+QRect VideoWidget::videoRect() const
+{
+    return m_videoSize ? placeVideo(*m_videoSize, size()) : QRect();
+}
+
+void VideoWidget::setFullScreen(bool on)
+{
+    if (on == m_fullScreen)
+        return;
+    m_fullScreen = on;
+    // A child widget becomes a window of its own while full screen and goes back
+    // into its parent afterwards.
+    const bool child = parentWidget() != nullptr;
+    if (on) {
+        m_normalGeometry = geometry();
+        if (child)
+            setWindowFlag(Qt::Window, true);
+        showFullScreen();
+        return;
+    }
+    if (child)
+        setWindowFlag(Qt::Window, false);
+    showNormal();
+    setGeometry(m_normalGeometry);
+    show();
+}
+
+VideoWidget::FrameCounts VideoWidget::frameCounts() const
+{
+    std::lock_guard lock(m_mutex);
+    return {m_presented, m_painted};
+}
+
+VideoWidget::Newest VideoWidget::takeNewest()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_sample == nullptr)
+        return {};
+    return {gst_sample_ref(m_sample), m_presented};
+}
+
+void VideoWidget::paintEvent(QPaintEvent*)
+{
+    m_repaintQueued = false;
+    QPainter painter(this);
+    const QRect target = videoRect();
+    const Newest newest = takeNewest();
+    if (newest.sample == nullptr || target.isEmpty()) {
+        painter.fillRect(rect(), Qt::black);
+    } else {
+        painter.setClipRegion(QRegion(rect()).subtracted(target));
+        painter.fillRect(rect(), Qt::black);
+        painter.setClipping(false);
+        paintSample(painter, newest.sample, target);
+    }
+    if (newest.sample == nullptr)
+        return;
+    if (newest.sequence != m_paintedSequence) {
+        m_paintedSequence = newest.sequence;
+        std::lock_guard lock(m_mutex);
+        ++m_painted;
+    }
+    gst_sample_unref(newest.sample);
+}
+
+void VideoWidget::paintSample(QPainter& painter, GstSample* sample, const QRect& target)
+{
+    GstVideoInfo info;
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstCaps* caps = gst_sample_get_caps(sample);
+    GstVideoFrame frame;
+    if (buffer == nullptr || caps == nullptr || !gst_video_info_from_caps(&info, caps)
+        || GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGRx
+        || !gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
+        painter.fillRect(target, Qt::black);
+        return;
+    }
+    // BGRx in memory is 0xxxRRGGBB per 32-bit pixel: Qt's RGB32, painted without a copy.
+    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                       GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
+                       GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), QImage::Format_RGB32);
+    painter.drawImage(target, image);
+    gst_video_frame_unmap(&frame);
+}
+
+void VideoWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    emit doubleClicked();
+    event->accept();
+}
+
+void VideoWidget::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        emit escapePressed();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
