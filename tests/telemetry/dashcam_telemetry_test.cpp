@@ -1,0 +1,288 @@
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "layout_writer.h"
+#include "telemetry_dump.h"
+#include "catalogue_fixtures.h"
+
+namespace {
+
+namespace lw = layout_writer;
+
+
+// Two samples: an RMC fix with motion, then a GGA fix in the south-east.
+std::vector<lw::Sample> TwoSamples()
+{
+    return {{100, -250, 1020, lw::Rmc(22.5, -113.75, 10.0, 45.5)},
+            {-3, 0, 7, lw::Gga(-33.25, 151.5)}};
+}
+
+std::string TenLines(int first, const std::string& fields)
+{
+    std::string lines;
+    for (int i = first; i < first + 10; ++i)
+        lines += std::to_string(i) + "\t" + fields + "\n";
+    return lines;
+}
+
+const std::string kRmcFields = "0.1000\t-0.2500\t1.0200\t22.500000\t-113.750000\t18\t45.500";
+const std::string kGgaFields = "-0.0030\t0.0000\t0.0070\t-33.250000\t151.500000\t0\t0.000";
+
+std::string Header(const std::string& path, const std::string& layout, const std::string& sidecar,
+                   const std::string& time, int locked, int result, int count)
+{
+    std::ostringstream header;
+    header << "file\t" << path << "\nlayout\t" << layout << "\nsidecar\t" << sidecar << "\ntime\t"
+           << time << "\nlocked\t" << locked << "\nresult\t" << result << "\ncount\t" << count
+           << "\n";
+    return header.str();
+}
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun RunInProcess(const std::vector<std::string>& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    ToolRun run;
+    run.status = RunDashcamTelemetry(args, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+std::string ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs a shell command with stdout and stderr caught in files of the folder.
+ToolRun RunCommand(const TempFolder& folder, const std::string& command)
+{
+    const std::string outPath = folder.Path("stdout.txt");
+    const std::string errPath = folder.Path("stderr.txt");
+    ToolRun run;
+    const int raw = std::system((command + " >'" + outPath + "' 2>'" + errPath + "'").c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadWhole(outPath);
+    run.err = ReadWhole(errPath);
+    return run;
+}
+
+
+
+// ---- The table dump, layout by layout --------------------------------------------------
+
+TEST(DashcamTelemetry, SidecarRecording)
+{
+    TempFolder folder;
+    const std::string movie = folder.Write("A.mov", lw::MovieSecondShape(2082844800u + 86400u));
+    const std::string sidecar = folder.Write("gps/A.DAT", lw::Sidecar(TwoSamples()));
+
+    const ToolRun run = RunInProcess({movie});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    // The extension is upper-cased as a folder import does: the header time is used.
+    EXPECT_EQ(run.out, Header(movie, "sidecar", sidecar, "00:00:00 01-02-1970", 0, 20, 20) +
+                           TenLines(0, kRmcFields) + TenLines(10, kGgaFields) + "\n");
+}
+
+TEST(DashcamTelemetry, IcatRecordingReadsOnlyRmcSentences)
+{
+    TempFolder folder;
+    const std::string movie = folder.Write("I.MOV", lw::IcatMovie(TwoSamples()));
+
+    const ToolRun run = RunInProcess({movie});
+    EXPECT_EQ(run.out, Header(movie, "icat", "", "16:00:00 01-28-2018", 0, 20, 20) +
+                           TenLines(0, kRmcFields) +
+                           TenLines(10, "-0.0030\t0.0000\t0.0070\t\t\t0\t0.000") + "\n");
+}
+
+TEST(DashcamTelemetry, A7lRecording)
+{
+    TempFolder folder;
+    // Telemetry chunks follow the movie atom: the header time is found in the second shape.
+    const std::string movie = folder.Write("L.MOV", lw::A7lMovie(TwoSamples()));
+
+    const ToolRun run = RunInProcess({movie});
+    EXPECT_EQ(run.out, Header(movie, "a7l", "", "16:00:00 01-28-2018", 0, 20, 20) + TenLines(0, kRmcFields) +
+                           TenLines(10, kGgaFields) + "\n");
+}
+
+TEST(DashcamTelemetry, Nt96650RecordingsOfBothTrackChoices)
+{
+    JapanTime japan;
+    TempFolder folder;
+    const std::string second = folder.Write("N2.MOV", lw::Nt96650SecondTrackMovie(TwoSamples()));
+    const std::string first = folder.Path("N1.MOV");
+    lw::SparseFile firstTrack = lw::Nt96650FirstTrackMovie(TwoSamples());
+    // The chip name is read with 4 bytes past the user-data child: something must follow.
+    firstTrack.Put(firstTrack.size, lw::Atom("free", ""));
+    ASSERT_TRUE(lw::WriteFile(first, firstTrack));
+    SetLastWrite(second, kMarch4th2021);
+    SetLastWrite(first, kMarch4th2021);
+
+    const std::string table = TenLines(0, kRmcFields) + TenLines(10, kGgaFields) + "\n";
+    const ToolRun run = RunInProcess({second, first});
+    EXPECT_EQ(run.out, Header(second, "nt96650", "", "14:06:07 03-04-2021", 0, 20, 20) + table +
+                           Header(first, "nt96650", "", "14:06:07 03-04-2021", 0, 20, 20) + table);
+}
+
+TEST(DashcamTelemetry, RecordingWithoutTelemetry)
+{
+    JapanTime japan;
+    TempFolder folder;
+    const std::string movie = folder.Write("plain.ts", "no telemetry here");
+    SetLastWrite(movie, kMarch4th2021);
+    ASSERT_EQ(::chmod(movie.c_str(), 0444), 0);
+
+    const ToolRun run = RunInProcess({movie});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, Header(movie, "none", "", "14:06:07 03-04-2021", 1, -1, 0) + "\n");
+}
+
+// ---- Arguments and exit status ---------------------------------------------------------
+
+TEST(DashcamTelemetry, UnopenableFilesAreReportedButStillListed)
+{
+    TempFolder folder;
+    const std::string missing = folder.Path("missing.TS");
+    const std::string good = folder.Write("good.TS", "");
+
+    const ToolRun run = RunInProcess({missing, good, folder.Root()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "dashcam-telemetry: cannot open " + missing +
+                           ": No such file or directory\n"
+                           "dashcam-telemetry: cannot open " + folder.Root() +
+                           ": Is a directory\n");
+    EXPECT_EQ(run.out.find(Header(missing, "none", "", "", 0, -1, 0) + "\n"), 0u);
+    EXPECT_NE(run.out.find("file\t" + good + "\n"), std::string::npos);
+    EXPECT_NE(run.out.find("file\t" + folder.Root() + "\n"), std::string::npos);
+}
+
+TEST(DashcamTelemetry, UsageErrorsAndHelp)
+{
+    const ToolRun none = RunInProcess({});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err.find("usage: dashcam-telemetry FILE..."), std::string::npos);
+
+    const ToolRun unknown = RunInProcess({"--kml", "a.MOV"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_NE(unknown.err.find("--kml"), std::string::npos);
+
+    EXPECT_EQ(RunInProcess({"--gpx"}).status, 2);
+
+    const ToolRun help = RunInProcess({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("dashcam-telemetry --gpx FILE..."), std::string::npos);
+    EXPECT_EQ(help.err, "");
+}
+
+TEST(DashcamTelemetry, DoubleDashEndsOptions)
+{
+    TempFolder folder;
+    const ToolRun run = RunInProcess({"--", "--gpx"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.find("file\t--gpx\n"), 0u);
+}
+
+TEST(DashcamTelemetry, TheProgramExitsWithTheStatusItReports)
+{
+    TempFolder folder;
+    const std::string movie = folder.Write("I.MOV", lw::IcatMovie(TwoSamples()));
+    const std::string program = DASHCAM_TELEMETRY;
+
+    const ToolRun good = RunCommand(folder, program + " '" + movie + "'");
+    EXPECT_EQ(good.status, 0);
+    EXPECT_EQ(good.out, RunInProcess({movie}).out);
+
+    const ToolRun missing = RunCommand(folder, program + " '" + movie + "' '" + folder.Path("x.MOV") + "'");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot open " + folder.Path("x.MOV")), std::string::npos);
+
+    const ToolRun usage = RunCommand(folder, program);
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.err.find("usage:"), std::string::npos);
+}
+
+// ---- GPX -------------------------------------------------------------------------------
+
+TEST(DashcamTelemetryGpx, OneTrackPerFileOnePointPerSampleWithPosition)
+{
+    TempFolder folder;
+    std::vector<lw::Sample> samples = TwoSamples();
+    samples.insert(samples.begin() + 1, {5, 5, 5, "$GPGSV,garbage"});  // no position
+    const std::string movie = folder.Write("R&D <1>.MOV", lw::A7lMovie(samples));
+    const std::string empty = folder.Write("empty.TS", "");
+
+    const ToolRun run = RunInProcess({"--gpx", movie, empty});
+    EXPECT_EQ(run.status, 0);
+    const std::string& gpx = run.out;
+    EXPECT_EQ(gpx.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\"", 0), 0u);
+    EXPECT_NE(gpx.find("<trk>\n<name>R&amp;D &lt;1&gt;.MOV</name>\n<trkseg>\n"
+                       "<trkpt lat=\"22.500000\" lon=\"-113.750000\"><extensions>"
+                       "<gpxtpx:TrackPointExtension><gpxtpx:speed>5.000</gpxtpx:speed>"
+                       "<gpxtpx:course>45.500</gpxtpx:course></gpxtpx:TrackPointExtension>"
+                       "</extensions></trkpt>\n"
+                       "<trkpt lat=\"-33.250000\" lon=\"151.500000\"></trkpt>\n"
+                       "</trkseg>\n</trk>\n"),
+              std::string::npos);
+    EXPECT_NE(gpx.find("<trk>\n<name>empty.TS</name>\n<trkseg>\n</trkseg>\n</trk>\n</gpx>\n"),
+              std::string::npos);
+}
+
+TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
+{
+    TempFolder folder;
+    std::vector<lw::Sample> samples;
+    for (int i = 0; i < 50; ++i)
+        samples.push_back({i, -i, 1000, lw::Rmc(47.0 + i * 0.001, 8.5 - i * 0.0007, i, i * 7.0)});
+    const std::string movie = folder.Write("drive.MOV", lw::IcatMovie(samples));
+    const std::string gpxPath = folder.Path("track.gpx");
+    const std::string program = DASHCAM_TELEMETRY;
+    const ToolRun dump = RunCommand(folder, program + " --gpx '" + movie + "'");
+    ASSERT_EQ(dump.status, 0);
+    ASSERT_TRUE(lw::WriteFile(gpxPath, dump.out));
+
+    // Tracks are only written out by gpsbabel when asked for with -t.
+    const ToolRun babel = RunCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv -F -");
+    ASSERT_EQ(babel.status, 0) << babel.err;
+    std::istringstream lines(babel.out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line.rfind("No,Latitude,Longitude", 0), 0u);
+
+    DumpedRecording recording;
+    LoadRecording(movie, recording);
+    int points = 0;
+    for (int i = 0; i < recording.table.GetCount(); i += ENTRIES_PER_SAMPLE) {
+        ASSERT_TRUE(std::getline(lines, line));
+        int number = 0;
+        double latitude = 0;
+        double longitude = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%d,%lf,%lf", &number, &latitude, &longitude), 3);
+        const tagAssistInfo& sample = *recording.table.Find(i);
+        EXPECT_EQ(number, ++points);
+        EXPECT_NEAR(latitude, std::stod(sample.strLatitude), 1e-6);
+        EXPECT_NEAR(longitude, std::stod(sample.strLongitude), 1e-6);
+    }
+    EXPECT_EQ(points, 50);
+    EXPECT_FALSE(std::getline(lines, line));
+}
+
+}  // namespace
