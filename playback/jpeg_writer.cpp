@@ -83,10 +83,13 @@ bool compressFrame(Compression& job, const FrameSource& frame, unsigned char* li
     return true;
 }
 
+// Bounds the row buffer; the encoder itself refuses anything above its own limit.
+constexpr int kMaxDimension = 1 << 20;
+
 bool validFrame(const std::uint8_t* pixels, int width, int height, int bytesPerPixel)
 {
-    return pixels != nullptr && width > 0 && height > 0 && width <= JPEG_MAX_DIMENSION
-           && height <= JPEG_MAX_DIMENSION && (bytesPerPixel == 3 || bytesPerPixel == 4);
+    return pixels != nullptr && width > 0 && height > 0 && width <= kMaxDimension
+           && height <= kMaxDimension && (bytesPerPixel == 3 || bytesPerPixel == 4);
 }
 
 }  // namespace

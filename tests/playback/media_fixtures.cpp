@@ -1,0 +1,129 @@
+#include "media_fixtures.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gst/gst.h>
+
+#include <stdexcept>
+
+namespace media {
+namespace {
+
+QString mediaDir()
+{
+    const QString dir = QStringLiteral(PLAYBACK_MEDIA_DIR);
+    QDir().mkpath(dir);
+    return dir;
+}
+
+// Runs a gst-launch pipeline that writes `location` to its end.
+bool runPipeline(const QString& description)
+{
+    GError* error = nullptr;
+    GstElement* pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
+    if (pipeline == nullptr) {
+        g_clear_error(&error);
+        return false;
+    }
+    g_clear_error(&error);
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* done = gst_bus_timed_pop_filtered(
+        bus, 120 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool ok = done != nullptr && GST_MESSAGE_TYPE(done) == GST_MESSAGE_EOS;
+    if (done != nullptr)
+        gst_message_unref(done);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return ok;
+}
+
+// Several test processes may ask at once: each writes its own temporary file
+// and the rename makes the finished one appear whole.
+template <typename Make>
+QString fixture(const QString& name, Make make)
+{
+    const QString path = mediaDir() + '/' + name;
+    if (QFileInfo::exists(path))
+        return path;
+    const QString temporary = path + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
+    if (!make(temporary))
+        throw std::runtime_error("cannot make fixture " + name.toStdString());
+    QFile::remove(path);
+    QFile::rename(temporary, path);
+    return path;
+}
+
+const char* const kVideo =
+    "videotestsrc num-buffers=60 pattern=smpte ! video/x-raw,width=320,height=240,framerate=30/1"
+    " ! x264enc speed-preset=ultrafast key-int-max=15 ! h264parse ! queue ! mux.";
+const char* const kAudio =
+    "audiotestsrc num-buffers=86 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=1"
+    " ! avenc_aac ! aacparse ! queue ! mux.";
+
+bool writeMovie(const QString& path, const QString& branches, bool indexFirst)
+{
+    return runPipeline(QStringLiteral("qtmux name=mux faststart=%1 ! filesink location=\"%2\" %3")
+                           .arg(indexFirst ? "true" : "false", path, branches));
+}
+
+bool truncateCopy(const QString& source, const QString& target, double fraction)
+{
+    QFile in(source);
+    QFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    const auto kept = static_cast<qsizetype>(bytes.size() * fraction);
+    return out.write(bytes.left(kept)) == kept;
+}
+
+QString indexedVideo()
+{
+    return fixture("indexed.mov", [](const QString& path) {
+        return writeMovie(path, QString(kVideo) + ' ' + kAudio, true);
+    });
+}
+
+}  // namespace
+
+QString videoWithAudio()
+{
+    return fixture("video.mov", [](const QString& path) {
+        return writeMovie(path, QString(kVideo) + ' ' + kAudio, false);
+    });
+}
+
+QString audioOnly()
+{
+    return fixture("audio.mov", [](const QString& path) { return writeMovie(path, kAudio, false); });
+}
+
+QString textRenamedMov()
+{
+    return fixture("text.MOV", [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly)
+               && file.write("This is a shopping list, not a movie.\nMilk\nBread\n") > 0;
+    });
+}
+
+QString truncatedNoIndex()
+{
+    return fixture("truncated-noindex.mov", [](const QString& path) {
+        return truncateCopy(videoWithAudio(), path, 0.5);
+    });
+}
+
+QString truncatedIndexed()
+{
+    return fixture("truncated-indexed.mov", [](const QString& path) {
+        return truncateCopy(indexedVideo(), path, 0.6);
+    });
+}
+
+}  // namespace media

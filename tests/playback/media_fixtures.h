@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Real recordings for the engine tests, written by GStreamer on first use into
+// a folder of the build tree and reused by later test processes.
+namespace media {
+
+QString videoWithAudio();    // 2 s, 320x240 at 30 fps, H.264 + AAC, SMPTE colour bars
+QString audioOnly();         // 2 s of AAC in a QuickTime file
+QString textRenamedMov();    // a text file named .MOV
+QString truncatedNoIndex();  // the first half of a recording whose index comes last
+QString truncatedIndexed();  // index first, then 60 % of the samples it lists
+
+}  // namespace media

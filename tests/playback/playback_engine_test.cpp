@@ -1,0 +1,329 @@
+#include "decoder_preference.h"
+#include "graph_events.h"
+#include "media_fixtures.h"
+#include "playback_engine.h"
+#include "test_support.h"
+#include "video_placement.h"
+#include "video_widget.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+namespace {
+
+// Plays the part of the player window: answers WM_GRAPHNOTIFY by draining.
+class GraphOwner : public QObject {
+public:
+    explicit GraphOwner(PlaybackEngine& engine) : m_engine(engine) {}
+    int notifications = 0;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() != kGraphNotifyEvent)
+            return QObject::event(event);
+        ++notifications;
+        m_engine.handleGraphEvents();
+        return true;
+    }
+
+private:
+    PlaybackEngine& m_engine;
+};
+
+class Engine : public testing::Test {
+protected:
+    Engine()
+    {
+        m_engine.setAudioSink("fakesink sync=true");
+        m_area.resize(640, 360);
+    }
+
+    PlaybackStatus open(const QString& path) { return m_engine.open(path, &m_area, &m_owner); }
+
+    // Runs until the engine reports the end of the stream.
+    bool playToEnd(int milliseconds = 15000)
+    {
+        return waitUntil([this] { return m_engine.state() == PlayState::Stopped; }, milliseconds);
+    }
+
+    QRgb pixelAt(QPoint point) { return m_area.grab().toImage().pixel(point); }
+
+    PlaybackEngine m_engine;
+    GraphOwner m_owner{m_engine};
+    VideoWidget m_area;
+    QTemporaryDir m_dir;
+};
+
+bool isBlack(QRgb pixel)
+{
+    return qRed(pixel) < 16 && qGreen(pixel) < 16 && qBlue(pixel) < 16;
+}
+
+TEST_F(Engine, OpenCuesPausedAtZeroWithTheDuration)
+{
+    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    ASSERT_EQ(open(media::videoWithAudio()), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Paused);
+    EXPECT_NEAR(m_engine.getPosition(), 0.0, 0.01);
+    EXPECT_NEAR(m_engine.getDuration(), 2.0, 0.1);
+    EXPECT_EQ(m_engine.fileName(), media::videoWithAudio());
+    // 320 x 240 in 640 x 360 is pillarboxed by the placement rule.
+    EXPECT_EQ(m_area.videoRect(), placeVideo({320, 240}, {640, 360}));
+    EXPECT_EQ(m_area.videoRect(), QRect(80, 0, 480, 360));
+}
+
+TEST_F(Engine, VideoAreaShowsTheFirstFrameInsideBlackBars)
+{
+    ASSERT_EQ(open(media::videoWithAudio()), 0);
+    ASSERT_TRUE(waitUntil([this] { return m_area.frameCounts().presented > 0; }, 5000));
+    // Colour bars inside the placement, black in the bars beside it.
+    EXPECT_FALSE(isBlack(pixelAt({120, 40})));
+    EXPECT_TRUE(isBlack(pixelAt({40, 180})));
+    EXPECT_TRUE(isBlack(pixelAt({600, 180})));
+
+    m_engine.close();
+    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_TRUE(m_engine.fileName().isEmpty());
+    EXPECT_TRUE(isBlack(pixelAt({120, 40})));
+}
+
+TEST_F(Engine, StateTable)
+{
+    ASSERT_EQ(open(media::videoWithAudio()), 0);
+    EXPECT_GE(m_engine.togglePlay(), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Running);
+    EXPECT_GE(m_engine.togglePlay(), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Paused);
+    EXPECT_GE(m_engine.togglePlay(), 0);
+    EXPECT_GE(m_engine.pause(), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Paused);
+
+    ASSERT_GE(m_engine.setPosition(1.0), 0);
+    EXPECT_GE(m_engine.stop(), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Stopped);
+    EXPECT_NEAR(m_engine.getPosition(), 0.0, 0.01);
+    // Stop only acts when paused or running.
+    EXPECT_EQ(m_engine.stop(), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Stopped);
+
+    EXPECT_GE(m_engine.togglePlay(), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Running);
+    EXPECT_GE(m_engine.stop(), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Stopped);
+
+    m_engine.close();
+    EXPECT_EQ(m_engine.state(), PlayState::Init);
+}
+
+TEST_F(Engine, OperationsWithoutAFileDoNothing)
+{
+    EXPECT_EQ(m_engine.togglePlay(), 0);
+    EXPECT_EQ(m_engine.pause(), 0);
+    EXPECT_EQ(m_engine.stop(), 0);
+    EXPECT_EQ(m_engine.setPosition(1.0), 0);
+    EXPECT_EQ(m_engine.setRate(1), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.getPosition(), 0.0);
+    EXPECT_EQ(m_engine.getDuration(), 0.0);
+    m_engine.setVolumeLevel(7);
+    EXPECT_EQ(m_engine.getVolumeLevel(), 0);
+    EXPECT_EQ(m_engine.captureFrame(m_dir.filePath("before.jpg")), 0);
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("before.jpg")));
+    EXPECT_EQ(m_engine.handleGraphEvents(), 0);
+}
+
+TEST_F(Engine, EndOfStreamRewindsThroughThePostedEvent)
+{
+    ASSERT_EQ(open(media::videoWithAudio()), 0);
+    ASSERT_GE(m_engine.setPosition(1.5), 0);
+    ASSERT_GE(m_engine.togglePlay(), 0);
+    ASSERT_TRUE(playToEnd());
+    EXPECT_GE(m_owner.notifications, 1);
+    EXPECT_NEAR(m_engine.getPosition(), 0.0, 0.01);
+    EXPECT_TRUE(m_engine.errorText().isEmpty());
+    // The first frame is shown again, and playing starts over.
+    EXPECT_FALSE(isBlack(pixelAt({120, 40})));
+    EXPECT_GE(m_engine.togglePlay(), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Running);
+}
+
+TEST_F(Engine, SetPositionThenGetPosition)
+{
+    ASSERT_EQ(open(media::videoWithAudio()), 0);
+    ASSERT_EQ(m_engine.setPosition(1.2), 0);
+    EXPECT_NEAR(m_engine.getPosition(), 1.2, 0.04);
+    ASSERT_EQ(m_engine.setPosition(0.4), 0);
+    EXPECT_NEAR(m_engine.getPosition(), 0.4, 0.04);
+    EXPECT_EQ(m_engine.state(), PlayState::Paused);
+}
+
+TEST_F(Engine, VolumeLevelRoundTripsForEveryLevel)
+{
+    ASSERT_EQ(open(media::videoWithAudio()), 0);
+    EXPECT_EQ(m_engine.getVolumeLevel(), 10);
+    for (int level = 0; level <= 10; ++level) {
+        m_engine.setVolumeLevel(level);
+        EXPECT_EQ(m_engine.getVolumeLevel(), level);
+    }
+    // Beyond the renderer's range the volume stays as it was.
+    m_engine.setVolumeLevel(4);
+    m_engine.setVolumeLevel(11);
+    m_engine.setVolumeLevel(-30);
+    EXPECT_EQ(m_engine.getVolumeLevel(), 4);
+}
+
+TEST_F(Engine, RateTable)
+{
+    ASSERT_EQ(open(media::videoWithAudio()), 0);
+    const std::array<double, 8> rates{1.0, 2.0, 3.0, 8.0, -1.0, -2.0, -3.0, -8.0};
+    ASSERT_GE(m_engine.setPosition(1.0), 0);
+    for (int index = 7; index >= 0; --index) {
+        EXPECT_GE(m_engine.setRate(index), 0) << index;
+        EXPECT_EQ(m_engine.rate(), rates[static_cast<std::size_t>(index)]);
+    }
+    EXPECT_GE(m_engine.setRate(3), 0);
+    EXPECT_GE(m_engine.setRate(8), 0);
+    EXPECT_EQ(m_engine.rate(), 1.0);
+    EXPECT_GE(m_engine.setRate(3), 0);
+    EXPECT_GE(m_engine.setRate(-1), 0);
+    EXPECT_EQ(m_engine.rate(), 1.0);
+}
+
+TEST_F(Engine, FastRateReachesTheEndSooner)
+{
+    ASSERT_EQ(open(media::videoWithAudio()), 0);
+    ASSERT_GE(m_engine.setRate(3), 0);  // 8 x: two seconds in a quarter second
+    ASSERT_GE(m_engine.togglePlay(), 0);
+    EXPECT_TRUE(playToEnd(1500));
+}
+
+TEST_F(Engine, MissingFileFailsWithoutHanging)
+{
+    EXPECT_LT(open(m_dir.filePath("absent.MOV")), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Stopped);
+    EXPECT_FALSE(m_engine.errorText().isEmpty());
+    // Starting the failed pipeline fails again and changes nothing.
+    EXPECT_LT(m_engine.togglePlay(), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Stopped);
+    EXPECT_LT(m_engine.open(QString(), &m_area, &m_owner), 0);
+}
+
+TEST_F(Engine, TextFileNamedMovIsRefused)
+{
+    EXPECT_LT(open(media::textRenamedMov()), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Stopped);
+    // A good file opens afterwards on the same engine.
+    EXPECT_EQ(open(media::videoWithAudio()), 0);
+}
+
+TEST_F(Engine, RecordingCutBeforeItsIndexIsRefused)
+{
+    EXPECT_LT(open(media::truncatedNoIndex()), 0);
+    EXPECT_NE(m_engine.state(), PlayState::Running);
+}
+
+TEST_F(Engine, RecordingCutAfterItsIndexEndsCleanly)
+{
+    const PlaybackStatus opened = open(media::truncatedIndexed());
+    if (opened < 0)
+        GTEST_SKIP() << "refused at open";
+    ASSERT_GE(m_engine.togglePlay(), 0);
+    EXPECT_TRUE(playToEnd());
+    EXPECT_NEAR(m_engine.getPosition(), 0.0, 0.01);
+}
+
+TEST_F(Engine, AudioOnlyPlacesNoVideo)
+{
+    ASSERT_EQ(open(media::audioOnly()), 0);
+    EXPECT_EQ(m_engine.state(), PlayState::Paused);
+    EXPECT_NEAR(m_engine.getDuration(), 2.0, 0.1);
+    EXPECT_TRUE(m_area.videoRect().isEmpty());
+    EXPECT_TRUE(isBlack(pixelAt({320, 180})));
+    EXPECT_EQ(m_engine.captureFrame(m_dir.filePath("audio.jpg")), 0);
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("audio.jpg")));
+    ASSERT_GE(m_engine.setPosition(1.6), 0);
+    ASSERT_GE(m_engine.togglePlay(), 0);
+    EXPECT_TRUE(playToEnd());
+}
+
+TEST_F(Engine, CaptureWritesTheShownFrameUpright)
+{
+    ASSERT_EQ(open(media::videoWithAudio()), 0);
+    const QString path = m_dir.filePath("snap.jpg");
+    ASSERT_EQ(m_engine.captureFrame(path), 1);
+    const DecodedJpeg jpeg = decodeJpeg(path);
+    ASSERT_TRUE(jpeg.ok);
+    EXPECT_EQ(jpeg.width, 320);
+    EXPECT_EQ(jpeg.height, 240);
+    // SMPTE bars: the top row ends with red then blue bars; near the bottom, past
+    // the middle, lies a black block.
+    const auto red = jpeg.at(320 * 11 / 14, 2);
+    EXPECT_GT(red.r, 150);
+    EXPECT_LT(red.b, 80);
+    const auto blue = jpeg.at(320 * 13 / 14, 2);
+    EXPECT_GT(blue.b, 150);
+    EXPECT_LT(blue.r, 80);
+    const auto bottomBlack = jpeg.at(172, 230);
+    EXPECT_LT(bottomBlack.r + bottomBlack.g + bottomBlack.b, 120);
+
+    EXPECT_EQ(m_engine.captureFrame(m_dir.filePath("missing/folder/snap.jpg")), 0);
+}
+
+TEST_F(Engine, PathsLongerThanTheOldLimitAreNotCut)
+{
+    const QString folder = m_dir.filePath(QString(150, 'a') + '/' + QString(150, 'b'));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + "/recording.MOV";
+    ASSERT_TRUE(QFile::copy(media::videoWithAudio(), path));
+    ASSERT_GT(path.size(), 300);
+    EXPECT_EQ(open(path), 0);
+    EXPECT_EQ(m_engine.fileName(), path);
+}
+
+TEST_F(Engine, FullScreenShowsTheVideoAloneAndReturns)
+{
+    QWidget window;
+    window.resize(800, 600);
+    auto* area = new VideoWidget(&window);
+    area->setGeometry(10, 20, 640, 360);
+    window.show();
+    ASSERT_EQ(m_engine.open(media::videoWithAudio(), area, &m_owner), 0);
+
+    m_engine.setFullScreen(true);
+    EXPECT_TRUE(area->isWindow());
+    EXPECT_TRUE(area->isFullScreen());
+    m_engine.setFullScreen(false);
+    EXPECT_FALSE(area->isWindow());
+    EXPECT_EQ(area->parentWidget(), &window);
+    EXPECT_EQ(area->geometry(), QRect(10, 20, 640, 360));
+    m_engine.close();
+}
+
+TEST(DecoderPreference, FirstExistingDecoderOutranksTheOthers)
+{
+    const std::array<const char*, 3> candidates{"no-such-decoder", "avdec_h264", "openh264dec"};
+    EXPECT_EQ(preferDecoder(candidates), "avdec_h264");
+    GstPluginFeature* chosen = gst_registry_lookup_feature(gst_registry_get(), "avdec_h264");
+    GstPluginFeature* other = gst_registry_lookup_feature(gst_registry_get(), "openh264dec");
+    ASSERT_NE(chosen, nullptr);
+    if (other != nullptr) {
+        EXPECT_GT(gst_plugin_feature_get_rank(chosen), gst_plugin_feature_get_rank(other));
+        gst_object_unref(other);
+    }
+    gst_object_unref(chosen);
+
+    const std::array<const char*, 1> none{"no-such-decoder"};
+    EXPECT_EQ(preferDecoder(none), "");
+    EXPECT_EQ(std::string(preferredDecoders().front()), "vah264dec");
+}
+
+}  // namespace
