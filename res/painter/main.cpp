@@ -1,0 +1,72 @@
+// Draws every picture of the player's skin. The pictures are committed; run this after
+// changing how they are drawn:
+//   skin-painter write <res-dir>     writes them under res/ (PNG/, JPG/, BITMAP/, icon/)
+//   skin-painter check <res-dir>     fails when a stored picture differs from this drawing
+//   skin-painter preview <file.png>  the whole window with every control's picture in place
+
+#include "pictures.h"
+#include "preview.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <cstdio>
+
+namespace {
+
+int writeAll(const QString& directory)
+{
+    int failures = 0;
+    for (const Picture& p : paintAllPictures()) {
+        if (!writePicture(p, directory)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(p.path));
+            ++failures;
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+int checkAll(const QString& directory)
+{
+    int stale = 0;
+    for (const Picture& p : paintAllPictures()) {
+        const QImage stored(QDir(directory).filePath(p.path));
+        const QImage drawn = asStored(p);
+        if (stored.isNull() ||
+            stored.convertToFormat(QImage::Format_ARGB32) != drawn.convertToFormat(QImage::Format_ARGB32)) {
+            std::fprintf(stderr, "%s differs from its drawing\n", qPrintable(p.path));
+            ++stale;
+        }
+    }
+    return stale == 0 ? 0 : 1;
+}
+
+int preview(const QString& file)
+{
+    std::vector<Picture> pictures = paintAllPictures();
+    for (Picture& p : pictures) {
+        p.image = asStored(p);
+    }
+    return composePreview(pictures).save(file) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("write")) {
+        return writeAll(args[2]);
+    }
+    if (args.size() == 3 && args[1] == QLatin1String("check")) {
+        return checkAll(args[2]);
+    }
+    if (args.size() == 3 && args[1] == QLatin1String("preview")) {
+        return preview(args[2]);
+    }
+    std::fprintf(stderr, "usage: skin-painter write|check <res-dir> | preview <file.png>\n");
+    return 2;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <vector>
+
+// Every picture of the skin with the path it is kept at under res/ (its resource type is
+// the folder: PNG, JPG, BITMAP; the icon sits in icon/).
+struct Picture {
+    QString path;
+    QImage image;
+};
+
+std::vector<Picture> paintAllPictures();
+
+// The picture at `path` among `pictures`, or a null image.
+QImage findPicture(const std::vector<Picture>& pictures, const QString& path);
+
+// Writes a picture in the format its file name asks for; false when it cannot be written.
+bool writePicture(const Picture& picture, const QString& directory);
+
+// What a picture looks like after being written and read back (JPEG loses detail).
+QImage asStored(const Picture& picture);
