@@ -2,7 +2,7 @@
 # Whole-process CPU of playing a 30 s 1280x720 30 fps H.264 + AAC clip, one
 # after the other on the same Xvfb display: the player's engine and video widget
 # (play_clip), then gst-launch's playbin with ximagesink as the reference.
-# Both use the audio sink "fakesink sync=true".
+# Both use the audio sink "fakesink sync=true". PLAYBACK_BENCH_CLIP names another clip.
 #   bench/playback/run-playback-bench.sh [build-dir] [widget-width widget-height]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -12,7 +12,7 @@ height=${3:-720}
 work=${PLAYBACK_BENCH_DIR:-/tmp/playback-bench}
 mkdir -p "$work"
 
-clip=$work/clip-720p30.mov
+clip=${PLAYBACK_BENCH_CLIP:-$work/clip-720p30.mov}
 if [ ! -f "$clip" ]; then
   echo "writing $clip"
   gst-launch-1.0 -q \
