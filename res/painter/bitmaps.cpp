@@ -143,7 +143,7 @@ QImage paintThumb(bool dragging)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     // Only rows 5..13 show: the thumb hangs 5 rows above the 9-row control.
-    const QRectF knob(2.5, 5.0, 13, 9);
+    const QRectF knob(2.5, 5.5, 13, 8);
     QLinearGradient g(knob.topLeft(), knob.bottomLeft());
     g.setColorAt(0, dragging ? QColor(196, 222, 252) : QColor(240, 243, 248));
     g.setColorAt(1, dragging ? palette::kAccent : QColor(172, 182, 200));
