@@ -1,0 +1,150 @@
+// Reading an hour of telemetry per layout, and listing recordings into the catalogue.
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "assist_info_reader.h"
+#include "drive.h"
+#include "layout_writer.h"
+#include "play_list.h"
+
+namespace {
+
+namespace lw = layout_writer;
+namespace fs = std::filesystem;
+
+constexpr int kHour = 3600;
+constexpr int kFolderSize = 1000;
+
+// The recordings of every benchmark, written once into a folder removed at exit.
+class Recordings {
+public:
+    Recordings()
+    {
+        std::string pattern = (fs::temp_directory_path() / "dashcam-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            std::abort();
+        m_root = pattern;
+        WriteHours();
+        WriteFolder();
+    }
+    ~Recordings()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_root, ignored);
+    }
+
+    std::string Hour(const std::string& name) const { return (m_root / name).string(); }
+    const std::vector<std::string>& Folder() const { return m_folder; }
+
+private:
+    fs::path m_root;
+    std::vector<std::string> m_folder;
+
+    static lw::SparseFile FirstTrackMovie(const std::vector<lw::Sample>& samples)
+    {
+        lw::SparseFile movie = lw::Nt96650FirstTrackMovie(samples);
+        movie.Put(movie.size, lw::Atom("free", ""));  // the chip name is read past its atom
+        return movie;
+    }
+
+    void WriteHours()
+    {
+        const auto samples = DriveSamples(kHour);
+        bool ok = lw::WriteFile(Hour("hour.DAT"), lw::Sidecar(samples));
+        ok = ok && lw::WriteFile(Hour("icat.MOV"), lw::IcatMovie(samples));
+        ok = ok && lw::WriteFile(Hour("a7l.MOV"), lw::A7lMovie(samples));
+        ok = ok && lw::WriteFile(Hour("nt-first.MOV"), FirstTrackMovie(samples));
+        ok = ok && lw::WriteFile(Hour("nt-second.MOV"), lw::Nt96650SecondTrackMovie(samples));
+        if (!ok)
+            std::abort();
+    }
+
+    // A card's worth of one-minute recordings, the four layouts in turn.
+    void WriteFolder()
+    {
+        const auto minute = DriveSamples(60);
+        const fs::path folder = m_root / "DCIM";
+        fs::create_directories(folder / "gps");
+        bool ok = true;
+        for (int i = 0; i < kFolderSize; ++i) {
+            const std::string base = (folder / ("REC" + std::to_string(10000 + i))).string();
+            const std::string movie = base + ".MOV";
+            switch (i % 4) {
+            case 0:
+                ok = ok && lw::WriteFile(movie, lw::MovieSecondShape(3600000000u + i));
+                ok = ok && lw::WriteFile((folder / "gps" / fs::path(base).filename()).string() + ".DAT",
+                                         lw::Sidecar(minute));
+                break;
+            case 1: ok = ok && lw::WriteFile(movie, lw::IcatMovie(minute)); break;
+            case 2: ok = ok && lw::WriteFile(movie, lw::A7lMovie(minute)); break;
+            default: ok = ok && lw::WriteFile(movie, FirstTrackMovie(minute)); break;
+            }
+            m_folder.push_back(movie);
+        }
+        if (!ok)
+            std::abort();
+    }
+};
+
+const Recordings& Files()
+{
+    static const Recordings recordings;
+    return recordings;
+}
+
+using Reader = int (CAssistInfoReader::*)(const std::string&);
+
+void ReadHour(benchmark::State& state, Reader reader, const std::string& name)
+{
+    const std::string path = Files().Hour(name);
+    CAssistInfoReader table;
+    if ((table.*reader)(path) != kHour * ENTRIES_PER_SAMPLE) {
+        state.SkipWithError("the recording did not read as one hour");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize((table.*reader)(path));
+    state.SetItemsProcessed(state.iterations() * kHour);
+}
+
+BENCHMARK_CAPTURE(ReadHour, sidecar, &CAssistInfoReader::ReadDatFile, "hour.DAT")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadHour, icat, &CAssistInfoReader::ReadICatMovie, "icat.MOV")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadHour, a7l, &CAssistInfoReader::ReadA7LMovie, "a7l.MOV")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadHour, nt96650_first_track, &CAssistInfoReader::ReadNT96650Movie,
+                  "nt-first.MOV")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadHour, nt96650_second_track, &CAssistInfoReader::ReadNT96650Movie,
+                  "nt-second.MOV")
+    ->Unit(benchmark::kMillisecond);
+
+// One iteration lists one recording; the list is emptied after every folder.
+void AddFile(benchmark::State& state)
+{
+    const std::vector<std::string>& folder = Files().Folder();
+    CPlayList list;
+    size_t next = 0;
+    for (auto _ : state) {
+        const std::string& path = folder[next];
+        list.AddFile(path, path.substr(path.rfind('/') + 1), ".MOV");
+        if (++next == folder.size()) {
+            state.PauseTiming();
+            next = 0;
+            list.RemoveAll();
+            state.ResumeTiming();
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(AddFile)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,81 @@
+// Writes the seed corpora of the harnesses: one folder per harness under the given folder.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "layout_writer.h"
+
+namespace {
+
+namespace lw = layout_writer;
+namespace fs = std::filesystem;
+
+std::vector<lw::Sample> Samples()
+{
+    return {{100, -250, 1020, lw::Rmc(22.5, -113.75, 10.0, 45.5)},
+            {-3, 0, 7, lw::Gga(-33.25, 151.5, {5})},
+            {1, 2, 3, "$GPGSV,3,1,11,03,03,111,00*74"},
+            {20000, -20000, 0, lw::Rmc(-0.5, 0.25, 0.5, 359.9, {5, 'V'})}};
+}
+
+bool Put(const fs::path& folder, const std::string& name, const std::string& bytes)
+{
+    fs::create_directories(folder);
+    return lw::WriteFile((folder / name).string(), bytes);
+}
+
+bool AssistLines(const fs::path& folder)
+{
+    bool ok = true;
+    int n = 0;
+    for (const lw::Sample& sample : Samples()) {
+        const int shift = 37 + n;
+        ok &= Put(folder, "line" + std::to_string(n++),
+                  std::string(1, static_cast<char>(shift)) +
+                      lw::Scramble(lw::LogLineText(sample), shift) + "\r\n");
+    }
+    return ok;
+}
+
+bool DatFiles(const fs::path& folder)
+{
+    lw::SidecarOptions lf;
+    lf.lineEnd = "\n";
+    lf.keyLine = "98765432 trailing text";
+    std::vector<lw::Sample> longLine = {{1, 1, 1, "$GPRMC," + std::string(1500, '9')}};
+    return Put(folder, "crlf.DAT", lw::Sidecar(Samples())) &&
+           Put(folder, "lf.DAT", lw::Sidecar(Samples(), lf)) &&
+           Put(folder, "long.DAT", lw::Sidecar(longLine)) &&
+           Put(folder, "key-only.DAT", lw::Sidecar({}));
+}
+
+bool Movies(const fs::path& folder)
+{
+    lw::IcatOptions icatFree;
+    icatFree.freeAtom = true;
+    icatFree.chip = "ICAT6330";
+    lw::A7lOptions a7lLateKey;
+    a7lLateKey.keyIndex = 2;
+    lw::SparseFile firstTrack = lw::Nt96650FirstTrackMovie(Samples());
+    firstTrack.Put(firstTrack.size, lw::Atom("free", ""));
+    return Put(folder, "icat.MOV", lw::IcatMovie(Samples())) &&
+           Put(folder, "icat-free.MOV", lw::IcatMovie(Samples(), icatFree)) &&
+           Put(folder, "a7l.MOV", lw::A7lMovie(Samples())) &&
+           Put(folder, "a7l-late-key.MOV", lw::A7lMovie(Samples(), a7lLateKey)) &&
+           Put(folder, "nt-second-track.MOV", lw::Nt96650SecondTrackMovie(Samples())) &&
+           Put(folder, "nt-first-track.MOV", firstTrack.Flatten()) &&
+           Put(folder, "first-shape.MOV", lw::MovieFirstShape(3600000000u, "video")) &&
+           Put(folder, "second-shape.MOV", lw::MovieSecondShape(3600000000u));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+        return 2;
+    const fs::path root = argv[1];
+    const bool ok = AssistLines(root / "fuzz_assist_line") && DatFiles(root / "fuzz_dat_file") &&
+                    Movies(root / "fuzz_movie");
+    return ok ? 0 : 1;
+}
