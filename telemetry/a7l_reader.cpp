@@ -1,1 +1,78 @@
-// in progress
+#include <array>
+#include <vector>
+
+#include "assist_info_reader.h"
+#include "atom_walker.h"
+#include "nmea_sentence.h"
+
+namespace {
+
+constexpr int kTelemetryTrack = 3;
+constexpr size_t kSampleBuffer = 128;  // zero-filled; a longer sample keeps 127 bytes
+constexpr uint16_t kKeySampleLength = 11;
+constexpr uint32_t kMaxEarlySamples = 20;
+
+using SampleText = std::array<char, kSampleBuffer>;
+
+// The sample of a chunk: 2-byte big-endian length, then the text. False when the length
+// or the text cannot be read in full.
+bool ReadChunkSample(BinaryFile& file, uint32_t offset, SampleText& text, uint16_t& length)
+{
+    unsigned char bytes[2 + kSampleBuffer - 1];
+    const size_t got = file.ReadAt(offset, bytes, sizeof bytes);
+    if (got < 2)
+        return false;
+    length = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
+    const bool complete = length < kSampleBuffer ? got >= 2u + length
+                                                 : uint64_t{offset} + 2 + length <= file.Size();
+    if (!complete)
+        return false;
+    text.fill('\0');
+    const size_t kept = length < kSampleBuffer ? length : kSampleBuffer - 1;
+    std::copy(bytes + 2, bytes + 2 + kept, text.begin());
+    text[0] = ' ';  // the first byte of every sample is not part of it
+    return true;
+}
+
+}  // namespace
+
+int CAssistInfoReader::ReadA7LMovie(const std::string& path)
+{
+    Clear();
+    BinaryFile file;
+    if (!file.Open(path))
+        return -1;
+    const std::optional<AtomHeader> moov = FindChild(file, WholeFile(file), "moov");
+    const std::optional<AtomHeader> trak =
+        moov ? FindNthChild(file, moov->Content(), "trak", kTelemetryTrack) : std::nullopt;
+    const std::optional<AtomHeader> stco =
+        trak ? FindPath(file, trak->Content(), {"mdia", "minf", "stbl", "stco"}) : std::nullopt;
+    if (!stco || stco->Content().end - stco->Content().begin < 8)
+        return GetCount();
+    const std::optional<uint32_t> count = file.ReadBE32(stco->Content().begin + 4);
+    if (!count)
+        return GetCount();
+
+    // Samples before the key sample wait (at most 20 of them) until the shift is known.
+    std::optional<int> shift;
+    std::vector<SampleText> early;
+    SampleText text;
+    ForEachBE32(file, stco->Content().begin + 8, stco->Content().end, *count,
+                [&](uint32_t j, uint32_t offset) {
+                    uint16_t length = 0;
+                    if (!ReadChunkSample(file, offset, text, length))
+                        return false;
+                    if (shift) {
+                        ParseAssistLine(text.data() + 1, *shift);
+                    } else if (length == kKeySampleLength) {
+                        shift = KeyDigitSum(std::string_view(text.data() + 1, 8));
+                        for (SampleText& kept : early)
+                            ParseAssistLine(kept.data() + 1, *shift);
+                        early.clear();
+                    } else if (j < kMaxEarlySamples) {
+                        early.push_back(text);
+                    }
+                    return true;
+                });
+    return GetCount();
+}

@@ -1,1 +1,141 @@
-// in progress
+#include "atom_walker.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr size_t kMinPathLength = 4;
+constexpr uint64_t kHeaderSize = 8;
+
+// Characters, not bytes, of a UTF-8 path.
+size_t CharacterCount(const std::string& text)
+{
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+}  // namespace
+
+BinaryFile::~BinaryFile()
+{
+    if (m_file != nullptr)
+        std::fclose(m_file);
+}
+
+bool BinaryFile::Open(const std::string& path)
+{
+    if (CharacterCount(path) < kMinPathLength)
+        return false;
+    // Directories, pipes and devices are no recordings (a device could be read forever).
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
+    m_file = std::fopen(path.c_str(), "rb");
+    if (m_file == nullptr)
+        return false;
+    // Reads are positioned and sized by the callers: no stdio buffer in between.
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    if (std::fseek(m_file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(m_file);
+        m_size = size > 0 ? static_cast<uint64_t>(size) : 0;
+    }
+    return true;
+}
+
+size_t BinaryFile::ReadAt(uint64_t offset, void* buffer, size_t n)
+{
+    if (m_file == nullptr || n == 0 || offset >= m_size)
+        return 0;
+    if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0)
+        return 0;
+    return std::fread(buffer, 1, n, m_file);
+}
+
+std::optional<uint32_t> BinaryFile::ReadBE32(uint64_t offset)
+{
+    unsigned char bytes[4];
+    if (!ReadExact(offset, bytes, sizeof bytes))
+        return std::nullopt;
+    return LoadBE32(bytes);
+}
+
+uint32_t LoadBE32(const unsigned char* bytes)
+{
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 |
+           uint32_t{bytes[3]};
+}
+
+uint32_t LoadLE32(const unsigned char* bytes)
+{
+    return uint32_t{bytes[3]} << 24 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[1]} << 8 |
+           uint32_t{bytes[0]};
+}
+
+Span WholeFile(const BinaryFile& file)
+{
+    return {0, file.Size()};
+}
+
+AtomWalker::AtomWalker(BinaryFile& file, Span parent)
+    : m_file(file), m_parent{parent.begin, std::min(parent.end, file.Size())}, m_next(parent.begin)
+{
+}
+
+std::optional<AtomHeader> AtomWalker::Next()
+{
+    if (m_done || m_next >= m_parent.end || m_parent.end - m_next < kHeaderSize) {
+        m_done = true;
+        return std::nullopt;
+    }
+    unsigned char header[kHeaderSize];
+    if (!m_file.ReadExact(m_next, header, sizeof header)) {
+        m_done = m_broken = true;
+        return std::nullopt;
+    }
+    AtomHeader atom;
+    atom.start = m_next;
+    atom.size = LoadBE32(header);
+    if (atom.size < kHeaderSize) {  // no rule for 0 (to the end) or 1 (64-bit size)
+        m_done = m_broken = true;
+        return std::nullopt;
+    }
+    atom.end = std::min(atom.start + atom.size, m_parent.end);
+    std::copy(header + 4, header + 8, atom.type);
+    m_next = atom.NextSibling();
+    return atom;
+}
+
+std::optional<AtomHeader> FindNthChild(BinaryFile& file, Span parent, std::string_view type, int n)
+{
+    AtomWalker walker(file, parent);
+    int skipped = 0;
+    int seen = 0;
+    while (const std::optional<AtomHeader> atom = walker.Next()) {
+        if (atom->Is(type) && ++seen == n)
+            return atom;
+        if (++skipped > kMaxSkippedAtoms)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<AtomHeader> FindChild(BinaryFile& file, Span parent, std::string_view type)
+{
+    return FindNthChild(file, parent, type, 1);
+}
+
+std::optional<AtomHeader> FindPath(BinaryFile& file, Span parent,
+                                   std::initializer_list<std::string_view> types)
+{
+    std::optional<AtomHeader> atom;
+    for (std::string_view type : types) {
+        atom = FindChild(file, parent, type);
+        if (!atom)
+            return std::nullopt;
+        parent = atom->Content();
+    }
+    return atom;
+}

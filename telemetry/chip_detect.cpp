@@ -1,1 +1,122 @@
-// in progress
+#include "chip_detect.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "atom_walker.h"
+
+namespace {
+
+constexpr size_t kChipNameLength = 8;
+constexpr uint32_t kMaxUdtaBytes = 64;
+constexpr uint32_t kSecondsFrom1904To1970 = 2082844800u;
+constexpr uint64_t kFirstShapeCreationOffset = 20;  // past moov header, mvhd header, version
+constexpr uint64_t kSecondShapeCreationOffset = 44;
+
+bool EndsWithIcatName(BinaryFile& file)
+{
+    if (file.Size() < kChipNameLength)
+        return false;
+    char tail[kChipNameLength];
+    if (!file.ReadExact(file.Size() - kChipNameLength, tail, sizeof tail))
+        return false;
+    const std::string_view name(tail, sizeof tail);
+    return name == "ICAT6330" || name == "ICAT6350";
+}
+
+bool Contains(std::string_view bytes, std::string_view text)
+{
+    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+}
+
+void DetectUdtaChip(BinaryFile& file, tagFileNode& node)
+{
+    const std::optional<AtomHeader> moov = FindChild(file, WholeFile(file), "moov");
+    if (!moov)
+        return;
+    const std::optional<AtomHeader> udta = FindChild(file, moov->Content(), "udta");
+    if (!udta)
+        return;
+    // The size field of the first child says how many bytes name the chip.
+    const std::optional<uint32_t> count = file.ReadBE32(udta->Content().begin);
+    if (!count)
+        return;
+    const uint32_t n = std::min(*count, kMaxUdtaBytes);
+    char bytes[kMaxUdtaBytes] = {};
+    if (n == 0 || !file.ReadExact(udta->Content().begin + 4, bytes, n))
+        return;
+    const std::string_view read(bytes, n);
+    if (Contains(read, "AMBARELLA A7L"))
+        node.bAmbarella = 1;
+    else if (Contains(read, "NT96650A"))
+        node.bNT96650 = 1;
+}
+
+std::optional<uint32_t> FirstShapeCreation(BinaryFile& file)
+{
+    const std::optional<uint32_t> s1 = file.ReadBE32(0);
+    if (!s1 || *s1 == 0)
+        return std::nullopt;
+    const std::optional<uint32_t> s2 = file.ReadBE32(*s1);
+    if (!s2 || *s2 == 0)
+        return std::nullopt;
+    const std::optional<uint32_t> value =
+        file.ReadBE32(uint64_t{*s1} + *s2 + kFirstShapeCreationOffset);
+    if (!value || *value < kSecondsFrom1904To1970)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<uint32_t> SecondShapeCreation(BinaryFile& file)
+{
+    const std::optional<uint32_t> value = file.ReadBE32(kSecondShapeCreationOffset);
+    if (!value || *value < kSecondsFrom1904To1970)
+        return std::nullopt;
+    return value;
+}
+
+MovieTime ToUtc(uint32_t creation1904)
+{
+    using namespace std::chrono;
+    const sys_seconds time{seconds{int64_t{creation1904} - kSecondsFrom1904To1970}};
+    const sys_days day = floor<days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss clock{time - day};
+    MovieTime out;
+    out.year = static_cast<int>(date.year());
+    out.month = static_cast<int>(static_cast<unsigned>(date.month()));
+    out.day = static_cast<int>(static_cast<unsigned>(date.day()));
+    out.hour = static_cast<int>(clock.hours().count());
+    out.minute = static_cast<int>(clock.minutes().count());
+    out.second = static_cast<int>(clock.seconds().count());
+    return out;
+}
+
+}  // namespace
+
+void DetectChip(const std::string& path, tagFileNode& node)
+{
+    node.bICat = node.bAmbarella = node.bNT96650 = 0;
+    BinaryFile file;
+    if (!file.Open(path))
+        return;
+    if (EndsWithIcatName(file)) {
+        node.bICat = 1;
+        return;
+    }
+    DetectUdtaChip(file, node);
+}
+
+std::optional<MovieTime> ReadMovieTime(const std::string& path)
+{
+    BinaryFile file;
+    if (!file.Open(path))
+        return std::nullopt;
+    std::optional<uint32_t> creation = FirstShapeCreation(file);
+    if (!creation)
+        creation = SecondShapeCreation(file);
+    if (!creation)
+        return std::nullopt;
+    return ToUtc(*creation);
+}

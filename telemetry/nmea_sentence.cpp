@@ -1,1 +1,247 @@
-// in progress
+#include "nmea_sentence.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+
+#include "assist_info_reader.h"
+
+namespace {
+
+constexpr size_t kMaxFieldLength = 32;
+constexpr size_t kSentenceBuffer = 1024;  // the sentence of a log line keeps 1023 bytes
+constexpr double kKnotsToKmh = 1.85;
+constexpr size_t kMaxFields = 9;          // no caller looks past field 9
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+size_t SkipSpace(std::string_view text, size_t at)
+{
+    while (at < text.size() && IsSpace(text[at]))
+        ++at;
+    return at;
+}
+
+// Reads "%d" at `at`: white space, sign, at least one digit. Advances `at` past it.
+bool ReadInt(std::string_view text, size_t& at, int& value)
+{
+    size_t i = SkipSpace(text, at);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    const size_t digitsStart = i;
+    int64_t magnitude = 0;
+    bool tooLarge = false;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        if (!tooLarge)
+            magnitude = magnitude * 10 + (text[i] - '0');
+        tooLarge = tooLarge || magnitude > (int64_t{1} << 32);
+    }
+    if (i == digitsStart)
+        return false;
+    const int64_t signedValue = negative ? -magnitude : magnitude;
+    const bool inRange = !tooLarge && signedValue >= std::numeric_limits<int>::min() &&
+                         signedValue <= std::numeric_limits<int>::max();
+    value = inRange ? static_cast<int>(signedValue) : 0;
+    at = i;
+    return true;
+}
+
+// Splits a sentence at commas into at most kMaxFields fields; returns the field count
+// (the last field keeps any further commas).
+size_t SplitFields(std::string_view sentence, std::array<std::string_view, kMaxFields>& fields)
+{
+    size_t count = 0;
+    size_t start = 0;
+    while (count < kMaxFields) {
+        const size_t comma = sentence.find(',', start);
+        if (comma == std::string_view::npos || count + 1 == kMaxFields) {
+            fields[count++] = sentence.substr(start, comma == std::string_view::npos
+                                                         ? std::string_view::npos
+                                                         : comma - start);
+            break;
+        }
+        fields[count++] = sentence.substr(start, comma - start);
+        start = comma + 1;
+    }
+    return count;
+}
+
+char FirstLetter(std::string_view field)
+{
+    return field.empty() ? '\0' : field.front();
+}
+
+// Truncates toward zero; a value outside the int range counts 0.
+int TruncateToInt(double value)
+{
+    if (!(value > static_cast<double>(std::numeric_limits<int>::min()) - 1.0 &&
+          value < static_cast<double>(std::numeric_limits<int>::max()) + 1.0))
+        return 0;
+    return static_cast<int>(value);
+}
+
+// Parses the position of a sentence whose fields were checked: latitude, N/S,
+// longitude, E/W starting at field index first.
+void FormatPosition(const std::array<std::string_view, kMaxFields>& fields, size_t first,
+                    std::string& longitude, std::string& latitude)
+{
+    FormatCoordinate(fields[first], FirstLetter(fields[first + 1]), latitude);
+    FormatCoordinate(fields[first + 2], FirstLetter(fields[first + 3]), longitude);
+}
+
+}  // namespace
+
+void DescrambleLine(char* text, int shift)
+{
+    if (text == nullptr)
+        return;
+    const auto delta = static_cast<unsigned char>(shift & 0xFF);
+    for (char* p = text; *p != '\0' && *p != '\n' && *p != '\r'; ++p)
+        *p = static_cast<char>(static_cast<unsigned char>(*p) - delta);
+}
+
+int KeyDigitSum(std::string_view digits)
+{
+    static constexpr int kWeights[8] = {1, 1, 1, 1, 2, 1, 1, 2};
+    int sum = 0;
+    for (size_t i = 0; i < 8 && i < digits.size(); ++i) {
+        if (IsDigit(digits[i]))
+            sum += kWeights[i] * (digits[i] - '0');
+    }
+    return sum;
+}
+
+double DecimalValue(std::string_view text)
+{
+    size_t i = SkipSpace(text, 0);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    const size_t start = i;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    size_t intDigits = i - start;
+    size_t fracDigits = 0;
+    if (i < text.size() && text[i] == '.') {
+        size_t j = i + 1;
+        while (j < text.size() && IsDigit(text[j]))
+            ++j;
+        fracDigits = j - i - 1;
+        if (intDigits + fracDigits > 0)
+            i = j;
+    }
+    if (intDigits + fracDigits == 0)
+        return 0.0;
+    // Only digits and one point are handed over, so no exponent or hex form can be read.
+    double value = 0.0;
+    const auto result = std::from_chars(text.data() + start, text.data() + i, value,
+                                        std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return 0.0;
+    return negative ? -value : value;
+}
+
+LogLine SplitLogLine(std::string_view line)
+{
+    LogLine out;
+    size_t at = 0;
+    if (!ReadInt(line, at, out.x) || !ReadInt(line, at, out.y) || !ReadInt(line, at, out.z))
+        return out;
+    const size_t start = SkipSpace(line, at);
+    size_t end = start;
+    while (end < line.size() && !IsSpace(line[end]) && end - start < kSentenceBuffer - 1)
+        ++end;
+    out.sentence = line.substr(start, end - start);
+    return out;
+}
+
+void FormatCoordinate(std::string_view field, char letter, std::string& out)
+{
+    const bool negative = letter == 'W' || letter == 'S';
+    const size_t point = field.find('.');
+    if (point == std::string_view::npos) {
+        out = "0";
+        return;
+    }
+    const int64_t whole = TruncateToInt(DecimalValue(field.substr(0, point)));
+    const int64_t degrees = whole / 100;
+    const int64_t minutes = whole % 100;
+    const std::string_view fractionText = field.substr(point + 1);
+    const int64_t fraction = TruncateToInt(DecimalValue(fractionText));
+    int64_t value = 0;
+    const char* format = nullptr;
+    if (fractionText.size() == 4) {
+        value = ((minutes * 10000 + fraction) * 100) / 60;
+        format = negative ? "-%lld.%06lld" : "%lld.%06lld";
+    } else if (fractionText.size() == 5) {
+        value = ((minutes * 100000 + fraction) * 100) / 60;
+        format = negative ? "-%lld.%07lld" : "%lld.%07lld";
+    } else {
+        out.clear();
+        return;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, format, static_cast<long long>(degrees),
+                  static_cast<long long>(value));
+    out = text;
+}
+
+int ParseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude,
+               int& speed, double& course)
+{
+    std::array<std::string_view, kMaxFields> f;
+    if (SplitFields(sentence, f) < 9 || f[0] != "$GPRMC")
+        return 0;
+    // The last field may carry the rest of the sentence: only its text before a comma counts.
+    const std::string_view courseField = f[8].substr(0, f[8].find(','));
+    for (std::string_view used : {f[3], f[5], f[7], courseField}) {
+        if (used.size() > kMaxFieldLength)
+            return 0;
+    }
+    FormatPosition(f, 3, longitude, latitude);
+    speed = TruncateToInt(DecimalValue(f[7]) * kKnotsToKmh);
+    course = DecimalValue(courseField);
+    return 0;
+}
+
+int ParseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude)
+{
+    std::array<std::string_view, kMaxFields> f;
+    if (SplitFields(sentence, f) < 6 || f[0] != "$GPGGA")
+        return 0;
+    if (f[2].size() > kMaxFieldLength || f[4].size() > kMaxFieldLength)
+        return 0;
+    FormatPosition(f, 2, longitude, latitude);
+    return 0;
+}
+
+int CAssistInfoReader::ParseAssistLine(char* line, int shift)
+{
+    if (line == nullptr)
+        return -1;
+    DescrambleLine(line, shift);
+    const LogLine items = SplitLogLine(line);
+    tagAssistInfo sample;
+    sample.fX = static_cast<float>(items.x / 1000.0);
+    sample.fY = static_cast<float>(items.y / 1000.0);
+    sample.fZ = static_cast<float>(items.z / 1000.0);
+    if (items.sentence.starts_with("$GPGGA"))
+        ParseGPGGA(items.sentence, sample.strLongitude, sample.strLatitude);
+    else
+        ParseGPRMC(items.sentence, sample.strLongitude, sample.strLatitude, sample.nSpeed,
+                   sample.dCourse);
+    AppendSample(sample);
+    return 0;
+}

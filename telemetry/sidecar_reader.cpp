@@ -1,1 +1,105 @@
-// in progress
+#include <array>
+
+#include "assist_info_reader.h"
+#include "atom_walker.h"
+#include "nmea_sentence.h"
+
+namespace {
+
+constexpr size_t kPieceLength = 1023;  // a line is handled in pieces of at most this size
+
+// Hands out the bytes of a file one at a time, reading it in large blocks.
+class ByteStream {
+public:
+    explicit ByteStream(BinaryFile& file) : m_file(file) {}
+
+    int Get()
+    {
+        if (m_pos == m_end && !Fill())
+            return -1;
+        return m_buffer[m_pos++];
+    }
+
+private:
+    bool Fill()
+    {
+        m_end = m_file.ReadAt(m_offset, m_buffer.data(), m_buffer.size());
+        m_offset += m_end;
+        m_pos = 0;
+        return m_end > 0;
+    }
+
+    BinaryFile& m_file;
+    std::array<unsigned char, 65536> m_buffer;
+    uint64_t m_offset = 0;
+    size_t m_pos = 0;
+    size_t m_end = 0;
+};
+
+// Reads up to kPieceLength bytes of a line (without its LF). lineEnded: the LF was read.
+// False at the end of the file with nothing read.
+bool ReadPiece(ByteStream& in, std::string& piece, bool& lineEnded)
+{
+    piece.clear();
+    lineEnded = false;
+    while (piece.size() < kPieceLength) {
+        const int c = in.Get();
+        if (c < 0)
+            return !piece.empty();
+        if (c == '\n') {
+            lineEnded = true;
+            return true;
+        }
+        piece.push_back(static_cast<char>(c));
+    }
+    return true;
+}
+
+// Shift of the key line, or 0 when a tested digit is 0 or not a digit. The fifth digit is
+// tested twice and the eighth added twice, as the camera's own reader does.
+int KeyLineShift(const std::string& keyLine)
+{
+    static constexpr int kOrder[9] = {0, 1, 2, 3, 4, 4, 5, 6, 7};
+    int sum = 0;
+    for (int index : kOrder) {
+        const char c = static_cast<size_t>(index) < keyLine.size() ? keyLine[index] : '\0';
+        const int value = c >= '0' && c <= '9' ? c - '0' : 0;
+        if (value == 0)
+            return 0;
+        sum += value;
+    }
+    return sum + (keyLine[7] - '0');
+}
+
+}  // namespace
+
+int CAssistInfoReader::ReadDatFile(const std::string& path)
+{
+    Clear();
+    BinaryFile file;
+    if (!file.Open(path))
+        return -1;
+    ByteStream in(file);
+
+    // The key line is read to its end, so a long one never spills into the log lines.
+    std::string keyLine;
+    bool lineEnded = false;
+    std::string piece;
+    if (!ReadPiece(in, keyLine, lineEnded))
+        return 0;
+    while (!lineEnded && ReadPiece(in, piece, lineEnded)) {
+    }
+    const int shift = KeyLineShift(keyLine);
+    if (shift == 0)
+        return GetCount();
+
+    bool continuation = false;
+    while (ReadPiece(in, piece, lineEnded)) {
+        // The line end of a line that filled its last piece exactly is no piece of its own.
+        const bool onlyLineEnd = continuation && (piece.empty() || piece == "\r");
+        if (!onlyLineEnd)
+            ParseAssistLine(piece.data(), shift);
+        continuation = !lineEnded;
+    }
+    return GetCount();
+}

@@ -67,8 +67,9 @@ std::string Udta(std::string_view chip, size_t padBefore)
         return Atom("udta", "");
     std::string child(padBefore, '\0');
     child.append(chip);
-    child.append(4, '\0');
-    return Atom("udta", Atom("name", child));
+    // The chip is searched in (child size) bytes after the child's size field, which
+    // reach 4 bytes past the child: keep them inside the user data.
+    return Atom("udta", Atom("name", child) + std::string(4, '\0'));
 }
 
 std::string Trak(std::string_view stblChildren)

@@ -39,7 +39,7 @@ std::string Ftyp();
 // Version-0 movie header (100 content bytes) with the given creation time (1904 epoch).
 std::string Mvhd(uint32_t creationTime);
 // "udta" holding one child atom "name" whose content is padBefore zero bytes, then the
-// chip text, then 4 zero bytes. Empty chip: an empty "udta".
+// chip text; 4 zero bytes follow the child. Empty chip: an empty "udta".
 std::string Udta(std::string_view chip, size_t padBefore = 0);
 // trak > mdia > minf > stbl > the given stbl children.
 std::string Trak(std::string_view stblChildren);

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Read-only access to a recording file by position, and a bounded walk over its
+// QuickTime atoms (32-bit sizes only). Every walk stays inside its parent and the file,
+// ends at an atom whose size is below 8, and skips at most kMaxSkippedAtoms atoms.
+
+class BinaryFile {
+public:
+    BinaryFile() = default;
+    ~BinaryFile();
+    BinaryFile(const BinaryFile&) = delete;
+    BinaryFile& operator=(const BinaryFile&) = delete;
+
+    // False for a path of fewer than 4 characters, a path that is not a regular file, or
+    // a file that cannot be opened for reading.
+    bool Open(const std::string& path);
+    uint64_t Size() const { return m_size; }
+    // Reads up to n bytes at offset; the count read (short at the end or on an error).
+    size_t ReadAt(uint64_t offset, void* buffer, size_t n);
+    bool ReadExact(uint64_t offset, void* buffer, size_t n) { return ReadAt(offset, buffer, n) == n; }
+    std::optional<uint32_t> ReadBE32(uint64_t offset);
+
+private:
+    std::FILE* m_file = nullptr;
+    uint64_t m_size = 0;
+};
+
+uint32_t LoadBE32(const unsigned char* bytes);
+uint32_t LoadLE32(const unsigned char* bytes);
+
+inline constexpr int kMaxSkippedAtoms = 128;
+
+// A range of file positions [begin, end).
+struct Span {
+    uint64_t begin = 0;
+    uint64_t end = 0;
+};
+
+struct AtomHeader {
+    uint64_t start = 0;   // position of the size field
+    uint64_t size = 0;    // size field (>= 8)
+    uint64_t end = 0;     // start + size, cut to the parent and the file
+    char type[4] = {};
+
+    bool Is(std::string_view t) const { return t.size() == 4 && t == std::string_view(type, 4); }
+    Span Content() const { return {start + 8, end}; }
+    uint64_t NextSibling() const { return start + size; }
+};
+
+Span WholeFile(const BinaryFile& file);
+
+// Visits the children of a span in order.
+class AtomWalker {
+public:
+    AtomWalker(BinaryFile& file, Span parent);
+    // The next child; nothing at the end of the parent or when the walk broke.
+    std::optional<AtomHeader> Next();
+    // The walk ended at a size below 8 or a failed read rather than at the parent's end.
+    bool Broken() const { return m_broken; }
+
+private:
+    BinaryFile& m_file;
+    Span m_parent;
+    uint64_t m_next;
+    bool m_broken = false;
+    bool m_done = false;
+};
+
+// First child of the given type; nothing when the walk ends first or meets a
+// (kMaxSkippedAtoms + 1)-th child of another type.
+std::optional<AtomHeader> FindChild(BinaryFile& file, Span parent, std::string_view type);
+// FindChild through each type in turn, each inside the previous one.
+std::optional<AtomHeader> FindPath(BinaryFile& file, Span parent,
+                                   std::initializer_list<std::string_view> types);
+// The n-th (1-based) child of the given type, at most kMaxSkippedAtoms others passed.
+std::optional<AtomHeader> FindNthChild(BinaryFile& file, Span parent, std::string_view type,
+                                       int n);
+
+// Calls visit(index, value) for the big-endian 32-bit entries at begin, for at most count
+// entries and only as far as the span and the file reach; visit returns false to stop.
+// Returns the number of entries visited.
+template <class Visit>
+uint32_t ForEachBE32(BinaryFile& file, uint64_t begin, uint64_t end, uint32_t count, Visit&& visit)
+{
+    constexpr size_t kChunkEntries = 4096;
+    unsigned char chunk[kChunkEntries * 4];
+    const uint64_t available = end > begin ? (end - begin) / 4 : 0;
+    const uint64_t total = count < available ? count : available;
+    uint32_t index = 0;
+    while (index < total) {
+        const size_t want = static_cast<size_t>(
+            total - index < kChunkEntries ? total - index : kChunkEntries);
+        const size_t got = file.ReadAt(begin + uint64_t{index} * 4, chunk, want * 4) / 4;
+        for (size_t i = 0; i < got; ++i, ++index) {
+            if (!visit(index, LoadBE32(chunk + i * 4)))
+                return index + 1;
+        }
+        if (got < want)
+            break;
+    }
+    return index;
+}

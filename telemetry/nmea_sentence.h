@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Shared pieces of every telemetry layout: the byte shift, the key digits, the log line
+// and the two NMEA sentence types the cameras write.
+
+// Subtracts shift from every byte of the zero-terminated text up to the first stored
+// CR or LF (tested before subtracting).
+void DescrambleLine(char* text, int shift);
+
+// d1 + d2 + d3 + d4 + 2*d5 + d6 + d7 + 2*d8 of the first eight characters (a character
+// that is not a digit, or a missing one, counts 0).
+int KeyDigitSum(std::string_view digits);
+
+// Plain decimal value of the text's start: optional white space, sign, digits, point,
+// digits. Hexadecimal, exponents, "inf" and "nan" are not read; no number gives 0.
+double DecimalValue(std::string_view text);
+
+// The items of a descrambled log line "%d\t%d\t%d\t%s" (any white space between items).
+// Items after the first one that does not match stay 0 / empty; an axis outside the
+// 32-bit range counts 0. The sentence is at most 1023 bytes.
+struct LogLine {
+    int x = 0;
+    int y = 0;
+    int z = 0;
+    std::string_view sentence;
+};
+LogLine SplitLogLine(std::string_view line);
+
+// "$GPRMC": fills the texts, speed (knots x 1.85, truncated) and course when the whole
+// sentence is accepted; otherwise leaves every output unchanged. Always 0.
+int ParseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude,
+               int& speed, double& course);
+// "$GPGGA": fills the texts when accepted. Always 0.
+int ParseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude);
+
+// NMEA (d)ddmm.f... to signed decimal degrees: "%d.%06d" for four fraction digits,
+// "%d.%07d" for five, "-" first for 'W' and 'S'. No point: "0". Any other count of
+// fraction digits: empty text (no position).
+void FormatCoordinate(std::string_view field, char letter, std::string& out);

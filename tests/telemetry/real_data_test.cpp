@@ -1,0 +1,161 @@
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "assist_info_reader.h"
+#include "chip_detect.h"
+#include "nmea_sentence.h"
+
+namespace {
+
+const std::filesystem::path kTestData = TELEMETRY_TESTDATA_DIR;
+
+struct Row {
+    std::string source, sentence, lat, lon, knots, course, note;
+};
+
+std::vector<Row> ReadRows()
+{
+    std::ifstream in(kTestData / "nmea" / "real-sentences.tsv");
+    std::vector<Row> rows;
+    std::string line;
+    std::getline(in, line);  // header
+    while (std::getline(in, line)) {
+        std::vector<std::string> cols;
+        std::stringstream split(line);
+        for (std::string col; std::getline(split, col, '\t');)
+            cols.push_back(col);
+        cols.resize(11);
+        rows.push_back({cols[0], cols[1], cols[2], cols[3], cols[4], cols[5], cols[9]});
+    }
+    return rows;
+}
+
+// The minute-fraction digits of a coordinate field of the sentence.
+size_t FractionDigits(const std::string& field)
+{
+    const size_t point = field.find('.');
+    return point == std::string::npos ? std::string::npos : field.size() - point - 1;
+}
+
+std::vector<std::string> Fields(const std::string& sentence)
+{
+    std::vector<std::string> fields;
+    std::stringstream split(sentence);
+    for (std::string field; std::getline(split, field, ',');)
+        fields.push_back(field);
+    return fields;
+}
+
+// Our text truncates where gpsd rounds to 9 decimals: |ours| <= |gpsd| + 5e-10 and the
+// gap is less than one unit of our last digit.
+void ExpectTruncationOf(const std::string& ours, const std::string& gpsd, size_t digits,
+                        const std::string& context)
+{
+    ASSERT_FALSE(ours.empty()) << context;
+    const size_t point = ours.find('.');
+    ASSERT_NE(point, std::string::npos) << context;
+    EXPECT_EQ(ours.size() - point - 1, digits == 4 ? 6u : 7u) << context;
+    const double mine = std::stod(ours);
+    const double theirs = std::stod(gpsd);
+    const double unit = digits == 4 ? 1e-6 : 1e-7;
+    EXPECT_EQ(std::signbit(mine), std::signbit(theirs)) << context;
+    EXPECT_LE(std::fabs(mine), std::fabs(theirs) + 5e-10) << context;
+    EXPECT_LT(std::fabs(theirs) - std::fabs(mine), unit + 5e-10) << context;
+}
+
+TEST(RealNmea, EverySentenceAgainstGpsd)
+{
+    const std::vector<Row> rows = ReadRows();
+    ASSERT_EQ(rows.size(), 882u);
+    int compared = 0;
+    int speeds = 0;
+    for (const Row& row : rows) {
+        const std::string context = row.source + ": " + row.sentence;
+        const bool rmc = row.sentence.starts_with("$GPRMC");
+        std::string lon, lat;
+        int speed = 0;
+        double course = 0.0;
+        if (rmc)
+            ParseGPRMC(row.sentence, lon, lat, speed, course);
+        else
+            ParseGPGGA(row.sentence, lon, lat);
+        const std::vector<std::string> fields = Fields(row.sentence);
+        const size_t latField = rmc ? 3 : 2;
+        for (auto [ours, gpsd, field] : {std::tuple{lat, row.lat, fields[latField]},
+                                         std::tuple{lon, row.lon, fields[latField + 2]}}) {
+            const size_t digits = FractionDigits(field);
+            if (digits != 4 && digits != 5) {
+                // Empty field: "0"; other fraction counts: no text. Neither is a position.
+                EXPECT_EQ(ours, field.empty() ? "0" : "") << context;
+            } else if (!gpsd.empty()) {
+                ExpectTruncationOf(ours, gpsd, digits, context);
+                ++compared;
+            } else {
+                // A void fix still carrying its fields is parsed like a valid one.
+                EXPECT_GE(ours.size(), 7u) << context;
+            }
+        }
+        if (rmc && !row.knots.empty()) {
+            // gpsd's knots are rounded through m/s: allow its 0.002 kn either way.
+            const double knots = std::stod(row.knots);
+            const int low = static_cast<int>((knots - 0.002) * 1.85);
+            const int high = static_cast<int>((knots + 0.002) * 1.85);
+            EXPECT_GE(speed, low) << context;
+            EXPECT_LE(speed, high) << context;
+            ++speeds;
+        }
+        if (rmc && !row.course.empty()) {
+            EXPECT_NEAR(course, std::stod(row.course), 1e-9) << context;
+        }
+        if (!rmc) {
+            EXPECT_EQ(speed, 0) << context;
+        }
+    }
+    // Every receiver with 4- or 5-digit fractions was compared.
+    EXPECT_GT(compared, 600);
+    EXPECT_GT(speeds, 300);
+}
+
+// Real cameras' files carry none of our layouts: no flag, no crash, nothing made up.
+TEST(RealMovies, NoFalseLayoutAndNoCrash)
+{
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kTestData / "real-movies")) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".mov" && ext != ".mp4" && ext != ".m4a" && ext != ".heic" && ext != ".cr3")
+            continue;
+        ++files;
+        const std::string path = entry.path().string();
+        tagFileNode node;
+        DetectChip(path, node);
+        EXPECT_EQ(node.bICat + node.bAmbarella + node.bNT96650, 0) << path;
+        ReadMovieTime(path);
+        CAssistInfoReader table;
+        EXPECT_EQ(table.ReadICatMovie(path), 0) << path;
+        EXPECT_EQ(table.ReadA7LMovie(path), table.GetCount()) << path;
+        const int nt = table.ReadNT96650Movie(path);
+        EXPECT_EQ(nt, table.GetCount()) << path;
+        EXPECT_EQ(nt % ENTRIES_PER_SAMPLE, 0) << path;
+    }
+    EXPECT_EQ(files, 6);
+}
+
+TEST(RealMovies, CreationTimesOfTheFirstShape)
+{
+    // ftyp, mdat, moov(mvhd ...): the times ffprobe and exiftool report.
+    const auto karma = ReadMovieTime((kTestData / "real-movies" / "gopro-karma.mp4").string());
+    ASSERT_TRUE(karma);
+    EXPECT_EQ((std::array{karma->year, karma->month, karma->day, karma->hour, karma->minute,
+                          karma->second}),
+              (std::array{2017, 4, 17, 19, 27, 57}));
+    const auto max = ReadMovieTime((kTestData / "real-movies" / "gopro-max-heromode.mp4").string());
+    ASSERT_TRUE(max);
+    EXPECT_EQ((std::array{max->year, max->month, max->day, max->hour, max->minute, max->second}),
+              (std::array{2019, 11, 18, 15, 45, 32}));
+}
+
+}  // namespace

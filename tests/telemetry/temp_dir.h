@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "layout_writer.h"
+
+// A fresh folder per test, removed afterwards; Write puts bytes in a file inside it.
+class TempDir {
+public:
+    TempDir()
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string("telemetry-") + info->test_suite_name() + "-" + info->name();
+        for (char& c : name) {
+            if (c == '/')
+                c = '_';
+        }
+        m_path = std::filesystem::temp_directory_path() / name;
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempDir() { std::filesystem::remove_all(m_path); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+
+    std::string Write(const std::string& name, std::string_view bytes) const
+    {
+        const std::string path = (m_path / name).string();
+        EXPECT_TRUE(layout_writer::WriteFile(path, bytes));
+        return path;
+    }
+
+    std::string Write(const std::string& name, const layout_writer::SparseFile& file) const
+    {
+        const std::string path = (m_path / name).string();
+        EXPECT_TRUE(layout_writer::WriteFile(path, file));
+        return path;
+    }
+
+private:
+    std::filesystem::path m_path;
+};
