@@ -174,8 +174,11 @@ PlaybackStatus PlaybackEngine::buildPipeline()
     if (uri == nullptr)
         return status::fileNotFound;
     m_videoSink = makeVideoSink(m_videoWindow.data());
-    g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink, nullptr);
+    if (m_videoSink != nullptr)
+        g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink, nullptr);
     g_free(uri);
+    if (m_videoSink == nullptr)
+        return status::failed;
 
     if (!m_audioSink.isEmpty()) {
         GError* error = nullptr;
