@@ -1,7 +1,8 @@
-// make-sample-recordings DIR [SECONDS]: writes short, real, playable dashcam recordings
+// make-sample-recordings DIR [SECONDS [LAYOUT...]]: writes short, real, playable dashcam recordings
 // with telemetry in each camera layout, along one made-up drive.
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -57,6 +58,15 @@ lw::Sample ToLogged(const DriveSample& s)
     return {s.gX, s.gY, s.gZ, lw::Rmc(s.latitude, s.longitude, knots, s.course, fix)};
 }
 
+// No names: every layout; else those whose file name has "_NAME.".
+bool IsWanted(const Recording& rec, const std::vector<std::string>& wanted)
+{
+    const std::string name = rec.name;
+    return wanted.empty() || std::any_of(wanted.begin(), wanted.end(), [&](const std::string& w) {
+               return name.find("_" + w + ".") != std::string::npos;
+           });
+}
+
 bool WriteRecording(const Recording& rec, const fs::path& dir, const std::vector<DriveSample>& drive, int seconds,
                     std::string& error)
 {
@@ -109,12 +119,14 @@ bool WriteRecording(const Recording& rec, const fs::path& dir, const std::vector
 int main(int argc, char** argv)
 {
     gst_init(&argc, &argv);
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s DIR [SECONDS]\n", argv[0]);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s DIR [SECONDS [LAYOUT...]]  (layouts: ICAT A7L NT96650A SIDECAR PLAIN)\n",
+                     argv[0]);
         return 2;
     }
     const fs::path dir = argv[1];
-    const int seconds = argc == 3 ? std::atoi(argv[2]) : 12;
+    const int seconds = argc >= 3 ? std::atoi(argv[2]) : 12;
+    const std::vector<std::string> wanted(argv + std::min(argc, 3), argv + argc);
     if (seconds < 1 || seconds > 3600) {
         std::fprintf(stderr, "SECONDS must be 1..3600\n");
         return 2;
@@ -127,6 +139,9 @@ int main(int argc, char** argv)
     }
     const std::vector<DriveSample> drive = MakeDrive(seconds * static_cast<int>(std::size(kRecordings)), kDriveStartUtc);
     for (size_t i = 0; i < std::size(kRecordings); ++i) {
+        if (!IsWanted(kRecordings[i], wanted)) {
+            continue;
+        }
         const auto first = drive.begin() + static_cast<long>(i) * seconds;
         std::string error;
         if (!WriteRecording(kRecordings[i], dir, {first, first + seconds}, seconds, error)) {

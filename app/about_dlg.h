@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QDialog>
+
+// The about box (dialog template 100): icon, "Player Version 1.0" and OK.
+class CAboutDlg : public QDialog {
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+};

@@ -1,0 +1,34 @@
+#include "map_calls.h"
+
+#include "dlg_map.h"
+
+namespace {
+
+// The map dialog behind the calls; the host widget owns the dialog.
+class CDlgMapCalls : public IMapCalls {
+public:
+    explicit CDlgMapCalls(CDlgMap* dialog) : m_dialog(dialog) {}
+
+    void SetLgtLat(const QString& latitude, const QString& longitude, const QString& speed) override
+    {
+        m_dialog->SetLgtLat(latitude, longitude, speed);
+    }
+    void newPolyLine() override { m_dialog->newPolyLine(); }
+    void putMarkerToLine(const QString& latitude, const QString& longitude) override
+    {
+        m_dialog->putMarkerToLine(latitude, longitude);
+    }
+    void renderPolyLine() override { m_dialog->renderPolyLine(); }
+
+private:
+    CDlgMap* m_dialog;
+};
+
+}  // namespace
+
+std::unique_ptr<IMapCalls> CreateMapDialog(QWidget* host)
+{
+    auto* dialog = new CDlgMap(host);
+    dialog->hide();
+    return std::make_unique<CDlgMapCalls>(dialog);
+}

@@ -1,0 +1,34 @@
+#include "player_app.h"
+
+#include <gst/gst.h>
+
+#include <QTimer>
+
+#include "player_dlg.h"
+
+CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("dashcam-player"));
+    setApplicationDisplayName(QStringLiteral("Player"));
+    setDesktopFileName(QStringLiteral("dashcam-player"));
+}
+
+int CPlayerApp::InitInstance()
+{
+    GError* error = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &error)) {
+        g_clear_error(&error);
+        return 1;
+    }
+    QStringList paths = arguments();
+    paths.removeFirst();
+    CPlayerDlg dialog;
+    // The window exists before the paths are played, as after a double-click.
+    QTimer::singleShot(0, &dialog, [&dialog, paths] {
+        if (!paths.isEmpty()) {
+            dialog.ImportPaths(paths);
+        }
+    });
+    dialog.exec();
+    return 0;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object: starts the media framework, runs the player window modally for
+// the life of the process, and hands it the paths given on the command line.
+class CPlayerApp : public QApplication {
+public:
+    CPlayerApp(int& argc, char** argv);
+
+    // The start-up routine; the process's exit code.
+    int InitInstance();
+};

@@ -1,0 +1,356 @@
+// The player window: construction, layout, painting and window commands.
+#include "player_dlg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QWindow>
+
+#include "about_dlg.h"
+#include "bitmap_slider.h"
+#include "dialog_layout.h"
+#include "gauges.h"
+#include "png_button.h"
+#include "resource_image.h"
+#include "skin_list.h"
+#include "slider_messages.h"
+#include "video_widget.h"
+#include "wave_form_ctrl.h"
+
+namespace {
+
+const QColor kSkinText(130, 149, 179);
+const QColor kSpeedBackground(32, 32, 32);
+
+QLabel* MakeStatic(QWidget* parent, int id, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(ControlRect(id));
+    label->setObjectName(QString::number(id));
+    return label;
+}
+
+}  // namespace
+
+CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), services(std::move(playerServices))
+{
+    LoadResourceImage(150, QStringLiteral("PNG"), background);
+    LoadResourceImage(168, QStringLiteral("JPG"), idlePicture);
+    LoadResourceImage(169, QStringLiteral("BITMAP"), compassArrow);
+    LoadResourceImage(156, QStringLiteral("BITMAP"), volumeOn);
+    LoadResourceImage(157, QStringLiteral("BITMAP"), volumeOff);
+    compassSquare = gauges::RotateArrow(compassArrow, shownHeading);
+
+    setFixedSize(kSkinWidth, kSkinHeight);
+    setWindowTitle(QStringLiteral("Player"));
+    setWindowIcon(QIcon(QStringLiteral(":/ICON/128")));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    engine.setAudioSink(services.audioSink);
+
+    CreateControls();
+    StartTimers();
+    ConnectCommands();
+}
+
+CPlayerDlg::~CPlayerDlg()
+{
+    // The engine posts to this window and paints into the video area: close it first.
+    engine.close();
+}
+
+void CPlayerDlg::CreateControls()
+{
+    videoArea = new VideoWidget(this);
+    videoArea->setGeometry(ControlRect(ctl::kVideo));
+    videoArea->setObjectName(QString::number(ctl::kVideo));
+    // Until the first recording is opened the window paints the idle picture there.
+    videoArea->hide();
+
+    mapHost = MakeStatic(this, ctl::kMapHost, QStringLiteral("Loading..."));
+    mapHost->setAlignment(Qt::AlignCenter);
+    mapHost->setAutoFillBackground(true);
+    QPalette hostPalette = mapHost->palette();
+    hostPalette.setColor(QPalette::Window, Qt::black);
+    hostPalette.setColor(QPalette::WindowText, kSkinText);
+    mapHost->setPalette(hostPalette);
+
+    speedText = MakeStatic(this, ctl::kSpeedText, QStringLiteral("0Km/H"));
+    speedText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    speedText->setAutoFillBackground(true);
+    QPalette speedPalette = speedText->palette();
+    speedPalette.setColor(QPalette::Window, kSpeedBackground);
+    speedPalette.setColor(QPalette::WindowText, kSkinText);
+    speedText->setPalette(speedPalette);
+
+    CreateButtons();
+    CreateVolumeBars();
+
+    if (services.createMap) {
+        mapView = services.createMap(mapHost);
+    }
+    SetUpPlayList();
+
+    waveform = new CWaveFormCtrl(this);
+    waveform->setGeometry(ControlRect(ctl::kWaveform));
+    waveform->SetSource(&telemetry);
+    waveform->installEventFilter(this);
+
+    SetUpSeekBar();
+}
+
+CPngButton* CPlayerDlg::MakeButton(int id, int image, const QString& text, const QString& tip, bool onSkin)
+{
+    auto* button = new CPngButton(this);
+    button->setGeometry(ControlRect(id));
+    button->setObjectName(QString::number(id));
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setFocusPolicy(Qt::NoFocus);
+    if (onSkin) {
+        button->SetBackdrop(&background);
+    }
+    button->SetImage(image);
+    return button;
+}
+
+void CPlayerDlg::CreateButtons()
+{
+    minimiseButton = MakeButton(ctl::kMinimise, 165, QStringLiteral("-"), {}, false);
+    closeButton = MakeButton(ctl::kClose, 163, QStringLiteral("x"), {}, false);
+    importButton = MakeButton(ctl::kImport, 164, QStringLiteral("Import"), QStringLiteral("Import files"), true);
+    clearButton = MakeButton(ctl::kClear, 162, QStringLiteral("Clear"), QStringLiteral("Clear play list"), true);
+    volumeDownButton = MakeButton(ctl::kVolumeDown, 160, QStringLiteral("-"), {}, true);
+    volumeUpButton = MakeButton(ctl::kVolumeUp, 159, QStringLiteral("+"), {}, true);
+    cycleButton = MakeButton(ctl::kCycle, 149, QStringLiteral("Cycle"), QStringLiteral("Recycle"), true);
+    prevButton = MakeButton(ctl::kPrev, 153, QStringLiteral("Prev."), QStringLiteral("Prev file"), true);
+    playButton = MakeButton(ctl::kPlay, 152, QStringLiteral("Play"), QStringLiteral("Play"), true);
+    stopButton = MakeButton(ctl::kStop, 155, QStringLiteral("Stop"), QStringLiteral("Stop"), true);
+    nextButton = MakeButton(ctl::kNext, 151, QStringLiteral("Next."), QStringLiteral("Next file"), true);
+    printButton = MakeButton(ctl::kPrint, 158, QStringLiteral("Print"), QStringLiteral("Print"), true);
+    captureButton = MakeButton(ctl::kCapture, 161, QStringLiteral("Capture"), QStringLiteral("Snapshot"), true);
+    volumeDownButton->setEnabled(false);
+    volumeUpButton->setEnabled(false);
+}
+
+void CPlayerDlg::CreateVolumeBars()
+{
+    for (int i = 0; i < ctl::kVolumeBars; ++i) {
+        QLabel* bar = MakeStatic(this, ctl::kFirstVolumeBar + i, {});
+        bar->setPixmap(QPixmap::fromImage(volumeOff));
+        volumeBars[static_cast<size_t>(i)] = bar;
+    }
+}
+
+void CPlayerDlg::SetUpPlayList()
+{
+    playList = new CSkinListCtrl(this);
+    playList->setGeometry(ControlRect(ctl::kPlayList));
+    playList->setObjectName(QString::number(ctl::kPlayList));
+    playList->AttachScrollBars();
+    playList->SetBkColor(QColor(224, 234, 244));
+    catalogue.Attach(playList);
+    playList->InsertColumn(0, QStringLiteral("No."), Qt::AlignHCenter, 32);
+    playList->InsertColumn(1, QStringLiteral("Files"), Qt::AlignLeft, 140);
+    playList->InsertColumn(2, QStringLiteral("Time"), Qt::AlignLeft, 130);
+    playList->viewport()->installEventFilter(this);
+}
+
+void CPlayerDlg::SetUpSeekBar()
+{
+    seekBar = new CBitmapSlider(this);
+    seekBar->setGeometry(ControlRect(ctl::kSeekBar));
+    seekBar->SetDlgCtrlID(ctl::kSeekBar);
+    seekBar->SetChannelImages(129, 130, false, 0xFF000000, 0, 0);
+    seekBar->SetThumbImages(131, 132, true, 0xFF000000, 0, 0);
+    seekBar->SetFocusFrame(false, false);
+    seekBar->SetRange(0, 100, false);
+    seekBar->SetPosition(0);
+    seekBar->SetMargins(0, -5, 0, 5);
+    seekBar->installEventFilter(this);
+}
+
+void CPlayerDlg::StartTimers()
+{
+    timer2.setInterval(1000);
+    timer3.setInterval(1000);
+    timer3.setSingleShot(true);
+    timer1.setInterval(100);
+    connect(&timer1, &QTimer::timeout, this, &CPlayerDlg::OnTimer1);
+    connect(&timer2, &QTimer::timeout, this, &CPlayerDlg::OnTimer2);
+    connect(&timer3, &QTimer::timeout, this, &CPlayerDlg::DiscoverCard);
+    timer2.start();
+    timer3.start();
+    timer1.start();
+}
+
+void CPlayerDlg::ConnectCommands()
+{
+    connect(minimiseButton, &QAbstractButton::clicked, this, &QWidget::showMinimized);
+    connect(closeButton, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(importButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnImport);
+    connect(clearButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnClear);
+    connect(cycleButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnCycle);
+    connect(prevButton, &QAbstractButton::clicked, this, [this] { playRecording(Previous); });
+    connect(nextButton, &QAbstractButton::clicked, this, [this] { playRecording(Next); });
+    connect(playButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnPlay);
+    connect(stopButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnStop);
+    connect(captureButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnCapture);
+    connect(volumeDownButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnVolumeDown);
+    connect(volumeUpButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnVolumeUp);
+    connect(playList, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex&) { OnListDoubleClick(SelectedRow()); });
+    connect(videoArea, &VideoWidget::doubleClicked, this, &CPlayerDlg::ToggleFullScreen);
+    connect(videoArea, &VideoWidget::escapePressed, this, &QDialog::reject);
+}
+
+QWidget* CPlayerDlg::Control(int id) const
+{
+    return findChild<QWidget*>(QString::number(id));
+}
+
+QString CPlayerDlg::SpeedText() const
+{
+    return speedText->text();
+}
+
+QString CPlayerDlg::PlayButtonText() const
+{
+    return playButton->text();
+}
+
+bool CPlayerDlg::IdlePictureShown() const
+{
+    return engine.state() == PlayState::Init && idlePictureDone == 0;
+}
+
+void CPlayerDlg::ShowStatus(const QString& text)
+{
+    statusText = text;
+    setToolTip(text);
+    QToolTip::showText(mapToGlobal(QPoint(ControlRect(ctl::kPlayList).left(), ControlRect(ctl::kPlayList).bottom())),
+                       text, this);
+}
+
+bool CPlayerDlg::event(QEvent* e)
+{
+    if (e->type() == kGraphNotifyEvent) {
+        OnGraphNotify();
+        return true;
+    }
+    if (e->type() == static_cast<QEvent::Type>(WM_SLIDER_MOVED)) {
+        const auto* moved = static_cast<CSliderEvent*>(e);
+        if (moved->wParam == ctl::kSeekBar) {
+            engine.setPosition(seekBar->GetPosition() * 200 / 1000.0);
+        }
+        return true;
+    }
+    if (e->type() == static_cast<QEvent::Type>(WM_SLIDER_MOVING)) {
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+bool CPlayerDlg::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        if (watched == seekBar && mouse->button() == Qt::LeftButton) {
+            engine.pause();
+        } else if (watched == waveform && mouse->button() == Qt::RightButton) {
+            waveform->ToggleMode();
+        } else if (watched == playList->viewport() && mouse->button() == Qt::RightButton &&
+                   catalogue.GetCount() > 0) {
+            ShowListMenu(mouse->globalPosition().toPoint());
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void CPlayerDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, background);
+    if (IdlePictureShown()) {
+        const QRect video = ControlRect(ctl::kVideo);
+        painter.fillRect(video, Qt::black);
+        painter.save();
+        painter.setClipRect(video);
+        painter.drawImage(video.topLeft(), idlePicture);
+        painter.restore();
+    }
+    PaintGauges(painter);
+}
+
+void CPlayerDlg::PaintGauges(QPainter& painter)
+{
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(needlePen);
+    painter.drawLine(gauges::kDialCentre, gauges::NeedleEnd(shownSpeed));
+    painter.drawImage(gauges::kCompassOrigin, compassSquare);
+}
+
+void CPlayerDlg::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        return;  // the dialog's OK handling is empty
+    }
+    QDialog::keyPressEvent(e);  // Escape ends the dialog
+}
+
+void CPlayerDlg::accept()
+{
+}
+
+void CPlayerDlg::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && windowHandle()) {
+        windowHandle()->startSystemMove();  // the borderless window moves with its skin
+    } else if (e->button() == Qt::RightButton && e->position().y() < kTitleStripHeight) {
+        ShowWindowMenu(e->globalPosition().toPoint());
+    }
+    QDialog::mousePressEvent(e);
+}
+
+void CPlayerDlg::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (ControlRect(ctl::kVideo).contains(e->position().toPoint())) {
+        ToggleFullScreen();
+    }
+    QDialog::mouseDoubleClickEvent(e);
+}
+
+void CPlayerDlg::closeEvent(QCloseEvent* e)
+{
+    timer1.stop();
+    timer2.stop();
+    engine.close();
+    QDialog::closeEvent(e);
+}
+
+void CPlayerDlg::ToggleFullScreen()
+{
+    engine.setFullScreen(fullScreenNext);
+    fullScreenNext = !fullScreenNext;
+}
+
+void CPlayerDlg::ShowWindowMenu(const QPoint& globalPos)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
+    menu.addAction(QStringLiteral("Close"), this, &QDialog::reject);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("关于 Player(&A)..."), this, &CPlayerDlg::ShowAbout);
+    menu.exec(globalPos);
+}
+
+void CPlayerDlg::ShowAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QPen>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+#include "assist_info_reader.h"
+#include "map_calls.h"
+#include "play_list.h"
+#include "playback_engine.h"
+#include "player_services.h"
+
+class CBitmapSlider;
+class CPngButton;
+class CSkinListCtrl;
+class CWaveFormCtrl;
+class QLabel;
+class VideoWidget;
+
+// The player window: the skinned 1024 x 768 dialog with the video, the play list, the map,
+// the G-sensor chart, the gauges and the transport buttons, all kept in step by timer 1.
+class CPlayerDlg : public QDialog {
+public:
+    enum PlayDirection { Current = 0, Next = 1, Previous = 2 };
+
+    explicit CPlayerDlg(PlayerServices services = PlayerServices::Desktop(), QWidget* parent = nullptr);
+    ~CPlayerDlg() override;
+
+    // Play list commands.
+    void OnImport();
+    void ImportPaths(const QStringList& paths);  // files or folders, as from the command line
+    void OnClear();
+    void OnCycle();
+    void OnListDoubleClick(int row);
+    void OnDeleteFile();
+    void OnToggleLock();
+    void DiscoverCard();
+
+    // Playing.
+    int playRecording(PlayDirection direction);
+    void userStop();
+    void displayTick();
+    void OnPlay();
+    void OnStop();
+    void OnVolumeDown();
+    void OnVolumeUp();
+    void OnCapture();
+    void OnGraphNotify();
+    void OnTimer1();
+    void OnTimer2();
+    void drawVolumeIndicator(int level);
+    void drawSpeedNeedle(int speed);
+    void drawCompass(double heading);
+    void ShowAbout();
+
+    // State, for the window's tests and benchmarks.
+    PlaybackEngine& Engine() { return engine; }
+    CPlayList& Catalogue() { return catalogue; }
+    const CAssistInfoReader& Telemetry() const { return telemetry; }
+    CSkinListCtrl& PlayList() { return *playList; }
+    CBitmapSlider& SeekBar() { return *seekBar; }
+    CWaveFormCtrl& Waveform() { return *waveform; }
+    QWidget* Control(int id) const;
+    QString SpeedText() const;
+    QString PlayButtonText() const;
+    int CurrentIndex() const { return currentIndex; }
+    int CycleMode() const { return cycleMode; }
+    int ShownSpeed() const { return shownSpeed; }
+    double ShownHeading() const { return shownHeading; }
+    int SavedVolumeLevel() const { return savedVolumeLevel; }
+    int LitVolumeBars() const;
+    bool IdlePictureShown() const;
+    QString StatusText() const { return statusText; }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+public slots:
+    void accept() override;  // Enter does nothing
+
+private:
+    void CreateControls();
+    void CreateButtons();
+    CPngButton* MakeButton(int id, int image, const QString& text, const QString& tip, bool onSkin);
+    void CreateVolumeBars();
+    void SetUpPlayList();
+    void SetUpSeekBar();
+    void StartTimers();
+    void ConnectCommands();
+
+    void ShowListMenu(const QPoint& globalPos);
+    void ShowWindowMenu(const QPoint& globalPos);
+    void ToggleFullScreen();
+    void SelectCurrentRow();
+    int SelectedRow() const;
+    void ExtractTelemetry(const tagFileNode& node);
+    void SendTrack();
+    void SetPlayButton(bool running);
+    void ShowStatus(const QString& text);
+    void PaintGauges(QPainter& painter);
+
+    PlayerServices services;
+    PlaybackEngine engine;
+    CPlayList catalogue;
+    CAssistInfoReader telemetry;
+    QPen needlePen{QColor(255, 0, 0), 2, Qt::SolidLine};
+    CSkinListCtrl* playList = nullptr;
+    CBitmapSlider* seekBar = nullptr;
+    CWaveFormCtrl* waveform = nullptr;
+    CPngButton* cycleButton = nullptr;
+    CPngButton* prevButton = nullptr;
+    CPngButton* playButton = nullptr;
+    CPngButton* stopButton = nullptr;
+    CPngButton* nextButton = nullptr;
+    CPngButton* printButton = nullptr;
+    CPngButton* captureButton = nullptr;
+    CPngButton* importButton = nullptr;
+    CPngButton* clearButton = nullptr;
+    CPngButton* minimiseButton = nullptr;
+    CPngButton* closeButton = nullptr;
+    CPngButton* volumeDownButton = nullptr;
+    CPngButton* volumeUpButton = nullptr;
+    std::array<QLabel*, 10> volumeBars{};
+    QLabel* speedText = nullptr;
+    QLabel* mapHost = nullptr;
+    VideoWidget* videoArea = nullptr;
+    std::unique_ptr<IMapCalls> mapView;
+    int userStopped = 0;
+    int currentIndex = 0;
+    int cycleMode = 1;
+    int savedVolumeLevel = -1;
+    int shownSpeed = 0;
+    double shownHeading = 180.0;
+    int idlePictureDone = 0;
+    bool fullScreenNext = true;  // the mode the next double-click on the video sets
+    QString snapshotFolder = QStringLiteral("/");  // first save starts at the root
+    QString statusText;
+    QImage background;
+    QImage idlePicture;
+    QImage compassArrow;
+    QImage compassSquare;  // the arrow turned by shownHeading
+    QImage volumeOn;
+    QImage volumeOff;
+    QTimer timer1;  // 100 ms: the synchronised display tick
+    QTimer timer2;  // 1000 ms: redraw needle and compass
+    QTimer timer3;  // once, 1 s after start: card discovery
+};

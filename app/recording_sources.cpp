@@ -1,0 +1,212 @@
+#include "recording_sources.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "play_list.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsDirectory(const std::string& path)
+{
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+std::string WithSlash(std::string path)
+{
+    if (path.empty() || path.back() != '/') {
+        path += '/';
+    }
+    return path;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The mount table escapes blanks and a few other characters as \ooo.
+std::string UnescapeMountField(const std::string& field)
+{
+    std::string out;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() &&
+            std::isdigit(static_cast<unsigned char>(field[i + 1])) &&
+            std::isdigit(static_cast<unsigned char>(field[i + 2])) &&
+            std::isdigit(static_cast<unsigned char>(field[i + 3]))) {
+            out += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
+            i += 3;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
+// Non-directory entries of a folder that are recordings, as (full path, file name).
+std::vector<std::pair<std::string, std::string>> ListRecordings(const std::string& folder)
+{
+    std::vector<std::pair<std::string, std::string>> found;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+        return found;
+    }
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec) {
+            break;
+        }
+        std::error_code typeError;
+        if (it->is_directory(typeError)) {
+            continue;
+        }
+        const std::string name = it->path().filename().string();
+        if (IsRecordingExtension(UpperExtension(name))) {
+            found.emplace_back(WithSlash(folder) + name, name);
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+CMountedVolumes::CMountedVolumes(std::string mountTable, std::string sysBlock)
+    : m_mountTable(std::move(mountTable)), m_sysBlock(std::move(sysBlock))
+{
+}
+
+bool CMountedVolumes::IsRemovableDevice(const std::string& device) const
+{
+    if (!StartsWith(device, "/dev/")) {
+        return false;
+    }
+    std::string name = device.substr(5);
+    // A partition (sdb1, mmcblk0p1) carries the flag on its parent disk.
+    for (std::string candidate = name; !candidate.empty(); candidate.pop_back()) {
+        std::ifstream flag(m_sysBlock + "/" + candidate + "/removable");
+        int value = 0;
+        if (flag >> value) {
+            return value == 1;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> CMountedVolumes::Roots() const
+{
+    std::vector<std::string> roots;
+    std::ifstream table(m_mountTable);
+    std::string line;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string device;
+        std::string mountPoint;
+        if (!(fields >> device >> mountPoint)) {
+            continue;
+        }
+        mountPoint = UnescapeMountField(mountPoint);
+        const bool automounted = StartsWith(mountPoint, "/media/") || StartsWith(mountPoint, "/run/media/");
+        if (automounted || IsRemovableDevice(device)) {
+            roots.push_back(WithSlash(mountPoint));
+        }
+    }
+    return roots;
+}
+
+bool FindCardRoot(const std::vector<std::string>& roots, CardRoot& out)
+{
+    bool found = false;
+    for (const std::string& raw : roots) {
+        const std::string root = WithSlash(raw);
+        for (int i = 0; i <= 4; ++i) {
+            if (IsDirectory(root + "DCIM/10" + std::to_string(i) + "MEDIA")) {
+                out = {root, CardLayout::NumberedMedia};
+                found = true;
+                break;
+            }
+        }
+        if (IsDirectory(root + "VIDEO")) {
+            out = {root, CardLayout::Event};
+            return true;
+        }
+    }
+    return found;
+}
+
+std::vector<std::string> CardFolders(const CardRoot& card)
+{
+    std::vector<std::string> candidates;
+    if (card.layout == CardLayout::Event) {
+        candidates = {card.root + "VIDEO", card.root + "EVENT"};
+    } else {
+        for (int i = 0; i <= 4; ++i) {
+            candidates.push_back(card.root + "DCIM/10" + std::to_string(i) + "MEDIA");
+        }
+    }
+    std::vector<std::string> folders;
+    std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(folders), IsDirectory);
+    return folders;
+}
+
+std::string UpperExtension(const std::string& path)
+{
+    std::string ext = fs::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return ext;
+}
+
+bool IsRecordingExtension(const std::string& ext)
+{
+    const std::string upper = UpperExtension("x" + ext);
+    return upper == ".MOV" || upper == ".TS";
+}
+
+int ImportCardFolder(const std::string& folder, CPlayList& list)
+{
+    auto found = ListRecordings(folder);
+    // The card pattern is "*.MOV" (matched without regard to case).
+    std::erase_if(found, [](const auto& entry) { return UpperExtension(entry.first) != ".MOV"; });
+    std::sort(found.begin(), found.end());
+    int added = 0;
+    for (const auto& [path, fileName] : found) {
+        const std::string ext = UpperExtension(path);
+        const std::string name = fs::path(fileName).stem().string() + ext;
+        if (list.AddFile(path, name, ext) < 0) {
+            break;
+        }
+        ++added;
+    }
+    return added;
+}
+
+bool ImportCard(const IRemovableVolumes& volumes, CPlayList& list)
+{
+    CardRoot card;
+    if (!FindCardRoot(volumes.Roots(), card)) {
+        return false;
+    }
+    for (const std::string& folder : CardFolders(card)) {
+        ImportCardFolder(folder, list);
+    }
+    return true;
+}
+
+int ImportFolder(const std::string& folder, CPlayList& list)
+{
+    int added = 0;
+    for (const auto& [path, fileName] : ListRecordings(folder)) {
+        if (list.AddFile(path, fileName, UpperExtension(path)) < 0) {
+            break;
+        }
+        ++added;
+    }
+    return added;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CPlayList;
+
+// The mounted volumes of removable devices, in mount order; each root ends with '/'.
+class IRemovableVolumes {
+public:
+    virtual ~IRemovableVolumes() = default;
+    virtual std::vector<std::string> Roots() const = 0;
+};
+
+// Volumes from the mount table: a mount under /media or /run/media (desktop automounter),
+// or one whose block device carries the sysfs removable flag.
+class CMountedVolumes : public IRemovableVolumes {
+public:
+    explicit CMountedVolumes(std::string mountTable = "/proc/self/mounts",
+                             std::string sysBlock = "/sys/block");
+    std::vector<std::string> Roots() const override;
+
+private:
+    bool IsRemovableDevice(const std::string& device) const;
+
+    std::string m_mountTable;
+    std::string m_sysBlock;
+};
+
+// A fixed list of roots (tests, or folders standing for cards).
+class CFixedVolumes : public IRemovableVolumes {
+public:
+    explicit CFixedVolumes(std::vector<std::string> roots) : m_roots(std::move(roots)) {}
+    std::vector<std::string> Roots() const override { return m_roots; }
+
+private:
+    std::vector<std::string> m_roots;
+};
+
+enum class CardLayout { Event, NumberedMedia };
+
+struct CardRoot {
+    std::string root;  // ends with '/'
+    CardLayout layout = CardLayout::Event;
+};
+
+// The first volume with a VIDEO folder (event layout) ends the scan; a DCIM\10xMEDIA folder
+// makes a volume the candidate until a later volume replaces it.
+bool FindCardRoot(const std::vector<std::string>& roots, CardRoot& out);
+
+// The folders of the card's layout that exist, in search order.
+std::vector<std::string> CardFolders(const CardRoot& card);
+
+// True for ".MOV" and ".TS" in any letter case.
+bool IsRecordingExtension(const std::string& ext);
+std::string UpperExtension(const std::string& path);
+
+// Adds the recordings of one card folder, sorted by full path, named with the upper-cased
+// extension; stops at the first failed AddFile. Returns the number added.
+int ImportCardFolder(const std::string& folder, CPlayList& list);
+// Looks for a card over the given volumes and imports it; false when none was found.
+bool ImportCard(const IRemovableVolumes& volumes, CPlayList& list);
+// Adds the recordings of a chosen folder in the order the folder lists them, named as on
+// disk; stops at the first failed AddFile. Returns the number added.
+int ImportFolder(const std::string& folder, CPlayList& list);

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "dialog_layout.h"
+#include "gauges.h"
+
+namespace {
+
+// A 20 x 72 arrow whose every pixel is distinct, so any misplaced copy shows.
+QImage NumberedArrow()
+{
+    QImage arrow(20, 72, QImage::Format_RGB32);
+    for (int y = 0; y < arrow.height(); ++y) {
+        for (int x = 0; x < arrow.width(); ++x) {
+            arrow.setPixel(x, y, qRgb(x * 10, y * 3, 7));
+        }
+    }
+    return arrow;
+}
+
+TEST(SpeedNeedle, EndsAtTheDialMarks)
+{
+    EXPECT_EQ(gauges::NeedleEnd(0), QPoint(738, 716));
+    EXPECT_EQ(gauges::NeedleEnd(260), QPoint(814, 716));
+    EXPECT_EQ(gauges::NeedleEnd(130), QPoint(776, 634));
+    EXPECT_EQ(gauges::NeedleEnd(120), QPoint(768, 635));
+}
+
+TEST(SpeedNeedle, SpeedsOutsideTheScaleShowAsZero)
+{
+    EXPECT_EQ(gauges::ClampSpeed(300), 0);
+    EXPECT_EQ(gauges::ClampSpeed(-1), 0);
+    EXPECT_EQ(gauges::ClampSpeed(261), 0);
+    EXPECT_EQ(gauges::ClampSpeed(260), 260);
+    EXPECT_EQ(gauges::NeedleEnd(300), gauges::NeedleEnd(0));
+}
+
+TEST(Compass, HeadingZeroMirrorsTheArrowIntoTheSquare)
+{
+    const QImage arrow = NumberedArrow();
+    const QImage square = gauges::RotateArrow(arrow, 0.0);
+    ASSERT_EQ(square.size(), QSize(72, 72));
+    const int offX = (72 - 20) / 2;
+    for (int k = 0; k + 1 < 20; ++k) {
+        for (int r = 0; r < 72; r += 7) {
+            EXPECT_EQ(square.pixel(offX + 1 + k, r), arrow.pixel(20 - 1 - k, r)) << k << "," << r;
+        }
+    }
+    EXPECT_EQ(qAlpha(square.pixel(0, 0)), 0) << "outside the arrow stays transparent";
+}
+
+TEST(Compass, HalfTurnAndWholeTurnsAreReduced)
+{
+    const QImage arrow = NumberedArrow();
+    EXPECT_EQ(gauges::RotateArrow(arrow, 450.0), gauges::RotateArrow(arrow, 90.0));
+    EXPECT_EQ(gauges::RotateArrow(arrow, 90.7), gauges::RotateArrow(arrow, 90.0)) << "whole degrees only";
+    const QImage zero = gauges::RotateArrow(arrow, 0.0);
+    const QImage half = gauges::RotateArrow(arrow, 180.0);
+    // Turned half a revolution about the square's centre: (i, j) comes from about (72-i, 72-j).
+    int matches = 0;
+    for (int j = 2; j < 70; ++j) {
+        for (int i = 2; i < 70; ++i) {
+            if (qAlpha(half.pixel(i, j)) != 0 && half.pixel(i, j) == zero.pixel(72 - i, 72 - j)) {
+                ++matches;
+            }
+        }
+    }
+    EXPECT_GT(matches, 20 * 60);
+}
+
+TEST(Compass, MagentaIsTransparent)
+{
+    QImage arrow(20, 72, QImage::Format_RGB32);
+    arrow.fill(qRgb(255, 0, 255));
+    arrow.setPixel(10, 10, qRgb(1, 2, 3));
+    const QImage square = gauges::RotateArrow(arrow, 0.0);
+    int opaque = 0;
+    for (int j = 0; j < 72; ++j) {
+        for (int i = 0; i < 72; ++i) {
+            opaque += qAlpha(square.pixel(i, j)) != 0 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(opaque, 1);
+}
+
+TEST(DialogLayout, TemplateUnitsBecomeSkinPixels)
+{
+    EXPECT_EQ(ControlRect(ctl::kSeekBar), QRect(9, 590, 675, 9));
+    EXPECT_EQ(ControlRect(ctl::kVideo), QRect(7, 37, 679, 479));
+    EXPECT_EQ(ControlRect(ctl::kFirstVolumeBar), QRect(51, 544, 3, 20));
+    EXPECT_EQ(ControlRect(ctl::kFirstVolumeBar + 9).left(), 114);  // 29 + 36 units, rounded half up
+    EXPECT_EQ(ControlRect(ctl::kClose), QRect(991, 5, 22, 21));
+    EXPECT_TRUE(ControlRect(4242).isEmpty());
+    EXPECT_EQ(DialogUnitsToPixels(1, 1, 1, 1), QRect(2, 2, 2, 2)) << "1.75 rounds to 2, 3.5 to 4";
+}
+
+}  // namespace

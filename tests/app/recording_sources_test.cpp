@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "play_list.h"
+#include "recording_sources.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordingSources : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    std::string Root(const std::string& name)
+    {
+        const std::string root = dir.path().toStdString() + "/" + name + "/";
+        fs::create_directories(root);
+        return root;
+    }
+    static void Touch(const std::string& path)
+    {
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream(path) << "not a movie";
+    }
+    static std::vector<std::string> Names(const CPlayList& list)
+    {
+        std::vector<std::string> names;
+        for (int i = 0; i < list.GetCount(); ++i) {
+            tagFileNode node;
+            list.GetAt(i, node);
+            names.push_back(node.strFileName);
+        }
+        return names;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(RecordingSources, EventLayoutWinsOverNumberedMediaOnTheSameCard)
+{
+    const std::string card = Root("card");
+    Touch(card + "VIDEO/b.MOV");
+    Touch(card + "EVENT/a.MOV");
+    Touch(card + "DCIM/100MEDIA/c.MOV");
+    CardRoot found;
+    ASSERT_TRUE(FindCardRoot({card}, found));
+    EXPECT_EQ(found.layout, CardLayout::Event);
+    CPlayList list;
+    ASSERT_TRUE(ImportCard(CFixedVolumes({card}), list));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"b.MOV", "a.MOV"})) << "VIDEO first, then EVENT";
+}
+
+TEST_F(RecordingSources, NumberedMediaFoldersAreSearchedInOrderAndSortedByPath)
+{
+    const std::string card = Root("card");
+    Touch(card + "DCIM/102MEDIA/zz.mov");
+    Touch(card + "DCIM/100MEDIA/b.Mov");
+    Touch(card + "DCIM/100MEDIA/a.mov");
+    Touch(card + "DCIM/100MEDIA/notes.txt");
+    Touch(card + "DCIM/100MEDIA/clip.TS");  // the card pattern is *.MOV only
+    fs::create_directories(card + "DCIM/100MEDIA/sub.MOV");
+    CPlayList list;
+    ASSERT_TRUE(ImportCard(CFixedVolumes({card}), list));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"a.MOV", "b.MOV", "zz.MOV"}));
+}
+
+TEST_F(RecordingSources, LaterEventCardReplacesAnEarlierNumberedCard)
+{
+    const std::string first = Root("first");
+    const std::string second = Root("second");
+    const std::string third = Root("third");
+    Touch(first + "DCIM/104MEDIA/x.MOV");
+    Touch(second + "VIDEO/y.MOV");
+    Touch(third + "VIDEO/z.MOV");
+    CardRoot found;
+    ASSERT_TRUE(FindCardRoot({Root("empty"), first, second, third}, found));
+    EXPECT_EQ(found.root, second);
+    EXPECT_EQ(found.layout, CardLayout::Event);
+
+    ASSERT_TRUE(FindCardRoot({first, Root("other")}, found));
+    EXPECT_EQ(found.root, first) << "a numbered card stays when no later drive replaces it";
+    EXPECT_EQ(found.layout, CardLayout::NumberedMedia);
+}
+
+TEST_F(RecordingSources, NoCardLeavesTheListAlone)
+{
+    CPlayList list;
+    EXPECT_FALSE(ImportCard(CFixedVolumes({Root("plain"), "/nonexistent/volume/"}), list));
+    EXPECT_FALSE(ImportCard(CFixedVolumes({}), list));
+    EXPECT_EQ(list.GetCount(), 0);
+}
+
+TEST_F(RecordingSources, FolderImportKeepsDiskNamesAndListingOrder)
+{
+    const std::string folder = Root("folder");
+    for (const char* name : {"a.mov", "b.Mov", "c.ts", "d.jpg", "noext", "e.MOV"}) {
+        Touch(folder + name);
+    }
+    fs::create_directories(folder + "dir.MOV");
+    CPlayList list;
+    EXPECT_EQ(ImportFolder(folder, list), 4);
+    const std::vector<std::string> names = Names(list);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+              (std::set<std::string>{"a.mov", "b.Mov", "c.ts", "e.MOV"}));
+    std::vector<std::string> listed;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(names.begin(), names.end(), name) != names.end()) {
+            listed.push_back(name);
+        }
+    }
+    EXPECT_EQ(names, listed) << "the order the folder lists them";
+    EXPECT_EQ(ImportFolder(folder, list), 4) << "importing twice lists everything twice";
+    EXPECT_EQ(list.GetCount(), 8);
+}
+
+TEST_F(RecordingSources, MountTableGivesAutomountedAndRemovableVolumes)
+{
+    const std::string sys = Root("sys");
+    fs::create_directories(sys + "sdb");
+    fs::create_directories(sys + "sda");
+    std::ofstream(sys + "sdb/removable") << "1\n";
+    std::ofstream(sys + "sda/removable") << "0\n";
+    const std::string table = dir.path().toStdString() + "/mounts";
+    std::ofstream(table) << "/dev/sda1 / ext4 rw 0 0\n"
+                            "/dev/sdb1 /mnt/card vfat rw 0 0\n"
+                            "/dev/sdc1 /media/user/MY\\040CARD vfat rw 0 0\n"
+                            "/dev/sdd1 /run/media/user/CAM exfat rw 0 0\n"
+                            "proc /proc proc rw 0 0\n"
+                            "garbage\n";
+    const CMountedVolumes volumes(table, sys);
+    EXPECT_EQ(volumes.Roots(),
+              (std::vector<std::string>{"/mnt/card/", "/media/user/MY CARD/", "/run/media/user/CAM/"}));
+    EXPECT_TRUE(CMountedVolumes(dir.path().toStdString() + "/missing", sys).Roots().empty());
+}
+
+TEST(RecordingExtensions, MovAndTsInAnyCase)
+{
+    EXPECT_TRUE(IsRecordingExtension(".MOV"));
+    EXPECT_TRUE(IsRecordingExtension(".mov"));
+    EXPECT_TRUE(IsRecordingExtension(".Ts"));
+    EXPECT_FALSE(IsRecordingExtension(".MP4"));
+    EXPECT_FALSE(IsRecordingExtension(""));
+    EXPECT_EQ(UpperExtension("/x/clip.mov"), ".MOV");
+    EXPECT_EQ(UpperExtension("/x.d/clip"), "");
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+#include "window_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include "skin_list.h"
+
+void PlayerWindowTest::SetUpTestSuite()
+{
+    samples = new QTemporaryDir;
+    QProcess maker;
+    maker.start(QStringLiteral(SAMPLE_MAKER), {samples->path(), QStringLiteral("4")});
+    ASSERT_TRUE(maker.waitForFinished(120000));
+    ASSERT_EQ(maker.exitCode(), 0) << maker.readAllStandardError().toStdString();
+}
+
+void PlayerWindowTest::TearDownTestSuite()
+{
+    delete samples;
+    samples = nullptr;
+}
+
+void PlayerWindowTest::SetUp()
+{
+    ASSERT_TRUE(samples && samples->isValid());
+    const QDir from(samples->path());
+    for (const QString& name : from.entryList(QDir::Files)) {
+        ASSERT_TRUE(QFile::copy(from.filePath(name), QDir(folder.path()).filePath(name)));
+    }
+    chosenFolder = folder.path();
+    PlayerServices services;
+    services.chooseFolder = [this](QWidget*) { return chosenFolder; };
+    services.chooseSnapshotFile = [this](QWidget*, const QString& start) {
+        snapshotStarts << start;
+        return chosenSnapshot;
+    };
+    services.showError = [this](QWidget*, const QString& text) { errors << text; };
+    services.createMap = [this](QWidget*) { return std::make_unique<RecordingMap>(&mapCalls); };
+    // Looked up when the card timer fires, so a test may fill it in after construction.
+    struct TestVolumes : IRemovableVolumes {
+        const std::vector<std::string>* roots;
+        std::vector<std::string> Roots() const override { return *roots; }
+    };
+    auto source = std::make_shared<TestVolumes>();
+    source->roots = &volumes;
+    services.volumes = source;
+    services.audioSink = QStringLiteral("fakesink sync=true");
+    dlg = std::make_unique<CPlayerDlg>(std::move(services));
+    dlg->show();
+}
+
+void PlayerWindowTest::TearDown()
+{
+    dlg.reset();
+    // Locked copies would outlive the folder otherwise.
+    for (const QFileInfo& info : QDir(folder.path()).entryInfoList(QDir::Files)) {
+        QFile::setPermissions(info.filePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+QString PlayerWindowTest::Sample(const QString& layout) const
+{
+    const QStringList names = QDir(folder.path()).entryList({QStringLiteral("*_") + layout + QStringLiteral(".*")});
+    return names.isEmpty() ? QString() : QDir(folder.path()).filePath(names.front());
+}
+
+int PlayerWindowTest::RowOf(const QString& layout) const
+{
+    for (int row = 0; row < dlg->Catalogue().GetCount(); ++row) {
+        tagFileNode node;
+        dlg->Catalogue().GetAt(row, node);
+        if (QString::fromStdString(node.strFileName).contains(QStringLiteral("_") + layout + QStringLiteral("."))) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+QString PlayerWindowTest::Cell(int row, int column) const
+{
+    return dlg->PlayList().model()->index(row, column).data().toString();
+}
+
+int PlayerWindowTest::Count(const QString& function) const
+{
+    return static_cast<int>(std::count_if(mapCalls.begin(), mapCalls.end(),
+                                          [&](const MapCall& call) { return call.function == function; }));
+}
+
+const MapCall* PlayerWindowTest::Last(const QString& function) const
+{
+    for (auto it = mapCalls.rbegin(); it != mapCalls.rend(); ++it) {
+        if (it->function == function) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
+void PlayerWindowTest::PlayRow(int row)
+{
+    ASSERT_GE(row, 0);
+    dlg->PlayList().SelectRow(row);
+    dlg->OnListDoubleClick(dlg->PlayList().GetSelectedRow());
+    ASSERT_EQ(dlg->Engine().state(), PlayState::Running) << errors.join(',').toStdString();
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "map_calls.h"
+#include "player_dlg.h"
+
+// The map calls as the window made them.
+struct MapCall {
+    QString function;
+    QStringList arguments;
+};
+
+class RecordingMap : public IMapCalls {
+public:
+    explicit RecordingMap(std::vector<MapCall>* calls) : m_calls(calls) {}
+    void SetLgtLat(const QString& latitude, const QString& longitude, const QString& speed) override
+    {
+        m_calls->push_back({QStringLiteral("SetLgtLat"), {latitude, longitude, speed}});
+    }
+    void newPolyLine() override { m_calls->push_back({QStringLiteral("newPolyLine"), {}}); }
+    void putMarkerToLine(const QString& latitude, const QString& longitude) override
+    {
+        m_calls->push_back({QStringLiteral("putMarkerToLine"), {latitude, longitude}});
+    }
+    void renderPolyLine() override { m_calls->push_back({QStringLiteral("renderPolyLine"), {}}); }
+
+private:
+    std::vector<MapCall>* m_calls;
+};
+
+// Runs the event loop until the condition holds or the time is up.
+inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+inline void Spin(int ms)
+{
+    WaitFor([] { return false; }, ms);
+}
+
+// Sample recordings (made once per test program) copied into a fresh folder per test,
+// and a player window wired to recording stand-ins for the desktop's dialogs and the map.
+class PlayerWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // Path of a sample in this test's folder, by the layout part of its name ("ICAT").
+    QString Sample(const QString& layout) const;
+    int RowOf(const QString& layout) const;
+    QString Cell(int row, int column) const;
+    int Count(const QString& function) const;
+    const MapCall* Last(const QString& function) const;
+    void PlayRow(int row);
+
+    static inline QTemporaryDir* samples = nullptr;
+    QTemporaryDir folder;
+    std::vector<MapCall> mapCalls;
+    QStringList errors;
+    QString chosenFolder;
+    QString chosenSnapshot;
+    QStringList snapshotStarts;
+    std::vector<std::string> volumes;
+    std::unique_ptr<CPlayerDlg> dlg;
+};
