@@ -15,6 +15,13 @@ std::string WithChecksum(std::string_view body)
     return "$" + std::string(body) + tail;
 }
 
+// Decimal digits of value with leading zeros up to width.
+static std::string Padded(long long value, size_t width)
+{
+    std::string digits = std::to_string(value);
+    return std::string(width > digits.size() ? width - digits.size() : 0, '0') + digits;
+}
+
 std::string NmeaAngle(double degrees, bool longitude, int fractionDigits)
 {
     const double magnitude = std::fabs(degrees);
@@ -28,13 +35,9 @@ std::string NmeaAngle(double degrees, bool longitude, int fractionDigits)
         units -= 60 * scale;
         ++whole;
     }
-    char text[64];
-    if (fractionDigits > 0) {
-        std::snprintf(text, sizeof text, "%0*lld%02lld.%0*lld", longitude ? 3 : 2, whole,
-                      units / scale, fractionDigits, units % scale);
-    } else {
-        std::snprintf(text, sizeof text, "%0*lld%02lld", longitude ? 3 : 2, whole, units);
-    }
+    std::string text = Padded(whole, longitude ? 3 : 2) + Padded(units / scale, 2);
+    if (fractionDigits > 0)
+        text += "." + Padded(units % scale, static_cast<size_t>(fractionDigits));
     return text;
 }
 
