@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QString>
+#include <QWidget>
+
+class QWebEngineView;
+
+// The map view: a child of the player window's map host that shows the map page
+// and calls its script functions. It stays hidden, so the host's own text shows,
+// until the page has loaded; calls made before that are lost. Calls reach the page
+// in the order they were made.
+//
+// A plain widget rather than a dialog: Enter and Escape must never close or hide
+// the map. They go to the window above, as anywhere else in it, and never to the
+// page (the browser would keep Escape to itself).
+class CDlgMap : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CDlgMap(QWidget* host);
+    ~CDlgMap() override;
+
+    void SetLgtLat(const QString& latitude, const QString& longitude, const QString& speed);
+    void newPolyLine();
+    void putMarkerToLine(const QString& latitude, const QString& longitude);
+    void renderPolyLine();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+signals:
+    // The page has loaded and the map shows over its host.
+    void pageLoaded();
+
+private:
+    void onLoadFinished();
+    void FitToHost();
+    void CallScript(const QString& function, const QJsonArray& arguments = {});
+
+    QWebEngineView* m_view;
+    bool m_loaded = false;
+};

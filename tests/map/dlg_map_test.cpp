@@ -1,0 +1,260 @@
+// The map dialog in a real Qt WebEngine view, driven through its C++ operations,
+// with the page's state read back through the view.
+#include "dlg_map.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QImage>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <memory>
+
+namespace {
+
+constexpr int kWaitMs = 30000;
+
+// The player window stand-in: it records the keys that reach it.
+class Window : public QWidget
+{
+public:
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { keys.append(event->key()); }
+};
+
+// Runs a script in the page and returns its result, after every call made before it.
+QVariant evaluate(QWebEnginePage* page, const QString& script)
+{
+    QVariant result;
+    QEventLoop loop;
+    page->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        loop.quit();
+    });
+    QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return result;
+}
+
+// The page state as JSON text, read through the script, so lists compare as a whole.
+QString pageState(QWebEnginePage* page, const QString& expression)
+{
+    return evaluate(page, QStringLiteral("JSON.stringify(%1)").arg(expression)).toString();
+}
+
+}  // namespace
+
+class DlgMapTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void showsItselfFittedOnceLoadedAndLosesEarlierCalls();
+    void drawsTrackAndMarkerInCallOrder();
+    void argumentsArriveAsTexts();
+    void enterAndEscapePassOnWithoutHidingTheMap();
+    void fetchesNothingFromElsewhere();
+    void screenshotShowsTrackAndMarker();
+
+private:
+    void waitLoaded();
+    QWebEnginePage* page() const { return m_map->findChild<QWebEngineView*>()->page(); }
+
+    std::unique_ptr<Window> m_window;
+    QLabel* m_host = nullptr;
+    CDlgMap* m_map = nullptr;
+};
+
+void DlgMapTest::init()
+{
+    m_window = std::make_unique<Window>();
+    m_window->resize(400, 600);
+    m_host = new QLabel(QStringLiteral("Loading..."), m_window.get());
+    m_host->setGeometry(20, 30, 333, 543);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_map = new CDlgMap(m_host);
+}
+
+void DlgMapTest::cleanup()
+{
+    m_window.reset();
+}
+
+void DlgMapTest::waitLoaded()
+{
+    QSignalSpy loaded(m_map, &CDlgMap::pageLoaded);
+    QVERIFY(loaded.wait(kWaitMs));
+}
+
+void DlgMapTest::showsItselfFittedOnceLoadedAndLosesEarlierCalls()
+{
+    QVERIFY(!m_map->isVisible());
+    m_map->newPolyLine();
+    m_map->putMarkerToLine(QStringLiteral("55.700000"), QStringLiteral("37.500000"));
+    m_map->renderPolyLine();
+    m_map->SetLgtLat(QStringLiteral("55.700000"), QStringLiteral("37.500000"), QStringLiteral("0"));
+
+    waitLoaded();
+    QVERIFY(m_map->isVisible());
+    QCOMPARE(m_map->geometry(), m_host->rect());
+    QCOMPARE(m_map->findChild<QWebEngineView*>()->geometry(), m_map->rect());
+    QCOMPARE(evaluate(page(), QStringLiteral("inited")).toInt(), 1);
+    QCOMPARE(pageState(page(), QStringLiteral("[marker, polyLine, markersArray.length, latitude]")),
+             QStringLiteral("[null,null,0,null]"));
+    QCOMPARE(pageState(page(), QStringLiteral("[document.getElementById('map_canvas').style.height,"
+                                              " document.getElementById('gpsinfo').style.top]")),
+             QStringLiteral("[\"543px\",\"527px\"]"));
+}
+
+void DlgMapTest::drawsTrackAndMarkerInCallOrder()
+{
+    waitLoaded();
+    m_map->newPolyLine();
+    constexpr int kPoints = 300;
+    for (int i = 0; i < kPoints; ++i) {
+        m_map->putMarkerToLine(QString::asprintf("%d.%06d", 55, 700000 + i * 100),
+                               QString::asprintf("%d.%06d", 37, 500000 + i * 200));
+    }
+    m_map->renderPolyLine();
+    m_map->SetLgtLat(QStringLiteral("55.729900"), QStringLiteral("37.559800"), QStringLiteral("0"));
+
+    QCOMPARE(evaluate(page(), QStringLiteral("polyLine.getLatLngs().length")).toInt(), kPoints);
+    const QString ordered = QStringLiteral(
+        "polyLine.getLatLngs().every(function (p, i) {"
+        " return Math.abs(p.lat - (55.7 + i * 0.0001)) < 1e-9 && Math.abs(p.lng - (37.5 + i * 0.0002)) < 1e-9; })");
+    QVERIFY(evaluate(page(), ordered).toBool());
+    QCOMPARE(pageState(page(), QStringLiteral("[marker.getLatLng().lat, marker.getLatLng().lng]")),
+             QStringLiteral("[55.7299,37.5598]"));
+    QCOMPARE(pageState(page(), QStringLiteral("document.getElementById('gpsinfo').textContent")),
+             QStringLiteral("\" Lgt:37.559800   Lat:55.729900   0Km/H\""));
+
+    // A recording without positions: the old track goes and nothing new is drawn.
+    m_map->newPolyLine();
+    m_map->renderPolyLine();
+    QCOMPARE(evaluate(page(), QStringLiteral("polyLine.getLatLngs().length")).toInt(), 0);
+    QCOMPARE(evaluate(page(), QStringLiteral("document.querySelectorAll('.leaflet-overlay-pane path[d^=\"M\"]:not([d=\"M0 0\"])').length")).toInt(), 0);
+
+    // The recording being played is deleted: the info bar hides, the marker stays.
+    m_map->SetLgtLat(QString(), QString(), QString());
+    QCOMPARE(pageState(page(), QStringLiteral("[map.hasLayer(marker), latitude]")),
+             QStringLiteral("[true,\"55.729900\"]"));
+}
+
+void DlgMapTest::argumentsArriveAsTexts()
+{
+    waitLoaded();
+    const QString hostile = QStringLiteral("55.1\"');window.pwned=1;//\\</script><script>window.pwned=2</script>")
+                            + QChar(0x2028) + QStringLiteral("ü\\\"");
+    const QString longitude = QStringLiteral("37.1'+(window.pwned=3)+'");
+    m_map->SetLgtLat(hostile, longitude, QStringLiteral("\"0\""));
+    m_map->putMarkerToLine(hostile, longitude);
+
+    QCOMPARE(evaluate(page(), QStringLiteral("typeof window.pwned")).toString(), QStringLiteral("undefined"));
+    QCOMPARE(evaluate(page(), QStringLiteral("latitude")).toString(), hostile);
+    QCOMPARE(evaluate(page(), QStringLiteral("longitude")).toString(), longitude);
+    QCOMPARE(evaluate(page(), QStringLiteral("document.getElementById('gpsinfo').textContent")).toString(),
+             QStringLiteral(" Lgt:") + longitude + QStringLiteral("   Lat:") + hostile + QStringLiteral("   \"0\"Km/H"));
+    // Texts that are not numbers place nothing.
+    QCOMPARE(pageState(page(), QStringLiteral("[marker, markersArray.length]")), QStringLiteral("[null,0]"));
+}
+
+void DlgMapTest::enterAndEscapePassOnWithoutHidingTheMap()
+{
+    waitLoaded();
+    evaluate(page(), QStringLiteral("window.keysSeen = [];"
+                                    " document.addEventListener('keydown', function (e) { keysSeen.push(e.key); });"));
+    QWidget* browser = m_map->findChild<QWebEngineView*>()->focusProxy();
+    QVERIFY(browser);
+    browser->setFocus();
+    QTest::keyClick(browser, Qt::Key_Escape);
+    QTest::keyClick(browser, Qt::Key_Return);
+    QTest::keyClick(browser, Qt::Key_A);
+    QTest::keyClick(browser, Qt::Key_Enter);
+    QTRY_COMPARE_WITH_TIMEOUT(pageState(page(), QStringLiteral("keysSeen")), QStringLiteral("[\"a\"]"), kWaitMs);
+    // Keys the page leaves alone pass on too, after the page had them.
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->keys.contains(Qt::Key_A), kWaitMs);
+    m_window->keys.removeAll(Qt::Key_A);
+    QCOMPARE(m_window->keys, (QList<int>{Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}));
+    QVERIFY(m_map->isVisible());
+}
+
+void DlgMapTest::fetchesNothingFromElsewhere()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QString url = QStringLiteral("http://127.0.0.1:%1/x.png").arg(server.serverPort());
+    const QString fetch = QStringLiteral("new Image().src = '%1'").arg(url);
+
+    // The same request from an ordinary page does reach the server.
+    QWebEnginePage plain;
+    QSignalSpy plainLoaded(&plain, &QWebEnginePage::loadFinished);
+    plain.setHtml(QStringLiteral("<html></html>"), QUrl(QStringLiteral("http://127.0.0.1/")));
+    QVERIFY(plainLoaded.wait(kWaitMs));
+    QSignalSpy reached(&server, &QTcpServer::newConnection);
+    plain.runJavaScript(fetch);
+    QVERIFY(reached.wait(kWaitMs));
+    delete server.nextPendingConnection();
+
+    waitLoaded();
+    QSignalSpy connections(&server, &QTcpServer::newConnection);
+    evaluate(page(), fetch);
+    evaluate(page(), QStringLiteral("fetch('%1').catch(function () {})").arg(url));
+    evaluate(page(), QStringLiteral("location.href = '%1'").arg(url));
+    QTest::qWait(500);
+    QCOMPARE(connections.count(), 0);
+    QCOMPARE(page()->url(), QUrl(QStringLiteral("qrc:/HTML/103")));
+    QCOMPARE(evaluate(page(), QStringLiteral("inited")).toInt(), 1);
+}
+
+void DlgMapTest::screenshotShowsTrackAndMarker()
+{
+    waitLoaded();
+    m_map->newPolyLine();
+    m_map->putMarkerToLine(QStringLiteral("55.700000"), QStringLiteral("37.450000"));
+    m_map->putMarkerToLine(QStringLiteral("55.760000"), QStringLiteral("37.600000"));
+    m_map->putMarkerToLine(QStringLiteral("55.800000"), QStringLiteral("37.750000"));
+    m_map->renderPolyLine();
+    m_map->SetLgtLat(QStringLiteral("55.760000"), QStringLiteral("37.600000"), QStringLiteral("0"));
+
+    QImage shot;
+    int blue = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (shot = m_map->grab().toImage(), blue = 0,
+         [&] {
+             for (int y = 0; y < shot.height(); ++y)
+                 for (int x = 0; x < shot.width(); ++x) {
+                     const QColor c = shot.pixelColor(x, y);
+                     blue += c.blue() > 100 && c.red() < 60 && c.green() < 60;
+                 }
+         }(),
+         blue > 200),
+        kWaitMs);
+    const QString path = qEnvironmentVariable("MAP_SCREENSHOT");
+    if (!path.isEmpty()) {
+        shot.save(path);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    // WebEngine shares its GL contexts with the widgets; Qt asks for this before the application.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    DlgMapTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "dlg_map_test.moc"

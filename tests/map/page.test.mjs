@@ -1,0 +1,402 @@
+// The map page in Debian's Chromium, opened from a folder that holds the page
+// beside a copy of Debian's Leaflet, as the program's resources hold them.
+import { after, before, beforeEach, afterEach, describe, it } from 'node:test';
+import assert from 'node:assert/strict';
+import { cpSync, mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+import { chromium } from 'playwright-core';
+
+const pageSource = fileURLToPath(new URL('../../map/page/', import.meta.url));
+const leafletSource = '/usr/share/javascript/leaflet';
+const tileHost = 'https://tile.openstreetmap.org/';
+
+const launchOptions = {
+  executablePath: '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+};
+
+let browser;
+let folder;
+
+// The page files alone, or beside a `leaflet/` copy of the library.
+function pageFolder(withLeaflet) {
+  const dir = join(folder, withLeaflet ? 'online' : 'offline');
+  cpSync(pageSource, dir, { recursive: true });
+  if (withLeaflet) {
+    cpSync(leafletSource, join(dir, 'leaflet'), { recursive: true });
+  }
+  return dir;
+}
+
+let readyUrl;
+let offlineUrl;
+
+before(async () => {
+  folder = mkdtempSync(join(tmpdir(), 'map-page-'));
+  readyUrl = pathToFileURL(join(pageFolder(true), 'map.html')).href;
+  offlineUrl = pathToFileURL(join(pageFolder(false), 'map.html')).href;
+  browser = await chromium.launch(launchOptions);
+});
+
+after(async () => {
+  await browser?.close();
+  rmSync(folder, { recursive: true, force: true });
+});
+
+// A fresh page of the given size; tile requests fail at once, as they do offline,
+// so that no test ever reaches the tile server.
+async function openPage(url, viewport = { width: 332, height: 542 }) {
+  const page = await browser.newPage({ viewport });
+  const requests = [];
+  page.on('request', (request) => requests.push(request.url()));
+  await page.route(`${tileHost}**`, (route) => route.abort());
+  await page.goto(url);
+  return { page, requests };
+}
+
+// How far, in screen pixels, a position lies from the centre of the map. Leaflet
+// keeps its view on whole pixels, so a centred position may be off by less than one.
+function pixelsFromCentre(page, lat, lng) {
+  return page.evaluate(([y, x]) =>
+    map.latLngToContainerPoint([y, x]).distanceTo(map.getSize().divideBy(2)), [lat, lng]);
+}
+
+// Waits until the map has panned to the position.
+function centredOn(page, lat, lng) {
+  return page.waitForFunction(([y, x]) =>
+    map.latLngToContainerPoint([y, x]).distanceTo(map.getSize().divideBy(2)) < 1, [lat, lng]);
+}
+
+async function state(page) {
+  return page.evaluate(() => ({
+    inited,
+    marker: marker ? [marker.getLatLng().lat, marker.getLatLng().lng] : null,
+    markerOnMap: marker ? map.hasLayer(marker) : false,
+    center: map ? [map.getCenter().lat, map.getCenter().lng] : null,
+    track: polyLine ? polyLine.getLatLngs().map((p) => [p.lat, p.lng]) : null,
+    trackOnMap: polyLine ? map.hasLayer(polyLine) : false,
+    collected: markersArray.length,
+    latitude,
+    longitude,
+    info: document.getElementById('gpsinfo').textContent,
+    infoDisplay: getComputedStyle(document.getElementById('gpsinfo')).display,
+  }));
+}
+
+// Every SVG path Leaflet has drawn in the overlay pane.
+async function drawnPaths(page) {
+  return page.$$eval('.leaflet-overlay-pane path', (paths) => paths.map((p) => ({
+    d: p.getAttribute('d'),
+    stroke: p.getAttribute('stroke'),
+    opacity: p.getAttribute('stroke-opacity'),
+    width: p.getAttribute('stroke-width'),
+  })));
+}
+
+describe('a page whose map library loaded', () => {
+  let page;
+  let requests;
+
+  beforeEach(async () => {
+    ({ page, requests } = await openPage(readyUrl));
+  });
+
+  afterEach(async () => {
+    await page.close();
+  });
+
+  it('has its elements, styles and start view', async () => {
+    const layout = await page.evaluate(() => {
+      const style = (id) => getComputedStyle(document.getElementById(id));
+      const body = style('CDlgMap');
+      const info = style('gpsinfo');
+      return {
+        charset: document.characterSet,
+        bodyIsPage: document.body.id,
+        children: [...document.body.children].map((e) => e.id),
+        body: [body.marginTop, body.marginLeft, body.color, body.backgroundColor, body.fontSize,
+          body.fontFamily],
+        info: [info.backgroundColor, info.color, info.opacity, info.position, info.left, info.display],
+        canvasWidth: document.getElementById('map_canvas').clientWidth === document.body.clientWidth,
+        zoom: map.getZoom(),
+        tiles: Object.values(map._layers).filter((l) => l instanceof L.TileLayer)
+          .map((l) => [l._url, l.getAttribution()]),
+      };
+    });
+    assert.equal(layout.charset, 'UTF-8');
+    assert.equal(layout.bodyIsPage, 'CDlgMap');
+    assert.deepEqual(layout.children, ['map_canvas', 'gpsinfo']);
+    assert.deepEqual(layout.body,
+      ['0px', '0px', 'rgb(136, 136, 136)', 'rgb(0, 0, 0)', '12px', 'Arial, sans-serif']);
+    assert.deepEqual(layout.info,
+      ['rgb(128, 128, 128)', 'rgb(255, 255, 0)', '0.8', 'absolute', '0px', 'none']);
+    assert.ok(layout.canvasWidth);
+    await page.evaluate(() => ShowGpsInfo(1));
+    assert.ok(await page.evaluate(() =>
+      document.getElementById('gpsinfo').offsetWidth === document.body.clientWidth));
+    assert.equal(layout.zoom, 10);
+    assert.equal(layout.tiles.length, 1);
+    assert.equal(layout.tiles[0][0], 'https://tile.openstreetmap.org/{z}/{x}/{y}.png');
+    assert.match(layout.tiles[0][1], /OpenStreetMap/);
+
+    const s = await state(page);
+    assert.equal(s.inited, 1);
+    assert.ok(await pixelsFromCentre(page, 55.750300, 37.616500) < 1);
+    assert.equal(s.marker, null);
+    assert.equal(s.track, null);
+    assert.equal(s.collected, 0);
+    assert.equal(s.latitude, null);
+    assert.equal(s.longitude, null);
+    assert.equal(s.info, '-');
+  });
+
+  it('loads nothing but its own files and the standard tiles', async () => {
+    await page.evaluate(() => SetLgtLat('55.800000', '37.700000', '0'));
+    const base = readyUrl.slice(0, readyUrl.lastIndexOf('/') + 1);
+    const foreign = requests.filter((url) => !url.startsWith(base) && !url.startsWith(tileHost));
+    assert.deepEqual(foreign, []);
+    assert.ok(requests.some((url) => url.startsWith(tileHost)), 'the map asks for tiles');
+    assert.ok(requests.includes(`${base}leaflet/images/marker-icon.png`), 'the marker has its icon');
+  });
+
+  it('shows a position: info text, marker and pan, info bar kept hidden', async () => {
+    await page.evaluate(() => SetLgtLat('55.812345', '37.654321', '42'));
+    let s = await state(page);
+    assert.equal(s.info, ' Lgt:37.654321   Lat:55.812345   42Km/H');
+    assert.equal(s.infoDisplay, 'none');
+    assert.deepEqual(s.marker, [55.812345, 37.654321]);
+    assert.ok(s.markerOnMap);
+    assert.equal(s.latitude, '55.812345');
+    assert.equal(s.longitude, '37.654321');
+    await centredOn(page, 55.812345, 37.654321);
+
+    await page.evaluate(() => SetLgtLat('-33.856784', '-151.215297', '0'));
+    s = await state(page);
+    assert.deepEqual(s.marker, [-33.856784, -151.215297]);
+    const markers = await page.$$eval('.leaflet-marker-pane img', (imgs) => imgs.length);
+    assert.equal(markers, 1, 'the one marker moves, no second one appears');
+    await centredOn(page, -33.856784, -151.215297);
+  });
+
+  it('does not move or pan for repeated texts, only the speed text changes', async () => {
+    await page.evaluate(() => SetLgtLat('55.812345', '37.654321', '10'));
+    await centredOn(page, 55.812345, 37.654321);
+    // The user drags the map away; the same position again must not pull it back.
+    await page.evaluate(() => map.setView([55.5, 37.2], 10, { animate: false }));
+    await page.evaluate(() => SetLgtLat('55.812345', '37.654321', '20'));
+    const s = await state(page);
+    assert.ok(await pixelsFromCentre(page, 55.5, 37.2) < 1);
+    assert.deepEqual(s.marker, [55.812345, 37.654321]);
+    assert.equal(s.info, ' Lgt:37.654321   Lat:55.812345   20Km/H');
+
+    // The same numbers written differently are different texts: the map follows.
+    await page.evaluate(() => SetLgtLat('55.8123450', '37.654321', '20'));
+    await centredOn(page, 55.812345, 37.654321);
+    assert.equal((await state(page)).latitude, '55.8123450');
+  });
+
+  it('hides the info bar on empty texts and keeps marker and track', async () => {
+    await page.evaluate(() => {
+      newPolyLine();
+      putMarkerToLine('55.1', '37.1');
+      putMarkerToLine('55.2', '37.2');
+      renderPolyLine();
+      SetLgtLat('55.2', '37.2', '0');
+      ShowGpsInfo(1);
+    });
+    assert.equal((await state(page)).infoDisplay, 'block');
+    await page.evaluate(() => SetLgtLat('', '', ''));
+    const s = await state(page);
+    assert.equal(s.infoDisplay, 'none');
+    assert.deepEqual(s.marker, [55.2, 37.2]);
+    assert.ok(s.markerOnMap);
+    assert.deepEqual(s.track, [[55.1, 37.1], [55.2, 37.2]]);
+    assert.ok(s.trackOnMap);
+    assert.equal(s.latitude, '55.2');
+    assert.equal(s.info, ' Lgt:37.2   Lat:55.2   0Km/H');
+  });
+
+  it('draws a blue, half-transparent, 4-pixel track in call order without moving the map', async () => {
+    const center = (await state(page)).center;
+    await page.evaluate(() => {
+      newPolyLine();
+      putMarkerToLine('55.700000', '37.500000');
+      putMarkerToLine('55.750000', '37.600000');
+      putMarkerToLine('55.750000', '37.600000');
+      putMarkerToLine('55.800000', '37.700000');
+      renderPolyLine();
+    });
+    const s = await state(page);
+    assert.deepEqual(s.track, [[55.7, 37.5], [55.75, 37.6], [55.75, 37.6], [55.8, 37.7]]);
+    assert.ok(s.trackOnMap);
+    assert.deepEqual(s.center, center);
+    const paths = await drawnPaths(page);
+    assert.equal(paths.length, 1);
+    assert.deepEqual([paths[0].stroke, paths[0].opacity, paths[0].width], ['#0000FF', '0.5', '4']);
+    assert.match(paths[0].d, /^M-?\d+ -?\d+L/);
+  });
+
+  it('replaces the previous track at newPolyLine', async () => {
+    await page.evaluate(() => {
+      newPolyLine();
+      putMarkerToLine('55.7', '37.5');
+      putMarkerToLine('55.8', '37.7');
+      renderPolyLine();
+      window.firstTrack = polyLine;
+      newPolyLine();
+    });
+    let s = await state(page);
+    assert.equal(s.collected, 0);
+    assert.equal(await page.evaluate(() => map.hasLayer(window.firstTrack)), false);
+    assert.equal((await drawnPaths(page)).length, 0, 'the old line is gone from the map');
+
+    await page.evaluate(() => {
+      putMarkerToLine('55.6', '37.4');
+      putMarkerToLine('55.65', '37.45');
+      putMarkerToLine('55.7', '37.5');
+      renderPolyLine();
+    });
+    s = await state(page);
+    assert.deepEqual(s.track, [[55.6, 37.4], [55.65, 37.45], [55.7, 37.5]]);
+    assert.equal((await drawnPaths(page)).length, 1);
+  });
+
+  it('draws nothing visible for an empty track', async () => {
+    await page.evaluate(() => {
+      newPolyLine();
+      putMarkerToLine('55.7', '37.5');
+      renderPolyLine();
+      newPolyLine();
+      renderPolyLine();
+    });
+    const s = await state(page);
+    assert.deepEqual(s.track, []);
+    assert.ok(s.trackOnMap);
+    const paths = await drawnPaths(page);
+    assert.ok(paths.every((p) => p.d === null || p.d === '' || p.d === 'M0 0'), JSON.stringify(paths));
+  });
+
+  it('draws again over the same points without leaving a line behind', async () => {
+    await page.evaluate(() => {
+      newPolyLine();
+      putMarkerToLine('55.7', '37.5');
+      putMarkerToLine('55.8', '37.7');
+      renderPolyLine();
+      renderPolyLine();
+      newPolyLine();
+    });
+    assert.equal((await drawnPaths(page)).length, 0);
+  });
+
+  it('ignores coordinate texts that are not numbers', async () => {
+    await page.evaluate(() => {
+      newPolyLine();
+      putMarkerToLine('55.7', '37.5');
+      putMarkerToLine('', '');
+      putMarkerToLine('0', 'abc');
+      putMarkerToLine('55.8', '37.7');
+      renderPolyLine();
+      SetLgtLat('x', '37.1', '5');
+    });
+    const s = await state(page);
+    assert.deepEqual(s.track, [[55.7, 37.5], [55.8, 37.7]]);
+    assert.equal(s.marker, null);
+    assert.equal(s.info, ' Lgt:37.1   Lat:x   5Km/H');
+  });
+
+  it('fix(310) gives the map 310 pixels and puts the info bar at 294', async () => {
+    await page.evaluate(() => {
+      ShowGpsInfo(1);
+      fix(310);
+    });
+    const layout = () => page.evaluate(() => ({
+      canvas: document.getElementById('map_canvas').offsetHeight,
+      infoTop: document.getElementById('gpsinfo').offsetTop,
+      mapSize: map.getSize().y,
+    }));
+    assert.deepEqual(await layout(), { canvas: 310, infoTop: 294, mapSize: 310 });
+    // A later resize keeps the smaller explicit height.
+    await page.setViewportSize({ width: 400, height: 600 });
+    await page.waitForFunction(() => window.innerHeight === 600);
+    assert.deepEqual(await layout(), { canvas: 310, infoTop: 294, mapSize: 310 });
+  });
+
+  it('fix(0) fits the map to the visible height', async () => {
+    assert.equal(await page.evaluate(() => document.getElementById('map_canvas').offsetHeight), 542);
+    await page.evaluate(() => {
+      ShowGpsInfo(1);
+      fix(0);
+    });
+    assert.deepEqual(await page.evaluate(() => [
+      document.getElementById('map_canvas').style.height,
+      document.getElementById('gpsinfo').offsetTop,
+    ]), ['542px', 526]);
+  });
+
+  it('swallows script errors', async () => {
+    const errors = [];
+    page.on('pageerror', (error) => errors.push(error.message));
+    await page.evaluate(() => new Promise((resolve) => {
+      setTimeout(() => { throw new Error('boom'); });
+      setTimeout(resolve, 50);
+    }));
+    assert.deepEqual(errors, []);
+  });
+});
+
+describe('calls before the map exists', () => {
+  it('do nothing before initialize has run', async () => {
+    const page = await browser.newPage();
+    await page.route(`${tileHost}**`, (route) => route.abort());
+    // The page's script has run but its load event, which creates the map, has not.
+    await page.addInitScript(() => {
+      document.addEventListener('DOMContentLoaded', () => {
+        window.early = { inited };
+        SetLgtLat('55.1', '37.1', '9');
+        newPolyLine();
+        putMarkerToLine('55.1', '37.1');
+        renderPolyLine();
+        window.early.info = document.getElementById('gpsinfo').textContent;
+      });
+    });
+    await page.goto(readyUrl);
+    const early = await page.evaluate(() => window.early);
+    assert.deepEqual(early, { inited: 0, info: '-' });
+    const s = await state(page);
+    assert.equal(s.inited, 1);
+    assert.equal(s.marker, null);
+    assert.equal(s.track, null);
+    assert.equal(s.collected, 0);
+    assert.equal(s.latitude, null);
+    await page.close();
+  });
+
+  it('do nothing for the life of a page whose map library is missing', async () => {
+    const { page } = await openPage(offlineUrl);
+    const result = await page.evaluate(() => {
+      SetLgtLat('55.1', '37.1', '9');
+      newPolyLine();
+      putMarkerToLine('55.1', '37.1');
+      renderPolyLine();
+      SetLgtLat('', '', '');
+      fix(310);
+      return {
+        inited,
+        map,
+        marker,
+        polyLine,
+        collected: markersArray.length,
+        info: document.getElementById('gpsinfo').textContent,
+        background: getComputedStyle(document.body).backgroundColor,
+      };
+    });
+    assert.deepEqual(result, {
+      inited: 0, map: null, marker: null, polyLine: null, collected: 0, info: '-',
+      background: 'rgb(0, 0, 0)',
+    });
+    await page.close();
+  });
+});
