@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+#include <cstdint>
+
+class QPainter;
+
+// Horizontal slider drawn from a channel and a thumb picture (each with an optional active
+// picture); tells its parent about moves with posted CSliderEvents (slider_messages.h).
+class CBitmapSlider : public QWidget {
+public:
+    explicit CBitmapSlider(QWidget* parent = nullptr);
+
+    // The identifier carried by the notifications.
+    void SetDlgCtrlID(int id) { controlId = id; }
+    int GetDlgCtrlID() const { return controlId; }
+
+    // Bitmap resources ":/BITMAP/<id>"; channel id 0 clears. False when a picture is missing.
+    bool SetChannelImages(int channelId, int activeId, bool transparent,
+                          std::uint32_t transparentColour, int sampleX, int sampleY);
+    bool SetThumbImages(int thumbId, int activeId, bool transparent,
+                        std::uint32_t transparentColour, int sampleX, int sampleY);
+    // The same with pictures in hand; a null channel clears, a null active picture means none.
+    bool SetChannelImages(const QImage& channel, const QImage& active, bool transparent,
+                          std::uint32_t transparentColour, int sampleX, int sampleY);
+    bool SetThumbImages(const QImage& thumb, const QImage& active, bool transparent,
+                        std::uint32_t transparentColour, int sampleX, int sampleY);
+
+    void SetRangeMax(int max, bool redraw);
+    void SetRangeMin(int min, bool redraw);
+    void SetRange(int min, int max, bool redraw);
+    int GetRangeMax() const { return rangeMax; }
+    int GetRangeMin() const { return rangeMin; }
+    void SetPosition(int pos);
+    int GetPosition() const { return position; }
+    int SetPageStep(int step);
+    void SetMargins(int left, int top, int right, int bottom);
+    void SetMarginLeft(int margin) { marginLeft = margin; }
+    void SetMarginTop(int margin) { marginTop = margin; }
+    void SetMarginRight(int margin) { marginRight = margin; }
+    void SetMarginBottom(int margin) { marginBottom = margin; }
+    void SetEnabled(bool enable);
+    bool IsEnabled() const { return enabled != 0; }
+    void SetFocusFrame(bool show, bool redraw);
+    bool IsDragging() const { return dragging != 0; }
+
+    // Thumb centre for a position and back; both rest at the left end when the range or
+    // the travel is empty.
+    int PositionToPixel(int pos) const;
+    int PixelToPosition(int x) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool LoadPair(int id, int activeId, QImage& image, QImage& active) const;
+    void ReleaseChannel();
+    void ReleaseThumb();
+    void DragTo(int x);
+    void Notify(int message) const;
+    int Travel() const;
+    void DrawChannel(QPainter& painter);
+    void DrawThumb(QPainter& painter, class CMemDC& memDC);
+    void DrawFocusFrame(QPainter& painter) const;
+    void Redraw();
+
+    int rangeMax = 100;
+    int rangeMin = 0;
+    int position = 0;
+    int pageStep = 20;
+    QRect clientRect;
+    int channelWidth = 0;
+    int channelHeight = 0;
+    int thumbWidth = 0;
+    int thumbHeight = 0;
+    int marginLeft = 0;
+    int marginRight = 0;
+    int marginTop = 0;
+    int marginBottom = 0;
+    int savedThumbX = -1;
+    int savedThumbY = -1;
+    int dragOffset = 0;
+    int hasActiveChannel = 0;
+    int hasActiveThumb = 0;
+    int channelTransparent = 0;
+    int thumbTransparent = 0;
+    int thumbLoaded = 0;
+    int channelLoaded = 0;
+    int dragging = 0;
+    int hasKeyboardFocus = 0;  // QWidget::hasFocus() keeps its meaning
+    int focusFrameShown = 0;
+    int showFocusFrame = 1;
+    int enabled = 1;
+    QImage channelImage, channelMask;
+    QImage activeChannelImage, activeChannelMask;
+    QImage thumbImage, thumbMask;
+    QImage activeThumbImage, activeThumbMask;
+    QImage thumbBackground;
+    int controlId = 0;
+};

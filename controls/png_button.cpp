@@ -1,0 +1,159 @@
+#include "png_button.h"
+
+#include "resource_image.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+// Dots per inch of an image, as its decoder reported them.
+int Dpi(int dotsPerMeter)
+{
+    return qRound(dotsPerMeter * 0.0254);
+}
+
+}  // namespace
+
+CPngButton::CPngButton(QWidget* parent) : QAbstractButton(parent)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_Hover, false);
+    connect(this, &QAbstractButton::pressed, this, &CPngButton::OwnerDraw);
+    connect(this, &QAbstractButton::released, this, &CPngButton::OwnerDraw);
+}
+
+void CPngButton::SetBackdrop(const QImage* skin)
+{
+    backdrop = skin;
+}
+
+void CPngButton::SetImage(int id)
+{
+    QImage strip;
+    LoadResourceImage(id, QStringLiteral("PNG"), strip);
+    SetImage(strip);
+}
+
+void CPngButton::SetImage(const QImage& strip)
+{
+    const QRect windowRect = geometry();
+    const bool reload = !image.isNull();
+    image = strip.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    imageWidth = image.width();
+    imageHeight = image.height();
+    frameWidth = imageWidth / 4;
+    if (reload) {
+        ShowFrames({shownFrame});
+        return;
+    }
+    setGeometry(windowRect.x(), windowRect.y(), frameWidth, imageHeight);
+    repaint();
+}
+
+void CPngButton::DrawFrame(QPainter& painter, int k)
+{
+    const QRect d(0, 0, width(), height());
+    if (backdrop && !backdrop->isNull()) {
+        const QPoint p = pos();
+        const QRect source(p.x() * Dpi(backdrop->dotsPerMeterX()) / 96,
+                           p.y() * Dpi(backdrop->dotsPerMeterY()) / 96, d.width(), d.height());
+        painter.drawImage(d, *backdrop, source);
+    }
+    if (!image.isNull())
+        painter.drawImage(d, image, QRect(k * frameWidth, 0, frameWidth, imageHeight));
+    shownFrame = k;
+}
+
+void CPngButton::ShowFrames(std::initializer_list<int> list)
+{
+    frames.assign(list);
+    shownFrame = frames.back();
+    repaint();
+}
+
+std::vector<int> CPngButton::StateFrames() const
+{
+    if (hasFocus())
+        return isDown() ? std::vector<int>{2, 1} : std::vector<int>{2};
+    if (!isEnabled())
+        return {3};
+    return {0};
+}
+
+void CPngButton::OwnerDraw()
+{
+    frames = StateFrames();
+    shownFrame = frames.back();
+    repaint();
+}
+
+void CPngButton::ResetToNormal()
+{
+    hovering = 0;
+    ShowFrames({0});
+}
+
+void CPngButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    for (const int k : frames)
+        DrawFrame(painter, k);
+}
+
+void CPngButton::mouseMoveEvent(QMouseEvent* event)
+{
+    QAbstractButton::mouseMoveEvent(event);
+    event->accept();
+    if ((event->buttons() & Qt::LeftButton) && !hovering)
+        return;
+    if (!rect().contains(event->position().toPoint())) {
+        ResetToNormal();
+        return;
+    }
+    if (hovering)
+        return;
+    hovering = 1;
+    ShowFrames({2});
+}
+
+void CPngButton::leaveEvent(QEvent* event)
+{
+    QAbstractButton::leaveEvent(event);
+    if (hovering)
+        ResetToNormal();
+}
+
+void CPngButton::focusInEvent(QFocusEvent* event)
+{
+    QAbstractButton::focusInEvent(event);
+    OwnerDraw();
+    if (!hovering)
+        ShowFrames({0});
+}
+
+void CPngButton::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractButton::focusOutEvent(event);
+    ResetToNormal();
+}
+
+void CPngButton::changeEvent(QEvent* event)
+{
+    QAbstractButton::changeEvent(event);
+    if (event->type() != QEvent::EnabledChange)
+        return;
+    // Qt has already handed the focus on to the next tab stop.
+    if (!isEnabled())
+        ResetToNormal();
+    OwnerDraw();
+}
+
+void CPngButton::showEvent(QShowEvent* event)
+{
+    QAbstractButton::showEvent(event);
+    if (hovering)
+        return;
+    frames = StateFrames();
+    shownFrame = frames.back();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QImage>
+
+#include <initializer_list>
+#include <vector>
+
+// Push button drawn from a PNG strip of four frames (normal, pressed, highlighted,
+// disabled) over the piece of the owner's skin that lies under it; lights up while the
+// mouse is over it.
+class CPngButton : public QAbstractButton {
+public:
+    explicit CPngButton(QWidget* parent = nullptr);
+
+    // The owner's skin, drawn under the frame; not owned, may be null.
+    void SetBackdrop(const QImage* skin);
+    // Loads the strip ":/PNG/<id>". The first call sizes the button to one frame keeping
+    // its top-left corner; later calls keep the size and redraw the frame that was showing.
+    void SetImage(int id);
+    // The same with the strip in hand; a null image stands for a missing resource.
+    void SetImage(const QImage& strip);
+
+    int ShownFrame() const { return shownFrame; }
+    int FrameWidth() const { return frameWidth; }
+    bool IsHovering() const { return hovering != 0; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Paints frame k (0..3) over the backdrop.
+    void DrawFrame(QPainter& painter, int k);
+    // Shows these frames, one over the other, at once.
+    void ShowFrames(std::initializer_list<int> list);
+    // The frames the button's state asks for: focus (and pressed), disabled, or normal.
+    std::vector<int> StateFrames() const;
+    void OwnerDraw();
+    void ResetToNormal();
+
+    int imageWidth = 0;
+    int imageHeight = 0;
+    int frameWidth = 0;
+    QImage image;
+    const QImage* backdrop = nullptr;
+    int hovering = 0;
+    int shownFrame = 0;
+    std::vector<int> frames{0};  // what the last drawing put on screen, bottom first
+};

@@ -1,0 +1,16 @@
+#include "resource_image.h"
+
+#include <QFile>
+
+int LoadResourceImage(int id, const QString& type, QImage& out)
+{
+    QFile file(QStringLiteral(":/%1/%2").arg(type).arg(id));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    QImage decoded;
+    // The format is taken from the bytes: resource paths carry no extension.
+    if (!decoded.loadFromData(file.readAll()))
+        return 0;
+    out = std::move(decoded);
+    return 1;
+}

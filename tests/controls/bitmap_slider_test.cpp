@@ -1,0 +1,299 @@
+#include "bitmap_slider.h"
+#include "masked_image.h"
+#include "slider_messages.h"
+#include "test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPainter>
+#include <QTest>
+
+#include <vector>
+
+namespace {
+
+struct Notification {
+    int message;
+    int controlId;
+    int position;
+    int positionWhenHandled;
+};
+
+// The slider's parent: records the notifications when they are handled.
+class Owner : public QWidget {
+public:
+    bool event(QEvent* event) override
+    {
+        const int type = event->type();
+        if (type != WM_SLIDER_MOVING && type != WM_SLIDER_MOVED)
+            return QWidget::event(event);
+        const auto* note = static_cast<CSliderEvent*>(event);
+        received.push_back({type, note->wParam, note->lParam, slider->GetPosition()});
+        return true;
+    }
+
+    CBitmapSlider* slider = nullptr;
+    std::vector<Notification> received;
+};
+
+const QColor kPlayed(0, 200, 0);
+const QColor kUnplayed(200, 0, 0);
+const QColor kKey(255, 0, 255);
+const QColor kThumb(0, 0, 255);
+const QColor kActiveThumb(255, 255, 0);
+
+// An 18 x 18 thumb: a ring of the key colour around a solid 14 x 14 core.
+QImage Thumb(QColor core)
+{
+    QImage image = SolidImage(18, 18, kKey);
+    QPainter(&image).fillRect(2, 2, 14, 14, core);
+    return image;
+}
+
+class SliderTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        owner.resize(720, 40);
+        slider = new CBitmapSlider(&owner);
+        owner.slider = slider;
+        slider->move(9, 20);
+        slider->SetDlgCtrlID(1023);
+        // As the player window sets up its seek bar.
+        ASSERT_TRUE(slider->SetChannelImages(SolidImage(675, 9, kUnplayed),
+                                             SolidImage(675, 9, kPlayed), false,
+                                             kTransparentFromSample, 0, 0));
+        ASSERT_TRUE(slider->SetThumbImages(Thumb(kThumb), Thumb(kActiveThumb), true,
+                                           kTransparentFromSample, 0, 0));
+        slider->SetFocusFrame(false, false);
+        slider->SetRange(0, 100, false);
+        slider->SetPosition(0);
+        slider->SetMargins(0, -5, 0, 5);
+        owner.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    }
+
+    std::vector<Notification> Handled()
+    {
+        QCoreApplication::processEvents();
+        return std::exchange(owner.received, {});
+    }
+
+    Owner owner;
+    CBitmapSlider* slider = nullptr;
+};
+
+TEST_F(SliderTest, ChannelImageSizesTheControl)
+{
+    EXPECT_EQ(slider->size(), QSize(675, 9));
+    EXPECT_EQ(slider->pos(), QPoint(9, 20));
+}
+
+TEST_F(SliderTest, PositionAndPixelMapBothEnds)
+{
+    const int n = 1234;
+    slider->SetRange(0, n, false);
+    for (int p : {0, 1, 617, 1233, n})
+        EXPECT_EQ(slider->PositionToPixel(p), 657 * p / n + 9) << p;
+    EXPECT_EQ(slider->PositionToPixel(n), 675 - 9);
+    EXPECT_EQ(slider->PixelToPosition(9), 0);
+    EXPECT_EQ(slider->PixelToPosition(666), n);
+    // The way back truncates: the pixel just right of position 1's centre is still 1.
+    EXPECT_EQ(slider->PixelToPosition(slider->PositionToPixel(1) + 1), 1);
+}
+
+TEST_F(SliderTest, EmptyRangeOrTravelRestsAtTheLeftEnd)
+{
+    slider->SetRange(7, 7, false);
+    EXPECT_EQ(slider->PositionToPixel(7), 9);
+    EXPECT_EQ(slider->PixelToPosition(400), 7);
+
+    slider->SetRange(0, 100, false);
+    slider->SetChannelImages(SolidImage(18, 9, kUnplayed), QImage(), false, 0, 0, 0);
+    EXPECT_EQ(slider->PositionToPixel(50), 9);
+    EXPECT_EQ(slider->PixelToPosition(12), 0);
+}
+
+TEST_F(SliderTest, PressOffTheThumbJumpsAndNotifiesAfterItsOwnHandling)
+{
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(337, 4));
+    const int jumped = slider->PixelToPosition(337);
+    EXPECT_EQ(slider->GetPosition(), jumped);
+    EXPECT_TRUE(owner.received.empty()) << "notifications are posted, not sent";
+
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(337, 4));
+    const auto notes = Handled();
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].message, WM_SLIDER_MOVING);
+    EXPECT_EQ(notes[1].message, WM_SLIDER_MOVED);
+    for (const Notification& note : notes) {
+        EXPECT_EQ(note.controlId, 1023);
+        EXPECT_EQ(note.position, jumped);
+        EXPECT_EQ(note.positionWhenHandled, jumped);
+    }
+}
+
+TEST_F(SliderTest, PressOnTheThumbKeepsTheGrip)
+{
+    slider->SetPosition(50);
+    const int centre = slider->PositionToPixel(50);
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(centre + 6, 4));
+    EXPECT_EQ(slider->GetPosition(), 50);
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(centre + 6, 4));
+    auto notes = Handled();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].message, WM_SLIDER_MOVED);
+    EXPECT_EQ(notes[0].position, 50);
+
+    // Dragging moves the thumb centre by what the mouse moved, not to the mouse.
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(centre + 6, 4));
+    QTest::mouseMove(slider, QPoint(centre + 6 + 40, 4));
+    EXPECT_EQ(slider->GetPosition(), slider->PixelToPosition(centre + 40));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(centre + 46, 4));
+    notes = Handled();
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].message, WM_SLIDER_MOVING);
+    EXPECT_EQ(notes[1].message, WM_SLIDER_MOVED);
+}
+
+TEST_F(SliderTest, DraggingPastEitherEndHoldsTheThumbAtTheEnd)
+{
+    slider->SetPosition(50);
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(600, 4));
+    QTest::mouseMove(slider, QPoint(900, 4));
+    EXPECT_EQ(slider->GetPosition(), 100);
+    EXPECT_EQ(slider->PositionToPixel(slider->GetPosition()), 675 - 9);
+    QTest::mouseMove(slider, QPoint(-200, 4));
+    EXPECT_EQ(slider->GetPosition(), 0);
+    EXPECT_EQ(slider->PositionToPixel(slider->GetPosition()), 9);
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(-200, 4));
+    const auto notes = Handled();
+    ASSERT_EQ(notes.size(), 4u);
+    EXPECT_EQ(notes.back().message, WM_SLIDER_MOVED);
+    EXPECT_EQ(notes.back().position, 0);
+}
+
+TEST_F(SliderTest, KeysStepAndEachPostsMoved)
+{
+    slider->setFocus();
+    struct Step {
+        Qt::Key key;
+        int expected;
+    };
+    const Step steps[] = {
+        {Qt::Key_PageUp, 0},     // already at the minimum: stays, still notifies
+        {Qt::Key_PageDown, 20},  {Qt::Key_Right, 21}, {Qt::Key_Down, 22},
+        {Qt::Key_Left, 21},      {Qt::Key_Up, 20},    {Qt::Key_End, 100},
+        {Qt::Key_PageDown, 100}, {Qt::Key_Home, 0},
+    };
+    for (const Step& step : steps) {
+        QTest::keyClick(slider, step.key);
+        EXPECT_EQ(slider->GetPosition(), step.expected) << step.key;
+        const auto notes = Handled();
+        ASSERT_EQ(notes.size(), 1u) << step.key;
+        EXPECT_EQ(notes[0].message, WM_SLIDER_MOVED);
+        EXPECT_EQ(notes[0].position, step.expected);
+    }
+    QTest::keyClick(slider, Qt::Key_A);
+    EXPECT_TRUE(Handled().empty());
+    EXPECT_EQ(slider->SetPageStep(5), 20);
+    QTest::keyClick(slider, Qt::Key_PageDown);
+    EXPECT_EQ(slider->GetPosition(), 5);
+}
+
+TEST_F(SliderTest, SetPositionClampsAndPostsNothing)
+{
+    slider->SetPosition(250);
+    EXPECT_EQ(slider->GetPosition(), 100);
+    slider->SetPosition(-3);
+    EXPECT_EQ(slider->GetPosition(), 0);
+    slider->SetRange(10, 5, false);  // inverted: the minimum wins
+    slider->SetPosition(7);
+    EXPECT_EQ(slider->GetPosition(), 10);
+    EXPECT_TRUE(Handled().empty());
+}
+
+TEST_F(SliderTest, PaintsPlayedPartThumbAndThroughTheThumbMask)
+{
+    slider->SetPosition(50);
+    const int centre = slider->PositionToPixel(50);  // 337
+    const QImage shot = OnScreen(slider);
+    EXPECT_EQ(PixelOf(shot, centre - 20, 4), kPlayed);
+    EXPECT_EQ(PixelOf(shot, centre + 20, 4), kUnplayed);
+    // Thumb drawn from 5 rows above the control: its core covers the 9 visible rows.
+    EXPECT_EQ(PixelOf(shot, centre, 0), kThumb);
+    EXPECT_EQ(PixelOf(shot, centre, 8), kThumb);
+    // The thumb's key-coloured ring is transparent: the channel shows through.
+    EXPECT_EQ(PixelOf(shot, centre - 9, 4), kPlayed);
+    EXPECT_EQ(PixelOf(shot, centre + 8, 4), kUnplayed);
+}
+
+TEST_F(SliderTest, ActiveThumbWhileDragging)
+{
+    slider->SetPosition(50);
+    const int centre = slider->PositionToPixel(50);
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(centre, 4));
+    EXPECT_EQ(PixelOf(OnScreen(slider), centre, 4), kActiveThumb);
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(centre, 4));
+    EXPECT_EQ(PixelOf(OnScreen(slider), centre, 4), kThumb);
+}
+
+TEST_F(SliderTest, DisabledShowsNoThumbAndIgnoresInput)
+{
+    slider->SetPosition(50);
+    slider->SetEnabled(false);
+    const QImage shot = OnScreen(slider);
+    for (int x : {0, 100, slider->PositionToPixel(50), 674})
+        EXPECT_EQ(PixelOf(shot, x, 4), kUnplayed) << x;
+
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(600, 4));
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_End);
+    EXPECT_EQ(slider->GetPosition(), 50);
+    EXPECT_TRUE(Handled().empty());
+}
+
+TEST_F(SliderTest, DisablingEndsADrag)
+{
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(100, 4));
+    ASSERT_TRUE(slider->IsDragging());
+    Handled();
+    slider->SetEnabled(false);
+    EXPECT_FALSE(slider->IsDragging());
+    const int position = slider->GetPosition();
+    QTest::mouseMove(slider, QPoint(500, 4));
+    EXPECT_EQ(slider->GetPosition(), position);
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(500, 4));
+    EXPECT_TRUE(Handled().empty()) << "the release is ignored while disabled";
+}
+
+TEST_F(SliderTest, MissingBitmapFailsAndDrawsNothingForIt)
+{
+    EXPECT_FALSE(slider->SetChannelImages(999999, 0, false, kTransparentFromSample, 0, 0));
+    EXPECT_FALSE(slider->SetThumbImages(131131, 0, true, kTransparentFromSample, 0, 0));
+    EXPECT_TRUE(slider->SetChannelImages(0, 0, false, 0, 0, 0));  // clearing succeeds
+}
+
+TEST(MaskTest, KeyColourBecomesClearAndMaskedDrawingKeepsTheTarget)
+{
+    QImage image = SolidImage(4, 1, QColor(10, 20, 30));
+    image.setPixel(1, 0, qRgb(0, 255, 0));
+    QImage mask;
+    // 0x00BBGGRR: pure green.
+    MakeMask(image, mask, 0x0000FF00, 0, 0);
+    EXPECT_EQ(image.pixel(1, 0), 0u);
+    EXPECT_EQ(qAlpha(mask.pixel(1, 0)), 255);
+    EXPECT_EQ(qAlpha(mask.pixel(0, 0)), 0);
+
+    QImage target = SolidImage(4, 1, QColor(200, 100, 50));
+    target.convertTo(QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&target);
+        DrawPart(painter, 0, 0, 4, 1, image, 0, 0, mask, true);
+    }
+    EXPECT_EQ(PixelOf(target, 0, 0), QColor(10, 20, 30));
+    EXPECT_EQ(PixelOf(target, 1, 0), QColor(200, 100, 50));
+}
+
+}  // namespace

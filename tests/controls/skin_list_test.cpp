@@ -1,0 +1,169 @@
+#include "list_fixture.h"
+#include "play_list.h"
+
+#include <QFontMetrics>
+#include <QLineEdit>
+
+namespace {
+
+const QColor kGround(224, 234, 244);
+const QColor kSelectedText(229, 229, 229);
+const QColor kSelectedBack(115, 123, 165);
+
+// Counts the pixels of one colour in a block.
+int CountColour(const QImage& image, const QRect& block, QColor colour)
+{
+    int n = 0;
+    for (int y = block.top(); y <= block.bottom(); ++y)
+        for (int x = block.left(); x <= block.right(); ++x)
+            n += PixelOf(image, x, y) == colour;
+    return n;
+}
+
+class SkinListTest : public ListFixture {
+protected:
+    void SetUp() override { Build(5); }
+
+    // Row `row` of the list as painted, in list coordinates.
+    QRect RowBlock(int row) const
+    {
+        const QRect cell = list->visualRect(list->model()->index(row, 1));
+        return QRect(0, cell.top(), 200, cell.height())
+            .translated(list->viewport()->mapTo(list, QPoint(0, 0)));
+    }
+
+    void CheckSelectedRow()
+    {
+        const QImage shot = OnScreen(list);
+        const QRect selected = RowBlock(1);
+        const QRect plain = RowBlock(2);
+        // The bar's own colour fills the row; the text is the light colour on it.
+        EXPECT_EQ(PixelOf(shot, 190, selected.center().y()), kSelectedBack);
+        EXPECT_GT(CountColour(shot, selected, kSelectedText), 10);
+        EXPECT_EQ(PixelOf(shot, 190, plain.center().y()), kGround);
+        EXPECT_EQ(CountColour(shot, plain, kSelectedText), 0);
+        EXPECT_EQ(CountColour(shot, plain, kSelectedBack), 0);
+        EXPECT_EQ(list->GetSelectedRow(), 1) << "painting keeps the selection";
+    }
+};
+
+TEST_F(SkinListTest, SelectedRowColoursWithFocus)
+{
+    list->setFocus();
+    list->SelectRow(1);
+    ASSERT_TRUE(list->hasFocus());
+    CheckSelectedRow();
+}
+
+TEST_F(SkinListTest, SelectedRowColoursWithoutFocus)
+{
+    list->SelectRow(1);
+    auto* other = new QLineEdit(&window);
+    other->move(250, 350);
+    other->show();
+    other->setFocus();
+    ASSERT_FALSE(list->hasFocus());
+    CheckSelectedRow();
+}
+
+TEST_F(SkinListTest, GroundBelowTheRows)
+{
+    const QImage shot = OnScreen(list);
+    EXPECT_EQ(PixelOf(shot, 100, 280), kGround);
+}
+
+TEST_F(SkinListTest, MirrorsThePlayListThroughItsViewInterface)
+{
+    IPlayListView& view = *list;
+    EXPECT_EQ(view.GetRowCount(), 5);
+    view.SetCellText(4, 1, "RENAMED.MOV");
+    EXPECT_EQ(list->model()->index(4, 1).data().toString(), QStringLiteral("RENAMED.MOV"));
+    view.SetCellText(9, 1, "nowhere");  // bad indices change nothing
+    view.SetCellText(0, 7, "nowhere");
+    view.DeleteRow(0);
+    view.DeleteRow(-1);
+    view.DeleteRow(99);
+    EXPECT_EQ(view.GetRowCount(), 4);
+    EXPECT_EQ(list->model()->index(0, 1).data().toString(), QStringLiteral("FILE1.MOV"));
+    EXPECT_EQ(list->model()->index(0, 0).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter,
+              Qt::AlignHCenter);
+    view.AppendRow("6", "\xe8\xb7\xaf.MOV", "t");  // UTF-8 names survive
+    EXPECT_EQ(list->model()->index(4, 1).data().toString(), QStringLiteral(u"\u8def.MOV"));
+    view.DeleteAllRows();
+    EXPECT_EQ(view.GetRowCount(), 0);
+    EXPECT_EQ(list->GetSelectedRow(), -1);
+}
+
+TEST_F(SkinListTest, HeaderDrawnFromItsPictures)
+{
+    const QColor right(5, 5, 150);
+    const QColor left(6, 150, 6);
+    QImage face(2, 24, QImage::Format_RGB32);
+    for (int y = 0; y < 24; ++y)
+        face.setPixel(0, y, qRgb(0xF0 - y, 0xF0 - y, 0xFF - y));
+    CSkinHeaderCtrl* header = list->Header();
+    header->SetImages({SolidImage(4, 24, right), face, SolidImage(4, 24, left)});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(header->height(), 24);
+    const QImage shot = OnScreen(header);
+    EXPECT_EQ(PixelOf(shot, 0, 12), left);          // first column's left edge
+    EXPECT_EQ(PixelOf(shot, 30, 12), right);        // its right edge at 32 - 2
+    EXPECT_EQ(PixelOf(shot, 31, 12), Qt::black);    // divider before the second column
+    EXPECT_EQ(PixelOf(shot, 33, 12), QColor(face.pixel(0, 12)));
+    // Row 0 inside a column: the face's column squeezed by AND.
+    QRgb squeezed = 0xFFFFFF;
+    for (int y = 0; y < 24; ++y)
+        squeezed &= face.pixel(0, y) & 0xFFFFFF;
+    EXPECT_EQ(PixelOf(shot, 80, 0), QColor::fromRgb(squeezed));
+    EXPECT_EQ(PixelOf(shot, 80, 23), QColor(face.pixel(0, 23)));
+}
+
+TEST_F(SkinListTest, HeaderTitleEndsInAnEllipsisWhenTooLong)
+{
+    const QFontMetrics metrics(CSkinHeaderCtrl::TitleFont());
+    const QString title = QStringLiteral("Recording time and date");
+    EXPECT_EQ(CSkinHeaderCtrl::FittedText(title, metrics, 1000), title);
+    const QString fitted = CSkinHeaderCtrl::FittedText(title, metrics, 60);
+    EXPECT_TRUE(fitted.endsWith(QChar(0x2026))) << fitted.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(fitted), 60);
+    EXPECT_LE(metrics.height(), 16);
+
+    // Drawn: no title pixel spills out of the 32-pixel column's text box.
+    list->model()->setHeaderData(0, Qt::Horizontal, title);
+    CSkinHeaderCtrl* header = list->Header();
+    header->SetImages({SolidImage(4, 24, Qt::white), SolidImage(2, 24, Qt::white),
+                       SolidImage(4, 24, Qt::white)});
+    QCoreApplication::processEvents();
+    const QImage shot = OnScreen(header);
+    int inside = 0;
+    for (int y = 2; y < 22; ++y) {
+        for (int x = 0; x < 29; ++x)
+            inside += PixelOf(shot, x, y) != Qt::white;
+        EXPECT_EQ(PixelOf(shot, 29, y), Qt::white) << y;
+    }
+    EXPECT_GT(inside, 0);
+}
+
+TEST(SkinListStandaloneTest, ListWithoutParentAttachesWithoutBars)
+{
+    CSkinListCtrl list;
+    list.AttachScrollBars();
+    EXPECT_EQ(list.VerticalBar(), nullptr);
+    EXPECT_EQ(list.HorizontalBar(), nullptr);
+    list.AppendRow("1", "A.MOV", "t");
+    list.resize(100, 100);
+    list.grab();
+}
+
+TEST(SkinListStandaloneTest, BarsGoWithTheList)
+{
+    QWidget window;
+    auto* list = new CSkinListCtrl(&window);
+    list->AttachScrollBars();
+    ASSERT_NE(list->VerticalBar(), nullptr);
+    delete list;
+    EXPECT_TRUE(window.findChildren<CSkinVerticleScrollbar*>().isEmpty());
+    EXPECT_TRUE(window.findChildren<CSkinHorizontalScrollbar*>().isEmpty());
+}
+
+}  // namespace
