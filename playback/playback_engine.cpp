@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -80,18 +81,25 @@ ParsedError parseError(GstMessage* message)
     return parsed;
 }
 
-GstFlowReturn onNewSample(GstAppSink* sink, gpointer widget)
+using MailboxRef = std::shared_ptr<FrameMailbox>;
+
+GstFlowReturn onNewSample(GstAppSink* sink, gpointer mailbox)
 {
     if (GstSample* sample = gst_app_sink_pull_sample(sink))
-        static_cast<VideoWidget*>(widget)->presentSample(sample);
+        (*static_cast<MailboxRef*>(mailbox))->post(sample);
     return GST_FLOW_OK;
 }
 
-GstFlowReturn onNewPreroll(GstAppSink* sink, gpointer widget)
+GstFlowReturn onNewPreroll(GstAppSink* sink, gpointer mailbox)
 {
     if (GstSample* sample = gst_app_sink_pull_preroll(sink))
-        static_cast<VideoWidget*>(widget)->presentSample(sample);
+        (*static_cast<MailboxRef*>(mailbox))->post(sample);
     return GST_FLOW_OK;
+}
+
+void releaseMailbox(gpointer mailbox)
+{
+    delete static_cast<MailboxRef*>(mailbox);
 }
 
 // Full-size BGRx frames, kept in step with the clock like a video sink does.
@@ -108,7 +116,8 @@ GstElement* makeVideoSink(VideoWidget* widget)
         GstAppSinkCallbacks callbacks{};
         callbacks.new_preroll = onNewPreroll;
         callbacks.new_sample = onNewSample;
-        gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, widget, nullptr);
+        gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, new MailboxRef(widget->mailbox()),
+                                   releaseMailbox);
     }
     return sink;
 }

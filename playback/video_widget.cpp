@@ -10,7 +10,8 @@
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
-VideoWidget::VideoWidget(QWidget* parent) : QWidget(parent)
+VideoWidget::VideoWidget(QWidget* parent)
+    : QWidget(parent), m_mailbox(std::make_shared<FrameMailbox>(this))
 {
     // Every pixel is painted (picture or black), so Qt need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -19,25 +20,7 @@ VideoWidget::VideoWidget(QWidget* parent) : QWidget(parent)
 
 VideoWidget::~VideoWidget()
 {
-    if (m_sample != nullptr)
-        gst_sample_unref(m_sample);
-}
-
-void VideoWidget::presentSample(GstSample* sample)
-{
-    GstSample* replaced = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        replaced = m_sample;
-        m_sample = sample;
-        ++m_presented;
-    }
-    if (replaced != nullptr)
-        gst_sample_unref(replaced);
-    // One queued repaint at a time: a slow paint then shows the newest frame
-    // instead of working through a backlog.
-    if (!m_repaintQueued.exchange(true))
-        QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+    m_mailbox->detach();
 }
 
 void VideoWidget::setVideoSize(std::optional<QSize> nativeSize)
@@ -48,14 +31,7 @@ void VideoWidget::setVideoSize(std::optional<QSize> nativeSize)
 
 void VideoWidget::clearPicture()
 {
-    GstSample* dropped = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        dropped = m_sample;
-        m_sample = nullptr;
-    }
-    if (dropped != nullptr)
-        gst_sample_unref(dropped);
+    m_mailbox->clear();
     m_videoSize.reset();
     update();
 }
@@ -89,24 +65,14 @@ void VideoWidget::setFullScreen(bool on)
 
 VideoWidget::FrameCounts VideoWidget::frameCounts() const
 {
-    std::lock_guard lock(m_mutex);
-    return {m_presented, m_painted};
-}
-
-VideoWidget::Newest VideoWidget::takeNewest()
-{
-    std::lock_guard lock(m_mutex);
-    if (m_sample == nullptr)
-        return {};
-    return {gst_sample_ref(m_sample), m_presented};
+    return {m_mailbox->posted(), m_painted};
 }
 
 void VideoWidget::paintEvent(QPaintEvent*)
 {
-    m_repaintQueued = false;
     QPainter painter(this);
     const QRect target = videoRect();
-    const Newest newest = takeNewest();
+    const FrameMailbox::Newest newest = m_mailbox->take();
     if (newest.sample == nullptr || target.isEmpty()) {
         painter.fillRect(rect(), Qt::black);
     } else {
@@ -119,7 +85,6 @@ void VideoWidget::paintEvent(QPaintEvent*)
         return;
     if (newest.sequence != m_paintedSequence) {
         m_paintedSequence = newest.sequence;
-        std::lock_guard lock(m_mutex);
         ++m_painted;
     }
     gst_sample_unref(newest.sample);

@@ -4,30 +4,29 @@
 #include <QSize>
 #include <QWidget>
 
-#include <atomic>
-#include <mutex>
-#include <optional>
+#include "frame_mailbox.h"
 
-typedef struct _GstSample GstSample;
+#include <memory>
+#include <optional>
 
 // The video area: paints the newest decoded frame (BGRx) into the rectangle the
 // placement rule gives for the widget's current size, black everywhere else.
-// Frames arrive from GStreamer's streaming thread; painting happens on the
-// widget's own thread.
+// Frames arrive through its mailbox from GStreamer's streaming thread; painting
+// happens on the widget's own thread.
 class VideoWidget : public QWidget {
     Q_OBJECT
 
 public:
     struct FrameCounts {
-        quint64 presented = 0;  // frames handed over by the pipeline
+        quint64 presented = 0;  // frames posted by the pipeline
         quint64 painted = 0;    // of those, frames that reached the screen
     };
 
     explicit VideoWidget(QWidget* parent = nullptr);
     ~VideoWidget() override;
 
-    // Thread-safe; takes over the caller's reference to `sample`.
-    void presentSample(GstSample* sample);
+    // Where the pipeline posts frames; it may outlive the widget.
+    std::shared_ptr<FrameMailbox> mailbox() const { return m_mailbox; }
 
     // The native size of the picture to place, or nothing to place (audio only).
     void setVideoSize(std::optional<QSize> nativeSize);
@@ -52,18 +51,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct Newest {
-        GstSample* sample = nullptr;  // a reference of its own, or null
-        quint64 sequence = 0;
-    };
-    Newest takeNewest();
     void paintSample(QPainter& painter, GstSample* sample, const QRect& target);
 
-    mutable std::mutex m_mutex;
-    GstSample* m_sample = nullptr;  // guarded by m_mutex
-    quint64 m_presented = 0;        // guarded by m_mutex
-    std::atomic<bool> m_repaintQueued{false};
-
+    std::shared_ptr<FrameMailbox> m_mailbox;
     quint64 m_painted = 0;
     quint64 m_paintedSequence = 0;
     std::optional<QSize> m_videoSize;

@@ -308,6 +308,21 @@ TEST_F(Engine, FullScreenShowsTheVideoAloneAndReturns)
     m_engine.close();
 }
 
+TEST_F(Engine, VideoAreaDestroyedWhilePlayingIsLeftAlone)
+{
+    auto area = std::make_unique<VideoWidget>();
+    ASSERT_EQ(m_engine.open(media::videoWithAudio(), area.get(), &m_owner), 0);
+    ASSERT_GE(m_engine.togglePlay(), 0);
+    waitUntil([&] { return area->frameCounts().presented > 3; }, 3000);
+    area.reset();
+    // Frames keep coming for a while and must go nowhere.
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(m_engine.state(), PlayState::Running);
+    m_engine.setFullScreen(true);
+    m_engine.close();
+    EXPECT_EQ(m_engine.state(), PlayState::Init);
+}
+
 TEST(DecoderPreference, FirstExistingDecoderOutranksTheOthers)
 {
     const std::array<const char*, 3> candidates{"no-such-decoder", "avdec_h264", "openh264dec"};
