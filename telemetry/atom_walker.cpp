@@ -8,6 +8,8 @@ namespace {
 
 constexpr size_t kMinPathLength = 4;
 constexpr uint64_t kHeaderSize = 8;
+constexpr size_t kWindowSize = 16384;
+constexpr size_t kMaxWindowedRead = kWindowSize / 8;
 
 // Characters, not bytes, of a UTF-8 path.
 size_t CharacterCount(const std::string& text)
@@ -49,6 +51,27 @@ size_t BinaryFile::ReadAt(uint64_t offset, void* buffer, size_t n)
 {
     if (m_file == nullptr || n == 0 || offset >= m_size)
         return 0;
+    const uint64_t windowEnd = m_windowStart + m_window.size();
+    const bool inWindow = offset >= m_windowStart &&
+                          (offset + n <= windowEnd || (windowEnd == m_size && offset < windowEnd));
+    const bool nearLast = offset >= m_lastOffset && offset - m_lastOffset < kWindowSize;
+    m_lastOffset = offset;
+    if (n > kMaxWindowedRead || (!inWindow && !nearLast))
+        return ReadDirect(offset, buffer, n);
+    if (!inWindow) {
+        m_window.resize(kWindowSize);
+        m_window.resize(ReadDirect(offset, m_window.data(), kWindowSize));
+        m_windowStart = offset;
+    }
+    const uint64_t available = m_windowStart + m_window.size() - offset;
+    const size_t count = static_cast<size_t>(std::min<uint64_t>(n, available));
+    std::copy_n(m_window.begin() + static_cast<std::ptrdiff_t>(offset - m_windowStart), count,
+                static_cast<unsigned char*>(buffer));
+    return count;
+}
+
+size_t BinaryFile::ReadDirect(uint64_t offset, void* buffer, size_t n)
+{
     if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0)
         return 0;
     return std::fread(buffer, 1, n, m_file);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Read-only access to a recording file by position, and a bounded walk over its
 // QuickTime atoms (32-bit sizes only). Every walk stays inside its parent and the file,
@@ -29,8 +30,15 @@ public:
     std::optional<uint32_t> ReadBE32(uint64_t offset);
 
 private:
+    size_t ReadDirect(uint64_t offset, void* buffer, size_t n);
+
     std::FILE* m_file = nullptr;
     uint64_t m_size = 0;
+    // Small reads near the previous one (chunks, blocks, atom headers in a row) are served
+    // from one larger read ahead of them instead of a system call each.
+    std::vector<unsigned char> m_window;
+    uint64_t m_windowStart = 0;
+    uint64_t m_lastOffset = 0;
 };
 
 uint32_t LoadBE32(const unsigned char* bytes);

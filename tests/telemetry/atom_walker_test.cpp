@@ -151,4 +151,28 @@ TEST_F(AtomWalkerTest, ReadsComeUpShortAtTheEnd)
     EXPECT_EQ(*file.ReadBE32(2), 0x63646566u);
 }
 
+TEST_F(AtomWalkerTest, ReadsNearEachOtherAndFarApartGiveTheFilesBytes)
+{
+    std::string bytes(100000, '\0');
+    uint32_t state = 12345;
+    auto next = [&] { return state = state * 1103515245u + 12345u; };
+    for (char& c : bytes)
+        c = static_cast<char>(next() >> 24);
+    Open(bytes);
+    std::vector<char> buffer(5000);
+    uint64_t offset = 0;
+    for (int i = 0; i < 3000; ++i) {
+        // Mostly small steps forward (served from one read ahead), sometimes a jump.
+        offset = next() % 8 == 0 ? next() % 100100 : offset + next() % 700;
+        const size_t n = next() % 4 == 0 ? next() % 5000 : next() % 300;
+        const size_t expected = offset >= bytes.size() ? 0 : std::min(n, bytes.size() - offset);
+        ASSERT_EQ(file.ReadAt(offset, buffer.data(), n), expected) << offset << " " << n;
+        ASSERT_EQ(std::string_view(buffer.data(), expected), std::string_view(bytes).substr(
+                                                                 std::min<size_t>(offset, bytes.size()), expected))
+            << offset << " " << n;
+        if (offset >= bytes.size())
+            offset = 0;
+    }
+}
+
 }  // namespace
