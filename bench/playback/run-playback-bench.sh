@@ -2,7 +2,9 @@
 # Whole-process CPU of playing a 30 s 1280x720 30 fps H.264 + AAC clip, one
 # after the other on the same Xvfb display: the player's engine and video widget
 # (play_clip), then gst-launch's playbin with ximagesink as the reference.
-# Both use the audio sink "fakesink sync=true". PLAYBACK_BENCH_CLIP names another clip.
+# Both use the audio sink "fakesink sync=true". PLAYBACK_BENCH_CLIP names another clip;
+# PLAYBACK_BENCH_PROFILE=1 samples both runs with perf instead and prints where
+# the CPU goes (the CPU figures are then a little higher).
 #   bench/playback/run-playback-bench.sh [build-dir] [widget-width widget-height]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -29,11 +31,19 @@ cmake --build "$build" --target play_clip >/dev/null
 
 export QT_QPA_PLATFORM=xcb
 export CLIP=$clip PLAY_CLIP=$build/bench/playback/play_clip WORK=$work WIDTH=$width HEIGHT=$height
+export PROFILE=${PLAYBACK_BENCH_PROFILE:-0}
 xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
-  /usr/bin/time -f "%U %S %e" -o "$WORK/player.time" \
-    "$PLAY_CLIP" "$CLIP" "$WIDTH" "$HEIGHT" > "$WORK/player.out"
-  /usr/bin/time -f "%U %S %e" -o "$WORK/reference.time" \
-    gst-launch-1.0 -m playbin uri="file://$CLIP" video-sink=ximagesink \
+  measure() {
+    local name=$1; shift
+    if [ "$PROFILE" = 1 ]; then
+      /usr/bin/time -f "%U %S %e" -o "$WORK/$name.time" \
+        perf record -q -F 250 -o "$WORK/$name.perf" -- "$@"
+    else
+      /usr/bin/time -f "%U %S %e" -o "$WORK/$name.time" "$@"
+    fi
+  }
+  measure player "$PLAY_CLIP" "$CLIP" "$WIDTH" "$HEIGHT" > "$WORK/player.out"
+  measure reference gst-launch-1.0 -m playbin uri="file://$CLIP" video-sink=ximagesink \
     audio-sink="fakesink sync=true" > "$WORK/reference.out" 2>&1
 '
 
@@ -45,3 +55,11 @@ echo "          $(cat "$work/player.out")"
 echo "reference (gst-launch playbin + ximagesink): user ${ru} s, system ${rs} s, wall ${re} s, qos drops ${qos}"
 awk -v pu="$pu" -v ps="$ps" -v ru="$ru" -v rs="$rs" \
   'BEGIN { printf "CPU ratio player / reference: %.2f\n", (pu + ps) / (ru + rs) }'
+
+if [ "${PLAYBACK_BENCH_PROFILE:-0}" = 1 ]; then
+  for name in player reference; do
+    echo "== $name: CPU by library, then by function"
+    perf report -q -i "$work/$name.perf" --sort dso --stdio 2>/dev/null | head -12
+    perf report -q -i "$work/$name.perf" --sort dso,sym --stdio 2>/dev/null | head -15
+  done
+fi
