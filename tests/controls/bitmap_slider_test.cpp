@@ -275,6 +275,27 @@ TEST_F(SliderTest, MissingBitmapFailsAndDrawsNothingForIt)
     EXPECT_TRUE(slider->SetChannelImages(0, 0, false, 0, 0, 0));  // clearing succeeds
 }
 
+TEST_F(SliderTest, FocusFrameIsDrawnByInversionOnlyWhenAsked)
+{
+    slider->SetPosition(50);
+    slider->setFocus();
+    QCoreApplication::processEvents();
+    const QColor inverted(255 - 200, 255, 255);  // the unplayed red, inverted
+    auto framed = [&] {
+        const QImage shot = OnScreen(slider);
+        int n = 0;
+        for (int x = 400; x < 600; ++x)
+            n += PixelOf(shot, x, 0) == inverted;
+        return n;
+    };
+    EXPECT_EQ(framed(), 0) << "the seek bar's frame is off";
+    slider->SetFocusFrame(true, true);
+    EXPECT_GT(framed(), 50);
+    slider->clearFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(framed(), 0);
+}
+
 TEST(MaskTest, KeyColourBecomesClearAndMaskedDrawingKeepsTheTarget)
 {
     QImage image = SolidImage(4, 1, QColor(10, 20, 30));
