@@ -53,6 +53,29 @@ QString pageState(QWebEnginePage* page, const QString& expression)
     return evaluate(page, QStringLiteral("JSON.stringify(%1)").arg(expression)).toString();
 }
 
+// The track: blue at half opacity over the black of a map without tiles.
+bool isTrack(QColor c)
+{
+    return c.blue() > 100 && c.red() < 60 && c.green() < 60;
+}
+
+// Leaflet's default marker: a lighter blue.
+bool isMarker(QColor c)
+{
+    return c.blue() > 150 && c.green() > 90 && c.red() < 90;
+}
+
+int countPixels(const QImage& image, bool (*matches)(QColor))
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += matches(image.pixelColor(x, y)) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 class DlgMapTest : public QObject
@@ -197,7 +220,7 @@ void DlgMapTest::fetchesNothingFromElsewhere()
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
     const QString url = QStringLiteral("http://127.0.0.1:%1/x.png").arg(server.serverPort());
-    const QString fetch = QStringLiteral("new Image().src = '%1'").arg(url);
+    const QString probe = QStringLiteral("new Image().src = '%1'").arg(url);
 
     // The same request from an ordinary page does reach the server.
     QWebEnginePage plain;
@@ -205,14 +228,16 @@ void DlgMapTest::fetchesNothingFromElsewhere()
     plain.setHtml(QStringLiteral("<html></html>"), QUrl(QStringLiteral("http://127.0.0.1/")));
     QVERIFY(plainLoaded.wait(kWaitMs));
     QSignalSpy reached(&server, &QTcpServer::newConnection);
-    plain.runJavaScript(fetch);
+    plain.runJavaScript(probe);
     QVERIFY(reached.wait(kWaitMs));
     delete server.nextPendingConnection();
 
     waitLoaded();
     QSignalSpy connections(&server, &QTcpServer::newConnection);
-    evaluate(page(), fetch);
-    evaluate(page(), QStringLiteral("fetch('%1').catch(function () {})").arg(url));
+    evaluate(page(), QStringLiteral("window.refused = 0;"
+                                    " var img = new Image(); img.onerror = function () { refused++; }; img.src = '%1';"
+                                    " fetch('%1').catch(function () { refused++; });").arg(url));
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(page(), QStringLiteral("refused")).toInt(), 2, kWaitMs);
     evaluate(page(), QStringLiteral("location.href = '%1'").arg(url));
     QTest::qWait(500);
     QCOMPARE(connections.count(), 0);
@@ -231,18 +256,11 @@ void DlgMapTest::screenshotShowsTrackAndMarker()
     m_map->SetLgtLat(QStringLiteral("55.760000"), QStringLiteral("37.600000"), QStringLiteral("0"));
 
     QImage shot;
-    int blue = 0;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (shot = m_map->grab().toImage(), blue = 0,
-         [&] {
-             for (int y = 0; y < shot.height(); ++y)
-                 for (int x = 0; x < shot.width(); ++x) {
-                     const QColor c = shot.pixelColor(x, y);
-                     blue += c.blue() > 100 && c.red() < 60 && c.green() < 60;
-                 }
-         }(),
-         blue > 200),
-        kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT((shot = m_map->grab().toImage(), countPixels(shot, isTrack) > 200), kWaitMs);
+    // The map pans to the marker, whose icon stands on the centre.
+    const QPoint centre = m_map->rect().center();
+    const QRect icon(centre.x() - 12, centre.y() - 41, 25, 41);
+    QTRY_VERIFY_WITH_TIMEOUT((shot = m_map->grab().toImage(), countPixels(shot.copy(icon), isMarker) > 100), kWaitMs);
     const QString path = qEnvironmentVariable("MAP_SCREENSHOT");
     if (!path.isEmpty()) {
         shot.save(path);

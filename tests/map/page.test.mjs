@@ -57,6 +57,15 @@ async function openPage(url, viewport = { width: 332, height: 542 }) {
   return { page, requests };
 }
 
+// Waits (up to five seconds) until the condition holds for something the page does
+// on its own time, such as a request.
+async function eventually(condition, message) {
+  for (let i = 0; i < 200 && !condition(); i++) {
+    await new Promise((resolve) => setTimeout(resolve, 25));
+  }
+  assert.ok(condition(), message);
+}
+
 // How far, in screen pixels, a position lies from the centre of the map. Leaflet
 // keeps its view on whole pixels, so a centred position may be off by less than one.
 function pixelsFromCentre(page, lat, lng) {
@@ -156,10 +165,10 @@ describe('a page whose map library loaded', () => {
   it('loads nothing but its own files and the standard tiles', async () => {
     await page.evaluate(() => SetLgtLat('55.800000', '37.700000', '0'));
     const base = readyUrl.slice(0, readyUrl.lastIndexOf('/') + 1);
+    await eventually(() => requests.some((url) => url.startsWith(tileHost)), 'the map asks for tiles');
+    await eventually(() => requests.includes(`${base}leaflet/images/marker-icon.png`), 'the marker has its icon');
     const foreign = requests.filter((url) => !url.startsWith(base) && !url.startsWith(tileHost));
     assert.deepEqual(foreign, []);
-    assert.ok(requests.some((url) => url.startsWith(tileHost)), 'the map asks for tiles');
-    assert.ok(requests.includes(`${base}leaflet/images/marker-icon.png`), 'the marker has its icon');
   });
 
   it('shows a position: info text, marker and pan, info bar kept hidden', async () => {
