@@ -45,20 +45,13 @@ private:
     fs::path m_root;
     std::vector<std::string> m_folder;
 
-    static lw::SparseFile FirstTrackMovie(const std::vector<lw::Sample>& samples)
-    {
-        lw::SparseFile movie = lw::Nt96650FirstTrackMovie(samples);
-        movie.Put(movie.size, lw::Atom("free", ""));  // the chip name is read past its atom
-        return movie;
-    }
-
     void WriteHours()
     {
         const auto samples = DriveSamples(kHour);
         bool ok = lw::WriteFile(Hour("hour.DAT"), lw::Sidecar(samples));
         ok = ok && lw::WriteFile(Hour("icat.MOV"), lw::IcatMovie(samples));
         ok = ok && lw::WriteFile(Hour("a7l.MOV"), lw::A7lMovie(samples));
-        ok = ok && lw::WriteFile(Hour("nt-first.MOV"), FirstTrackMovie(samples));
+        ok = ok && lw::WriteFile(Hour("nt-first.MOV"), lw::Nt96650FirstTrackMovie(samples));
         ok = ok && lw::WriteFile(Hour("nt-second.MOV"), lw::Nt96650SecondTrackMovie(samples));
         if (!ok)
             std::abort();
@@ -82,7 +75,7 @@ private:
                 break;
             case 1: ok = ok && lw::WriteFile(movie, lw::IcatMovie(minute)); break;
             case 2: ok = ok && lw::WriteFile(movie, lw::A7lMovie(minute)); break;
-            default: ok = ok && lw::WriteFile(movie, FirstTrackMovie(minute)); break;
+            default: ok = ok && lw::WriteFile(movie, lw::Nt96650FirstTrackMovie(minute)); break;
             }
             m_folder.push_back(movie);
         }

@@ -56,14 +56,12 @@ bool Movies(const fs::path& folder)
     icatFree.chip = "ICAT6330";
     lw::A7lOptions a7lLateKey;
     a7lLateKey.keyIndex = 2;
-    lw::SparseFile firstTrack = lw::Nt96650FirstTrackMovie(Samples());
-    firstTrack.Put(firstTrack.size, lw::Atom("free", ""));
     return Put(folder, "icat.MOV", lw::IcatMovie(Samples())) &&
            Put(folder, "icat-free.MOV", lw::IcatMovie(Samples(), icatFree)) &&
            Put(folder, "a7l.MOV", lw::A7lMovie(Samples())) &&
            Put(folder, "a7l-late-key.MOV", lw::A7lMovie(Samples(), a7lLateKey)) &&
            Put(folder, "nt-second-track.MOV", lw::Nt96650SecondTrackMovie(Samples())) &&
-           Put(folder, "nt-first-track.MOV", firstTrack.Flatten()) &&
+           Put(folder, "nt-first-track.MOV", lw::Nt96650FirstTrackMovie(Samples()).Flatten()) &&
            Put(folder, "first-shape.MOV", lw::MovieFirstShape(3600000000u, "video")) &&
            Put(folder, "second-shape.MOV", lw::MovieSecondShape(3600000000u));
 }

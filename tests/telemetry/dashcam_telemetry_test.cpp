@@ -128,10 +128,7 @@ TEST(DashcamTelemetry, Nt96650RecordingsOfBothTrackChoices)
     TempFolder folder;
     const std::string second = folder.Write("N2.MOV", lw::Nt96650SecondTrackMovie(TwoSamples()));
     const std::string first = folder.Path("N1.MOV");
-    lw::SparseFile firstTrack = lw::Nt96650FirstTrackMovie(TwoSamples());
-    // The chip name is read with 4 bytes past the user-data child: something must follow.
-    firstTrack.Put(firstTrack.size, lw::Atom("free", ""));
-    ASSERT_TRUE(lw::WriteFile(first, firstTrack));
+    ASSERT_TRUE(lw::WriteFile(first, lw::Nt96650FirstTrackMovie(TwoSamples())));
     SetLastWrite(second, kMarch4th2021);
     SetLastWrite(first, kMarch4th2021);
 
