@@ -98,6 +98,7 @@ void CPlayerDlg::CreateControls()
 
     waveform = new CWaveFormCtrl(this);
     waveform->setGeometry(ControlRect(ctl::kWaveform));
+    waveform->setObjectName(QString::number(ctl::kWaveform));
     waveform->SetSource(&telemetry);
     waveform->installEventFilter(this);
 
@@ -165,6 +166,7 @@ void CPlayerDlg::SetUpSeekBar()
 {
     seekBar = new CBitmapSlider(this);
     seekBar->setGeometry(ControlRect(ctl::kSeekBar));
+    seekBar->setObjectName(QString::number(ctl::kSeekBar));
     seekBar->SetDlgCtrlID(ctl::kSeekBar);
     seekBar->SetChannelImages(129, 130, false, 0xFF000000, 0, 0);
     seekBar->SetThumbImages(131, 132, true, 0xFF000000, 0, 0);

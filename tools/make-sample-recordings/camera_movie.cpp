@@ -21,13 +21,13 @@ Bytes ToBytes(const std::string& text)
     return Bytes(text.begin(), text.end());
 }
 
-Atom AtomFromBytes(const std::string& bytes)
+// A serialised atom kept as it is (its content may end in a terminator word).
+Atom RawAtom(const std::string& bytes)
 {
-    std::vector<Atom> atoms;
-    if (!ParseAtoms(ToBytes(bytes), atoms) || atoms.size() != 1) {
+    if (bytes.size() < 8) {
         throw std::runtime_error("malformed atom");
     }
-    return atoms.front();
+    return MakeLeaf(bytes.substr(4, 4), Bytes(bytes.begin() + 8, bytes.end()));
 }
 
 // The media data of the rewritten movie; offsets are absolute file positions.
@@ -249,7 +249,7 @@ bool WriteA7l(const Movie& movie, const std::vector<lw::Sample>& samples, std::s
             sizes.push_back(static_cast<uint32_t>(chunk.size()));
         }
         parts.moov.children.push_back(TelemetryTrack(offsets, sizes, 3));
-        parts.moov.children.push_back(AtomFromBytes(lw::Udta("AMBARELLA A7L")));
+        parts.moov.children.push_back(RawAtom(lw::Udta("AMBARELLA A7L")));
         Save(movie, parts, mdat.Finish());
     });
 }
@@ -276,7 +276,7 @@ bool WriteNt96650(const Movie& movie, const std::vector<lw::Sample>& samples, st
             mdat.Place(ToBytes(lw::Nt96650Block(samples[block - 1], kKeyDigits)));
         }
         SetOneSamplePerChunk(*tracks.front(), offsets);
-        parts.moov.children.push_back(AtomFromBytes(lw::Udta("NT96650A")));
+        parts.moov.children.push_back(RawAtom(lw::Udta("NT96650A")));
         Save(movie, parts, mdat.Finish());
     });
 }
