@@ -2,18 +2,18 @@
 
 #include "decoder_preference.h"
 #include "frame_capture.h"
+#include "pipeline_errors.h"
+#include "video_sink.h"
 #include "video_widget.h"
 
 #include <QFile>
 
-#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -44,82 +44,6 @@ int centibelsFromLinear(double linear)
         return kMinCentibels;
     const long centibels = std::lround(2000.0 * std::log10(linear));
     return static_cast<int>(std::clamp<long>(centibels, kMinCentibels, 0));
-}
-
-PlaybackStatus statusFromError(const GError* error)
-{
-    if (error == nullptr)
-        return status::failed;
-    if (error->domain == GST_RESOURCE_ERROR
-        && (error->code == GST_RESOURCE_ERROR_NOT_FOUND
-            || error->code == GST_RESOURCE_ERROR_OPEN_READ))
-        return status::fileNotFound;
-    if (error->domain == GST_STREAM_ERROR
-        && (error->code == GST_STREAM_ERROR_CODEC_NOT_FOUND
-            || error->code == GST_STREAM_ERROR_DECODE))
-        return status::noDecoder;
-    if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN)
-        return status::noDecoder;
-    if (error->domain == GST_STREAM_ERROR)
-        return status::unsupportedStream;
-    return status::failed;
-}
-
-struct ParsedError {
-    PlaybackStatus status = status::failed;
-    QString text;
-};
-
-ParsedError parseError(GstMessage* message)
-{
-    GError* error = nullptr;
-    gchar* debug = nullptr;
-    gst_message_parse_error(message, &error, &debug);
-    ParsedError parsed{statusFromError(error), QString::fromUtf8(error ? error->message : "")};
-    g_clear_error(&error);
-    g_free(debug);
-    return parsed;
-}
-
-using MailboxRef = std::shared_ptr<FrameMailbox>;
-
-GstFlowReturn onNewSample(GstAppSink* sink, gpointer mailbox)
-{
-    if (GstSample* sample = gst_app_sink_pull_sample(sink))
-        (*static_cast<MailboxRef*>(mailbox))->post(sample);
-    return GST_FLOW_OK;
-}
-
-GstFlowReturn onNewPreroll(GstAppSink* sink, gpointer mailbox)
-{
-    if (GstSample* sample = gst_app_sink_pull_preroll(sink))
-        (*static_cast<MailboxRef*>(mailbox))->post(sample);
-    return GST_FLOW_OK;
-}
-
-void releaseMailbox(gpointer mailbox)
-{
-    delete static_cast<MailboxRef*>(mailbox);
-}
-
-// Full-size BGRx frames, kept in step with the clock like a video sink does.
-GstElement* makeVideoSink(VideoWidget* widget)
-{
-    GstElement* sink = gst_element_factory_make("appsink", "video-output");
-    if (sink == nullptr)
-        return nullptr;
-    GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
-    g_object_set(sink, "caps", caps, "max-buffers", 1u, "drop", TRUE, "sync", TRUE, "qos", TRUE,
-                 "max-lateness", gint64(20 * GST_MSECOND), nullptr);
-    gst_caps_unref(caps);
-    if (widget != nullptr) {
-        GstAppSinkCallbacks callbacks{};
-        callbacks.new_preroll = onNewPreroll;
-        callbacks.new_sample = onNewSample;
-        gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, new MailboxRef(widget->mailbox()),
-                                   releaseMailbox);
-    }
-    return sink;
 }
 
 }  // namespace
@@ -182,7 +106,7 @@ PlaybackStatus PlaybackEngine::buildPipeline()
     gchar* uri = gst_filename_to_uri(QFile::encodeName(m_fileName).constData(), nullptr);
     if (uri == nullptr)
         return status::fileNotFound;
-    m_videoSink = makeVideoSink(m_videoWindow.data());
+    m_videoSink = makeVideoSink(m_videoWindow ? m_videoWindow->mailbox() : nullptr);
     if (m_videoSink != nullptr)
         g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink, nullptr);
     g_free(uri);
@@ -227,7 +151,7 @@ PlaybackStatus PlaybackEngine::failedStatus()
     bool first = true;
     for (GstMessage* message : m_events.takeAll()) {
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && first) {
-            const ParsedError error = parseError(message);
+            const PipelineError error = parsePipelineError(message);
             result = error.status;
             m_errorText = error.text;
             first = false;
@@ -487,7 +411,7 @@ PlaybackStatus PlaybackEngine::rewindToStart()
 // loop. Playing again starts it afresh from 0.
 PlaybackStatus PlaybackEngine::stopAfterError(GstMessage* error)
 {
-    const ParsedError parsed = parseError(error);
+    const PipelineError parsed = parsePipelineError(error);
     m_errorText = parsed.text;
     const PlaybackStatus result = changeState(GST_STATE_READY);
     if (result < 0)
