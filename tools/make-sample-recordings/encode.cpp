@@ -18,19 +18,19 @@ std::string Quoted(const std::string& text)
     return out + "\"";
 }
 
-std::string PipelineText(const ClipSpec& spec, const std::string& path)
+std::string PipelineText(const ClipSpec& clip, const std::string& path)
 {
-    const int frames = spec.seconds * 30;
-    const std::string muxer = spec.transportStream ? "mpegtsmux" : "qtmux";
+    const int frames = clip.seconds * 30;
+    const std::string muxer = clip.transportStream ? "mpegtsmux" : "qtmux";
     std::string text = "videotestsrc num-buffers=" + std::to_string(frames) +
                        " pattern=smpte75 ! video/x-raw,width=640,height=360,framerate=30/1"
                        " ! textoverlay valignment=top halignment=left font-desc=\"Sans 20\" text=" +
-                       Quoted(spec.label) +
+                       Quoted(clip.label) +
                        " ! timeoverlay valignment=bottom halignment=right font-desc=\"Sans 20\""
                        " ! x264enc speed-preset=ultrafast key-int-max=30 bframes=0 ! h264parse ! " +
                        muxer + " name=mux ! filesink location=" + Quoted(path);
-    if (spec.audio) {
-        const int blocks = spec.seconds * 10;
+    if (clip.audio) {
+        const int blocks = clip.seconds * 10;
         text += " audiotestsrc num-buffers=" + std::to_string(blocks) +
                 " samplesperbuffer=4800 wave=pink-noise volume=0.05 ! audio/x-raw,rate=48000,channels=1"
                 " ! audioconvert ! avenc_aac ! aacparse ! mux.";
@@ -40,11 +40,11 @@ std::string PipelineText(const ClipSpec& spec, const std::string& path)
 
 }  // namespace
 
-bool EncodeClip(const ClipSpec& spec, const std::string& path, std::string& error)
+bool EncodeClip(const ClipSpec& clip, const std::string& path, std::string& error)
 {
     GError* parseError = nullptr;
     std::unique_ptr<GstElement, decltype(&gst_object_unref)> pipeline(
-        gst_parse_launch(PipelineText(spec, path).c_str(), &parseError), gst_object_unref);
+        gst_parse_launch(PipelineText(clip, path).c_str(), &parseError), gst_object_unref);
     if (parseError) {
         error = parseError->message;
         g_error_free(parseError);
