@@ -4,6 +4,8 @@
 
 #include <gst/gst.h>
 
+#include <algorithm>
+
 namespace {
 
 GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer queue)
@@ -47,6 +49,16 @@ std::vector<GstMessage*> GraphEventQueue::takeAll()
     return messages;
 }
 
+bool GraphEventQueue::waitForError(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    return m_errorQueued.wait_for(lock, timeout, [this] {
+        return std::any_of(m_messages.begin(), m_messages.end(), [](GstMessage* message) {
+            return GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
+        });
+    });
+}
+
 void GraphEventQueue::clear()
 {
     for (GstMessage* message : takeAll())
@@ -60,9 +72,13 @@ void GraphEventQueue::collect(GstMessage* message)
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type != GST_MESSAGE_EOS && type != GST_MESSAGE_ERROR)
         return;
-    std::lock_guard lock(m_mutex);
-    m_messages.push_back(gst_message_ref(message));
-    notifyLocked();
+    {
+        std::lock_guard lock(m_mutex);
+        m_messages.push_back(gst_message_ref(message));
+        notifyLocked();
+    }
+    if (type == GST_MESSAGE_ERROR)
+        m_errorQueued.notify_all();
 }
 
 void GraphEventQueue::notifyLocked()

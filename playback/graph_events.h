@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QObject>
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <vector>
@@ -31,6 +33,8 @@ public:
     void setTarget(QObject* target);
     // The waiting messages, oldest first; the caller owns the references.
     std::vector<GstMessage*> takeAll();
+    // Waits up to `timeout` for an error message to be queued; true when one is.
+    bool waitForError(std::chrono::milliseconds timeout);
     void clear();
 
     // Keeps `message` if the engine acts on it; called on the posting thread.
@@ -40,6 +44,7 @@ private:
     void notifyLocked();
 
     std::mutex m_mutex;
+    std::condition_variable m_errorQueued;
     std::deque<GstMessage*> m_messages;
     QObject* m_target = nullptr;
     bool m_notified = false;

@@ -25,6 +25,7 @@ constexpr std::array kRates{1.0, 2.0, 3.0, 8.0, -1.0, -2.0, -3.0, -8.0};
 // the GUI thread.
 constexpr GstClockTime kCueTimeout = 10 * GST_SECOND;
 constexpr GstClockTime kSeekTimeout = 5 * GST_SECOND;
+constexpr std::chrono::milliseconds kErrorMessageWait{500};
 
 // playbin's flags: video, audio and software volume; no subtitles, no
 // deinterlacing or colour balance stages.
@@ -144,9 +145,11 @@ PlaybackStatus PlaybackEngine::cue()
     return result;
 }
 
-// Why cueing failed, from the errors the pipeline posted meanwhile.
+// Why cueing failed, from the error the pipeline posted. The failed state
+// change can be seen a moment before the error message that caused it arrives.
 PlaybackStatus PlaybackEngine::failedStatus()
 {
+    m_events.waitForError(kErrorMessageWait);
     PlaybackStatus result = status::failed;
     bool first = true;
     for (GstMessage* message : m_events.takeAll()) {

@@ -82,11 +82,32 @@ bool truncateCopy(const QString& source, const QString& target, double fraction)
     return out.write(bytes.left(kept)) == kept;
 }
 
+// Renames the sample description's coding so that no decoder takes the stream.
+bool renameCoding(const QString& source, const QString& target)
+{
+    QFile in(source);
+    QFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray bytes = in.readAll();
+    const qsizetype at = bytes.indexOf("avc1");
+    if (at < 0)
+        return false;
+    bytes.replace(at, 4, "zzzz");
+    return out.write(bytes) == bytes.size();
+}
+
 QString indexedVideo()
 {
     return fixture("indexed.mov", [](const QString& path) {
         return writeMovie(path, QString(kVideo) + ' ' + kAudio, true);
     });
+}
+
+QString videoOnly()
+{
+    return fixture("video-only.mov",
+                   [](const QString& path) { return writeMovie(path, kVideo, false); });
 }
 
 }  // namespace
@@ -124,6 +145,12 @@ QString truncatedIndexed()
     return fixture("truncated-indexed.mov", [](const QString& path) {
         return truncateCopy(indexedVideo(), path, 0.6);
     });
+}
+
+QString undecodableVideo()
+{
+    return fixture("undecodable.mov",
+                   [](const QString& path) { return renameCoding(videoOnly(), path); });
 }
 
 }  // namespace media

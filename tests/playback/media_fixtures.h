@@ -11,5 +11,6 @@ QString audioOnly();         // 2 s of AAC in a QuickTime file
 QString textRenamedMov();    // a text file named .MOV
 QString truncatedNoIndex();  // the first half of a recording whose index comes last
 QString truncatedIndexed();  // index first, then 60 % of the samples it lists
+QString undecodableVideo();  // video only, in a coding no decoder knows
 
 }  // namespace media

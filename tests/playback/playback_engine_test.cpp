@@ -208,7 +208,7 @@ TEST_F(Engine, FastRateReachesTheEndSooner)
 
 TEST_F(Engine, MissingFileFailsWithoutHanging)
 {
-    EXPECT_LT(open(m_dir.filePath("absent.MOV")), 0);
+    EXPECT_EQ(open(m_dir.filePath("absent.MOV")), playback_status::fileNotFound);
     EXPECT_EQ(m_engine.state(), PlayState::Stopped);
     EXPECT_FALSE(m_engine.errorText().isEmpty());
     // Starting the failed pipeline fails again and changes nothing.
@@ -219,10 +219,18 @@ TEST_F(Engine, MissingFileFailsWithoutHanging)
 
 TEST_F(Engine, TextFileNamedMovIsRefused)
 {
-    EXPECT_LT(open(media::textRenamedMov()), 0);
+    EXPECT_EQ(open(media::textRenamedMov()), playback_status::unsupportedStream);
     EXPECT_EQ(m_engine.state(), PlayState::Stopped);
+    EXPECT_FALSE(m_engine.errorText().isEmpty());
     // A good file opens afterwards on the same engine.
     EXPECT_EQ(open(media::videoWithAudio()), 0);
+}
+
+TEST_F(Engine, VideoWithoutDecoderIsRefused)
+{
+    EXPECT_EQ(open(media::undecodableVideo()), playback_status::noDecoder);
+    EXPECT_FALSE(m_engine.errorText().isEmpty());
+    EXPECT_EQ(m_engine.state(), PlayState::Stopped);
 }
 
 TEST_F(Engine, RecordingCutBeforeItsIndexIsRefused)
