@@ -18,7 +18,7 @@ std::string Quoted(const std::string& text)
     return out + "\"";
 }
 
-std::string PipelineText(const ClipSpec& clip, const std::string& path)
+std::string PipelineText(const ClipOptions& clip, const std::string& path)
 {
     const int frames = clip.seconds * 30;
     const std::string muxer = clip.transportStream ? "mpegtsmux" : "qtmux";
@@ -40,7 +40,7 @@ std::string PipelineText(const ClipSpec& clip, const std::string& path)
 
 }  // namespace
 
-bool EncodeClip(const ClipSpec& clip, const std::string& path, std::string& error)
+bool EncodeClip(const ClipOptions& clip, const std::string& path, std::string& error)
 {
     GError* parseError = nullptr;
     std::unique_ptr<GstElement, decltype(&gst_object_unref)> pipeline(

@@ -2,7 +2,7 @@
 
 #include <string>
 
-struct ClipSpec {
+struct ClipOptions {
     int seconds = 10;
     bool audio = true;
     bool transportStream = false;  // MPEG-TS instead of QuickTime
@@ -10,4 +10,4 @@ struct ClipSpec {
 };
 
 // Encodes a real H.264 clip (640 x 360, 30 fps) with GStreamer; false with a message on error.
-bool EncodeClip(const ClipSpec& clip, const std::string& path, std::string& error);
+bool EncodeClip(const ClipOptions& clip, const std::string& path, std::string& error);

@@ -75,7 +75,7 @@ bool WriteRecording(const Recording& rec, const fs::path& dir, const std::vector
         samples.push_back(ToLogged(s));
     }
     const fs::path target = dir / rec.name;
-    ClipSpec clip{seconds, rec.layout != Layout::Nt96650, rec.layout == Layout::NoTelemetry, rec.name};
+    ClipOptions clip{seconds, rec.layout != Layout::Nt96650, rec.layout == Layout::NoTelemetry, rec.name};
     if (clip.transportStream) {
         return EncodeClip(clip, target.string(), error);
     }
