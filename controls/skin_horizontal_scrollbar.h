@@ -32,20 +32,16 @@ public:
 
 protected:
     int& Thumb() override { return thumbLeft; }
-    void RepeatStep() override;
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
+    std::uint8_t& Pressed(Part part) override;
+    void DrawPieces(QPainter& painter) const override;
+    const QImage& ThumbImage() const override { return images.thumb; }
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QRect LeftArrowRect() const;
-    QRect RightArrowRect() const;
-    QRect ThumbRect() const;
-
     std::uint8_t rightPressed = 0;
     std::uint8_t leftPressed = 0;
-    std::uint8_t thumbDragging = 0;
+    std::uint8_t thumbDragging = 0;  // a drag has begun: the first move while thumbPressed
     std::uint8_t thumbPressed = 0;
     int thumbLeft = 25;
     HorizontalScrollbarImages images;

@@ -34,17 +34,11 @@ public:
 
 protected:
     int& Thumb() override { return thumbTop; }
-    void RepeatStep() override;
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    std::uint8_t& Pressed(Part part) override;
+    void DrawPieces(QPainter& painter) const override;
+    const QImage& ThumbImage() const override { return images.thumb; }
 
 private:
-    QRect UpArrowRect() const;
-    QRect DownArrowRect() const;
-    QRect ThumbRect() const;
-
     std::uint8_t upPressed = 0;
     std::uint8_t downPressed = 0;
     std::uint8_t thumbPressed = 0;
