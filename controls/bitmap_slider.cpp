@@ -32,6 +32,20 @@ void TakeImage(const QImage& source, QImage& image, QImage& mask, bool transpare
         MakeMask(image, mask, transparentColour, sampleX, sampleY);
 }
 
+// A picture and its optional active picture (active id 0: none). Id 0 and a failed load
+// leave both null; the result says whether the pictures asked for are in hand.
+bool LoadPair(int id, int activeId, QImage& image, QImage& active)
+{
+    if (id == 0)
+        return true;
+    const QString type = QStringLiteral("BITMAP");
+    if (LoadResourceImage(id, type, image) &&
+        (activeId == 0 || LoadResourceImage(activeId, type, active)))
+        return true;
+    image = active = QImage();
+    return false;
+}
+
 }  // namespace
 
 CBitmapSlider::CBitmapSlider(QWidget* parent) : QWidget(parent)
@@ -39,23 +53,15 @@ CBitmapSlider::CBitmapSlider(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::ClickFocus);
 }
 
-bool CBitmapSlider::LoadPair(int id, int activeId, QImage& image, QImage& active) const
-{
-    if (!LoadResourceImage(id, QStringLiteral("BITMAP"), image))
-        return false;
-    return activeId == 0 || LoadResourceImage(activeId, QStringLiteral("BITMAP"), active);
-}
-
 bool CBitmapSlider::SetChannelImages(int channelId, int activeId, bool transparent,
                                      std::uint32_t transparentColour, int sampleX, int sampleY)
 {
     QImage channel;
     QImage active;
-    if (channelId != 0 && !LoadPair(channelId, activeId, channel, active)) {
-        ReleaseChannel();
-        return false;
-    }
-    return SetChannelImages(channel, active, transparent, transparentColour, sampleX, sampleY);
+    const bool loaded = LoadPair(channelId, activeId, channel, active);
+    // Null pictures, after a failed load too, clear the channel.
+    SetChannelImages(channel, active, transparent, transparentColour, sampleX, sampleY);
+    return loaded;
 }
 
 bool CBitmapSlider::SetThumbImages(int thumbId, int activeId, bool transparent,
@@ -63,11 +69,10 @@ bool CBitmapSlider::SetThumbImages(int thumbId, int activeId, bool transparent,
 {
     QImage thumb;
     QImage active;
-    if (thumbId != 0 && !LoadPair(thumbId, activeId, thumb, active)) {
-        ReleaseThumb();
-        return false;
-    }
-    return SetThumbImages(thumb, active, transparent, transparentColour, sampleX, sampleY);
+    const bool loaded = LoadPair(thumbId, activeId, thumb, active);
+    // Null pictures, after a failed load too, clear the thumb.
+    SetThumbImages(thumb, active, transparent, transparentColour, sampleX, sampleY);
+    return loaded;
 }
 
 bool CBitmapSlider::SetChannelImages(const QImage& channel, const QImage& active,

@@ -62,7 +62,6 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    bool LoadPair(int id, int activeId, QImage& image, QImage& active) const;
     void ReleaseChannel();
     void ReleaseThumb();
     void DragTo(int x);
