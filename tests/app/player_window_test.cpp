@@ -11,6 +11,7 @@
 #include "gauges.h"
 #include "skin_list.h"
 #include "slider_messages.h"
+#include "video_widget.h"
 #include "wave_form_ctrl.h"
 #include "window_fixture.h"
 
@@ -333,6 +334,23 @@ TEST_F(PlayerWindowTest, ClearEmptiesTheListButKeepsTheIndex)
     EXPECT_EQ(dlg->playRecording(CPlayerDlg::Next), 0);
     EXPECT_EQ(dlg->playRecording(CPlayerDlg::Current), 1) << "nothing to open";
     EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
+}
+
+TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
+{
+    dlg->OnImport();
+    PlayRow(0);
+    auto* video = dlg->findChild<VideoWidget*>();
+    ASSERT_NE(video, nullptr);
+    const auto doubleClick = [video] {
+        QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(20, 20), video->mapToGlobal(QPointF(20, 20)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(video, &click);
+    };
+    doubleClick();
+    EXPECT_TRUE(video->isFullScreenVideo());
+    doubleClick();
+    EXPECT_FALSE(video->isFullScreenVideo());
 }
 
 TEST_F(PlayerWindowTest, RightButtonOnTheWaveformTogglesItsView)

@@ -40,7 +40,7 @@ constexpr Recording kRecordings[] = {
 
 std::string Two(int value)
 {
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%02d", value);
     return text;
 }
