@@ -17,8 +17,7 @@ constexpr QRgb kSpeedColor = qRgb(255, 255, 0);
 constexpr QRgb kLabelColor = qRgb(130, 149, 179);
 
 constexpr int kFontCellHeight = 14;
-constexpr int kValueTextX[4] = {200, 280, 360, 520};  // X, Y, Z, speed; from the plot's left
-constexpr int kTimeTextFromRight = 92;
+constexpr int kValueTextX[3] = {200, 280, 360};  // X, Y, Z; from the plot's left
 
 QPen SolidPen(QRgb color)
 {
@@ -244,9 +243,13 @@ void CWaveFormCtrl::DrawOverlays(QPainter& painter, const PlotRect& plot) const
     DrawText(painter, plot.left + kValueTextX[0], y, QColor(kAxisColors[0]), values.x);
     DrawText(painter, plot.left + kValueTextX[1], y, QColor(kAxisColors[1]), values.y);
     DrawText(painter, plot.left + kValueTextX[2], y, QColor(kAxisColors[2]), values.z);
-    DrawText(painter, plot.left + kValueTextX[3], y, QColor(kLabelColor), values.speed);
-    DrawText(painter, plot.right - kTimeTextFromRight, y, QColor(kLabelColor),
-             FormatTimeText(m_elapsedSeconds, m_totalSeconds));
+    const std::string time = FormatTimeText(m_elapsedSeconds, m_totalSeconds);
+    const QFontMetrics metrics(m_font);
+    const BottomTextPlaces places =
+        PlaceSpeedAndTime(plot, metrics.horizontalAdvance(QString::fromStdString(values.speed)),
+                          metrics.horizontalAdvance(QString::fromStdString(time)));
+    DrawText(painter, places.speedX, y, QColor(kLabelColor), values.speed);
+    DrawText(painter, places.timeX, y, QColor(kLabelColor), time);
 }
 
 void CWaveFormCtrl::DrawText(QPainter& painter, int x, int y, const QColor& color,

@@ -2,6 +2,7 @@
 
 #include "assist_info_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -122,6 +123,13 @@ std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView)
         {"-1G", left - 22, top + 3 * q - 8},
         {"-2G", left - 22, top + 4 * q - 10},
     };
+}
+
+BottomTextPlaces PlaceSpeedAndTime(const PlotRect& plot, int speedWidth, int timeWidth)
+{
+    const int timeX = std::min(plot.right - kWaveTimeTextFromRight, plot.right - timeWidth);
+    const int speedX = std::min(plot.left + kWaveSpeedTextX, timeX - kWaveTextGap - speedWidth);
+    return {speedX, timeX};
 }
 
 std::string FormatTimeText(int elapsedSeconds, int totalSeconds)

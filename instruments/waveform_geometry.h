@@ -83,6 +83,19 @@ struct ScaleLabel {
 // The labels left of the plot (and the unit under it in the speed view).
 std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView);
 
+// Left edges of the speed and the time text at the end of the bottom line. Each keeps its
+// place (plot left + 520, plot right - 92) where there is room; a time text wider than the
+// room to the plot's right edge ends at that edge instead, and the speed text then ends at
+// least kWaveTextGap before the time text.
+inline constexpr int kWaveSpeedTextX = 520;
+inline constexpr int kWaveTimeTextFromRight = 92;
+inline constexpr int kWaveTextGap = 6;
+struct BottomTextPlaces {
+    int speedX = 0;
+    int timeX = 0;
+};
+BottomTextPlaces PlaceSpeedAndTime(const PlotRect& plot, int speedWidth, int timeWidth);
+
 // "hh:mm:ss/hh:mm:ss", elapsed first.
 std::string FormatTimeText(int elapsedSeconds, int totalSeconds);
 

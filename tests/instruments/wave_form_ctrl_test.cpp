@@ -6,8 +6,10 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -298,6 +300,61 @@ TEST_F(WaveFormCtrlTest, ResizeRebuildsTheLayer)
     ASSERT_EQ(wider.width(), kWidth + 100);
     EXPECT_EQ(At(wider, kPlot.right + 100, 30), kGridColor);  // the new right edge
     EXPECT_EQ(At(wider, kPlot.right + 50, 54), kWhite);
+}
+
+// Columns of a rendered control that carry text on the bottom line, below the plot's edge.
+std::vector<bool> BottomLineInk(const QImage& image, const PlotRect& plot)
+{
+    std::vector<bool> ink(image.width(), false);
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = plot.bottom + 1; y < image.height(); ++y)
+            ink[x] = ink[x] || image.pixel(x, y) != qRgb(10, 10, 10);
+    return ink;
+}
+
+// The longest run of columns without text between first and last.
+int WidestGap(const std::vector<bool>& ink, int first, int last)
+{
+    int widest = 0;
+    int run = 0;
+    for (int x = first; x <= last; ++x) {
+        run = ink[x] ? 0 : run + 1;
+        widest = std::max(widest, run);
+    }
+    return widest;
+}
+
+// At the player's size the speed and the time at the end of the bottom line are both whole
+// and apart, for the widest speed of a drive and a time of the usual length.
+TEST(WaveFormBottomLineTest, SpeedAndTimeFitApartAtThePlayersSize)
+{
+    constexpr int width = 677;
+    constexpr int height = 161;
+    const PlotRect plot = PlotRectFor(width, height);
+    for (int speed : {8, 50, 120}) {
+        SCOPED_TRACE(speed);
+        CAssistInfoReader table;
+        for (int k = 0; k < 240; ++k)
+            table.AppendSample(Sample(0.0f, 0.0f, 1.0f, speed));
+        CWaveFormCtrl wave;
+        wave.resize(width, height);
+        wave.SetSource(&table);
+        wave.SetDuration(240);
+        wave.Reload();
+        wave.SetCursor(960);
+        wave.SetElapsed(96);  // 00:01:36/00:04:00
+        const QImage image = wave.grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+        const std::vector<bool> ink = BottomLineInk(image, plot);
+        EXPECT_FALSE(ink[width - 1]) << "the time text runs off the right edge";
+        // Right of the Z value only the speed and the time are written.
+        const int from = plot.left + 450;
+        ASSERT_FALSE(ink[from]);
+        const int first = int(std::find(ink.begin() + from, ink.end(), true) - ink.begin());
+        const int last = int(ink.rend() - std::find(ink.rbegin(), ink.rend(), true)) - 1;
+        ASSERT_LT(first, last);
+        EXPECT_GE(WidestGap(ink, first, last), 4) << "speed and time run into each other";
+    }
 }
 
 }  // namespace

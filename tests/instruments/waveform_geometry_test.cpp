@@ -109,6 +109,24 @@ TEST(WaveformGeometry, CursorMovesOnePointPerStepOrPerSecond)
     EXPECT_EQ(CursorPoint(0, 10, true), 0);
 }
 
+TEST(WaveformGeometry, SpeedAndTimeKeepTheirPlacesWhereTheyFit)
+{
+    // Player's plot: left 24, right 676; the places are 544 and 584.
+    const BottomTextPlaces fits = PlaceSpeedAndTime(kPlotPlayer, 34, 92);
+    EXPECT_EQ(fits.speedX, 544);
+    EXPECT_EQ(fits.timeX, 584);
+
+    // A wider time ends at the plot's right edge; the speed moves clear of it.
+    const BottomTextPlaces wide = PlaceSpeedAndTime(kPlotPlayer, 45, 98);
+    EXPECT_EQ(wide.timeX, 676 - 98);
+    EXPECT_EQ(wide.speedX, 676 - 98 - kWaveTextGap - 45);
+
+    // A wide speed alone moves only the speed.
+    const BottomTextPlaces longSpeed = PlaceSpeedAndTime(kPlotPlayer, 60, 80);
+    EXPECT_EQ(longSpeed.timeX, 584);
+    EXPECT_EQ(longSpeed.speedX, 584 - kWaveTextGap - 60);
+}
+
 TEST(WaveformGeometry, TimeText)
 {
     EXPECT_EQ(FormatTimeText(3725, 5400), "01:02:05/01:30:00");
