@@ -59,7 +59,7 @@ awk -v pu="$pu" -v ps="$ps" -v ru="$ru" -v rs="$rs" \
 if [ "${PLAYBACK_BENCH_PROFILE:-0}" = 1 ]; then
   for name in player reference; do
     echo "== $name: CPU by library, then by function"
-    perf report -q -i "$work/$name.perf" --sort dso --stdio 2>/dev/null | head -12
-    perf report -q -i "$work/$name.perf" --sort dso,sym --stdio 2>/dev/null | head -15
+    perf report -q -i "$work/$name.perf" --sort dso --stdio 2>/dev/null | head -12 || true
+    perf report -q -i "$work/$name.perf" --sort dso,sym --stdio 2>/dev/null | head -15 || true
   done
 fi
