@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Whole-process CPU of playing a 30 s 1280x720 30 fps H.264 + AAC clip, one
+# Whole-process CPU of playing a 30 s 1280x720 30 fps H.264 (4:2:0, 8 bit) + AAC clip, one
 # after the other on the same Xvfb display: the player's engine and video widget
 # (play_clip), then gst-launch's playbin with ximagesink as the reference.
 # Both use the audio sink "fakesink sync=true". PLAYBACK_BENCH_CLIP names another clip;
@@ -19,7 +19,7 @@ if [ ! -f "$clip" ]; then
   echo "writing $clip"
   gst-launch-1.0 -q \
     videotestsrc num-buffers=900 pattern=smpte horizontal-speed=4 \
-    ! video/x-raw,width=1280,height=720,framerate=30/1 ! timeoverlay \
+    ! video/x-raw,format=I420,width=1280,height=720,framerate=30/1 ! timeoverlay \
     ! x264enc bitrate=6000 speed-preset=faster key-int-max=30 ! h264parse ! queue ! mux. \
     audiotestsrc num-buffers=1292 ! audio/x-raw,rate=44100,channels=1 \
     ! avenc_aac ! aacparse ! queue ! mux. \

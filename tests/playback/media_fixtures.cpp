@@ -59,7 +59,7 @@ QString fixture(const QString& name, Make make)
 }
 
 const char* const kVideo =
-    "videotestsrc num-buffers=60 pattern=smpte ! video/x-raw,width=320,height=240,framerate=30/1"
+    "videotestsrc num-buffers=60 pattern=smpte ! video/x-raw,format=I420,width=320,height=240,framerate=30/1"
     " ! x264enc speed-preset=ultrafast key-int-max=15 ! h264parse ! queue ! mux.";
 const char* const kAudio =
     "audiotestsrc num-buffers=86 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=1"
