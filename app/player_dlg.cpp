@@ -234,7 +234,7 @@ bool CPlayerDlg::IdlePictureShown() const
 void CPlayerDlg::ShowStatus(const QString& text)
 {
     statusText = text;
-    setToolTip(text);
+    // A passing note by the list: the window's own tooltip would repeat it over every control.
     QToolTip::showText(mapToGlobal(QPoint(ControlRect(ctl::kPlayList).left(), ControlRect(ctl::kPlayList).bottom())),
                        text, this);
 }

@@ -242,6 +242,7 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
                  (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
     dlg->OnDeleteFile();
     EXPECT_EQ(dlg->StatusText(), "The recording is locked.");
+    EXPECT_TRUE(dlg->toolTip().isEmpty()) << "the note passes; it does not stay over the whole window";
     EXPECT_TRUE(QFile::exists(Sample("NT96650A")));
     EXPECT_EQ(dlg->Catalogue().GetCount(), 5);
     EXPECT_EQ(dlg->CurrentIndex(), playing);
