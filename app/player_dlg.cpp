@@ -337,8 +337,8 @@ void CPlayerDlg::closeEvent(QCloseEvent* e)
 
 void CPlayerDlg::ToggleFullScreen()
 {
-    engine.setFullScreen(fullScreenNext);
-    fullScreenNext = !fullScreenNext;
+    // Taken from the video itself: opening a recording puts it back into the window.
+    engine.setFullScreen(!videoArea->isFullScreenVideo());
 }
 
 void CPlayerDlg::ShowWindowMenu(const QPoint& globalPos)

@@ -142,7 +142,6 @@ private:
     int shownSpeed = 0;
     double shownHeading = 180.0;
     int idlePictureDone = 0;
-    bool fullScreenNext = true;  // the mode the next double-click on the video sets
     QString snapshotFolder = QStringLiteral("/");  // first save starts at the root
     QString statusText;
     QImage background;

@@ -352,6 +352,14 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
     EXPECT_TRUE(video->isFullScreenVideo());
     doubleClick();
     EXPECT_FALSE(video->isFullScreenVideo());
+    // Opening the next recording puts the video back into the window; the first
+    // double-click after that turns full screen on again.
+    doubleClick();
+    EXPECT_TRUE(video->isFullScreenVideo());
+    dlg->playRecording(CPlayerDlg::Next);
+    EXPECT_FALSE(video->isFullScreenVideo());
+    doubleClick();
+    EXPECT_TRUE(video->isFullScreenVideo());
 }
 
 TEST_F(PlayerWindowTest, RightButtonOnTheWaveformTogglesItsView)
