@@ -27,6 +27,11 @@ QPoint NeedleEnd(int speed)
             kDialCentre.y() + static_cast<int>(s * kNeedleLength)};
 }
 
+double CompassAngle(double heading)
+{
+    return std::fmod(std::trunc(heading), 360.0);
+}
+
 QImage RotateArrow(const QImage& arrow, double heading)
 {
     const QImage source = arrow.convertToFormat(QImage::Format_RGB32);
@@ -38,8 +43,7 @@ QImage RotateArrow(const QImage& arrow, double heading)
     if (side == 0) {
         return square;
     }
-    const double a = std::fmod(std::trunc(heading), 360.0);
-    const double theta = a * 3.1415926 / 180.0;
+    const double theta = CompassAngle(heading) * 3.1415926 / 180.0;
     const double c = std::cos(theta);
     const double s = std::sin(theta);
     const int cx = side / 2;

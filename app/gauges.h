@@ -18,6 +18,8 @@ inline constexpr QRect kCompassRepair{900, 645, 160, 160};
 int ClampSpeed(int speed);
 // End point of the needle for a (clamped) speed.
 QPoint NeedleEnd(int speed);
+// The whole degrees the arrow turns by: trunc(heading) remainder 360, signed like the heading.
+double CompassAngle(double heading);
 // The arrow turned by the heading into a square of side max(w, h); uncovered pixels and
 // the arrow's own magenta pixels are transparent. At heading 0 the arrow is mirrored.
 QImage RotateArrow(const QImage& arrow, double heading);

@@ -138,8 +138,7 @@ void CPlayerDlg::displayTick()
                            QStringLiteral("0"));
     }
     if (entry->nSpeed != shownSpeed) {
-        speedText->setText(SpeedLabel(entry->nSpeed));
-        drawSpeedNeedle(entry->nSpeed);
+        drawSpeedNeedle(entry->nSpeed);  // also the speed text
     }
     if (entry->dCourse != shownHeading) {
         drawCompass(entry->dCourse);
@@ -239,18 +238,27 @@ int CPlayerDlg::LitVolumeBars() const
     return lit;
 }
 
+// The window paints both gauges from shownSpeed and compassSquare, so nothing can draw
+// over them: they need a repaint only when they change (timer 2 and the ticks past the
+// end of the telemetry then cost nothing).
 void CPlayerDlg::drawSpeedNeedle(int speed)
 {
-    shownSpeed = gauges::ClampSpeed(speed);
-    speedText->setText(SpeedLabel(shownSpeed));
-    update(gauges::kNeedleRepair);
+    const int clamped = gauges::ClampSpeed(speed);
+    speedText->setText(SpeedLabel(clamped));
+    if (clamped != shownSpeed) {
+        shownSpeed = clamped;
+        update(gauges::kNeedleRepair);
+    }
 }
 
 void CPlayerDlg::drawCompass(double heading)
 {
+    const bool turned = gauges::CompassAngle(heading) != gauges::CompassAngle(shownHeading);
     shownHeading = heading;
-    compassSquare = gauges::RotateArrow(compassArrow, heading);
-    update(gauges::kCompassRepair);
+    if (turned) {
+        compassSquare = gauges::RotateArrow(compassArrow, heading);
+        update(gauges::kCompassRepair);
+    }
 }
 
 void CPlayerDlg::OnCapture()
