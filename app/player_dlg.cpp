@@ -35,6 +35,16 @@ QLabel* MakeStatic(QWidget* parent, int id, const QString& text)
     return label;
 }
 
+// The template's "MS Shell Dlg" 9 on a 96-dpi screen: 12 pixels of Arial's metrics. The
+// desktop's default is wider and would cut the list's times off in their 130-pixel column.
+QFont DialogFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    return font;
+}
+
 }  // namespace
 
 CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
@@ -50,6 +60,7 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
     setFixedSize(kSkinWidth, kSkinHeight);
     setWindowTitle(QStringLiteral("Player"));
     setWindowIcon(QIcon(QStringLiteral(":/ICON/128")));
+    setFont(DialogFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
     engine.setAudioSink(services.audioSink);
 

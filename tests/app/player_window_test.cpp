@@ -61,6 +61,9 @@ TEST_F(PlayerWindowTest, ImportListsEveryRecordingWithItsLayout)
         EXPECT_EQ(!node.strGpsPath.empty(), layout == "SIDECAR");
     }
     EXPECT_EQ(Cell(RowOf("ICAT"), 2), "08:15:00 06-11-2024") << "movie header time, unconverted";
+    // The whole time fits its 130-pixel column, beside the cell's text margins.
+    const int timeWidth = dlg->PlayList().fontMetrics().horizontalAdvance(Cell(RowOf("ICAT"), 2));
+    EXPECT_LE(timeWidth + 8, dlg->PlayList().columnWidth(2));
     chosenFolder.clear();  // cancelled browser
     dlg->OnImport();
     EXPECT_EQ(dlg->Catalogue().GetCount(), 5);
