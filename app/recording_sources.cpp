@@ -27,6 +27,13 @@ std::string WithSlash(std::string path)
     return path;
 }
 
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
 bool StartsWith(const std::string& text, const std::string& prefix)
 {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -157,15 +164,12 @@ std::vector<std::string> CardFolders(const CardRoot& card)
 
 std::string UpperExtension(const std::string& path)
 {
-    std::string ext = fs::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return ext;
+    return Upper(fs::path(path).extension().string());
 }
 
 bool IsRecordingExtension(const std::string& ext)
 {
-    const std::string upper = UpperExtension("x" + ext);
+    const std::string upper = Upper(ext);
     return upper == ".MOV" || upper == ".TS";
 }
 
