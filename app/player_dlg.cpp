@@ -35,6 +35,13 @@ QLabel* MakeStatic(QWidget* parent, int id, const QString& text)
     return label;
 }
 
+QPixmap LoadBitmap(int id)
+{
+    QImage image;
+    LoadResourceImage(id, QStringLiteral("BITMAP"), image);
+    return QPixmap::fromImage(image);
+}
+
 // The template's "MS Shell Dlg" 9 on a 96-dpi screen: 12 pixels of Arial's metrics. The
 // desktop's default is wider and would cut the list's times off in their 130-pixel column.
 QFont DialogFont()
@@ -53,8 +60,8 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
     LoadResourceImage(150, QStringLiteral("PNG"), background);
     LoadResourceImage(168, QStringLiteral("JPG"), idlePicture);
     LoadResourceImage(169, QStringLiteral("BITMAP"), compassArrow);
-    LoadResourceImage(156, QStringLiteral("BITMAP"), volumeOn);
-    LoadResourceImage(157, QStringLiteral("BITMAP"), volumeOff);
+    volumeOn = LoadBitmap(156);
+    volumeOff = LoadBitmap(157);
     compassSquare = gauges::RotateArrow(compassArrow, shownHeading);
 
     setFixedSize(kSkinWidth, kSkinHeight);
@@ -154,7 +161,7 @@ void CPlayerDlg::CreateVolumeBars()
 {
     for (int i = 0; i < ctl::kVolumeBars; ++i) {
         QLabel* bar = MakeStatic(this, ctl::kFirstVolumeBar + i, {});
-        bar->setPixmap(QPixmap::fromImage(volumeOff));
+        bar->setPixmap(volumeOff);
         volumeBars[static_cast<size_t>(i)] = bar;
     }
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QPen>
+#include <QPixmap>
 #include <QTimer>
 
 #include <array>
@@ -148,8 +149,8 @@ private:
     QImage idlePicture;
     QImage compassArrow;
     QImage compassSquare;  // the arrow turned by shownHeading
-    QImage volumeOn;
-    QImage volumeOff;
+    QPixmap volumeOn;   // a lit bar of the volume indicator
+    QPixmap volumeOff;
     QTimer timer1;  // 100 ms: the synchronised display tick
     QTimer timer2;  // 1000 ms: redraw needle and compass
     QTimer timer3;  // once, 1 s after start: card discovery

@@ -222,8 +222,7 @@ void CPlayerDlg::drawVolumeIndicator(int level)
 {
     const int lit = level > 0 ? level - 1 : 0;
     for (int i = 0; i < ctl::kVolumeBars; ++i) {
-        volumeBars[static_cast<size_t>(i)]->setPixmap(QPixmap::fromImage(i <= lit ? volumeOn : volumeOff));
-        volumeBars[static_cast<size_t>(i)]->setProperty("lit", i <= lit);
+        volumeBars[static_cast<size_t>(i)]->setPixmap(i <= lit ? volumeOn : volumeOff);
     }
     volumeDownButton->setEnabled(true);
     volumeUpButton->setEnabled(true);
@@ -233,7 +232,7 @@ int CPlayerDlg::LitVolumeBars() const
 {
     int lit = 0;
     for (const QLabel* bar : volumeBars) {
-        lit += bar->property("lit").toBool() ? 1 : 0;
+        lit += bar->pixmap().cacheKey() == volumeOn.cacheKey() ? 1 : 0;
     }
     return lit;
 }
