@@ -137,6 +137,12 @@ TEST_F(PlayerWindowTest, WithCycleOnTheListPlaysThroughAndStopsAtItsEnd)
     EXPECT_EQ(dlg->CurrentIndex(), last) << "no wrap-around";
     EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
     EXPECT_NEAR(dlg->Engine().getPosition(), 0.0, 0.1) << "rewound to the first frame";
+    // Next on the last entry stops what plays and opens nothing.
+    dlg->OnPlay();
+    ASSERT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->playRecording(CPlayerDlg::Next), 0);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
+    EXPECT_EQ(dlg->CurrentIndex(), last);
 }
 
 TEST_F(PlayerWindowTest, WithCycleOffTheSameRecordingRepeats)
