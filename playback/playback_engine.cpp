@@ -52,6 +52,8 @@ int centibelsFromLinear(double linear)
 PlaybackEngine::PlaybackEngine()
 {
     gst_init(nullptr, nullptr);
+    // The rank lives in the process-wide registry: raising it once serves every open.
+    preferDecoder(preferredDecoders());
 }
 
 PlaybackEngine::~PlaybackEngine()
@@ -98,7 +100,6 @@ PlaybackStatus PlaybackEngine::buildPipeline()
     if (m_playbin == nullptr)
         return status::failed;
     gst_object_ref_sink(m_playbin);
-    preferDecoder(preferredDecoders());
 
     GstBus* bus = gst_element_get_bus(m_playbin);
     m_events.attach(bus);
