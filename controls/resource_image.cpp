@@ -1,10 +1,12 @@
 #include "resource_image.h"
 
+#include "resources.h"
+
 #include <QFile>
 
 int LoadResourceImage(int id, const QString& type, QImage& out)
 {
-    QFile file(QStringLiteral(":/%1/%2").arg(type).arg(id));
+    QFile file(SkinResourcePath(type, id));
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     QImage decoded;

@@ -1,6 +1,6 @@
 #include "resources.h"
 
-QString SkinResourcePath(const char* type, int id)
+QString SkinResourcePath(const QString& type, int id)
 {
-    return QStringLiteral(":/%1/%2").arg(QLatin1String(type)).arg(id);
+    return QStringLiteral(":/%1/%2").arg(type).arg(id);
 }
