@@ -2,7 +2,6 @@
 
 #include "blit.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace {
@@ -53,18 +52,4 @@ void CSkinHorizontalScrollbar::DrawPieces(QPainter& painter) const
     StretchBlock(painter, QRect(kArrow, 0, w - kArrow, kHeight), images.channel,
                  QRect(0, 0, 1, kHeight));
     CopyBlock(painter, w - kArrow, 0, kArrow, kHeight, images.rightArrow);
-}
-
-void CSkinHorizontalScrollbar::mouseMoveEvent(QMouseEvent* event)
-{
-    if (thumbPressed)
-        thumbDragging = 1;
-    CSkinScrollbar::mouseMoveEvent(event);
-}
-
-void CSkinHorizontalScrollbar::mouseReleaseEvent(QMouseEvent* event)
-{
-    CSkinScrollbar::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton)
-        thumbDragging = 0;
 }

@@ -35,13 +35,10 @@ protected:
     std::uint8_t& Pressed(Part part) override;
     void DrawPieces(QPainter& painter) const override;
     const QImage& ThumbImage() const override { return images.thumb; }
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     std::uint8_t rightPressed = 0;
     std::uint8_t leftPressed = 0;
-    std::uint8_t thumbDragging = 0;  // a drag has begun: the first move while thumbPressed
     std::uint8_t thumbPressed = 0;
     int thumbLeft = 25;
     HorizontalScrollbarImages images;
