@@ -362,9 +362,7 @@ void CBitmapSlider::paintEvent(QPaintEvent*)
     QPainter screen(this);
     CMemDC memDC(screen, clientRect, channelTransparent != 0);
     QPainter& painter = memDC.painter();
-    // The buffer never holds the previous picture's frame, so there is nothing to invert back.
-    if (focusFrameShown && (channelTransparent || !channelLoaded))
-        focusFrameShown = 0;
+    // The buffer never holds the previous picture's focus frame: nothing to invert back.
     if (channelLoaded)
         DrawChannel(painter);
     if (savedThumbX != -1) {
@@ -374,8 +372,6 @@ void CBitmapSlider::paintEvent(QPaintEvent*)
     }
     if (thumbLoaded && enabled)
         DrawThumb(painter, memDC);
-    if (showFocusFrame && hasKeyboardFocus && enabled) {
+    if (showFocusFrame && hasKeyboardFocus && enabled)
         DrawFocusFrame(painter);
-        focusFrameShown = 1;
-    }
 }

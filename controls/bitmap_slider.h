@@ -96,7 +96,6 @@ private:
     int channelLoaded = 0;
     int dragging = 0;
     int hasKeyboardFocus = 0;  // QWidget::hasFocus() keeps its meaning
-    int focusFrameShown = 0;
     int showFocusFrame = 1;
     int enabled = 1;
     QImage channelImage, channelMask;
