@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <array>
+#include <string_view>
 
 #include "assist_info_reader.h"
 #include "atom_walker.h"
@@ -55,20 +57,15 @@ bool ReadPiece(ByteStream& in, std::string& piece, bool& lineEnded)
     return true;
 }
 
-// Shift of the key line, or 0 when a tested digit is 0 or not a digit. The fifth digit is
-// tested twice and the eighth added twice, as the camera's own reader does.
-int KeyLineShift(const std::string& keyLine)
+// Shift of the key line: its key digit sum, or 0 when one of its first eight characters
+// is '0', not a digit, or missing.
+int KeyLineShift(std::string_view keyLine)
 {
-    static constexpr int kOrder[9] = {0, 1, 2, 3, 4, 4, 5, 6, 7};
-    int sum = 0;
-    for (int index : kOrder) {
-        const char c = static_cast<size_t>(index) < keyLine.size() ? keyLine[index] : '\0';
-        const int value = c >= '0' && c <= '9' ? c - '0' : 0;
-        if (value == 0)
-            return 0;
-        sum += value;
-    }
-    return sum + (keyLine[7] - '0');
+    const std::string_view digits = keyLine.substr(0, 8);
+    const auto nonZeroDigit = [](char c) { return c >= '1' && c <= '9'; };
+    if (digits.size() < 8 || !std::all_of(digits.begin(), digits.end(), nonZeroDigit))
+        return 0;
+    return KeyDigitSum(digits);
 }
 
 }  // namespace
