@@ -1,8 +1,8 @@
 #include "atom_walker.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+
+#include "file_attributes.h"
 
 namespace {
 
@@ -10,14 +10,6 @@ constexpr size_t kMinPathLength = 4;
 constexpr uint64_t kHeaderSize = 8;
 constexpr size_t kWindowSize = 16384;
 constexpr size_t kMaxWindowedRead = kWindowSize / 8;
-
-// Characters, not bytes, of a UTF-8 path.
-size_t CharacterCount(const std::string& text)
-{
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
 
 }  // namespace
 
@@ -29,11 +21,10 @@ BinaryFile::~BinaryFile()
 
 bool BinaryFile::Open(const std::string& path)
 {
-    if (CharacterCount(path) < kMinPathLength)
+    if (PathCharacterCount(path) < kMinPathLength)
         return false;
     // Directories, pipes and devices are no recordings (a device could be read forever).
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    if (!IsRegularFile(path))
         return false;
     m_file = std::fopen(path.c_str(), "rb");
     if (m_file == nullptr)

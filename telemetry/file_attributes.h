@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@ std::optional<FileAttributes> ReadFileAttributes(const std::string& path);
 bool SetReadOnly(const std::string& path, bool readOnly);
 
 bool IsRegularFile(const std::string& path);
+
+// Characters, not bytes, of a UTF-8 path: what the path length limits count.
+size_t PathCharacterCount(const std::string& path);
 
 // Removes the file; false (and errno set) when it is still there or never was.
 bool RemoveFile(const std::string& path);

@@ -34,16 +34,6 @@ std::string LastPathPart(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-size_t CountCharacters(const std::string& text)
-{
-    size_t count = 0;
-    for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)  // not a UTF-8 continuation byte
-            ++count;
-    }
-    return count;
-}
-
 std::string FormatTime(const MovieTime& t)
 {
     char text[64];
@@ -162,7 +152,7 @@ int CPlayList::ToggleLock(int index)
 
 int CPlayList::FindGpsFile(const std::string& path, std::string& out)
 {
-    if (CountCharacters(path) <= kLongestUnsearchedPath)
+    if (PathCharacterCount(path) <= kLongestUnsearchedPath)
         return 0;
     const PathParts parts = SplitPath(path);
     for (const std::string& candidate : {parts.folder + parts.baseName + ".DAT",
