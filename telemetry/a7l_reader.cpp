@@ -47,32 +47,28 @@ int CAssistInfoReader::ReadA7LMovie(const std::string& path)
         moov ? FindNthChild(file, moov->Content(), "trak", kTelemetryTrack) : std::nullopt;
     const std::optional<AtomHeader> stco =
         trak ? FindPath(file, trak->Content(), {"mdia", "minf", "stbl", "stco"}) : std::nullopt;
-    if (!stco || stco->Content().end - stco->Content().begin < 8)
-        return GetCount();
-    const std::optional<uint32_t> count = file.ReadBE32(stco->Content().begin + 4);
-    if (!count)
+    if (!stco)
         return GetCount();
 
     // Samples before the key sample wait (at most 20 of them) until the shift is known.
     std::optional<int> shift;
     std::vector<SampleText> early;
     SampleText text;
-    ForEachBE32(file, stco->Content().begin + 8, stco->Content().end, *count,
-                [&](uint32_t j, uint32_t offset) {
-                    uint16_t length = 0;
-                    if (!ReadChunkSample(file, offset, text, length))
-                        return false;
-                    if (shift) {
-                        ParseAssistLine(text.data() + 1, *shift);
-                    } else if (length == kKeySampleLength) {
-                        shift = KeyDigitSum(std::string_view(text.data() + 1, 8));
-                        for (SampleText& kept : early)
-                            ParseAssistLine(kept.data() + 1, *shift);
-                        early.clear();
-                    } else if (j < kMaxEarlySamples) {
-                        early.push_back(text);
-                    }
-                    return true;
-                });
+    ForEachChunkOffset(file, *stco, [&](uint32_t j, uint32_t offset) {
+        uint16_t length = 0;
+        if (!ReadChunkSample(file, offset, text, length))
+            return false;
+        if (shift) {
+            ParseAssistLine(text.data() + 1, *shift);
+        } else if (length == kKeySampleLength) {
+            shift = KeyDigitSum(std::string_view(text.data() + 1, 8));
+            for (SampleText& kept : early)
+                ParseAssistLine(kept.data() + 1, *shift);
+            early.clear();
+        } else if (j < kMaxEarlySamples) {
+            early.push_back(text);
+        }
+        return true;
+    });
     return GetCount();
 }

@@ -116,3 +116,15 @@ uint32_t ForEachBE32(BinaryFile& file, uint64_t begin, uint64_t end, uint32_t co
     }
     return index;
 }
+
+// ForEachBE32 over the entries of a chunk offset table (version and flags, entry count,
+// entries); nothing when the table is too short for its count or the count cannot be read.
+template <class Visit>
+void ForEachChunkOffset(BinaryFile& file, const AtomHeader& table, Visit&& visit)
+{
+    const Span content = table.Content();
+    if (content.end - content.begin < 8)
+        return;
+    if (const std::optional<uint32_t> count = file.ReadBE32(content.begin + 4))
+        ForEachBE32(file, content.begin + 8, content.end, *count, visit);
+}

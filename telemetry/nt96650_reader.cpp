@@ -140,14 +140,11 @@ int CAssistInfoReader::ReadNT96650Movie(const std::string& path)
         return GetCount();
 
     if (track->second) {
-        const std::optional<AtomHeader> stco = FindChild(file, stbl->Content(), "stco");
-        const std::optional<uint32_t> count = stco ? file.ReadBE32(stco->Content().begin + 4) : std::nullopt;
-        if (count && stco->Content().end - stco->Content().begin >= 8) {
-            ForEachBE32(file, stco->Content().begin + 8, stco->Content().end, *count,
-                        [&](uint32_t, uint32_t offset) {
-                            readBlock(offset + kChunkToBlock);
-                            return true;
-                        });
+        if (const std::optional<AtomHeader> stco = FindChild(file, stbl->Content(), "stco")) {
+            ForEachChunkOffset(file, *stco, [&](uint32_t, uint32_t offset) {
+                readBlock(offset + kChunkToBlock);
+                return true;
+            });
         }
         return GetCount();
     }
@@ -162,19 +159,15 @@ int CAssistInfoReader::ReadNT96650Movie(const std::string& path)
     // The chunk offset table is the atom right after "stsz", whatever its type.
     AtomWalker after(file, {stsz->NextSibling(), stbl->Content().end});
     const std::optional<AtomHeader> chunks = after.Next();
-    if (!chunks || chunks->Content().end - chunks->Content().begin < 8)
-        return GetCount();
-    const std::optional<uint32_t> chunkCount = file.ReadBE32(chunks->Content().begin + 4);
-    if (!chunkCount)
+    if (!chunks)
         return GetCount();
     uint64_t block = 0;
-    ForEachBE32(file, chunks->Content().begin + 8, chunks->Content().end, *chunkCount,
-                [&](uint32_t i, uint32_t offset) {
-                    if (i % kGroup != kGroup - 1)
-                        return true;
-                    const uint64_t end = uint64_t{offset} + sizes.Size(block);
-                    readBlock((end + kBlockAlign - 1) / kBlockAlign * kBlockAlign);
-                    return ++block < sizes.groups;
-                });
+    ForEachChunkOffset(file, *chunks, [&](uint32_t i, uint32_t offset) {
+        if (i % kGroup != kGroup - 1)
+            return true;
+        const uint64_t end = uint64_t{offset} + sizes.Size(block);
+        readBlock((end + kBlockAlign - 1) / kBlockAlign * kBlockAlign);
+        return ++block < sizes.groups;
+    });
     return GetCount();
 }
