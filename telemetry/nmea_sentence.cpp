@@ -227,6 +227,15 @@ int ParseGPGGA(std::string_view sentence, std::string& longitude, std::string& l
     return 0;
 }
 
+void ParseSentence(std::string_view sentence, tagAssistInfo& sample)
+{
+    if (sentence.starts_with("$GPGGA"))
+        ParseGPGGA(sentence, sample.strLongitude, sample.strLatitude);
+    else
+        ParseGPRMC(sentence, sample.strLongitude, sample.strLatitude, sample.nSpeed,
+                   sample.dCourse);
+}
+
 int CAssistInfoReader::ParseAssistLine(char* line, int shift)
 {
     if (line == nullptr)
@@ -237,11 +246,7 @@ int CAssistInfoReader::ParseAssistLine(char* line, int shift)
     sample.fX = static_cast<float>(items.x / 1000.0);
     sample.fY = static_cast<float>(items.y / 1000.0);
     sample.fZ = static_cast<float>(items.z / 1000.0);
-    if (items.sentence.starts_with("$GPGGA"))
-        ParseGPGGA(items.sentence, sample.strLongitude, sample.strLatitude);
-    else
-        ParseGPRMC(items.sentence, sample.strLongitude, sample.strLatitude, sample.nSpeed,
-                   sample.dCourse);
+    ParseSentence(items.sentence, sample);
     AppendSample(sample);
     return 0;
 }

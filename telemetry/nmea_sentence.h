@@ -36,6 +36,10 @@ int ParseGPRMC(std::string_view sentence, std::string& longitude, std::string& l
 // "$GPGGA": fills the texts when accepted. Always 0.
 int ParseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude);
 
+// "$GPGGA" through ParseGPGGA, any other sentence through ParseGPRMC, into the sample.
+struct tagAssistInfo;
+void ParseSentence(std::string_view sentence, tagAssistInfo& sample);
+
 // NMEA (d)ddmm.f... to signed decimal degrees: "%d.%06d" for four fraction digits,
 // "%d.%07d" for five, "-" first for 'W' and 'S'. No point: "0". Any other count of
 // fraction digits: empty text (no position).

@@ -77,11 +77,7 @@ tagAssistInfo DecodeBlock(unsigned char (&b)[kBlockRead])
     // The sentence never runs past the scrambled area.
     const char* text = reinterpret_cast<const char*>(b + kSentenceAt);
     const std::string_view sentence(text, strnlen(text, kKeyAt - kSentenceAt));
-    if (sentence.starts_with("$GPGGA"))
-        ParseGPGGA(sentence, sample.strLongitude, sample.strLatitude);
-    else
-        ParseGPRMC(sentence, sample.strLongitude, sample.strLatitude, sample.nSpeed,
-                   sample.dCourse);
+    ParseSentence(sentence, sample);
     return sample;
 }
 
