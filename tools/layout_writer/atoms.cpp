@@ -120,17 +120,6 @@ std::string Scramble(std::string_view text, int shift)
     return out;
 }
 
-int KeyDigitSum(std::string_view digits)
-{
-    static constexpr int kWeights[8] = {1, 1, 1, 1, 2, 1, 1, 2};
-    int sum = 0;
-    for (size_t i = 0; i < 8 && i < digits.size(); ++i) {
-        if (digits[i] >= '0' && digits[i] <= '9')
-            sum += kWeights[i] * (digits[i] - '0');
-    }
-    return sum;
-}
-
 std::string KeyDigitsForShift(int shift)
 {
     if (shift < 0 || shift > 90)

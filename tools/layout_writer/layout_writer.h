@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "nmea_sentence.h"
+
 namespace layout_writer {
 
 // One logged second: G-sensor axes in thousandths of g and the NMEA sentence.
@@ -60,8 +62,8 @@ void PatchBE32(std::string& bytes, size_t offset, uint32_t value);
 
 // Every byte plus shift, modulo 256.
 std::string Scramble(std::string_view text, int shift);
-// d1 + d2 + d3 + d4 + 2*d5 + d6 + d7 + 2*d8 of the digit values (non-digit = 0).
-int KeyDigitSum(std::string_view digits);
+// The readers' own key digit sum.
+using ::KeyDigitSum;
 // Eight digit characters whose key digit sum is shift. For 10..90 every digit is 1..9
 // (valid in a sidecar key line); for 0..9 some digits are '0'. Empty outside 0..90.
 std::string KeyDigitsForShift(int shift);
