@@ -130,8 +130,6 @@ void CBitmapSlider::ReleaseThumb()
     thumbLoaded = 0;
     hasActiveThumb = 0;
     thumbImage = thumbMask = activeThumbImage = activeThumbMask = QImage();
-    thumbBackground = QImage();
-    savedThumbX = -1;
 }
 
 void CBitmapSlider::SetRangeMax(int max, bool redraw)
@@ -330,17 +328,12 @@ void CBitmapSlider::DrawChannel(QPainter& painter)
     }
 }
 
-void CBitmapSlider::DrawThumb(QPainter& painter, CMemDC& memDC)
+void CBitmapSlider::DrawThumb(QPainter& painter)
 {
     const bool active = hasActiveThumb && dragging;
     const QImage& image = active ? activeThumbImage : thumbImage;
     const QImage& mask = active ? activeThumbMask : thumbMask;
     const int tx = PositionToPixel(position) - thumbWidth / 2;
-    if (channelTransparent || !channelLoaded) {
-        thumbBackground = memDC.copy(QRect(tx, marginTop, thumbWidth, thumbHeight));
-        savedThumbX = tx;
-        savedThumbY = marginTop;
-    }
     DrawPart(painter, tx, marginTop, thumbWidth, thumbHeight, image, 0, 0, mask,
              thumbTransparent != 0);
 }
@@ -362,16 +355,12 @@ void CBitmapSlider::paintEvent(QPaintEvent*)
     QPainter screen(this);
     CMemDC memDC(screen, clientRect, channelTransparent != 0);
     QPainter& painter = memDC.painter();
-    // The buffer never holds the previous picture's focus frame: nothing to invert back.
+    // The buffer starts empty over what Qt has already painted beneath the control, so
+    // neither the previous thumb nor the previous focus frame is there to be put back.
     if (channelLoaded)
         DrawChannel(painter);
-    if (savedThumbX != -1) {
-        DrawPart(painter, savedThumbX, savedThumbY, thumbWidth, thumbHeight, thumbBackground, 0,
-                 0, QImage(), false);
-        savedThumbX = -1;
-    }
     if (thumbLoaded && enabled)
-        DrawThumb(painter, memDC);
+        DrawThumb(painter);
     if (showFocusFrame && hasKeyboardFocus && enabled)
         DrawFocusFrame(painter);
 }

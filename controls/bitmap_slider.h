@@ -68,7 +68,7 @@ private:
     void Notify(int message) const;
     int Travel() const;
     void DrawChannel(QPainter& painter);
-    void DrawThumb(QPainter& painter, class CMemDC& memDC);
+    void DrawThumb(QPainter& painter);
     void DrawFocusFrame(QPainter& painter) const;
     void Redraw();
 
@@ -85,8 +85,6 @@ private:
     int marginRight = 0;
     int marginTop = 0;
     int marginBottom = 0;
-    int savedThumbX = -1;
-    int savedThumbY = -1;
     int dragOffset = 0;
     int hasActiveChannel = 0;
     int hasActiveThumb = 0;
@@ -102,6 +100,5 @@ private:
     QImage activeChannelImage, activeChannelMask;
     QImage thumbImage, thumbMask;
     QImage activeThumbImage, activeThumbMask;
-    QImage thumbBackground;
     int controlId = 0;
 };

@@ -41,10 +41,3 @@ QPainter& CMemDC::painter()
 {
     return m_offscreen ? *m_painter : *m_target;
 }
-
-QImage CMemDC::copy(const QRect& logical) const
-{
-    if (!m_offscreen)
-        return {};
-    return m_bitmap.copy(logical.translated(-m_rect.topLeft()));
-}

@@ -23,9 +23,6 @@ public:
     QPainter& painter();
     // The rectangle covered, in the target's logical coordinates.
     const QRect& rect() const { return m_rect; }
-    bool isOffscreen() const { return m_offscreen; }
-    // Pixels of the buffer in logical coordinates; empty image on a printer.
-    QImage copy(const QRect& logical) const;
 
 private:
     QImage m_bitmap;

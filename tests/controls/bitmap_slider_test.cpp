@@ -296,6 +296,23 @@ TEST_F(SliderTest, FocusFrameIsDrawnByInversionOnlyWhenAsked)
     EXPECT_EQ(framed(), 0);
 }
 
+TEST_F(SliderTest, TransparentChannelLeavesNoTraceOfTheThumbWhereItWas)
+{
+    // Key colour in the sampled corner only: the channel is drawn through a mask.
+    QImage unplayed = SolidImage(675, 9, kUnplayed);
+    QImage played = SolidImage(675, 9, kPlayed);
+    unplayed.setPixelColor(0, 0, kKey);
+    played.setPixelColor(0, 0, kKey);
+    ASSERT_TRUE(slider->SetChannelImages(unplayed, played, true, kTransparentFromSample, 0, 0));
+    slider->SetPosition(80);
+    const int was = slider->PositionToPixel(80);
+    ASSERT_EQ(PixelOf(OnScreen(slider), was - 5, 4), kThumb);
+    slider->SetPosition(20);
+    const QImage shot = OnScreen(slider);
+    for (int x : {was - 8, was - 5, was, was + 5})
+        EXPECT_EQ(PixelOf(shot, x, 4), kUnplayed) << x;
+}
+
 TEST(MaskTest, KeyColourBecomesClearAndMaskedDrawingKeepsTheTarget)
 {
     QImage image = SolidImage(4, 1, QColor(10, 20, 30));
