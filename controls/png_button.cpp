@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <utility>
+
 namespace {
 
 // Dots per inch of an image, as its decoder reported them.
@@ -40,18 +42,16 @@ void CPngButton::SetImage(const QImage& strip)
     const QRect windowRect = geometry();
     const bool reload = !image.isNull();
     image = strip.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    imageWidth = image.width();
-    imageHeight = image.height();
-    frameWidth = imageWidth / 4;
+    frameWidth = image.width() / 4;
     if (reload) {
-        ShowFrames({shownFrame});
+        ShowFrames({ShownFrame()});
         return;
     }
-    setGeometry(windowRect.x(), windowRect.y(), frameWidth, imageHeight);
+    setGeometry(windowRect.x(), windowRect.y(), frameWidth, image.height());
     repaint();
 }
 
-void CPngButton::DrawFrame(QPainter& painter, int k)
+void CPngButton::DrawFrame(QPainter& painter, int k) const
 {
     const QRect d(0, 0, width(), height());
     if (backdrop && !backdrop->isNull()) {
@@ -61,14 +61,12 @@ void CPngButton::DrawFrame(QPainter& painter, int k)
         painter.drawImage(d, *backdrop, source);
     }
     if (!image.isNull())
-        painter.drawImage(d, image, QRect(k * frameWidth, 0, frameWidth, imageHeight));
-    shownFrame = k;
+        painter.drawImage(d, image, QRect(k * frameWidth, 0, frameWidth, image.height()));
 }
 
-void CPngButton::ShowFrames(std::initializer_list<int> list)
+void CPngButton::ShowFrames(std::vector<int> list)
 {
-    frames.assign(list);
-    shownFrame = frames.back();
+    frames = std::move(list);
     repaint();
 }
 
@@ -83,9 +81,7 @@ std::vector<int> CPngButton::StateFrames() const
 
 void CPngButton::OwnerDraw()
 {
-    frames = StateFrames();
-    shownFrame = frames.back();
-    repaint();
+    ShowFrames(StateFrames());
 }
 
 void CPngButton::ResetToNormal()
@@ -152,8 +148,6 @@ void CPngButton::changeEvent(QEvent* event)
 void CPngButton::showEvent(QShowEvent* event)
 {
     QAbstractButton::showEvent(event);
-    if (hovering)
-        return;
-    frames = StateFrames();
-    shownFrame = frames.back();
+    if (!hovering)
+        frames = StateFrames();
 }

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QImage>
 
-#include <initializer_list>
 #include <vector>
 
 // Push button drawn from a PNG strip of four frames (normal, pressed, highlighted,
@@ -21,7 +20,7 @@ public:
     // The same with the strip in hand; a null image stands for a missing resource.
     void SetImage(const QImage& strip);
 
-    int ShownFrame() const { return shownFrame; }
+    int ShownFrame() const { return frames.back(); }
     int FrameWidth() const { return frameWidth; }
     bool IsHovering() const { return hovering != 0; }
 
@@ -36,20 +35,17 @@ protected:
 
 private:
     // Paints frame k (0..3) over the backdrop.
-    void DrawFrame(QPainter& painter, int k);
+    void DrawFrame(QPainter& painter, int k) const;
     // Shows these frames, one over the other, at once.
-    void ShowFrames(std::initializer_list<int> list);
+    void ShowFrames(std::vector<int> list);
     // The frames the button's state asks for: focus (and pressed), disabled, or normal.
     std::vector<int> StateFrames() const;
     void OwnerDraw();
     void ResetToNormal();
 
-    int imageWidth = 0;
-    int imageHeight = 0;
     int frameWidth = 0;
     QImage image;
     const QImage* backdrop = nullptr;
     int hovering = 0;
-    int shownFrame = 0;
-    std::vector<int> frames{0};  // what the last drawing put on screen, bottom first
+    std::vector<int> frames{0};  // what the last drawing put on screen, bottom first; never empty
 };
