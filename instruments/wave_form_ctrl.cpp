@@ -56,7 +56,7 @@ QRect FillRect(const PlotRect& plot)
 CWaveFormCtrl::CWaveFormCtrl(QWidget* parent)
     : QWidget(parent),
       m_font(CellHeightFont(kFontCellHeight)),
-      m_fontAscent(QFontMetrics(m_font).ascent()),
+      m_metrics(m_font),
       m_gridPen(SolidPen(kGridColor)),
       m_dottedGridPen(DottedPen(kGridColor)),
       m_axisPens{SolidPen(kAxisColors[0]), SolidPen(kAxisColors[1]), SolidPen(kAxisColors[2])},
@@ -244,10 +244,9 @@ void CWaveFormCtrl::DrawOverlays(QPainter& painter, const PlotRect& plot) const
     DrawText(painter, plot.left + kValueTextX[1], y, QColor(kAxisColors[1]), values.y);
     DrawText(painter, plot.left + kValueTextX[2], y, QColor(kAxisColors[2]), values.z);
     const std::string time = FormatTimeText(m_elapsedSeconds, m_totalSeconds);
-    const QFontMetrics metrics(m_font);
     const BottomTextPlaces places =
-        PlaceSpeedAndTime(plot, metrics.horizontalAdvance(QString::fromStdString(values.speed)),
-                          metrics.horizontalAdvance(QString::fromStdString(time)));
+        PlaceSpeedAndTime(plot, m_metrics.horizontalAdvance(QString::fromStdString(values.speed)),
+                          m_metrics.horizontalAdvance(QString::fromStdString(time)));
     DrawText(painter, places.speedX, y, QColor(kLabelColor), values.speed);
     DrawText(painter, places.timeX, y, QColor(kLabelColor), time);
 }
@@ -257,5 +256,5 @@ void CWaveFormCtrl::DrawText(QPainter& painter, int x, int y, const QColor& colo
 {
     // Top-left aligned at (x, y), transparent background.
     painter.setPen(color);
-    painter.drawText(x, y + m_fontAscent, QString::fromStdString(text));
+    painter.drawText(x, y + m_metrics.ascent(), QString::fromStdString(text));
 }

@@ -3,6 +3,7 @@
 #include "waveform_geometry.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPen>
 #include <QPixmap>
 #include <QWidget>
@@ -66,7 +67,7 @@ private:
     QPixmap m_layerPixels;  // background, labels, grid and curves
 
     QFont m_font;
-    int m_fontAscent = 0;
+    QFontMetrics m_metrics;  // of m_font, kept for the texts drawn on every repaint
     QPen m_gridPen;
     QPen m_dottedGridPen;
     QPen m_axisPens[3];  // X, Y, Z
