@@ -13,11 +13,6 @@ namespace {
 
 constexpr int kJpegQuality = 92;
 
-QString bitmapPath(int id)
-{
-    return QStringLiteral("BITMAP/%1.bmp").arg(id);
-}
-
 void addBitmaps(std::vector<Picture>& out)
 {
     out.push_back({bitmapPath(129), paintChannel(false)});
@@ -47,12 +42,22 @@ QByteArray formatOf(const QString& path)
 
 }  // namespace
 
+QString pngPath(int id)
+{
+    return QStringLiteral("PNG/%1.png").arg(id);
+}
+
+QString bitmapPath(int id)
+{
+    return QStringLiteral("BITMAP/%1.bmp").arg(id);
+}
+
 std::vector<Picture> paintAllPictures()
 {
     std::vector<Picture> out;
-    out.push_back({QStringLiteral("PNG/150.png"), paintSkin()});
+    out.push_back({pngPath(150), paintSkin()});
     for (Strip& s : paintStrips()) {
-        out.push_back({QStringLiteral("PNG/%1.png").arg(s.id), std::move(s.image)});
+        out.push_back({pngPath(s.id), std::move(s.image)});
     }
     out.push_back({QStringLiteral("JPG/168.jpg"), paintIdlePicture()});
     addBitmaps(out);

@@ -13,6 +13,10 @@ struct Picture {
 
 std::vector<Picture> paintAllPictures();
 
+// Paths of the pictures kept by resource id.
+QString pngPath(int id);
+QString bitmapPath(int id);
+
 // The picture at `path` among `pictures`, or a null image.
 QImage findPicture(const std::vector<Picture>& pictures, const QString& path);
 

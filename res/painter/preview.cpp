@@ -11,12 +11,12 @@ namespace {
 
 QImage bitmap(const std::vector<Picture>& all, int id)
 {
-    return findPicture(all, QStringLiteral("BITMAP/%1.bmp").arg(id));
+    return findPicture(all, bitmapPath(id));
 }
 
 QImage strip(const std::vector<Picture>& all, int id)
 {
-    return findPicture(all, QStringLiteral("PNG/%1.png").arg(id));
+    return findPicture(all, pngPath(id));
 }
 
 // Copies `image` to `at` leaving out the pixels of the colour key.
@@ -199,7 +199,7 @@ void drawWaveform(QPainter& p)
 
 QImage composePreview(const std::vector<Picture>& all)
 {
-    QImage window = findPicture(all, QStringLiteral("PNG/150.png")).convertToFormat(QImage::Format_RGB32);
+    QImage window = findPicture(all, pngPath(150)).convertToFormat(QImage::Format_RGB32);
     QPainter p(&window);
     p.drawImage(layout::video().topLeft(), findPicture(all, QStringLiteral("JPG/168.jpg")));
     drawButtons(p, all);
