@@ -120,31 +120,6 @@ std::string Scramble(std::string_view text, int shift)
     return out;
 }
 
-std::string KeyDigitsForShift(int shift)
-{
-    if (shift < 0 || shift > 90)
-        return {};
-    const int base = shift >= 10 ? 1 : 0;
-    int digits[8];
-    std::fill(std::begin(digits), std::end(digits), base);
-    int rest = shift - 10 * base;
-    // Doubled places (5th, 8th) first, keeping the odd remainder for the single places.
-    for (int i : {4, 7}) {
-        const int add = std::min(9 - base, rest / 2);
-        digits[i] += add;
-        rest -= 2 * add;
-    }
-    for (int i : {0, 1, 2, 3, 5, 6}) {
-        const int add = std::min(9 - base, rest);
-        digits[i] += add;
-        rest -= add;
-    }
-    std::string text;
-    for (int d : digits)
-        text += static_cast<char>('0' + d);
-    return text;
-}
-
 std::string LogLineText(const Sample& sample)
 {
     return std::to_string(sample.x) + '\t' + std::to_string(sample.y) + '\t' +

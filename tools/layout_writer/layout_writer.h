@@ -64,9 +64,6 @@ void PatchBE32(std::string& bytes, size_t offset, uint32_t value);
 std::string Scramble(std::string_view text, int shift);
 // The readers' own key digit sum.
 using ::KeyDigitSum;
-// Eight digit characters whose key digit sum is shift. For 10..90 every digit is 1..9
-// (valid in a sidecar key line); for 0..9 some digits are '0'. Empty outside 0..90.
-std::string KeyDigitsForShift(int shift);
 
 // "%d\t%d\t%d\t%s" of the sample, unscrambled, without line end.
 std::string LogLineText(const Sample& sample);
@@ -113,9 +110,7 @@ struct SidecarOptions {
     std::string keyLine = "12345678";  // the whole first line, without line end
     std::string lineEnd = "\r\n";      // after the key line and after every log line
 };
-// Shift of the key line: the key digit sum of its first 8 characters.
-int SidecarShift(const SidecarOptions& options);
-// Key line, then one scrambled log line per sample.
+// Key line, then one scrambled log line per sample (shift: the key line's key digit sum).
 std::string Sidecar(const std::vector<Sample>& samples, const SidecarOptions& options = {});
 
 // ---- ICAT ------------------------------------------------------------------------------

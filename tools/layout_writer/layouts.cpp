@@ -19,14 +19,9 @@ std::string Moov(uint32_t creationTime, std::string_view children)
 
 // ---- Sidecar -------------------------------------------------------------------------
 
-int SidecarShift(const SidecarOptions& options)
-{
-    return KeyDigitSum(options.keyLine);
-}
-
 std::string Sidecar(const std::vector<Sample>& samples, const SidecarOptions& options)
 {
-    const int shift = SidecarShift(options);
+    const int shift = KeyDigitSum(options.keyLine);
     std::string text = options.keyLine + options.lineEnd;
     for (const Sample& sample : samples)
         text += Scramble(LogLineText(sample), shift) + options.lineEnd;
