@@ -86,13 +86,11 @@ bool CBitmapSlider::SetChannelImages(const QImage& channel, const QImage& active
               sampleY);
     TakeImage(active, activeChannelImage, activeChannelMask, transparent, transparentColour,
               sampleX, sampleY);
-    hasActiveChannel = active.isNull() ? 0 : 1;
     channelWidth = channelImage.width();
     channelHeight = channelImage.height();
     resize(channelWidth, channelHeight);
     clientRect = rect();
     channelTransparent = transparent ? 1 : 0;
-    channelLoaded = 1;
     return true;
 }
 
@@ -105,30 +103,24 @@ bool CBitmapSlider::SetThumbImages(const QImage& thumb, const QImage& active, bo
     TakeImage(thumb, thumbImage, thumbMask, transparent, transparentColour, sampleX, sampleY);
     TakeImage(active, activeThumbImage, activeThumbMask, transparent, transparentColour,
               sampleX, sampleY);
-    hasActiveThumb = active.isNull() ? 0 : 1;
     thumbWidth = thumbImage.width();
     thumbHeight = thumbImage.height();
-    if (!channelLoaded) {
+    if (!ChannelLoaded()) {
         clientRect = rect();
         channelWidth = clientRect.width();
         channelHeight = clientRect.height();
     }
     thumbTransparent = transparent ? 1 : 0;
-    thumbLoaded = 1;
     return true;
 }
 
 void CBitmapSlider::ReleaseChannel()
 {
-    channelLoaded = 0;
-    hasActiveChannel = 0;
     channelImage = channelMask = activeChannelImage = activeChannelMask = QImage();
 }
 
 void CBitmapSlider::ReleaseThumb()
 {
-    thumbLoaded = 0;
-    hasActiveThumb = 0;
     thumbImage = thumbMask = activeThumbImage = activeThumbMask = QImage();
 }
 
@@ -317,7 +309,7 @@ void CBitmapSlider::DrawChannel(QPainter& painter)
 {
     const int p = PositionToPixel(position);
     const bool transparent = channelTransparent != 0;
-    if (hasActiveChannel && enabled) {
+    if (!activeChannelImage.isNull() && enabled) {
         DrawPart(painter, p, 0, channelWidth - p, channelHeight, channelImage, p, 0, channelMask,
                  transparent);
         DrawPart(painter, 0, 0, p, channelHeight, activeChannelImage, 0, 0, activeChannelMask,
@@ -330,7 +322,7 @@ void CBitmapSlider::DrawChannel(QPainter& painter)
 
 void CBitmapSlider::DrawThumb(QPainter& painter)
 {
-    const bool active = hasActiveThumb && dragging;
+    const bool active = !activeThumbImage.isNull() && dragging;
     const QImage& image = active ? activeThumbImage : thumbImage;
     const QImage& mask = active ? activeThumbMask : thumbMask;
     const int tx = PositionToPixel(position) - thumbWidth / 2;
@@ -357,9 +349,9 @@ void CBitmapSlider::paintEvent(QPaintEvent*)
     QPainter& painter = memDC.painter();
     // The buffer starts empty over what Qt has already painted beneath the control, so
     // neither the previous thumb nor the previous focus frame is there to be put back.
-    if (channelLoaded)
+    if (ChannelLoaded())
         DrawChannel(painter);
-    if (thumbLoaded && enabled)
+    if (ThumbLoaded() && enabled)
         DrawThumb(painter);
     if (showFocusFrame && hasKeyboardFocus && enabled)
         DrawFocusFrame(painter);

@@ -62,6 +62,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    bool ChannelLoaded() const { return !channelImage.isNull(); }
+    bool ThumbLoaded() const { return !thumbImage.isNull(); }
     void ReleaseChannel();
     void ReleaseThumb();
     void DragTo(int x);
@@ -86,12 +88,8 @@ private:
     int marginTop = 0;
     int marginBottom = 0;
     int dragOffset = 0;
-    int hasActiveChannel = 0;
-    int hasActiveThumb = 0;
     int channelTransparent = 0;
     int thumbTransparent = 0;
-    int thumbLoaded = 0;
-    int channelLoaded = 0;
     int dragging = 0;
     int hasKeyboardFocus = 0;  // QWidget::hasFocus() keeps its meaning
     int showFocusFrame = 1;
