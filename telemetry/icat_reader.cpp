@@ -68,8 +68,7 @@ int CAssistInfoReader::ReadICatMovie(const std::string& path)
     if (!start || !file.ReadExact(*start, header, sizeof header) ||
         std::memcmp(header, "vorlan1", 7) != 0)
         return GetCount();
-    const int shift = (header[7] + header[8] + header[9] + header[10] + 2 * header[11] +
-                       header[12] + header[13] + 2 * header[14]) % 256;
+    const int shift = KeyByteSum(header + 7) % 256;
 
     std::vector<unsigned char> records(kRecordSize * kRecordsPerRead);
     uint64_t position = *start + kMarkerHeader;

@@ -15,6 +15,8 @@ constexpr size_t kMaxFieldLength = 32;
 constexpr size_t kSentenceBuffer = 1024;  // the sentence of a log line keeps 1023 bytes
 constexpr double kKnotsToKmh = 1.85;
 constexpr size_t kMaxFields = 9;          // no caller looks past field 9
+// Weights of the eight key characters: the fifth and eighth count twice.
+constexpr std::array<int, 8> kKeyWeights = {1, 1, 1, 1, 2, 1, 1, 2};
 
 bool IsSpace(char c)
 {
@@ -114,12 +116,19 @@ void DescrambleLine(char* text, int shift)
 
 int KeyDigitSum(std::string_view digits)
 {
-    static constexpr int kWeights[8] = {1, 1, 1, 1, 2, 1, 1, 2};
     int sum = 0;
-    for (size_t i = 0; i < 8 && i < digits.size(); ++i) {
+    for (size_t i = 0; i < kKeyWeights.size() && i < digits.size(); ++i) {
         if (IsDigit(digits[i]))
-            sum += kWeights[i] * (digits[i] - '0');
+            sum += kKeyWeights[i] * (digits[i] - '0');
     }
+    return sum;
+}
+
+int KeyByteSum(const unsigned char* bytes)
+{
+    int sum = 0;
+    for (size_t i = 0; i < kKeyWeights.size(); ++i)
+        sum += kKeyWeights[i] * bytes[i];
     return sum;
 }
 

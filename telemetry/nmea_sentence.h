@@ -13,6 +13,8 @@ void DescrambleLine(char* text, int shift);
 // d1 + d2 + d3 + d4 + 2*d5 + d6 + d7 + 2*d8 of the first eight characters (a character
 // that is not a digit, or a missing one, counts 0).
 int KeyDigitSum(std::string_view digits);
+// The same weights over the plain values of eight bytes (the ICAT key).
+int KeyByteSum(const unsigned char* bytes);
 
 // Plain decimal value of the text's start: optional white space, sign, digits, point,
 // digits. Hexadecimal, exponents, "inf" and "nan" are not read; no number gives 0.

@@ -32,11 +32,7 @@ std::string Sidecar(const std::vector<Sample>& samples, const SidecarOptions& op
 
 int IcatShift(const std::array<uint8_t, 8>& keyBytes)
 {
-    static constexpr int kWeights[8] = {1, 1, 1, 1, 2, 1, 1, 2};
-    int sum = 0;
-    for (size_t i = 0; i < 8; ++i)
-        sum += kWeights[i] * keyBytes[i];
-    return sum % 256;
+    return KeyByteSum(keyBytes.data()) % 256;
 }
 
 std::string IcatRecord(const Sample& sample, int shift)
