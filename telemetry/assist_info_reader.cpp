@@ -1,5 +1,7 @@
 #include "assist_info_reader.h"
 
+#include "play_list.h"
+
 void CAssistInfoReader::Clear()
 {
     m_samples.clear();
@@ -32,4 +34,15 @@ int CAssistInfoReader::GetAssistInfo(int index, tagAssistInfo& out) const
 void CAssistInfoReader::AppendSample(const tagAssistInfo& sample)
 {
     m_samples.push_back(sample);
+}
+
+int CAssistInfoReader::ReadRecording(const tagFileNode& node)
+{
+    if (node.bICat)
+        return ReadICatMovie(node.strFilePath);
+    if (node.bAmbarella)
+        return ReadA7LMovie(node.strFilePath);
+    if (node.bNT96650)
+        return ReadNT96650Movie(node.strFilePath);
+    return ReadDatFile(node.strGpsPath);
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+struct tagFileNode;
+
 // One telemetry entry: a tenth of a second of video.
 struct tagAssistInfo {
     float fX = 0.0f;  // G-sensor axes in g
@@ -37,6 +39,8 @@ public:
     int ReadICatMovie(const std::string& path);
     int ReadNT96650Movie(const std::string& path);
     int ReadA7LMovie(const std::string& path);
+    // The reader a play list entry calls for: its chip's movie reader, else its sidecar.
+    int ReadRecording(const tagFileNode& node);
 
     // Descrambles one log line in place and appends its sample; -1 when line is null.
     int ParseAssistLine(char* line, int shift);

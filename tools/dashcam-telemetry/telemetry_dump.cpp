@@ -138,16 +138,7 @@ void LoadRecording(const std::string& path, DumpedRecording& out)
     CPlayList list;
     list.AddFile(path, name, UpperExtension(name));
     list.GetAt(0, out.node);
-
-    // The reader the player chooses for the entry.
-    if (out.node.bICat)
-        out.result = out.table.ReadICatMovie(path);
-    else if (out.node.bAmbarella)
-        out.result = out.table.ReadA7LMovie(path);
-    else if (out.node.bNT96650)
-        out.result = out.table.ReadNT96650Movie(path);
-    else
-        out.result = out.table.ReadDatFile(out.node.strGpsPath);
+    out.result = out.table.ReadRecording(out.node);
 }
 
 void WriteTableBlock(std::ostream& out, const DumpedRecording& recording)
