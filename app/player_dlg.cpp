@@ -13,6 +13,7 @@
 
 #include "about_dlg.h"
 #include "bitmap_slider.h"
+#include "blit.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "png_button.h"
@@ -35,13 +36,6 @@ QLabel* MakeStatic(QWidget* parent, int id, const QString& text)
     return label;
 }
 
-QPixmap LoadBitmap(int id)
-{
-    QImage image;
-    LoadResourceImage(id, QStringLiteral("BITMAP"), image);
-    return QPixmap::fromImage(image);
-}
-
 // The template's "MS Shell Dlg" 9 on a 96-dpi screen: 12 pixels of Arial's metrics. The
 // desktop's default is wider and would cut the list's times off in their 130-pixel column.
 QFont DialogFont()
@@ -60,8 +54,8 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
     LoadResourceImage(150, QStringLiteral("PNG"), background);
     LoadResourceImage(168, QStringLiteral("JPG"), idlePicture);
     LoadResourceImage(169, QStringLiteral("BITMAP"), compassArrow);
-    volumeOn = LoadBitmap(156);
-    volumeOff = LoadBitmap(157);
+    volumeOn = QPixmap::fromImage(LoadBitmap(156));
+    volumeOff = QPixmap::fromImage(LoadBitmap(157));
     compassSquare = gauges::RotateArrow(compassArrow, shownHeading);
 
     setFixedSize(kSkinWidth, kSkinHeight);
