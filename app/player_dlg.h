@@ -104,7 +104,6 @@ private:
     void ToggleFullScreen();
     void SelectCurrentRow();
     int SelectedRow() const;
-    void ExtractTelemetry(const tagFileNode& node);
     void SendTrack();
     void SetPlayButton(bool running);
     void ShowStatus(const QString& text);

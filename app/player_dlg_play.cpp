@@ -62,7 +62,7 @@ int CPlayerDlg::playRecording(PlayDirection direction)
         idlePictureDone = 3;
         update(videoArea->geometry());
     }
-    ExtractTelemetry(node);
+    telemetry.ReadRecording(node);
     waveform->SetDuration(static_cast<int>(duration));
     waveform->Reload();
     if (savedVolumeLevel != -1) {
@@ -75,19 +75,6 @@ int CPlayerDlg::playRecording(PlayDirection direction)
     engine.togglePlay();
     SelectCurrentRow();
     return 1;
-}
-
-void CPlayerDlg::ExtractTelemetry(const tagFileNode& node)
-{
-    if (node.bICat) {
-        telemetry.ReadICatMovie(node.strFilePath);
-    } else if (node.bAmbarella) {
-        telemetry.ReadA7LMovie(node.strFilePath);
-    } else if (node.bNT96650) {
-        telemetry.ReadNT96650Movie(node.strFilePath);
-    } else {
-        telemetry.ReadDatFile(node.strGpsPath);
-    }
 }
 
 void CPlayerDlg::SendTrack()
