@@ -70,12 +70,16 @@ void CPngButton::ShowFrames(std::vector<int> list)
     repaint();
 }
 
+// Pressed shows while the button is down, and the hover ring while the pointer is over it,
+// whatever the focus: the window's buttons never take the focus.
 std::vector<int> CPngButton::StateFrames() const
 {
-    if (hasFocus())
-        return isDown() ? std::vector<int>{2, 1} : std::vector<int>{2};
     if (!isEnabled())
         return {3};
+    if (isDown())
+        return {2, 1};
+    if (hasFocus() || hovering)
+        return {2};
     return {0};
 }
 

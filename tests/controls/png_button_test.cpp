@@ -137,6 +137,19 @@ TEST_F(ButtonTest, PressDrawsPressedOverHighlighted)
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(ButtonTest, AButtonThatNeverTakesTheFocusStillLooksPressed)
+{
+    button->setFocusPolicy(Qt::NoFocus);  // as the player window's buttons
+    button->clearFocus();
+    QTest::mouseMove(&window, QPoint(50, 50));
+    QTest::mouseMove(button, QPoint(20, 20));
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_FALSE(button->hasFocus());
+    EXPECT_EQ(button->ShownFrame(), 1);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(button->ShownFrame(), 2) << "the pointer is still over it";
+}
+
 TEST_F(ButtonTest, DisabledShowsFrameThreeAndHandsTheFocusOn)
 {
     auto* next = new CPngButton(&window);
