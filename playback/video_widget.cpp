@@ -54,6 +54,9 @@ void VideoWidget::setFullScreen(bool on)
         if (child)
             setWindowFlag(Qt::Window, true);
         showFullScreen();
+        // Escape must reach the full-screen video, not the window behind it.
+        activateWindow();
+        setFocus(Qt::OtherFocusReason);
         return;
     }
     if (child)
@@ -110,6 +113,13 @@ void VideoWidget::paintSample(QPainter& painter, GstSample* sample, const QRect&
     gst_video_frame_unmap(&frame);
 }
 
+// The video takes its own presses: under a window manager a press passed on to the
+// window would start moving it, and the double-click would never arrive.
+void VideoWidget::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+
 void VideoWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
     emit doubleClicked();
@@ -119,7 +129,11 @@ void VideoWidget::mouseDoubleClickEvent(QMouseEvent* event)
 void VideoWidget::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
-        emit escapePressed();
+        // Escape leaves full screen first; only in the window does it reach the owner.
+        if (m_fullScreen)
+            setFullScreen(false);
+        else
+            emit escapePressed();
         event->accept();
         return;
     }

@@ -43,10 +43,12 @@ public:
 
 signals:
     void doubleClicked();
+    // Escape while the video is in the window (in full screen it only leaves full screen).
     void escapePressed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
