@@ -9,6 +9,13 @@ namespace {
 
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
+mode_t PermittedWriteBits()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return kWriteBits & ~mask;
+}
+
 }  // namespace
 
 std::optional<FileAttributes> ReadFileAttributes(const std::string& path)
@@ -22,14 +29,27 @@ std::optional<FileAttributes> ReadFileAttributes(const std::string& path)
     return attributes;
 }
 
-bool SetReadOnly(const std::string& path, bool readOnly)
+bool SetReadOnly(const std::string& path, bool readOnly, unsigned writeBits)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return false;
-    const mode_t permissions = st.st_mode & 07777;
-    const mode_t changed = readOnly ? (permissions & ~kWriteBits) : (permissions | S_IWUSR);
-    return ::chmod(path.c_str(), changed) == 0;
+    const mode_t restored = (writeBits & kWriteBits) != 0 ? (writeBits & kWriteBits) : PermittedWriteBits();
+    const mode_t permissions = st.st_mode & 07777 & ~kWriteBits;
+    const mode_t changed = readOnly ? permissions : (permissions | restored | S_IWUSR);
+    if (::chmod(path.c_str(), changed) != 0)
+        return false;
+    // Some file systems accept a mode they cannot keep: believe only what is on disk.
+    const std::optional<FileAttributes> now = ReadFileAttributes(path);
+    return now && now->bReadOnly == readOnly;
+}
+
+std::optional<unsigned> WriteBits(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return static_cast<unsigned>(st.st_mode & kWriteBits);
 }
 
 bool IsRegularFile(const std::string& path)

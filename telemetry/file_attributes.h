@@ -14,9 +14,14 @@ struct FileAttributes {
 // Attributes of the file the path names (symbolic links followed), or nothing.
 std::optional<FileAttributes> ReadFileAttributes(const std::string& path);
 
-// Locking clears every write bit; unlocking gives the owner its write bit back.
-// false when the mode could not be read or written.
-bool SetReadOnly(const std::string& path, bool readOnly);
+// Locking clears every write bit. Unlocking sets writeBits, the write bits the file had
+// before its lock when they are known, else (0) every write bit the process umask allows:
+// a FAT card mounted with a mask takes back only all of its write bits or none. false
+// when the mode could not be read or written, or the file system did not keep it.
+bool SetReadOnly(const std::string& path, bool readOnly, unsigned writeBits = 0);
+
+// The write permission bits of the file (what a lock clears), or nothing.
+std::optional<unsigned> WriteBits(const std::string& path);
 
 bool IsRegularFile(const std::string& path);
 

@@ -140,9 +140,11 @@ int CPlayList::ToggleLock(int index)
     if (!attributes)
         return -1;
     const bool lock = !attributes->bReadOnly;
+    const std::optional<unsigned> before = WriteBits(node.strFilePath);
     // The entry follows the file only once the file has changed.
-    if (!SetReadOnly(node.strFilePath, lock))
+    if (!SetReadOnly(node.strFilePath, lock, node.nUnlockedWriteBits))
         return -1;
+    node.nUnlockedWriteBits = lock && before ? *before : 0;
 
     node.bLocked = lock ? 1 : 0;
     if (m_view && index < m_view->GetRowCount())

@@ -10,6 +10,7 @@ struct tagFileNode {
     std::string strGpsPath;   // sidecar .DAT file, empty when none
     std::string strTime;      // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
     int bLocked = 0;          // movie file read-only when listed or last toggled
+    unsigned nUnlockedWriteBits = 0;  // write bits before this program locked it; 0 unknown
     int bICat = 0;
     int bAmbarella = 0;
     int bNT96650 = 0;

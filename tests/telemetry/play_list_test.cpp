@@ -347,6 +347,21 @@ TEST_F(PlayListTest, LockingClearsEveryWriteBit)
     EXPECT_EQ(list.ToggleLock(0), 0);
     EXPECT_EQ(PermissionBits(movies[0]), 0444u);
     EXPECT_EQ(view.rows[0][0], "*1");
+    EXPECT_EQ(list.ToggleLock(0), 0);
+    EXPECT_EQ(PermissionBits(movies[0]), 0666u) << "the write bits it had before the lock";
+}
+
+TEST_F(PlayListTest, UnlockingAFileLockedElsewhereGivesWhatTheUmaskAllows)
+{
+    // A FAT card mounted with a mask takes back all of its write bits or none.
+    const std::vector<std::string> movies = AddThreeRecordings();
+    SetPermissionBits(movies[1], 0444);
+    CPlayList fresh;
+    ASSERT_EQ(fresh.AddFile(movies[1], "", ".MOV"), 0);
+    const mode_t saved = ::umask(002);
+    EXPECT_EQ(fresh.ToggleLock(0), 0);
+    ::umask(saved);
+    EXPECT_EQ(PermissionBits(movies[1]), 0664u);
 }
 
 TEST_F(PlayListTest, ToggleLockOfAVanishedFileChangesNothing)
