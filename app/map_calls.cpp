@@ -19,6 +19,10 @@ public:
         m_dialog->putMarkerToLine(latitude, longitude);
     }
     void renderPolyLine() override { m_dialog->renderPolyLine(); }
+    void whenLoaded(std::function<void()> callback) override
+    {
+        QObject::connect(m_dialog, &CDlgMap::pageLoaded, m_dialog, std::move(callback));
+    }
 
 private:
     CDlgMap* m_dialog;

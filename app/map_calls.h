@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -14,6 +15,8 @@ public:
     virtual void newPolyLine() = 0;
     virtual void putMarkerToLine(const QString& latitude, const QString& longitude) = 0;
     virtual void renderPolyLine() = 0;
+    // Calls made before the page has loaded are lost: the owner sends again from here.
+    virtual void whenLoaded(std::function<void()> callback) { (void)callback; }
 };
 
 // The map dialog created inside the map host control (hidden until its page has loaded).

@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 #include <QWindow>
 
 #include "about_dlg.h"
@@ -27,6 +26,9 @@ namespace {
 
 const QColor kSkinText(130, 149, 179);
 const QColor kSpeedBackground(32, 32, 32);
+const QColor kStatusText(236, 196, 92);  // amber: a note stands out from the title
+const QRect kStatusLine(200, 5, 740, 18);  // the title strip between the title and its buttons
+constexpr int kStatusShownMs = 6000;
 
 QLabel* MakeStatic(QWidget* parent, int id, const QString& text)
 {
@@ -100,11 +102,24 @@ void CPlayerDlg::CreateControls()
     speedPalette.setColor(QPalette::WindowText, kSkinText);
     speedText->setPalette(speedPalette);
 
+    statusLine = new QLabel(this);
+    statusLine->setGeometry(kStatusLine);
+    statusLine->setObjectName(QStringLiteral("statusLine"));
+    QPalette statusPalette = statusLine->palette();
+    statusPalette.setColor(QPalette::WindowText, kStatusText);
+    statusLine->setPalette(statusPalette);
+    statusLine->hide();
+    statusTimer.setSingleShot(true);
+    statusTimer.setInterval(kStatusShownMs);
+    connect(&statusTimer, &QTimer::timeout, statusLine, &QWidget::hide);
+
     CreateButtons();
     CreateVolumeBars();
 
     if (services.createMap) {
         mapView = services.createMap(mapHost);
+        // A recording opened from the file manager starts before the page has loaded.
+        mapView->whenLoaded([this] { SendTrack(); });
     }
     SetUpPlayList();
 
@@ -168,8 +183,10 @@ void CPlayerDlg::SetUpPlayList()
     playList->AttachScrollBars();
     playList->SetBkColor(QColor(224, 234, 244));
     catalogue.Attach(playList);
-    playList->InsertColumn(0, QStringLiteral("No."), Qt::AlignHCenter, 32);
-    playList->InsertColumn(1, QStringLiteral("Files"), Qt::AlignLeft, 140);
+    // Wide enough for a locked row's mark and four digits, taken from the file names.
+    const int numberWidth = std::max(32, playList->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
+    playList->InsertColumn(0, QStringLiteral("No."), Qt::AlignHCenter, numberWidth);
+    playList->InsertColumn(1, QStringLiteral("Files"), Qt::AlignLeft, 172 - numberWidth);
     playList->InsertColumn(2, QStringLiteral("Time"), Qt::AlignLeft, 130);
     playList->viewport()->installEventFilter(this);
 }
@@ -240,15 +257,23 @@ QString CPlayerDlg::PlayButtonText() const
 
 bool CPlayerDlg::IdlePictureShown() const
 {
-    return engine.state() == PlayState::Init && idlePictureDone == 0;
+    return engine.state() == PlayState::Init && !firstRecordingOpened;
 }
 
+// Every note of the window (locked, could not delete, play or save) passes on the title
+// strip for a few seconds: nothing modal stands in the way of unattended playing.
 void CPlayerDlg::ShowStatus(const QString& text)
 {
     statusText = text;
-    // A passing note by the list: the window's own tooltip would repeat it over every control.
-    QToolTip::showText(mapToGlobal(QPoint(ControlRect(ctl::kPlayList).left(), ControlRect(ctl::kPlayList).bottom())),
-                       text, this);
+    statusLine->setText(statusLine->fontMetrics().elidedText(text, Qt::ElideMiddle, statusLine->width()));
+    statusLine->setToolTip(text);
+    statusLine->show();
+    statusTimer.start();
+}
+
+bool CPlayerDlg::StatusShown() const
+{
+    return statusLine->isVisible();
 }
 
 bool CPlayerDlg::event(QEvent* e)
@@ -278,9 +303,9 @@ bool CPlayerDlg::eventFilter(QObject* watched, QEvent* e)
             engine.pause();
         } else if (watched == waveform && mouse->button() == Qt::RightButton) {
             waveform->ToggleMode();
-        } else if (watched == playList->viewport() && mouse->button() == Qt::RightButton &&
-                   catalogue.GetCount() > 0) {
-            ShowListMenu(mouse->globalPosition().toPoint());
+        } else if (watched == playList->viewport() && mouse->button() == Qt::RightButton) {
+            ShowListMenu(mouse->position().toPoint());
+            return true;
         }
     }
     return QDialog::eventFilter(watched, e);
@@ -359,7 +384,7 @@ void CPlayerDlg::ShowWindowMenu(const QPoint& globalPos)
     menu.addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
     menu.addAction(QStringLiteral("Close"), this, &QDialog::reject);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("关于 Player(&A)..."), this, &CPlayerDlg::ShowAbout);
+    menu.addAction(QStringLiteral("&About Player..."), this, &CPlayerDlg::ShowAbout);
     menu.exec(globalPos);
 }
 

@@ -39,6 +39,7 @@ public:
     void OnListDoubleClick(int row);
     void OnDeleteFile();
     void OnToggleLock();
+    void ShowListMenu(const QPoint& viewportPos);
     void DiscoverCard();
 
     // Playing.
@@ -76,6 +77,7 @@ public:
     int LitVolumeBars() const;
     bool IdlePictureShown() const;
     QString StatusText() const { return statusText; }
+    bool StatusShown() const;
 
 protected:
     bool event(QEvent* event) override;
@@ -99,7 +101,6 @@ private:
     void StartTimers();
     void ConnectCommands();
 
-    void ShowListMenu(const QPoint& globalPos);
     void ShowWindowMenu(const QPoint& globalPos);
     void ToggleFullScreen();
     void SelectCurrentRow();
@@ -107,6 +108,12 @@ private:
     void SendTrack();
     void SetPlayButton(bool running);
     void ShowStatus(const QString& text);
+    void ResetGauges();
+    void ResetDisplays();
+    void ClearMap();
+    void OnRecordingFailed(const QString& note);
+    QString SnapshotSuggestion() const;
+    void SaveSnapshot(const QString& file);
     void PaintGauges(QPainter& painter);
 
     PlayerServices services;
@@ -132,6 +139,7 @@ private:
     CPngButton* volumeUpButton = nullptr;
     std::array<QLabel*, 10> volumeBars{};
     QLabel* speedText = nullptr;
+    QLabel* statusLine = nullptr;
     QLabel* mapHost = nullptr;
     VideoWidget* videoArea = nullptr;
     std::unique_ptr<IMapCalls> mapView;
@@ -141,8 +149,8 @@ private:
     int savedVolumeLevel = -1;
     int shownSpeed = 0;
     double shownHeading = 180.0;
-    int idlePictureDone = 0;
-    QString snapshotFolder = QStringLiteral("/");  // first save starts at the root
+    bool firstRecordingOpened = false;  // the idle picture has given way to the video
+    double lastPosition = 0.0;          // where the display tick last saw playback
     QString statusText;
     QImage background;
     QImage idlePicture;
@@ -153,4 +161,5 @@ private:
     QTimer timer1;  // 100 ms: the synchronised display tick
     QTimer timer2;  // 1000 ms: redraw needle and compass
     QTimer timer3;  // once, 1 s after start: card discovery
+    QTimer statusTimer;  // hides a note after a few seconds
 };

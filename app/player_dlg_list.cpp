@@ -2,6 +2,7 @@
 // delete and lock.
 #include "player_dlg.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -22,27 +23,40 @@ void CPlayerDlg::OnImport()
 {
     const QString folder = services.chooseFolder ? services.chooseFolder(this) : QString();
     if (!folder.isEmpty()) {
-        ImportFolder(folder.toStdString(), catalogue);
+        ImportFolder(QFile::encodeName(folder).toStdString(), catalogue);
     }
 }
 
 void CPlayerDlg::ImportPaths(const QStringList& paths)
 {
+    QStringList skipped;
+    int played = -1;
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            ImportFolder(info.absoluteFilePath().toStdString(), catalogue);
+            ImportFolder(QFile::encodeName(info.absoluteFilePath()).toStdString(), catalogue);
             continue;
         }
-        const std::string file = info.absoluteFilePath().toStdString();
+        const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
         const std::string ext = UpperExtension(file);
-        if (info.isFile() && IsRecordingExtension(ext)) {
-            catalogue.AddFile(file, info.fileName().toStdString(), ext);
+        const char* problem = !info.exists()              ? "no such file"
+                              : !IsRegularFile(file)       ? "not a regular file"
+                              : !IsRecordingExtension(ext) ? "not a recording"
+                                                           : nullptr;
+        if (problem) {
+            skipped << QStringLiteral("%1 (%2)").arg(info.fileName(), QLatin1String(problem));
+        } else if (catalogue.AddFile(file, info.fileName().toStdString(), ext) >= 0) {
+            played = catalogue.GetCount() - 1;
         }
     }
+    if (!skipped.isEmpty()) {
+        const QString note = QStringLiteral("Skipped: %1").arg(skipped.join(QStringLiteral(", ")));
+        ShowStatus(note);
+        qWarning("%s", qPrintable(note));
+    }
     // A single file given is also played, as a double-click on it would.
-    if (paths.size() == 1 && QFileInfo(paths.front()).isFile() && catalogue.GetCount() > 0) {
-        currentIndex = catalogue.GetCount() - 1;
+    if (paths.size() == 1 && played >= 0) {
+        currentIndex = played;
         playRecording(Current);
     }
 }
@@ -89,14 +103,21 @@ void CPlayerDlg::SelectCurrentRow()
     playList->SelectRow(currentIndex);
 }
 
-void CPlayerDlg::ShowListMenu(const QPoint& globalPos)
+// A right-click selects the row under the pointer first, as list views do everywhere, and
+// the commands act on that row; on empty space there is no file to act on.
+void CPlayerDlg::ShowListMenu(const QPoint& viewportPos)
 {
+    const QModelIndex index = playList->indexAt(viewportPos);
+    if (!index.isValid()) {
+        return;
+    }
+    playList->SelectRow(index.row());
     QMenu menu(this);
     QAction* remove = menu.addAction(QStringLiteral("Delete file from disk"));
     remove->setData(kDeleteCommand);
     QAction* lock = menu.addAction(QStringLiteral("Lock/UnLock current file"));
     lock->setData(kLockCommand);
-    const QAction* chosen = menu.exec(globalPos);
+    const QAction* chosen = menu.exec(playList->viewport()->mapToGlobal(viewportPos));
     if (chosen == remove) {
         OnDeleteFile();
     } else if (chosen == lock) {
@@ -111,22 +132,24 @@ void CPlayerDlg::OnDeleteFile()
     if (row < 0 || catalogue.GetAt(row, node) != 0) {
         return;
     }
+    const QString name = QString::fromStdString(node.strFileName);
     // A locked recording stays, and so does everything that shows it.
     const auto attributes = ReadFileAttributes(node.strFilePath);
     if (attributes && attributes->bReadOnly) {
         ShowStatus(QStringLiteral("The recording is locked."));
         return;
     }
-    if (row == currentIndex && engine.state() != PlayState::Stopped) {
+    if (!services.confirm || !services.confirm(this, QStringLiteral("Delete %1 from the disk?").arg(name))) {
+        return;
+    }
+    if (row == currentIndex && engine.state() != PlayState::Init) {
         userStop();
         engine.close();
-        waveform->Reset();
-        if (mapView) {
-            mapView->SetLgtLat(QString(), QString(), QString());
-        }
+        telemetry.Clear();
+        ResetDisplays();
     }
     if (catalogue.DeleteFileAt(row) != 0) {
-        ShowStatus(QStringLiteral("The recording could not be deleted."));
+        ShowStatus(QStringLiteral("%1 could not be deleted.").arg(name));
         return;
     }
     if (currentIndex >= row && currentIndex > 0) {
@@ -137,7 +160,13 @@ void CPlayerDlg::OnDeleteFile()
 void CPlayerDlg::OnToggleLock()
 {
     const int row = SelectedRow();
-    if (row >= 0) {
-        catalogue.ToggleLock(row);
+    tagFileNode node;
+    if (row < 0 || catalogue.GetAt(row, node) != 0) {
+        return;
+    }
+    if (catalogue.ToggleLock(row) != 0) {
+        ShowStatus(QStringLiteral("The file system refused to %1 %2.")
+                       .arg(node.bLocked ? QStringLiteral("unlock") : QStringLiteral("lock"),
+                            QString::fromStdString(node.strFileName)));
     }
 }

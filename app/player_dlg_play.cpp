@@ -4,10 +4,17 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
+#include <QDir>
+#include <QFileInfo>
+
 #include "bitmap_slider.h"
 #include "dialog_layout.h"
 #include "gauges.h"
+#include "player_settings.h"
 #include "png_button.h"
+#include "snapshot_target.h"
 #include "video_widget.h"
 #include "wave_form_ctrl.h"
 
@@ -24,6 +31,20 @@ bool IsPlaying(PlayState state)
 QString SpeedLabel(int speed)
 {
     return QStringLiteral("%1Km/H").arg(speed);
+}
+
+QString DisplayName(const tagFileNode& node)
+{
+    return QString::fromStdString(node.strFileName);
+}
+
+// "01:23", or "1:02:03" past the hour.
+QString ClockText(double seconds)
+{
+    const int whole = std::max(0, static_cast<int>(seconds));
+    const QString minutesSeconds =
+        QStringLiteral("%1:%2").arg(whole / 60 % 60, 2, 10, QLatin1Char('0')).arg(whole % 60, 2, 10, QLatin1Char('0'));
+    return whole < 3600 ? minutesSeconds : QStringLiteral("%1:%2").arg(whole / 3600).arg(minutesSeconds);
 }
 
 }  // namespace
@@ -50,31 +71,48 @@ int CPlayerDlg::playRecording(PlayDirection direction)
     }
     videoArea->show();
     if (engine.open(QString::fromStdString(node.strFilePath), videoArea, this) != 0) {
-        if (services.showError) {
-            services.showError(this, QStringLiteral("Play file failed!"));
-        }
+        engine.close();
+        telemetry.Clear();
+        ResetDisplays();
         SelectCurrentRow();
+        const QString reason = engine.errorText();
+        OnRecordingFailed(reason.isEmpty() ? QStringLiteral("Could not play %1").arg(DisplayName(node))
+                                           : QStringLiteral("Could not play %1: %2").arg(DisplayName(node), reason));
         return 1;
     }
+    userStopped = 0;  // a stop of the recording before does not hold for this one
+    lastPosition = 0.0;
     const double duration = engine.getDuration();
     seekBar->SetRange(0, static_cast<int>(duration) * 1000 / kMsPerSeekStep, false);
-    if (idlePictureDone == 0) {
-        idlePictureDone = 3;
+    if (!firstRecordingOpened) {
+        firstRecordingOpened = true;
         update(videoArea->geometry());
     }
     telemetry.ReadRecording(node);
     waveform->SetDuration(static_cast<int>(duration));
     waveform->Reload();
-    if (savedVolumeLevel != -1) {
-        engine.setVolumeLevel(savedVolumeLevel);
-    } else {
+    // The level the user set holds for every recording; the first open reads the default.
+    if (savedVolumeLevel == -1) {
         savedVolumeLevel = engine.getVolumeLevel();
-        drawVolumeIndicator(savedVolumeLevel);
     }
+    engine.setVolumeLevel(savedVolumeLevel);
+    drawVolumeIndicator(savedVolumeLevel);
+    ResetGauges();
     SendTrack();
     engine.togglePlay();
     SelectCurrentRow();
     return 1;
+}
+
+// A recording that cannot be played, or breaks off: a note, and in cycle mode the chain
+// goes on with the next one.
+void CPlayerDlg::OnRecordingFailed(const QString& note)
+{
+    ShowStatus(note);
+    if (cycleMode) {
+        // Queued: a card of broken recordings must not recurse once per recording.
+        QMetaObject::invokeMethod(this, [this] { playRecording(Next); }, Qt::QueuedConnection);
+    }
 }
 
 void CPlayerDlg::SendTrack()
@@ -93,6 +131,30 @@ void CPlayerDlg::SendTrack()
     mapView->renderPolyLine();
 }
 
+void CPlayerDlg::ResetGauges()
+{
+    drawSpeedNeedle(0);
+    drawCompass(180.0);
+}
+
+// Nothing of a recording that has gone may stay on the gauges, chart or map.
+void CPlayerDlg::ResetDisplays()
+{
+    ResetGauges();
+    waveform->Reset();
+    seekBar->SetPosition(0);
+    ClearMap();
+}
+
+void CPlayerDlg::ClearMap()
+{
+    if (mapView) {
+        mapView->SetLgtLat(QString(), QString(), QString());
+        mapView->newPolyLine();
+        mapView->renderPolyLine();
+    }
+}
+
 void CPlayerDlg::userStop()
 {
     userStopped = 1;
@@ -104,6 +166,7 @@ void CPlayerDlg::displayTick()
 {
     const PlayState state = engine.state();
     const double position = engine.getPosition();
+    lastPosition = position;
     if (state == PlayState::Running || state == PlayState::Stopped) {
         seekBar->SetPosition(static_cast<int>(position * 1000 / kMsPerSeekStep));
     }
@@ -158,8 +221,17 @@ void CPlayerDlg::OnTimer2()
 void CPlayerDlg::OnGraphNotify()
 {
     const PlayState before = engine.state();
-    engine.handleGraphEvents();
+    const double position = std::max(lastPosition, engine.getPosition());
+    const PlaybackStatus result = engine.handleGraphEvents();
     if (before == PlayState::Stopped || engine.state() != PlayState::Stopped) {
+        return;
+    }
+    if (result < 0) {
+        // A damaged recording stops where it broke, with its picture; it never restarts.
+        tagFileNode node;
+        catalogue.GetAt(currentIndex, node);
+        userStopped = 0;
+        OnRecordingFailed(QStringLiteral("%1 is damaged after %2").arg(DisplayName(node), ClockText(position)));
         return;
     }
     if (userStopped == 0) {
@@ -186,11 +258,10 @@ void CPlayerDlg::OnVolumeDown()
     if (!IsPlaying(engine.state())) {
         return;
     }
-    int level = engine.getVolumeLevel();
-    if (level > 0) {
-        engine.setVolumeLevel(--level);
+    if (savedVolumeLevel > 0) {
+        engine.setVolumeLevel(--savedVolumeLevel);
     }
-    drawVolumeIndicator(level);
+    drawVolumeIndicator(savedVolumeLevel);
 }
 
 void CPlayerDlg::OnVolumeUp()
@@ -198,11 +269,10 @@ void CPlayerDlg::OnVolumeUp()
     if (!IsPlaying(engine.state())) {
         return;
     }
-    int level = engine.getVolumeLevel();
-    if (level < 10) {
-        engine.setVolumeLevel(++level);
+    if (savedVolumeLevel < 10) {
+        engine.setVolumeLevel(++savedVolumeLevel);
     }
-    drawVolumeIndicator(level);
+    drawVolumeIndicator(savedVolumeLevel);
 }
 
 void CPlayerDlg::drawVolumeIndicator(int level)
@@ -257,14 +327,43 @@ void CPlayerDlg::OnCapture()
     if (resume) {
         engine.pause();
     }
-    const QString file = services.chooseSnapshotFile ? services.chooseSnapshotFile(this, snapshotFolder) : QString();
-    snapshotFolder.clear();  // later dialogs open where the user last saved
+    const QString file = services.chooseSnapshotFile ? services.chooseSnapshotFile(this, SnapshotSuggestion()) : QString();
     if (!file.isEmpty()) {
-        setCursor(Qt::WaitCursor);
-        engine.captureFrame(file);
-        setCursor(Qt::ArrowCursor);
+        SaveSnapshot(file);
     }
     if (resume) {
         engine.togglePlay();
     }
+}
+
+// The pictures folder (or where the last one went), and the recording's name with the
+// play position: 20240611_081500_00m42s.jpg.
+QString CPlayerDlg::SnapshotSuggestion() const
+{
+    tagFileNode node;
+    catalogue.GetAt(currentIndex, node);
+    const int seconds = std::max(0, static_cast<int>(engine.getPosition()));
+    const QString name = QStringLiteral("%1_%2m%3s.jpg")
+                             .arg(QFileInfo(DisplayName(node)).completeBaseName())
+                             .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+                             .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QDir(player_settings::SnapshotFolder()).filePath(name);
+}
+
+void CPlayerDlg::SaveSnapshot(const QString& file)
+{
+    const QString name = QFileInfo(file).fileName();
+    const std::string problem = SnapshotTargetProblem(QFile::encodeName(file).toStdString());
+    if (!problem.empty()) {
+        ShowStatus(QStringLiteral("The picture was not saved to %1: %2.").arg(name, QString::fromStdString(problem)));
+        return;
+    }
+    setCursor(Qt::WaitCursor);
+    const int written = engine.captureFrame(file);
+    setCursor(Qt::ArrowCursor);
+    if (written == 0) {
+        ShowStatus(QStringLiteral("Could not save the picture to %1.").arg(file));
+        return;
+    }
+    player_settings::SetSnapshotFolder(QFileInfo(file).absolutePath());
 }

@@ -9,8 +9,8 @@ PlayerServices PlayerServices::Desktop()
     services.chooseFolder = [](QWidget* owner) {
         return QFileDialog::getExistingDirectory(owner, QStringLiteral("Select directory"));
     };
-    services.chooseSnapshotFile = [](QWidget* owner, const QString& initialFolder) {
-        QFileDialog dialog(owner, QStringLiteral("Set file name..."), initialFolder,
+    services.chooseSnapshotFile = [](QWidget* owner, const QString& suggestion) {
+        QFileDialog dialog(owner, QStringLiteral("Set file name..."), suggestion,
                            QStringLiteral("Photo File(*.jpg)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -18,8 +18,9 @@ PlayerServices PlayerServices::Desktop()
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                         : QString();
     };
-    services.showError = [](QWidget* owner, const QString& text) {
-        QMessageBox::critical(owner, QString(), text, QMessageBox::Ok);
+    services.confirm = [](QWidget* owner, const QString& question) {
+        return QMessageBox::question(owner, QStringLiteral("Player"), question,
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     };
     services.createMap = CreateMapDialog;
     services.volumes = std::make_shared<CMountedVolumes>();

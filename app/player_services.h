@@ -15,10 +15,10 @@ class QWidget;
 struct PlayerServices {
     // Folder for Import; empty when cancelled.
     std::function<QString(QWidget* owner)> chooseFolder;
-    // Snapshot file name; empty when cancelled. initialFolder empty: where the user last saved.
-    std::function<QString(QWidget* owner, const QString& initialFolder)> chooseSnapshotFile;
-    // "Play file failed!" and the like, with the error icon.
-    std::function<void(QWidget* owner, const QString& text)> showError;
+    // Snapshot file name; empty when cancelled. suggestion: the folder and name offered.
+    std::function<QString(QWidget* owner, const QString& suggestion)> chooseSnapshotFile;
+    // A yes/no question whose safe answer, No, is the default.
+    std::function<bool(QWidget* owner, const QString& question)> confirm;
     std::function<std::unique_ptr<IMapCalls>(QWidget* host)> createMap;
     std::shared_ptr<const IRemovableVolumes> volumes;
     // GStreamer audio sink description for every opened recording; empty: the default.

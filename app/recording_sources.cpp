@@ -57,7 +57,9 @@ std::string UnescapeMountField(const std::string& field)
     return out;
 }
 
-// Non-directory entries of a folder that are recordings, as (full path, file name).
+// Regular files of a folder (or links to them) that are recordings, as (full path, file
+// name), sorted by name. A FIFO, a device or a link loop named like a recording is not
+// one: opening it could block or read forever.
 std::vector<std::pair<std::string, std::string>> ListRecordings(const std::string& folder)
 {
     std::vector<std::pair<std::string, std::string>> found;
@@ -70,15 +72,13 @@ std::vector<std::pair<std::string, std::string>> ListRecordings(const std::strin
         if (ec) {
             break;
         }
-        std::error_code typeError;
-        if (it->is_directory(typeError)) {
-            continue;
-        }
         const std::string name = it->path().filename().string();
-        if (IsRecordingExtension(UpperExtension(name))) {
+        std::error_code typeError;
+        if (IsRecordingExtension(UpperExtension(name)) && it->is_regular_file(typeError)) {
             found.emplace_back(WithSlash(folder) + name, name);
         }
     }
+    std::sort(found.begin(), found.end());
     return found;
 }
 
@@ -178,7 +178,6 @@ int ImportCardFolder(const std::string& folder, CPlayList& list)
     auto found = ListRecordings(folder);
     // The card pattern is "*.MOV" (matched without regard to case).
     std::erase_if(found, [](const auto& entry) { return UpperExtension(entry.first) != ".MOV"; });
-    std::sort(found.begin(), found.end());
     int added = 0;
     for (const auto& [path, fileName] : found) {
         const std::string ext = UpperExtension(path);

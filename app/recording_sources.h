@@ -61,6 +61,6 @@ std::string UpperExtension(const std::string& path);
 int ImportCardFolder(const std::string& folder, CPlayList& list);
 // Looks for a card over the given volumes and imports it; false when none was found.
 bool ImportCard(const IRemovableVolumes& volumes, CPlayList& list);
-// Adds the recordings of a chosen folder in the order the folder lists them, named as on
-// disk; stops at the first failed AddFile. Returns the number added.
+// Adds the recordings of a chosen folder sorted by file name (the cameras' names carry the
+// time), named as on disk; stops at the first failed AddFile. Returns the number added.
 int ImportFolder(const std::string& folder, CPlayList& list);

@@ -5,6 +5,9 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include "bitmap_slider.h"
 #include "dialog_layout.h"
@@ -64,6 +67,15 @@ TEST_F(PlayerWindowTest, ImportListsEveryRecordingWithItsLayout)
     // The whole time fits its 130-pixel column, beside the cell's text margins.
     const int timeWidth = dlg->PlayList().fontMetrics().horizontalAdvance(Cell(RowOf("ICAT"), 2));
     EXPECT_LE(timeWidth + 8, dlg->PlayList().columnWidth(2));
+    const int numberWidth = dlg->PlayList().fontMetrics().horizontalAdvance("*1000");
+    EXPECT_LE(numberWidth + 8, dlg->PlayList().columnWidth(0)) << "a locked row 1000 is not cut";
+    QStringList names;
+    for (int row = 0; row < dlg->Catalogue().GetCount(); ++row) {
+        names << Cell(row, 1);
+    }
+    QStringList sorted = names;
+    sorted.sort();
+    EXPECT_EQ(names, sorted) << "listed by name, not in directory order";
     chosenFolder.clear();  // cancelled browser
     dlg->OnImport();
     EXPECT_EQ(dlg->Catalogue().GetCount(), 5);
@@ -211,9 +223,10 @@ TEST_F(PlayerWindowTest, VolumeButtonsStepWithinTheScaleAndLightTheBars)
     }
     EXPECT_EQ(dlg->Engine().getVolumeLevel(), 0);
     EXPECT_EQ(dlg->LitVolumeBars(), 1) << "levels 0 and 1 both light one bar";
-    // The level read at the first open is applied to every later open.
-    PlayRow(1);
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), dlg->SavedVolumeLevel());
+    // The level the user set holds for every later open, and the bars keep showing it.
+    dlg->playRecording(CPlayerDlg::Next);
+    EXPECT_EQ(dlg->Engine().getVolumeLevel(), 0);
+    EXPECT_EQ(dlg->LitVolumeBars(), 1);
 }
 
 TEST_F(PlayerWindowTest, DeletingThePlayingRecordingStopsAndClearsEverything)
@@ -225,9 +238,22 @@ TEST_F(PlayerWindowTest, DeletingThePlayingRecordingStopsAndClearsEverything)
     ASSERT_TRUE(QFile::exists(sidecar));
     PlayRow(row);
     Spin(300);
+    dlg->drawSpeedNeedle(50);
     dlg->PlayList().SelectRow(row);
+    confirmAnswer = false;
+    dlg->OnDeleteFile();
+    EXPECT_EQ(questions, QStringList({"Delete " + Cell(row, 1) + " from the disk?"}));
+    EXPECT_TRUE(QFile::exists(movie)) << "No keeps the recording";
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    confirmAnswer = true;
+    mapCalls.clear();
     dlg->OnDeleteFile();
     EXPECT_EQ(dlg->Engine().state(), PlayState::Init);
+    EXPECT_EQ(dlg->ShownSpeed(), 0);
+    EXPECT_EQ(dlg->ShownHeading(), 180.0);
+    ASSERT_FALSE(mapCalls.empty());
+    EXPECT_EQ(mapCalls.back().function, "renderPolyLine") << "the track goes";
+    EXPECT_EQ(Count("putMarkerToLine"), 0);
     EXPECT_EQ(dlg->Telemetry().GetCount(), 0);
     EXPECT_EQ(dlg->Waveform().GetEntryCount(), 0);
     ASSERT_NE(Last("SetLgtLat"), nullptr);
@@ -251,6 +277,8 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
                  (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
     dlg->OnDeleteFile();
     EXPECT_EQ(dlg->StatusText(), "The recording is locked.");
+    EXPECT_TRUE(dlg->StatusShown());
+    EXPECT_TRUE(questions.isEmpty()) << "no question for what cannot be deleted";
     EXPECT_TRUE(dlg->toolTip().isEmpty()) << "the note passes; it does not stay over the whole window";
     EXPECT_TRUE(QFile::exists(Sample("NT96650A")));
     EXPECT_EQ(dlg->Catalogue().GetCount(), 5);
@@ -277,35 +305,116 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     EXPECT_TRUE(snapshotStarts.isEmpty()) << "no dialog before anything is opened";
     dlg->OnImport();
     PlayRow(RowOf("ICAT"));
-    Spin(500);
+    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() >= 1.0; }, 5000));
     chosenSnapshot = QDir(folder.path()).filePath("shot.jpg");
     dlg->OnCapture();
     EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
     QImage shot(chosenSnapshot);
     ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(shot.size(), QSize(640, 360));
+    // The first dialog offers the pictures folder and a name from the recording and position.
+    ASSERT_EQ(snapshotStarts.size(), 1);
+    EXPECT_EQ(QFileInfo(snapshotStarts[0]).absolutePath(),
+              QDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).absolutePath());
+    EXPECT_EQ(QFileInfo(snapshotStarts[0]).fileName(), "20240611_081500_ICAT_00m01s.jpg");
 
     chosenSnapshot.clear();  // cancelled
     dlg->OnPlay();           // paused
     dlg->OnCapture();
     EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
-    EXPECT_EQ(snapshotStarts, QStringList({"/", ""})) << "the root first, then where the user last saved";
+    ASSERT_EQ(snapshotStarts.size(), 2);
+    EXPECT_EQ(QFileInfo(snapshotStarts[1]).absolutePath(), QDir(folder.path()).absolutePath())
+        << "then where the user last saved";
+    EXPECT_EQ(QSettings().value("snapshot/folder").toString(), QDir(folder.path()).absolutePath())
+        << "kept for the next start";
+
+    // Nothing that is not the user's picture is written: a recording, a link, a read-only file.
+    const QString movie = Sample("A7L");
+    const QByteArray movieBytes = [&] { QFile f(movie); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QString link = QDir(folder.path()).filePath("link.jpg");
+    ASSERT_TRUE(QFile::link(movie, link));
+    for (const QString& target : {movie, link}) {
+        chosenSnapshot = target;
+        dlg->OnCapture();
+        EXPECT_TRUE(dlg->StatusText().startsWith("The picture was not saved")) << target.toStdString();
+    }
+    QFile reread(movie);
+    ASSERT_TRUE(reread.open(QIODevice::ReadOnly));
+    EXPECT_EQ(reread.readAll(), movieBytes);
+    // A save that fails says so.
+    chosenSnapshot = QDir(folder.path()).filePath("no-such-folder/shot.jpg");
+    dlg->OnCapture();
+    EXPECT_EQ(dlg->StatusText(), "Could not save the picture to " + chosenSnapshot + ".");
     dlg->OnStop();
     dlg->OnCapture();
-    EXPECT_EQ(snapshotStarts.size(), 2) << "stopped: no dialog";
+    EXPECT_EQ(snapshotStarts.size(), 5) << "stopped: no dialog";
 }
 
-TEST_F(PlayerWindowTest, ABrokenRecordingSaysPlayFileFailed)
+TEST_F(PlayerWindowTest, ABrokenRecordingIsNamedAndCycleModeGoesOn)
 {
-    const QString broken = QDir(folder.path()).filePath("broken.MOV");
+    const QString broken = QDir(folder.path()).filePath("20240611_081550_BROKEN.MOV");
     QFile file(broken);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("this is no movie");
     file.close();
-    dlg->ImportPaths({broken});
-    EXPECT_EQ(errors, QStringList({"Play file failed!"}));
-    EXPECT_EQ(dlg->PlayList().GetSelectedRow(), 0);
-    EXPECT_NE(dlg->Engine().state(), PlayState::Running);
+    dlg->OnImport();
+    dlg->OnCycle();  // off: the failure stays with its note
+    const int row = RowOf("BROKEN");
+    PlayRow(row - 1);
+    dlg->drawSpeedNeedle(50);
+    dlg->OnListDoubleClick(row);
+    EXPECT_TRUE(dlg->StatusText().startsWith("Could not play 20240611_081550_BROKEN.MOV")) << dlg->StatusText().toStdString();
+    EXPECT_EQ(dlg->PlayList().GetSelectedRow(), row);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Init) << "nothing of the failed open is kept";
+    dlg->OnPlay();
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Init);
+    EXPECT_EQ(dlg->ShownSpeed(), 0);
+    Spin(300);
+    EXPECT_EQ(dlg->ShownSpeed(), 0) << "no tick of the recording before";
+    EXPECT_EQ(dlg->CurrentIndex(), row);
+
+    dlg->OnCycle();  // on: unattended playing goes on with the next recording
+    dlg->OnListDoubleClick(row);
+    ASSERT_TRUE(WaitFor([&] { return dlg->CurrentIndex() == row + 1; }, 3000));
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+}
+
+TEST_F(PlayerWindowTest, ARecordingStartedByHandMovesOnAtItsEnd)
+{
+    dlg->OnImport();
+    PlayRow(0);
+    dlg->playRecording(CPlayerDlg::Next);  // stops the first one: that stop must not hold for the next
+    ASSERT_EQ(dlg->CurrentIndex(), 1);
+    ASSERT_TRUE(WaitFor([&] { return dlg->CurrentIndex() == 2; }, 15000)) << "moved on at the end";
+}
+
+TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
+{
+    dlg->OnImport();
+    PlayRow(0);
+    const QString playing = QDir(folder.path()).filePath(Cell(0, 1));
+    const QString other = QDir(folder.path()).filePath(Cell(2, 1));
+    QWidget* rows = dlg->PlayList().viewport();
+    const auto rightClick = [rows](QPoint at) {
+        QMouseEvent press(QEvent::MouseButtonPress, at, rows->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(rows, &press);
+    };
+    QStringList texts;
+    OnNextMenu(&texts, "Delete file from disk");
+    rightClick(dlg->PlayList().visualRect(dlg->PlayList().model()->index(2, 1)).center());
+    EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file"}));
+    EXPECT_FALSE(QFile::exists(other));
+    EXPECT_TRUE(QFile::exists(playing));
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->CurrentIndex(), 0);
+
+    texts.clear();
+    OnNextMenu(&texts, {});
+    rightClick(QPoint(10, rows->height() - 5));  // below the last row
+    Spin(200);
+    EXPECT_TRUE(texts.isEmpty()) << "no file command on empty space";
+    EXPECT_EQ(dlg->Catalogue().GetCount(), 4);
 }
 
 TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)
@@ -313,6 +422,18 @@ TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)
     dlg->ImportPaths({Sample("A7L")});
     EXPECT_EQ(dlg->Catalogue().GetCount(), 1);
     EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    // Played before the map page loaded: the track goes again once it has.
+    ASSERT_NE(map, nullptr);
+    ASSERT_TRUE(map->loaded);
+    map->loaded();
+    EXPECT_EQ(Count("newPolyLine"), 2);
+    EXPECT_EQ(Count("putMarkerToLine"), 2 * dlg->Telemetry().GetCount());
+    // What the list does not take is named.
+    const QString text = QDir(folder.path()).filePath("notes.txt");
+    QFile(text).open(QIODevice::WriteOnly);
+    dlg->ImportPaths({folder.path() + "/missing.MOV", text});
+    EXPECT_EQ(dlg->StatusText(), "Skipped: missing.MOV (no such file), notes.txt (not a recording)");
+    EXPECT_EQ(dlg->Catalogue().GetCount(), 1);
     dlg->ImportPaths({folder.path(), Sample("ICAT")});
     EXPECT_EQ(dlg->Catalogue().GetCount(), 1 + 5 + 1);
     EXPECT_EQ(dlg->CurrentIndex(), 0) << "several paths are only listed";
@@ -357,6 +478,31 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(video, &click);
     };
+    // A press on the video stays there: passed on, it would start moving the window.
+    int windowPresses = 0;
+    struct PressCounter : QObject {
+        int* count;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            *count += e->type() == QEvent::MouseButtonPress;
+            return false;
+        }
+    } counter;
+    counter.count = &windowPresses;
+    dlg->installEventFilter(&counter);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), video->mapToGlobal(QPointF(20, 20)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(video, &press);
+    dlg->removeEventFilter(&counter);
+    EXPECT_EQ(windowPresses, 0);
+
+    doubleClick();
+    EXPECT_TRUE(video->isFullScreenVideo());
+    // Escape leaves full screen and nothing more; in the window it closes the player.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(video, &escape);
+    EXPECT_FALSE(video->isFullScreenVideo());
+    EXPECT_TRUE(dlg->isVisible());
     doubleClick();
     EXPECT_TRUE(video->isFullScreenVideo());
     doubleClick();
@@ -369,6 +515,16 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
     EXPECT_FALSE(video->isFullScreenVideo());
     doubleClick();
     EXPECT_TRUE(video->isFullScreenVideo());
+}
+
+TEST_F(PlayerWindowTest, TheWindowMenuSpeaksTheInterfaceLanguage)
+{
+    QStringList texts;
+    OnNextMenu(&texts, {});
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 10), dlg->mapToGlobal(QPointF(300, 10)), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dlg.get(), &press);
+    EXPECT_TRUE(texts.contains("&About Player...")) << texts.join('|').toStdString();
 }
 
 TEST_F(PlayerWindowTest, RightButtonOnTheWaveformTogglesItsView)

@@ -2,7 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QProcess>
+#include <QTimer>
 
 #include "skin_list.h"
 
@@ -35,8 +39,15 @@ void PlayerWindowTest::SetUp()
         snapshotStarts << start;
         return chosenSnapshot;
     };
-    services.showError = [this](QWidget*, const QString& text) { errors << text; };
-    services.createMap = [this](QWidget*) { return std::make_unique<RecordingMap>(&mapCalls); };
+    services.confirm = [this](QWidget*, const QString& question) {
+        questions << question;
+        return confirmAnswer;
+    };
+    services.createMap = [this](QWidget*) {
+        auto recording = std::make_unique<RecordingMap>(&mapCalls);
+        map = recording.get();
+        return recording;
+    };
     // Looked up when the card timer fires, so a test may fill it in after construction.
     struct TestVolumes : IRemovableVolumes {
         const std::vector<std::string>* roots;
@@ -103,5 +114,30 @@ void PlayerWindowTest::PlayRow(int row)
     ASSERT_GE(row, 0);
     dlg->PlayList().SelectRow(row);
     dlg->OnListDoubleClick(dlg->PlayList().GetSelectedRow());
-    ASSERT_EQ(dlg->Engine().state(), PlayState::Running) << errors.join(',').toStdString();
+    ASSERT_EQ(dlg->Engine().state(), PlayState::Running) << dlg->StatusText().toStdString();
+}
+
+void OnNextMenu(QStringList* texts, const QString& choose)
+{
+    QTimer::singleShot(50, [texts, choose] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) {
+            return;
+        }
+        QAction* chosen = nullptr;
+        for (QAction* action : menu->actions()) {
+            *texts << action->text();
+            if (!choose.isEmpty() && action->text() == choose) {
+                chosen = action;
+            }
+        }
+        if (!chosen) {
+            menu->close();
+            return;
+        }
+        // As the user does: the menu's own activation makes exec() return the action.
+        menu->setActiveAction(chosen);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(menu, &enter);
+    });
 }

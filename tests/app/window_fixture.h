@@ -34,10 +34,17 @@ public:
         m_calls->push_back({QStringLiteral("putMarkerToLine"), {latitude, longitude}});
     }
     void renderPolyLine() override { m_calls->push_back({QStringLiteral("renderPolyLine"), {}}); }
+    void whenLoaded(std::function<void()> callback) override { loaded = std::move(callback); }
+
+    std::function<void()> loaded;  // what the window asked to be called on page load
 
 private:
     std::vector<MapCall>* m_calls;
 };
+
+// Once the next popup menu opens: its action texts go to *texts, and the action whose text
+// is choose is triggered (none: the menu is closed).
+void OnNextMenu(QStringList* texts, const QString& choose);
 
 // Runs the event loop until the condition holds or the time is up.
 inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
@@ -78,7 +85,9 @@ protected:
     static inline QTemporaryDir* samples = nullptr;
     QTemporaryDir folder;
     std::vector<MapCall> mapCalls;
-    QStringList errors;
+    QStringList questions;
+    bool confirmAnswer = true;
+    RecordingMap* map = nullptr;
     QString chosenFolder;
     QString chosenSnapshot;
     QStringList snapshotStarts;
