@@ -19,6 +19,11 @@ public:
         m_dialog->putMarkerToLine(latitude, longitude);
     }
     void renderPolyLine() override { m_dialog->renderPolyLine(); }
+    void setTrack(const MapTrack& track) override { m_dialog->setTrack(track); }
+    void setTrip(const std::vector<MapTrack>& parts, int playingPart) override
+    {
+        m_dialog->setTrip(parts, playingPart);
+    }
 
 private:
     CDlgMap* m_dialog;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "map_track.h"
+
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -14,6 +17,13 @@ public:
     virtual void newPolyLine() = 0;
     virtual void putMarkerToLine(const QString& latitude, const QString& longitude) = 0;
     virtual void renderPolyLine() = 0;
+    // The playing recording's whole track in one call, instead of newPolyLine,
+    // putMarkerToLine per point and renderPolyLine; the map fits it. An empty track
+    // says the recording has no position. A map that draws no tracks ignores both.
+    virtual void setTrack(const MapTrack& /*track*/) {}
+    // The trip's tracks, one per recording in play order, and the index of the playing
+    // recording's track: the map fits the whole trip.
+    virtual void setTrip(const std::vector<MapTrack>& /*parts*/, int /*playingPart*/) {}
 };
 
 // The map dialog created inside the map host control (hidden until its page has loaded).
