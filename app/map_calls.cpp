@@ -19,6 +19,12 @@ public:
         m_dialog->putMarkerToLine(latitude, longitude);
     }
     void renderPolyLine() override { m_dialog->renderPolyLine(); }
+    void setTrack(const MapTrack& track) override { m_dialog->setTrack(track); }
+    void setTrip(const std::vector<MapTrack>& parts, int playingPart) override
+    {
+        m_dialog->setTrip(parts, playingPart);
+    }
+    void clearMap() override { m_dialog->clearMap(); }
     void whenLoaded(std::function<void()> callback) override
     {
         QObject::connect(m_dialog, &CDlgMap::pageLoaded, m_dialog, std::move(callback));

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "map_track.h"
+
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -15,8 +18,17 @@ public:
     virtual void newPolyLine() = 0;
     virtual void putMarkerToLine(const QString& latitude, const QString& longitude) = 0;
     virtual void renderPolyLine() = 0;
+    // The playing recording's whole track in one call, instead of newPolyLine,
+    // putMarkerToLine per point and renderPolyLine; the map fits it. An empty track
+    // says the recording has no position.
+    virtual void setTrack(const MapTrack& track) = 0;
+    // The trip's tracks, one per recording in play order, and the index of the playing
+    // recording's track: the map fits the whole trip.
+    virtual void setTrip(const std::vector<MapTrack>& parts, int playingPart) = 0;
+    // Nothing plays: no track, no marker, no note.
+    virtual void clearMap() = 0;
     // Calls made before the page has loaded are lost: the owner sends again from here.
-    virtual void whenLoaded(std::function<void()> callback) { (void)callback; }
+    virtual void whenLoaded(std::function<void()> callback) = 0;
 };
 
 // The map dialog created inside the map host control (hidden until its page has loaded).

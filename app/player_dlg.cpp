@@ -308,6 +308,11 @@ bool CPlayerDlg::eventFilter(QObject* watched, QEvent* e)
             return true;
         }
     }
+    // Only the left button plays a row: two quick right-clicks open the menu twice.
+    if (e->type() == QEvent::MouseButtonDblClick && watched == playList->viewport() &&
+        static_cast<QMouseEvent*>(e)->button() != Qt::LeftButton) {
+        return true;
+    }
     return QDialog::eventFilter(watched, e);
 }
 

@@ -115,20 +115,23 @@ void CPlayerDlg::OnRecordingFailed(const QString& note)
     }
 }
 
+// The whole track in one call: a long log must not cost one page call per entry.
 void CPlayerDlg::SendTrack()
 {
     if (!mapView) {
         return;
     }
-    mapView->newPolyLine();
-    for (int i = 0, count = telemetry.GetCount(); i < count; ++i) {
+    MapTrack track;
+    for (int i = 0, count = telemetry.GetCount(); i < count; i += ENTRIES_PER_SAMPLE) {
         const tagAssistInfo* entry = telemetry.Find(i);
-        if (entry && entry->HasPosition()) {
-            mapView->putMarkerToLine(QString::fromStdString(entry->strLatitude),
-                                     QString::fromStdString(entry->strLongitude));
+        if (!entry || !entry->HasPosition()) {
+            continue;
+        }
+        if (const auto point = MapPointFromTexts(entry->strLatitude, entry->strLongitude)) {
+            track.push_back(*point);
         }
     }
-    mapView->renderPolyLine();
+    mapView->setTrack(track);
 }
 
 void CPlayerDlg::ResetGauges()
@@ -149,9 +152,7 @@ void CPlayerDlg::ResetDisplays()
 void CPlayerDlg::ClearMap()
 {
     if (mapView) {
-        mapView->SetLgtLat(QString(), QString(), QString());
-        mapView->newPolyLine();
-        mapView->renderPolyLine();
+        mapView->clearMap();
     }
 }
 

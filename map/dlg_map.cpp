@@ -64,6 +64,25 @@ void CDlgMap::renderPolyLine()
     CallScript(QStringLiteral("renderPolyLine"));
 }
 
+void CDlgMap::setTrack(const MapTrack& track)
+{
+    CallScript(QStringLiteral("setTrack"), {TrackToJson(track)});
+}
+
+void CDlgMap::clearMap()
+{
+    CallScript(QStringLiteral("clearMap"));
+}
+
+void CDlgMap::setTrip(const std::vector<MapTrack>& parts, int playingPart)
+{
+    QJsonArray tracks;
+    for (const MapTrack& part : parts) {
+        tracks.append(TrackToJson(part));
+    }
+    CallScript(QStringLiteral("setTrip"), {tracks, playingPart});
+}
+
 bool CDlgMap::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view->focusProxy() && isDialogKey(event)) {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "map_track.h"
+
 #include <QJsonArray>
 #include <QString>
 #include <QWidget>
+
+#include <vector>
 
 class QWebEngineView;
 
@@ -26,6 +30,13 @@ public:
     void newPolyLine();
     void putMarkerToLine(const QString& latitude, const QString& longitude);
     void renderPolyLine();
+    // The whole track of the playing recording in one call (the page's setTrack).
+    void setTrack(const MapTrack& track);
+    // The trip's tracks, one per recording in order, with the index of the playing
+    // recording's track (the page's setTrip): the map fits the whole trip.
+    void setTrip(const std::vector<MapTrack>& parts, int playingPart);
+    // Nothing plays: no track, no marker, no note (the page's clearMap).
+    void clearMap();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,11 +1,14 @@
 #include "map_page.h"
 
+#include <QDir>
+#include <QStandardPaths>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
 namespace {
 
 const QString kTileHost = QStringLiteral("tile.openstreetmap.org");
+constexpr int kCacheBytes = 200 * 1024 * 1024;
 
 bool isOwnResource(const QUrl& url)
 {
@@ -43,7 +46,14 @@ void MapRequestFilter::interceptRequest(QWebEngineUrlRequestInfo& info)
 
 QWebEngineProfile* createMapProfile(QObject* parent)
 {
-    auto* profile = new QWebEngineProfile(parent);  // no storage name: off the record
+    // A named profile is kept on disk, so tiles seen once show again offline; the
+    // browser's HTTP cache keeps them only as long as the tile server's headers allow.
+    auto* profile = new QWebEngineProfile(QStringLiteral("map"), parent);
+    profile->setCachePath(
+        QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(QStringLiteral("map")));
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    profile->setHttpCacheMaximumSize(kCacheBytes);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     profile->setUrlRequestInterceptor(new MapRequestFilter(profile));
     // The tile server asks applications to identify themselves.
     profile->setHttpUserAgent(profile->httpUserAgent() + QStringLiteral(" dashcam-player/1.0"));

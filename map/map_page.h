@@ -33,6 +33,7 @@ public:
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 };
 
-// A private, in-memory browser profile for the map: nothing is stored between runs,
-// requests pass through MapRequestFilter, and the tile server sees who asks.
+// The map's browser profile: tiles stay in a bounded HTTP disk cache under the
+// user's cache folder between runs (no cookies are kept), requests pass through
+// MapRequestFilter, and the tile server sees who asks.
 QWebEngineProfile* createMapProfile(QObject* parent);

@@ -1,5 +1,5 @@
 // The map page's script: the host calls SetLgtLat, newPolyLine, putMarkerToLine,
-// renderPolyLine and fix by name; every other function is internal.
+// renderPolyLine, setTrack, setTrip and fix by name; every other function is internal.
 
 var map = null;
 var marker = null;
@@ -8,6 +8,18 @@ var latitude = null;
 var longitude = null;
 var inited = 0;
 var polyLine = null;
+// The trip drawn by setTrip: its parts as map positions, the playing part, how far
+// along it the marker is, and the layers that draw it.
+var trip = null;
+var offlineNote = null;
+var noPositionNote = null;
+
+// A light line over a dark outline shows on tiles and on black alike.
+var TRACK_OUTLINE = '#1b1b1b';
+var TRACK_DRIVEN = '#ffb000';
+var TRACK_AHEAD = '#f2f2f2';
+var FIT_MARGIN = 24;   // pixels between the trip and the edge of the map
+var FIT_MAX_ZOOM = 17; // a parked car does not zoom to single houses
 
 // Script errors are never shown to the user.
 window.onerror = function () {
@@ -26,10 +38,17 @@ function initialize() {
     return;  // the map library did not load: the page stays black
   }
   map = L.map('map_canvas', { center: [55.750300, 37.616500], zoom: 10 });
-  L.tileLayer('https://tile.openstreetmap.org/{z}/{x}/{y}.png', {
+  // The tile server's policy: nothing fetched beyond what the view shows.
+  var tiles = L.tileLayer('https://tile.openstreetmap.org/{z}/{x}/{y}.png', {
     maxZoom: 19,
+    keepBuffer: 1,
     attribution: '&copy; <a href="https://www.openstreetmap.org/copyright">OpenStreetMap</a> contributors'
   }).addTo(map);
+  offlineNote = createNote('mapoffline', 'Map offline');
+  noPositionNote = createNote('mapnoposition', 'No position in this recording');
+  tiles.on('tileerror', function () { showNote(offlineNote, true); });
+  tiles.on('tileload', function () { showNote(offlineNote, false); });
+  new FitControl().addTo(map);
   fix(0);
   inited = 1;
 }
@@ -76,12 +95,31 @@ function PlaceMarker(lat, lng) {
   if (!p) {
     return;
   }
+  putMarker(p);
+  if (trip) {
+    showProgress(indexOnTrack(playingPoints(), p, trip.at));
+  }
+  // A fitted trip stays in view while the marker is well inside it.
+  if (!trip || !map.getBounds().pad(-0.1).contains(p)) {
+    map.panTo(p);
+  }
+}
+
+function putMarker(p) {
   if (marker) {
     marker.setLatLng(p);
   } else {
     marker = L.marker(p).addTo(map);
   }
-  map.panTo(p);
+}
+
+function removeMarker() {
+  if (marker) {
+    map.removeLayer(marker);
+  }
+  marker = null;
+  latitude = null;
+  longitude = null;
 }
 
 function ShowGpsInfo(show) {
@@ -118,6 +156,7 @@ function clearPolyLine() {
 function newPolyLine() {
   if (inited) {
     clearPolyLine();
+    clearTrip();
   }
 }
 
@@ -140,4 +179,174 @@ function renderPolyLine() {
     map.removeLayer(polyLine);
   }
   polyLine = L.polyline(markersArray, { color: '#0000FF', opacity: 0.5, weight: 4 }).addTo(map);
+}
+
+// The whole track of one recording in one call: points is an array of
+// [latitude, longitude] pairs (numbers or texts). Drawn as a trip of one part.
+function setTrack(points) {
+  setTrip([points], 0);
+}
+
+// A trip: parts is an array of tracks (arrays of [latitude, longitude] pairs), one
+// per recording in order; playing is the index of the playing recording's part.
+// Replaces any track and the marker, fits the view to the whole trip and shows a
+// note when the playing part has no position.
+function setTrip(parts, playing) {
+  if (!inited) {
+    return;
+  }
+  clearPolyLine();
+  clearTrip();
+  removeMarker();
+  var list = Array.isArray(parts) ? parts.map(trackPoints) : [];
+  trip = { parts: list, playing: Number(playing), at: 0, layers: L.layerGroup().addTo(map) };
+  drawTrip();
+  var current = playingPoints();
+  showNote(noPositionNote, current.length === 0);
+  fitTrip();
+  if (current.length > 0) {
+    putMarker(current[0]);
+  }
+}
+
+// Nothing plays: no track, no trip, no marker and no note.
+function clearMap() {
+  if (!inited) {
+    return;
+  }
+  clearPolyLine();
+  clearTrip();
+  removeMarker();
+}
+
+function clearTrip() {
+  if (trip) {
+    map.removeLayer(trip.layers);
+    trip = null;
+  }
+  showNote(noPositionNote, false);
+}
+
+// The positions of one part, consecutive equal positions merged; pairs that are
+// not two numbers are left out.
+function trackPoints(pairs) {
+  var points = [];
+  var last = null;
+  var list = Array.isArray(pairs) ? pairs : [];
+  for (var i = 0; i < list.length; i++) {
+    var p = Array.isArray(list[i]) ? position(list[i][0], list[i][1]) : null;
+    if (p && !(last && last.lat === p.lat && last.lng === p.lng)) {
+      points.push(p);
+      last = p;
+    }
+  }
+  return points;
+}
+
+function playingPoints() {
+  return (trip && trip.parts[trip.playing]) || [];
+}
+
+function trackLine(lines, color, weight, className) {
+  return L.polyline(lines, {
+    color: color, opacity: 1, weight: weight, className: className,
+    interactive: false, lineCap: 'round', lineJoin: 'round'
+  }).addTo(trip.layers);
+}
+
+// Outlines first, lines over them; the playing part is wider than the others.
+// Parts before the playing one are driven, parts after it are not.
+function drawTrip() {
+  var before = trip.parts.slice(0, Math.max(trip.playing, 0));
+  var after = trip.parts.slice(Math.max(trip.playing + 1, 0));
+  trackLine(before.concat(after), TRACK_OUTLINE, 8, 'track-outline');
+  trackLine([playingPoints()], TRACK_OUTLINE, 11, 'track-outline track-playing');
+  trackLine(before, TRACK_DRIVEN, 4, 'track-driven');
+  trackLine(after, TRACK_AHEAD, 4, 'track-ahead');
+  trip.driven = trackLine([], TRACK_DRIVEN, 6, 'track-driven track-playing');
+  trip.ahead = trackLine([], TRACK_AHEAD, 6, 'track-ahead track-playing');
+  showProgress(0);
+}
+
+// The playing part is driven up to point `at` and ahead from there.
+function showProgress(at) {
+  var points = playingPoints();
+  trip.at = at;
+  trip.driven.setLatLngs(points.slice(0, at + 1));
+  trip.ahead.setLatLngs(points.slice(at));
+}
+
+// The index of position p on the track: the next equal point from `from` on, else
+// the nearest point (after a seek back, or a position the track does not hold).
+function indexOnTrack(points, p, from) {
+  for (var i = from; i < points.length; i++) {
+    if (points[i].lat === p.lat && points[i].lng === p.lng) {
+      return i;
+    }
+  }
+  var best = 0;
+  var bestDistance = Infinity;
+  for (i = 0; i < points.length; i++) {
+    var dy = points[i].lat - p.lat;
+    var dx = points[i].lng - p.lng;
+    if (dy * dy + dx * dx < bestDistance) {
+      bestDistance = dy * dy + dx * dx;
+      best = i;
+    }
+  }
+  return best;
+}
+
+function tripBounds() {
+  var bounds = L.latLngBounds([]);
+  trip.parts.forEach(function (points) {
+    for (var i = 0; i < points.length; i++) {
+      bounds.extend(points[i]);
+    }
+  });
+  return bounds;
+}
+
+function fitTrip() {
+  if (!inited || !trip) {
+    return;
+  }
+  var bounds = tripBounds();
+  if (bounds.isValid()) {
+    map.fitBounds(bounds, { padding: [FIT_MARGIN, FIT_MARGIN], maxZoom: FIT_MAX_ZOOM, animate: false });
+  }
+}
+
+// A button under the zoom buttons that fits the trip again.
+var FitControl = typeof L === 'undefined' ? null : L.Control.extend({
+  options: { position: 'topleft' },
+  onAdd: function () {
+    var bar = L.DomUtil.create('div', 'leaflet-bar map-fit');
+    var button = L.DomUtil.create('a', '', bar);
+    button.href = '#';
+    button.title = 'Show the whole trip';
+    button.setAttribute('role', 'button');
+    button.setAttribute('aria-label', button.title);
+    L.DomUtil.create('span', 'map-fit-icon', button);
+    L.DomEvent.disableClickPropagation(bar);
+    L.DomEvent.on(button, 'click', function (event) {
+      L.DomEvent.preventDefault(event);
+      fitTrip();
+    });
+    return bar;
+  }
+});
+
+// A short text over the map, hidden until shown.
+function createNote(id, text) {
+  var note = L.DomUtil.create('div', 'map-note', map.getContainer());
+  note.id = id;
+  note.textContent = text;
+  return note;
+}
+
+function showNote(note, show) {
+  if (note) {
+    note.style.display = show ? 'block' : 'none';
+  }
 }

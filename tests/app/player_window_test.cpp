@@ -90,21 +90,17 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         PlayRow(RowOf(layout));
         const int entries = dlg->Telemetry().GetCount();
         EXPECT_EQ(entries, kSampleSeconds * 10);
-        // The track: newPolyLine, one point per entry with a position (ten per second),
-        // renderPolyLine, in one run.
-        const auto start = std::find_if(mapCalls.begin(), mapCalls.end(),
-                                        [](const MapCall& c) { return c.function == "newPolyLine"; });
-        ASSERT_LE(std::distance(start, mapCalls.end()), static_cast<long>(mapCalls.size()));
-        ASSERT_GE(std::distance(start, mapCalls.end()), entries + 2L);
-        for (int i = 1; i <= entries; ++i) {
-            EXPECT_EQ(start[i].function, "putMarkerToLine");
-        }
-        EXPECT_EQ(start[entries + 1].function, "renderPolyLine");
-        EXPECT_EQ(Count("newPolyLine"), 1);
+        // The track: one call with one point per logged sample.
+        EXPECT_EQ(Count("setTrack"), 1);
+        EXPECT_EQ(Count("putMarkerToLine"), 0);
+        const MapCall* track = Last("setTrack");
+        ASSERT_NE(track, nullptr);
+        EXPECT_EQ(track->arguments.size(), kSampleSeconds);
         tagAssistInfo first;
         dlg->Telemetry().GetAssistInfo(0, first);
-        EXPECT_EQ(start[1].arguments,
-                  QStringList({QString::fromStdString(first.strLatitude), QString::fromStdString(first.strLongitude)}));
+        EXPECT_EQ(track->arguments.front(), QStringLiteral("%1,%2")
+                                                .arg(std::stod(first.strLatitude), 0, 'f', 6)
+                                                .arg(std::stod(first.strLongitude), 0, 'f', 6));
         EXPECT_EQ(dlg->SeekBar().GetRangeMax(), static_cast<int>(dlg->Engine().getDuration()) * 5);
 
         ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() >= 1.6; }, 8000));
@@ -252,12 +248,9 @@ TEST_F(PlayerWindowTest, DeletingThePlayingRecordingStopsAndClearsEverything)
     EXPECT_EQ(dlg->ShownSpeed(), 0);
     EXPECT_EQ(dlg->ShownHeading(), 180.0);
     ASSERT_FALSE(mapCalls.empty());
-    EXPECT_EQ(mapCalls.back().function, "renderPolyLine") << "the track goes";
-    EXPECT_EQ(Count("putMarkerToLine"), 0);
+    EXPECT_EQ(mapCalls.back().function, "clearMap") << "the track and the marker go";
     EXPECT_EQ(dlg->Telemetry().GetCount(), 0);
     EXPECT_EQ(dlg->Waveform().GetEntryCount(), 0);
-    ASSERT_NE(Last("SetLgtLat"), nullptr);
-    EXPECT_EQ(Last("SetLgtLat")->arguments, QStringList({"", "", ""}));
     EXPECT_FALSE(QFile::exists(movie));
     EXPECT_FALSE(QFile::exists(sidecar));
     EXPECT_EQ(dlg->Catalogue().GetCount(), 4);
@@ -426,8 +419,8 @@ TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)
     ASSERT_NE(map, nullptr);
     ASSERT_TRUE(map->loaded);
     map->loaded();
-    EXPECT_EQ(Count("newPolyLine"), 2);
-    EXPECT_EQ(Count("putMarkerToLine"), 2 * dlg->Telemetry().GetCount());
+    EXPECT_EQ(Count("setTrack"), 2);
+    EXPECT_EQ(Last("setTrack")->arguments.size(), dlg->Telemetry().GetCount() / 10);
     // What the list does not take is named.
     const QString text = QDir(folder.path()).filePath("notes.txt");
     QFile(text).open(QIODevice::WriteOnly);

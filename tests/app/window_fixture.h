@@ -34,6 +34,19 @@ public:
         m_calls->push_back({QStringLiteral("putMarkerToLine"), {latitude, longitude}});
     }
     void renderPolyLine() override { m_calls->push_back({QStringLiteral("renderPolyLine"), {}}); }
+    void setTrack(const MapTrack& track) override
+    {
+        QStringList points;
+        for (const MapPoint& p : track) {
+            points << QStringLiteral("%1,%2").arg(p.latitude, 0, 'f', 6).arg(p.longitude, 0, 'f', 6);
+        }
+        m_calls->push_back({QStringLiteral("setTrack"), points});
+    }
+    void setTrip(const std::vector<MapTrack>& parts, int playingPart) override
+    {
+        m_calls->push_back({QStringLiteral("setTrip"), {QString::number(parts.size()), QString::number(playingPart)}});
+    }
+    void clearMap() override { m_calls->push_back({QStringLiteral("clearMap"), {}}); }
     void whenLoaded(std::function<void()> callback) override { loaded = std::move(callback); }
 
     std::function<void()> loaded;  // what the window asked to be called on page load

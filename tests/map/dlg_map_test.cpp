@@ -10,11 +10,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QVariant>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include <memory>
@@ -91,6 +93,9 @@ private slots:
     void enterAndEscapePassOnWithoutHidingTheMap();
     void fetchesNothingFromElsewhere();
     void screenshotShowsTrackAndMarker();
+    void sendsTheTripInOneCall();
+    void keepsTilesInABoundedDiskCache();
+    void readsCoordinateTexts();
 
 private:
     void waitLoaded();
@@ -267,8 +272,50 @@ void DlgMapTest::screenshotShowsTrackAndMarker()
     }
 }
 
+void DlgMapTest::sendsTheTripInOneCall()
+{
+    waitLoaded();
+    const MapTrack first{{55.7, 37.5}, {55.7, 37.5}, {55.7, 37.5}, {55.71, 37.52}, {55.7, 37.5}};
+    const MapTrack second{{55.72, 37.54}, {-33.856784, -151.215297}};
+    m_map->setTrip({first, second, {}}, 1);
+    QCOMPARE(pageState(page(), QStringLiteral("[trip.parts.map(function (p) { return p.length; }), trip.playing,"
+                                              " trip.parts[1][1].lat, trip.parts[1][1].lng]")),
+             QStringLiteral("[[3,2,0],1,-33.856784,-151.215297]"));
+
+    m_map->setTrack({});
+    QCOMPARE(pageState(page(), QStringLiteral("[trip.parts.length, marker,"
+                                              " getComputedStyle(document.getElementById('mapnoposition')).display]")),
+             QStringLiteral("[1,null,\"block\"]"));
+}
+
+void DlgMapTest::keepsTilesInABoundedDiskCache()
+{
+    QWebEngineProfile* profile = page()->profile();
+    QVERIFY(!profile->isOffTheRecord());
+    QCOMPARE(profile->httpCacheType(), QWebEngineProfile::DiskHttpCache);
+    QCOMPARE(profile->httpCacheMaximumSize(), 200 * 1024 * 1024);
+    const QString cacheRoot = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QVERIFY2(profile->cachePath().startsWith(cacheRoot + QLatin1Char('/')), qPrintable(profile->cachePath()));
+    // The tile server asks for a real user agent: the browser's, naming the program.
+    QVERIFY(profile->httpUserAgent().contains(QLatin1String("Chrome/")));
+    QVERIFY(profile->httpUserAgent().contains(QLatin1String("dashcam-player/")));
+}
+
+void DlgMapTest::readsCoordinateTexts()
+{
+    QCOMPARE(MapPointFromTexts("55.812345", "-151.215297"), (MapPoint{55.812345, -151.215297}));
+    QCOMPARE(MapPointFromTexts("+1.5", "0"), (MapPoint{1.5, 0}));
+    for (const auto& [latitude, longitude] : std::vector<std::pair<const char*, const char*>>{
+             {"", "37.1"}, {"55.1", "abc"}, {"55.1x", "37.1"}, {" 55.1", "37.1"}, {"95.0", "37.1"},
+             {"55.1", "-180.5"}, {"nan", "37.1"}, {"1e999", "37.1"}}) {
+        QVERIFY2(!MapPointFromTexts(latitude, longitude), latitude);
+    }
+}
+
 int main(int argc, char** argv)
 {
+    // The map's profile keeps its cache under the user's folders: the test's own, here.
+    QStandardPaths::setTestModeEnabled(true);
     // WebEngine shares its GL contexts with the widgets; Qt asks for this before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);

@@ -409,3 +409,198 @@ describe('calls before the map exists', () => {
     await page.close();
   });
 });
+
+// A drive of about 1.5 km eastwards through Berlin, one point a second.
+function drive(points = 100, start = [52.52, 13.40], metres = 1500) {
+  const step = metres / 67800 / (points - 1);  // a degree of longitude there is 67.8 km
+  return Array.from({ length: points }, (_, i) => [start[0] + i * 0.00001, +(start[1] + i * step).toFixed(6)]);
+}
+
+// The stroke of the trip's paths by their classes, and how many points each holds.
+function tripPaths(page) {
+  return page.$$eval('.leaflet-overlay-pane path', (paths) => paths.map((p) => ({
+    kind: p.getAttribute('class').replace('leaflet-interactive', '').trim(),
+    stroke: p.getAttribute('stroke'),
+    width: Number(p.getAttribute('stroke-width')),
+    drawn: (p.getAttribute('d') || '').replace('M0 0', '').length > 0,
+  })));
+}
+
+// Relative luminance of a #rrggbb colour, 0 (black) to 1 (white).
+function luminance(hex) {
+  const [r, g, b] = [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16) / 255)
+    .map((c) => (c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4));
+  return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+}
+
+function noteShown(page, id) {
+  return page.evaluate((noteId) => {
+    const note = document.getElementById(noteId);
+    return getComputedStyle(note).display !== 'none' ? note.textContent : null;
+  }, id);
+}
+
+describe('a trip on the map', () => {
+  let page;
+
+  beforeEach(async () => {
+    ({ page } = await openPage(readyUrl));
+  });
+
+  afterEach(async () => {
+    await page.close();
+  });
+
+  it('fits a 1.5 km drive with a margin on open, keeps it while the marker moves, and fits again on the button', async () => {
+    const track = drive();
+    await page.evaluate((points) => setTrack(points), track);
+    const inView = () => page.evaluate((points) => {
+      const size = map.getSize();
+      const margins = points.map((p) => map.latLngToContainerPoint(p))
+        .map((c) => Math.min(c.x, c.y, size.x - c.x, size.y - c.y));
+      return { zoom: map.getZoom(), margin: Math.min(...margins) };
+    }, track);
+    const fitted = await inView();
+    assert.ok(fitted.zoom > 10, `zoom ${fitted.zoom}`);
+    assert.ok(fitted.margin >= 20, `closest point ${fitted.margin} px from the edge`);
+
+    // The marker starts at the beginning and moves along without losing the drive.
+    assert.deepEqual((await state(page)).marker, track[0]);
+    await page.evaluate(([lat, lng]) => SetLgtLat(String(lat), String(lng), '0'), track[60]);
+    assert.deepEqual((await state(page)).marker, track[60]);
+    assert.deepEqual(await inView(), fitted);
+
+    // The user zooms out and wanders off; the button brings the drive back.
+    await page.evaluate(() => map.setView([48.1, 11.5], 6, { animate: false }));
+    await page.click('.map-fit a');
+    assert.deepEqual(await inView(), fitted);
+    assert.equal(page.url(), readyUrl, 'the button does not navigate');
+  });
+
+  it('draws light lines on dark outlines, driven apart from ahead, the playing part wider', async () => {
+    const trip = [drive(30, [52.50, 13.40]), drive(30, [52.51, 13.43]), drive(30, [52.52, 13.46])];
+    await page.evaluate((parts) => setTrip(parts, 1), trip);
+    const paths = await tripPaths(page);
+    const one = (kind) => {
+      const found = paths.filter((p) => p.kind === kind);
+      assert.equal(found.length, 1, `${kind}: ${JSON.stringify(paths)}`);
+      return found[0];
+    };
+    const outline = one('track-outline');
+    const playingOutline = one('track-outline track-playing');
+    const driven = one('track-driven');
+    const ahead = one('track-ahead');
+    const playingDriven = one('track-driven track-playing');
+    const playingAhead = one('track-ahead track-playing');
+    assert.ok(luminance(outline.stroke) < 0.05 && luminance(playingOutline.stroke) < 0.05);
+    for (const line of [driven, ahead, playingDriven, playingAhead]) {
+      assert.ok(luminance(line.stroke) > 0.4, `${line.kind} ${line.stroke} is light`);
+      assert.ok(line.drawn || line === playingDriven, `${line.kind} is drawn`);
+    }
+    assert.notEqual(driven.stroke, ahead.stroke);
+    assert.equal(playingDriven.stroke, driven.stroke);
+    assert.equal(playingAhead.stroke, ahead.stroke);
+    assert.ok(outline.width > driven.width && playingOutline.width > playingDriven.width);
+    assert.ok(playingDriven.width > driven.width && playingOutline.width > outline.width);
+
+    // Earlier parts are driven, later ones ahead; the playing part splits at the marker.
+    const split = () => page.evaluate(() => [trip.driven.getLatLngs().length, trip.ahead.getLatLngs().length]);
+    assert.deepEqual(await page.evaluate(() => trip.layers.getLayers()
+      .filter((l) => /^track-(driven|ahead)$/.test(l.options.className))
+      .map((l) => [l.options.className, l.getLatLngs().map((part) => part.length)])),
+    [['track-driven', [30]], ['track-ahead', [30]]]);
+    assert.deepEqual(await split(), [1, 30]);
+    await page.evaluate(([lat, lng]) => SetLgtLat(String(lat), String(lng), '0'), trip[1][20]);
+    assert.deepEqual(await split(), [21, 10]);
+    // A seek back.
+    await page.evaluate(([lat, lng]) => SetLgtLat(String(lat), String(lng), '0'), trip[1][5]);
+    assert.deepEqual(await split(), [6, 25]);
+  });
+
+  it('takes a long track in one call, merging consecutive equal positions', async () => {
+    // Ten table entries per logged second, as the window holds them, some as texts.
+    const seconds = drive(10000, [52.52, 13.40], 30000);
+    const entries = seconds.flatMap((p, i) => Array(10).fill(i % 2 ? p.map(String) : p));
+    entries.splice(5, 0, ['', ''], ['0', 'abc'], null);
+    entries.push(seconds[0]);  // back at the start: equal, but not consecutive
+    const result = await page.evaluate((points) => {
+      setTrack(points);
+      return { points: trip.parts[0].length, first: trip.parts[0][1], last: trip.parts[0].at(-1) };
+    }, entries);
+    assert.equal(result.points, 10001);
+    assert.deepEqual([result.first.lat, result.first.lng], seconds[1]);
+    assert.deepEqual([result.last.lat, result.last.lng], seconds[0]);
+    assert.ok((await tripPaths(page)).some((p) => p.kind === 'track-ahead track-playing' && p.drawn));
+  });
+
+  it('fits and draws a trip of 60 recordings of 60 points', async (t) => {
+    const trip = Array.from({ length: 60 }, (_, i) => drive(60, [52.40 + i * 0.002, 13.40 + i * 0.004], 300));
+    const runs = await page.evaluate((parts) => Array.from({ length: 5 }, (_, run) => {
+      const start = performance.now();
+      setTrip(parts, run * 10);
+      return performance.now() - start;
+    }), trip);
+    const painted = await page.evaluate((parts) => new Promise((resolve) => {
+      const start = performance.now();
+      setTrip(parts, 30);
+      requestAnimationFrame(() => setTimeout(() => resolve(performance.now() - start)));
+    }), trip);
+    assert.equal(await page.evaluate(() => trip.parts.flat().length), 3600);
+    assert.ok(await page.evaluate(() => map.getBounds().contains(L.latLngBounds(trip.parts.flat()))));
+    t.diagnostic(`setTrip of 3600 points in 60 parts: ${runs.map((ms) => ms.toFixed(1)).join(', ')} ms;` +
+      ` to the next painted frame: ${painted.toFixed(1)} ms`);
+  });
+
+  it('says when a recording has no position and leaves no stale marker or track', async () => {
+    const track = drive(20);
+    await page.evaluate((points) => {
+      setTrack(points);
+      SetLgtLat(String(points[5][0]), String(points[5][1]), '0');
+    }, track);
+    assert.equal(await noteShown(page, 'mapnoposition'), null);
+    await page.evaluate(() => setTrack([]));
+    assert.equal(await noteShown(page, 'mapnoposition'), 'No position in this recording');
+    assert.equal((await state(page)).marker, null);
+    assert.equal(await page.$$eval('.leaflet-marker-pane img', (imgs) => imgs.length), 0);
+    assert.ok((await tripPaths(page)).every((p) => !p.drawn));
+
+    // The next recording has positions: the note goes, the marker comes back even
+    // at the position it last had.
+    await page.evaluate((points) => {
+      setTrack(points);
+      SetLgtLat(String(points[5][0]), String(points[5][1]), '0');
+    }, track);
+    assert.equal(await noteShown(page, 'mapnoposition'), null);
+    assert.deepEqual((await state(page)).marker, track[5]);
+
+    // The recording went: nothing of it stays, and no note claims a recording.
+    await page.evaluate(() => clearMap());
+    assert.equal((await state(page)).marker, null);
+    assert.equal(await noteShown(page, 'mapnoposition'), null);
+    assert.equal(await page.$$eval('.leaflet-overlay-pane path', (paths) => paths.length), 0);
+  });
+
+  it('says the map is offline while tiles cannot be fetched', async () => {
+    // openPage refuses every tile request.
+    await page.waitForFunction(() => getComputedStyle(document.getElementById('mapoffline')).display !== 'none');
+    assert.equal(await noteShown(page, 'mapoffline'), 'Map offline');
+  });
+});
+
+describe('tiles that arrive', () => {
+  it('leave no offline note', async () => {
+    const page = await browser.newPage();
+    // A 1x1 PNG.
+    const png = Buffer.from('iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNkYPhfDwAChwGA60e6kgAAAABJRU5ErkJggg==', 'base64');
+    let served = 0;
+    await page.route(`${tileHost}**`, (route) => {
+      served++;
+      route.fulfill({ status: 200, contentType: 'image/png', body: png });
+    });
+    await page.goto(readyUrl);
+    await eventually(() => served > 0, 'the map asks for tiles');
+    await page.waitForFunction(() => document.querySelectorAll('.leaflet-tile-loaded').length > 0);
+    assert.equal(await noteShown(page, 'mapoffline'), null);
+    await page.close();
+  });
+});
