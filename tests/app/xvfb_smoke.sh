@@ -1,35 +1,45 @@
 #!/usr/bin/env bash
-# Smoke test of the whole program under Xvfb: start it on a folder holding one sample
-# recording, play it with a double-click, take screenshots, end it with Escape, and check
-# that it exited cleanly and that the screen shows playback (app_smoke_check).
+# Smoke test of the whole program on a desktop: Xvfb with the openbox window manager, the
+# player run as an unprivileged user with a home of its own, on a folder of sample
+# recordings that user owns. smoke_session.sh drives the program; this script prepares the
+# user's files, runs the session under Xvfb, and checks the screenshots (app_smoke_check).
 set -euo pipefail
 player=$1 maker=$2 check=$3 work=$4
+here=$(dirname "$(readlink -f "$0")")
 
 rm -rf "$work"
-mkdir -p "$work/samples" "$work/folder"
-"$maker" "$work/samples" 12 >/dev/null
-cp "$work"/samples/*_A7L.MOV "$work/folder/"
-if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-  export XDG_RUNTIME_DIR="$work/runtime"
-  mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+mkdir -p "$work/samples"
+# 30 s each: row 1 is still playing when the delete and the snapshot come.
+"$maker" "$work/samples" 30 >/dev/null
+
+# Root hands the program to nobody; anyone else runs it as themselves.
+user=
+[ "$(id -u)" -ne 0 ] || user=nobody
+user_tree=$(mktemp -d "${TMPDIR:-/tmp}/dashcam-smoke.XXXXXX")
+trap 'rm -rf "$user_tree"' EXIT
+home=$user_tree/home
+mkdir -p "$home/Pictures" "$home/.config" "$home/.cache" "$home/.local/share" "$user_tree/recordings"
+mkdir -m 700 "$user_tree/runtime"
+# shellcheck disable=SC2016 # the desktop expands $HOME in this file itself
+echo 'XDG_PICTURES_DIR="$HOME/Pictures"' >"$home/.config/user-dirs.dirs"
+cp "$work"/samples/* "$user_tree/recordings/"
+# Group write too: unlocking must give back every write bit the file had.
+chmod 664 "$user_tree"/recordings/*
+if [ -n "$user" ]; then
+  chown -R "$user:$(id -gn "$user")" "$user_tree"
+  # A build tree under a private home is out of the user's reach: run a copy.
+  if ! setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups test -x "$player"; then
+    install -m 755 "$player" "$user_tree/dashcam-player"
+    player=$user_tree/dashcam-player
+  fi
 fi
 
-export PLAYER=$player FOLDER=$work/folder WORK=$work
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
-  "$PLAYER" "$FOLDER" >"$WORK/player.log" 2>&1 &
-  pid=$!
-  win=$(timeout 30 xdotool search --sync --onlyvisible --name "^Player$" | head -n1)
-  sleep 2
-  import -window "$win" "$WORK/idle.png"
-  # Row 0 of the play list (the list starts at 693,68; its header is above the rows).
-  xdotool mousemove --window "$win" 760 98 click --repeat 2 --delay 100 1
-  sleep 4
-  import -window "$win" "$WORK/playing.png"
-  xdotool windowfocus --sync "$win" key --clearmodifiers Escape || true
-  for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $pid 2>/dev/null; then echo "still running after Escape"; kill $pid; exit 1; fi
-  wait $pid
-  echo "exit code $?"
-' | tee "$work/run.log"
-grep -qx "exit code 0" "$work/run.log"
-QT_QPA_PLATFORM=offscreen "$check" "$work/idle.png" "$work/playing.png"
+export PLAYER=$player RECORDINGS=$user_tree/recordings USER_HOME=$home
+export USER_RUNTIME=$user_tree/runtime SMOKE_USER=$user WORK=$work
+export SCREEN_WIDTH=1280 SCREEN_HEIGHT=1024
+status=0
+xvfb-run -a -s "-screen 0 ${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" "$here/smoke_session.sh" 2>&1 |
+  tee "$work/run.log" || status=$?
+mkdir -m 700 "$work/runtime"
+XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=offscreen "$check" "$work/idle.png" "$work/playing.png" || status=1
+exit "$status"

@@ -1,0 +1,297 @@
+#!/usr/bin/env bash
+# The desktop session of xvfb_smoke.sh, run under xvfb-run: starts openbox, starts the
+# player on $RECORDINGS as $SMOKE_USER (or as the caller when empty) and uses it as a user
+# would, through xdotool. Every wait is bounded. A failed step prints FAIL with a
+# screenshot of the screen and the session goes on with the next step, so one run names
+# every step that fails; the exit status is 1 if any did.
+set -uo pipefail
+
+failures=0
+pid=
+wm_pid=
+win=
+# Whatever happens, nothing this session started outlives it.
+trap 'kill $pid $wm_pid 2>/dev/null' EXIT
+
+# Window coordinates from app/dialog_layout: the play list starts at (693,68) under a
+# 24-pixel header; the video area is (7,37) 679x479; the snapshot button (628,527) 53x45.
+readonly list_left=693 list_top=68 list_header=24 files_column_x=760
+readonly video_centre=(346 276) capture_centre=(654 549)
+readonly selected_row_colour='#737BA5'
+
+fail() {
+  failures=$((failures + 1))
+  local shot=$WORK/failure-$failures.png
+  import -window root "$shot" 2>/dev/null
+  echo "FAIL: $* (screen: $shot)"
+}
+
+# wait_until SECONDS COMMAND...: polls COMMAND until it succeeds or the time is up.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
+
+running() { kill -0 "$pid" 2>/dev/null; }
+ended() { ! running; }
+
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+
+start_window_manager() {
+  mkdir -p "$WORK/wm-home"
+  HOME=$WORK/wm-home openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+  wm_pid=$!
+  wait_until 20 wm_ready ||
+    { echo "openbox did not start"; cat "$WORK/openbox.log"; exit 1; }
+}
+
+# Starts the player in the user's own environment: nothing of the caller's home or runtime.
+start_player() {
+  cp "$XAUTHORITY" "$USER_HOME/.Xauthority"
+  local run_as=()
+  if [ -n "$SMOKE_USER" ]; then
+    chown "$SMOKE_USER" "$USER_HOME/.Xauthority"
+    run_as=(setpriv --reuid="$SMOKE_USER" --regid="$(id -g "$SMOKE_USER")" --clear-groups)
+  fi
+  local passed=() name
+  for name in QTWEBENGINE_DISABLE_SANDBOX QT_QUICK_BACKEND; do
+    [ -z "${!name:-}" ] || passed+=("$name=${!name}")
+  done
+  # Group write is what this user's new files get: unlocking must bring it back.
+  (umask 002 && exec "${run_as[@]}" env -i PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY="$DISPLAY" \
+    HOME="$USER_HOME" XAUTHORITY="$USER_HOME/.Xauthority" XDG_RUNTIME_DIR="$USER_RUNTIME" \
+    XDG_CONFIG_HOME="$USER_HOME/.config" XDG_CACHE_HOME="$USER_HOME/.cache" \
+    XDG_DATA_HOME="$USER_HOME/.local/share" "${passed[@]}" \
+    "$PLAYER" "$RECORDINGS") >"$WORK/player.log" 2>&1 &
+  pid=$!
+  win=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" | head -n1)
+  [ -n "$win" ] || { echo "no player window"; cat "$WORK/player.log"; exit 1; }
+  local owner
+  owner=$(ps -o user= -p "$pid")
+  [ "$owner" = "${SMOKE_USER:-$(id -un)}" ] || { echo "the player runs as $owner"; exit 1; }
+}
+
+visible_windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | sort; }
+
+window_type() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null; }
+
+# Qt's menus are override-redirect windows of type NORMAL; its tooltips are typed.
+is_menu() {
+  xwininfo -id "$1" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
+    ! window_type "$1" | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP
+}
+
+is_dialog() { window_type "$1" | grep -q _NET_WM_WINDOW_TYPE_DIALOG; }
+
+# new_window TEST BEFORE: the first visible window passing TEST (is_menu, is_dialog) that
+# is not in BEFORE.
+new_window() {
+  local w
+  for w in $(comm -13 <(echo "$2") <(visible_windows)); do
+    if "$1" "$w"; then
+      echo "$w"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# await_window TEST BEFORE SECONDS: prints the new window once it shows.
+await_window() {
+  local deadline=$((SECONDS + $3)) w
+  until w=$(new_window "$1" "$2"); do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+  echo "$w"
+}
+
+gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+# The first row of the window's screenshot, from the list's top, in the selected colour.
+selected_row_top() {
+  local shot=$WORK/rows.png
+  import -window "$win" "$shot"
+  convert "$shot" -crop "1x200+$((list_left + 4))+$list_top" +repage -depth 8 txt:- |
+    awk -v c="$selected_row_colour" 'index($0, c) { split($1, p, /[,:]/); print p[2] + '"$list_top"'; exit }'
+}
+
+# Rows are as tall as the list's font makes them: select row 0, then row 1 with the
+# keyboard, and measure.
+measure_rows() {
+  xdotool mousemove --window "$win" "$files_column_x" $((list_top + list_header + 6)) click 1
+  sleep 0.5
+  row0_top=$(selected_row_top)
+  xdotool key --clearmodifiers Down
+  sleep 0.5
+  local row1_top
+  row1_top=$(selected_row_top)
+  row_pitch=$((row1_top - row0_top))
+  echo "rows: first at y=$row0_top, $row_pitch pixels apart"
+  if [ -z "$row0_top" ] || [ "$row_pitch" -lt 10 ] || [ "$row_pitch" -gt 30 ]; then
+    fail "could not measure the play list's rows"
+    row0_top=$((list_top + list_header)) row_pitch=15
+  fi
+}
+
+row_y() { echo $((row0_top + $1 * row_pitch + row_pitch / 2)); }
+
+# The recording on row N: the list is sorted by file name.
+recording() { find "$RECORDINGS" -maxdepth 1 \( -name '*.MOV' -o -name '*.TS' \) | sort | sed -n "$(($1 + 1))p"; }
+
+play_row() {
+  xdotool mousemove --window "$win" "$files_column_x" "$(row_y "$1")" click --repeat 2 --delay 100 1
+}
+
+# row_command ROW DOWNS: right-click the row and choose the menu's DOWNS-th command.
+row_command() {
+  local before
+  before=$(visible_windows)
+  sleep 1  # a second right-click soon after the last would be a double-click
+  xdotool mousemove --window "$win" "$files_column_x" "$(row_y "$1")" click 3
+  await_window is_menu "$before" 5 >/dev/null || { fail "no menu on a right-click on row $1"; return 1; }
+  local keys=()
+  for _ in $(seq "$2"); do keys+=(Down); done
+  xdotool key --clearmodifiers "${keys[@]}" Return
+}
+
+# ask_delete ROW FILE ANSWER: the delete command on ROW, showing FILE, answered with the
+# key ANSWER.
+ask_delete() {
+  local before box
+  before=$(visible_windows)
+  row_command "$1" 1 || return 1
+  box=$(await_window is_dialog "$before" 5) || { fail "no confirmation before deleting row $1"; return 1; }
+  [ -e "$2" ] || fail "$2 went before the delete was confirmed"
+  xdotool key --clearmodifiers "$3"
+  wait_until 5 gone "$box" || { fail "the confirmation did not close on $3"; return 1; }
+}
+
+step_delete_another_row() {
+  # Row 3's recording goes with its sidecar; everything else stays.
+  local others
+  others=$(find "$RECORDINGS" -maxdepth 1 -type f ! -name "$(basename "${row3%.*}").*" | sort)
+  # Without the confirmation the files still tell what the command did.
+  if ask_delete 3 "$row3" Return; then
+    sleep 0.5
+    [ -e "$row3" ] || fail "the confirmation's default deleted $row3"
+    ask_delete 3 "$row3" y && { wait_until 5 test ! -e "$row3" || fail "$row3 is still there after Yes"; }
+  fi
+  sleep 1
+  local missing
+  missing=$(comm -23 <(echo "$others") <(find "$RECORDINGS" -maxdepth 1 -type f | sort))
+  [ -z "$missing" ] || fail "deleting row 3 removed other files:" "$missing"
+  [ -e "$row1" ] || fail "the playing recording $row1 was deleted"
+}
+
+# A window of the player covering the whole screen.
+full_screen_window() {
+  local w
+  for w in $(visible_windows); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    if [ "$X$Y" = 00 ] && [ "$WIDTH" = "$SCREEN_WIDTH" ] && [ "$HEIGHT" = "$SCREEN_HEIGHT" ]; then
+      echo "$w"
+      return 0
+    fi
+  done
+  return 1
+}
+
+not_full_screen() { ! full_screen_window >/dev/null; }
+
+step_full_screen() {
+  xdotool mousemove --window "$win" "${video_centre[@]}" click --repeat 2 --delay 100 1
+  wait_until 5 full_screen_window >/dev/null ||
+    { fail "a double-click on the video did not go full screen"; return 1; }
+  timeout 5 xdotool windowactivate --sync "$(full_screen_window)"
+  xdotool key --clearmodifiers Escape
+  wait_until 5 not_full_screen || { fail "Escape did not leave full screen"; return 1; }
+  sleep 1
+  running || { fail "Escape in full screen ended the program"; return 1; }
+  gone "$win" && fail "the player window is not shown after full screen"
+}
+
+holds_jpeg() { [ -n "$(find "$1" -name '*.jpg' -size +1k)" ]; }
+
+step_snapshot() {
+  local before dialog
+  before=$(visible_windows)
+  xdotool mousemove --window "$win" "${capture_centre[@]}" click 1
+  dialog=$(await_window is_dialog "$before" 10) || { fail "no save dialog after the snapshot button"; return 1; }
+  xdotool key --clearmodifiers Return
+  if ! wait_until 5 gone "$dialog"; then
+    fail "the save dialog did not take its suggested name"
+    xdotool key --clearmodifiers Escape
+    return 1
+  fi
+  local pictures=$USER_HOME/Pictures
+  wait_until 10 holds_jpeg "$pictures" ||
+    { fail "no snapshot in $pictures"; return 1; }
+  local shot
+  shot=$(find "$pictures" -name '*.jpg' | head -n1)
+  echo "snapshot: $shot"
+  [ "$(head -c 3 "$shot" | od -An -tx1 | tr -d ' ')" = ffd8ff ] || fail "$shot is not a JPEG"
+  local base
+  base=$(basename "${row1%.*}")
+  [[ $(basename "$shot") == "$base"_*.jpg ]] || fail "the snapshot's name does not start with $base"
+}
+
+locked() { [ $((8#$(stat -c %a "$1") & 8#222)) = 0 ]; }
+has_mode() { [ "$(stat -c %a "$1")" = "$2" ]; }
+
+step_lock_unlock() {
+  local file mode
+  file=$(recording 0)
+  mode=$(stat -c %a "$file")
+  row_command 0 2 || return 1
+  wait_until 5 locked "$file" || { fail "locking left $file $(stat -c %a "$file")"; return 1; }
+  row_command 0 2 || return 1
+  wait_until 5 has_mode "$file" "$mode" ||
+    fail "unlocking left $file $(stat -c %a "$file"), not $mode"
+}
+
+step_close() {
+  timeout 5 xdotool windowactivate --sync "$win"
+  xdotool key --clearmodifiers Escape
+  wait_until 10 ended || fail "still running after Escape"
+}
+
+# Ends the player if it still runs and checks its exit code.
+finish_player() {
+  running && kill "$pid"
+  wait "$pid"
+  local code=$?
+  echo "exit code $code"
+  [ "$code" = 0 ] || fail "the player's exit code is $code"
+}
+
+# step NAME FUNCTION: runs a step while the player runs.
+step() {
+  echo "step: $1"
+  if running; then "$2" || true; else fail "$1: the player is no longer running"; fi
+}
+
+start_window_manager
+start_player
+sleep 2
+import -window "$win" "$WORK/idle.png"
+measure_rows
+row1=$(recording 1) row3=$(recording 3)
+play_row 1
+sleep 4
+import -window "$win" "$WORK/playing.png"
+step "snapshot into the pictures folder" step_snapshot
+step "delete row 3 while row 1 plays" step_delete_another_row
+step "full screen and back" step_full_screen
+step "lock and unlock row 0" step_lock_unlock
+step "Escape closes the program" step_close
+finish_player
+if [ "$failures" -gt 0 ]; then
+  echo "$failures step(s) failed; the player's log ($WORK/player.log):"
+  tail -n 200 "$WORK/player.log"
+  exit 1
+fi
