@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -96,6 +97,51 @@ void BM_DoubleClickToFirstFrame(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DoubleClickToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+long ResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').front().toLong();
+        }
+    }
+    return 0;
+}
+
+long OpenDescriptors()
+{
+    return static_cast<long>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+
+// What cycle mode does for hours: open a recording, play a moment, go on to the next.
+// Memory and descriptors after 500 recordings against after 10 (target: within 20 MB).
+void BM_CycleModeMemory(benchmark::State& state)
+{
+    auto dlg = MakeWindow(false);
+    const int count = dlg->Catalogue().GetCount();
+    const auto playSome = [&](int opens) {
+        for (int i = 0; i < opens; ++i) {
+            dlg->OnListDoubleClick(i % count);
+            Spin(20);
+        }
+    };
+    for (auto _ : state) {
+        playSome(10);
+        const long rssAfter10 = ResidentKiB();
+        const long fdsAfter10 = OpenDescriptors();
+        playSome(490);
+        dlg->OnStop();
+        Spin(200);
+        state.counters["rss_after_10_MB"] = rssAfter10 / 1024.0;
+        state.counters["rss_growth_MB"] = (ResidentKiB() - rssAfter10) / 1024.0;
+        state.counters["fd_growth"] = static_cast<double>(OpenDescriptors() - fdsAfter10);
+    }
+}
+BENCHMARK(BM_CycleModeMemory)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 
