@@ -2,6 +2,7 @@
 // changing how they are drawn:
 //   skin-painter write <res-dir>     writes them under res/ (PNG/, JPG/, BITMAP/, icon/)
 //   skin-painter check <res-dir>     fails when a stored picture differs from this drawing
+//                                    by more than anti-aliasing on another CPU could
 //   skin-painter preview <file.png>  the whole window with every control's picture in place
 
 #include "pictures.h"
@@ -30,10 +31,12 @@ int checkAll(const QString& directory)
     int stale = 0;
     for (const Picture& p : paintAllPictures()) {
         const QImage stored(QDir(directory).filePath(p.path));
-        const QImage drawn = asStored(p);
-        if (stored.isNull() ||
-            stored.convertToFormat(QImage::Format_ARGB32) != drawn.convertToFormat(QImage::Format_ARGB32)) {
-            std::fprintf(stderr, "%s differs from its drawing\n", qPrintable(p.path));
+        const PictureDifference d = comparePictures(stored, asStored(p));
+        if (!withinTolerance(d, storedTolerance(p))) {
+            std::fprintf(stderr, "%s differs from its drawing: %s\n", qPrintable(p.path),
+                         d.sameSize ? qPrintable(QStringLiteral("%1 pixels, by up to %2 levels")
+                                                     .arg(d.differing).arg(d.worst))
+                                    : "missing or another size");
             ++stale;
         }
     }
