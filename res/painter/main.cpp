@@ -59,6 +59,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Text is drawn from the one font package the project installs, rasterised the same
+    // way whatever fonts or font settings this machine and its user have.
+    qputenv("FONTCONFIG_FILE", SKIN_FONTS_CONF);
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QLatin1String("write")) {
