@@ -61,6 +61,7 @@ std::vector<Picture> paintAllPictures()
 {
     std::vector<Picture> out;
     out.push_back({pngPath(150), paintSkin()});
+    out.push_back({pngPath(170), paintMphDial()});
     for (Strip& s : paintStrips()) {
         out.push_back({pngPath(s.id), std::move(s.image)});
     }
