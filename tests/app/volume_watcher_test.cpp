@@ -13,7 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <pwd.h>
+#include <sys/prctl.h>
 #include <unistd.h>
+
+#include <csignal>
 
 namespace {
 
@@ -70,6 +73,8 @@ class PrivateBus {
 public:
     PrivateBus()
     {
+        // Ends with the test even when the test does not end cleanly.
+        m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         m_daemon.start(QStringLiteral("dbus-daemon"),
                        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
         if (m_daemon.waitForReadyRead(10000)) {
