@@ -13,15 +13,13 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv)
     setDesktopFileName(QStringLiteral("dashcam-player"));
 }
 
-int CPlayerApp::InitInstance()
+int CPlayerApp::InitInstance(const QStringList& paths)
 {
     GError* error = nullptr;
     if (!gst_init_check(nullptr, nullptr, &error)) {
         g_clear_error(&error);
         return 1;
     }
-    QStringList paths = arguments();
-    paths.removeFirst();
     CPlayerDlg dialog;
     // The window exists before the paths are played, as after a double-click.
     QTimer::singleShot(0, &dialog, [&dialog, paths] {

@@ -8,6 +8,6 @@ class CPlayerApp : public QApplication {
 public:
     CPlayerApp(int& argc, char** argv);
 
-    // The start-up routine; the process's exit code.
-    int InitInstance();
+    // The start-up routine, with the files and folders to open; the process's exit code.
+    int InitInstance(const QStringList& paths);
 };

@@ -54,7 +54,8 @@ std::vector<std::uint8_t> makeFrameBlock(const std::uint8_t* bgrx, int width, in
     return block;
 }
 
-int saveFrameBlock(const std::vector<std::uint8_t>& block, const QString& fileName)
+int saveFrameBlock(const std::vector<std::uint8_t>& block, const QString& fileName,
+                   const SnapshotTags* tags)
 {
     if (block.size() < static_cast<std::size_t>(kFrameHeaderSize))
         return 0;
@@ -70,5 +71,5 @@ int saveFrameBlock(const std::vector<std::uint8_t>& block, const QString& fileNa
     if (block.size() != expected)
         return 0;
     return writeJpegFrame(block.data() + kFrameHeaderSize, width, height, bytesPerPixel,
-                          fileName);
+                          fileName, tags);
 }

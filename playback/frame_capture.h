@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+struct SnapshotTags;
+
 // The frame block handed over for a snapshot: a 40-byte bitmap information
 // header (little-endian: size, width, height, planes, bit count, ...) followed
 // directly by the pixels, rows bottom-up, blue-green-red(-ignored) per pixel.
@@ -16,5 +18,7 @@ std::vector<std::uint8_t> makeFrameBlock(const std::uint8_t* bgrx, int width, in
 
 // Writes the block as a JPEG when it is consistent: positive width and height,
 // bit count 24 or 32, and a size of exactly header + width x height x bytes per
-// pixel. Returns 1 when the JPEG was written, else 0.
-int saveFrameBlock(const std::vector<std::uint8_t>& block, const QString& fileName);
+// pixel. Returns 1 when the JPEG was written, else 0. With `tags`, the JPEG carries them
+// as EXIF.
+int saveFrameBlock(const std::vector<std::uint8_t>& block, const QString& fileName,
+                   const SnapshotTags* tags = nullptr);

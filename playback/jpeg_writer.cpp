@@ -1,5 +1,7 @@
 #include "jpeg_writer.h"
 
+#include "exif_tags.h"
+
 #include <QSaveFile>
 
 #include <csetjmp>
@@ -31,6 +33,7 @@ struct FrameSource {
     int width;
     int height;
     int bytesPerPixel;
+    const std::vector<unsigned char>* exif;  // APP1 body, or empty
 };
 
 struct Compression {
@@ -72,6 +75,9 @@ bool compressFrame(Compression& job, const FrameSource& frame, unsigned char* li
     jpeg_set_defaults(&job.info);
     jpeg_set_quality(&job.info, kQuality, TRUE);
     jpeg_start_compress(&job.info, TRUE);
+    if (!frame.exif->empty()) {
+        jpeg_write_marker(&job.info, JPEG_APP0 + 1, frame.exif->data(), static_cast<unsigned>(frame.exif->size()));
+    }
 
     JSAMPROW rows[1] = {line};
     while (job.info.next_scanline < job.info.image_height) {
@@ -82,6 +88,9 @@ bool compressFrame(Compression& job, const FrameSource& frame, unsigned char* li
     jpeg_destroy_compress(&job.info);
     return true;
 }
+
+// A marker segment's length field counts itself: 65535 - 2 bytes of body at most.
+constexpr std::size_t kMaxMarkerBytes = 65533;
 
 // Bounds the row buffer; the encoder itself refuses anything above its own limit.
 constexpr int kMaxDimension = 1 << 20;
@@ -95,18 +104,21 @@ bool validFrame(const std::uint8_t* pixels, int width, int height, int bytesPerP
 }  // namespace
 
 int writeJpegFrame(const std::uint8_t* pixels, int width, int height, int bytesPerPixel,
-                   const QString& fileName)
+                   const QString& fileName, const SnapshotTags* tags)
 {
     if (!validFrame(pixels, width, height, bytesPerPixel))
         return 0;
     std::vector<unsigned char> line(static_cast<std::size_t>(width) * 3);
+    const std::vector<unsigned char> exif = tags ? exifSegment(*tags, width, height) : std::vector<unsigned char>();
+    if (exif.size() > kMaxMarkerBytes)
+        return 0;
 
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return 0;
 
     Compression job{};
-    const FrameSource frame{pixels, width, height, bytesPerPixel};
+    const FrameSource frame{pixels, width, height, bytesPerPixel, &exif};
     const bool encoded = compressFrame(job, frame, line.data());
     const bool written = encoded
                          && file.write(reinterpret_cast<const char*>(job.output),

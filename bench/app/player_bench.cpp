@@ -1,6 +1,7 @@
 // Costs of the player window: one display tick, and a double-click on a three-minute
 // recording up to its first painted frame with the track sent to the map.
 //   bench_app SAMPLE-MAKER [benchmark options]   (QT_QPA_PLATFORM=offscreen)
+#include "benchmark_args.h"
 #include <benchmark/benchmark.h>
 #include <gst/gst.h>
 
@@ -150,11 +151,17 @@ int main(int argc, char** argv)
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     gst_init(&argc, &argv);
-    QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s SAMPLE-MAKER [benchmark options]\n", argv[0]);
+    // Benchmark options (and --help) first; what is left is the sample maker's path.
+    const char usage[] = "usage: bench_app SAMPLE-MAKER [benchmark options]\n";
+    InitializeBenchmarks(&argc, argv, usage);
+    if (argc != 2 || argv[1][0] == '-') {
+        if (argc >= 2 && argv[1][0] == '-') {
+            std::fprintf(stderr, "bench_app: unknown option %s\n", argv[1]);
+        }
+        std::fputs(usage, stderr);
         return 2;
     }
+    QApplication app(argc, argv);
     QTemporaryDir samples;
     QProcess maker;
     maker.start(QString::fromLocal8Bit(argv[1]), {samples.path(), QStringLiteral("180"), QStringLiteral("ICAT"), QStringLiteral("NT96650A")});
@@ -163,10 +170,5 @@ int main(int argc, char** argv)
         return 1;
     }
     g_samples = samples.path();
-    --argc;
-    ++argv;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks();
 }

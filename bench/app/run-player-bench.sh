@@ -12,7 +12,7 @@ mkdir -p "$work"
 cmake --build "$build" --target dashcam-player play_clip make-sample-recordings >/dev/null
 clip=$(ls "$work"/*_A7L.MOV 2>/dev/null | head -n1 || true)
 if [ -z "$clip" ]; then
-  "$build/tools/make-sample-recordings/make-sample-recordings" "$work" 30 A7L >/dev/null
+  "$build/bin/make-sample-recordings" "$work" 30 A7L >/dev/null
   clip=$(ls "$work"/*_A7L.MOV | head -n1)
 fi
 
@@ -20,7 +20,7 @@ runtime=$(mktemp -d)
 chmod 700 "$runtime"
 trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR=$runtime QTWEBENGINE_DISABLE_SANDBOX=1 QT_QUICK_BACKEND=software
-export CLIP=$clip WORK=$work PLAYER=$build/app/dashcam-player PLAY_CLIP=$build/bench/playback/play_clip
+export CLIP=$clip WORK=$work PLAYER=$build/bin/dashcam-player PLAY_CLIP=$build/bin/play_clip
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
   # The player plays the single file it is given, stops at its end, and is ended with Escape.
   /usr/bin/time -f "%U %S %e" -o "$WORK/player.time" "$PLAYER" "$CLIP" >"$WORK/player.out" 2>&1 &

@@ -3,6 +3,7 @@
 #include "sample_drive.h"
 #include "wave_form_ctrl.h"
 
+#include "benchmark_args.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -83,10 +84,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    if (const int status = TakeBenchmarkArgs(&argc, argv, "usage: bench_instruments [benchmark options]\n"); status >= 0)
+        return status;
+    return RunBenchmarks();
 }

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include "benchmark_args.h"
 #include <benchmark/benchmark.h>
 #include <gst/video/video.h>
 
@@ -97,8 +98,8 @@ BENCHMARK(BM_WriteJpeg)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     gst_init(&argc, &argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    if (const int status = TakeBenchmarkArgs(&argc, argv, "usage: bench_playback [benchmark options]\n"); status >= 0) {
+        return status;
+    }
+    return RunBenchmarks();
 }

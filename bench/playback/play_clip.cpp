@@ -3,6 +3,7 @@
 //   play_clip <file> [width height]
 #include "graph_events.h"
 #include "playback_engine.h"
+#include "program_args.h"
 #include "video_widget.h"
 
 #include <QApplication>
@@ -40,13 +41,21 @@ double cpuSeconds()
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    if (argc != 2 && argc != 4) {
-        std::fprintf(stderr, "usage: play_clip <file> [width height]\n");
+    const char usage[] =
+        "usage: play_clip <file> [width height]\n"
+        "Plays the file in a window of that size (1280 x 720) and reports the frames and CPU.\n";
+    const ProgramArgs args = ParseProgramArgs(argc, argv, usage, {1, 3});
+    if (args.exitStatus) {
+        return *args.exitStatus;
+    }
+    const std::vector<std::string>& operands = args.operands;
+    if (operands.size() == 2) {
+        std::fprintf(stderr, "play_clip: a width needs its height\n");
         return 2;
     }
-    const int width = argc == 4 ? std::atoi(argv[2]) : 1280;
-    const int height = argc == 4 ? std::atoi(argv[3]) : 720;
+    QApplication app(argc, argv);
+    const int width = operands.size() == 3 ? std::atoi(operands[1].c_str()) : 1280;
+    const int height = operands.size() == 3 ? std::atoi(operands[2].c_str()) : 720;
 
     PlaybackEngine engine;
     engine.setAudioSink("fakesink sync=true");
@@ -55,8 +64,8 @@ int main(int argc, char** argv)
     area.resize(width, height);
     area.show();
 
-    if (engine.open(QString::fromLocal8Bit(argv[1]), &area, &watcher) < 0) {
-        std::fprintf(stderr, "play_clip: cannot open %s\n", argv[1]);
+    if (engine.open(QString::fromLocal8Bit(operands[0].c_str()), &area, &watcher) < 0) {
+        std::fprintf(stderr, "play_clip: cannot open %s\n", operands[0].c_str());
         return 1;
     }
     const double duration = engine.getDuration();

@@ -30,7 +30,7 @@ fi
 cmake --build "$build" --target play_clip >/dev/null
 
 export QT_QPA_PLATFORM=xcb
-export CLIP=$clip PLAY_CLIP=$build/bench/playback/play_clip WORK=$work WIDTH=$width HEIGHT=$height
+export CLIP=$clip PLAY_CLIP=$build/bin/play_clip WORK=$work WIDTH=$width HEIGHT=$height
 export PROFILE=${PLAYBACK_BENCH_PROFILE:-0}
 xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
   measure() {

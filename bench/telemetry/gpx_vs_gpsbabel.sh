@@ -7,7 +7,7 @@ runs=${2:-20}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$build/bench/telemetry/make_drive_recording" "$work"
+"$build/bin/make_drive_recording" "$work"
 
 # Seconds per run of the command, over $runs runs.
 per_run() {
@@ -21,9 +21,9 @@ per_run() {
     echo "$start $end $runs" | awk '{ printf "%.4f", ($2 - $1) / $3 }'
 }
 
-ours=$(per_run "$build/tools/dashcam-telemetry/dashcam-telemetry" --gpx "$work/drive.MOV")
+ours=$(per_run "$build/bin/dashcam-telemetry" --gpx "$work/drive.MOV")
 theirs=$(per_run gpsbabel -i nmea -f "$work/drive.nmea" -o gpx -F "$work/out.gpx")
-points=$("$build/tools/dashcam-telemetry/dashcam-telemetry" --gpx "$work/drive.MOV" | grep -c '<trkpt')
+points=$("$build/bin/dashcam-telemetry" --gpx "$work/drive.MOV" | grep -c '<trkpt')
 echo "dashcam-telemetry --gpx: $ours s per run ($points points)"
 echo "gpsbabel nmea -> gpx:    $theirs s per run"
 echo "$ours $theirs" | awk '{ printf "ratio: %.3f (target below 0.2)\n", $1 / $2 }'

@@ -5,15 +5,19 @@
 #include <string>
 
 #include "drive.h"
+#include "program_args.h"
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: make_drive_recording FOLDER [SECONDS]\n");
-        return 2;
+    const char usage[] =
+        "usage: make_drive_recording FOLDER [SECONDS]\n"
+        "Writes FOLDER/drive.MOV, its sidecar drive.DAT and drive.nmea (an hour by default).\n";
+    const ProgramArgs args = ParseProgramArgs(argc, argv, usage, {1, 2});
+    if (args.exitStatus) {
+        return *args.exitStatus;
     }
-    const std::string folder = argv[1];
-    const int seconds = argc == 3 ? std::atoi(argv[2]) : 3600;
+    const std::string folder = args.operands[0];
+    const int seconds = args.operands.size() == 2 ? std::atoi(args.operands[1].c_str()) : 3600;
     const auto samples = DriveSamples(seconds);
     const bool ok = layout_writer::WriteFile(folder + "/drive.MOV", layout_writer::MovieSecondShape(3600000000u)) &&
                     layout_writer::WriteFile(folder + "/drive.DAT", layout_writer::Sidecar(samples)) &&

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "benchmark_args.h"
 #include <benchmark/benchmark.h>
 
 #include "assist_info_reader.h"
@@ -140,4 +141,10 @@ BENCHMARK(AddFile)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    if (const int status = TakeBenchmarkArgs(&argc, argv, "usage: bench_telemetry [benchmark options]\n"); status >= 0) {
+        return status;
+    }
+    return RunBenchmarks();
+}

@@ -23,10 +23,10 @@ QPointF polar(QPointF centre, qreal radius, qreal degrees)
     return centre + QPointF(radius * qCos(a), radius * qSin(a));
 }
 
-// The needle's angle for a speed: (speed + 140) degrees.
-qreal speedAngle(int kmh)
+// The needle's angle for a speed of `value` units of the scale.
+qreal speedAngle(const SpeedScale& scale, int value)
 {
-    return kmh + 140.0;
+    return value * scale.kmhPerUnit + 140.0;
 }
 
 void paintBezel(QPainter& p, QPointF c, qreal outer, qreal inner, const QColor& face)
@@ -64,18 +64,18 @@ qreal halfExtent(const QFont& font, const QString& text, qreal degrees)
     return std::abs(qCos(a)) * ink.width() / 2 + std::abs(qSin(a)) * ink.height() / 2;
 }
 
-void paintArc(QPainter& p, QPointF c, qreal radius, int fromKmh, int toKmh, const QPen& pen)
+void paintArc(QPainter& p, QPointF c, qreal radius, const SpeedScale& scale, int from, int to, const QPen& pen)
 {
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     // Qt counts arc angles counter-clockwise in sixteenths of a degree.
     const QRectF box(c.x() - radius, c.y() - radius, 2 * radius, 2 * radius);
-    p.drawArc(box, qRound(-speedAngle(fromKmh) * 16), qRound(-(toKmh - fromKmh) * 16.0));
+    p.drawArc(box, qRound(-speedAngle(scale, from) * 16), qRound(-(to - from) * scale.kmhPerUnit * 16.0));
 }
 
 }  // namespace
 
-void paintSpeedometer(QPainter& p, QPointF c)
+void paintSpeedometer(QPainter& p, QPointF c, const SpeedScale& scale)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
@@ -83,25 +83,25 @@ void paintSpeedometer(QPainter& p, QPointF c)
     paintBezel(p, c, kDialBezel, kDialFace, palette::kDialFace);
     // The needle (50 pixels) ends inside the tick ring.
     constexpr qreal kTickOuter = 54;
-    paintArc(p, c, kTickOuter, 0, 180, QPen(QColor(78, 88, 110), 1));
-    paintArc(p, c, kTickOuter, 180, 260, QPen(palette::kWarn, 2, Qt::SolidLine, Qt::FlatCap));
-    for (int kmh = 0; kmh <= 260; kmh += 10) {
-        const bool major = kmh % 20 == 0;
-        const QColor colour = kmh > 180 ? palette::kWarn.lighter(115)
-                                        : (major ? palette::kText : QColor(118, 128, 150));
-        paintTick(p, c, speedAngle(kmh), major ? 45 : 49, kTickOuter, colour, major ? 2.4 : 2);
+    paintArc(p, c, kTickOuter, scale, 0, scale.redFrom, QPen(QColor(78, 88, 110), 1));
+    paintArc(p, c, kTickOuter, scale, scale.redFrom, scale.top, QPen(palette::kWarn, 2, Qt::SolidLine, Qt::FlatCap));
+    for (int value = 0; value <= scale.top; value += 10) {
+        const bool major = value % 20 == 0;
+        const QColor colour = value > scale.redFrom ? palette::kWarn.lighter(115)
+                                                    : (major ? palette::kText : QColor(118, 128, 150));
+        paintTick(p, c, speedAngle(scale, value), major ? 45 : 49, kTickOuter, colour, major ? 2.4 : 2);
     }
     const QFont numbers = uiFont(10, QFont::DemiBold);
     p.setFont(numbers);
-    for (int kmh = 0; kmh <= 260; kmh += 20) {
-        p.setPen(kmh > 180 ? palette::kWarn.lighter(125) : palette::kText);
-        const QString text = QString::number(kmh);
-        paintCentredText(p, polar(c, kTickOuter + 3 + halfExtent(numbers, text, speedAngle(kmh)), speedAngle(kmh)),
-                         text);
+    for (int value = 0; value <= scale.top; value += 20) {
+        p.setPen(value > scale.redFrom ? palette::kWarn.lighter(125) : palette::kText);
+        const QString text = QString::number(value);
+        const qreal angle = speedAngle(scale, value);
+        paintCentredText(p, polar(c, kTickOuter + 3 + halfExtent(numbers, text, angle), angle), text);
     }
     p.setPen(palette::kLabel);
     p.setFont(uiFont(10));
-    paintCentredText(p, c + QPointF(0, -22), QStringLiteral("km/h"));
+    paintCentredText(p, c + QPointF(0, -22), QString::fromLatin1(scale.unit));
     // The hub the needle turns on.
     QRadialGradient hub(c + QPointF(-1.5, -1.5), 7);
     hub.setColorAt(0, QColor(120, 130, 150));

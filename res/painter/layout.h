@@ -49,6 +49,8 @@ inline constexpr QSize kVolumeBar{4, 20};
 
 // Gauges painted into the skin.
 inline constexpr QPoint kDialCentre{776, 684};
+// The speedometer's bezel with a pixel to spare: what a picture of another face covers.
+inline constexpr QRect kDialPicture{698, 606, 157, 157};
 inline constexpr QPoint kCompassCentre{936, 681};
 inline constexpr QPoint kCompassOrigin{900, 645};  // top left of the arrow's square
 

@@ -2,16 +2,23 @@
 // changing how they are drawn:
 //   skin-painter write <res-dir>     writes them under res/ (PNG/, JPG/, BITMAP/, icon/)
 //   skin-painter check <res-dir>     fails when a stored picture differs from this drawing
+//                                    by more than anti-aliasing on another CPU could
 //   skin-painter preview <file.png>  the whole window with every control's picture in place
 
 #include "pictures.h"
 #include "preview.h"
+#include "program_args.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
 
 namespace {
+
+const char kUsage[] =
+    "usage: skin-painter write <res-dir>     draws the skin's pictures into res/\n"
+    "       skin-painter check <res-dir>     fails when a stored picture differs from its drawing\n"
+    "       skin-painter preview <file.png>  the whole window with every control's picture\n";
 
 int writeAll(const QString& directory)
 {
@@ -30,10 +37,12 @@ int checkAll(const QString& directory)
     int stale = 0;
     for (const Picture& p : paintAllPictures()) {
         const QImage stored(QDir(directory).filePath(p.path));
-        const QImage drawn = asStored(p);
-        if (stored.isNull() ||
-            stored.convertToFormat(QImage::Format_ARGB32) != drawn.convertToFormat(QImage::Format_ARGB32)) {
-            std::fprintf(stderr, "%s differs from its drawing\n", qPrintable(p.path));
+        const PictureDifference d = comparePictures(stored, asStored(p));
+        if (!withinTolerance(d, storedTolerance(p))) {
+            std::fprintf(stderr, "%s differs from its drawing: %s\n", qPrintable(p.path),
+                         d.sameSize ? qPrintable(QStringLiteral("%1 pixels, by up to %2 levels")
+                                                     .arg(d.differing).arg(d.worst))
+                                    : "missing or another size");
             ++stale;
         }
     }
@@ -56,17 +65,26 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Text is drawn from the one font package the project installs, rasterised the same
+    // way whatever fonts or font settings this machine and its user have.
+    qputenv("FONTCONFIG_FILE", SKIN_FONTS_CONF);
     QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() == 3 && args[1] == QLatin1String("write")) {
-        return writeAll(args[2]);
+    const ProgramArgs args = ParseProgramArgs(argc, argv, kUsage, {2, 2});
+    if (args.exitStatus) {
+        return *args.exitStatus;
     }
-    if (args.size() == 3 && args[1] == QLatin1String("check")) {
-        return checkAll(args[2]);
+    const std::vector<std::string>& operands = args.operands;
+    const QString command = QString::fromStdString(operands[0]);
+    const QString target = QString::fromLocal8Bit(operands[1].c_str());
+    if (command == QLatin1String("write")) {
+        return writeAll(target);
     }
-    if (args.size() == 3 && args[1] == QLatin1String("preview")) {
-        return preview(args[2]);
+    if (command == QLatin1String("check")) {
+        return checkAll(target);
     }
-    std::fprintf(stderr, "usage: skin-painter write|check <res-dir> | preview <file.png>\n");
+    if (command == QLatin1String("preview")) {
+        return preview(target);
+    }
+    std::fprintf(stderr, "%s", kUsage);
     return 2;
 }

@@ -13,6 +13,11 @@ namespace {
 
 constexpr int kJpegQuality = 92;
 
+// A level of difference before compression can tip a quantised coefficient, which spreads
+// over its 8 x 8 block: a hundred edge pixels one level apart came out up to 8 levels
+// apart after compression, three hundred up to 12.
+constexpr PictureTolerance kJpegTolerance{16, 0.01, 4};
+
 void addBitmaps(std::vector<Picture>& out)
 {
     out.push_back({bitmapPath(129), paintChannel(false)});
@@ -56,6 +61,7 @@ std::vector<Picture> paintAllPictures()
 {
     std::vector<Picture> out;
     out.push_back({pngPath(150), paintSkin()});
+    out.push_back({pngPath(170), paintMphDial()});
     for (Strip& s : paintStrips()) {
         out.push_back({pngPath(s.id), std::move(s.image)});
     }
@@ -93,4 +99,9 @@ QImage asStored(const Picture& picture)
     const QByteArray format = formatOf(picture.path);
     picture.image.save(&buffer, format.constData(), format == "JPG" ? kJpegQuality : -1);
     return QImage::fromData(bytes, format.constData());
+}
+
+PictureTolerance storedTolerance(const Picture& picture)
+{
+    return formatOf(picture.path) == "JPG" ? kJpegTolerance : PictureTolerance{};
 }

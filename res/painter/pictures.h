@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture_compare.h"
+
 #include <QImage>
 #include <QString>
 #include <vector>
@@ -25,3 +27,6 @@ bool writePicture(const Picture& picture, const QString& directory);
 
 // What a picture looks like after being written and read back (JPEG loses detail).
 QImage asStored(const Picture& picture);
+
+// How far the stored copy of a picture may stray from a fresh drawing of it.
+PictureTolerance storedTolerance(const Picture& picture);

@@ -125,13 +125,13 @@ void paintMapArea(QPainter& p)
     p.restore();
 }
 
-void paintDashboard(QPainter& p)
+void paintDashboard(QPainter& p, const SpeedScale& scale)
 {
     const QRect map = layout::mapHost();
     const QRect panel(map.left() - 2, map.bottom() + 5, map.width() + 4,
                       layout::kSkin.height() - map.bottom() - 8);
     paintPanel(p, panel, 6);
-    paintSpeedometer(p, layout::kDialCentre);
+    paintSpeedometer(p, layout::kDialCentre, scale);
     paintCompassRose(p, layout::kCompassCentre);
     // Under the speed text the face is the text's own background colour already.
     p.fillRect(layout::speedText(), palette::kDialFace);
@@ -139,7 +139,7 @@ void paintDashboard(QPainter& p)
 
 }  // namespace
 
-QImage paintSkin()
+QImage paintSkin(const SpeedScale& scale)
 {
     QImage skin(layout::kSkin, QImage::Format_RGB32);
     QPainter p(&skin);
@@ -152,7 +152,12 @@ QImage paintSkin()
     paintTimeline(p);
     paintListArea(p);
     paintMapArea(p);
-    paintDashboard(p);
+    paintDashboard(p, scale);
     p.end();
     return skin.convertToFormat(QImage::Format_RGB888);
+}
+
+QImage paintMphDial()
+{
+    return paintSkin(kMphScale).copy(layout::kDialPicture);
 }

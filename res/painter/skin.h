@@ -2,6 +2,12 @@
 
 #include <QImage>
 
+#include "gauges.h"
+
 // The window's skin, 1024 x 768: title strip, the wells and panels the controls sit on,
-// the speedometer face and the compass rose.
-QImage paintSkin();
+// the speedometer face (in km/h) and the compass rose.
+QImage paintSkin(const SpeedScale& scale = kKmhScale);
+
+// The speedometer in mph, to be drawn over the skin's km/h one at layout::kDialPicture:
+// the same piece of the skin with the other face.
+QImage paintMphDial();

@@ -26,6 +26,8 @@ const Expected kPictures[] = {
     {"PNG", 167, 208, 51}, {"PNG", 162, 260, 29}, {"PNG", 164, 260, 29}, {"PNG", 163, 116, 21},
     {"PNG", 165, 116, 21}, {"PNG", 159, 92, 23},  {"PNG", 160, 92, 23},
     {"JPG", 168, 510, 360},
+    // The speedometer in mph, over the skin's km/h face.
+    {"PNG", 170, 157, 157},
     // Seek bar.
     {"BITMAP", 129, 675, 9}, {"BITMAP", 130, 675, 9}, {"BITMAP", 131, 18, 18}, {"BITMAP", 132, 18, 18},
     // List header.
@@ -113,7 +115,7 @@ TEST(Resources, EveryPictureLoadsWithItsSizeAndFormat)
 TEST(Resources, StripsHaveAlphaAndFourDistinctFrames)
 {
     for (const Expected& e : kPictures) {
-        if (std::string(e.type) != "PNG" || e.id == 150) {
+        if (std::string(e.type) != "PNG" || e.id == 150 || e.id == 170) {
             continue;
         }
         SCOPED_TRACE(e.id);
@@ -196,6 +198,24 @@ TEST(Resources, SkinHasItsTitleStripAndLine)
     }
 }
 
+// The pixel at `radius` from `centre` in screen direction `degrees` (clockwise from +x).
+QPoint onRing(QPoint centre, double radius, double degrees)
+{
+    const double a = degrees * 3.14159265 / 180;
+    return centre + QPoint(static_cast<int>(std::lround(radius * std::cos(a))),
+                           static_cast<int>(std::lround(radius * std::sin(a))));
+}
+
+// Brightest pixel on the tick ring (radius 46 to 53) at screen angle `degrees`.
+int tickBrightness(const QImage& picture, QPoint centre, double degrees)
+{
+    int best = 0;
+    for (double r = 46; r <= 53; r += 1) {
+        best = std::max(best, picture.pixelColor(onRing(centre, r, degrees)).lightness());
+    }
+    return best;
+}
+
 TEST(Resources, SpeedometerScaleRunsAsTheNeedleTurns)
 {
     const QImage skin = load("PNG", 150);
@@ -203,16 +223,7 @@ TEST(Resources, SpeedometerScaleRunsAsTheNeedleTurns)
     // The needle (50 pixels) ends on the tick ring: 130 km/h straight up between the
     // majors of 120 and 140, 0 km/h at 140 degrees (lower left), 260 km/h at 40 degrees
     // (lower right); nothing straight down.
-    auto brightAt = [&](double degrees) {
-        const double a = degrees * 3.14159265 / 180;
-        int best = 0;
-        for (double r = 46; r <= 53; r += 1) {
-            const QPoint p(centre.x() + static_cast<int>(std::lround(r * std::cos(a))),
-                           centre.y() + static_cast<int>(std::lround(r * std::sin(a))));
-            best = std::max(best, skin.pixelColor(p).lightness());
-        }
-        return best;
-    };
+    auto brightAt = [&](double degrees) { return tickBrightness(skin, centre, degrees); };
     EXPECT_GT(brightAt(270), 90) << "130 km/h";
     EXPECT_GT(brightAt(260), 150) << "120 km/h";
     EXPECT_GT(brightAt(280), 150) << "140 km/h";
@@ -222,4 +233,31 @@ TEST(Resources, SpeedometerScaleRunsAsTheNeedleTurns)
     // The speed text's own background colour under it, so the text sits on the face.
     EXPECT_EQ(skin.pixelColor(752, 728), QColor(32, 32, 32));
     EXPECT_EQ(skin.pixelColor(800, 738), QColor(32, 32, 32));
+}
+
+// The mph face keeps the needle's turn of one degree per km/h: a mark of v mph sits where
+// the needle points for v x 1.609344 km/h. Drawn at (698, 606), it changes nothing of the
+// skin but the face.
+TEST(Resources, MphSpeedometerSitsOnTheSkinWithMarksWhereTheNeedlePoints)
+{
+    const QImage skin = load("PNG", 150).convertToFormat(QImage::Format_RGB32);
+    const QImage mph = load("PNG", 170).convertToFormat(QImage::Format_RGB32);
+    const QPoint origin(698, 606);
+    const QPoint centre = QPoint(776, 684) - origin;
+    ASSERT_EQ(mph.size(), QSize(157, 157));
+    for (QPoint corner : {QPoint(0, 0), QPoint(156, 0), QPoint(0, 156), QPoint(156, 156), QPoint(78, 0)}) {
+        EXPECT_EQ(mph.pixel(corner), skin.pixel(origin + corner)) << corner.x() << "," << corner.y();
+    }
+    EXPECT_EQ(mph.pixelColor(752 - 698, 728 - 606), QColor(32, 32, 32)) << "under the speed text";
+    auto angleOf = [](double value) { return 140 + value * 1.609344; };
+    for (int value : {0, 40, 80, 120, 160}) {
+        EXPECT_GT(tickBrightness(mph, centre, angleOf(value)), 150) << value << " mph";
+    }
+    EXPECT_LT(tickBrightness(mph, centre, angleOf(5)), 90) << "no mark between 0 and 10 mph";
+    EXPECT_LT(tickBrightness(mph, centre, 90), 60) << "below the dial centre";
+    // Red above 110 mph, not below.
+    const QColor at130 = mph.pixelColor(onRing(centre, 50, angleOf(130)));
+    const QColor at100 = mph.pixelColor(onRing(centre, 50, angleOf(100)));
+    EXPECT_GT(at130.red(), at130.green() + 60) << "130 mph";
+    EXPECT_LT(at100.red(), at100.green() + 30) << "100 mph";
 }

@@ -13,6 +13,7 @@
 #include "drive.h"
 #include "encode.h"
 #include "layout_writer.h"
+#include "program_args.h"
 
 namespace fs = std::filesystem;
 namespace lw = layout_writer;
@@ -29,6 +30,13 @@ struct Recording {
     const char* name;
     Layout layout;
 };
+
+const char kUsage[] =
+    "usage: make-sample-recordings DIR [SECONDS [LAYOUT...]]\n"
+    "\n"
+    "Writes short, real, playable dashcam recordings (H.264, SECONDS long, 12 by default)\n"
+    "into DIR, one per camera layout, along one made-up drive. LAYOUT chooses some of\n"
+    "them: ICAT A7L NT96650A SIDECAR PLAIN.\n";
 
 constexpr Recording kRecordings[] = {
     {"20240611_081500_ICAT.MOV", Layout::Icat},
@@ -58,13 +66,22 @@ lw::Sample ToLogged(const DriveSample& s)
     return {s.gX, s.gY, s.gZ, lw::Rmc(s.latitude, s.longitude, knots, s.course, fix)};
 }
 
+bool IsNamed(const Recording& rec, const std::string& layout)
+{
+    return std::string(rec.name).find("_" + layout + ".") != std::string::npos;
+}
+
 // No names: every layout; else those whose file name has "_NAME.".
 bool IsWanted(const Recording& rec, const std::vector<std::string>& wanted)
 {
-    const std::string name = rec.name;
-    return wanted.empty() || std::any_of(wanted.begin(), wanted.end(), [&](const std::string& w) {
-               return name.find("_" + w + ".") != std::string::npos;
-           });
+    return wanted.empty() ||
+           std::any_of(wanted.begin(), wanted.end(), [&](const std::string& w) { return IsNamed(rec, w); });
+}
+
+bool IsLayout(const std::string& layout)
+{
+    return std::any_of(std::begin(kRecordings), std::end(kRecordings),
+                       [&](const Recording& rec) { return IsNamed(rec, layout); });
 }
 
 bool WriteRecording(const Recording& rec, const fs::path& dir, const std::vector<DriveSample>& drive, int seconds,
@@ -119,17 +136,23 @@ bool WriteRecording(const Recording& rec, const fs::path& dir, const std::vector
 int main(int argc, char** argv)
 {
     gst_init(&argc, &argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s DIR [SECONDS [LAYOUT...]]  (layouts: ICAT A7L NT96650A SIDECAR PLAIN)\n",
-                     argv[0]);
+    const ProgramArgs args = ParseProgramArgs(argc, argv, kUsage, {1});
+    if (args.exitStatus) {
+        return *args.exitStatus;
+    }
+    const std::vector<std::string>& operands = args.operands;
+    const fs::path dir = operands[0];
+    const int seconds = operands.size() >= 2 ? std::atoi(operands[1].c_str()) : 12;
+    const std::vector<std::string> wanted(operands.begin() + std::min<size_t>(operands.size(), 2), operands.end());
+    if (seconds < 1 || seconds > 3600) {
+        std::fprintf(stderr, "make-sample-recordings: SECONDS must be 1..3600\n");
         return 2;
     }
-    const fs::path dir = argv[1];
-    const int seconds = argc >= 3 ? std::atoi(argv[2]) : 12;
-    const std::vector<std::string> wanted(argv + std::min(argc, 3), argv + argc);
-    if (seconds < 1 || seconds > 3600) {
-        std::fprintf(stderr, "SECONDS must be 1..3600\n");
-        return 2;
+    for (const std::string& layout : wanted) {
+        if (!IsLayout(layout)) {
+            std::fprintf(stderr, "make-sample-recordings: no layout %s\n%s", layout.c_str(), kUsage);
+            return 2;
+        }
     }
     std::error_code ec;
     fs::create_directories(dir, ec);
