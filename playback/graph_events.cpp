@@ -8,9 +8,11 @@
 
 namespace {
 
+// A handler that drops a message owns it: the queue keeps its own reference.
 GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer queue)
 {
     static_cast<GraphEventQueue*>(queue)->collect(message);
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 

@@ -27,9 +27,11 @@ constexpr GstClockTime kCueTimeout = 10 * GST_SECOND;
 constexpr GstClockTime kSeekTimeout = 5 * GST_SECOND;
 constexpr std::chrono::milliseconds kErrorMessageWait{500};
 
-// playbin's flags: video, audio and software volume; no subtitles, no
-// deinterlacing or colour balance stages.
-constexpr guint kPlayFlags = 0x01 | 0x02 | 0x10;
+// playbin's flags: video and audio; no subtitles, no deinterlacing or colour
+// balance stages. The volume is a stage of our own audio output: the one
+// playbin adds for its software-volume flag is never freed (GStreamer 1.22).
+constexpr guint kPlayFlags = 0x01 | 0x02;
+constexpr const char* kDefaultAudioSink = "autoaudiosink";
 
 // The audio renderer's scale: hundredths of a decibel, -10000 (silence) to 0 (full).
 constexpr int kMinCentibels = -10000;
@@ -115,15 +117,14 @@ PlaybackStatus PlaybackEngine::buildPipeline()
     if (m_videoSink == nullptr)
         return status::failed;
 
-    if (!m_audioSink.isEmpty()) {
-        GError* error = nullptr;
-        GstElement* audioSink =
-            gst_parse_bin_from_description(m_audioSink.toUtf8().constData(), TRUE, &error);
-        g_clear_error(&error);
-        if (audioSink == nullptr)
-            return status::invalidArgument;
-        g_object_set(m_playbin, "audio-sink", audioSink, nullptr);
-    }
+    const QString output = m_audioSink.isEmpty() ? QString(kDefaultAudioSink) : m_audioSink;
+    GError* error = nullptr;
+    GstElement* audioSink = gst_parse_bin_from_description(
+        ("volume ! " + output).toUtf8().constData(), TRUE, &error);
+    g_clear_error(&error);
+    if (audioSink == nullptr)
+        return status::invalidArgument;
+    g_object_set(m_playbin, "audio-sink", audioSink, nullptr);
     // The system clock drives the pipeline, whatever the audio output offers.
     GstClock* clock = gst_system_clock_obtain();
     gst_pipeline_use_clock(GST_PIPELINE(m_playbin), clock);
