@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     area.resize(width, height);
     area.show();
 
-    if (engine.open(QString::fromLocal8Bit(argv[1]), &area, &watcher) < 0) {
+    if (engine.open(std::string(argv[1]), &area, &watcher) < 0) {
         std::fprintf(stderr, "play_clip: cannot open %s\n", argv[1]);
         return 1;
     }
