@@ -150,7 +150,6 @@ private:
     int shownSpeed = 0;
     double shownHeading = 180.0;
     bool firstRecordingOpened = false;  // the idle picture has given way to the video
-    double lastPosition = 0.0;          // where the display tick last saw playback
     QString statusText;
     QImage background;
     QImage idlePicture;

@@ -70,7 +70,7 @@ int CPlayerDlg::playRecording(PlayDirection direction)
         return 1;
     }
     videoArea->show();
-    if (engine.open(QString::fromStdString(node.strFilePath), videoArea, this) != 0) {
+    if (engine.open(node.strFilePath, videoArea, this) != 0) {
         engine.close();
         telemetry.Clear();
         ResetDisplays();
@@ -81,7 +81,6 @@ int CPlayerDlg::playRecording(PlayDirection direction)
         return 1;
     }
     userStopped = 0;  // a stop of the recording before does not hold for this one
-    lastPosition = 0.0;
     const double duration = engine.getDuration();
     seekBar->SetRange(0, static_cast<int>(duration) * 1000 / kMsPerSeekStep, false);
     if (!firstRecordingOpened) {
@@ -167,7 +166,6 @@ void CPlayerDlg::displayTick()
 {
     const PlayState state = engine.state();
     const double position = engine.getPosition();
-    lastPosition = position;
     if (state == PlayState::Running || state == PlayState::Stopped) {
         seekBar->SetPosition(static_cast<int>(position * 1000 / kMsPerSeekStep));
     }
@@ -222,17 +220,17 @@ void CPlayerDlg::OnTimer2()
 void CPlayerDlg::OnGraphNotify()
 {
     const PlayState before = engine.state();
-    const double position = std::max(lastPosition, engine.getPosition());
-    const PlaybackStatus result = engine.handleGraphEvents();
-    if (before == PlayState::Stopped || engine.state() != PlayState::Stopped) {
-        return;
-    }
-    if (result < 0) {
+    const GraphOutcome outcome = engine.handleGraphEvents();
+    if (outcome.kind == GraphOutcome::Kind::Error) {
         // A damaged recording stops where it broke, with its picture; it never restarts.
         tagFileNode node;
         catalogue.GetAt(currentIndex, node);
         userStopped = 0;
-        OnRecordingFailed(QStringLiteral("%1 is damaged after %2").arg(DisplayName(node), ClockText(position)));
+        OnRecordingFailed(
+            QStringLiteral("%1 is damaged after %2").arg(DisplayName(node), ClockText(outcome.errorPosition)));
+        return;
+    }
+    if (outcome.kind != GraphOutcome::Kind::EndOfStream || before == PlayState::Stopped) {
         return;
     }
     if (userStopped == 0) {

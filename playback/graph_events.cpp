@@ -8,10 +8,19 @@
 
 namespace {
 
+using QueueRef = std::shared_ptr<GraphEventQueue>;
+
+// A handler that drops a message owns it: the queue keeps its own reference.
 GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer queue)
 {
-    static_cast<GraphEventQueue*>(queue)->collect(message);
+    (*static_cast<QueueRef*>(queue))->collect(message);
+    gst_message_unref(message);
     return GST_BUS_DROP;
+}
+
+void releaseQueue(gpointer queue)
+{
+    delete static_cast<QueueRef*>(queue);
 }
 
 }  // namespace
@@ -21,9 +30,9 @@ GraphEventQueue::~GraphEventQueue()
     clear();
 }
 
-void GraphEventQueue::attach(GstBus* bus)
+void GraphEventQueue::attach(const std::shared_ptr<GraphEventQueue>& queue, GstBus* bus)
 {
-    gst_bus_set_sync_handler(bus, onBusMessage, this, nullptr);
+    gst_bus_set_sync_handler(bus, onBusMessage, new QueueRef(queue), releaseQueue);
 }
 
 void GraphEventQueue::detach(GstBus* bus)
@@ -52,10 +61,19 @@ std::vector<GstMessage*> GraphEventQueue::takeAll()
 bool GraphEventQueue::waitForError(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
-    return m_errorQueued.wait_for(lock, timeout, [this] {
-        return std::any_of(m_messages.begin(), m_messages.end(), [](GstMessage* message) {
-            return GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
-        });
+    return m_errorQueued.wait_for(lock, timeout, [this] { return errorQueuedLocked(); });
+}
+
+bool GraphEventQueue::hasError()
+{
+    std::lock_guard lock(m_mutex);
+    return errorQueuedLocked();
+}
+
+bool GraphEventQueue::errorQueuedLocked() const
+{
+    return std::any_of(m_messages.begin(), m_messages.end(), [](GstMessage* message) {
+        return GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
     });
 }
 

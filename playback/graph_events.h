@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -18,7 +19,8 @@ inline constexpr QEvent::Type kGraphNotifyEvent = static_cast<QEvent::Type>(WM_G
 
 // Collects the pipeline bus messages the engine acts on (end of stream, errors)
 // as they are posted, from any thread, and posts one WM_GRAPHNOTIFY event to the
-// target while some wait. The target drains them on its own thread.
+// target while some wait. The target drains them on its own thread. One queue
+// serves one pipeline: a pipeline still stopping can post nothing into the next.
 class GraphEventQueue {
 public:
     GraphEventQueue() = default;
@@ -26,8 +28,9 @@ public:
     GraphEventQueue& operator=(const GraphEventQueue&) = delete;
     ~GraphEventQueue();
 
-    void attach(GstBus* bus);
-    void detach(GstBus* bus);
+    // The bus keeps the queue alive for as long as it may still call it.
+    static void attach(const std::shared_ptr<GraphEventQueue>& queue, GstBus* bus);
+    static void detach(GstBus* bus);
 
     // Null stops the notifications; messages are still collected.
     void setTarget(QObject* target);
@@ -35,6 +38,7 @@ public:
     std::vector<GstMessage*> takeAll();
     // Waits up to `timeout` for an error message to be queued; true when one is.
     bool waitForError(std::chrono::milliseconds timeout);
+    bool hasError();
     void clear();
 
     // Keeps `message` if the engine acts on it; called on the posting thread.
@@ -42,6 +46,7 @@ public:
 
 private:
     void notifyLocked();
+    bool errorQueuedLocked() const;
 
     std::mutex m_mutex;
     std::condition_variable m_errorQueued;

@@ -3,6 +3,7 @@
 #include "decoder_preference.h"
 #include "frame_capture.h"
 #include "pipeline_errors.h"
+#include "recording_check.h"
 #include "video_sink.h"
 #include "video_widget.h"
 
@@ -22,14 +23,17 @@ namespace status = playback_status;
 constexpr std::array kRates{1.0, 2.0, 3.0, 8.0, -1.0, -2.0, -3.0, -8.0};
 
 // Waits are bounded so that a file that never finishes prerolling cannot hang
-// the GUI thread.
-constexpr GstClockTime kCueTimeout = 10 * GST_SECOND;
-constexpr GstClockTime kSeekTimeout = 5 * GST_SECOND;
+// the GUI thread; an error ends them at once.
+constexpr std::chrono::milliseconds kCueTimeout{10000};
+constexpr std::chrono::milliseconds kSeekTimeout{5000};
 constexpr std::chrono::milliseconds kErrorMessageWait{500};
+constexpr GstClockTime kSettleSlice = 20 * GST_MSECOND;
 
-// playbin's flags: video, audio and software volume; no subtitles, no
-// deinterlacing or colour balance stages.
-constexpr guint kPlayFlags = 0x01 | 0x02 | 0x10;
+// playbin's flags: video and audio; no subtitles, no deinterlacing or colour
+// balance stages. The volume is a stage of our own audio output: the one
+// playbin adds for its software-volume flag is never freed (GStreamer 1.22).
+constexpr guint kPlayFlags = 0x01 | 0x02;
+constexpr const char* kDefaultAudioSink = "autoaudiosink";
 
 // The audio renderer's scale: hundredths of a decibel, -10000 (silence) to 0 (full).
 constexpr int kMinCentibels = -10000;
@@ -66,6 +70,14 @@ PlaybackStatus PlaybackEngine::open(const QString& fileName, VideoWidget* videoW
 {
     if (fileName.isNull())
         return status::nullPointer;
+    return open(QFile::encodeName(fileName).toStdString(), videoWindow, notifyWindow);
+}
+
+PlaybackStatus PlaybackEngine::open(const std::string& path, VideoWidget* videoWindow,
+                                    QObject* notifyWindow)
+{
+    if (path.empty())
+        return status::nullPointer;
     if (m_playbin != nullptr)
         releaseAll();
 
@@ -75,23 +87,41 @@ PlaybackStatus PlaybackEngine::open(const QString& fileName, VideoWidget* videoW
         m_videoWindow->raise();
         m_videoWindow->update();
     }
-    m_fileName = fileName;
+    m_path = path;
     m_state = PlayState::Stopped;
     m_errorText.clear();
+    m_errorPosition = 0.0;
 
-    PlaybackStatus result = buildPipeline();
-    if (result < 0)
+    const PlaybackStatus result = openPipeline();
+    if (result < 0) {
+        // Nothing of a failed open stays: no pipeline to start, no position to report.
+        close();
         return result;
-    result = cue();
-    if (result < 0)
-        return result;
-    m_events.setTarget(notifyWindow);
+    }
+    m_events->setTarget(notifyWindow);
     const PlaybackStatus placement = initVideoWindow();
     m_rate = 1.0;
     m_state = PlayState::Paused;
     if (m_videoWindow)
         m_videoWindow->setFocus();
     return placement;
+}
+
+QString PlaybackEngine::fileName() const
+{
+    return QFile::decodeName(QByteArray::fromStdString(m_path));
+}
+
+// What the file is gets checked before any pipeline is built: a pipeline can
+// block on a special file, or take minutes over an index of thousands of tracks.
+PlaybackStatus PlaybackEngine::openPipeline()
+{
+    if (const std::optional<PipelineError> refused = checkRecording(m_path)) {
+        m_errorText = refused->text;
+        return refused->status;
+    }
+    const PlaybackStatus result = buildPipeline();
+    return result < 0 ? result : cue();
 }
 
 PlaybackStatus PlaybackEngine::buildPipeline()
@@ -101,29 +131,30 @@ PlaybackStatus PlaybackEngine::buildPipeline()
         return status::failed;
     gst_object_ref_sink(m_playbin);
 
+    m_events = std::make_shared<GraphEventQueue>();
     GstBus* bus = gst_element_get_bus(m_playbin);
-    m_events.attach(bus);
+    GraphEventQueue::attach(m_events, bus);
     gst_object_unref(bus);
 
-    gchar* uri = gst_filename_to_uri(QFile::encodeName(m_fileName).constData(), nullptr);
+    gchar* uri = gst_filename_to_uri(m_path.c_str(), nullptr);
     if (uri == nullptr)
         return status::fileNotFound;
-    m_videoSink = makeVideoSink(m_videoWindow ? m_videoWindow->mailbox() : nullptr);
+    m_frames = std::make_shared<FrameGate>(m_videoWindow ? m_videoWindow->mailbox() : nullptr);
+    m_videoSink = makeVideoSink(m_frames);
     if (m_videoSink != nullptr)
         g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink, nullptr);
     g_free(uri);
     if (m_videoSink == nullptr)
         return status::failed;
 
-    if (!m_audioSink.isEmpty()) {
-        GError* error = nullptr;
-        GstElement* audioSink =
-            gst_parse_bin_from_description(m_audioSink.toUtf8().constData(), TRUE, &error);
-        g_clear_error(&error);
-        if (audioSink == nullptr)
-            return status::invalidArgument;
-        g_object_set(m_playbin, "audio-sink", audioSink, nullptr);
-    }
+    const QString output = m_audioSink.isEmpty() ? QString(kDefaultAudioSink) : m_audioSink;
+    GError* error = nullptr;
+    GstElement* audioSink = gst_parse_bin_from_description(
+        ("volume ! " + output).toUtf8().constData(), TRUE, &error);
+    g_clear_error(&error);
+    if (audioSink == nullptr)
+        return status::invalidArgument;
+    g_object_set(m_playbin, "audio-sink", audioSink, nullptr);
     // The system clock drives the pipeline, whatever the audio output offers.
     GstClock* clock = gst_system_clock_obtain();
     gst_pipeline_use_clock(GST_PIPELINE(m_playbin), clock);
@@ -135,14 +166,31 @@ PlaybackStatus PlaybackEngine::buildPipeline()
 PlaybackStatus PlaybackEngine::cue()
 {
     const GstStateChangeReturn change = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
-    GstStateChangeReturn settled = change;
-    if (change == GST_STATE_CHANGE_ASYNC)
-        settled = gst_element_get_state(m_playbin, nullptr, nullptr, kCueTimeout);
+    const auto settled = change == GST_STATE_CHANGE_ASYNC
+                             ? static_cast<GstStateChangeReturn>(settle(kCueTimeout))
+                             : change;
     if (settled == GST_STATE_CHANGE_SUCCESS || settled == GST_STATE_CHANGE_NO_PREROLL)
         return status::ok;
-    const PlaybackStatus result =
-        settled == GST_STATE_CHANGE_ASYNC ? status::timedOut : failedStatus();
-    gst_element_set_state(m_playbin, GST_STATE_NULL);
+    if (settled == GST_STATE_CHANGE_ASYNC && !m_events->hasError()) {
+        m_errorText = QStringLiteral("No picture within %1 s.").arg(kCueTimeout.count() / 1000);
+        return status::timedOut;
+    }
+    return failedStatus();
+}
+
+// Waits until the pipeline has finished changing state, an error has come, or
+// `bound` has passed; returns the last answer, still ASYNC when it has not finished.
+// A demuxer's error does not fail the change of state: without the look at the
+// queue the wait would run to its bound.
+int PlaybackEngine::settle(std::chrono::milliseconds bound) const
+{
+    const auto slices = std::max<std::int64_t>(1, bound.count() * GST_MSECOND / kSettleSlice);
+    GstStateChangeReturn result = GST_STATE_CHANGE_ASYNC;
+    for (std::int64_t i = 0; i < slices && result == GST_STATE_CHANGE_ASYNC; ++i) {
+        if (m_events->hasError())
+            break;
+        result = gst_element_get_state(m_playbin, nullptr, nullptr, kSettleSlice);
+    }
     return result;
 }
 
@@ -150,10 +198,10 @@ PlaybackStatus PlaybackEngine::cue()
 // change can be seen a moment before the error message that caused it arrives.
 PlaybackStatus PlaybackEngine::failedStatus()
 {
-    m_events.waitForError(kErrorMessageWait);
+    m_events->waitForError(kErrorMessageWait);
     PlaybackStatus result = status::failed;
     bool first = true;
-    for (GstMessage* message : m_events.takeAll()) {
+    for (GstMessage* message : m_events->takeAll()) {
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && first) {
             const PipelineError error = parsePipelineError(message);
             result = error.status;
@@ -194,19 +242,23 @@ PlaybackStatus PlaybackEngine::initVideoWindow()
     return status::ok;
 }
 
+// The pipeline is cut off from the widget and the owner here, and stopped on a
+// worker: stopping can take long, and must not hold the GUI thread.
 void PlaybackEngine::releaseAll()
 {
+    if (m_frames != nullptr)
+        m_frames->close();
     if (m_playbin != nullptr) {
-        gst_element_set_state(m_playbin, GST_STATE_NULL);
         GstBus* bus = gst_element_get_bus(m_playbin);
-        m_events.detach(bus);
+        GraphEventQueue::detach(bus);
         gst_object_unref(bus);
-        gst_object_unref(m_playbin);
+        m_teardown.release(m_playbin);
     }
     m_playbin = nullptr;
     m_videoSink = nullptr;
-    m_events.setTarget(nullptr);
-    m_events.clear();
+    m_frames.reset();
+    m_events->setTarget(nullptr);
+    m_events = std::make_shared<GraphEventQueue>();
     if (m_videoWindow) {
         m_videoWindow->setFullScreen(false);
         m_videoWindow->clearPicture();
@@ -216,7 +268,8 @@ void PlaybackEngine::releaseAll()
 void PlaybackEngine::close()
 {
     releaseAll();
-    m_fileName.clear();
+    m_path.clear();
+    m_errorPosition = 0.0;
     m_state = PlayState::Init;
     if (m_videoWindow)
         m_videoWindow->update();
@@ -236,8 +289,10 @@ PlaybackStatus PlaybackEngine::togglePlay()
         return status::ok;
     const bool start = m_state == PlayState::Paused || m_state == PlayState::Stopped;
     const PlaybackStatus result = changeState(start ? GST_STATE_PLAYING : GST_STATE_PAUSED);
-    if (result >= 0)
+    if (result >= 0) {
         m_state = start ? PlayState::Running : PlayState::Paused;
+        m_errorPosition = 0.0;
+    }
     return result;
 }
 
@@ -267,8 +322,10 @@ PlaybackStatus PlaybackEngine::stop()
 double PlaybackEngine::getPosition() const
 {
     gint64 position = 0;
-    if (m_playbin == nullptr || !gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position))
+    if (m_playbin == nullptr)
         return 0.0;
+    if (!gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position))
+        return m_errorPosition;
     return static_cast<double>(position) / GST_SECOND;
 }
 
@@ -300,13 +357,8 @@ PlaybackStatus PlaybackEngine::seek(double rate, double seconds)
                                     GST_SEEK_TYPE_SET, position);
     if (!accepted)
         return status::failed;
-    return waitForSettle();
-}
-
-PlaybackStatus PlaybackEngine::waitForSettle() const
-{
-    const auto settled = gst_element_get_state(m_playbin, nullptr, nullptr, kSeekTimeout);
-    if (settled == GST_STATE_CHANGE_FAILURE)
+    const int settled = settle(kSeekTimeout);
+    if (settled == GST_STATE_CHANGE_FAILURE || m_events->hasError())
         return status::failed;
     return settled == GST_STATE_CHANGE_ASYNC ? status::timedOut : status::ok;
 }
@@ -378,19 +430,24 @@ int PlaybackEngine::captureFrame(const QString& fileName)
     return written;
 }
 
-PlaybackStatus PlaybackEngine::handleGraphEvents()
+GraphOutcome PlaybackEngine::handleGraphEvents()
 {
-    PlaybackStatus result = status::ok;
-    for (GstMessage* message : m_events.takeAll()) {
-        if (m_playbin != nullptr) {
-            if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS)
-                result = rewindToStart();
-            else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
-                result = stopAfterError(message);
-        }
+    std::optional<PipelineError> error;
+    bool ended = false;
+    for (GstMessage* message : m_events->takeAll()) {
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !error)
+            error = parsePipelineError(message);
+        ended = ended || GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
         gst_message_unref(message);
     }
-    return result;
+    if (m_playbin == nullptr)
+        return {};
+    // An error outweighs an end that follows it: the rest was never played.
+    if (error)
+        return stopAfterError(*error);
+    if (ended)
+        return {GraphOutcome::Kind::EndOfStream, rewindToStart(), {}, 0.0};
+    return {};
 }
 
 // The end of the stream: back to 0, paused there so that the first frame shows.
@@ -412,14 +469,14 @@ PlaybackStatus PlaybackEngine::rewindToStart()
 }
 
 // A failing pipeline is stopped outright: cueing it again could fail again and
-// loop. Playing again starts it afresh from 0.
-PlaybackStatus PlaybackEngine::stopAfterError(GstMessage* error)
+// loop. The picture of the moment stays, and the position is reported as it was;
+// playing again starts afresh from 0.
+GraphOutcome PlaybackEngine::stopAfterError(const PipelineError& error)
 {
-    const PipelineError parsed = parsePipelineError(error);
-    m_errorText = parsed.text;
-    const PlaybackStatus result = changeState(GST_STATE_READY);
-    if (result < 0)
-        return result;
+    const GraphOutcome outcome{GraphOutcome::Kind::Error, error.status, error.text, getPosition()};
+    m_errorText = error.text;
+    m_errorPosition = outcome.errorPosition;
+    changeState(GST_STATE_READY);
     m_state = PlayState::Stopped;
-    return parsed.status;
+    return outcome;
 }

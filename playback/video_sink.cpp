@@ -5,33 +5,48 @@
 
 namespace {
 
-using MailboxRef = std::shared_ptr<FrameMailbox>;
+using GateRef = std::shared_ptr<FrameGate>;
 
 // Late frames are dropped like a video sink drops them, and reported upstream.
 constexpr gint64 kMaxLateness = 20 * GST_MSECOND;
 
-GstFlowReturn onNewSample(GstAppSink* sink, gpointer mailbox)
+GstFlowReturn onNewSample(GstAppSink* sink, gpointer gate)
 {
     if (GstSample* sample = gst_app_sink_pull_sample(sink))
-        (*static_cast<MailboxRef*>(mailbox))->post(sample);
+        (*static_cast<GateRef*>(gate))->post(sample);
     return GST_FLOW_OK;
 }
 
-GstFlowReturn onNewPreroll(GstAppSink* sink, gpointer mailbox)
+GstFlowReturn onNewPreroll(GstAppSink* sink, gpointer gate)
 {
     if (GstSample* sample = gst_app_sink_pull_preroll(sink))
-        (*static_cast<MailboxRef*>(mailbox))->post(sample);
+        (*static_cast<GateRef*>(gate))->post(sample);
     return GST_FLOW_OK;
 }
 
-void releaseMailbox(gpointer mailbox)
+void releaseGate(gpointer gate)
 {
-    delete static_cast<MailboxRef*>(mailbox);
+    delete static_cast<GateRef*>(gate);
 }
 
 }  // namespace
 
-GstElement* makeVideoSink(std::shared_ptr<FrameMailbox> mailbox)
+void FrameGate::post(GstSample* sample)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_mailbox != nullptr)
+        m_mailbox->post(sample);
+    else
+        gst_sample_unref(sample);
+}
+
+void FrameGate::close()
+{
+    std::lock_guard lock(m_mutex);
+    m_mailbox.reset();
+}
+
+GstElement* makeVideoSink(std::shared_ptr<FrameGate> gate)
 {
     GstElement* sink = gst_element_factory_make("appsink", "video-output");
     if (sink == nullptr)
@@ -40,12 +55,10 @@ GstElement* makeVideoSink(std::shared_ptr<FrameMailbox> mailbox)
     g_object_set(sink, "caps", caps, "max-buffers", 1u, "drop", TRUE, "sync", TRUE, "qos", TRUE,
                  "max-lateness", kMaxLateness, nullptr);
     gst_caps_unref(caps);
-    if (mailbox != nullptr) {
-        GstAppSinkCallbacks callbacks{};
-        callbacks.new_preroll = onNewPreroll;
-        callbacks.new_sample = onNewSample;
-        gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks,
-                                   new MailboxRef(std::move(mailbox)), releaseMailbox);
-    }
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_preroll = onNewPreroll;
+    callbacks.new_sample = onNewSample;
+    gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, new GateRef(std::move(gate)),
+                               releaseGate);
     return sink;
 }

@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     area.resize(width, height);
     area.show();
 
-    if (engine.open(QString::fromLocal8Bit(operands[0].c_str()), &area, &watcher) < 0) {
+    if (engine.open(operands[0], &area, &watcher) < 0) {
         std::fprintf(stderr, "play_clip: cannot open %s\n", operands[0].c_str());
         return 1;
     }

@@ -9,7 +9,13 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+
+#include <QRegularExpression>
+#include <QTimer>
+
 #include "bitmap_slider.h"
+#include "media_fixtures.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "skin_list.h"
@@ -370,6 +376,64 @@ TEST_F(PlayerWindowTest, ABrokenRecordingIsNamedAndCycleModeGoesOn)
     dlg->OnListDoubleClick(row);
     ASSERT_TRUE(WaitFor([&] { return dlg->CurrentIndex() == row + 1; }, 3000));
     EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+}
+
+TEST_F(PlayerWindowTest, ADamagedRecordingStopsWhereItBrokeAndNeverRestarts)
+{
+    const QString damaged = QDir(folder.path()).filePath("20240611_081550_DAMAGED.MOV");
+    ASSERT_TRUE(QFile::copy(media::damagedAfterTenSeconds(), damaged));
+    dlg->OnImport();
+    dlg->OnCycle();  // off
+    const int row = RowOf("DAMAGED");
+    PlayRow(row);
+    dlg->Engine().setPosition(9.5);
+    ASSERT_TRUE(WaitFor([&] { return dlg->StatusText().contains("DAMAGED"); }, 8000));
+    EXPECT_TRUE(QRegularExpression("^20240611_081550_DAMAGED\\.MOV is damaged after 00:(09|10)$")
+                    .match(dlg->StatusText())
+                    .hasMatch())
+        << dlg->StatusText().toStdString();
+    Spin(1500);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped) << "not started again";
+    EXPECT_EQ(dlg->CurrentIndex(), row);
+    EXPECT_GT(dlg->Engine().getPosition(), 9.0) << "the picture where it broke";
+}
+
+// Special files named like recordings, a cut and a damaged recording: the list takes only
+// the regular files, and the window answers throughout while each is played.
+TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
+{
+    QTemporaryDir hostile;
+    const QDir dir(hostile.path());
+    ASSERT_EQ(::mkfifo(dir.filePath("fifo.MOV").toUtf8().constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(dir.filePath("loop.MOV"), dir.filePath("loop.MOV")));
+    ASSERT_TRUE(QFile::link("/dev/zero", dir.filePath("zero.MOV")));
+    ASSERT_TRUE(dir.mkdir("dir.MOV"));
+    ASSERT_TRUE(QFile::copy(media::truncatedNoIndex(), dir.filePath("cut.MOV")));
+    ASSERT_TRUE(QFile::copy(media::damagedAfterTenSeconds(), dir.filePath("damaged.MOV")));
+    chosenFolder = hostile.path();
+    dlg->OnImport();
+    ASSERT_EQ(dlg->Catalogue().GetCount(), 2);
+    EXPECT_EQ(Cell(0, 1), "cut.MOV");
+    EXPECT_EQ(Cell(1, 1), "damaged.MOV");
+
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer heartbeat;
+    heartbeat.setInterval(50);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+    });
+    sinceTick.start();
+    heartbeat.start();
+    for (int row = 0; row < 2; ++row) {
+        dlg->OnListDoubleClick(row);
+        Spin(1000);
+    }
+    dlg->ImportPaths({dir.filePath("fifo.MOV")});
+    EXPECT_EQ(dlg->StatusText(), "Skipped: fifo.MOV (not a regular file)");
+    Spin(200);
+    EXPECT_LT(longestGap, 1000) << "the window stood still";
+    EXPECT_TRUE(dlg->StatusText().contains("cut.MOV") || dlg->Engine().state() != PlayState::Init);
 }
 
 TEST_F(PlayerWindowTest, ARecordingStartedByHandMovesOnAtItsEnd)

@@ -58,9 +58,13 @@ QString fixture(const QString& name, Make make)
     return path;
 }
 
-const char* const kVideo =
-    "videotestsrc num-buffers=60 pattern=smpte ! video/x-raw,format=I420,width=320,height=240,framerate=30/1"
-    " ! x264enc speed-preset=ultrafast key-int-max=15 ! h264parse ! queue ! mux.";
+QString videoBranch(int frames)
+{
+    return QStringLiteral(
+               "videotestsrc num-buffers=%1 pattern=smpte ! video/x-raw,format=I420,width=320,height=240,"
+               "framerate=30/1 ! x264enc speed-preset=ultrafast key-int-max=15 ! h264parse ! queue ! mux.")
+        .arg(frames);
+}
 const char* const kAudio =
     "audiotestsrc num-buffers=86 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=1"
     " ! avenc_aac ! aacparse ! queue ! mux.";
@@ -82,32 +86,54 @@ bool truncateCopy(const QString& source, const QString& target, double fraction)
     return out.write(bytes.left(kept)) == kept;
 }
 
-// Renames the sample description's coding so that no decoder takes the stream.
-bool renameCoding(const QString& source, const QString& target)
+// Writes `target` as `source` changed by `edit`, which says whether it found what to change.
+template <typename Edit>
+bool editCopy(const QString& source, const QString& target, Edit edit)
 {
     QFile in(source);
     QFile out(target);
     if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
         return false;
     QByteArray bytes = in.readAll();
-    const qsizetype at = bytes.indexOf("avc1");
-    if (at < 0)
-        return false;
-    bytes.replace(at, 4, "zzzz");
-    return out.write(bytes) == bytes.size();
+    return edit(bytes) && out.write(bytes) == bytes.size();
+}
+
+// Renames the sample description's coding so that no decoder takes the stream.
+bool renameCoding(const QString& source, const QString& target)
+{
+    return editCopy(source, target, [](QByteArray& bytes) {
+        const qsizetype at = bytes.indexOf("avc1");
+        if (at >= 0)
+            bytes.replace(at, 4, "zzzz");
+        return at >= 0;
+    });
+}
+
+// Gives the first track's sample `index` a size beyond any the demuxer reads: it
+// fails there, with an error, as at the first damaged block of a recording.
+bool breakSample(const QString& source, const QString& target, int index)
+{
+    return editCopy(source, target, [index](QByteArray& bytes) {
+        const qsizetype table = bytes.indexOf("stsz");
+        const qsizetype entry = table + 16 + 4 * index;
+        if (table < 0 || entry + 4 > bytes.size())
+            return false;
+        bytes.replace(entry, 4, QByteArray("\x7f\xff\xff\xf0", 4));
+        return true;
+    });
 }
 
 QString indexedVideo()
 {
     return fixture("indexed.mov", [](const QString& path) {
-        return writeMovie(path, QString(kVideo) + ' ' + kAudio, true);
+        return writeMovie(path, videoBranch(60) + ' ' + kAudio, true);
     });
 }
 
 QString videoOnly()
 {
     return fixture("video-only.mov",
-                   [](const QString& path) { return writeMovie(path, kVideo, false); });
+                   [](const QString& path) { return writeMovie(path, videoBranch(60), false); });
 }
 
 }  // namespace
@@ -115,7 +141,7 @@ QString videoOnly()
 QString videoWithAudio()
 {
     return fixture("video.mov", [](const QString& path) {
-        return writeMovie(path, QString(kVideo) + ' ' + kAudio, false);
+        return writeMovie(path, videoBranch(60) + ' ' + kAudio, false);
     });
 }
 
@@ -144,6 +170,17 @@ QString truncatedIndexed()
 {
     return fixture("truncated-indexed.mov", [](const QString& path) {
         return truncateCopy(indexedVideo(), path, 0.6);
+    });
+}
+
+QString damagedAfterTenSeconds()
+{
+    return fixture("damaged-10s.mov", [](const QString& path) {
+        const QString whole = path + ".whole";
+        const bool made = writeMovie(whole, videoBranch(360) + ' ' + kAudio, false)
+                          && breakSample(whole, path, 300);
+        QFile::remove(whole);
+        return made;
     });
 }
 

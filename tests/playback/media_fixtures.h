@@ -12,5 +12,6 @@ QString textRenamedMov();    // a text file named .MOV
 QString truncatedNoIndex();  // the first half of a recording whose index comes last
 QString truncatedIndexed();  // index first, then 60 % of the samples it lists
 QString undecodableVideo();  // video only, in a coding no decoder knows
+QString damagedAfterTenSeconds();  // 12 s, the demuxer fails at the video sample at 10 s
 
 }  // namespace media

@@ -9,6 +9,12 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     testing::InitGoogleTest(&argc, argv);
     gst_init(nullptr, nullptr);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    int failed = 0;
+    {
+        QApplication app(argc, argv);
+        failed = RUN_ALL_TESTS();
+    }
+    // Lets the leaks tracer, when it runs, report what is still alive.
+    gst_deinit();
+    return failed;
 }

@@ -1,0 +1,114 @@
+// What an engine leaves behind over many recordings: memory, descriptors, pipelines.
+#include "media_fixtures.h"
+#include "pipeline_teardown.h"
+#include "playback_engine.h"
+#include "test_support.h"
+#include "video_widget.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+namespace {
+
+// What the process holds once the allocator has handed back the memory it keeps
+// for its threads: without the trim, what each of GStreamer's threads once freed
+// makes the figure wander by several MB from run to run.
+long residentKiB()
+{
+    malloc_trim(0);
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    }
+    return -1;
+}
+
+qsizetype openDescriptors()
+{
+    return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+}
+
+// Lowers the soft descriptor limit for its lifetime; the hard limit stays, so it can go back.
+class DescriptorLimit {
+public:
+    explicit DescriptorLimit(rlim_t soft)
+    {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = soft;
+        m_ok = setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &m_saved); }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_saved{};
+    bool m_ok = false;
+};
+
+class EngineLifetime : public testing::Test {
+protected:
+    EngineLifetime()
+    {
+        m_engine.setAudioSink("fakesink sync=true");
+        m_area.resize(320, 240);
+    }
+
+    // Opens, plays until a frame or two has been shown, and closes.
+    void playBriefly(const QString& path)
+    {
+        ASSERT_EQ(m_engine.open(path, &m_area, &m_owner), 0);
+        const quint64 before = m_area.frameCounts().presented;
+        ASSERT_GE(m_engine.togglePlay(), 0);
+        waitUntil([&] { return m_area.frameCounts().presented > before + 1; }, 2000);
+        m_engine.close();
+    }
+
+    PlaybackEngine m_engine;
+    QObject m_owner;
+    VideoWidget m_area;
+};
+
+TEST_F(EngineLifetime, TwoHundredRecordingsKeepMemoryAndDescriptorsFlat)
+{
+    const QString path = media::videoWithAudio();
+    const DescriptorLimit limit(64);
+    ASSERT_TRUE(limit.ok());
+    for (int i = 0; i < 20; ++i)
+        ASSERT_NO_FATAL_FAILURE(playBriefly(path)) << "open " << i;
+    // The first opens load plugins and fill caches; from here on nothing may pile up.
+    waitUntil([] { return false; }, 200);
+    const long residentBefore = residentKiB();
+    const qsizetype descriptorsBefore = openDescriptors();
+    for (int i = 20; i < 200; ++i)
+        ASSERT_NO_FATAL_FAILURE(playBriefly(path)) << "open " << i;
+    // Pipelines stop on a worker: give the last one time to go.
+    waitUntil([&] { return openDescriptors() <= descriptorsBefore; }, 2000);
+    EXPECT_LE(openDescriptors(), descriptorsBefore);
+    EXPECT_LT(residentKiB() - residentBefore, 8 * 1024);
+}
+
+// Stopping this pipeline waits for its streaming thread, asleep for 1.5 s in identity.
+TEST(PipelineTeardown, StopsAPipelineWithoutHoldingTheCaller)
+{
+    GstElement* pipeline =
+        gst_parse_launch("fakesrc ! identity sleep-time=1500000 ! fakesink", nullptr);
+    ASSERT_NE(pipeline, nullptr);
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    waitUntil([] { return false; }, 100);
+    PipelineTeardown teardown;
+    teardown.release(pipeline);
+    EXPECT_FALSE(teardown.waitUntilIdle(std::chrono::milliseconds(0)));
+    EXPECT_TRUE(teardown.waitUntilIdle(std::chrono::seconds(10)));
+}
+
+}  // namespace
