@@ -36,6 +36,17 @@ TEST(SpeedNeedle, SpeedsOutsideTheScaleShowAsZero)
     EXPECT_EQ(gauges::NeedleEnd(300), gauges::NeedleEnd(0));
 }
 
+TEST(SpeedNeedle, AFaceInMphTurnsByItsOwnMarks)
+{
+    // Until a mph face is committed, both units point on the skin's km/h marks.
+    EXPECT_EQ(gauges::DialFor(SpeedUnit::Mph).marks, gauges::DialFor(SpeedUnit::Kmh).marks);
+    gauges::DialFace mph;
+    mph.marks = SpeedUnit::Mph;
+    mph.degreesPerUnit = 1.5;
+    EXPECT_EQ(gauges::NeedleEnd(161, mph), gauges::NeedleEnd(150));  // 100 mph, 150 degrees
+    EXPECT_EQ(gauges::NeedleEnd(0, mph), gauges::NeedleEnd(0));
+}
+
 TEST(Compass, HeadingZeroMirrorsTheArrowIntoTheSquare)
 {
     const QImage arrow = NumberedArrow();
