@@ -3,6 +3,7 @@
 #include "player_dlg.h"
 
 #include <QLabel>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 
 #include "bitmap_slider.h"
+#include "blit.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "player_settings.h"
@@ -20,7 +22,6 @@
 
 namespace {
 
-constexpr int kMsPerSeekStep = 200;
 constexpr int kMsPerCursorStep = 100;
 
 bool IsPlaying(PlayState state)
@@ -28,9 +29,9 @@ bool IsPlaying(PlayState state)
     return state == PlayState::Paused || state == PlayState::Running;
 }
 
-QString SpeedLabel(int speed)
+QString SpeedLabel(int kmh, SpeedUnit unit)
 {
-    return QStringLiteral("%1Km/H").arg(speed);
+    return QStringLiteral("%1%2").arg(SpeedIn(unit, kmh)).arg(QLatin1String(SpeedUnitSuffix(unit)));
 }
 
 QString DisplayName(const tagFileNode& node)
@@ -81,6 +82,7 @@ int CPlayerDlg::playRecording(PlayDirection direction)
         return 1;
     }
     userStopped = 0;  // a stop of the recording before does not hold for this one
+    resumeAfterSeek = false;
     lastPosition = 0.0;
     const double duration = engine.getDuration();
     seekBar->SetRange(0, static_cast<int>(duration) * 1000 / kMsPerSeekStep, false);
@@ -244,6 +246,12 @@ void CPlayerDlg::OnGraphNotify()
 
 void CPlayerDlg::OnPlay()
 {
+    // A row chosen in the list, other than the one open, is what the user wants played.
+    const int row = SelectedRow();
+    if (row >= 0 && (row != currentIndex || engine.state() == PlayState::Init)) {
+        OnListDoubleClick(row);
+        return;
+    }
     engine.setRate(0);
     engine.togglePlay();
     userStopped = 0;
@@ -254,6 +262,40 @@ void CPlayerDlg::OnStop()
     userStop();
 }
 
+void CPlayerDlg::SeekBy(double seconds)
+{
+    if (!IsPlaying(engine.state())) {
+        return;
+    }
+    const double target = std::clamp(engine.getPosition() + seconds, 0.0, engine.getDuration());
+    engine.setPosition(target);
+    seekBar->SetPosition(static_cast<int>(target * 1000 / kMsPerSeekStep));
+}
+
+// The thumb was dragged: the time under it, next to it.
+void CPlayerDlg::OnSeekBarMoving()
+{
+    const int position = seekBar->GetPosition();
+    const QPoint thumb(seekBar->PositionToPixel(position), 0);
+    QToolTip::showText(seekBar->mapToGlobal(thumb), ClockText(position * kMsPerSeekStep / 1000.0), seekBar);
+}
+
+// Released or moved by a key: play goes there, and on if it was playing before the press.
+void CPlayerDlg::OnSeekBarMoved()
+{
+    engine.setPosition(seekBar->GetPosition() * kMsPerSeekStep / 1000.0);
+    if (seekBar->IsDragging()) {
+        return;
+    }
+    QToolTip::hideText();
+    if (resumeAfterSeek) {
+        resumeAfterSeek = false;
+        if (engine.state() == PlayState::Paused) {
+            engine.togglePlay();
+        }
+    }
+}
+
 void CPlayerDlg::OnVolumeDown()
 {
     if (!IsPlaying(engine.state())) {
@@ -261,6 +303,7 @@ void CPlayerDlg::OnVolumeDown()
     }
     if (savedVolumeLevel > 0) {
         engine.setVolumeLevel(--savedVolumeLevel);
+        player_settings::SetVolumeLevel(savedVolumeLevel);
     }
     drawVolumeIndicator(savedVolumeLevel);
 }
@@ -272,6 +315,7 @@ void CPlayerDlg::OnVolumeUp()
     }
     if (savedVolumeLevel < 10) {
         engine.setVolumeLevel(++savedVolumeLevel);
+        player_settings::SetVolumeLevel(savedVolumeLevel);
     }
     drawVolumeIndicator(savedVolumeLevel);
 }
@@ -301,11 +345,22 @@ int CPlayerDlg::LitVolumeBars() const
 void CPlayerDlg::drawSpeedNeedle(int speed)
 {
     const int clamped = gauges::ClampSpeed(speed);
-    speedText->setText(SpeedLabel(clamped));
+    speedText->setText(SpeedLabel(clamped, speedUnit));
     if (clamped != shownSpeed) {
         shownSpeed = clamped;
         update(gauges::kNeedleRepair);
     }
+}
+
+void CPlayerDlg::SetSpeedUnit(SpeedUnit unit)
+{
+    speedUnit = unit;
+    dialFace = gauges::DialFor(unit);
+    dialPicture = dialFace.picture != 0 ? LoadBitmap(dialFace.picture) : QImage();
+    waveform->SetSpeedUnit(unit);
+    speedText->setText(SpeedLabel(shownSpeed, unit));
+    update(gauges::kNeedleRepair.united(QRect(dialFace.origin, dialPicture.size())));
+    player_settings::SetUnits(unit);
 }
 
 void CPlayerDlg::drawCompass(double heading)
