@@ -1,13 +1,13 @@
 // The player window: construction, layout, painting and window commands.
 #include "player_dlg.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QActionGroup>
 #include <QPainter>
 #include <QShortcut>
 #include <QWindow>

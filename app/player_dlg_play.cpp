@@ -354,12 +354,13 @@ void CPlayerDlg::drawSpeedNeedle(int speed)
 
 void CPlayerDlg::SetSpeedUnit(SpeedUnit unit)
 {
+    const QRect oldFace(dialFace.origin, dialPicture.size());
     speedUnit = unit;
     dialFace = gauges::DialFor(unit);
     dialPicture = dialFace.picture != 0 ? LoadBitmap(dialFace.picture) : QImage();
     waveform->SetSpeedUnit(unit);
     speedText->setText(SpeedLabel(shownSpeed, unit));
-    update(gauges::kNeedleRepair.united(QRect(dialFace.origin, dialPicture.size())));
+    update(gauges::kNeedleRepair.united(oldFace).united(QRect(dialFace.origin, dialPicture.size())));
     player_settings::SetUnits(unit);
 }
 
