@@ -2,8 +2,11 @@
 
 #include <QDialog>
 
-// The about box (dialog template 100): icon, "Player Version 1.0" and OK.
+// The about box (dialog template 100): icon, "Player Version 1.0", the keyboard
+// shortcuts and OK.
 class CAboutDlg : public QDialog {
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
+
+    static QString KeyboardHelp();
 };

@@ -11,15 +11,29 @@ constexpr QRgb kTransparentKey = qRgb(255, 0, 255);
 
 }  // namespace
 
+DialFace DialFor(SpeedUnit unit)
+{
+    switch (unit) {
+    case SpeedUnit::Mph:
+        // The mph face (PNG 170) puts each mark where its km/h equivalent points, so the
+        // needle keeps turning one degree per km/h.
+        return {170, QPoint(698, 606), SpeedUnit::Mph, 1.609344};
+    case SpeedUnit::Kmh:
+        break;
+    }
+    return {};
+}
+
 int ClampSpeed(int speed)
 {
     return (speed < 0 || speed > kMaxSpeed) ? 0 : speed;
 }
 
-QPoint NeedleEnd(int speed)
+QPoint NeedleEnd(int speed, const DialFace& face)
 {
-    const int clamped = ClampSpeed(speed);
-    const float theta = static_cast<float>((clamped + 140) % 360) * 3.1415f / 180.0f;
+    const double value = SpeedIn(face.marks, ClampSpeed(speed));
+    const auto degrees = static_cast<float>(std::fmod(140.0 + value * face.degreesPerUnit, 360.0));
+    const float theta = degrees * 3.1415f / 180.0f;
     // Single-precision cos and sin: 130 km/h then ends exactly one needle length above.
     const float c = std::cos(theta);
     const float s = std::sin(theta);

@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include "speed_unit.h"
+
 // Speedometer and compass painted over the skin.
 namespace gauges {
 
@@ -14,10 +16,22 @@ inline constexpr QRect kNeedleRepair{721, 629, 110, 90};  // (721,629)-(831,719)
 inline constexpr QPoint kCompassOrigin{900, 645};
 inline constexpr QRect kCompassRepair{900, 645, 160, 160};
 
+// The dial under the needle. The skin carries a km/h face; a face for another unit is a
+// picture drawn over it, and the needle must follow that picture's marks, so a face's
+// picture and its needle mapping are chosen together, in DialFor.
+struct DialFace {
+    int picture = 0;  // bitmap resource drawn at origin; 0: the skin's own km/h face
+    QPoint origin;
+    SpeedUnit marks = SpeedUnit::Kmh;  // the unit the face's marks read
+    double degreesPerUnit = 1.0;       // needle turn per mark unit, from 0 at 140 degrees
+};
+// The face for the chosen unit. The only place that ties a unit to a picture.
+DialFace DialFor(SpeedUnit unit);
+
 // Speeds outside 0..260 km/h show as 0.
 int ClampSpeed(int speed);
-// End point of the needle for a (clamped) speed.
-QPoint NeedleEnd(int speed);
+// End point of the needle for a (clamped) km/h speed on the face.
+QPoint NeedleEnd(int speed, const DialFace& face = {});
 // The whole degrees the arrow turns by: trunc(heading) remainder 360, signed like the heading.
 double CompassAngle(double heading);
 // The arrow turned by the heading into a square of side max(w, h); uncovered pixels and

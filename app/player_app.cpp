@@ -9,6 +9,8 @@
 CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("dashcam-player"));
+    // Settings go to ~/.config/dashcam-player/dashcam-player.conf, not "Unknown Organization".
+    setOrganizationName(QStringLiteral("dashcam-player"));
     setApplicationDisplayName(QStringLiteral("Player"));
     setDesktopFileName(QStringLiteral("dashcam-player"));
 }

@@ -1,6 +1,7 @@
 // The player window: construction, layout, painting and window commands.
 #include "player_dlg.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -8,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QWindow>
 
 #include "about_dlg.h"
@@ -15,6 +17,7 @@
 #include "blit.h"
 #include "dialog_layout.h"
 #include "gauges.h"
+#include "player_settings.h"
 #include "png_button.h"
 #include "resource_image.h"
 #include "skin_list.h"
@@ -29,6 +32,8 @@ const QColor kSpeedBackground(32, 32, 32);
 const QColor kStatusText(236, 196, 92);  // amber: a note stands out from the title
 const QRect kStatusLine(200, 5, 740, 18);  // the title strip between the title and its buttons
 constexpr int kStatusShownMs = 6000;
+constexpr double kShortSeekSeconds = 5.0;
+constexpr double kLongSeekSeconds = 30.0;
 
 QLabel* MakeStatic(QWidget* parent, int id, const QString& text)
 {
@@ -70,6 +75,8 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
     CreateControls();
     StartTimers();
     ConnectCommands();
+    CreateShortcuts();
+    RestoreSettings();
 }
 
 CPlayerDlg::~CPlayerDlg()
@@ -203,6 +210,9 @@ void CPlayerDlg::SetUpSeekBar()
     seekBar->SetRange(0, 100, false);
     seekBar->SetPosition(0);
     seekBar->SetMargins(0, -5, 0, 5);
+    // Its own keys move as the window's do: 5 s a step, 30 s a page.
+    seekBar->SetLineStep(static_cast<int>(kShortSeekSeconds * 1000 / kMsPerSeekStep));
+    seekBar->SetPageStep(static_cast<int>(kLongSeekSeconds * 1000 / kMsPerSeekStep));
     seekBar->installEventFilter(this);
 }
 
@@ -238,6 +248,40 @@ void CPlayerDlg::ConnectCommands()
             [this](const QModelIndex&) { OnListDoubleClick(SelectedRow()); });
     connect(videoArea, &VideoWidget::doubleClicked, this, &CPlayerDlg::ToggleFullScreen);
     connect(videoArea, &VideoWidget::escapePressed, this, &QDialog::reject);
+}
+
+// Application-wide: the full-screen video is a window of its own and obeys them too. A
+// modal dialog (the delete question, a file dialog) still keeps its keys.
+void CPlayerDlg::CreateShortcuts()
+{
+    const auto add = [this](const QKeySequence& keys, auto command) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, command);
+    };
+    const auto playSelected = [this] { OnListDoubleClick(SelectedRow()); };
+    add(QKeySequence(Qt::Key_Space), &CPlayerDlg::OnPlay);
+    add(QKeySequence(Qt::Key_Left), [this] { SeekBy(-kShortSeekSeconds); });
+    add(QKeySequence(Qt::Key_Right), [this] { SeekBy(kShortSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this] { SeekBy(-kLongSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this] { SeekBy(kLongSeekSeconds); });
+    add(QKeySequence(Qt::Key_PageUp), [this] { playRecording(Previous); });
+    add(QKeySequence(Qt::Key_PageDown), [this] { playRecording(Next); });
+    add(QKeySequence(Qt::Key_F), &CPlayerDlg::ToggleFullScreen);
+    add(QKeySequence(Qt::Key_Return), playSelected);
+    add(QKeySequence(Qt::Key_Enter), playSelected);
+    add(QKeySequence(Qt::Key_Delete), &CPlayerDlg::OnDeleteFile);
+    add(QKeySequence(Qt::CTRL | Qt::Key_S), &CPlayerDlg::OnCapture);
+}
+
+void CPlayerDlg::RestoreSettings()
+{
+    savedVolumeLevel = player_settings::VolumeLevel();
+    if (player_settings::CycleMode() != (cycleMode != 0)) {
+        OnCycle();
+    }
+    waveform->SetSpeedView(player_settings::ChartSpeedView());
+    SetSpeedUnit(player_settings::Units());
 }
 
 QWidget* CPlayerDlg::Control(int id) const
@@ -283,13 +327,15 @@ bool CPlayerDlg::event(QEvent* e)
         return true;
     }
     if (e->type() == static_cast<QEvent::Type>(WM_SLIDER_MOVED)) {
-        const auto* moved = static_cast<CSliderEvent*>(e);
-        if (moved->wParam == ctl::kSeekBar) {
-            engine.setPosition(seekBar->GetPosition() * 200 / 1000.0);
+        if (static_cast<CSliderEvent*>(e)->wParam == ctl::kSeekBar) {
+            OnSeekBarMoved();
         }
         return true;
     }
     if (e->type() == static_cast<QEvent::Type>(WM_SLIDER_MOVING)) {
+        if (static_cast<CSliderEvent*>(e)->wParam == ctl::kSeekBar) {
+            OnSeekBarMoving();
+        }
         return true;
     }
     return QDialog::event(e);
@@ -300,9 +346,12 @@ bool CPlayerDlg::eventFilter(QObject* watched, QEvent* e)
     if (e->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(e);
         if (watched == seekBar && mouse->button() == Qt::LeftButton) {
+            // Held still while the user seeks; the release resumes what was playing.
+            resumeAfterSeek = resumeAfterSeek || engine.state() == PlayState::Running;
             engine.pause();
         } else if (watched == waveform && mouse->button() == Qt::RightButton) {
             waveform->ToggleMode();
+            player_settings::SetChartSpeedView(waveform->IsSpeedView());
         } else if (watched == playList->viewport() && mouse->button() == Qt::RightButton) {
             ShowListMenu(mouse->position().toPoint());
             return true;
@@ -334,8 +383,11 @@ void CPlayerDlg::paintEvent(QPaintEvent*)
 void CPlayerDlg::PaintGauges(QPainter& painter)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
+    if (!dialPicture.isNull()) {
+        painter.drawImage(dialFace.origin, dialPicture);
+    }
     painter.setPen(needlePen);
-    painter.drawLine(gauges::kDialCentre, gauges::NeedleEnd(shownSpeed));
+    painter.drawLine(gauges::kDialCentre, gauges::NeedleEnd(shownSpeed, dialFace));
     painter.drawImage(gauges::kCompassOrigin, compassSquare);
 }
 
@@ -388,6 +440,15 @@ void CPlayerDlg::ShowWindowMenu(const QPoint& globalPos)
     QMenu menu(this);
     menu.addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
     menu.addAction(QStringLiteral("Close"), this, &QDialog::reject);
+    menu.addSeparator();
+    auto* units = new QActionGroup(&menu);
+    for (const auto& [unit, text] : {std::pair{SpeedUnit::Kmh, QStringLiteral("Speed in km/h")},
+                                     std::pair{SpeedUnit::Mph, QStringLiteral("Speed in mph")}}) {
+        QAction* action = menu.addAction(text, this, [this, unit] { SetSpeedUnit(unit); });
+        action->setCheckable(true);
+        action->setChecked(unit == speedUnit);
+        units->addAction(action);
+    }
     menu.addSeparator();
     menu.addAction(QStringLiteral("&About Player..."), this, &CPlayerDlg::ShowAbout);
     menu.exec(globalPos);

@@ -10,10 +10,12 @@
 #include <memory>
 
 #include "assist_info_reader.h"
+#include "gauges.h"
 #include "map_calls.h"
 #include "play_list.h"
 #include "playback_engine.h"
 #include "player_services.h"
+#include "speed_unit.h"
 
 class CBitmapSlider;
 class CPngButton;
@@ -48,6 +50,7 @@ public:
     void displayTick();
     void OnPlay();
     void OnStop();
+    void SeekBy(double seconds);  // within the recording, while one is open
     void OnVolumeDown();
     void OnVolumeUp();
     void OnCapture();
@@ -58,6 +61,7 @@ public:
     void drawSpeedNeedle(int speed);
     void drawCompass(double heading);
     void ShowAbout();
+    void SetSpeedUnit(SpeedUnit unit);  // speed text, chart and dial; remembered
 
     // State, for the window's tests and benchmarks.
     PlaybackEngine& Engine() { return engine; }
@@ -71,6 +75,7 @@ public:
     QString PlayButtonText() const;
     int CurrentIndex() const { return currentIndex; }
     int CycleMode() const { return cycleMode; }
+    SpeedUnit Units() const { return speedUnit; }
     int ShownSpeed() const { return shownSpeed; }
     double ShownHeading() const { return shownHeading; }
     int SavedVolumeLevel() const { return savedVolumeLevel; }
@@ -92,6 +97,8 @@ public slots:
     void accept() override;  // Enter does nothing
 
 private:
+    static constexpr int kMsPerSeekStep = 200;  // one unit of the seek bar
+
     void CreateControls();
     void CreateButtons();
     CPngButton* MakeButton(int id, int image, const QString& text, const QString& tip, bool onSkin);
@@ -100,9 +107,13 @@ private:
     void SetUpSeekBar();
     void StartTimers();
     void ConnectCommands();
+    void CreateShortcuts();
+    void RestoreSettings();
 
     void ShowWindowMenu(const QPoint& globalPos);
     void ToggleFullScreen();
+    void OnSeekBarMoving();
+    void OnSeekBarMoved();
     void SelectCurrentRow();
     int SelectedRow() const;
     void SendTrack();
@@ -147,6 +158,10 @@ private:
     int currentIndex = 0;
     int cycleMode = 1;
     int savedVolumeLevel = -1;
+    bool resumeAfterSeek = false;  // the seek bar was pressed while playing
+    SpeedUnit speedUnit = SpeedUnit::Kmh;
+    gauges::DialFace dialFace;
+    QImage dialPicture;  // the face's own picture; null: the skin's
     int shownSpeed = 0;
     double shownHeading = 180.0;
     bool firstRecordingOpened = false;  // the idle picture has given way to the video

@@ -7,6 +7,7 @@
 #include <QMenu>
 
 #include "file_attributes.h"
+#include "player_settings.h"
 #include "png_button.h"
 #include "recording_sources.h"
 #include "skin_list.h"
@@ -21,9 +22,11 @@ constexpr int kLockCommand = 32774;
 
 void CPlayerDlg::OnImport()
 {
-    const QString folder = services.chooseFolder ? services.chooseFolder(this) : QString();
+    const QString folder =
+        services.chooseFolder ? services.chooseFolder(this, player_settings::ImportFolder()) : QString();
     if (!folder.isEmpty()) {
         ImportFolder(QFile::encodeName(folder).toStdString(), catalogue);
+        player_settings::SetImportFolder(folder);
     }
 }
 
@@ -81,6 +84,7 @@ void CPlayerDlg::OnCycle()
 {
     cycleMode = !cycleMode;
     cycleButton->SetImage(cycleMode ? 149 : 154);
+    player_settings::SetCycleMode(cycleMode != 0);
 }
 
 void CPlayerDlg::OnListDoubleClick(int row)

@@ -3,6 +3,7 @@
 #include "player_dlg.h"
 
 #include <QLabel>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -10,17 +11,18 @@
 #include <QFileInfo>
 
 #include "bitmap_slider.h"
+#include "blit.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "player_settings.h"
 #include "png_button.h"
+#include "resource_image.h"
 #include "snapshot_target.h"
 #include "video_widget.h"
 #include "wave_form_ctrl.h"
 
 namespace {
 
-constexpr int kMsPerSeekStep = 200;
 constexpr int kMsPerCursorStep = 100;
 
 bool IsPlaying(PlayState state)
@@ -28,9 +30,9 @@ bool IsPlaying(PlayState state)
     return state == PlayState::Paused || state == PlayState::Running;
 }
 
-QString SpeedLabel(int speed)
+QString SpeedLabel(int kmh, SpeedUnit unit)
 {
-    return QStringLiteral("%1Km/H").arg(speed);
+    return QStringLiteral("%1%2").arg(SpeedIn(unit, kmh)).arg(QLatin1String(SpeedUnitSuffix(unit)));
 }
 
 QString DisplayName(const tagFileNode& node)
@@ -81,6 +83,7 @@ int CPlayerDlg::playRecording(PlayDirection direction)
         return 1;
     }
     userStopped = 0;  // a stop of the recording before does not hold for this one
+    resumeAfterSeek = false;
     const double duration = engine.getDuration();
     seekBar->SetRange(0, static_cast<int>(duration) * 1000 / kMsPerSeekStep, false);
     if (!firstRecordingOpened) {
@@ -242,6 +245,12 @@ void CPlayerDlg::OnGraphNotify()
 
 void CPlayerDlg::OnPlay()
 {
+    // A row chosen in the list, other than the one open, is what the user wants played.
+    const int row = SelectedRow();
+    if (row >= 0 && (row != currentIndex || engine.state() == PlayState::Init)) {
+        OnListDoubleClick(row);
+        return;
+    }
     engine.setRate(0);
     engine.togglePlay();
     userStopped = 0;
@@ -252,6 +261,40 @@ void CPlayerDlg::OnStop()
     userStop();
 }
 
+void CPlayerDlg::SeekBy(double seconds)
+{
+    if (!IsPlaying(engine.state())) {
+        return;
+    }
+    const double target = std::clamp(engine.getPosition() + seconds, 0.0, engine.getDuration());
+    engine.setPosition(target);
+    seekBar->SetPosition(static_cast<int>(target * 1000 / kMsPerSeekStep));
+}
+
+// The thumb was dragged: the time under it, next to it.
+void CPlayerDlg::OnSeekBarMoving()
+{
+    const int position = seekBar->GetPosition();
+    const QPoint thumb(seekBar->PositionToPixel(position), 0);
+    QToolTip::showText(seekBar->mapToGlobal(thumb), ClockText(position * kMsPerSeekStep / 1000.0), seekBar);
+}
+
+// Released or moved by a key: play goes there, and on if it was playing before the press.
+void CPlayerDlg::OnSeekBarMoved()
+{
+    engine.setPosition(seekBar->GetPosition() * kMsPerSeekStep / 1000.0);
+    if (seekBar->IsDragging()) {
+        return;
+    }
+    QToolTip::hideText();
+    if (resumeAfterSeek) {
+        resumeAfterSeek = false;
+        if (engine.state() == PlayState::Paused) {
+            engine.togglePlay();
+        }
+    }
+}
+
 void CPlayerDlg::OnVolumeDown()
 {
     if (!IsPlaying(engine.state())) {
@@ -259,6 +302,7 @@ void CPlayerDlg::OnVolumeDown()
     }
     if (savedVolumeLevel > 0) {
         engine.setVolumeLevel(--savedVolumeLevel);
+        player_settings::SetVolumeLevel(savedVolumeLevel);
     }
     drawVolumeIndicator(savedVolumeLevel);
 }
@@ -270,6 +314,7 @@ void CPlayerDlg::OnVolumeUp()
     }
     if (savedVolumeLevel < 10) {
         engine.setVolumeLevel(++savedVolumeLevel);
+        player_settings::SetVolumeLevel(savedVolumeLevel);
     }
     drawVolumeIndicator(savedVolumeLevel);
 }
@@ -299,11 +344,26 @@ int CPlayerDlg::LitVolumeBars() const
 void CPlayerDlg::drawSpeedNeedle(int speed)
 {
     const int clamped = gauges::ClampSpeed(speed);
-    speedText->setText(SpeedLabel(clamped));
+    speedText->setText(SpeedLabel(clamped, speedUnit));
     if (clamped != shownSpeed) {
         shownSpeed = clamped;
         update(gauges::kNeedleRepair);
     }
+}
+
+void CPlayerDlg::SetSpeedUnit(SpeedUnit unit)
+{
+    const QRect oldFace(dialFace.origin, dialPicture.size());
+    speedUnit = unit;
+    dialFace = gauges::DialFor(unit);
+    dialPicture = QImage();
+    if (dialFace.picture != 0) {
+        LoadResourceImage(dialFace.picture, QStringLiteral("PNG"), dialPicture);
+    }
+    waveform->SetSpeedUnit(unit);
+    speedText->setText(SpeedLabel(shownSpeed, unit));
+    update(gauges::kNeedleRepair.united(oldFace).united(QRect(dialFace.origin, dialPicture.size())));
+    player_settings::SetUnits(unit);
 }
 
 void CPlayerDlg::drawCompass(double heading)

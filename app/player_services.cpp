@@ -6,8 +6,8 @@
 PlayerServices PlayerServices::Desktop()
 {
     PlayerServices services;
-    services.chooseFolder = [](QWidget* owner) {
-        return QFileDialog::getExistingDirectory(owner, QStringLiteral("Select directory"));
+    services.chooseFolder = [](QWidget* owner, const QString& start) {
+        return QFileDialog::getExistingDirectory(owner, QStringLiteral("Select directory"), start);
     };
     services.chooseSnapshotFile = [](QWidget* owner, const QString& suggestion) {
         QFileDialog dialog(owner, QStringLiteral("Set file name..."), suggestion,

@@ -7,6 +7,29 @@
 namespace {
 
 const QString kSnapshotFolder = QStringLiteral("snapshot/folder");
+const QString kImportFolder = QStringLiteral("import/folder");
+const QString kVolume = QStringLiteral("play/volume");
+const QString kUnits = QStringLiteral("display/units");
+const QString kCycle = QStringLiteral("play/cycle");
+const QString kChartView = QStringLiteral("display/chart");
+
+const QString kMph = QStringLiteral("mph");
+const QString kSpeedView = QStringLiteral("speed");
+
+// A whole number in min..max, else the fallback: a hand-edited or damaged file never
+// reaches the window as a level it cannot show.
+int ReadInt(const QString& key, int min, int max, int fallback)
+{
+    bool ok = false;
+    const int value = QSettings().value(key).toString().toInt(&ok);
+    return ok && value >= min && value <= max ? value : fallback;
+}
+
+QString ExistingFolder(const QString& key)
+{
+    const QString saved = QSettings().value(key).toString();
+    return !saved.isEmpty() && QDir(saved).exists() ? saved : QString();
+}
 
 }  // namespace
 
@@ -14,8 +37,8 @@ namespace player_settings {
 
 QString SnapshotFolder()
 {
-    const QString saved = QSettings().value(kSnapshotFolder).toString();
-    if (!saved.isEmpty() && QDir(saved).exists()) {
+    const QString saved = ExistingFolder(kSnapshotFolder);
+    if (!saved.isEmpty()) {
         return saved;
     }
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -25,6 +48,56 @@ QString SnapshotFolder()
 void SetSnapshotFolder(const QString& folder)
 {
     QSettings().setValue(kSnapshotFolder, folder);
+}
+
+QString ImportFolder()
+{
+    return ExistingFolder(kImportFolder);
+}
+
+void SetImportFolder(const QString& folder)
+{
+    QSettings().setValue(kImportFolder, folder);
+}
+
+int VolumeLevel()
+{
+    return ReadInt(kVolume, 0, 10, -1);
+}
+
+void SetVolumeLevel(int level)
+{
+    QSettings().setValue(kVolume, level);
+}
+
+SpeedUnit Units()
+{
+    return QSettings().value(kUnits).toString() == kMph ? SpeedUnit::Mph : SpeedUnit::Kmh;
+}
+
+void SetUnits(SpeedUnit unit)
+{
+    QSettings().setValue(kUnits, unit == SpeedUnit::Mph ? kMph : QStringLiteral("kmh"));
+}
+
+bool CycleMode()
+{
+    return ReadInt(kCycle, 0, 1, 1) == 1;
+}
+
+void SetCycleMode(bool on)
+{
+    QSettings().setValue(kCycle, on ? 1 : 0);
+}
+
+bool ChartSpeedView()
+{
+    return QSettings().value(kChartView).toString() == kSpeedView;
+}
+
+void SetChartSpeedView(bool speedView)
+{
+    QSettings().setValue(kChartView, speedView ? kSpeedView : QStringLiteral("g"));
 }
 
 }  // namespace player_settings

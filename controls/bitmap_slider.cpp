@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -156,9 +157,12 @@ void CBitmapSlider::SetPosition(int pos)
 
 int CBitmapSlider::SetPageStep(int step)
 {
-    const int previous = pageStep;
-    pageStep = step;
-    return previous;
+    return std::exchange(pageStep, step);
+}
+
+int CBitmapSlider::SetLineStep(int step)
+{
+    return std::exchange(lineStep, step);
 }
 
 void CBitmapSlider::SetMargins(int left, int top, int right, int bottom)
@@ -277,9 +281,9 @@ void CBitmapSlider::keyPressEvent(QKeyEvent* event)
     case Qt::Key_End: target = rangeMax; break;
     case Qt::Key_Home: target = rangeMin; break;
     case Qt::Key_Left:
-    case Qt::Key_Up: target = position - 1LL; break;
+    case Qt::Key_Up: target = 0LL + position - lineStep; break;
     case Qt::Key_Right:
-    case Qt::Key_Down: target = position + 1LL; break;
+    case Qt::Key_Down: target = 0LL + position + lineStep; break;
     default: QWidget::keyPressEvent(event); return;
     }
     SetPosition(ClampToInt(target));

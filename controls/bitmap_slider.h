@@ -36,7 +36,8 @@ public:
     int GetRangeMin() const { return rangeMin; }
     void SetPosition(int pos);
     int GetPosition() const { return position; }
-    int SetPageStep(int step);
+    int SetPageStep(int step);  // Page Up / Page Down; returns the previous step
+    int SetLineStep(int step);  // the arrow keys; returns the previous step
     void SetMargins(int left, int top, int right, int bottom);
     void SetMarginLeft(int margin) { marginLeft = margin; }
     void SetMarginTop(int margin) { marginTop = margin; }
@@ -78,6 +79,7 @@ private:
     int rangeMin = 0;
     int position = 0;
     int pageStep = 20;
+    int lineStep = 1;
     QRect clientRect;
     int channelWidth = 0;
     int channelHeight = 0;

@@ -104,7 +104,19 @@ void CWaveFormCtrl::SetElapsed(int seconds)
 
 void CWaveFormCtrl::ToggleMode()
 {
-    m_speedView = !m_speedView;
+    SetSpeedView(!m_speedView);
+}
+
+void CWaveFormCtrl::SetSpeedView(bool speedView)
+{
+    m_speedView = speedView;
+    m_layerStale = true;
+    update();
+}
+
+void CWaveFormCtrl::SetSpeedUnit(SpeedUnit unit)
+{
+    m_unit = unit;
     m_layerStale = true;
     update();
 }
@@ -164,7 +176,7 @@ void CWaveFormCtrl::BuildLayer(const PlotRect& plot)
 void CWaveFormCtrl::DrawLabels(QPainter& painter, const PlotRect& plot) const
 {
     painter.setFont(m_font);
-    for (const ScaleLabel& label : ScaleLabels(plot, m_speedView))
+    for (const ScaleLabel& label : ScaleLabels(plot, m_speedView, m_unit))
         DrawText(painter, label.x, label.y, QColor(kLabelColor), label.text);
 }
 
@@ -217,13 +229,13 @@ void CWaveFormCtrl::DrawSpeedCurve(QPainter& painter, const PlotRect& plot)
     const int points = SpeedPointCount(m_entryCount);
     if (points < 2)
         return;
-    const SpeedCurveFrame frame = MakeSpeedCurveFrame(plot, points);
+    const SpeedCurveFrame frame = MakeSpeedCurveFrame(plot, points, m_unit);
     m_xStep = frame.xStep;
 
     QPolygon curve(points);
     for (int s = 0; s < points; ++s) {
         const tagAssistInfo* entry = Entry(s * kWaveEntriesPerSecond);
-        curve[s] = QPoint(frame.X(s), frame.Y(entry ? entry->nSpeed : 0));
+        curve[s] = QPoint(frame.X(s), frame.Y(entry ? SpeedIn(m_unit, entry->nSpeed) : 0));
     }
     painter.setPen(m_speedPen);
     painter.drawPolyline(curve);
@@ -238,7 +250,7 @@ void CWaveFormCtrl::DrawOverlays(QPainter& painter, const PlotRect& plot) const
     }
 
     painter.setFont(m_font);
-    const ValueTexts values = FormatValueTexts(Entry(CursorInRange() ? m_cursorIndex : 0));
+    const ValueTexts values = FormatValueTexts(Entry(CursorInRange() ? m_cursorIndex : 0), m_unit);
     const int y = plot.bottom;
     DrawText(painter, plot.left + kValueTextX[0], y, QColor(kAxisColors[0]), values.x);
     DrawText(painter, plot.left + kValueTextX[1], y, QColor(kAxisColors[1]), values.y);

@@ -31,12 +31,16 @@ public:
     void SetElapsed(int seconds);
     // Switches between the G-sensor view and the speed view.
     void ToggleMode();
+    void SetSpeedView(bool speedView);
+    // The unit of the speed view's scale and curve and of the speed at the cursor.
+    void SetSpeedUnit(SpeedUnit unit);
     // Empties the chart and the source table.
     void Reset();
 
     int GetEntryCount() const { return m_entryCount; }
     int GetStep() const { return m_step; }
     bool IsSpeedView() const { return m_speedView; }
+    SpeedUnit GetSpeedUnit() const { return m_unit; }
     int GetCursorIndex() const { return m_cursorIndex; }
     bool IsLayerStale() const { return m_layerStale; }
 
@@ -59,6 +63,7 @@ private:
     int m_entryCount = 0;
     int m_step = 1;
     bool m_speedView = false;
+    SpeedUnit m_unit = SpeedUnit::Kmh;
     int m_cursorIndex = -1;
     int m_elapsedSeconds = 0;
     int m_totalSeconds = 0;

@@ -3,7 +3,9 @@
 #include "assist_info_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -83,15 +85,16 @@ GCurveFrame MakeGCurveFrame(const PlotRect& plot, int pointCount)
     return {plot.left, CurveXStep(plot, pointCount), plot.top + plot.Height() / 2, yScale};
 }
 
-int SpeedCurveFrame::Y(int kmh) const
+int SpeedCurveFrame::Y(int speed) const
 {
     // Divide last so that the quarter marks (30, 60, 90 km/h) land exactly on the grid.
-    return TruncPixel(bottom - static_cast<double>(kmh) * height / kWaveSpeedTopKmh);
+    return TruncPixel(bottom - static_cast<double>(speed) * height / top);
 }
 
-SpeedCurveFrame MakeSpeedCurveFrame(const PlotRect& plot, int pointCount)
+SpeedCurveFrame MakeSpeedCurveFrame(const PlotRect& plot, int pointCount, SpeedUnit unit)
 {
-    return {plot.left, CurveXStep(plot, pointCount), plot.bottom, plot.Height()};
+    const int top = unit == SpeedUnit::Mph ? kWaveSpeedTopMph : kWaveSpeedTopKmh;
+    return {plot.left, CurveXStep(plot, pointCount), plot.bottom, plot.Height(), top};
 }
 
 int CursorPoint(int cursorIndex, int step, bool speedView)
@@ -101,21 +104,37 @@ int CursorPoint(int cursorIndex, int step, bool speedView)
     return step > 0 ? cursorIndex / step : cursorIndex;
 }
 
-std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView)
+namespace {
+
+// The speed view's marks from the top edge down the grid lines, each ending 2 pixels
+// left of the plot, then 0 and the unit under the plot.
+std::vector<ScaleLabel> SpeedLabels(const PlotRect& plot, const std::array<const char*, 4>& marks, const char* unit)
 {
     const int left = plot.left;
     const int top = plot.top;
     const int q = plot.Quarter();
+    const auto x = [left](const char* text) { return left - 2 - 6 * static_cast<int>(std::strlen(text)); };
+    return {
+        {marks[0], x(marks[0]), top},
+        {marks[1], x(marks[1]), top + q - 8},
+        {marks[2], x(marks[2]), top + 2 * q - 8},
+        {marks[3], x(marks[3]), top + 3 * q - 8},
+        {"0", left - 8, top + 4 * q - 16},
+        {unit, left - 18, plot.bottom},
+    };
+}
+
+}  // namespace
+
+std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView, SpeedUnit unit)
+{
     if (speedView) {
-        return {
-            {"120", left - 20, top},
-            {"90", left - 14, top + q - 8},
-            {"60", left - 14, top + 2 * q - 8},
-            {"30", left - 14, top + 3 * q - 8},
-            {"0", left - 8, top + 4 * q - 16},
-            {"(Km/H)", left - 18, plot.bottom},
-        };
+        return unit == SpeedUnit::Mph ? SpeedLabels(plot, {"80", "60", "40", "20"}, "(mph)")
+                                      : SpeedLabels(plot, {"120", "90", "60", "30"}, "(Km/H)");
     }
+    const int left = plot.left;
+    const int top = plot.top;
+    const int q = plot.Quarter();
     return {
         {"+2G", left - 22, top},
         {"+1G", left - 22, top + q - 8},
@@ -137,11 +156,11 @@ std::string FormatTimeText(int elapsedSeconds, int totalSeconds)
     return FormatClock(elapsedSeconds) + "/" + FormatClock(totalSeconds);
 }
 
-ValueTexts FormatValueTexts(const tagAssistInfo* entry)
+ValueTexts FormatValueTexts(const tagAssistInfo* entry, SpeedUnit unit)
 {
     const tagAssistInfo zeros;
     const tagAssistInfo& e = entry ? *entry : zeros;
     char speed[32];
-    std::snprintf(speed, sizeof speed, "%dKm/H", e.nSpeed);
+    std::snprintf(speed, sizeof speed, "%d%s", SpeedIn(unit, e.nSpeed), SpeedUnitSuffix(unit));
     return {Format("X: %0.4f", e.fX), Format("Y: %0.4f", e.fY), Format("Z: %0.4f", e.fZ), speed};
 }

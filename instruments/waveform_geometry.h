@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "speed_unit.h"
+
 struct tagAssistInfo;
 
 // Chart arithmetic of the G-sensor waveform, free of drawing so that every pixel
@@ -15,6 +17,7 @@ inline constexpr int kWaveSparseStep = 10;
 // The speed view charts one point per second: the first entry of each second.
 inline constexpr int kWaveEntriesPerSecond = 10;
 inline constexpr int kWaveSpeedTopKmh = 120;
+inline constexpr int kWaveSpeedTopMph = 80;
 
 // The chart area. right and bottom are where the frame's edge lines lie, so the width
 // and height are plain differences.
@@ -59,17 +62,19 @@ struct GCurveFrame {
 };
 GCurveFrame MakeGCurveFrame(const PlotRect& plot, int pointCount);
 
-// Speed view: 0 km/h on the bottom edge, 120 km/h on the top edge, as the labels say.
+// Speed view: 0 on the bottom edge, the unit's top (120 km/h or 80 mph) on the top edge,
+// as the labels say.
 struct SpeedCurveFrame {
     int left = 0;
     float xStep = 0.0f;
     int bottom = 0;
     int height = 0;
+    int top = kWaveSpeedTopKmh;
 
     int X(int i) const { return CurveX(left, xStep, i); }
-    int Y(int kmh) const;
+    int Y(int speed) const;  // in the frame's unit
 };
-SpeedCurveFrame MakeSpeedCurveFrame(const PlotRect& plot, int pointCount);
+SpeedCurveFrame MakeSpeedCurveFrame(const PlotRect& plot, int pointCount, SpeedUnit unit = SpeedUnit::Kmh);
 
 // The charted point under the cursor: the G view moves one point per step entries,
 // the speed view one point per second.
@@ -81,7 +86,7 @@ struct ScaleLabel {
     int y;
 };
 // The labels left of the plot (and the unit under it in the speed view).
-std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView);
+std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView, SpeedUnit unit = SpeedUnit::Kmh);
 
 // Left edges of the speed and the time text at the end of the bottom line. Each keeps its
 // place (plot left + 520, plot right - 92) where there is room; a time text wider than the
@@ -107,4 +112,4 @@ struct ValueTexts {
     std::string z;
     std::string speed;
 };
-ValueTexts FormatValueTexts(const tagAssistInfo* entry);
+ValueTexts FormatValueTexts(const tagAssistInfo* entry, SpeedUnit unit = SpeedUnit::Kmh);

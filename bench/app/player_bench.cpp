@@ -34,7 +34,7 @@ void Spin(int ms)
 std::unique_ptr<CPlayerDlg> MakeWindow(bool realMap)
 {
     PlayerServices services = PlayerServices::Desktop();
-    services.chooseFolder = [](QWidget*) { return g_samples; };
+    services.chooseFolder = [](QWidget*, const QString&) { return g_samples; };
     services.volumes = std::make_shared<CFixedVolumes>(std::vector<std::string>{});
     services.audioSink = QStringLiteral("fakesink sync=true");
     if (!realMap) {

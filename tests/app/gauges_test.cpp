@@ -36,6 +36,21 @@ TEST(SpeedNeedle, SpeedsOutsideTheScaleShowAsZero)
     EXPECT_EQ(gauges::NeedleEnd(300), gauges::NeedleEnd(0));
 }
 
+TEST(SpeedNeedle, AFaceInMphTurnsByItsOwnMarks)
+{
+    gauges::DialFace mph;
+    mph.marks = SpeedUnit::Mph;
+    mph.degreesPerUnit = 1.5;
+    EXPECT_EQ(gauges::NeedleEnd(161, mph), gauges::NeedleEnd(150));  // 100 mph, 150 degrees
+    EXPECT_EQ(gauges::NeedleEnd(0, mph), gauges::NeedleEnd(0));
+    // The committed mph face marks each speed where its km/h reading points.
+    const gauges::DialFace face = gauges::DialFor(SpeedUnit::Mph);
+    EXPECT_NE(face.picture, 0);
+    for (int kmh = 0; kmh <= 260; kmh += 10) {
+        EXPECT_LE((gauges::NeedleEnd(kmh, face) - gauges::NeedleEnd(kmh)).manhattanLength(), 2) << kmh;
+    }
+}
+
 TEST(Compass, HeadingZeroMirrorsTheArrowIntoTheSquare)
 {
     const QImage arrow = NumberedArrow();

@@ -5,15 +5,20 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTest>
+#include <QToolTip>
 
 #include <sys/stat.h>
 
 #include <QRegularExpression>
 #include <QTimer>
 
+#include "about_dlg.h"
 #include "bitmap_slider.h"
 #include "media_fixtures.h"
 #include "dialog_layout.h"
@@ -28,6 +33,38 @@ namespace {
 
 constexpr int kSampleSeconds = 4;
 const QStringList kLayouts = {"ICAT", "A7L", "NT96650A", "SIDECAR"};
+
+// One recording long enough for the 30 s steps, made on first use.
+QString LongRecording()
+{
+    static QTemporaryDir dir;
+    static QString path;
+    if (path.isEmpty() && dir.isValid()) {
+        QProcess maker;
+        maker.start(QStringLiteral(SAMPLE_MAKER), {dir.path(), QStringLiteral("45"), QStringLiteral("ICAT")});
+        maker.waitForFinished(120000);
+        const QStringList names = QDir(dir.path()).entryList({QStringLiteral("*.MOV")}, QDir::Files);
+        path = names.isEmpty() ? QString() : QDir(dir.path()).filePath(names.front());
+    }
+    return path;
+}
+
+// Keys go to the active window; with a window manager the window clicked or shown is.
+void Activate(QWidget* window)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
+// Chooses a command of the menu on the title strip, as the user does.
+void ChooseFromWindowMenu(QWidget* window, const QString& command)
+{
+    QStringList texts;
+    OnNextMenu(&texts, command);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 10), window->mapToGlobal(QPointF(300, 10)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &press);
+}
 
 TEST_F(PlayerWindowTest, StartsIdleWithGaugesAtRest)
 {
@@ -204,6 +241,42 @@ TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
     tagAssistInfo entry;
     dlg->Telemetry().GetAssistInfo(30, entry);
     EXPECT_EQ(dlg->ShownSpeed(), entry.nSpeed);
+
+    // While dragging, the time under the thumb shows beside it; the release plays on from there.
+    const QPointF to(dlg->SeekBar().PositionToPixel(10), 4);  // 2.0 s
+    QMouseEvent move(QEvent::MouseMove, to, bar->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &move);
+    const int dragged = dlg->SeekBar().GetPosition();  // 5 a second
+    EXPECT_NEAR(dragged, 10, 1);
+    const QString draggedTime = QStringLiteral("00:%1").arg(dragged / 5, 2, 10, QLatin1Char('0'));
+    EXPECT_TRUE(WaitFor([&] { return QToolTip::isVisible() && QToolTip::text() == draggedTime; }, 2000))
+        << QToolTip::text().toStdString();
+    QMouseEvent release(QEvent::MouseButtonRelease, to, bar->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &release);
+    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().state() == PlayState::Running; }, 2000)) << "resumed";
+    EXPECT_NEAR(dlg->Engine().getPosition(), dragged / 5.0, 0.3);
+    EXPECT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }, 2000));
+    // A press and release while paused leaves it paused.
+    dlg->OnPlay();
+    ASSERT_EQ(dlg->Engine().state(), PlayState::Paused);
+    QCoreApplication::sendEvent(bar, &press);
+    QCoreApplication::sendEvent(bar, &release);
+    Spin(300);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
+}
+
+TEST_F(PlayerWindowTest, PlayPlaysTheSelectedRowWhenItIsNotTheOneOpen)
+{
+    dlg->OnImport();
+    PlayRow(0);
+    dlg->PlayList().SelectRow(2);
+    dlg->OnPlay();
+    EXPECT_EQ(dlg->CurrentIndex(), 2);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    dlg->OnPlay();  // the selected row is the open one: Play pauses it
+    EXPECT_EQ(dlg->CurrentIndex(), 2);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
 }
 
 TEST_F(PlayerWindowTest, VolumeButtonsStepWithinTheScaleAndLightTheBars)
@@ -605,6 +678,203 @@ TEST_F(PlayerWindowTest, NeedleAndCompassFollowTheDrawnValues)
     EXPECT_EQ(dlg->ShownHeading(), 450.0);
     const QImage shot = dlg->grab().toImage();
     EXPECT_EQ(shot.pixel(776, 640), qRgb(255, 0, 0)) << "the needle points straight up";
+}
+
+
+TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
+{
+    const QString longRecording = LongRecording();
+    ASSERT_FALSE(longRecording.isEmpty());
+    dlg->OnImport();
+    dlg->ImportPaths({longRecording});
+    ASSERT_EQ(dlg->Engine().state(), PlayState::Running) << dlg->StatusText().toStdString();
+    const int longRow = dlg->CurrentIndex();
+    ASSERT_GT(longRow, 0);
+    const auto seeksTo = [&](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, double expected) {
+        QTest::keyClick(target, key, modifiers);
+        return WaitFor([&] { return std::abs(dlg->Engine().getPosition() - expected) < 0.3; }, 3000);
+    };
+    QWidget* window = dlg.get();
+    Activate(window);
+    QTest::keyClick(window, Qt::Key_Space);
+    ASSERT_EQ(dlg->Engine().state(), PlayState::Paused);
+    const double start = dlg->Engine().getPosition();
+    EXPECT_TRUE(seeksTo(window, Qt::Key_Right, Qt::NoModifier, start + 5));
+    EXPECT_TRUE(seeksTo(window, Qt::Key_Right, Qt::ShiftModifier, start + 35));
+    EXPECT_NEAR(dlg->SeekBar().GetPosition(), (start + 35) * 5, 2);
+    EXPECT_TRUE(seeksTo(window, Qt::Key_Left, Qt::ShiftModifier, start + 5));
+    EXPECT_TRUE(seeksTo(&dlg->SeekBar(), Qt::Key_Up, Qt::NoModifier, start)) << "the seek bar's own key: 5 s";
+    EXPECT_TRUE(seeksTo(window, Qt::Key_Left, Qt::NoModifier, 0.0)) << "not before the start";
+
+    // Full screen: the video is a window of its own, and the keys still reach the player.
+    auto* video = dlg->findChild<VideoWidget*>();
+    ASSERT_NE(video, nullptr);
+    QTest::keyClick(window, Qt::Key_F);
+    ASSERT_TRUE(video->isFullScreenVideo());
+    EXPECT_TRUE(seeksTo(video, Qt::Key_Right, Qt::NoModifier, 5.0));
+    QTest::keyClick(video, Qt::Key_Space);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    QTest::keyClick(video, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(snapshotStarts.size(), 1) << "Ctrl+S asks where to save the picture";
+    QTest::keyClick(video, Qt::Key_F);
+    EXPECT_FALSE(video->isFullScreenVideo());
+    Activate(window);
+    QTest::keyClick(window, Qt::Key_F);
+    ASSERT_TRUE(video->isFullScreenVideo());
+    QTest::keyClick(video, Qt::Key_PageUp);
+    EXPECT_EQ(dlg->CurrentIndex(), longRow - 1);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    Activate(window);  // the recording opened puts the video back into the window
+    QTest::keyClick(window, Qt::Key_PageDown);
+    EXPECT_EQ(dlg->CurrentIndex(), longRow);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+}
+
+TEST_F(PlayerWindowTest, EnterPlaysAndDeleteAsksFirstOnTheList)
+{
+    dlg->OnImport();
+    PlayRow(0);
+    CSkinListCtrl& list = dlg->PlayList();
+    Activate(dlg.get());
+    list.SelectRow(2);
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_EQ(dlg->CurrentIndex(), 2);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+
+    list.SelectRow(4);
+    tagFileNode node;
+    ASSERT_EQ(dlg->Catalogue().GetAt(4, node), 0);
+    confirmAnswer = false;
+    QTest::keyClick(&list, Qt::Key_Delete);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(dlg->Catalogue().GetCount(), 5);
+    confirmAnswer = true;
+    QTest::keyClick(&list, Qt::Key_Delete);
+    EXPECT_EQ(dlg->Catalogue().GetCount(), 4);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(node.strFilePath)));
+    EXPECT_EQ(dlg->CurrentIndex(), 2);
+    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+}
+
+TEST_F(PlayerWindowTest, AboutBoxListsTheKeys)
+{
+    for (const char* key : {"Space", "Shift+Left", "Page Up", "Enter", "Delete", "Ctrl+S", "<td>F</td>", "Escape"}) {
+        EXPECT_TRUE(CAboutDlg::KeyboardHelp().contains(QLatin1String(key))) << key;
+    }
+}
+
+TEST_F(PlayerWindowTest, SpeedUnitsAreChosenInTheWindowMenuAndRemembered)
+{
+    ChooseFromWindowMenu(dlg.get(), "Speed in mph");
+    ASSERT_EQ(dlg->Units(), SpeedUnit::Mph);
+    dlg->drawSpeedNeedle(100);
+    EXPECT_EQ(dlg->SpeedText(), "62mph");
+    EXPECT_EQ(dlg->Waveform().GetSpeedUnit(), SpeedUnit::Mph);
+    RestartWindow();
+    EXPECT_EQ(dlg->Units(), SpeedUnit::Mph);
+    EXPECT_EQ(dlg->SpeedText(), "0mph");
+    EXPECT_EQ(dlg->Waveform().GetSpeedUnit(), SpeedUnit::Mph);
+    ChooseFromWindowMenu(dlg.get(), "Speed in km/h");
+    EXPECT_EQ(dlg->SpeedText(), "0Km/H");
+    EXPECT_EQ(dlg->Waveform().GetSpeedUnit(), SpeedUnit::Kmh);
+}
+
+TEST_F(PlayerWindowTest, TheVolumeIsRemembered)
+{
+    dlg->OnImport();
+    PlayRow(0);
+    dlg->OnVolumeDown();
+    dlg->OnVolumeDown();
+    const int level = dlg->SavedVolumeLevel();
+    ASSERT_LT(level, 10);
+    RestartWindow();
+    EXPECT_EQ(dlg->SavedVolumeLevel(), level);
+    dlg->OnImport();
+    PlayRow(0);
+    EXPECT_EQ(dlg->Engine().getVolumeLevel(), level);
+    EXPECT_EQ(dlg->LitVolumeBars(), std::max(level, 1));
+}
+
+TEST_F(PlayerWindowTest, CycleModeIsRemembered)
+{
+    EXPECT_EQ(dlg->CycleMode(), 1);
+    dlg->OnCycle();
+    RestartWindow();
+    EXPECT_EQ(dlg->CycleMode(), 0);
+}
+
+TEST_F(PlayerWindowTest, TheChartViewIsRemembered)
+{
+    QWidget* chart = dlg->Control(ctl::kWaveform);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50), chart->mapToGlobal(QPointF(50, 50)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(chart, &press);
+    ASSERT_TRUE(dlg->Waveform().IsSpeedView());
+    RestartWindow();
+    EXPECT_TRUE(dlg->Waveform().IsSpeedView());
+}
+
+TEST_F(PlayerWindowTest, TheImportFolderIsRemembered)
+{
+    dlg->OnImport();
+    ASSERT_EQ(folderStarts.size(), 1);
+    EXPECT_TRUE(folderStarts[0].isEmpty()) << "the dialog's own start the first time";
+    RestartWindow();
+    dlg->OnImport();
+    ASSERT_EQ(folderStarts.size(), 2);
+    EXPECT_EQ(folderStarts[1], folder.path());
+}
+
+TEST_F(PlayerWindowTest, TheSnapshotFolderIsRemembered)
+{
+    dlg->OnImport();
+    PlayRow(0);
+    chosenSnapshot = QDir(folder.path()).filePath("shot.jpg");
+    dlg->OnCapture();
+    ASSERT_TRUE(QFile::exists(chosenSnapshot));
+    RestartWindow();
+    dlg->OnImport();
+    PlayRow(0);
+    chosenSnapshot.clear();
+    dlg->OnCapture();
+    ASSERT_EQ(snapshotStarts.size(), 2);
+    EXPECT_EQ(QFileInfo(snapshotStarts[1]).absolutePath(), QDir(folder.path()).absolutePath());
+}
+
+TEST_F(PlayerWindowTest, AnUnreadableOrDamagedSettingsFileGivesTheDefaults)
+{
+    dlg->OnCycle();
+    dlg->SetSpeedUnit(SpeedUnit::Mph);
+    const QString file = QSettings().fileName();
+    ASSERT_TRUE(QFile::exists(file));
+    dlg.reset();
+    const auto expectDefaults = [&](const char* what) {
+        MakeWindow();
+        EXPECT_EQ(dlg->Units(), SpeedUnit::Kmh) << what;
+        EXPECT_EQ(dlg->SpeedText(), "0Km/H") << what;
+        EXPECT_EQ(dlg->CycleMode(), 1) << what;
+        EXPECT_FALSE(dlg->Waveform().IsSpeedView()) << what;
+        EXPECT_EQ(dlg->SavedVolumeLevel(), -1) << what;
+        EXPECT_FALSE(dlg->StatusShown()) << what;
+        dlg.reset();
+    };
+    const QByteArray garbage[] = {
+        QByteArray("\x00\xff[\x01=\x02\n\x7f", 8) + QByteArray(4096, '\xa5'),
+        "[play]\nvolume=99\ncycle=banana\n[display]\nunits=parsec\nchart=\n",
+    };
+    for (const QByteArray& content : garbage) {
+        QFile damaged(file);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write(content);
+        damaged.close();
+        expectDefaults("damaged");
+    }
+    // Unreadable, even to root: a folder where the file should be.
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkdir(file));
+    expectDefaults("unreadable");
+    ASSERT_TRUE(QDir().rmdir(file));
+    MakeWindow();
 }
 
 }  // namespace

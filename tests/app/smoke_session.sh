@@ -213,6 +213,13 @@ step_full_screen() {
   sleep 1
   running || { fail "Escape in full screen ended the program"; return 1; }
   gone "$win" && fail "the player window is not shown after full screen"
+  # F turns it on in the window and off again in the full-screen video.
+  timeout 5 xdotool windowactivate --sync "$win"
+  xdotool key --clearmodifiers f
+  wait_until 5 full_screen_window >/dev/null || { fail "F in the window did not go full screen"; return 1; }
+  sleep 0.5
+  xdotool key --clearmodifiers f
+  wait_until 5 not_full_screen || { fail "F in full screen did not leave it"; return 1; }
 }
 
 holds_jpeg() { [ -n "$(find "$1" -name '*.jpg' -size +1k)" ]; }

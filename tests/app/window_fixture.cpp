@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QProcess>
+#include <QSettings>
 #include <QTimer>
 
 #include "skin_list.h"
@@ -33,8 +34,19 @@ void PlayerWindowTest::SetUp()
         ASSERT_TRUE(QFile::copy(from.filePath(name), QDir(folder.path()).filePath(name)));
     }
     chosenFolder = folder.path();
+    // Every test starts as a first run: nothing remembered from the test before.
+    QSettings().clear();
+    QSettings().sync();
+    MakeWindow();
+}
+
+void PlayerWindowTest::MakeWindow()
+{
     PlayerServices services;
-    services.chooseFolder = [this](QWidget*) { return chosenFolder; };
+    services.chooseFolder = [this](QWidget*, const QString& start) {
+        folderStarts << start;
+        return chosenFolder;
+    };
     services.chooseSnapshotFile = [this](QWidget*, const QString& start) {
         snapshotStarts << start;
         return chosenSnapshot;
@@ -59,6 +71,14 @@ void PlayerWindowTest::SetUp()
     services.audioSink = QStringLiteral("fakesink sync=true");
     dlg = std::make_unique<CPlayerDlg>(std::move(services));
     dlg->show();
+}
+
+void PlayerWindowTest::RestartWindow()
+{
+    dlg.reset();
+    map = nullptr;
+    mapCalls.clear();
+    MakeWindow();
 }
 
 void PlayerWindowTest::TearDown()

@@ -86,6 +86,7 @@ protected:
     static void TearDownTestSuite();
     void SetUp() override;
     void TearDown() override;
+    void MakeWindow();
 
     // Path of a sample in this test's folder, by the layout part of its name ("ICAT").
     QString Sample(const QString& layout) const;
@@ -94,6 +95,8 @@ protected:
     int Count(const QString& function) const;
     const MapCall* Last(const QString& function) const;
     void PlayRow(int row);
+    // The window closed and opened again, as at the next start of the program.
+    void RestartWindow();
 
     static inline QTemporaryDir* samples = nullptr;
     QTemporaryDir folder;
@@ -102,6 +105,7 @@ protected:
     bool confirmAnswer = true;
     RecordingMap* map = nullptr;
     QString chosenFolder;
+    QStringList folderStarts;  // where each import dialog opened
     QString chosenSnapshot;
     QStringList snapshotStarts;
     std::vector<std::string> volumes;

@@ -200,6 +200,11 @@ TEST_F(SliderTest, KeysStepAndEachPostsMoved)
     EXPECT_EQ(slider->SetPageStep(5), 20);
     QTest::keyClick(slider, Qt::Key_PageDown);
     EXPECT_EQ(slider->GetPosition(), 5);
+    EXPECT_EQ(slider->SetLineStep(3), 1);
+    QTest::keyClick(slider, Qt::Key_Right);
+    EXPECT_EQ(slider->GetPosition(), 8);
+    QTest::keyClick(slider, Qt::Key_Up);
+    EXPECT_EQ(slider->GetPosition(), 5);
 }
 
 TEST_F(SliderTest, SetPositionClampsAndPostsNothing)

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -89,6 +90,22 @@ TEST(WaveformGeometry, SpeedCurveFollowsTheKmhLabels)
     EXPECT_EQ(f.Y(150), -26);
     EXPECT_EQ(f.X(1), kPlot160.right);
     EXPECT_EQ(MakeSpeedCurveFrame(kPlotPlayer, 2).Y(60), 80);  // 147 - 66.5
+}
+
+TEST(WaveformGeometry, InMphTheCurveLabelsAndValueAgree)
+{
+    const SpeedCurveFrame f = MakeSpeedCurveFrame(kPlot160, 2, SpeedUnit::Mph);
+    const std::vector<ScaleLabel> labels = ScaleLabels(kPlot160, true, SpeedUnit::Mph);
+    ASSERT_EQ(labels.size(), 6u);
+    // Each mark's label sits where the curve draws that speed, as in km/h.
+    for (int mark = 0; mark < 4; ++mark) {
+        EXPECT_EQ(f.Y(std::atoi(labels[mark].text)), kPlot160.top + mark * kPlot160.Quarter()) << labels[mark].text;
+    }
+    EXPECT_STREQ(labels[5].text, "(mph)");
+    tagAssistInfo entry;
+    entry.nSpeed = 100;
+    EXPECT_EQ(FormatValueTexts(&entry, SpeedUnit::Mph).speed, "62mph");
+    EXPECT_EQ(SpeedIn(SpeedUnit::Mph, 161), 100);
 }
 
 TEST(WaveformGeometry, DamagedValuesStayFarOutsideButDefined)
