@@ -1,6 +1,9 @@
 #include "assist_info_reader.h"
 
-#include "play_list.h"
+#include <algorithm>
+#include <cmath>
+
+#include "layout_reader.h"
 
 void CAssistInfoReader::Clear()
 {
@@ -33,16 +36,19 @@ int CAssistInfoReader::GetAssistInfo(int index, tagAssistInfo& out) const
 
 void CAssistInfoReader::AppendSample(const tagAssistInfo& sample)
 {
-    m_samples.push_back(sample);
+    if (!Full())
+        m_samples.push_back(sample);
 }
 
-int CAssistInfoReader::ReadRecording(const tagFileNode& node)
+void CAssistInfoReader::SetSampleLimit(int samples)
 {
-    if (node.bICat)
-        return ReadICatMovie(node.strFilePath);
-    if (node.bAmbarella)
-        return ReadA7LMovie(node.strFilePath);
-    if (node.bNT96650)
-        return ReadNT96650Movie(node.strFilePath);
-    return ReadDatFile(node.strGpsPath);
+    m_sampleLimit = std::clamp(samples, 1, kMaxTableSamples);
+}
+
+int CAssistInfoReader::ReadRecording(const tagFileNode& node, double videoSeconds)
+{
+    const bool known = videoSeconds > 0.0 && videoSeconds < kMaxTableSamples;
+    SetSampleLimit(known ? static_cast<int>(std::ceil(videoSeconds)) + kTableMarginSamples
+                         : kMaxTableSamples);
+    return ReadTelemetry(node, *this).result;
 }

@@ -20,6 +20,10 @@ struct tagAssistInfo {
 };
 
 inline constexpr int ENTRIES_PER_SAMPLE = 10;
+// No recording shows more than a day: the table never holds more samples.
+inline constexpr int kMaxTableSamples = 24 * 60 * 60;
+// Samples a table keeps beyond the video's own length (a log may run a little longer).
+inline constexpr int kTableMarginSamples = 60;
 
 // The telemetry table of the recording being played: ten identical entries per logged
 // sample, entry index = tenths of a second of play position.
@@ -39,15 +43,22 @@ public:
     int ReadICatMovie(const std::string& path);
     int ReadNT96650Movie(const std::string& path);
     int ReadA7LMovie(const std::string& path);
-    // The reader a play list entry calls for: its chip's movie reader, else its sidecar.
-    int ReadRecording(const tagFileNode& node);
+    // The reader of the entry's layout. videoSeconds, when the caller knows the video's
+    // length, bounds the table to that plus kTableMarginSamples seconds.
+    int ReadRecording(const tagFileNode& node, double videoSeconds = 0.0);
+
+    // Samples the table keeps (1 .. kMaxTableSamples); further appends are dropped. The
+    // readers stop once the table is full, so a huge log costs no more than the limit.
+    void SetSampleLimit(int samples);
+    bool Full() const { return static_cast<int>(m_samples.size()) >= m_sampleLimit; }
 
     // Descrambles one log line in place and appends its sample; -1 when line is null.
     int ParseAssistLine(char* line, int shift);
 
-    // Appends one sample as ENTRIES_PER_SAMPLE entries.
+    // Appends one sample as ENTRIES_PER_SAMPLE entries (nothing once the table is full).
     void AppendSample(const tagAssistInfo& sample);
 
 private:
     std::vector<tagAssistInfo> m_samples;  // one per sample; entry i is sample i / 10
+    int m_sampleLimit = kMaxTableSamples;
 };

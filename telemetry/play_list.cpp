@@ -6,6 +6,7 @@
 
 #include "chip_detect.h"
 #include "file_attributes.h"
+#include "layout_reader.h"
 
 namespace {
 
@@ -80,9 +81,11 @@ int CPlayList::AddFile(const std::string& path, const std::string& name, const s
     node.strFilePath = path;
     node.strFileName = name.empty() ? LastPathPart(path) : name;
     if (FindGpsFile(path, node.strGpsPath) != 0)
-        DetectChip(path, node);
+        node.layout = DetectLayout(path);
+    else if (!node.strGpsPath.empty())
+        node.layout = Layout::Sidecar;
 
-    if (ext != ".MOV" || node.bNT96650)
+    if (ext != ".MOV" || node.layout == Layout::NT96650)
         SetTimeFromFile(node);
     else
         SetTimeFromMovieHeader(node);

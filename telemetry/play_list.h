@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "layout.h"
+
 // One recording of the play list.
 struct tagFileNode {
     std::string strFilePath;  // movie file, as given
@@ -10,9 +12,7 @@ struct tagFileNode {
     std::string strGpsPath;   // sidecar .DAT file, empty when none
     std::string strTime;      // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
     int bLocked = 0;          // movie file read-only when listed or last toggled
-    int bICat = 0;
-    int bAmbarella = 0;
-    int bNT96650 = 0;
+    Layout layout = Layout::None;  // Sidecar when strGpsPath is set, else the movie's own
 };
 
 // The on-screen list the catalogue keeps in step with itself (three columns).

@@ -164,7 +164,7 @@ TEST(DashcamTelemetry, UnopenableFilesAreReportedButStillListed)
     EXPECT_EQ(run.err, "dashcam-telemetry: cannot open " + missing +
                            ": No such file or directory\n"
                            "dashcam-telemetry: cannot open " + folder.Root() +
-                           ": Is a directory\n");
+                           ": not a regular file\n");
     EXPECT_EQ(run.out.find(Header(missing, "none", "", "", 0, -1, 0) + "\n"), 0u);
     EXPECT_NE(run.out.find("file\t" + good + "\n"), std::string::npos);
     EXPECT_NE(run.out.find("file\t" + folder.Root() + "\n"), std::string::npos);

@@ -115,7 +115,7 @@ TEST_F(PlayListTest, SidecarBesideTheMovieWinsOverTheMoviesOwnLayout)
     EXPECT_EQ(list.AddFile(movie, "A.MOV", ".MOV"), 0);
     const tagFileNode node = NodeAt(list, 0);
     EXPECT_EQ(node.strGpsPath, sidecar);
-    EXPECT_EQ(node.bICat + node.bAmbarella + node.bNT96650, 0);
+    EXPECT_EQ(node.layout, Layout::Sidecar);
 }
 
 TEST_F(PlayListTest, SidecarInTheGpsSubfolderIsFound)
@@ -125,7 +125,7 @@ TEST_F(PlayListTest, SidecarInTheGpsSubfolderIsFound)
 
     list.AddFile(movie, "A.MOV", ".MOV");
     EXPECT_EQ(NodeAt(list, 0).strGpsPath, sidecar);
-    EXPECT_EQ(NodeAt(list, 0).bICat, 0);
+    EXPECT_EQ(NodeAt(list, 0).layout, Layout::Sidecar);
 }
 
 TEST_F(PlayListTest, WithoutSidecarTheLayoutIsIdentified)
@@ -133,7 +133,7 @@ TEST_F(PlayListTest, WithoutSidecarTheLayoutIsIdentified)
     const std::string movie = folder.Write("A.MOV", IcatBytes());
     list.AddFile(movie, "A.MOV", ".MOV");
     EXPECT_EQ(NodeAt(list, 0).strGpsPath, "");
-    EXPECT_EQ(NodeAt(list, 0).bICat, 1);
+    EXPECT_EQ(NodeAt(list, 0).layout, Layout::ICat);
 }
 
 TEST_F(PlayListTest, SidecarCandidatesMustBeRegularFilesWithExactNames)
@@ -196,7 +196,7 @@ TEST_F(RelativePaths, PathsOfSevenCharactersOrFewerAreNotSearched)
     list.AddFile("a/b.MOV", "", ".MOV");
     const tagFileNode node = NodeAt(list, 0);
     EXPECT_EQ(node.strGpsPath, "");
-    EXPECT_EQ(node.bICat, 0);
+    EXPECT_EQ(node.layout, Layout::None);
 
     folder.Write("ab/c.MOV", "");
     folder.Write("ab/c.DAT", SidecarBytes());
@@ -257,7 +257,7 @@ TEST_F(PlayListTest, Nt96650MoviesTakeTheirLastWriteTimeNotTheHeaderTime)
 
     list.AddFile(movie, "", ".MOV");
     const tagFileNode node = NodeAt(list, 0);
-    EXPECT_EQ(node.bNT96650, 1);
+    EXPECT_EQ(node.layout, Layout::NT96650);
     EXPECT_EQ(node.strTime, "14:06:07 03-04-2021");
 }
 

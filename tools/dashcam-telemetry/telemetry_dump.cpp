@@ -1,12 +1,7 @@
 #include "telemetry_dump.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <optional>
 #include <ostream>
 
 namespace {
@@ -36,20 +31,6 @@ std::string UpperExtension(const std::string& fileName)
             c = static_cast<char>(c - 'a' + 'A');
     }
     return ext;
-}
-
-// Why the file cannot be read, or nothing when it can.
-std::optional<std::string> OpenFailure(const std::string& path)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return std::string(std::strerror(errno));
-    struct stat st {};
-    const bool isFolder = ::fstat(::fileno(file), &st) == 0 && S_ISDIR(st.st_mode);
-    std::fclose(file);
-    if (isFolder)
-        return std::string(std::strerror(EISDIR));
-    return std::nullopt;
 }
 
 std::string XmlEscaped(const std::string& text)
@@ -118,19 +99,6 @@ bool IsOption(const std::string& arg)
 
 }  // namespace
 
-const char* LayoutName(const tagFileNode& node)
-{
-    if (!node.strGpsPath.empty())
-        return "sidecar";
-    if (node.bICat)
-        return "icat";
-    if (node.bAmbarella)
-        return "a7l";
-    if (node.bNT96650)
-        return "nt96650";
-    return "none";
-}
-
 void LoadRecording(const std::string& path, DumpedRecording& out)
 {
     out.path = path;
@@ -138,7 +106,7 @@ void LoadRecording(const std::string& path, DumpedRecording& out)
     CPlayList list;
     list.AddFile(path, name, UpperExtension(name));
     list.GetAt(0, out.node);
-    out.result = out.table.ReadRecording(out.node);
+    out.outcome = ReadTelemetry(out.node, out.table);
 }
 
 void WriteTableBlock(std::ostream& out, const DumpedRecording& recording)
@@ -146,11 +114,11 @@ void WriteTableBlock(std::ostream& out, const DumpedRecording& recording)
     const tagFileNode& node = recording.node;
     const int count = recording.table.GetCount();
     out << "file\t" << recording.path << '\n'
-        << "layout\t" << LayoutName(node) << '\n'
+        << "layout\t" << LayoutName(node.layout) << '\n'
         << "sidecar\t" << node.strGpsPath << '\n'
         << "time\t" << node.strTime << '\n'
         << "locked\t" << node.bLocked << '\n'
-        << "result\t" << recording.result << '\n'
+        << "result\t" << recording.outcome.result << '\n'
         << "count\t" << count << '\n';
     for (int i = 0; i < count; ++i)
         WriteEntryLine(out, i, *recording.table.Find(i));
@@ -219,12 +187,15 @@ int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
     if (gpx)
         WriteGpxHeader(out);
     for (const std::string& path : files) {
-        if (const auto failure = OpenFailure(path)) {
-            err << "dashcam-telemetry: cannot open " << path << ": " << *failure << '\n';
-            status = 1;
-        }
         DumpedRecording recording;
         LoadRecording(path, recording);
+        const ReadOutcome& outcome = recording.outcome;
+        if (outcome.cannotOpen) {
+            err << "dashcam-telemetry: cannot open " << path << ": " << outcome.reason << '\n';
+            status = 1;
+        } else if (!outcome.reason.empty()) {
+            err << "dashcam-telemetry: " << path << ": " << outcome.reason << '\n';
+        }
         if (gpx)
             WriteGpxTrack(out, recording);
         else
