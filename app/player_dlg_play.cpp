@@ -62,7 +62,7 @@ int CPlayerDlg::playRecording(PlayDirection direction)
         idlePictureDone = 3;
         update(videoArea->geometry());
     }
-    telemetry.ReadRecording(node);
+    telemetry.ReadRecording(node, duration);
     waveform->SetDuration(static_cast<int>(duration));
     waveform->Reload();
     if (savedVolumeLevel != -1) {
