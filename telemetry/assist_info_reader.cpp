@@ -7,19 +7,20 @@
 
 void CAssistInfoReader::Clear()
 {
-    m_samples.clear();
+    m_rows.clear();
+    m_entriesPerRow = ENTRIES_PER_SAMPLE;
 }
 
 int CAssistInfoReader::GetCount() const
 {
-    return static_cast<int>(m_samples.size()) * ENTRIES_PER_SAMPLE;
+    return static_cast<int>(m_rows.size()) * m_entriesPerRow;
 }
 
 const tagAssistInfo* CAssistInfoReader::Find(int index) const
 {
     if (index < 0 || index >= GetCount())
         return nullptr;
-    return &m_samples[static_cast<size_t>(index / ENTRIES_PER_SAMPLE)];
+    return &m_rows[static_cast<size_t>(index / m_entriesPerRow)];
 }
 
 int CAssistInfoReader::GetAssistInfo(int index, tagAssistInfo& out) const
@@ -36,8 +37,35 @@ int CAssistInfoReader::GetAssistInfo(int index, tagAssistInfo& out) const
 
 void CAssistInfoReader::AppendSample(const tagAssistInfo& sample)
 {
-    if (!Full())
-        m_samples.push_back(sample);
+    if (Full())
+        return;
+    m_rows.insert(m_rows.end(), static_cast<size_t>(ENTRIES_PER_SAMPLE / m_entriesPerRow), sample);
+}
+
+void CAssistInfoReader::AppendSample(const tagAssistInfo& sample,
+                                     std::span<const EntryAxes, ENTRIES_PER_SAMPLE> entryAxes)
+{
+    if (Full())
+        return;
+    KeepEveryEntry();
+    for (const EntryAxes& axes : entryAxes) {
+        tagAssistInfo& entry = m_rows.emplace_back(sample);
+        entry.fX = axes.fX;
+        entry.fY = axes.fY;
+        entry.fZ = axes.fZ;
+    }
+}
+
+void CAssistInfoReader::KeepEveryEntry()
+{
+    if (m_entriesPerRow == 1)
+        return;
+    std::vector<tagAssistInfo> entries;
+    entries.reserve(m_rows.size() * ENTRIES_PER_SAMPLE);
+    for (const tagAssistInfo& row : m_rows)
+        entries.insert(entries.end(), ENTRIES_PER_SAMPLE, row);
+    m_rows = std::move(entries);
+    m_entriesPerRow = 1;
 }
 
 void CAssistInfoReader::SetSampleLimit(int samples)

@@ -89,6 +89,24 @@ bool NamesChip(std::string_view chipText, std::string_view chip)
            chipText.end();
 }
 
+std::optional<double> ReadMovieSeconds(BinaryFile& file)
+{
+    const std::optional<AtomHeader> mvhd = FindPath(file, WholeFile(file), {"moov", "mvhd"});
+    unsigned char bytes[32];  // version 1: version and flags, two 64-bit times, scale, duration
+    if (!mvhd || mvhd->Content().end - mvhd->Content().begin < 20 ||
+        !file.ReadExact(mvhd->Content().begin, bytes, std::min<uint64_t>(sizeof bytes, mvhd->Content().end - mvhd->Content().begin)))
+        return std::nullopt;
+    const bool wide = bytes[0] == 1;
+    if (wide && mvhd->Content().end - mvhd->Content().begin < 32)
+        return std::nullopt;
+    const uint32_t scale = LoadBE32(bytes + (wide ? 20 : 12));
+    const uint64_t duration = wide ? uint64_t{LoadBE32(bytes + 24)} << 32 | LoadBE32(bytes + 28)
+                                   : LoadBE32(bytes + 16);
+    if (scale == 0 || duration == 0)
+        return std::nullopt;
+    return static_cast<double>(duration) / scale;
+}
+
 std::optional<MovieTime> ReadMovieTime(const std::string& path)
 {
     BinaryFile file;

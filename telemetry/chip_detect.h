@@ -23,5 +23,8 @@ std::string UdtaChipText(BinaryFile& file);
 // The chip text names this chip.
 bool NamesChip(std::string_view chipText, std::string_view chip);
 
+// The movie's length from its header (moov/mvhd duration over time scale), or nothing.
+std::optional<double> ReadMovieSeconds(BinaryFile& file);
+
 // Creation time of the movie header, or nothing.
 std::optional<MovieTime> ReadMovieTime(const std::string& path);

@@ -54,6 +54,7 @@ tagAssistInfo DecodeRecord(const unsigned char* record, int shift)
         text[i] = static_cast<char>(record[6 + i] - shift);
     const std::string_view sentence(text, strnlen(text, kTextSize));
     ParseGPRMC(sentence, sample.strLongitude, sample.strLatitude, sample.nSpeed, sample.dCourse);
+    sample.utcMs = RmcUtcMs(sentence);
     return sample;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "play_list.h"
+#include "timed_track_layout.h"
 
 namespace {
 
@@ -47,8 +48,8 @@ ReadOutcome MovieLayoutReader::Read(const tagFileNode&, BinaryFile& movie,
 std::span<const LayoutReader* const> MovieLayouts()
 {
     // The four camera layouts of old keep their order; newer families come after them.
-    static const std::array<const LayoutReader*, 3> layouts = {&IcatLayout(), &A7lLayout(),
-                                                               &Nt96650Layout()};
+    static const std::array layouts = {&IcatLayout(), &A7lLayout(), &Nt96650Layout(),
+                                       &GoProLayout()};
     return layouts;
 }
 
