@@ -1,5 +1,6 @@
 #include "gpmf.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -15,6 +16,10 @@ constexpr int64_t kDaysFrom1970To2000 = 10957;
 constexpr int64_t kMsPerDay = 86400000;
 constexpr size_t kMaxElements = 16;           // no stream we read has more per record
 constexpr double kCourseMinMetres = 1.0;       // closer fixes keep the previous course
+// What the table takes: one fix a second, one acceleration a tenth of a second.
+constexpr double kFixesPerSecond = 1.0;
+constexpr double kReadingsPerSecond = 10.0;
+constexpr double kTakeSlack = 1e-6;
 
 // One key-length-value item: 4-byte key, type, size of one record, record count.
 struct Klv {
@@ -157,32 +162,44 @@ std::optional<int64_t> GpsuMs(std::span<const unsigned char> text)
     return RmcUtcMs(sentence);
 }
 
-// Records of one data item, with their times spread over the payload.
+// The records of one data item, decoded element by element when asked for, with their
+// times spread evenly over the payload.
 struct Records {
-    std::vector<double> values;  // scaled, record after record
-    size_t perRecord = 0;
+    const unsigned char* data = nullptr;
+    size_t recordSize = 0;
     size_t count = 0;
+    size_t perRecord = 0;
+    std::array<char, kMaxElements> types{};
+    std::array<size_t, kMaxElements> offsets{};
+    std::array<double, kMaxElements> divisors{};
     double start = 0.0;
     double step = 0.0;
 
-    double At(size_t record, size_t element) const { return values[record * perRecord + element]; }
+    double At(size_t record, size_t element) const
+    {
+        return Value(types[element], data + record * recordSize + offsets[element]) /
+               divisors[element];
+    }
     double Time(size_t record) const { return start + step * static_cast<double>(record); }
 };
 
 Records ScaledRecords(const Klv& item, const StreamState& state, double start, double duration)
 {
     Records r;
-    r.values = Numbers(item, state.types);
-    if (r.values.empty() || item.records == 0)
+    const std::string types = ElementTypes(item, state.types);
+    if (types.empty() || types.size() > kMaxElements || item.records == 0)
         return r;
-    r.perRecord = r.values.size() / item.records;
-    if (r.perRecord > kMaxElements) {
-        r.values.clear();
-        return r;
+    size_t offset = 0;
+    for (size_t e = 0; e < types.size(); ++e) {
+        r.types[e] = types[e];
+        r.offsets[e] = offset;
+        r.divisors[e] = state.Divisor(e);
+        offset += TypeSize(types[e]);
     }
+    r.data = item.data.data();
+    r.recordSize = item.recordSize;
     r.count = item.records;
-    for (size_t i = 0; i < r.values.size(); ++i)
-        r.values[i] /= state.Divisor(i % r.perRecord);
+    r.perRecord = types.size();
     r.start = start;
     r.step = duration / static_cast<double>(item.records);
     return r;
@@ -213,17 +230,57 @@ TimedFix Fix(const Records& r, size_t i, std::optional<uint32_t> fixType, size_t
     return fix;
 }
 
+// The first record at or after time t (count when none).
+size_t FirstAtOrAfter(const Records& r, double t)
+{
+    size_t i = t <= r.start || r.step <= 0.0
+                   ? 0
+                   : static_cast<size_t>(std::min(std::ceil((t - r.start) / r.step),
+                                                  static_cast<double>(r.count)));
+    while (i > 0 && r.Time(i - 1) >= t)
+        --i;
+    while (i < r.count && r.Time(i) < t)
+        ++i;
+    return i;
+}
+
+// Calls visit(i) for the records the table can take: the first at or after each
+// 1/perSecond of a second (looked for a hair before and after each such time, so float
+// rounding never drops the one the table takes). Cameras log GPS 10-18 times and the
+// accelerometer a few hundred times a second; the rest is neither kept nor decoded.
+template <class Visit>
+void ForEachTaken(const Records& r, double perSecond, Visit&& visit)
+{
+    if (r.count == 0)
+        return;
+    const double last = r.Time(r.count - 1);
+    size_t taken = r.count;  // none yet
+    for (auto k = static_cast<int64_t>(std::floor(r.start * perSecond)) - 1;
+         k / perSecond - kTakeSlack <= last; ++k) {
+        for (const double edge : {k / perSecond - kTakeSlack, k / perSecond + kTakeSlack}) {
+            const size_t i = FirstAtOrAfter(r, edge);
+            if (i == r.count || i == taken)
+                continue;
+            taken = i;
+            visit(i);
+        }
+        // Sparse records: no time before the next one's can take another record.
+        if (taken + 1 < r.count)
+            k = std::max(k, static_cast<int64_t>(std::floor(r.Time(taken + 1) * perSecond)) - 1);
+    }
+}
+
 // lat, lon, alt, 2D speed, 3D speed; one fix state and one UTC time per payload.
 void AddGps5(const Records& r, const StreamState& state, std::vector<TimedFix>& out)
 {
     if (r.perRecord < 5)
         return;
-    for (size_t i = 0; i < r.count; ++i) {
+    ForEachTaken(r, kFixesPerSecond, [&](size_t i) {
         TimedFix fix = Fix(r, i, state.gpsFix);
         if (state.gpsUtcMs)
             fix.utcMs = *state.gpsUtcMs + std::llround((r.Time(i) - r.start) * 1000.0);
         out.push_back(fix);
-    }
+    });
 }
 
 // lat, lon, alt, 2D speed, 3D speed, days since 2000, seconds of the day, DOP, fix.
@@ -231,7 +288,7 @@ void AddGps9(const Records& r, std::vector<TimedFix>& out)
 {
     if (r.perRecord < 9)
         return;
-    for (size_t i = 0; i < r.count; ++i) {
+    ForEachTaken(r, kFixesPerSecond, [&](size_t i) {
         TimedFix fix = Fix(r, i, FixType(r.At(i, 8)));
         const double days = r.At(i, 5);
         const double seconds = r.At(i, 6);
@@ -239,7 +296,7 @@ void AddGps9(const Records& r, std::vector<TimedFix>& out)
             fix.utcMs = (kDaysFrom1970To2000 + static_cast<int64_t>(days)) * kMsPerDay +
                         std::llround(seconds * 1000.0);
         out.push_back(fix);
-    }
+    });
 }
 
 // A drone's raw GPS: time, lat, lon, alt, eph, epv, speed, course, fix, satellites.
@@ -247,11 +304,11 @@ void AddGpri(const Records& r, std::vector<TimedFix>& out)
 {
     if (r.perRecord < 9)
         return;
-    for (size_t i = 0; i < r.count; ++i) {
+    ForEachTaken(r, kFixesPerSecond, [&](size_t i) {
         TimedFix fix = Fix(r, i, FixType(r.At(i, 8)), 1, 6);
         fix.course = r.At(i, 7);
         out.push_back(fix);
-    }
+    });
 }
 
 // Three axes in m/s².
@@ -259,9 +316,10 @@ void AddAccl(const Records& r, std::vector<TimedAcceleration>& out)
 {
     if (r.perRecord != 3)
         return;
-    for (size_t i = 0; i < r.count; ++i)
+    ForEachTaken(r, kReadingsPerSecond, [&](size_t i) {
         out.push_back({r.Time(i), r.At(i, 0) / kStandardGravity, r.At(i, 1) / kStandardGravity,
                        r.At(i, 2) / kStandardGravity});
+    });
 }
 
 bool Is(const Klv& item, std::string_view key)
