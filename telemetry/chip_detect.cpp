@@ -37,10 +37,12 @@ std::optional<uint32_t> SecondShapeCreation(BinaryFile& file)
     return value;
 }
 
-MovieTime ToUtc(uint32_t creation1904)
+}  // namespace
+
+MovieTime UtcTime(int64_t ms)
 {
     using namespace std::chrono;
-    const sys_seconds time{seconds{int64_t{creation1904} - kSecondsFrom1904To1970}};
+    const sys_seconds time = floor<seconds>(sys_time<milliseconds>{milliseconds{ms}});
     const sys_days day = floor<days>(time);
     const year_month_day date{day};
     const hh_mm_ss clock{time - day};
@@ -53,8 +55,6 @@ MovieTime ToUtc(uint32_t creation1904)
     out.second = static_cast<int>(clock.seconds().count());
     return out;
 }
-
-}  // namespace
 
 bool EndsWithIcatName(BinaryFile& file)
 {
@@ -117,5 +117,5 @@ std::optional<MovieTime> ReadMovieTime(const std::string& path)
         creation = SecondShapeCreation(file);
     if (!creation)
         return std::nullopt;
-    return ToUtc(*creation);
+    return UtcTime((int64_t{*creation} - kSecondsFrom1904To1970) * 1000);
 }

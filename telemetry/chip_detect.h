@@ -26,5 +26,8 @@ bool NamesChip(std::string_view chipText, std::string_view chip);
 // The movie's length from its header (moov/mvhd duration over time scale), or nothing.
 std::optional<double> ReadMovieSeconds(BinaryFile& file);
 
+// Broken-down UTC of milliseconds since 1970.
+MovieTime UtcTime(int64_t ms);
+
 // Creation time of the movie header, or nothing.
 std::optional<MovieTime> ReadMovieTime(const std::string& path);

@@ -77,6 +77,14 @@ Layout DetectLayout(const std::string& path)
     return Layout::None;
 }
 
+std::optional<int64_t> FirstUtcMs(const std::string& path, Layout layout)
+{
+    BinaryFile movie;
+    if (!movie.Open(path))
+        return std::nullopt;
+    return ReaderFor(layout).FirstUtcMs(movie);
+}
+
 ReadOutcome ReadTelemetry(const tagFileNode& node, CAssistInfoReader& table)
 {
     BinaryFile movie;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -32,6 +34,9 @@ public:
     // opened (or with its open failure when it would not open).
     virtual ReadOutcome Read(const tagFileNode& node, BinaryFile& movie,
                              CAssistInfoReader& table) const = 0;
+    // UTC of the recording's first dated fix, ms since 1970, for a movie without a
+    // creation time; nothing when the layout does not date its fixes.
+    virtual std::optional<int64_t> FirstUtcMs(BinaryFile&) const { return std::nullopt; }
 };
 
 // A layout read from the movie file alone: an unopened movie gives -1 and its failure.
@@ -60,6 +65,9 @@ const LayoutReader& ReaderFor(Layout layout);
 // The first movie layout whose detection accepts the file; None when none does or the file
 // does not open.
 Layout DetectLayout(const std::string& path);
+
+// The first dated fix of the entry's movie in its layout, or nothing.
+std::optional<int64_t> FirstUtcMs(const std::string& path, Layout layout);
 
 // The entry's layout reader over the entry's files.
 ReadOutcome ReadTelemetry(const tagFileNode& node, CAssistInfoReader& table);

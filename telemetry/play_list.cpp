@@ -66,9 +66,16 @@ void SetTimeFromFile(tagFileNode& node)
     }
 }
 
+// The movie header's creation time; failing that, the first dated fix of a layout that
+// dates its fixes.
 void SetTimeFromMovieHeader(tagFileNode& node)
 {
-    node.strTime = FormatTime(ReadMovieTime(node.strFilePath).value_or(kZeroTime));
+    std::optional<MovieTime> time = ReadMovieTime(node.strFilePath);
+    if (!time) {
+        if (const std::optional<int64_t> utc = FirstUtcMs(node.strFilePath, node.layout))
+            time = UtcTime(*utc);
+    }
+    node.strTime = FormatTime(time.value_or(kZeroTime));
     const auto attributes = ReadFileAttributes(node.strFilePath);
     node.bLocked = attributes && attributes->bReadOnly ? 1 : 0;
 }
@@ -85,7 +92,9 @@ int CPlayList::AddFile(const std::string& path, const std::string& name, const s
     else if (!node.strGpsPath.empty())
         node.layout = Layout::Sidecar;
 
-    if (ext != ".MOV" || node.layout == Layout::NT96650)
+    // MP4 is the movie format of today's cameras: it keeps its time in the same header.
+    const bool movie = ext == ".MOV" || ext == ".MP4";
+    if (!movie || node.layout == Layout::NT96650)
         SetTimeFromFile(node);
     else
         SetTimeFromMovieHeader(node);

@@ -14,6 +14,19 @@ ReadOutcome TimedTrackLayout::ReadOpened(BinaryFile& movie, CAssistInfoReader& t
     return ReadOutcome::Read(table.GetCount());
 }
 
+std::optional<int64_t> TimedTrackLayout::FirstUtcMs(BinaryFile& movie) const
+{
+    std::string why;
+    const std::optional<TimedTrack> track = m_decode(movie, why);
+    if (!track)
+        return std::nullopt;
+    for (const TimedFix& fix : track->fixes) {
+        if (fix.utcMs)
+            return fix.utcMs;
+    }
+    return std::nullopt;
+}
+
 const LayoutReader& GoProLayout()
 {
     static const TimedTrackLayout reader(Layout::GoPro, DetectGoPro, ReadGoPro);

@@ -20,6 +20,7 @@ public:
 
     Layout Id() const override { return m_id; }
     bool Detect(BinaryFile& movie) const override { return m_detect(movie); }
+    std::optional<int64_t> FirstUtcMs(BinaryFile& movie) const override;
 
 protected:
     ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override;

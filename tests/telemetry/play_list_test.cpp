@@ -280,6 +280,23 @@ TEST_F(PlayListTest, OtherMoviesTakeTheHeaderCreationTimeUnconverted)
         EXPECT_EQ(NodeAt(list, i).strTime, "05:06:07 03-04-2021") << "movie " << i;
 }
 
+// An MP4 keeps its time as a MOV does; without one, its first dated GPS fix gives it.
+TEST_F(PlayListTest, AMovieWithoutCreationTimeTakesItsFirstDatedFix)
+{
+    std::vector<lw::GpmfSecond> drive = lw::GpmfDrive(2);
+    drive[1].utc = "240611081501.000";  // the first second has no GPS time
+    lw::GpmfOptions options;
+    options.creationTime = 0;
+    const std::string undated = folder.Write("GOPR0001.MP4", lw::GoProMovie(drive, options));
+    options.creationTime = kEpoch1904To1970 + static_cast<uint32_t>(kMarch4th2021);
+    const std::string dated = folder.Write("GOPR0002.MP4", lw::GoProMovie(drive, options));
+
+    list.AddFile(undated, "", ".MP4");
+    list.AddFile(dated, "", ".MP4");
+    EXPECT_EQ(NodeAt(list, 0).strTime, "08:15:01 06-11-2024");
+    EXPECT_EQ(NodeAt(list, 1).strTime, "05:06:07 03-04-2021");
+}
+
 TEST_F(PlayListTest, MoviesWithoutAReadableTimeShowTheZeroDate)
 {
     const std::string garbage = folder.Write("A.MOV", "neither atoms nor a time");

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <ostream>
 
+#include "chip_detect.h"
+
 namespace {
 
 constexpr double kKmPerHourToMetresPerSecond = 1.0 / 3.6;
@@ -14,7 +16,12 @@ const char kUsage[] =
     "\n"
     "Lists each recording as the player's play list does and prints its telemetry\n"
     "table, tab-separated. With --gpx, writes the logged positions of all files as\n"
-    "one GPX 1.1 document, one track per file.\n";
+    "one GPX 1.1 document, one track per file; a point has a <time> when its layout\n"
+    "dates the fix (RMC date and time, GoPro GPS time).\n"
+    "\n"
+    "File names are printed with control characters escaped as in C: \\t, \\n, \\r,\n"
+    "\\xHH for any other byte below 0x20 and for 0x7F, and \\\\ for a backslash.\n"
+    "Files that are not regular files (folders, pipes, devices) are not opened.\n";
 
 std::string FileName(const std::string& path)
 {
@@ -31,6 +38,30 @@ std::string UpperExtension(const std::string& fileName)
             c = static_cast<char>(c - 'a' + 'A');
     }
     return ext;
+}
+
+std::string PrintableName(const std::string& name)
+{
+    std::string printed;
+    printed.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\': printed += "\\\\"; break;
+        case '\t': printed += "\\t"; break;
+        case '\n': printed += "\\n"; break;
+        case '\r': printed += "\\r"; break;
+        default:
+            if (byte < 0x20 || byte == 0x7F) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+                printed += hex;
+            } else {
+                printed += c;
+            }
+        }
+    }
+    return printed;
 }
 
 std::string XmlEscaped(const std::string& text)
@@ -66,9 +97,25 @@ void WriteEntryLine(std::ostream& out, int index, const tagAssistInfo& entry)
     out.write(numbers, tailLength);
 }
 
+// xsd:dateTime in UTC, with milliseconds only when there are some.
+std::string GpxTime(int64_t utcMs)
+{
+    const int64_t ms = (utcMs % 1000 + 1000) % 1000;
+    const MovieTime t = UtcTime(utcMs);
+    char text[64];
+    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month,
+                               t.day, t.hour, t.minute, t.second);
+    if (ms != 0)
+        length += std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ".%03d",
+                                static_cast<int>(ms));
+    return std::string(text, static_cast<size_t>(length)) + "Z";
+}
+
 void WriteTrackPoint(std::ostream& out, const tagAssistInfo& sample)
 {
     out << "<trkpt lat=\"" << sample.strLatitude << "\" lon=\"" << sample.strLongitude << "\">";
+    if (sample.utcMs)
+        out << "<time>" << GpxTime(*sample.utcMs) << "</time>";
     // A sample without speed and course (a GGA sentence) logs both as zero.
     if (sample.nSpeed != 0 || sample.dCourse != 0.0) {
         char motion[200];
@@ -113,9 +160,9 @@ void WriteTableBlock(std::ostream& out, const DumpedRecording& recording)
 {
     const tagFileNode& node = recording.node;
     const int count = recording.table.GetCount();
-    out << "file\t" << recording.path << '\n'
+    out << "file\t" << PrintableName(recording.path) << '\n'
         << "layout\t" << LayoutName(node.layout) << '\n'
-        << "sidecar\t" << node.strGpsPath << '\n'
+        << "sidecar\t" << PrintableName(node.strGpsPath) << '\n'
         << "time\t" << node.strTime << '\n'
         << "locked\t" << node.bLocked << '\n'
         << "result\t" << recording.outcome.result << '\n'
@@ -191,10 +238,12 @@ int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
         LoadRecording(path, recording);
         const ReadOutcome& outcome = recording.outcome;
         if (outcome.cannotOpen) {
-            err << "dashcam-telemetry: cannot open " << path << ": " << outcome.reason << '\n';
+            err << "dashcam-telemetry: cannot open " << PrintableName(path) << ": "
+                << PrintableName(outcome.reason) << '\n';
             status = 1;
         } else if (!outcome.reason.empty()) {
-            err << "dashcam-telemetry: " << path << ": " << outcome.reason << '\n';
+            err << "dashcam-telemetry: " << PrintableName(path) << ": "
+                << PrintableName(outcome.reason) << '\n';
         }
         if (gpx)
             WriteGpxTrack(out, recording);
