@@ -34,13 +34,14 @@ double LastTime(const std::vector<Record>& records)
     return records.empty() ? -1.0 : records.back().videoSeconds;
 }
 
-// Samples the table gets: every begun second of the video, or up to the last record.
+// Samples the table gets: up to the last record's second, within the video's length.
 double SampleCount(const TimedTrack& track, std::optional<double> videoSeconds)
 {
-    if (videoSeconds && *videoSeconds > 0.0)
-        return std::ceil(*videoSeconds);
     const double last = std::max(LastTime(track.fixes), LastTime(track.accelerations));
-    return last < 0.0 ? 0.0 : std::floor(last) + 1.0;
+    const double recorded = last < 0.0 ? 0.0 : std::floor(last) + 1.0;
+    if (videoSeconds && *videoSeconds > 0.0)
+        return std::min(recorded, std::ceil(*videoSeconds));
+    return recorded;
 }
 
 tagAssistInfo SampleOf(const TimedFix* fix)

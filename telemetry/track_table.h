@@ -13,8 +13,9 @@
 //    (speed 0, course 0), so the track never jumps ahead to a later second;
 //  - entry j of it (j = 0..9) takes the axes of the first acceleration at or after
 //    (i + j/10) s, when that comes less than a second later; otherwise 0 g.
-// The table has one sample per begun second of the video (videoSeconds), or, when the
-// video's length is unknown, up to the second of the last fix or acceleration.
+// The table has one sample per second up to the second of the last fix or acceleration,
+// and no more than the video's begun seconds (videoSeconds, when known): a length claimed
+// by the header alone fills nothing, and play positions past the table read as misses.
 // Records are taken in the order given (the decoders keep video time order).
 void FillTable(const TimedTrack& track, std::optional<double> videoSeconds,
                CAssistInfoReader& table);

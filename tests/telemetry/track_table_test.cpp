@@ -31,7 +31,7 @@ TEST(TrackTable, EachSecondTakesTheFirstRecordAtOrAfterIt)
     track.accelerations = {{0.0, 1.0, 0, 0}, {0.05, 2.0, 0, 0}, {0.25, 3.0, 0, 0}, {1.95, 4.0, 0, 0}};
     CAssistInfoReader table;
     FillTable(track, 4.2, table);
-    ASSERT_EQ(table.GetCount(), 5 * ENTRIES_PER_SAMPLE);  // every begun second of video
+    ASSERT_EQ(table.GetCount(), 4 * ENTRIES_PER_SAMPLE);  // up to the last record's second
 
     const tagAssistInfo& first = *table.Find(0);
     EXPECT_EQ(first.strLatitude, "47.5000000");
@@ -43,7 +43,6 @@ TEST(TrackTable, EachSecondTakesTheFirstRecordAtOrAfterIt)
     EXPECT_EQ(table.Find(10)->nSpeed, 0);
     EXPECT_FALSE(table.Find(20)->HasPosition()) << "no fix before 3 s: no jump ahead";
     EXPECT_EQ(table.Find(39)->strLatitude, "47.5000000");
-    EXPECT_FALSE(table.Find(40)->HasPosition());
 
     EXPECT_EQ(X(table, 0, 0), 1.0f);
     EXPECT_EQ(X(table, 0, 1), 3.0f);
@@ -54,13 +53,16 @@ TEST(TrackTable, EachSecondTakesTheFirstRecordAtOrAfterIt)
     EXPECT_EQ(X(table, 2, 0), 0.0f);
 }
 
-TEST(TrackTable, WithoutTheVideosLengthTheLastRecordEndsTheTableAndTheLimitHolds)
+TEST(TrackTable, TheVideosLengthCutsTheTableAndTheLimitHolds)
 {
     TimedTrack track;
     track.fixes = {Fix(0.0, true), Fix(2.5, true)};
     CAssistInfoReader table;
     FillTable(track, std::nullopt, table);
     EXPECT_EQ(table.GetCount(), 3 * ENTRIES_PER_SAMPLE);
+    table.Clear();
+    FillTable(track, 1.5, table);
+    EXPECT_EQ(table.GetCount(), 2 * ENTRIES_PER_SAMPLE);
 
     table.Clear();
     table.SetSampleLimit(2);
