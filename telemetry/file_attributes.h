@@ -19,6 +19,7 @@ std::optional<FileAttributes> ReadFileAttributes(const std::string& path);
 bool SetReadOnly(const std::string& path, bool readOnly);
 
 bool IsRegularFile(const std::string& path);
+bool IsDirectory(const std::string& path);
 
 // Characters, not bytes, of a UTF-8 path: what the path length limits count.
 size_t PathCharacterCount(const std::string& path);

@@ -136,20 +136,32 @@ TEST_F(PlayListTest, WithoutSidecarTheLayoutIsIdentified)
     EXPECT_EQ(NodeAt(list, 0).layout, Layout::ICat);
 }
 
-TEST_F(PlayListTest, SidecarCandidatesMustBeRegularFilesWithExactNames)
+TEST_F(PlayListTest, SidecarCandidatesMustBeRegularFiles)
 {
     const std::string movie = folder.Write("A.MOV", "");
     fs::create_directories(folder.Path("A.DAT"));  // a folder, not a file
-    folder.Write("GPS/A.DAT", SidecarBytes());     // the subfolder is "gps", exactly
-    folder.Write("gps/A.dat", SidecarBytes());     // the extension is ".DAT", exactly
-
     std::string found = "unchanged";
     EXPECT_EQ(CPlayList::FindGpsFile(movie, found), -1);
     EXPECT_EQ(found, "unchanged");
+}
 
-    const std::string sidecar = folder.Write("gps/A.DAT", SidecarBytes());
+// A card copied to a Linux disk keeps FAT's names (GPS/, .dat): any letter case of the
+// folder and the extension is found, an exact spelling first.
+TEST_F(PlayListTest, SidecarFolderAndExtensionInAnyCaseExactFirst)
+{
+    const std::string movie = folder.Write("A.MOV", "");
+    const std::string upperFolder = folder.Write("GPS/A.dat", SidecarBytes());
+    std::string found;
     EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
-    EXPECT_EQ(found, sidecar);
+    EXPECT_EQ(found, upperFolder);
+
+    const std::string besideInLowerCase = folder.Write("A.dat", SidecarBytes());
+    EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
+    EXPECT_EQ(found, besideInLowerCase) << "beside the movie before the subfolder";
+
+    const std::string exact = folder.Write("gps/A.DAT", SidecarBytes());
+    EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
+    EXPECT_EQ(found, exact) << "an exact spelling wins";
 }
 
 TEST_F(PlayListTest, SidecarSharesTheBaseNameUpToTheLastDot)
@@ -412,6 +424,30 @@ TEST_F(PlayListTest, ALockedRecordingIsNotDeleted)
     EXPECT_FALSE(fs::exists(movies[2]));
     EXPECT_FALSE(fs::exists(folder.Path("C.DAT")));
     EXPECT_EQ(view.rows.size(), 2u);
+}
+
+// B.mov and a locked B.MOV share B.DAT, as do A.TS and A.MOV: deleting one keeps it.
+TEST_F(PlayListTest, ASidecarAnotherRecordingSharesIsKept)
+{
+    const std::string lockedMovie = folder.Write("B.MOV", "");
+    const std::string sharedB = folder.Write("B.DAT", SidecarBytes());
+    SetPermissionBits(lockedMovie, 0444);
+    const std::string tsMovie = folder.Write("A.TS", "");
+    folder.Write("A.MOV", "");
+    const std::string sharedA = folder.Write("gps/A.DAT", SidecarBytes());
+    const std::string alone = folder.Write("C.MOV", "");
+    const std::string own = folder.Write("C.DAT", SidecarBytes());
+    list.AddFile(folder.Write("B.mov", ""), "", ".MOV");
+    list.AddFile(tsMovie, "", ".TS");
+    list.AddFile(alone, "", ".MOV");
+
+    EXPECT_EQ(list.DeleteFileAt(0), 0);
+    EXPECT_TRUE(fs::exists(sharedB));
+    EXPECT_EQ(list.DeleteFileAt(0), 0);
+    EXPECT_FALSE(fs::exists(tsMovie));
+    EXPECT_TRUE(fs::exists(sharedA));
+    EXPECT_EQ(list.DeleteFileAt(0), 0);
+    EXPECT_FALSE(fs::exists(own)) << "a sidecar nobody else uses goes with its movie";
 }
 
 TEST_F(PlayListTest, AMovieThatCannotBeDeletedKeepsItsSidecarEntryAndRow)
