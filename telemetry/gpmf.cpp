@@ -130,16 +130,17 @@ struct StreamState {
     }
 };
 
-// Every number of an item, record after record.
-std::vector<double> Numbers(const Klv& item, std::string_view streamTypes)
+// The divisors of a SCAL item, record after record: as many as a record of ours has
+// elements at most.
+std::vector<double> Divisors(const Klv& item)
 {
     std::vector<double> out;
-    const std::string types = ElementTypes(item, streamTypes);
-    if (types.empty())
-        return out;
-    for (size_t r = 0; r < item.records; ++r) {
+    const std::string types = ElementTypes(item, {});
+    for (size_t r = 0; r < item.records && !types.empty(); ++r) {
         const unsigned char* p = item.data.data() + r * item.recordSize;
         for (char t : types) {
+            if (out.size() == kMaxElements)
+                return out;
             out.push_back(Value(t, p));
             p += TypeSize(t);
         }
@@ -377,12 +378,13 @@ private:
     void Item(const Klv& item, StreamState& state)
     {
         if (Is(item, "SCAL")) {
-            state.scale = Numbers(item, {});
+            state.scale = Divisors(item);
         } else if (Is(item, "TYPE")) {
             state.types.assign(reinterpret_cast<const char*>(item.data.data()), item.data.size());
             state.types.resize(std::min(state.types.find('\0'), state.types.size()));
-        } else if (Is(item, "GPSF") && TypeSize(item.type) != 0 && !item.data.empty()) {
-            state.gpsFix = static_cast<uint32_t>(Value(item.type, item.data.data()));
+        } else if (Is(item, "GPSF") && TypeSize(item.type) != 0 &&
+                   item.data.size() >= TypeSize(item.type)) {
+            state.gpsFix = FixType(Value(item.type, item.data.data()));
         } else if (Is(item, "GPSU")) {
             state.gpsUtcMs = GpsuMs(item.data);
         } else if (Is(item, "GPS5")) {

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr double kSecondsPerRecord = 10.0;  // what a track may claim per decoded record
+
 // Walks records of growing video time: the first one at or after t, when it lies within the
 // window after t. Times asked for must not decrease.
 template <class Record>
@@ -38,7 +40,9 @@ double LastTime(const std::vector<Record>& records)
 double SampleCount(const TimedTrack& track, std::optional<double> videoSeconds)
 {
     const double last = std::max(LastTime(track.fixes), LastTime(track.accelerations));
-    const double recorded = last < 0.0 ? 0.0 : std::floor(last) + 1.0;
+    const double records = static_cast<double>(track.fixes.size() + track.accelerations.size());
+    const double recorded =
+        last < 0.0 ? 0.0 : std::min(std::floor(last) + 1.0, records * kSecondsPerRecord);
     if (videoSeconds && *videoSeconds > 0.0)
         return std::min(recorded, std::ceil(*videoSeconds));
     return recorded;
@@ -51,8 +55,10 @@ tagAssistInfo SampleOf(const TimedFix* fix)
         return sample;
     sample.strLatitude = DegreesText(fix->latitude);
     sample.strLongitude = DegreesText(fix->longitude);
-    sample.nSpeed = static_cast<int>(std::lround(std::clamp(fix->speedKmh, 0.0, 10000.0)));
-    sample.dCourse = fix->course;
+    // A float layout can log anything: no speed or course is better than a made-up one.
+    const double speed = std::isfinite(fix->speedKmh) ? std::clamp(fix->speedKmh, 0.0, 10000.0) : 0.0;
+    sample.nSpeed = static_cast<int>(std::lround(speed));
+    sample.dCourse = std::isfinite(fix->course) ? fix->course : 0.0;
     sample.utcMs = fix->utcMs;
     return sample;
 }

@@ -14,8 +14,9 @@
 //  - entry j of it (j = 0..9) takes the axes of the first acceleration at or after
 //    (i + j/10) s, when that comes less than a second later; otherwise 0 g.
 // The table has one sample per second up to the second of the last fix or acceleration,
-// and no more than the video's begun seconds (videoSeconds, when known): a length claimed
-// by the header alone fills nothing, and play positions past the table read as misses.
+// and no more than the video's begun seconds (videoSeconds, when known) nor ten seconds per
+// record: a length or a time stamp claimed by an index alone fills nothing, and play
+// positions past the table read as misses.
 // Records are taken in the order given (the decoders keep video time order).
 void FillTable(const TimedTrack& track, std::optional<double> videoSeconds,
                CAssistInfoReader& table);

@@ -65,6 +65,11 @@ TEST(TrackTable, TheVideosLengthCutsTheTableAndTheLimitHolds)
     EXPECT_EQ(table.GetCount(), 2 * ENTRIES_PER_SAMPLE);
 
     table.Clear();
+    track.fixes.push_back(Fix(4e9, true));  // a time stamp far ahead of the rest
+    FillTable(track, std::nullopt, table);
+    EXPECT_EQ(table.GetCount(), 30 * ENTRIES_PER_SAMPLE) << "ten seconds per record";
+
+    table.Clear();
     table.SetSampleLimit(2);
     FillTable(track, 1e12, table);  // a length no file could hold
     EXPECT_EQ(table.GetCount(), 2 * ENTRIES_PER_SAMPLE);
