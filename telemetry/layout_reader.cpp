@@ -47,7 +47,8 @@ ReadOutcome MovieLayoutReader::Read(const tagFileNode&, BinaryFile& movie,
 
 std::span<const LayoutReader* const> MovieLayouts()
 {
-    // The four camera layouts of old keep their order; newer families come after them.
+    // The four camera layouts of old keep their order; newer families come after them
+    // (GoPro, then Novatek freeGPS and NMEA in a box).
     static const std::array layouts = {&IcatLayout(), &A7lLayout(), &Nt96650Layout(),
                                        &GoProLayout()};
     return layouts;

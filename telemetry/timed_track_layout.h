@@ -12,7 +12,9 @@ using TrackDetector = bool (*)(BinaryFile& movie);
 using TrackDecoder = std::optional<TimedTrack> (*)(BinaryFile& movie, std::string& why);
 
 // A layout read as a decoded track (GoPro, Novatek freeGPS, NMEA in a box): the decoder
-// gives the track, FillTable makes the table, one sample per second of the movie.
+// gives the track, FillTable makes the table, one sample per second of the movie. A new
+// family is a detector, a decoder, an accessor like GoProLayout() and its place in
+// MovieLayouts().
 class TimedTrackLayout final : public MovieLayoutReader {
 public:
     TimedTrackLayout(Layout id, TrackDetector detect, TrackDecoder decode)
