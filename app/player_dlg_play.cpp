@@ -90,7 +90,7 @@ int CPlayerDlg::playRecording(PlayDirection direction)
         firstRecordingOpened = true;
         update(videoArea->geometry());
     }
-    telemetry.ReadRecording(node);
+    telemetry.ReadRecording(node, duration);
     waveform->SetDuration(static_cast<int>(duration));
     waveform->Reload();
     // The level the user set holds for every recording; the first open reads the default.

@@ -57,6 +57,48 @@ std::string UnescapeMountField(const std::string& field)
     return out;
 }
 
+// Folders today's cameras record into at a card's root (compared in upper case); every
+// folder under DCIM counts too.
+constexpr const char* kModernFolders[] = {"NORMAL", "EVENT", "MOVIE", "RO", "FRONT", "REAR"};
+constexpr int kMaxDcimDepth = 3;
+
+// The root's recording folders of today's cameras, in path order: DCIM and the folders
+// under it, and the named folders in any letter case.
+std::vector<std::string> ModernFolders(const std::string& root)
+{
+    std::vector<std::string> folders;
+    std::error_code ec;
+    for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError) || it->is_symlink(typeError))
+            continue;
+        const std::string upper = Upper(it->path().filename().string());
+        const std::string path = it->path().string();
+        if (upper == "DCIM") {
+            folders.push_back(path);
+            fs::recursive_directory_iterator sub(path, fs::directory_options::skip_permission_denied, ec);
+            for (fs::recursive_directory_iterator subEnd; !ec && sub != subEnd; sub.increment(ec)) {
+                if (sub.depth() + 1 >= kMaxDcimDepth)
+                    sub.disable_recursion_pending();
+                if (sub->is_directory(typeError) && !sub->is_symlink(typeError))
+                    folders.push_back(sub->path().string());
+            }
+            ec.clear();
+        } else if (std::find(std::begin(kModernFolders), std::end(kModernFolders), upper) !=
+                   std::end(kModernFolders)) {
+            folders.push_back(path);
+        }
+    }
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+bool IsCardMovie(const std::string& path)
+{
+    const std::string ext = UpperExtension(path);
+    return ext == ".MOV" || ext == ".MP4";
+}
+
 // Regular files of a folder (or links to them) that are recordings, as (full path, file
 // name), sorted by name. A FIFO, a device or a link loop named like a recording is not
 // one: opening it could block or read forever.
@@ -143,6 +185,12 @@ bool FindCardRoot(const std::vector<std::string>& roots, CardRoot& out)
             out = {root, CardLayout::Event};
             return true;
         }
+        if (!found || out.root != root) {
+            if (!ModernFolders(root).empty()) {
+                out = {root, CardLayout::Modern};
+                found = true;
+            }
+        }
     }
     return found;
 }
@@ -159,6 +207,19 @@ std::vector<std::string> CardFolders(const CardRoot& card)
     }
     std::vector<std::string> folders;
     std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(folders), IsDirectory);
+    if (card.layout != CardLayout::Modern) {
+        return folders;
+    }
+    // Today's cameras: each folder once (a FAT card ignores letter case).
+    for (const std::string& modern : ModernFolders(card.root)) {
+        const bool listed = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
+            std::error_code ec;
+            return fs::equivalent(f, modern, ec);
+        });
+        if (!listed) {
+            folders.push_back(modern);
+        }
+    }
     return folders;
 }
 
@@ -170,14 +231,14 @@ std::string UpperExtension(const std::string& path)
 bool IsRecordingExtension(const std::string& ext)
 {
     const std::string upper = Upper(ext);
-    return upper == ".MOV" || upper == ".TS";
+    return upper == ".MOV" || upper == ".MP4" || upper == ".TS";
 }
 
 int ImportCardFolder(const std::string& folder, CPlayList& list)
 {
     auto found = ListRecordings(folder);
-    // The card pattern is "*.MOV" (matched without regard to case).
-    std::erase_if(found, [](const auto& entry) { return UpperExtension(entry.first) != ".MOV"; });
+    // The card patterns are "*.MOV" and "*.MP4" (matched without regard to case).
+    std::erase_if(found, [](const auto& entry) { return !IsCardMovie(entry.first); });
     int added = 0;
     for (const auto& [path, fileName] : found) {
         const std::string ext = UpperExtension(path);

@@ -38,25 +38,28 @@ private:
     std::vector<std::string> m_roots;
 };
 
-enum class CardLayout { Event, NumberedMedia };
+enum class CardLayout { Event, NumberedMedia, Modern };
 
 struct CardRoot {
     std::string root;  // ends with '/'
     CardLayout layout = CardLayout::Event;
 };
 
-// The first volume with a VIDEO folder (event layout) ends the scan; a DCIM\10xMEDIA folder
-// makes a volume the candidate until a later volume replaces it.
+// The first volume with a VIDEO folder (event layout) ends the scan; a DCIM\10xMEDIA folder,
+// or else a folder of today's cameras (DCIM, Normal, Event, Movie, RO, Front, Rear in any
+// letter case), makes a volume the candidate until a later volume replaces it.
 bool FindCardRoot(const std::vector<std::string>& roots, CardRoot& out);
 
-// The folders of the card's layout that exist, in search order.
+// The folders of the card's layout that exist, in search order; for today's cameras DCIM
+// and every folder under it (three levels deep), Normal, Event, Movie, RO, Front and Rear,
+// in path order, each folder once.
 std::vector<std::string> CardFolders(const CardRoot& card);
 
-// True for ".MOV" and ".TS" in any letter case.
+// True for ".MOV", ".MP4" and ".TS" in any letter case.
 bool IsRecordingExtension(const std::string& ext);
 std::string UpperExtension(const std::string& path);
 
-// Adds the recordings of one card folder, sorted by full path, named with the upper-cased
+// Adds the .MOV and .MP4 recordings of one card folder, sorted by full path, named with the upper-cased
 // extension; stops at the first failed AddFile. Returns the number added.
 int ImportCardFolder(const std::string& folder, CPlayList& list);
 // Looks for a card over the given volumes and imports it; false when none was found.

@@ -3,6 +3,8 @@
 
 #include "assist_info_reader.h"
 #include "atom_walker.h"
+#include "chip_detect.h"
+#include "layout_reader.h"
 #include "nmea_sentence.h"
 
 namespace {
@@ -34,21 +36,15 @@ bool ReadChunkSample(BinaryFile& file, uint32_t offset, SampleText& text, uint16
     return true;
 }
 
-}  // namespace
-
-int CAssistInfoReader::ReadA7LMovie(const std::string& path)
+ReadOutcome ReadSamples(BinaryFile& file, CAssistInfoReader& table)
 {
-    Clear();
-    BinaryFile file;
-    if (!file.Open(path))
-        return -1;
     const std::optional<AtomHeader> moov = FindChild(file, WholeFile(file), "moov");
     const std::optional<AtomHeader> trak =
         moov ? FindNthChild(file, moov->Content(), "trak", kTelemetryTrack) : std::nullopt;
     const std::optional<AtomHeader> stco =
         trak ? FindPath(file, trak->Content(), {"mdia", "minf", "stbl", "stco"}) : std::nullopt;
     if (!stco)
-        return GetCount();
+        return ReadOutcome::Empty("no chunk table in the third track");
 
     // Samples before the key sample wait (at most 20 of them) until the shift is known.
     std::optional<int> shift;
@@ -59,16 +55,47 @@ int CAssistInfoReader::ReadA7LMovie(const std::string& path)
         if (!ReadChunkSample(file, offset, text, length))
             return false;
         if (shift) {
-            ParseAssistLine(text.data() + 1, *shift);
+            table.ParseAssistLine(text.data() + 1, *shift);
         } else if (length == kKeySampleLength) {
             shift = KeyDigitSum(std::string_view(text.data() + 1, 8));
             for (SampleText& kept : early)
-                ParseAssistLine(kept.data() + 1, *shift);
+                table.ParseAssistLine(kept.data() + 1, *shift);
             early.clear();
         } else if (j < kMaxEarlySamples) {
             early.push_back(text);
         }
-        return true;
+        return !table.Full();
     });
-    return GetCount();
+    if (!shift)
+        return ReadOutcome::Empty("no key sample");
+    return ReadOutcome::Read(table.GetCount());
+}
+
+// "AMBARELLA A7L" in the user data; the log in the third track's chunks.
+class A7lReader final : public MovieLayoutReader {
+public:
+    Layout Id() const override { return Layout::A7L; }
+    bool Detect(BinaryFile& movie) const override
+    {
+        return NamesChip(UdtaChipText(movie), "AMBARELLA A7L");
+    }
+
+protected:
+    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override
+    {
+        return ReadSamples(movie, table);
+    }
+};
+
+}  // namespace
+
+const LayoutReader& A7lLayout()
+{
+    static const A7lReader reader;
+    return reader;
+}
+
+int CAssistInfoReader::ReadA7LMovie(const std::string& path)
+{
+    return ReadMovieFile(A7lLayout(), path, *this);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,7 @@ struct tagAssistInfo {
     std::string strLatitude;   // signed decimal degrees, south negative
     int nSpeed = 0;            // km/h
     double dCourse = 0.0;      // degrees
+    std::optional<std::int64_t> utcMs;  // UTC of the fix, ms since 1970, when the log dates it
 
     // Both texts at least 7 characters: an empty text and the miss text "0" are no position.
     bool HasPosition() const { return strLongitude.size() >= 7 && strLatitude.size() >= 7; }
@@ -21,12 +25,25 @@ struct tagAssistInfo {
 
 inline constexpr int ENTRIES_PER_SAMPLE = 10;
 
-// The telemetry table of the recording being played: ten identical entries per logged
-// sample, entry index = tenths of a second of play position.
+// G-sensor axes of one entry, in g.
+struct EntryAxes {
+    float fX = 0.0f;
+    float fY = 0.0f;
+    float fZ = 0.0f;
+};
+// No recording shows more than a day: the table never holds more samples.
+inline constexpr int kMaxTableSamples = 24 * 60 * 60;
+// Samples a table keeps beyond the video's own length (a log may run a little longer).
+inline constexpr int kTableMarginSamples = 60;
+
+// The telemetry table of the recording being played: ten entries per logged sample, entry
+// index = tenths of a second of play position. The ten entries of a sample are identical,
+// except for the axes of layouts that log the G-sensor more often than once a second.
 class CAssistInfoReader {
 public:
     void Clear();
     int GetCount() const;
+    int GetSampleCount() const { return GetCount() / ENTRIES_PER_SAMPLE; }
 
     // Copy of entry index and 0; outside the table the miss values ("0" texts) and -1.
     int GetAssistInfo(int index, tagAssistInfo& out) const;
@@ -39,15 +56,30 @@ public:
     int ReadICatMovie(const std::string& path);
     int ReadNT96650Movie(const std::string& path);
     int ReadA7LMovie(const std::string& path);
-    // The reader a play list entry calls for: its chip's movie reader, else its sidecar.
-    int ReadRecording(const tagFileNode& node);
+    // The reader of the entry's layout. videoSeconds, when the caller knows the video's
+    // length, bounds the table to that plus kTableMarginSamples seconds.
+    int ReadRecording(const tagFileNode& node, double videoSeconds = 0.0);
+
+    // Samples the table keeps (1 .. kMaxTableSamples); further appends are dropped. The
+    // readers stop once the table is full, so a huge log costs no more than the limit.
+    void SetSampleLimit(int samples);
+    bool Full() const { return GetSampleCount() >= m_sampleLimit; }
 
     // Descrambles one log line in place and appends its sample; -1 when line is null.
     int ParseAssistLine(char* line, int shift);
 
-    // Appends one sample as ENTRIES_PER_SAMPLE entries.
+    // Appends one sample as ENTRIES_PER_SAMPLE entries (nothing once the table is full).
     void AppendSample(const tagAssistInfo& sample);
+    // The same, with axes of its own for each of the ten entries.
+    void AppendSample(const tagAssistInfo& sample,
+                      std::span<const EntryAxes, ENTRIES_PER_SAMPLE> entryAxes);
 
 private:
-    std::vector<tagAssistInfo> m_samples;  // one per sample; entry i is sample i / 10
+    void KeepEveryEntry();
+
+    // One row per sample (entry i is row i / 10) until a sample comes with axes per entry;
+    // from then on one row per entry.
+    std::vector<tagAssistInfo> m_rows;
+    int m_entriesPerRow = ENTRIES_PER_SAMPLE;
+    int m_sampleLimit = kMaxTableSamples;
 };

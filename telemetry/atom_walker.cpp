@@ -1,6 +1,10 @@
 #include "atom_walker.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "file_attributes.h"
 
@@ -10,6 +14,21 @@ constexpr size_t kMinPathLength = 4;
 constexpr uint64_t kHeaderSize = 8;
 constexpr size_t kWindowSize = 16384;
 constexpr size_t kMaxWindowedRead = kWindowSize / 8;
+
+// Why the path is no file to read, before anything opens it; empty when it may be one.
+std::string OpenFailure(const std::string& path)
+{
+    if (PathCharacterCount(path) < kMinPathLength)
+        return "path too short";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::strerror(errno);
+    // Directories, pipes and devices are no recordings (a pipe or device could block or
+    // be read forever).
+    if (!S_ISREG(st.st_mode))
+        return kNotRegularFile;
+    return {};
+}
 
 }  // namespace
 
@@ -21,14 +40,14 @@ BinaryFile::~BinaryFile()
 
 bool BinaryFile::Open(const std::string& path)
 {
-    if (PathCharacterCount(path) < kMinPathLength)
-        return false;
-    // Directories, pipes and devices are no recordings (a device could be read forever).
-    if (!IsRegularFile(path))
+    m_failure = OpenFailure(path);
+    if (!m_failure.empty())
         return false;
     m_file = std::fopen(path.c_str(), "rb");
-    if (m_file == nullptr)
+    if (m_file == nullptr) {
+        m_failure = std::strerror(errno);
         return false;
+    }
     // Reads are positioned and sized by the callers: no stdio buffer in between.
     std::setvbuf(m_file, nullptr, _IONBF, 0);
     if (std::fseek(m_file, 0, SEEK_END) == 0) {

@@ -13,6 +13,9 @@
 // QuickTime atoms (32-bit sizes only). Every walk stays inside its parent and the file,
 // ends at an atom whose size is below 8, and skips at most kMaxSkippedAtoms atoms.
 
+// What BinaryFile::Failure says of a directory, pipe or device.
+inline constexpr char kNotRegularFile[] = "not a regular file";
+
 class BinaryFile {
 public:
     BinaryFile() = default;
@@ -21,8 +24,11 @@ public:
     BinaryFile& operator=(const BinaryFile&) = delete;
 
     // False for a path of fewer than 4 characters, a path that is not a regular file, or
-    // a file that cannot be opened for reading.
+    // a file that cannot be opened for reading; Failure() then says which.
     bool Open(const std::string& path);
+    bool IsOpen() const { return m_file != nullptr; }
+    // Why the last Open failed ("not a regular file", the system's text); empty after success.
+    const std::string& Failure() const { return m_failure; }
     uint64_t Size() const { return m_size; }
     // Reads up to n bytes at offset; the count read (short at the end or on an error).
     size_t ReadAt(uint64_t offset, void* buffer, size_t n);
@@ -34,6 +40,7 @@ private:
 
     std::FILE* m_file = nullptr;
     uint64_t m_size = 0;
+    std::string m_failure;
     // Small reads near the previous one (chunks, blocks, atom headers in a row) are served
     // from one larger read ahead of them instead of a system call each.
     std::vector<unsigned char> m_window;

@@ -14,45 +14,6 @@ constexpr uint32_t kSecondsFrom1904To1970 = 2082844800u;
 constexpr uint64_t kFirstShapeCreationOffset = 20;  // past moov header, mvhd header, version
 constexpr uint64_t kSecondShapeCreationOffset = 44;
 
-bool EndsWithIcatName(BinaryFile& file)
-{
-    if (file.Size() < kChipNameLength)
-        return false;
-    char tail[kChipNameLength];
-    if (!file.ReadExact(file.Size() - kChipNameLength, tail, sizeof tail))
-        return false;
-    const std::string_view name(tail, sizeof tail);
-    return name == "ICAT6330" || name == "ICAT6350";
-}
-
-bool Contains(std::string_view bytes, std::string_view text)
-{
-    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
-}
-
-void DetectUdtaChip(BinaryFile& file, tagFileNode& node)
-{
-    const std::optional<AtomHeader> moov = FindChild(file, WholeFile(file), "moov");
-    if (!moov)
-        return;
-    const std::optional<AtomHeader> udta = FindChild(file, moov->Content(), "udta");
-    if (!udta)
-        return;
-    // The size field of the first child says how many bytes name the chip.
-    const std::optional<uint32_t> count = file.ReadBE32(udta->Content().begin);
-    if (!count)
-        return;
-    const uint32_t n = std::min(*count, kMaxUdtaBytes);
-    char bytes[kMaxUdtaBytes] = {};
-    if (n == 0 || !file.ReadExact(udta->Content().begin + 4, bytes, n))
-        return;
-    const std::string_view read(bytes, n);
-    if (Contains(read, "AMBARELLA A7L"))
-        node.bAmbarella = 1;
-    else if (Contains(read, "NT96650A"))
-        node.bNT96650 = 1;
-}
-
 std::optional<uint32_t> FirstShapeCreation(BinaryFile& file)
 {
     const std::optional<uint32_t> s1 = file.ReadBE32(0);
@@ -76,10 +37,12 @@ std::optional<uint32_t> SecondShapeCreation(BinaryFile& file)
     return value;
 }
 
-MovieTime ToUtc(uint32_t creation1904)
+}  // namespace
+
+MovieTime UtcTime(int64_t ms)
 {
     using namespace std::chrono;
-    const sys_seconds time{seconds{int64_t{creation1904} - kSecondsFrom1904To1970}};
+    const sys_seconds time = floor<seconds>(sys_time<milliseconds>{milliseconds{ms}});
     const sys_days day = floor<days>(time);
     const year_month_day date{day};
     const hh_mm_ss clock{time - day};
@@ -93,19 +56,55 @@ MovieTime ToUtc(uint32_t creation1904)
     return out;
 }
 
-}  // namespace
-
-void DetectChip(const std::string& path, tagFileNode& node)
+bool EndsWithIcatName(BinaryFile& file)
 {
-    node.bICat = node.bAmbarella = node.bNT96650 = 0;
-    BinaryFile file;
-    if (!file.Open(path))
-        return;
-    if (EndsWithIcatName(file)) {
-        node.bICat = 1;
-        return;
-    }
-    DetectUdtaChip(file, node);
+    if (file.Size() < kChipNameLength)
+        return false;
+    char tail[kChipNameLength];
+    if (!file.ReadExact(file.Size() - kChipNameLength, tail, sizeof tail))
+        return false;
+    const std::string_view name(tail, sizeof tail);
+    return name == "ICAT6330" || name == "ICAT6350";
+}
+
+std::string UdtaChipText(BinaryFile& file)
+{
+    const std::optional<AtomHeader> udta = FindPath(file, WholeFile(file), {"moov", "udta"});
+    if (!udta)
+        return {};
+    // The size field of the first child says how many bytes name the chip.
+    const std::optional<uint32_t> count = file.ReadBE32(udta->Content().begin);
+    if (!count)
+        return {};
+    const uint32_t n = std::min(*count, kMaxUdtaBytes);
+    std::string bytes(n, '\0');
+    if (n == 0 || !file.ReadExact(udta->Content().begin + 4, bytes.data(), n))
+        return {};
+    return bytes;
+}
+
+bool NamesChip(std::string_view chipText, std::string_view chip)
+{
+    return std::search(chipText.begin(), chipText.end(), chip.begin(), chip.end()) !=
+           chipText.end();
+}
+
+std::optional<double> ReadMovieSeconds(BinaryFile& file)
+{
+    const std::optional<AtomHeader> mvhd = FindPath(file, WholeFile(file), {"moov", "mvhd"});
+    unsigned char bytes[32];  // version 1: version and flags, two 64-bit times, scale, duration
+    if (!mvhd || mvhd->Content().end - mvhd->Content().begin < 20 ||
+        !file.ReadExact(mvhd->Content().begin, bytes, std::min<uint64_t>(sizeof bytes, mvhd->Content().end - mvhd->Content().begin)))
+        return std::nullopt;
+    const bool wide = bytes[0] == 1;
+    if (wide && mvhd->Content().end - mvhd->Content().begin < 32)
+        return std::nullopt;
+    const uint32_t scale = LoadBE32(bytes + (wide ? 20 : 12));
+    const uint64_t duration = wide ? uint64_t{LoadBE32(bytes + 24)} << 32 | LoadBE32(bytes + 28)
+                                   : LoadBE32(bytes + 16);
+    if (scale == 0 || duration == 0)
+        return std::nullopt;
+    return static_cast<double>(duration) / scale;
 }
 
 std::optional<MovieTime> ReadMovieTime(const std::string& path)
@@ -118,5 +117,5 @@ std::optional<MovieTime> ReadMovieTime(const std::string& path)
         creation = SecondShapeCreation(file);
     if (!creation)
         return std::nullopt;
-    return ToUtc(*creation);
+    return UtcTime((int64_t{*creation} - kSecondsFrom1904To1970) * 1000);
 }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "play_list.h"
+#include "atom_walker.h"
 
 // Broken-down UTC time of a movie header (month 1-12, full year).
 struct MovieTime {
@@ -15,8 +15,19 @@ struct MovieTime {
     int second = 0;
 };
 
-// Sets bICat, bAmbarella or bNT96650 of node from the file's layout; none when unknown.
-void DetectChip(const std::string& path, tagFileNode& node);
+// The file ends with the name of an ICAT chip ("ICAT6330" or "ICAT6350").
+bool EndsWithIcatName(BinaryFile& file);
+// The chip text of the movie's user data (moov/udta): the bytes after the size field of its
+// first child, as many as that field says (at most 64). Empty when there is none.
+std::string UdtaChipText(BinaryFile& file);
+// The chip text names this chip.
+bool NamesChip(std::string_view chipText, std::string_view chip);
+
+// The movie's length from its header (moov/mvhd duration over time scale), or nothing.
+std::optional<double> ReadMovieSeconds(BinaryFile& file);
+
+// Broken-down UTC of milliseconds since 1970.
+MovieTime UtcTime(int64_t ms);
 
 // Creation time of the movie header, or nothing.
 std::optional<MovieTime> ReadMovieTime(const std::string& path);

@@ -58,6 +58,12 @@ bool IsRegularFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool IsDirectory(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 size_t PathCharacterCount(const std::string& path)
 {
     return static_cast<size_t>(std::count_if(path.begin(), path.end(), [](char c) {

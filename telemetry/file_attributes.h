@@ -24,6 +24,7 @@ bool SetReadOnly(const std::string& path, bool readOnly, unsigned writeBits = 0)
 std::optional<unsigned> WriteBits(const std::string& path);
 
 bool IsRegularFile(const std::string& path);
+bool IsDirectory(const std::string& path);
 
 // Characters, not bytes, of a UTF-8 path: what the path length limits count.
 size_t PathCharacterCount(const std::string& path);

@@ -3,6 +3,8 @@
 
 #include "assist_info_reader.h"
 #include "atom_walker.h"
+#include "chip_detect.h"
+#include "layout_reader.h"
 #include "nmea_sentence.h"
 
 namespace {
@@ -52,22 +54,18 @@ tagAssistInfo DecodeRecord(const unsigned char* record, int shift)
         text[i] = static_cast<char>(record[6 + i] - shift);
     const std::string_view sentence(text, strnlen(text, kTextSize));
     ParseGPRMC(sentence, sample.strLongitude, sample.strLatitude, sample.nSpeed, sample.dCourse);
+    sample.utcMs = RmcUtcMs(sentence);
     return sample;
 }
 
-}  // namespace
-
-int CAssistInfoReader::ReadICatMovie(const std::string& path)
+ReadOutcome ReadRecords(BinaryFile& file, CAssistInfoReader& table)
 {
-    Clear();
-    BinaryFile file;
-    if (!file.Open(path))
-        return -1;
     const std::optional<uint64_t> start = TelemetryStart(file);
     unsigned char header[kMarkerHeader];
-    if (!start || !file.ReadExact(*start, header, sizeof header) ||
-        std::memcmp(header, "vorlan1", 7) != 0)
-        return GetCount();
+    if (!start || !file.ReadExact(*start, header, sizeof header))
+        return ReadOutcome::Empty("no telemetry atom");
+    if (std::memcmp(header, "vorlan1", 7) != 0)
+        return ReadOutcome::Empty("no vorlan1 marker");
     const int shift = KeyByteSum(header + 7) % 256;
 
     std::vector<unsigned char> records(kRecordSize * kRecordsPerRead);
@@ -76,10 +74,36 @@ int CAssistInfoReader::ReadICatMovie(const std::string& path)
         const size_t got = file.ReadAt(position, records.data(), records.size());
         const size_t whole = got / kRecordSize;
         for (size_t i = 0; i < whole; ++i)
-            AppendSample(DecodeRecord(records.data() + i * kRecordSize, shift));
-        if (got < records.size())
+            table.AppendSample(DecodeRecord(records.data() + i * kRecordSize, shift));
+        if (got < records.size() || table.Full())
             break;
         position += got;
     }
-    return GetCount();
+    return ReadOutcome::Read(table.GetCount());
+}
+
+// The chip name at the file's end; the log in the fourth or fifth top-level atom.
+class IcatReader final : public MovieLayoutReader {
+public:
+    Layout Id() const override { return Layout::ICat; }
+    bool Detect(BinaryFile& movie) const override { return EndsWithIcatName(movie); }
+
+protected:
+    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override
+    {
+        return ReadRecords(movie, table);
+    }
+};
+
+}  // namespace
+
+const LayoutReader& IcatLayout()
+{
+    static const IcatReader reader;
+    return reader;
+}
+
+int CAssistInfoReader::ReadICatMovie(const std::string& path)
+{
+    return ReadMovieFile(IcatLayout(), path, *this);
 }

@@ -1,7 +1,9 @@
 #include "nmea_sentence.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -78,6 +80,53 @@ size_t SplitFields(std::string_view sentence, std::array<std::string_view, kMaxF
         start = comma + 1;
     }
     return count;
+}
+
+// The value of exactly two digits at text[at], or -1.
+int TwoDigits(std::string_view text, size_t at)
+{
+    if (at + 2 > text.size() || !IsDigit(text[at]) || !IsDigit(text[at + 1]))
+        return -1;
+    return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+// Milliseconds into the day of "hhmmss" with an optional fraction of a second, or -1.
+int64_t DayMs(std::string_view field)
+{
+    const int h = TwoDigits(field, 0);
+    const int m = TwoDigits(field, 2);
+    const int s = TwoDigits(field, 4);
+    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 60)
+        return -1;
+    int64_t ms = ((h * 60 + m) * 60 + s) * int64_t{1000};
+    if (field.size() == 6)
+        return ms;
+    if (field[6] != '.')
+        return -1;
+    int64_t scale = 100;
+    for (const char c : field.substr(7)) {
+        if (!IsDigit(c))
+            return -1;
+        ms += (c - '0') * scale;
+        scale /= 10;
+    }
+    return ms;
+}
+
+// Milliseconds from 1970 to the start of "ddmmyy", or nothing.
+std::optional<int64_t> DateMs(std::string_view field)
+{
+    using namespace std::chrono;
+    const int d = TwoDigits(field, 0);
+    const int m = TwoDigits(field, 2);
+    const int y = TwoDigits(field, 4);
+    if (field.size() != 6 || d < 0 || m < 0 || y < 0)
+        return std::nullopt;
+    const year_month_day date{year{y < 80 ? 2000 + y : 1900 + y}, month{static_cast<unsigned>(m)},
+                              day{static_cast<unsigned>(d)}};
+    if (!date.ok())
+        return std::nullopt;
+    return duration_cast<milliseconds>(sys_days{date}.time_since_epoch()).count();
 }
 
 char FirstLetter(std::string_view field)
@@ -236,13 +285,37 @@ int ParseGPGGA(std::string_view sentence, std::string& longitude, std::string& l
     return 0;
 }
 
+std::optional<int64_t> RmcUtcMs(std::string_view sentence)
+{
+    constexpr size_t kTimeField = 1;
+    constexpr size_t kDateField = 9;
+    if (!sentence.starts_with("$GPRMC,"))
+        return std::nullopt;
+    std::array<std::string_view, kDateField + 1> f;
+    size_t start = 0;
+    for (size_t i = 0; i <= kDateField; ++i) {
+        if (start > sentence.size())
+            return std::nullopt;
+        const size_t end = std::min(sentence.find_first_of(",*", start), sentence.size());
+        f[i] = sentence.substr(start, end - start);
+        start = end + 1;
+    }
+    const int64_t ms = DayMs(f[kTimeField]);
+    const std::optional<int64_t> date = DateMs(f[kDateField]);
+    if (ms < 0 || !date)
+        return std::nullopt;
+    return *date + ms;
+}
+
 void ParseSentence(std::string_view sentence, tagAssistInfo& sample)
 {
-    if (sentence.starts_with("$GPGGA"))
+    if (sentence.starts_with("$GPGGA")) {
         ParseGPGGA(sentence, sample.strLongitude, sample.strLatitude);
-    else
+    } else {
         ParseGPRMC(sentence, sample.strLongitude, sample.strLatitude, sample.nSpeed,
                    sample.dCourse);
+        sample.utcMs = RmcUtcMs(sentence);
+    }
 }
 
 int CAssistInfoReader::ParseAssistLine(char* line, int shift)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,7 +40,13 @@ int ParseGPRMC(std::string_view sentence, std::string& longitude, std::string& l
 // "$GPGGA": fills the texts when accepted. Always 0.
 int ParseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude);
 
-// "$GPGGA" through ParseGPGGA, any other sentence through ParseGPRMC, into the sample.
+// UTC of a "$GPRMC" sentence from its time (field 2, hhmmss with an optional fraction) and
+// date (field 10, ddmmyy; years 80-99 are 1980-1999, 00-79 are 2000-2079), in milliseconds
+// since 1970. Nothing when it is another sentence or either field is missing or malformed.
+std::optional<int64_t> RmcUtcMs(std::string_view sentence);
+
+// "$GPGGA" through ParseGPGGA, any other sentence through ParseGPRMC (with its UTC), into
+// the sample.
 struct tagAssistInfo;
 void ParseSentence(std::string_view sentence, tagAssistInfo& sample);
 

@@ -3,6 +3,8 @@
 
 #include "assist_info_reader.h"
 #include "atom_walker.h"
+#include "chip_detect.h"
+#include "layout_reader.h"
 #include "nmea_sentence.h"
 
 namespace {
@@ -114,56 +116,81 @@ GroupSizes ReadGroupSizes(BinaryFile& file, const AtomHeader& stsz)
     return out;
 }
 
-}  // namespace
-
-int CAssistInfoReader::ReadNT96650Movie(const std::string& path)
+ReadOutcome ReadBlocks(BinaryFile& file, CAssistInfoReader& table)
 {
-    Clear();
-    BinaryFile file;
-    if (!file.Open(path))
-        return -1;
     auto readBlock = [&](uint64_t position) {
         unsigned char block[kBlockRead] = {};
         file.ReadAt(position + kBlockSkip, block, sizeof block);
-        AppendSample(DecodeBlock(block));
+        table.AppendSample(DecodeBlock(block));
+        return !table.Full();
     };
+    const ReadOutcome noTables = ReadOutcome::Empty("no sample tables");
 
     const std::optional<AtomHeader> moov = FindChild(file, WholeFile(file), "moov");
     const std::optional<ChosenTrack> track = moov ? ChooseTrack(file, moov->Content()) : std::nullopt;
     const std::optional<AtomHeader> stbl =
         track ? FindPath(file, track->trak.Content(), {"mdia", "minf", "stbl"}) : std::nullopt;
     if (!stbl)
-        return GetCount();
+        return noTables;
 
     if (track->second) {
-        if (const std::optional<AtomHeader> stco = FindChild(file, stbl->Content(), "stco")) {
-            ForEachChunkOffset(file, *stco, [&](uint32_t, uint32_t offset) {
-                readBlock(offset + kChunkToBlock);
-                return true;
-            });
-        }
-        return GetCount();
+        const std::optional<AtomHeader> stco = FindChild(file, stbl->Content(), "stco");
+        if (!stco)
+            return noTables;
+        ForEachChunkOffset(file, *stco, [&](uint32_t, uint32_t offset) {
+            return readBlock(offset + kChunkToBlock);
+        });
+        return ReadOutcome::Read(table.GetCount());
     }
 
     const std::optional<AtomHeader> stsz = FindChild(file, stbl->Content(), "stsz");
     if (!stsz)
-        return GetCount();
+        return noTables;
     const GroupSizes sizes = ReadGroupSizes(file, *stsz);
     if (sizes.groups == 0)
-        return GetCount();
+        return ReadOutcome::Empty("fewer than 30 video samples");
 
     // The chunk offset table is the atom right after "stsz", whatever its type.
     AtomWalker after(file, {stsz->NextSibling(), stbl->Content().end});
     const std::optional<AtomHeader> chunks = after.Next();
     if (!chunks)
-        return GetCount();
+        return noTables;
     uint64_t block = 0;
     ForEachChunkOffset(file, *chunks, [&](uint32_t i, uint32_t offset) {
         if (i % kGroup != kGroup - 1)
             return true;
         const uint64_t end = uint64_t{offset} + sizes.Size(block);
-        readBlock((end + kBlockAlign - 1) / kBlockAlign * kBlockAlign);
-        return ++block < sizes.groups;
+        return readBlock((end + kBlockAlign - 1) / kBlockAlign * kBlockAlign) &&
+               ++block < sizes.groups;
     });
-    return GetCount();
+    return ReadOutcome::Read(table.GetCount());
+}
+
+// "NT96650A" in the user data; one log block per second beside the video data.
+class Nt96650Reader final : public MovieLayoutReader {
+public:
+    Layout Id() const override { return Layout::NT96650; }
+    bool Detect(BinaryFile& movie) const override
+    {
+        return NamesChip(UdtaChipText(movie), "NT96650A");
+    }
+
+protected:
+    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override
+    {
+        return ReadBlocks(movie, table);
+    }
+};
+
+}  // namespace
+
+const LayoutReader& Nt96650Layout()
+{
+    static const Nt96650Reader reader;
+    return reader;
+}
+
+int CAssistInfoReader::ReadNT96650Movie(const std::string& path)
+{
+    return ReadMovieFile(Nt96650Layout(), path, *this);
 }

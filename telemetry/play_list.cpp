@@ -1,11 +1,15 @@
 #include "play_list.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 #include "chip_detect.h"
 #include "file_attributes.h"
+#include "layout_reader.h"
 
 namespace {
 
@@ -51,6 +55,67 @@ MovieTime LocalTime(std::time_t time)
             local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
+// Every spelling of the text in upper and lower case letters, the given one first.
+std::vector<std::string> CaseVariants(const std::string& text)
+{
+    std::vector<std::string> variants = {text};
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!std::isalpha(static_cast<unsigned char>(text[i])))
+            continue;
+        const size_t count = variants.size();
+        for (size_t v = 0; v < count; ++v) {
+            std::string flipped = variants[v];
+            const auto c = static_cast<unsigned char>(flipped[i]);
+            flipped[i] = static_cast<char>(std::isupper(c) ? std::tolower(c) : std::toupper(c));
+            variants.push_back(flipped);
+        }
+    }
+    return variants;
+}
+
+// The first of the names that is a regular file, or empty.
+std::string FirstRegularFile(const std::vector<std::string>& names)
+{
+    const auto found = std::find_if(names.begin(), names.end(), IsRegularFile);
+    return found == names.end() ? std::string() : *found;
+}
+
+// Sidecar names in the folder, exact spellings first: base.DAT, then any letter case of
+// the extension.
+std::vector<std::string> SidecarNames(const std::string& folder, const std::string& baseName)
+{
+    std::vector<std::string> names;
+    for (const std::string& ext : CaseVariants(".DAT"))
+        names.push_back(folder + baseName + ext);
+    return names;
+}
+
+// Another recording of the movie's folder (.MOV, .MP4, .TS in any case) whose sidecar is
+// this one.
+bool SidecarShared(const tagFileNode& node)
+{
+    namespace fs = std::filesystem;
+    const fs::path movie(node.strFilePath);
+    const fs::path folder = movie.has_parent_path() ? movie.parent_path() : fs::path(".");
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string ext = it->path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        std::error_code typeError;
+        if ((ext != ".MOV" && ext != ".MP4" && ext != ".TS") || !it->is_regular_file(typeError))
+            continue;
+        const std::string other = (movie.has_parent_path() ? it->path() : it->path().filename()).string();
+        std::string sidecar;
+        std::error_code same;
+        if (other != node.strFilePath && CPlayList::FindGpsFile(other, sidecar) == 0 &&
+            !sidecar.empty() && fs::equivalent(sidecar, node.strGpsPath, same))
+            return true;
+    }
+    // A folder that cannot be listed cannot show the sidecar to be unshared.
+    return static_cast<bool>(ec);
+}
+
 std::string LockLabel(int locked, int rowNumber)
 {
     return (locked ? "*" : " ") + std::to_string(rowNumber);
@@ -65,9 +130,16 @@ void SetTimeFromFile(tagFileNode& node)
     }
 }
 
+// The movie header's creation time; failing that, the first dated fix of a layout that
+// dates its fixes.
 void SetTimeFromMovieHeader(tagFileNode& node)
 {
-    node.strTime = FormatTime(ReadMovieTime(node.strFilePath).value_or(kZeroTime));
+    std::optional<MovieTime> time = ReadMovieTime(node.strFilePath);
+    if (!time) {
+        if (const std::optional<int64_t> utc = FirstUtcMs(node.strFilePath, node.layout))
+            time = UtcTime(*utc);
+    }
+    node.strTime = FormatTime(time.value_or(kZeroTime));
     const auto attributes = ReadFileAttributes(node.strFilePath);
     node.bLocked = attributes && attributes->bReadOnly ? 1 : 0;
 }
@@ -80,9 +152,13 @@ int CPlayList::AddFile(const std::string& path, const std::string& name, const s
     node.strFilePath = path;
     node.strFileName = name.empty() ? LastPathPart(path) : name;
     if (FindGpsFile(path, node.strGpsPath) != 0)
-        DetectChip(path, node);
+        node.layout = DetectLayout(path);
+    else if (!node.strGpsPath.empty())
+        node.layout = Layout::Sidecar;
 
-    if (ext != ".MOV" || node.bNT96650)
+    // MP4 is the movie format of today's cameras: it keeps its time in the same header.
+    const bool movie = ext == ".MOV" || ext == ".MP4";
+    if (!movie || node.layout == Layout::NT96650)
         SetTimeFromFile(node);
     else
         SetTimeFromMovieHeader(node);
@@ -122,7 +198,9 @@ int CPlayList::DeleteFileAt(int index)
     // A movie that is already gone lets its entry go; any other failure keeps it listed.
     if (!RemoveFile(node.strFilePath) && errno != ENOENT)
         return -1;
-    if (!node.strGpsPath.empty())
+    // Another recording of the folder may share the sidecar (B.mov and a locked B.MOV, A.TS
+    // and A.MOV): it stays while one does.
+    if (!node.strGpsPath.empty() && !SidecarShared(node))
         RemoveFile(node.strGpsPath);
 
     m_nodes.erase(m_nodes.begin() + index);
@@ -157,12 +235,20 @@ int CPlayList::FindGpsFile(const std::string& path, std::string& out)
     if (PathCharacterCount(path) <= kLongestUnsearchedPath)
         return 0;
     const PathParts parts = SplitPath(path);
-    for (const std::string& candidate : {parts.folder + parts.baseName + ".DAT",
-                                         parts.folder + "gps/" + parts.baseName + ".DAT"}) {
-        if (IsRegularFile(candidate)) {
-            out = candidate;
-            return 0;
-        }
+    // The exact spellings first, as the cameras write them; then, for a card copied with
+    // FAT's upper-case names (GPS/, .dat), any letter case of the folder and extension.
+    std::string found = FirstRegularFile({parts.folder + parts.baseName + ".DAT",
+                                          parts.folder + "gps/" + parts.baseName + ".DAT"});
+    if (found.empty())
+        found = FirstRegularFile(SidecarNames(parts.folder, parts.baseName));
+    for (const std::string& gps : CaseVariants("gps")) {
+        if (!found.empty())
+            break;
+        if (IsDirectory(parts.folder + gps))
+            found = FirstRegularFile(SidecarNames(parts.folder + gps + "/", parts.baseName));
     }
-    return -1;
+    if (found.empty())
+        return -1;
+    out = found;
+    return 0;
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "layout.h"
+
 // One recording of the play list.
 struct tagFileNode {
     std::string strFilePath;  // movie file, as given
@@ -11,9 +13,7 @@ struct tagFileNode {
     std::string strTime;      // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
     int bLocked = 0;          // movie file read-only when listed or last toggled
     unsigned nUnlockedWriteBits = 0;  // write bits before this program locked it; 0 unknown
-    int bICat = 0;
-    int bAmbarella = 0;
-    int bNT96650 = 0;
+    Layout layout = Layout::None;  // Sidecar when strGpsPath is set, else the movie's own
 };
 
 // The on-screen list the catalogue keeps in step with itself (three columns).

@@ -4,7 +4,9 @@
 
 #include "assist_info_reader.h"
 #include "atom_walker.h"
+#include "layout_reader.h"
 #include "nmea_sentence.h"
+#include "play_list.h"
 
 namespace {
 
@@ -68,14 +70,8 @@ int KeyLineShift(std::string_view keyLine)
     return KeyDigitSum(digits);
 }
 
-}  // namespace
-
-int CAssistInfoReader::ReadDatFile(const std::string& path)
+ReadOutcome ReadLines(BinaryFile& file, CAssistInfoReader& table)
 {
-    Clear();
-    BinaryFile file;
-    if (!file.Open(path))
-        return -1;
     ByteStream in(file);
 
     // The key line is read to its end, so a long one never spills into the log lines.
@@ -83,20 +79,53 @@ int CAssistInfoReader::ReadDatFile(const std::string& path)
     bool lineEnded = false;
     std::string piece;
     if (!ReadPiece(in, keyLine, lineEnded))
-        return 0;
+        return ReadOutcome::Empty("empty sidecar");
     while (!lineEnded && ReadPiece(in, piece, lineEnded)) {
     }
     const int shift = KeyLineShift(keyLine);
     if (shift == 0)
-        return GetCount();
+        return ReadOutcome::Empty("no key line");
 
     bool continuation = false;
-    while (ReadPiece(in, piece, lineEnded)) {
+    while (!table.Full() && ReadPiece(in, piece, lineEnded)) {
         // The line end of a line that filled its last piece exactly is no piece of its own.
         const bool onlyLineEnd = continuation && (piece.empty() || piece == "\r");
         if (!onlyLineEnd)
-            ParseAssistLine(piece.data(), shift);
+            table.ParseAssistLine(piece.data(), shift);
         continuation = !lineEnded;
     }
-    return GetCount();
+    return ReadOutcome::Read(table.GetCount());
+}
+
+// A text file beside the movie, found by name (not in the movie's atoms).
+class SidecarReader final : public LayoutReader {
+public:
+    Layout Id() const override { return Layout::Sidecar; }
+    bool Detect(BinaryFile&) const override { return false; }
+    ReadOutcome Read(const tagFileNode& node, BinaryFile&, CAssistInfoReader& table) const override
+    {
+        return ReadSidecar(node.strGpsPath, table);
+    }
+};
+
+}  // namespace
+
+ReadOutcome ReadSidecar(const std::string& path, CAssistInfoReader& table)
+{
+    table.Clear();
+    BinaryFile file;
+    if (!file.Open(path))
+        return ReadOutcome::Unopened("sidecar " + path + ": " + file.Failure());
+    return ReadLines(file, table);
+}
+
+const LayoutReader& SidecarLayout()
+{
+    static const SidecarReader reader;
+    return reader;
+}
+
+int CAssistInfoReader::ReadDatFile(const std::string& path)
+{
+    return ReadSidecar(path, *this).result;
 }

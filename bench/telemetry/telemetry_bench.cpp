@@ -2,6 +2,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,10 @@
 
 #include "assist_info_reader.h"
 #include "drive.h"
+#include "layout_reader.h"
 #include "layout_writer.h"
 #include "play_list.h"
+#include "timed_track_layout.h"
 
 namespace {
 
@@ -54,21 +57,23 @@ private:
         ok = ok && lw::WriteFile(Hour("a7l.MOV"), lw::A7lMovie(samples));
         ok = ok && lw::WriteFile(Hour("nt-first.MOV"), lw::Nt96650FirstTrackMovie(samples));
         ok = ok && lw::WriteFile(Hour("nt-second.MOV"), lw::Nt96650SecondTrackMovie(samples));
+        ok = ok && lw::WriteFile(Hour("gopro.MP4"), lw::GoProMovie(lw::GpmfDrive(kHour)));
         if (!ok)
             std::abort();
     }
 
-    // A card's worth of one-minute recordings, the four layouts in turn.
+    // A card's worth of one-minute recordings, the five layouts in turn.
     void WriteFolder()
     {
         const auto minute = DriveSamples(60);
+        const std::string goProMinute = lw::GoProMovie(lw::GpmfDrive(60));
         const fs::path folder = m_root / "DCIM";
         fs::create_directories(folder / "gps");
         bool ok = true;
         for (int i = 0; i < kFolderSize; ++i) {
             const std::string base = (folder / ("REC" + std::to_string(10000 + i))).string();
             const std::string movie = base + ".MOV";
-            switch (i % 4) {
+            switch (i % 5) {
             case 0:
                 ok = ok && lw::WriteFile(movie, lw::MovieSecondShape(3600000000u + i));
                 ok = ok && lw::WriteFile((folder / "gps" / fs::path(base).filename()).string() + ".DAT",
@@ -76,7 +81,8 @@ private:
                 break;
             case 1: ok = ok && lw::WriteFile(movie, lw::IcatMovie(minute)); break;
             case 2: ok = ok && lw::WriteFile(movie, lw::A7lMovie(minute)); break;
-            default: ok = ok && lw::WriteFile(movie, lw::Nt96650FirstTrackMovie(minute)); break;
+            case 3: ok = ok && lw::WriteFile(movie, lw::Nt96650FirstTrackMovie(minute)); break;
+            default: ok = ok && lw::WriteFile(movie, goProMinute); break;
             }
             m_folder.push_back(movie);
         }
@@ -91,18 +97,23 @@ const Recordings& Files()
     return recordings;
 }
 
-using Reader = int (CAssistInfoReader::*)(const std::string&);
+using Reader = std::function<int(CAssistInfoReader&, const std::string&)>;
+
+int ReadGoPro(CAssistInfoReader& table, const std::string& path)
+{
+    return ReadMovieFile(GoProLayout(), path, table);
+}
 
 void ReadHour(benchmark::State& state, Reader reader, const std::string& name)
 {
     const std::string path = Files().Hour(name);
     CAssistInfoReader table;
-    if ((table.*reader)(path) != kHour * ENTRIES_PER_SAMPLE) {
+    if (reader(table, path) != kHour * ENTRIES_PER_SAMPLE) {
         state.SkipWithError("the recording did not read as one hour");
         return;
     }
     for (auto _ : state)
-        benchmark::DoNotOptimize((table.*reader)(path));
+        benchmark::DoNotOptimize(reader(table, path));
     state.SetItemsProcessed(state.iterations() * kHour);
 }
 
@@ -118,6 +129,7 @@ BENCHMARK_CAPTURE(ReadHour, nt96650_first_track, &CAssistInfoReader::ReadNT96650
 BENCHMARK_CAPTURE(ReadHour, nt96650_second_track, &CAssistInfoReader::ReadNT96650Movie,
                   "nt-second.MOV")
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadHour, gopro_gpmf, ReadGoPro, "gopro.MP4")->Unit(benchmark::kMillisecond);
 
 // One iteration lists one recording; the list is emptied after every folder.
 void AddFile(benchmark::State& state)

@@ -66,6 +66,22 @@ bool Movies(const fs::path& folder)
            Put(folder, "second-shape.MOV", lw::MovieSecondShape(3600000000u));
 }
 
+bool GoProFiles(const fs::path& folder)
+{
+    std::vector<lw::GpmfSecond> drive = lw::GpmfDrive(2);
+    for (lw::GpmfSecond& second : drive) {
+        second.fixes.resize(3);
+        second.accelerations.resize(4);
+        second.utc = "240611081500.000";
+    }
+    lw::GpmfOptions gps9;
+    gps9.gps9 = true;
+    return Put(folder, "gps5.MP4", lw::GoProMovie(drive)) &&
+           Put(folder, "gps9.MP4", lw::GoProMovie(drive, gps9)) &&
+           Put(folder, "payload-gps5", lw::GpmfPayload(drive[0])) &&
+           Put(folder, "payload-gps9", lw::GpmfPayload(drive[0], gps9));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -74,6 +90,6 @@ int main(int argc, char** argv)
         return 2;
     const fs::path root = argv[1];
     const bool ok = AssistLines(root / "fuzz_assist_line") && DatFiles(root / "fuzz_dat_file") &&
-                    Movies(root / "fuzz_movie");
+                    Movies(root / "fuzz_movie") && GoProFiles(root / "fuzz_gopro");
     return ok ? 0 : 1;
 }

@@ -101,9 +101,9 @@ TEST_F(PlayerWindowTest, ImportListsEveryRecordingWithItsLayout)
     for (const QString& layout : kLayouts) {
         tagFileNode node;
         ASSERT_EQ(dlg->Catalogue().GetAt(RowOf(layout), node), 0) << layout.toStdString();
-        EXPECT_EQ(node.bICat, layout == "ICAT" ? 1 : 0);
-        EXPECT_EQ(node.bAmbarella, layout == "A7L" ? 1 : 0);
-        EXPECT_EQ(node.bNT96650, layout == "NT96650A" ? 1 : 0);
+        EXPECT_EQ(node.layout == Layout::ICat, layout == "ICAT");
+        EXPECT_EQ(node.layout == Layout::A7L, layout == "A7L");
+        EXPECT_EQ(node.layout == Layout::NT96650, layout == "NT96650A");
         EXPECT_EQ(!node.strGpsPath.empty(), layout == "SIDECAR");
     }
     EXPECT_EQ(Cell(RowOf("ICAT"), 2), "08:15:00 06-11-2024") << "movie header time, unconverted";

@@ -137,12 +137,32 @@ TEST_F(RecordingSources, MountTableGivesAutomountedAndRemovableVolumes)
     EXPECT_TRUE(CMountedVolumes(dir.path().toStdString() + "/missing", sys).Roots().empty());
 }
 
-TEST(RecordingExtensions, MovAndTsInAnyCase)
+TEST_F(RecordingSources, TodaysCardFoldersAndMp4FilesInAnyCase)
+{
+    const std::string card = Root("card");
+    Touch(card + "DCIM/Movie/b.mp4");
+    Touch(card + "DCIM/Photo/x.jpg");
+    Touch(card + "Normal/Front/f.MP4");
+    Touch(card + "normal/a.MOV");
+    Touch(card + "RO/c.Mp4");
+    Touch(card + "Rear/r.ts");  // the card patterns are *.MOV and *.MP4
+    Touch(card + "Other/o.MP4");
+    CardRoot found;
+    ASSERT_TRUE(FindCardRoot({card}, found));
+    EXPECT_EQ(found.layout, CardLayout::Modern);
+    CPlayList list;
+    ASSERT_TRUE(ImportCard(CFixedVolumes({card}), list));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"b.MP4", "c.MP4", "a.MOV"}))
+        << "DCIM/Movie, RO, normal; Normal/Front is two levels below the root";
+}
+
+TEST(RecordingExtensions, MovMp4AndTsInAnyCase)
 {
     EXPECT_TRUE(IsRecordingExtension(".MOV"));
     EXPECT_TRUE(IsRecordingExtension(".mov"));
     EXPECT_TRUE(IsRecordingExtension(".Ts"));
-    EXPECT_FALSE(IsRecordingExtension(".MP4"));
+    EXPECT_TRUE(IsRecordingExtension(".mP4"));
+    EXPECT_FALSE(IsRecordingExtension(".M4V"));
     EXPECT_FALSE(IsRecordingExtension(""));
     EXPECT_EQ(UpperExtension("/x/clip.mov"), ".MOV");
     EXPECT_EQ(UpperExtension("/x.d/clip"), "");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "assist_info_reader.h"
+#include "play_list.h"
 #include "temp_dir.h"
 #include "test_samples.h"
 
@@ -88,6 +89,28 @@ TEST(AssistTable, ShortPathRuleCountsCharactersNotBytes)
     EXPECT_EQ(table.ReadDatFile("\xC3\xA9.DA"), 10);
     EXPECT_EQ(table.ReadDatFile("\xC3\xA9.D"), -1);
     std::filesystem::current_path(std::filesystem::temp_directory_path());
+}
+
+}  // namespace
+
+namespace {
+
+// A sidecar of empty log lines: each one is a sample of its own.
+TEST(AssistTable, TheTableHoldsWhatTheRecordingCanShowNotWhatTheLogClaims)
+{
+    TempDir dir;
+    std::string lines = "12345678\n";
+    for (int i = 0; i < kMaxTableSamples + 500; ++i)
+        lines += "\n";
+    tagFileNode node;
+    node.strFilePath = dir.Write("A.MOV", "");
+    node.strGpsPath = dir.Write("A.DAT", lines);
+    node.layout = Layout::Sidecar;
+
+    CAssistInfoReader table;
+    EXPECT_EQ(table.ReadRecording(node, 179.5), (180 + kTableMarginSamples) * ENTRIES_PER_SAMPLE);
+    EXPECT_EQ(table.ReadRecording(node), kMaxTableSamples * ENTRIES_PER_SAMPLE);
+    EXPECT_EQ(table.ReadRecording(node, 1e9), kMaxTableSamples * ENTRIES_PER_SAMPLE);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -164,10 +165,24 @@ TEST(DashcamTelemetry, UnopenableFilesAreReportedButStillListed)
     EXPECT_EQ(run.err, "dashcam-telemetry: cannot open " + missing +
                            ": No such file or directory\n"
                            "dashcam-telemetry: cannot open " + folder.Root() +
-                           ": Is a directory\n");
+                           ": not a regular file\n");
     EXPECT_EQ(run.out.find(Header(missing, "none", "", "", 0, -1, 0) + "\n"), 0u);
     EXPECT_NE(run.out.find("file\t" + good + "\n"), std::string::npos);
     EXPECT_NE(run.out.find("file\t" + folder.Root() + "\n"), std::string::npos);
+}
+
+TEST(DashcamTelemetry, PipesAreRefusedUnopenedAndNamesPrintedOnOneLine)
+{
+    TempFolder folder;
+    const std::string fifo = folder.Path("live.MOV");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // opening it for reading would block
+    const std::string odd = folder.Write("a\nb\\c\x01.TS", "");
+
+    const ToolRun run = RunInProcess({fifo, odd});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "dashcam-telemetry: cannot open " + fifo + ": not a regular file\n");
+    EXPECT_NE(run.out.find("file\t" + folder.Path("a\\nb\\\\c\\x01.TS") + "\nlayout\t"),
+              std::string::npos);
 }
 
 TEST(DashcamTelemetry, UsageErrorsAndHelp)
@@ -232,7 +247,8 @@ TEST(DashcamTelemetryGpx, OneTrackPerFileOnePointPerSampleWithPosition)
     const std::string& gpx = run.out;
     EXPECT_EQ(gpx.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\"", 0), 0u);
     EXPECT_NE(gpx.find("<trk>\n<name>R&amp;D &lt;1&gt;.MOV</name>\n<trkseg>\n"
-                       "<trkpt lat=\"22.500000\" lon=\"-113.750000\"><extensions>"
+                       "<trkpt lat=\"22.500000\" lon=\"-113.750000\">"
+                       "<time>1994-03-23T12:35:19Z</time><extensions>"
                        "<gpxtpx:TrackPointExtension><gpxtpx:speed>5.000</gpxtpx:speed>"
                        "<gpxtpx:course>45.500</gpxtpx:course></gpxtpx:TrackPointExtension>"
                        "</extensions></trkpt>\n"

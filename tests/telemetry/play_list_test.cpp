@@ -115,7 +115,7 @@ TEST_F(PlayListTest, SidecarBesideTheMovieWinsOverTheMoviesOwnLayout)
     EXPECT_EQ(list.AddFile(movie, "A.MOV", ".MOV"), 0);
     const tagFileNode node = NodeAt(list, 0);
     EXPECT_EQ(node.strGpsPath, sidecar);
-    EXPECT_EQ(node.bICat + node.bAmbarella + node.bNT96650, 0);
+    EXPECT_EQ(node.layout, Layout::Sidecar);
 }
 
 TEST_F(PlayListTest, SidecarInTheGpsSubfolderIsFound)
@@ -125,7 +125,7 @@ TEST_F(PlayListTest, SidecarInTheGpsSubfolderIsFound)
 
     list.AddFile(movie, "A.MOV", ".MOV");
     EXPECT_EQ(NodeAt(list, 0).strGpsPath, sidecar);
-    EXPECT_EQ(NodeAt(list, 0).bICat, 0);
+    EXPECT_EQ(NodeAt(list, 0).layout, Layout::Sidecar);
 }
 
 TEST_F(PlayListTest, WithoutSidecarTheLayoutIsIdentified)
@@ -133,23 +133,35 @@ TEST_F(PlayListTest, WithoutSidecarTheLayoutIsIdentified)
     const std::string movie = folder.Write("A.MOV", IcatBytes());
     list.AddFile(movie, "A.MOV", ".MOV");
     EXPECT_EQ(NodeAt(list, 0).strGpsPath, "");
-    EXPECT_EQ(NodeAt(list, 0).bICat, 1);
+    EXPECT_EQ(NodeAt(list, 0).layout, Layout::ICat);
 }
 
-TEST_F(PlayListTest, SidecarCandidatesMustBeRegularFilesWithExactNames)
+TEST_F(PlayListTest, SidecarCandidatesMustBeRegularFiles)
 {
     const std::string movie = folder.Write("A.MOV", "");
     fs::create_directories(folder.Path("A.DAT"));  // a folder, not a file
-    folder.Write("GPS/A.DAT", SidecarBytes());     // the subfolder is "gps", exactly
-    folder.Write("gps/A.dat", SidecarBytes());     // the extension is ".DAT", exactly
-
     std::string found = "unchanged";
     EXPECT_EQ(CPlayList::FindGpsFile(movie, found), -1);
     EXPECT_EQ(found, "unchanged");
+}
 
-    const std::string sidecar = folder.Write("gps/A.DAT", SidecarBytes());
+// A card copied to a Linux disk keeps FAT's names (GPS/, .dat): any letter case of the
+// folder and the extension is found, an exact spelling first.
+TEST_F(PlayListTest, SidecarFolderAndExtensionInAnyCaseExactFirst)
+{
+    const std::string movie = folder.Write("A.MOV", "");
+    const std::string upperFolder = folder.Write("GPS/A.dat", SidecarBytes());
+    std::string found;
     EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
-    EXPECT_EQ(found, sidecar);
+    EXPECT_EQ(found, upperFolder);
+
+    const std::string besideInLowerCase = folder.Write("A.dat", SidecarBytes());
+    EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
+    EXPECT_EQ(found, besideInLowerCase) << "beside the movie before the subfolder";
+
+    const std::string exact = folder.Write("gps/A.DAT", SidecarBytes());
+    EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
+    EXPECT_EQ(found, exact) << "an exact spelling wins";
 }
 
 TEST_F(PlayListTest, SidecarSharesTheBaseNameUpToTheLastDot)
@@ -196,7 +208,7 @@ TEST_F(RelativePaths, PathsOfSevenCharactersOrFewerAreNotSearched)
     list.AddFile("a/b.MOV", "", ".MOV");
     const tagFileNode node = NodeAt(list, 0);
     EXPECT_EQ(node.strGpsPath, "");
-    EXPECT_EQ(node.bICat, 0);
+    EXPECT_EQ(node.layout, Layout::None);
 
     folder.Write("ab/c.MOV", "");
     folder.Write("ab/c.DAT", SidecarBytes());
@@ -257,7 +269,7 @@ TEST_F(PlayListTest, Nt96650MoviesTakeTheirLastWriteTimeNotTheHeaderTime)
 
     list.AddFile(movie, "", ".MOV");
     const tagFileNode node = NodeAt(list, 0);
-    EXPECT_EQ(node.bNT96650, 1);
+    EXPECT_EQ(node.layout, Layout::NT96650);
     EXPECT_EQ(node.strTime, "14:06:07 03-04-2021");
 }
 
@@ -278,6 +290,23 @@ TEST_F(PlayListTest, OtherMoviesTakeTheHeaderCreationTimeUnconverted)
         list.AddFile(movie, "", ".MOV");
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(NodeAt(list, i).strTime, "05:06:07 03-04-2021") << "movie " << i;
+}
+
+// An MP4 keeps its time as a MOV does; without one, its first dated GPS fix gives it.
+TEST_F(PlayListTest, AMovieWithoutCreationTimeTakesItsFirstDatedFix)
+{
+    std::vector<lw::GpmfSecond> drive = lw::GpmfDrive(2);
+    drive[1].utc = "240611081501.000";  // the first second has no GPS time
+    lw::GpmfOptions options;
+    options.creationTime = 0;
+    const std::string undated = folder.Write("GOPR0001.MP4", lw::GoProMovie(drive, options));
+    options.creationTime = kEpoch1904To1970 + static_cast<uint32_t>(kMarch4th2021);
+    const std::string dated = folder.Write("GOPR0002.MP4", lw::GoProMovie(drive, options));
+
+    list.AddFile(undated, "", ".MP4");
+    list.AddFile(dated, "", ".MP4");
+    EXPECT_EQ(NodeAt(list, 0).strTime, "08:15:01 06-11-2024");
+    EXPECT_EQ(NodeAt(list, 1).strTime, "05:06:07 03-04-2021");
 }
 
 TEST_F(PlayListTest, MoviesWithoutAReadableTimeShowTheZeroDate)
@@ -410,6 +439,30 @@ TEST_F(PlayListTest, ALockedRecordingIsNotDeleted)
     EXPECT_FALSE(fs::exists(movies[2]));
     EXPECT_FALSE(fs::exists(folder.Path("C.DAT")));
     EXPECT_EQ(view.rows.size(), 2u);
+}
+
+// B.mov and a locked B.MOV share B.DAT, as do A.TS and A.MOV: deleting one keeps it.
+TEST_F(PlayListTest, ASidecarAnotherRecordingSharesIsKept)
+{
+    const std::string lockedMovie = folder.Write("B.MOV", "");
+    const std::string sharedB = folder.Write("B.DAT", SidecarBytes());
+    SetPermissionBits(lockedMovie, 0444);
+    const std::string tsMovie = folder.Write("A.TS", "");
+    folder.Write("A.MOV", "");
+    const std::string sharedA = folder.Write("gps/A.DAT", SidecarBytes());
+    const std::string alone = folder.Write("C.MOV", "");
+    const std::string own = folder.Write("C.DAT", SidecarBytes());
+    list.AddFile(folder.Write("B.mov", ""), "", ".MOV");
+    list.AddFile(tsMovie, "", ".TS");
+    list.AddFile(alone, "", ".MOV");
+
+    EXPECT_EQ(list.DeleteFileAt(0), 0);
+    EXPECT_TRUE(fs::exists(sharedB));
+    EXPECT_EQ(list.DeleteFileAt(0), 0);
+    EXPECT_FALSE(fs::exists(tsMovie));
+    EXPECT_TRUE(fs::exists(sharedA));
+    EXPECT_EQ(list.DeleteFileAt(0), 0);
+    EXPECT_FALSE(fs::exists(own)) << "a sidecar nobody else uses goes with its movie";
 }
 
 TEST_F(PlayListTest, AMovieThatCannotBeDeletedKeepsItsSidecarEntryAndRow)

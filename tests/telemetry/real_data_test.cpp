@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -7,7 +9,10 @@
 
 #include "assist_info_reader.h"
 #include "chip_detect.h"
+#include "exiftool.h"
+#include "layout_reader.h"
 #include "nmea_sentence.h"
+#include "play_list.h"
 
 namespace {
 
@@ -120,7 +125,7 @@ TEST(RealNmea, EverySentenceAgainstGpsd)
     EXPECT_GT(speeds, 300);
 }
 
-// Real cameras' files carry none of our layouts: no flag, no crash, nothing made up.
+// Only the GoPro files carry a layout (GPMF); nothing crashes, nothing is made up.
 TEST(RealMovies, NoFalseLayoutAndNoCrash)
 {
     int files = 0;
@@ -130,9 +135,8 @@ TEST(RealMovies, NoFalseLayoutAndNoCrash)
             continue;
         ++files;
         const std::string path = entry.path().string();
-        tagFileNode node;
-        DetectChip(path, node);
-        EXPECT_EQ(node.bICat + node.bAmbarella + node.bNT96650, 0) << path;
+        const Layout layout = DetectLayout(path);
+        EXPECT_EQ(layout, ext == ".mp4" ? Layout::GoPro : Layout::None) << path;
         ReadMovieTime(path);
         CAssistInfoReader table;
         EXPECT_EQ(table.ReadICatMovie(path), 0) << path;
@@ -156,6 +160,44 @@ TEST(RealMovies, CreationTimesOfTheFirstShape)
     ASSERT_TRUE(max);
     EXPECT_EQ((std::array{max->year, max->month, max->day, max->hour, max->minute, max->second}),
               (std::array{2019, 11, 18, 15, 45, 32}));
+}
+
+// Both real GoPro files as the player reads them, judged by ExifTool: one sample per begun
+// second of video, every position within 25 m of one of ExifTool's fixes, about 1 g at rest.
+TEST(RealMovies, GoProTelemetryAgreesWithExifTool)
+{
+    struct Expected {
+        const char* name;
+        int samples;  // ceil of the movie's duration (12.08 s, 10.52 s)
+    };
+    for (const Expected& file : {Expected{"gopro-karma.mp4", 13}, Expected{"gopro-max-heromode.mp4", 11}}) {
+        const std::string path = (kTestData / "real-movies" / file.name).string();
+        const std::vector<ExifFix> judge = ExifToolFixes(path);
+        ASSERT_GT(judge.size(), 40u) << path;
+        tagFileNode node;
+        node.strFilePath = path;
+        node.layout = DetectLayout(path);
+        CAssistInfoReader table;
+        ASSERT_EQ(table.ReadRecording(node), file.samples * ENTRIES_PER_SAMPLE) << path;
+
+        int positions = 0;
+        double gSum = 0.0;
+        for (int i = 0; i < table.GetCount(); ++i) {
+            const tagAssistInfo& entry = *table.Find(i);
+            gSum += std::sqrt(entry.fX * entry.fX + entry.fY * entry.fY + entry.fZ * entry.fZ);
+            if (i % ENTRIES_PER_SAMPLE != 0 || !entry.HasPosition())
+                continue;
+            ++positions;
+            double nearest = 1e9;
+            for (const ExifFix& fix : judge)
+                nearest = std::min(nearest, MetresBetween(std::stod(entry.strLatitude),
+                                                          std::stod(entry.strLongitude),
+                                                          fix.latitude, fix.longitude));
+            EXPECT_LT(nearest, 25.0) << path << " sample " << i / ENTRIES_PER_SAMPLE;
+        }
+        EXPECT_GE(positions, file.samples - 1) << path;
+        EXPECT_NEAR(gSum / table.GetCount(), 1.0, 0.15) << path;
+    }
 }
 
 }  // namespace

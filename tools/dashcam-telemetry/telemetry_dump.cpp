@@ -1,13 +1,10 @@
 #include "telemetry_dump.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <optional>
 #include <ostream>
+
+#include "chip_detect.h"
 
 namespace {
 
@@ -19,7 +16,12 @@ const char kUsage[] =
     "\n"
     "Lists each recording as the player's play list does and prints its telemetry\n"
     "table, tab-separated. With --gpx, writes the logged positions of all files as\n"
-    "one GPX 1.1 document, one track per file.\n";
+    "one GPX 1.1 document, one track per file; a point has a <time> when its layout\n"
+    "dates the fix (RMC date and time, GoPro GPS time).\n"
+    "\n"
+    "File names are printed with control characters escaped as in C: \\t, \\n, \\r,\n"
+    "\\xHH for any other byte below 0x20 and for 0x7F, and \\\\ for a backslash.\n"
+    "Files that are not regular files (folders, pipes, devices) are not opened.\n";
 
 std::string FileName(const std::string& path)
 {
@@ -38,18 +40,28 @@ std::string UpperExtension(const std::string& fileName)
     return ext;
 }
 
-// Why the file cannot be read, or nothing when it can.
-std::optional<std::string> OpenFailure(const std::string& path)
+std::string PrintableName(const std::string& name)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return std::string(std::strerror(errno));
-    struct stat st {};
-    const bool isFolder = ::fstat(::fileno(file), &st) == 0 && S_ISDIR(st.st_mode);
-    std::fclose(file);
-    if (isFolder)
-        return std::string(std::strerror(EISDIR));
-    return std::nullopt;
+    std::string printed;
+    printed.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\': printed += "\\\\"; break;
+        case '\t': printed += "\\t"; break;
+        case '\n': printed += "\\n"; break;
+        case '\r': printed += "\\r"; break;
+        default:
+            if (byte < 0x20 || byte == 0x7F) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+                printed += hex;
+            } else {
+                printed += c;
+            }
+        }
+    }
+    return printed;
 }
 
 std::string XmlEscaped(const std::string& text)
@@ -85,9 +97,25 @@ void WriteEntryLine(std::ostream& out, int index, const tagAssistInfo& entry)
     out.write(numbers, tailLength);
 }
 
+// xsd:dateTime in UTC, with milliseconds only when there are some.
+std::string GpxTime(int64_t utcMs)
+{
+    const int64_t ms = (utcMs % 1000 + 1000) % 1000;
+    const MovieTime t = UtcTime(utcMs);
+    char text[64];
+    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month,
+                               t.day, t.hour, t.minute, t.second);
+    if (ms != 0)
+        length += std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ".%03d",
+                                static_cast<int>(ms));
+    return std::string(text, static_cast<size_t>(length)) + "Z";
+}
+
 void WriteTrackPoint(std::ostream& out, const tagAssistInfo& sample)
 {
     out << "<trkpt lat=\"" << sample.strLatitude << "\" lon=\"" << sample.strLongitude << "\">";
+    if (sample.utcMs)
+        out << "<time>" << GpxTime(*sample.utcMs) << "</time>";
     // A sample without speed and course (a GGA sentence) logs both as zero.
     if (sample.nSpeed != 0 || sample.dCourse != 0.0) {
         char motion[200];
@@ -118,19 +146,6 @@ bool IsOption(const std::string& arg)
 
 }  // namespace
 
-const char* LayoutName(const tagFileNode& node)
-{
-    if (!node.strGpsPath.empty())
-        return "sidecar";
-    if (node.bICat)
-        return "icat";
-    if (node.bAmbarella)
-        return "a7l";
-    if (node.bNT96650)
-        return "nt96650";
-    return "none";
-}
-
 void LoadRecording(const std::string& path, DumpedRecording& out)
 {
     out.path = path;
@@ -138,19 +153,19 @@ void LoadRecording(const std::string& path, DumpedRecording& out)
     CPlayList list;
     list.AddFile(path, name, UpperExtension(name));
     list.GetAt(0, out.node);
-    out.result = out.table.ReadRecording(out.node);
+    out.outcome = ReadTelemetry(out.node, out.table);
 }
 
 void WriteTableBlock(std::ostream& out, const DumpedRecording& recording)
 {
     const tagFileNode& node = recording.node;
     const int count = recording.table.GetCount();
-    out << "file\t" << recording.path << '\n'
-        << "layout\t" << LayoutName(node) << '\n'
-        << "sidecar\t" << node.strGpsPath << '\n'
+    out << "file\t" << PrintableName(recording.path) << '\n'
+        << "layout\t" << LayoutName(node.layout) << '\n'
+        << "sidecar\t" << PrintableName(node.strGpsPath) << '\n'
         << "time\t" << node.strTime << '\n'
         << "locked\t" << node.bLocked << '\n'
-        << "result\t" << recording.result << '\n'
+        << "result\t" << recording.outcome.result << '\n'
         << "count\t" << count << '\n';
     for (int i = 0; i < count; ++i)
         WriteEntryLine(out, i, *recording.table.Find(i));
@@ -219,12 +234,17 @@ int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
     if (gpx)
         WriteGpxHeader(out);
     for (const std::string& path : files) {
-        if (const auto failure = OpenFailure(path)) {
-            err << "dashcam-telemetry: cannot open " << path << ": " << *failure << '\n';
-            status = 1;
-        }
         DumpedRecording recording;
         LoadRecording(path, recording);
+        const ReadOutcome& outcome = recording.outcome;
+        if (outcome.cannotOpen) {
+            err << "dashcam-telemetry: cannot open " << PrintableName(path) << ": "
+                << PrintableName(outcome.reason) << '\n';
+            status = 1;
+        } else if (!outcome.reason.empty()) {
+            err << "dashcam-telemetry: " << PrintableName(path) << ": "
+                << PrintableName(outcome.reason) << '\n';
+        }
         if (gpx)
             WriteGpxTrack(out, recording);
         else

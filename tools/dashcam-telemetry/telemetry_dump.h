@@ -5,21 +5,19 @@
 #include <vector>
 
 #include "assist_info_reader.h"
+#include "layout_reader.h"
 #include "play_list.h"
 
 // One file as the player sees it: its play list entry and the table its reader filled.
 struct DumpedRecording {
     std::string path;  // as given on the command line
     tagFileNode node;
-    int result = -1;   // what the reader returned
+    ReadOutcome outcome;  // what the reader returned, and why when it read nothing
     CAssistInfoReader table;
 };
 
 // Lists the file as a folder import does and fills the table with the entry's reader.
 void LoadRecording(const std::string& path, DumpedRecording& out);
-
-// "sidecar", "icat", "a7l", "nt96650" or "none".
-const char* LayoutName(const tagFileNode& node);
 
 // The tab-separated block of one recording, ending with an empty line.
 void WriteTableBlock(std::ostream& out, const DumpedRecording& recording);

@@ -43,13 +43,13 @@ std::string Ftyp()
     return Atom("ftyp", std::string("qt  ") + BE32(0x200) + "qt  ");
 }
 
-std::string Mvhd(uint32_t creationTime)
+std::string Mvhd(uint32_t creationTime, uint32_t durationMs)
 {
     std::string content = BE32(0);          // version, flags
     content += BE32(creationTime);
     content += BE32(creationTime);          // modification time
     content += BE32(1000);                  // time scale
-    content += BE32(0);                     // duration
+    content += BE32(durationMs);            // duration
     content += BE32(0x00010000);            // rate 1.0
     content += BE16(0x0100);                // volume 1.0
     content.append(10, '\0');

@@ -38,8 +38,9 @@ std::string Atom(std::string_view type, std::string_view content);
 std::string AtomWithSize(uint32_t sizeField, std::string_view type, std::string_view content);
 // "ftyp" with brand "qt  ".
 std::string Ftyp();
-// Version-0 movie header (100 content bytes) with the given creation time (1904 epoch).
-std::string Mvhd(uint32_t creationTime);
+// Version-0 movie header (100 content bytes) with the given creation time (1904 epoch),
+// time scale 1000.
+std::string Mvhd(uint32_t creationTime, uint32_t durationMs = 0);
 // "udta" holding one child atom "name" whose content is padBefore zero bytes, then the
 // chip text; 4 zero bytes follow the child. Empty chip: an empty "udta".
 std::string Udta(std::string_view chip, size_t padBefore = 0);
@@ -184,6 +185,35 @@ SparseFile Nt96650FirstTrackMovie(const std::vector<Sample>& samples,
 // A second track whose chunk offsets + 65536 are the block positions.
 std::string Nt96650SecondTrackMovie(const std::vector<Sample>& samples,
                                     const Nt96650Options& options = {});
+
+// ---- GoPro GPMF -----------------------------------------------------------------------
+
+// One second of a GoPro recording: GPS fixes (spread evenly over the second) and
+// accelerometer readings in m/s².
+struct GpmfFix {
+    double latitude = 0.0;
+    double longitude = 0.0;
+    double altitude = 0.0;  // metres
+    double speed = 0.0;     // 2D ground speed, m/s
+};
+struct GpmfSecond {
+    std::vector<GpmfFix> fixes;
+    uint32_t fixType = 3;        // GPSF: 0 no lock, 2 2D, 3 3D
+    std::string utc;             // GPSU "yymmddhhmmss.sss"; empty for none
+    std::vector<std::array<double, 3>> accelerations;
+};
+struct GpmfOptions {
+    bool gps9 = false;               // GPS9 records (own time and fix) instead of GPS5
+    uint32_t creationTime = 3600000000u;
+};
+// One GPMF payload: DEVC holding a GPS stream (SCAL, GPSF, GPSU, GPS5 or TYPE and GPS9) and
+// an accelerometer stream (SCAL, ACCL).
+std::string GpmfPayload(const GpmfSecond& second, const GpmfOptions& options = {});
+// An MP4 (ftyp, mdat of payloads, moov) whose metadata track ("meta" handler, "gpmd"
+// samples of one second each) carries one payload per second.
+std::string GoProMovie(const std::vector<GpmfSecond>& seconds, const GpmfOptions& options = {});
+// A drive for the GoPro layout: count seconds of 18 fixes and 200 readings near 1 g.
+std::vector<GpmfSecond> GpmfDrive(int seconds);
 
 // ---- Movie-time shapes -----------------------------------------------------------------
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "atom_walker.h"
+#include "timed_track.h"
+
+// GoPro's GPMF telemetry (and that of the cameras reusing it): a timed-metadata track whose
+// handler is "meta" and whose sample description is "gpmd", each sample one GPMF payload.
+
+// The movie has such a track.
+bool DetectGoPro(BinaryFile& movie);
+// Its GPS fixes and accelerations on the video's time line; nothing, and why, when the
+// movie has no such track or the track no GPS or accelerometer data.
+std::optional<TimedTrack> ReadGoPro(BinaryFile& movie, std::string& why);

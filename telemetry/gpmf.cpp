@@ -1,0 +1,431 @@
+#include "gpmf.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "nmea_sentence.h"
+
+namespace {
+
+constexpr double kStandardGravity = 9.80665;  // m/s² in one g
+constexpr double kMetresPerSecondToKmh = 3.6;
+constexpr int64_t kDaysFrom1970To2000 = 10957;
+constexpr int64_t kMsPerDay = 86400000;
+constexpr size_t kMaxElements = 16;           // no stream we read has more per record
+constexpr double kCourseMinMetres = 1.0;       // closer fixes keep the previous course
+// What the table takes: one fix a second, one acceleration a tenth of a second.
+constexpr double kFixesPerSecond = 1.0;
+constexpr double kReadingsPerSecond = 10.0;
+constexpr double kTakeSlack = 1e-6;
+
+// One key-length-value item: 4-byte key, type, size of one record, record count.
+struct Klv {
+    std::string_view key;
+    char type = 0;
+    size_t recordSize = 0;
+    size_t records = 0;
+    std::span<const unsigned char> data;  // recordSize * records bytes
+};
+
+// The item at the front of bytes, and the bytes after it (padded to 4); nothing when the
+// item does not fit.
+std::optional<Klv> NextKlv(std::span<const unsigned char>& bytes)
+{
+    if (bytes.size() < 8)
+        return std::nullopt;
+    Klv item;
+    item.key = std::string_view(reinterpret_cast<const char*>(bytes.data()), 4);
+    item.type = static_cast<char>(bytes[4]);
+    item.recordSize = bytes[5];
+    item.records = static_cast<size_t>(bytes[6] << 8 | bytes[7]);
+    const size_t size = item.recordSize * item.records;
+    if (size > bytes.size() - 8)
+        return std::nullopt;
+    item.data = bytes.subspan(8, size);
+    const size_t padded = (size + 3) & ~size_t{3};
+    bytes = bytes.subspan(std::min(bytes.size(), 8 + padded));
+    return item;
+}
+
+size_t TypeSize(char type)
+{
+    switch (type) {
+    case 'b': case 'B': case 'c': return 1;
+    case 's': case 'S': return 2;
+    case 'l': case 'L': case 'f': case 'q': return 4;
+    case 'd': case 'j': case 'J': case 'Q': return 8;
+    default: return 0;
+    }
+}
+
+uint64_t LoadBE(const unsigned char* p, size_t n)
+{
+    uint64_t value = 0;
+    for (size_t i = 0; i < n; ++i)
+        value = value << 8 | p[i];
+    return value;
+}
+
+double Value(char type, const unsigned char* p)
+{
+    const uint64_t raw = LoadBE(p, TypeSize(type));
+    switch (type) {
+    case 'b': return static_cast<int8_t>(raw);
+    case 'B': return static_cast<uint8_t>(raw);
+    case 's': return static_cast<int16_t>(raw);
+    case 'S': return static_cast<uint16_t>(raw);
+    case 'l': return static_cast<int32_t>(raw);
+    case 'L': return static_cast<uint32_t>(raw);
+    case 'j': return static_cast<double>(static_cast<int64_t>(raw));
+    case 'J': return static_cast<double>(raw);
+    case 'q': return static_cast<int32_t>(raw) / 65536.0;
+    case 'Q': return static_cast<double>(static_cast<int64_t>(raw)) / 4294967296.0;
+    case 'f': {
+        const auto bits = static_cast<uint32_t>(raw);
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        return f;
+    }
+    case 'd': {
+        double d;
+        std::memcpy(&d, &raw, sizeof d);
+        return d;
+    }
+    default: return 0.0;
+    }
+}
+
+// The element types of one record: the item's own type repeated, or a stream's TYPE.
+std::string ElementTypes(const Klv& item, std::string_view streamTypes)
+{
+    if (item.type == '?') {
+        size_t total = 0;
+        for (char t : streamTypes)
+            total += TypeSize(t);
+        return total == item.recordSize && TypeSize(streamTypes.empty() ? 0 : streamTypes[0]) != 0
+                   ? std::string(streamTypes)
+                   : std::string();
+    }
+    const size_t size = TypeSize(item.type);
+    if (size == 0 || item.recordSize % size != 0)
+        return {};
+    return std::string(item.recordSize / size, item.type);
+}
+
+// What a stream says before its data: divisors, record layout, GPS fix and time.
+struct StreamState {
+    std::vector<double> scale;
+    std::string types;
+    std::optional<uint32_t> gpsFix;
+    std::optional<int64_t> gpsUtcMs;
+
+    double Divisor(size_t element) const
+    {
+        const double d = scale.size() == 1 ? scale[0]
+                         : element < scale.size() ? scale[element] : 1.0;
+        return d == 0.0 || !std::isfinite(d) ? 1.0 : d;
+    }
+};
+
+// The divisors of a SCAL item, record after record: as many as a record of ours has
+// elements at most.
+std::vector<double> Divisors(const Klv& item)
+{
+    std::vector<double> out;
+    const std::string types = ElementTypes(item, {});
+    for (size_t r = 0; r < item.records && !types.empty(); ++r) {
+        const unsigned char* p = item.data.data() + r * item.recordSize;
+        for (char t : types) {
+            if (out.size() == kMaxElements)
+                return out;
+            out.push_back(Value(t, p));
+            p += TypeSize(t);
+        }
+    }
+    return out;
+}
+
+// "yymmddhhmmss.sss" (GPSU) in milliseconds since 1970.
+std::optional<int64_t> GpsuMs(std::span<const unsigned char> text)
+{
+    if (text.size() < 16)
+        return std::nullopt;
+    const std::string_view s(reinterpret_cast<const char*>(text.data()), 16);
+    // The RMC rule reads "hhmmss.sss" and "ddmmyy": rebuild the two fields from it.
+    std::string sentence = "$GPRMC,";
+    sentence.append(s.substr(6, 10));
+    sentence += ",A,,,,,,,";
+    sentence.append(s.substr(4, 2)).append(s.substr(2, 2)).append(s.substr(0, 2));
+    sentence += ",";
+    return RmcUtcMs(sentence);
+}
+
+// The records of one data item, decoded element by element when asked for, with their
+// times spread evenly over the payload.
+struct Records {
+    const unsigned char* data = nullptr;
+    size_t recordSize = 0;
+    size_t count = 0;
+    size_t perRecord = 0;
+    std::array<char, kMaxElements> types{};
+    std::array<size_t, kMaxElements> offsets{};
+    std::array<double, kMaxElements> divisors{};
+    double start = 0.0;
+    double step = 0.0;
+
+    double At(size_t record, size_t element) const
+    {
+        return Value(types[element], data + record * recordSize + offsets[element]) /
+               divisors[element];
+    }
+    double Time(size_t record) const { return start + step * static_cast<double>(record); }
+};
+
+Records ScaledRecords(const Klv& item, const StreamState& state, double start, double duration)
+{
+    Records r;
+    const std::string types = ElementTypes(item, state.types);
+    if (types.empty() || types.size() > kMaxElements || item.records == 0)
+        return r;
+    size_t offset = 0;
+    for (size_t e = 0; e < types.size(); ++e) {
+        r.types[e] = types[e];
+        r.offsets[e] = offset;
+        r.divisors[e] = state.Divisor(e);
+        offset += TypeSize(types[e]);
+    }
+    r.data = item.data.data();
+    r.recordSize = item.recordSize;
+    r.count = item.records;
+    r.perRecord = types.size();
+    r.start = start;
+    r.step = duration / static_cast<double>(item.records);
+    return r;
+}
+
+bool HasFix(std::optional<uint32_t> fix, double latitude, double longitude)
+{
+    const bool inRange = std::fabs(latitude) <= 90.0 && std::fabs(longitude) <= 180.0;
+    return (!fix || *fix >= 2) && inRange && !(latitude == 0.0 && longitude == 0.0);
+}
+
+// The fix type a record logs (2: 2D, 3: 3D); a value no receiver writes counts as none.
+std::optional<uint32_t> FixType(double logged)
+{
+    return logged >= 0 && logged < 16 ? static_cast<uint32_t>(logged) : 0;
+}
+
+// Record i's position at elements first and first + 1, its ground speed (m/s) at speed.
+TimedFix Fix(const Records& r, size_t i, std::optional<uint32_t> fixType, size_t first = 0,
+             size_t speed = 3)
+{
+    TimedFix fix;
+    fix.videoSeconds = r.Time(i);
+    fix.latitude = r.At(i, first);
+    fix.longitude = r.At(i, first + 1);
+    fix.valid = HasFix(fixType, fix.latitude, fix.longitude);
+    fix.speedKmh = r.At(i, speed) * kMetresPerSecondToKmh;
+    return fix;
+}
+
+// The first record at or after time t (count when none).
+size_t FirstAtOrAfter(const Records& r, double t)
+{
+    size_t i = t <= r.start || r.step <= 0.0
+                   ? 0
+                   : static_cast<size_t>(std::min(std::ceil((t - r.start) / r.step),
+                                                  static_cast<double>(r.count)));
+    while (i > 0 && r.Time(i - 1) >= t)
+        --i;
+    while (i < r.count && r.Time(i) < t)
+        ++i;
+    return i;
+}
+
+// Calls visit(i) for the records the table can take: the first at or after each
+// 1/perSecond of a second (looked for a hair before and after each such time, so float
+// rounding never drops the one the table takes). Cameras log GPS 10-18 times and the
+// accelerometer a few hundred times a second; the rest is neither kept nor decoded.
+template <class Visit>
+void ForEachTaken(const Records& r, double perSecond, Visit&& visit)
+{
+    if (r.count == 0)
+        return;
+    const double last = r.Time(r.count - 1);
+    size_t taken = r.count;  // none yet
+    for (auto k = static_cast<int64_t>(std::floor(r.start * perSecond)) - 1;
+         k / perSecond - kTakeSlack <= last; ++k) {
+        for (const double edge : {k / perSecond - kTakeSlack, k / perSecond + kTakeSlack}) {
+            const size_t i = FirstAtOrAfter(r, edge);
+            if (i == r.count || i == taken)
+                continue;
+            taken = i;
+            visit(i);
+        }
+        // Sparse records: no time before the next one's can take another record.
+        if (taken + 1 < r.count)
+            k = std::max(k, static_cast<int64_t>(std::floor(r.Time(taken + 1) * perSecond)) - 1);
+    }
+}
+
+// lat, lon, alt, 2D speed, 3D speed; one fix state and one UTC time per payload.
+void AddGps5(const Records& r, const StreamState& state, std::vector<TimedFix>& out)
+{
+    if (r.perRecord < 5)
+        return;
+    ForEachTaken(r, kFixesPerSecond, [&](size_t i) {
+        TimedFix fix = Fix(r, i, state.gpsFix);
+        if (state.gpsUtcMs)
+            fix.utcMs = *state.gpsUtcMs + std::llround((r.Time(i) - r.start) * 1000.0);
+        out.push_back(fix);
+    });
+}
+
+// lat, lon, alt, 2D speed, 3D speed, days since 2000, seconds of the day, DOP, fix.
+void AddGps9(const Records& r, std::vector<TimedFix>& out)
+{
+    if (r.perRecord < 9)
+        return;
+    ForEachTaken(r, kFixesPerSecond, [&](size_t i) {
+        TimedFix fix = Fix(r, i, FixType(r.At(i, 8)));
+        const double days = r.At(i, 5);
+        const double seconds = r.At(i, 6);
+        if (days >= 0 && days < 100000 && seconds >= 0 && seconds < 86401)
+            fix.utcMs = (kDaysFrom1970To2000 + static_cast<int64_t>(days)) * kMsPerDay +
+                        std::llround(seconds * 1000.0);
+        out.push_back(fix);
+    });
+}
+
+// A drone's raw GPS: time, lat, lon, alt, eph, epv, speed, course, fix, satellites.
+void AddGpri(const Records& r, std::vector<TimedFix>& out)
+{
+    if (r.perRecord < 9)
+        return;
+    ForEachTaken(r, kFixesPerSecond, [&](size_t i) {
+        TimedFix fix = Fix(r, i, FixType(r.At(i, 8)), 1, 6);
+        fix.course = r.At(i, 7);
+        out.push_back(fix);
+    });
+}
+
+// Three axes in m/s².
+void AddAccl(const Records& r, std::vector<TimedAcceleration>& out)
+{
+    if (r.perRecord != 3)
+        return;
+    ForEachTaken(r, kReadingsPerSecond, [&](size_t i) {
+        out.push_back({r.Time(i), r.At(i, 0) / kStandardGravity, r.At(i, 1) / kStandardGravity,
+                       r.At(i, 2) / kStandardGravity});
+    });
+}
+
+bool Is(const Klv& item, std::string_view key)
+{
+    return item.key == key;
+}
+
+// Course over ground from each fix's predecessor, for streams that log none.
+void FillCourses(std::vector<TimedFix>& fixes)
+{
+    constexpr double kRadians = 3.14159265358979323846 / 180.0;
+    constexpr double kEarthMetres = 6371000.0;
+    const TimedFix* previous = nullptr;
+    double course = 0.0;
+    for (TimedFix& fix : fixes) {
+        if (!fix.valid)
+            continue;
+        if (previous) {
+            const double north = (fix.latitude - previous->latitude) * kRadians;
+            const double east = (fix.longitude - previous->longitude) * kRadians *
+                                std::cos(previous->latitude * kRadians);
+            if (std::hypot(north, east) * kEarthMetres >= kCourseMinMetres) {
+                course = std::atan2(east, north) / kRadians;
+                course = course < 0.0 ? course + 360.0 : course;
+                previous = &fix;
+            }
+        } else {
+            previous = &fix;
+        }
+        fix.course = course;
+    }
+}
+
+}  // namespace
+
+class GpmfWalk {
+public:
+    GpmfWalk(GpmfDecoder& out, double start, double duration)
+        : m_out(out), m_start(start), m_duration(duration) {}
+
+    void Container(std::span<const unsigned char> bytes, int depth)
+    {
+        StreamState state;
+        while (const std::optional<Klv> item = NextKlv(bytes)) {
+            if (item->type == 0) {
+                if (depth < kMaxGpmfDepth)
+                    Container(item->data, depth + 1);
+                continue;
+            }
+            Item(*item, state);
+        }
+    }
+
+private:
+    void Item(const Klv& item, StreamState& state)
+    {
+        if (Is(item, "SCAL")) {
+            state.scale = Divisors(item);
+        } else if (Is(item, "TYPE")) {
+            state.types.assign(reinterpret_cast<const char*>(item.data.data()), item.data.size());
+            state.types.resize(std::min(state.types.find('\0'), state.types.size()));
+        } else if (Is(item, "GPSF") && TypeSize(item.type) != 0 &&
+                   item.data.size() >= TypeSize(item.type)) {
+            state.gpsFix = FixType(Value(item.type, item.data.data()));
+        } else if (Is(item, "GPSU")) {
+            state.gpsUtcMs = GpsuMs(item.data);
+        } else if (Is(item, "GPS5")) {
+            AddGps5(Scaled(item, state), state, m_out.m_gps5);
+        } else if (Is(item, "GPS9")) {
+            AddGps9(Scaled(item, state), m_out.m_gps9);
+        } else if (Is(item, "GPRI")) {
+            AddGpri(Scaled(item, state), m_out.m_gpri);
+        } else if (Is(item, "ACCL")) {
+            AddAccl(Scaled(item, state), m_out.m_accl);
+        }
+    }
+
+    Records Scaled(const Klv& item, const StreamState& state) const
+    {
+        return ScaledRecords(item, state, m_start, m_duration);
+    }
+
+    GpmfDecoder& m_out;
+    double m_start;
+    double m_duration;
+};
+
+void GpmfDecoder::AddPayload(std::span<const unsigned char> payload, double start, double duration)
+{
+    GpmfWalk(*this, start, duration).Container(payload, 0);
+}
+
+TimedTrack GpmfDecoder::Take()
+{
+    TimedTrack track;
+    if (!m_gps9.empty()) {
+        track.fixes = std::move(m_gps9);
+        FillCourses(track.fixes);
+    } else if (!m_gps5.empty()) {
+        track.fixes = std::move(m_gps5);
+        FillCourses(track.fixes);
+    } else {
+        track.fixes = std::move(m_gpri);
+    }
+    track.accelerations = std::move(m_accl);
+    *this = GpmfDecoder();
+    return track;
+}

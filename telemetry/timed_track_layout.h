@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "layout_reader.h"
+#include "timed_track.h"
+
+// Tells whether the open movie is in a layout that decodes into fixes and accelerations.
+using TrackDetector = bool (*)(BinaryFile& movie);
+// Decodes them; nothing, with why, when the movie holds none.
+using TrackDecoder = std::optional<TimedTrack> (*)(BinaryFile& movie, std::string& why);
+
+// A layout read as a decoded track (GoPro, Novatek freeGPS, NMEA in a box): the decoder
+// gives the track, FillTable makes the table, one sample per second of the movie. A new
+// family is a detector, a decoder, an accessor like GoProLayout() and its place in
+// MovieLayouts().
+class TimedTrackLayout final : public MovieLayoutReader {
+public:
+    TimedTrackLayout(Layout id, TrackDetector detect, TrackDecoder decode)
+        : m_id(id), m_detect(detect), m_decode(decode) {}
+
+    Layout Id() const override { return m_id; }
+    bool Detect(BinaryFile& movie) const override { return m_detect(movie); }
+    std::optional<int64_t> FirstUtcMs(BinaryFile& movie) const override;
+
+protected:
+    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override;
+
+private:
+    Layout m_id;
+    TrackDetector m_detect;
+    TrackDecoder m_decode;
+};
+
+const LayoutReader& GoProLayout();

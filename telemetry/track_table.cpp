@@ -1,0 +1,96 @@
+#include "track_table.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr double kSecondsPerRecord = 10.0;  // what a track may claim per decoded record
+
+// Walks records of growing video time: the first one at or after t, when it lies within the
+// window after t. Times asked for must not decrease.
+template <class Record>
+class TimeCursor {
+public:
+    explicit TimeCursor(const std::vector<Record>& records) : m_records(records) {}
+
+    const Record* AtOrAfter(double t)
+    {
+        while (m_next < m_records.size() && m_records[m_next].videoSeconds < t)
+            ++m_next;
+        if (m_next == m_records.size() || !(m_records[m_next].videoSeconds < t + kTrackWindowSeconds))
+            return nullptr;
+        return &m_records[m_next];
+    }
+
+private:
+    const std::vector<Record>& m_records;
+    size_t m_next = 0;
+};
+
+template <class Record>
+double LastTime(const std::vector<Record>& records)
+{
+    return records.empty() ? -1.0 : records.back().videoSeconds;
+}
+
+// Samples the table gets: up to the last record's second, within the video's length.
+double SampleCount(const TimedTrack& track, std::optional<double> videoSeconds)
+{
+    const double last = std::max(LastTime(track.fixes), LastTime(track.accelerations));
+    const double records = static_cast<double>(track.fixes.size() + track.accelerations.size());
+    const double recorded =
+        last < 0.0 ? 0.0 : std::min(std::floor(last) + 1.0, records * kSecondsPerRecord);
+    if (videoSeconds && *videoSeconds > 0.0)
+        return std::min(recorded, std::ceil(*videoSeconds));
+    return recorded;
+}
+
+tagAssistInfo SampleOf(const TimedFix* fix)
+{
+    tagAssistInfo sample;
+    if (fix == nullptr || !fix->valid)
+        return sample;
+    sample.strLatitude = DegreesText(fix->latitude);
+    sample.strLongitude = DegreesText(fix->longitude);
+    // A float layout can log anything: no speed or course is better than a made-up one.
+    const double speed = std::isfinite(fix->speedKmh) ? std::clamp(fix->speedKmh, 0.0, 10000.0) : 0.0;
+    sample.nSpeed = static_cast<int>(std::lround(speed));
+    sample.dCourse = std::isfinite(fix->course) ? fix->course : 0.0;
+    sample.utcMs = fix->utcMs;
+    return sample;
+}
+
+EntryAxes AxesOf(const TimedAcceleration* acceleration)
+{
+    if (acceleration == nullptr)
+        return {};
+    return {static_cast<float>(acceleration->x), static_cast<float>(acceleration->y),
+            static_cast<float>(acceleration->z)};
+}
+
+}  // namespace
+
+std::string DegreesText(double degrees)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7f", degrees);
+    return text;
+}
+
+void FillTable(const TimedTrack& track, std::optional<double> videoSeconds,
+               CAssistInfoReader& table)
+{
+    TimeCursor<TimedFix> fixes(track.fixes);
+    TimeCursor<TimedAcceleration> accelerations(track.accelerations);
+    const double samples = SampleCount(track, videoSeconds);
+    std::array<EntryAxes, ENTRIES_PER_SAMPLE> axes;
+    for (int i = 0; i < samples && !table.Full(); ++i) {
+        const tagAssistInfo sample = SampleOf(fixes.AtOrAfter(i));
+        for (int j = 0; j < ENTRIES_PER_SAMPLE; ++j)
+            axes[static_cast<size_t>(j)] = AxesOf(accelerations.AtOrAfter(i + j / 10.0));
+        table.AppendSample(sample, axes);
+    }
+}

@@ -1,0 +1,116 @@
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "exiftool.h"
+#include "gopro_reader.h"
+#include "layout_reader.h"
+#include "play_list.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace lw = layout_writer;
+
+// A short drive that starts in the south-west, with GPS time.
+std::vector<lw::GpmfSecond> Drive(int seconds)
+{
+    std::vector<lw::GpmfSecond> drive = lw::GpmfDrive(seconds);
+    for (size_t s = 0; s < drive.size(); ++s) {
+        for (lw::GpmfFix& fix : drive[s].fixes) {
+            fix.latitude -= 80.0;    // -32.7...
+            fix.longitude -= 120.0;  // -111.5...
+        }
+        drive[s].utc = "2406110815" + std::string(s < 10 ? "0" : "") + std::to_string(s) + ".000";
+    }
+    return drive;
+}
+
+CAssistInfoReader ReadTable(const std::string& path, int expectedEntries)
+{
+    tagFileNode node;
+    node.strFilePath = path;
+    node.layout = DetectLayout(path);
+    EXPECT_EQ(node.layout, Layout::GoPro) << path;
+    CAssistInfoReader table;
+    EXPECT_EQ(table.ReadRecording(node), expectedEntries) << path;
+    return table;
+}
+
+// ExifTool reads the writer's GPS5 file as written (1e-5 degrees); our reader gives the same
+// positions from it and from the same drive written as GPS9 (which this ExifTool predates).
+TEST(GoProReader, WrittenFilesAgreeWithExifTool)
+{
+    TempDir dir;
+    const std::vector<lw::GpmfSecond> drive = Drive(4);
+    const std::string gps5 = dir.Write("GOPR0001.MP4", lw::GoProMovie(drive));
+    lw::GpmfOptions gps9Options;
+    gps9Options.gps9 = true;
+    const std::string gps9 = dir.Write("GX010001.MP4", lw::GoProMovie(drive, gps9Options));
+
+    const std::vector<ExifFix> judge = ExifToolFixes(gps5);
+    ASSERT_EQ(judge.size(), 4u * drive[0].fixes.size());
+    for (size_t i = 0; i < judge.size(); ++i) {
+        const lw::GpmfFix& written = drive[i / drive[0].fixes.size()].fixes[i % drive[0].fixes.size()];
+        EXPECT_NEAR(judge[i].latitude, written.latitude, 1e-5) << i;
+        EXPECT_NEAR(judge[i].longitude, written.longitude, 1e-5) << i;
+    }
+    for (const std::string& path : {gps5, gps9}) {
+        const CAssistInfoReader table = ReadTable(path, 4 * ENTRIES_PER_SAMPLE);
+        for (int s = 0; s < 4; ++s) {
+            const tagAssistInfo& sample = *table.Find(s * ENTRIES_PER_SAMPLE);
+            const ExifFix& first = judge[static_cast<size_t>(s) * drive[0].fixes.size()];
+            EXPECT_NEAR(std::stod(sample.strLatitude), first.latitude, 1e-5) << path << " " << s;
+            EXPECT_NEAR(std::stod(sample.strLongitude), first.longitude, 1e-5) << path << " " << s;
+            EXPECT_EQ(sample.nSpeed, 45) << path;  // 12.5 m/s
+            ASSERT_TRUE(sample.utcMs) << path;
+            EXPECT_EQ(*sample.utcMs, 1718093700000 + s * 1000) << path;  // 2024-06-11 08:15:00
+        }
+        EXPECT_NEAR(table.Find(5)->fZ, 1.0, 1e-3) << path;  // 9.80665 m/s² is 1 g
+        EXPECT_NEAR(table.Find(12)->dCourse, 329.5, 0.5) << path;  // north-north-west
+    }
+}
+
+TEST(GoProReader, NoLockIsNoPosition)
+{
+    TempDir dir;
+    std::vector<lw::GpmfSecond> drive = Drive(2);
+    drive[1].fixType = 0;
+    const CAssistInfoReader table = ReadTable(dir.Write("A.MP4", lw::GoProMovie(drive)), 20);
+    EXPECT_TRUE(table.Find(0)->HasPosition());
+    EXPECT_FALSE(table.Find(10)->HasPosition());
+}
+
+// Sample tables that claim more than the file holds read only what is there.
+TEST(GoProReader, TheFileBoundsWhatItsIndexClaims)
+{
+    TempDir dir;
+    const std::string movie = lw::GoProMovie(Drive(3));
+    BinaryFile file;
+    std::string why;
+
+    ASSERT_TRUE(file.Open(dir.Write("plain.MP4", movie)));
+    const size_t fixes = ReadGoPro(file, why)->fixes.size();
+
+    std::string manySamples = movie;
+    const size_t stsz = lw::FindAtom(manySamples, "stsz");
+    lw::PatchBE32(manySamples, stsz + 16, 0xFFFFFFFFu);  // sample count
+    const size_t stco = lw::FindAtom(manySamples, "stco");
+    lw::PatchBE32(manySamples, stco + 12, 0xFFFFFFFFu);  // chunk count
+    BinaryFile manyFile;
+    ASSERT_TRUE(manyFile.Open(dir.Write("many.MP4", manySamples)));
+    const std::optional<TimedTrack> track = ReadGoPro(manyFile, why);
+    ASSERT_TRUE(track);
+    EXPECT_EQ(track->fixes.size(), fixes);
+    EXPECT_GT(fixes, 0u);
+
+    std::string farChunks = movie;
+    const size_t far = lw::FindAtom(farChunks, "stco");
+    lw::PatchBE32(farChunks, far + 16, 0xFFFFFF00u);  // first chunk past the end
+    BinaryFile farFile;
+    ASSERT_TRUE(farFile.Open(dir.Write("far.MP4", farChunks)));
+    EXPECT_FALSE(ReadGoPro(farFile, why));
+    EXPECT_EQ(why, "gpmd track without samples");
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+#include <cmath>
+
+#include "layout_writer.h"
+
+namespace layout_writer {
+
+namespace {
+
+constexpr double kLatLonScale = 1e7;
+constexpr double kMetreScale = 1000.0;
+constexpr double kSpeedScale = 100.0;
+constexpr double kAccelScale = 418.0;  // what HERO cameras log
+constexpr uint32_t kTimescale = 1000;
+constexpr int64_t kDaysFrom1970To2000 = 10957;
+
+int32_t Scaled(double value, double scale)
+{
+    return static_cast<int32_t>(std::lround(value * scale));
+}
+
+// One GPMF item: key, type, record size, record count, then the data padded to 4 bytes.
+std::string Klv(std::string_view key, char type, size_t recordSize, size_t records,
+                std::string data)
+{
+    std::string item(key.substr(0, 4));
+    item += type;
+    item += static_cast<char>(recordSize);
+    item += BE16(static_cast<uint16_t>(records));
+    data.resize((data.size() + 3) / 4 * 4, '\0');
+    return item + data;
+}
+
+std::string Nest(std::string_view key, const std::string& children)
+{
+    return Klv(key, '\0', 4, children.size() / 4, children);
+}
+
+std::string Longs(std::initializer_list<int32_t> values)
+{
+    std::string out;
+    for (int32_t v : values)
+        out += BE32(static_cast<uint32_t>(v));
+    return out;
+}
+
+std::string Gps5Stream(const GpmfSecond& second)
+{
+    std::string records;
+    for (const GpmfFix& f : second.fixes)
+        records += Longs({Scaled(f.latitude, kLatLonScale), Scaled(f.longitude, kLatLonScale),
+                          Scaled(f.altitude, kMetreScale), Scaled(f.speed, kMetreScale),
+                          Scaled(f.speed, kSpeedScale)});
+    std::string stream = Klv("STNM", 'c', 1, 3, "GPS");
+    stream += Klv("GPSF", 'L', 4, 1, BE32(second.fixType));
+    if (!second.utc.empty())
+        stream += Klv("GPSU", 'U', 16, 1, second.utc);
+    stream += Klv("SCAL", 'l', 4, 5,
+                  Longs({Scaled(1, kLatLonScale), Scaled(1, kLatLonScale), Scaled(1, kMetreScale),
+                         Scaled(1, kMetreScale), Scaled(1, kSpeedScale)}));
+    return stream + Klv("GPS5", 'l', 20, second.fixes.size(), records);
+}
+
+// Days since 2000 and seconds of the day of "yymmddhhmmss.sss", plus offset seconds.
+std::pair<int32_t, double> Gps9Time(const std::string& utc, double offset)
+{
+    if (utc.size() < 16)
+        return {0, offset};
+    const auto num = [&](size_t at, size_t n) { return std::stoi(utc.substr(at, n)); };
+    const int year = 2000 + num(0, 2);
+    const int month = num(2, 2);
+    const int day = num(4, 2);
+    // Days from civil (proleptic Gregorian), counted from 1970.
+    const int y = year - (month <= 2);
+    const int era = y / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const int64_t days1970 = int64_t{era} * 146097 + doe - 719468;
+    const double seconds = num(6, 2) * 3600 + num(8, 2) * 60 + std::stod(utc.substr(10)) + offset;
+    return {static_cast<int32_t>(days1970 - kDaysFrom1970To2000), seconds};
+}
+
+std::string Gps9Stream(const GpmfSecond& second)
+{
+    std::string records;
+    const double step = second.fixes.empty() ? 0.0 : 1.0 / second.fixes.size();
+    for (size_t i = 0; i < second.fixes.size(); ++i) {
+        const GpmfFix& f = second.fixes[i];
+        const auto [days, seconds] = Gps9Time(second.utc, step * i);
+        records += Longs({Scaled(f.latitude, kLatLonScale), Scaled(f.longitude, kLatLonScale),
+                          Scaled(f.altitude, kMetreScale), Scaled(f.speed, kMetreScale),
+                          Scaled(f.speed, kSpeedScale), days, Scaled(seconds, 1000)});
+        records += BE16(150) + BE16(static_cast<uint16_t>(second.fixType));  // DOP x100, fix
+    }
+    std::string stream = Klv("STNM", 'c', 1, 3, "GPS");
+    stream += Klv("SCAL", 'l', 4, 9,
+                  Longs({Scaled(1, kLatLonScale), Scaled(1, kLatLonScale), Scaled(1, kMetreScale),
+                         Scaled(1, kMetreScale), Scaled(1, kSpeedScale), 1, 1000, 100, 1}));
+    stream += Klv("TYPE", 'c', 1, 9, "lllllllSS");
+    return stream + Klv("GPS9", '?', 32, second.fixes.size(), records);
+}
+
+std::string AcclStream(const GpmfSecond& second)
+{
+    std::string records;
+    for (const auto& a : second.accelerations)
+        for (double axis : a)
+            records += BE16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(axis * kAccelScale))));
+    return Klv("SCAL", 's', 2, 1, BE16(static_cast<uint16_t>(kAccelScale))) +
+           Klv("ACCL", 's', 6, second.accelerations.size(), records);
+}
+
+// Sample table of one-second samples at the given offsets.
+std::string GpmdStbl(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes)
+{
+    std::string stsd = BE32(0) + BE32(1) + Atom("gpmd", std::string(6, '\0') + BE16(1));
+    std::string stts = BE32(0) + BE32(1) + BE32(static_cast<uint32_t>(sizes.size())) + BE32(kTimescale);
+    std::string stsc = BE32(0) + BE32(1) + BE32(1) + BE32(1) + BE32(1);
+    return Atom("stsd", stsd) + Atom("stts", stts) + Atom("stsc", stsc) + Stsz(0, sizes) +
+           Stco(offsets);
+}
+
+std::string GpmdTrak(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes,
+                     uint32_t creationTime)
+{
+    const uint32_t duration = static_cast<uint32_t>(sizes.size()) * kTimescale;
+    std::string tkhd = BE32(0) + BE32(creationTime) + BE32(creationTime) + BE32(1) + BE32(0) +
+                       BE32(duration) + std::string(60, '\0');
+    std::string mdhd = BE32(0) + BE32(creationTime) + BE32(creationTime) + BE32(kTimescale) +
+                       BE32(duration) + BE32(0);
+    std::string hdlr = BE32(0) + "mhlr" + "meta" + std::string(12, '\0') + "GoPro MET" + '\0';
+    std::string minf = Atom("gmhd", Atom("gmin", std::string(16, '\0'))) +
+                       Atom("stbl", GpmdStbl(offsets, sizes));
+    return Atom("trak", Atom("tkhd", tkhd) +
+                            Atom("mdia", Atom("mdhd", mdhd) + Atom("hdlr", hdlr) + Atom("minf", minf)));
+}
+
+}  // namespace
+
+std::string GpmfPayload(const GpmfSecond& second, const GpmfOptions& options)
+{
+    std::string device = Klv("DVID", 'L', 4, 1, BE32(1)) + Klv("DVNM", 'c', 1, 6, "Camera");
+    device += Nest("STRM", options.gps9 ? Gps9Stream(second) : Gps5Stream(second));
+    device += Nest("STRM", AcclStream(second));
+    return Nest("DEVC", device);
+}
+
+std::string GoProMovie(const std::vector<GpmfSecond>& seconds, const GpmfOptions& options)
+{
+    const std::string ftyp = Atom("ftyp", std::string("mp41") + BE32(0) + "mp41isom");
+    std::string payloads;
+    std::vector<uint32_t> offsets;
+    std::vector<uint32_t> sizes;
+    const size_t mdatContent = ftyp.size() + 8;
+    for (const GpmfSecond& second : seconds) {
+        const std::string payload = GpmfPayload(second, options);
+        offsets.push_back(static_cast<uint32_t>(mdatContent + payloads.size()));
+        sizes.push_back(static_cast<uint32_t>(payload.size()));
+        payloads += payload;
+    }
+    const uint32_t duration = static_cast<uint32_t>(seconds.size()) * kTimescale;
+    return ftyp + Atom("mdat", payloads) +
+           Atom("moov", Mvhd(options.creationTime, duration) +
+                            GpmdTrak(offsets, sizes, options.creationTime));
+}
+
+std::vector<GpmfSecond> GpmfDrive(int seconds)
+{
+    constexpr int kFixesPerSecond = 18;
+    constexpr int kReadingsPerSecond = 200;
+    std::vector<GpmfSecond> drive(static_cast<size_t>(seconds));
+    for (int s = 0; s < seconds; ++s) {
+        GpmfSecond& second = drive[static_cast<size_t>(s)];
+        for (int k = 0; k < kFixesPerSecond; ++k) {
+            const double t = s + static_cast<double>(k) / kFixesPerSecond;
+            second.fixes.push_back({47.3 + t * 1e-4, 8.5 - t * 7e-5, 400.0 + std::sin(t), 12.5});
+        }
+        for (int k = 0; k < kReadingsPerSecond; ++k)
+            second.accelerations.push_back({0.3 * std::sin(k * 0.1), -0.2, 9.80665});
+    }
+    return drive;
+}
+
+}  // namespace layout_writer
