@@ -224,12 +224,14 @@ struct FreeGpsOptions {
     FreeGpsRecord record = FreeGpsRecord::Common;
     bool index = true;                        // `gps ` index in moov; false: none
     std::optional<uint32_t> indexCountField;  // replaces the index's entry count
+    uint32_t blockSize = kFreeGpsBlockSize;   // size and spacing of the blocks (>= 256)
     uint32_t creationTime = 3600000000u;
 };
-// The meaningful head of one block: size field (kFreeGpsBlockSize), "freeGPS ", the record;
-// the rest of the block is zeros.
-std::string FreeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record);
-// ftyp, mdat holding block k at 32 KiB * (k + 1) of the file, moov (mvhd, trak and the
+// The meaningful head of one block: size field, "freeGPS ", the record; the rest of the
+// block is zeros.
+std::string FreeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record,
+                             uint32_t blockSize = kFreeGpsBlockSize);
+// ftyp, mdat holding block k at blockSize * (k + 1) of the file, moov (mvhd, trak and the
 // `gps ` index of (position, size) pairs). Sparse: the blocks are mostly zeros.
 SparseFile FreeGpsMovie(const std::vector<GpsPoint>& points, const FreeGpsOptions& options = {});
 

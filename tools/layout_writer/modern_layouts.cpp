@@ -64,9 +64,9 @@ FixOptions SentenceOptions(const GpsPoint& point)
     return options;
 }
 
-std::string Header(uint32_t length)
+std::string Header(uint32_t blockSize, uint32_t length)
 {
-    return BE32(kFreeGpsBlockSize) + "freeGPS " + LE32(length);
+    return BE32(blockSize) + "freeGPS " + LE32(length);
 }
 
 // Hour, minute, second, year from 2000, month, day; then status, hemispheres, four floats.
@@ -131,14 +131,14 @@ std::vector<GpsPoint> Drive(int seconds, double latitude, double longitude)
     return points;
 }
 
-std::string FreeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record)
+std::string FreeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record, uint32_t blockSize)
 {
     switch (record) {
     case FreeGpsRecord::Common:
-        return PaddedHead(Header(kCommonLength) + std::string(kCommonTime - 16, '\0') +
+        return PaddedHead(Header(blockSize, kCommonLength) + std::string(kCommonTime - 16, '\0') +
                           BinaryFields(point));
     case FreeGpsRecord::Early:
-        return PaddedHead(Header(kEarlyLength) + BinaryFields(point) + Accelerations256(point));
+        return PaddedHead(Header(blockSize, kEarlyLength) + BinaryFields(point) + Accelerations256(point));
     case FreeGpsRecord::Sentences: {
         const FixOptions options = SentenceOptions(point);
         std::string sentences = Rmc(point.latitude, point.longitude, point.knots, point.course,
@@ -146,7 +146,7 @@ std::string FreeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record)
         // A receiver without a fix has no GGA position to give.
         if (point.status == 'A')
             sentences += Gga(point.latitude, point.longitude, options) + "\r\n";
-        return PaddedHead(Header(kSentencesLength) + std::string(kCameraTime - 16, '\0') +
+        return PaddedHead(Header(blockSize, kSentencesLength) + std::string(kCameraTime - 16, '\0') +
                           CameraDateTime(point) + std::string(2, '\0') + Accelerations256(point) +
                           sentences);
     }
@@ -158,14 +158,14 @@ SparseFile FreeGpsMovie(const std::vector<GpsPoint>& points, const FreeGpsOption
 {
     SparseFile file;
     const std::string ftyp = Ftyp();
-    const uint64_t mdatEnd = uint64_t{kFreeGpsBlockSize} * (points.size() + 1);
+    const uint64_t mdatEnd = uint64_t{options.blockSize} * (points.size() + 1);
     file.Put(0, ftyp + BE32(static_cast<uint32_t>(mdatEnd - ftyp.size())) + "mdat");
     std::string index = BE32(kIndexVersion);
     index += BE32(options.indexCountField.value_or(static_cast<uint32_t>(points.size())));
     for (size_t k = 0; k < points.size(); ++k) {
-        const uint64_t position = uint64_t{kFreeGpsBlockSize} * (k + 1);
-        file.Put(position, FreeGpsBlockHead(points[k], options.record));
-        index += BE32(static_cast<uint32_t>(position)) + BE32(kFreeGpsBlockSize);
+        const uint64_t position = uint64_t{options.blockSize} * (k + 1);
+        file.Put(position, FreeGpsBlockHead(points[k], options.record, options.blockSize));
+        index += BE32(static_cast<uint32_t>(position)) + BE32(options.blockSize);
     }
     file.Put(mdatEnd, Moov(options.creationTime, options.index ? Atom("gps ", index) : ""));
     return file;
