@@ -16,8 +16,9 @@ constexpr uint64_t kTagOffset = 4;
 constexpr size_t kBlockHeader = 12;
 // Shortest block with a record (the common record ends at 92).
 constexpr size_t kMinRecordBlock = 92;
-// The binary records end before this; only sentence records are read further.
-constexpr size_t kBinaryRead = 256;
+// The binary records and usually the sentences end before this; sentence records without
+// a whole RMC sentence in it are read further.
+constexpr size_t kFirstRead = 512;
 constexpr size_t kSentenceRead = 4096;
 constexpr uint64_t kBoundary = 0x8000;
 constexpr uint64_t kDetectSpan = 2 * 1024 * 1024;
@@ -164,13 +165,27 @@ BlockRecord DecodeBinary(std::string_view block, size_t time, double seconds)
     return record;
 }
 
+// The text up to the first CR, LF or NUL.
+std::string_view UpToLineEnd(std::string_view text)
+{
+    size_t end = 0;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0')
+        ++end;
+    return text.substr(0, end);
+}
+
+bool HasWholeRmc(std::string_view block)
+{
+    const size_t rmc = block.find("RMC,");
+    return rmc != std::string_view::npos && UpToLineEnd(block.substr(rmc)).size() < block.size() - rmc;
+}
+
 // The first "$..RMC" sentence of the block, or its first "$..GGA".
 std::optional<TimedFix> FirstSentenceFix(std::string_view block)
 {
     std::optional<TimedFix> gga;
     for (size_t at = block.find('$'); at != std::string_view::npos; at = block.find('$', at + 1)) {
-        std::string_view sentence = block.substr(at);
-        sentence = sentence.substr(0, sentence.find_first_of("\r\n\0"sv));
+        const std::string_view sentence = UpToLineEnd(block.substr(at));
         if (sentence.size() < 7)
             continue;
         const std::string_view type = sentence.substr(3, 3);
@@ -208,10 +223,10 @@ public:
     {
         if (position < m_nextFree || size < kBlockHeader)
             return false;
-        if (!Read(position, size, kBinaryRead) || m_buffer.compare(kTagOffset, kTag.size(), kTag) != 0)
+        if (!Read(position, size, kFirstRead) || m_buffer.compare(kTagOffset, kTag.size(), kTag) != 0)
             return false;
         const Shape shape = Classify(m_buffer);
-        if (shape == Shape::Sentences && size > m_buffer.size())
+        if (shape == Shape::Sentences && size > m_buffer.size() && !HasWholeRmc(m_buffer))
             Read(position, size, kSentenceRead);
         // The next block starts after the bytes read: a tag inside them is no block, and
         // a wrong size field does not hide the blocks after it.

@@ -161,6 +161,15 @@ std::optional<int64_t> LineTime(std::string_view& line)
     return ms;
 }
 
+// The text up to the first CR or NUL.
+std::string_view UpToReturn(std::string_view line)
+{
+    size_t end = 0;
+    while (end < line.size() && line[end] != '\r' && line[end] != '\0')
+        ++end;
+    return line.substr(0, end);
+}
+
 // The RMC fixes of the log, or its GGA fixes when it has no RMC.
 std::vector<LoggedFix> LogFixes(std::string_view text)
 {
@@ -171,9 +180,13 @@ std::vector<LoggedFix> LogFixes(std::string_view text)
         std::string_view line = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
         const std::optional<int64_t> ms = LineTime(line);
-        line = line.substr(0, line.find_first_of("\r\0", 0, 2));
+        line = UpToReturn(line);
+        const bool isRmc = line.size() > 6 && line.substr(3, 3) == "RMC";
+        // Once there is an RMC, the GGA lines are not needed.
+        if (!isRmc && !rmc.empty())
+            continue;
         if (const std::optional<TimedFix> fix = FixFromSentence(line))
-            (line.substr(3, 3) == "RMC" ? rmc : gga).push_back({ms, *fix});
+            (isRmc ? rmc : gga).push_back({ms, *fix});
     }
     return rmc.empty() ? gga : rmc;
 }
