@@ -350,7 +350,7 @@ void AddIndexedBlocks(BinaryFile& file, const AtomHeader& index, Collector& bloc
 // Every "freeGPS " tag in the span, in file order, at any alignment.
 void ScanSpan(BinaryFile& file, Span span, Collector& blocks)
 {
-    std::string chunk(kScanChunk, '\0');
+    std::string chunk(static_cast<size_t>(std::min<uint64_t>(kScanChunk, span.end - span.begin)), '\0');
     uint64_t position = span.begin;
     while (position < span.end) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(kScanChunk, span.end - position));

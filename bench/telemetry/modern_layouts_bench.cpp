@@ -1,6 +1,6 @@
 // Decoding an hour of the freeGPS and NMEA-in-a-box layouts, and their detection on a
 // movie of neither layout.
-#include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -22,12 +22,9 @@ constexpr size_t kPlainMediaSize = 4 * 1024 * 1024;
 // The recordings, written once into a folder removed at exit.
 class Recordings {
 public:
-    Recordings()
+    Recordings() : m_root(fs::temp_directory_path() / ("dashcam-modern-bench-" + std::to_string(::getpid())))
     {
-        std::string pattern = (fs::temp_directory_path() / "dashcam-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        m_root = pattern;
+        fs::create_directories(m_root);
         const auto hour = lw::Drive(kHour);
         bool ok = lw::WriteFile(Path("nmea-box.MP4"), lw::NmeaBoxMovie(hour));
         ok = ok && lw::WriteFile(Path("plain.MP4"), lw::MovieFirstShape(3600000000u, std::string(kPlainMediaSize, 'v')));
