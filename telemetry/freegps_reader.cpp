@@ -217,14 +217,14 @@ class Collector {
 public:
     explicit Collector(BinaryFile& file) : m_file(file) {}
 
-    // The block whose size field is at position and claims size; false when it is no
-    // freeGPS block or starts inside the bytes read of the previous one.
-    bool Add(uint64_t position, uint64_t size)
+    // The block whose size field is at position and claims size, unless it is no freeGPS
+    // block or starts inside the bytes read of the previous one.
+    void Add(uint64_t position, uint64_t size)
     {
         if (position < m_nextFree || size < kBlockHeader)
-            return false;
+            return;
         if (!Read(position, size, kFirstRead) || m_buffer.compare(kTagOffset, kTag.size(), kTag) != 0)
-            return false;
+            return;
         const Shape shape = Classify(m_buffer);
         if (shape == Shape::Sentences && size > m_buffer.size() && !HasWholeRmc(m_buffer))
             Read(position, size, kSentenceRead);
@@ -232,7 +232,6 @@ public:
         // a wrong size field does not hide the blocks after it.
         m_nextFree = position + m_buffer.size();
         Decode(shape, static_cast<double>(m_blocks++));
-        return true;
     }
 
     int Blocks() const { return m_blocks; }

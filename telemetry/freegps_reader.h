@@ -31,7 +31,8 @@ bool DetectFreeGps(BinaryFile& file);
 // none, of the blocks found by scanning every top-level `mdat` byte by byte. The blocks
 // carry no video time: block k (in index or file order, counting every freeGPS block) is
 // second k, as these cameras write one block per second. A void status gives a fix with
-// valid false. Blocks overlapping the previous one are skipped, so the bytes read stay
-// within the file's size whatever the index claims. Nothing, with the reason, when no
-// block is found or no block holds a known record.
+// valid false. A block starting inside the bytes read of the previous one is skipped and
+// index entries are read only in increasing order, so the bytes read stay proportional to
+// the file's size whatever the index claims. Nothing, with the reason, when no block is
+// found or no block holds a known record.
 std::optional<TimedTrack> DecodeFreeGps(BinaryFile& file, std::string& reason);

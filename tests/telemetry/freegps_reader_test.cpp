@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Variant{"common_indexed", FreeGpsRecord::Common, true, 48.1173, 11.5167, false},
                     Variant{"common_scanned", FreeGpsRecord::Common, false, -33.8688, -151.2093, false},
                     Variant{"early", FreeGpsRecord::Early, true, -22.9068, -43.1729, true},
-                    Variant{"sentences", FreeGpsRecord::Sentences, true, 51.5072, -0.1276, true}),
+                    Variant{"sentences", FreeGpsRecord::Sentences, true, 51.5072347, -0.1276123, true}),
     [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 TEST(FreeGpsMalformed, IndexPastTheFileAndHugeCountFallBackToScanning)

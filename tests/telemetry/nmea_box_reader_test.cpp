@@ -22,7 +22,7 @@ std::optional<TimedTrack> Decode(const std::string& path, std::string& reason)
 
 TEST(NmeaBox, AgreesWithExifToolAndReadsTheSameFromMoov)
 {
-    std::vector<GpsPoint> points = Drive(6, -41.2865, 174.7762);
+    std::vector<GpsPoint> points = Drive(6, -41.2865417, 174.7762291);
     points[2].status = 'V';
     NmeaBoxOptions options;
     TempDir dir;
