@@ -177,7 +177,8 @@ std::string_view UpToLineEnd(std::string_view text)
 bool HasWholeRmc(std::string_view block)
 {
     const size_t rmc = block.find("RMC,");
-    return rmc != std::string_view::npos && UpToLineEnd(block.substr(rmc)).size() < block.size() - rmc;
+    return rmc != std::string_view::npos &&
+           UpToLineEnd(block.substr(rmc)).size() < block.size() - rmc;
 }
 
 // The first "$..RMC" sentence of the block, or its first "$..GGA".
@@ -223,7 +224,8 @@ public:
     {
         if (position < m_nextFree || size < kBlockHeader)
             return;
-        if (!Read(position, size, kFirstRead) || m_buffer.compare(kTagOffset, kTag.size(), kTag) != 0)
+        if (!Read(position, size, kFirstRead) ||
+            m_buffer.compare(kTagOffset, kTag.size(), kTag) != 0)
             return;
         const Shape shape = Classify(m_buffer);
         if (shape == Shape::Sentences && size > m_buffer.size() && !HasWholeRmc(m_buffer))
@@ -279,7 +281,8 @@ std::optional<AtomHeader> FindIndex(BinaryFile& file)
 // Calls visit(position, size) for the index entries, at most maxEntries and as far as the
 // atom reaches; visit returns false to stop.
 template <class Visit>
-void ForEachIndexEntry(BinaryFile& file, const AtomHeader& index, uint64_t maxEntries, Visit&& visit)
+void ForEachIndexEntry(BinaryFile& file, const AtomHeader& index, uint64_t maxEntries,
+                       Visit&& visit)
 {
     const Span content = index.Content();
     if (content.end - content.begin < 8)
@@ -349,18 +352,22 @@ void AddIndexedBlocks(BinaryFile& file, const AtomHeader& index, Collector& bloc
 // Every "freeGPS " tag in the span, in file order, at any alignment.
 void ScanSpan(BinaryFile& file, Span span, Collector& blocks)
 {
-    std::string chunk(static_cast<size_t>(std::min<uint64_t>(kScanChunk, span.end - span.begin)), '\0');
+    std::string chunk(static_cast<size_t>(std::min<uint64_t>(kScanChunk, span.end - span.begin)),
+                      '\0');
     uint64_t position = span.begin;
     while (position < span.end) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(kScanChunk, span.end - position));
+        const size_t want =
+            static_cast<size_t>(std::min<uint64_t>(kScanChunk, span.end - position));
         const size_t got = file.ReadAt(position, chunk.data(), want);
         const std::string_view view(chunk.data(), got);
-        for (size_t at = view.find(kTag); at != std::string_view::npos; at = view.find(kTag, at + 1)) {
+        for (size_t at = view.find(kTag); at != std::string_view::npos;
+             at = view.find(kTag, at + 1)) {
             const uint64_t start = position + at;
             if (start < span.begin + kTagOffset)
                 continue;
             if (const std::optional<uint32_t> size = file.ReadBE32(start - kTagOffset))
-                blocks.Add(start - kTagOffset, std::min<uint64_t>(*size, span.end - (start - kTagOffset)));
+                blocks.Add(start - kTagOffset,
+                           std::min<uint64_t>(*size, span.end - (start - kTagOffset)));
         }
         if (got < want || position + got >= span.end)
             break;

@@ -192,7 +192,8 @@ std::vector<LoggedFix> LogFixes(std::string_view text)
 }
 
 // Places the fixes on video time; see DecodeNmeaBox.
-std::vector<TimedFix> OnVideoTime(const std::vector<LoggedFix>& logged, std::optional<int64_t> start)
+std::vector<TimedFix> OnVideoTime(const std::vector<LoggedFix>& logged,
+                                  std::optional<int64_t> start)
 {
     std::optional<int64_t> base;
     for (const LoggedFix& entry : logged) {
@@ -227,7 +228,8 @@ std::vector<TimedAcceleration> Accelerations(const std::string& records)
         if (ms == kAccelEnd)
             break;
         out.push_back({ms / 1000.0, LoadBE16(bytes + at + 4) / kAccelPerG,
-                       LoadBE16(bytes + at + 6) / kAccelPerG, LoadBE16(bytes + at + 8) / kAccelPerG});
+                       LoadBE16(bytes + at + 6) / kAccelPerG,
+                       LoadBE16(bytes + at + 8) / kAccelPerG});
     }
     std::stable_sort(out.begin(), out.end(),
                      [](const TimedAcceleration& a, const TimedAcceleration& b) {
@@ -250,9 +252,9 @@ std::optional<int64_t> StartTime(BinaryFile& file, const std::optional<AtomHeade
 std::optional<int64_t> UtcMilliseconds(int year, int month, int day, int hour, int minute,
                                        int second, int millisecond)
 {
-    if (year < 1970 || year > 2199 || month < 1 || month > 12 || day < 1 || day > 31 ||
-        hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60 ||
-        millisecond < 0 || millisecond > 999)
+    if (year < 1970 || year > 2199 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
+        hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60 || millisecond < 0 ||
+        millisecond > 999)
         return std::nullopt;
     // Days from 1970-01-01 of a proleptic Gregorian date (the usual era arithmetic).
     const int y = year - (month <= 2 ? 1 : 0);
@@ -313,8 +315,8 @@ std::optional<TimedTrack> DecodeNmeaBox(BinaryFile& file, std::string& reason)
         return std::nullopt;
     }
     TimedTrack track;
-    track.fixes = OnVideoTime(LogFixes(ReadContent(file, boxes->text)),
-                              StartTime(file, boxes->start));
+    track.fixes =
+        OnVideoTime(LogFixes(ReadContent(file, boxes->text)), StartTime(file, boxes->start));
     if (boxes->accelerations)
         track.accelerations = Accelerations(ReadContent(file, *boxes->accelerations));
     if (track.fixes.empty() && track.accelerations.empty()) {

@@ -22,17 +22,22 @@ constexpr size_t kPlainMediaSize = 4 * 1024 * 1024;
 // The recordings, written once into a folder removed at exit.
 class Recordings {
 public:
-    Recordings() : m_root(fs::temp_directory_path() / ("dashcam-modern-bench-" + std::to_string(::getpid())))
+    Recordings()
+        : m_root(fs::temp_directory_path() / ("dashcam-modern-bench-" + std::to_string(::getpid())))
     {
         fs::create_directories(m_root);
         const auto hour = lw::Drive(kHour);
         bool ok = lw::WriteFile(Path("nmea-box.MP4"), lw::NmeaBoxMovie(hour));
-        ok = ok && lw::WriteFile(Path("plain.MP4"), lw::MovieFirstShape(3600000000u, std::string(kPlainMediaSize, 'v')));
-        for (auto record : {lw::FreeGpsRecord::Common, lw::FreeGpsRecord::Early, lw::FreeGpsRecord::Sentences}) {
+        ok = ok &&
+             lw::WriteFile(Path("plain.MP4"),
+                           lw::MovieFirstShape(3600000000u, std::string(kPlainMediaSize, 'v')));
+        for (auto record :
+             {lw::FreeGpsRecord::Common, lw::FreeGpsRecord::Early, lw::FreeGpsRecord::Sentences}) {
             lw::FreeGpsOptions options;
             options.record = record;
-            ok = ok && lw::WriteFile(Path("freegps-" + std::to_string(static_cast<int>(record)) + ".MP4"),
-                                     lw::FreeGpsMovie(hour, options));
+            ok = ok &&
+                 lw::WriteFile(Path("freegps-" + std::to_string(static_cast<int>(record)) + ".MP4"),
+                               lw::FreeGpsMovie(hour, options));
         }
         lw::FreeGpsOptions scanned;
         scanned.index = false;
@@ -82,13 +87,17 @@ void DecodeHour(benchmark::State& state, Decoder decode, const std::string& name
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(path)));
 }
 
-BENCHMARK_CAPTURE(DecodeHour, freegps_common, &DecodeFreeGps, "freegps-0.MP4")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(DecodeHour, freegps_early, &DecodeFreeGps, "freegps-1.MP4")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(DecodeHour, freegps_sentences, &DecodeFreeGps, "freegps-2.MP4")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeHour, freegps_common, &DecodeFreeGps, "freegps-0.MP4")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeHour, freegps_early, &DecodeFreeGps, "freegps-1.MP4")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeHour, freegps_sentences, &DecodeFreeGps, "freegps-2.MP4")
+    ->Unit(benchmark::kMillisecond);
 // Without an index every byte of the media data is searched: linear in the file's size.
 BENCHMARK_CAPTURE(DecodeHour, freegps_scanned_118MB, &DecodeFreeGps, "freegps-scanned.MP4")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(DecodeHour, nmea_box, &DecodeNmeaBox, "nmea-box.MP4")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeHour, nmea_box, &DecodeNmeaBox, "nmea-box.MP4")
+    ->Unit(benchmark::kMillisecond);
 
 // What listing a recording of neither layout costs: open plus both detections.
 void DetectOnPlainMovie(benchmark::State& state)

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A reason exactly on failure; a block takes at least its 12-byte header of the file.
     if (track.has_value() != reason.empty())
         __builtin_trap();
-    if (track && (track->fixes.size() > size / 12 || track->accelerations.size() > track->fixes.size()))
+    if (track &&
+        (track->fixes.size() > size / 12 || track->accelerations.size() > track->fixes.size()))
         __builtin_trap();
     for (const TimedFix& fix : track ? track->fixes : std::vector<TimedFix>{}) {
         if (!std::isfinite(fix.latitude) || !std::isfinite(fix.longitude) ||

@@ -67,7 +67,8 @@ TEST_P(FreeGpsRecords, AgreeWithExifTool)
     for (size_t i = 0; i < points.size(); ++i) {
         EXPECT_EQ(track.fixes[i].videoSeconds, static_cast<double>(i));
         EXPECT_EQ(track.fixes[i].valid, points[i].status == 'A') << i;
-        EXPECT_EQ(track.fixes[i].utcMs, UtcMilliseconds(2023, 5, 17, 10, 20, 30 + static_cast<int>(i)));
+        EXPECT_EQ(track.fixes[i].utcMs,
+                  UtcMilliseconds(2023, 5, 17, 10, 20, 30 + static_cast<int>(i)));
     }
     ExpectExifToolAgrees(path, track);
 
@@ -89,10 +90,11 @@ TEST_P(FreeGpsRecords, AgreeWithExifTool)
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, FreeGpsRecords,
-    testing::Values(Variant{"common_indexed", FreeGpsRecord::Common, true, 48.1173, 11.5167, false},
-                    Variant{"common_scanned", FreeGpsRecord::Common, false, -33.8688, -151.2093, false},
-                    Variant{"early", FreeGpsRecord::Early, true, -22.9068, -43.1729, true},
-                    Variant{"sentences", FreeGpsRecord::Sentences, true, 51.5072347, -0.1276123, true}),
+    testing::Values(
+        Variant{"common_indexed", FreeGpsRecord::Common, true, 48.1173, 11.5167, false},
+        Variant{"common_scanned", FreeGpsRecord::Common, false, -33.8688, -151.2093, false},
+        Variant{"early", FreeGpsRecord::Early, true, -22.9068, -43.1729, true},
+        Variant{"sentences", FreeGpsRecord::Sentences, true, 51.5072347, -0.1276123, true}),
     [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 TEST(FreeGpsMalformed, IndexPastTheFileAndHugeCountFallBackToScanning)
@@ -137,7 +139,8 @@ TEST(FreeGpsMalformed, TruncatedBlocksAndUnknownRecords)
 
 TEST(ModernLayouts, RealMoviesAreNeitherLayout)
 {
-    const std::filesystem::path folder = std::filesystem::path(TELEMETRY_TESTDATA_DIR) / "real-movies";
+    const std::filesystem::path folder =
+        std::filesystem::path(TELEMETRY_TESTDATA_DIR) / "real-movies";
     const std::set<std::string> movies = {".mov", ".m4a", ".heic", ".cr3", ".mp4"};
     int checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {

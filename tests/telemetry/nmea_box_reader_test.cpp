@@ -45,7 +45,8 @@ TEST(NmeaBox, AgreesWithExifToolAndReadsTheSameFromMoov)
 
     // The same boxes in moov (ExifTool reads a `gps ` atom there as a freeGPS index).
     options.inMoov = true;
-    const std::optional<TimedTrack> inMoov = Decode(dir.Write("moov.MP4", NmeaBoxMovie(points, options)), reason);
+    const std::optional<TimedTrack> inMoov =
+        Decode(dir.Write("moov.MP4", NmeaBoxMovie(points, options)), reason);
     ASSERT_TRUE(inMoov) << reason;
     ASSERT_EQ(inMoov->fixes.size(), track->fixes.size());
     EXPECT_EQ(inMoov->fixes[5].latitude, track->fixes[5].latitude);
@@ -57,8 +58,10 @@ TEST(NmeaBox, VideoTimeFromTheStartBoxOrTheFirstLine)
     const std::vector<GpsPoint> points = Drive(3);
     const int64_t start = 1684318830000;
     // The log begins 2.5 s after the start box: the first fix is at 2.5 s of video.
-    std::string movie = Ftyp() + Atom("free", Atom("sttm", BE32(0) + BE32(0)) + Atom("gps ", NmeaBoxLog(points, start))) +
-                        Atom("mdat", "");
+    std::string movie =
+        Ftyp() +
+        Atom("free", Atom("sttm", BE32(0) + BE32(0)) + Atom("gps ", NmeaBoxLog(points, start))) +
+        Atom("mdat", "");
     PatchBE32(movie, FindAtom(movie, "sttm") + 8, static_cast<uint32_t>((start - 2500) >> 32));
     PatchBE32(movie, FindAtom(movie, "sttm") + 12, static_cast<uint32_t>(start - 2500));
     TempDir dir;
@@ -81,7 +84,8 @@ TEST(NmeaBox, VideoTimeFromTheStartBoxOrTheFirstLine)
 TEST(NmeaBox, SentencesThroughTheSentenceParser)
 {
     // Other talkers, GGA quality, five minute digits, a sentence the parser refuses.
-    const auto rmc = FixFromSentence("$GNRMC,101010.50,A,4807.03812,N,01131.00000,W,10.0,90.5,170523,,,A*00");
+    const auto rmc =
+        FixFromSentence("$GNRMC,101010.50,A,4807.03812,N,01131.00000,W,10.0,90.5,170523,,,A*00");
     ASSERT_TRUE(rmc);
     EXPECT_TRUE(rmc->valid);
     EXPECT_NEAR(rmc->latitude, 48.0 + 7.03812 / 60, 1e-7);

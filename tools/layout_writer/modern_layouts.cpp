@@ -9,7 +9,7 @@ namespace layout_writer {
 namespace {
 
 constexpr uint32_t kIndexVersion = 0x00000101;
-constexpr uint32_t kCommonLength = 0x4c;     // the word after the tag, as cameras write it
+constexpr uint32_t kCommonLength = 0x4c;  // the word after the tag, as cameras write it
 constexpr uint32_t kEarlyLength = 0x3f0;
 constexpr uint32_t kSentencesLength = 0x140;
 constexpr size_t kCommonTime = 48;
@@ -73,8 +73,8 @@ std::string Header(uint32_t blockSize, uint32_t length)
 std::string BinaryFields(const GpsPoint& point)
 {
     std::string fields;
-    for (int value : {point.hour, point.minute, point.second, point.year - 2000, point.month,
-                      point.day})
+    for (int value :
+         {point.hour, point.minute, point.second, point.year - 2000, point.month, point.day})
         fields += LE32Int(value);
     fields += point.status;
     fields += point.latitude < 0 ? 'S' : 'N';
@@ -138,17 +138,18 @@ std::string FreeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record, uint32
         return PaddedHead(Header(blockSize, kCommonLength) + std::string(kCommonTime - 16, '\0') +
                           BinaryFields(point));
     case FreeGpsRecord::Early:
-        return PaddedHead(Header(blockSize, kEarlyLength) + BinaryFields(point) + Accelerations256(point));
+        return PaddedHead(Header(blockSize, kEarlyLength) + BinaryFields(point) +
+                          Accelerations256(point));
     case FreeGpsRecord::Sentences: {
         const FixOptions options = SentenceOptions(point);
-        std::string sentences = Rmc(point.latitude, point.longitude, point.knots, point.course,
-                                    options) + "\r\n";
+        std::string sentences =
+            Rmc(point.latitude, point.longitude, point.knots, point.course, options) + "\r\n";
         // A receiver without a fix has no GGA position to give.
         if (point.status == 'A')
             sentences += Gga(point.latitude, point.longitude, options) + "\r\n";
-        return PaddedHead(Header(blockSize, kSentencesLength) + std::string(kCameraTime - 16, '\0') +
-                          CameraDateTime(point) + std::string(2, '\0') + Accelerations256(point) +
-                          sentences);
+        return PaddedHead(Header(blockSize, kSentencesLength) +
+                          std::string(kCameraTime - 16, '\0') + CameraDateTime(point) +
+                          std::string(2, '\0') + Accelerations256(point) + sentences);
     }
     }
     return {};
@@ -176,7 +177,8 @@ std::string NmeaBoxLog(const std::vector<GpsPoint>& points, int64_t startMs)
     std::string log;
     for (size_t i = 0; i < points.size(); ++i) {
         const GpsPoint& p = points[i];
-        const std::string time = "[" + std::to_string(startMs + static_cast<int64_t>(i) * 1000) + "]";
+        const std::string time =
+            "[" + std::to_string(startMs + static_cast<int64_t>(i) * 1000) + "]";
         const FixOptions options = SentenceOptions(p);
         log += time + Rmc(p.latitude, p.longitude, p.knots, p.course, options) + "\n";
         log += time + Gga(p.latitude, p.longitude, options) + "\n";
@@ -189,7 +191,8 @@ std::string AccelerometerRecords(const std::vector<GpsPoint>& points, int perSec
     std::string records;
     for (size_t i = 0; i < points.size(); ++i) {
         for (int k = 0; k < perSecond; ++k) {
-            records += BE32(static_cast<uint32_t>(i * 1000 + static_cast<size_t>(k * 1000 / perSecond)));
+            records +=
+                BE32(static_cast<uint32_t>(i * 1000 + static_cast<size_t>(k * 1000 / perSecond)));
             for (int milli : points[i].milliG)
                 records += BE16(static_cast<uint16_t>(std::lround(milli * 128.0 / 1000.0)));
         }
@@ -199,9 +202,9 @@ std::string AccelerometerRecords(const std::vector<GpsPoint>& points, int perSec
 
 std::string NmeaBoxMovie(const std::vector<GpsPoint>& points, const NmeaBoxOptions& options)
 {
-    const std::string boxes = Atom("sttm", BE64(options.startMs)) +
-                              Atom("gps ", NmeaBoxLog(points, options.startMs)) +
-                              Atom("3gf ", AccelerometerRecords(points, options.accelerationsPerSecond));
+    const std::string boxes =
+        Atom("sttm", BE64(options.startMs)) + Atom("gps ", NmeaBoxLog(points, options.startMs)) +
+        Atom("3gf ", AccelerometerRecords(points, options.accelerationsPerSecond));
     const std::string mdat = Atom("mdat", std::string(64, '\0'));
     if (options.inMoov)
         return Ftyp() + mdat + Moov(options.creationTime, boxes);
