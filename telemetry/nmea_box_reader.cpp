@@ -244,7 +244,9 @@ std::optional<int64_t> StartTime(BinaryFile& file, const std::optional<AtomHeade
     if (!box || box->Content().end - box->Content().begin < sizeof bytes ||
         !file.ReadExact(box->Content().begin, bytes, sizeof bytes))
         return std::nullopt;
-    return LoadBE64(bytes);
+    // Before 1970 it is no start time (and could not be subtracted from one).
+    const int64_t start = LoadBE64(bytes);
+    return start >= 0 ? std::optional<int64_t>(start) : std::nullopt;
 }
 
 }  // namespace

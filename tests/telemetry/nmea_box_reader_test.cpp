@@ -72,9 +72,10 @@ TEST(NmeaBox, VideoTimeFromTheStartBoxOrTheFirstLine)
     EXPECT_DOUBLE_EQ(track->fixes[2].videoSeconds, 4.5);
     EXPECT_TRUE(track->accelerations.empty());
 
-    // A start box on another clock (zero) is not the video's start: the first line is.
-    PatchBE32(movie, FindAtom(movie, "sttm") + 8, 0);
-    PatchBE32(movie, FindAtom(movie, "sttm") + 12, 0);
+    // A start box on another clock (here before 1970) is not the video's start: the first
+    // line is.
+    PatchBE32(movie, FindAtom(movie, "sttm") + 8, 0x80000000u);
+    PatchBE32(movie, FindAtom(movie, "sttm") + 12, 1);
     track = Decode(dir.Write("zero.MP4", movie), reason);
     ASSERT_TRUE(track) << reason;
     EXPECT_DOUBLE_EQ(track->fixes[0].videoSeconds, 0.0);
