@@ -115,6 +115,20 @@ TEST(FreeGpsMalformed, IndexPastTheFileAndHugeCountFallBackToScanning)
     EXPECT_NEAR(decoded.track->fixes[4].latitude, Drive(5)[4].latitude, 1e-4);
 }
 
+TEST(FreeGpsScan, FindsEveryBlockOfLongMediaData)
+{
+    // The scan reads 1 MiB at a time: with these blocks the second tag crosses the first
+    // seam (its bytes 1048598..1048605 of the file; the first read ends at 1048604).
+    FreeGpsOptions options;
+    options.index = false;
+    options.blockSize = 524297;
+    TempDir dir;
+    const Decoded decoded = Decode(dir.Write("long.MP4", FreeGpsMovie(Drive(3), options)));
+    ASSERT_TRUE(decoded.track) << decoded.reason;
+    ASSERT_EQ(decoded.track->fixes.size(), 3u);
+    EXPECT_EQ(decoded.track->fixes[1].utcMs, UtcMilliseconds(2023, 5, 17, 10, 20, 31));
+}
+
 TEST(FreeGpsMalformed, TruncatedBlocksAndUnknownRecords)
 {
     std::string bytes = FreeGpsMovie(Drive(4)).Flatten();
