@@ -21,7 +21,7 @@ constexpr size_t kMinRecordBlock = 92;
 constexpr size_t kFirstRead = 512;
 constexpr size_t kSentenceRead = 4096;
 constexpr uint64_t kBoundary = 0x8000;
-constexpr uint64_t kDetectSpan = 2 * 1024 * 1024;
+constexpr uint64_t kDetectSpan = 1024 * 1024;
 constexpr uint32_t kIndexProbeEntries = 8;
 constexpr size_t kScanChunk = 1024 * 1024;
 

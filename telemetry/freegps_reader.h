@@ -23,8 +23,9 @@
 //   block of 136 bytes or more may repeat latitude and longitude as doubles at 112 and 128.
 
 // A `gps ` index in `moov` whose first entries point at a freeGPS block, or without one, a
-// freeGPS block at a 32 KiB boundary of the file within the first 2 MiB of the first
-// `mdat` (a few small reads: detection runs for every listed recording).
+// freeGPS block at a 32 KiB boundary of the file within the first 1 MiB of the first
+// `mdat` (at most 32 small reads: detection runs for every listed recording; the
+// decoding scans all of the media data).
 bool DetectFreeGps(BinaryFile& file);
 
 // The fixes (and accelerations) of the blocks the index lists, or when the index lists
