@@ -17,6 +17,7 @@
 #include "player_settings.h"
 #include "png_button.h"
 #include "resource_image.h"
+#include "snapshot_tags.h"
 #include "snapshot_target.h"
 #include "video_widget.h"
 #include "wave_form_ctrl.h"
@@ -418,7 +419,12 @@ void CPlayerDlg::SaveSnapshot(const QString& file)
         return;
     }
     setCursor(Qt::WaitCursor);
-    const int written = engine.captureFrame(file);
+    tagFileNode node;
+    catalogue.GetAt(currentIndex, node);
+    const double position = engine.getPosition();
+    const SnapshotTags tags = SnapshotTagsFor(
+        node, telemetry.Find(static_cast<int>(position) * ENTRIES_PER_SAMPLE), position, speedUnit);
+    const int written = engine.captureFrame(file, &tags);
     setCursor(Qt::ArrowCursor);
     if (written == 0) {
         ShowStatus(QStringLiteral("Could not save the picture to %1.").arg(file));

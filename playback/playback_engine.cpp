@@ -403,7 +403,7 @@ void PlaybackEngine::setFullScreen(bool on)
         m_videoWindow->setFullScreen(on);
 }
 
-int PlaybackEngine::captureFrame(const QString& fileName)
+int PlaybackEngine::captureFrame(const QString& fileName, const SnapshotTags* tags)
 {
     if (m_playbin == nullptr)
         return 0;
@@ -424,7 +424,7 @@ int PlaybackEngine::captureFrame(const QString& fileName)
             GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
             GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0));
         gst_video_frame_unmap(&frame);
-        written = saveFrameBlock(block, fileName);
+        written = saveFrameBlock(block, fileName, tags);
     }
     gst_sample_unref(sample);
     return written;

@@ -15,6 +15,7 @@
 typedef struct _GstElement GstElement;
 class FrameGate;
 class VideoWidget;
+struct SnapshotTags;
 struct PipelineError;
 
 // The numbers matter: the player window compares them.
@@ -76,8 +77,9 @@ public:
 
     void setFullScreen(bool on);
 
-    // Writes the frame being shown as a JPEG: 1 when written, else 0.
-    int captureFrame(const QString& fileName);
+    // Writes the frame being shown as a JPEG, with the EXIF tags when given: 1 when
+    // written, else 0.
+    int captureFrame(const QString& fileName, const SnapshotTags* tags = nullptr);
 
     // Acts on the events the pipeline queued. The end of the stream rewinds to 0;
     // an error stops the pipeline where it was. Either leaves the engine Stopped.

@@ -50,7 +50,7 @@ std::span<const LayoutReader* const> MovieLayouts()
     // The four camera layouts of old keep their order; newer families come after them
     // (GoPro, then Novatek freeGPS and NMEA in a box).
     static const std::array layouts = {&IcatLayout(), &A7lLayout(), &Nt96650Layout(),
-                                       &GoProLayout()};
+                                       &GoProLayout(), &FreeGpsLayout(), &NmeaBoxLayout()};
     return layouts;
 }
 

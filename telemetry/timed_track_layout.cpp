@@ -1,7 +1,9 @@
 #include "timed_track_layout.h"
 
 #include "chip_detect.h"
+#include "freegps_reader.h"
 #include "gopro_reader.h"
+#include "nmea_box_reader.h"
 #include "track_table.h"
 
 ReadOutcome TimedTrackLayout::ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const
@@ -30,5 +32,17 @@ std::optional<int64_t> TimedTrackLayout::FirstUtcMs(BinaryFile& movie) const
 const LayoutReader& GoProLayout()
 {
     static const TimedTrackLayout reader(Layout::GoPro, DetectGoPro, ReadGoPro);
+    return reader;
+}
+
+const LayoutReader& FreeGpsLayout()
+{
+    static const TimedTrackLayout reader(Layout::FreeGps, DetectFreeGps, DecodeFreeGps);
+    return reader;
+}
+
+const LayoutReader& NmeaBoxLayout()
+{
+    static const TimedTrackLayout reader(Layout::NmeaBox, DetectNmeaBox, DecodeNmeaBox);
     return reader;
 }

@@ -34,3 +34,5 @@ private:
 };
 
 const LayoutReader& GoProLayout();
+const LayoutReader& FreeGpsLayout();
+const LayoutReader& NmeaBoxLayout();

@@ -82,6 +82,37 @@ bool GoProFiles(const fs::path& folder)
            Put(folder, "payload-gps9", lw::GpmfPayload(drive[0], gps9));
 }
 
+bool FreeGpsMovies(const fs::path& folder)
+{
+    std::vector<lw::GpsPoint> points = lw::Drive(3, -12.5, -77.25);
+    points[1].status = 'V';
+    bool ok = true;
+    for (auto record : {lw::FreeGpsRecord::Common, lw::FreeGpsRecord::Early,
+                        lw::FreeGpsRecord::Sentences}) {
+        lw::FreeGpsOptions options;
+        options.record = record;
+        options.blockSize = 512;
+        const std::string name = "record" + std::to_string(static_cast<int>(record));
+        ok = ok && Put(folder, name + "-indexed.MP4", lw::FreeGpsMovie(points, options).Flatten());
+        options.index = false;
+        ok = ok && Put(folder, name + "-scanned.MP4", lw::FreeGpsMovie(points, options).Flatten());
+    }
+    // Camera-sized blocks: two fit under the smoke's input limit.
+    points.resize(2);
+    return ok && Put(folder, "camera-blocks.MP4", lw::FreeGpsMovie(points).Flatten());
+}
+
+bool NmeaBoxMovies(const fs::path& folder)
+{
+    std::vector<lw::GpsPoint> points = lw::Drive(3, 35.5, 139.75);
+    points[2].status = 'V';
+    lw::NmeaBoxOptions inMoov;
+    inMoov.inMoov = true;
+    inMoov.accelerationsPerSecond = 2;
+    return Put(folder, "free.MP4", lw::NmeaBoxMovie(points)) &&
+           Put(folder, "moov.MP4", lw::NmeaBoxMovie(points, inMoov));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -90,6 +121,7 @@ int main(int argc, char** argv)
         return 2;
     const fs::path root = argv[1];
     const bool ok = AssistLines(root / "fuzz_assist_line") && DatFiles(root / "fuzz_dat_file") &&
-                    Movies(root / "fuzz_movie") && GoProFiles(root / "fuzz_gopro");
+                    Movies(root / "fuzz_movie") && GoProFiles(root / "fuzz_gopro") &&
+                    FreeGpsMovies(root / "fuzz_freegps") && NmeaBoxMovies(root / "fuzz_nmea_box");
     return ok ? 0 : 1;
 }

@@ -389,6 +389,20 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     EXPECT_EQ(QFileInfo(snapshotStarts[0]).absolutePath(),
               QDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).absolutePath());
     EXPECT_EQ(QFileInfo(snapshotStarts[0]).fileName(), "20240611_081500_ICAT_00m01s.jpg");
+    // A photo tool finds where and when it was taken: the entry shown at 1 s.
+    tagAssistInfo shown;
+    ASSERT_EQ(dlg->Telemetry().GetAssistInfo(10, shown), 0);
+    QProcess exiftool;
+    exiftool.start("exiftool", {"-n", "-s3", "-GPSLatitude", "-GPSLongitude", "-GPSSpeed", "-DateTimeOriginal", "-Model",
+                                chosenSnapshot});
+    ASSERT_TRUE(exiftool.waitForFinished(20000));
+    const QStringList tags = QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(tags.size(), 5) << tags.join('|').toStdString();
+    EXPECT_NEAR(tags[0].toDouble(), std::stod(shown.strLatitude), 1e-6);
+    EXPECT_NEAR(tags[1].toDouble(), std::stod(shown.strLongitude), 1e-6);
+    EXPECT_NEAR(tags[2].toDouble(), shown.nSpeed, 1e-6);
+    EXPECT_EQ(tags[3], "2024:06:11 08:15:01") << "the recording's clock plus the position";
+    EXPECT_EQ(tags[4], "icat");
 
     chosenSnapshot.clear();  // cancelled
     dlg->OnPlay();           // paused

@@ -222,4 +222,62 @@ std::string MovieFirstShape(uint32_t creationTime, std::string_view mdatPayload 
 // A 24-byte first atom, then moov(mvhd): creation value at offset 44.
 std::string MovieSecondShape(uint32_t creationTime);
 
+// ---- Modern layouts: Novatek freeGPS blocks and NMEA in a box --------------------------
+
+// One logged second of a modern layout.
+struct GpsPoint {
+    double latitude = 0.0;   // decimal degrees, south negative
+    double longitude = 0.0;  // decimal degrees, west negative
+    double knots = 0.0;
+    double course = 0.0;
+    char status = 'A';
+    int year = 2023;         // UTC
+    int month = 5;
+    int day = 17;
+    int hour = 10;
+    int minute = 20;
+    int second = 30;
+    std::array<int, 3> milliG = {0, 0, 1000};  // thousandths of g
+};
+// A made-up drive of one point a second from the given place, heading north-east at
+// about 50 km/h from 10:20:30 UTC on 2023-05-17 (the date does not roll over).
+std::vector<GpsPoint> Drive(int seconds, double latitude = 48.1173, double longitude = 11.5167);
+
+enum class FreeGpsRecord {
+    Common,     // int32 time fields at 48, status at 72, floats at 76
+    Early,      // the same 32 bytes earlier, accelerations at 60
+    Sentences,  // camera date-time text at 52, accelerations at 68, RMC and GGA from 80
+};
+inline constexpr uint32_t kFreeGpsBlockSize = 0x8000;
+
+struct FreeGpsOptions {
+    FreeGpsRecord record = FreeGpsRecord::Common;
+    bool index = true;                        // `gps ` index in moov; false: none
+    std::optional<uint32_t> indexCountField;  // replaces the index's entry count
+    uint32_t blockSize = kFreeGpsBlockSize;   // size and spacing of the blocks (>= 256)
+    uint32_t creationTime = 3600000000u;
+};
+// The meaningful head of one block: size field, "freeGPS ", the record; the rest of the
+// block is zeros.
+std::string FreeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record,
+                             uint32_t blockSize = kFreeGpsBlockSize);
+// ftyp, mdat holding block k at blockSize * (k + 1) of the file, moov (mvhd, trak and the
+// `gps ` index of (position, size) pairs). Sparse: the blocks are mostly zeros.
+SparseFile FreeGpsMovie(const std::vector<GpsPoint>& points, const FreeGpsOptions& options = {});
+
+struct NmeaBoxOptions {
+    bool inMoov = false;                  // the boxes in moov instead of a top-level free atom
+    int64_t startMs = 1684318830000;      // unix milliseconds of the first line and of sttm
+    int accelerationsPerSecond = 10;
+    uint32_t creationTime = 3600000000u;
+};
+// "[ms]$GPRMC...\n[ms]$GPGGA...\n" per point, one second apart from startMs.
+std::string NmeaBoxLog(const std::vector<GpsPoint>& points, int64_t startMs);
+// `3gf ` records (video milliseconds, three axes at 128 per g, big-endian), perSecond per
+// point, then the all-ones end record.
+std::string AccelerometerRecords(const std::vector<GpsPoint>& points, int perSecond);
+// ftyp, free (sttm, `gps ` log, `3gf ` records), mdat, moov(mvhd, trak); or with inMoov the
+// three boxes at the end of moov.
+std::string NmeaBoxMovie(const std::vector<GpsPoint>& points, const NmeaBoxOptions& options = {});
+
 }  // namespace layout_writer

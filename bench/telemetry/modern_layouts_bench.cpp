@@ -1,0 +1,117 @@
+// Decoding an hour of the freeGPS and NMEA-in-a-box layouts, and their detection on a
+// movie of neither layout.
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "freegps_reader.h"
+#include "layout_writer.h"
+#include "nmea_box_reader.h"
+
+namespace {
+
+namespace lw = layout_writer;
+namespace fs = std::filesystem;
+
+constexpr int kHour = 3600;
+constexpr size_t kPlainMediaSize = 4 * 1024 * 1024;
+
+// The recordings, written once into a folder removed at exit.
+class Recordings {
+public:
+    Recordings()
+        : m_root(fs::temp_directory_path() / ("dashcam-modern-bench-" + std::to_string(::getpid())))
+    {
+        fs::create_directories(m_root);
+        const auto hour = lw::Drive(kHour);
+        bool ok = lw::WriteFile(Path("nmea-box.MP4"), lw::NmeaBoxMovie(hour));
+        ok = ok &&
+             lw::WriteFile(Path("plain.MP4"),
+                           lw::MovieFirstShape(3600000000u, std::string(kPlainMediaSize, 'v')));
+        for (auto record :
+             {lw::FreeGpsRecord::Common, lw::FreeGpsRecord::Early, lw::FreeGpsRecord::Sentences}) {
+            lw::FreeGpsOptions options;
+            options.record = record;
+            ok = ok &&
+                 lw::WriteFile(Path("freegps-" + std::to_string(static_cast<int>(record)) + ".MP4"),
+                               lw::FreeGpsMovie(hour, options));
+        }
+        lw::FreeGpsOptions scanned;
+        scanned.index = false;
+        ok = ok && lw::WriteFile(Path("freegps-scanned.MP4"), lw::FreeGpsMovie(hour, scanned));
+        if (!ok)
+            std::abort();
+    }
+    ~Recordings()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_root, ignored);
+    }
+
+    std::string Path(const std::string& name) const { return (m_root / name).string(); }
+
+private:
+    fs::path m_root;
+};
+
+const Recordings& Files()
+{
+    static const Recordings recordings;
+    return recordings;
+}
+
+using Decoder = std::optional<TimedTrack> (*)(BinaryFile&, std::string&);
+
+// One iteration opens the file and decodes the hour, as the player does.
+void DecodeHour(benchmark::State& state, Decoder decode, const std::string& name)
+{
+    const std::string path = Files().Path(name);
+    std::string reason;
+    {
+        BinaryFile file;
+        const auto track = file.Open(path) ? decode(file, reason) : std::nullopt;
+        if (!track || track->fixes.size() != kHour) {
+            state.SkipWithError(("the recording did not decode as one hour: " + reason).c_str());
+            return;
+        }
+    }
+    for (auto _ : state) {
+        BinaryFile file;
+        file.Open(path);
+        benchmark::DoNotOptimize(decode(file, reason));
+    }
+    state.SetItemsProcessed(state.iterations() * kHour);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(path)));
+}
+
+BENCHMARK_CAPTURE(DecodeHour, freegps_common, &DecodeFreeGps, "freegps-0.MP4")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeHour, freegps_early, &DecodeFreeGps, "freegps-1.MP4")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeHour, freegps_sentences, &DecodeFreeGps, "freegps-2.MP4")
+    ->Unit(benchmark::kMillisecond);
+// Without an index every byte of the media data is searched: linear in the file's size.
+BENCHMARK_CAPTURE(DecodeHour, freegps_scanned_118MB, &DecodeFreeGps, "freegps-scanned.MP4")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeHour, nmea_box, &DecodeNmeaBox, "nmea-box.MP4")
+    ->Unit(benchmark::kMillisecond);
+
+// What listing a recording of neither layout costs: open plus both detections.
+void DetectOnPlainMovie(benchmark::State& state)
+{
+    const std::string path = Files().Path("plain.MP4");
+    for (auto _ : state) {
+        BinaryFile file;
+        file.Open(path);
+        benchmark::DoNotOptimize(DetectFreeGps(file));
+        benchmark::DoNotOptimize(DetectNmeaBox(file));
+    }
+}
+BENCHMARK(DetectOnPlainMovie)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
