@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kDeleteCommand = 32772;
 constexpr int kLockCommand = 32774;
+constexpr int kExportCommand = 32776;
 
 }  // namespace
 
@@ -24,6 +25,7 @@ void CPlayerDlg::OnImport()
     const QString folder = services.chooseFolder ? services.chooseFolder(this) : QString();
     if (!folder.isEmpty()) {
         ImportFolder(QFile::encodeName(folder).toStdString(), catalogue);
+        RefreshTrips();
     }
 }
 
@@ -49,6 +51,7 @@ void CPlayerDlg::ImportPaths(const QStringList& paths)
             played = catalogue.GetCount() - 1;
         }
     }
+    RefreshTrips();
     if (!skipped.isEmpty()) {
         const QString note = QStringLiteral("Skipped: %1").arg(skipped.join(QStringLiteral(", ")));
         ShowStatus(note);
@@ -66,6 +69,7 @@ void CPlayerDlg::DiscoverCard()
     timer3.stop();
     if (services.volumes) {
         ImportCard(*services.volumes, catalogue);
+        RefreshTrips();
     }
 }
 
@@ -75,6 +79,7 @@ void CPlayerDlg::OnClear()
         userStop();
     }
     catalogue.RemoveAll();
+    RefreshTrips();
 }
 
 void CPlayerDlg::OnCycle()
@@ -117,11 +122,15 @@ void CPlayerDlg::ShowListMenu(const QPoint& viewportPos)
     remove->setData(kDeleteCommand);
     QAction* lock = menu.addAction(QStringLiteral("Lock/UnLock current file"));
     lock->setData(kLockCommand);
+    QAction* exportTrack = menu.addAction(QStringLiteral("Export track..."));
+    exportTrack->setData(kExportCommand);
     const QAction* chosen = menu.exec(playList->viewport()->mapToGlobal(viewportPos));
     if (chosen == remove) {
         OnDeleteFile();
     } else if (chosen == lock) {
         OnToggleLock();
+    } else if (chosen == exportTrack) {
+        OnExportTrack();
     }
 }
 
@@ -155,6 +164,8 @@ void CPlayerDlg::OnDeleteFile()
     if (currentIndex >= row && currentIndex > 0) {
         --currentIndex;
     }
+    trips.Forget(node.strFilePath);
+    RefreshTrips();
 }
 
 void CPlayerDlg::OnToggleLock()

@@ -7,6 +7,18 @@
 namespace {
 
 const QString kSnapshotFolder = QStringLiteral("snapshot/folder");
+const QString kExportFolder = QStringLiteral("export/folder");
+
+// The saved folder while it exists, else the standard one, else home.
+QString FolderOr(const QString& key, QStandardPaths::StandardLocation fallback)
+{
+    const QString saved = QSettings().value(key).toString();
+    if (!saved.isEmpty() && QDir(saved).exists()) {
+        return saved;
+    }
+    const QString standard = QStandardPaths::writableLocation(fallback);
+    return standard.isEmpty() ? QDir::homePath() : standard;
+}
 
 }  // namespace
 
@@ -14,17 +26,22 @@ namespace player_settings {
 
 QString SnapshotFolder()
 {
-    const QString saved = QSettings().value(kSnapshotFolder).toString();
-    if (!saved.isEmpty() && QDir(saved).exists()) {
-        return saved;
-    }
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return pictures.isEmpty() ? QDir::homePath() : pictures;
+    return FolderOr(kSnapshotFolder, QStandardPaths::PicturesLocation);
 }
 
 void SetSnapshotFolder(const QString& folder)
 {
     QSettings().setValue(kSnapshotFolder, folder);
+}
+
+QString ExportFolder()
+{
+    return FolderOr(kExportFolder, QStandardPaths::DocumentsLocation);
+}
+
+void SetExportFolder(const QString& folder)
+{
+    QSettings().setValue(kExportFolder, folder);
 }
 
 }  // namespace player_settings

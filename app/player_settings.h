@@ -11,4 +11,8 @@ namespace player_settings {
 QString SnapshotFolder();
 void SetSnapshotFolder(const QString& folder);
 
+// Where track export opens: the folder of the last export, else the documents folder.
+QString ExportFolder();
+void SetExportFolder(const QString& folder);
+
 }  // namespace player_settings

@@ -78,13 +78,19 @@ TripPlan::TripPlan(std::span<const RecordingClock> clocks)
     }
     std::stable_sort(m_trips.begin(), m_trips.end(),
                      [](const std::vector<int>& a, const std::vector<int>& b) { return a.front() < b.front(); });
+    // Each trip plays in time order on the list places its recordings hold; every other
+    // recording keeps its place.
+    m_playOrder.resize(clocks.size());
     for (int trip = 0; trip < static_cast<int>(m_trips.size()); ++trip) {
-        for (const int row : m_trips[trip]) {
-            m_tripOfRow[row] = trip;
-            m_playPosition[row] = static_cast<int>(m_playOrder.size());
-            m_playOrder.push_back(row);
+        std::vector<int> places = m_trips[trip];
+        std::sort(places.begin(), places.end());
+        for (size_t i = 0; i < places.size(); ++i) {
+            m_tripOfRow[m_trips[trip][i]] = trip;
+            m_playOrder[places[i]] = m_trips[trip][i];
         }
     }
+    for (int position = 0; position < static_cast<int>(m_playOrder.size()); ++position)
+        m_playPosition[m_playOrder[position]] = position;
 }
 
 int TripPlan::TripOf(int row) const

@@ -20,8 +20,10 @@ inline constexpr std::int64_t kTripGapMs = 2 * 60 * 1000;
 RecordingClock ReadRecordingClock(const std::string& path);
 
 // The recordings of a list grouped into trips. Within a trip the rows are in start order;
-// trips follow the list position of their first recording, so for camera names (which carry
-// the time) the play order is the list order. A recording without a time is a trip of its own.
+// trips follow the list position of their first recording. A recording without a time is a
+// trip of its own. Play order is the list order, except that each trip plays in time order
+// on the list places its recordings hold: for camera names (which carry the time) the two
+// are the same.
 class TripPlan {
 public:
     TripPlan() = default;
@@ -41,6 +43,6 @@ public:
 private:
     std::vector<std::vector<int>> m_trips;
     std::vector<int> m_tripOfRow;
-    std::vector<int> m_playOrder;     // the trips one after another
+    std::vector<int> m_playOrder;     // rows in play order
     std::vector<int> m_playPosition;  // of each row in m_playOrder
 };

@@ -74,13 +74,15 @@ TEST(TripPlan, OutOfOrderNamesPlayInTimeOrderAndTimelessRecordingsStandAlone)
     EXPECT_EQ(plan.Trips(), (std::vector<std::vector<int>>{{2, 0, 1, 4}, {3}}));
     EXPECT_TRUE(plan.StartsTrip(2));
     EXPECT_FALSE(plan.StartsTrip(0));
-    // Play order: the trip in time order, then the timeless row.
+    // Play order: the trip in time order on its list places 0, 1, 2 and 4; the timeless
+    // row keeps its place: 2, 0, 1, 3, 4.
     EXPECT_EQ(plan.Next(2), 0);
-    EXPECT_EQ(plan.Next(1), 4);
-    EXPECT_EQ(plan.Next(4), 3);
-    EXPECT_EQ(plan.Next(3), -1);
+    EXPECT_EQ(plan.Next(0), 1);
+    EXPECT_EQ(plan.Next(1), 3);
+    EXPECT_EQ(plan.Next(3), 4);
+    EXPECT_EQ(plan.Next(4), -1);
     EXPECT_EQ(plan.Previous(2), -1);
-    EXPECT_EQ(plan.Previous(3), 4);
+    EXPECT_EQ(plan.Previous(3), 1);
     ASSERT_EQ(plan.TripRows(1).size(), 4u);
 }
 
