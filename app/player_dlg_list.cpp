@@ -164,7 +164,6 @@ void CPlayerDlg::OnDeleteFile()
     if (currentIndex >= row && currentIndex > 0) {
         --currentIndex;
     }
-    trips.Forget(node.strFilePath);
     RefreshTrips();
 }
 

@@ -119,6 +119,10 @@ void CPlayerDlg::ShowTripSummary()
         waveform->SetPeak(trips.Digest(node, &telemetry).peak.entry);
     }
     const TripSummary summary = SummariseTrip(digests);
+    if (summary.seconds == 0) {
+        ClearTripSummary();  // no telemetry: nothing to sum up
+        return;
+    }
     QString text = QStringLiteral("Trip: %1 km, %2, max %3 km/h, average %4 km/h")
                        .arg(summary.metres / 1000.0, 0, 'f', 1)
                        .arg(Duration(summary.seconds))

@@ -1,7 +1,22 @@
 #include "trip_index.h"
 
+#include <sys/stat.h>
+
 #include "assist_info_reader.h"
 #include "play_list.h"
+
+namespace {
+
+std::string CacheKey(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return path;
+    return path + '\n' + std::to_string(st.st_size) + ':' + std::to_string(st.st_mtim.tv_sec) + '.' +
+           std::to_string(st.st_mtim.tv_nsec);
+}
+
+}  // namespace
 
 void TripIndex::Update(const CPlayList& list)
 {
@@ -9,9 +24,10 @@ void TripIndex::Update(const CPlayList& list)
     m_rowClocks.reserve(static_cast<size_t>(list.GetCount()));
     tagFileNode node;
     for (int row = 0; list.GetAt(row, node) == 0; ++row) {
-        auto known = m_clocks.find(node.strFilePath);
+        const std::string key = CacheKey(node.strFilePath);
+        auto known = m_clocks.find(key);
         if (known == m_clocks.end())
-            known = m_clocks.emplace(node.strFilePath, ReadRecordingClock(node.strFilePath)).first;
+            known = m_clocks.emplace(key, ReadRecordingClock(node.strFilePath)).first;
         m_rowClocks.push_back(known->second);
     }
     m_plan = TripPlan(m_rowClocks);
@@ -25,18 +41,13 @@ RecordingClock TripIndex::Clock(int row) const
 
 const TrackDigest& TripIndex::Digest(const tagFileNode& node, const CAssistInfoReader* table)
 {
-    const auto known = m_digests.find(node.strFilePath);
+    const std::string key = CacheKey(node.strFilePath);
+    const auto known = m_digests.find(key);
     if (known != m_digests.end())
         return known->second;
     if (table)
-        return m_digests.emplace(node.strFilePath, DigestTable(*table)).first->second;
+        return m_digests.emplace(key, DigestTable(*table)).first->second;
     CAssistInfoReader reader;
     reader.ReadRecording(node);
-    return m_digests.emplace(node.strFilePath, DigestTable(reader)).first->second;
-}
-
-void TripIndex::Forget(const std::string& path)
-{
-    m_clocks.erase(path);
-    m_digests.erase(path);
+    return m_digests.emplace(key, DigestTable(reader)).first->second;
 }

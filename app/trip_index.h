@@ -12,8 +12,9 @@ class CPlayList;
 struct tagFileNode;
 
 // The trips of the play list, with what each recording adds to its trip. A recording's
-// header and telemetry are read once per path, so regrouping after an import and showing
-// a long trip on every open cost no more reads.
+// header and telemetry are read once per file (its path, size and write time), so
+// regrouping after an import and showing a long trip on every open cost no more reads,
+// while a recording written anew under the same name is read again.
 class TripIndex {
 public:
     // Regroups the list; reads the headers of recordings not seen before.
@@ -25,8 +26,6 @@ public:
     // The digest of a recording, read with its layout's reader unless cached; table, when
     // given, is the recording's telemetry already read (the playing one).
     const TrackDigest& Digest(const tagFileNode& node, const CAssistInfoReader* table = nullptr);
-    // A recording that changed or went: read again when next asked for.
-    void Forget(const std::string& path);
 
 private:
     std::unordered_map<std::string, RecordingClock> m_clocks;

@@ -571,6 +571,10 @@ TEST_F(PlayerWindowTest, TheSummaryShowsAndAClickOnThePeakMarkSeeksThere)
     EXPECT_TRUE(summary.contains(" km, 0:00:16, max ")) << summary.toStdString();
     EXPECT_TRUE(summary.contains(" g at 08:1")) << summary.toStdString();
     EXPECT_TRUE(dlg->findChild<QLabel*>("summaryLine")->isVisible());
+    PlayRow(RowOf("PLAIN"));  // no telemetry: nothing to sum up
+    EXPECT_EQ(dlg->TripSummaryText(), "");
+    EXPECT_FALSE(dlg->findChild<QLabel*>("summaryLine")->isVisible());
+    PlayRow(RowOf("A7L"));
 
     dlg->OnPlay();  // pause, so the seek is what moves the position
     CWaveFormCtrl& chart = dlg->Waveform();
