@@ -165,6 +165,7 @@ void CPlayerDlg::OnExportTrack()
     if (row < 0 || row >= catalogue.GetCount() || !services.chooseExportFile) {
         return;
     }
+    EnsureTrips();
     const QString file = services.chooseExportFile(this, ExportSuggestion(row));
     if (!file.isEmpty()) {
         ExportTrip(row, file);

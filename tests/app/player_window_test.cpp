@@ -559,6 +559,11 @@ TEST_F(PlayerWindowTest, TheListMarksWhereEachTripStartsAndCycleFollowsTheTrip)
     EXPECT_TRUE(dlg->PlayList().IsGroupStart(RowOf("PLAIN")));
     const QString tip = dlg->PlayList().model()->index(RowOf("ICAT"), 1).data(Qt::ToolTipRole).toString();
     EXPECT_EQ(tip, "A trip of 4 recording(s) from 08:15:00");
+    // Locking rewrites the row's number cell; the mark stays.
+    dlg->PlayList().SelectRow(RowOf("ICAT"));
+    dlg->OnToggleLock();
+    EXPECT_TRUE(Cell(RowOf("ICAT"), 0).startsWith("*"));
+    EXPECT_TRUE(dlg->PlayList().IsGroupStart(RowOf("ICAT")));
     EXPECT_EQ(dlg->Trips().Plan().Next(RowOf("SIDECAR")), RowOf("PLAIN"));
 }
 
