@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -16,6 +17,7 @@
 
 #include "player_dlg.h"
 #include "skin_list.h"
+#include "trip_index.h"
 #include "video_widget.h"
 
 namespace {
@@ -129,6 +131,37 @@ BENCHMARK_CAPTURE(DoubleClickInFolder, one_recording, &g_single)
     ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
 BENCHMARK_CAPTURE(DoubleClickInFolder, trip_of_60, &g_trip)
     ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+
+// The window's own share of opening a recording of the trip of 60, nothing cached: the
+// headers grouped, every recording's telemetry read and digested, the parts made into
+// the page's JSON (the page's fitting and drawing is bench_map's BM_SetTrip).
+void TripPartsCold(benchmark::State& state)
+{
+    CPlayList list;
+    for (const QString& name : QDir(g_trip).entryList(QDir::Files, QDir::Name)) {
+        list.AddFile(QDir(g_trip).filePath(name).toStdString(), name.toStdString(), ".MOV");
+    }
+    size_t points = 0;
+    for (auto _ : state) {
+        TripIndex trips;
+        trips.Update(list);
+        QJsonArray parts;
+        points = 0;
+        tagFileNode node;
+        for (const int row : trips.Plan().TripRows(list.GetCount() / 2)) {
+            list.GetAt(row, node);
+            MapTrack track;
+            for (const GeoPoint& p : trips.Digest(node).positions) {
+                track.push_back({p.latitude, p.longitude});
+            }
+            points += track.size();
+            parts.append(TrackToJson(track));
+        }
+        benchmark::DoNotOptimize(parts.size());
+    }
+    state.counters["points"] = static_cast<double>(points);
+}
+BENCHMARK(TripPartsCold)->Unit(benchmark::kMillisecond);
 
 // Copies the movie under a camera name, its header's creation time set to start.
 bool CopyWithStart(const QString& from, const QString& folder, qint64 start1904)
