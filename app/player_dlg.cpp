@@ -30,6 +30,7 @@ namespace {
 const QColor kSkinText(130, 149, 179);
 const QColor kSpeedBackground(32, 32, 32);
 const QColor kStatusText(236, 196, 92);  // amber: a note stands out from the title
+const QColor kSummaryText(176, 190, 214);  // the skin's blue-grey: calmer than a note
 const QRect kStatusLine(200, 5, 740, 18);  // the title strip between the title and its buttons
 constexpr int kStatusShownMs = 6000;
 constexpr double kShortSeekSeconds = 5.0;
@@ -41,6 +42,19 @@ QLabel* MakeStatic(QWidget* parent, int id, const QString& text)
     label->setGeometry(ControlRect(id));
     label->setObjectName(QString::number(id));
     return label;
+}
+
+// A hidden line of text on the title strip, between the title and its buttons.
+QLabel* MakeTitleStripLine(QWidget* parent, const QString& name, const QColor& colour)
+{
+    auto* line = new QLabel(parent);
+    line->setGeometry(kStatusLine);
+    line->setObjectName(name);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    line->setPalette(palette);
+    line->hide();
+    return line;
 }
 
 // The template's "MS Shell Dlg" 9 on a 96-dpi screen: 12 pixels of Arial's metrics. The
@@ -109,16 +123,14 @@ void CPlayerDlg::CreateControls()
     speedPalette.setColor(QPalette::WindowText, kSkinText);
     speedText->setPalette(speedPalette);
 
-    statusLine = new QLabel(this);
-    statusLine->setGeometry(kStatusLine);
-    statusLine->setObjectName(QStringLiteral("statusLine"));
-    QPalette statusPalette = statusLine->palette();
-    statusPalette.setColor(QPalette::WindowText, kStatusText);
-    statusLine->setPalette(statusPalette);
-    statusLine->hide();
+    statusLine = MakeTitleStripLine(this, QStringLiteral("statusLine"), kStatusText);
     statusTimer.setSingleShot(true);
     statusTimer.setInterval(kStatusShownMs);
-    connect(&statusTimer, &QTimer::timeout, statusLine, &QWidget::hide);
+    summaryLine = MakeTitleStripLine(this, QStringLiteral("summaryLine"), kSummaryText);
+    connect(&statusTimer, &QTimer::timeout, this, [this] {
+        statusLine->hide();
+        ShowSummaryWhenNoNote();
+    });
 
     CreateButtons();
     CreateVolumeBars();
@@ -135,6 +147,8 @@ void CPlayerDlg::CreateControls()
     waveform->setObjectName(QString::number(ctl::kWaveform));
     waveform->SetSource(&telemetry);
     waveform->installEventFilter(this);
+    connect(waveform, &CWaveFormCtrl::peakClicked, this,
+            [this](int index) { engine.setPosition(index / static_cast<double>(ENTRIES_PER_SAMPLE)); });
 
     SetUpSeekBar();
 }
@@ -312,6 +326,7 @@ void CPlayerDlg::ShowStatus(const QString& text)
     statusLine->setText(statusLine->fontMetrics().elidedText(text, Qt::ElideMiddle, statusLine->width()));
     statusLine->setToolTip(text);
     statusLine->show();
+    summaryLine->hide();
     statusTimer.start();
 }
 

@@ -16,6 +16,7 @@
 #include "playback_engine.h"
 #include "player_services.h"
 #include "speed_unit.h"
+#include "trip_index.h"
 
 class CBitmapSlider;
 class CPngButton;
@@ -42,6 +43,7 @@ public:
     void OnDeleteFile();
     void OnToggleLock();
     void ShowListMenu(const QPoint& viewportPos);
+    void OnExportTrack();
     void DiscoverCard();
 
     // Playing.
@@ -82,6 +84,8 @@ public:
     int LitVolumeBars() const;
     bool IdlePictureShown() const;
     QString StatusText() const { return statusText; }
+    QString TripSummaryText() const;
+    const TripIndex& Trips() const { return trips; }
     bool StatusShown() const;
 
 protected:
@@ -117,6 +121,15 @@ private:
     void SelectCurrentRow();
     int SelectedRow() const;
     void SendTrack();
+    // Trips (player_dlg_trip.cpp).
+    void RefreshTrips();
+    void EnsureTrips();
+    int StepInTrips(PlayDirection direction);
+    void ShowTripSummary();
+    void ClearTripSummary();
+    void ShowSummaryWhenNoNote();
+    QString ExportSuggestion(int row) const;
+    void ExportTrip(int row, const QString& file);
     void SetPlayButton(bool running);
     void ShowStatus(const QString& text);
     void ResetGauges();
@@ -131,6 +144,7 @@ private:
     PlaybackEngine engine;
     CPlayList catalogue;
     CAssistInfoReader telemetry;
+    TripIndex trips;
     QPen needlePen{QColor(255, 0, 0), 2, Qt::SolidLine};
     CSkinListCtrl* playList = nullptr;
     CBitmapSlider* seekBar = nullptr;
@@ -151,6 +165,7 @@ private:
     std::array<QLabel*, 10> volumeBars{};
     QLabel* speedText = nullptr;
     QLabel* statusLine = nullptr;
+    QLabel* summaryLine = nullptr;  // the playing trip's summary, under any note
     QLabel* mapHost = nullptr;
     VideoWidget* videoArea = nullptr;
     std::unique_ptr<IMapCalls> mapView;

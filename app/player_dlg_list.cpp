@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kDeleteCommand = 32772;
 constexpr int kLockCommand = 32774;
+constexpr int kExportCommand = 32776;
 
 }  // namespace
 
@@ -27,6 +28,7 @@ void CPlayerDlg::OnImport()
     if (!folder.isEmpty()) {
         ImportFolder(QFile::encodeName(folder).toStdString(), catalogue);
         player_settings::SetImportFolder(folder);
+        RefreshTrips();
     }
 }
 
@@ -52,6 +54,7 @@ void CPlayerDlg::ImportPaths(const QStringList& paths)
             played = catalogue.GetCount() - 1;
         }
     }
+    RefreshTrips();
     if (!skipped.isEmpty()) {
         const QString note = QStringLiteral("Skipped: %1").arg(skipped.join(QStringLiteral(", ")));
         ShowStatus(note);
@@ -69,6 +72,7 @@ void CPlayerDlg::DiscoverCard()
     timer3.stop();
     if (services.volumes) {
         ImportCard(*services.volumes, catalogue);
+        RefreshTrips();
     }
 }
 
@@ -78,6 +82,7 @@ void CPlayerDlg::OnClear()
         userStop();
     }
     catalogue.RemoveAll();
+    RefreshTrips();
 }
 
 void CPlayerDlg::OnCycle()
@@ -121,11 +126,15 @@ void CPlayerDlg::ShowListMenu(const QPoint& viewportPos)
     remove->setData(kDeleteCommand);
     QAction* lock = menu.addAction(QStringLiteral("Lock/UnLock current file"));
     lock->setData(kLockCommand);
+    QAction* exportTrack = menu.addAction(QStringLiteral("Export track..."));
+    exportTrack->setData(kExportCommand);
     const QAction* chosen = menu.exec(playList->viewport()->mapToGlobal(viewportPos));
     if (chosen == remove) {
         OnDeleteFile();
     } else if (chosen == lock) {
         OnToggleLock();
+    } else if (chosen == exportTrack) {
+        OnExportTrack();
     }
 }
 
@@ -159,6 +168,7 @@ void CPlayerDlg::OnDeleteFile()
     if (currentIndex >= row && currentIndex > 0) {
         --currentIndex;
     }
+    RefreshTrips();
 }
 
 void CPlayerDlg::OnToggleLock()

@@ -57,16 +57,12 @@ int CPlayerDlg::playRecording(PlayDirection direction)
     if (IsPlaying(engine.state())) {
         userStop();
     }
-    if (direction == Next) {
-        if (currentIndex >= catalogue.GetCount() - 1) {
+    if (direction != Current) {
+        const int row = StepInTrips(direction);
+        if (row < 0) {
             return 0;
         }
-        ++currentIndex;
-    } else if (direction == Previous) {
-        if (currentIndex < 1) {
-            return 0;
-        }
-        --currentIndex;
+        currentIndex = row;
     }
     tagFileNode node;
     if (catalogue.GetCount() == 0 || catalogue.GetAt(currentIndex, node) != 0) {
@@ -102,6 +98,7 @@ int CPlayerDlg::playRecording(PlayDirection direction)
     drawVolumeIndicator(savedVolumeLevel);
     ResetGauges();
     SendTrack();
+    ShowTripSummary();
     engine.togglePlay();
     SelectCurrentRow();
     return 1;
@@ -118,25 +115,6 @@ void CPlayerDlg::OnRecordingFailed(const QString& note)
     }
 }
 
-// The whole track in one call: a long log must not cost one page call per entry.
-void CPlayerDlg::SendTrack()
-{
-    if (!mapView) {
-        return;
-    }
-    MapTrack track;
-    for (int i = 0, count = telemetry.GetCount(); i < count; i += ENTRIES_PER_SAMPLE) {
-        const tagAssistInfo* entry = telemetry.Find(i);
-        if (!entry || !entry->HasPosition()) {
-            continue;
-        }
-        if (const auto point = MapPointFromTexts(entry->strLatitude, entry->strLongitude)) {
-            track.push_back(*point);
-        }
-    }
-    mapView->setTrack(track);
-}
-
 void CPlayerDlg::ResetGauges()
 {
     drawSpeedNeedle(0);
@@ -150,6 +128,7 @@ void CPlayerDlg::ResetDisplays()
     waveform->Reset();
     seekBar->SetPosition(0);
     ClearMap();
+    ClearTripSummary();
 }
 
 void CPlayerDlg::ClearMap()

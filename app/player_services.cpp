@@ -18,6 +18,11 @@ PlayerServices PlayerServices::Desktop()
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                         : QString();
     };
+    services.chooseExportFile = [](QWidget* owner, const QString& suggestion) {
+        QString filter = QStringLiteral("GPX track (*.gpx)");
+        return QFileDialog::getSaveFileName(owner, QStringLiteral("Export track"), suggestion,
+                                            QStringLiteral("GPX track (*.gpx);;CSV table (*.csv)"), &filter);
+    };
     services.confirm = [](QWidget* owner, const QString& question) {
         return QMessageBox::question(owner, QStringLiteral("Player"), question,
                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;

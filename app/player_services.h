@@ -17,6 +17,8 @@ struct PlayerServices {
     std::function<QString(QWidget* owner, const QString& start)> chooseFolder;
     // Snapshot file name; empty when cancelled. suggestion: the folder and name offered.
     std::function<QString(QWidget* owner, const QString& suggestion)> chooseSnapshotFile;
+    // Track export file name; empty when cancelled. ".csv" asks for a table, else GPX.
+    std::function<QString(QWidget* owner, const QString& suggestion)> chooseExportFile;
     // A yes/no question whose safe answer, No, is the default.
     std::function<bool(QWidget* owner, const QString& question)> confirm;
     std::function<std::unique_ptr<IMapCalls>(QWidget* host)> createMap;

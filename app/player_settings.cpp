@@ -31,18 +31,26 @@ QString ExistingFolder(const QString& key)
     return !saved.isEmpty() && QDir(saved).exists() ? saved : QString();
 }
 
+const QString kExportFolder = QStringLiteral("export/folder");
+
+// The saved folder while it exists, else the standard one, else home.
+QString FolderOr(const QString& key, QStandardPaths::StandardLocation fallback)
+{
+    const QString saved = ExistingFolder(key);
+    if (!saved.isEmpty()) {
+        return saved;
+    }
+    const QString standard = QStandardPaths::writableLocation(fallback);
+    return standard.isEmpty() ? QDir::homePath() : standard;
+}
+
 }  // namespace
 
 namespace player_settings {
 
 QString SnapshotFolder()
 {
-    const QString saved = ExistingFolder(kSnapshotFolder);
-    if (!saved.isEmpty()) {
-        return saved;
-    }
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return pictures.isEmpty() ? QDir::homePath() : pictures;
+    return FolderOr(kSnapshotFolder, QStandardPaths::PicturesLocation);
 }
 
 void SetSnapshotFolder(const QString& folder)
@@ -98,6 +106,16 @@ bool ChartSpeedView()
 void SetChartSpeedView(bool speedView)
 {
     QSettings().setValue(kChartView, speedView ? kSpeedView : QStringLiteral("g"));
+}
+
+QString ExportFolder()
+{
+    return FolderOr(kExportFolder, QStandardPaths::DocumentsLocation);
+}
+
+void SetExportFolder(const QString& folder)
+{
+    QSettings().setValue(kExportFolder, folder);
 }
 
 }  // namespace player_settings

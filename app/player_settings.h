@@ -30,4 +30,8 @@ void SetCycleMode(bool on);
 bool ChartSpeedView();  // the G-sensor view unless the speed view was chosen
 void SetChartSpeedView(bool speedView);
 
+// Where track export opens: the folder of the last export, else the documents folder.
+QString ExportFolder();
+void SetExportFolder(const QString& folder);
+
 }  // namespace player_settings

@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kBarThickness = 12;
 constexpr int kRowPadding = 2;
+constexpr int kGroupStartRole = Qt::UserRole + 1;
 
 // Paints the selected row in the list's colours instead of the style's highlight: the
 // selected state is cleared for the item's paint only, so the selection stays as it was.
@@ -36,6 +37,8 @@ public:
         // The text background; the delegate's own takes it from the model's data only.
         painter->fillRect(item.rect, wasSelected ? selectedBack : CSkinListCtrl::kGroundColour);
         QStyledItemDelegate::paint(painter, item, index);
+        if (index.data(kGroupStartRole).toBool())
+            painter->fillRect(item.rect.left(), item.rect.top(), item.rect.width(), 2, selectedBack);
     }
 
 private:
@@ -174,7 +177,39 @@ void CSkinListCtrl::SetCellText(int row, int column, const std::string& text)
 {
     if (row < 0 || row >= rows.rowCount() || column < 0 || column >= rows.columnCount())
         return;
-    rows.setItem(row, column, MakeCell(column, text));
+    QStandardItem* cell = MakeCell(column, text);
+    // A new text keeps the row's group mark.
+    if (const QStandardItem* old = rows.item(row, column)) {
+        cell->setData(old->data(kGroupStartRole), kGroupStartRole);
+        cell->setToolTip(old->toolTip());
+    }
+    rows.setItem(row, column, cell);
+}
+
+void CSkinListCtrl::SetGroupStarts(const std::vector<std::pair<int, QString>>& starts)
+{
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        for (int column = 0; column < rows.columnCount(); ++column) {
+            if (QStandardItem* cell = rows.item(row, column)) {
+                cell->setData(false, kGroupStartRole);
+                cell->setToolTip({});
+            }
+        }
+    }
+    for (const auto& [row, tip] : starts) {
+        for (int column = 0; row >= 0 && row < rows.rowCount() && column < rows.columnCount(); ++column) {
+            if (QStandardItem* cell = rows.item(row, column)) {
+                cell->setData(true, kGroupStartRole);
+                cell->setToolTip(tip);
+            }
+        }
+    }
+}
+
+bool CSkinListCtrl::IsGroupStart(int row) const
+{
+    const QStandardItem* cell = rows.item(row, 0);
+    return cell && cell->data(kGroupStartRole).toBool();
 }
 
 void CSkinListCtrl::DeleteRow(int row)

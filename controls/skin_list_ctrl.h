@@ -7,6 +7,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
+#include <utility>
 #include <vector>
 
 class CSkinHeaderCtrl;
@@ -31,6 +32,11 @@ public:
     // The selected row, -1 when none.
     int GetSelectedRow() const;
     void SelectRow(int row);
+
+    // Rows that start a group (a trip): a rule in the selection's slate above the row and a
+    // tip on its cells. Every other row loses both.
+    void SetGroupStarts(const std::vector<std::pair<int, QString>>& starts);
+    bool IsGroupStart(int row) const;
 
     CSkinHeaderCtrl* Header() const { return header; }
     CSkinVerticleScrollbar* VerticalBar() const { return verticalBar; }

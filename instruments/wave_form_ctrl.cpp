@@ -3,6 +3,7 @@
 #include "assist_info_reader.h"
 
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 
@@ -15,6 +16,9 @@ constexpr QRgb kAxisColors[3] = {qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 2
 constexpr QRgb kCursorColor = qRgb(0, 255, 0);
 constexpr QRgb kSpeedColor = qRgb(255, 255, 0);
 constexpr QRgb kLabelColor = qRgb(130, 149, 179);
+constexpr QRgb kPeakColor = qRgb(255, 160, 0);
+constexpr int kPeakFlagSize = 9;    // the flag's width and height in pixels
+constexpr int kPeakClickSlack = 3;  // pixels around the flag that still hit it
 
 constexpr int kFontCellHeight = 14;
 constexpr int kValueTextX[3] = {200, 280, 360};  // X, Y, Z; from the plot's left
@@ -83,6 +87,7 @@ void CWaveFormCtrl::Reload()
 {
     m_entryCount = m_source ? m_source->GetCount() : 0;
     m_cursorIndex = 0;
+    m_peakIndex = -1;
     m_step = ChartStep(m_entryCount);
     m_layerStale = true;
     update();
@@ -128,10 +133,61 @@ void CWaveFormCtrl::Reset()
     m_elapsedSeconds = 0;
     m_totalSeconds = 0;
     m_step = 1;
+    m_peakIndex = -1;
     if (m_source)
         m_source->Clear();
     m_layerStale = true;
     update();
+}
+
+void CWaveFormCtrl::SetPeak(int index)
+{
+    m_peakIndex = index >= 0 && index <= m_entryCount ? index : -1;
+    update();
+}
+
+int CWaveFormCtrl::EntryX(const PlotRect& plot, int index) const
+{
+    return CurveX(plot.left, m_xStep, CursorPoint(index, m_step, m_speedView));
+}
+
+QRect CWaveFormCtrl::PeakMarkRect() const
+{
+    if (m_peakIndex < 0 || m_peakIndex > m_entryCount)
+        return {};
+    const PlotRect plot = PlotRectFor(width(), height());
+    const int x = EntryX(plot, m_peakIndex);
+    return QRect(x - kPeakFlagSize / 2, plot.top, kPeakFlagSize, kPeakFlagSize);
+}
+
+void CWaveFormCtrl::mousePressEvent(QMouseEvent* event)
+{
+    const QRect flag = PeakMarkRect();
+    const QRect target = flag.adjusted(-kPeakClickSlack, -kPeakClickSlack, kPeakClickSlack, kPeakClickSlack);
+    if (event->button() == Qt::LeftButton && !flag.isEmpty() && target.contains(event->position().toPoint())) {
+        emit peakClicked(m_peakIndex);
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CWaveFormCtrl::DrawPeakMark(QPainter& painter, const PlotRect& plot) const
+{
+    const QRect flag = PeakMarkRect();
+    if (flag.isEmpty())
+        return;
+    const int x = flag.center().x();
+    QPen line(QColor(kPeakColor), 1, Qt::DashLine);
+    painter.setPen(line);
+    painter.drawLine(x, plot.top, x, plot.bottom);
+    // A downward triangle on the top edge: the place to click.
+    const QPolygon triangle({QPoint(flag.left(), flag.top()), QPoint(flag.right(), flag.top()),
+                             QPoint(x, flag.bottom())});
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(kPeakColor));
+    painter.drawPolygon(triangle);
+    painter.setBrush(Qt::NoBrush);
 }
 
 const tagAssistInfo* CWaveFormCtrl::Entry(int index) const
@@ -243,8 +299,9 @@ void CWaveFormCtrl::DrawSpeedCurve(QPainter& painter, const PlotRect& plot)
 
 void CWaveFormCtrl::DrawOverlays(QPainter& painter, const PlotRect& plot) const
 {
+    DrawPeakMark(painter, plot);
     if (CursorInRange()) {
-        const int x = CurveX(plot.left, m_xStep, CursorPoint(m_cursorIndex, m_step, m_speedView));
+        const int x = EntryX(plot, m_cursorIndex);
         painter.setPen(m_cursorPen);
         painter.drawLine(x, plot.top, x, plot.bottom);
     }

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class CAssistInfoReader;
+class QMouseEvent;
 class QPainter;
 
 // The G-sensor chart under the video: the three axes over the whole recording (or the
@@ -36,6 +37,11 @@ public:
     void SetSpeedUnit(SpeedUnit unit);
     // Empties the chart and the source table.
     void Reset();
+    // Marks an entry (the strongest G-sensor peak) with a flag; -1 removes the mark.
+    void SetPeak(int index);
+    int GetPeakIndex() const { return m_peakIndex; }
+    // Where the mark's flag is drawn, in the control's pixels; empty when there is none.
+    QRect PeakMarkRect() const;
 
     int GetEntryCount() const { return m_entryCount; }
     int GetStep() const { return m_step; }
@@ -44,8 +50,13 @@ public:
     int GetCursorIndex() const { return m_cursorIndex; }
     bool IsLayerStale() const { return m_layerStale; }
 
+signals:
+    // The mark was clicked: play from its entry.
+    void peakClicked(int index);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     bool CursorInRange() const { return m_cursorIndex >= 0 && m_cursorIndex <= m_entryCount; }
@@ -57,6 +68,8 @@ private:
     void DrawGCurves(QPainter& painter, const PlotRect& plot);
     void DrawSpeedCurve(QPainter& painter, const PlotRect& plot);
     void DrawOverlays(QPainter& painter, const PlotRect& plot) const;
+    void DrawPeakMark(QPainter& painter, const PlotRect& plot) const;
+    int EntryX(const PlotRect& plot, int index) const;
     void DrawText(QPainter& painter, int x, int y, const QColor& color, const std::string& text) const;
 
     CAssistInfoReader* m_source = nullptr;
@@ -65,6 +78,7 @@ private:
     bool m_speedView = false;
     SpeedUnit m_unit = SpeedUnit::Kmh;
     int m_cursorIndex = -1;
+    int m_peakIndex = -1;
     int m_elapsedSeconds = 0;
     int m_totalSeconds = 0;
     float m_xStep = 0.0f;  // of the curve in the layer; the cursor follows it

@@ -1,5 +1,6 @@
 // Costs of the player window: one display tick, and a double-click on a three-minute
-// recording up to its first painted frame with the track sent to the map.
+// recording up to its first painted frame with the track sent to the map; the same
+// double-click on one recording alone and inside a trip of 60 one-minute recordings.
 //   bench_app SAMPLE-MAKER [benchmark options]   (QT_QPA_PLATFORM=offscreen)
 #include "benchmark_args.h"
 #include <benchmark/benchmark.h>
@@ -9,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -16,11 +19,17 @@
 
 #include "player_dlg.h"
 #include "skin_list.h"
+#include "trip_index.h"
 #include "video_widget.h"
 
 namespace {
 
 QString g_samples;  // folder of sample recordings, made once
+QString g_single;   // one one-minute ICAT recording
+QString g_trip;     // 60 copies of it, a minute apart: one trip of 3600 positions
+
+constexpr int kTripRecordings = 60;
+constexpr qint64 kMorning1904 = 2082844800LL + 1718093700LL;  // 2024-06-11 08:15:00 UTC
 
 void Spin(int ms)
 {
@@ -31,10 +40,10 @@ void Spin(int ms)
     }
 }
 
-std::unique_ptr<CPlayerDlg> MakeWindow(bool realMap)
+std::unique_ptr<CPlayerDlg> MakeWindow(bool realMap, const QString& folder = g_samples)
 {
     PlayerServices services = PlayerServices::Desktop();
-    services.chooseFolder = [](QWidget*, const QString&) { return g_samples; };
+    services.chooseFolder = [folder](QWidget*, const QString&) { return folder; };
     services.volumes = std::make_shared<CFixedVolumes>(std::vector<std::string>{});
     services.audioSink = QStringLiteral("fakesink sync=true");
     if (!realMap) {
@@ -144,6 +153,107 @@ void BM_CycleModeMemory(benchmark::State& state)
 }
 BENCHMARK(BM_CycleModeMemory)->Unit(benchmark::kSecond)->Iterations(1);
 
+// The middle recording of the folder; a fresh window each time, so the trip's other
+// recordings are read (nothing cached) on every measured double-click.
+void DoubleClickInFolder(benchmark::State& state, const QString* folder)
+{
+    for (auto _ : state) {
+        auto dlg = MakeWindow(true, *folder);
+        auto* video = dlg->findChild<VideoWidget*>();
+        const int row = dlg->Catalogue().GetCount() / 2;
+        QElapsedTimer clock;
+        clock.start();
+        dlg->OnListDoubleClick(row);
+        while (video->frameCounts().painted == 0 && clock.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        state.counters["recordings"] = dlg->Catalogue().GetCount();
+        state.counters["trip_parts"] = static_cast<double>(dlg->Trips().Plan().TripRows(row).size());
+        dlg->OnStop();
+        Spin(100);
+    }
+}
+BENCHMARK_CAPTURE(DoubleClickInFolder, one_recording, &g_single)
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK_CAPTURE(DoubleClickInFolder, trip_of_60, &g_trip)
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+
+// The window's own share of opening a recording of the trip of 60, nothing cached: the
+// headers grouped, every recording's telemetry read and digested, the parts made into
+// the page's JSON (the page's fitting and drawing is bench_map's BM_SetTrip).
+void TripPartsCold(benchmark::State& state)
+{
+    CPlayList list;
+    for (const QString& name : QDir(g_trip).entryList(QDir::Files, QDir::Name)) {
+        list.AddFile(QDir(g_trip).filePath(name).toStdString(), name.toStdString(), ".MOV");
+    }
+    size_t points = 0;
+    for (auto _ : state) {
+        TripIndex trips;
+        trips.Update(list);
+        QJsonArray parts;
+        points = 0;
+        tagFileNode node;
+        for (const int row : trips.Plan().TripRows(list.GetCount() / 2)) {
+            list.GetAt(row, node);
+            MapTrack track;
+            for (const GeoPoint& p : trips.Digest(node).positions) {
+                track.push_back({p.latitude, p.longitude});
+            }
+            points += track.size();
+            parts.append(TrackToJson(track));
+        }
+        benchmark::DoNotOptimize(parts.size());
+    }
+    state.counters["points"] = static_cast<double>(points);
+}
+BENCHMARK(TripPartsCold)->Unit(benchmark::kMillisecond);
+
+// Copies the movie under a camera name, its header's creation time set to start.
+bool CopyWithStart(const QString& from, const QString& folder, qint64 start1904)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QByteArray bytes = in.readAll();
+    const qsizetype mvhd = bytes.indexOf("mvhd");
+    if (mvhd < 4 || mvhd + 12 > bytes.size()) {
+        return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        bytes[mvhd + 8 + i] = static_cast<char>(start1904 >> (24 - 8 * i));  // after version and flags
+    }
+    const qint64 utc = start1904 - 2082844800LL;
+    const QString name = QStringLiteral("20240611_%1%2%3_ICAT.MOV")
+                             .arg(utc / 3600 % 24, 2, 10, QLatin1Char('0'))
+                             .arg(utc / 60 % 60, 2, 10, QLatin1Char('0'))
+                             .arg(utc % 60, 2, 10, QLatin1Char('0'));
+    QFile out(QDir(folder).filePath(name));
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+}
+
+bool MakeTripFolders(const QString& maker, const QString& root)
+{
+    QDir(root).mkpath(QStringLiteral("minute"));
+    QDir(root).mkpath(QStringLiteral("single"));
+    QDir(root).mkpath(QStringLiteral("trip"));
+    QProcess make;
+    make.start(maker, {QDir(root).filePath(QStringLiteral("minute")), QStringLiteral("60"), QStringLiteral("ICAT")});
+    if (!make.waitForFinished(600000) || make.exitCode() != 0) {
+        return false;
+    }
+    const QString minute = QDir(root).filePath(QStringLiteral("minute/20240611_081500_ICAT.MOV"));
+    g_single = QDir(root).filePath(QStringLiteral("single"));
+    g_trip = QDir(root).filePath(QStringLiteral("trip"));
+    bool ok = CopyWithStart(minute, g_single, kMorning1904);
+    for (int i = 0; ok && i < kTripRecordings; ++i) {
+        ok = CopyWithStart(minute, g_trip, kMorning1904 + 60 * i);
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -170,5 +280,10 @@ int main(int argc, char** argv)
         return 1;
     }
     g_samples = samples.path();
+    QTemporaryDir tripRoot;
+    if (!MakeTripFolders(QString::fromLocal8Bit(argv[1]), tripRoot.path())) {
+        std::fprintf(stderr, "cannot make the trip of one-minute recordings\n");
+        return 1;
+    }
     return RunBenchmarks();
 }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@
 #include "layout_writer.h"
 #include "play_list.h"
 #include "timed_track_layout.h"
+#include "track_export.h"
+#include "trip.h"
 
 namespace {
 
@@ -150,6 +153,53 @@ void AddFile(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(AddFile)->Unit(benchmark::kMicrosecond);
+
+// An hour of telemetry (one ICAT table) written as GPX or CSV into memory, as the window
+// and dashcam-telemetry write it before it goes to the file.
+void ExportHour(benchmark::State& state, bool csv)
+{
+    CAssistInfoReader table;
+    if (table.ReadICatMovie(Files().Hour("icat.MOV")) != kHour * ENTRIES_PER_SAMPLE) {
+        state.SkipWithError("the recording did not read as one hour");
+        return;
+    }
+    const ExportPart part{"icat.MOV", &table, std::int64_t{1718093700} * 1000};
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::ostringstream out;
+        if (csv) {
+            WriteCsvHeader(out);
+            WriteCsvRows(out, part);
+        } else {
+            WriteGpxHeader(out, "bench");
+            WriteGpxTrackBegin(out, part.name);
+            WriteGpxSegment(out, part);
+            WriteGpxTrackEnd(out);
+            WriteGpxFooter(out);
+        }
+        bytes = out.str().size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+    state.SetItemsProcessed(state.iterations() * kHour);
+}
+BENCHMARK_CAPTURE(ExportHour, gpx, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ExportHour, csv, true)->Unit(benchmark::kMillisecond);
+
+// Grouping a card of one-minute recordings into trips, headers read from disk.
+void GroupFolderIntoTrips(benchmark::State& state)
+{
+    const std::vector<std::string>& folder = Files().Folder();
+    for (auto _ : state) {
+        std::vector<RecordingClock> clocks;
+        clocks.reserve(folder.size());
+        for (const std::string& path : folder)
+            clocks.push_back(ReadRecordingClock(path));
+        benchmark::DoNotOptimize(TripPlan(clocks).Trips().size());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(folder.size()));
+}
+BENCHMARK(GroupFolderIntoTrips)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QApplication>
@@ -133,15 +134,17 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         PlayRow(RowOf(layout));
         const int entries = dlg->Telemetry().GetCount();
         EXPECT_EQ(entries, kSampleSeconds * 10);
-        // The track: one call with one point per logged sample.
-        EXPECT_EQ(Count("setTrack"), 1);
+        // The trip (the four movies follow each other): one call, the playing part with
+        // one point per logged sample.
+        EXPECT_EQ(Count("setTrip"), 1);
         EXPECT_EQ(Count("putMarkerToLine"), 0);
-        const MapCall* track = Last("setTrack");
+        const MapCall* track = Last("setTrip");
         ASSERT_NE(track, nullptr);
-        EXPECT_EQ(track->arguments.size(), kSampleSeconds);
+        EXPECT_EQ(track->arguments.mid(0, 2), QStringList({"4", QString::number(kLayouts.indexOf(layout))}));
+        EXPECT_EQ(track->arguments.size() - 2, kSampleSeconds);
         tagAssistInfo first;
         dlg->Telemetry().GetAssistInfo(0, first);
-        EXPECT_EQ(track->arguments.front(), QStringLiteral("%1,%2")
+        EXPECT_EQ(track->arguments.at(2), QStringLiteral("%1,%2")
                                                 .arg(std::stod(first.strLatitude), 0, 'f', 6)
                                                 .arg(std::stod(first.strLongitude), 0, 'f', 6));
         EXPECT_EQ(dlg->SeekBar().GetRangeMax(), static_cast<int>(dlg->Engine().getDuration()) * 5);
@@ -547,7 +550,7 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     QStringList texts;
     OnNextMenu(&texts, "Delete file from disk");
     rightClick(dlg->PlayList().visualRect(dlg->PlayList().model()->index(2, 1)).center());
-    EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file"}));
+    EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file", "Export track..."}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
     EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
@@ -570,8 +573,8 @@ TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)
     ASSERT_NE(map, nullptr);
     ASSERT_TRUE(map->loaded);
     map->loaded();
-    EXPECT_EQ(Count("setTrack"), 2);
-    EXPECT_EQ(Last("setTrack")->arguments.size(), dlg->Telemetry().GetCount() / 10);
+    EXPECT_EQ(Count("setTrip"), 2);
+    EXPECT_EQ(Last("setTrip")->arguments.size() - 2, dlg->Telemetry().GetCount() / 10);
     // What the list does not take is named.
     const QString text = QDir(folder.path()).filePath("notes.txt");
     QFile(text).open(QIODevice::WriteOnly);
@@ -735,8 +738,11 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
     Activate(window);
     QTest::keyClick(window, Qt::Key_F);
     ASSERT_TRUE(video->isFullScreenVideo());
+    // The previous recording in play order: the long one shares the samples' trip.
+    const int previous = dlg->Trips().Plan().Previous(longRow);
+    ASSERT_GE(previous, 0);
     QTest::keyClick(video, Qt::Key_PageUp);
-    EXPECT_EQ(dlg->CurrentIndex(), longRow - 1);
+    EXPECT_EQ(dlg->CurrentIndex(), previous);
     EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
     Activate(window);  // the recording opened puts the video back into the window
     QTest::keyClick(window, Qt::Key_PageDown);
@@ -889,6 +895,91 @@ TEST_F(PlayerWindowTest, AnUnreadableOrDamagedSettingsFileGivesTheDefaults)
     expectDefaults("unreadable");
     ASSERT_TRUE(QDir().rmdir(file));
     MakeWindow();
+}
+
+TEST_F(PlayerWindowTest, TheListMarksWhereEachTripStartsAndCycleFollowsTheTrip)
+{
+    dlg->OnImport();
+    // The four movies run one after another; the transport stream has no time of its own.
+    EXPECT_TRUE(dlg->PlayList().IsGroupStart(RowOf("ICAT")));
+    for (const QString layout : {"A7L", "NT96650A", "SIDECAR"}) {
+        EXPECT_FALSE(dlg->PlayList().IsGroupStart(RowOf(layout))) << layout.toStdString();
+    }
+    EXPECT_TRUE(dlg->PlayList().IsGroupStart(RowOf("PLAIN")));
+    const QString tip = dlg->PlayList().model()->index(RowOf("ICAT"), 1).data(Qt::ToolTipRole).toString();
+    EXPECT_EQ(tip, "A trip of 4 recording(s) from 08:15:00");
+    // Locking rewrites the row's number cell; the mark stays.
+    dlg->PlayList().SelectRow(RowOf("ICAT"));
+    dlg->OnToggleLock();
+    EXPECT_TRUE(Cell(RowOf("ICAT"), 0).startsWith("*"));
+    EXPECT_TRUE(dlg->PlayList().IsGroupStart(RowOf("ICAT")));
+    EXPECT_EQ(dlg->Trips().Plan().Next(RowOf("SIDECAR")), RowOf("PLAIN"));
+}
+
+TEST_F(PlayerWindowTest, TheSummaryShowsAndAClickOnThePeakMarkSeeksThere)
+{
+    dlg->OnImport();
+    PlayRow(RowOf("A7L"));
+    const QString summary = dlg->TripSummaryText();
+    EXPECT_TRUE(summary.startsWith("Trip: ")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(" km, 0:00:16, max ")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(" g at 08:1")) << summary.toStdString();
+    EXPECT_TRUE(dlg->findChild<QLabel*>("summaryLine")->isVisible());
+    PlayRow(RowOf("PLAIN"));  // no telemetry: nothing to sum up
+    EXPECT_EQ(dlg->TripSummaryText(), "");
+    EXPECT_FALSE(dlg->findChild<QLabel*>("summaryLine")->isVisible());
+    PlayRow(RowOf("A7L"));
+
+    dlg->OnPlay();  // pause, so the seek is what moves the position
+    CWaveFormCtrl& chart = dlg->Waveform();
+    const int peak = chart.GetPeakIndex();
+    ASSERT_GE(peak, 0);
+    chart.repaint();
+    const QPoint mark = chart.PeakMarkRect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, mark, chart.mapToGlobal(mark), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&chart, &press);
+    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->Engine().getPosition() - peak / 10.0) < 0.3; }, 3000))
+        << dlg->Engine().getPosition() << " for " << peak;
+}
+
+TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
+{
+    dlg->OnImport();
+    QTemporaryDir target;
+    chosenExport = QDir(target.path()).filePath("trip.gpx");
+    dlg->PlayList().SelectRow(RowOf("NT96650A"));
+    dlg->OnExportTrack();
+    ASSERT_TRUE(QFile::exists(chosenExport)) << dlg->StatusText().toStdString();
+    EXPECT_TRUE(exportStarts.front().endsWith("20240611_081500_ICAT.gpx")) << exportStarts.front().toStdString();
+
+    // gpsbabel reads four segments back, every point timed.
+    QProcess babel;
+    babel.start("gpsbabel", {"-t", "-i", "gpx", "-f", chosenExport, "-o", "unicsv,utc=0", "-F", "-"});
+    ASSERT_TRUE(babel.waitForFinished(30000));
+    const QStringList lines = QString::fromUtf8(babel.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 4 * kSampleSeconds) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.at(1).contains("2024/06/11,08:15:00")) << lines.at(1).toStdString();
+    EXPECT_TRUE(lines.last().contains("2024/06/11,08:15:15")) << lines.last().toStdString();
+    QFile gpx(chosenExport);
+    ASSERT_TRUE(gpx.open(QIODevice::ReadOnly));
+    EXPECT_EQ(gpx.readAll().count("<trkseg>"), 4);
+
+    // The next export starts where this one went; a CSV name writes the table.
+    chosenExport = QDir(target.path()).filePath("trip.csv");
+    dlg->OnExportTrack();
+    EXPECT_TRUE(exportStarts.last().startsWith(target.path())) << exportStarts.last().toStdString();
+    QFile csv(chosenExport);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = csv.readAll().split('\n');
+    EXPECT_EQ(rows.front(), "time,latitude,longitude,speed_kmh,course,x_g,y_g,z_g");
+    EXPECT_EQ(rows.size(), 1 + 4 * kSampleSeconds + 1);  // the last line ends too
+
+    // A target that cannot be written is said, and leaves nothing.
+    chosenExport = QDir(target.path()).filePath("missing-folder/trip.gpx");
+    dlg->OnExportTrack();
+    EXPECT_TRUE(dlg->StatusText().startsWith("The track was not saved")) << dlg->StatusText().toStdString();
+    EXPECT_FALSE(QFile::exists(chosenExport));
 }
 
 }  // namespace

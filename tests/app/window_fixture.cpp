@@ -51,6 +51,10 @@ void PlayerWindowTest::MakeWindow()
         snapshotStarts << start;
         return chosenSnapshot;
     };
+    services.chooseExportFile = [this](QWidget*, const QString& start) {
+        exportStarts << start;
+        return chosenExport;
+    };
     services.confirm = [this](QWidget*, const QString& question) {
         questions << question;
         return confirmAnswer;

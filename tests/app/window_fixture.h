@@ -34,17 +34,23 @@ public:
         m_calls->push_back({QStringLiteral("putMarkerToLine"), {latitude, longitude}});
     }
     void renderPolyLine() override { m_calls->push_back({QStringLiteral("renderPolyLine"), {}}); }
-    void setTrack(const MapTrack& track) override
+    static QStringList PointTexts(const MapTrack& track)
     {
         QStringList points;
         for (const MapPoint& p : track) {
             points << QStringLiteral("%1,%2").arg(p.latitude, 0, 'f', 6).arg(p.longitude, 0, 'f', 6);
         }
-        m_calls->push_back({QStringLiteral("setTrack"), points});
+        return points;
     }
+    void setTrack(const MapTrack& track) override { m_calls->push_back({QStringLiteral("setTrack"), PointTexts(track)}); }
+    // {number of parts, playing index, the playing part's points as "lat,lon"}.
     void setTrip(const std::vector<MapTrack>& parts, int playingPart) override
     {
-        m_calls->push_back({QStringLiteral("setTrip"), {QString::number(parts.size()), QString::number(playingPart)}});
+        QStringList arguments = {QString::number(parts.size()), QString::number(playingPart)};
+        if (playingPart >= 0 && playingPart < static_cast<int>(parts.size())) {
+            arguments << PointTexts(parts[static_cast<size_t>(playingPart)]);
+        }
+        m_calls->push_back({QStringLiteral("setTrip"), arguments});
     }
     void clearMap() override { m_calls->push_back({QStringLiteral("clearMap"), {}}); }
     void whenLoaded(std::function<void()> callback) override { loaded = std::move(callback); }
@@ -107,6 +113,8 @@ protected:
     QString chosenFolder;
     QStringList folderStarts;  // where each import dialog opened
     QString chosenSnapshot;
+    QString chosenExport;
+    QStringList exportStarts;
     QStringList snapshotStarts;
     std::vector<std::string> volumes;
     std::unique_ptr<CPlayerDlg> dlg;

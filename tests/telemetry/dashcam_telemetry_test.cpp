@@ -154,21 +154,23 @@ TEST(DashcamTelemetry, RecordingWithoutTelemetry)
 
 // ---- Arguments and exit status ---------------------------------------------------------
 
-TEST(DashcamTelemetry, UnopenableFilesAreReportedButStillListed)
+TEST(DashcamTelemetry, UnopenableFilesAreReportedAndFoldersStandForTheirRecordings)
 {
     TempFolder folder;
     const std::string missing = folder.Path("missing.TS");
     const std::string good = folder.Write("good.TS", "");
+    folder.Write("notes.txt", "not a recording");
 
     const ToolRun run = RunInProcess({missing, good, folder.Root()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "dashcam-telemetry: cannot open " + missing +
-                           ": No such file or directory\n"
-                           "dashcam-telemetry: cannot open " + folder.Root() +
-                           ": not a regular file\n");
+                           ": No such file or directory\n");
     EXPECT_EQ(run.out.find(Header(missing, "none", "", "", 0, -1, 0) + "\n"), 0u);
-    EXPECT_NE(run.out.find("file\t" + good + "\n"), std::string::npos);
-    EXPECT_NE(run.out.find("file\t" + folder.Root() + "\n"), std::string::npos);
+    // The folder lists good.TS a second time, and nothing else.
+    const size_t once = run.out.find("file\t" + good + "\n");
+    ASSERT_NE(once, std::string::npos);
+    EXPECT_NE(run.out.find("file\t" + good + "\n", once + 1), std::string::npos);
+    EXPECT_EQ(run.out.find("notes.txt"), std::string::npos);
 }
 
 TEST(DashcamTelemetry, PipesAreRefusedUnopenedAndNamesPrintedOnOneLine)
@@ -190,7 +192,7 @@ TEST(DashcamTelemetry, UsageErrorsAndHelp)
     const ToolRun none = RunInProcess({});
     EXPECT_EQ(none.status, 2);
     EXPECT_EQ(none.out, "");
-    EXPECT_NE(none.err.find("usage: dashcam-telemetry FILE..."), std::string::npos);
+    EXPECT_NE(none.err.find("usage: dashcam-telemetry [--trip] FILE|FOLDER..."), std::string::npos);
 
     const ToolRun unknown = RunInProcess({"--kml", "a.MOV"});
     EXPECT_EQ(unknown.status, 2);
@@ -201,7 +203,7 @@ TEST(DashcamTelemetry, UsageErrorsAndHelp)
 
     const ToolRun help = RunInProcess({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("dashcam-telemetry --gpx FILE..."), std::string::npos);
+    EXPECT_NE(help.out.find("dashcam-telemetry --csv [--trip] FILE|FOLDER..."), std::string::npos);
     EXPECT_EQ(help.err, "");
 }
 
@@ -252,7 +254,7 @@ TEST(DashcamTelemetryGpx, OneTrackPerFileOnePointPerSampleWithPosition)
                        "<gpxtpx:TrackPointExtension><gpxtpx:speed>5.000</gpxtpx:speed>"
                        "<gpxtpx:course>45.500</gpxtpx:course></gpxtpx:TrackPointExtension>"
                        "</extensions></trkpt>\n"
-                       "<trkpt lat=\"-33.250000\" lon=\"151.500000\"></trkpt>\n"
+                       "<trkpt lat=\"-33.250000\" lon=\"151.500000\"><time>2018-01-28T16:00:02Z</time></trkpt>\n"
                        "</trkseg>\n</trk>\n"),
               std::string::npos);
     EXPECT_NE(gpx.find("<trk>\n<name>empty.TS</name>\n<trkseg>\n</trkseg>\n</trk>\n</gpx>\n"),
@@ -296,6 +298,118 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
     }
     EXPECT_EQ(points, 50);
     EXPECT_FALSE(std::getline(lines, line));
+}
+
+// ---- Trips and CSV ---------------------------------------------------------------------
+
+constexpr uint32_t kMorning1904 = 2082844800u + 1718093700u;  // 2024-06-11 08:15:00 UTC
+
+// Three ICAT recordings of five samples: the second starts a minute after the first, the
+// third five minutes after the second (the headers give no length).
+std::vector<std::string> ThreeRecordings(const TempFolder& folder)
+{
+    std::vector<std::string> paths;
+    const uint32_t starts[] = {kMorning1904, kMorning1904 + 60, kMorning1904 + 360};
+    for (int r = 0; r < 3; ++r) {
+        std::vector<lw::Sample> samples;
+        for (int i = 0; i < 5; ++i) {
+            // The fixes are dated as the camera's clock runs: header start plus i seconds.
+            const uint32_t second = starts[r] - 2082844800u + static_cast<uint32_t>(i);
+            char hhmmss[8];
+            std::snprintf(hhmmss, sizeof hhmmss, "%02u%02u%02u", second / 3600 % 24, second / 60 % 60, second % 60);
+            lw::FixOptions fix;
+            fix.time = hhmmss;
+            fix.date = "110624";
+            samples.push_back({i * 10, -i, 1000 + r, lw::Rmc(47.0 + r * 0.01 + i * 0.001, 8.5, 20.0, 90.0, fix)});
+        }
+        lw::IcatOptions options;
+        options.creationTime = starts[r];
+        paths.push_back(folder.Write("drive/2024061" + std::to_string(r) + ".MOV", lw::IcatMovie(samples, options)));
+    }
+    return paths;
+}
+
+TEST(DashcamTelemetryTrips, GpsbabelReadsOneTrackPerTripWithItsTimes)
+{
+    TempFolder folder;
+    ThreeRecordings(folder);
+    const std::string gpxPath = folder.Path("trips.gpx");
+    const ToolRun dump = RunCommand(folder, std::string(DASHCAM_TELEMETRY) + " --gpx --trip '" +
+                                                folder.Path("drive") + "'");
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    ASSERT_TRUE(lw::WriteFile(gpxPath, dump.out));
+    EXPECT_EQ(dump.err, "") << "no progress line when standard error is no terminal";
+
+    // Two tracks (trips); the first has two segments (recordings), the second one.
+    const auto count = [](const std::string& text, const std::string& what) {
+        size_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    const size_t secondTrack = dump.out.find("<trk>", dump.out.find("<trk>") + 1);
+    ASSERT_NE(secondTrack, std::string::npos);
+    EXPECT_EQ(count(dump.out, "<trk>"), 2u);
+    EXPECT_EQ(count(dump.out.substr(0, secondTrack), "<trkseg>"), 2u);
+    EXPECT_EQ(count(dump.out.substr(secondTrack), "<trkseg>"), 1u);
+
+    const ToolRun babel = RunCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv,utc=0 -F -");
+    ASSERT_EQ(babel.status, 0) << babel.err;
+    std::istringstream lines(babel.out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_NE(line.find("Date"), std::string::npos) << line;
+    EXPECT_NE(line.find("Time"), std::string::npos) << line;
+    std::vector<std::string> times;
+    while (std::getline(lines, line)) {
+        const size_t date = line.find("2024/06/11,");
+        ASSERT_NE(date, std::string::npos) << line;
+        times.push_back(line.substr(date + 11, 8));
+    }
+    ASSERT_EQ(times.size(), 15u);
+    EXPECT_EQ(times[0], "08:15:00");
+    EXPECT_EQ(times[4], "08:15:04");
+    EXPECT_EQ(times[5], "08:16:00");
+    EXPECT_EQ(times[10], "08:21:00");
+}
+
+TEST(DashcamTelemetryTrips, PythonReadsTheCsvBack)
+{
+    TempFolder folder;
+    const std::vector<std::string> paths = ThreeRecordings(folder);
+    const std::string csvPath = folder.Path("drive.csv");
+    const ToolRun dump = RunCommand(folder, std::string(DASHCAM_TELEMETRY) + " --csv '" + paths[2] + "' '" + paths[0] + "'");
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    ASSERT_TRUE(lw::WriteFile(csvPath, dump.out));
+    const std::string script = folder.Write("read.py",
+        "import csv, sys\n"
+        "rows = list(csv.DictReader(open(sys.argv[1], newline='')))\n"
+        "print(len(rows), list(rows[0].keys()))\n"
+        "for r in (rows[0], rows[9]):\n"
+        "    print(r['time'], round(float(r['latitude']), 5), round(float(r['longitude']), 5), int(r['speed_kmh']),\n"
+        "          float(r['course']), float(r['x_g']), float(r['y_g']), float(r['z_g']))\n");
+    const ToolRun python = RunCommand(folder, "python3 '" + script + "' '" + csvPath + "'");
+    ASSERT_EQ(python.status, 0) << python.err;
+    // The third recording first (as given), then the first; 20 knots is 37 km/h.
+    EXPECT_EQ(python.out,
+              "10 ['time', 'latitude', 'longitude', 'speed_kmh', 'course', 'x_g', 'y_g', 'z_g']\n"
+              "2024-06-11T08:21:00Z 47.02 8.5 37 90.0 0.0 0.0 1.002\n"
+              "2024-06-11T08:15:04Z 47.004 8.5 37 90.0 0.04 -0.004 1.0\n");
+}
+
+TEST(DashcamTelemetryTrips, ALongRunShowsItsProgressOnlyWhenAsked)
+{
+    TempFolder folder;
+    for (int i = 0; i < 120; ++i)
+        folder.Write("card/" + std::to_string(1000 + i) + ".TS", "");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunDashcamTelemetry({"--csv", folder.Path("card")}, out, err, true), 0);
+    EXPECT_EQ(err.str(), "\rdashcam-telemetry: 50/120\rdashcam-telemetry: 100/120"
+                         "\rdashcam-telemetry: 120/120 recordings\n");
+    std::ostringstream quiet;
+    RunDashcamTelemetry({"--csv", folder.Path("card")}, out, quiet, false);
+    EXPECT_EQ(quiet.str(), "");
 }
 
 }  // namespace

@@ -5,19 +5,26 @@
 #include <ostream>
 
 #include "chip_detect.h"
+#include "recording_batch.h"
+#include "track_export.h"
+#include "trip.h"
 
 namespace {
 
-constexpr double kKmPerHourToMetresPerSecond = 1.0 / 3.6;
-
 const char kUsage[] =
-    "usage: dashcam-telemetry FILE...\n"
-    "       dashcam-telemetry --gpx FILE...\n"
+    "usage: dashcam-telemetry [--trip] FILE|FOLDER...\n"
+    "       dashcam-telemetry --gpx [--trip] FILE|FOLDER...\n"
+    "       dashcam-telemetry --csv [--trip] FILE|FOLDER...\n"
     "\n"
     "Lists each recording as the player's play list does and prints its telemetry\n"
     "table, tab-separated. With --gpx, writes the logged positions of all files as\n"
     "one GPX 1.1 document, one track per file; a point has a <time> when its layout\n"
-    "dates the fix (RMC date and time, GoPro GPS time).\n"
+    "dates the fix (RMC date and time, GoPro GPS time), else from the movie header's\n"
+    "creation time. With --csv, writes one row per logged second:\n"
+    "time,latitude,longitude,speed_kmh,course,x_g,y_g,z_g.\n"
+    "A FOLDER stands for its .MOV, .MP4 and .TS files in name order. With --trip,\n"
+    "recordings that start within two minutes of the previous one's end form one trip\n"
+    "(one GPX track, one segment per recording), as in the player.\n"
     "\n"
     "File names are printed with control characters escaped as in C: \\t, \\n, \\r,\n"
     "\\xHH for any other byte below 0x20 and for 0x7F, and \\\\ for a backslash.\n"
@@ -64,27 +71,6 @@ std::string PrintableName(const std::string& name)
     return printed;
 }
 
-std::string XmlEscaped(const std::string& text)
-{
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        case '\'': escaped += "&apos;"; break;
-        default:
-            // Control characters other than tab and line ends are not allowed in XML 1.0.
-            const bool forbidden = static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n'
-                                   && c != '\r';
-            escaped += forbidden ? '?' : c;
-        }
-    }
-    return escaped;
-}
-
 void WriteEntryLine(std::ostream& out, int index, const tagAssistInfo& entry)
 {
     char numbers[160];
@@ -97,51 +83,22 @@ void WriteEntryLine(std::ostream& out, int index, const tagAssistInfo& entry)
     out.write(numbers, tailLength);
 }
 
-// xsd:dateTime in UTC, with milliseconds only when there are some.
-std::string GpxTime(int64_t utcMs)
-{
-    const int64_t ms = (utcMs % 1000 + 1000) % 1000;
-    const MovieTime t = UtcTime(utcMs);
-    char text[64];
-    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month,
-                               t.day, t.hour, t.minute, t.second);
-    if (ms != 0)
-        length += std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ".%03d",
-                                static_cast<int>(ms));
-    return std::string(text, static_cast<size_t>(length)) + "Z";
-}
-
-void WriteTrackPoint(std::ostream& out, const tagAssistInfo& sample)
-{
-    out << "<trkpt lat=\"" << sample.strLatitude << "\" lon=\"" << sample.strLongitude << "\">";
-    if (sample.utcMs)
-        out << "<time>" << GpxTime(*sample.utcMs) << "</time>";
-    // A sample without speed and course (a GGA sentence) logs both as zero.
-    if (sample.nSpeed != 0 || sample.dCourse != 0.0) {
-        char motion[200];
-        std::snprintf(motion, sizeof motion,
-                      "<extensions><gpxtpx:TrackPointExtension>"
-                      "<gpxtpx:speed>%.3f</gpxtpx:speed><gpxtpx:course>%.3f</gpxtpx:course>"
-                      "</gpxtpx:TrackPointExtension></extensions>",
-                      sample.nSpeed * kKmPerHourToMetresPerSecond, sample.dCourse);
-        out << motion;
-    }
-    out << "</trkpt>\n";
-}
-
-// A coordinate text the GPX schema accepts: a plain decimal number within the limit.
-bool IsCoordinate(const std::string& text, double limit)
-{
-    if (text.empty() || text.find_first_not_of("-.0123456789") != std::string::npos)
-        return false;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && value >= -limit && value <= limit;
-}
-
 bool IsOption(const std::string& arg)
 {
     return arg.size() > 1 && arg[0] == '-';
+}
+
+enum class DumpFormat { Table, Gpx, Csv };
+
+void WriteRecording(std::ostream& out, DumpFormat format, const DumpedRecording& recording)
+{
+    const ExportPart part{recording.node.strFileName, &recording.table,
+                          ReadRecordingClock(recording.path).startUtcMs};
+    switch (format) {
+    case DumpFormat::Table: WriteTableBlock(out, recording); break;
+    case DumpFormat::Gpx: WriteGpxSegment(out, part); break;
+    case DumpFormat::Csv: WriteCsvRows(out, part); break;
+    }
 }
 
 }  // namespace
@@ -172,42 +129,11 @@ void WriteTableBlock(std::ostream& out, const DumpedRecording& recording)
     out << '\n';
 }
 
-void WriteGpxHeader(std::ostream& out)
-{
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<gpx version=\"1.1\" creator=\"dashcam-telemetry\""
-           " xmlns=\"http://www.topografix.com/GPX/1/1\""
-           " xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\""
-           " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
-           " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1"
-           " http://www.topografix.com/GPX/1/1/gpx.xsd"
-           " http://www.garmin.com/xmlschemas/TrackPointExtension/v2"
-           " http://www.garmin.com/xmlschemas/TrackPointExtensionv2.xsd\">\n";
-}
-
-void WriteGpxTrack(std::ostream& out, const DumpedRecording& recording)
-{
-    out << "<trk>\n<name>" << XmlEscaped(recording.node.strFileName) << "</name>\n<trkseg>\n";
-    // Every sample fills ENTRIES_PER_SAMPLE identical entries; one point per sample.
-    const int count = recording.table.GetCount();
-    for (int i = 0; i < count; i += ENTRIES_PER_SAMPLE) {
-        const tagAssistInfo& sample = *recording.table.Find(i);
-        if (sample.HasPosition() && IsCoordinate(sample.strLatitude, 90.0)
-            && IsCoordinate(sample.strLongitude, 180.0))
-            WriteTrackPoint(out, sample);
-    }
-    out << "</trkseg>\n</trk>\n";
-}
-
-void WriteGpxFooter(std::ostream& out)
-{
-    out << "</gpx>\n";
-}
-
 int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
-                        std::ostream& err)
+                        std::ostream& err, bool showProgress)
 {
-    bool gpx = false;
+    DumpFormat format = DumpFormat::Table;
+    bool trips = false;
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (const std::string& arg : args) {
@@ -216,7 +142,11 @@ int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "--gpx") {
-            gpx = true;
+            format = DumpFormat::Gpx;
+        } else if (arg == "--csv") {
+            format = DumpFormat::Csv;
+        } else if (arg == "--trip") {
+            trips = true;
         } else if (arg == "--help") {
             out << kUsage;
             return 0;
@@ -231,26 +161,36 @@ int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
     }
 
     int status = 0;
-    if (gpx)
-        WriteGpxHeader(out);
-    for (const std::string& path : files) {
-        DumpedRecording recording;
-        LoadRecording(path, recording);
-        const ReadOutcome& outcome = recording.outcome;
-        if (outcome.cannotOpen) {
-            err << "dashcam-telemetry: cannot open " << PrintableName(path) << ": "
-                << PrintableName(outcome.reason) << '\n';
-            status = 1;
-        } else if (!outcome.reason.empty()) {
-            err << "dashcam-telemetry: " << PrintableName(path) << ": "
-                << PrintableName(outcome.reason) << '\n';
+    const std::vector<std::string> recordings = ExpandFolders(files, err, status);
+    const std::vector<std::vector<int>> groups = GroupRecordings(recordings, trips);
+    DumpProgress progress(err, showProgress, static_cast<int>(recordings.size()));
+    if (format == DumpFormat::Gpx)
+        WriteGpxHeader(out, "dashcam-telemetry");
+    if (format == DumpFormat::Csv)
+        WriteCsvHeader(out);
+    for (const std::vector<int>& group : groups) {
+        if (format == DumpFormat::Gpx)
+            WriteGpxTrackBegin(out, FileName(recordings[group.front()]));
+        for (const int index : group) {
+            const std::string& path = recordings[index];
+            DumpedRecording recording;
+            LoadRecording(path, recording);
+            const ReadOutcome& outcome = recording.outcome;
+            if (outcome.cannotOpen) {
+                err << "dashcam-telemetry: cannot open " << PrintableName(path) << ": "
+                    << PrintableName(outcome.reason) << '\n';
+                status = 1;
+            } else if (!outcome.reason.empty()) {
+                err << "dashcam-telemetry: " << PrintableName(path) << ": "
+                    << PrintableName(outcome.reason) << '\n';
+            }
+            WriteRecording(out, format, recording);
+            progress.Step();
         }
-        if (gpx)
-            WriteGpxTrack(out, recording);
-        else
-            WriteTableBlock(out, recording);
+        if (format == DumpFormat::Gpx)
+            WriteGpxTrackEnd(out);
     }
-    if (gpx)
+    if (format == DumpFormat::Gpx)
         WriteGpxFooter(out);
     return status;
 }

@@ -22,11 +22,7 @@ void LoadRecording(const std::string& path, DumpedRecording& out);
 // The tab-separated block of one recording, ending with an empty line.
 void WriteTableBlock(std::ostream& out, const DumpedRecording& recording);
 
-// A GPX 1.1 document: header, one track per recording, footer.
-void WriteGpxHeader(std::ostream& out);
-void WriteGpxTrack(std::ostream& out, const DumpedRecording& recording);
-void WriteGpxFooter(std::ostream& out);
-
 // The whole program over its arguments (without the program name); the exit status.
+// showProgress: a progress line on err for long runs (when err is a terminal).
 int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
-                        std::ostream& err);
+                        std::ostream& err, bool showProgress = false);

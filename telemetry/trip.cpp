@@ -1,0 +1,127 @@
+#include "trip.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "atom_walker.h"
+
+namespace {
+
+constexpr std::int64_t kSecondsFrom1904To1970 = 2082844800;
+constexpr std::uint64_t kVersion0Size = 4 + 4 + 4 + 4 + 4;  // version and flags, two times, scale, length
+constexpr std::uint64_t kVersion1Size = 4 + 8 + 8 + 4 + 8;
+
+std::uint64_t LoadBE64(const unsigned char* bytes)
+{
+    return std::uint64_t{LoadBE32(bytes)} << 32 | LoadBE32(bytes + 4);
+}
+
+RecordingClock ClockFromHeader(const unsigned char* header, bool version1)
+{
+    const std::uint64_t creation = version1 ? LoadBE64(header + 4) : LoadBE32(header + 4);
+    const std::uint32_t scale = LoadBE32(header + (version1 ? 20 : 12));
+    const std::uint64_t length = version1 ? LoadBE64(header + 24) : LoadBE32(header + 16);
+    RecordingClock clock;
+    // Cameras without a clock write zero; a time after 2100 is no time either.
+    constexpr std::uint64_t kYear2100 = 6311433600u;
+    if (creation > static_cast<std::uint64_t>(kSecondsFrom1904To1970) && creation < kYear2100)
+        clock.startUtcMs = (static_cast<std::int64_t>(creation) - kSecondsFrom1904To1970) * 1000;
+    if (scale != 0)
+        clock.seconds = static_cast<double>(length) / scale;
+    return clock;
+}
+
+}  // namespace
+
+RecordingClock ReadRecordingClock(const std::string& path)
+{
+    BinaryFile file;
+    if (!file.Open(path))
+        return {};
+    const std::optional<AtomHeader> mvhd = FindPath(file, WholeFile(file), {"moov", "mvhd"});
+    if (!mvhd)
+        return {};
+    unsigned char header[kVersion1Size] = {};
+    const Span content = mvhd->Content();
+    const std::uint64_t available = content.end - content.begin;
+    if (available < kVersion0Size || !file.ReadExact(content.begin, header, 1))
+        return {};
+    const bool version1 = header[0] == 1;
+    const std::uint64_t size = version1 ? kVersion1Size : kVersion0Size;
+    if (available < size || !file.ReadExact(content.begin, header, size))
+        return {};
+    return ClockFromHeader(header, version1);
+}
+
+TripPlan::TripPlan(std::span<const RecordingClock> clocks)
+    : m_tripOfRow(clocks.size(), -1), m_playPosition(clocks.size(), -1)
+{
+    std::vector<int> timed;
+    for (int row = 0; row < static_cast<int>(clocks.size()); ++row) {
+        if (clocks[row].startUtcMs)
+            timed.push_back(row);
+        else
+            m_trips.push_back({row});
+    }
+    std::stable_sort(timed.begin(), timed.end(),
+                     [&](int a, int b) { return *clocks[a].startUtcMs < *clocks[b].startUtcMs; });
+    std::int64_t tripEndMs = 0;
+    for (size_t i = 0; i < timed.size(); ++i) {
+        const RecordingClock& clock = clocks[timed[i]];
+        if (i == 0 || *clock.startUtcMs - tripEndMs > kTripGapMs) {
+            m_trips.push_back({});
+            tripEndMs = *clock.startUtcMs;
+        }
+        m_trips.back().push_back(timed[i]);
+        const auto endMs = *clock.startUtcMs + static_cast<std::int64_t>(std::llround(clock.seconds * 1000));
+        tripEndMs = std::max(tripEndMs, endMs);
+    }
+    std::stable_sort(m_trips.begin(), m_trips.end(),
+                     [](const std::vector<int>& a, const std::vector<int>& b) { return a.front() < b.front(); });
+    // Each trip plays in time order on the list places its recordings hold; every other
+    // recording keeps its place.
+    m_playOrder.resize(clocks.size());
+    for (int trip = 0; trip < static_cast<int>(m_trips.size()); ++trip) {
+        std::vector<int> places = m_trips[trip];
+        std::sort(places.begin(), places.end());
+        for (size_t i = 0; i < places.size(); ++i) {
+            m_tripOfRow[m_trips[trip][i]] = trip;
+            m_playOrder[places[i]] = m_trips[trip][i];
+        }
+    }
+    for (int position = 0; position < static_cast<int>(m_playOrder.size()); ++position)
+        m_playPosition[m_playOrder[position]] = position;
+}
+
+int TripPlan::TripOf(int row) const
+{
+    return row >= 0 && row < RowCount() ? m_tripOfRow[row] : -1;
+}
+
+std::span<const int> TripPlan::TripRows(int row) const
+{
+    const int trip = TripOf(row);
+    return trip < 0 ? std::span<const int>() : std::span<const int>(m_trips[trip]);
+}
+
+bool TripPlan::StartsTrip(int row) const
+{
+    const std::span<const int> rows = TripRows(row);
+    return !rows.empty() && rows.front() == row;
+}
+
+int TripPlan::Next(int row) const
+{
+    if (row < 0 || row >= RowCount())
+        return -1;
+    const int position = m_playPosition[row] + 1;
+    return position < static_cast<int>(m_playOrder.size()) ? m_playOrder[position] : -1;
+}
+
+int TripPlan::Previous(int row) const
+{
+    if (row < 0 || row >= RowCount())
+        return -1;
+    const int position = m_playPosition[row] - 1;
+    return position >= 0 ? m_playOrder[position] : -1;
+}

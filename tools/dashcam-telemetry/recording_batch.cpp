@@ -1,0 +1,95 @@
+#include "recording_batch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <ostream>
+#include <system_error>
+
+#include "trip.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs shorter than this finish before a progress line would help.
+constexpr int kProgressFrom = 100;
+constexpr int kProgressEvery = 50;
+
+bool IsRecordingName(const fs::path& path)
+{
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return ext == ".MOV" || ext == ".MP4" || ext == ".TS";
+}
+
+std::vector<std::string> FolderRecordings(const std::string& folder, std::error_code& error)
+{
+    std::vector<std::string> found;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code ignored;
+        if (it->is_regular_file(ignored) && IsRecordingName(it->path()))
+            found.push_back(it->path().string());
+    }
+    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
+        return fs::path(a).filename() < fs::path(b).filename();
+    });
+    return found;
+}
+
+}  // namespace
+
+std::vector<std::string> ExpandFolders(const std::vector<std::string>& paths, std::ostream& err,
+                                       int& status)
+{
+    std::vector<std::string> recordings;
+    for (const std::string& path : paths) {
+        std::error_code ignored;
+        if (!fs::is_directory(path, ignored)) {
+            recordings.push_back(path);
+            continue;
+        }
+        std::error_code error;
+        const std::vector<std::string> found = FolderRecordings(path, error);
+        if (error) {
+            err << "dashcam-telemetry: cannot list " << path << ": " << error.message() << '\n';
+            status = 1;
+        }
+        recordings.insert(recordings.end(), found.begin(), found.end());
+    }
+    return recordings;
+}
+
+std::vector<std::vector<int>> GroupRecordings(const std::vector<std::string>& recordings, bool byTrip)
+{
+    if (!byTrip) {
+        std::vector<std::vector<int>> each;
+        for (int i = 0; i < static_cast<int>(recordings.size()); ++i)
+            each.push_back({i});
+        return each;
+    }
+    std::vector<RecordingClock> clocks;
+    clocks.reserve(recordings.size());
+    for (const std::string& path : recordings)
+        clocks.push_back(ReadRecordingClock(path));
+    return TripPlan(clocks).Trips();
+}
+
+DumpProgress::DumpProgress(std::ostream& err, bool enabled, int total)
+    : m_err(err), m_enabled(enabled && total >= kProgressFrom), m_total(total)
+{
+}
+
+DumpProgress::~DumpProgress()
+{
+    if (m_enabled)
+        m_err << "\rdashcam-telemetry: " << m_done << '/' << m_total << " recordings\n" << std::flush;
+}
+
+void DumpProgress::Step()
+{
+    ++m_done;
+    if (m_enabled && m_done % kProgressEvery == 0)
+        m_err << "\rdashcam-telemetry: " << m_done << '/' << m_total << std::flush;
+}
