@@ -23,6 +23,7 @@
 #include "skin_list.h"
 #include "slider_messages.h"
 #include "video_widget.h"
+#include "volume_watcher.h"
 #include "wave_form_ctrl.h"
 
 namespace {
@@ -89,6 +90,11 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
     CreateControls();
     StartTimers();
     ConnectCommands();
+    if (services.watchVolumes) {
+        volumeWatcher = services.watchVolumes();
+        connect(volumeWatcher.get(), &VolumeWatcher::volumeMounted, this, &CPlayerDlg::OnVolumeMounted);
+        connect(volumeWatcher.get(), &VolumeWatcher::volumeRemoved, this, &CPlayerDlg::OnVolumeRemoved);
+    }
     CreateShortcuts();
     RestoreSettings();
 }
@@ -320,14 +326,14 @@ bool CPlayerDlg::IdlePictureShown() const
 
 // Every note of the window (locked, could not delete, play or save) passes on the title
 // strip for a few seconds: nothing modal stands in the way of unattended playing.
-void CPlayerDlg::ShowStatus(const QString& text)
+void CPlayerDlg::ShowStatus(const QString& text, int shownMs)
 {
     statusText = text;
+    statusLine->setTextFormat(Qt::PlainText);
     statusLine->setText(statusLine->fontMetrics().elidedText(text, Qt::ElideMiddle, statusLine->width()));
     statusLine->setToolTip(text);
     statusLine->show();
-    summaryLine->hide();
-    statusTimer.start();
+    statusTimer.start(shownMs > 0 ? shownMs : kStatusShownMs);
 }
 
 bool CPlayerDlg::StatusShown() const

@@ -24,6 +24,7 @@ class CSkinListCtrl;
 class CWaveFormCtrl;
 class QLabel;
 class VideoWidget;
+class VolumeWatcher;
 
 // The player window: the skinned 1024 x 768 dialog with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons, all kept in step by timer 1.
@@ -45,6 +46,10 @@ public:
     void ShowListMenu(const QPoint& viewportPos);
     void OnExportTrack();
     void DiscoverCard();
+    // A camera card mounted while the player runs is offered on the status line.
+    void OnVolumeMounted(const QString& path);
+    void OnVolumeRemoved(const QString& path);
+    void ImportOfferedCard();
 
     // Playing.
     int playRecording(PlayDirection direction);
@@ -131,7 +136,7 @@ private:
     QString ExportSuggestion(int row) const;
     void ExportTrip(int row, const QString& file);
     void SetPlayButton(bool running);
-    void ShowStatus(const QString& text);
+    void ShowStatus(const QString& text, int shownMs = 0);
     void ResetGauges();
     void ResetDisplays();
     void ClearMap();
@@ -191,4 +196,6 @@ private:
     QTimer timer2;  // 1000 ms: redraw needle and compass
     QTimer timer3;  // once, 1 s after start: card discovery
     QTimer statusTimer;  // hides a note after a few seconds
+    std::unique_ptr<VolumeWatcher> volumeWatcher;
+    QString offeredCard;  // a card mounted after start, until imported
 };

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 
 #include "file_attributes.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr int kDeleteCommand = 32772;
 constexpr int kLockCommand = 32774;
 constexpr int kExportCommand = 32776;
+constexpr int kCardOfferShownMs = 30000;  // an offer waits longer than a note
 
 }  // namespace
 
@@ -74,6 +76,48 @@ void CPlayerDlg::DiscoverCard()
         ImportCard(*services.volumes, catalogue);
         RefreshTrips();
     }
+}
+
+void CPlayerDlg::OnVolumeMounted(const QString& path)
+{
+    CardRoot card;
+    if (!FindCardRoot({QFile::encodeName(path).toStdString()}, card)) {
+        return;  // a stick of holiday photos, not a camera's card
+    }
+    offeredCard = path;
+    ShowStatus(QStringLiteral("A camera card appeared at %1. Import it?").arg(path), kCardOfferShownMs);
+    statusLine->setTextFormat(Qt::RichText);
+    statusLine->setText(QStringLiteral("A camera card appeared at %1. <a href=\"import\" style=\"color:#ecc45c\">Import it</a>")
+                            .arg(path.toHtmlEscaped()));
+}
+
+void CPlayerDlg::ImportOfferedCard()
+{
+    if (offeredCard.isEmpty()) {
+        return;
+    }
+    ImportCard(CFixedVolumes({QFile::encodeName(offeredCard).toStdString()}), catalogue);
+    RefreshTrips();
+    offeredCard.clear();
+    statusLine->hide();
+}
+
+// A card pulled out under a recording it holds: playback stops cleanly, nothing stays.
+void CPlayerDlg::OnVolumeRemoved(const QString& path)
+{
+    if (path == offeredCard) {
+        offeredCard.clear();
+        statusLine->hide();
+    }
+    const std::string root = QFile::encodeName(path).toStdString() + "/";
+    if (engine.state() == PlayState::Init || engine.filePath().compare(0, root.size(), root) != 0) {
+        return;
+    }
+    userStop();
+    engine.close();
+    telemetry.Clear();
+    ResetDisplays();
+    ShowStatus(QStringLiteral("The card at %1 was removed; playback stopped.").arg(path));
 }
 
 void CPlayerDlg::OnClear()

@@ -79,6 +79,10 @@ void CPlayerDlg::SendTrack()
     if (!mapView) {
         return;
     }
+    if (engine.state() == PlayState::Init) {
+        mapView->clearMap();  // nothing is open: no trip, and no note about a recording
+        return;
+    }
     EnsureTrips();
     std::vector<MapTrack> parts;
     int playing = 0;

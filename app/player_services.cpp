@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "volume_watcher.h"
+
 PlayerServices PlayerServices::Desktop()
 {
     PlayerServices services;
@@ -29,5 +31,6 @@ PlayerServices PlayerServices::Desktop()
     };
     services.createMap = CreateMapDialog;
     services.volumes = std::make_shared<CMountedVolumes>();
+    services.watchVolumes = [] { return std::make_unique<VolumeWatcher>(); };
     return services;
 }

@@ -9,6 +9,7 @@
 #include "recording_sources.h"
 
 class QWidget;
+class VolumeWatcher;
 
 // What the player window takes from its surroundings: the desktop's dialogs, the map and
 // the removable volumes. The defaults are the real ones; tests replace them.
@@ -23,6 +24,8 @@ struct PlayerServices {
     std::function<bool(QWidget* owner, const QString& question)> confirm;
     std::function<std::unique_ptr<IMapCalls>(QWidget* host)> createMap;
     std::shared_ptr<const IRemovableVolumes> volumes;
+    // Volumes mounted or removed while the player runs; null: none are watched.
+    std::function<std::unique_ptr<VolumeWatcher>()> watchVolumes;
     // GStreamer audio sink description for every opened recording; empty: the default.
     QString audioSink;
 

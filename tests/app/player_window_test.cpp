@@ -526,6 +526,27 @@ TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
     EXPECT_TRUE(dlg->StatusText().contains("cut.MOV") || dlg->Engine().state() != PlayState::Init);
 }
 
+TEST_F(PlayerWindowTest, ACardMountedAfterStartIsOfferedAndPullingItOutStopsPlayback)
+{
+    // The card arrives whole, as a mount does.
+    QTemporaryDir staging;
+    ASSERT_TRUE(QDir(staging.path()).mkpath("CARD/VIDEO"));
+    ASSERT_TRUE(QFile::copy(Sample("A7L"), staging.path() + "/CARD/VIDEO/" + QFileInfo(Sample("A7L")).fileName()));
+    const QString card = QDir(mountRoot.path()).filePath("CARD");
+    ASSERT_TRUE(QDir().rename(staging.path() + "/CARD", card));
+    ASSERT_TRUE(WaitFor([&] { return dlg->StatusText() == "A camera card appeared at " + card + ". Import it?"; }, 5000))
+        << dlg->StatusText().toStdString();
+    EXPECT_TRUE(dlg->StatusShown());
+    EXPECT_EQ(dlg->Catalogue().GetCount(), 0) << "offered, not imported unasked";
+    dlg->ImportOfferedCard();
+    ASSERT_EQ(dlg->Catalogue().GetCount(), 1);
+    PlayRow(0);
+    ASSERT_TRUE(QDir(card).removeRecursively());
+    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().state() == PlayState::Init; }, 5000));
+    EXPECT_EQ(dlg->StatusText(), "The card at " + card + " was removed; playback stopped.");
+    EXPECT_EQ(dlg->ShownSpeed(), 0);
+}
+
 TEST_F(PlayerWindowTest, ARecordingStartedByHandMovesOnAtItsEnd)
 {
     dlg->OnImport();

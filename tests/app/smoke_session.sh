@@ -117,7 +117,11 @@ selected_row_top() {
   local shot=$WORK/rows.png
   import -window "$win" "$shot"
   convert "$shot" -crop "1x200+$((list_left + 4))+$list_top" +repage -depth 8 txt:- |
-    awk -v c="$selected_row_colour" 'index($0, c) { split($1, p, /[,:]/); print p[2] + '"$list_top"'; exit }'
+    awk -v c="$selected_row_colour" '
+      # The top of the first run of at least 5 pixels of the colour: a trip'"'"'s 2-pixel rule
+      # in the same colour is no row.
+      index($0, c) { split($1, p, /[,:]/); if (run++ == 0) top = p[2]; if (run >= 5) { print top + '"$list_top"'; exit } next }
+      { run = 0 }'
 }
 
 # Rows are as tall as the list's font makes them: select row 0, then row 1 with the

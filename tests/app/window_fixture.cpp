@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "skin_list.h"
+#include "volume_watcher.h"
 
 void PlayerWindowTest::SetUpTestSuite()
 {
@@ -72,6 +73,13 @@ void PlayerWindowTest::MakeWindow()
     auto source = std::make_shared<TestVolumes>();
     source->roots = &volumes;
     services.volumes = source;
+    // Volumes mounted after start appear in a folder of the test's, with no disk service.
+    services.watchVolumes = [this] {
+        VolumeWatcher::Sources sources;
+        sources.roots = {mountRoot.path()};
+        sources.bus = QDBusConnection(QStringLiteral("no-disk-service"));
+        return std::make_unique<VolumeWatcher>(sources);
+    };
     services.audioSink = QStringLiteral("fakesink sync=true");
     dlg = std::make_unique<CPlayerDlg>(std::move(services));
     dlg->show();

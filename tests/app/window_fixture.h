@@ -106,6 +106,7 @@ protected:
 
     static inline QTemporaryDir* samples = nullptr;
     QTemporaryDir folder;
+    QTemporaryDir mountRoot;  // where the automounter mounts volumes after start
     std::vector<MapCall> mapCalls;
     QStringList questions;
     bool confirmAnswer = true;
