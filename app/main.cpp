@@ -1,11 +1,13 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 
+#include "allocator_arenas.h"
 #include "player_app.h"
 #include "player_command_line.h"
 
 int main(int argc, char** argv)
 {
+    LimitAllocatorArenas();
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
