@@ -72,26 +72,16 @@ ReadOutcome ReadSamples(BinaryFile& file, CAssistInfoReader& table)
 }
 
 // "AMBARELLA A7L" in the user data; the log in the third track's chunks.
-class A7lReader final : public MovieLayoutReader {
-public:
-    Layout Id() const override { return Layout::A7L; }
-    bool Detect(BinaryFile& movie) const override
-    {
-        return NamesChip(UdtaChipText(movie), "AMBARELLA A7L");
-    }
-
-protected:
-    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override
-    {
-        return ReadSamples(movie, table);
-    }
-};
+bool NamesA7l(BinaryFile& movie)
+{
+    return NamesChip(UdtaChipText(movie), "AMBARELLA A7L");
+}
 
 }  // namespace
 
 const LayoutReader& A7lLayout()
 {
-    static const A7lReader reader;
+    static const FunctionLayout reader(Layout::A7L, NamesA7l, ReadSamples);
     return reader;
 }
 

@@ -82,24 +82,12 @@ ReadOutcome ReadRecords(BinaryFile& file, CAssistInfoReader& table)
     return ReadOutcome::Read(table.GetCount());
 }
 
-// The chip name at the file's end; the log in the fourth or fifth top-level atom.
-class IcatReader final : public MovieLayoutReader {
-public:
-    Layout Id() const override { return Layout::ICat; }
-    bool Detect(BinaryFile& movie) const override { return EndsWithIcatName(movie); }
-
-protected:
-    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override
-    {
-        return ReadRecords(movie, table);
-    }
-};
-
 }  // namespace
 
 const LayoutReader& IcatLayout()
 {
-    static const IcatReader reader;
+    // The chip name at the file's end; the log in the fourth or fifth top-level atom.
+    static const FunctionLayout reader(Layout::ICat, EndsWithIcatName, ReadRecords);
     return reader;
 }
 

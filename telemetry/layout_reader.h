@@ -50,6 +50,29 @@ protected:
     virtual ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const = 0;
 };
 
+// A movie layout whose detection and reading are two plain functions of the open movie.
+class FunctionLayout final : public MovieLayoutReader {
+public:
+    using Detector = bool (*)(BinaryFile& movie);
+    using Reader = ReadOutcome (*)(BinaryFile& movie, CAssistInfoReader& table);
+
+    FunctionLayout(Layout id, Detector detect, Reader read) : m_id(id), m_detect(detect), m_read(read) {}
+
+    Layout Id() const override { return m_id; }
+    bool Detect(BinaryFile& movie) const override { return m_detect(movie); }
+
+protected:
+    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override
+    {
+        return m_read(movie, table);
+    }
+
+private:
+    Layout m_id;
+    Detector m_detect;
+    Reader m_read;
+};
+
 const LayoutReader& SidecarLayout();
 // The sidecar reader over a path of its own (an unopenable one gives -1 and why).
 ReadOutcome ReadSidecar(const std::string& path, CAssistInfoReader& table);

@@ -167,26 +167,16 @@ ReadOutcome ReadBlocks(BinaryFile& file, CAssistInfoReader& table)
 }
 
 // "NT96650A" in the user data; one log block per second beside the video data.
-class Nt96650Reader final : public MovieLayoutReader {
-public:
-    Layout Id() const override { return Layout::NT96650; }
-    bool Detect(BinaryFile& movie) const override
-    {
-        return NamesChip(UdtaChipText(movie), "NT96650A");
-    }
-
-protected:
-    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override
-    {
-        return ReadBlocks(movie, table);
-    }
-};
+bool NamesNt96650(BinaryFile& movie)
+{
+    return NamesChip(UdtaChipText(movie), "NT96650A");
+}
 
 }  // namespace
 
 const LayoutReader& Nt96650Layout()
 {
-    static const Nt96650Reader reader;
+    static const FunctionLayout reader(Layout::NT96650, NamesNt96650, ReadBlocks);
     return reader;
 }
 

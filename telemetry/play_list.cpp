@@ -214,15 +214,14 @@ int CPlayList::ToggleLock(int index)
     if (index < 0 || index >= GetCount())
         return -1;
     tagFileNode& node = m_nodes[static_cast<size_t>(index)];
-    const auto attributes = ReadFileAttributes(node.strFilePath);
-    if (!attributes)
-        return -1;
-    const bool lock = !attributes->bReadOnly;
     const std::optional<unsigned> before = WriteBits(node.strFilePath);
+    if (!before)
+        return -1;
+    const bool lock = *before != 0;  // read-only is no write bit at all
     // The entry follows the file only once the file has changed.
     if (!SetReadOnly(node.strFilePath, lock, node.nUnlockedWriteBits))
         return -1;
-    node.nUnlockedWriteBits = lock && before ? *before : 0;
+    node.nUnlockedWriteBits = lock ? *before : 0;
 
     node.bLocked = lock ? 1 : 0;
     if (m_view && index < m_view->GetRowCount())
