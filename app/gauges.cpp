@@ -17,7 +17,7 @@ DialFace DialFor(SpeedUnit unit)
     case SpeedUnit::Mph:
         // The mph face (PNG 170) puts each mark where its km/h equivalent points, so the
         // needle keeps turning one degree per km/h.
-        return {170, QPoint(698, 606), SpeedUnit::Mph, 1.609344};
+        return {170, skin::kDialPicture.topLeft(), SpeedUnit::Mph, skin::kMphScale.kmhPerUnit};
     case SpeedUnit::Kmh:
         break;
     }
@@ -26,19 +26,12 @@ DialFace DialFor(SpeedUnit unit)
 
 int ClampSpeed(int speed)
 {
-    return (speed < 0 || speed > kMaxSpeed) ? 0 : speed;
+    return (speed < 0 || speed > skin::kKmhScale.top) ? 0 : speed;
 }
 
 QPoint NeedleEnd(int speed, const DialFace& face)
 {
-    const double value = SpeedIn(face.marks, ClampSpeed(speed));
-    const auto degrees = static_cast<float>(std::fmod(140.0 + value * face.degreesPerUnit, 360.0));
-    const float theta = degrees * 3.1415f / 180.0f;
-    // Single-precision cos and sin: 130 km/h then ends exactly one needle length above.
-    const float c = std::cos(theta);
-    const float s = std::sin(theta);
-    return {kDialCentre.x() + static_cast<int>(c * kNeedleLength),
-            kDialCentre.y() + static_cast<int>(s * kNeedleLength)};
+    return skin::needleEnd(SpeedIn(face.marks, ClampSpeed(speed)), face.degreesPerUnit);
 }
 
 double CompassAngle(double heading)

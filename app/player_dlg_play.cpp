@@ -327,7 +327,7 @@ void CPlayerDlg::drawSpeedNeedle(int speed)
     speedText->setText(SpeedLabel(clamped, speedUnit));
     if (clamped != shownSpeed) {
         shownSpeed = clamped;
-        update(gauges::kNeedleRepair);
+        update(skin::kNeedleSweep);
     }
 }
 
@@ -342,7 +342,7 @@ void CPlayerDlg::SetSpeedUnit(SpeedUnit unit)
     }
     waveform->SetSpeedUnit(unit);
     speedText->setText(SpeedLabel(shownSpeed, unit));
-    update(gauges::kNeedleRepair.united(oldFace).united(QRect(dialFace.origin, dialPicture.size())));
+    update(skin::kNeedleSweep.united(oldFace).united(QRect(dialFace.origin, dialPicture.size())));
     player_settings::SetUnits(unit);
 }
 
