@@ -29,8 +29,6 @@ DialFace DialFor(SpeedUnit unit);
 int ClampSpeed(int speed);
 // End point of the needle for a (clamped) km/h speed on the face.
 QPoint NeedleEnd(int speed, const DialFace& face = {});
-// The whole degrees the arrow turns by: trunc(heading) remainder 360, signed like the heading.
-double CompassAngle(double heading);
 // The arrow turned by the heading into a square of side max(w, h); uncovered pixels and
 // the arrow's own magenta pixels are transparent. At heading 0 the arrow is mirrored.
 QImage RotateArrow(const QImage& arrow, double heading);

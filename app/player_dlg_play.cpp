@@ -348,7 +348,7 @@ void CPlayerDlg::SetSpeedUnit(SpeedUnit unit)
 
 void CPlayerDlg::drawCompass(double heading)
 {
-    const bool turned = gauges::CompassAngle(heading) != gauges::CompassAngle(shownHeading);
+    const bool turned = skin::compassDegrees(heading) != skin::compassDegrees(shownHeading);
     shownHeading = heading;
     if (turned) {
         compassSquare = gauges::RotateArrow(compassArrow, heading);

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 
+#include <algorithm>
 #include <cmath>
 
 // The speedometer and the compass: the painter draws their faces into the skin, the window
@@ -53,5 +54,43 @@ inline constexpr QPoint kCompassCentre{936, 681};
 inline constexpr QSize kCompassArrow{20, 72};
 inline constexpr QPoint kCompassOrigin =
     kCompassCentre - QPoint(kCompassArrow.height() / 2, kCompassArrow.height() / 2);
+
+// The whole degrees the arrow turns by: trunc(heading) remainder 360, signed like the heading.
+inline double compassDegrees(double heading)
+{
+    return std::fmod(std::trunc(heading), 360.0);
+}
+
+// The arrow's picture turned by a heading into a square of side max(width, height), pixel
+// by pixel; at heading 0 the arrow is mirrored.
+class ArrowTurn {
+public:
+    ArrowTurn(QSize arrow, double heading)
+        : m_arrow(arrow),
+          m_side(std::max(arrow.width(), arrow.height())),
+          m_cos(std::cos(compassDegrees(heading) * 3.1415926 / 180.0)),
+          m_sin(std::sin(compassDegrees(heading) * 3.1415926 / 180.0))
+    {
+    }
+
+    int side() const { return m_side; }
+
+    // The pixel of the arrow's picture that (i, j) of the square shows; it may lie outside
+    // the picture, and then (i, j) shows nothing of the arrow.
+    QPoint sourceOf(int i, int j) const
+    {
+        const int centre = m_side / 2;
+        const int x0 = static_cast<int>(m_cos * (i - centre) + m_sin * (j - centre) + centre);
+        const int y0 = static_cast<int>(m_cos * (j - centre) + m_sin * (centre - i) + centre);
+        return {m_arrow.width() + (m_side - m_arrow.width()) / 2 - x0,
+                y0 + (m_side - m_arrow.height()) / 2};
+    }
+
+private:
+    QSize m_arrow;
+    int m_side;
+    double m_cos;
+    double m_sin;
+};
 
 }  // namespace skin

@@ -153,18 +153,14 @@ void drawNeedle(QPainter& p, int kmh)
 // The arrow turned as the player turns it: pixel by pixel into a 72 x 72 square.
 void drawCompass(QPainter& p, const QImage& arrow, double heading)
 {
-    const int w = arrow.width(), h = arrow.height(), s = qMax(w, h);
-    const double t = (static_cast<int>(heading) % 360) * 3.1415926 / 180;
-    QImage square(s, s, QImage::Format_RGB888);
+    const skin::ArrowTurn turn(arrow.size(), heading);
+    QImage square(turn.side(), turn.side(), QImage::Format_RGB888);
     square.fill(palette::kKey);
-    const int cx = s / 2, cy = s / 2, offX = (s - w) / 2, offY = (s - h) / 2;
-    for (int i = 0; i < s; ++i) {
-        for (int j = 0; j < s; ++j) {
-            const int x0 = static_cast<int>(std::cos(t) * (i - cx) + std::sin(t) * (j - cy) + cx);
-            const int y0 = static_cast<int>(std::cos(t) * (j - cy) + std::sin(t) * (cx - i) + cy);
-            const int sx = w + offX - x0, sy = y0 + offY;
-            if (sx >= 0 && sx < w && sy >= 0 && sy < h) {
-                square.setPixelColor(i, j, arrow.pixelColor(sx, sy));
+    for (int i = 0; i < turn.side(); ++i) {
+        for (int j = 0; j < turn.side(); ++j) {
+            const QPoint from = turn.sourceOf(i, j);
+            if (arrow.rect().contains(from)) {
+                square.setPixelColor(i, j, arrow.pixelColor(from));
             }
         }
     }
