@@ -19,11 +19,12 @@ constexpr int scaled(int units, int num, int den)
     return units < 0 ? -magnitude : magnitude;
 }
 
-// The window's template is laid out in dialog units: 7/4 pixel across, 14/8 pixel down.
+// The controls' rectangles are given in dialog units: 7/4 pixel across, 14/8 pixel down.
 constexpr int unitsAcross(int units) { return scaled(units, 7, 4); }
 constexpr int unitsDown(int units) { return scaled(units, 14, 8); }
 
-// A template rectangle in skin pixels. Each edge is rounded, the size is what lies between.
+// A rectangle in dialog units as skin pixels. Each edge is rounded; the size is what lies
+// between the rounded edges.
 constexpr QRect fromDialogUnits(int x, int y, int width, int height)
 {
     const int left = unitsAcross(x);
@@ -62,7 +63,7 @@ constexpr QRect horizontalScrollBar(const QRect& list)
 }
 
 // Image buttons: a strip of four frames; a button takes one frame's size at the top-left
-// corner of its template rectangle.
+// corner of its rectangle in dialog units (templateRect).
 enum class Button { Cycle, Prev, Play, Stop, Next, Print, Capture, Import, Clear,
                     VolumeDown, VolumeUp, Minimise, Close };
 inline constexpr Button kButtons[] = {
