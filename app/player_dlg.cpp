@@ -20,17 +20,15 @@
 #include "player_settings.h"
 #include "png_button.h"
 #include "resource_image.h"
+#include "skin_geometry.h"
 #include "skin_list.h"
+#include "skin_palette.h"
 #include "video_widget.h"
 #include "volume_watcher.h"
 #include "wave_form_ctrl.h"
 
 namespace {
 
-const QColor kSkinText(130, 149, 179);
-const QColor kSpeedBackground(32, 32, 32);
-const QColor kStatusText(236, 196, 92);  // amber: a note stands out from the title
-const QColor kSummaryText(176, 190, 214);  // the skin's blue-grey: calmer than a note
 const QRect kStatusLine(200, 5, 740, 18);  // the title strip between the title and its buttons
 constexpr int kStatusShownMs = 6000;
 constexpr double kShortSeekSeconds = 5.0;
@@ -79,7 +77,7 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
     volumeOff = QPixmap::fromImage(LoadBitmap(157));
     compassSquare = gauges::RotateArrow(compassArrow, shownHeading);
 
-    setFixedSize(kSkinWidth, kSkinHeight);
+    setFixedSize(skin::kSize);
     setWindowTitle(QStringLiteral("Player"));
     setWindowIcon(QIcon(QStringLiteral(":/ICON/128")));
     setFont(DialogFont());
@@ -119,21 +117,21 @@ void CPlayerDlg::CreateControls()
     mapHost->setAutoFillBackground(true);
     QPalette hostPalette = mapHost->palette();
     hostPalette.setColor(QPalette::Window, Qt::black);
-    hostPalette.setColor(QPalette::WindowText, kSkinText);
+    hostPalette.setColor(QPalette::WindowText, palette::kLabel);
     mapHost->setPalette(hostPalette);
 
     speedText = MakeStatic(this, ctl::kSpeedText, QStringLiteral("0Km/H"));
     speedText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     speedText->setAutoFillBackground(true);
     QPalette speedPalette = speedText->palette();
-    speedPalette.setColor(QPalette::Window, kSpeedBackground);
-    speedPalette.setColor(QPalette::WindowText, kSkinText);
+    speedPalette.setColor(QPalette::Window, palette::kDialFace);
+    speedPalette.setColor(QPalette::WindowText, palette::kLabel);
     speedText->setPalette(speedPalette);
 
-    statusLine = MakeTitleStripLine(this, QStringLiteral("statusLine"), kStatusText);
+    statusLine = MakeTitleStripLine(this, QStringLiteral("statusLine"), palette::kNote);
     statusTimer.setSingleShot(true);
     statusTimer.setInterval(kStatusShownMs);
-    summaryLine = MakeTitleStripLine(this, QStringLiteral("summaryLine"), kSummaryText);
+    summaryLine = MakeTitleStripLine(this, QStringLiteral("summaryLine"), palette::kSummary);
     connect(&statusTimer, &QTimer::timeout, this, [this] {
         statusLine->hide();
         ShowSummaryWhenNoNote();
@@ -209,7 +207,7 @@ void CPlayerDlg::SetUpPlayList()
     playList->setGeometry(ControlRect(ctl::kPlayList));
     playList->setObjectName(QString::number(ctl::kPlayList));
     playList->AttachScrollBars();
-    playList->SetBkColor(QColor(224, 234, 244));
+    playList->SetBkColor(palette::kListGround);
     catalogue.Attach(playList);
     // Wide enough for a locked row's mark and four digits, taken from the file names.
     const int numberWidth = std::max(32, playList->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
@@ -390,8 +388,8 @@ void CPlayerDlg::PaintGauges(QPainter& painter)
         painter.drawImage(dialFace.origin, dialPicture);
     }
     painter.setPen(needlePen);
-    painter.drawLine(gauges::kDialCentre, gauges::NeedleEnd(shownSpeed, dialFace));
-    painter.drawImage(gauges::kCompassOrigin, compassSquare);
+    painter.drawLine(skin::kDialCentre, gauges::NeedleEnd(shownSpeed, dialFace));
+    painter.drawImage(skin::kCompassOrigin, compassSquare);
 }
 
 void CPlayerDlg::keyPressEvent(QKeyEvent* e)
@@ -410,7 +408,7 @@ void CPlayerDlg::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton && windowHandle()) {
         windowHandle()->startSystemMove();  // the borderless window moves with its skin
-    } else if (e->button() == Qt::RightButton && e->position().y() < kTitleStripHeight) {
+    } else if (e->button() == Qt::RightButton && e->position().y() < skin::kTitleRows) {
         ShowWindowMenu(e->globalPosition().toPoint());
     }
     QDialog::mousePressEvent(e);

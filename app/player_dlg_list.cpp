@@ -8,6 +8,7 @@
 #include <QMenu>
 
 #include "file_attributes.h"
+#include "file_name.h"
 #include "player_settings.h"
 #include "png_button.h"
 #include "recording_sources.h"
@@ -45,10 +46,10 @@ void CPlayerDlg::ImportPaths(const QStringList& paths)
             continue;
         }
         const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
-        const std::string ext = UpperExtension(file);
+        const std::string ext = upperExtension(file);
         const char* problem = !info.exists()              ? "no such file"
                               : !IsRegularFile(file)       ? "not a regular file"
-                              : !IsRecordingExtension(ext) ? "not a recording"
+                              : !isRecordingExtension(ext) ? "not a recording"
                                                            : nullptr;
         if (problem) {
             skipped << QStringLiteral("%1 (%2)").arg(info.fileName(), QLatin1String(problem));

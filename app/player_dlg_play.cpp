@@ -321,7 +321,7 @@ void CPlayerDlg::drawSpeedNeedle(int speed)
     speedText->setText(SpeedLabel(clamped, speedUnit));
     if (clamped != shownSpeed) {
         shownSpeed = clamped;
-        update(gauges::kNeedleRepair);
+        update(skin::kNeedleSweep);
     }
 }
 
@@ -336,13 +336,13 @@ void CPlayerDlg::SetSpeedUnit(SpeedUnit unit)
     }
     waveform->SetSpeedUnit(unit);
     speedText->setText(SpeedLabel(shownSpeed, unit));
-    update(gauges::kNeedleRepair.united(oldFace).united(QRect(dialFace.origin, dialPicture.size())));
+    update(skin::kNeedleSweep.united(oldFace).united(QRect(dialFace.origin, dialPicture.size())));
     player_settings::SetUnits(unit);
 }
 
 void CPlayerDlg::drawCompass(double heading)
 {
-    const bool turned = gauges::CompassAngle(heading) != gauges::CompassAngle(shownHeading);
+    const bool turned = skin::compassDegrees(heading) != skin::compassDegrees(shownHeading);
     shownHeading = heading;
     if (turned) {
         compassSquare = gauges::RotateArrow(compassArrow, heading);

@@ -1,7 +1,9 @@
 #include "skin_list_ctrl.h"
 
 #include "skin_header_ctrl.h"
+#include "skin_geometry.h"
 #include "skin_horizontal_scrollbar.h"
+#include "skin_palette.h"
 #include "skin_verticle_scrollbar.h"
 
 #include <QKeyEvent>
@@ -12,7 +14,6 @@
 
 namespace {
 
-constexpr int kBarThickness = 12;
 constexpr int kRowPadding = 2;
 constexpr int kGroupStartRole = Qt::UserRole + 1;
 
@@ -35,7 +36,7 @@ public:
             item.palette.setColor(QPalette::Text, selectedText);
         }
         // The text background; the delegate's own takes it from the model's data only.
-        painter->fillRect(item.rect, wasSelected ? selectedBack : CSkinListCtrl::kGroundColour);
+        painter->fillRect(item.rect, wasSelected ? selectedBack : palette::kListGround);
         QStyledItemDelegate::paint(painter, item, index);
         if (index.data(kGroupStartRole).toBool())
             painter->fillRect(item.rect.left(), item.rect.top(), item.rect.width(), 2, selectedBack);
@@ -47,8 +48,6 @@ private:
 };
 
 }  // namespace
-
-const QColor CSkinListCtrl::kGroundColour(224, 234, 244);
 
 CSkinListCtrl::CSkinListCtrl(QWidget* parent)
     : QTableView(parent), header(new CSkinHeaderCtrl(this))
@@ -66,7 +65,7 @@ CSkinListCtrl::CSkinListCtrl(QWidget* parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
     setFrameShape(QFrame::NoFrame);
-    SetBkColor(kGroundColour);
+    SetBkColor(palette::kListGround);
     FitRowHeight();
     // Whatever scrolls the list, the companion bars follow.
     for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
@@ -105,12 +104,8 @@ void CSkinListCtrl::PlaceScrollBars()
 {
     if (!verticalBar || !horizontalBar)
         return;
-    const QRect r = geometry();
-    const int right = r.x() + r.width();
-    const int bottom = r.y() + r.height();
-    // The vertical bar also covers the square below the list's lower right corner.
-    verticalBar->setGeometry(right, r.y(), kBarThickness, r.height() + kBarThickness);
-    horizontalBar->setGeometry(r.x(), bottom, r.width() + 1, kBarThickness);
+    verticalBar->setGeometry(skin::verticalScrollBar(geometry()));
+    horizontalBar->setGeometry(skin::horizontalScrollBar(geometry()));
     horizontalBar->SyncThumb();
     verticalBar->SyncThumb();
 }
@@ -234,7 +229,7 @@ void CSkinListCtrl::paintEvent(QPaintEvent* event)
 {
     {
         QPainter ground(viewport());
-        ground.fillRect(event->rect(), kGroundColour);
+        ground.fillRect(event->rect(), palette::kListGround);
     }
     SyncBars();
     QTableView::paintEvent(event);

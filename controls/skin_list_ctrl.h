@@ -1,6 +1,7 @@
 #pragma once
 
 #include "play_list.h"
+#include "skin_palette.h"
 
 #include <QColor>
 #include <QPointer>
@@ -44,7 +45,6 @@ public:
     QColor SelectedTextColour() const { return selectedTextColour; }
     QColor SelectedBackColour() const { return selectedBackColour; }
 
-    static const QColor kGroundColour;
 
     // IPlayListView
     int GetRowCount() const override;
@@ -69,8 +69,8 @@ private:
     QStandardItem* MakeCell(int column, const std::string& text) const;
 
     CSkinHeaderCtrl* header;
-    QColor selectedTextColour{229, 229, 229};
-    QColor selectedBackColour{115, 123, 165};
+    QColor selectedTextColour = palette::kListSelectedText;
+    QColor selectedBackColour = palette::kListSelectedBack;
     QPointer<CSkinVerticleScrollbar> verticalBar;
     QPointer<CSkinHorizontalScrollbar> horizontalBar;
     QStandardItemModel rows;

@@ -9,6 +9,7 @@
 
 #include "chip_detect.h"
 #include "file_attributes.h"
+#include "file_name.h"
 #include "layout_reader.h"
 
 namespace {
@@ -99,11 +100,8 @@ bool SidecarShared(const tagFileNode& node)
     const fs::path folder = movie.has_parent_path() ? movie.parent_path() : fs::path(".");
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string ext = it->path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         std::error_code typeError;
-        if ((ext != ".MOV" && ext != ".MP4" && ext != ".TS") || !it->is_regular_file(typeError))
+        if (!isRecordingExtension(it->path().extension().string()) || !it->is_regular_file(typeError))
             continue;
         const std::string other = (movie.has_parent_path() ? it->path() : it->path().filename()).string();
         std::string sidecar;

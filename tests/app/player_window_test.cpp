@@ -83,6 +83,33 @@ TEST_F(PlayerWindowTest, StartsIdleWithGaugesAtRest)
     EXPECT_EQ(dlg->Engine().state(), PlayState::Init);
 }
 
+// Each control covers exactly what the painter drew for it on the skin.
+TEST_F(PlayerWindowTest, ControlsSitWhereTheSkinDrewThem)
+{
+    using skin::Button;
+    const std::pair<int, Button> buttons[] = {
+        {ctl::kCycle, Button::Cycle},     {ctl::kPrev, Button::Prev},
+        {ctl::kPlay, Button::Play},       {ctl::kStop, Button::Stop},
+        {ctl::kNext, Button::Next},       {ctl::kPrint, Button::Print},
+        {ctl::kCapture, Button::Capture}, {ctl::kImport, Button::Import},
+        {ctl::kClear, Button::Clear},     {ctl::kVolumeDown, Button::VolumeDown},
+        {ctl::kVolumeUp, Button::VolumeUp}, {ctl::kMinimise, Button::Minimise},
+        {ctl::kClose, Button::Close}};
+    auto placed = [this](int id) {
+        const QWidget* control = dlg->Control(id);
+        return control ? control->geometry() : QRect();
+    };
+    for (const auto& [id, button] : buttons) {
+        EXPECT_EQ(placed(id), skin::button(button)) << id;
+    }
+    for (int i = 0; i < skin::kVolumeBars; ++i) {
+        EXPECT_EQ(placed(ctl::kFirstVolumeBar + i), skin::volumeBar(i)) << i;
+    }
+    EXPECT_EQ(placed(ctl::kSeekBar), skin::kSeekBar);
+    EXPECT_EQ(placed(ctl::kPlayList), skin::kPlayList);
+    EXPECT_EQ(placed(ctl::kWaveform), skin::kWaveform);
+}
+
 TEST_F(PlayerWindowTest, EnterKeepsTheWindowAndEscapeEndsIt)
 {
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
