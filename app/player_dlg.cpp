@@ -209,12 +209,11 @@ void CPlayerDlg::SetUpPlayList()
     playList->setObjectName(QString::number(ctl::kPlayList));
     playList->AttachScrollBars();
     playList->SetBkColor(QColor(224, 234, 244));
-    catalogue.Attach(playList);
+    playList->setModel(&playlistModel);
+    playList->SetGroupStartRole(PlaylistModel::TripStartRole);
     // Wide enough for a locked row's mark and four digits, taken from the file names.
     const int numberWidth = std::max(32, playList->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
-    playList->InsertColumn(0, QStringLiteral("No."), Qt::AlignHCenter, numberWidth);
-    playList->InsertColumn(1, QStringLiteral("Files"), Qt::AlignLeft, 172 - numberWidth);
-    playList->InsertColumn(2, QStringLiteral("Time"), Qt::AlignLeft, 130);
+    playList->SetColumnWidths({numberWidth, 172 - numberWidth, 130});
     playList->viewport()->installEventFilter(this);
 }
 

@@ -13,6 +13,7 @@
 #include "gauges.h"
 #include "map_calls.h"
 #include "play_list.h"
+#include "playlist_model.h"
 #include "playback_engine.h"
 #include "player_services.h"
 #include "speed_unit.h"
@@ -148,6 +149,7 @@ private:
     PlayerServices services;
     PlaybackEngine engine;
     CPlayList catalogue;
+    PlaylistModel playlistModel{catalogue};
     CAssistInfoReader telemetry;
     TripIndex trips;
     QPen needlePen{QColor(255, 0, 0), 2, Qt::SolidLine};

@@ -56,7 +56,7 @@ void CPlayerDlg::RefreshTrips()
     for (const std::vector<int>& trip : trips.Plan().Trips()) {
         starts.emplace_back(trip.front(), TripTip(trips, trip));
     }
-    playList->SetGroupStarts(starts);
+    playlistModel.setTripStarts(starts);
 }
 
 void CPlayerDlg::EnsureTrips()

@@ -627,7 +627,7 @@ TEST_F(PlayerWindowTest, ClearEmptiesTheListButKeepsTheIndex)
     PlayRow(2);
     dlg->OnClear();
     EXPECT_EQ(dlg->Catalogue().GetCount(), 0);
-    EXPECT_EQ(dlg->PlayList().GetRowCount(), 0);
+    EXPECT_EQ(dlg->PlayList().model()->rowCount(), 0);
     EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
     EXPECT_EQ(dlg->CurrentIndex(), 2);
     EXPECT_EQ(dlg->playRecording(CPlayerDlg::Next), 0);

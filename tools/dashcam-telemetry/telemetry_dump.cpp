@@ -107,9 +107,7 @@ void LoadRecording(const std::string& path, DumpedRecording& out)
 {
     out.path = path;
     const std::string name = FileName(path);
-    CPlayList list;
-    list.AddFile(path, name, UpperExtension(name));
-    list.GetAt(0, out.node);
+    out.node = DescribeRecording(path, name, UpperExtension(name));
     out.outcome = ReadTelemetry(out.node, out.table);
 }
 
