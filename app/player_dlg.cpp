@@ -21,7 +21,6 @@
 #include "png_button.h"
 #include "resource_image.h"
 #include "skin_list.h"
-#include "slider_messages.h"
 #include "video_widget.h"
 #include "volume_watcher.h"
 #include "wave_form_ctrl.h"
@@ -86,6 +85,8 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
     setFont(DialogFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
     engine.setAudioSink(services.audioSink);
+    connect(&engine, &PlaybackEngine::endReached, this, &CPlayerDlg::OnRecordingEnded);
+    connect(&engine, &PlaybackEngine::failed, this, &CPlayerDlg::OnRecordingBroke);
 
     CreateControls();
     StartTimers();
@@ -222,7 +223,6 @@ void CPlayerDlg::SetUpSeekBar()
     seekBar = new CBitmapSlider(this);
     seekBar->setGeometry(ControlRect(ctl::kSeekBar));
     seekBar->setObjectName(QString::number(ctl::kSeekBar));
-    seekBar->SetDlgCtrlID(ctl::kSeekBar);
     seekBar->SetChannelImages(129, 130, false, 0xFF000000, 0, 0);
     seekBar->SetThumbImages(131, 132, true, 0xFF000000, 0, 0);
     seekBar->SetFocusFrame(false, false);
@@ -233,6 +233,9 @@ void CPlayerDlg::SetUpSeekBar()
     seekBar->SetLineStep(static_cast<int>(kShortSeekSeconds * 1000 / kMsPerSeekStep));
     seekBar->SetPageStep(static_cast<int>(kLongSeekSeconds * 1000 / kMsPerSeekStep));
     seekBar->installEventFilter(this);
+    // Queued: the bar has finished with the mouse before a seek holds the thread.
+    connect(seekBar, &CBitmapSlider::moved, this, &CPlayerDlg::OnSeekBarMoving, Qt::QueuedConnection);
+    connect(seekBar, &CBitmapSlider::released, this, &CPlayerDlg::OnSeekBarMoved, Qt::QueuedConnection);
 }
 
 void CPlayerDlg::StartTimers()
@@ -338,27 +341,6 @@ void CPlayerDlg::ShowStatus(const QString& text, int shownMs)
 bool CPlayerDlg::StatusShown() const
 {
     return statusLine->isVisible();
-}
-
-bool CPlayerDlg::event(QEvent* e)
-{
-    if (e->type() == kGraphNotifyEvent) {
-        OnGraphNotify();
-        return true;
-    }
-    if (e->type() == static_cast<QEvent::Type>(WM_SLIDER_MOVED)) {
-        if (static_cast<CSliderEvent*>(e)->wParam == ctl::kSeekBar) {
-            OnSeekBarMoved();
-        }
-        return true;
-    }
-    if (e->type() == static_cast<QEvent::Type>(WM_SLIDER_MOVING)) {
-        if (static_cast<CSliderEvent*>(e)->wParam == ctl::kSeekBar) {
-            OnSeekBarMoving();
-        }
-        return true;
-    }
-    return QDialog::event(e);
 }
 
 bool CPlayerDlg::eventFilter(QObject* watched, QEvent* e)

@@ -62,7 +62,8 @@ public:
     void OnVolumeDown();
     void OnVolumeUp();
     void OnCapture();
-    void OnGraphNotify();
+    void OnRecordingEnded();
+    void OnRecordingBroke();
     void OnTimer1();
     void OnTimer2();
     void drawVolumeIndicator(int level);
@@ -95,7 +96,6 @@ public:
     bool StatusShown() const;
 
 protected:
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

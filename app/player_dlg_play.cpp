@@ -69,19 +69,18 @@ int CPlayerDlg::playRecording(PlayDirection direction)
         return 1;
     }
     videoArea->show();
-    if (engine.open(node.strFilePath, videoArea, this) != 0) {
-        engine.close();
+    if (const PlaybackResult opened = engine.open(node.strFilePath, videoArea); !opened) {
         telemetry.Clear();
         ResetDisplays();
         SelectCurrentRow();
-        const QString reason = engine.errorText();
+        const QString& reason = opened.reason();
         OnRecordingFailed(reason.isEmpty() ? QStringLiteral("Could not play %1").arg(DisplayName(node))
                                            : QStringLiteral("Could not play %1: %2").arg(DisplayName(node), reason));
         return 1;
     }
     userStopped = 0;  // a stop of the recording before does not hold for this one
     resumeAfterSeek = false;
-    const double duration = engine.getDuration();
+    const double duration = engine.duration();
     seekBar->SetRange(0, static_cast<int>(duration) * 1000 / kMsPerSeekStep, false);
     if (!firstRecordingOpened) {
         firstRecordingOpened = true;
@@ -92,7 +91,7 @@ int CPlayerDlg::playRecording(PlayDirection direction)
     waveform->Reload();
     // The level the user set holds for every recording; the first open reads the default.
     if (savedVolumeLevel == -1) {
-        savedVolumeLevel = engine.getVolumeLevel();
+        savedVolumeLevel = engine.volumeLevel();
     }
     engine.setVolumeLevel(savedVolumeLevel);
     drawVolumeIndicator(savedVolumeLevel);
@@ -148,7 +147,7 @@ void CPlayerDlg::userStop()
 void CPlayerDlg::displayTick()
 {
     const PlayState state = engine.state();
-    const double position = engine.getPosition();
+    const double position = engine.position();
     if (state == PlayState::Running || state == PlayState::Stopped) {
         seekBar->SetPosition(static_cast<int>(position * 1000 / kMsPerSeekStep));
     }
@@ -200,22 +199,17 @@ void CPlayerDlg::OnTimer2()
     drawCompass(shownHeading);
 }
 
-void CPlayerDlg::OnGraphNotify()
+// A damaged recording stops where it broke, with its picture; it never restarts.
+void CPlayerDlg::OnRecordingBroke()
 {
-    const PlayState before = engine.state();
-    const GraphOutcome outcome = engine.handleGraphEvents();
-    if (outcome.kind == GraphOutcome::Kind::Error) {
-        // A damaged recording stops where it broke, with its picture; it never restarts.
-        tagFileNode node;
-        catalogue.GetAt(currentIndex, node);
-        userStopped = 0;
-        OnRecordingFailed(
-            QStringLiteral("%1 is damaged after %2").arg(DisplayName(node), ClockText(outcome.errorPosition)));
-        return;
-    }
-    if (outcome.kind != GraphOutcome::Kind::EndOfStream || before == PlayState::Stopped) {
-        return;
-    }
+    tagFileNode node;
+    catalogue.GetAt(currentIndex, node);
+    userStopped = 0;
+    OnRecordingFailed(QStringLiteral("%1 is damaged after %2").arg(DisplayName(node), ClockText(engine.position())));
+}
+
+void CPlayerDlg::OnRecordingEnded()
+{
     if (userStopped == 0) {
         playRecording(cycleMode ? Next : Current);
     }
@@ -246,7 +240,7 @@ void CPlayerDlg::SeekBy(double seconds)
     if (!IsPlaying(engine.state())) {
         return;
     }
-    const double target = std::clamp(engine.getPosition() + seconds, 0.0, engine.getDuration());
+    const double target = std::clamp(engine.position() + seconds, 0.0, engine.duration());
     engine.setPosition(target);
     seekBar->SetPosition(static_cast<int>(target * 1000 / kMsPerSeekStep));
 }
@@ -381,7 +375,7 @@ QString CPlayerDlg::SnapshotSuggestion() const
 {
     tagFileNode node;
     catalogue.GetAt(currentIndex, node);
-    const int seconds = std::max(0, static_cast<int>(engine.getPosition()));
+    const int seconds = std::max(0, static_cast<int>(engine.position()));
     const QString name = QStringLiteral("%1_%2m%3s.jpg")
                              .arg(QFileInfo(DisplayName(node)).completeBaseName())
                              .arg(seconds / 60, 2, 10, QLatin1Char('0'))
@@ -400,12 +394,12 @@ void CPlayerDlg::SaveSnapshot(const QString& file)
     setCursor(Qt::WaitCursor);
     tagFileNode node;
     catalogue.GetAt(currentIndex, node);
-    const double position = engine.getPosition();
+    const double position = engine.position();
     const SnapshotTags tags = SnapshotTagsFor(
         node, telemetry.Find(static_cast<int>(position) * ENTRIES_PER_SAMPLE), position, speedUnit);
-    const int written = engine.captureFrame(file, &tags);
+    const bool written = engine.captureFrame(file, &tags);
     setCursor(Qt::ArrowCursor);
-    if (written == 0) {
+    if (!written) {
         ShowStatus(QStringLiteral("Could not save the picture to %1.").arg(file));
         return;
     }

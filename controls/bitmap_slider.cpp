@@ -3,10 +3,8 @@
 #include "masked_image.h"
 #include "mem_dc.h"
 #include "resource_image.h"
-#include "slider_messages.h"
 #include "truncate.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -215,13 +213,6 @@ int CBitmapSlider::PixelToPosition(int x) const
     return TruncToInt(double(rangeMin) + offset / travel * (double(rangeMax) - double(rangeMin)));
 }
 
-void CBitmapSlider::Notify(int message) const
-{
-    // Posted, so the parent reads the position only after this control has stored it.
-    if (QWidget* parent = parentWidget())
-        QCoreApplication::postEvent(parent, new CSliderEvent(message, controlId, position));
-}
-
 void CBitmapSlider::DragTo(int x)
 {
     int v = x - dragOffset;
@@ -230,7 +221,7 @@ void CBitmapSlider::DragTo(int x)
     if (v == PositionToPixel(position))
         return;
     SetPosition(PixelToPosition(v));
-    Notify(WM_SLIDER_MOVING);
+    emit moved(position);
 }
 
 void CBitmapSlider::mousePressEvent(QMouseEvent* event)
@@ -267,7 +258,7 @@ void CBitmapSlider::mouseReleaseEvent(QMouseEvent* event)
     }
     dragging = 0;
     Redraw();
-    Notify(WM_SLIDER_MOVED);
+    emit released(position);
 }
 
 void CBitmapSlider::keyPressEvent(QKeyEvent* event)
@@ -287,7 +278,7 @@ void CBitmapSlider::keyPressEvent(QKeyEvent* event)
     default: QWidget::keyPressEvent(event); return;
     }
     SetPosition(ClampToInt(target));
-    Notify(WM_SLIDER_MOVED);
+    emit released(position);
 }
 
 void CBitmapSlider::focusInEvent(QFocusEvent* event)

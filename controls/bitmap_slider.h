@@ -9,14 +9,12 @@
 class QPainter;
 
 // Horizontal slider drawn from a channel and a thumb picture (each with an optional active
-// picture); tells its parent about moves with posted CSliderEvents (slider_messages.h).
+// picture).
 class CBitmapSlider : public QWidget {
+    Q_OBJECT
+
 public:
     explicit CBitmapSlider(QWidget* parent = nullptr);
-
-    // The identifier carried by the notifications.
-    void SetDlgCtrlID(int id) { controlId = id; }
-    int GetDlgCtrlID() const { return controlId; }
 
     // Bitmap resources ":/BITMAP/<id>"; channel id 0 clears. False when a picture is missing.
     bool SetChannelImages(int channelId, int activeId, bool transparent,
@@ -53,6 +51,12 @@ public:
     int PositionToPixel(int pos) const;
     int PixelToPosition(int x) const;
 
+signals:
+    // While the thumb is dragged, each time it moved to another position.
+    void moved(int position);
+    // On release of the mouse, and after each handled key: where the thumb came to rest.
+    void released(int position);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -68,7 +72,6 @@ private:
     void ReleaseChannel();
     void ReleaseThumb();
     void DragTo(int x);
-    void Notify(int message) const;
     int Travel() const;
     void DrawChannel(QPainter& painter);
     void DrawThumb(QPainter& painter);
@@ -100,5 +103,4 @@ private:
     QImage activeChannelImage, activeChannelMask;
     QImage thumbImage, thumbMask;
     QImage activeThumbImage, activeThumbMask;
-    int controlId = 0;
 };

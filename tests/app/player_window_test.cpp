@@ -25,7 +25,6 @@
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "skin_list.h"
-#include "slider_messages.h"
 #include "video_widget.h"
 #include "wave_form_ctrl.h"
 #include "window_fixture.h"
@@ -147,12 +146,12 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         EXPECT_EQ(track->arguments.at(2), QStringLiteral("%1,%2")
                                                 .arg(std::stod(first.strLatitude), 0, 'f', 6)
                                                 .arg(std::stod(first.strLongitude), 0, 'f', 6));
-        EXPECT_EQ(dlg->SeekBar().GetRangeMax(), static_cast<int>(dlg->Engine().getDuration()) * 5);
+        EXPECT_EQ(dlg->SeekBar().GetRangeMax(), static_cast<int>(dlg->Engine().duration()) * 5);
 
-        ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() >= 1.6; }, 8000));
+        ASSERT_TRUE(WaitFor([&] { return dlg->Engine().position() >= 1.6; }, 8000));
         dlg->Engine().pause();
         dlg->displayTick();
-        const double position = dlg->Engine().getPosition();
+        const double position = dlg->Engine().position();
         tagAssistInfo entry;
         ASSERT_EQ(dlg->Telemetry().GetAssistInfo(static_cast<int>(position) * 10, entry), 0);
         EXPECT_EQ(dlg->SpeedText(), QStringLiteral("%1Km/H").arg(entry.nSpeed));
@@ -173,7 +172,7 @@ TEST_F(PlayerWindowTest, TheSeekBarFollowsWhileRunningAndThePlayButtonSaysPause)
     PlayRow(RowOf("ICAT"));
     ASSERT_TRUE(WaitFor([&] { return dlg->SeekBar().GetPosition() >= 5; }, 8000));
     EXPECT_EQ(dlg->PlayButtonText(), "Pause");
-    EXPECT_NEAR(dlg->SeekBar().GetPosition(), dlg->Engine().getPosition() * 5, 2.0);
+    EXPECT_NEAR(dlg->SeekBar().GetPosition(), dlg->Engine().position() * 5, 2.0);
     dlg->OnPlay();  // pause
     ASSERT_TRUE(WaitFor([&] { return dlg->PlayButtonText() == "Play"; }, 1000));
     EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
@@ -190,7 +189,7 @@ TEST_F(PlayerWindowTest, WithCycleOnTheListPlaysThroughAndStopsAtItsEnd)
     Spin(500);
     EXPECT_EQ(dlg->CurrentIndex(), last) << "no wrap-around";
     EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
-    EXPECT_NEAR(dlg->Engine().getPosition(), 0.0, 0.1) << "rewound to the first frame";
+    EXPECT_NEAR(dlg->Engine().position(), 0.0, 0.1) << "rewound to the first frame";
     // Next on the last entry stops what plays and opens nothing.
     dlg->OnPlay();
     ASSERT_EQ(dlg->Engine().state(), PlayState::Running);
@@ -205,8 +204,8 @@ TEST_F(PlayerWindowTest, WithCycleOffTheSameRecordingRepeats)
     dlg->OnCycle();
     EXPECT_EQ(dlg->CycleMode(), 0);
     PlayRow(0);
-    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() > 2.0; }, 8000));
-    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() < 1.0; }, 8000)) << "started again";
+    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().position() > 2.0; }, 8000));
+    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().position() < 1.0; }, 8000)) << "started again";
     EXPECT_EQ(dlg->CurrentIndex(), 0);
     EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
 }
@@ -235,8 +234,8 @@ TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
     QCoreApplication::sendEvent(bar, &press);
     EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
     dlg->SeekBar().SetPosition(15);  // 3.0 s
-    QCoreApplication::postEvent(bar->parent(), new CSliderEvent(WM_SLIDER_MOVED, ctl::kSeekBar, 15));
-    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->Engine().getPosition() - 3.0) < 0.05; }, 3000));
+    emit dlg->SeekBar().released(15);
+    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->Engine().position() - 3.0) < 0.05; }, 3000));
     Spin(300);
     EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
     EXPECT_EQ(dlg->Waveform().GetCursorIndex(), 30);
@@ -258,7 +257,7 @@ TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
                         Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &release);
     ASSERT_TRUE(WaitFor([&] { return dlg->Engine().state() == PlayState::Running; }, 2000)) << "resumed";
-    EXPECT_NEAR(dlg->Engine().getPosition(), dragged / 5.0, 0.3);
+    EXPECT_NEAR(dlg->Engine().position(), dragged / 5.0, 0.3);
     EXPECT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }, 2000));
     // A press and release while paused leaves it paused.
     dlg->OnPlay();
@@ -286,24 +285,24 @@ TEST_F(PlayerWindowTest, VolumeButtonsStepWithinTheScaleAndLightTheBars)
 {
     dlg->OnImport();
     PlayRow(0);
-    EXPECT_EQ(dlg->SavedVolumeLevel(), dlg->Engine().getVolumeLevel());
+    EXPECT_EQ(dlg->SavedVolumeLevel(), dlg->Engine().volumeLevel());
     EXPECT_TRUE(dlg->Control(ctl::kVolumeUp)->isEnabled());
     dlg->OnVolumeUp();
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), 10);
+    EXPECT_EQ(dlg->Engine().volumeLevel(), 10);
     EXPECT_EQ(dlg->LitVolumeBars(), 10);
     for (int i = 0; i < 3; ++i) {
         dlg->OnVolumeDown();
     }
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), 7);
+    EXPECT_EQ(dlg->Engine().volumeLevel(), 7);
     EXPECT_EQ(dlg->LitVolumeBars(), 7);
     for (int i = 0; i < 12; ++i) {
         dlg->OnVolumeDown();
     }
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), 0);
+    EXPECT_EQ(dlg->Engine().volumeLevel(), 0);
     EXPECT_EQ(dlg->LitVolumeBars(), 1) << "levels 0 and 1 both light one bar";
     // The level the user set holds for every later open, and the bars keep showing it.
     dlg->playRecording(CPlayerDlg::Next);
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), 0);
+    EXPECT_EQ(dlg->Engine().volumeLevel(), 0);
     EXPECT_EQ(dlg->LitVolumeBars(), 1);
 }
 
@@ -380,7 +379,7 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     EXPECT_TRUE(snapshotStarts.isEmpty()) << "no dialog before anything is opened";
     dlg->OnImport();
     PlayRow(RowOf("ICAT"));
-    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() >= 1.0; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().position() >= 1.0; }, 5000));
     chosenSnapshot = QDir(folder.path()).filePath("shot.jpg");
     dlg->OnCapture();
     EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
@@ -485,7 +484,7 @@ TEST_F(PlayerWindowTest, ADamagedRecordingStopsWhereItBrokeAndNeverRestarts)
     Spin(1500);
     EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped) << "not started again";
     EXPECT_EQ(dlg->CurrentIndex(), row);
-    EXPECT_GT(dlg->Engine().getPosition(), 9.0) << "the picture where it broke";
+    EXPECT_GT(dlg->Engine().position(), 9.0) << "the picture where it broke";
 }
 
 // Special files named like recordings, a cut and a damaged recording: the list takes only
@@ -730,13 +729,13 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
     ASSERT_GT(longRow, 0);
     const auto seeksTo = [&](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, double expected) {
         QTest::keyClick(target, key, modifiers);
-        return WaitFor([&] { return std::abs(dlg->Engine().getPosition() - expected) < 0.3; }, 3000);
+        return WaitFor([&] { return std::abs(dlg->Engine().position() - expected) < 0.3; }, 3000);
     };
     QWidget* window = dlg.get();
     Activate(window);
     QTest::keyClick(window, Qt::Key_Space);
     ASSERT_EQ(dlg->Engine().state(), PlayState::Paused);
-    const double start = dlg->Engine().getPosition();
+    const double start = dlg->Engine().position();
     EXPECT_TRUE(seeksTo(window, Qt::Key_Right, Qt::NoModifier, start + 5));
     EXPECT_TRUE(seeksTo(window, Qt::Key_Right, Qt::ShiftModifier, start + 35));
     EXPECT_NEAR(dlg->SeekBar().GetPosition(), (start + 35) * 5, 2);
@@ -832,7 +831,7 @@ TEST_F(PlayerWindowTest, TheVolumeIsRemembered)
     EXPECT_EQ(dlg->SavedVolumeLevel(), level);
     dlg->OnImport();
     PlayRow(0);
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), level);
+    EXPECT_EQ(dlg->Engine().volumeLevel(), level);
     EXPECT_EQ(dlg->LitVolumeBars(), std::max(level, 1));
 }
 
@@ -960,8 +959,8 @@ TEST_F(PlayerWindowTest, TheSummaryShowsAndAClickOnThePeakMarkSeeksThere)
     QMouseEvent press(QEvent::MouseButtonPress, mark, chart.mapToGlobal(mark), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QCoreApplication::sendEvent(&chart, &press);
-    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->Engine().getPosition() - peak / 10.0) < 0.3; }, 3000))
-        << dlg->Engine().getPosition() << " for " << peak;
+    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->Engine().position() - peak / 10.0) < 0.3; }, 3000))
+        << dlg->Engine().position() << " for " << peak;
 }
 
 TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
