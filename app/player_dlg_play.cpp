@@ -185,7 +185,7 @@ int CPlayerDlg::LitVolumeBars() const
 }
 
 // The window paints both gauges from shownSpeed and compassSquare, so nothing can draw
-// over them: they need a repaint only when they change (timer 2 and the ticks past the
+// over them: they need a repaint only when they change (the needle tick and the ticks past the
 // end of the telemetry then cost nothing).
 void CPlayerDlg::drawSpeedNeedle(int speed)
 {

@@ -16,7 +16,6 @@
 
 #include <sys/stat.h>
 
-#include <QRegularExpression>
 #include <QTimer>
 
 #include "about_dlg.h"
@@ -176,38 +175,6 @@ TEST_F(PlayerWindowTest, TheSeekBarFollowsWhileRunningAndThePlayButtonSaysPause)
     dlg->OnPlay();  // pause
     ASSERT_TRUE(WaitFor([&] { return PlayButtonText() == "Play"; }, 1000));
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
-}
-
-TEST_F(PlayerWindowTest, WithCycleOnTheListPlaysThroughAndStopsAtItsEnd)
-{
-    dlg->OnImport();
-    const int last = dlg->session().catalogue().GetCount() - 1;
-    PlayRow(last - 1);
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().currentIndex() == last; }, 15000)) << "moved on at the end";
-    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().state() == PlayState::Stopped; }, 15000));
-    Spin(500);
-    EXPECT_EQ(dlg->session().currentIndex(), last) << "no wrap-around";
-    EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
-    EXPECT_NEAR(dlg->session().engine().position(), 0.0, 0.1) << "rewound to the first frame";
-    // Next on the last entry stops what plays and opens nothing.
-    dlg->OnPlay();
-    ASSERT_EQ(dlg->session().engine().state(), PlayState::Running);
-    EXPECT_FALSE(dlg->session().play(PlaybackSession::Step::Next));
-    EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
-    EXPECT_EQ(dlg->session().currentIndex(), last);
-}
-
-TEST_F(PlayerWindowTest, WithCycleOffTheSameRecordingRepeats)
-{
-    dlg->OnImport();
-    dlg->OnCycle();
-    EXPECT_FALSE(dlg->session().cycleMode());
-    PlayRow(0);
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().position() > 2.0; }, 8000));
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().position() < 1.0; }, 8000)) << "started again";
-    EXPECT_EQ(dlg->session().currentIndex(), 0);
-    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
 }
 
 TEST_F(PlayerWindowTest, StopNeverMovesOn)
@@ -467,26 +434,6 @@ TEST_F(PlayerWindowTest, ABrokenRecordingIsNamedAndCycleModeGoesOn)
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
 }
 
-TEST_F(PlayerWindowTest, ADamagedRecordingStopsWhereItBrokeAndNeverRestarts)
-{
-    const QString damaged = QDir(folder.path()).filePath("20240611_081550_DAMAGED.MOV");
-    ASSERT_TRUE(QFile::copy(media::damagedAfterTenSeconds(), damaged));
-    dlg->OnImport();
-    dlg->OnCycle();  // off
-    const int row = RowOf("DAMAGED");
-    PlayRow(row);
-    dlg->session().engine().setPosition(9.5);
-    ASSERT_TRUE(WaitFor([&] { return StatusText().contains("DAMAGED"); }, 8000));
-    EXPECT_TRUE(QRegularExpression("^20240611_081550_DAMAGED\\.MOV is damaged after 00:(09|10)$")
-                    .match(StatusText())
-                    .hasMatch())
-        << StatusText().toStdString();
-    Spin(1500);
-    EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped) << "not started again";
-    EXPECT_EQ(dlg->session().currentIndex(), row);
-    EXPECT_GT(dlg->session().engine().position(), 9.0) << "the picture where it broke";
-}
-
 // Special files named like recordings, a cut and a damaged recording: the list takes only
 // the regular files, and the window answers throughout while each is played.
 TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
@@ -544,15 +491,6 @@ TEST_F(PlayerWindowTest, ACardMountedAfterStartIsOfferedAndPullingItOutStopsPlay
     ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().state() == PlayState::Init; }, 5000));
     EXPECT_EQ(StatusText(), "The card at " + card + " was removed; playback stopped.");
     EXPECT_EQ(dlg->ShownSpeed(), 0);
-}
-
-TEST_F(PlayerWindowTest, ARecordingStartedByHandMovesOnAtItsEnd)
-{
-    dlg->OnImport();
-    PlayRow(0);
-    dlg->session().play(PlaybackSession::Step::Next);  // stops the first one: that stop must not hold for the next
-    ASSERT_EQ(dlg->session().currentIndex(), 1);
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().currentIndex() == 2; }, 15000)) << "moved on at the end";
 }
 
 TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)

@@ -65,7 +65,24 @@ TEST_F(PlaybackSessionTest, CycleOnPlaysThroughTheListAndStopsAtItsEnd)
     EXPECT_EQ(Rows(shown), (std::vector<int>{0, 1}));
     EXPECT_EQ(session.currentIndex(), 1) << "no wrap-around";
     EXPECT_EQ(session.engine().state(), PlayState::Stopped);
-    EXPECT_FALSE(session.play(PlaybackSession::Step::Next)) << "nothing after the last";
+    EXPECT_NEAR(session.position(), 0.0, 0.1) << "rewound to the first frame";
+    // Next on the last entry stops what plays and opens nothing.
+    session.playOrPause(-1);
+    ASSERT_EQ(session.engine().state(), PlayState::Running);
+    EXPECT_FALSE(session.play(PlaybackSession::Step::Next));
+    EXPECT_EQ(session.engine().state(), PlayState::Stopped);
+    EXPECT_EQ(session.currentIndex(), 1);
+}
+
+TEST_F(PlaybackSessionTest, ARecordingStartedByHandMovesOnAtItsEnd)
+{
+    ListClips(3);
+    session.playEntry(0);
+    QSignalSpy loaded(&session, &PlaybackSession::trackLoaded);
+    session.play(PlaybackSession::Step::Next);  // stops the first one: that stop must not hold for the next
+    ASSERT_EQ(session.currentIndex(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.size() == 2; }, (kClipSeconds + 8) * 1000)) << "moved on at the end";
+    EXPECT_EQ(Rows(loaded), (std::vector<int>{1, 2}));
 }
 
 TEST_F(PlaybackSessionTest, CycleOffPlaysTheSameRecordingAgain)
@@ -158,6 +175,7 @@ TEST_F(PlaybackSessionTest, ADamagedRecordingStopsWhereItBroke)
     QTest::qWait(1000);
     EXPECT_EQ(loaded.size(), 1) << "never started again";
     EXPECT_EQ(session.engine().state(), PlayState::Stopped);
+    EXPECT_GT(session.position(), 9.0) << "the picture where it broke";
 }
 
 TEST_F(PlaybackSessionTest, DeletingFollowsTheLockAndTheOpenRecording)
