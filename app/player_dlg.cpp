@@ -36,8 +36,6 @@ constexpr int kStatusShownMs = 6000;
 constexpr int kDisplayTickMs = 100;
 constexpr int kNeedleTickMs = 1000;
 constexpr int kCardDiscoveryDelayMs = 1000;
-constexpr double kShortSeekSeconds = PlaybackSession::kShortSeekSeconds;
-constexpr double kLongSeekSeconds = PlaybackSession::kLongSeekSeconds;
 
 QLabel* MakeStatic(QWidget* parent, int id, const QString& text)
 {
@@ -91,7 +89,7 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
 
     CreateControls();
     StartTimers();
-    ConnectSession();
+    connectSession();
     ConnectCommands();
     if (services.watchVolumes) {
         volumeWatcher = services.watchVolumes();
@@ -214,10 +212,10 @@ void CPlayerDlg::SetUpPlayList()
     playList->AttachScrollBars();
     playList->SetBkColor(QColor(224, 234, 244));
     playList->setModel(&m_session.model());
-    playList->SetGroupStartRole(PlaylistModel::TripStartRole);
+    playList->setGroupStartRole(PlaylistModel::TripStartRole);
     // Wide enough for a locked row's mark and four digits, taken from the file names.
     const int numberWidth = std::max(32, playList->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
-    playList->SetColumnWidths({numberWidth, 172 - numberWidth, 130});
+    playList->setColumnWidths({numberWidth, 172 - numberWidth, 130});
     playList->viewport()->installEventFilter(this);
 }
 
@@ -233,8 +231,8 @@ void CPlayerDlg::SetUpSeekBar()
     seekBar->SetPosition(0);
     seekBar->SetMargins(0, -5, 0, 5);
     // Its own keys move as the window's do: 5 s a step, 30 s a page.
-    seekBar->SetLineStep(SeekBarUnits(kShortSeekSeconds));
-    seekBar->SetPageStep(SeekBarUnits(kLongSeekSeconds));
+    seekBar->SetLineStep(seekBarUnits(PlaybackSession::kShortSeekSeconds));
+    seekBar->SetPageStep(seekBarUnits(PlaybackSession::kLongSeekSeconds));
     seekBar->installEventFilter(this);
     // Queued: the bar has finished with the mouse before a seek holds the thread.
     connect(seekBar, &CBitmapSlider::moved, this, &CPlayerDlg::OnSeekBarMoving, Qt::QueuedConnection);
@@ -256,15 +254,15 @@ void CPlayerDlg::StartTimers()
 }
 
 // What the session does, shown.
-void CPlayerDlg::ConnectSession()
+void CPlayerDlg::connectSession()
 {
     connect(&m_session, &PlaybackSession::opening, videoArea, &QWidget::show);
-    connect(&m_session, &PlaybackSession::trackLoaded, this, &CPlayerDlg::ShowTrack);
-    connect(&m_session, &PlaybackSession::entryShown, this, &CPlayerDlg::SelectRow);
+    connect(&m_session, &PlaybackSession::trackLoaded, this, &CPlayerDlg::showTrack);
+    connect(&m_session, &PlaybackSession::entryShown, this, &CPlayerDlg::showEntry);
     connect(&m_session, &PlaybackSession::recordingClosed, this, &CPlayerDlg::ResetDisplays);
     connect(&m_session, &PlaybackSession::positionMoved, this, &CPlayerDlg::displayTick);
     connect(&m_session, &PlaybackSession::seeked, this,
-            [this](double seconds) { seekBar->SetPosition(SeekBarUnits(seconds)); });
+            [this](double seconds) { seekBar->SetPosition(seekBarUnits(seconds)); });
     connect(&m_session, &PlaybackSession::statusNote, this, [this](const QString& text) { ShowStatus(text); });
     connect(&m_session, &PlaybackSession::cycleModeChanged, this, [this](bool on) {
         cycleButton->SetImage(on ? 149 : 154);
@@ -307,10 +305,10 @@ void CPlayerDlg::CreateShortcuts()
     };
     const auto playSelected = [this] { OnListDoubleClick(SelectedRow()); };
     add(QKeySequence(Qt::Key_Space), &CPlayerDlg::OnPlay);
-    add(QKeySequence(Qt::Key_Left), [this] { m_session.seekBy(-kShortSeekSeconds); });
-    add(QKeySequence(Qt::Key_Right), [this] { m_session.seekBy(kShortSeekSeconds); });
-    add(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this] { m_session.seekBy(-kLongSeekSeconds); });
-    add(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this] { m_session.seekBy(kLongSeekSeconds); });
+    add(QKeySequence(Qt::Key_Left), [this] { m_session.seekBy(-PlaybackSession::kShortSeekSeconds); });
+    add(QKeySequence(Qt::Key_Right), [this] { m_session.seekBy(PlaybackSession::kShortSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this] { m_session.seekBy(-PlaybackSession::kLongSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this] { m_session.seekBy(PlaybackSession::kLongSeekSeconds); });
     add(QKeySequence(Qt::Key_PageUp), [this] { m_session.play(PlaybackSession::Step::Previous); });
     add(QKeySequence(Qt::Key_PageDown), [this] { m_session.play(PlaybackSession::Step::Next); });
     add(QKeySequence(Qt::Key_F), &CPlayerDlg::ToggleFullScreen);

@@ -82,10 +82,10 @@ public slots:
 
 private:
     static constexpr int kMsPerSeekStep = 200;  // one unit of the seek bar
-    static int SeekBarUnits(double seconds) { return static_cast<int>(seconds * 1000 / kMsPerSeekStep); }
-    static double SeekBarSeconds(int units) { return units * kMsPerSeekStep / 1000.0; }
+    static int seekBarUnits(double seconds) { return static_cast<int>(seconds * 1000 / kMsPerSeekStep); }
+    static double seekBarSeconds(int units) { return units * kMsPerSeekStep / 1000.0; }
 
-    void ConnectSession();
+    void connectSession();
 
     void CreateControls();
     void CreateButtons();
@@ -104,8 +104,8 @@ private:
     void OnSeekBarMoved();
     void onDisplayTick();
     void onNeedleTick();
-    void ShowTrack(int row, double durationSeconds);
-    void SelectRow(int row);
+    void showTrack(int row, double durationSeconds);
+    void showEntry(int row);  // the row the session shows as current, selected
     int SelectedRow() const;
     void SendTrack();
     // Trips (player_dlg_trip.cpp).

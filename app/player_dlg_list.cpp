@@ -97,7 +97,7 @@ int CPlayerDlg::SelectedRow() const
     return playList->GetSelectedRow();
 }
 
-void CPlayerDlg::SelectRow(int row)
+void CPlayerDlg::showEntry(int row)
 {
     playList->setFocus();
     playList->SelectRow(row);

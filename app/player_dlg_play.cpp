@@ -34,9 +34,9 @@ QString SpeedLabel(int kmh, SpeedUnit unit)
 }  // namespace
 
 // A recording opened: the seek bar's range, its chart, the volume, its trip on the map.
-void CPlayerDlg::ShowTrack(int, double durationSeconds)
+void CPlayerDlg::showTrack(int, double durationSeconds)
 {
-    seekBar->SetRange(0, SeekBarUnits(static_cast<int>(durationSeconds)), false);
+    seekBar->SetRange(0, seekBarUnits(static_cast<int>(durationSeconds)), false);
     if (!firstRecordingOpened) {
         firstRecordingOpened = true;
         update(videoArea->geometry());
@@ -77,7 +77,7 @@ void CPlayerDlg::displayTick()
     const PlayState state = m_session.engine().state();
     const double position = m_session.position();
     if (state == PlayState::Running || state == PlayState::Stopped) {
-        seekBar->SetPosition(SeekBarUnits(position));
+        seekBar->SetPosition(seekBarUnits(position));
     }
     waveform->SetCursor(static_cast<int>(position * 1000 / kMsPerCursorStep));
     waveform->SetElapsed(static_cast<int>(position));
@@ -141,13 +141,13 @@ void CPlayerDlg::OnSeekBarMoving()
 {
     const int position = seekBar->GetPosition();
     const QPoint thumb(seekBar->PositionToPixel(position), 0);
-    QToolTip::showText(seekBar->mapToGlobal(thumb), ClockText(SeekBarSeconds(position)), seekBar);
+    QToolTip::showText(seekBar->mapToGlobal(thumb), ClockText(seekBarSeconds(position)), seekBar);
 }
 
 // Released or moved by a key: play goes there, and on if it was playing before the press.
 void CPlayerDlg::OnSeekBarMoved()
 {
-    m_session.seekTo(SeekBarSeconds(seekBar->GetPosition()));
+    m_session.seekTo(seekBarSeconds(seekBar->GetPosition()));
     if (seekBar->IsDragging()) {
         return;
     }

@@ -126,33 +126,33 @@ void CSkinListCtrl::SyncBars()
 
 void CSkinListCtrl::setModel(QAbstractItemModel* newModel)
 {
-    disconnect(widthsOnReset);
-    disconnect(widthsOnNewColumns);
+    disconnect(m_widthsOnReset);
+    disconnect(m_widthsOnNewColumns);
     QTableView::setModel(newModel);
     if (newModel) {
         // A reset rebuilds the header's sections at their default size.
-        widthsOnReset = connect(newModel, &QAbstractItemModel::modelReset, this, &CSkinListCtrl::ApplyColumnWidths);
-        widthsOnNewColumns =
-            connect(newModel, &QAbstractItemModel::columnsInserted, this, &CSkinListCtrl::ApplyColumnWidths);
+        m_widthsOnReset = connect(newModel, &QAbstractItemModel::modelReset, this, &CSkinListCtrl::applyColumnWidths);
+        m_widthsOnNewColumns =
+            connect(newModel, &QAbstractItemModel::columnsInserted, this, &CSkinListCtrl::applyColumnWidths);
     }
-    ApplyColumnWidths();
+    applyColumnWidths();
 }
 
-void CSkinListCtrl::SetColumnWidths(std::vector<int> widths)
+void CSkinListCtrl::setColumnWidths(std::vector<int> widths)
 {
-    columnWidths = std::move(widths);
-    ApplyColumnWidths();
+    m_columnWidths = std::move(widths);
+    applyColumnWidths();
 }
 
-void CSkinListCtrl::ApplyColumnWidths()
+void CSkinListCtrl::applyColumnWidths()
 {
-    for (size_t column = 0; column < columnWidths.size(); ++column)
-        setColumnWidth(static_cast<int>(column), columnWidths[column]);
+    for (size_t column = 0; column < m_columnWidths.size(); ++column)
+        setColumnWidth(static_cast<int>(column), m_columnWidths[column]);
 }
 
-void CSkinListCtrl::SetGroupStartRole(int role)
+void CSkinListCtrl::setGroupStartRole(int role)
 {
-    groupStartRole = role;
+    m_groupStartRole = role;
     if (auto* delegate = dynamic_cast<SkinItemDelegate*>(itemDelegate()))
         delegate->setGroupStartRole(role);
     viewport()->update();
@@ -181,7 +181,7 @@ void CSkinListCtrl::SelectRow(int row)
 
 bool CSkinListCtrl::IsGroupStart(int row) const
 {
-    return model() && model()->index(row, 0, rootIndex()).data(groupStartRole).toBool();
+    return model() && model()->index(row, 0, rootIndex()).data(m_groupStartRole).toBool();
 }
 
 void CSkinListCtrl::FitRowHeight()

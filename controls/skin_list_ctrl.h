@@ -26,9 +26,9 @@ public:
 
     void setModel(QAbstractItemModel* model) override;
     // The widths of the model's columns in pixels, kept whatever the model does.
-    void SetColumnWidths(std::vector<int> widths);
+    void setColumnWidths(std::vector<int> widths);
     // The model's role that marks a group's first row (a bool).
-    void SetGroupStartRole(int role);
+    void setGroupStartRole(int role);
     void SetBkColor(const QColor& colour);
     // The selected row, -1 when none.
     int GetSelectedRow() const;
@@ -57,15 +57,15 @@ protected:
 private:
     void SyncBars();
     void FitRowHeight();
-    void ApplyColumnWidths();
+    void applyColumnWidths();
 
     CSkinHeaderCtrl* header;
     QColor selectedTextColour{229, 229, 229};
     QColor selectedBackColour{115, 123, 165};
     QPointer<CSkinVerticleScrollbar> verticalBar;
     QPointer<CSkinHorizontalScrollbar> horizontalBar;
-    std::vector<int> columnWidths;
-    int groupStartRole = kDefaultGroupStartRole;
-    QMetaObject::Connection widthsOnReset;
-    QMetaObject::Connection widthsOnNewColumns;
+    std::vector<int> m_columnWidths;
+    int m_groupStartRole = kDefaultGroupStartRole;
+    QMetaObject::Connection m_widthsOnReset;
+    QMetaObject::Connection m_widthsOnNewColumns;
 };

@@ -50,7 +50,7 @@ protected:
         list->AttachScrollBars();
         FillListModel(rows, rowCount);
         list->setModel(&rows);
-        list->SetColumnWidths({32, 140, 130});
+        list->setColumnWidths({32, 140, 130});
         vbar = list->VerticalBar();
         hbar = list->HorizontalBar();
         ASSERT_NE(vbar, nullptr);

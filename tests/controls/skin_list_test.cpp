@@ -95,7 +95,7 @@ TEST_F(SkinListTest, FollowsItsModel)
     EXPECT_FALSE(list->IsGroupStart(3));
     rows.item(3, 0)->setData(true, CSkinListCtrl::kDefaultGroupStartRole);
     EXPECT_TRUE(list->IsGroupStart(3));
-    list->SetGroupStartRole(Qt::UserRole + 7);
+    list->setGroupStartRole(Qt::UserRole + 7);
     EXPECT_FALSE(list->IsGroupStart(3)) << "read through the role it is given";
     EXPECT_FALSE(list->IsGroupStart(99));
 
