@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QMargins>
 #include <QRect>
 #include <QWidget>
 
@@ -37,14 +38,10 @@ public:
     int SetPageStep(int step);  // Page Up / Page Down; returns the previous step
     int SetLineStep(int step);  // the arrow keys; returns the previous step
     void SetMargins(int left, int top, int right, int bottom);
-    void SetMarginLeft(int margin) { marginLeft = margin; }
-    void SetMarginTop(int margin) { marginTop = margin; }
-    void SetMarginRight(int margin) { marginRight = margin; }
-    void SetMarginBottom(int margin) { marginBottom = margin; }
     void SetEnabled(bool enable);
-    bool IsEnabled() const { return enabled != 0; }
+    bool IsEnabled() const { return enabled; }
     void SetFocusFrame(bool show, bool redraw);
-    bool IsDragging() const { return dragging != 0; }
+    bool IsDragging() const { return dragging; }
 
     // Thumb centre for a position and back; both rest at the left end when the range or
     // the travel is empty.
@@ -67,16 +64,22 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    bool ChannelLoaded() const { return !channelImage.isNull(); }
-    bool ThumbLoaded() const { return !thumbImage.isNull(); }
-    void ReleaseChannel();
-    void ReleaseThumb();
+    // The channel or the thumb: its picture, the picture while active (none: null), and
+    // their masks when the key colour is transparent.
+    struct Picture {
+        QImage image, mask, active, activeMask;
+        bool transparent = false;
+
+        void set(const QImage& picture, const QImage& activePicture, bool keyed,
+                 std::uint32_t transparentColour, int sampleX, int sampleY);
+        bool isNull() const { return image.isNull(); }
+    };
+
     void DragTo(int x);
     int Travel() const;
     void DrawChannel(QPainter& painter);
     void DrawThumb(QPainter& painter);
     void DrawFocusFrame(QPainter& painter) const;
-    void Redraw();
 
     int rangeMax = 100;
     int rangeMin = 0;
@@ -84,23 +87,14 @@ private:
     int pageStep = 20;
     int lineStep = 1;
     QRect clientRect;
-    int channelWidth = 0;
-    int channelHeight = 0;
-    int thumbWidth = 0;
-    int thumbHeight = 0;
-    int marginLeft = 0;
-    int marginRight = 0;
-    int marginTop = 0;
-    int marginBottom = 0;
+    QSize channelSize;
+    QSize thumbSize;
+    QMargins margins;
     int dragOffset = 0;
-    int channelTransparent = 0;
-    int thumbTransparent = 0;
-    int dragging = 0;
-    int hasKeyboardFocus = 0;  // QWidget::hasFocus() keeps its meaning
-    int showFocusFrame = 1;
-    int enabled = 1;
-    QImage channelImage, channelMask;
-    QImage activeChannelImage, activeChannelMask;
-    QImage thumbImage, thumbMask;
-    QImage activeThumbImage, activeThumbMask;
+    bool dragging = false;
+    bool hasKeyboardFocus = false;  // QWidget::hasFocus() keeps its meaning
+    bool showFocusFrame = true;
+    bool enabled = true;
+    Picture channel;
+    Picture thumb;
 };
