@@ -97,9 +97,7 @@ void LoadRecording(const std::string& path, DumpedRecording& out)
 {
     out.path = path;
     const std::string name = FileName(path);
-    CPlayList list;
-    list.AddFile(path, name, upperExtension(name));
-    list.GetAt(0, out.node);
+    out.node = DescribeRecording(path, name, upperExtension(name));
     out.outcome = ReadTelemetry(out.node, out.table);
 }
 
