@@ -2,12 +2,15 @@
 
 #include "decoder_preference.h"
 #include "frame_capture.h"
+#include "overlay_sink.h"
 #include "pipeline_errors.h"
 #include "recording_check.h"
 #include "video_sink.h"
+#include "video_surface.h"
 #include "video_widget.h"
 
 #include <QFile>
+#include <QGuiApplication>
 
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -89,6 +92,7 @@ PlaybackStatus PlaybackEngine::open(const std::string& path, VideoWidget* videoW
     }
     m_path = path;
     m_state = PlayState::Stopped;
+    m_rate = 1.0;
     m_errorText.clear();
     m_errorPosition = 0.0;
 
@@ -100,7 +104,6 @@ PlaybackStatus PlaybackEngine::open(const std::string& path, VideoWidget* videoW
     }
     m_events->setTarget(notifyWindow);
     const PlaybackStatus placement = initVideoWindow();
-    m_rate = 1.0;
     m_state = PlayState::Paused;
     if (m_videoWindow)
         m_videoWindow->setFocus();
@@ -139,8 +142,11 @@ PlaybackStatus PlaybackEngine::buildPipeline()
     gchar* uri = gst_filename_to_uri(m_path.c_str(), nullptr);
     if (uri == nullptr)
         return status::fileNotFound;
-    m_frames = std::make_shared<FrameGate>(m_videoWindow ? m_videoWindow->mailbox() : nullptr);
-    m_videoSink = makeVideoSink(m_frames);
+    m_videoSink = makeOverlayOutput();
+    if (m_videoSink == nullptr) {
+        m_frames = std::make_shared<FrameGate>(m_videoWindow ? m_videoWindow->mailbox() : nullptr);
+        m_videoSink = makeVideoSink(m_frames);
+    }
     if (m_videoSink != nullptr)
         g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink, nullptr);
     g_free(uri);
@@ -220,7 +226,11 @@ std::optional<QSize> PlaybackEngine::nativeVideoSize() const
     if (videoStreams <= 0 || m_videoSink == nullptr)
         return std::nullopt;
     QSize size(0, 0);
-    GstPad* pad = gst_element_get_static_pad(m_videoSink, "sink");
+    // The decoded stream's size: an overlay sink may be given frames scaled to its window.
+    GstPad* pad = nullptr;
+    g_signal_emit_by_name(m_playbin, "get-video-pad", 0, &pad);
+    if (pad == nullptr)
+        return size;
     if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
         GstVideoInfo info;
         if (gst_video_info_from_caps(&info, caps))
@@ -239,13 +249,77 @@ PlaybackStatus PlaybackEngine::initVideoWindow()
         return status::ok;
     if (m_videoWindow)
         m_videoWindow->setVideoSize(size);
+    if (m_videoWindow && m_overlay)
+        m_videoWindow->setSurfaceShown(true);
     return status::ok;
+}
+
+// The video drawn by an overlay sink straight into the widget's video surface, when
+// the platform has one that opens; null keeps the frames going through the
+// widget's mailbox. The surface's window exists before the pipeline cues.
+GstElement* PlaybackEngine::makeOverlayOutput()
+{
+    if (!m_videoWindow)
+        return nullptr;
+    GstElement* sink = makeOverlaySink(QGuiApplication::platformName());
+    if (sink == nullptr)
+        return nullptr;
+    VideoSurface* surface = m_videoWindow->videoSurface();
+    surface->attach(sink);
+    m_overlay = true;
+    m_refit = QObject::connect(m_videoWindow, &VideoWidget::surfaceFrameSizeChanged,
+                               m_videoWindow, [this] { renderAgain(); });
+    return sink;
+}
+
+// A paused pipeline renders the frame it shows once more, for a sink that was given
+// a new size.
+void PlaybackEngine::renderAgain()
+{
+    GstState current = GST_STATE_NULL;
+    if (m_playbin == nullptr
+        || gst_element_get_state(m_playbin, &current, nullptr, 0) != GST_STATE_CHANGE_SUCCESS
+        || current != GST_STATE_PAUSED)
+        return;
+    seek(m_rate, getPosition());
+}
+
+// The frame being shown as BGRx at the video's native size; a new reference or null.
+GstSample* PlaybackEngine::shownFrame() const
+{
+    GstSample* sample = nullptr;
+    g_object_get(m_playbin, "sample", &sample, nullptr);
+    if (sample == nullptr || !m_overlay)
+        return sample;
+    GstSample* converted = bgrxSample(sample, nativeVideoSize().value_or(QSize()));
+    gst_sample_unref(sample);
+    return converted;
+}
+
+// A stopped overlay sink may let its window go blank: the widget paints a copy of
+// the frame instead.
+void PlaybackEngine::holdStillPicture()
+{
+    if (!m_videoWindow)
+        return;
+    if (GstSample* still = shownFrame())
+        m_videoWindow->mailbox()->post(still);
+    m_videoWindow->setSurfaceShown(false);
 }
 
 // The pipeline is cut off from the widget and the owner here, and stopped on a
 // worker: stopping can take long, and must not hold the GUI thread.
 void PlaybackEngine::releaseAll()
 {
+    // The sink stops here, on the GUI thread, while the window it draws into exists.
+    if (m_overlay) {
+        QObject::disconnect(m_refit);
+        if (m_videoWindow) {
+            m_videoWindow->setSurfaceShown(false);
+            m_videoWindow->videoSurface()->detach();
+        }
+        m_overlay = false;
+    }
     if (m_frames != nullptr)
         m_frames->close();
     if (m_playbin != nullptr) {
@@ -280,7 +354,11 @@ PlaybackStatus PlaybackEngine::changeState(int gstState)
     if (m_playbin == nullptr)
         return status::ok;
     const auto change = gst_element_set_state(m_playbin, static_cast<GstState>(gstState));
-    return change == GST_STATE_CHANGE_FAILURE ? status::failed : status::ok;
+    if (change == GST_STATE_CHANGE_FAILURE)
+        return status::failed;
+    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED)
+        m_videoWindow->setSurfaceShown(true);
+    return status::ok;
 }
 
 PlaybackStatus PlaybackEngine::togglePlay()
@@ -407,8 +485,7 @@ int PlaybackEngine::captureFrame(const QString& fileName, const SnapshotTags* ta
 {
     if (m_playbin == nullptr)
         return 0;
-    GstSample* sample = nullptr;
-    g_object_get(m_playbin, "sample", &sample, nullptr);
+    GstSample* sample = shownFrame();
     if (sample == nullptr)
         return 0;
     GstVideoInfo info;
@@ -476,6 +553,8 @@ GraphOutcome PlaybackEngine::stopAfterError(const PipelineError& error)
     const GraphOutcome outcome{GraphOutcome::Kind::Error, error.status, error.text, getPosition()};
     m_errorText = error.text;
     m_errorPosition = outcome.errorPosition;
+    if (m_overlay)
+        holdStillPicture();
     changeState(GST_STATE_READY);
     m_state = PlayState::Stopped;
     return outcome;
