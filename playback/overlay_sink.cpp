@@ -4,7 +4,6 @@
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 
-#include <array>
 
 namespace {
 
@@ -52,14 +51,13 @@ GstElement* overlayOf(GstElement* sink)
 
 GstElement* makeOverlaySink(const QString& platformName)
 {
-    using Candidates = std::array<const char*, 2>;
-    Candidates candidates{};
-    if (platformName == QLatin1String("xcb"))
-        candidates = {"xvimagesink", "ximagesink"};
-    else if (platformName.startsWith(QLatin1String("wayland")))
-        candidates = {"waylandsink", "glimagesink"};
-    for (const char* factory : candidates) {
-        GstElement* sink = factory != nullptr ? openedSink(factory) : nullptr;
+    // Only X11 for now: on Wayland a widget's window id is not the wl_surface that
+    // waylandsink and glimagesink draw into, and they need the application's
+    // wl_display handed over as a context besides.
+    if (platformName != QLatin1String("xcb"))
+        return nullptr;
+    for (const char* factory : {"xvimagesink", "ximagesink"}) {
+        GstElement* sink = openedSink(factory);
         if (sink == nullptr)
             continue;
         g_object_set(sink, "enable-last-sample", TRUE, nullptr);

@@ -11,8 +11,8 @@ typedef struct _GstSample GstSample;
 
 // The overlay sink for the windowing platform (QGuiApplication::platformName()) that
 // opens on this display: on X11 xvimagesink when the X server has the video
-// extension, else ximagesink; on Wayland waylandsink, else glimagesink. Null on any
-// other platform or when none opens: the caller then keeps its own frame path.
+// extension, else ximagesink. Null on any other platform (Wayland included) or when
+// none opens: the caller then keeps its own frame path.
 // The sink keeps the last frame shown, does not handle the window's events, and,
 // when it cannot scale (ximagesink), comes in a bin whose size filter
 // fitOverlaySink sets to the window's. Returns a floating reference.
