@@ -8,7 +8,8 @@
 namespace {
 
 constexpr const char* kSizeFilterName = "window-size";
-constexpr GstClockTime kConvertTimeout = GST_SECOND;
+// Bounds the wait for the conversion's own small pipeline.
+constexpr GstClockTime kConvertTimeout = 3 * GST_SECOND;
 
 // A sink that cannot even open its display fails on the way to READY.
 GstElement* openedSink(const char* factory)
@@ -31,6 +32,9 @@ GstElement* withSizeFilter(GstElement* sink)
 {
     GstElement* bin = gst_bin_new("video-output");
     GstElement* filter = gst_element_factory_make("capsfilter", kSizeFilterName);
+    // A frame of the old size already on its way when the size changes is let through,
+    // not refused as a negotiation error that would stop the pipeline.
+    gst_util_set_object_arg(G_OBJECT(filter), "caps-change-mode", "delayed");
     gst_bin_add_many(GST_BIN(bin), filter, sink, nullptr);
     gst_element_link(filter, sink);
     GstPad* target = gst_element_get_static_pad(filter, "sink");
@@ -133,12 +137,12 @@ OverlayFrameCounts overlayFrameCounts(GstElement* sink)
 
 GstSample* bgrxSample(GstSample* sample, QSize size)
 {
-    if (sample == nullptr || size.isEmpty())
+    if (sample == nullptr)
         return nullptr;
-    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", "width",
-                                        G_TYPE_INT, size.width(), "height", G_TYPE_INT,
-                                        size.height(), "pixel-aspect-ratio", GST_TYPE_FRACTION, 1,
-                                        1, nullptr);
+    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
+    if (!size.isEmpty())
+        gst_caps_set_simple(caps, "width", G_TYPE_INT, size.width(), "height", G_TYPE_INT,
+                            size.height(), "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
     GError* error = nullptr;
     GstSample* converted = gst_video_convert_sample(sample, caps, kConvertTimeout, &error);
     g_clear_error(&error);

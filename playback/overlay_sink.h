@@ -35,5 +35,6 @@ struct OverlayFrameCounts {
 };
 OverlayFrameCounts overlayFrameCounts(GstElement* sink);
 
-// `sample` (any raw video format, any size) as BGRx at `size`; a new reference or null.
+// `sample` (any raw video format, any size) as BGRx at `size` (empty: its own size);
+// a new reference or null.
 GstSample* bgrxSample(GstSample* sample, QSize size);

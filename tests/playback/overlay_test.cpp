@@ -118,15 +118,24 @@ TEST_F(OverlayEngine, NewSizesShowPausedAndPlayingInFullScreen)
     EXPECT_EQ(m_engine.state(), PlayState::Paused);
     EXPECT_NEAR(m_engine.getPosition(), 0.0, 0.01);
 
-    // Playing, in a window of its own on the whole screen, black beside the picture.
+    // Playing through quick changes of size: a frame of the old size still on its way
+    // must not stop the pipeline.
     ASSERT_GE(m_engine.togglePlay(), 0);
+    for (int i = 0; i < 12; ++i) {
+        m_area->resize(i % 2 == 0 ? QSize(400, 300) : QSize(320, 180));
+        waitUntil([] { return false; }, 40);
+    }
+    quint64 painted = m_area->frameCounts().painted;
+    EXPECT_TRUE(waitUntil([&] { return m_area->frameCounts().painted > painted + 5; }, 3000));
+
+    // In a window of its own on the whole screen, black beside the picture.
     m_engine.setFullScreen(true);
     ASSERT_TRUE(m_area->isWindow());
     ASSERT_TRUE(waitUntil([this] { return m_area->size() == m_area->screen()->size(); }, 3000));
     EXPECT_TRUE(showsBlueAt(blueBarOf(m_area->videoRect())));
     const QPoint besidePicture(m_area->width() / 2, m_area->videoRect().top() / 2);
     EXPECT_TRUE(waitUntil([&] { return isBlack(screenPixel(besidePicture)); }, 2000));
-    const quint64 painted = m_area->frameCounts().painted;
+    painted = m_area->frameCounts().painted;
     EXPECT_TRUE(waitUntil([&] { return m_area->frameCounts().painted > painted + 5; }, 3000));
 
     // Paused, back in the window at the size it had.
