@@ -6,10 +6,10 @@
 
 #include "frame_mailbox.h"
 
-class VideoSurface;
-
 #include <memory>
 #include <optional>
+
+class VideoSurface;
 
 // The video area: paints the newest decoded frame (BGRx) into the rectangle the
 // placement rule gives for the widget's current size, black everywhere else.
