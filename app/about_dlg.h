@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-// The about box (dialog template 100): icon, "Player Version 1.0", the keyboard
+// The about box: icon, "Player Version 1.0", the keyboard
 // shortcuts and OK.
 class CAboutDlg : public QDialog {
 public:

@@ -1,55 +1,41 @@
 #include "dialog_layout.h"
 
-#include <cmath>
+#include <utility>
 
 namespace {
 
-struct TemplateRect {
-    int id;
-    int x, y, width, height;
+constexpr std::pair<int, QRect> kPlainControls[] = {
+    {ctl::kVideo, skin::kVideo},       {ctl::kMapHost, skin::kMapHost},
+    {ctl::kPlayList, skin::kPlayList}, {ctl::kWaveform, skin::kWaveform},
+    {ctl::kSeekBar, skin::kSeekBar},   {ctl::kSpeedText, skin::kSpeedText},
 };
 
-constexpr TemplateRect kTemplate102[] = {
-    {ctl::kVideo, 4, 21, 388, 274},     {ctl::kMapHost, 396, 149, 184, 193},
-    {ctl::kPlayList, 396, 39, 177, 101}, {ctl::kImport, 396, 21, 39, 14},
-    {ctl::kClear, 435, 21, 37, 14},     {ctl::kPlay, 177, 301, 30, 26},
-    {ctl::kStop, 208, 301, 30, 26},     {ctl::kPrev, 146, 301, 30, 26},
-    {ctl::kNext, 239, 301, 30, 26},     {ctl::kPrint, 325, 301, 32, 26},
-    {ctl::kCapture, 359, 301, 30, 26},  {ctl::kCycle, 115, 301, 31, 26},
-    {ctl::kWaveform, 4, 343, 387, 92},  {ctl::kSeekBar, 5, 337, 386, 5},
-    {ctl::kMinimise, 548, 3, 13, 12},   {ctl::kClose, 566, 3, 13, 12},
-    {ctl::kVolumeDown, 13, 309, 14, 15}, {ctl::kVolumeUp, 69, 309, 17, 15},
-    {ctl::kSpeedText, 428, 414, 31, 9},
+constexpr std::pair<int, skin::Button> kButtons[] = {
+    {ctl::kCycle, skin::Button::Cycle},     {ctl::kPrev, skin::Button::Prev},
+    {ctl::kPlay, skin::Button::Play},       {ctl::kStop, skin::Button::Stop},
+    {ctl::kNext, skin::Button::Next},       {ctl::kPrint, skin::Button::Print},
+    {ctl::kCapture, skin::Button::Capture}, {ctl::kImport, skin::Button::Import},
+    {ctl::kClear, skin::Button::Clear},     {ctl::kVolumeDown, skin::Button::VolumeDown},
+    {ctl::kVolumeUp, skin::Button::VolumeUp}, {ctl::kMinimise, skin::Button::Minimise},
+    {ctl::kClose, skin::Button::Close},
 };
-
-int Horizontal(int units)
-{
-    return static_cast<int>(std::lround(units * 7.0 / 4.0));
-}
-
-int Vertical(int units)
-{
-    return static_cast<int>(std::lround(units * 14.0 / 8.0));
-}
 
 }  // namespace
-
-QRect DialogUnitsToPixels(int x, int y, int width, int height)
-{
-    const int left = Horizontal(x);
-    const int top = Vertical(y);
-    return QRect(left, top, Horizontal(x + width) - left, Vertical(y + height) - top);
-}
 
 QRect ControlRect(int id)
 {
     const int bar = id - ctl::kFirstVolumeBar;
     if (bar >= 0 && bar < ctl::kVolumeBars) {
-        return DialogUnitsToPixels(29 + 4 * bar, 311, 2, 11);
+        return skin::volumeBar(bar);
     }
-    for (const TemplateRect& r : kTemplate102) {
-        if (r.id == id) {
-            return DialogUnitsToPixels(r.x, r.y, r.width, r.height);
+    for (const auto& [control, rect] : kPlainControls) {
+        if (control == id) {
+            return rect;
+        }
+    }
+    for (const auto& [control, button] : kButtons) {
+        if (control == id) {
+            return skin::templateRect(button);
         }
     }
     return {};

@@ -2,7 +2,9 @@
 
 #include <QRect>
 
-// Controls of the player window (dialog template 102).
+#include "skin_geometry.h"
+
+// The player window's controls, by id.
 namespace ctl {
 inline constexpr int kVideo = 1000;
 inline constexpr int kMapHost = 1002;
@@ -23,17 +25,10 @@ inline constexpr int kClose = 1025;
 inline constexpr int kVolumeDown = 1026;
 inline constexpr int kVolumeUp = 1027;
 inline constexpr int kFirstVolumeBar = 1028;
-inline constexpr int kVolumeBars = 10;
+inline constexpr int kVolumeBars = skin::kVolumeBars;
 inline constexpr int kSpeedText = 1040;
 }  // namespace ctl
 
-inline constexpr int kSkinWidth = 1024;
-inline constexpr int kSkinHeight = 768;
-// Everything above this row is the title strip (right-click there opens the window menu).
-inline constexpr int kTitleStripHeight = 29;
-
-// A template rectangle (dialog units: x, y, width, height) in skin pixels: one horizontal
-// unit is 7/4 pixel, one vertical unit 14/8 pixel, edges rounded half away from zero.
-QRect DialogUnitsToPixels(int x, int y, int width, int height);
-// The pixel rectangle of a control of template 102; an empty rectangle for unknown ids.
+// Where the window puts a control: its rectangle on the skin; an empty rectangle for
+// unknown ids. Image buttons then take the size of one frame of their picture.
 QRect ControlRect(int id);

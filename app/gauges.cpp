@@ -1,15 +1,8 @@
 #include "gauges.h"
 
-#include <algorithm>
-#include <cmath>
+#include "skin_palette.h"
 
 namespace gauges {
-
-namespace {
-
-constexpr QRgb kTransparentKey = qRgb(255, 0, 255);
-
-}  // namespace
 
 DialFace DialFor(SpeedUnit unit)
 {
@@ -17,7 +10,7 @@ DialFace DialFor(SpeedUnit unit)
     case SpeedUnit::Mph:
         // The mph face (PNG 170) puts each mark where its km/h equivalent points, so the
         // needle keeps turning one degree per km/h.
-        return {170, QPoint(698, 606), SpeedUnit::Mph, 1.609344};
+        return {170, skin::kDialPicture.topLeft(), SpeedUnit::Mph, skin::kMphScale.kmhPerUnit};
     case SpeedUnit::Kmh:
         break;
     }
@@ -26,55 +19,28 @@ DialFace DialFor(SpeedUnit unit)
 
 int ClampSpeed(int speed)
 {
-    return (speed < 0 || speed > kMaxSpeed) ? 0 : speed;
+    return (speed < 0 || speed > skin::kKmhScale.top) ? 0 : speed;
 }
 
 QPoint NeedleEnd(int speed, const DialFace& face)
 {
-    const double value = SpeedIn(face.marks, ClampSpeed(speed));
-    const auto degrees = static_cast<float>(std::fmod(140.0 + value * face.degreesPerUnit, 360.0));
-    const float theta = degrees * 3.1415f / 180.0f;
-    // Single-precision cos and sin: 130 km/h then ends exactly one needle length above.
-    const float c = std::cos(theta);
-    const float s = std::sin(theta);
-    return {kDialCentre.x() + static_cast<int>(c * kNeedleLength),
-            kDialCentre.y() + static_cast<int>(s * kNeedleLength)};
-}
-
-double CompassAngle(double heading)
-{
-    return std::fmod(std::trunc(heading), 360.0);
+    return skin::needleEnd(SpeedIn(face.marks, ClampSpeed(speed)), face.degreesPerUnit);
 }
 
 QImage RotateArrow(const QImage& arrow, double heading)
 {
     const QImage source = arrow.convertToFormat(QImage::Format_RGB32);
-    const int w = source.width();
-    const int h = source.height();
-    const int side = std::max(w, h);
-    QImage square(side, side, QImage::Format_ARGB32);
+    const skin::ArrowTurn turn(source.size(), heading);
+    QImage square(turn.side(), turn.side(), QImage::Format_ARGB32);
     square.fill(Qt::transparent);
-    if (side == 0) {
-        return square;
-    }
-    const double theta = CompassAngle(heading) * 3.1415926 / 180.0;
-    const double c = std::cos(theta);
-    const double s = std::sin(theta);
-    const int cx = side / 2;
-    const int cy = side / 2;
-    const int offX = (side - w) / 2;
-    const int offY = (side - h) / 2;
-    for (int j = 0; j < side; ++j) {
-        for (int i = 0; i < side; ++i) {
-            const int x0 = static_cast<int>(c * (i - cx) + s * (j - cy) + cx);
-            const int y0 = static_cast<int>(c * (j - cy) + s * (cx - i) + cy);
-            const int sx = w + offX - x0;
-            const int sy = y0 + offY;
-            if (sx < 0 || sx >= w || sy < 0 || sy >= h) {
+    for (int j = 0; j < turn.side(); ++j) {
+        for (int i = 0; i < turn.side(); ++i) {
+            const QPoint from = turn.sourceOf(i, j);
+            if (!source.rect().contains(from)) {
                 continue;
             }
-            const QRgb pixel = source.pixel(sx, sy) | 0xFF000000u;
-            if (pixel != kTransparentKey) {
+            const QRgb pixel = source.pixel(from) | 0xFF000000u;
+            if (pixel != palette::kKey.rgb()) {
                 square.setPixel(i, j, pixel);
             }
         }

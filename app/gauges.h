@@ -4,17 +4,14 @@
 #include <QPoint>
 #include <QRect>
 
+#include "skin_dial.h"
 #include "speed_unit.h"
 
-// Speedometer and compass painted over the skin.
+// The needle and the compass arrow the window draws over the skin's faces.
 namespace gauges {
 
-inline constexpr QPoint kDialCentre{776, 684};
-inline constexpr int kNeedleLength = 50;
-inline constexpr int kMaxSpeed = 260;
-inline constexpr QRect kNeedleRepair{721, 629, 110, 90};  // (721,629)-(831,719)
-inline constexpr QPoint kCompassOrigin{900, 645};
-inline constexpr QRect kCompassRepair{900, 645, 160, 160};
+// What is painted again when the arrow turns.
+inline constexpr QRect kCompassRepair{skin::kCompassOrigin, QSize(160, 160)};
 
 // The dial under the needle. The skin carries a km/h face; a face for another unit is a
 // picture drawn over it, and the needle must follow that picture's marks, so a face's
@@ -28,12 +25,10 @@ struct DialFace {
 // The face for the chosen unit. The only place that ties a unit to a picture.
 DialFace DialFor(SpeedUnit unit);
 
-// Speeds outside 0..260 km/h show as 0.
+// Speeds outside the km/h face's marks show as 0.
 int ClampSpeed(int speed);
 // End point of the needle for a (clamped) km/h speed on the face.
 QPoint NeedleEnd(int speed, const DialFace& face = {});
-// The whole degrees the arrow turns by: trunc(heading) remainder 360, signed like the heading.
-double CompassAngle(double heading);
 // The arrow turned by the heading into a square of side max(w, h); uncovered pixels and
 // the arrow's own magenta pixels are transparent. At heading 0 the arrow is mirrored.
 QImage RotateArrow(const QImage& arrow, double heading);

@@ -1,9 +1,10 @@
 #include "player_app.h"
 
-#include <gst/gst.h>
-
 #include <QTimer>
 
+#include <cstdio>
+
+#include "gstreamer_init.h"
 #include "player_dlg.h"
 
 CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv)
@@ -17,9 +18,9 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : QApplication(argc, argv)
 
 int CPlayerApp::InitInstance(const QStringList& paths)
 {
-    GError* error = nullptr;
-    if (!gst_init_check(nullptr, nullptr, &error)) {
-        g_clear_error(&error);
+    QString reason;
+    if (!initGStreamer(&reason)) {
+        std::fprintf(stderr, "dashcam-player: %s\n", qPrintable(reason));
         return 1;
     }
     CPlayerDlg dialog;

@@ -20,22 +20,20 @@
 #include "player_settings.h"
 #include "png_button.h"
 #include "resource_image.h"
+#include "skin_geometry.h"
 #include "skin_list.h"
-#include "slider_messages.h"
+#include "skin_palette.h"
 #include "video_widget.h"
 #include "volume_watcher.h"
 #include "wave_form_ctrl.h"
 
 namespace {
 
-const QColor kSkinText(130, 149, 179);
-const QColor kSpeedBackground(32, 32, 32);
-const QColor kStatusText(236, 196, 92);  // amber: a note stands out from the title
-const QColor kSummaryText(176, 190, 214);  // the skin's blue-grey: calmer than a note
 const QRect kStatusLine(200, 5, 740, 18);  // the title strip between the title and its buttons
 constexpr int kStatusShownMs = 6000;
-constexpr double kShortSeekSeconds = 5.0;
-constexpr double kLongSeekSeconds = 30.0;
+constexpr int kDisplayTickMs = 100;
+constexpr int kNeedleTickMs = 1000;
+constexpr int kCardDiscoveryDelayMs = 1000;
 
 QLabel* MakeStatic(QWidget* parent, int id, const QString& text)
 {
@@ -80,15 +78,16 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
     volumeOff = QPixmap::fromImage(LoadBitmap(157));
     compassSquare = gauges::RotateArrow(compassArrow, shownHeading);
 
-    setFixedSize(kSkinWidth, kSkinHeight);
+    setFixedSize(skin::kSize);
     setWindowTitle(QStringLiteral("Player"));
     setWindowIcon(QIcon(QStringLiteral(":/ICON/128")));
     setFont(DialogFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
-    engine.setAudioSink(services.audioSink);
+    m_session.engine().setAudioSink(services.audioSink);
 
     CreateControls();
     StartTimers();
+    connectSession();
     ConnectCommands();
     if (services.watchVolumes) {
         volumeWatcher = services.watchVolumes();
@@ -101,8 +100,8 @@ CPlayerDlg::CPlayerDlg(PlayerServices playerServices, QWidget* parent)
 
 CPlayerDlg::~CPlayerDlg()
 {
-    // The engine posts to this window and paints into the video area: close it first.
-    engine.close();
+    // The engine paints into the video area: close it first.
+    m_session.engine().close();
 }
 
 void CPlayerDlg::CreateControls()
@@ -112,27 +111,28 @@ void CPlayerDlg::CreateControls()
     videoArea->setObjectName(QString::number(ctl::kVideo));
     // Until the first recording is opened the window paints the idle picture there.
     videoArea->hide();
+    m_session.setVideoWidget(videoArea);
 
     mapHost = MakeStatic(this, ctl::kMapHost, QStringLiteral("Loading..."));
     mapHost->setAlignment(Qt::AlignCenter);
     mapHost->setAutoFillBackground(true);
     QPalette hostPalette = mapHost->palette();
     hostPalette.setColor(QPalette::Window, Qt::black);
-    hostPalette.setColor(QPalette::WindowText, kSkinText);
+    hostPalette.setColor(QPalette::WindowText, palette::kLabel);
     mapHost->setPalette(hostPalette);
 
     speedText = MakeStatic(this, ctl::kSpeedText, QStringLiteral("0Km/H"));
     speedText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     speedText->setAutoFillBackground(true);
     QPalette speedPalette = speedText->palette();
-    speedPalette.setColor(QPalette::Window, kSpeedBackground);
-    speedPalette.setColor(QPalette::WindowText, kSkinText);
+    speedPalette.setColor(QPalette::Window, palette::kDialFace);
+    speedPalette.setColor(QPalette::WindowText, palette::kLabel);
     speedText->setPalette(speedPalette);
 
-    statusLine = MakeTitleStripLine(this, QStringLiteral("statusLine"), kStatusText);
+    statusLine = MakeTitleStripLine(this, QStringLiteral("statusLine"), palette::kNote);
     statusTimer.setSingleShot(true);
     statusTimer.setInterval(kStatusShownMs);
-    summaryLine = MakeTitleStripLine(this, QStringLiteral("summaryLine"), kSummaryText);
+    summaryLine = MakeTitleStripLine(this, QStringLiteral("summaryLine"), palette::kSummary);
     connect(&statusTimer, &QTimer::timeout, this, [this] {
         statusLine->hide();
         ShowSummaryWhenNoNote();
@@ -151,10 +151,10 @@ void CPlayerDlg::CreateControls()
     waveform = new CWaveFormCtrl(this);
     waveform->setGeometry(ControlRect(ctl::kWaveform));
     waveform->setObjectName(QString::number(ctl::kWaveform));
-    waveform->SetSource(&telemetry);
+    waveform->SetSource(&m_session.telemetry());
     waveform->installEventFilter(this);
     connect(waveform, &CWaveFormCtrl::peakClicked, this,
-            [this](int index) { engine.setPosition(index / static_cast<double>(ENTRIES_PER_SAMPLE)); });
+            [this](int index) { m_session.seekTo(index / static_cast<double>(ENTRIES_PER_SAMPLE)); });
 
     SetUpSeekBar();
 }
@@ -208,13 +208,12 @@ void CPlayerDlg::SetUpPlayList()
     playList->setGeometry(ControlRect(ctl::kPlayList));
     playList->setObjectName(QString::number(ctl::kPlayList));
     playList->AttachScrollBars();
-    playList->SetBkColor(QColor(224, 234, 244));
-    catalogue.Attach(playList);
+    playList->SetBkColor(palette::kListGround);
+    playList->setModel(&m_session.model());
+    playList->setGroupStartRole(PlaylistModel::TripStartRole);
     // Wide enough for a locked row's mark and four digits, taken from the file names.
     const int numberWidth = std::max(32, playList->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
-    playList->InsertColumn(0, QStringLiteral("No."), Qt::AlignHCenter, numberWidth);
-    playList->InsertColumn(1, QStringLiteral("Files"), Qt::AlignLeft, 172 - numberWidth);
-    playList->InsertColumn(2, QStringLiteral("Time"), Qt::AlignLeft, 130);
+    playList->setColumnWidths({numberWidth, 172 - numberWidth, 130});
     playList->viewport()->installEventFilter(this);
 }
 
@@ -223,7 +222,6 @@ void CPlayerDlg::SetUpSeekBar()
     seekBar = new CBitmapSlider(this);
     seekBar->setGeometry(ControlRect(ctl::kSeekBar));
     seekBar->setObjectName(QString::number(ctl::kSeekBar));
-    seekBar->SetDlgCtrlID(ctl::kSeekBar);
     seekBar->SetChannelImages(129, 130, false, 0xFF000000, 0, 0);
     seekBar->SetThumbImages(131, 132, true, 0xFF000000, 0, 0);
     seekBar->SetFocusFrame(false, false);
@@ -231,23 +229,47 @@ void CPlayerDlg::SetUpSeekBar()
     seekBar->SetPosition(0);
     seekBar->SetMargins(0, -5, 0, 5);
     // Its own keys move as the window's do: 5 s a step, 30 s a page.
-    seekBar->SetLineStep(static_cast<int>(kShortSeekSeconds * 1000 / kMsPerSeekStep));
-    seekBar->SetPageStep(static_cast<int>(kLongSeekSeconds * 1000 / kMsPerSeekStep));
+    seekBar->SetLineStep(seekBarUnits(PlaybackSession::kShortSeekSeconds));
+    seekBar->SetPageStep(seekBarUnits(PlaybackSession::kLongSeekSeconds));
     seekBar->installEventFilter(this);
+    // Queued: the bar has finished with the mouse before a seek holds the thread.
+    connect(seekBar, &CBitmapSlider::moved, this, &CPlayerDlg::OnSeekBarMoving, Qt::QueuedConnection);
+    connect(seekBar, &CBitmapSlider::released, this, &CPlayerDlg::OnSeekBarMoved, Qt::QueuedConnection);
 }
 
 void CPlayerDlg::StartTimers()
 {
-    timer2.setInterval(1000);
-    timer3.setInterval(1000);
-    timer3.setSingleShot(true);
-    timer1.setInterval(100);
-    connect(&timer1, &QTimer::timeout, this, &CPlayerDlg::OnTimer1);
-    connect(&timer2, &QTimer::timeout, this, &CPlayerDlg::OnTimer2);
-    connect(&timer3, &QTimer::timeout, this, &CPlayerDlg::DiscoverCard);
-    timer2.start();
-    timer3.start();
-    timer1.start();
+    m_displayTick.setInterval(kDisplayTickMs);
+    m_needleTick.setInterval(kNeedleTickMs);
+    m_cardDiscovery.setInterval(kCardDiscoveryDelayMs);
+    m_cardDiscovery.setSingleShot(true);
+    connect(&m_displayTick, &QTimer::timeout, this, &CPlayerDlg::onDisplayTick);
+    connect(&m_needleTick, &QTimer::timeout, this, &CPlayerDlg::onNeedleTick);
+    connect(&m_cardDiscovery, &QTimer::timeout, this, &CPlayerDlg::DiscoverCard);
+    m_needleTick.start();
+    m_cardDiscovery.start();
+    m_displayTick.start();
+}
+
+// What the session does, shown.
+void CPlayerDlg::connectSession()
+{
+    connect(&m_session, &PlaybackSession::opening, videoArea, &QWidget::show);
+    connect(&m_session, &PlaybackSession::trackLoaded, this, &CPlayerDlg::showTrack);
+    connect(&m_session, &PlaybackSession::entryShown, this, &CPlayerDlg::showEntry);
+    connect(&m_session, &PlaybackSession::recordingClosed, this, &CPlayerDlg::ResetDisplays);
+    connect(&m_session, &PlaybackSession::positionMoved, this, &CPlayerDlg::displayTick);
+    connect(&m_session, &PlaybackSession::seeked, this,
+            [this](double seconds) { seekBar->SetPosition(seekBarUnits(seconds)); });
+    connect(&m_session, &PlaybackSession::statusNote, this, [this](const QString& text) { ShowStatus(text); });
+    connect(&m_session, &PlaybackSession::cycleModeChanged, this, [this](bool on) {
+        cycleButton->SetImage(on ? 149 : 154);
+        player_settings::SetCycleMode(on);
+    });
+    connect(&m_session, &PlaybackSession::volumeChanged, this, [this](int level) {
+        player_settings::SetVolumeLevel(level);
+        drawVolumeIndicator(level);
+    });
 }
 
 void CPlayerDlg::ConnectCommands()
@@ -257,8 +279,8 @@ void CPlayerDlg::ConnectCommands()
     connect(importButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnImport);
     connect(clearButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnClear);
     connect(cycleButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnCycle);
-    connect(prevButton, &QAbstractButton::clicked, this, [this] { playRecording(Previous); });
-    connect(nextButton, &QAbstractButton::clicked, this, [this] { playRecording(Next); });
+    connect(prevButton, &QAbstractButton::clicked, this, [this] { m_session.play(PlaybackSession::Step::Previous); });
+    connect(nextButton, &QAbstractButton::clicked, this, [this] { m_session.play(PlaybackSession::Step::Next); });
     connect(playButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnPlay);
     connect(stopButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnStop);
     connect(captureButton, &QAbstractButton::clicked, this, &CPlayerDlg::OnCapture);
@@ -281,12 +303,12 @@ void CPlayerDlg::CreateShortcuts()
     };
     const auto playSelected = [this] { OnListDoubleClick(SelectedRow()); };
     add(QKeySequence(Qt::Key_Space), &CPlayerDlg::OnPlay);
-    add(QKeySequence(Qt::Key_Left), [this] { SeekBy(-kShortSeekSeconds); });
-    add(QKeySequence(Qt::Key_Right), [this] { SeekBy(kShortSeekSeconds); });
-    add(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this] { SeekBy(-kLongSeekSeconds); });
-    add(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this] { SeekBy(kLongSeekSeconds); });
-    add(QKeySequence(Qt::Key_PageUp), [this] { playRecording(Previous); });
-    add(QKeySequence(Qt::Key_PageDown), [this] { playRecording(Next); });
+    add(QKeySequence(Qt::Key_Left), [this] { m_session.seekBy(-PlaybackSession::kShortSeekSeconds); });
+    add(QKeySequence(Qt::Key_Right), [this] { m_session.seekBy(PlaybackSession::kShortSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this] { m_session.seekBy(-PlaybackSession::kLongSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this] { m_session.seekBy(PlaybackSession::kLongSeekSeconds); });
+    add(QKeySequence(Qt::Key_PageUp), [this] { m_session.play(PlaybackSession::Step::Previous); });
+    add(QKeySequence(Qt::Key_PageDown), [this] { m_session.play(PlaybackSession::Step::Next); });
     add(QKeySequence(Qt::Key_F), &CPlayerDlg::ToggleFullScreen);
     add(QKeySequence(Qt::Key_Return), playSelected);
     add(QKeySequence(Qt::Key_Enter), playSelected);
@@ -296,70 +318,26 @@ void CPlayerDlg::CreateShortcuts()
 
 void CPlayerDlg::RestoreSettings()
 {
-    savedVolumeLevel = player_settings::VolumeLevel();
-    if (player_settings::CycleMode() != (cycleMode != 0)) {
-        OnCycle();
-    }
+    m_session.setVolumeLevel(player_settings::VolumeLevel());
+    m_session.setCycleMode(player_settings::CycleMode());
     waveform->SetSpeedView(player_settings::ChartSpeedView());
     SetSpeedUnit(player_settings::Units());
 }
 
-QWidget* CPlayerDlg::Control(int id) const
-{
-    return findChild<QWidget*>(QString::number(id));
-}
-
-QString CPlayerDlg::SpeedText() const
-{
-    return speedText->text();
-}
-
-QString CPlayerDlg::PlayButtonText() const
-{
-    return playButton->text();
-}
-
 bool CPlayerDlg::IdlePictureShown() const
 {
-    return engine.state() == PlayState::Init && !firstRecordingOpened;
+    return m_session.engine().state() == PlayState::Init && !firstRecordingOpened;
 }
 
 // Every note of the window (locked, could not delete, play or save) passes on the title
 // strip for a few seconds: nothing modal stands in the way of unattended playing.
 void CPlayerDlg::ShowStatus(const QString& text, int shownMs)
 {
-    statusText = text;
     statusLine->setTextFormat(Qt::PlainText);
     statusLine->setText(statusLine->fontMetrics().elidedText(text, Qt::ElideMiddle, statusLine->width()));
     statusLine->setToolTip(text);
     statusLine->show();
     statusTimer.start(shownMs > 0 ? shownMs : kStatusShownMs);
-}
-
-bool CPlayerDlg::StatusShown() const
-{
-    return statusLine->isVisible();
-}
-
-bool CPlayerDlg::event(QEvent* e)
-{
-    if (e->type() == kGraphNotifyEvent) {
-        OnGraphNotify();
-        return true;
-    }
-    if (e->type() == static_cast<QEvent::Type>(WM_SLIDER_MOVED)) {
-        if (static_cast<CSliderEvent*>(e)->wParam == ctl::kSeekBar) {
-            OnSeekBarMoved();
-        }
-        return true;
-    }
-    if (e->type() == static_cast<QEvent::Type>(WM_SLIDER_MOVING)) {
-        if (static_cast<CSliderEvent*>(e)->wParam == ctl::kSeekBar) {
-            OnSeekBarMoving();
-        }
-        return true;
-    }
-    return QDialog::event(e);
 }
 
 bool CPlayerDlg::eventFilter(QObject* watched, QEvent* e)
@@ -368,8 +346,7 @@ bool CPlayerDlg::eventFilter(QObject* watched, QEvent* e)
         const auto* mouse = static_cast<QMouseEvent*>(e);
         if (watched == seekBar && mouse->button() == Qt::LeftButton) {
             // Held still while the user seeks; the release resumes what was playing.
-            resumeAfterSeek = resumeAfterSeek || engine.state() == PlayState::Running;
-            engine.pause();
+            m_session.holdForSeek();
         } else if (watched == waveform && mouse->button() == Qt::RightButton) {
             waveform->ToggleMode();
             player_settings::SetChartSpeedView(waveform->IsSpeedView());
@@ -408,8 +385,8 @@ void CPlayerDlg::PaintGauges(QPainter& painter)
         painter.drawImage(dialFace.origin, dialPicture);
     }
     painter.setPen(needlePen);
-    painter.drawLine(gauges::kDialCentre, gauges::NeedleEnd(shownSpeed, dialFace));
-    painter.drawImage(gauges::kCompassOrigin, compassSquare);
+    painter.drawLine(skin::kDialCentre, gauges::NeedleEnd(shownSpeed, dialFace));
+    painter.drawImage(skin::kCompassOrigin, compassSquare);
 }
 
 void CPlayerDlg::keyPressEvent(QKeyEvent* e)
@@ -428,7 +405,7 @@ void CPlayerDlg::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton && windowHandle()) {
         windowHandle()->startSystemMove();  // the borderless window moves with its skin
-    } else if (e->button() == Qt::RightButton && e->position().y() < kTitleStripHeight) {
+    } else if (e->button() == Qt::RightButton && e->position().y() < skin::kTitleRows) {
         ShowWindowMenu(e->globalPosition().toPoint());
     }
     QDialog::mousePressEvent(e);
@@ -444,16 +421,16 @@ void CPlayerDlg::mouseDoubleClickEvent(QMouseEvent* e)
 
 void CPlayerDlg::closeEvent(QCloseEvent* e)
 {
-    timer1.stop();
-    timer2.stop();
-    engine.close();
+    m_displayTick.stop();
+    m_needleTick.stop();
+    m_session.engine().close();
     QDialog::closeEvent(e);
 }
 
 void CPlayerDlg::ToggleFullScreen()
 {
     // Taken from the video itself: opening a recording puts it back into the window.
-    engine.setFullScreen(!videoArea->isFullScreenVideo());
+    m_session.engine().setFullScreen(!videoArea->isFullScreenVideo());
 }
 
 void CPlayerDlg::ShowWindowMenu(const QPoint& globalPos)

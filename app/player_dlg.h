@@ -9,14 +9,11 @@
 #include <array>
 #include <memory>
 
-#include "assist_info_reader.h"
 #include "gauges.h"
 #include "map_calls.h"
-#include "play_list.h"
-#include "playback_engine.h"
+#include "playback_session.h"
 #include "player_services.h"
 #include "speed_unit.h"
-#include "trip_index.h"
 
 class CBitmapSlider;
 class CPngButton;
@@ -27,11 +24,10 @@ class VideoWidget;
 class VolumeWatcher;
 
 // The player window: the skinned 1024 x 768 dialog with the video, the play list, the map,
-// the G-sensor chart, the gauges and the transport buttons, all kept in step by timer 1.
+// the G-sensor chart, the gauges and the transport buttons. What plays and when is the
+// session's; the window shows it, kept in step by the 100 ms display tick.
 class CPlayerDlg : public QDialog {
 public:
-    enum PlayDirection { Current = 0, Next = 1, Previous = 2 };
-
     explicit CPlayerDlg(PlayerServices services = PlayerServices::Desktop(), QWidget* parent = nullptr);
     ~CPlayerDlg() override;
 
@@ -52,49 +48,28 @@ public:
     void ImportOfferedCard();
 
     // Playing.
-    int playRecording(PlayDirection direction);
-    void userStop();
-    void displayTick();
+    void displayTick();  // seek bar, chart, map and gauges at the play position
     void OnPlay();
     void OnStop();
-    void SeekBy(double seconds);  // within the recording, while one is open
     void OnVolumeDown();
     void OnVolumeUp();
     void OnCapture();
-    void OnGraphNotify();
-    void OnTimer1();
-    void OnTimer2();
     void drawVolumeIndicator(int level);
     void drawSpeedNeedle(int speed);
     void drawCompass(double heading);
     void ShowAbout();
     void SetSpeedUnit(SpeedUnit unit);  // speed text, chart and dial; remembered
 
-    // State, for the window's tests and benchmarks.
-    PlaybackEngine& Engine() { return engine; }
-    CPlayList& Catalogue() { return catalogue; }
-    const CAssistInfoReader& Telemetry() const { return telemetry; }
-    CSkinListCtrl& PlayList() { return *playList; }
-    CBitmapSlider& SeekBar() { return *seekBar; }
-    CWaveFormCtrl& Waveform() { return *waveform; }
-    QWidget* Control(int id) const;
-    QString SpeedText() const;
-    QString PlayButtonText() const;
-    int CurrentIndex() const { return currentIndex; }
-    int CycleMode() const { return cycleMode; }
+    PlaybackSession& session() { return m_session; }
+
+    // What the gauges show, for the window's tests and benchmarks.
     SpeedUnit Units() const { return speedUnit; }
     int ShownSpeed() const { return shownSpeed; }
     double ShownHeading() const { return shownHeading; }
-    int SavedVolumeLevel() const { return savedVolumeLevel; }
     int LitVolumeBars() const;
     bool IdlePictureShown() const;
-    QString StatusText() const { return statusText; }
-    QString TripSummaryText() const;
-    const TripIndex& Trips() const { return trips; }
-    bool StatusShown() const;
 
 protected:
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -107,6 +82,10 @@ public slots:
 
 private:
     static constexpr int kMsPerSeekStep = 200;  // one unit of the seek bar
+    static int seekBarUnits(double seconds) { return static_cast<int>(seconds * 1000 / kMsPerSeekStep); }
+    static double seekBarSeconds(int units) { return units * kMsPerSeekStep / 1000.0; }
+
+    void connectSession();
 
     void CreateControls();
     void CreateButtons();
@@ -123,33 +102,29 @@ private:
     void ToggleFullScreen();
     void OnSeekBarMoving();
     void OnSeekBarMoved();
-    void SelectCurrentRow();
+    void onDisplayTick();
+    void onNeedleTick();
+    void showTrack(int row, double durationSeconds);
+    void showEntry(int row);  // the row the session shows as current, selected
     int SelectedRow() const;
     void SendTrack();
     // Trips (player_dlg_trip.cpp).
-    void RefreshTrips();
-    void EnsureTrips();
-    int StepInTrips(PlayDirection direction);
     void ShowTripSummary();
     void ClearTripSummary();
     void ShowSummaryWhenNoNote();
-    QString ExportSuggestion(int row) const;
+    QString ExportSuggestion(int row);
     void ExportTrip(int row, const QString& file);
     void SetPlayButton(bool running);
     void ShowStatus(const QString& text, int shownMs = 0);
     void ResetGauges();
     void ResetDisplays();
     void ClearMap();
-    void OnRecordingFailed(const QString& note);
     QString SnapshotSuggestion() const;
     void SaveSnapshot(const QString& file);
     void PaintGauges(QPainter& painter);
 
     PlayerServices services;
-    PlaybackEngine engine;
-    CPlayList catalogue;
-    CAssistInfoReader telemetry;
-    TripIndex trips;
+    PlaybackSession m_session;
     QPen needlePen{QColor(255, 0, 0), 2, Qt::SolidLine};
     CSkinListCtrl* playList = nullptr;
     CBitmapSlider* seekBar = nullptr;
@@ -174,27 +149,21 @@ private:
     QLabel* mapHost = nullptr;
     VideoWidget* videoArea = nullptr;
     std::unique_ptr<IMapCalls> mapView;
-    int userStopped = 0;
-    int currentIndex = 0;
-    int cycleMode = 1;
-    int savedVolumeLevel = -1;
-    bool resumeAfterSeek = false;  // the seek bar was pressed while playing
     SpeedUnit speedUnit = SpeedUnit::Kmh;
     gauges::DialFace dialFace;
     QImage dialPicture;  // the face's own picture; null: the skin's
     int shownSpeed = 0;
     double shownHeading = 180.0;
     bool firstRecordingOpened = false;  // the idle picture has given way to the video
-    QString statusText;
     QImage background;
     QImage idlePicture;
     QImage compassArrow;
     QImage compassSquare;  // the arrow turned by shownHeading
     QPixmap volumeOn;   // a lit bar of the volume indicator
     QPixmap volumeOff;
-    QTimer timer1;  // 100 ms: the synchronised display tick
-    QTimer timer2;  // 1000 ms: redraw needle and compass
-    QTimer timer3;  // once, 1 s after start: card discovery
+    QTimer m_displayTick;    // seek bar, chart, map and gauges follow the play position
+    QTimer m_needleTick;     // needle and compass drawn again
+    QTimer m_cardDiscovery;  // once, a moment after start: a camera card already in
     QTimer statusTimer;  // hides a note after a few seconds
     std::unique_ptr<VolumeWatcher> volumeWatcher;
     QString offeredCard;  // a card mounted after start, until imported

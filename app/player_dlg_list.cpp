@@ -7,12 +7,10 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "file_attributes.h"
 #include "player_settings.h"
 #include "png_button.h"
 #include "recording_sources.h"
 #include "skin_list.h"
-#include "wave_form_ctrl.h"
 
 namespace {
 
@@ -28,53 +26,21 @@ void CPlayerDlg::OnImport()
     const QString folder =
         services.chooseFolder ? services.chooseFolder(this, player_settings::ImportFolder()) : QString();
     if (!folder.isEmpty()) {
-        ImportFolder(QFile::encodeName(folder).toStdString(), catalogue);
+        m_session.importFolder(QFile::encodeName(folder).toStdString());
         player_settings::SetImportFolder(folder);
-        RefreshTrips();
     }
 }
 
 void CPlayerDlg::ImportPaths(const QStringList& paths)
 {
-    QStringList skipped;
-    int played = -1;
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            ImportFolder(QFile::encodeName(info.absoluteFilePath()).toStdString(), catalogue);
-            continue;
-        }
-        const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
-        const std::string ext = UpperExtension(file);
-        const char* problem = !info.exists()              ? "no such file"
-                              : !IsRegularFile(file)       ? "not a regular file"
-                              : !IsRecordingExtension(ext) ? "not a recording"
-                                                           : nullptr;
-        if (problem) {
-            skipped << QStringLiteral("%1 (%2)").arg(info.fileName(), QLatin1String(problem));
-        } else if (catalogue.AddFile(file, info.fileName().toStdString(), ext) >= 0) {
-            played = catalogue.GetCount() - 1;
-        }
-    }
-    RefreshTrips();
-    if (!skipped.isEmpty()) {
-        const QString note = QStringLiteral("Skipped: %1").arg(skipped.join(QStringLiteral(", ")));
-        ShowStatus(note);
-        qWarning("%s", qPrintable(note));
-    }
-    // A single file given is also played, as a double-click on it would.
-    if (paths.size() == 1 && played >= 0) {
-        currentIndex = played;
-        playRecording(Current);
-    }
+    m_session.importPaths(paths);
 }
 
 void CPlayerDlg::DiscoverCard()
 {
-    timer3.stop();
+    m_cardDiscovery.stop();
     if (services.volumes) {
-        ImportCard(*services.volumes, catalogue);
-        RefreshTrips();
+        m_session.importCard(*services.volumes);
     }
 }
 
@@ -96,8 +62,7 @@ void CPlayerDlg::ImportOfferedCard()
     if (offeredCard.isEmpty()) {
         return;
     }
-    ImportCard(CFixedVolumes({QFile::encodeName(offeredCard).toStdString()}), catalogue);
-    RefreshTrips();
+    m_session.importCard(CFixedVolumes({QFile::encodeName(offeredCard).toStdString()}));
     offeredCard.clear();
     statusLine->hide();
 }
@@ -109,40 +74,22 @@ void CPlayerDlg::OnVolumeRemoved(const QString& path)
         offeredCard.clear();
         statusLine->hide();
     }
-    const std::string root = QFile::encodeName(path).toStdString() + "/";
-    if (engine.state() == PlayState::Init || engine.filePath().compare(0, root.size(), root) != 0) {
-        return;
-    }
-    userStop();
-    engine.close();
-    telemetry.Clear();
-    ResetDisplays();
-    ShowStatus(QStringLiteral("The card at %1 was removed; playback stopped.").arg(path));
+    m_session.volumeRemoved(path);
 }
 
 void CPlayerDlg::OnClear()
 {
-    if (engine.state() == PlayState::Paused || engine.state() == PlayState::Running) {
-        userStop();
-    }
-    catalogue.RemoveAll();
-    RefreshTrips();
+    m_session.clear();
 }
 
 void CPlayerDlg::OnCycle()
 {
-    cycleMode = !cycleMode;
-    cycleButton->SetImage(cycleMode ? 149 : 154);
-    player_settings::SetCycleMode(cycleMode != 0);
+    m_session.setCycleMode(!m_session.cycleMode());
 }
 
 void CPlayerDlg::OnListDoubleClick(int row)
 {
-    if (row < 0) {
-        return;
-    }
-    currentIndex = row;
-    playRecording(Current);
+    m_session.playEntry(row);
 }
 
 int CPlayerDlg::SelectedRow() const
@@ -150,10 +97,10 @@ int CPlayerDlg::SelectedRow() const
     return playList->GetSelectedRow();
 }
 
-void CPlayerDlg::SelectCurrentRow()
+void CPlayerDlg::showEntry(int row)
 {
     playList->setFocus();
-    playList->SelectRow(currentIndex);
+    playList->SelectRow(row);
 }
 
 // A right-click selects the row under the pointer first, as list views do everywhere, and
@@ -184,47 +131,12 @@ void CPlayerDlg::ShowListMenu(const QPoint& viewportPos)
 
 void CPlayerDlg::OnDeleteFile()
 {
-    const int row = SelectedRow();
-    tagFileNode node;
-    if (row < 0 || catalogue.GetAt(row, node) != 0) {
-        return;
-    }
-    const QString name = QString::fromStdString(node.strFileName);
-    // A locked recording stays, and so does everything that shows it.
-    const auto attributes = ReadFileAttributes(node.strFilePath);
-    if (attributes && attributes->bReadOnly) {
-        ShowStatus(QStringLiteral("The recording is locked."));
-        return;
-    }
-    if (!services.confirm || !services.confirm(this, QStringLiteral("Delete %1 from the disk?").arg(name))) {
-        return;
-    }
-    if (row == currentIndex && engine.state() != PlayState::Init) {
-        userStop();
-        engine.close();
-        telemetry.Clear();
-        ResetDisplays();
-    }
-    if (catalogue.DeleteFileAt(row) != 0) {
-        ShowStatus(QStringLiteral("%1 could not be deleted.").arg(name));
-        return;
-    }
-    if (currentIndex >= row && currentIndex > 0) {
-        --currentIndex;
-    }
-    RefreshTrips();
+    m_session.deleteRecording(SelectedRow(), [this](const QString& name) {
+        return services.confirm && services.confirm(this, QStringLiteral("Delete %1 from the disk?").arg(name));
+    });
 }
 
 void CPlayerDlg::OnToggleLock()
 {
-    const int row = SelectedRow();
-    tagFileNode node;
-    if (row < 0 || catalogue.GetAt(row, node) != 0) {
-        return;
-    }
-    if (catalogue.ToggleLock(row) != 0) {
-        ShowStatus(QStringLiteral("The file system refused to %1 %2.")
-                       .arg(node.bLocked ? QStringLiteral("unlock") : QStringLiteral("lock"),
-                            QString::fromStdString(node.strFileName)));
-    }
+    m_session.toggleLock(SelectedRow());
 }

@@ -1,5 +1,5 @@
-// The player window's playing loop: opening a recording with its telemetry and track, the
-// 100 ms display tick, the transport and volume buttons, and the end of a recording.
+// The player window's playing side: what a recording shows when it opens, the display
+// tick, the transport and volume buttons, the seek bar, and snapshots.
 #include "player_dlg.h"
 
 #include <QLabel>
@@ -26,93 +26,27 @@ namespace {
 
 constexpr int kMsPerCursorStep = 100;
 
-bool IsPlaying(PlayState state)
-{
-    return state == PlayState::Paused || state == PlayState::Running;
-}
-
 QString SpeedLabel(int kmh, SpeedUnit unit)
 {
     return QStringLiteral("%1%2").arg(SpeedIn(unit, kmh)).arg(QLatin1String(SpeedUnitSuffix(unit)));
 }
 
-QString DisplayName(const tagFileNode& node)
-{
-    return QString::fromStdString(node.strFileName);
-}
-
-// "01:23", or "1:02:03" past the hour.
-QString ClockText(double seconds)
-{
-    const int whole = std::max(0, static_cast<int>(seconds));
-    const QString minutesSeconds =
-        QStringLiteral("%1:%2").arg(whole / 60 % 60, 2, 10, QLatin1Char('0')).arg(whole % 60, 2, 10, QLatin1Char('0'));
-    return whole < 3600 ? minutesSeconds : QStringLiteral("%1:%2").arg(whole / 3600).arg(minutesSeconds);
-}
-
 }  // namespace
 
-int CPlayerDlg::playRecording(PlayDirection direction)
+// A recording opened: the seek bar's range, its chart, the volume, its trip on the map.
+void CPlayerDlg::showTrack(int, double durationSeconds)
 {
-    if (IsPlaying(engine.state())) {
-        userStop();
-    }
-    if (direction != Current) {
-        const int row = StepInTrips(direction);
-        if (row < 0) {
-            return 0;
-        }
-        currentIndex = row;
-    }
-    tagFileNode node;
-    if (catalogue.GetCount() == 0 || catalogue.GetAt(currentIndex, node) != 0) {
-        return 1;
-    }
-    videoArea->show();
-    if (engine.open(node.strFilePath, videoArea, this) != 0) {
-        engine.close();
-        telemetry.Clear();
-        ResetDisplays();
-        SelectCurrentRow();
-        const QString reason = engine.errorText();
-        OnRecordingFailed(reason.isEmpty() ? QStringLiteral("Could not play %1").arg(DisplayName(node))
-                                           : QStringLiteral("Could not play %1: %2").arg(DisplayName(node), reason));
-        return 1;
-    }
-    userStopped = 0;  // a stop of the recording before does not hold for this one
-    resumeAfterSeek = false;
-    const double duration = engine.getDuration();
-    seekBar->SetRange(0, static_cast<int>(duration) * 1000 / kMsPerSeekStep, false);
+    seekBar->SetRange(0, seekBarUnits(static_cast<int>(durationSeconds)), false);
     if (!firstRecordingOpened) {
         firstRecordingOpened = true;
         update(videoArea->geometry());
     }
-    telemetry.ReadRecording(node, duration);
-    waveform->SetDuration(static_cast<int>(duration));
+    waveform->SetDuration(static_cast<int>(durationSeconds));
     waveform->Reload();
-    // The level the user set holds for every recording; the first open reads the default.
-    if (savedVolumeLevel == -1) {
-        savedVolumeLevel = engine.getVolumeLevel();
-    }
-    engine.setVolumeLevel(savedVolumeLevel);
-    drawVolumeIndicator(savedVolumeLevel);
+    drawVolumeIndicator(m_session.volumeLevel());
     ResetGauges();
     SendTrack();
     ShowTripSummary();
-    engine.togglePlay();
-    SelectCurrentRow();
-    return 1;
-}
-
-// A recording that cannot be played, or breaks off: a note, and in cycle mode the chain
-// goes on with the next one.
-void CPlayerDlg::OnRecordingFailed(const QString& note)
-{
-    ShowStatus(note);
-    if (cycleMode) {
-        // Queued: a card of broken recordings must not recurse once per recording.
-        QMetaObject::invokeMethod(this, [this] { playRecording(Next); }, Qt::QueuedConnection);
-    }
 }
 
 void CPlayerDlg::ResetGauges()
@@ -138,25 +72,17 @@ void CPlayerDlg::ClearMap()
     }
 }
 
-void CPlayerDlg::userStop()
-{
-    userStopped = 1;
-    engine.stop();
-    displayTick();
-}
-
 void CPlayerDlg::displayTick()
 {
-    const PlayState state = engine.state();
-    const double position = engine.getPosition();
+    const PlayState state = m_session.engine().state();
+    const double position = m_session.position();
     if (state == PlayState::Running || state == PlayState::Stopped) {
-        seekBar->SetPosition(static_cast<int>(position * 1000 / kMsPerSeekStep));
+        seekBar->SetPosition(seekBarUnits(position));
     }
     waveform->SetCursor(static_cast<int>(position * 1000 / kMsPerCursorStep));
     waveform->SetElapsed(static_cast<int>(position));
 
-    const int index = static_cast<int>(position) * ENTRIES_PER_SAMPLE;
-    const tagAssistInfo* entry = telemetry.Find(index);
+    const tagAssistInfo* entry = m_session.currentSample();
     if (!entry) {
         drawCompass(180.0);
         drawSpeedNeedle(0);
@@ -177,12 +103,12 @@ void CPlayerDlg::displayTick()
     }
 }
 
-void CPlayerDlg::OnTimer1()
+void CPlayerDlg::onDisplayTick()
 {
-    if (IsPlaying(engine.state())) {
+    if (m_session.isPlaying()) {
         displayTick();
     }
-    SetPlayButton(engine.state() == PlayState::Running);
+    SetPlayButton(m_session.engine().state() == PlayState::Running);
 }
 
 void CPlayerDlg::SetPlayButton(bool running)
@@ -194,61 +120,20 @@ void CPlayerDlg::SetPlayButton(bool running)
     }
 }
 
-void CPlayerDlg::OnTimer2()
+void CPlayerDlg::onNeedleTick()
 {
     drawSpeedNeedle(shownSpeed);
     drawCompass(shownHeading);
 }
 
-void CPlayerDlg::OnGraphNotify()
-{
-    const PlayState before = engine.state();
-    const GraphOutcome outcome = engine.handleGraphEvents();
-    if (outcome.kind == GraphOutcome::Kind::Error) {
-        // A damaged recording stops where it broke, with its picture; it never restarts.
-        tagFileNode node;
-        catalogue.GetAt(currentIndex, node);
-        userStopped = 0;
-        OnRecordingFailed(
-            QStringLiteral("%1 is damaged after %2").arg(DisplayName(node), ClockText(outcome.errorPosition)));
-        return;
-    }
-    if (outcome.kind != GraphOutcome::Kind::EndOfStream || before == PlayState::Stopped) {
-        return;
-    }
-    if (userStopped == 0) {
-        playRecording(cycleMode ? Next : Current);
-    }
-    displayTick();
-    userStopped = 0;
-}
-
 void CPlayerDlg::OnPlay()
 {
-    // A row chosen in the list, other than the one open, is what the user wants played.
-    const int row = SelectedRow();
-    if (row >= 0 && (row != currentIndex || engine.state() == PlayState::Init)) {
-        OnListDoubleClick(row);
-        return;
-    }
-    engine.setRate(0);
-    engine.togglePlay();
-    userStopped = 0;
+    m_session.playOrPause(SelectedRow());
 }
 
 void CPlayerDlg::OnStop()
 {
-    userStop();
-}
-
-void CPlayerDlg::SeekBy(double seconds)
-{
-    if (!IsPlaying(engine.state())) {
-        return;
-    }
-    const double target = std::clamp(engine.getPosition() + seconds, 0.0, engine.getDuration());
-    engine.setPosition(target);
-    seekBar->SetPosition(static_cast<int>(target * 1000 / kMsPerSeekStep));
+    m_session.stop();
 }
 
 // The thumb was dragged: the time under it, next to it.
@@ -256,47 +141,28 @@ void CPlayerDlg::OnSeekBarMoving()
 {
     const int position = seekBar->GetPosition();
     const QPoint thumb(seekBar->PositionToPixel(position), 0);
-    QToolTip::showText(seekBar->mapToGlobal(thumb), ClockText(position * kMsPerSeekStep / 1000.0), seekBar);
+    QToolTip::showText(seekBar->mapToGlobal(thumb), ClockText(seekBarSeconds(position)), seekBar);
 }
 
 // Released or moved by a key: play goes there, and on if it was playing before the press.
 void CPlayerDlg::OnSeekBarMoved()
 {
-    engine.setPosition(seekBar->GetPosition() * kMsPerSeekStep / 1000.0);
+    m_session.seekTo(seekBarSeconds(seekBar->GetPosition()));
     if (seekBar->IsDragging()) {
         return;
     }
     QToolTip::hideText();
-    if (resumeAfterSeek) {
-        resumeAfterSeek = false;
-        if (engine.state() == PlayState::Paused) {
-            engine.togglePlay();
-        }
-    }
+    m_session.finishSeek();
 }
 
 void CPlayerDlg::OnVolumeDown()
 {
-    if (!IsPlaying(engine.state())) {
-        return;
-    }
-    if (savedVolumeLevel > 0) {
-        engine.setVolumeLevel(--savedVolumeLevel);
-        player_settings::SetVolumeLevel(savedVolumeLevel);
-    }
-    drawVolumeIndicator(savedVolumeLevel);
+    m_session.volumeDown();
 }
 
 void CPlayerDlg::OnVolumeUp()
 {
-    if (!IsPlaying(engine.state())) {
-        return;
-    }
-    if (savedVolumeLevel < 10) {
-        engine.setVolumeLevel(++savedVolumeLevel);
-        player_settings::SetVolumeLevel(savedVolumeLevel);
-    }
-    drawVolumeIndicator(savedVolumeLevel);
+    m_session.volumeUp();
 }
 
 void CPlayerDlg::drawVolumeIndicator(int level)
@@ -319,7 +185,7 @@ int CPlayerDlg::LitVolumeBars() const
 }
 
 // The window paints both gauges from shownSpeed and compassSquare, so nothing can draw
-// over them: they need a repaint only when they change (timer 2 and the ticks past the
+// over them: they need a repaint only when they change (the needle tick and the ticks past the
 // end of the telemetry then cost nothing).
 void CPlayerDlg::drawSpeedNeedle(int speed)
 {
@@ -327,7 +193,7 @@ void CPlayerDlg::drawSpeedNeedle(int speed)
     speedText->setText(SpeedLabel(clamped, speedUnit));
     if (clamped != shownSpeed) {
         shownSpeed = clamped;
-        update(gauges::kNeedleRepair);
+        update(skin::kNeedleSweep);
     }
 }
 
@@ -342,13 +208,13 @@ void CPlayerDlg::SetSpeedUnit(SpeedUnit unit)
     }
     waveform->SetSpeedUnit(unit);
     speedText->setText(SpeedLabel(shownSpeed, unit));
-    update(gauges::kNeedleRepair.united(oldFace).united(QRect(dialFace.origin, dialPicture.size())));
+    update(skin::kNeedleSweep.united(oldFace).united(QRect(dialFace.origin, dialPicture.size())));
     player_settings::SetUnits(unit);
 }
 
 void CPlayerDlg::drawCompass(double heading)
 {
-    const bool turned = gauges::CompassAngle(heading) != gauges::CompassAngle(shownHeading);
+    const bool turned = skin::compassDegrees(heading) != skin::compassDegrees(shownHeading);
     shownHeading = heading;
     if (turned) {
         compassSquare = gauges::RotateArrow(compassArrow, heading);
@@ -358,6 +224,7 @@ void CPlayerDlg::drawCompass(double heading)
 
 void CPlayerDlg::OnCapture()
 {
+    PlaybackEngine& engine = m_session.engine();
     const PlayState state = engine.state();
     if (state == PlayState::Stopped || state == PlayState::Init) {
         return;
@@ -380,10 +247,10 @@ void CPlayerDlg::OnCapture()
 QString CPlayerDlg::SnapshotSuggestion() const
 {
     tagFileNode node;
-    catalogue.GetAt(currentIndex, node);
-    const int seconds = std::max(0, static_cast<int>(engine.getPosition()));
+    m_session.currentEntry(node);
+    const int seconds = std::max(0, static_cast<int>(m_session.position()));
     const QString name = QStringLiteral("%1_%2m%3s.jpg")
-                             .arg(QFileInfo(DisplayName(node)).completeBaseName())
+                             .arg(QFileInfo(QString::fromStdString(node.strFileName)).completeBaseName())
                              .arg(seconds / 60, 2, 10, QLatin1Char('0'))
                              .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return QDir(player_settings::SnapshotFolder()).filePath(name);
@@ -399,13 +266,11 @@ void CPlayerDlg::SaveSnapshot(const QString& file)
     }
     setCursor(Qt::WaitCursor);
     tagFileNode node;
-    catalogue.GetAt(currentIndex, node);
-    const double position = engine.getPosition();
-    const SnapshotTags tags = SnapshotTagsFor(
-        node, telemetry.Find(static_cast<int>(position) * ENTRIES_PER_SAMPLE), position, speedUnit);
-    const int written = engine.captureFrame(file, &tags);
+    m_session.currentEntry(node);
+    const SnapshotTags tags = SnapshotTagsFor(node, m_session.currentSample(), m_session.position(), speedUnit);
+    const bool written = m_session.engine().captureFrame(file, &tags);
     setCursor(Qt::ArrowCursor);
-    if (written == 0) {
+    if (!written) {
         ShowStatus(QStringLiteral("Could not save the picture to %1.").arg(file));
         return;
     }

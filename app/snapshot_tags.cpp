@@ -5,7 +5,7 @@
 #include "assist_info_reader.h"
 #include "layout.h"
 #include "map_track.h"
-#include "play_list.h"
+#include "recording_entry.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <sys/stat.h>
 
-#include "recording_sources.h"
+#include "file_name.h"
 
 std::string SnapshotTargetProblem(const std::string& path)
 {
-    if (IsRecordingExtension(UpperExtension(path))) {
+    if (isRecordingExtension(upperExtension(path))) {
         return "it is a recording";
     }
     struct stat st {};

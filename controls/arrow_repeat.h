@@ -4,16 +4,16 @@
 
 #include <functional>
 
-// The arrow timers of a skinned scroll bar: after a press, timer 2 waits 250 ms, then
-// timer 1 repeats every 50 ms while the arrow is still held.
+// The arrow timers of a skinned scroll bar: after a press, the delay timer waits 250 ms,
+// then the repeat timer steps every 50 ms while the arrow is still held.
 class CArrowRepeat {
 public:
     // held: an arrow is still pressed; step: one repeat step. Both timers are children of
     // `owner` ("arrowDelayTimer", "arrowRepeatTimer").
     CArrowRepeat(QObject* owner, std::function<bool()> held, std::function<void()> step);
 
-    void Start();  // timer 2
-    void Stop();   // timers 1 and 2
+    void Start();  // the delay
+    void Stop();   // both timers
 
     static constexpr int kDelayMs = 250;
     static constexpr int kRepeatMs = 50;

@@ -3,10 +3,8 @@
 #include "masked_image.h"
 #include "mem_dc.h"
 #include "resource_image.h"
-#include "slider_messages.h"
 #include "truncate.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,28 +21,24 @@ int ClampToInt(long long value)
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-// Takes `source` into `image`, masked when transparent; a null source releases both.
-void TakeImage(const QImage& source, QImage& image, QImage& mask, bool transparent,
-               std::uint32_t transparentColour, int sampleX, int sampleY)
-{
-    image = source;
-    mask = QImage();
-    if (transparent && !image.isNull())
-        MakeMask(image, mask, transparentColour, sampleX, sampleY);
-}
-
 // A picture and its optional active picture (active id 0: none). Id 0 and a failed load
-// leave both null; the result says whether the pictures asked for are in hand.
-bool LoadPair(int id, int activeId, QImage& image, QImage& active)
+// give two null pictures; `loaded` says whether the pictures asked for are in hand.
+struct LoadedPair {
+    QImage image;
+    QImage active;
+    bool loaded = true;
+};
+
+LoadedPair LoadPair(int id, int activeId)
 {
+    LoadedPair pair;
     if (id == 0)
-        return true;
+        return pair;
     const QString type = QStringLiteral("BITMAP");
-    if (LoadResourceImage(id, type, image) &&
-        (activeId == 0 || LoadResourceImage(activeId, type, active)))
-        return true;
-    image = active = QImage();
-    return false;
+    if (LoadResourceImage(id, type, pair.image) &&
+        (activeId == 0 || LoadResourceImage(activeId, type, pair.active)))
+        return pair;
+    return {QImage(), QImage(), false};
 }
 
 }  // namespace
@@ -54,89 +48,77 @@ CBitmapSlider::CBitmapSlider(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::ClickFocus);
 }
 
+void CBitmapSlider::Picture::set(const QImage& picture, const QImage& activePicture, bool keyed,
+                                 std::uint32_t transparentColour, int sampleX, int sampleY)
+{
+    image = picture;
+    active = picture.isNull() ? QImage() : activePicture;
+    transparent = keyed && !picture.isNull();
+    mask = activeMask = QImage();
+    if (!transparent)
+        return;
+    MakeMask(image, mask, transparentColour, sampleX, sampleY);
+    if (!active.isNull())
+        MakeMask(active, activeMask, transparentColour, sampleX, sampleY);
+}
+
+// Null pictures, after a failed load too, clear the channel or the thumb.
 bool CBitmapSlider::SetChannelImages(int channelId, int activeId, bool transparent,
                                      std::uint32_t transparentColour, int sampleX, int sampleY)
 {
-    QImage channel;
-    QImage active;
-    const bool loaded = LoadPair(channelId, activeId, channel, active);
-    // Null pictures, after a failed load too, clear the channel.
-    SetChannelImages(channel, active, transparent, transparentColour, sampleX, sampleY);
-    return loaded;
+    const LoadedPair pair = LoadPair(channelId, activeId);
+    SetChannelImages(pair.image, pair.active, transparent, transparentColour, sampleX, sampleY);
+    return pair.loaded;
 }
 
 bool CBitmapSlider::SetThumbImages(int thumbId, int activeId, bool transparent,
                                    std::uint32_t transparentColour, int sampleX, int sampleY)
 {
-    QImage thumb;
-    QImage active;
-    const bool loaded = LoadPair(thumbId, activeId, thumb, active);
-    // Null pictures, after a failed load too, clear the thumb.
-    SetThumbImages(thumb, active, transparent, transparentColour, sampleX, sampleY);
-    return loaded;
+    const LoadedPair pair = LoadPair(thumbId, activeId);
+    SetThumbImages(pair.image, pair.active, transparent, transparentColour, sampleX, sampleY);
+    return pair.loaded;
 }
 
-bool CBitmapSlider::SetChannelImages(const QImage& channel, const QImage& active,
-                                     bool transparent, std::uint32_t transparentColour,
-                                     int sampleX, int sampleY)
+// The control takes the channel's size.
+bool CBitmapSlider::SetChannelImages(const QImage& image, const QImage& active, bool transparent,
+                                     std::uint32_t transparentColour, int sampleX, int sampleY)
 {
-    ReleaseChannel();
+    channel.set(image, active, transparent, transparentColour, sampleX, sampleY);
     if (channel.isNull())
         return true;
-    TakeImage(channel, channelImage, channelMask, transparent, transparentColour, sampleX,
-              sampleY);
-    TakeImage(active, activeChannelImage, activeChannelMask, transparent, transparentColour,
-              sampleX, sampleY);
-    channelWidth = channelImage.width();
-    channelHeight = channelImage.height();
-    resize(channelWidth, channelHeight);
+    channelSize = image.size();
+    resize(channelSize);
     clientRect = rect();
-    channelTransparent = transparent ? 1 : 0;
     return true;
 }
 
-bool CBitmapSlider::SetThumbImages(const QImage& thumb, const QImage& active, bool transparent,
+// Without a channel the thumb travels the control as it is.
+bool CBitmapSlider::SetThumbImages(const QImage& image, const QImage& active, bool transparent,
                                    std::uint32_t transparentColour, int sampleX, int sampleY)
 {
-    ReleaseThumb();
+    thumb.set(image, active, transparent, transparentColour, sampleX, sampleY);
     if (thumb.isNull())
         return true;
-    TakeImage(thumb, thumbImage, thumbMask, transparent, transparentColour, sampleX, sampleY);
-    TakeImage(active, activeThumbImage, activeThumbMask, transparent, transparentColour,
-              sampleX, sampleY);
-    thumbWidth = thumbImage.width();
-    thumbHeight = thumbImage.height();
-    if (!ChannelLoaded()) {
+    thumbSize = image.size();
+    if (channel.isNull()) {
         clientRect = rect();
-        channelWidth = clientRect.width();
-        channelHeight = clientRect.height();
+        channelSize = clientRect.size();
     }
-    thumbTransparent = transparent ? 1 : 0;
     return true;
-}
-
-void CBitmapSlider::ReleaseChannel()
-{
-    channelImage = channelMask = activeChannelImage = activeChannelMask = QImage();
-}
-
-void CBitmapSlider::ReleaseThumb()
-{
-    thumbImage = thumbMask = activeThumbImage = activeThumbMask = QImage();
 }
 
 void CBitmapSlider::SetRangeMax(int max, bool redraw)
 {
     rangeMax = max;
     if (redraw)
-        Redraw();
+        update();
 }
 
 void CBitmapSlider::SetRangeMin(int min, bool redraw)
 {
     rangeMin = min;
     if (redraw)
-        Redraw();
+        update();
 }
 
 void CBitmapSlider::SetRange(int min, int max, bool redraw)
@@ -152,7 +134,7 @@ void CBitmapSlider::SetPosition(int pos)
         position = rangeMax;
     if (position < rangeMin)
         position = rangeMin;
-    Redraw();
+    update();
 }
 
 int CBitmapSlider::SetPageStep(int step)
@@ -167,39 +149,36 @@ int CBitmapSlider::SetLineStep(int step)
 
 void CBitmapSlider::SetMargins(int left, int top, int right, int bottom)
 {
-    marginLeft = left;
-    marginTop = top;
-    marginRight = right;
-    marginBottom = bottom;
+    margins = QMargins(left, top, right, bottom);
 }
 
 void CBitmapSlider::SetEnabled(bool enable)
 {
-    enabled = enable ? 1 : 0;
+    enabled = enable;
     if (!enabled && dragging) {
-        dragging = 0;
+        dragging = false;
         if (mouseGrabber() == this)
             releaseMouse();
     }
-    Redraw();
+    update();
 }
 
 void CBitmapSlider::SetFocusFrame(bool show, bool redraw)
 {
-    showFocusFrame = show ? 1 : 0;
+    showFocusFrame = show;
     if (redraw)
-        Redraw();
+        update();
 }
 
 int CBitmapSlider::Travel() const
 {
-    return channelWidth - marginLeft - marginRight - thumbWidth;
+    return channelSize.width() - margins.left() - margins.right() - thumbSize.width();
 }
 
 int CBitmapSlider::PositionToPixel(int pos) const
 {
     const int travel = Travel();
-    const int leftEnd = marginLeft + thumbWidth / 2;
+    const int leftEnd = margins.left() + thumbSize.width() / 2;
     if (rangeMax == rangeMin || travel == 0)
         return leftEnd;
     const double fraction = (double(pos) - double(rangeMin)) / (double(rangeMax) - double(rangeMin));
@@ -211,26 +190,19 @@ int CBitmapSlider::PixelToPosition(int x) const
     const int travel = Travel();
     if (rangeMax == rangeMin || travel == 0)
         return rangeMin;
-    const double offset = double(x) - double(marginLeft) - double(thumbWidth / 2);
+    const double offset = double(x) - double(margins.left()) - double(thumbSize.width() / 2);
     return TruncToInt(double(rangeMin) + offset / travel * (double(rangeMax) - double(rangeMin)));
-}
-
-void CBitmapSlider::Notify(int message) const
-{
-    // Posted, so the parent reads the position only after this control has stored it.
-    if (QWidget* parent = parentWidget())
-        QCoreApplication::postEvent(parent, new CSliderEvent(message, controlId, position));
 }
 
 void CBitmapSlider::DragTo(int x)
 {
     int v = x - dragOffset;
-    v = std::max(v, marginLeft + thumbWidth / 2);
-    v = std::min(v, channelWidth - marginRight - thumbWidth / 2);
+    v = std::max(v, margins.left() + thumbSize.width() / 2);
+    v = std::min(v, channelSize.width() - margins.right() - thumbSize.width() / 2);
     if (v == PositionToPixel(position))
         return;
     SetPosition(PixelToPosition(v));
-    Notify(WM_SLIDER_MOVING);
+    emit moved(position);
 }
 
 void CBitmapSlider::mousePressEvent(QMouseEvent* event)
@@ -242,12 +214,12 @@ void CBitmapSlider::mousePressEvent(QMouseEvent* event)
         return;
     }
     setFocus(Qt::MouseFocusReason);
-    dragging = 1;
+    dragging = true;
     const int x = event->position().toPoint().x();
     const int centre = PositionToPixel(position);
-    dragOffset = std::abs(x - centre) <= thumbWidth / 2 ? x - centre : 0;
+    dragOffset = std::abs(x - centre) <= thumbSize.width() / 2 ? x - centre : 0;
     DragTo(x);
-    Redraw();
+    update();
 }
 
 void CBitmapSlider::mouseMoveEvent(QMouseEvent* event)
@@ -265,9 +237,9 @@ void CBitmapSlider::mouseReleaseEvent(QMouseEvent* event)
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    dragging = 0;
-    Redraw();
-    Notify(WM_SLIDER_MOVED);
+    dragging = false;
+    update();
+    emit released(position);
 }
 
 void CBitmapSlider::keyPressEvent(QKeyEvent* event)
@@ -287,51 +259,48 @@ void CBitmapSlider::keyPressEvent(QKeyEvent* event)
     default: QWidget::keyPressEvent(event); return;
     }
     SetPosition(ClampToInt(target));
-    Notify(WM_SLIDER_MOVED);
+    emit released(position);
 }
 
 void CBitmapSlider::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
-    hasKeyboardFocus = 1;
-    Redraw();
+    hasKeyboardFocus = true;
+    update();
 }
 
 void CBitmapSlider::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
-    hasKeyboardFocus = 0;
-    Redraw();
-}
-
-void CBitmapSlider::Redraw()
-{
+    hasKeyboardFocus = false;
     update();
 }
 
+// Left of the thumb the channel shows its active picture, when it has one.
 void CBitmapSlider::DrawChannel(QPainter& painter)
 {
     const int p = PositionToPixel(position);
-    const bool transparent = channelTransparent != 0;
-    if (!activeChannelImage.isNull() && enabled) {
-        DrawPart(painter, p, 0, channelWidth - p, channelHeight, channelImage, p, 0, channelMask,
-                 transparent);
-        DrawPart(painter, 0, 0, p, channelHeight, activeChannelImage, 0, 0, activeChannelMask,
-                 transparent);
+    const int width = channelSize.width();
+    const int height = channelSize.height();
+    if (!channel.active.isNull() && enabled) {
+        DrawPart(painter, p, 0, width - p, height, channel.image, p, 0, channel.mask,
+                 channel.transparent);
+        DrawPart(painter, 0, 0, p, height, channel.active, 0, 0, channel.activeMask,
+                 channel.transparent);
     } else {
-        DrawPart(painter, 0, 0, channelWidth, channelHeight, channelImage, 0, 0, channelMask,
-                 transparent);
+        DrawPart(painter, 0, 0, width, height, channel.image, 0, 0, channel.mask,
+                 channel.transparent);
     }
 }
 
 void CBitmapSlider::DrawThumb(QPainter& painter)
 {
-    const bool active = !activeThumbImage.isNull() && dragging;
-    const QImage& image = active ? activeThumbImage : thumbImage;
-    const QImage& mask = active ? activeThumbMask : thumbMask;
-    const int tx = PositionToPixel(position) - thumbWidth / 2;
-    DrawPart(painter, tx, marginTop, thumbWidth, thumbHeight, image, 0, 0, mask,
-             thumbTransparent != 0);
+    const bool active = !thumb.active.isNull() && dragging;
+    const QImage& image = active ? thumb.active : thumb.image;
+    const QImage& mask = active ? thumb.activeMask : thumb.mask;
+    const int tx = PositionToPixel(position) - thumbSize.width() / 2;
+    DrawPart(painter, tx, margins.top(), thumbSize.width(), thumbSize.height(), image, 0, 0,
+             mask, thumb.transparent);
 }
 
 void CBitmapSlider::DrawFocusFrame(QPainter& painter) const
@@ -349,13 +318,13 @@ void CBitmapSlider::DrawFocusFrame(QPainter& painter) const
 void CBitmapSlider::paintEvent(QPaintEvent*)
 {
     QPainter screen(this);
-    CMemDC memDC(screen, clientRect, channelTransparent != 0);
+    CMemDC memDC(screen, clientRect, channel.transparent);
     QPainter& painter = memDC.painter();
     // The buffer starts empty over what Qt has already painted beneath the control, so
     // neither the previous thumb nor the previous focus frame is there to be put back.
-    if (ChannelLoaded())
+    if (!channel.isNull())
         DrawChannel(painter);
-    if (ThumbLoaded() && enabled)
+    if (!thumb.isNull() && enabled)
         DrawThumb(painter);
     if (showFocusFrame && hasKeyboardFocus && enabled)
         DrawFocusFrame(painter);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QMargins>
 #include <QRect>
 #include <QWidget>
 
@@ -9,14 +10,12 @@
 class QPainter;
 
 // Horizontal slider drawn from a channel and a thumb picture (each with an optional active
-// picture); tells its parent about moves with posted CSliderEvents (slider_messages.h).
+// picture).
 class CBitmapSlider : public QWidget {
+    Q_OBJECT
+
 public:
     explicit CBitmapSlider(QWidget* parent = nullptr);
-
-    // The identifier carried by the notifications.
-    void SetDlgCtrlID(int id) { controlId = id; }
-    int GetDlgCtrlID() const { return controlId; }
 
     // Bitmap resources ":/BITMAP/<id>"; channel id 0 clears. False when a picture is missing.
     bool SetChannelImages(int channelId, int activeId, bool transparent,
@@ -39,19 +38,21 @@ public:
     int SetPageStep(int step);  // Page Up / Page Down; returns the previous step
     int SetLineStep(int step);  // the arrow keys; returns the previous step
     void SetMargins(int left, int top, int right, int bottom);
-    void SetMarginLeft(int margin) { marginLeft = margin; }
-    void SetMarginTop(int margin) { marginTop = margin; }
-    void SetMarginRight(int margin) { marginRight = margin; }
-    void SetMarginBottom(int margin) { marginBottom = margin; }
     void SetEnabled(bool enable);
-    bool IsEnabled() const { return enabled != 0; }
+    bool IsEnabled() const { return enabled; }
     void SetFocusFrame(bool show, bool redraw);
-    bool IsDragging() const { return dragging != 0; }
+    bool IsDragging() const { return dragging; }
 
     // Thumb centre for a position and back; both rest at the left end when the range or
     // the travel is empty.
     int PositionToPixel(int pos) const;
     int PixelToPosition(int x) const;
+
+signals:
+    // While the thumb is dragged, each time it moved to another position.
+    void moved(int position);
+    // On release of the mouse, and after each handled key: where the thumb came to rest.
+    void released(int position);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -63,17 +64,22 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    bool ChannelLoaded() const { return !channelImage.isNull(); }
-    bool ThumbLoaded() const { return !thumbImage.isNull(); }
-    void ReleaseChannel();
-    void ReleaseThumb();
+    // The channel or the thumb: its picture, the picture while active (none: null), and
+    // their masks when the key colour is transparent.
+    struct Picture {
+        QImage image, mask, active, activeMask;
+        bool transparent = false;
+
+        void set(const QImage& picture, const QImage& activePicture, bool keyed,
+                 std::uint32_t transparentColour, int sampleX, int sampleY);
+        bool isNull() const { return image.isNull(); }
+    };
+
     void DragTo(int x);
-    void Notify(int message) const;
     int Travel() const;
     void DrawChannel(QPainter& painter);
     void DrawThumb(QPainter& painter);
     void DrawFocusFrame(QPainter& painter) const;
-    void Redraw();
 
     int rangeMax = 100;
     int rangeMin = 0;
@@ -81,24 +87,14 @@ private:
     int pageStep = 20;
     int lineStep = 1;
     QRect clientRect;
-    int channelWidth = 0;
-    int channelHeight = 0;
-    int thumbWidth = 0;
-    int thumbHeight = 0;
-    int marginLeft = 0;
-    int marginRight = 0;
-    int marginTop = 0;
-    int marginBottom = 0;
+    QSize channelSize;
+    QSize thumbSize;
+    QMargins margins;
     int dragOffset = 0;
-    int channelTransparent = 0;
-    int thumbTransparent = 0;
-    int dragging = 0;
-    int hasKeyboardFocus = 0;  // QWidget::hasFocus() keeps its meaning
-    int showFocusFrame = 1;
-    int enabled = 1;
-    QImage channelImage, channelMask;
-    QImage activeChannelImage, activeChannelMask;
-    QImage thumbImage, thumbMask;
-    QImage activeThumbImage, activeThumbMask;
-    int controlId = 0;
+    bool dragging = false;
+    bool hasKeyboardFocus = false;  // QWidget::hasFocus() keeps its meaning
+    bool showFocusFrame = true;
+    bool enabled = true;
+    Picture channel;
+    Picture thumb;
 };

@@ -2,6 +2,7 @@
 
 #include "blit.h"
 #include "mem_dc.h"
+#include "skin_palette.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -14,7 +15,6 @@ constexpr int kEdge = 2;
 constexpr int kTextMargin = 2;
 constexpr int kTitleCellHeight = 16;
 constexpr int kMaxTitle = 255;
-const QColor kGround(76, 85, 118);
 const QColor kDivider(Qt::black);
 
 // Squeezing a column into one row with the default stretch mode ANDs its pixels.
@@ -96,7 +96,7 @@ void CSkinHeaderCtrl::paintEvent(QPaintEvent*)
     const QRect client = viewport()->rect();
     CMemDC memDC(screen, client, false);
     QPainter& painter = memDC.painter();
-    painter.fillRect(client, kGround);
+    painter.fillRect(client, palette::kHeaderGround);
     StretchBlock(painter, QRect(client.left() + kEdge, 0, client.width(), kHeight), images.face,
                  QRect(0, 0, 1, kHeight));
     for (int i = 0; i < count(); ++i) {

@@ -1,6 +1,7 @@
 #include "skin_horizontal_scrollbar.h"
 
 #include "blit.h"
+#include "skin_palette.h"
 
 #include <QPainter>
 
@@ -17,7 +18,7 @@ constexpr ScrollbarLayout kLayout{.orientation = Qt::Horizontal,
                                   .trackReserve = 75,
                                   .farArrowReserve = kArrow,
                                   .hitBreadth = kHitHeight,
-                                  .fill = qRgb(76, 85, 118),
+                                  .fill = palette::kHScrollFill,
                                   .stepNeedsPressedArrow = false};
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "skin_list_ctrl.h"
 
 #include "skin_header_ctrl.h"
+#include "skin_geometry.h"
 #include "skin_horizontal_scrollbar.h"
+#include "skin_palette.h"
 #include "skin_verticle_scrollbar.h"
 
 #include <QKeyEvent>
@@ -12,9 +14,7 @@
 
 namespace {
 
-constexpr int kBarThickness = 12;
 constexpr int kRowPadding = 2;
-constexpr int kGroupStartRole = Qt::UserRole + 1;
 
 // Paints the selected row in the list's colours instead of the style's highlight: the
 // selected state is cleared for the item's paint only, so the selection stays as it was.
@@ -24,6 +24,8 @@ public:
         : QStyledItemDelegate(parent), selectedText(text), selectedBack(back)
     {
     }
+
+    void setGroupStartRole(int role) { groupStartRole = role; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override
@@ -35,20 +37,19 @@ public:
             item.palette.setColor(QPalette::Text, selectedText);
         }
         // The text background; the delegate's own takes it from the model's data only.
-        painter->fillRect(item.rect, wasSelected ? selectedBack : CSkinListCtrl::kGroundColour);
+        painter->fillRect(item.rect, wasSelected ? selectedBack : palette::kListGround);
         QStyledItemDelegate::paint(painter, item, index);
-        if (index.data(kGroupStartRole).toBool())
+        if (index.data(groupStartRole).toBool())
             painter->fillRect(item.rect.left(), item.rect.top(), item.rect.width(), 2, selectedBack);
     }
 
 private:
     QColor selectedText;
     QColor selectedBack;
+    int groupStartRole = CSkinListCtrl::kDefaultGroupStartRole;
 };
 
 }  // namespace
-
-const QColor CSkinListCtrl::kGroundColour(224, 234, 244);
 
 CSkinListCtrl::CSkinListCtrl(QWidget* parent)
     : QTableView(parent), header(new CSkinHeaderCtrl(this))
@@ -57,7 +58,6 @@ CSkinListCtrl::CSkinListCtrl(QWidget* parent)
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
     verticalHeader()->hide();
-    setModel(&rows);
     setItemDelegate(new SkinItemDelegate(selectedTextColour, selectedBackColour, this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -66,7 +66,7 @@ CSkinListCtrl::CSkinListCtrl(QWidget* parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
     setFrameShape(QFrame::NoFrame);
-    SetBkColor(kGroundColour);
+    SetBkColor(palette::kListGround);
     FitRowHeight();
     // Whatever scrolls the list, the companion bars follow.
     for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
@@ -105,12 +105,8 @@ void CSkinListCtrl::PlaceScrollBars()
 {
     if (!verticalBar || !horizontalBar)
         return;
-    const QRect r = geometry();
-    const int right = r.x() + r.width();
-    const int bottom = r.y() + r.height();
-    // The vertical bar also covers the square below the list's lower right corner.
-    verticalBar->setGeometry(right, r.y(), kBarThickness, r.height() + kBarThickness);
-    horizontalBar->setGeometry(r.x(), bottom, r.width() + 1, kBarThickness);
+    verticalBar->setGeometry(skin::verticalScrollBar(geometry()));
+    horizontalBar->setGeometry(skin::horizontalScrollBar(geometry()));
     horizontalBar->SyncThumb();
     verticalBar->SyncThumb();
 }
@@ -123,15 +119,38 @@ void CSkinListCtrl::SyncBars()
         horizontalBar->SyncThumb();
 }
 
-void CSkinListCtrl::InsertColumn(int column, const QString& heading, Qt::Alignment format,
-                                 int width)
+void CSkinListCtrl::setModel(QAbstractItemModel* newModel)
 {
-    column = std::clamp(column, 0, rows.columnCount());
-    rows.insertColumns(column, 1);
-    rows.setHeaderData(column, Qt::Horizontal, heading);
-    columnFormats.insert(columnFormats.begin() + std::min<size_t>(column, columnFormats.size()),
-                         format);
-    setColumnWidth(column, width);
+    disconnect(m_widthsOnReset);
+    disconnect(m_widthsOnNewColumns);
+    QTableView::setModel(newModel);
+    if (newModel) {
+        // A reset rebuilds the header's sections at their default size.
+        m_widthsOnReset = connect(newModel, &QAbstractItemModel::modelReset, this, &CSkinListCtrl::applyColumnWidths);
+        m_widthsOnNewColumns =
+            connect(newModel, &QAbstractItemModel::columnsInserted, this, &CSkinListCtrl::applyColumnWidths);
+    }
+    applyColumnWidths();
+}
+
+void CSkinListCtrl::setColumnWidths(std::vector<int> widths)
+{
+    m_columnWidths = std::move(widths);
+    applyColumnWidths();
+}
+
+void CSkinListCtrl::applyColumnWidths()
+{
+    for (size_t column = 0; column < m_columnWidths.size(); ++column)
+        setColumnWidth(static_cast<int>(column), m_columnWidths[column]);
+}
+
+void CSkinListCtrl::setGroupStartRole(int role)
+{
+    m_groupStartRole = role;
+    if (auto* delegate = dynamic_cast<SkinItemDelegate*>(itemDelegate()))
+        delegate->setGroupStartRole(role);
+    viewport()->update();
 }
 
 void CSkinListCtrl::SetBkColor(const QColor& colour)
@@ -143,84 +162,21 @@ void CSkinListCtrl::SetBkColor(const QColor& colour)
 
 int CSkinListCtrl::GetSelectedRow() const
 {
+    if (!selectionModel())
+        return -1;
     const QModelIndexList selected = selectionModel()->selectedRows();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void CSkinListCtrl::SelectRow(int row)
 {
-    if (row >= 0 && row < rows.rowCount())
+    if (model() && row >= 0 && row < model()->rowCount(rootIndex()))
         selectRow(row);
-}
-
-QStandardItem* CSkinListCtrl::MakeCell(int column, const std::string& text) const
-{
-    auto* cell = new QStandardItem(QString::fromStdString(text));
-    const Qt::Alignment format =
-        column < static_cast<int>(columnFormats.size()) ? columnFormats[column] : Qt::AlignLeft;
-    cell->setTextAlignment(format | Qt::AlignVCenter);
-    return cell;
-}
-
-int CSkinListCtrl::GetRowCount() const
-{
-    return rows.rowCount();
-}
-
-void CSkinListCtrl::AppendRow(const std::string& number, const std::string& name,
-                              const std::string& time)
-{
-    rows.appendRow({MakeCell(0, number), MakeCell(1, name), MakeCell(2, time)});
-}
-
-void CSkinListCtrl::SetCellText(int row, int column, const std::string& text)
-{
-    if (row < 0 || row >= rows.rowCount() || column < 0 || column >= rows.columnCount())
-        return;
-    QStandardItem* cell = MakeCell(column, text);
-    // A new text keeps the row's group mark.
-    if (const QStandardItem* old = rows.item(row, column)) {
-        cell->setData(old->data(kGroupStartRole), kGroupStartRole);
-        cell->setToolTip(old->toolTip());
-    }
-    rows.setItem(row, column, cell);
-}
-
-void CSkinListCtrl::SetGroupStarts(const std::vector<std::pair<int, QString>>& starts)
-{
-    for (int row = 0; row < rows.rowCount(); ++row) {
-        for (int column = 0; column < rows.columnCount(); ++column) {
-            if (QStandardItem* cell = rows.item(row, column)) {
-                cell->setData(false, kGroupStartRole);
-                cell->setToolTip({});
-            }
-        }
-    }
-    for (const auto& [row, tip] : starts) {
-        for (int column = 0; row >= 0 && row < rows.rowCount() && column < rows.columnCount(); ++column) {
-            if (QStandardItem* cell = rows.item(row, column)) {
-                cell->setData(true, kGroupStartRole);
-                cell->setToolTip(tip);
-            }
-        }
-    }
 }
 
 bool CSkinListCtrl::IsGroupStart(int row) const
 {
-    const QStandardItem* cell = rows.item(row, 0);
-    return cell && cell->data(kGroupStartRole).toBool();
-}
-
-void CSkinListCtrl::DeleteRow(int row)
-{
-    if (row >= 0 && row < rows.rowCount())
-        rows.removeRow(row);
-}
-
-void CSkinListCtrl::DeleteAllRows()
-{
-    rows.removeRows(0, rows.rowCount());
+    return model() && model()->index(row, 0, rootIndex()).data(m_groupStartRole).toBool();
 }
 
 void CSkinListCtrl::FitRowHeight()
@@ -234,7 +190,7 @@ void CSkinListCtrl::paintEvent(QPaintEvent* event)
 {
     {
         QPainter ground(viewport());
-        ground.fillRect(event->rect(), kGroundColour);
+        ground.fillRect(event->rect(), palette::kListGround);
     }
     SyncBars();
     QTableView::paintEvent(event);

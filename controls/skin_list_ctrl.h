@@ -1,23 +1,23 @@
 #pragma once
 
-#include "play_list.h"
+#include "skin_palette.h"
 
 #include <QColor>
 #include <QPointer>
-#include <QStandardItemModel>
 #include <QTableView>
 
-#include <utility>
 #include <vector>
 
 class CSkinHeaderCtrl;
 class CSkinVerticleScrollbar;
 class CSkinHorizontalScrollbar;
 
-// The play list's view: rows on a light blue-grey ground, the selected row in light text on
-// a slate bar whether or not the list has the focus, a bitmap header, and two bitmap scroll
-// bars beside and below it (siblings in the parent) in place of its own.
-class CSkinListCtrl : public QTableView, public IPlayListView {
+// The play list's view of any table model: rows on a light blue-grey ground, the selected
+// row in light text on a slate bar whether or not the list has the focus, a bitmap header,
+// and two bitmap scroll bars beside and below it (siblings in the parent) in place of its
+// own. Titles, texts, alignment and tips come from the model; a row whose group-start role
+// is true starts a group (a rule in the selection's slate above it).
+class CSkinListCtrl : public QTableView {
 public:
     explicit CSkinListCtrl(QWidget* parent = nullptr);
     ~CSkinListCtrl() override;
@@ -26,16 +26,16 @@ public:
     void AttachScrollBars();
     void PlaceScrollBars();
 
-    // Adds a column with its title, the alignment of its cells and its width in pixels.
-    void InsertColumn(int column, const QString& heading, Qt::Alignment format, int width);
+    void setModel(QAbstractItemModel* model) override;
+    // The widths of the model's columns in pixels, kept whatever the model does.
+    void setColumnWidths(std::vector<int> widths);
+    // The model's role that marks a group's first row (a bool).
+    void setGroupStartRole(int role);
     void SetBkColor(const QColor& colour);
     // The selected row, -1 when none.
     int GetSelectedRow() const;
     void SelectRow(int row);
 
-    // Rows that start a group (a trip): a rule in the selection's slate above the row and a
-    // tip on its cells. Every other row loses both.
-    void SetGroupStarts(const std::vector<std::pair<int, QString>>& starts);
     bool IsGroupStart(int row) const;
 
     CSkinHeaderCtrl* Header() const { return header; }
@@ -44,15 +44,7 @@ public:
     QColor SelectedTextColour() const { return selectedTextColour; }
     QColor SelectedBackColour() const { return selectedBackColour; }
 
-    static const QColor kGroundColour;
-
-    // IPlayListView
-    int GetRowCount() const override;
-    void AppendRow(const std::string& number, const std::string& name,
-                   const std::string& time) override;
-    void SetCellText(int row, int column, const std::string& text) override;
-    void DeleteRow(int row) override;
-    void DeleteAllRows() override;
+    static constexpr int kDefaultGroupStartRole = Qt::UserRole + 1;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -66,13 +58,15 @@ protected:
 private:
     void SyncBars();
     void FitRowHeight();
-    QStandardItem* MakeCell(int column, const std::string& text) const;
+    void applyColumnWidths();
 
     CSkinHeaderCtrl* header;
-    QColor selectedTextColour{229, 229, 229};
-    QColor selectedBackColour{115, 123, 165};
+    QColor selectedTextColour = palette::kListSelectedText;
+    QColor selectedBackColour = palette::kListSelectedBack;
     QPointer<CSkinVerticleScrollbar> verticalBar;
     QPointer<CSkinHorizontalScrollbar> horizontalBar;
-    QStandardItemModel rows;
-    std::vector<Qt::Alignment> columnFormats;
+    std::vector<int> m_columnWidths;
+    int m_groupStartRole = kDefaultGroupStartRole;
+    QMetaObject::Connection m_widthsOnReset;
+    QMetaObject::Connection m_widthsOnNewColumns;
 };

@@ -114,7 +114,7 @@ void CSkinScrollbar::paintEvent(QPaintEvent*)
     QPainter screen(this);
     CMemDC memDC(screen, rect(), false);
     QPainter& painter = memDC.painter();
-    painter.fillRect(rect(), QColor(layout.fill));
+    painter.fillRect(rect(), layout.fill);
     DrawPieces(painter);
     if (HasThumb()) {
         const QRect thumb = AxisRect(Thumb(), kThumbLength, kThickness);

@@ -22,7 +22,7 @@ struct ScrollbarLayout {
     int trackReserve;     // length - this = thumb pixels for the whole range (98 or 75)
     int farArrowReserve;  // length - this = where the far arrow begins (37 or 26)
     int hitBreadth;       // of the arrows' and the thumb's hit rectangles, across the axis
-    QRgb fill;            // the ground under the pieces
+    QColor fill;          // the ground under the pieces
     // A release over an arrow steps only when the press was on that arrow; otherwise a
     // release over either arrow steps, whatever was pressed.
     bool stepNeedsPressedArrow;

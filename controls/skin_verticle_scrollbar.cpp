@@ -1,6 +1,7 @@
 #include "skin_verticle_scrollbar.h"
 
 #include "blit.h"
+#include "skin_palette.h"
 
 #include <QPainter>
 
@@ -18,7 +19,7 @@ constexpr ScrollbarLayout kLayout{.orientation = Qt::Vertical,
                                   .trackReserve = 98,
                                   .farArrowReserve = kBottomReserve,
                                   .hitBreadth = kWidth,
-                                  .fill = qRgb(74, 82, 107),
+                                  .fill = palette::kVScrollFill,
                                   .stepNeedsPressedArrow = true};
 
 }  // namespace

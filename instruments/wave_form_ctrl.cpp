@@ -1,6 +1,7 @@
 #include "wave_form_ctrl.h"
 
 #include "assist_info_reader.h"
+#include "skin_palette.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -9,13 +10,9 @@
 
 namespace {
 
-constexpr QRgb kBackground = qRgb(10, 10, 10);
-constexpr QRgb kPlotBackground = qRgb(19, 19, 19);
-constexpr QRgb kGridColor = qRgb(32, 37, 42);
 constexpr QRgb kAxisColors[3] = {qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0)};
 constexpr QRgb kCursorColor = qRgb(0, 255, 0);
 constexpr QRgb kSpeedColor = qRgb(255, 255, 0);
-constexpr QRgb kLabelColor = qRgb(130, 149, 179);
 constexpr QRgb kPeakColor = qRgb(255, 160, 0);
 constexpr int kPeakFlagSize = 9;    // the flag's width and height in pixels
 constexpr int kPeakClickSlack = 3;  // pixels around the flag that still hit it
@@ -61,8 +58,8 @@ CWaveFormCtrl::CWaveFormCtrl(QWidget* parent)
     : QWidget(parent),
       m_font(CellHeightFont(kFontCellHeight)),
       m_metrics(m_font),
-      m_gridPen(SolidPen(kGridColor)),
-      m_dottedGridPen(DottedPen(kGridColor)),
+      m_gridPen(SolidPen(palette::kWaveGrid.rgb())),
+      m_dottedGridPen(DottedPen(palette::kWaveGrid.rgb())),
       m_axisPens{SolidPen(kAxisColors[0]), SolidPen(kAxisColors[1]), SolidPen(kAxisColors[2])},
       m_cursorPen(SolidPen(kCursorColor)),
       m_speedPen(SolidPen(kSpeedColor))
@@ -217,8 +214,8 @@ void CWaveFormCtrl::paintEvent(QPaintEvent*)
 void CWaveFormCtrl::BuildLayer(const PlotRect& plot)
 {
     QPainter painter(&m_layerPixels);
-    painter.fillRect(rect(), QColor(kBackground));
-    painter.fillRect(FillRect(plot), QColor(kPlotBackground));
+    painter.fillRect(rect(), palette::kWaveGround);
+    painter.fillRect(FillRect(plot), palette::kWavePlot);
     DrawLabels(painter, plot);
     DrawGrid(painter, plot);
     m_xStep = 0.0f;
@@ -233,7 +230,7 @@ void CWaveFormCtrl::DrawLabels(QPainter& painter, const PlotRect& plot) const
 {
     painter.setFont(m_font);
     for (const ScaleLabel& label : ScaleLabels(plot, m_speedView, m_unit))
-        DrawText(painter, label.x, label.y, QColor(kLabelColor), label.text);
+        DrawText(painter, label.x, label.y, palette::kLabel, label.text);
 }
 
 void CWaveFormCtrl::DrawGrid(QPainter& painter, const PlotRect& plot) const
@@ -316,8 +313,8 @@ void CWaveFormCtrl::DrawOverlays(QPainter& painter, const PlotRect& plot) const
     const BottomTextPlaces places =
         PlaceSpeedAndTime(plot, m_metrics.horizontalAdvance(QString::fromStdString(values.speed)),
                           m_metrics.horizontalAdvance(QString::fromStdString(time)));
-    DrawText(painter, places.speedX, y, QColor(kLabelColor), values.speed);
-    DrawText(painter, places.timeX, y, QColor(kLabelColor), time);
+    DrawText(painter, places.speedX, y, palette::kLabel, values.speed);
+    DrawText(painter, places.timeX, y, palette::kLabel, time);
 }
 
 void CWaveFormCtrl::DrawText(QPainter& painter, int x, int y, const QColor& color,

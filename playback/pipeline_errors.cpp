@@ -4,36 +4,33 @@
 
 namespace {
 
-namespace status = playback_status;
-
-PlaybackStatus statusFromError(const GError* error)
+PlaybackError errorKind(const GError* error)
 {
     if (error == nullptr)
-        return status::failed;
+        return PlaybackError::Failed;
     if (error->domain == GST_RESOURCE_ERROR
         && (error->code == GST_RESOURCE_ERROR_NOT_FOUND
             || error->code == GST_RESOURCE_ERROR_OPEN_READ))
-        return status::fileNotFound;
+        return PlaybackError::FileNotFound;
     if (error->domain == GST_STREAM_ERROR
         && (error->code == GST_STREAM_ERROR_CODEC_NOT_FOUND
             || error->code == GST_STREAM_ERROR_DECODE))
-        return status::noDecoder;
+        return PlaybackError::NoDecoder;
     if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN)
-        return status::noDecoder;
+        return PlaybackError::NoDecoder;
     if (error->domain == GST_STREAM_ERROR)
-        return status::unsupportedStream;
-    return status::failed;
+        return PlaybackError::UnsupportedStream;
+    return PlaybackError::Failed;
 }
 
 }  // namespace
 
-PipelineError parsePipelineError(GstMessage* message)
+PlaybackResult parsePipelineError(GstMessage* message)
 {
     GError* error = nullptr;
     gchar* debug = nullptr;
     gst_message_parse_error(message, &error, &debug);
-    PipelineError parsed{statusFromError(error),
-                         QString::fromUtf8(error != nullptr ? error->message : "")};
+    PlaybackResult parsed(errorKind(error), QString::fromUtf8(error != nullptr ? error->message : ""));
     g_clear_error(&error);
     g_free(debug);
     return parsed;

@@ -1,16 +1,9 @@
 #pragma once
 
-#include "playback_status.h"
-
-#include <QString>
+#include "playback_result.h"
 
 typedef struct _GstMessage GstMessage;
 
-// An error message of the pipeline as the engine reports it: a status saying
-// what kind of failure it was, and GStreamer's text for the owner to show.
-struct PipelineError {
-    PlaybackStatus status = playback_status::failed;
-    QString text;
-};
-
-PipelineError parsePipelineError(GstMessage* message);
+// An error message of the pipeline as the engine reports it: what kind of failure it
+// was, and GStreamer's text for the owner to show.
+PlaybackResult parsePipelineError(GstMessage* message);

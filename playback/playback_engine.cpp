@@ -1,7 +1,7 @@
 #include "playback_engine.h"
 
-#include "decoder_preference.h"
 #include "frame_capture.h"
+#include "gstreamer_init.h"
 #include "overlay_sink.h"
 #include "pipeline_errors.h"
 #include "recording_check.h"
@@ -20,8 +20,6 @@
 #include <cmath>
 
 namespace {
-
-namespace status = playback_status;
 
 constexpr std::array kRates{1.0, 2.0, 3.0, 8.0, -1.0, -2.0, -3.0, -8.0};
 
@@ -56,11 +54,9 @@ int centibelsFromLinear(double linear)
 
 }  // namespace
 
-PlaybackEngine::PlaybackEngine()
+PlaybackEngine::PlaybackEngine(QObject* parent) : QObject(parent)
 {
-    gst_init(nullptr, nullptr);
-    // The rank lives in the process-wide registry: raising it once serves every open.
-    preferDecoder(preferredDecoders());
+    initGStreamer();
 }
 
 PlaybackEngine::~PlaybackEngine()
@@ -68,19 +64,15 @@ PlaybackEngine::~PlaybackEngine()
     close();
 }
 
-PlaybackStatus PlaybackEngine::open(const QString& fileName, VideoWidget* videoWindow,
-                                    QObject* notifyWindow)
+PlaybackResult PlaybackEngine::open(const QString& fileName, VideoWidget* videoWindow)
 {
-    if (fileName.isNull())
-        return status::nullPointer;
-    return open(QFile::encodeName(fileName).toStdString(), videoWindow, notifyWindow);
+    return open(QFile::encodeName(fileName).toStdString(), videoWindow);
 }
 
-PlaybackStatus PlaybackEngine::open(const std::string& path, VideoWidget* videoWindow,
-                                    QObject* notifyWindow)
+PlaybackResult PlaybackEngine::open(const std::string& path, VideoWidget* videoWindow)
 {
     if (path.empty())
-        return status::nullPointer;
+        return {PlaybackError::InvalidArgument, QStringLiteral("No file name.")};
     if (m_playbin != nullptr)
         releaseAll();
 
@@ -91,20 +83,22 @@ PlaybackStatus PlaybackEngine::open(const std::string& path, VideoWidget* videoW
         m_videoWindow->update();
     }
     m_path = path;
-    m_state = PlayState::Stopped;
     m_rate = 1.0;
-    m_errorText.clear();
     m_errorPosition = 0.0;
+    setState(PlayState::Stopped);
 
-    const PlaybackStatus result = openPipeline();
-    if (result < 0) {
+    const PlaybackResult result = openPipeline();
+    if (!result) {
         // Nothing of a failed open stays: no pipeline to start, no position to report.
         close();
         return result;
     }
-    m_events->setTarget(notifyWindow);
-    const PlaybackStatus placement = initVideoWindow();
-    m_state = PlayState::Paused;
+    // Queued: the wake-up comes on a streaming thread, the messages are read on ours.
+    m_events->setWakeUp([this] {
+        QMetaObject::invokeMethod(this, &PlaybackEngine::takePipelineMessages, Qt::QueuedConnection);
+    });
+    const PlaybackResult placement = initVideoWindow();
+    setState(PlayState::Paused);
     if (m_videoWindow)
         m_videoWindow->setFocus();
     return placement;
@@ -117,31 +111,29 @@ QString PlaybackEngine::fileName() const
 
 // What the file is gets checked before any pipeline is built: a pipeline can
 // block on a special file, or take minutes over an index of thousands of tracks.
-PlaybackStatus PlaybackEngine::openPipeline()
+PlaybackResult PlaybackEngine::openPipeline()
 {
-    if (const std::optional<PipelineError> refused = checkRecording(m_path)) {
-        m_errorText = refused->text;
-        return refused->status;
-    }
-    const PlaybackStatus result = buildPipeline();
-    return result < 0 ? result : cue();
+    if (PlaybackResult refused = checkRecording(m_path); !refused)
+        return refused;
+    const PlaybackResult result = buildPipeline();
+    return result ? cue() : result;
 }
 
-PlaybackStatus PlaybackEngine::buildPipeline()
+PlaybackResult PlaybackEngine::buildPipeline()
 {
     m_playbin = gst_element_factory_make("playbin", "recording");
     if (m_playbin == nullptr)
-        return status::failed;
+        return {PlaybackError::Failed, QStringLiteral("GStreamer has no playbin.")};
     gst_object_ref_sink(m_playbin);
 
-    m_events = std::make_shared<GraphEventQueue>();
+    m_events = std::make_shared<PipelineMessageQueue>();
     GstBus* bus = gst_element_get_bus(m_playbin);
-    GraphEventQueue::attach(m_events, bus);
+    PipelineMessageQueue::attach(m_events, bus);
     gst_object_unref(bus);
 
     gchar* uri = gst_filename_to_uri(m_path.c_str(), nullptr);
     if (uri == nullptr)
-        return status::fileNotFound;
+        return {PlaybackError::FileNotFound, QStringLiteral("The name is not a path.")};
     m_videoSink = makeOverlayOutput();
     if (m_videoSink == nullptr) {
         m_frames = std::make_shared<FrameGate>(m_videoWindow ? m_videoWindow->mailbox() : nullptr);
@@ -151,7 +143,7 @@ PlaybackStatus PlaybackEngine::buildPipeline()
         g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink, nullptr);
     g_free(uri);
     if (m_videoSink == nullptr)
-        return status::failed;
+        return {PlaybackError::Failed, QStringLiteral("No video output.")};
 
     const QString output = m_audioSink.isEmpty() ? QString(kDefaultAudioSink) : m_audioSink;
     GError* error = nullptr;
@@ -159,28 +151,27 @@ PlaybackStatus PlaybackEngine::buildPipeline()
         ("volume ! " + output).toUtf8().constData(), TRUE, &error);
     g_clear_error(&error);
     if (audioSink == nullptr)
-        return status::invalidArgument;
+        return {PlaybackError::InvalidArgument, QStringLiteral("The audio output cannot be built.")};
     g_object_set(m_playbin, "audio-sink", audioSink, nullptr);
     // The system clock drives the pipeline, whatever the audio output offers.
     GstClock* clock = gst_system_clock_obtain();
     gst_pipeline_use_clock(GST_PIPELINE(m_playbin), clock);
     gst_object_unref(clock);
-    return status::ok;
+    return {};
 }
 
 // Renders the file up to its first frame, paused.
-PlaybackStatus PlaybackEngine::cue()
+PlaybackResult PlaybackEngine::cue()
 {
     const GstStateChangeReturn change = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
     const auto settled = change == GST_STATE_CHANGE_ASYNC
                              ? static_cast<GstStateChangeReturn>(settle(kCueTimeout))
                              : change;
     if (settled == GST_STATE_CHANGE_SUCCESS || settled == GST_STATE_CHANGE_NO_PREROLL)
-        return status::ok;
-    if (settled == GST_STATE_CHANGE_ASYNC && !m_events->hasError()) {
-        m_errorText = QStringLiteral("No picture within %1 s.").arg(kCueTimeout.count() / 1000);
-        return status::timedOut;
-    }
+        return {};
+    if (settled == GST_STATE_CHANGE_ASYNC && !m_events->hasError())
+        return {PlaybackError::TimedOut,
+                QStringLiteral("No picture within %1 s.").arg(kCueTimeout.count() / 1000)};
     return failedStatus();
 }
 
@@ -202,21 +193,16 @@ int PlaybackEngine::settle(std::chrono::milliseconds bound) const
 
 // Why cueing failed, from the error the pipeline posted. The failed state
 // change can be seen a moment before the error message that caused it arrives.
-PlaybackStatus PlaybackEngine::failedStatus()
+PlaybackResult PlaybackEngine::failedStatus()
 {
     m_events->waitForError(kErrorMessageWait);
-    PlaybackStatus result = status::failed;
-    bool first = true;
+    std::optional<PlaybackResult> result;
     for (GstMessage* message : m_events->takeAll()) {
-        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && first) {
-            const PipelineError error = parsePipelineError(message);
-            result = error.status;
-            m_errorText = error.text;
-            first = false;
-        }
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !result)
+            result = parsePipelineError(message);
         gst_message_unref(message);
     }
-    return result;
+    return result.value_or(PlaybackResult(PlaybackError::Failed));
 }
 
 std::optional<QSize> PlaybackEngine::nativeVideoSize() const
@@ -242,16 +228,14 @@ std::optional<QSize> PlaybackEngine::nativeVideoSize() const
 }
 
 // Audio only places nothing; otherwise the widget keeps the aspect ratio.
-PlaybackStatus PlaybackEngine::initVideoWindow()
+PlaybackResult PlaybackEngine::initVideoWindow()
 {
     const std::optional<QSize> size = nativeVideoSize();
-    if (!size)
-        return status::ok;
-    if (m_videoWindow)
+    if (size && m_videoWindow)
         m_videoWindow->setVideoSize(size);
     if (m_videoWindow && m_overlay)
         m_videoWindow->setSurfaceShown(true);
-    return status::ok;
+    return {};
 }
 
 // The video drawn by an overlay sink straight into the widget's video surface, when
@@ -267,8 +251,8 @@ GstElement* PlaybackEngine::makeOverlayOutput()
     VideoSurface* surface = m_videoWindow->videoSurface();
     surface->attach(sink);
     m_overlay = true;
-    m_refit = QObject::connect(m_videoWindow, &VideoWidget::surfaceFrameSizeChanged,
-                               m_videoWindow, [this] { renderAgain(); });
+    m_refit = connect(m_videoWindow, &VideoWidget::surfaceFrameSizeChanged, this,
+                      &PlaybackEngine::renderAgain);
     return sink;
 }
 
@@ -281,7 +265,7 @@ void PlaybackEngine::renderAgain()
         || gst_element_get_state(m_playbin, &current, nullptr, 0) != GST_STATE_CHANGE_SUCCESS
         || current != GST_STATE_PAUSED)
         return;
-    seek(m_rate, getPosition());
+    seek(m_rate, position());
 }
 
 // The frame being shown as BGRx at the video's native size; a new reference or null.
@@ -324,15 +308,15 @@ void PlaybackEngine::releaseAll()
         m_frames->close();
     if (m_playbin != nullptr) {
         GstBus* bus = gst_element_get_bus(m_playbin);
-        GraphEventQueue::detach(bus);
+        PipelineMessageQueue::detach(bus);
         gst_object_unref(bus);
         m_teardown.release(m_playbin);
     }
     m_playbin = nullptr;
     m_videoSink = nullptr;
     m_frames.reset();
-    m_events->setTarget(nullptr);
-    m_events = std::make_shared<GraphEventQueue>();
+    m_events->setWakeUp({});
+    m_events = std::make_shared<PipelineMessageQueue>();
     if (m_videoWindow) {
         m_videoWindow->setFullScreen(false);
         m_videoWindow->clearPicture();
@@ -344,60 +328,68 @@ void PlaybackEngine::close()
     releaseAll();
     m_path.clear();
     m_errorPosition = 0.0;
-    m_state = PlayState::Init;
+    setState(PlayState::Init);
     if (m_videoWindow)
         m_videoWindow->update();
 }
 
-PlaybackStatus PlaybackEngine::changeState(int gstState)
+void PlaybackEngine::setState(PlayState state)
 {
-    if (m_playbin == nullptr)
-        return status::ok;
-    const auto change = gst_element_set_state(m_playbin, static_cast<GstState>(gstState));
-    if (change == GST_STATE_CHANGE_FAILURE)
-        return status::failed;
-    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED)
-        m_videoWindow->setSurfaceShown(true);
-    return status::ok;
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
 }
 
-PlaybackStatus PlaybackEngine::togglePlay()
+PlaybackResult PlaybackEngine::changeState(int gstState)
 {
     if (m_playbin == nullptr)
-        return status::ok;
+        return {};
+    const auto change = gst_element_set_state(m_playbin, static_cast<GstState>(gstState));
+    if (change == GST_STATE_CHANGE_FAILURE)
+        return {PlaybackError::Failed, QStringLiteral("The pipeline refused to change state.")};
+    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED)
+        m_videoWindow->setSurfaceShown(true);
+    return {};
+}
+
+PlaybackResult PlaybackEngine::togglePlay()
+{
+    if (m_playbin == nullptr)
+        return {};
     const bool start = m_state == PlayState::Paused || m_state == PlayState::Stopped;
-    const PlaybackStatus result = changeState(start ? GST_STATE_PLAYING : GST_STATE_PAUSED);
-    if (result >= 0) {
-        m_state = start ? PlayState::Running : PlayState::Paused;
+    const PlaybackResult result = changeState(start ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+    if (result) {
         m_errorPosition = 0.0;
+        setState(start ? PlayState::Running : PlayState::Paused);
     }
     return result;
 }
 
-PlaybackStatus PlaybackEngine::pause()
+PlaybackResult PlaybackEngine::pause()
 {
     if (m_playbin == nullptr)
-        return status::ok;
-    const PlaybackStatus result = changeState(GST_STATE_PAUSED);
-    if (result >= 0)
-        m_state = PlayState::Paused;
+        return {};
+    const PlaybackResult result = changeState(GST_STATE_PAUSED);
+    if (result)
+        setState(PlayState::Paused);
     return result;
 }
 
-PlaybackStatus PlaybackEngine::stop()
+PlaybackResult PlaybackEngine::stop()
 {
     if (m_playbin == nullptr
         || (m_state != PlayState::Paused && m_state != PlayState::Running))
-        return status::ok;
+        return {};
     // Paused at 0 rather than torn down, so that the first frame shows.
-    PlaybackStatus result = changeState(GST_STATE_PAUSED);
-    if (result < 0)
+    const PlaybackResult result = changeState(GST_STATE_PAUSED);
+    if (!result)
         return result;
-    m_state = PlayState::Stopped;
+    setState(PlayState::Stopped);
     return seek(m_rate, 0.0);
 }
 
-double PlaybackEngine::getPosition() const
+double PlaybackEngine::position() const
 {
     gint64 position = 0;
     if (m_playbin == nullptr)
@@ -407,14 +399,14 @@ double PlaybackEngine::getPosition() const
     return static_cast<double>(position) / GST_SECOND;
 }
 
-PlaybackStatus PlaybackEngine::setPosition(double seconds)
+PlaybackResult PlaybackEngine::setPosition(double seconds)
 {
     if (m_playbin == nullptr)
-        return status::ok;
+        return {};
     return seek(m_rate, seconds);
 }
 
-double PlaybackEngine::getDuration() const
+double PlaybackEngine::duration() const
 {
     gint64 duration = 0;
     if (m_playbin == nullptr || !gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration))
@@ -424,7 +416,7 @@ double PlaybackEngine::getDuration() const
 
 // Forward rates play from `seconds` to the end, reverse rates from `seconds`
 // back to the start. Returns once the pipeline shows the new position.
-PlaybackStatus PlaybackEngine::seek(double rate, double seconds)
+PlaybackResult PlaybackEngine::seek(double rate, double seconds)
 {
     const auto position = static_cast<gint64>(std::max(0.0, seconds) * GST_SECOND);
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
@@ -434,30 +426,32 @@ PlaybackStatus PlaybackEngine::seek(double rate, double seconds)
                  : gst_element_seek(m_playbin, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
                                     GST_SEEK_TYPE_SET, position);
     if (!accepted)
-        return status::failed;
+        return {PlaybackError::Failed, QStringLiteral("The pipeline refused the seek.")};
     const int settled = settle(kSeekTimeout);
     if (settled == GST_STATE_CHANGE_FAILURE || m_events->hasError())
-        return status::failed;
-    return settled == GST_STATE_CHANGE_ASYNC ? status::timedOut : status::ok;
+        return {PlaybackError::Failed, QStringLiteral("The seek failed.")};
+    if (settled == GST_STATE_CHANGE_ASYNC)
+        return {PlaybackError::TimedOut, QStringLiteral("The seek did not finish in time.")};
+    return {};
 }
 
-PlaybackStatus PlaybackEngine::setRate(int index)
+PlaybackResult PlaybackEngine::setRate(int index)
 {
     const double rate =
         index >= 0 && index < static_cast<int>(kRates.size()) ? kRates[static_cast<std::size_t>(index)] : 1.0;
     if (m_playbin == nullptr)
-        return status::ok;
+        return {};
     // The player asks for normal speed before every start; a seek then would
     // only cost a stall.
     if (rate == m_rate)
-        return status::ok;
-    const PlaybackStatus result = seek(rate, getPosition());
-    if (result >= 0)
+        return {};
+    const PlaybackResult result = seek(rate, position());
+    if (result)
         m_rate = rate;
     return result;
 }
 
-int PlaybackEngine::getVolumeLevel() const
+int PlaybackEngine::volumeLevel() const
 {
     if (m_playbin == nullptr)
         return 0;
@@ -469,7 +463,7 @@ int PlaybackEngine::getVolumeLevel() const
 void PlaybackEngine::setVolumeLevel(int level)
 {
     const int centibels = level * 300 - 3000;
-    // Outside the renderer's range the old renderer refused the value; so do we.
+    // A level outside the eleven steps is refused, not clamped.
     if (m_playbin == nullptr || centibels < kMinCentibels || centibels > 0)
         return;
     g_object_set(m_playbin, "volume", linearFromCentibels(centibels), nullptr);
@@ -481,13 +475,13 @@ void PlaybackEngine::setFullScreen(bool on)
         m_videoWindow->setFullScreen(on);
 }
 
-int PlaybackEngine::captureFrame(const QString& fileName, const SnapshotTags* tags)
+bool PlaybackEngine::captureFrame(const QString& fileName, const SnapshotTags* tags)
 {
     if (m_playbin == nullptr)
-        return 0;
+        return false;
     GstSample* sample = shownFrame();
     if (sample == nullptr)
-        return 0;
+        return false;
     GstVideoInfo info;
     GstVideoFrame frame;
     GstCaps* caps = gst_sample_get_caps(sample);
@@ -507,9 +501,11 @@ int PlaybackEngine::captureFrame(const QString& fileName, const SnapshotTags* ta
     return written;
 }
 
-GraphOutcome PlaybackEngine::handleGraphEvents()
+// What the streaming threads queued, acted on here: the end of the stream rewinds to 0;
+// an error stops the pipeline where it was. Either leaves the engine Stopped.
+void PlaybackEngine::takePipelineMessages()
 {
-    std::optional<PipelineError> error;
+    std::optional<PlaybackResult> error;
     bool ended = false;
     for (GstMessage* message : m_events->takeAll()) {
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !error)
@@ -518,44 +514,43 @@ GraphOutcome PlaybackEngine::handleGraphEvents()
         gst_message_unref(message);
     }
     if (m_playbin == nullptr)
-        return {};
+        return;
     // An error outweighs an end that follows it: the rest was never played.
-    if (error)
-        return stopAfterError(*error);
-    if (ended)
-        return {GraphOutcome::Kind::EndOfStream, rewindToStart(), {}, 0.0};
-    return {};
+    if (error) {
+        stopAfterError(*error);
+        return;
+    }
+    // An end that comes after a stop is stale: the stop has already rewound.
+    if (ended && m_state != PlayState::Stopped) {
+        rewindToStart();
+        emit endReached();
+    }
 }
 
 // The end of the stream: back to 0, paused there so that the first frame shows.
-PlaybackStatus PlaybackEngine::rewindToStart()
+PlaybackResult PlaybackEngine::rewindToStart()
 {
-    PlaybackStatus result = changeState(GST_STATE_PAUSED);
-    if (result < 0)
-        return result;
-    if (seek(m_rate, 0.0) < 0) {
-        result = changeState(GST_STATE_READY);
-        if (result < 0)
-            return result;
-        result = changeState(GST_STATE_PAUSED);
-        if (result < 0)
-            return result;
+    if (PlaybackResult paused = changeState(GST_STATE_PAUSED); !paused)
+        return paused;
+    if (!seek(m_rate, 0.0)) {
+        if (PlaybackResult ready = changeState(GST_STATE_READY); !ready)
+            return ready;
+        if (PlaybackResult paused = changeState(GST_STATE_PAUSED); !paused)
+            return paused;
     }
-    m_state = PlayState::Stopped;
-    return status::ok;
+    setState(PlayState::Stopped);
+    return {};
 }
 
 // A failing pipeline is stopped outright: cueing it again could fail again and
 // loop. The picture of the moment stays, and the position is reported as it was;
 // playing again starts afresh from 0.
-GraphOutcome PlaybackEngine::stopAfterError(const PipelineError& error)
+void PlaybackEngine::stopAfterError(const PlaybackResult& error)
 {
-    const GraphOutcome outcome{GraphOutcome::Kind::Error, error.status, error.text, getPosition()};
-    m_errorText = error.text;
-    m_errorPosition = outcome.errorPosition;
+    m_errorPosition = position();
     if (m_overlay)
         holdStillPicture();
     changeState(GST_STATE_READY);
-    m_state = PlayState::Stopped;
-    return outcome;
+    setState(PlayState::Stopped);
+    emit failed(error.reason());
 }

@@ -7,8 +7,6 @@
 
 namespace {
 
-namespace status = playback_status;
-
 // Cameras write one video and one audio track, a few a track of telemetry or time code.
 constexpr int kMaxTracks = 8;
 // Cameras write a handful of atoms at the top (ftyp, free, mdat, moov, ...).
@@ -100,21 +98,20 @@ std::optional<QString> recordingRefusal(BinaryFile& file)
 
 }  // namespace
 
-std::optional<PipelineError> checkRecording(const std::string& path)
+PlaybackResult checkRecording(const std::string& path)
 {
     std::error_code error;
     const std::filesystem::file_status found = std::filesystem::status(path, error);
     if (found.type() == std::filesystem::file_type::not_found)
-        return PipelineError{status::fileNotFound, QStringLiteral("No such file.")};
+        return {PlaybackError::FileNotFound, QStringLiteral("No such file.")};
     if (error)
-        return PipelineError{status::fileNotFound, QString::fromStdString(error.message())};
+        return {PlaybackError::FileNotFound, QString::fromStdString(error.message())};
     if (found.type() != std::filesystem::file_type::regular)
-        return PipelineError{status::invalidArgument, QStringLiteral("It is not a regular file.")};
+        return {PlaybackError::InvalidArgument, QStringLiteral("It is not a regular file.")};
     BinaryFile file;
     if (!file.Open(path))
-        return std::nullopt;
+        return {};
     if (const std::optional<QString> reason = recordingRefusal(file))
-        return PipelineError{status::unsupportedStream,
-                             QStringLiteral("Not played: %1.").arg(*reason)};
-    return std::nullopt;
+        return {PlaybackError::UnsupportedStream, QStringLiteral("Not played: %1.").arg(*reason)};
+    return {};
 }

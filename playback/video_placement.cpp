@@ -7,8 +7,8 @@ QRect placeVideo(QSize video, QSize area)
     if (video.width() < 1 || video.height() < 1)
         return QRect(0, 0, areaWidth, areaHeight);
 
-    // Single precision and truncation toward zero, as the old renderer placement did,
-    // so that the rectangle matches it pixel for pixel.
+    // Truncated toward zero, so the picture never spills a pixel past the area; single
+    // precision, as the placement has always been computed, so no picture moves by a pixel.
     const float aspect = static_cast<float>(video.width()) / static_cast<float>(video.height());
     int width = static_cast<int>(static_cast<float>(areaHeight) * aspect);
     int height = areaHeight;

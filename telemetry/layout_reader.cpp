@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "play_list.h"
+#include "recording_entry.h"
 #include "timed_track_layout.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "atom_walker.h"
 #include "layout_reader.h"
 #include "nmea_sentence.h"
-#include "play_list.h"
+#include "recording_entry.h"
 
 namespace {
 

@@ -59,9 +59,9 @@ std::unique_ptr<CPlayerDlg> MakeWindow(bool realMap, const QString& folder = g_s
 
 int RowWithLayout(CPlayerDlg& dlg, const char* layout)
 {
-    for (int row = 0; row < dlg.Catalogue().GetCount(); ++row) {
+    for (int row = 0; row < dlg.session().catalogue().GetCount(); ++row) {
         tagFileNode node;
-        dlg.Catalogue().GetAt(row, node);
+        dlg.session().catalogue().GetAt(row, node);
         if (node.strFileName.find(layout) != std::string::npos) {
             return row;
         }
@@ -78,7 +78,7 @@ void BM_DisplayTick(benchmark::State& state)
     for (auto _ : state) {
         // A new second each time: a new map position, speed and course.
         seconds = seconds >= 170 ? 0 : seconds + 1;
-        dlg->Engine().setPosition(seconds);
+        dlg->session().engine().setPosition(seconds);
         QElapsedTimer clock;
         clock.start();
         dlg->displayTick();
@@ -102,7 +102,7 @@ void BM_DoubleClickToFirstFrame(benchmark::State& state)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         }
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
-        state.counters["track_points"] = dlg->Telemetry().GetCount();
+        state.counters["track_points"] = dlg->session().telemetry().GetCount();
         dlg->OnStop();
         Spin(100);
     }
@@ -137,7 +137,7 @@ constexpr int kSettleMs = 3000;
 void BM_CycleModeMemory(benchmark::State& state)
 {
     auto dlg = MakeWindow(false);
-    const int count = dlg->Catalogue().GetCount();
+    const int count = dlg->session().catalogue().GetCount();
     int opened = 0;
     const auto playUntil = [&](int opens) {
         for (; opened < opens; ++opened) {
@@ -168,7 +168,7 @@ void DoubleClickInFolder(benchmark::State& state, const QString* folder)
     for (auto _ : state) {
         auto dlg = MakeWindow(true, *folder);
         auto* video = dlg->findChild<VideoWidget*>();
-        const int row = dlg->Catalogue().GetCount() / 2;
+        const int row = dlg->session().catalogue().GetCount() / 2;
         QElapsedTimer clock;
         clock.start();
         dlg->OnListDoubleClick(row);
@@ -176,8 +176,8 @@ void DoubleClickInFolder(benchmark::State& state, const QString* folder)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         }
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
-        state.counters["recordings"] = dlg->Catalogue().GetCount();
-        state.counters["trip_parts"] = static_cast<double>(dlg->Trips().Plan().TripRows(row).size());
+        state.counters["recordings"] = dlg->session().catalogue().GetCount();
+        state.counters["trip_parts"] = static_cast<double>(dlg->session().trips().Plan().TripRows(row).size());
         dlg->OnStop();
         Spin(100);
     }

@@ -55,12 +55,11 @@ void BM_OpenPlayCloseCycles(benchmark::State& state)
     const QString path = media::videoWithAudio();
     PlaybackEngine engine;
     engine.setAudioSink("fakesink sync=true");
-    QObject owner;
     VideoWidget area;
     area.resize(320, 240);
     int cycle = 0;
     for (auto _ : state) {
-        if (engine.open(path, &area, &owner) != 0) {
+        if (!engine.open(path, &area)) {
             state.SkipWithError("open failed");
             break;
         }

@@ -3,7 +3,6 @@
 // the frames are the overlay sink's (given to it, drawn by it); elsewhere the
 // widget's mailbox's (posted, painted).
 //   play_clip <file> [width height]
-#include "graph_events.h"
 #include "playback_engine.h"
 #include "program_args.h"
 #include "video_widget.h"
@@ -17,19 +16,6 @@
 #include <cstdio>
 
 namespace {
-
-// Ends the run at the end of the stream, without rewinding (which would cue
-// one more frame), once the paints already asked for are done.
-class EndWatcher : public QObject {
-protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() != kGraphNotifyEvent)
-            return QObject::event(event);
-        QTimer::singleShot(200, qApp, &QCoreApplication::quit);
-        return true;
-    }
-};
 
 double cpuSeconds()
 {
@@ -61,16 +47,18 @@ int main(int argc, char** argv)
 
     PlaybackEngine engine;
     engine.setAudioSink("fakesink sync=true");
-    EndWatcher watcher;
     VideoWidget area;
     area.resize(width, height);
     area.show();
 
-    if (engine.open(operands[0], &area, &watcher) < 0) {
+    // The run ends at the end of the stream, once the paints already asked for are done.
+    QObject::connect(&engine, &PlaybackEngine::endReached, &app,
+                     [] { QTimer::singleShot(200, qApp, &QCoreApplication::quit); });
+    if (!engine.open(operands[0], &area)) {
         std::fprintf(stderr, "play_clip: cannot open %s\n", operands[0].c_str());
         return 1;
     }
-    const double duration = engine.getDuration();
+    const double duration = engine.duration();
     // Frames counted from here on are the ones played, not the cued first frame.
     QCoreApplication::processEvents();
     const VideoWidget::FrameCounts cued = area.frameCounts();

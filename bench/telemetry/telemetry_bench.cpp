@@ -14,7 +14,7 @@
 #include "drive.h"
 #include "layout_reader.h"
 #include "layout_writer.h"
-#include "play_list.h"
+#include "recording_entry.h"
 #include "timed_track_layout.h"
 #include "track_export.h"
 #include "trip.h"
@@ -134,21 +134,15 @@ BENCHMARK_CAPTURE(ReadHour, nt96650_second_track, &CAssistInfoReader::ReadNT9665
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ReadHour, gopro_gpmf, ReadGoPro, "gopro.MP4")->Unit(benchmark::kMillisecond);
 
-// One iteration lists one recording; the list is emptied after every folder.
+// One iteration describes one recording as the play list adds it (sidecar, layout, time).
 void AddFile(benchmark::State& state)
 {
     const std::vector<std::string>& folder = Files().Folder();
-    CPlayList list;
     size_t next = 0;
     for (auto _ : state) {
         const std::string& path = folder[next];
-        list.AddFile(path, path.substr(path.rfind('/') + 1), ".MOV");
-        if (++next == folder.size()) {
-            state.PauseTiming();
-            next = 0;
-            list.RemoveAll();
-            state.ResumeTiming();
-        }
+        benchmark::DoNotOptimize(DescribeRecording(path, path.substr(path.rfind('/') + 1), ".MOV"));
+        next = (next + 1) % folder.size();
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -1,6 +1,6 @@
 #include "artwork.h"
 
-#include "palette.h"
+#include "skin_palette.h"
 #include "surfaces.h"
 #include "symbols.h"
 

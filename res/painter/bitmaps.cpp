@@ -1,7 +1,8 @@
 #include "bitmaps.h"
 
-#include "layout.h"
-#include "palette.h"
+#include "skin_dial.h"
+#include "skin_geometry.h"
+#include "skin_palette.h"
 #include "surfaces.h"
 
 #include <QLinearGradient>
@@ -118,7 +119,7 @@ QImage paintCap(QSize size, bool top)
 
 QImage paintChannel(bool played)
 {
-    QImage image = opaque(layout::seekBar().size(), palette::kRecess);
+    QImage image = opaque(skin::kSeekBar.size(), palette::kRecess);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF groove(0.5, 0.5, image.width() - 1, image.height() - 1);
@@ -217,7 +218,7 @@ QImage paintScrollPiece(ScrollPiece piece)
 
 QImage paintVolumeBar(bool lit)
 {
-    QImage image(layout::kVolumeBar, QImage::Format_RGB32);
+    QImage image(skin::kVolumeBar, QImage::Format_RGB32);
     const QColor light = lit ? QColor(136, 230, 160) : QColor(74, 80, 95);
     const QColor mid = lit ? palette::kGo : QColor(60, 65, 79);
     const QColor dark = lit ? QColor(46, 140, 78) : QColor(46, 50, 62);
@@ -236,7 +237,7 @@ QImage paintVolumeBar(bool lit)
 
 QImage paintCompassArrow()
 {
-    QImage image = transparentImage(20, 72);
+    QImage image = transparentImage(skin::kCompassArrow.width(), skin::kCompassArrow.height());
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF tip(10, 1), tail(10, 71), left(3.5, 36), right(16.5, 36), waist(10, 36);

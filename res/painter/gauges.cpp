@@ -1,6 +1,6 @@
 #include "gauges.h"
 
-#include "palette.h"
+#include "skin_palette.h"
 #include "surfaces.h"
 
 #include <QFontMetricsF>
@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr qreal kDialBezel = 77;
 constexpr qreal kDialFace = 74;
 constexpr qreal kRoseBezel = 62;
 constexpr qreal kRoseFace = 59;
@@ -24,9 +23,9 @@ QPointF polar(QPointF centre, qreal radius, qreal degrees)
 }
 
 // The needle's angle for a speed of `value` units of the scale.
-qreal speedAngle(const SpeedScale& scale, int value)
+qreal speedAngle(const skin::SpeedScale& scale, int value)
 {
-    return value * scale.kmhPerUnit + 140.0;
+    return skin::needleDegrees(value, scale.kmhPerUnit);
 }
 
 void paintBezel(QPainter& p, QPointF c, qreal outer, qreal inner, const QColor& face)
@@ -64,7 +63,7 @@ qreal halfExtent(const QFont& font, const QString& text, qreal degrees)
     return std::abs(qCos(a)) * ink.width() / 2 + std::abs(qSin(a)) * ink.height() / 2;
 }
 
-void paintArc(QPainter& p, QPointF c, qreal radius, const SpeedScale& scale, int from, int to, const QPen& pen)
+void paintArc(QPainter& p, QPointF c, qreal radius, const skin::SpeedScale& scale, int from, int to, const QPen& pen)
 {
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
@@ -75,12 +74,12 @@ void paintArc(QPainter& p, QPointF c, qreal radius, const SpeedScale& scale, int
 
 }  // namespace
 
-void paintSpeedometer(QPainter& p, QPointF c, const SpeedScale& scale)
+void paintSpeedometer(QPainter& p, QPointF c, const skin::SpeedScale& scale)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    paintBezel(p, c, kDialBezel, kDialFace, palette::kDialFace);
+    paintBezel(p, c, skin::kDialBezel, kDialFace, palette::kDialFace);
     // The needle (50 pixels) ends inside the tick ring.
     constexpr qreal kTickOuter = 54;
     paintArc(p, c, kTickOuter, scale, 0, scale.redFrom, QPen(QColor(78, 88, 110), 1));

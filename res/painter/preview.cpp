@@ -1,7 +1,8 @@
 #include "preview.h"
 
-#include "layout.h"
-#include "palette.h"
+#include "skin_dial.h"
+#include "skin_geometry.h"
+#include "skin_palette.h"
 #include "surfaces.h"
 
 #include <QPainter>
@@ -33,16 +34,16 @@ void drawKeyed(QPainter& p, QPoint at, const QImage& image)
     p.drawImage(at, argb);
 }
 
-void drawFrame(QPainter& p, const std::vector<Picture>& all, int id, layout::Button b, int frame)
+void drawFrame(QPainter& p, const std::vector<Picture>& all, int id, skin::Button b, int frame)
 {
     const QImage s = strip(all, id);
     const int w = s.width() / 4;
-    p.drawImage(layout::buttonOrigin(b), s, QRect(frame * w, 0, w, s.height()));
+    p.drawImage(skin::button(b).topLeft(), s, QRect(frame * w, 0, w, s.height()));
 }
 
 void drawButtons(QPainter& p, const std::vector<Picture>& all)
 {
-    using layout::Button;
+    using skin::Button;
     const std::pair<Button, int> buttons[] = {
         {Button::Cycle, 149}, {Button::Prev, 153},   {Button::Play, 152},
         {Button::Stop, 155},  {Button::Next, 151},   {Button::Print, 158},
@@ -53,13 +54,13 @@ void drawButtons(QPainter& p, const std::vector<Picture>& all)
         drawFrame(p, all, id, b, b == Button::Play ? 2 : 0);
     }
     for (int i = 0; i < 10; ++i) {
-        p.drawImage(layout::volumeBar(i).topLeft(), bitmap(all, i < 6 ? 156 : 157));
+        p.drawImage(skin::volumeBar(i).topLeft(), bitmap(all, i < 6 ? 156 : 157));
     }
 }
 
 void drawSeekBar(QPainter& p, const std::vector<Picture>& all)
 {
-    const QRect bar = layout::seekBar();
+    const QRect bar = skin::kSeekBar;
     const int thumbCentre = 9 + 657 * 2 / 5;
     p.drawImage(bar.topLeft(), bitmap(all, 130), QRect(0, 0, thumbCentre, bar.height()));
     p.drawImage(bar.topLeft() + QPoint(thumbCentre, 0), bitmap(all, 129),
@@ -96,7 +97,7 @@ void drawHeader(QPainter& p, const std::vector<Picture>& all, const QRect& list)
 
 void drawList(QPainter& p, const std::vector<Picture>& all)
 {
-    const QRect list = layout::playList();
+    const QRect list = skin::kPlayList;
     p.fillRect(list, palette::kListGround);
     drawHeader(p, all, list);
     p.setFont(uiFont(12));
@@ -104,9 +105,9 @@ void drawList(QPainter& p, const std::vector<Picture>& all)
         const QRect r(list.left(), list.top() + 25 + row * 18, list.width(), 18);
         const bool selected = row == 2;
         if (selected) {
-            p.fillRect(r, QColor(115, 123, 165));
+            p.fillRect(r, palette::kListSelectedBack);
         }
-        p.setPen(selected ? QColor(229, 229, 229) : Qt::black);
+        p.setPen(selected ? palette::kListSelectedText : Qt::black);
         p.drawText(QRect(r.left(), r.top(), 32, 18), Qt::AlignCenter, QString::number(row + 1));
         p.drawText(QRect(r.left() + 36, r.top(), 136, 18), Qt::AlignVCenter,
                    QStringLiteral("20240611_0814%1.MOV").arg(row * 3, 2, 10, QLatin1Char('0')));
@@ -117,7 +118,7 @@ void drawList(QPainter& p, const std::vector<Picture>& all)
 
 void drawVerticalBar(QPainter& p, const std::vector<Picture>& all)
 {
-    const QRect v = layout::verticalScrollBar();
+    const QRect v = skin::verticalScrollBar(skin::kPlayList);
     const int h = v.height();
     p.fillRect(v, palette::kVScrollFill);
     p.drawImage(v.topLeft(), bitmap(all, 147));
@@ -130,7 +131,7 @@ void drawVerticalBar(QPainter& p, const std::vector<Picture>& all)
 
 void drawHorizontalBar(QPainter& p, const std::vector<Picture>& all)
 {
-    const QRect hb = layout::horizontalScrollBar();
+    const QRect hb = skin::horizontalScrollBar(skin::kPlayList);
     const int w = hb.width();
     p.fillRect(hb, palette::kHScrollFill);
     p.drawImage(hb.topLeft(), bitmap(all, 138));
@@ -141,46 +142,38 @@ void drawHorizontalBar(QPainter& p, const std::vector<Picture>& all)
 
 void drawNeedle(QPainter& p, int kmh)
 {
-    const float theta = static_cast<float>((kmh + 140) % 360) * 3.1415f / 180.0f;
-    const QPoint c = layout::kDialCentre;
-    const QPoint end(c.x() + static_cast<int>(std::cos(theta) * 50),
-                     c.y() + static_cast<int>(std::sin(theta) * 50));
     p.setPen(QPen(QColor(255, 0, 0), 2));
-    p.drawLine(c, end);
-    p.fillRect(layout::speedText(), palette::kDialFace);
+    p.drawLine(skin::kDialCentre, skin::needleEnd(kmh, skin::kKmhScale.kmhPerUnit));
+    p.fillRect(skin::kSpeedText, palette::kDialFace);
     p.setPen(palette::kLabel);
     p.setFont(uiFont(12));
-    p.drawText(layout::speedText(), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1Km/H").arg(kmh));
+    p.drawText(skin::kSpeedText, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1Km/H").arg(kmh));
 }
 
 // The arrow turned as the player turns it: pixel by pixel into a 72 x 72 square.
 void drawCompass(QPainter& p, const QImage& arrow, double heading)
 {
-    const int w = arrow.width(), h = arrow.height(), s = qMax(w, h);
-    const double t = (static_cast<int>(heading) % 360) * 3.1415926 / 180;
-    QImage square(s, s, QImage::Format_RGB888);
+    const skin::ArrowTurn turn(arrow.size(), heading);
+    QImage square(turn.side(), turn.side(), QImage::Format_RGB888);
     square.fill(palette::kKey);
-    const int cx = s / 2, cy = s / 2, offX = (s - w) / 2, offY = (s - h) / 2;
-    for (int i = 0; i < s; ++i) {
-        for (int j = 0; j < s; ++j) {
-            const int x0 = static_cast<int>(std::cos(t) * (i - cx) + std::sin(t) * (j - cy) + cx);
-            const int y0 = static_cast<int>(std::cos(t) * (j - cy) + std::sin(t) * (cx - i) + cy);
-            const int sx = w + offX - x0, sy = y0 + offY;
-            if (sx >= 0 && sx < w && sy >= 0 && sy < h) {
-                square.setPixelColor(i, j, arrow.pixelColor(sx, sy));
+    for (int i = 0; i < turn.side(); ++i) {
+        for (int j = 0; j < turn.side(); ++j) {
+            const QPoint from = turn.sourceOf(i, j);
+            if (arrow.rect().contains(from)) {
+                square.setPixelColor(i, j, arrow.pixelColor(from));
             }
         }
     }
-    drawKeyed(p, layout::kCompassOrigin, square);
+    drawKeyed(p, skin::kCompassOrigin, square);
 }
 
 void drawWaveform(QPainter& p)
 {
-    const QRect c = layout::waveform();
+    const QRect c = skin::kWaveform;
     const QRect plot(QPoint(c.left() + 24, c.top() + 14), QPoint(c.right() - 1, c.bottom() - 14));
-    p.fillRect(c, QColor(10, 10, 10));
-    p.fillRect(plot, QColor(19, 19, 19));
-    p.setPen(QColor(32, 37, 42));
+    p.fillRect(c, palette::kWaveGround);
+    p.fillRect(plot, palette::kWavePlot);
+    p.setPen(palette::kWaveGrid);
     p.drawRect(plot);
     p.drawLine(plot.left(), plot.center().y(), plot.right(), plot.center().y());
     const QColor pens[] = {Qt::white, QColor(255, 0, 0), QColor(0, 255, 0)};
@@ -201,7 +194,7 @@ QImage composePreview(const std::vector<Picture>& all)
 {
     QImage window = findPicture(all, pngPath(150)).convertToFormat(QImage::Format_RGB32);
     QPainter p(&window);
-    p.drawImage(layout::video().topLeft(), findPicture(all, QStringLiteral("JPG/168.jpg")));
+    p.drawImage(skin::kVideo.topLeft(), findPicture(all, QStringLiteral("JPG/168.jpg")));
     drawButtons(p, all);
     drawSeekBar(p, all);
     drawWaveform(p);
@@ -212,7 +205,7 @@ QImage composePreview(const std::vector<Picture>& all)
     drawCompass(p, bitmap(all, 169), 45.0);
     p.setPen(palette::kLabel);
     p.setFont(uiFont(12));
-    p.drawText(layout::mapHost(), Qt::AlignCenter, QStringLiteral("Loading..."));
+    p.drawText(skin::kMapHost, Qt::AlignCenter, QStringLiteral("Loading..."));
     p.end();
     return window;
 }

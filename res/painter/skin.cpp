@@ -1,8 +1,9 @@
 #include "skin.h"
 
 #include "gauges.h"
-#include "layout.h"
-#include "palette.h"
+#include "skin_dial.h"
+#include "skin_geometry.h"
+#include "skin_palette.h"
 #include "surfaces.h"
 
 #include <QLinearGradient>
@@ -20,10 +21,10 @@ void paintWell(QPainter& p, const QRect& control, const QColor& inside)
 
 void paintBackground(QPainter& p)
 {
-    QLinearGradient g(0, 0, 0, layout::kSkin.height());
+    QLinearGradient g(0, 0, 0, skin::kSize.height());
     g.setColorAt(0, palette::kBase);
     g.setColorAt(1, palette::kBaseLow);
-    p.fillRect(QRect(QPoint(0, 0), layout::kSkin), g);
+    p.fillRect(QRect(QPoint(0, 0), skin::kSize), g);
 }
 
 void paintLogo(QPainter& p, const QRectF& box)
@@ -44,40 +45,40 @@ void paintLogo(QPainter& p, const QRectF& box)
 
 void paintTitle(QPainter& p)
 {
-    paintTitleStrip(p, layout::kSkin.width());
+    paintTitleStrip(p, skin::kSize.width());
     p.setPen(palette::kTitleLine);
-    p.drawLine(0, layout::kTitleRows, layout::kSkin.width() - 1, layout::kTitleRows);
+    p.drawLine(0, skin::kTitleRows, skin::kSize.width() - 1, skin::kTitleRows);
     // A faint highlight along the top edge.
     p.setPen(QColor(70, 78, 98));
-    p.drawLine(0, 0, layout::kSkin.width() - 1, 0);
+    p.drawLine(0, 0, skin::kSize.width() - 1, 0);
     paintLogo(p, QRectF(8, 5, 19, 19));
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setFont(uiFont(13, QFont::DemiBold));
     p.setPen(palette::kText);
-    p.drawText(QRect(34, 0, 400, layout::kTitleRows), Qt::AlignVCenter | Qt::AlignLeft,
+    p.drawText(QRect(34, 0, 400, skin::kTitleRows), Qt::AlignVCenter | Qt::AlignLeft,
                QStringLiteral("Dashcam Player"));
 }
 
 // The left column's panels all span the video's width plus a three-pixel margin.
 QRect leftColumn(int top, int bottom)
 {
-    const QRect video = layout::video();
+    const QRect video = skin::kVideo;
     return QRect(QPoint(video.left() - 3, top), QPoint(video.right() + 3, bottom));
 }
 
-QRect unite(layout::Button first, layout::Button last)
+QRect unite(skin::Button first, skin::Button last)
 {
-    return layout::button(first).united(layout::button(last));
+    return skin::button(first).united(skin::button(last));
 }
 
 // The control deck under the video: the volume group, the transport group and the tools.
 void paintDeck(QPainter& p)
 {
-    using layout::Button;
-    const QRect play = layout::button(Button::Play);
+    using skin::Button;
+    const QRect play = skin::button(Button::Play);
     paintPanel(p, leftColumn(play.top() - 6, play.bottom() + 7), 6);
     const QRect volume = unite(Button::VolumeDown, Button::VolumeUp)
-                             .united(layout::volumeBar(0))
+                             .united(skin::volumeBar(0))
                              .adjusted(-6, -6, 6, 6);
     paintRecess(p, volume, 8);
     paintRecess(p, unite(Button::Cycle, Button::Next).adjusted(-5, -3, 5, 3), 12);
@@ -87,19 +88,20 @@ void paintDeck(QPainter& p)
 // The seek bar and the waveform share one well.
 void paintTimeline(QPainter& p)
 {
-    const QRect seek = layout::seekBar();
-    const QRect wave = layout::waveform();
+    const QRect seek = skin::kSeekBar;
+    const QRect wave = skin::kWaveform;
     paintRecess(p, leftColumn(seek.top() - 3, wave.bottom() + 3), 4);
-    paintWell(p, wave, QColor(10, 10, 10));
+    paintWell(p, wave, palette::kWaveGround);
 }
 
 void paintListArea(QPainter& p)
 {
-    const QRect list = layout::playList();
-    paintWell(p, list.united(layout::verticalScrollBar()).united(layout::horizontalScrollBar()),
+    const QRect list = skin::kPlayList;
+    const QRect bars = skin::verticalScrollBar(list).united(skin::horizontalScrollBar(list));
+    paintWell(p, list.united(bars),
               palette::kListGround);
     // Caption beside the Import and Clear buttons.
-    const QRect clear = layout::button(layout::Button::Clear);
+    const QRect clear = skin::button(skin::Button::Clear);
     QFont caption = uiFont(11, QFont::Bold);
     caption.setLetterSpacing(QFont::AbsoluteSpacing, 1.6);
     p.setFont(caption);
@@ -110,7 +112,7 @@ void paintListArea(QPainter& p)
 
 void paintMapArea(QPainter& p)
 {
-    const QRect map = layout::mapHost();
+    const QRect map = skin::kMapHost;
     paintWell(p, map, QColor(13, 15, 19));
     // A faint street grid until the map page covers it.
     p.save();
@@ -125,27 +127,27 @@ void paintMapArea(QPainter& p)
     p.restore();
 }
 
-void paintDashboard(QPainter& p, const SpeedScale& scale)
+void paintDashboard(QPainter& p, const skin::SpeedScale& scale)
 {
-    const QRect map = layout::mapHost();
+    const QRect map = skin::kMapHost;
     const QRect panel(map.left() - 2, map.bottom() + 5, map.width() + 4,
-                      layout::kSkin.height() - map.bottom() - 8);
+                      skin::kSize.height() - map.bottom() - 8);
     paintPanel(p, panel, 6);
-    paintSpeedometer(p, layout::kDialCentre, scale);
-    paintCompassRose(p, layout::kCompassCentre);
+    paintSpeedometer(p, skin::kDialCentre, scale);
+    paintCompassRose(p, skin::kCompassCentre);
     // Under the speed text the face is the text's own background colour already.
-    p.fillRect(layout::speedText(), palette::kDialFace);
+    p.fillRect(skin::kSpeedText, palette::kDialFace);
 }
 
 }  // namespace
 
-QImage paintSkin(const SpeedScale& scale)
+QImage paintSkin(const skin::SpeedScale& scale)
 {
-    QImage skin(layout::kSkin, QImage::Format_RGB32);
-    QPainter p(&skin);
+    QImage picture(skin::kSize, QImage::Format_RGB32);
+    QPainter p(&picture);
     paintBackground(p);
     paintTitle(p);
-    const QRect video = layout::video();
+    const QRect video = skin::kVideo;
     paintRecess(p, leftColumn(video.top() - 3, video.bottom() + 3), 4);
     paintWell(p, video, Qt::black);
     paintDeck(p);
@@ -154,10 +156,10 @@ QImage paintSkin(const SpeedScale& scale)
     paintMapArea(p);
     paintDashboard(p, scale);
     p.end();
-    return skin.convertToFormat(QImage::Format_RGB888);
+    return picture.convertToFormat(QImage::Format_RGB888);
 }
 
 QImage paintMphDial()
 {
-    return paintSkin(kMphScale).copy(layout::kDialPicture);
+    return paintSkin(skin::kMphScale).copy(skin::kDialPicture);
 }

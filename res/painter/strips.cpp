@@ -1,7 +1,7 @@
 #include "strips.h"
 
-#include "layout.h"
-#include "palette.h"
+#include "skin_geometry.h"
+#include "skin_palette.h"
 #include "surfaces.h"
 #include "symbols.h"
 
@@ -64,10 +64,10 @@ Look lookOf(Frame f)
 QSize frameSize(Kind kind)
 {
     switch (kind) {
-    case Kind::Transport: return layout::kTransportFrame;
-    case Kind::Volume: return layout::kVolumeFrame;
-    case Kind::List: return layout::kListFrame;
-    case Kind::Title: return layout::kTitleFrame;
+    case Kind::Transport: return skin::kTransportFrame;
+    case Kind::Volume: return skin::kVolumeFrame;
+    case Kind::List: return skin::kListFrame;
+    case Kind::Title: return skin::kTitleFrame;
     }
     return {};
 }
@@ -201,7 +201,7 @@ QImage paintStrip(const StripSpec& s)
         case Kind::Transport:
         case Kind::Volume: paintRound(p, s, frame, f); break;
         case Kind::List: paintPill(p, s, frame, f); break;
-        case Kind::Title: paintTitleButton(p, s, frame, f, layout::buttonOrigin(layout::Button::Close).y()); break;
+        case Kind::Title: paintTitleButton(p, s, frame, f, skin::button(skin::Button::Close).topLeft().y()); break;
         }
         p.restore();
     }

@@ -1,17 +1,17 @@
 #include "surfaces.h"
 
-#include "layout.h"
-#include "palette.h"
+#include "skin_geometry.h"
+#include "skin_palette.h"
 
 #include <QLinearGradient>
 #include <QPainter>
 
 void paintTitleStrip(QPainter& p, int width)
 {
-    QLinearGradient g(0, 0, 0, layout::kTitleRows);
+    QLinearGradient g(0, 0, 0, skin::kTitleRows);
     g.setColorAt(0, palette::kTitleTop);
     g.setColorAt(1, palette::kTitleBottom);
-    p.fillRect(QRect(0, 0, width, layout::kTitleRows), g);
+    p.fillRect(QRect(0, 0, width, skin::kTitleRows), g);
 }
 
 void paintPanel(QPainter& p, const QRectF& r, qreal radius)

@@ -16,7 +16,6 @@
 
 #include <sys/stat.h>
 
-#include <QRegularExpression>
 #include <QTimer>
 
 #include "about_dlg.h"
@@ -25,7 +24,6 @@
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "skin_list.h"
-#include "slider_messages.h"
 #include "video_widget.h"
 #include "wave_form_ctrl.h"
 #include "window_fixture.h"
@@ -70,18 +68,45 @@ void ChooseFromWindowMenu(QWidget* window, const QString& command)
 TEST_F(PlayerWindowTest, StartsIdleWithGaugesAtRest)
 {
     EXPECT_TRUE(dlg->IdlePictureShown());
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Init);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
     EXPECT_EQ(dlg->ShownSpeed(), 0);
     EXPECT_EQ(dlg->ShownHeading(), 180.0);
-    EXPECT_EQ(dlg->SpeedText(), "0Km/H");
+    EXPECT_EQ(SpeedText(), "0Km/H");
     EXPECT_EQ(dlg->size(), QSize(1024, 768));
-    EXPECT_EQ(dlg->Control(ctl::kSeekBar)->geometry(), QRect(9, 590, 675, 9));
-    EXPECT_FALSE(dlg->Control(ctl::kVolumeDown)->isEnabled());
-    EXPECT_EQ(dlg->PlayList().model()->columnCount(), 3);
-    EXPECT_EQ(dlg->PlayList().model()->headerData(1, Qt::Horizontal).toString(), "Files");
+    EXPECT_EQ(Control(ctl::kSeekBar)->geometry(), QRect(9, 590, 675, 9));
+    EXPECT_FALSE(Control(ctl::kVolumeDown)->isEnabled());
+    EXPECT_EQ(PlayList().model()->columnCount(), 3);
+    EXPECT_EQ(PlayList().model()->headerData(1, Qt::Horizontal).toString(), "Files");
     // Play with nothing opened plays nothing.
     dlg->OnPlay();
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Init);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
+}
+
+// Each control covers exactly what the painter drew for it on the skin.
+TEST_F(PlayerWindowTest, ControlsSitWhereTheSkinDrewThem)
+{
+    using skin::Button;
+    const std::pair<int, Button> buttons[] = {
+        {ctl::kCycle, Button::Cycle},     {ctl::kPrev, Button::Prev},
+        {ctl::kPlay, Button::Play},       {ctl::kStop, Button::Stop},
+        {ctl::kNext, Button::Next},       {ctl::kPrint, Button::Print},
+        {ctl::kCapture, Button::Capture}, {ctl::kImport, Button::Import},
+        {ctl::kClear, Button::Clear},     {ctl::kVolumeDown, Button::VolumeDown},
+        {ctl::kVolumeUp, Button::VolumeUp}, {ctl::kMinimise, Button::Minimise},
+        {ctl::kClose, Button::Close}};
+    auto placed = [this](int id) {
+        const QWidget* control = Control(id);
+        return control ? control->geometry() : QRect();
+    };
+    for (const auto& [id, button] : buttons) {
+        EXPECT_EQ(placed(id), skin::button(button)) << id;
+    }
+    for (int i = 0; i < skin::kVolumeBars; ++i) {
+        EXPECT_EQ(placed(ctl::kFirstVolumeBar + i), skin::volumeBar(i)) << i;
+    }
+    EXPECT_EQ(placed(ctl::kSeekBar), skin::kSeekBar);
+    EXPECT_EQ(placed(ctl::kPlayList), skin::kPlayList);
+    EXPECT_EQ(placed(ctl::kWaveform), skin::kWaveform);
 }
 
 TEST_F(PlayerWindowTest, EnterKeepsTheWindowAndEscapeEndsIt)
@@ -98,10 +123,10 @@ TEST_F(PlayerWindowTest, EnterKeepsTheWindowAndEscapeEndsIt)
 TEST_F(PlayerWindowTest, ImportListsEveryRecordingWithItsLayout)
 {
     dlg->OnImport();
-    ASSERT_EQ(dlg->Catalogue().GetCount(), 5);
+    ASSERT_EQ(dlg->session().catalogue().GetCount(), 5);
     for (const QString& layout : kLayouts) {
         tagFileNode node;
-        ASSERT_EQ(dlg->Catalogue().GetAt(RowOf(layout), node), 0) << layout.toStdString();
+        ASSERT_EQ(dlg->session().catalogue().GetAt(RowOf(layout), node), 0) << layout.toStdString();
         EXPECT_EQ(node.layout == Layout::ICat, layout == "ICAT");
         EXPECT_EQ(node.layout == Layout::A7L, layout == "A7L");
         EXPECT_EQ(node.layout == Layout::NT96650, layout == "NT96650A");
@@ -109,12 +134,12 @@ TEST_F(PlayerWindowTest, ImportListsEveryRecordingWithItsLayout)
     }
     EXPECT_EQ(Cell(RowOf("ICAT"), 2), "08:15:00 06-11-2024") << "movie header time, unconverted";
     // The whole time fits its 130-pixel column, beside the cell's text margins.
-    const int timeWidth = dlg->PlayList().fontMetrics().horizontalAdvance(Cell(RowOf("ICAT"), 2));
-    EXPECT_LE(timeWidth + 8, dlg->PlayList().columnWidth(2));
-    const int numberWidth = dlg->PlayList().fontMetrics().horizontalAdvance("*1000");
-    EXPECT_LE(numberWidth + 8, dlg->PlayList().columnWidth(0)) << "a locked row 1000 is not cut";
+    const int timeWidth = PlayList().fontMetrics().horizontalAdvance(Cell(RowOf("ICAT"), 2));
+    EXPECT_LE(timeWidth + 8, PlayList().columnWidth(2));
+    const int numberWidth = PlayList().fontMetrics().horizontalAdvance("*1000");
+    EXPECT_LE(numberWidth + 8, PlayList().columnWidth(0)) << "a locked row 1000 is not cut";
     QStringList names;
-    for (int row = 0; row < dlg->Catalogue().GetCount(); ++row) {
+    for (int row = 0; row < dlg->session().catalogue().GetCount(); ++row) {
         names << Cell(row, 1);
     }
     QStringList sorted = names;
@@ -122,7 +147,7 @@ TEST_F(PlayerWindowTest, ImportListsEveryRecordingWithItsLayout)
     EXPECT_EQ(names, sorted) << "listed by name, not in directory order";
     chosenFolder.clear();  // cancelled browser
     dlg->OnImport();
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 5);
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 5);
 }
 
 TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
@@ -132,7 +157,7 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         SCOPED_TRACE(layout.toStdString());
         mapCalls.clear();
         PlayRow(RowOf(layout));
-        const int entries = dlg->Telemetry().GetCount();
+        const int entries = dlg->session().telemetry().GetCount();
         EXPECT_EQ(entries, kSampleSeconds * 10);
         // The trip (the four movies follow each other): one call, the playing part with
         // one point per logged sample.
@@ -143,22 +168,22 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         EXPECT_EQ(track->arguments.mid(0, 2), QStringList({"4", QString::number(kLayouts.indexOf(layout))}));
         EXPECT_EQ(track->arguments.size() - 2, kSampleSeconds);
         tagAssistInfo first;
-        dlg->Telemetry().GetAssistInfo(0, first);
+        dlg->session().telemetry().GetAssistInfo(0, first);
         EXPECT_EQ(track->arguments.at(2), QStringLiteral("%1,%2")
                                                 .arg(std::stod(first.strLatitude), 0, 'f', 6)
                                                 .arg(std::stod(first.strLongitude), 0, 'f', 6));
-        EXPECT_EQ(dlg->SeekBar().GetRangeMax(), static_cast<int>(dlg->Engine().getDuration()) * 5);
+        EXPECT_EQ(SeekBar().GetRangeMax(), static_cast<int>(dlg->session().engine().duration()) * 5);
 
-        ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() >= 1.6; }, 8000));
-        dlg->Engine().pause();
+        ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().position() >= 1.6; }, 8000));
+        dlg->session().engine().pause();
         dlg->displayTick();
-        const double position = dlg->Engine().getPosition();
+        const double position = dlg->session().engine().position();
         tagAssistInfo entry;
-        ASSERT_EQ(dlg->Telemetry().GetAssistInfo(static_cast<int>(position) * 10, entry), 0);
-        EXPECT_EQ(dlg->SpeedText(), QStringLiteral("%1Km/H").arg(entry.nSpeed));
+        ASSERT_EQ(dlg->session().telemetry().GetAssistInfo(static_cast<int>(position) * 10, entry), 0);
+        EXPECT_EQ(SpeedText(), QStringLiteral("%1Km/H").arg(entry.nSpeed));
         EXPECT_EQ(dlg->ShownSpeed(), entry.nSpeed);
         EXPECT_EQ(dlg->ShownHeading(), entry.dCourse);
-        EXPECT_EQ(dlg->Waveform().GetCursorIndex(), static_cast<int>(position * 10));
+        EXPECT_EQ(Waveform().GetCursorIndex(), static_cast<int>(position * 10));
         const MapCall* shown = Last("SetLgtLat");
         ASSERT_NE(shown, nullptr);
         EXPECT_EQ(shown->arguments,
@@ -171,44 +196,12 @@ TEST_F(PlayerWindowTest, TheSeekBarFollowsWhileRunningAndThePlayButtonSaysPause)
 {
     dlg->OnImport();
     PlayRow(RowOf("ICAT"));
-    ASSERT_TRUE(WaitFor([&] { return dlg->SeekBar().GetPosition() >= 5; }, 8000));
-    EXPECT_EQ(dlg->PlayButtonText(), "Pause");
-    EXPECT_NEAR(dlg->SeekBar().GetPosition(), dlg->Engine().getPosition() * 5, 2.0);
+    ASSERT_TRUE(WaitFor([&] { return SeekBar().GetPosition() >= 5; }, 8000));
+    EXPECT_EQ(PlayButtonText(), "Pause");
+    EXPECT_NEAR(SeekBar().GetPosition(), dlg->session().engine().position() * 5, 2.0);
     dlg->OnPlay();  // pause
-    ASSERT_TRUE(WaitFor([&] { return dlg->PlayButtonText() == "Play"; }, 1000));
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
-}
-
-TEST_F(PlayerWindowTest, WithCycleOnTheListPlaysThroughAndStopsAtItsEnd)
-{
-    dlg->OnImport();
-    const int last = dlg->Catalogue().GetCount() - 1;
-    PlayRow(last - 1);
-    ASSERT_TRUE(WaitFor([&] { return dlg->CurrentIndex() == last; }, 15000)) << "moved on at the end";
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
-    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().state() == PlayState::Stopped; }, 15000));
-    Spin(500);
-    EXPECT_EQ(dlg->CurrentIndex(), last) << "no wrap-around";
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
-    EXPECT_NEAR(dlg->Engine().getPosition(), 0.0, 0.1) << "rewound to the first frame";
-    // Next on the last entry stops what plays and opens nothing.
-    dlg->OnPlay();
-    ASSERT_EQ(dlg->Engine().state(), PlayState::Running);
-    EXPECT_EQ(dlg->playRecording(CPlayerDlg::Next), 0);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
-    EXPECT_EQ(dlg->CurrentIndex(), last);
-}
-
-TEST_F(PlayerWindowTest, WithCycleOffTheSameRecordingRepeats)
-{
-    dlg->OnImport();
-    dlg->OnCycle();
-    EXPECT_EQ(dlg->CycleMode(), 0);
-    PlayRow(0);
-    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() > 2.0; }, 8000));
-    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() < 1.0; }, 8000)) << "started again";
-    EXPECT_EQ(dlg->CurrentIndex(), 0);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    ASSERT_TRUE(WaitFor([&] { return PlayButtonText() == "Play"; }, 1000));
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
 }
 
 TEST_F(PlayerWindowTest, StopNeverMovesOn)
@@ -217,11 +210,11 @@ TEST_F(PlayerWindowTest, StopNeverMovesOn)
     PlayRow(0);
     Spin(500);
     dlg->OnStop();
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
     Spin((kSampleSeconds + 1) * 1000);
-    EXPECT_EQ(dlg->CurrentIndex(), 0);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
-    EXPECT_EQ(dlg->SeekBar().GetPosition(), 0);
+    EXPECT_EQ(dlg->session().currentIndex(), 0);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
+    EXPECT_EQ(SeekBar().GetPosition(), 0);
 }
 
 TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
@@ -229,27 +222,27 @@ TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
     dlg->OnImport();
     PlayRow(RowOf("A7L"));
     Spin(300);
-    QWidget* bar = dlg->Control(ctl::kSeekBar);
+    QWidget* bar = Control(ctl::kSeekBar);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 4), bar->mapToGlobal(QPointF(2, 4)), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &press);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
-    dlg->SeekBar().SetPosition(15);  // 3.0 s
-    QCoreApplication::postEvent(bar->parent(), new CSliderEvent(WM_SLIDER_MOVED, ctl::kSeekBar, 15));
-    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->Engine().getPosition() - 3.0) < 0.05; }, 3000));
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
+    SeekBar().SetPosition(15);  // 3.0 s
+    emit SeekBar().released(15);
+    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->session().engine().position() - 3.0) < 0.05; }, 3000));
     Spin(300);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
-    EXPECT_EQ(dlg->Waveform().GetCursorIndex(), 30);
-    EXPECT_EQ(dlg->SeekBar().GetPosition(), 15) << "left to the user while paused";
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
+    EXPECT_EQ(Waveform().GetCursorIndex(), 30);
+    EXPECT_EQ(SeekBar().GetPosition(), 15) << "left to the user while paused";
     tagAssistInfo entry;
-    dlg->Telemetry().GetAssistInfo(30, entry);
+    dlg->session().telemetry().GetAssistInfo(30, entry);
     EXPECT_EQ(dlg->ShownSpeed(), entry.nSpeed);
 
     // While dragging, the time under the thumb shows beside it; the release plays on from there.
-    const QPointF to(dlg->SeekBar().PositionToPixel(10), 4);  // 2.0 s
+    const QPointF to(SeekBar().PositionToPixel(10), 4);  // 2.0 s
     QMouseEvent move(QEvent::MouseMove, to, bar->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &move);
-    const int dragged = dlg->SeekBar().GetPosition();  // 5 a second
+    const int dragged = SeekBar().GetPosition();  // 5 a second
     EXPECT_NEAR(dragged, 10, 1);
     const QString draggedTime = QStringLiteral("00:%1").arg(dragged / 5, 2, 10, QLatin1Char('0'));
     EXPECT_TRUE(WaitFor([&] { return QToolTip::isVisible() && QToolTip::text() == draggedTime; }, 2000))
@@ -257,53 +250,53 @@ TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
     QMouseEvent release(QEvent::MouseButtonRelease, to, bar->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &release);
-    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().state() == PlayState::Running; }, 2000)) << "resumed";
-    EXPECT_NEAR(dlg->Engine().getPosition(), dragged / 5.0, 0.3);
+    ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().state() == PlayState::Running; }, 2000)) << "resumed";
+    EXPECT_NEAR(dlg->session().engine().position(), dragged / 5.0, 0.3);
     EXPECT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }, 2000));
     // A press and release while paused leaves it paused.
     dlg->OnPlay();
-    ASSERT_EQ(dlg->Engine().state(), PlayState::Paused);
+    ASSERT_EQ(dlg->session().engine().state(), PlayState::Paused);
     QCoreApplication::sendEvent(bar, &press);
     QCoreApplication::sendEvent(bar, &release);
     Spin(300);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
 }
 
 TEST_F(PlayerWindowTest, PlayPlaysTheSelectedRowWhenItIsNotTheOneOpen)
 {
     dlg->OnImport();
     PlayRow(0);
-    dlg->PlayList().SelectRow(2);
+    PlayList().SelectRow(2);
     dlg->OnPlay();
-    EXPECT_EQ(dlg->CurrentIndex(), 2);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().currentIndex(), 2);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     dlg->OnPlay();  // the selected row is the open one: Play pauses it
-    EXPECT_EQ(dlg->CurrentIndex(), 2);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
+    EXPECT_EQ(dlg->session().currentIndex(), 2);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
 }
 
 TEST_F(PlayerWindowTest, VolumeButtonsStepWithinTheScaleAndLightTheBars)
 {
     dlg->OnImport();
     PlayRow(0);
-    EXPECT_EQ(dlg->SavedVolumeLevel(), dlg->Engine().getVolumeLevel());
-    EXPECT_TRUE(dlg->Control(ctl::kVolumeUp)->isEnabled());
+    EXPECT_EQ(dlg->session().volumeLevel(), dlg->session().engine().volumeLevel());
+    EXPECT_TRUE(Control(ctl::kVolumeUp)->isEnabled());
     dlg->OnVolumeUp();
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), 10);
+    EXPECT_EQ(dlg->session().engine().volumeLevel(), 10);
     EXPECT_EQ(dlg->LitVolumeBars(), 10);
     for (int i = 0; i < 3; ++i) {
         dlg->OnVolumeDown();
     }
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), 7);
+    EXPECT_EQ(dlg->session().engine().volumeLevel(), 7);
     EXPECT_EQ(dlg->LitVolumeBars(), 7);
     for (int i = 0; i < 12; ++i) {
         dlg->OnVolumeDown();
     }
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), 0);
+    EXPECT_EQ(dlg->session().engine().volumeLevel(), 0);
     EXPECT_EQ(dlg->LitVolumeBars(), 1) << "levels 0 and 1 both light one bar";
     // The level the user set holds for every later open, and the bars keep showing it.
-    dlg->playRecording(CPlayerDlg::Next);
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), 0);
+    dlg->session().play(PlaybackSession::Step::Next);
+    EXPECT_EQ(dlg->session().engine().volumeLevel(), 0);
     EXPECT_EQ(dlg->LitVolumeBars(), 1);
 }
 
@@ -317,26 +310,26 @@ TEST_F(PlayerWindowTest, DeletingThePlayingRecordingStopsAndClearsEverything)
     PlayRow(row);
     Spin(300);
     dlg->drawSpeedNeedle(50);
-    dlg->PlayList().SelectRow(row);
+    PlayList().SelectRow(row);
     confirmAnswer = false;
     dlg->OnDeleteFile();
     EXPECT_EQ(questions, QStringList({"Delete " + Cell(row, 1) + " from the disk?"}));
     EXPECT_TRUE(QFile::exists(movie)) << "No keeps the recording";
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     confirmAnswer = true;
     mapCalls.clear();
     dlg->OnDeleteFile();
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Init);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
     EXPECT_EQ(dlg->ShownSpeed(), 0);
     EXPECT_EQ(dlg->ShownHeading(), 180.0);
     ASSERT_FALSE(mapCalls.empty());
     EXPECT_EQ(mapCalls.back().function, "clearMap") << "the track and the marker go";
-    EXPECT_EQ(dlg->Telemetry().GetCount(), 0);
-    EXPECT_EQ(dlg->Waveform().GetEntryCount(), 0);
+    EXPECT_EQ(dlg->session().telemetry().GetCount(), 0);
+    EXPECT_EQ(Waveform().GetEntryCount(), 0);
     EXPECT_FALSE(QFile::exists(movie));
     EXPECT_FALSE(QFile::exists(sidecar));
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 4);
-    EXPECT_EQ(dlg->CurrentIndex(), row - 1);
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 4);
+    EXPECT_EQ(dlg->session().currentIndex(), row - 1);
 }
 
 TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
@@ -345,21 +338,21 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
     const int playing = RowOf("NT96650A");
     PlayRow(playing);
     // Lock the playing row: its delete is refused and playback goes on.
-    dlg->PlayList().SelectRow(playing);
+    PlayList().SelectRow(playing);
     dlg->OnToggleLock();
     EXPECT_TRUE(Cell(playing, 0).startsWith('*'));
     EXPECT_FALSE(QFileInfo(Sample("NT96650A")).permissions() &
                  (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
     dlg->OnDeleteFile();
-    EXPECT_EQ(dlg->StatusText(), "The recording is locked.");
-    EXPECT_TRUE(dlg->StatusShown());
+    EXPECT_EQ(StatusText(), "The recording is locked.");
+    EXPECT_TRUE(StatusShown());
     EXPECT_TRUE(questions.isEmpty()) << "no question for what cannot be deleted";
     EXPECT_TRUE(dlg->toolTip().isEmpty()) << "the note passes; it does not stay over the whole window";
     EXPECT_TRUE(QFile::exists(Sample("NT96650A")));
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 5);
-    EXPECT_EQ(dlg->CurrentIndex(), playing);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
-    EXPECT_GT(dlg->Telemetry().GetCount(), 0);
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 5);
+    EXPECT_EQ(dlg->session().currentIndex(), playing);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
+    EXPECT_GT(dlg->session().telemetry().GetCount(), 0);
 
     // Unlock, then delete a row above the playing one: the index follows its row.
     dlg->OnToggleLock();
@@ -367,11 +360,11 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
     const int above = playing - 1;
     ASSERT_GE(above, 0);
     const QString aboveFile = QDir(folder.path()).filePath(Cell(above, 1));
-    dlg->PlayList().SelectRow(above);
+    PlayList().SelectRow(above);
     dlg->OnDeleteFile();
     EXPECT_FALSE(QFile::exists(aboveFile));
-    EXPECT_EQ(dlg->CurrentIndex(), playing - 1);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running) << "another row's delete leaves playback alone";
+    EXPECT_EQ(dlg->session().currentIndex(), playing - 1);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running) << "another row's delete leaves playback alone";
 }
 
 TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
@@ -380,10 +373,10 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     EXPECT_TRUE(snapshotStarts.isEmpty()) << "no dialog before anything is opened";
     dlg->OnImport();
     PlayRow(RowOf("ICAT"));
-    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().getPosition() >= 1.0; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().position() >= 1.0; }, 5000));
     chosenSnapshot = QDir(folder.path()).filePath("shot.jpg");
     dlg->OnCapture();
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     QImage shot(chosenSnapshot);
     ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(shot.size(), QSize(640, 360));
@@ -394,7 +387,7 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     EXPECT_EQ(QFileInfo(snapshotStarts[0]).fileName(), "20240611_081500_ICAT_00m01s.jpg");
     // A photo tool finds where and when it was taken: the entry shown at 1 s.
     tagAssistInfo shown;
-    ASSERT_EQ(dlg->Telemetry().GetAssistInfo(10, shown), 0);
+    ASSERT_EQ(dlg->session().telemetry().GetAssistInfo(10, shown), 0);
     QProcess exiftool;
     exiftool.start("exiftool", {"-n", "-s3", "-GPSLatitude", "-GPSLongitude", "-GPSSpeed", "-DateTimeOriginal", "-Model",
                                 chosenSnapshot});
@@ -410,7 +403,7 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     chosenSnapshot.clear();  // cancelled
     dlg->OnPlay();           // paused
     dlg->OnCapture();
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Paused);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
     ASSERT_EQ(snapshotStarts.size(), 2);
     EXPECT_EQ(QFileInfo(snapshotStarts[1]).absolutePath(), QDir(folder.path()).absolutePath())
         << "then where the user last saved";
@@ -425,7 +418,7 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     for (const QString& target : {movie, link}) {
         chosenSnapshot = target;
         dlg->OnCapture();
-        EXPECT_TRUE(dlg->StatusText().startsWith("The picture was not saved")) << target.toStdString();
+        EXPECT_TRUE(StatusText().startsWith("The picture was not saved")) << target.toStdString();
     }
     QFile reread(movie);
     ASSERT_TRUE(reread.open(QIODevice::ReadOnly));
@@ -433,7 +426,7 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     // A save that fails says so.
     chosenSnapshot = QDir(folder.path()).filePath("no-such-folder/shot.jpg");
     dlg->OnCapture();
-    EXPECT_EQ(dlg->StatusText(), "Could not save the picture to " + chosenSnapshot + ".");
+    EXPECT_EQ(StatusText(), "Could not save the picture to " + chosenSnapshot + ".");
     dlg->OnStop();
     dlg->OnCapture();
     EXPECT_EQ(snapshotStarts.size(), 5) << "stopped: no dialog";
@@ -452,40 +445,20 @@ TEST_F(PlayerWindowTest, ABrokenRecordingIsNamedAndCycleModeGoesOn)
     PlayRow(row - 1);
     dlg->drawSpeedNeedle(50);
     dlg->OnListDoubleClick(row);
-    EXPECT_TRUE(dlg->StatusText().startsWith("Could not play 20240611_081550_BROKEN.MOV")) << dlg->StatusText().toStdString();
-    EXPECT_EQ(dlg->PlayList().GetSelectedRow(), row);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Init) << "nothing of the failed open is kept";
+    EXPECT_TRUE(StatusText().startsWith("Could not play 20240611_081550_BROKEN.MOV")) << StatusText().toStdString();
+    EXPECT_EQ(PlayList().GetSelectedRow(), row);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init) << "nothing of the failed open is kept";
     dlg->OnPlay();
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Init);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
     EXPECT_EQ(dlg->ShownSpeed(), 0);
     Spin(300);
     EXPECT_EQ(dlg->ShownSpeed(), 0) << "no tick of the recording before";
-    EXPECT_EQ(dlg->CurrentIndex(), row);
+    EXPECT_EQ(dlg->session().currentIndex(), row);
 
     dlg->OnCycle();  // on: unattended playing goes on with the next recording
     dlg->OnListDoubleClick(row);
-    ASSERT_TRUE(WaitFor([&] { return dlg->CurrentIndex() == row + 1; }, 3000));
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
-}
-
-TEST_F(PlayerWindowTest, ADamagedRecordingStopsWhereItBrokeAndNeverRestarts)
-{
-    const QString damaged = QDir(folder.path()).filePath("20240611_081550_DAMAGED.MOV");
-    ASSERT_TRUE(QFile::copy(media::damagedAfterTenSeconds(), damaged));
-    dlg->OnImport();
-    dlg->OnCycle();  // off
-    const int row = RowOf("DAMAGED");
-    PlayRow(row);
-    dlg->Engine().setPosition(9.5);
-    ASSERT_TRUE(WaitFor([&] { return dlg->StatusText().contains("DAMAGED"); }, 8000));
-    EXPECT_TRUE(QRegularExpression("^20240611_081550_DAMAGED\\.MOV is damaged after 00:(09|10)$")
-                    .match(dlg->StatusText())
-                    .hasMatch())
-        << dlg->StatusText().toStdString();
-    Spin(1500);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped) << "not started again";
-    EXPECT_EQ(dlg->CurrentIndex(), row);
-    EXPECT_GT(dlg->Engine().getPosition(), 9.0) << "the picture where it broke";
+    ASSERT_TRUE(WaitFor([&] { return dlg->session().currentIndex() == row + 1; }, 3000));
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
 }
 
 // Special files named like recordings, a cut and a damaged recording: the list takes only
@@ -502,7 +475,7 @@ TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
     ASSERT_TRUE(QFile::copy(media::damagedAfterTenSeconds(), dir.filePath("damaged.MOV")));
     chosenFolder = hostile.path();
     dlg->OnImport();
-    ASSERT_EQ(dlg->Catalogue().GetCount(), 2);
+    ASSERT_EQ(dlg->session().catalogue().GetCount(), 2);
     EXPECT_EQ(Cell(0, 1), "cut.MOV");
     EXPECT_EQ(Cell(1, 1), "damaged.MOV");
 
@@ -520,10 +493,10 @@ TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
         Spin(1000);
     }
     dlg->ImportPaths({dir.filePath("fifo.MOV")});
-    EXPECT_EQ(dlg->StatusText(), "Skipped: fifo.MOV (not a regular file)");
+    EXPECT_EQ(StatusText(), "Skipped: fifo.MOV (not a regular file)");
     Spin(200);
     EXPECT_LT(longestGap, 1000) << "the window stood still";
-    EXPECT_TRUE(dlg->StatusText().contains("cut.MOV") || dlg->Engine().state() != PlayState::Init);
+    EXPECT_TRUE(StatusText().contains("cut.MOV") || dlg->session().engine().state() != PlayState::Init);
 }
 
 TEST_F(PlayerWindowTest, ACardMountedAfterStartIsOfferedAndPullingItOutStopsPlayback)
@@ -534,26 +507,17 @@ TEST_F(PlayerWindowTest, ACardMountedAfterStartIsOfferedAndPullingItOutStopsPlay
     ASSERT_TRUE(QFile::copy(Sample("A7L"), staging.path() + "/CARD/VIDEO/" + QFileInfo(Sample("A7L")).fileName()));
     const QString card = QDir(mountRoot.path()).filePath("CARD");
     ASSERT_TRUE(QDir().rename(staging.path() + "/CARD", card));
-    ASSERT_TRUE(WaitFor([&] { return dlg->StatusText() == "A camera card appeared at " + card + ". Import it?"; }, 5000))
-        << dlg->StatusText().toStdString();
-    EXPECT_TRUE(dlg->StatusShown());
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 0) << "offered, not imported unasked";
+    ASSERT_TRUE(WaitFor([&] { return StatusText() == "A camera card appeared at " + card + ". Import it?"; }, 5000))
+        << StatusText().toStdString();
+    EXPECT_TRUE(StatusShown());
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 0) << "offered, not imported unasked";
     dlg->ImportOfferedCard();
-    ASSERT_EQ(dlg->Catalogue().GetCount(), 1);
+    ASSERT_EQ(dlg->session().catalogue().GetCount(), 1);
     PlayRow(0);
     ASSERT_TRUE(QDir(card).removeRecursively());
-    ASSERT_TRUE(WaitFor([&] { return dlg->Engine().state() == PlayState::Init; }, 5000));
-    EXPECT_EQ(dlg->StatusText(), "The card at " + card + " was removed; playback stopped.");
+    ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().state() == PlayState::Init; }, 5000));
+    EXPECT_EQ(StatusText(), "The card at " + card + " was removed; playback stopped.");
     EXPECT_EQ(dlg->ShownSpeed(), 0);
-}
-
-TEST_F(PlayerWindowTest, ARecordingStartedByHandMovesOnAtItsEnd)
-{
-    dlg->OnImport();
-    PlayRow(0);
-    dlg->playRecording(CPlayerDlg::Next);  // stops the first one: that stop must not hold for the next
-    ASSERT_EQ(dlg->CurrentIndex(), 1);
-    ASSERT_TRUE(WaitFor([&] { return dlg->CurrentIndex() == 2; }, 15000)) << "moved on at the end";
 }
 
 TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
@@ -562,7 +526,7 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     PlayRow(0);
     const QString playing = QDir(folder.path()).filePath(Cell(0, 1));
     const QString other = QDir(folder.path()).filePath(Cell(2, 1));
-    QWidget* rows = dlg->PlayList().viewport();
+    QWidget* rows = PlayList().viewport();
     const auto rightClick = [rows](QPoint at) {
         QMouseEvent press(QEvent::MouseButtonPress, at, rows->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
                           Qt::NoModifier);
@@ -570,41 +534,41 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     };
     QStringList texts;
     OnNextMenu(&texts, "Delete file from disk");
-    rightClick(dlg->PlayList().visualRect(dlg->PlayList().model()->index(2, 1)).center());
+    rightClick(PlayList().visualRect(PlayList().model()->index(2, 1)).center());
     EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file", "Export track..."}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
-    EXPECT_EQ(dlg->CurrentIndex(), 0);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().currentIndex(), 0);
 
     texts.clear();
     OnNextMenu(&texts, {});
     rightClick(QPoint(10, rows->height() - 5));  // below the last row
     Spin(200);
     EXPECT_TRUE(texts.isEmpty()) << "no file command on empty space";
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 4);
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 4);
 }
 
 TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)
 {
     dlg->ImportPaths({Sample("A7L")});
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 1);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 1);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     // Played before the map page loaded: the track goes again once it has.
     ASSERT_NE(map, nullptr);
     ASSERT_TRUE(map->loaded);
     map->loaded();
     EXPECT_EQ(Count("setTrip"), 2);
-    EXPECT_EQ(Last("setTrip")->arguments.size() - 2, dlg->Telemetry().GetCount() / 10);
+    EXPECT_EQ(Last("setTrip")->arguments.size() - 2, dlg->session().telemetry().GetCount() / 10);
     // What the list does not take is named.
     const QString text = QDir(folder.path()).filePath("notes.txt");
     QFile(text).open(QIODevice::WriteOnly);
     dlg->ImportPaths({folder.path() + "/missing.MOV", text});
-    EXPECT_EQ(dlg->StatusText(), "Skipped: missing.MOV (no such file), notes.txt (not a recording)");
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 1);
+    EXPECT_EQ(StatusText(), "Skipped: missing.MOV (no such file), notes.txt (not a recording)");
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 1);
     dlg->ImportPaths({folder.path(), Sample("ICAT")});
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 1 + 5 + 1);
-    EXPECT_EQ(dlg->CurrentIndex(), 0) << "several paths are only listed";
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 1 + 5 + 1);
+    EXPECT_EQ(dlg->session().currentIndex(), 0) << "several paths are only listed";
 }
 
 TEST_F(PlayerWindowTest, CardDiscoveryOneSecondAfterStart)
@@ -615,10 +579,10 @@ TEST_F(PlayerWindowTest, CardDiscoveryOneSecondAfterStart)
         QFile::copy(Sample(layout), QDir(card.path()).filePath("VIDEO/" + QFileInfo(Sample(layout)).fileName()));
     }
     volumes = {card.path().toStdString()};
-    ASSERT_TRUE(WaitFor([&] { return dlg->Catalogue().GetCount() == 2; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return dlg->session().catalogue().GetCount() == 2; }, 3000));
     EXPECT_EQ(Cell(0, 1), "20240611_081500_ICAT.MOV") << "sorted by path";
     Spin(1500);
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 2) << "once per start";
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 2) << "once per start";
 }
 
 TEST_F(PlayerWindowTest, ClearEmptiesTheListButKeepsTheIndex)
@@ -626,13 +590,13 @@ TEST_F(PlayerWindowTest, ClearEmptiesTheListButKeepsTheIndex)
     dlg->OnImport();
     PlayRow(2);
     dlg->OnClear();
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 0);
-    EXPECT_EQ(dlg->PlayList().GetRowCount(), 0);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
-    EXPECT_EQ(dlg->CurrentIndex(), 2);
-    EXPECT_EQ(dlg->playRecording(CPlayerDlg::Next), 0);
-    EXPECT_EQ(dlg->playRecording(CPlayerDlg::Current), 1) << "nothing to open";
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Stopped);
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 0);
+    EXPECT_EQ(PlayList().model()->rowCount(), 0);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
+    EXPECT_EQ(dlg->session().currentIndex(), 2);
+    EXPECT_FALSE(dlg->session().play(PlaybackSession::Step::Next));
+    EXPECT_TRUE(dlg->session().play(PlaybackSession::Step::Current)) << "nothing to open, which is no step past the end";
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
 }
 
 TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
@@ -679,7 +643,7 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
     // double-click after that turns full screen on again.
     doubleClick();
     EXPECT_TRUE(video->isFullScreenVideo());
-    dlg->playRecording(CPlayerDlg::Next);
+    dlg->session().play(PlaybackSession::Step::Next);
     EXPECT_FALSE(video->isFullScreenVideo());
     doubleClick();
     EXPECT_TRUE(video->isFullScreenVideo());
@@ -697,21 +661,21 @@ TEST_F(PlayerWindowTest, TheWindowMenuSpeaksTheInterfaceLanguage)
 
 TEST_F(PlayerWindowTest, RightButtonOnTheWaveformTogglesItsView)
 {
-    QWidget* chart = dlg->Control(ctl::kWaveform);
+    QWidget* chart = Control(ctl::kWaveform);
     ASSERT_NE(chart, nullptr);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50), chart->mapToGlobal(QPointF(50, 50)),
                       Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QCoreApplication::sendEvent(chart, &press);
-    EXPECT_TRUE(dlg->Waveform().IsSpeedView());
+    EXPECT_TRUE(Waveform().IsSpeedView());
 }
 
 TEST_F(PlayerWindowTest, NeedleAndCompassFollowTheDrawnValues)
 {
     dlg->drawSpeedNeedle(300);
     EXPECT_EQ(dlg->ShownSpeed(), 0);
-    EXPECT_EQ(dlg->SpeedText(), "0Km/H");
+    EXPECT_EQ(SpeedText(), "0Km/H");
     dlg->drawSpeedNeedle(130);
-    EXPECT_EQ(dlg->SpeedText(), "130Km/H");
+    EXPECT_EQ(SpeedText(), "130Km/H");
     dlg->drawCompass(450.0);
     EXPECT_EQ(dlg->ShownHeading(), 450.0);
     const QImage shot = dlg->grab().toImage();
@@ -725,23 +689,23 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
     ASSERT_FALSE(longRecording.isEmpty());
     dlg->OnImport();
     dlg->ImportPaths({longRecording});
-    ASSERT_EQ(dlg->Engine().state(), PlayState::Running) << dlg->StatusText().toStdString();
-    const int longRow = dlg->CurrentIndex();
+    ASSERT_EQ(dlg->session().engine().state(), PlayState::Running) << StatusText().toStdString();
+    const int longRow = dlg->session().currentIndex();
     ASSERT_GT(longRow, 0);
     const auto seeksTo = [&](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, double expected) {
         QTest::keyClick(target, key, modifiers);
-        return WaitFor([&] { return std::abs(dlg->Engine().getPosition() - expected) < 0.3; }, 3000);
+        return WaitFor([&] { return std::abs(dlg->session().engine().position() - expected) < 0.3; }, 3000);
     };
     QWidget* window = dlg.get();
     Activate(window);
     QTest::keyClick(window, Qt::Key_Space);
-    ASSERT_EQ(dlg->Engine().state(), PlayState::Paused);
-    const double start = dlg->Engine().getPosition();
+    ASSERT_EQ(dlg->session().engine().state(), PlayState::Paused);
+    const double start = dlg->session().engine().position();
     EXPECT_TRUE(seeksTo(window, Qt::Key_Right, Qt::NoModifier, start + 5));
     EXPECT_TRUE(seeksTo(window, Qt::Key_Right, Qt::ShiftModifier, start + 35));
-    EXPECT_NEAR(dlg->SeekBar().GetPosition(), (start + 35) * 5, 2);
+    EXPECT_NEAR(SeekBar().GetPosition(), (start + 35) * 5, 2);
     EXPECT_TRUE(seeksTo(window, Qt::Key_Left, Qt::ShiftModifier, start + 5));
-    EXPECT_TRUE(seeksTo(&dlg->SeekBar(), Qt::Key_Up, Qt::NoModifier, start)) << "the seek bar's own key: 5 s";
+    EXPECT_TRUE(seeksTo(&SeekBar(), Qt::Key_Up, Qt::NoModifier, start)) << "the seek bar's own key: 5 s";
     EXPECT_TRUE(seeksTo(window, Qt::Key_Left, Qt::NoModifier, 0.0)) << "not before the start";
 
     // Full screen: the video is a window of its own, and the keys still reach the player.
@@ -751,7 +715,7 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
     ASSERT_TRUE(video->isFullScreenVideo());
     EXPECT_TRUE(seeksTo(video, Qt::Key_Right, Qt::NoModifier, 5.0));
     QTest::keyClick(video, Qt::Key_Space);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     QTest::keyClick(video, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(snapshotStarts.size(), 1) << "Ctrl+S asks where to save the picture";
     QTest::keyClick(video, Qt::Key_F);
@@ -760,41 +724,41 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
     QTest::keyClick(window, Qt::Key_F);
     ASSERT_TRUE(video->isFullScreenVideo());
     // The previous recording in play order: the long one shares the samples' trip.
-    const int previous = dlg->Trips().Plan().Previous(longRow);
+    const int previous = dlg->session().trips().Plan().Previous(longRow);
     ASSERT_GE(previous, 0);
     QTest::keyClick(video, Qt::Key_PageUp);
-    EXPECT_EQ(dlg->CurrentIndex(), previous);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().currentIndex(), previous);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     Activate(window);  // the recording opened puts the video back into the window
     QTest::keyClick(window, Qt::Key_PageDown);
-    EXPECT_EQ(dlg->CurrentIndex(), longRow);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().currentIndex(), longRow);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
 }
 
 TEST_F(PlayerWindowTest, EnterPlaysAndDeleteAsksFirstOnTheList)
 {
     dlg->OnImport();
     PlayRow(0);
-    CSkinListCtrl& list = dlg->PlayList();
+    CSkinListCtrl& list = PlayList();
     Activate(dlg.get());
     list.SelectRow(2);
     QTest::keyClick(&list, Qt::Key_Return);
-    EXPECT_EQ(dlg->CurrentIndex(), 2);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().currentIndex(), 2);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
 
     list.SelectRow(4);
     tagFileNode node;
-    ASSERT_EQ(dlg->Catalogue().GetAt(4, node), 0);
+    ASSERT_EQ(dlg->session().catalogue().GetAt(4, node), 0);
     confirmAnswer = false;
     QTest::keyClick(&list, Qt::Key_Delete);
     ASSERT_EQ(questions.size(), 1);
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 5);
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 5);
     confirmAnswer = true;
     QTest::keyClick(&list, Qt::Key_Delete);
-    EXPECT_EQ(dlg->Catalogue().GetCount(), 4);
+    EXPECT_EQ(dlg->session().catalogue().GetCount(), 4);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(node.strFilePath)));
-    EXPECT_EQ(dlg->CurrentIndex(), 2);
-    EXPECT_EQ(dlg->Engine().state(), PlayState::Running);
+    EXPECT_EQ(dlg->session().currentIndex(), 2);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
 }
 
 TEST_F(PlayerWindowTest, AboutBoxListsTheKeys)
@@ -809,15 +773,15 @@ TEST_F(PlayerWindowTest, SpeedUnitsAreChosenInTheWindowMenuAndRemembered)
     ChooseFromWindowMenu(dlg.get(), "Speed in mph");
     ASSERT_EQ(dlg->Units(), SpeedUnit::Mph);
     dlg->drawSpeedNeedle(100);
-    EXPECT_EQ(dlg->SpeedText(), "62mph");
-    EXPECT_EQ(dlg->Waveform().GetSpeedUnit(), SpeedUnit::Mph);
+    EXPECT_EQ(SpeedText(), "62mph");
+    EXPECT_EQ(Waveform().GetSpeedUnit(), SpeedUnit::Mph);
     RestartWindow();
     EXPECT_EQ(dlg->Units(), SpeedUnit::Mph);
-    EXPECT_EQ(dlg->SpeedText(), "0mph");
-    EXPECT_EQ(dlg->Waveform().GetSpeedUnit(), SpeedUnit::Mph);
+    EXPECT_EQ(SpeedText(), "0mph");
+    EXPECT_EQ(Waveform().GetSpeedUnit(), SpeedUnit::Mph);
     ChooseFromWindowMenu(dlg.get(), "Speed in km/h");
-    EXPECT_EQ(dlg->SpeedText(), "0Km/H");
-    EXPECT_EQ(dlg->Waveform().GetSpeedUnit(), SpeedUnit::Kmh);
+    EXPECT_EQ(SpeedText(), "0Km/H");
+    EXPECT_EQ(Waveform().GetSpeedUnit(), SpeedUnit::Kmh);
 }
 
 TEST_F(PlayerWindowTest, TheVolumeIsRemembered)
@@ -826,33 +790,33 @@ TEST_F(PlayerWindowTest, TheVolumeIsRemembered)
     PlayRow(0);
     dlg->OnVolumeDown();
     dlg->OnVolumeDown();
-    const int level = dlg->SavedVolumeLevel();
+    const int level = dlg->session().volumeLevel();
     ASSERT_LT(level, 10);
     RestartWindow();
-    EXPECT_EQ(dlg->SavedVolumeLevel(), level);
+    EXPECT_EQ(dlg->session().volumeLevel(), level);
     dlg->OnImport();
     PlayRow(0);
-    EXPECT_EQ(dlg->Engine().getVolumeLevel(), level);
+    EXPECT_EQ(dlg->session().engine().volumeLevel(), level);
     EXPECT_EQ(dlg->LitVolumeBars(), std::max(level, 1));
 }
 
 TEST_F(PlayerWindowTest, CycleModeIsRemembered)
 {
-    EXPECT_EQ(dlg->CycleMode(), 1);
+    EXPECT_TRUE(dlg->session().cycleMode());
     dlg->OnCycle();
     RestartWindow();
-    EXPECT_EQ(dlg->CycleMode(), 0);
+    EXPECT_FALSE(dlg->session().cycleMode());
 }
 
 TEST_F(PlayerWindowTest, TheChartViewIsRemembered)
 {
-    QWidget* chart = dlg->Control(ctl::kWaveform);
+    QWidget* chart = Control(ctl::kWaveform);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50), chart->mapToGlobal(QPointF(50, 50)),
                       Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QCoreApplication::sendEvent(chart, &press);
-    ASSERT_TRUE(dlg->Waveform().IsSpeedView());
+    ASSERT_TRUE(Waveform().IsSpeedView());
     RestartWindow();
-    EXPECT_TRUE(dlg->Waveform().IsSpeedView());
+    EXPECT_TRUE(Waveform().IsSpeedView());
 }
 
 TEST_F(PlayerWindowTest, TheImportFolderIsRemembered)
@@ -892,11 +856,11 @@ TEST_F(PlayerWindowTest, AnUnreadableOrDamagedSettingsFileGivesTheDefaults)
     const auto expectDefaults = [&](const char* what) {
         MakeWindow();
         EXPECT_EQ(dlg->Units(), SpeedUnit::Kmh) << what;
-        EXPECT_EQ(dlg->SpeedText(), "0Km/H") << what;
-        EXPECT_EQ(dlg->CycleMode(), 1) << what;
-        EXPECT_FALSE(dlg->Waveform().IsSpeedView()) << what;
-        EXPECT_EQ(dlg->SavedVolumeLevel(), -1) << what;
-        EXPECT_FALSE(dlg->StatusShown()) << what;
+        EXPECT_EQ(SpeedText(), "0Km/H") << what;
+        EXPECT_TRUE(dlg->session().cycleMode()) << what;
+        EXPECT_FALSE(Waveform().IsSpeedView()) << what;
+        EXPECT_EQ(dlg->session().volumeLevel(), -1) << what;
+        EXPECT_FALSE(StatusShown()) << what;
         dlg.reset();
     };
     const QByteArray garbage[] = {
@@ -922,37 +886,37 @@ TEST_F(PlayerWindowTest, TheListMarksWhereEachTripStartsAndCycleFollowsTheTrip)
 {
     dlg->OnImport();
     // The four movies run one after another; the transport stream has no time of its own.
-    EXPECT_TRUE(dlg->PlayList().IsGroupStart(RowOf("ICAT")));
+    EXPECT_TRUE(PlayList().IsGroupStart(RowOf("ICAT")));
     for (const QString layout : {"A7L", "NT96650A", "SIDECAR"}) {
-        EXPECT_FALSE(dlg->PlayList().IsGroupStart(RowOf(layout))) << layout.toStdString();
+        EXPECT_FALSE(PlayList().IsGroupStart(RowOf(layout))) << layout.toStdString();
     }
-    EXPECT_TRUE(dlg->PlayList().IsGroupStart(RowOf("PLAIN")));
-    const QString tip = dlg->PlayList().model()->index(RowOf("ICAT"), 1).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(PlayList().IsGroupStart(RowOf("PLAIN")));
+    const QString tip = PlayList().model()->index(RowOf("ICAT"), 1).data(Qt::ToolTipRole).toString();
     EXPECT_EQ(tip, "A trip of 4 recording(s) from 08:15:00");
     // Locking rewrites the row's number cell; the mark stays.
-    dlg->PlayList().SelectRow(RowOf("ICAT"));
+    PlayList().SelectRow(RowOf("ICAT"));
     dlg->OnToggleLock();
     EXPECT_TRUE(Cell(RowOf("ICAT"), 0).startsWith("*"));
-    EXPECT_TRUE(dlg->PlayList().IsGroupStart(RowOf("ICAT")));
-    EXPECT_EQ(dlg->Trips().Plan().Next(RowOf("SIDECAR")), RowOf("PLAIN"));
+    EXPECT_TRUE(PlayList().IsGroupStart(RowOf("ICAT")));
+    EXPECT_EQ(dlg->session().trips().Plan().Next(RowOf("SIDECAR")), RowOf("PLAIN"));
 }
 
 TEST_F(PlayerWindowTest, TheSummaryShowsAndAClickOnThePeakMarkSeeksThere)
 {
     dlg->OnImport();
     PlayRow(RowOf("A7L"));
-    const QString summary = dlg->TripSummaryText();
+    const QString summary = TripSummaryText();
     EXPECT_TRUE(summary.startsWith("Trip: ")) << summary.toStdString();
     EXPECT_TRUE(summary.contains(" km, 0:00:16, max ")) << summary.toStdString();
     EXPECT_TRUE(summary.contains(" g at 08:1")) << summary.toStdString();
     EXPECT_TRUE(dlg->findChild<QLabel*>("summaryLine")->isVisible());
     PlayRow(RowOf("PLAIN"));  // no telemetry: nothing to sum up
-    EXPECT_EQ(dlg->TripSummaryText(), "");
+    EXPECT_EQ(TripSummaryText(), "");
     EXPECT_FALSE(dlg->findChild<QLabel*>("summaryLine")->isVisible());
     PlayRow(RowOf("A7L"));
 
     dlg->OnPlay();  // pause, so the seek is what moves the position
-    CWaveFormCtrl& chart = dlg->Waveform();
+    CWaveFormCtrl& chart = Waveform();
     const int peak = chart.GetPeakIndex();
     ASSERT_GE(peak, 0);
     chart.repaint();
@@ -960,8 +924,8 @@ TEST_F(PlayerWindowTest, TheSummaryShowsAndAClickOnThePeakMarkSeeksThere)
     QMouseEvent press(QEvent::MouseButtonPress, mark, chart.mapToGlobal(mark), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QCoreApplication::sendEvent(&chart, &press);
-    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->Engine().getPosition() - peak / 10.0) < 0.3; }, 3000))
-        << dlg->Engine().getPosition() << " for " << peak;
+    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->session().engine().position() - peak / 10.0) < 0.3; }, 3000))
+        << dlg->session().engine().position() << " for " << peak;
 }
 
 TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
@@ -969,9 +933,9 @@ TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
     dlg->OnImport();
     QTemporaryDir target;
     chosenExport = QDir(target.path()).filePath("trip.gpx");
-    dlg->PlayList().SelectRow(RowOf("NT96650A"));
+    PlayList().SelectRow(RowOf("NT96650A"));
     dlg->OnExportTrack();
-    ASSERT_TRUE(QFile::exists(chosenExport)) << dlg->StatusText().toStdString();
+    ASSERT_TRUE(QFile::exists(chosenExport)) << StatusText().toStdString();
     EXPECT_TRUE(exportStarts.front().endsWith("20240611_081500_ICAT.gpx")) << exportStarts.front().toStdString();
 
     // gpsbabel reads four segments back, every point timed.
@@ -999,7 +963,7 @@ TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
     // A target that cannot be written is said, and leaves nothing.
     chosenExport = QDir(target.path()).filePath("missing-folder/trip.gpx");
     dlg->OnExportTrack();
-    EXPECT_TRUE(dlg->StatusText().startsWith("The track was not saved")) << dlg->StatusText().toStdString();
+    EXPECT_TRUE(StatusText().startsWith("The track was not saved")) << StatusText().toStdString();
     EXPECT_FALSE(QFile::exists(chosenExport));
 }
 

@@ -35,7 +35,7 @@ bool IsNeedleRed(QRgb pixel)
 // Red needle pixels in the dial that do not lie on the 0 km/h needle.
 int RedOffZeroLine(const QImage& shot)
 {
-    const QPoint centre = gauges::kDialCentre;
+    const QPoint centre = skin::kDialCentre;
     const QPoint zero = gauges::NeedleEnd(0);
     int count = 0;
     for (int y = centre.y() - 50; y <= centre.y() + 35; ++y) {
@@ -71,7 +71,7 @@ int main(int argc, char** argv)
     const QImage idle = QImage(argv[1]).convertToFormat(QImage::Format_RGB32);
     const QImage playing = QImage(argv[2]).convertToFormat(QImage::Format_RGB32);
     QImage idlePicture;
-    if (idle.size() != QSize(kSkinWidth, kSkinHeight) || playing.size() != idle.size()) {
+    if (idle.size() != skin::kSize || playing.size() != idle.size()) {
         return Fail("screenshots are not the 1024 x 768 window");
     }
     if (!LoadResourceImage(168, QStringLiteral("JPG"), idlePicture)) {

@@ -13,7 +13,7 @@ win=
 # Whatever happens, nothing this session started outlives it.
 trap 'kill $pid $wm_pid 2>/dev/null' EXIT
 
-# Window coordinates from app/dialog_layout: the play list starts at (693,68) under a
+# Window coordinates from skin/skin_geometry.h: the play list starts at (693,68) under a
 # 24-pixel header; the video area is (7,37) 679x479; the snapshot button (628,527) 53x45.
 readonly list_left=693 list_top=68 list_header=24 files_column_x=760
 readonly video_centre=(346 276) capture_centre=(654 549)

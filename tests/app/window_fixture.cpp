@@ -1,6 +1,8 @@
 #include "window_fixture.h"
 
+#include <QAbstractButton>
 #include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QApplication>
 #include <QKeyEvent>
@@ -9,7 +11,10 @@
 #include <QSettings>
 #include <QTimer>
 
+#include "bitmap_slider.h"
+#include "dialog_layout.h"
 #include "skin_list.h"
+#include "wave_form_ctrl.h"
 #include "volume_watcher.h"
 
 void PlayerWindowTest::SetUpTestSuite()
@@ -110,9 +115,9 @@ QString PlayerWindowTest::Sample(const QString& layout) const
 
 int PlayerWindowTest::RowOf(const QString& layout) const
 {
-    for (int row = 0; row < dlg->Catalogue().GetCount(); ++row) {
+    for (int row = 0; row < dlg->session().catalogue().GetCount(); ++row) {
         tagFileNode node;
-        dlg->Catalogue().GetAt(row, node);
+        dlg->session().catalogue().GetAt(row, node);
         if (QString::fromStdString(node.strFileName).contains(QStringLiteral("_") + layout + QStringLiteral("."))) {
             return row;
         }
@@ -122,7 +127,7 @@ int PlayerWindowTest::RowOf(const QString& layout) const
 
 QString PlayerWindowTest::Cell(int row, int column) const
 {
-    return dlg->PlayList().model()->index(row, column).data().toString();
+    return PlayList().model()->index(row, column).data().toString();
 }
 
 int PlayerWindowTest::Count(const QString& function) const
@@ -144,9 +149,54 @@ const MapCall* PlayerWindowTest::Last(const QString& function) const
 void PlayerWindowTest::PlayRow(int row)
 {
     ASSERT_GE(row, 0);
-    dlg->PlayList().SelectRow(row);
-    dlg->OnListDoubleClick(dlg->PlayList().GetSelectedRow());
-    ASSERT_EQ(dlg->Engine().state(), PlayState::Running) << dlg->StatusText().toStdString();
+    PlayList().SelectRow(row);
+    dlg->OnListDoubleClick(PlayList().GetSelectedRow());
+    ASSERT_EQ(dlg->session().engine().state(), PlayState::Running) << StatusText().toStdString();
+}
+
+QWidget* PlayerWindowTest::Control(int id) const
+{
+    return dlg->findChild<QWidget*>(QString::number(id));
+}
+
+CSkinListCtrl& PlayerWindowTest::PlayList() const
+{
+    return *dlg->findChild<CSkinListCtrl*>(QString::number(ctl::kPlayList));
+}
+
+CBitmapSlider& PlayerWindowTest::SeekBar() const
+{
+    return *dlg->findChild<CBitmapSlider*>(QString::number(ctl::kSeekBar));
+}
+
+CWaveFormCtrl& PlayerWindowTest::Waveform() const
+{
+    return *dlg->findChild<CWaveFormCtrl*>(QString::number(ctl::kWaveform));
+}
+
+QString PlayerWindowTest::SpeedText() const
+{
+    return dlg->findChild<QLabel*>(QString::number(ctl::kSpeedText))->text();
+}
+
+QString PlayerWindowTest::PlayButtonText() const
+{
+    return dlg->findChild<QAbstractButton*>(QString::number(ctl::kPlay))->text();
+}
+
+QString PlayerWindowTest::StatusText() const
+{
+    return dlg->findChild<QLabel*>(QStringLiteral("statusLine"))->toolTip();
+}
+
+bool PlayerWindowTest::StatusShown() const
+{
+    return dlg->findChild<QLabel*>(QStringLiteral("statusLine"))->isVisible();
+}
+
+QString PlayerWindowTest::TripSummaryText() const
+{
+    return dlg->findChild<QLabel*>(QStringLiteral("summaryLine"))->toolTip();
 }
 
 void OnNextMenu(QStringList* texts, const QString& choose)

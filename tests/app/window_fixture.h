@@ -15,6 +15,10 @@
 #include "map_calls.h"
 #include "player_dlg.h"
 
+class CBitmapSlider;
+class CSkinListCtrl;
+class CWaveFormCtrl;
+
 // The map calls as the window made them.
 struct MapCall {
     QString function;
@@ -101,6 +105,17 @@ protected:
     int Count(const QString& function) const;
     const MapCall* Last(const QString& function) const;
     void PlayRow(int row);
+
+    // The window's widgets, found as a user's tools find them: by their object names.
+    QWidget* Control(int id) const;
+    CSkinListCtrl& PlayList() const;
+    CBitmapSlider& SeekBar() const;
+    CWaveFormCtrl& Waveform() const;
+    QString SpeedText() const;
+    QString PlayButtonText() const;
+    QString StatusText() const;  // the last note, whole (the line may show it shortened)
+    bool StatusShown() const;
+    QString TripSummaryText() const;
     // The window closed and opened again, as at the next start of the program.
     void RestartWindow();
 

@@ -1,6 +1,5 @@
 #include "bitmap_slider.h"
 #include "masked_image.h"
-#include "slider_messages.h"
 #include "test_images.h"
 
 #include <gtest/gtest.h>
@@ -13,28 +12,35 @@
 
 namespace {
 
+enum class Signal { Moved, Released };
+
 struct Notification {
-    int message;
-    int controlId;
+    Signal signal;
     int position;
     int positionWhenHandled;
 };
 
-// The slider's parent: records the notifications when they are handled.
+// The slider's parent: records both signals in the order they come.
 class Owner : public QWidget {
 public:
-    bool event(QEvent* event) override
+    void watch(CBitmapSlider* watched)
     {
-        const int type = event->type();
-        if (type != WM_SLIDER_MOVING && type != WM_SLIDER_MOVED)
-            return QWidget::event(event);
-        const auto* note = static_cast<CSliderEvent*>(event);
-        received.push_back({type, note->wParam, note->lParam, slider->GetPosition()});
-        return true;
+        slider = watched;
+        QObject::connect(slider, &CBitmapSlider::moved, this,
+                         [this](int position) { record(Signal::Moved, position); });
+        QObject::connect(slider, &CBitmapSlider::released, this,
+                         [this](int position) { record(Signal::Released, position); });
+    }
+
+    std::vector<Notification> received;
+
+private:
+    void record(Signal signal, int position)
+    {
+        received.push_back({signal, position, slider->GetPosition()});
     }
 
     CBitmapSlider* slider = nullptr;
-    std::vector<Notification> received;
 };
 
 const QColor kPlayed(0, 200, 0);
@@ -57,9 +63,8 @@ protected:
     {
         owner.resize(720, 40);
         slider = new CBitmapSlider(&owner);
-        owner.slider = slider;
+        owner.watch(slider);
         slider->move(9, 20);
-        slider->SetDlgCtrlID(1023);
         // As the player window sets up its seek bar.
         ASSERT_TRUE(slider->SetChannelImages(SolidImage(675, 9, kUnplayed),
                                              SolidImage(675, 9, kPlayed), false,
@@ -115,20 +120,18 @@ TEST_F(SliderTest, EmptyRangeOrTravelRestsAtTheLeftEnd)
     EXPECT_EQ(slider->PixelToPosition(12), 0);
 }
 
-TEST_F(SliderTest, PressOffTheThumbJumpsAndNotifiesAfterItsOwnHandling)
+TEST_F(SliderTest, PressOffTheThumbJumpsAndSignalsThePositionItStored)
 {
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(337, 4));
     const int jumped = slider->PixelToPosition(337);
     EXPECT_EQ(slider->GetPosition(), jumped);
-    EXPECT_TRUE(owner.received.empty()) << "notifications are posted, not sent";
 
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(337, 4));
     const auto notes = Handled();
     ASSERT_EQ(notes.size(), 2u);
-    EXPECT_EQ(notes[0].message, WM_SLIDER_MOVING);
-    EXPECT_EQ(notes[1].message, WM_SLIDER_MOVED);
+    EXPECT_EQ(notes[0].signal, Signal::Moved);
+    EXPECT_EQ(notes[1].signal, Signal::Released);
     for (const Notification& note : notes) {
-        EXPECT_EQ(note.controlId, 1023);
         EXPECT_EQ(note.position, jumped);
         EXPECT_EQ(note.positionWhenHandled, jumped);
     }
@@ -143,7 +146,7 @@ TEST_F(SliderTest, PressOnTheThumbKeepsTheGrip)
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(centre + 6, 4));
     auto notes = Handled();
     ASSERT_EQ(notes.size(), 1u);
-    EXPECT_EQ(notes[0].message, WM_SLIDER_MOVED);
+    EXPECT_EQ(notes[0].signal, Signal::Released);
     EXPECT_EQ(notes[0].position, 50);
 
     // Dragging moves the thumb centre by what the mouse moved, not to the mouse.
@@ -153,8 +156,8 @@ TEST_F(SliderTest, PressOnTheThumbKeepsTheGrip)
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(centre + 46, 4));
     notes = Handled();
     ASSERT_EQ(notes.size(), 2u);
-    EXPECT_EQ(notes[0].message, WM_SLIDER_MOVING);
-    EXPECT_EQ(notes[1].message, WM_SLIDER_MOVED);
+    EXPECT_EQ(notes[0].signal, Signal::Moved);
+    EXPECT_EQ(notes[1].signal, Signal::Released);
 }
 
 TEST_F(SliderTest, DraggingPastEitherEndHoldsTheThumbAtTheEnd)
@@ -170,11 +173,11 @@ TEST_F(SliderTest, DraggingPastEitherEndHoldsTheThumbAtTheEnd)
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(-200, 4));
     const auto notes = Handled();
     ASSERT_EQ(notes.size(), 4u);
-    EXPECT_EQ(notes.back().message, WM_SLIDER_MOVED);
+    EXPECT_EQ(notes.back().signal, Signal::Released);
     EXPECT_EQ(notes.back().position, 0);
 }
 
-TEST_F(SliderTest, KeysStepAndEachPostsMoved)
+TEST_F(SliderTest, KeysStepAndEachSignalsReleased)
 {
     slider->setFocus();
     struct Step {
@@ -192,7 +195,7 @@ TEST_F(SliderTest, KeysStepAndEachPostsMoved)
         EXPECT_EQ(slider->GetPosition(), step.expected) << step.key;
         const auto notes = Handled();
         ASSERT_EQ(notes.size(), 1u) << step.key;
-        EXPECT_EQ(notes[0].message, WM_SLIDER_MOVED);
+        EXPECT_EQ(notes[0].signal, Signal::Released);
         EXPECT_EQ(notes[0].position, step.expected);
     }
     QTest::keyClick(slider, Qt::Key_A);

@@ -9,15 +9,34 @@
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QTest>
 
-#include <string>
 
 // Distinct colours for the pieces of the bars and the header.
 const QColor kBarCap(1, 1, 101);
 const QColor kBarArrow(2, 2, 102);
 const QColor kBarChannel(3, 3, 103);
 const QColor kBarThumb(250, 250, 4);
+
+// A row of the three columns as the player's list shows them.
+inline QList<QStandardItem*> ListRow(const QString& number, const QString& name, const QString& time)
+{
+    QList<QStandardItem*> cells{new QStandardItem(number), new QStandardItem(name), new QStandardItem(time)};
+    cells[0]->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    cells[1]->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    cells[2]->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return cells;
+}
+
+// The three titled columns the player's list has, with `rowCount` rows.
+inline void FillListModel(QStandardItemModel& model, int rowCount)
+{
+    model.setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("Files"), QStringLiteral("Time")});
+    for (int i = 0; i < rowCount; ++i)
+        model.appendRow(ListRow(QString::number(i + 1), QStringLiteral("FILE%1.MOV").arg(i),
+                                QStringLiteral("12:00:00 01-02-2020")));
+}
 
 // A play list as the player window sets it up: 200 x 300 at (10, 10) of its window, the three
 // columns, the companion bars, and `rows` rows.
@@ -29,12 +48,9 @@ protected:
         list = new CSkinListCtrl(&window);
         list->setGeometry(10, 10, 200, 300);
         list->AttachScrollBars();
-        list->InsertColumn(0, QStringLiteral("No."), Qt::AlignHCenter, 32);
-        list->InsertColumn(1, QStringLiteral("Files"), Qt::AlignLeft, 140);
-        list->InsertColumn(2, QStringLiteral("Time"), Qt::AlignLeft, 130);
-        for (int i = 0; i < rowCount; ++i)
-            list->AppendRow(std::to_string(i + 1), "FILE" + std::to_string(i) + ".MOV",
-                            "12:00:00 01-02-2020");
+        FillListModel(rows, rowCount);
+        list->setModel(&rows);
+        list->setColumnWidths({32, 140, 130});
         vbar = list->VerticalBar();
         hbar = list->HorizontalBar();
         ASSERT_NE(vbar, nullptr);
@@ -53,6 +69,7 @@ protected:
     int HPos() const { return list->horizontalScrollBar()->value(); }
     int HLimit() const { return list->horizontalScrollBar()->maximum(); }
 
+    QStandardItemModel rows;  // outlives the list, a child of the window
     QWidget window;
     CSkinListCtrl* list = nullptr;
     CSkinVerticleScrollbar* vbar = nullptr;

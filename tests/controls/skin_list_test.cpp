@@ -1,5 +1,4 @@
 #include "list_fixture.h"
-#include "play_list.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -78,26 +77,45 @@ TEST_F(SkinListTest, GroundBelowTheRows)
     EXPECT_EQ(PixelOf(shot, 100, 280), kGround);
 }
 
-TEST_F(SkinListTest, MirrorsThePlayListThroughItsViewInterface)
+// The list follows its model's rows, texts, group marks and resets, and keeps its column
+// widths through a reset.
+TEST_F(SkinListTest, FollowsItsModel)
 {
-    IPlayListView& view = *list;
-    EXPECT_EQ(view.GetRowCount(), 5);
-    view.SetCellText(4, 1, "RENAMED.MOV");
+    EXPECT_EQ(list->model()->rowCount(), 5);
+    rows.item(4, 1)->setText(QStringLiteral("RENAMED.MOV"));
     EXPECT_EQ(list->model()->index(4, 1).data().toString(), QStringLiteral("RENAMED.MOV"));
-    view.SetCellText(9, 1, "nowhere");  // bad indices change nothing
-    view.SetCellText(0, 7, "nowhere");
-    view.DeleteRow(0);
-    view.DeleteRow(-1);
-    view.DeleteRow(99);
-    EXPECT_EQ(view.GetRowCount(), 4);
-    EXPECT_EQ(list->model()->index(0, 1).data().toString(), QStringLiteral("FILE1.MOV"));
-    EXPECT_EQ(list->model()->index(0, 0).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter,
-              Qt::AlignHCenter);
-    view.AppendRow("6", "\xe8\xb7\xaf.MOV", "t");  // UTF-8 names survive
-    EXPECT_EQ(list->model()->index(4, 1).data().toString(), QStringLiteral(u"\u8def.MOV"));
-    view.DeleteAllRows();
-    EXPECT_EQ(view.GetRowCount(), 0);
+    list->SelectRow(9);  // past the end: nothing selected
     EXPECT_EQ(list->GetSelectedRow(), -1);
+    list->SelectRow(2);
+    rows.removeRow(0);
+    EXPECT_EQ(list->GetSelectedRow(), 1) << "the selection moves with its row";
+    rows.appendRow(ListRow(QStringLiteral("6"), QString::fromUtf8("\xe8\xb7\xaf.MOV"), QStringLiteral("t")));
+    EXPECT_EQ(list->model()->index(4, 1).data().toString(), QStringLiteral(u"\u8def.MOV"));
+
+    EXPECT_FALSE(list->IsGroupStart(3));
+    rows.item(3, 0)->setData(true, CSkinListCtrl::kDefaultGroupStartRole);
+    EXPECT_TRUE(list->IsGroupStart(3));
+    list->setGroupStartRole(Qt::UserRole + 7);
+    EXPECT_FALSE(list->IsGroupStart(3)) << "read through the role it is given";
+    EXPECT_FALSE(list->IsGroupStart(99));
+
+    rows.clear();  // a reset
+    FillListModel(rows, 2);
+    EXPECT_EQ(list->GetSelectedRow(), -1);
+    EXPECT_EQ(list->columnWidth(0), 32);
+    EXPECT_EQ(list->columnWidth(2), 130);
+}
+
+// A group's first row carries a slate rule above it; a plain row has none.
+TEST_F(SkinListTest, GroupStartDrawsARule)
+{
+    for (int column = 0; column < 3; ++column)
+        rows.item(3, column)->setData(true, CSkinListCtrl::kDefaultGroupStartRole);
+    const QImage shot = OnScreen(list);
+    for (const int x : {5, 100, 190}) {
+        EXPECT_EQ(PixelOf(shot, x, RowBlock(3).top()), kSelectedBack) << x;
+        EXPECT_NE(PixelOf(shot, x, RowBlock(2).top()), kSelectedBack) << x;
+    }
 }
 
 TEST_F(SkinListTest, HeaderDrawnFromItsPictures)
@@ -152,11 +170,14 @@ TEST_F(SkinListTest, HeaderTitleEndsInAnEllipsisWhenTooLong)
 
 TEST(SkinListStandaloneTest, ListWithoutParentAttachesWithoutBars)
 {
+    QStandardItemModel rows;
     CSkinListCtrl list;
     list.AttachScrollBars();
     EXPECT_EQ(list.VerticalBar(), nullptr);
     EXPECT_EQ(list.HorizontalBar(), nullptr);
-    list.AppendRow("1", "A.MOV", "t");
+    EXPECT_EQ(list.GetSelectedRow(), -1) << "no model yet";
+    FillListModel(rows, 1);
+    list.setModel(&rows);
     list.resize(100, 100);
     list.grab();
 }

@@ -5,7 +5,7 @@
 #include "exiftool.h"
 #include "gopro_reader.h"
 #include "layout_reader.h"
-#include "play_list.h"
+#include "recording_entry.h"
 #include "temp_dir.h"
 
 namespace {

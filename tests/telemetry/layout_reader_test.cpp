@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "layout_reader.h"
-#include "play_list.h"
+#include "recording_entry.h"
 #include "temp_dir.h"
 #include "test_samples.h"
 

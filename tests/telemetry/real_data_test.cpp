@@ -12,7 +12,7 @@
 #include "exiftool.h"
 #include "layout_reader.h"
 #include "nmea_sentence.h"
-#include "play_list.h"
+#include "recording_entry.h"
 
 namespace {
 

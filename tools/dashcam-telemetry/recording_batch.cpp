@@ -1,11 +1,11 @@
 #include "recording_batch.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
 
+#include "file_name.h"
 #include "trip.h"
 
 namespace fs = std::filesystem;
@@ -16,20 +16,12 @@ namespace {
 constexpr int kProgressFrom = 100;
 constexpr int kProgressEvery = 50;
 
-bool IsRecordingName(const fs::path& path)
-{
-    std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return ext == ".MOV" || ext == ".MP4" || ext == ".TS";
-}
-
 std::vector<std::string> FolderRecordings(const std::string& folder, std::error_code& error)
 {
     std::vector<std::string> found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
-        if (it->is_regular_file(ignored) && IsRecordingName(it->path()))
+        if (it->is_regular_file(ignored) && isRecordingExtension(it->path().extension().string()))
             found.push_back(it->path().string());
     }
     std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "chip_detect.h"
+#include "file_name.h"
 #include "recording_batch.h"
 #include "track_export.h"
 #include "trip.h"
@@ -34,17 +35,6 @@ std::string FileName(const std::string& path)
 {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string UpperExtension(const std::string& fileName)
-{
-    const size_t dot = fileName.rfind('.');
-    std::string ext = dot == std::string::npos ? std::string() : fileName.substr(dot);
-    for (char& c : ext) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return ext;
 }
 
 std::string PrintableName(const std::string& name)
@@ -107,9 +97,7 @@ void LoadRecording(const std::string& path, DumpedRecording& out)
 {
     out.path = path;
     const std::string name = FileName(path);
-    CPlayList list;
-    list.AddFile(path, name, UpperExtension(name));
-    list.GetAt(0, out.node);
+    out.node = DescribeRecording(path, name, upperExtension(name));
     out.outcome = ReadTelemetry(out.node, out.table);
 }
 

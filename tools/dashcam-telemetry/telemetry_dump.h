@@ -6,7 +6,7 @@
 
 #include "assist_info_reader.h"
 #include "layout_reader.h"
-#include "play_list.h"
+#include "recording_entry.h"
 
 // One file as the player sees it: its play list entry and the table its reader filled.
 struct DumpedRecording {

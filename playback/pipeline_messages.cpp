@@ -1,6 +1,4 @@
-#include "graph_events.h"
-
-#include <QCoreApplication>
+#include "pipeline_messages.h"
 
 #include <gst/gst.h>
 
@@ -8,7 +6,7 @@
 
 namespace {
 
-using QueueRef = std::shared_ptr<GraphEventQueue>;
+using QueueRef = std::shared_ptr<PipelineMessageQueue>;
 
 // A handler that drops a message owns it: the queue keeps its own reference.
 GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer queue)
@@ -25,65 +23,65 @@ void releaseQueue(gpointer queue)
 
 }  // namespace
 
-GraphEventQueue::~GraphEventQueue()
+PipelineMessageQueue::~PipelineMessageQueue()
 {
     clear();
 }
 
-void GraphEventQueue::attach(const std::shared_ptr<GraphEventQueue>& queue, GstBus* bus)
+void PipelineMessageQueue::attach(const std::shared_ptr<PipelineMessageQueue>& queue, GstBus* bus)
 {
     gst_bus_set_sync_handler(bus, onBusMessage, new QueueRef(queue), releaseQueue);
 }
 
-void GraphEventQueue::detach(GstBus* bus)
+void PipelineMessageQueue::detach(GstBus* bus)
 {
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
 }
 
-void GraphEventQueue::setTarget(QObject* target)
+void PipelineMessageQueue::setWakeUp(std::function<void()> wakeUp)
 {
     std::lock_guard lock(m_mutex);
-    m_target = target;
-    m_notified = false;
+    m_wakeUp = std::move(wakeUp);
+    m_woken = false;
     if (!m_messages.empty())
-        notifyLocked();
+        wakeLocked();
 }
 
-std::vector<GstMessage*> GraphEventQueue::takeAll()
+std::vector<GstMessage*> PipelineMessageQueue::takeAll()
 {
     std::lock_guard lock(m_mutex);
     std::vector<GstMessage*> messages(m_messages.begin(), m_messages.end());
     m_messages.clear();
-    m_notified = false;
+    m_woken = false;
     return messages;
 }
 
-bool GraphEventQueue::waitForError(std::chrono::milliseconds timeout)
+bool PipelineMessageQueue::waitForError(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
     return m_errorQueued.wait_for(lock, timeout, [this] { return errorQueuedLocked(); });
 }
 
-bool GraphEventQueue::hasError()
+bool PipelineMessageQueue::hasError()
 {
     std::lock_guard lock(m_mutex);
     return errorQueuedLocked();
 }
 
-bool GraphEventQueue::errorQueuedLocked() const
+bool PipelineMessageQueue::errorQueuedLocked() const
 {
     return std::any_of(m_messages.begin(), m_messages.end(), [](GstMessage* message) {
         return GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
     });
 }
 
-void GraphEventQueue::clear()
+void PipelineMessageQueue::clear()
 {
     for (GstMessage* message : takeAll())
         gst_message_unref(message);
 }
 
-void GraphEventQueue::collect(GstMessage* message)
+void PipelineMessageQueue::collect(GstMessage* message)
 {
     // Only what the engine acts on is kept; the rest (state changes, tags,
     // stream status) would only wake the owner for nothing.
@@ -93,16 +91,16 @@ void GraphEventQueue::collect(GstMessage* message)
     {
         std::lock_guard lock(m_mutex);
         m_messages.push_back(gst_message_ref(message));
-        notifyLocked();
+        wakeLocked();
     }
     if (type == GST_MESSAGE_ERROR)
         m_errorQueued.notify_all();
 }
 
-void GraphEventQueue::notifyLocked()
+void PipelineMessageQueue::wakeLocked()
 {
-    if (m_target == nullptr || m_notified)
+    if (!m_wakeUp || m_woken)
         return;
-    m_notified = true;
-    QCoreApplication::postEvent(m_target, new QEvent(kGraphNotifyEvent));
+    m_woken = true;
+    m_wakeUp();
 }

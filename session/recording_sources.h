@@ -55,10 +55,6 @@ bool FindCardRoot(const std::vector<std::string>& roots, CardRoot& out);
 // in path order, each folder once.
 std::vector<std::string> CardFolders(const CardRoot& card);
 
-// True for ".MOV", ".MP4" and ".TS" in any letter case.
-bool IsRecordingExtension(const std::string& ext);
-std::string UpperExtension(const std::string& path);
-
 // Adds the .MOV and .MP4 recordings of one card folder, sorted by full path, named with the upper-cased
 // extension; stops at the first failed AddFile. Returns the number added.
 int ImportCardFolder(const std::string& folder, CPlayList& list);

@@ -1,14 +1,13 @@
-#include "play_list.h"
+#include "recording_entry.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 
 #include "chip_detect.h"
 #include "file_attributes.h"
+#include "file_name.h"
 #include "layout_reader.h"
 
 namespace {
@@ -90,37 +89,6 @@ std::vector<std::string> SidecarNames(const std::string& folder, const std::stri
     return names;
 }
 
-// Another recording of the movie's folder (.MOV, .MP4, .TS in any case) whose sidecar is
-// this one.
-bool SidecarShared(const tagFileNode& node)
-{
-    namespace fs = std::filesystem;
-    const fs::path movie(node.strFilePath);
-    const fs::path folder = movie.has_parent_path() ? movie.parent_path() : fs::path(".");
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string ext = it->path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        std::error_code typeError;
-        if ((ext != ".MOV" && ext != ".MP4" && ext != ".TS") || !it->is_regular_file(typeError))
-            continue;
-        const std::string other = (movie.has_parent_path() ? it->path() : it->path().filename()).string();
-        std::string sidecar;
-        std::error_code same;
-        if (other != node.strFilePath && CPlayList::FindGpsFile(other, sidecar) == 0 &&
-            !sidecar.empty() && fs::equivalent(sidecar, node.strGpsPath, same))
-            return true;
-    }
-    // A folder that cannot be listed cannot show the sidecar to be unshared.
-    return static_cast<bool>(ec);
-}
-
-std::string LockLabel(int locked, int rowNumber)
-{
-    return (locked ? "*" : " ") + std::to_string(rowNumber);
-}
-
 // Movies whose header time is not trusted take the file's last-write time instead.
 void SetTimeFromFile(tagFileNode& node)
 {
@@ -146,7 +114,8 @@ void SetTimeFromMovieHeader(tagFileNode& node)
 
 }  // namespace
 
-int CPlayList::AddFile(const std::string& path, const std::string& name, const std::string& ext)
+tagFileNode DescribeRecording(const std::string& path, const std::string& name,
+                              const std::string& ext)
 {
     tagFileNode node;
     node.strFilePath = path;
@@ -162,74 +131,10 @@ int CPlayList::AddFile(const std::string& path, const std::string& name, const s
         SetTimeFromFile(node);
     else
         SetTimeFromMovieHeader(node);
-
-    m_nodes.push_back(node);
-    if (m_view)
-        m_view->AppendRow(LockLabel(node.bLocked, m_view->GetRowCount() + 1), node.strFileName,
-                          node.strTime);
-    return 0;
+    return node;
 }
 
-int CPlayList::GetAt(int index, tagFileNode& out) const
-{
-    if (index < 0 || index >= GetCount())
-        return -1;
-    out = m_nodes[static_cast<size_t>(index)];
-    return 0;
-}
-
-void CPlayList::RemoveAll()
-{
-    m_nodes.clear();
-    if (m_view)
-        m_view->DeleteAllRows();
-}
-
-int CPlayList::DeleteFileAt(int index)
-{
-    if (index < 0 || index >= GetCount())
-        return -1;
-    const tagFileNode& node = m_nodes[static_cast<size_t>(index)];
-
-    // A locked recording is protected, as a read-only file is where the cameras come from.
-    const auto attributes = ReadFileAttributes(node.strFilePath);
-    if (attributes && attributes->bReadOnly)
-        return -1;
-    // A movie that is already gone lets its entry go; any other failure keeps it listed.
-    if (!RemoveFile(node.strFilePath) && errno != ENOENT)
-        return -1;
-    // Another recording of the folder may share the sidecar (B.mov and a locked B.MOV, A.TS
-    // and A.MOV): it stays while one does.
-    if (!node.strGpsPath.empty() && !SidecarShared(node))
-        RemoveFile(node.strGpsPath);
-
-    m_nodes.erase(m_nodes.begin() + index);
-    if (m_view && index < m_view->GetRowCount())
-        m_view->DeleteRow(index);
-    return 0;
-}
-
-int CPlayList::ToggleLock(int index)
-{
-    if (index < 0 || index >= GetCount())
-        return -1;
-    tagFileNode& node = m_nodes[static_cast<size_t>(index)];
-    const std::optional<unsigned> before = WriteBits(node.strFilePath);
-    if (!before)
-        return -1;
-    const bool lock = *before != 0;  // read-only is no write bit at all
-    // The entry follows the file only once the file has changed.
-    if (!SetReadOnly(node.strFilePath, lock, node.nUnlockedWriteBits))
-        return -1;
-    node.nUnlockedWriteBits = lock ? *before : 0;
-
-    node.bLocked = lock ? 1 : 0;
-    if (m_view && index < m_view->GetRowCount())
-        m_view->SetCellText(index, 0, LockLabel(node.bLocked, index + 1));
-    return 0;
-}
-
-int CPlayList::FindGpsFile(const std::string& path, std::string& out)
+int FindGpsFile(const std::string& path, std::string& out)
 {
     if (PathCharacterCount(path) <= kLongestUnsearchedPath)
         return 0;

@@ -156,16 +156,4 @@ TEST_F(RecordingSources, TodaysCardFoldersAndMp4FilesInAnyCase)
         << "DCIM/Movie, RO, normal; Normal/Front is two levels below the root";
 }
 
-TEST(RecordingExtensions, MovMp4AndTsInAnyCase)
-{
-    EXPECT_TRUE(IsRecordingExtension(".MOV"));
-    EXPECT_TRUE(IsRecordingExtension(".mov"));
-    EXPECT_TRUE(IsRecordingExtension(".Ts"));
-    EXPECT_TRUE(IsRecordingExtension(".mP4"));
-    EXPECT_FALSE(IsRecordingExtension(".M4V"));
-    EXPECT_FALSE(IsRecordingExtension(""));
-    EXPECT_EQ(UpperExtension("/x/clip.mov"), ".MOV");
-    EXPECT_EQ(UpperExtension("/x.d/clip"), "");
-}
-
 }  // namespace

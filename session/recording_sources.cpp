@@ -7,6 +7,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "file_name.h"
 #include "play_list.h"
 
 namespace fs = std::filesystem;
@@ -95,7 +96,7 @@ std::vector<std::string> ModernFolders(const std::string& root)
 
 bool IsCardMovie(const std::string& path)
 {
-    const std::string ext = UpperExtension(path);
+    const std::string ext = upperExtension(path);
     return ext == ".MOV" || ext == ".MP4";
 }
 
@@ -116,7 +117,7 @@ std::vector<std::pair<std::string, std::string>> ListRecordings(const std::strin
         }
         const std::string name = it->path().filename().string();
         std::error_code typeError;
-        if (IsRecordingExtension(UpperExtension(name)) && it->is_regular_file(typeError)) {
+        if (isRecordingExtension(upperExtension(name)) && it->is_regular_file(typeError)) {
             found.emplace_back(WithSlash(folder) + name, name);
         }
     }
@@ -223,17 +224,6 @@ std::vector<std::string> CardFolders(const CardRoot& card)
     return folders;
 }
 
-std::string UpperExtension(const std::string& path)
-{
-    return Upper(fs::path(path).extension().string());
-}
-
-bool IsRecordingExtension(const std::string& ext)
-{
-    const std::string upper = Upper(ext);
-    return upper == ".MOV" || upper == ".MP4" || upper == ".TS";
-}
-
 int ImportCardFolder(const std::string& folder, CPlayList& list)
 {
     auto found = ListRecordings(folder);
@@ -241,7 +231,7 @@ int ImportCardFolder(const std::string& folder, CPlayList& list)
     std::erase_if(found, [](const auto& entry) { return !IsCardMovie(entry.first); });
     int added = 0;
     for (const auto& [path, fileName] : found) {
-        const std::string ext = UpperExtension(path);
+        const std::string ext = upperExtension(path);
         const std::string name = fs::path(fileName).stem().string() + ext;
         if (list.AddFile(path, name, ext) < 0) {
             break;
@@ -267,7 +257,7 @@ int ImportFolder(const std::string& folder, CPlayList& list)
 {
     int added = 0;
     for (const auto& [path, fileName] : ListRecordings(folder)) {
-        if (list.AddFile(path, fileName, UpperExtension(path)) < 0) {
+        if (list.AddFile(path, fileName, upperExtension(path)) < 0) {
             break;
         }
         ++added;

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QEvent>
-#include <QObject>
-
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -13,27 +11,24 @@
 typedef struct _GstBus GstBus;
 typedef struct _GstMessage GstMessage;
 
-// The window message by which the pipeline tells its owner that events wait.
-inline constexpr int WM_GRAPHNOTIFY = 1037;
-inline constexpr QEvent::Type kGraphNotifyEvent = static_cast<QEvent::Type>(WM_GRAPHNOTIFY);
-
 // Collects the pipeline bus messages the engine acts on (end of stream, errors)
-// as they are posted, from any thread, and posts one WM_GRAPHNOTIFY event to the
-// target while some wait. The target drains them on its own thread. One queue
-// serves one pipeline: a pipeline still stopping can post nothing into the next.
-class GraphEventQueue {
+// as they are posted, from any thread, and calls the wake-up once while some wait;
+// the wake-up only schedules the engine, which drains them on its own thread. One
+// queue serves one pipeline: a pipeline still stopping can post nothing into the next.
+class PipelineMessageQueue {
 public:
-    GraphEventQueue() = default;
-    GraphEventQueue(const GraphEventQueue&) = delete;
-    GraphEventQueue& operator=(const GraphEventQueue&) = delete;
-    ~GraphEventQueue();
+    PipelineMessageQueue() = default;
+    PipelineMessageQueue(const PipelineMessageQueue&) = delete;
+    PipelineMessageQueue& operator=(const PipelineMessageQueue&) = delete;
+    ~PipelineMessageQueue();
 
     // The bus keeps the queue alive for as long as it may still call it.
-    static void attach(const std::shared_ptr<GraphEventQueue>& queue, GstBus* bus);
+    static void attach(const std::shared_ptr<PipelineMessageQueue>& queue, GstBus* bus);
     static void detach(GstBus* bus);
 
-    // Null stops the notifications; messages are still collected.
-    void setTarget(QObject* target);
+    // Called on the posting thread, under the queue's lock, when the first message
+    // waits; empty stops the wake-ups (messages are still collected).
+    void setWakeUp(std::function<void()> wakeUp);
     // The waiting messages, oldest first; the caller owns the references.
     std::vector<GstMessage*> takeAll();
     // Waits up to `timeout` for an error message to be queued; true when one is.
@@ -45,12 +40,12 @@ public:
     void collect(GstMessage* message);
 
 private:
-    void notifyLocked();
+    void wakeLocked();
     bool errorQueuedLocked() const;
 
     std::mutex m_mutex;
     std::condition_variable m_errorQueued;
     std::deque<GstMessage*> m_messages;
-    QObject* m_target = nullptr;
-    bool m_notified = false;
+    std::function<void()> m_wakeUp;
+    bool m_woken = false;
 };

@@ -10,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
+
 #include "layout_writer.h"
 #include "play_list.h"
+#include "playlist_model.h"
 #include "catalogue_fixtures.h"
 
 namespace {
@@ -22,35 +25,39 @@ namespace fs = std::filesystem;
 constexpr uint32_t kEpoch1904To1970 = 2082844800u;
 constexpr std::time_t kNewYearsEve2021 = 1640982600;   // 2021-12-31 20:30:00 UTC
 
-// Records what the catalogue does to the on-screen list.
-class RecordingView : public IPlayListView {
+// The rows the catalogue's model shows, as text.
+class RecordingView {
 public:
     using Row = std::array<std::string, 3>;
-    std::vector<Row> rows;
 
-    int GetRowCount() const override { return static_cast<int>(rows.size()); }
-    void AppendRow(const std::string& number, const std::string& name,
-                   const std::string& time) override
+    explicit RecordingView(CPlayList& list) : m_model(list) {}
+
+    std::vector<Row> Rows() const
     {
-        rows.push_back({number, name, time});
+        std::vector<Row> rows;
+        for (int row = 0; row < m_model.rowCount(); ++row) {
+            Row& texts = rows.emplace_back();
+            for (int column = 0; column < 3; ++column)
+                texts[static_cast<size_t>(column)] = m_model.index(row, column).data().toString().toStdString();
+        }
+        return rows;
     }
-    void SetCellText(int row, int column, const std::string& text) override
-    {
-        rows.at(static_cast<size_t>(row)).at(static_cast<size_t>(column)) = text;
-    }
-    void DeleteRow(int row) override { rows.erase(rows.begin() + row); }
-    void DeleteAllRows() override { rows.clear(); }
 
     std::vector<std::string> Labels() const
     {
         std::vector<std::string> labels;
-        for (const Row& row : rows)
+        for (const Row& row : Rows())
             labels.push_back(row[0]);
         return labels;
     }
+
+    PlaylistModel& Model() { return m_model; }
+
+private:
+    PlaylistModel m_model;
+    // Every change the model announces is checked against what it then shows.
+    QAbstractItemModelTester m_tester{&m_model, QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
-
-
 
 mode_t PermissionBits(const std::string& path)
 {
@@ -85,9 +92,7 @@ class PlayListTest : public ::testing::Test {
 protected:
     TempFolder folder;
     CPlayList list;
-    RecordingView view;
-
-    void SetUp() override { list.Attach(&view); }
+    RecordingView view{list};
 
     // Three plain .TS recordings with sidecars; the third is read-only.
     std::vector<std::string> AddThreeRecordings()
@@ -141,7 +146,7 @@ TEST_F(PlayListTest, SidecarCandidatesMustBeRegularFiles)
     const std::string movie = folder.Write("A.MOV", "");
     fs::create_directories(folder.Path("A.DAT"));  // a folder, not a file
     std::string found = "unchanged";
-    EXPECT_EQ(CPlayList::FindGpsFile(movie, found), -1);
+    EXPECT_EQ(FindGpsFile(movie, found), -1);
     EXPECT_EQ(found, "unchanged");
 }
 
@@ -152,15 +157,15 @@ TEST_F(PlayListTest, SidecarFolderAndExtensionInAnyCaseExactFirst)
     const std::string movie = folder.Write("A.MOV", "");
     const std::string upperFolder = folder.Write("GPS/A.dat", SidecarBytes());
     std::string found;
-    EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
+    EXPECT_EQ(FindGpsFile(movie, found), 0);
     EXPECT_EQ(found, upperFolder);
 
     const std::string besideInLowerCase = folder.Write("A.dat", SidecarBytes());
-    EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
+    EXPECT_EQ(FindGpsFile(movie, found), 0);
     EXPECT_EQ(found, besideInLowerCase) << "beside the movie before the subfolder";
 
     const std::string exact = folder.Write("gps/A.DAT", SidecarBytes());
-    EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
+    EXPECT_EQ(FindGpsFile(movie, found), 0);
     EXPECT_EQ(found, exact) << "an exact spelling wins";
 }
 
@@ -169,7 +174,7 @@ TEST_F(PlayListTest, SidecarSharesTheBaseNameUpToTheLastDot)
     const std::string movie = folder.Write("trip.2021.MOV", "");
     const std::string sidecar = folder.Write("trip.2021.DAT", SidecarBytes());
     std::string found;
-    EXPECT_EQ(CPlayList::FindGpsFile(movie, found), 0);
+    EXPECT_EQ(FindGpsFile(movie, found), 0);
     EXPECT_EQ(found, sidecar);
 }
 
@@ -201,7 +206,7 @@ TEST_F(RelativePaths, PathsOfSevenCharactersOrFewerAreNotSearched)
     folder.Write("a/b.MOV", IcatBytes());
     folder.Write("a/b.DAT", SidecarBytes());
     std::string found;
-    EXPECT_EQ(CPlayList::FindGpsFile("a/b.MOV", found), 0);  // 7 characters
+    EXPECT_EQ(FindGpsFile("a/b.MOV", found), 0);  // 7 characters
     EXPECT_EQ(found, "");
 
     // Such an entry gets neither a sidecar nor a layout, though the movie is ICAT.
@@ -212,7 +217,7 @@ TEST_F(RelativePaths, PathsOfSevenCharactersOrFewerAreNotSearched)
 
     folder.Write("ab/c.MOV", "");
     folder.Write("ab/c.DAT", SidecarBytes());
-    EXPECT_EQ(CPlayList::FindGpsFile("ab/c.MOV", found), 0);
+    EXPECT_EQ(FindGpsFile("ab/c.MOV", found), 0);
     EXPECT_EQ(found, "ab/c.DAT");
 }
 
@@ -222,12 +227,12 @@ TEST_F(RelativePaths, TheShortPathRuleCountsCharactersNotBytes)
     folder.Write("\xC3\xA9/b.MOV", "");
     folder.Write("\xC3\xA9/b.DAT", SidecarBytes());
     std::string found;
-    EXPECT_EQ(CPlayList::FindGpsFile("\xC3\xA9/b.MOV", found), 0);
+    EXPECT_EQ(FindGpsFile("\xC3\xA9/b.MOV", found), 0);
     EXPECT_EQ(found, "");
 
     folder.Write("\xC3\xA9/bc.MOV", "");
     folder.Write("\xC3\xA9/bc.DAT", SidecarBytes());
-    EXPECT_EQ(CPlayList::FindGpsFile("\xC3\xA9/bc.MOV", found), 0);
+    EXPECT_EQ(FindGpsFile("\xC3\xA9/bc.MOV", found), 0);
     EXPECT_EQ(found, "\xC3\xA9/bc.DAT");
 }
 
@@ -240,7 +245,7 @@ TEST_F(PlayListTest, DisplayNameIsTheGivenNameOrTheLastPartOfThePath)
     list.AddFile(movie, "Morning drive", ".TS");
     EXPECT_EQ(NodeAt(list, 0).strFileName, "A.TS");
     EXPECT_EQ(NodeAt(list, 1).strFileName, "Morning drive");
-    EXPECT_EQ(view.rows[1][1], "Morning drive");
+    EXPECT_EQ(view.Rows()[1][1], "Morning drive");
 }
 
 TEST_F(PlayListTest, TsFilesTakeTheirLastWriteTimeInLocalTime)
@@ -255,7 +260,7 @@ TEST_F(PlayListTest, TsFilesTakeTheirLastWriteTimeInLocalTime)
     list.AddFile(second, "", ".TS");
     EXPECT_EQ(NodeAt(list, 0).strTime, "14:06:07 03-04-2021");  // month before day
     EXPECT_EQ(NodeAt(list, 1).strTime, "05:30:00 01-01-2022");  // the next day in Japan
-    EXPECT_EQ(view.rows[0][2], "14:06:07 03-04-2021");
+    EXPECT_EQ(view.Rows()[0][2], "14:06:07 03-04-2021");
 }
 
 TEST_F(PlayListTest, Nt96650MoviesTakeTheirLastWriteTimeNotTheHeaderTime)
@@ -327,7 +332,7 @@ TEST_F(PlayListTest, UnreadableFilesAreStillListedWithAnEmptyTime)
     EXPECT_EQ(node.strTime, "");
     EXPECT_EQ(node.bLocked, 0);
     EXPECT_EQ(node.strGpsPath, "");
-    EXPECT_EQ(view.rows.at(0), (RecordingView::Row{" 1", "missing.TS", ""}));
+    EXPECT_EQ(view.Rows().at(0), (RecordingView::Row{" 1", "missing.TS", ""}));
 }
 
 TEST_F(PlayListTest, ReadOnlyMeansNoWriteBitAtAll)
@@ -358,12 +363,12 @@ TEST_F(PlayListTest, ToggleLockFlipsTheFileTheEntryAndTheLabel)
     ASSERT_EQ(view.Labels(), (std::vector<std::string>{" 1", " 2", "*3"}));
 
     EXPECT_EQ(list.ToggleLock(2), 0);
-    EXPECT_EQ(view.rows[2][0], " 3");
+    EXPECT_EQ(view.Rows()[2][0], " 3");
     EXPECT_EQ(NodeAt(list, 2).bLocked, 0);
     EXPECT_EQ(PermissionBits(movies[2]), 0644u);  // the owner gets its write bit back
 
     EXPECT_EQ(list.ToggleLock(2), 0);
-    EXPECT_EQ(view.rows[2][0], "*3");
+    EXPECT_EQ(view.Rows()[2][0], "*3");
     EXPECT_EQ(NodeAt(list, 2).bLocked, 1);
     EXPECT_EQ(PermissionBits(movies[2]), 0444u);
     EXPECT_EQ(PermissionBits(folder.Path("C.DAT")) & 0200, 0200u);  // sidecar untouched
@@ -375,7 +380,7 @@ TEST_F(PlayListTest, LockingClearsEveryWriteBit)
     SetPermissionBits(movies[0], 0666);
     EXPECT_EQ(list.ToggleLock(0), 0);
     EXPECT_EQ(PermissionBits(movies[0]), 0444u);
-    EXPECT_EQ(view.rows[0][0], "*1");
+    EXPECT_EQ(view.Rows()[0][0], "*1");
     EXPECT_EQ(list.ToggleLock(0), 0);
     EXPECT_EQ(PermissionBits(movies[0]), 0666u) << "the write bits it had before the lock";
 }
@@ -399,7 +404,7 @@ TEST_F(PlayListTest, ToggleLockOfAVanishedFileChangesNothing)
     fs::remove(movies[0]);
     EXPECT_EQ(list.ToggleLock(0), -1);
     EXPECT_EQ(NodeAt(list, 0).bLocked, 0);
-    EXPECT_EQ(view.rows[0][0], " 1");
+    EXPECT_EQ(view.Rows()[0][0], " 1");
     EXPECT_EQ(list.ToggleLock(3), -1);
     EXPECT_EQ(list.ToggleLock(-1), -1);
 }
@@ -431,14 +436,14 @@ TEST_F(PlayListTest, ALockedRecordingIsNotDeleted)
     EXPECT_TRUE(fs::exists(movies[2]));
     EXPECT_TRUE(fs::exists(folder.Path("C.DAT")));
     EXPECT_EQ(list.GetCount(), 3);
-    EXPECT_EQ(view.rows.size(), 3u);
+    EXPECT_EQ(view.Rows().size(), 3u);
 
     // Unlocked, it goes.
     list.ToggleLock(2);
     EXPECT_EQ(list.DeleteFileAt(2), 0);
     EXPECT_FALSE(fs::exists(movies[2]));
     EXPECT_FALSE(fs::exists(folder.Path("C.DAT")));
-    EXPECT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(view.Rows().size(), 2u);
 }
 
 // B.mov and a locked B.MOV share B.DAT, as do A.TS and A.MOV: deleting one keeps it.
@@ -475,7 +480,7 @@ TEST_F(PlayListTest, AMovieThatCannotBeDeletedKeepsItsSidecarEntryAndRow)
     EXPECT_EQ(list.DeleteFileAt(0), -1);
     EXPECT_TRUE(fs::exists(sidecar));
     EXPECT_EQ(list.GetCount(), 1);
-    EXPECT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(view.Rows().size(), 1u);
 }
 
 TEST_F(PlayListTest, AMovieAlreadyGoneLetsItsEntryGo)
@@ -507,12 +512,43 @@ TEST_F(PlayListTest, RemoveAllEmptiesListAndRowsButLeavesFiles)
     const std::vector<std::string> movies = AddThreeRecordings();
     list.RemoveAll();
     EXPECT_EQ(list.GetCount(), 0);
-    EXPECT_TRUE(view.rows.empty());
+    EXPECT_TRUE(view.Rows().empty());
     for (const std::string& movie : movies)
         EXPECT_TRUE(fs::exists(movie));
 
     list.AddFile(movies[0], "", ".TS");
     EXPECT_EQ(view.Labels(), (std::vector<std::string>{" 1"}));
+}
+
+// What the list view reads besides the texts: titles, alignment, lock state, the trip rule
+// with its tip, and the playing row, which follows its recording when a row above goes.
+TEST_F(PlayListTest, ModelRolesFollowTheCatalogue)
+{
+    AddThreeRecordings();
+    PlaylistModel& model = view.Model();
+    EXPECT_EQ(model.headerData(PlaylistModel::NameColumn, Qt::Horizontal).toString(), QStringLiteral("Files"));
+    EXPECT_EQ(model.index(0, PlaylistModel::NumberColumn).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+              Qt::AlignHCenter | Qt::AlignVCenter);
+    EXPECT_FALSE(model.index(0, 0).data(PlaylistModel::LockedRole).toBool());
+    EXPECT_TRUE(model.index(2, 0).data(PlaylistModel::LockedRole).toBool());
+
+    model.setTripStarts({{0, QStringLiteral("first trip")}, {2, QStringLiteral("second trip")}, {7, {}}});
+    EXPECT_TRUE(model.index(2, PlaylistModel::TimeColumn).data(PlaylistModel::TripStartRole).toBool());
+    EXPECT_EQ(model.index(2, 1).data(Qt::ToolTipRole).toString(), QStringLiteral("second trip"));
+    EXPECT_FALSE(model.index(1, 1).data(PlaylistModel::TripStartRole).toBool());
+    EXPECT_FALSE(model.index(1, 1).data(Qt::ToolTipRole).isValid());
+    model.setTripStarts({{1, QStringLiteral("one trip")}});
+    EXPECT_FALSE(model.index(0, 0).data(PlaylistModel::TripStartRole).toBool());
+
+    model.setPlayingRow(1);
+    EXPECT_TRUE(model.index(1, 0).data(PlaylistModel::PlayingRole).toBool());
+    ASSERT_EQ(list.DeleteFileAt(0), 0);
+    EXPECT_EQ(model.playingRow(), 0);
+    EXPECT_TRUE(model.index(0, 0).data(PlaylistModel::PlayingRole).toBool());
+    ASSERT_EQ(list.DeleteFileAt(0), 0);
+    EXPECT_EQ(model.playingRow(), -1) << "the playing recording is gone";
+    model.setPlayingRow(5);
+    EXPECT_EQ(model.playingRow(), -1);
 }
 
 TEST(PlayListWithoutView, WorksAlone)

@@ -1,0 +1,130 @@
+#include "playlist_model.h"
+
+#include "play_list.h"
+
+PlaylistModel::PlaylistModel(CPlayList& list, QObject* parent) : QAbstractTableModel(parent), m_list(list)
+{
+    for (int row = 0; row < m_list.GetCount(); ++row)
+        m_marks.push_back(RowMarks{row + 1, false, {}});
+    connectList();
+}
+
+void PlaylistModel::connectList()
+{
+    connect(&m_list, &CPlayList::entryAboutToBeAdded, this,
+            [this](int row) { beginInsertRows({}, row, row); });
+    connect(&m_list, &CPlayList::entryAdded, this, [this](int row) {
+        // Numbered by the rows shown when it came, as a list view numbers an appended row.
+        m_marks.insert(m_marks.begin() + row, RowMarks{static_cast<int>(m_marks.size()) + 1, false, {}});
+        endInsertRows();
+    });
+    connect(&m_list, &CPlayList::entryAboutToBeRemoved, this,
+            [this](int row) { beginRemoveRows({}, row, row); });
+    connect(&m_list, &CPlayList::entryRemoved, this, [this](int row) {
+        m_marks.erase(m_marks.begin() + row);
+        if (m_playingRow == row)
+            m_playingRow = -1;
+        else if (m_playingRow > row)
+            --m_playingRow;
+        endRemoveRows();
+    });
+    connect(&m_list, &CPlayList::aboutToBeCleared, this, [this] { beginResetModel(); });
+    connect(&m_list, &CPlayList::cleared, this, [this] {
+        m_marks.clear();
+        m_playingRow = -1;
+        endResetModel();
+    });
+    connect(&m_list, &CPlayList::lockChanged, this, [this](int row) {
+        m_marks[static_cast<size_t>(row)].number = row + 1;
+        changeRow(row);
+    });
+}
+
+int PlaylistModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_marks.size());
+}
+
+int PlaylistModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString PlaylistModel::numberText(int row) const
+{
+    return (m_list.entryAt(row).bLocked ? QStringLiteral("*") : QStringLiteral(" ")) +
+           QString::number(m_marks[static_cast<size_t>(row)].number);
+}
+
+QVariant PlaylistModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    const int row = index.row();
+    const RowMarks& marks = m_marks[static_cast<size_t>(row)];
+    const tagFileNode& node = m_list.entryAt(row);
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case NumberColumn: return numberText(row);
+        case NameColumn: return QString::fromStdString(node.strFileName);
+        default: return QString::fromStdString(node.strTime);
+        }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue((index.column() == NumberColumn ? Qt::AlignHCenter : Qt::AlignLeft) |
+                                   Qt::AlignVCenter);
+    case Qt::ToolTipRole: return marks.tripStart ? QVariant(marks.tripTip) : QVariant();
+    case TripStartRole: return marks.tripStart;
+    case PlayingRole: return row == m_playingRow;
+    case LockedRole: return node.bLocked != 0;
+    default: return {};
+    }
+}
+
+QVariant PlaylistModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case NumberColumn: return QStringLiteral("No.");
+    case NameColumn: return QStringLiteral("Files");
+    case TimeColumn: return QStringLiteral("Time");
+    default: return {};
+    }
+}
+
+void PlaylistModel::setTripStarts(const std::vector<std::pair<int, QString>>& starts)
+{
+    for (RowMarks& marks : m_marks) {
+        marks.tripStart = false;
+        marks.tripTip.clear();
+    }
+    for (const auto& [row, tip] : starts) {
+        if (row >= 0 && row < rowCount()) {
+            m_marks[static_cast<size_t>(row)].tripStart = true;
+            m_marks[static_cast<size_t>(row)].tripTip = tip;
+        }
+    }
+    changeAll();
+}
+
+void PlaylistModel::setPlayingRow(int row)
+{
+    const int before = m_playingRow;
+    m_playingRow = row >= 0 && row < rowCount() ? row : -1;
+    if (before >= 0)
+        changeRow(before);
+    if (m_playingRow >= 0 && m_playingRow != before)
+        changeRow(m_playingRow);
+}
+
+void PlaylistModel::changeRow(int row)
+{
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void PlaylistModel::changeAll()
+{
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+// Where the player window's parts sit on the 1024 x 768 skin: the painter draws them there
+// and the window puts its controls there, so both read these rectangles.
+namespace skin {
+
+inline constexpr QSize kSize{1024, 768};
+// Rows 0..28 are the title strip; row 29 is the light line closing it.
+inline constexpr int kTitleRows = 29;
+
+// round(units * num / den), half away from zero, in integers so that every build agrees.
+constexpr int scaled(int units, int num, int den)
+{
+    const int magnitude = (2 * (units < 0 ? -units : units) * num + den) / (2 * den);
+    return units < 0 ? -magnitude : magnitude;
+}
+
+// The controls' rectangles are given in dialog units: 7/4 pixel across, 14/8 pixel down.
+constexpr int unitsAcross(int units) { return scaled(units, 7, 4); }
+constexpr int unitsDown(int units) { return scaled(units, 14, 8); }
+
+// A rectangle in dialog units as skin pixels. Each edge is rounded; the size is what lies
+// between the rounded edges.
+constexpr QRect fromDialogUnits(int x, int y, int width, int height)
+{
+    const int left = unitsAcross(x);
+    const int top = unitsDown(y);
+    return {left, top, unitsAcross(x + width) - left, unitsDown(y + height) - top};
+}
+
+inline constexpr QRect kVideo = fromDialogUnits(4, 21, 388, 274);
+inline constexpr QRect kMapHost = fromDialogUnits(396, 149, 184, 193);
+inline constexpr QRect kPlayList = fromDialogUnits(396, 39, 177, 101);
+inline constexpr QRect kWaveform = fromDialogUnits(4, 343, 387, 92);
+inline constexpr QRect kSpeedText = fromDialogUnits(428, 414, 31, 9);
+
+// The seek bar's channel picture sizes the control.
+inline constexpr QSize kSeekChannel{675, 9};
+inline constexpr QRect kSeekBar{fromDialogUnits(5, 337, 386, 5).topLeft(), kSeekChannel};
+
+// Ten volume bars, 0 the lowest; each shows its whole picture.
+inline constexpr int kVolumeBars = 10;
+inline constexpr QSize kVolumeBar{4, 20};
+constexpr QRect volumeBar(int index)
+{
+    return {fromDialogUnits(29 + 4 * index, 311, 2, 11).topLeft(), kVolumeBar};
+}
+
+// The list's scroll bars lie against its right and bottom edges; the vertical one also
+// covers the square below the list's lower right corner.
+inline constexpr int kScrollBarThickness = 12;
+constexpr QRect verticalScrollBar(const QRect& list)
+{
+    return {list.right() + 1, list.top(), kScrollBarThickness, list.height() + kScrollBarThickness};
+}
+constexpr QRect horizontalScrollBar(const QRect& list)
+{
+    return {list.left(), list.bottom() + 1, list.width() + 1, kScrollBarThickness};
+}
+
+// Image buttons: a strip of four frames; a button takes one frame's size at the top-left
+// corner of its rectangle in dialog units (templateRect).
+enum class Button { Cycle, Prev, Play, Stop, Next, Print, Capture, Import, Clear,
+                    VolumeDown, VolumeUp, Minimise, Close };
+inline constexpr Button kButtons[] = {
+    Button::Cycle, Button::Prev, Button::Play, Button::Stop, Button::Next, Button::Print,
+    Button::Capture, Button::Import, Button::Clear, Button::VolumeDown, Button::VolumeUp,
+    Button::Minimise, Button::Close};
+
+inline constexpr QSize kTransportFrame{52, 51};
+inline constexpr QSize kListFrame{65, 29};
+inline constexpr QSize kTitleFrame{29, 21};
+inline constexpr QSize kVolumeFrame{23, 23};
+
+constexpr QRect templateRect(Button b)
+{
+    switch (b) {
+    case Button::Cycle: return fromDialogUnits(115, 301, 31, 26);
+    case Button::Prev: return fromDialogUnits(146, 301, 30, 26);
+    case Button::Play: return fromDialogUnits(177, 301, 30, 26);
+    case Button::Stop: return fromDialogUnits(208, 301, 30, 26);
+    case Button::Next: return fromDialogUnits(239, 301, 30, 26);
+    case Button::Print: return fromDialogUnits(325, 301, 32, 26);
+    case Button::Capture: return fromDialogUnits(359, 301, 30, 26);
+    case Button::Import: return fromDialogUnits(396, 21, 39, 14);
+    case Button::Clear: return fromDialogUnits(435, 21, 37, 14);
+    case Button::VolumeDown: return fromDialogUnits(13, 309, 14, 15);
+    case Button::VolumeUp: return fromDialogUnits(69, 309, 17, 15);
+    case Button::Minimise: return fromDialogUnits(548, 3, 13, 12);
+    case Button::Close: return fromDialogUnits(566, 3, 13, 12);
+    }
+    return {};
+}
+
+constexpr QSize buttonFrame(Button b)
+{
+    switch (b) {
+    case Button::Import:
+    case Button::Clear: return kListFrame;
+    case Button::VolumeDown:
+    case Button::VolumeUp: return kVolumeFrame;
+    case Button::Minimise:
+    case Button::Close: return kTitleFrame;
+    default: return kTransportFrame;
+    }
+}
+
+constexpr QRect button(Button b) { return {templateRect(b).topLeft(), buttonFrame(b)}; }
+
+}  // namespace skin
