@@ -22,7 +22,7 @@ constexpr std::pair<int, skin::Button> kButtons[] = {
 
 }  // namespace
 
-QRect ControlRect(int id)
+QRect controlRect(int id)
 {
     const int bar = id - ctl::kFirstVolumeBar;
     if (bar >= 0 && bar < ctl::kVolumeBars) {

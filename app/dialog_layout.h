@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 
 #include "skin_geometry.h"
 
@@ -27,8 +28,37 @@ inline constexpr int kVolumeUp = 1027;
 inline constexpr int kFirstVolumeBar = 1028;
 inline constexpr int kVolumeBars = skin::kVolumeBars;
 inline constexpr int kSpeedText = 1040;
+
+// The object name of a control: what it is (tests and tools find controls by it).
+inline QString controlName(int id)
+{
+    if (id >= kFirstVolumeBar && id < kFirstVolumeBar + kVolumeBars)
+        return QStringLiteral("volumeBar%1").arg(id - kFirstVolumeBar);
+    switch (id) {
+    case kVideo: return QStringLiteral("video");
+    case kMapHost: return QStringLiteral("mapHost");
+    case kPlayList: return QStringLiteral("playlist");
+    case kImport: return QStringLiteral("importButton");
+    case kClear: return QStringLiteral("clearButton");
+    case kPlay: return QStringLiteral("playButton");
+    case kStop: return QStringLiteral("stopButton");
+    case kPrev: return QStringLiteral("previousButton");
+    case kNext: return QStringLiteral("nextButton");
+    case kPrint: return QStringLiteral("printButton");
+    case kCapture: return QStringLiteral("captureButton");
+    case kCycle: return QStringLiteral("cycleButton");
+    case kWaveform: return QStringLiteral("waveform");
+    case kSeekBar: return QStringLiteral("seekSlider");
+    case kMinimise: return QStringLiteral("minimiseButton");
+    case kClose: return QStringLiteral("closeButton");
+    case kVolumeDown: return QStringLiteral("volumeDownButton");
+    case kVolumeUp: return QStringLiteral("volumeUpButton");
+    case kSpeedText: return QStringLiteral("speedText");
+    default: return {};
+    }
+}
 }  // namespace ctl
 
 // Where the window puts a control: its rectangle on the skin; an empty rectangle for
 // unknown ids. Image buttons then take the size of one frame of their picture.
-QRect ControlRect(int id);
+QRect controlRect(int id);

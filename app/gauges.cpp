@@ -4,7 +4,7 @@
 
 namespace gauges {
 
-DialFace DialFor(SpeedUnit unit)
+DialFace dialFor(SpeedUnit unit)
 {
     switch (unit) {
     case SpeedUnit::Mph:
@@ -17,17 +17,17 @@ DialFace DialFor(SpeedUnit unit)
     return {};
 }
 
-int ClampSpeed(int speed)
+int clampSpeed(int speed)
 {
     return (speed < 0 || speed > skin::kKmhScale.top) ? 0 : speed;
 }
 
-QPoint NeedleEnd(int speed, const DialFace& face)
+QPoint needleEnd(int speed, const DialFace& face)
 {
-    return skin::needleEnd(SpeedIn(face.marks, ClampSpeed(speed)), face.degreesPerUnit);
+    return skin::needleEnd(speedIn(face.marks, clampSpeed(speed)), face.degreesPerUnit);
 }
 
-QImage RotateArrow(const QImage& arrow, double heading)
+QImage rotateArrow(const QImage& arrow, double heading)
 {
     const QImage source = arrow.convertToFormat(QImage::Format_RGB32);
     const skin::ArrowTurn turn(source.size(), heading);

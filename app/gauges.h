@@ -15,7 +15,7 @@ inline constexpr QRect kCompassRepair{skin::kCompassOrigin, QSize(160, 160)};
 
 // The dial under the needle. The skin carries a km/h face; a face for another unit is a
 // picture drawn over it, and the needle must follow that picture's marks, so a face's
-// picture and its needle mapping are chosen together, in DialFor.
+// picture and its needle mapping are chosen together, in dialFor.
 struct DialFace {
     int picture = 0;  // bitmap resource drawn at origin; 0: the skin's own km/h face
     QPoint origin;
@@ -23,14 +23,14 @@ struct DialFace {
     double degreesPerUnit = 1.0;       // needle turn per mark unit, from 0 at 140 degrees
 };
 // The face for the chosen unit. The only place that ties a unit to a picture.
-DialFace DialFor(SpeedUnit unit);
+DialFace dialFor(SpeedUnit unit);
 
 // Speeds outside the km/h face's marks show as 0.
-int ClampSpeed(int speed);
+int clampSpeed(int speed);
 // End point of the needle for a (clamped) km/h speed on the face.
-QPoint NeedleEnd(int speed, const DialFace& face = {});
+QPoint needleEnd(int speed, const DialFace& face = {});
 // The arrow turned by the heading into a square of side max(w, h); uncovered pixels and
 // the arrow's own magenta pixels are transparent. At heading 0 the arrow is mirrored.
-QImage RotateArrow(const QImage& arrow, double heading);
+QImage rotateArrow(const QImage& arrow, double heading);
 
 }  // namespace gauges

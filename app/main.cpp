@@ -2,24 +2,24 @@
 #include <QLoggingCategory>
 
 #include "allocator_arenas.h"
-#include "player_app.h"
+#include "player_application.h"
 #include "player_command_line.h"
 
 int main(int argc, char** argv)
 {
-    LimitAllocatorArenas();
+    limitAllocatorArenas();
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
-    const PlayerCommandLine commandLine = ParsePlayerCommandLine(arguments);
-    if (const int status = AnswerCommandLine(commandLine); status >= 0) {
+    const PlayerCommandLine commandLine = parsePlayerCommandLine(arguments);
+    if (const int status = answerCommandLine(commandLine); status >= 0) {
         return status;
     }
     // The web engine lists its start-up parameters on every start; a player keeps quiet.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     // The map's web view shares its GL context with the window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    CPlayerApp app(argc, argv);
-    return app.InitInstance(commandLine.paths);
+    PlayerApplication app(argc, argv);
+    return app.runPlayer(commandLine.paths);
 }

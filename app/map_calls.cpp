@@ -1,17 +1,17 @@
 #include "map_calls.h"
 
-#include "dlg_map.h"
+#include "map_view.h"
 
 namespace {
 
 // The map dialog behind the calls; the host widget owns the dialog.
-class CDlgMapCalls : public IMapCalls {
+class MapViewCalls : public MapCalls {
 public:
-    explicit CDlgMapCalls(CDlgMap* dialog) : m_dialog(dialog) {}
+    explicit MapViewCalls(MapView* dialog) : m_dialog(dialog) {}
 
-    void SetLgtLat(const QString& latitude, const QString& longitude, const QString& speed) override
+    void setPosition(const QString& latitude, const QString& longitude, const QString& speed) override
     {
-        m_dialog->SetLgtLat(latitude, longitude, speed);
+        m_dialog->setPosition(latitude, longitude, speed);
     }
     void newPolyLine() override { m_dialog->newPolyLine(); }
     void putMarkerToLine(const QString& latitude, const QString& longitude) override
@@ -27,18 +27,18 @@ public:
     void clearMap() override { m_dialog->clearMap(); }
     void whenLoaded(std::function<void()> callback) override
     {
-        QObject::connect(m_dialog, &CDlgMap::pageLoaded, m_dialog, std::move(callback));
+        QObject::connect(m_dialog, &MapView::pageLoaded, m_dialog, std::move(callback));
     }
 
 private:
-    CDlgMap* m_dialog;
+    MapView* m_dialog;
 };
 
 }  // namespace
 
-std::unique_ptr<IMapCalls> CreateMapDialog(QWidget* host)
+std::unique_ptr<MapCalls> createMapView(QWidget* host)
 {
-    auto* dialog = new CDlgMap(host);
+    auto* dialog = new MapView(host);
     dialog->hide();
-    return std::make_unique<CDlgMapCalls>(dialog);
+    return std::make_unique<MapViewCalls>(dialog);
 }

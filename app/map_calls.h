@@ -11,10 +11,10 @@
 class QWidget;
 
 // What the player window asks of the map: one call per script function of the map page.
-class IMapCalls {
+class MapCalls {
 public:
-    virtual ~IMapCalls() = default;
-    virtual void SetLgtLat(const QString& latitude, const QString& longitude, const QString& speed) = 0;
+    virtual ~MapCalls() = default;
+    virtual void setPosition(const QString& latitude, const QString& longitude, const QString& speed) = 0;
     virtual void newPolyLine() = 0;
     virtual void putMarkerToLine(const QString& latitude, const QString& longitude) = 0;
     virtual void renderPolyLine() = 0;
@@ -32,4 +32,4 @@ public:
 };
 
 // The map dialog created inside the map host control (hidden until its page has loaded).
-std::unique_ptr<IMapCalls> CreateMapDialog(QWidget* host);
+std::unique_ptr<MapCalls> createMapView(QWidget* host);

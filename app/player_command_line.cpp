@@ -6,7 +6,7 @@
 
 namespace {
 
-void DescribeOptions(QCommandLineParser& parser)
+void describeOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(QStringLiteral(
         "Plays dashcam recordings with the map, speed, heading and G-sensor chart of their "
@@ -18,31 +18,31 @@ void DescribeOptions(QCommandLineParser& parser)
 }
 
 // Parsed before the application object exists, the help has no program name of its own.
-QString HelpText(const QCommandLineParser& parser)
+QString helpText(const QCommandLineParser& parser)
 {
     return parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("dashcam-player"));
 }
 
 }  // namespace
 
-PlayerCommandLine ParsePlayerCommandLine(const QStringList& arguments)
+PlayerCommandLine parsePlayerCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    DescribeOptions(parser);
+    describeOptions(parser);
     PlayerCommandLine result;
     if (!parser.parse(arguments)) {
         result.outcome = PlayerCommandLine::Outcome::Error;
-        result.text = QStringLiteral("dashcam-player: %1\n%2").arg(parser.errorText(), HelpText(parser));
+        result.text = QStringLiteral("dashcam-player: %1\n%2").arg(parser.errorText(), helpText(parser));
     } else if (parser.isSet(QStringLiteral("help"))) {
         result.outcome = PlayerCommandLine::Outcome::Answer;
-        result.text = HelpText(parser);
+        result.text = helpText(parser);
     } else {
         result.paths = parser.positionalArguments();
     }
     return result;
 }
 
-int AnswerCommandLine(const PlayerCommandLine& commandLine)
+int answerCommandLine(const PlayerCommandLine& commandLine)
 {
     switch (commandLine.outcome) {
     case PlayerCommandLine::Outcome::Answer:

@@ -13,7 +13,7 @@ struct PlayerCommandLine {
 };
 
 // `arguments` as main() receives them, the program's name first.
-PlayerCommandLine ParsePlayerCommandLine(const QStringList& arguments);
+PlayerCommandLine parsePlayerCommandLine(const QStringList& arguments);
 
 // Exit status and output for an Answer (0) or an Error (2); -1 for Run.
-int AnswerCommandLine(const PlayerCommandLine& commandLine);
+int answerCommandLine(const PlayerCommandLine& commandLine);

@@ -5,7 +5,7 @@
 
 #include "volume_watcher.h"
 
-PlayerServices PlayerServices::Desktop()
+PlayerServices PlayerServices::desktop()
 {
     PlayerServices services;
     services.chooseFolder = [](QWidget* owner, const QString& start) {
@@ -29,8 +29,8 @@ PlayerServices PlayerServices::Desktop()
         return QMessageBox::question(owner, QStringLiteral("Player"), question,
                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     };
-    services.createMap = CreateMapDialog;
-    services.volumes = std::make_shared<CMountedVolumes>();
+    services.createMap = createMapView;
+    services.volumes = std::make_shared<MountedVolumes>();
     services.watchVolumes = [] { return std::make_unique<VolumeWatcher>(); };
     return services;
 }

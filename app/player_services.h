@@ -22,12 +22,12 @@ struct PlayerServices {
     std::function<QString(QWidget* owner, const QString& suggestion)> chooseExportFile;
     // A yes/no question whose safe answer, No, is the default.
     std::function<bool(QWidget* owner, const QString& question)> confirm;
-    std::function<std::unique_ptr<IMapCalls>(QWidget* host)> createMap;
-    std::shared_ptr<const IRemovableVolumes> volumes;
+    std::function<std::unique_ptr<MapCalls>(QWidget* host)> createMap;
+    std::shared_ptr<const RemovableVolumes> volumes;
     // Volumes mounted or removed while the player runs; null: none are watched.
     std::function<std::unique_ptr<VolumeWatcher>()> watchVolumes;
     // GStreamer audio sink description for every opened recording; empty: the default.
     QString audioSink;
 
-    static PlayerServices Desktop();
+    static PlayerServices desktop();
 };

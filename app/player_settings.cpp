@@ -18,14 +18,14 @@ const QString kSpeedView = QStringLiteral("speed");
 
 // A whole number in min..max, else the fallback: a hand-edited or damaged file never
 // reaches the window as a level it cannot show.
-int ReadInt(const QString& key, int min, int max, int fallback)
+int readInt(const QString& key, int min, int max, int fallback)
 {
     bool ok = false;
     const int value = QSettings().value(key).toString().toInt(&ok);
     return ok && value >= min && value <= max ? value : fallback;
 }
 
-QString ExistingFolder(const QString& key)
+QString existingFolder(const QString& key)
 {
     const QString saved = QSettings().value(key).toString();
     return !saved.isEmpty() && QDir(saved).exists() ? saved : QString();
@@ -34,9 +34,9 @@ QString ExistingFolder(const QString& key)
 const QString kExportFolder = QStringLiteral("export/folder");
 
 // The saved folder while it exists, else the standard one, else home.
-QString FolderOr(const QString& key, QStandardPaths::StandardLocation fallback)
+QString folderOr(const QString& key, QStandardPaths::StandardLocation fallback)
 {
-    const QString saved = ExistingFolder(key);
+    const QString saved = existingFolder(key);
     if (!saved.isEmpty()) {
         return saved;
     }
@@ -48,72 +48,72 @@ QString FolderOr(const QString& key, QStandardPaths::StandardLocation fallback)
 
 namespace player_settings {
 
-QString SnapshotFolder()
+QString snapshotFolder()
 {
-    return FolderOr(kSnapshotFolder, QStandardPaths::PicturesLocation);
+    return folderOr(kSnapshotFolder, QStandardPaths::PicturesLocation);
 }
 
-void SetSnapshotFolder(const QString& folder)
+void setSnapshotFolder(const QString& folder)
 {
     QSettings().setValue(kSnapshotFolder, folder);
 }
 
-QString ImportFolder()
+QString importFolder()
 {
-    return ExistingFolder(kImportFolder);
+    return existingFolder(kImportFolder);
 }
 
-void SetImportFolder(const QString& folder)
+void setImportFolder(const QString& folder)
 {
     QSettings().setValue(kImportFolder, folder);
 }
 
-int VolumeLevel()
+int volumeLevel()
 {
-    return ReadInt(kVolume, 0, 10, -1);
+    return readInt(kVolume, 0, 10, -1);
 }
 
-void SetVolumeLevel(int level)
+void setVolumeLevel(int level)
 {
     QSettings().setValue(kVolume, level);
 }
 
-SpeedUnit Units()
+SpeedUnit units()
 {
     return QSettings().value(kUnits).toString() == kMph ? SpeedUnit::Mph : SpeedUnit::Kmh;
 }
 
-void SetUnits(SpeedUnit unit)
+void setUnits(SpeedUnit unit)
 {
     QSettings().setValue(kUnits, unit == SpeedUnit::Mph ? kMph : QStringLiteral("kmh"));
 }
 
-bool CycleMode()
+bool cycleMode()
 {
-    return ReadInt(kCycle, 0, 1, 1) == 1;
+    return readInt(kCycle, 0, 1, 1) == 1;
 }
 
-void SetCycleMode(bool on)
+void setCycleMode(bool on)
 {
     QSettings().setValue(kCycle, on ? 1 : 0);
 }
 
-bool ChartSpeedView()
+bool chartSpeedView()
 {
     return QSettings().value(kChartView).toString() == kSpeedView;
 }
 
-void SetChartSpeedView(bool speedView)
+void setChartSpeedView(bool speedView)
 {
     QSettings().setValue(kChartView, speedView ? kSpeedView : QStringLiteral("g"));
 }
 
-QString ExportFolder()
+QString exportFolder()
 {
-    return FolderOr(kExportFolder, QStandardPaths::DocumentsLocation);
+    return folderOr(kExportFolder, QStandardPaths::DocumentsLocation);
 }
 
-void SetExportFolder(const QString& folder)
+void setExportFolder(const QString& folder)
 {
     QSettings().setValue(kExportFolder, folder);
 }

@@ -2,7 +2,7 @@
 
 #include <QTimeZone>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "layout.h"
 #include "map_track.h"
 #include "recording_entry.h"
@@ -10,31 +10,31 @@
 namespace {
 
 // The play list's time text "hh:mm:ss MM-dd-yyyy" is the camera's clock, not UTC.
-QDateTime RecordingStart(const tagFileNode& recording)
+QDateTime recordingStart(const RecordingEntry& recording)
 {
-    return QDateTime::fromString(QString::fromStdString(recording.strTime), QStringLiteral("hh:mm:ss MM-dd-yyyy"));
+    return QDateTime::fromString(QString::fromStdString(recording.timeText), QStringLiteral("hh:mm:ss MM-dd-yyyy"));
 }
 
 }  // namespace
 
-SnapshotTags SnapshotTagsFor(const tagFileNode& recording, const tagAssistInfo* shown, double positionSeconds,
+SnapshotTags snapshotTagsFor(const RecordingEntry& recording, const TelemetryEntry* shown, double positionSeconds,
                              SpeedUnit unit)
 {
     SnapshotTags tags;
-    tags.model = QString::fromLatin1(LayoutName(recording.layout));
+    tags.model = QString::fromLatin1(layoutName(recording.layout));
     if (shown && shown->utcMs) {
         tags.frameTime = QDateTime::fromMSecsSinceEpoch(*shown->utcMs, QTimeZone::utc());
-    } else if (const QDateTime start = RecordingStart(recording); start.isValid()) {
+    } else if (const QDateTime start = recordingStart(recording); start.isValid()) {
         tags.frameTime = start.addMSecs(static_cast<qint64>(positionSeconds * 1000));
     }
-    if (!shown || !shown->HasPosition()) {
+    if (!shown || !shown->hasPosition()) {
         return tags;
     }
-    if (const auto point = MapPointFromTexts(shown->strLatitude, shown->strLongitude)) {
+    if (const auto point = mapPointFromTexts(shown->latitude, shown->longitude)) {
         tags.position = SnapshotTags::Position{point->latitude, point->longitude};
-        tags.speedKmh = shown->nSpeed;
+        tags.speedKmh = shown->speedKmh;
         tags.speedInMph = unit == SpeedUnit::Mph;
-        tags.course = shown->dCourse;
+        tags.course = shown->course;
     }
     return tags;
 }

@@ -4,7 +4,7 @@
 
 #include "file_name.h"
 
-std::string SnapshotTargetProblem(const std::string& path)
+std::string snapshotTargetProblem(const std::string& path)
 {
     if (isRecordingExtension(upperExtension(path))) {
         return "it is a recording";

@@ -6,4 +6,4 @@
 // not by access(), so that the same files are refused whoever runs the player: a symbolic
 // link (it would be written through), a read-only file, a recording (a movie extension),
 // or anything that is not a regular file.
-std::string SnapshotTargetProblem(const std::string& path);
+std::string snapshotTargetProblem(const std::string& path);

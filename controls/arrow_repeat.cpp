@@ -2,32 +2,32 @@
 
 #include <utility>
 
-CArrowRepeat::CArrowRepeat(QObject* owner, std::function<bool()> held,
+ArrowRepeat::ArrowRepeat(QObject* owner, std::function<bool()> held,
                            std::function<void()> step)
-    : delay(new QTimer(owner)), repeat(new QTimer(owner))
+    : m_delay(new QTimer(owner)), m_repeat(new QTimer(owner))
 {
-    delay->setObjectName(QStringLiteral("arrowDelayTimer"));
-    repeat->setObjectName(QStringLiteral("arrowRepeatTimer"));
-    delay->setInterval(kDelayMs);
-    repeat->setInterval(kRepeatMs);
-    delay->setTimerType(Qt::PreciseTimer);
-    repeat->setTimerType(Qt::PreciseTimer);
-    QObject::connect(delay, &QTimer::timeout, owner, [this, held = std::move(held)] {
+    m_delay->setObjectName(QStringLiteral("arrowDelayTimer"));
+    m_repeat->setObjectName(QStringLiteral("arrowRepeatTimer"));
+    m_delay->setInterval(kDelayMs);
+    m_repeat->setInterval(kRepeatMs);
+    m_delay->setTimerType(Qt::PreciseTimer);
+    m_repeat->setTimerType(Qt::PreciseTimer);
+    QObject::connect(m_delay, &QTimer::timeout, owner, [this, held = std::move(held)] {
         if (!held())
             return;
-        delay->stop();
-        repeat->start();
+        m_delay->stop();
+        m_repeat->start();
     });
-    QObject::connect(repeat, &QTimer::timeout, owner, std::move(step));
+    QObject::connect(m_repeat, &QTimer::timeout, owner, std::move(step));
 }
 
-void CArrowRepeat::Start()
+void ArrowRepeat::start()
 {
-    delay->start();
+    m_delay->start();
 }
 
-void CArrowRepeat::Stop()
+void ArrowRepeat::stop()
 {
-    repeat->stop();
-    delay->stop();
+    m_repeat->stop();
+    m_delay->stop();
 }

@@ -2,9 +2,9 @@
 
 #include "resource_image.h"
 
-QImage LoadBitmap(int id)
+QImage loadBitmap(int id)
 {
     QImage image;
-    LoadResourceImage(id, QStringLiteral("BITMAP"), image);
+    loadResourceImage(id, QStringLiteral("BITMAP"), image);
     return image;
 }

@@ -5,14 +5,14 @@
 #include <QRect>
 
 // Copies the w x h block at the source's top-left corner to (x, y), unscaled.
-inline void CopyBlock(QPainter& painter, int x, int y, int w, int h, const QImage& source)
+inline void copyBlock(QPainter& painter, int x, int y, int w, int h, const QImage& source)
 {
     if (!source.isNull() && w > 0 && h > 0)
         painter.drawImage(QRect(x, y, w, h), source, QRect(0, 0, w, h));
 }
 
 // Stretches the block `from` of the source over `to` (nearest pixel, no smoothing).
-inline void StretchBlock(QPainter& painter, const QRect& to, const QImage& source,
+inline void stretchBlock(QPainter& painter, const QRect& to, const QImage& source,
                          const QRect& from)
 {
     if (!source.isNull() && to.isValid() && from.isValid())
@@ -20,4 +20,4 @@ inline void StretchBlock(QPainter& painter, const QRect& to, const QImage& sourc
 }
 
 // Loads bitmap resource ":/BITMAP/<id>"; a null image when it is missing.
-QImage LoadBitmap(int id);
+QImage loadBitmap(int id);

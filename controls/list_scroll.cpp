@@ -5,14 +5,14 @@
 
 namespace {
 
-QScrollBar* Bar(const QAbstractItemView* list, Qt::Orientation orientation)
+QScrollBar* scrollBarOf(const QAbstractItemView* list, Qt::Orientation orientation)
 {
     if (!list)
         return nullptr;
     return orientation == Qt::Vertical ? list->verticalScrollBar() : list->horizontalScrollBar();
 }
 
-QAbstractSlider::SliderAction ActionFor(ScrollCode code)
+QAbstractSlider::SliderAction actionFor(ScrollCode code)
 {
     switch (code) {
     case ScrollCode::LineUp: return QAbstractSlider::SliderSingleStepSub;
@@ -25,25 +25,25 @@ QAbstractSlider::SliderAction ActionFor(ScrollCode code)
 
 }  // namespace
 
-int ScrollPos(const QAbstractItemView* list, Qt::Orientation orientation)
+int scrollPos(const QAbstractItemView* list, Qt::Orientation orientation)
 {
-    const QScrollBar* bar = Bar(list, orientation);
+    const QScrollBar* bar = scrollBarOf(list, orientation);
     return bar ? bar->value() - bar->minimum() : 0;
 }
 
-int ScrollLimit(const QAbstractItemView* list, Qt::Orientation orientation)
+int scrollLimit(const QAbstractItemView* list, Qt::Orientation orientation)
 {
-    const QScrollBar* bar = Bar(list, orientation);
+    const QScrollBar* bar = scrollBarOf(list, orientation);
     return bar ? bar->maximum() - bar->minimum() : 0;
 }
 
-void SendScroll(QAbstractItemView* list, Qt::Orientation orientation, ScrollCode code)
+void sendScroll(QAbstractItemView* list, Qt::Orientation orientation, ScrollCode code)
 {
-    if (QScrollBar* bar = Bar(list, orientation))
-        bar->triggerAction(ActionFor(code));
+    if (QScrollBar* bar = scrollBarOf(list, orientation))
+        bar->triggerAction(actionFor(code));
 }
 
-void ScrollList(QAbstractItemView* list, int dx, int dy)
+void scrollList(QAbstractItemView* list, int dx, int dy)
 {
     if (!list)
         return;
@@ -58,12 +58,12 @@ void ScrollList(QAbstractItemView* list, int dx, int dy)
         bar->setValue(bar->value() + dy);
         return;
     }
-    const int rowHeight = FirstRowHeight(list);
+    const int rowHeight = firstRowHeight(list);
     if (rowHeight > 0)
         bar->setValue(bar->value() + dy / rowHeight);
 }
 
-int FirstRowHeight(const QAbstractItemView* list)
+int firstRowHeight(const QAbstractItemView* list)
 {
     const QAbstractItemModel* model = list ? list->model() : nullptr;
     if (!model || model->rowCount(list->rootIndex()) == 0)

@@ -9,12 +9,12 @@ class QAbstractItemView;
 
 enum class ScrollCode { LineUp, LineDown, PageUp, PageDown };  // also left / right
 
-int ScrollPos(const QAbstractItemView* list, Qt::Orientation orientation);
+int scrollPos(const QAbstractItemView* list, Qt::Orientation orientation);
 // The largest position at which a full page is shown; 0 when everything fits.
-int ScrollLimit(const QAbstractItemView* list, Qt::Orientation orientation);
+int scrollLimit(const QAbstractItemView* list, Qt::Orientation orientation);
 // Scrolls by a line or a page at once (handled before the call returns).
-void SendScroll(QAbstractItemView* list, Qt::Orientation orientation, ScrollCode code);
-// Scrolls by pixels; vertically in whole rows of FirstRowHeight pixels.
-void ScrollList(QAbstractItemView* list, int dx, int dy);
+void sendScroll(QAbstractItemView* list, Qt::Orientation orientation, ScrollCode code);
+// Scrolls by pixels; vertically in whole rows of firstRowHeight pixels.
+void scrollList(QAbstractItemView* list, int dx, int dy);
 // Height of the first row's rectangle, 0 without rows.
-int FirstRowHeight(const QAbstractItemView* list);
+int firstRowHeight(const QAbstractItemView* list);

@@ -6,7 +6,7 @@ constexpr QRgb kMaskSet = 0xFFFFFFFF;
 constexpr QRgb kMaskClear = 0x00000000;
 
 // The RGB part of a pixel as 0x00BBGGRR; an invalid colour outside the image.
-std::uint32_t ColourAt(const QImage& image, int x, int y)
+std::uint32_t colourAt(const QImage& image, int x, int y)
 {
     if (!image.valid(x, y))
         return 0xFFFFFFFF;
@@ -18,19 +18,19 @@ std::uint32_t ColourAt(const QImage& image, int x, int y)
 
 }  // namespace
 
-void MakeMask(QImage& image, QImage& mask, std::uint32_t transparentColour, int sampleX,
+void makeMask(QImage& image, QImage& mask, std::uint32_t transparentColour, int sampleX,
               int sampleY)
 {
     image.convertTo(QImage::Format_ARGB32_Premultiplied);
     mask = QImage(image.size(), QImage::Format_ARGB32_Premultiplied);
     const std::uint32_t key = transparentColour == kTransparentFromSample
-                                  ? ColourAt(image, sampleX, sampleY)
+                                  ? colourAt(image, sampleX, sampleY)
                                   : transparentColour;
     for (int y = 0; y < image.height(); ++y) {
         auto* pixels = reinterpret_cast<QRgb*>(image.scanLine(y));
         auto* bits = reinterpret_cast<QRgb*>(mask.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const bool isKey = ColourAt(image, x, y) == key;
+            const bool isKey = colourAt(image, x, y) == key;
             bits[x] = isKey ? kMaskSet : kMaskClear;
             if (isKey)
                 pixels[x] = 0;
@@ -38,7 +38,7 @@ void MakeMask(QImage& image, QImage& mask, std::uint32_t transparentColour, int 
     }
 }
 
-void DrawPart(QPainter& target, int x, int y, int w, int h, const QImage& source, int sx,
+void drawPart(QPainter& target, int x, int y, int w, int h, const QImage& source, int sx,
               int sy, const QImage& mask, bool transparent)
 {
     if (w <= 0 || h <= 0 || source.isNull())

@@ -4,9 +4,9 @@
 
 #include <QFile>
 
-int LoadResourceImage(int id, const QString& type, QImage& out)
+int loadResourceImage(int id, const QString& type, QImage& out)
 {
-    QFile file(SkinResourcePath(type, id));
+    QFile file(skinResourcePath(type, id));
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     QImage decoded;

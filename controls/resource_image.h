@@ -6,4 +6,4 @@
 // Decodes the picture stored as resource ":/<type>/<id>" (type "PNG", "JPG" or "BITMAP"),
 // alpha channel included. 1 and the image, or 0 with `out` untouched when the resource is
 // missing or cannot be decoded.
-int LoadResourceImage(int id, const QString& type, QImage& out);
+int loadResourceImage(int id, const QString& type, QImage& out);

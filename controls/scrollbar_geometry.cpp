@@ -2,17 +2,17 @@
 
 #include "truncate.h"
 
-double PixelsPerUnit(int track, int limit)
+double pixelsPerUnit(int track, int limit)
 {
     return limit == 0 ? 0.0 : double(track) / double(limit);
 }
 
-int ThumbFromPosition(double pixelsPerUnit, int pos, int first)
+int thumbFromPosition(double pixelsPerUnit, int pos, int first)
 {
-    return TruncToInt(pixelsPerUnit * pos) + first;
+    return truncToInt(pixelsPerUnit * pos) + first;
 }
 
-int ClampThumb(int thumb, int arrowStart, int first)
+int clampThumb(int thumb, int arrowStart, int first)
 {
     if (thumb + kThumbLength > arrowStart)
         thumb = arrowStart - (kThumbLength - 1);
@@ -21,9 +21,9 @@ int ClampThumb(int thumb, int arrowStart, int first)
     return thumb;
 }
 
-int UnitsFromThumb(int thumb, int first, double pixelsPerUnit, int pos)
+int unitsFromThumb(int thumb, int first, double pixelsPerUnit, int pos)
 {
     if (pixelsPerUnit == 0.0)
         return 0;
-    return TruncToInt(double(thumb - first) / pixelsPerUnit) - pos;
+    return truncToInt(double(thumb - first) / pixelsPerUnit) - pos;
 }

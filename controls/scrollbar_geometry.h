@@ -8,13 +8,13 @@ constexpr int kThumbLength = 26;
 
 // Thumb pixels per scroll unit over a track of `track` pixels (H - 98 or W - 75);
 // 0 when there is nothing to scroll.
-double PixelsPerUnit(int track, int limit);
+double pixelsPerUnit(int track, int limit);
 
 // trunc(pixelsPerUnit x pos) + first.
-int ThumbFromPosition(double pixelsPerUnit, int pos, int first);
+int thumbFromPosition(double pixelsPerUnit, int pos, int first);
 
 // Keeps the thumb off the far arrow but for one pixel of overlap, then at least at `first`.
-int ClampThumb(int thumb, int arrowStart, int first);
+int clampThumb(int thumb, int arrowStart, int first);
 
 // Scroll units from the current position to where the thumb stands; 0 without a scale.
-int UnitsFromThumb(int thumb, int first, double pixelsPerUnit, int pos);
+int unitsFromThumb(int thumb, int first, double pixelsPerUnit, int pos);

@@ -3,7 +3,7 @@
 #include <climits>
 
 // Truncation toward zero, saturated at the int limits (NaN gives INT_MIN).
-inline int TruncToInt(double value)
+inline int truncToInt(double value)
 {
     if (!(value > INT_MIN))
         return INT_MIN;

@@ -1,6 +1,6 @@
 #include "waveform_geometry.h"
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +16,7 @@ constexpr int kTextLine = 14;     // one text line above and below the plot
 // the conversion to int stays defined whatever value a damaged table holds.
 constexpr double kFarPixel = 1 << 20;
 
-int TruncPixel(double v)
+int truncPixel(double v)
 {
     if (!(v > -kFarPixel))  // also NaN
         return static_cast<int>(-kFarPixel);
@@ -25,14 +25,14 @@ int TruncPixel(double v)
     return static_cast<int>(v);
 }
 
-std::string FormatClock(int t)
+std::string formatClock(int t)
 {
     char text[40];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", t / 3600, (t % 3600) / 60, t % 60);
     return text;
 }
 
-std::string Format(const char* format, double value)
+std::string format(const char* format, double value)
 {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
@@ -41,63 +41,63 @@ std::string Format(const char* format, double value)
 
 }  // namespace
 
-PlotRect PlotRectFor(int clientWidth, int clientHeight)
+PlotRect plotRectFor(int clientWidth, int clientHeight)
 {
     return {kLabelColumn, kTextLine, clientWidth - 1, clientHeight - kTextLine};
 }
 
-int ChartStep(int entryCount)
+int chartStep(int entryCount)
 {
     return entryCount > kWaveDenseLimit ? kWaveSparseStep : 1;
 }
 
-int GPointCount(int entryCount, int step)
+int gPointCount(int entryCount, int step)
 {
     return step > 0 ? entryCount / step : 0;
 }
 
-int SpeedPointCount(int entryCount)
+int speedPointCount(int entryCount)
 {
     return entryCount / kWaveEntriesPerSecond;
 }
 
-int CurveX(int left, float xStep, int i)
+int curveX(int left, float xStep, int i)
 {
-    return TruncPixel(left + i * xStep);
+    return truncPixel(left + i * xStep);
 }
 
-float CurveXStep(const PlotRect& plot, int pointCount)
+float curveXStep(const PlotRect& plot, int pointCount)
 {
     if (pointCount < 2)
         return 0.0f;
-    return static_cast<float>(plot.Width()) / static_cast<float>(pointCount - 1);
+    return static_cast<float>(plot.width()) / static_cast<float>(pointCount - 1);
 }
 
 int GCurveFrame::Y(float g) const
 {
-    return TruncPixel(mid - g * 10 * yScale);
+    return truncPixel(mid - g * 10 * yScale);
 }
 
-GCurveFrame MakeGCurveFrame(const PlotRect& plot, int pointCount)
+GCurveFrame makeGCurveFrame(const PlotRect& plot, int pointCount)
 {
     // The scale spans -2 g to +2 g in tenths of a g.
-    const float yScale = static_cast<float>(plot.Height()) / ((2 - (-2)) * 10);
-    return {plot.left, CurveXStep(plot, pointCount), plot.top + plot.Height() / 2, yScale};
+    const float yScale = static_cast<float>(plot.height()) / ((2 - (-2)) * 10);
+    return {plot.left, curveXStep(plot, pointCount), plot.top + plot.height() / 2, yScale};
 }
 
 int SpeedCurveFrame::Y(int speed) const
 {
     // Divide last so that the quarter marks (30, 60, 90 km/h) land exactly on the grid.
-    return TruncPixel(bottom - static_cast<double>(speed) * height / top);
+    return truncPixel(bottom - static_cast<double>(speed) * height / top);
 }
 
-SpeedCurveFrame MakeSpeedCurveFrame(const PlotRect& plot, int pointCount, SpeedUnit unit)
+SpeedCurveFrame makeSpeedCurveFrame(const PlotRect& plot, int pointCount, SpeedUnit unit)
 {
     const int top = unit == SpeedUnit::Mph ? kWaveSpeedTopMph : kWaveSpeedTopKmh;
-    return {plot.left, CurveXStep(plot, pointCount), plot.bottom, plot.Height(), top};
+    return {plot.left, curveXStep(plot, pointCount), plot.bottom, plot.height(), top};
 }
 
-int CursorPoint(int cursorIndex, int step, bool speedView)
+int cursorPoint(int cursorIndex, int step, bool speedView)
 {
     if (speedView)
         return cursorIndex / kWaveEntriesPerSecond;
@@ -108,11 +108,11 @@ namespace {
 
 // The speed view's marks from the top edge down the grid lines, each ending 2 pixels
 // left of the plot, then 0 and the unit under the plot.
-std::vector<ScaleLabel> SpeedLabels(const PlotRect& plot, const std::array<const char*, 4>& marks, const char* unit)
+std::vector<ScaleLabel> speedLabels(const PlotRect& plot, const std::array<const char*, 4>& marks, const char* unit)
 {
     const int left = plot.left;
     const int top = plot.top;
-    const int q = plot.Quarter();
+    const int q = plot.quarter();
     const auto x = [left](const char* text) { return left - 2 - 6 * static_cast<int>(std::strlen(text)); };
     return {
         {marks[0], x(marks[0]), top},
@@ -126,15 +126,15 @@ std::vector<ScaleLabel> SpeedLabels(const PlotRect& plot, const std::array<const
 
 }  // namespace
 
-std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView, SpeedUnit unit)
+std::vector<ScaleLabel> scaleLabels(const PlotRect& plot, bool speedView, SpeedUnit unit)
 {
     if (speedView) {
-        return unit == SpeedUnit::Mph ? SpeedLabels(plot, {"80", "60", "40", "20"}, "(mph)")
-                                      : SpeedLabels(plot, {"120", "90", "60", "30"}, "(Km/H)");
+        return unit == SpeedUnit::Mph ? speedLabels(plot, {"80", "60", "40", "20"}, "(mph)")
+                                      : speedLabels(plot, {"120", "90", "60", "30"}, "(Km/H)");
     }
     const int left = plot.left;
     const int top = plot.top;
-    const int q = plot.Quarter();
+    const int q = plot.quarter();
     return {
         {"+2G", left - 22, top},
         {"+1G", left - 22, top + q - 8},
@@ -144,23 +144,23 @@ std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView, SpeedU
     };
 }
 
-BottomTextPlaces PlaceSpeedAndTime(const PlotRect& plot, int speedWidth, int timeWidth)
+BottomTextPlaces placeSpeedAndTime(const PlotRect& plot, int speedWidth, int timeWidth)
 {
     const int timeX = std::min(plot.right - kWaveTimeTextFromRight, plot.right - timeWidth);
     const int speedX = std::min(plot.left + kWaveSpeedTextX, timeX - kWaveTextGap - speedWidth);
     return {speedX, timeX};
 }
 
-std::string FormatTimeText(int elapsedSeconds, int totalSeconds)
+std::string formatTimeText(int elapsedSeconds, int totalSeconds)
 {
-    return FormatClock(elapsedSeconds) + "/" + FormatClock(totalSeconds);
+    return formatClock(elapsedSeconds) + "/" + formatClock(totalSeconds);
 }
 
-ValueTexts FormatValueTexts(const tagAssistInfo* entry, SpeedUnit unit)
+ValueTexts formatValueTexts(const TelemetryEntry* entry, SpeedUnit unit)
 {
-    const tagAssistInfo zeros;
-    const tagAssistInfo& e = entry ? *entry : zeros;
+    const TelemetryEntry zeros;
+    const TelemetryEntry& e = entry ? *entry : zeros;
     char speed[32];
-    std::snprintf(speed, sizeof speed, "%d%s", SpeedIn(unit, e.nSpeed), SpeedUnitSuffix(unit));
-    return {Format("X: %0.4f", e.fX), Format("Y: %0.4f", e.fY), Format("Z: %0.4f", e.fZ), speed};
+    std::snprintf(speed, sizeof speed, "%d%s", speedIn(unit, e.speedKmh), speedUnitSuffix(unit));
+    return {format("X: %0.4f", e.gX), format("Y: %0.4f", e.gY), format("Z: %0.4f", e.gZ), speed};
 }

@@ -5,7 +5,7 @@
 
 #include "speed_unit.h"
 
-struct tagAssistInfo;
+struct TelemetryEntry;
 
 // Chart arithmetic of the G-sensor waveform, free of drawing so that every pixel
 // position can be checked exactly.
@@ -27,28 +27,28 @@ struct PlotRect {
     int right = 0;
     int bottom = 0;
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    int Quarter() const { return Height() / 4; }  // distance between grid lines
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    int quarter() const { return height() / 4; }  // distance between grid lines
 };
 
 // The chart area inside a client area of the given size at (0, 0): room for the scale
 // labels on the left and one text line above and below.
-PlotRect PlotRectFor(int clientWidth, int clientHeight);
+PlotRect plotRectFor(int clientWidth, int clientHeight);
 
 // Every step-th entry is charted.
-int ChartStep(int entryCount);
+int chartStep(int entryCount);
 
 // Points of the G curves: entry i × step is point i.
-int GPointCount(int entryCount, int step);
+int gPointCount(int entryCount, int step);
 // Points of the speed curve: second s is point s.
-int SpeedPointCount(int entryCount);
+int speedPointCount(int entryCount);
 
 // x of point i: trunc(left + i × xStep).
-int CurveX(int left, float xStep, int i);
+int curveX(int left, float xStep, int i);
 // Horizontal distance between two of pointCount points spread over the plot width;
 // 0 when there are fewer than two points (nothing to spread).
-float CurveXStep(const PlotRect& plot, int pointCount);
+float curveXStep(const PlotRect& plot, int pointCount);
 
 // G view: +2 g on the top edge, 0 g on the centre line, -2 g on the bottom edge.
 struct GCurveFrame {
@@ -57,10 +57,10 @@ struct GCurveFrame {
     int mid = 0;
     float yScale = 0.0f;  // pixels per tenth of a g
 
-    int X(int i) const { return CurveX(left, xStep, i); }
+    int X(int i) const { return curveX(left, xStep, i); }
     int Y(float g) const;  // beyond the plot for more than 2 g: no clipping
 };
-GCurveFrame MakeGCurveFrame(const PlotRect& plot, int pointCount);
+GCurveFrame makeGCurveFrame(const PlotRect& plot, int pointCount);
 
 // Speed view: 0 on the bottom edge, the unit's top (120 km/h or 80 mph) on the top edge,
 // as the labels say.
@@ -71,14 +71,14 @@ struct SpeedCurveFrame {
     int height = 0;
     int top = kWaveSpeedTopKmh;
 
-    int X(int i) const { return CurveX(left, xStep, i); }
+    int X(int i) const { return curveX(left, xStep, i); }
     int Y(int speed) const;  // in the frame's unit
 };
-SpeedCurveFrame MakeSpeedCurveFrame(const PlotRect& plot, int pointCount, SpeedUnit unit = SpeedUnit::Kmh);
+SpeedCurveFrame makeSpeedCurveFrame(const PlotRect& plot, int pointCount, SpeedUnit unit = SpeedUnit::Kmh);
 
 // The charted point under the cursor: the G view moves one point per step entries,
 // the speed view one point per second.
-int CursorPoint(int cursorIndex, int step, bool speedView);
+int cursorPoint(int cursorIndex, int step, bool speedView);
 
 struct ScaleLabel {
     const char* text;
@@ -86,7 +86,7 @@ struct ScaleLabel {
     int y;
 };
 // The labels left of the plot (and the unit under it in the speed view).
-std::vector<ScaleLabel> ScaleLabels(const PlotRect& plot, bool speedView, SpeedUnit unit = SpeedUnit::Kmh);
+std::vector<ScaleLabel> scaleLabels(const PlotRect& plot, bool speedView, SpeedUnit unit = SpeedUnit::Kmh);
 
 // Left edges of the speed and the time text at the end of the bottom line. Each keeps its
 // place (plot left + 520, plot right - 92) where there is room; a time text wider than the
@@ -99,10 +99,10 @@ struct BottomTextPlaces {
     int speedX = 0;
     int timeX = 0;
 };
-BottomTextPlaces PlaceSpeedAndTime(const PlotRect& plot, int speedWidth, int timeWidth);
+BottomTextPlaces placeSpeedAndTime(const PlotRect& plot, int speedWidth, int timeWidth);
 
 // "hh:mm:ss/hh:mm:ss", elapsed first.
-std::string FormatTimeText(int elapsedSeconds, int totalSeconds);
+std::string formatTimeText(int elapsedSeconds, int totalSeconds);
 
 // The four value texts at the cursor: X, Y, Z in g and the speed; a missing entry
 // (nullptr) reads as zeros.
@@ -112,4 +112,4 @@ struct ValueTexts {
     std::string z;
     std::string speed;
 };
-ValueTexts FormatValueTexts(const tagAssistInfo* entry, SpeedUnit unit = SpeedUnit::Kmh);
+ValueTexts formatValueTexts(const TelemetryEntry* entry, SpeedUnit unit = SpeedUnit::Kmh);

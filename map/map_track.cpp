@@ -20,7 +20,7 @@ std::optional<double> number(std::string_view text)
 
 }  // namespace
 
-std::optional<MapPoint> MapPointFromTexts(std::string_view latitude, std::string_view longitude)
+std::optional<MapPoint> mapPointFromTexts(std::string_view latitude, std::string_view longitude)
 {
     const std::optional<double> lat = number(latitude);
     const std::optional<double> lng = number(longitude);
@@ -30,7 +30,7 @@ std::optional<MapPoint> MapPointFromTexts(std::string_view latitude, std::string
     return MapPoint{*lat, *lng};
 }
 
-QJsonArray TrackToJson(const MapTrack& track)
+QJsonArray trackToJson(const MapTrack& track)
 {
     QJsonArray points;
     const MapPoint* last = nullptr;

@@ -18,8 +18,8 @@ using MapTrack = std::vector<MapPoint>;
 
 // The position of two coordinate texts as the telemetry table holds them ("55.812345"),
 // read the same in every locale; nothing when either text is not a number in range.
-std::optional<MapPoint> MapPointFromTexts(std::string_view latitude, std::string_view longitude);
+std::optional<MapPoint> mapPointFromTexts(std::string_view latitude, std::string_view longitude);
 
 // A track as the page takes it: [[latitude, longitude], ...], with consecutive equal
 // positions sent once.
-QJsonArray TrackToJson(const MapTrack& track);
+QJsonArray trackToJson(const MapTrack& track);

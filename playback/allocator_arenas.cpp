@@ -2,7 +2,7 @@
 
 #include <malloc.h>
 
-void LimitAllocatorArenas()
+void limitAllocatorArenas()
 {
     mallopt(M_ARENA_MAX, 2);
 }

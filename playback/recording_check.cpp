@@ -23,24 +23,24 @@ struct TopLevelAtom {
 std::optional<TopLevelAtom> readTopLevelAtom(BinaryFile& file, uint64_t at)
 {
     unsigned char header[16];
-    if (!file.ReadExact(at, header, 8))
+    if (!file.readExact(at, header, 8))
         return std::nullopt;
-    uint64_t size = LoadBE32(header);
+    uint64_t size = loadBE32(header);
     uint64_t headerSize = 8;
     if (size == 1) {
-        if (!file.ReadExact(at + 8, header + 8, 8))
+        if (!file.readExact(at + 8, header + 8, 8))
             return std::nullopt;
-        size = uint64_t{LoadBE32(header + 8)} << 32 | LoadBE32(header + 12);
+        size = uint64_t{loadBE32(header + 8)} << 32 | loadBE32(header + 12);
         headerSize = 16;
     } else if (size == 0) {
-        size = file.Size() - at;
+        size = file.size() - at;
     }
     if (size < headerSize)
         return std::nullopt;
     TopLevelAtom atom;
     std::memcpy(atom.type, header + 4, 4);
     // A cut recording's last atom reaches past the end of the file.
-    atom.end = size > file.Size() - at ? file.Size() : at + size;
+    atom.end = size > file.size() - at ? file.size() : at + size;
     atom.content = {at + headerSize, atom.end};
     return atom;
 }
@@ -51,10 +51,10 @@ std::optional<QString> indexRefusal(BinaryFile& file, Span moov)
     AtomWalker walker(file, moov);
     int children = 0;
     int tracks = 0;
-    while (const std::optional<AtomHeader> atom = walker.Next()) {
-        if (atom->Is("trak") && ++tracks > kMaxTracks)
+    while (const std::optional<AtomHeader> atom = walker.next()) {
+        if (atom->is("trak") && ++tracks > kMaxTracks)
             return QStringLiteral("its index declares more than %1 tracks").arg(kMaxTracks);
-        if (atom->Is("cmov"))
+        if (atom->is("cmov"))
             return QStringLiteral("its index is compressed");
         if (++children > kMaxSkippedAtoms + kMaxTracks)
             return QStringLiteral("its index has more entries than a camera writes");
@@ -80,7 +80,7 @@ std::optional<QString> recordingRefusal(BinaryFile& file)
 {
     uint64_t at = 0;
     bool quickTime = false;
-    for (int count = 0; at < file.Size(); ++count) {
+    for (int count = 0; at < file.size(); ++count) {
         if (count == kMaxTopLevelAtoms)
             return QStringLiteral("it has more top-level entries than a camera writes");
         const std::optional<TopLevelAtom> atom = readTopLevelAtom(file, at);
@@ -109,7 +109,7 @@ PlaybackResult checkRecording(const std::string& path)
     if (found.type() != std::filesystem::file_type::regular)
         return {PlaybackError::InvalidArgument, QStringLiteral("It is not a regular file.")};
     BinaryFile file;
-    if (!file.Open(path))
+    if (!file.open(path))
         return {};
     if (const std::optional<QString> reason = recordingRefusal(file))
         return {PlaybackError::UnsupportedStream, QStringLiteral("Not played: %1.").arg(*reason)};

@@ -1,6 +1,6 @@
 #include "resources.h"
 
-QString SkinResourcePath(const QString& type, int id)
+QString skinResourcePath(const QString& type, int id)
 {
     return QStringLiteral(":/%1/%2").arg(type).arg(id);
 }

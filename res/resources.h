@@ -4,4 +4,4 @@
 
 // Where a picture of the skin lives among the program's resources: ":/<type>/<id>", with
 // the type "PNG", "JPG", "BITMAP" or "ICON" (the window icon is ICON 128).
-QString SkinResourcePath(const QString& type, int id);
+QString skinResourcePath(const QString& type, int id);

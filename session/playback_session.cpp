@@ -13,24 +13,24 @@
 
 namespace {
 
-QString DisplayName(const tagFileNode& node)
+QString displayName(const RecordingEntry& node)
 {
-    return QString::fromStdString(node.strFileName);
+    return QString::fromStdString(node.displayName);
 }
 
 // The tip on a trip's first row.
-QString TripTip(const TripIndex& trips, std::span<const int> rows)
+QString tripTip(const TripIndex& trips, std::span<const int> rows)
 {
-    const RecordingClock first = trips.Clock(rows.front());
+    const RecordingClock first = trips.clock(rows.front());
     if (!first.startUtcMs) {
         return QStringLiteral("No time in this recording: a trip of its own");
     }
-    return QStringLiteral("A trip of %1 recording(s) from %2").arg(rows.size()).arg(UtcClockText(*first.startUtcMs));
+    return QStringLiteral("A trip of %1 recording(s) from %2").arg(rows.size()).arg(utcClockText(*first.startUtcMs));
 }
 
 }  // namespace
 
-QString ClockText(double seconds)
+QString clockText(double seconds)
 {
     const int whole = std::max(0, static_cast<int>(seconds));
     const QString minutesSeconds =
@@ -38,10 +38,10 @@ QString ClockText(double seconds)
     return whole < 3600 ? minutesSeconds : QStringLiteral("%1:%2").arg(whole / 3600).arg(minutesSeconds);
 }
 
-QString UtcClockText(std::int64_t utcMs)
+QString utcClockText(std::int64_t utcMs)
 {
     // "2024-06-11T08:15:00Z" -> "08:15:00"
-    return QString::fromStdString(IsoUtcTime(utcMs)).mid(11, 8);
+    return QString::fromStdString(isoUtcTime(utcMs)).mid(11, 8);
 }
 
 PlaybackSession::PlaybackSession(QObject* parent) : QObject(parent)
@@ -61,9 +61,9 @@ bool PlaybackSession::isPlaying() const
     return m_engine.state() == PlayState::Paused || m_engine.state() == PlayState::Running;
 }
 
-const tagAssistInfo* PlaybackSession::currentSample() const
+const TelemetryEntry* PlaybackSession::currentSample() const
 {
-    return m_telemetry.Find(static_cast<int>(m_engine.position()) * ENTRIES_PER_SAMPLE);
+    return m_telemetry.find(static_cast<int>(m_engine.position()) * kEntriesPerSample);
 }
 
 bool PlaybackSession::play(Step step)
@@ -78,25 +78,25 @@ bool PlaybackSession::play(Step step)
         }
         m_currentIndex = row;
     }
-    tagFileNode node;
+    RecordingEntry node;
     if (!currentEntry(node)) {
         return true;
     }
     emit opening();
-    if (const PlaybackResult opened = m_engine.open(node.strFilePath, m_video); !opened) {
-        m_telemetry.Clear();
+    if (const PlaybackResult opened = m_engine.open(node.filePath, m_video); !opened) {
+        m_telemetry.clear();
         m_model.setPlayingRow(-1);
         emit recordingClosed();
         emit entryShown(m_currentIndex);
         const QString& reason = opened.reason();
-        failRecording(reason.isEmpty() ? QStringLiteral("Could not play %1").arg(DisplayName(node))
-                                       : QStringLiteral("Could not play %1: %2").arg(DisplayName(node), reason));
+        failRecording(reason.isEmpty() ? QStringLiteral("Could not play %1").arg(displayName(node))
+                                       : QStringLiteral("Could not play %1: %2").arg(displayName(node), reason));
         return true;
     }
     m_userStopped = false;  // a stop of the recording before does not hold for this one
     m_resumeAfterSeek = false;
     const double duration = m_engine.duration();
-    m_telemetry.ReadRecording(node, duration);
+    m_telemetry.readRecording(node, duration);
     // The level the user set holds for every recording; the first open reads the default.
     if (m_volumeLevel == -1) {
         m_volumeLevel = m_engine.volumeLevel();
@@ -151,10 +151,10 @@ void PlaybackSession::failRecording(const QString& note)
 // A damaged recording stops where it broke, with its picture; it never restarts.
 void PlaybackSession::onFailed()
 {
-    tagFileNode node;
+    RecordingEntry node;
     currentEntry(node);
     m_userStopped = false;
-    failRecording(QStringLiteral("%1 is damaged after %2").arg(DisplayName(node), ClockText(m_engine.position())));
+    failRecording(QStringLiteral("%1 is damaged after %2").arg(displayName(node), clockText(m_engine.position())));
 }
 
 void PlaybackSession::onEndReached()
@@ -231,13 +231,13 @@ void PlaybackSession::volumeUp()
 
 void PlaybackSession::importFolder(const std::string& folder)
 {
-    ImportFolder(folder, m_catalogue);
+    importFolder(folder, m_catalogue);
     refreshTrips();
 }
 
-void PlaybackSession::importCard(const IRemovableVolumes& volumes)
+void PlaybackSession::importCard(const RemovableVolumes& volumes)
 {
-    ImportCard(volumes, m_catalogue);
+    importCard(volumes, m_catalogue);
     refreshTrips();
 }
 
@@ -248,19 +248,19 @@ void PlaybackSession::importPaths(const QStringList& paths)
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            ImportFolder(QFile::encodeName(info.absoluteFilePath()).toStdString(), m_catalogue);
+            importFolder(QFile::encodeName(info.absoluteFilePath()).toStdString(), m_catalogue);
             continue;
         }
         const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
         const std::string ext = upperExtension(file);
         const char* problem = !info.exists()              ? "no such file"
-                              : !IsRegularFile(file)       ? "not a regular file"
+                              : !isRegularFile(file)       ? "not a regular file"
                               : !isRecordingExtension(ext) ? "not a recording"
                                                            : nullptr;
         if (problem) {
             skipped << QStringLiteral("%1 (%2)").arg(info.fileName(), QLatin1String(problem));
-        } else if (m_catalogue.AddFile(file, info.fileName().toStdString(), ext) >= 0) {
-            played = m_catalogue.GetCount() - 1;
+        } else if (m_catalogue.addFile(file, info.fileName().toStdString(), ext) >= 0) {
+            played = m_catalogue.count() - 1;
         }
     }
     refreshTrips();
@@ -280,7 +280,7 @@ void PlaybackSession::clear()
     if (isPlaying()) {
         stop();
     }
-    m_catalogue.RemoveAll();
+    m_catalogue.removeAll();
     refreshTrips();
 }
 
@@ -289,20 +289,20 @@ void PlaybackSession::closeRecording()
 {
     stop();
     m_engine.close();
-    m_telemetry.Clear();
+    m_telemetry.clear();
     m_model.setPlayingRow(-1);
     emit recordingClosed();
 }
 
 void PlaybackSession::deleteRecording(int row, const std::function<bool(const QString& name)>& confirm)
 {
-    tagFileNode node;
-    if (row < 0 || m_catalogue.GetAt(row, node) != 0) {
+    RecordingEntry node;
+    if (row < 0 || m_catalogue.entryAt(row, node) != 0) {
         return;
     }
-    const QString name = DisplayName(node);
+    const QString name = displayName(node);
     // A locked recording stays, and so does everything that shows it.
-    const auto attributes = ReadFileAttributes(node.strFilePath);
+    const auto attributes = readFileAttributes(node.filePath);
     if (attributes && attributes->bReadOnly) {
         emit statusNote(QStringLiteral("The recording is locked."));
         return;
@@ -313,7 +313,7 @@ void PlaybackSession::deleteRecording(int row, const std::function<bool(const QS
     if (row == m_currentIndex && m_engine.state() != PlayState::Init) {
         closeRecording();
     }
-    if (m_catalogue.DeleteFileAt(row) != 0) {
+    if (m_catalogue.deleteFileAt(row) != 0) {
         emit statusNote(QStringLiteral("%1 could not be deleted.").arg(name));
         return;
     }
@@ -325,13 +325,13 @@ void PlaybackSession::deleteRecording(int row, const std::function<bool(const QS
 
 void PlaybackSession::toggleLock(int row)
 {
-    tagFileNode node;
-    if (row < 0 || m_catalogue.GetAt(row, node) != 0) {
+    RecordingEntry node;
+    if (row < 0 || m_catalogue.entryAt(row, node) != 0) {
         return;
     }
-    if (m_catalogue.ToggleLock(row) != 0) {
+    if (m_catalogue.toggleLock(row) != 0) {
         emit statusNote(QStringLiteral("The file system refused to %1 %2.")
-                            .arg(node.bLocked ? QStringLiteral("unlock") : QStringLiteral("lock"), DisplayName(node)));
+                            .arg(node.locked ? QStringLiteral("unlock") : QStringLiteral("lock"), displayName(node)));
     }
 }
 
@@ -349,17 +349,17 @@ void PlaybackSession::volumeRemoved(const QString& root)
 // After every change of the list: the trips again, and their first rows marked.
 void PlaybackSession::refreshTrips()
 {
-    m_trips.Update(m_catalogue);
+    m_trips.update(m_catalogue);
     std::vector<std::pair<int, QString>> starts;
-    for (const std::vector<int>& trip : m_trips.Plan().Trips()) {
-        starts.emplace_back(trip.front(), TripTip(m_trips, trip));
+    for (const std::vector<int>& trip : m_trips.plan().trips()) {
+        starts.emplace_back(trip.front(), tripTip(m_trips, trip));
     }
     m_model.setTripStarts(starts);
 }
 
 void PlaybackSession::ensureTrips()
 {
-    if (m_trips.Plan().RowCount() != m_catalogue.GetCount()) {
+    if (m_trips.plan().rowCount() != m_catalogue.count()) {
         refreshTrips();
     }
 }
@@ -368,29 +368,29 @@ void PlaybackSession::ensureTrips()
 int PlaybackSession::stepInTrips(Step step)
 {
     ensureTrips();
-    return step == Step::Next ? m_trips.Plan().Next(m_currentIndex) : m_trips.Plan().Previous(m_currentIndex);
+    return step == Step::Next ? m_trips.plan().next(m_currentIndex) : m_trips.plan().previous(m_currentIndex);
 }
 
 std::vector<int> PlaybackSession::tripRows(int row)
 {
     ensureTrips();
-    const std::span<const int> rows = m_trips.Plan().TripRows(row);
+    const std::span<const int> rows = m_trips.plan().tripRows(row);
     return {rows.begin(), rows.end()};
 }
 
 TripDigests PlaybackSession::tripOf(int row)
 {
     TripDigests trip;
-    tagFileNode node;
+    RecordingEntry node;
     for (const int tripRow : tripRows(row)) {
-        if (m_catalogue.GetAt(tripRow, node) != 0) {
+        if (m_catalogue.entryAt(tripRow, node) != 0) {
             continue;
         }
         if (tripRow == m_currentIndex) {
             trip.playingPart = static_cast<int>(trip.rows.size());
         }
         trip.rows.push_back(tripRow);
-        trip.digests.push_back(&m_trips.Digest(node, tripRow == m_currentIndex ? &m_telemetry : nullptr));
+        trip.digests.push_back(&m_trips.digest(node, tripRow == m_currentIndex ? &m_telemetry : nullptr));
     }
     return trip;
 }

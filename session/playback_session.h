@@ -9,19 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "assist_info_reader.h"
-#include "play_list.h"
+#include "telemetry_table.h"
+#include "playlist_catalogue.h"
 #include "playback_engine.h"
 #include "playlist_model.h"
 #include "trip_index.h"
 
-class IRemovableVolumes;
+class RemovableVolumes;
 class VideoWidget;
 
 // "01:23", or "1:02:03" past the hour.
-QString ClockText(double seconds);
+QString clockText(double seconds);
 // "08:15:00", the UTC time of day of a time in ms since 1970.
-QString UtcClockText(std::int64_t utcMs);
+QString utcClockText(std::int64_t utcMs);
 
 // The recordings of a trip around the open one, for the map and the trip summary.
 struct TripDigests {
@@ -53,11 +53,11 @@ public:
 
     PlaybackEngine& engine() { return m_engine; }
     const PlaybackEngine& engine() const { return m_engine; }
-    const CPlayList& catalogue() const { return m_catalogue; }
+    const PlaylistCatalogue& catalogue() const { return m_catalogue; }
     PlaylistModel& model() { return m_model; }
-    const CAssistInfoReader& telemetry() const { return m_telemetry; }
+    const TelemetryTable& telemetry() const { return m_telemetry; }
     // The chart reads it, and empties it when it is reset.
-    CAssistInfoReader& telemetry() { return m_telemetry; }
+    TelemetryTable& telemetry() { return m_telemetry; }
     const TripIndex& trips() const { return m_trips; }
 
     int currentIndex() const { return m_currentIndex; }
@@ -67,9 +67,9 @@ public:
     bool isPlaying() const;
     double position() const { return m_engine.position(); }
     // The telemetry sample at the play position; null past the table's end.
-    const tagAssistInfo* currentSample() const;
+    const TelemetryEntry* currentSample() const;
     // The entry of the current index; false when there is none.
-    bool currentEntry(tagFileNode& out) const { return m_catalogue.GetAt(m_currentIndex, out) == 0; }
+    bool currentEntry(RecordingEntry& out) const { return m_catalogue.entryAt(m_currentIndex, out) == 0; }
 
     // The digests of the trip of a row (the open recording's from its table).
     TripDigests tripOf(int row);
@@ -93,7 +93,7 @@ public:
     void volumeUp();
 
     void importFolder(const std::string& folder);
-    void importCard(const IRemovableVolumes& volumes);
+    void importCard(const RemovableVolumes& volumes);
     // Files or folders, as from the command line; a single file given is also played.
     void importPaths(const QStringList& paths);
     void clear();
@@ -132,10 +132,10 @@ private:
     void ensureTrips();
     int stepInTrips(Step step);
 
-    CPlayList m_catalogue;
+    PlaylistCatalogue m_catalogue;
     PlaylistModel m_model{m_catalogue};
     PlaybackEngine m_engine;
-    CAssistInfoReader m_telemetry;
+    TelemetryTable m_telemetry;
     TripIndex m_trips;
     VideoWidget* m_video = nullptr;
     int m_currentIndex = 0;

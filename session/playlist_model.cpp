@@ -1,26 +1,26 @@
 #include "playlist_model.h"
 
-#include "play_list.h"
+#include "playlist_catalogue.h"
 
-PlaylistModel::PlaylistModel(CPlayList& list, QObject* parent) : QAbstractTableModel(parent), m_list(list)
+PlaylistModel::PlaylistModel(PlaylistCatalogue& list, QObject* parent) : QAbstractTableModel(parent), m_list(list)
 {
-    for (int row = 0; row < m_list.GetCount(); ++row)
+    for (int row = 0; row < m_list.count(); ++row)
         m_marks.push_back(RowMarks{row + 1, false, {}});
     connectList();
 }
 
 void PlaylistModel::connectList()
 {
-    connect(&m_list, &CPlayList::entryAboutToBeAdded, this,
+    connect(&m_list, &PlaylistCatalogue::entryAboutToBeAdded, this,
             [this](int row) { beginInsertRows({}, row, row); });
-    connect(&m_list, &CPlayList::entryAdded, this, [this](int row) {
+    connect(&m_list, &PlaylistCatalogue::entryAdded, this, [this](int row) {
         // Numbered by the rows shown when it came, as a list view numbers an appended row.
         m_marks.insert(m_marks.begin() + row, RowMarks{static_cast<int>(m_marks.size()) + 1, false, {}});
         endInsertRows();
     });
-    connect(&m_list, &CPlayList::entryAboutToBeRemoved, this,
+    connect(&m_list, &PlaylistCatalogue::entryAboutToBeRemoved, this,
             [this](int row) { beginRemoveRows({}, row, row); });
-    connect(&m_list, &CPlayList::entryRemoved, this, [this](int row) {
+    connect(&m_list, &PlaylistCatalogue::entryRemoved, this, [this](int row) {
         m_marks.erase(m_marks.begin() + row);
         if (m_playingRow == row)
             m_playingRow = -1;
@@ -28,13 +28,13 @@ void PlaylistModel::connectList()
             --m_playingRow;
         endRemoveRows();
     });
-    connect(&m_list, &CPlayList::aboutToBeCleared, this, [this] { beginResetModel(); });
-    connect(&m_list, &CPlayList::cleared, this, [this] {
+    connect(&m_list, &PlaylistCatalogue::aboutToBeCleared, this, [this] { beginResetModel(); });
+    connect(&m_list, &PlaylistCatalogue::cleared, this, [this] {
         m_marks.clear();
         m_playingRow = -1;
         endResetModel();
     });
-    connect(&m_list, &CPlayList::lockChanged, this, [this](int row) {
+    connect(&m_list, &PlaylistCatalogue::lockChanged, this, [this](int row) {
         m_marks[static_cast<size_t>(row)].number = row + 1;
         changeRow(row);
     });
@@ -52,7 +52,7 @@ int PlaylistModel::columnCount(const QModelIndex& parent) const
 
 QString PlaylistModel::numberText(int row) const
 {
-    return (m_list.entryAt(row).bLocked ? QStringLiteral("*") : QStringLiteral(" ")) +
+    return (m_list.entryAt(row).locked ? QStringLiteral("*") : QStringLiteral(" ")) +
            QString::number(m_marks[static_cast<size_t>(row)].number);
 }
 
@@ -62,13 +62,13 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
         return {};
     const int row = index.row();
     const RowMarks& marks = m_marks[static_cast<size_t>(row)];
-    const tagFileNode& node = m_list.entryAt(row);
+    const RecordingEntry& node = m_list.entryAt(row);
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
         case NumberColumn: return numberText(row);
-        case NameColumn: return QString::fromStdString(node.strFileName);
-        default: return QString::fromStdString(node.strTime);
+        case NameColumn: return QString::fromStdString(node.displayName);
+        default: return QString::fromStdString(node.timeText);
         }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue((index.column() == NumberColumn ? Qt::AlignHCenter : Qt::AlignLeft) |
@@ -76,7 +76,7 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole: return marks.tripStart ? QVariant(marks.tripTip) : QVariant();
     case TripStartRole: return marks.tripStart;
     case PlayingRole: return row == m_playingRow;
-    case LockedRole: return node.bLocked != 0;
+    case LockedRole: return node.locked != 0;
     default: return {};
     }
 }

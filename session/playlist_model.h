@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-class CPlayList;
+class PlaylistCatalogue;
 
 // The play list as the list view shows it: a number column (a '*' before the number of a
 // locked recording), the name and the recording's time. A row's number is the one it had
@@ -22,7 +22,7 @@ public:
         LockedRole,                        // bool: the recording is read-only
     };
 
-    explicit PlaylistModel(CPlayList& list, QObject* parent = nullptr);
+    explicit PlaylistModel(PlaylistCatalogue& list, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -48,7 +48,7 @@ private:
     void changeAll();
     QString numberText(int row) const;
 
-    CPlayList& m_list;
+    PlaylistCatalogue& m_list;
     std::vector<RowMarks> m_marks;
     int m_playingRow = -1;
 };

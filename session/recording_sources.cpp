@@ -8,19 +8,19 @@
 #include <system_error>
 
 #include "file_name.h"
-#include "play_list.h"
+#include "playlist_catalogue.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-bool IsDirectory(const std::string& path)
+bool isDirectory(const std::string& path)
 {
     std::error_code ec;
     return fs::is_directory(path, ec);
 }
 
-std::string WithSlash(std::string path)
+std::string withSlash(std::string path)
 {
     if (path.empty() || path.back() != '/') {
         path += '/';
@@ -28,20 +28,20 @@ std::string WithSlash(std::string path)
     return path;
 }
 
-std::string Upper(std::string text)
+std::string upperCase(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return text;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix)
+bool startsWith(const std::string& text, const std::string& prefix)
 {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
 // The mount table escapes blanks and a few other characters as \ooo.
-std::string UnescapeMountField(const std::string& field)
+std::string unescapeMountField(const std::string& field)
 {
     std::string out;
     for (size_t i = 0; i < field.size(); ++i) {
@@ -65,7 +65,7 @@ constexpr int kMaxDcimDepth = 3;
 
 // The root's recording folders of today's cameras, in path order: DCIM and the folders
 // under it, and the named folders in any letter case.
-std::vector<std::string> ModernFolders(const std::string& root)
+std::vector<std::string> modernFolders(const std::string& root)
 {
     std::vector<std::string> folders;
     std::error_code ec;
@@ -73,7 +73,7 @@ std::vector<std::string> ModernFolders(const std::string& root)
         std::error_code typeError;
         if (!it->is_directory(typeError) || it->is_symlink(typeError))
             continue;
-        const std::string upper = Upper(it->path().filename().string());
+        const std::string upper = upperCase(it->path().filename().string());
         const std::string path = it->path().string();
         if (upper == "DCIM") {
             folders.push_back(path);
@@ -94,7 +94,7 @@ std::vector<std::string> ModernFolders(const std::string& root)
     return folders;
 }
 
-bool IsCardMovie(const std::string& path)
+bool isCardMovie(const std::string& path)
 {
     const std::string ext = upperExtension(path);
     return ext == ".MOV" || ext == ".MP4";
@@ -103,7 +103,7 @@ bool IsCardMovie(const std::string& path)
 // Regular files of a folder (or links to them) that are recordings, as (full path, file
 // name), sorted by name. A FIFO, a device or a link loop named like a recording is not
 // one: opening it could block or read forever.
-std::vector<std::pair<std::string, std::string>> ListRecordings(const std::string& folder)
+std::vector<std::pair<std::string, std::string>> listRecordings(const std::string& folder)
 {
     std::vector<std::pair<std::string, std::string>> found;
     std::error_code ec;
@@ -118,7 +118,7 @@ std::vector<std::pair<std::string, std::string>> ListRecordings(const std::strin
         const std::string name = it->path().filename().string();
         std::error_code typeError;
         if (isRecordingExtension(upperExtension(name)) && it->is_regular_file(typeError)) {
-            found.emplace_back(WithSlash(folder) + name, name);
+            found.emplace_back(withSlash(folder) + name, name);
         }
     }
     std::sort(found.begin(), found.end());
@@ -127,14 +127,14 @@ std::vector<std::pair<std::string, std::string>> ListRecordings(const std::strin
 
 }  // namespace
 
-CMountedVolumes::CMountedVolumes(std::string mountTable, std::string sysBlock)
+MountedVolumes::MountedVolumes(std::string mountTable, std::string sysBlock)
     : m_mountTable(std::move(mountTable)), m_sysBlock(std::move(sysBlock))
 {
 }
 
-bool CMountedVolumes::IsRemovableDevice(const std::string& device) const
+bool MountedVolumes::isRemovableDevice(const std::string& device) const
 {
-    if (!StartsWith(device, "/dev/")) {
+    if (!startsWith(device, "/dev/")) {
         return false;
     }
     std::string name = device.substr(5);
@@ -149,7 +149,7 @@ bool CMountedVolumes::IsRemovableDevice(const std::string& device) const
     return false;
 }
 
-std::vector<std::string> CMountedVolumes::Roots() const
+std::vector<std::string> MountedVolumes::rootPaths() const
 {
     std::vector<std::string> roots;
     std::ifstream table(m_mountTable);
@@ -161,33 +161,33 @@ std::vector<std::string> CMountedVolumes::Roots() const
         if (!(fields >> device >> mountPoint)) {
             continue;
         }
-        mountPoint = UnescapeMountField(mountPoint);
-        const bool automounted = StartsWith(mountPoint, "/media/") || StartsWith(mountPoint, "/run/media/");
-        if (automounted || IsRemovableDevice(device)) {
-            roots.push_back(WithSlash(mountPoint));
+        mountPoint = unescapeMountField(mountPoint);
+        const bool automounted = startsWith(mountPoint, "/media/") || startsWith(mountPoint, "/run/media/");
+        if (automounted || isRemovableDevice(device)) {
+            roots.push_back(withSlash(mountPoint));
         }
     }
     return roots;
 }
 
-bool FindCardRoot(const std::vector<std::string>& roots, CardRoot& out)
+bool findCardRoot(const std::vector<std::string>& roots, CardRoot& out)
 {
     bool found = false;
     for (const std::string& raw : roots) {
-        const std::string root = WithSlash(raw);
+        const std::string root = withSlash(raw);
         for (int i = 0; i <= 4; ++i) {
-            if (IsDirectory(root + "DCIM/10" + std::to_string(i) + "MEDIA")) {
+            if (isDirectory(root + "DCIM/10" + std::to_string(i) + "MEDIA")) {
                 out = {root, CardLayout::NumberedMedia};
                 found = true;
                 break;
             }
         }
-        if (IsDirectory(root + "VIDEO")) {
+        if (isDirectory(root + "VIDEO")) {
             out = {root, CardLayout::Event};
             return true;
         }
         if (!found || out.root != root) {
-            if (!ModernFolders(root).empty()) {
+            if (!modernFolders(root).empty()) {
                 out = {root, CardLayout::Modern};
                 found = true;
             }
@@ -196,7 +196,7 @@ bool FindCardRoot(const std::vector<std::string>& roots, CardRoot& out)
     return found;
 }
 
-std::vector<std::string> CardFolders(const CardRoot& card)
+std::vector<std::string> cardFolders(const CardRoot& card)
 {
     std::vector<std::string> candidates;
     if (card.layout == CardLayout::Event) {
@@ -207,12 +207,12 @@ std::vector<std::string> CardFolders(const CardRoot& card)
         }
     }
     std::vector<std::string> folders;
-    std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(folders), IsDirectory);
+    std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(folders), isDirectory);
     if (card.layout != CardLayout::Modern) {
         return folders;
     }
     // Today's cameras: each folder once (a FAT card ignores letter case).
-    for (const std::string& modern : ModernFolders(card.root)) {
+    for (const std::string& modern : modernFolders(card.root)) {
         const bool listed = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
             std::error_code ec;
             return fs::equivalent(f, modern, ec);
@@ -224,16 +224,16 @@ std::vector<std::string> CardFolders(const CardRoot& card)
     return folders;
 }
 
-int ImportCardFolder(const std::string& folder, CPlayList& list)
+int importCardFolder(const std::string& folder, PlaylistCatalogue& list)
 {
-    auto found = ListRecordings(folder);
+    auto found = listRecordings(folder);
     // The card patterns are "*.MOV" and "*.MP4" (matched without regard to case).
-    std::erase_if(found, [](const auto& entry) { return !IsCardMovie(entry.first); });
+    std::erase_if(found, [](const auto& entry) { return !isCardMovie(entry.first); });
     int added = 0;
     for (const auto& [path, fileName] : found) {
         const std::string ext = upperExtension(path);
         const std::string name = fs::path(fileName).stem().string() + ext;
-        if (list.AddFile(path, name, ext) < 0) {
+        if (list.addFile(path, name, ext) < 0) {
             break;
         }
         ++added;
@@ -241,23 +241,23 @@ int ImportCardFolder(const std::string& folder, CPlayList& list)
     return added;
 }
 
-bool ImportCard(const IRemovableVolumes& volumes, CPlayList& list)
+bool importCard(const RemovableVolumes& volumes, PlaylistCatalogue& list)
 {
     CardRoot card;
-    if (!FindCardRoot(volumes.Roots(), card)) {
+    if (!findCardRoot(volumes.rootPaths(), card)) {
         return false;
     }
-    for (const std::string& folder : CardFolders(card)) {
-        ImportCardFolder(folder, list);
+    for (const std::string& folder : cardFolders(card)) {
+        importCardFolder(folder, list);
     }
     return true;
 }
 
-int ImportFolder(const std::string& folder, CPlayList& list)
+int importFolder(const std::string& folder, PlaylistCatalogue& list)
 {
     int added = 0;
-    for (const auto& [path, fileName] : ListRecordings(folder)) {
-        if (list.AddFile(path, fileName, upperExtension(path)) < 0) {
+    for (const auto& [path, fileName] : listRecordings(folder)) {
+        if (list.addFile(path, fileName, upperExtension(path)) < 0) {
             break;
         }
         ++added;

@@ -4,35 +4,35 @@
 #include <string>
 #include <vector>
 
-class CPlayList;
+class PlaylistCatalogue;
 
 // The mounted volumes of removable devices, in mount order; each root ends with '/'.
-class IRemovableVolumes {
+class RemovableVolumes {
 public:
-    virtual ~IRemovableVolumes() = default;
-    virtual std::vector<std::string> Roots() const = 0;
+    virtual ~RemovableVolumes() = default;
+    virtual std::vector<std::string> rootPaths() const = 0;
 };
 
 // Volumes from the mount table: a mount under /media or /run/media (desktop automounter),
 // or one whose block device carries the sysfs removable flag.
-class CMountedVolumes : public IRemovableVolumes {
+class MountedVolumes : public RemovableVolumes {
 public:
-    explicit CMountedVolumes(std::string mountTable = "/proc/self/mounts",
+    explicit MountedVolumes(std::string mountTable = "/proc/self/mounts",
                              std::string sysBlock = "/sys/block");
-    std::vector<std::string> Roots() const override;
+    std::vector<std::string> rootPaths() const override;
 
 private:
-    bool IsRemovableDevice(const std::string& device) const;
+    bool isRemovableDevice(const std::string& device) const;
 
     std::string m_mountTable;
     std::string m_sysBlock;
 };
 
 // A fixed list of roots (tests, or folders standing for cards).
-class CFixedVolumes : public IRemovableVolumes {
+class FixedVolumes : public RemovableVolumes {
 public:
-    explicit CFixedVolumes(std::vector<std::string> roots) : m_roots(std::move(roots)) {}
-    std::vector<std::string> Roots() const override { return m_roots; }
+    explicit FixedVolumes(std::vector<std::string> roots) : m_roots(std::move(roots)) {}
+    std::vector<std::string> rootPaths() const override { return m_roots; }
 
 private:
     std::vector<std::string> m_roots;
@@ -48,18 +48,18 @@ struct CardRoot {
 // The first volume with a VIDEO folder (event layout) ends the scan; a DCIM\10xMEDIA folder,
 // or else a folder of today's cameras (DCIM, Normal, Event, Movie, RO, Front, Rear in any
 // letter case), makes a volume the candidate until a later volume replaces it.
-bool FindCardRoot(const std::vector<std::string>& roots, CardRoot& out);
+bool findCardRoot(const std::vector<std::string>& roots, CardRoot& out);
 
 // The folders of the card's layout that exist, in search order; for today's cameras DCIM
 // and every folder under it (three levels deep), Normal, Event, Movie, RO, Front and Rear,
 // in path order, each folder once.
-std::vector<std::string> CardFolders(const CardRoot& card);
+std::vector<std::string> cardFolders(const CardRoot& card);
 
 // Adds the .MOV and .MP4 recordings of one card folder, sorted by full path, named with the upper-cased
-// extension; stops at the first failed AddFile. Returns the number added.
-int ImportCardFolder(const std::string& folder, CPlayList& list);
+// extension; stops at the first failed addFile. Returns the number added.
+int importCardFolder(const std::string& folder, PlaylistCatalogue& list);
 // Looks for a card over the given volumes and imports it; false when none was found.
-bool ImportCard(const IRemovableVolumes& volumes, CPlayList& list);
+bool importCard(const RemovableVolumes& volumes, PlaylistCatalogue& list);
 // Adds the recordings of a chosen folder sorted by file name (the cameras' names carry the
-// time), named as on disk; stops at the first failed AddFile. Returns the number added.
-int ImportFolder(const std::string& folder, CPlayList& list);
+// time), named as on disk; stops at the first failed addFile. Returns the number added.
+int importFolder(const std::string& folder, PlaylistCatalogue& list);

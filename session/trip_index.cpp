@@ -2,12 +2,12 @@
 
 #include <sys/stat.h>
 
-#include "assist_info_reader.h"
-#include "play_list.h"
+#include "telemetry_table.h"
+#include "playlist_catalogue.h"
 
 namespace {
 
-std::string CacheKey(const std::string& path)
+std::string cacheKey(const std::string& path)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -18,36 +18,36 @@ std::string CacheKey(const std::string& path)
 
 }  // namespace
 
-void TripIndex::Update(const CPlayList& list)
+void TripIndex::update(const PlaylistCatalogue& list)
 {
     m_rowClocks.clear();
-    m_rowClocks.reserve(static_cast<size_t>(list.GetCount()));
-    tagFileNode node;
-    for (int row = 0; list.GetAt(row, node) == 0; ++row) {
-        const std::string key = CacheKey(node.strFilePath);
+    m_rowClocks.reserve(static_cast<size_t>(list.count()));
+    RecordingEntry node;
+    for (int row = 0; list.entryAt(row, node) == 0; ++row) {
+        const std::string key = cacheKey(node.filePath);
         auto known = m_clocks.find(key);
         if (known == m_clocks.end())
-            known = m_clocks.emplace(key, ReadRecordingClock(node.strFilePath)).first;
+            known = m_clocks.emplace(key, readRecordingClock(node.filePath)).first;
         m_rowClocks.push_back(known->second);
     }
     m_plan = TripPlan(m_rowClocks);
 }
 
-RecordingClock TripIndex::Clock(int row) const
+RecordingClock TripIndex::clock(int row) const
 {
     return row >= 0 && row < static_cast<int>(m_rowClocks.size()) ? m_rowClocks[static_cast<size_t>(row)]
                                                                   : RecordingClock{};
 }
 
-const TrackDigest& TripIndex::Digest(const tagFileNode& node, const CAssistInfoReader* table)
+const TrackDigest& TripIndex::digest(const RecordingEntry& node, const TelemetryTable* table)
 {
-    const std::string key = CacheKey(node.strFilePath);
+    const std::string key = cacheKey(node.filePath);
     const auto known = m_digests.find(key);
     if (known != m_digests.end())
         return known->second;
     if (table)
-        return m_digests.emplace(key, DigestTable(*table)).first->second;
-    CAssistInfoReader reader;
-    reader.ReadRecording(node);
-    return m_digests.emplace(key, DigestTable(reader)).first->second;
+        return m_digests.emplace(key, digestTable(*table)).first->second;
+    TelemetryTable reader;
+    reader.readRecording(node);
+    return m_digests.emplace(key, digestTable(reader)).first->second;
 }

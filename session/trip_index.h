@@ -7,9 +7,9 @@
 #include "trip.h"
 #include "trip_summary.h"
 
-class CAssistInfoReader;
-class CPlayList;
-struct tagFileNode;
+class TelemetryTable;
+class PlaylistCatalogue;
+struct RecordingEntry;
 
 // The trips of the play list, with what each recording adds to its trip. A recording's
 // header and telemetry are read once per file (its path, size and write time), so
@@ -18,14 +18,14 @@ struct tagFileNode;
 class TripIndex {
 public:
     // Regroups the list; reads the headers of recordings not seen before.
-    void Update(const CPlayList& list);
-    const TripPlan& Plan() const { return m_plan; }
+    void update(const PlaylistCatalogue& list);
+    const TripPlan& plan() const { return m_plan; }
     // The clock of a row of the last Update; an empty clock outside it.
-    RecordingClock Clock(int row) const;
+    RecordingClock clock(int row) const;
 
     // The digest of a recording, read with its layout's reader unless cached; table, when
     // given, is the recording's telemetry already read (the playing one).
-    const TrackDigest& Digest(const tagFileNode& node, const CAssistInfoReader* table = nullptr);
+    const TrackDigest& digest(const RecordingEntry& node, const TelemetryTable* table = nullptr);
 
 private:
     std::unordered_map<std::string, RecordingClock> m_clocks;

@@ -25,29 +25,29 @@ constexpr int unitsDown(int units) { return scaled(units, 14, 8); }
 
 // A rectangle in dialog units as skin pixels. Each edge is rounded; the size is what lies
 // between the rounded edges.
-constexpr QRect fromDialogUnits(int x, int y, int width, int height)
+constexpr QRect fromLayoutUnits(int x, int y, int width, int height)
 {
     const int left = unitsAcross(x);
     const int top = unitsDown(y);
     return {left, top, unitsAcross(x + width) - left, unitsDown(y + height) - top};
 }
 
-inline constexpr QRect kVideo = fromDialogUnits(4, 21, 388, 274);
-inline constexpr QRect kMapHost = fromDialogUnits(396, 149, 184, 193);
-inline constexpr QRect kPlayList = fromDialogUnits(396, 39, 177, 101);
-inline constexpr QRect kWaveform = fromDialogUnits(4, 343, 387, 92);
-inline constexpr QRect kSpeedText = fromDialogUnits(428, 414, 31, 9);
+inline constexpr QRect kVideo = fromLayoutUnits(4, 21, 388, 274);
+inline constexpr QRect kMapHost = fromLayoutUnits(396, 149, 184, 193);
+inline constexpr QRect kPlayList = fromLayoutUnits(396, 39, 177, 101);
+inline constexpr QRect kWaveform = fromLayoutUnits(4, 343, 387, 92);
+inline constexpr QRect kSpeedText = fromLayoutUnits(428, 414, 31, 9);
 
 // The seek bar's channel picture sizes the control.
 inline constexpr QSize kSeekChannel{675, 9};
-inline constexpr QRect kSeekBar{fromDialogUnits(5, 337, 386, 5).topLeft(), kSeekChannel};
+inline constexpr QRect kSeekBar{fromLayoutUnits(5, 337, 386, 5).topLeft(), kSeekChannel};
 
 // Ten volume bars, 0 the lowest; each shows its whole picture.
 inline constexpr int kVolumeBars = 10;
 inline constexpr QSize kVolumeBar{4, 20};
 constexpr QRect volumeBar(int index)
 {
-    return {fromDialogUnits(29 + 4 * index, 311, 2, 11).topLeft(), kVolumeBar};
+    return {fromLayoutUnits(29 + 4 * index, 311, 2, 11).topLeft(), kVolumeBar};
 }
 
 // The list's scroll bars lie against its right and bottom edges; the vertical one also
@@ -79,19 +79,19 @@ inline constexpr QSize kVolumeFrame{23, 23};
 constexpr QRect templateRect(Button b)
 {
     switch (b) {
-    case Button::Cycle: return fromDialogUnits(115, 301, 31, 26);
-    case Button::Prev: return fromDialogUnits(146, 301, 30, 26);
-    case Button::Play: return fromDialogUnits(177, 301, 30, 26);
-    case Button::Stop: return fromDialogUnits(208, 301, 30, 26);
-    case Button::Next: return fromDialogUnits(239, 301, 30, 26);
-    case Button::Print: return fromDialogUnits(325, 301, 32, 26);
-    case Button::Capture: return fromDialogUnits(359, 301, 30, 26);
-    case Button::Import: return fromDialogUnits(396, 21, 39, 14);
-    case Button::Clear: return fromDialogUnits(435, 21, 37, 14);
-    case Button::VolumeDown: return fromDialogUnits(13, 309, 14, 15);
-    case Button::VolumeUp: return fromDialogUnits(69, 309, 17, 15);
-    case Button::Minimise: return fromDialogUnits(548, 3, 13, 12);
-    case Button::Close: return fromDialogUnits(566, 3, 13, 12);
+    case Button::Cycle: return fromLayoutUnits(115, 301, 31, 26);
+    case Button::Prev: return fromLayoutUnits(146, 301, 30, 26);
+    case Button::Play: return fromLayoutUnits(177, 301, 30, 26);
+    case Button::Stop: return fromLayoutUnits(208, 301, 30, 26);
+    case Button::Next: return fromLayoutUnits(239, 301, 30, 26);
+    case Button::Print: return fromLayoutUnits(325, 301, 32, 26);
+    case Button::Capture: return fromLayoutUnits(359, 301, 30, 26);
+    case Button::Import: return fromLayoutUnits(396, 21, 39, 14);
+    case Button::Clear: return fromLayoutUnits(435, 21, 37, 14);
+    case Button::VolumeDown: return fromLayoutUnits(13, 309, 14, 15);
+    case Button::VolumeUp: return fromLayoutUnits(69, 309, 17, 15);
+    case Button::Minimise: return fromLayoutUnits(548, 3, 13, 12);
+    case Button::Close: return fromLayoutUnits(566, 3, 13, 12);
     }
     return {};
 }

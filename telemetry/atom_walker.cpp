@@ -16,9 +16,9 @@ constexpr size_t kWindowSize = 16384;
 constexpr size_t kMaxWindowedRead = kWindowSize / 8;
 
 // Why the path is no file to read, before anything opens it; empty when it may be one.
-std::string OpenFailure(const std::string& path)
+std::string openFailure(const std::string& path)
 {
-    if (PathCharacterCount(path) < kMinPathLength)
+    if (pathCharacterCount(path) < kMinPathLength)
         return "path too short";
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -38,9 +38,9 @@ BinaryFile::~BinaryFile()
         std::fclose(m_file);
 }
 
-bool BinaryFile::Open(const std::string& path)
+bool BinaryFile::open(const std::string& path)
 {
-    m_failure = OpenFailure(path);
+    m_failure = openFailure(path);
     if (!m_failure.empty())
         return false;
     m_file = std::fopen(path.c_str(), "rb");
@@ -57,7 +57,7 @@ bool BinaryFile::Open(const std::string& path)
     return true;
 }
 
-size_t BinaryFile::ReadAt(uint64_t offset, void* buffer, size_t n)
+size_t BinaryFile::readAt(uint64_t offset, void* buffer, size_t n)
 {
     if (m_file == nullptr || n == 0 || offset >= m_size)
         return 0;
@@ -67,10 +67,10 @@ size_t BinaryFile::ReadAt(uint64_t offset, void* buffer, size_t n)
     const bool nearLast = offset >= m_lastOffset && offset - m_lastOffset < kWindowSize;
     m_lastOffset = offset;
     if (n > kMaxWindowedRead || (!inWindow && !nearLast))
-        return ReadDirect(offset, buffer, n);
+        return readDirect(offset, buffer, n);
     if (!inWindow) {
         m_window.resize(kWindowSize);
-        m_window.resize(ReadDirect(offset, m_window.data(), kWindowSize));
+        m_window.resize(readDirect(offset, m_window.data(), kWindowSize));
         m_windowStart = offset;
     }
     const uint64_t available = m_windowStart + m_window.size() - offset;
@@ -80,74 +80,74 @@ size_t BinaryFile::ReadAt(uint64_t offset, void* buffer, size_t n)
     return count;
 }
 
-size_t BinaryFile::ReadDirect(uint64_t offset, void* buffer, size_t n)
+size_t BinaryFile::readDirect(uint64_t offset, void* buffer, size_t n)
 {
     if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0)
         return 0;
     return std::fread(buffer, 1, n, m_file);
 }
 
-std::optional<uint32_t> BinaryFile::ReadBE32(uint64_t offset)
+std::optional<uint32_t> BinaryFile::readBE32(uint64_t offset)
 {
     unsigned char bytes[4];
-    if (!ReadExact(offset, bytes, sizeof bytes))
+    if (!readExact(offset, bytes, sizeof bytes))
         return std::nullopt;
-    return LoadBE32(bytes);
+    return loadBE32(bytes);
 }
 
-uint32_t LoadBE32(const unsigned char* bytes)
+uint32_t loadBE32(const unsigned char* bytes)
 {
     return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 |
            uint32_t{bytes[3]};
 }
 
-uint32_t LoadLE32(const unsigned char* bytes)
+uint32_t loadLE32(const unsigned char* bytes)
 {
     return uint32_t{bytes[3]} << 24 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[1]} << 8 |
            uint32_t{bytes[0]};
 }
 
-Span WholeFile(const BinaryFile& file)
+Span wholeFile(const BinaryFile& file)
 {
-    return {0, file.Size()};
+    return {0, file.size()};
 }
 
 AtomWalker::AtomWalker(BinaryFile& file, Span parent)
-    : m_file(file), m_parent{parent.begin, std::min(parent.end, file.Size())}, m_next(parent.begin)
+    : m_file(file), m_parent{parent.begin, std::min(parent.end, file.size())}, m_next(parent.begin)
 {
 }
 
-std::optional<AtomHeader> AtomWalker::Next()
+std::optional<AtomHeader> AtomWalker::next()
 {
     if (m_done || m_next >= m_parent.end || m_parent.end - m_next < kHeaderSize) {
         m_done = true;
         return std::nullopt;
     }
     unsigned char header[kHeaderSize];
-    if (!m_file.ReadExact(m_next, header, sizeof header)) {
+    if (!m_file.readExact(m_next, header, sizeof header)) {
         m_done = m_broken = true;
         return std::nullopt;
     }
     AtomHeader atom;
     atom.start = m_next;
-    atom.size = LoadBE32(header);
+    atom.size = loadBE32(header);
     if (atom.size < kHeaderSize) {  // no rule for 0 (to the end) or 1 (64-bit size)
         m_done = m_broken = true;
         return std::nullopt;
     }
     atom.end = std::min(atom.start + atom.size, m_parent.end);
     std::copy(header + 4, header + 8, atom.type);
-    m_next = atom.NextSibling();
+    m_next = atom.nextSibling();
     return atom;
 }
 
-std::optional<AtomHeader> FindNthChild(BinaryFile& file, Span parent, std::string_view type, int n)
+std::optional<AtomHeader> findNthChild(BinaryFile& file, Span parent, std::string_view type, int n)
 {
     AtomWalker walker(file, parent);
     int skipped = 0;
     int seen = 0;
-    while (const std::optional<AtomHeader> atom = walker.Next()) {
-        if (atom->Is(type) && ++seen == n)
+    while (const std::optional<AtomHeader> atom = walker.next()) {
+        if (atom->is(type) && ++seen == n)
             return atom;
         if (++skipped > kMaxSkippedAtoms)
             return std::nullopt;
@@ -155,20 +155,20 @@ std::optional<AtomHeader> FindNthChild(BinaryFile& file, Span parent, std::strin
     return std::nullopt;
 }
 
-std::optional<AtomHeader> FindChild(BinaryFile& file, Span parent, std::string_view type)
+std::optional<AtomHeader> findChildAtom(BinaryFile& file, Span parent, std::string_view type)
 {
-    return FindNthChild(file, parent, type, 1);
+    return findNthChild(file, parent, type, 1);
 }
 
-std::optional<AtomHeader> FindPath(BinaryFile& file, Span parent,
+std::optional<AtomHeader> findPath(BinaryFile& file, Span parent,
                                    std::initializer_list<std::string_view> types)
 {
     std::optional<AtomHeader> atom;
     for (std::string_view type : types) {
-        atom = FindChild(file, parent, type);
+        atom = findChildAtom(file, parent, type);
         if (!atom)
             return std::nullopt;
-        parent = atom->Content();
+        parent = atom->content();
     }
     return atom;
 }

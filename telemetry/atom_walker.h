@@ -24,19 +24,19 @@ public:
     BinaryFile& operator=(const BinaryFile&) = delete;
 
     // False for a path of fewer than 4 characters, a path that is not a regular file, or
-    // a file that cannot be opened for reading; Failure() then says which.
-    bool Open(const std::string& path);
-    bool IsOpen() const { return m_file != nullptr; }
+    // a file that cannot be opened for reading; failure() then says which.
+    bool open(const std::string& path);
+    bool isOpen() const { return m_file != nullptr; }
     // Why the last Open failed ("not a regular file", the system's text); empty after success.
-    const std::string& Failure() const { return m_failure; }
-    uint64_t Size() const { return m_size; }
+    const std::string& failure() const { return m_failure; }
+    uint64_t size() const { return m_size; }
     // Reads up to n bytes at offset; the count read (short at the end or on an error).
-    size_t ReadAt(uint64_t offset, void* buffer, size_t n);
-    bool ReadExact(uint64_t offset, void* buffer, size_t n) { return ReadAt(offset, buffer, n) == n; }
-    std::optional<uint32_t> ReadBE32(uint64_t offset);
+    size_t readAt(uint64_t offset, void* buffer, size_t n);
+    bool readExact(uint64_t offset, void* buffer, size_t n) { return readAt(offset, buffer, n) == n; }
+    std::optional<uint32_t> readBE32(uint64_t offset);
 
 private:
-    size_t ReadDirect(uint64_t offset, void* buffer, size_t n);
+    size_t readDirect(uint64_t offset, void* buffer, size_t n);
 
     std::FILE* m_file = nullptr;
     uint64_t m_size = 0;
@@ -48,8 +48,8 @@ private:
     uint64_t m_lastOffset = 0;
 };
 
-uint32_t LoadBE32(const unsigned char* bytes);
-uint32_t LoadLE32(const unsigned char* bytes);
+uint32_t loadBE32(const unsigned char* bytes);
+uint32_t loadLE32(const unsigned char* bytes);
 
 inline constexpr int kMaxSkippedAtoms = 128;
 
@@ -65,21 +65,21 @@ struct AtomHeader {
     uint64_t end = 0;     // start + size, cut to the parent and the file
     char type[4] = {};
 
-    bool Is(std::string_view t) const { return t.size() == 4 && t == std::string_view(type, 4); }
-    Span Content() const { return {start + 8, end}; }
-    uint64_t NextSibling() const { return start + size; }
+    bool is(std::string_view t) const { return t.size() == 4 && t == std::string_view(type, 4); }
+    Span content() const { return {start + 8, end}; }
+    uint64_t nextSibling() const { return start + size; }
 };
 
-Span WholeFile(const BinaryFile& file);
+Span wholeFile(const BinaryFile& file);
 
 // Visits the children of a span in order.
 class AtomWalker {
 public:
     AtomWalker(BinaryFile& file, Span parent);
     // The next child; nothing at the end of the parent or when the walk broke.
-    std::optional<AtomHeader> Next();
+    std::optional<AtomHeader> next();
     // The walk ended at a size below 8 or a failed read rather than at the parent's end.
-    bool Broken() const { return m_broken; }
+    bool broken() const { return m_broken; }
 
 private:
     BinaryFile& m_file;
@@ -91,19 +91,19 @@ private:
 
 // First child of the given type; nothing when the walk ends first or meets a
 // (kMaxSkippedAtoms + 1)-th child of another type.
-std::optional<AtomHeader> FindChild(BinaryFile& file, Span parent, std::string_view type);
-// FindChild through each type in turn, each inside the previous one.
-std::optional<AtomHeader> FindPath(BinaryFile& file, Span parent,
+std::optional<AtomHeader> findChildAtom(BinaryFile& file, Span parent, std::string_view type);
+// findChildAtom through each type in turn, each inside the previous one.
+std::optional<AtomHeader> findPath(BinaryFile& file, Span parent,
                                    std::initializer_list<std::string_view> types);
 // The n-th (1-based) child of the given type, at most kMaxSkippedAtoms others passed.
-std::optional<AtomHeader> FindNthChild(BinaryFile& file, Span parent, std::string_view type,
+std::optional<AtomHeader> findNthChild(BinaryFile& file, Span parent, std::string_view type,
                                        int n);
 
 // Calls visit(index, value) for the big-endian 32-bit entries at begin, for at most count
 // entries and only as far as the span and the file reach; visit returns false to stop.
 // Returns the number of entries visited.
 template <class Visit>
-uint32_t ForEachBE32(BinaryFile& file, uint64_t begin, uint64_t end, uint32_t count, Visit&& visit)
+uint32_t forEachBE32(BinaryFile& file, uint64_t begin, uint64_t end, uint32_t count, Visit&& visit)
 {
     constexpr size_t kChunkEntries = 4096;
     unsigned char chunk[kChunkEntries * 4];
@@ -113,9 +113,9 @@ uint32_t ForEachBE32(BinaryFile& file, uint64_t begin, uint64_t end, uint32_t co
     while (index < total) {
         const size_t want = static_cast<size_t>(
             total - index < kChunkEntries ? total - index : kChunkEntries);
-        const size_t got = file.ReadAt(begin + uint64_t{index} * 4, chunk, want * 4) / 4;
+        const size_t got = file.readAt(begin + uint64_t{index} * 4, chunk, want * 4) / 4;
         for (size_t i = 0; i < got; ++i, ++index) {
-            if (!visit(index, LoadBE32(chunk + i * 4)))
+            if (!visit(index, loadBE32(chunk + i * 4)))
                 return index + 1;
         }
         if (got < want)
@@ -124,14 +124,14 @@ uint32_t ForEachBE32(BinaryFile& file, uint64_t begin, uint64_t end, uint32_t co
     return index;
 }
 
-// ForEachBE32 over the entries of a chunk offset table (version and flags, entry count,
+// forEachBE32 over the entries of a chunk offset table (version and flags, entry count,
 // entries); nothing when the table is too short for its count or the count cannot be read.
 template <class Visit>
-void ForEachChunkOffset(BinaryFile& file, const AtomHeader& table, Visit&& visit)
+void forEachChunkOffset(BinaryFile& file, const AtomHeader& table, Visit&& visit)
 {
-    const Span content = table.Content();
+    const Span content = table.content();
     if (content.end - content.begin < 8)
         return;
-    if (const std::optional<uint32_t> count = file.ReadBE32(content.begin + 4))
-        ForEachBE32(file, content.begin + 8, content.end, *count, visit);
+    if (const std::optional<uint32_t> count = file.readBE32(content.begin + 4))
+        forEachBE32(file, content.begin + 8, content.end, *count, visit);
 }

@@ -16,18 +16,18 @@ struct MovieTime {
 };
 
 // The file ends with the name of an ICAT chip ("ICAT6330" or "ICAT6350").
-bool EndsWithIcatName(BinaryFile& file);
+bool endsWithIcatName(BinaryFile& file);
 // The chip text of the movie's user data (moov/udta): the bytes after the size field of its
 // first child, as many as that field says (at most 64). Empty when there is none.
-std::string UdtaChipText(BinaryFile& file);
+std::string udtaChipText(BinaryFile& file);
 // The chip text names this chip.
-bool NamesChip(std::string_view chipText, std::string_view chip);
+bool namesChip(std::string_view chipText, std::string_view chip);
 
 // The movie's length from its header (moov/mvhd duration over time scale), or nothing.
-std::optional<double> ReadMovieSeconds(BinaryFile& file);
+std::optional<double> readMovieSeconds(BinaryFile& file);
 
 // Broken-down UTC of milliseconds since 1970.
-MovieTime UtcTime(int64_t ms);
+MovieTime utcTime(int64_t ms);
 
 // Creation time of the movie header, or nothing.
-std::optional<MovieTime> ReadMovieTime(const std::string& path);
+std::optional<MovieTime> readMovieTime(const std::string& path);

@@ -9,7 +9,7 @@ namespace {
 
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
-mode_t PermittedWriteBits()
+mode_t permittedWriteBits()
 {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -18,7 +18,7 @@ mode_t PermittedWriteBits()
 
 }  // namespace
 
-std::optional<FileAttributes> ReadFileAttributes(const std::string& path)
+std::optional<FileAttributes> readFileAttributes(const std::string& path)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -29,22 +29,22 @@ std::optional<FileAttributes> ReadFileAttributes(const std::string& path)
     return attributes;
 }
 
-bool SetReadOnly(const std::string& path, bool readOnly, unsigned writeBits)
+bool setReadOnly(const std::string& path, bool readOnly, unsigned writeBits)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return false;
-    const mode_t restored = (writeBits & kWriteBits) != 0 ? (writeBits & kWriteBits) : PermittedWriteBits();
+    const mode_t restored = (writeBits & kWriteBits) != 0 ? (writeBits & kWriteBits) : permittedWriteBits();
     const mode_t permissions = st.st_mode & 07777 & ~kWriteBits;
     const mode_t changed = readOnly ? permissions : (permissions | restored | S_IWUSR);
     if (::chmod(path.c_str(), changed) != 0)
         return false;
     // Some file systems accept a mode they cannot keep: believe only what is on disk.
-    const std::optional<FileAttributes> now = ReadFileAttributes(path);
+    const std::optional<FileAttributes> now = readFileAttributes(path);
     return now && now->bReadOnly == readOnly;
 }
 
-std::optional<unsigned> WriteBits(const std::string& path)
+std::optional<unsigned> writeBits(const std::string& path)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -52,26 +52,26 @@ std::optional<unsigned> WriteBits(const std::string& path)
     return static_cast<unsigned>(st.st_mode & kWriteBits);
 }
 
-bool IsRegularFile(const std::string& path)
+bool isRegularFile(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool IsDirectory(const std::string& path)
+bool isDirectory(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-size_t PathCharacterCount(const std::string& path)
+size_t pathCharacterCount(const std::string& path)
 {
     return static_cast<size_t>(std::count_if(path.begin(), path.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;  // not a continuation byte
     }));
 }
 
-bool RemoveFile(const std::string& path)
+bool removeFile(const std::string& path)
 {
     return ::unlink(path.c_str()) == 0;
 }

@@ -26,7 +26,7 @@
 // freeGPS block at a 32 KiB boundary of the file within the first 1 MiB of the first
 // `mdat` (at most 32 small reads: detection runs for every listed recording; the
 // decoding scans all of the media data).
-bool DetectFreeGps(BinaryFile& file);
+bool detectFreeGps(BinaryFile& file);
 
 // The fixes (and accelerations) of the blocks the index lists, or when the index lists
 // none, of the blocks found by scanning every top-level `mdat` byte by byte. The blocks
@@ -36,4 +36,4 @@ bool DetectFreeGps(BinaryFile& file);
 // index entries are read only in increasing order, so the bytes read stay proportional to
 // the file's size whatever the index claims. Nothing, with the reason, when no block is
 // found or no block holds a known record.
-std::optional<TimedTrack> DecodeFreeGps(BinaryFile& file, std::string& reason);
+std::optional<TimedTrack> decodeFreeGps(BinaryFile& file, std::string& reason);

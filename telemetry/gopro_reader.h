@@ -10,7 +10,7 @@
 // handler is "meta" and whose sample description is "gpmd", each sample one GPMF payload.
 
 // The movie has such a track.
-bool DetectGoPro(BinaryFile& movie);
+bool detectGoPro(BinaryFile& movie);
 // Its GPS fixes and accelerations on the video's time line; nothing, and why, when the
 // movie has no such track or the track no GPS or accelerometer data.
-std::optional<TimedTrack> ReadGoPro(BinaryFile& movie, std::string& why);
+std::optional<TimedTrack> readGoPro(BinaryFile& movie, std::string& why);

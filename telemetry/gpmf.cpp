@@ -32,7 +32,7 @@ struct Klv {
 
 // The item at the front of bytes, and the bytes after it (padded to 4); nothing when the
 // item does not fit.
-std::optional<Klv> NextKlv(std::span<const unsigned char>& bytes)
+std::optional<Klv> nextKlv(std::span<const unsigned char>& bytes)
 {
     if (bytes.size() < 8)
         return std::nullopt;
@@ -50,7 +50,7 @@ std::optional<Klv> NextKlv(std::span<const unsigned char>& bytes)
     return item;
 }
 
-size_t TypeSize(char type)
+size_t typeSize(char type)
 {
     switch (type) {
     case 'b': case 'B': case 'c': return 1;
@@ -61,7 +61,7 @@ size_t TypeSize(char type)
     }
 }
 
-uint64_t LoadBE(const unsigned char* p, size_t n)
+uint64_t loadBE(const unsigned char* p, size_t n)
 {
     uint64_t value = 0;
     for (size_t i = 0; i < n; ++i)
@@ -69,9 +69,9 @@ uint64_t LoadBE(const unsigned char* p, size_t n)
     return value;
 }
 
-double Value(char type, const unsigned char* p)
+double value(char type, const unsigned char* p)
 {
-    const uint64_t raw = LoadBE(p, TypeSize(type));
+    const uint64_t raw = loadBE(p, typeSize(type));
     switch (type) {
     case 'b': return static_cast<int8_t>(raw);
     case 'B': return static_cast<uint8_t>(raw);
@@ -99,17 +99,17 @@ double Value(char type, const unsigned char* p)
 }
 
 // The element types of one record: the item's own type repeated, or a stream's TYPE.
-std::string ElementTypes(const Klv& item, std::string_view streamTypes)
+std::string elementTypes(const Klv& item, std::string_view streamTypes)
 {
     if (item.type == '?') {
         size_t total = 0;
         for (char t : streamTypes)
-            total += TypeSize(t);
-        return total == item.recordSize && TypeSize(streamTypes.empty() ? 0 : streamTypes[0]) != 0
+            total += typeSize(t);
+        return total == item.recordSize && typeSize(streamTypes.empty() ? 0 : streamTypes[0]) != 0
                    ? std::string(streamTypes)
                    : std::string();
     }
-    const size_t size = TypeSize(item.type);
+    const size_t size = typeSize(item.type);
     if (size == 0 || item.recordSize % size != 0)
         return {};
     return std::string(item.recordSize / size, item.type);
@@ -122,7 +122,7 @@ struct StreamState {
     std::optional<uint32_t> gpsFix;
     std::optional<int64_t> gpsUtcMs;
 
-    double Divisor(size_t element) const
+    double divisor(size_t element) const
     {
         const double d = scale.size() == 1 ? scale[0]
                          : element < scale.size() ? scale[element] : 1.0;
@@ -132,24 +132,24 @@ struct StreamState {
 
 // The divisors of a SCAL item, record after record: as many as a record of ours has
 // elements at most.
-std::vector<double> Divisors(const Klv& item)
+std::vector<double> divisors(const Klv& item)
 {
     std::vector<double> out;
-    const std::string types = ElementTypes(item, {});
+    const std::string types = elementTypes(item, {});
     for (size_t r = 0; r < item.records && !types.empty(); ++r) {
         const unsigned char* p = item.data.data() + r * item.recordSize;
         for (char t : types) {
             if (out.size() == kMaxElements)
                 return out;
-            out.push_back(Value(t, p));
-            p += TypeSize(t);
+            out.push_back(value(t, p));
+            p += typeSize(t);
         }
     }
     return out;
 }
 
 // "yymmddhhmmss.sss" (GPSU) in milliseconds since 1970.
-std::optional<int64_t> GpsuMs(std::span<const unsigned char> text)
+std::optional<int64_t> gpsuMs(std::span<const unsigned char> text)
 {
     if (text.size() < 16)
         return std::nullopt;
@@ -160,7 +160,7 @@ std::optional<int64_t> GpsuMs(std::span<const unsigned char> text)
     sentence += ",A,,,,,,,";
     sentence.append(s.substr(4, 2)).append(s.substr(2, 2)).append(s.substr(0, 2));
     sentence += ",";
-    return RmcUtcMs(sentence);
+    return rmcUtcMs(sentence);
 }
 
 // The records of one data item, decoded element by element when asked for, with their
@@ -176,26 +176,26 @@ struct Records {
     double start = 0.0;
     double step = 0.0;
 
-    double At(size_t record, size_t element) const
+    double valueAt(size_t record, size_t element) const
     {
-        return Value(types[element], data + record * recordSize + offsets[element]) /
+        return value(types[element], data + record * recordSize + offsets[element]) /
                divisors[element];
     }
-    double Time(size_t record) const { return start + step * static_cast<double>(record); }
+    double time(size_t record) const { return start + step * static_cast<double>(record); }
 };
 
-Records ScaledRecords(const Klv& item, const StreamState& state, double start, double duration)
+Records scaledRecords(const Klv& item, const StreamState& state, double start, double duration)
 {
     Records r;
-    const std::string types = ElementTypes(item, state.types);
+    const std::string types = elementTypes(item, state.types);
     if (types.empty() || types.size() > kMaxElements || item.records == 0)
         return r;
     size_t offset = 0;
     for (size_t e = 0; e < types.size(); ++e) {
         r.types[e] = types[e];
         r.offsets[e] = offset;
-        r.divisors[e] = state.Divisor(e);
-        offset += TypeSize(types[e]);
+        r.divisors[e] = state.divisor(e);
+        offset += typeSize(types[e]);
     }
     r.data = item.data.data();
     r.recordSize = item.recordSize;
@@ -206,14 +206,14 @@ Records ScaledRecords(const Klv& item, const StreamState& state, double start, d
     return r;
 }
 
-bool HasFix(std::optional<uint32_t> fix, double latitude, double longitude)
+bool hasFix(std::optional<uint32_t> fix, double latitude, double longitude)
 {
     const bool inRange = std::fabs(latitude) <= 90.0 && std::fabs(longitude) <= 180.0;
     return (!fix || *fix >= 2) && inRange && !(latitude == 0.0 && longitude == 0.0);
 }
 
 // The fix type a record logs (2: 2D, 3: 3D); a value no receiver writes counts as none.
-std::optional<uint32_t> FixType(double logged)
+std::optional<uint32_t> fixType(double logged)
 {
     return logged >= 0 && logged < 16 ? static_cast<uint32_t>(logged) : 0;
 }
@@ -223,24 +223,24 @@ TimedFix Fix(const Records& r, size_t i, std::optional<uint32_t> fixType, size_t
              size_t speed = 3)
 {
     TimedFix fix;
-    fix.videoSeconds = r.Time(i);
-    fix.latitude = r.At(i, first);
-    fix.longitude = r.At(i, first + 1);
-    fix.valid = HasFix(fixType, fix.latitude, fix.longitude);
-    fix.speedKmh = r.At(i, speed) * kMetresPerSecondToKmh;
+    fix.videoSeconds = r.time(i);
+    fix.latitude = r.valueAt(i, first);
+    fix.longitude = r.valueAt(i, first + 1);
+    fix.valid = hasFix(fixType, fix.latitude, fix.longitude);
+    fix.speedKmh = r.valueAt(i, speed) * kMetresPerSecondToKmh;
     return fix;
 }
 
 // The first record at or after time t (count when none).
-size_t FirstAtOrAfter(const Records& r, double t)
+size_t firstAtOrAfter(const Records& r, double t)
 {
     size_t i = t <= r.start || r.step <= 0.0
                    ? 0
                    : static_cast<size_t>(std::min(std::ceil((t - r.start) / r.step),
                                                   static_cast<double>(r.count)));
-    while (i > 0 && r.Time(i - 1) >= t)
+    while (i > 0 && r.time(i - 1) >= t)
         --i;
-    while (i < r.count && r.Time(i) < t)
+    while (i < r.count && r.time(i) < t)
         ++i;
     return i;
 }
@@ -250,16 +250,16 @@ size_t FirstAtOrAfter(const Records& r, double t)
 // rounding never drops the one the table takes). Cameras log GPS 10-18 times and the
 // accelerometer a few hundred times a second; the rest is neither kept nor decoded.
 template <class Visit>
-void ForEachTaken(const Records& r, double perSecond, Visit&& visit)
+void forEachTaken(const Records& r, double perSecond, Visit&& visit)
 {
     if (r.count == 0)
         return;
-    const double last = r.Time(r.count - 1);
+    const double last = r.time(r.count - 1);
     size_t taken = r.count;  // none yet
     for (auto k = static_cast<int64_t>(std::floor(r.start * perSecond)) - 1;
          k / perSecond - kTakeSlack <= last; ++k) {
         for (const double edge : {k / perSecond - kTakeSlack, k / perSecond + kTakeSlack}) {
-            const size_t i = FirstAtOrAfter(r, edge);
+            const size_t i = firstAtOrAfter(r, edge);
             if (i == r.count || i == taken)
                 continue;
             taken = i;
@@ -267,32 +267,32 @@ void ForEachTaken(const Records& r, double perSecond, Visit&& visit)
         }
         // Sparse records: no time before the next one's can take another record.
         if (taken + 1 < r.count)
-            k = std::max(k, static_cast<int64_t>(std::floor(r.Time(taken + 1) * perSecond)) - 1);
+            k = std::max(k, static_cast<int64_t>(std::floor(r.time(taken + 1) * perSecond)) - 1);
     }
 }
 
 // lat, lon, alt, 2D speed, 3D speed; one fix state and one UTC time per payload.
-void AddGps5(const Records& r, const StreamState& state, std::vector<TimedFix>& out)
+void addGps5(const Records& r, const StreamState& state, std::vector<TimedFix>& out)
 {
     if (r.perRecord < 5)
         return;
-    ForEachTaken(r, kFixesPerSecond, [&](size_t i) {
+    forEachTaken(r, kFixesPerSecond, [&](size_t i) {
         TimedFix fix = Fix(r, i, state.gpsFix);
         if (state.gpsUtcMs)
-            fix.utcMs = *state.gpsUtcMs + std::llround((r.Time(i) - r.start) * 1000.0);
+            fix.utcMs = *state.gpsUtcMs + std::llround((r.time(i) - r.start) * 1000.0);
         out.push_back(fix);
     });
 }
 
 // lat, lon, alt, 2D speed, 3D speed, days since 2000, seconds of the day, DOP, fix.
-void AddGps9(const Records& r, std::vector<TimedFix>& out)
+void addGps9(const Records& r, std::vector<TimedFix>& out)
 {
     if (r.perRecord < 9)
         return;
-    ForEachTaken(r, kFixesPerSecond, [&](size_t i) {
-        TimedFix fix = Fix(r, i, FixType(r.At(i, 8)));
-        const double days = r.At(i, 5);
-        const double seconds = r.At(i, 6);
+    forEachTaken(r, kFixesPerSecond, [&](size_t i) {
+        TimedFix fix = Fix(r, i, fixType(r.valueAt(i, 8)));
+        const double days = r.valueAt(i, 5);
+        const double seconds = r.valueAt(i, 6);
         if (days >= 0 && days < 100000 && seconds >= 0 && seconds < 86401)
             fix.utcMs = (kDaysFrom1970To2000 + static_cast<int64_t>(days)) * kMsPerDay +
                         std::llround(seconds * 1000.0);
@@ -301,35 +301,35 @@ void AddGps9(const Records& r, std::vector<TimedFix>& out)
 }
 
 // A drone's raw GPS: time, lat, lon, alt, eph, epv, speed, course, fix, satellites.
-void AddGpri(const Records& r, std::vector<TimedFix>& out)
+void addGpri(const Records& r, std::vector<TimedFix>& out)
 {
     if (r.perRecord < 9)
         return;
-    ForEachTaken(r, kFixesPerSecond, [&](size_t i) {
-        TimedFix fix = Fix(r, i, FixType(r.At(i, 8)), 1, 6);
-        fix.course = r.At(i, 7);
+    forEachTaken(r, kFixesPerSecond, [&](size_t i) {
+        TimedFix fix = Fix(r, i, fixType(r.valueAt(i, 8)), 1, 6);
+        fix.course = r.valueAt(i, 7);
         out.push_back(fix);
     });
 }
 
 // Three axes in m/s².
-void AddAccl(const Records& r, std::vector<TimedAcceleration>& out)
+void addAccl(const Records& r, std::vector<TimedAcceleration>& out)
 {
     if (r.perRecord != 3)
         return;
-    ForEachTaken(r, kReadingsPerSecond, [&](size_t i) {
-        out.push_back({r.Time(i), r.At(i, 0) / kStandardGravity, r.At(i, 1) / kStandardGravity,
-                       r.At(i, 2) / kStandardGravity});
+    forEachTaken(r, kReadingsPerSecond, [&](size_t i) {
+        out.push_back({r.time(i), r.valueAt(i, 0) / kStandardGravity, r.valueAt(i, 1) / kStandardGravity,
+                       r.valueAt(i, 2) / kStandardGravity});
     });
 }
 
-bool Is(const Klv& item, std::string_view key)
+bool is(const Klv& item, std::string_view key)
 {
     return item.key == key;
 }
 
 // Course over ground from each fix's predecessor, for streams that log none.
-void FillCourses(std::vector<TimedFix>& fixes)
+void fillCourses(std::vector<TimedFix>& fixes)
 {
     constexpr double kRadians = 3.14159265358979323846 / 180.0;
     constexpr double kEarthMetres = 6371000.0;
@@ -361,46 +361,46 @@ public:
     GpmfWalk(GpmfDecoder& out, double start, double duration)
         : m_out(out), m_start(start), m_duration(duration) {}
 
-    void Container(std::span<const unsigned char> bytes, int depth)
+    void decodeContainer(std::span<const unsigned char> bytes, int depth)
     {
         StreamState state;
-        while (const std::optional<Klv> item = NextKlv(bytes)) {
+        while (const std::optional<Klv> item = nextKlv(bytes)) {
             if (item->type == 0) {
                 if (depth < kMaxGpmfDepth)
-                    Container(item->data, depth + 1);
+                    decodeContainer(item->data, depth + 1);
                 continue;
             }
-            Item(*item, state);
+            decodeItem(*item, state);
         }
     }
 
 private:
-    void Item(const Klv& item, StreamState& state)
+    void decodeItem(const Klv& item, StreamState& state)
     {
-        if (Is(item, "SCAL")) {
-            state.scale = Divisors(item);
-        } else if (Is(item, "TYPE")) {
+        if (is(item, "SCAL")) {
+            state.scale = divisors(item);
+        } else if (is(item, "TYPE")) {
             state.types.assign(reinterpret_cast<const char*>(item.data.data()), item.data.size());
             state.types.resize(std::min(state.types.find('\0'), state.types.size()));
-        } else if (Is(item, "GPSF") && TypeSize(item.type) != 0 &&
-                   item.data.size() >= TypeSize(item.type)) {
-            state.gpsFix = FixType(Value(item.type, item.data.data()));
-        } else if (Is(item, "GPSU")) {
-            state.gpsUtcMs = GpsuMs(item.data);
-        } else if (Is(item, "GPS5")) {
-            AddGps5(Scaled(item, state), state, m_out.m_gps5);
-        } else if (Is(item, "GPS9")) {
-            AddGps9(Scaled(item, state), m_out.m_gps9);
-        } else if (Is(item, "GPRI")) {
-            AddGpri(Scaled(item, state), m_out.m_gpri);
-        } else if (Is(item, "ACCL")) {
-            AddAccl(Scaled(item, state), m_out.m_accl);
+        } else if (is(item, "GPSF") && typeSize(item.type) != 0 &&
+                   item.data.size() >= typeSize(item.type)) {
+            state.gpsFix = fixType(value(item.type, item.data.data()));
+        } else if (is(item, "GPSU")) {
+            state.gpsUtcMs = gpsuMs(item.data);
+        } else if (is(item, "GPS5")) {
+            addGps5(scaled(item, state), state, m_out.m_gps5);
+        } else if (is(item, "GPS9")) {
+            addGps9(scaled(item, state), m_out.m_gps9);
+        } else if (is(item, "GPRI")) {
+            addGpri(scaled(item, state), m_out.m_gpri);
+        } else if (is(item, "ACCL")) {
+            addAccl(scaled(item, state), m_out.m_accl);
         }
     }
 
-    Records Scaled(const Klv& item, const StreamState& state) const
+    Records scaled(const Klv& item, const StreamState& state) const
     {
-        return ScaledRecords(item, state, m_start, m_duration);
+        return scaledRecords(item, state, m_start, m_duration);
     }
 
     GpmfDecoder& m_out;
@@ -408,20 +408,20 @@ private:
     double m_duration;
 };
 
-void GpmfDecoder::AddPayload(std::span<const unsigned char> payload, double start, double duration)
+void GpmfDecoder::addPayload(std::span<const unsigned char> payload, double start, double duration)
 {
-    GpmfWalk(*this, start, duration).Container(payload, 0);
+    GpmfWalk(*this, start, duration).decodeContainer(payload, 0);
 }
 
-TimedTrack GpmfDecoder::Take()
+TimedTrack GpmfDecoder::take()
 {
     TimedTrack track;
     if (!m_gps9.empty()) {
         track.fixes = std::move(m_gps9);
-        FillCourses(track.fixes);
+        fillCourses(track.fixes);
     } else if (!m_gps5.empty()) {
         track.fixes = std::move(m_gps5);
-        FillCourses(track.fixes);
+        fillCourses(track.fixes);
     } else {
         track.fixes = std::move(m_gpri);
     }

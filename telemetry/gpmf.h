@@ -11,13 +11,13 @@
 class GpmfDecoder {
 public:
     // Decodes one payload that plays from start for duration seconds of video.
-    void AddPayload(std::span<const unsigned char> payload, double start, double duration);
+    void addPayload(std::span<const unsigned char> payload, double start, double duration);
     // The fixes of the best GPS stream found (GPS9, else GPS5, else a drone's GPRI) and the
     // accelerations in g: only what the table can take, the first fix at or after each
     // second and the first reading at or after each tenth of one (cameras log 10-18 fixes
     // and a few hundred readings a second). Courses are bearings from the fix kept before (a metre
     // or more away) unless the stream logs its own.
-    TimedTrack Take();
+    TimedTrack take();
 
 private:
     friend class GpmfWalk;

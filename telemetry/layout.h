@@ -14,4 +14,4 @@ enum class Layout {
 };
 
 // "none", "sidecar", "icat", "a7l", "nt96650", "gopro", "freegps" or "nmeabox".
-const char* LayoutName(Layout layout);
+const char* layoutName(Layout layout);

@@ -10,18 +10,18 @@ namespace {
 // Recordings without a layout: nothing to read (the table is emptied all the same).
 class NoLayout final : public LayoutReader {
 public:
-    Layout Id() const override { return Layout::None; }
-    bool Detect(BinaryFile&) const override { return false; }
-    ReadOutcome Read(const tagFileNode&, BinaryFile&, CAssistInfoReader& table) const override
+    Layout id() const override { return Layout::None; }
+    bool detect(BinaryFile&) const override { return false; }
+    ReadOutcome read(const RecordingEntry&, BinaryFile&, TelemetryTable& table) const override
     {
-        table.Clear();
+        table.clear();
         return {};
     }
 };
 
 }  // namespace
 
-const char* LayoutName(Layout layout)
+const char* layoutName(Layout layout)
 {
     switch (layout) {
     case Layout::None: return "none";
@@ -36,74 +36,74 @@ const char* LayoutName(Layout layout)
     return "none";
 }
 
-ReadOutcome MovieLayoutReader::Read(const tagFileNode&, BinaryFile& movie,
-                                    CAssistInfoReader& table) const
+ReadOutcome MovieLayoutReader::read(const RecordingEntry&, BinaryFile& movie,
+                                    TelemetryTable& table) const
 {
-    table.Clear();
-    if (!movie.IsOpen())
-        return ReadOutcome::Unopened(movie.Failure());
-    return ReadOpened(movie, table);
+    table.clear();
+    if (!movie.isOpen())
+        return ReadOutcome::unopened(movie.failure());
+    return readOpened(movie, table);
 }
 
-std::span<const LayoutReader* const> MovieLayouts()
+std::span<const LayoutReader* const> movieLayouts()
 {
     // The four camera layouts of old keep their order; newer families come after them
     // (GoPro, then Novatek freeGPS and NMEA in a box).
-    static const std::array layouts = {&IcatLayout(), &A7lLayout(), &Nt96650Layout(),
-                                       &GoProLayout(), &FreeGpsLayout(), &NmeaBoxLayout()};
+    static const std::array layouts = {&icatLayout(), &a7lLayout(), &nt96650Layout(),
+                                       &goProLayout(), &freeGpsLayout(), &nmeaBoxLayout()};
     return layouts;
 }
 
-const LayoutReader& ReaderFor(Layout layout)
+const LayoutReader& readerFor(Layout layout)
 {
     static const NoLayout none;
     if (layout == Layout::Sidecar)
-        return SidecarLayout();
-    for (const LayoutReader* reader : MovieLayouts()) {
-        if (reader->Id() == layout)
+        return sidecarLayout();
+    for (const LayoutReader* reader : movieLayouts()) {
+        if (reader->id() == layout)
             return *reader;
     }
     return none;
 }
 
-Layout DetectLayout(const std::string& path)
+Layout detectLayout(const std::string& path)
 {
     BinaryFile movie;
-    if (!movie.Open(path))
+    if (!movie.open(path))
         return Layout::None;
-    for (const LayoutReader* reader : MovieLayouts()) {
-        if (reader->Detect(movie))
-            return reader->Id();
+    for (const LayoutReader* reader : movieLayouts()) {
+        if (reader->detect(movie))
+            return reader->id();
     }
     return Layout::None;
 }
 
-std::optional<int64_t> FirstUtcMs(const std::string& path, Layout layout)
+std::optional<int64_t> firstUtcMs(const std::string& path, Layout layout)
 {
     BinaryFile movie;
-    if (!movie.Open(path))
+    if (!movie.open(path))
         return std::nullopt;
-    return ReaderFor(layout).FirstUtcMs(movie);
+    return readerFor(layout).firstUtcMs(movie);
 }
 
-ReadOutcome ReadTelemetry(const tagFileNode& node, CAssistInfoReader& table)
+ReadOutcome readTelemetry(const RecordingEntry& node, TelemetryTable& table)
 {
     BinaryFile movie;
-    movie.Open(node.strFilePath);
-    ReadOutcome outcome = ReaderFor(node.layout).Read(node, movie, table);
+    movie.open(node.filePath);
+    ReadOutcome outcome = readerFor(node.layout).read(node, movie, table);
     // A sidecar can still be read when its movie cannot: the movie's failure is reported.
-    if (!movie.IsOpen() && !outcome.cannotOpen) {
+    if (!movie.isOpen() && !outcome.cannotOpen) {
         outcome.cannotOpen = true;
-        outcome.reason = movie.Failure();
+        outcome.reason = movie.failure();
     }
     return outcome;
 }
 
-int ReadMovieFile(const LayoutReader& layout, const std::string& path, CAssistInfoReader& table)
+int readMovieFile(const LayoutReader& layout, const std::string& path, TelemetryTable& table)
 {
-    tagFileNode node;
-    node.strFilePath = path;
+    RecordingEntry node;
+    node.filePath = path;
     BinaryFile movie;
-    movie.Open(path);
-    return layout.Read(node, movie, table).result;
+    movie.open(path);
+    return layout.read(node, movie, table).result;
 }

@@ -6,11 +6,11 @@
 #include <string>
 #include <utility>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "atom_walker.h"
 #include "layout.h"
 
-struct tagFileNode;
+struct RecordingEntry;
 
 // What reading a recording's telemetry came to.
 struct ReadOutcome {
@@ -18,51 +18,51 @@ struct ReadOutcome {
     bool cannotOpen = false;  // the movie or its sidecar could not be opened (reason says why)
     std::string reason;       // why the table is empty or incomplete; empty when all went well
 
-    static ReadOutcome Read(int entries) { return {entries, false, {}}; }
-    static ReadOutcome Empty(std::string why) { return {0, false, std::move(why)}; }
-    static ReadOutcome Unopened(std::string why) { return {-1, true, std::move(why)}; }
+    static ReadOutcome read(int entries) { return {entries, false, {}}; }
+    static ReadOutcome empty(std::string why) { return {0, false, std::move(why)}; }
+    static ReadOutcome unopened(std::string why) { return {-1, true, std::move(why)}; }
 };
 
 // One telemetry layout: how it shows in a movie's atoms and how it becomes the table.
 class LayoutReader {
 public:
     virtual ~LayoutReader() = default;
-    virtual Layout Id() const = 0;
+    virtual Layout id() const = 0;
     // Whether the open movie is in this layout. Cheap: the play list asks for every file.
-    virtual bool Detect(BinaryFile& movie) const = 0;
+    virtual bool detect(BinaryFile& movie) const = 0;
     // Empties the table, then fills it from the recording. movie is the entry's movie file,
     // opened (or with its open failure when it would not open).
-    virtual ReadOutcome Read(const tagFileNode& node, BinaryFile& movie,
-                             CAssistInfoReader& table) const = 0;
+    virtual ReadOutcome read(const RecordingEntry& node, BinaryFile& movie,
+                             TelemetryTable& table) const = 0;
     // UTC of the recording's first dated fix, ms since 1970, for a movie without a
     // creation time; nothing when the layout does not date its fixes.
-    virtual std::optional<int64_t> FirstUtcMs(BinaryFile&) const { return std::nullopt; }
+    virtual std::optional<int64_t> firstUtcMs(BinaryFile&) const { return std::nullopt; }
 };
 
 // A layout read from the movie file alone: an unopened movie gives -1 and its failure.
 class MovieLayoutReader : public LayoutReader {
 public:
-    ReadOutcome Read(const tagFileNode& node, BinaryFile& movie,
-                     CAssistInfoReader& table) const final;
+    ReadOutcome read(const RecordingEntry& node, BinaryFile& movie,
+                     TelemetryTable& table) const final;
 
 protected:
     // Fills the emptied table from the open movie.
-    virtual ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const = 0;
+    virtual ReadOutcome readOpened(BinaryFile& movie, TelemetryTable& table) const = 0;
 };
 
 // A movie layout whose detection and reading are two plain functions of the open movie.
 class FunctionLayout final : public MovieLayoutReader {
 public:
     using Detector = bool (*)(BinaryFile& movie);
-    using Reader = ReadOutcome (*)(BinaryFile& movie, CAssistInfoReader& table);
+    using Reader = ReadOutcome (*)(BinaryFile& movie, TelemetryTable& table);
 
     FunctionLayout(Layout id, Detector detect, Reader read) : m_id(id), m_detect(detect), m_read(read) {}
 
-    Layout Id() const override { return m_id; }
-    bool Detect(BinaryFile& movie) const override { return m_detect(movie); }
+    Layout id() const override { return m_id; }
+    bool detect(BinaryFile& movie) const override { return m_detect(movie); }
 
 protected:
-    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override
+    ReadOutcome readOpened(BinaryFile& movie, TelemetryTable& table) const override
     {
         return m_read(movie, table);
     }
@@ -73,27 +73,27 @@ private:
     Reader m_read;
 };
 
-const LayoutReader& SidecarLayout();
+const LayoutReader& sidecarLayout();
 // The sidecar reader over a path of its own (an unopenable one gives -1 and why).
-ReadOutcome ReadSidecar(const std::string& path, CAssistInfoReader& table);
-const LayoutReader& IcatLayout();
-const LayoutReader& A7lLayout();
-const LayoutReader& Nt96650Layout();
+ReadOutcome readSidecar(const std::string& path, TelemetryTable& table);
+const LayoutReader& icatLayout();
+const LayoutReader& a7lLayout();
+const LayoutReader& nt96650Layout();
 
 // The layouts found inside movies, in detection order.
-std::span<const LayoutReader* const> MovieLayouts();
+std::span<const LayoutReader* const> movieLayouts();
 // The reader of a layout (Layout::None: a reader that finds nothing).
-const LayoutReader& ReaderFor(Layout layout);
+const LayoutReader& readerFor(Layout layout);
 
 // The first movie layout whose detection accepts the file; None when none does or the file
 // does not open.
-Layout DetectLayout(const std::string& path);
+Layout detectLayout(const std::string& path);
 
 // The first dated fix of the entry's movie in its layout, or nothing.
-std::optional<int64_t> FirstUtcMs(const std::string& path, Layout layout);
+std::optional<int64_t> firstUtcMs(const std::string& path, Layout layout);
 
 // The entry's layout reader over the entry's files.
-ReadOutcome ReadTelemetry(const tagFileNode& node, CAssistInfoReader& table);
+ReadOutcome readTelemetry(const RecordingEntry& node, TelemetryTable& table);
 
 // One movie layout over the file at path, as the path-taking table readers do.
-int ReadMovieFile(const LayoutReader& layout, const std::string& path, CAssistInfoReader& table);
+int readMovieFile(const LayoutReader& layout, const std::string& path, TelemetryTable& table);

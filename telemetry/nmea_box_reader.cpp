@@ -29,13 +29,13 @@ struct LoggedFix {
     TimedFix fix;
 };
 
-bool IsDigit(char c)
+bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
 // The n-th comma-separated field (0: the sentence type), before any checksum.
-std::string_view Field(std::string_view sentence, int n)
+std::string_view field(std::string_view sentence, int n)
 {
     sentence = sentence.substr(0, sentence.find('*'));
     size_t start = 0;
@@ -50,13 +50,13 @@ std::string_view Field(std::string_view sentence, int n)
 }
 
 // Value of count digits at text[at], or -1.
-int Digits(std::string_view text, size_t at, size_t count)
+int digits(std::string_view text, size_t at, size_t count)
 {
     if (at + count > text.size())
         return -1;
     int value = 0;
     for (size_t i = at; i < at + count; ++i) {
-        if (!IsDigit(text[i]))
+        if (!isDigit(text[i]))
             return -1;
         value = value * 10 + (text[i] - '0');
     }
@@ -64,87 +64,87 @@ int Digits(std::string_view text, size_t at, size_t count)
 }
 
 // RMC hhmmss[.sss] and ddmmyy (years 70-99 are 19xx).
-std::optional<int64_t> RmcUtc(std::string_view time, std::string_view date)
+std::optional<int64_t> rmcUtc(std::string_view time, std::string_view date)
 {
     if (date.size() != 6)
         return std::nullopt;
-    const int year = Digits(date, 4, 2);
+    const int year = digits(date, 4, 2);
     int millisecond = 0;
     if (time.size() > 7 && time[6] == '.') {
         const std::string_view fraction = time.substr(7, 3);
-        millisecond = Digits(fraction, 0, fraction.size());
+        millisecond = digits(fraction, 0, fraction.size());
         for (size_t i = fraction.size(); i < 3; ++i)
             millisecond *= 10;
     }
     if (year < 0 || millisecond < 0)
         return std::nullopt;
-    return UtcMilliseconds(year + (year >= 70 ? 1900 : 2000), Digits(date, 2, 2),
-                           Digits(date, 0, 2), Digits(time, 0, 2), Digits(time, 2, 2),
-                           Digits(time, 4, 2), millisecond);
+    return utcMilliseconds(year + (year >= 70 ? 1900 : 2000), digits(date, 2, 2),
+                           digits(date, 0, 2), digits(time, 0, 2), digits(time, 2, 2),
+                           digits(time, 4, 2), millisecond);
 }
 
 // Signed degrees of a coordinate text of the parser; a position needs at least 7
 // characters, as in the telemetry table.
-std::optional<double> Degrees(const std::string& text)
+std::optional<double> degrees(const std::string& text)
 {
     constexpr size_t kMinPositionText = 7;
     if (text.size() < kMinPositionText)
         return std::nullopt;
-    return DecimalValue(text);
+    return decimalValue(text);
 }
 
-int64_t LoadBE64(const unsigned char* bytes)
+int64_t loadBE64(const unsigned char* bytes)
 {
-    return static_cast<int64_t>(uint64_t{LoadBE32(bytes)} << 32 | LoadBE32(bytes + 4));
+    return static_cast<int64_t>(uint64_t{loadBE32(bytes)} << 32 | loadBE32(bytes + 4));
 }
 
-int16_t LoadBE16(const unsigned char* bytes)
+int16_t loadBE16(const unsigned char* bytes)
 {
     return static_cast<int16_t>(bytes[0] << 8 | bytes[1]);
 }
 
 // The bytes of a box's content; the span is cut to the file, so the file holds them all.
-std::string ReadContent(BinaryFile& file, const AtomHeader& box)
+std::string readContent(BinaryFile& file, const AtomHeader& box)
 {
-    const Span content = box.Content();
+    const Span content = box.content();
     std::string bytes(content.end > content.begin ? content.end - content.begin : 0, '\0');
-    bytes.resize(file.ReadAt(content.begin, bytes.data(), bytes.size()));
+    bytes.resize(file.readAt(content.begin, bytes.data(), bytes.size()));
     return bytes;
 }
 
-bool StartsLikeLog(BinaryFile& file, const AtomHeader& box)
+bool startsLikeLog(BinaryFile& file, const AtomHeader& box)
 {
     char first = 0;
-    return box.Content().end > box.Content().begin &&
-           file.ReadExact(box.Content().begin, &first, 1) && (first == '[' || first == '$');
+    return box.content().end > box.content().begin &&
+           file.readExact(box.content().begin, &first, 1) && (first == '[' || first == '$');
 }
 
-std::optional<LogBoxes> LogIn(BinaryFile& file, const AtomHeader& parent)
+std::optional<LogBoxes> logIn(BinaryFile& file, const AtomHeader& parent)
 {
-    const std::optional<AtomHeader> text = FindChild(file, parent.Content(), "gps ");
-    if (!text || !StartsLikeLog(file, *text))
+    const std::optional<AtomHeader> text = findChildAtom(file, parent.content(), "gps ");
+    if (!text || !startsLikeLog(file, *text))
         return std::nullopt;
-    return LogBoxes{*text, FindChild(file, parent.Content(), "3gf "),
-                    FindChild(file, parent.Content(), "sttm")};
+    return LogBoxes{*text, findChildAtom(file, parent.content(), "3gf "),
+                    findChildAtom(file, parent.content(), "sttm")};
 }
 
-std::optional<LogBoxes> FindLog(BinaryFile& file)
+std::optional<LogBoxes> findLog(BinaryFile& file)
 {
-    AtomWalker walker(file, WholeFile(file));
+    AtomWalker walker(file, wholeFile(file));
     int visited = 0;
-    while (const std::optional<AtomHeader> atom = walker.Next()) {
+    while (const std::optional<AtomHeader> atom = walker.next()) {
         if (++visited > kMaxSkippedAtoms)
             break;
-        if (!atom->Is("free") && !atom->Is("moov"))
+        if (!atom->is("free") && !atom->is("moov"))
             continue;
-        if (std::optional<LogBoxes> boxes = LogIn(file, *atom))
+        if (std::optional<LogBoxes> boxes = logIn(file, *atom))
             return boxes;
     }
     return std::nullopt;
 }
 
 // "[milliseconds]" at the line's start, advancing past it.
-std::optional<int64_t> LineTime(std::string_view& line)
+std::optional<int64_t> lineTime(std::string_view& line)
 {
     if (line.empty() || line.front() != '[')
         return std::nullopt;
@@ -153,7 +153,7 @@ std::optional<int64_t> LineTime(std::string_view& line)
         return std::nullopt;
     int64_t ms = 0;
     for (size_t i = 1; i < close; ++i) {
-        if (!IsDigit(line[i]))
+        if (!isDigit(line[i]))
             return std::nullopt;
         ms = ms * 10 + (line[i] - '0');
     }
@@ -162,7 +162,7 @@ std::optional<int64_t> LineTime(std::string_view& line)
 }
 
 // The text up to the first CR or NUL.
-std::string_view UpToReturn(std::string_view line)
+std::string_view upToReturn(std::string_view line)
 {
     size_t end = 0;
     while (end < line.size() && line[end] != '\r' && line[end] != '\0')
@@ -171,7 +171,7 @@ std::string_view UpToReturn(std::string_view line)
 }
 
 // The RMC fixes of the log, or its GGA fixes when it has no RMC.
-std::vector<LoggedFix> LogFixes(std::string_view text)
+std::vector<LoggedFix> logFixes(std::string_view text)
 {
     std::vector<LoggedFix> rmc;
     std::vector<LoggedFix> gga;
@@ -179,20 +179,20 @@ std::vector<LoggedFix> LogFixes(std::string_view text)
         const size_t end = std::min(text.find('\n'), text.size());
         std::string_view line = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
-        const std::optional<int64_t> ms = LineTime(line);
-        line = UpToReturn(line);
+        const std::optional<int64_t> ms = lineTime(line);
+        line = upToReturn(line);
         const bool isRmc = line.size() > 6 && line.substr(3, 3) == "RMC";
         // Once there is an RMC, the GGA lines are not needed.
         if (!isRmc && !rmc.empty())
             continue;
-        if (const std::optional<TimedFix> fix = FixFromSentence(line))
+        if (const std::optional<TimedFix> fix = fixFromSentence(line))
             (isRmc ? rmc : gga).push_back({ms, *fix});
     }
     return rmc.empty() ? gga : rmc;
 }
 
-// Places the fixes on video time; see DecodeNmeaBox.
-std::vector<TimedFix> OnVideoTime(const std::vector<LoggedFix>& logged,
+// Places the fixes on video time; see decodeNmeaBox.
+std::vector<TimedFix> onVideoTime(const std::vector<LoggedFix>& logged,
                                   std::optional<int64_t> start)
 {
     std::optional<int64_t> base;
@@ -218,18 +218,18 @@ std::vector<TimedFix> OnVideoTime(const std::vector<LoggedFix>& logged,
     return fixes;
 }
 
-std::vector<TimedAcceleration> Accelerations(const std::string& records)
+std::vector<TimedAcceleration> accelerations(const std::string& records)
 {
     std::vector<TimedAcceleration> out;
     out.reserve(records.size() / kAccelRecordSize);
     const auto* bytes = reinterpret_cast<const unsigned char*>(records.data());
     for (size_t at = 0; at + kAccelRecordSize <= records.size(); at += kAccelRecordSize) {
-        const uint32_t ms = LoadBE32(bytes + at);
+        const uint32_t ms = loadBE32(bytes + at);
         if (ms == kAccelEnd)
             break;
-        out.push_back({ms / 1000.0, LoadBE16(bytes + at + 4) / kAccelPerG,
-                       LoadBE16(bytes + at + 6) / kAccelPerG,
-                       LoadBE16(bytes + at + 8) / kAccelPerG});
+        out.push_back({ms / 1000.0, loadBE16(bytes + at + 4) / kAccelPerG,
+                       loadBE16(bytes + at + 6) / kAccelPerG,
+                       loadBE16(bytes + at + 8) / kAccelPerG});
     }
     std::stable_sort(out.begin(), out.end(),
                      [](const TimedAcceleration& a, const TimedAcceleration& b) {
@@ -238,20 +238,20 @@ std::vector<TimedAcceleration> Accelerations(const std::string& records)
     return out;
 }
 
-std::optional<int64_t> StartTime(BinaryFile& file, const std::optional<AtomHeader>& box)
+std::optional<int64_t> startTime(BinaryFile& file, const std::optional<AtomHeader>& box)
 {
     unsigned char bytes[8];
-    if (!box || box->Content().end - box->Content().begin < sizeof bytes ||
-        !file.ReadExact(box->Content().begin, bytes, sizeof bytes))
+    if (!box || box->content().end - box->content().begin < sizeof bytes ||
+        !file.readExact(box->content().begin, bytes, sizeof bytes))
         return std::nullopt;
     // Before 1970 it is no start time (and could not be subtracted from one).
-    const int64_t start = LoadBE64(bytes);
+    const int64_t start = loadBE64(bytes);
     return start >= 0 ? std::optional<int64_t>(start) : std::nullopt;
 }
 
 }  // namespace
 
-std::optional<int64_t> UtcMilliseconds(int year, int month, int day, int hour, int minute,
+std::optional<int64_t> utcMilliseconds(int year, int month, int day, int hour, int minute,
                                        int second, int millisecond)
 {
     if (year < 1970 || year > 2199 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
@@ -268,7 +268,7 @@ std::optional<int64_t> UtcMilliseconds(int year, int month, int day, int hour, i
     return ((days * 24 + hour) * 60 + minute) * 60000 + int64_t{second} * 1000 + millisecond;
 }
 
-std::optional<TimedFix> FixFromSentence(std::string_view sentence)
+std::optional<TimedFix> fixFromSentence(std::string_view sentence)
 {
     if (sentence.size() < 7 || sentence[0] != '$' || sentence[6] != ',')
         return std::nullopt;
@@ -282,19 +282,19 @@ std::optional<TimedFix> FixFromSentence(std::string_view sentence)
     TimedFix fix;
     if (type == "RMC") {
         int truncatedSpeed = 0;
-        ParseGPRMC(normal, longitude, latitude, truncatedSpeed, fix.course);
+        parseGPRMC(normal, longitude, latitude, truncatedSpeed, fix.course);
         // The parser's speed is whole km/h; the field keeps its fraction.
-        fix.speedKmh = DecimalValue(Field(normal, 7)) * kKnotsToKmh;
-        fix.utcMs = RmcUtc(Field(normal, 1), Field(normal, 9));
-        fix.valid = Field(normal, 2) == "A";
+        fix.speedKmh = decimalValue(field(normal, 7)) * kKnotsToKmh;
+        fix.utcMs = rmcUtc(field(normal, 1), field(normal, 9));
+        fix.valid = field(normal, 2) == "A";
     } else {
-        ParseGPGGA(normal, longitude, latitude);
-        fix.valid = DecimalValue(Field(normal, 6)) > 0;
+        parseGPGGA(normal, longitude, latitude);
+        fix.valid = decimalValue(field(normal, 6)) > 0;
     }
     if (longitude == kUntouched)
         return std::nullopt;
-    const std::optional<double> lat = Degrees(latitude);
-    const std::optional<double> lon = Degrees(longitude);
+    const std::optional<double> lat = degrees(latitude);
+    const std::optional<double> lon = degrees(longitude);
     if (lat && lon) {
         fix.latitude = *lat;
         fix.longitude = *lon;
@@ -304,23 +304,23 @@ std::optional<TimedFix> FixFromSentence(std::string_view sentence)
     return fix;
 }
 
-bool DetectNmeaBox(BinaryFile& file)
+bool detectNmeaBox(BinaryFile& file)
 {
-    return FindLog(file).has_value();
+    return findLog(file).has_value();
 }
 
-std::optional<TimedTrack> DecodeNmeaBox(BinaryFile& file, std::string& reason)
+std::optional<TimedTrack> decodeNmeaBox(BinaryFile& file, std::string& reason)
 {
-    const std::optional<LogBoxes> boxes = FindLog(file);
+    const std::optional<LogBoxes> boxes = findLog(file);
     if (!boxes) {
         reason = "no NMEA log: no `gps ` box of text lines in a top-level free atom or in moov";
         return std::nullopt;
     }
     TimedTrack track;
     track.fixes =
-        OnVideoTime(LogFixes(ReadContent(file, boxes->text)), StartTime(file, boxes->start));
+        onVideoTime(logFixes(readContent(file, boxes->text)), startTime(file, boxes->start));
     if (boxes->accelerations)
-        track.accelerations = Accelerations(ReadContent(file, *boxes->accelerations));
+        track.accelerations = accelerations(readContent(file, *boxes->accelerations));
     if (track.fixes.empty() && track.accelerations.empty()) {
         reason = "the NMEA log holds no RMC or GGA sentence and there are no accelerometer records";
         return std::nullopt;

@@ -14,13 +14,13 @@
 // `free` atom or in `moov`.
 
 // A `gps ` box whose text starts with "[" or "$", in a top-level `free` atom or in `moov`.
-bool DetectNmeaBox(BinaryFile& file);
+bool detectNmeaBox(BinaryFile& file);
 
 // Fixes from the RMC lines (from the GGA lines when the log has no RMC), on video time
 // (line milliseconds minus the `sttm` start when it comes before the first line, else
 // minus the first line's); lines without a time count one second each. Accelerations from
 // the `3gf ` box. Nothing, with the reason, when there is no log or it holds no fix.
-std::optional<TimedTrack> DecodeNmeaBox(BinaryFile& file, std::string& reason);
+std::optional<TimedTrack> decodeNmeaBox(BinaryFile& file, std::string& reason);
 
 // ---- Shared with the other layouts that carry sentences ----------------------------
 
@@ -29,9 +29,9 @@ std::optional<TimedTrack> DecodeNmeaBox(BinaryFile& file, std::string& reason);
 // time; valid when the status is 'A'. GGA gives the position only; valid when its fix
 // quality is not 0. Either is invalid without a position. videoSeconds stays 0. Nothing
 // for any other sentence or one the parser does not accept.
-std::optional<TimedFix> FixFromSentence(std::string_view sentence);
+std::optional<TimedFix> fixFromSentence(std::string_view sentence);
 
 // Milliseconds since 1970 of a UTC date and time; nothing when a field is out of range
 // (year 1970-2199, second up to 60).
-std::optional<std::int64_t> UtcMilliseconds(int year, int month, int day, int hour, int minute,
+std::optional<std::int64_t> utcMilliseconds(int year, int month, int day, int hour, int minute,
                                             int second, int millisecond = 0);

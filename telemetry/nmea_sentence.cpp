@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 
 namespace {
 
@@ -20,34 +20,34 @@ constexpr size_t kMaxFields = 9;          // no caller looks past field 9
 // Weights of the eight key characters: the fifth and eighth count twice.
 constexpr std::array<int, 8> kKeyWeights = {1, 1, 1, 1, 2, 1, 1, 2};
 
-bool IsSpace(char c)
+bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(char c)
+bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
-size_t SkipSpace(std::string_view text, size_t at)
+size_t skipSpace(std::string_view text, size_t at)
 {
-    while (at < text.size() && IsSpace(text[at]))
+    while (at < text.size() && isSpace(text[at]))
         ++at;
     return at;
 }
 
 // Reads "%d" at `at`: white space, sign, at least one digit. Advances `at` past it.
-bool ReadInt(std::string_view text, size_t& at, int& value)
+bool readInt(std::string_view text, size_t& at, int& value)
 {
-    size_t i = SkipSpace(text, at);
+    size_t i = skipSpace(text, at);
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
     const size_t digitsStart = i;
     int64_t magnitude = 0;
     bool tooLarge = false;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
+    for (; i < text.size() && isDigit(text[i]); ++i) {
         if (!tooLarge)
             magnitude = magnitude * 10 + (text[i] - '0');
         tooLarge = tooLarge || magnitude > (int64_t{1} << 32);
@@ -64,7 +64,7 @@ bool ReadInt(std::string_view text, size_t& at, int& value)
 
 // Splits a sentence at commas into at most kMaxFields fields; returns the field count
 // (the last field keeps any further commas).
-size_t SplitFields(std::string_view sentence, std::array<std::string_view, kMaxFields>& fields)
+size_t splitFields(std::string_view sentence, std::array<std::string_view, kMaxFields>& fields)
 {
     size_t count = 0;
     size_t start = 0;
@@ -83,19 +83,19 @@ size_t SplitFields(std::string_view sentence, std::array<std::string_view, kMaxF
 }
 
 // The value of exactly two digits at text[at], or -1.
-int TwoDigits(std::string_view text, size_t at)
+int twoDigits(std::string_view text, size_t at)
 {
-    if (at + 2 > text.size() || !IsDigit(text[at]) || !IsDigit(text[at + 1]))
+    if (at + 2 > text.size() || !isDigit(text[at]) || !isDigit(text[at + 1]))
         return -1;
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
 
 // Milliseconds into the day of "hhmmss" with an optional fraction of a second, or -1.
-int64_t DayMs(std::string_view field)
+int64_t dayMs(std::string_view field)
 {
-    const int h = TwoDigits(field, 0);
-    const int m = TwoDigits(field, 2);
-    const int s = TwoDigits(field, 4);
+    const int h = twoDigits(field, 0);
+    const int m = twoDigits(field, 2);
+    const int s = twoDigits(field, 4);
     if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 60)
         return -1;
     int64_t ms = ((h * 60 + m) * 60 + s) * int64_t{1000};
@@ -105,7 +105,7 @@ int64_t DayMs(std::string_view field)
         return -1;
     int64_t scale = 100;
     for (const char c : field.substr(7)) {
-        if (!IsDigit(c))
+        if (!isDigit(c))
             return -1;
         ms += (c - '0') * scale;
         scale /= 10;
@@ -114,12 +114,12 @@ int64_t DayMs(std::string_view field)
 }
 
 // Milliseconds from 1970 to the start of "ddmmyy", or nothing.
-std::optional<int64_t> DateMs(std::string_view field)
+std::optional<int64_t> dateMs(std::string_view field)
 {
     using namespace std::chrono;
-    const int d = TwoDigits(field, 0);
-    const int m = TwoDigits(field, 2);
-    const int y = TwoDigits(field, 4);
+    const int d = twoDigits(field, 0);
+    const int m = twoDigits(field, 2);
+    const int y = twoDigits(field, 4);
     if (field.size() != 6 || d < 0 || m < 0 || y < 0)
         return std::nullopt;
     const year_month_day date{year{y < 80 ? 2000 + y : 1900 + y}, month{static_cast<unsigned>(m)},
@@ -129,13 +129,13 @@ std::optional<int64_t> DateMs(std::string_view field)
     return duration_cast<milliseconds>(sys_days{date}.time_since_epoch()).count();
 }
 
-char FirstLetter(std::string_view field)
+char firstLetter(std::string_view field)
 {
     return field.empty() ? '\0' : field.front();
 }
 
 // Truncates toward zero; a value outside the int range counts 0.
-int TruncateToInt(double value)
+int truncateToInt(double value)
 {
     if (!(value > static_cast<double>(std::numeric_limits<int>::min()) - 1.0 &&
           value < static_cast<double>(std::numeric_limits<int>::max()) + 1.0))
@@ -145,16 +145,16 @@ int TruncateToInt(double value)
 
 // Parses the position of a sentence whose fields were checked: latitude, N/S,
 // longitude, E/W starting at field index first.
-void FormatPosition(const std::array<std::string_view, kMaxFields>& fields, size_t first,
+void formatPosition(const std::array<std::string_view, kMaxFields>& fields, size_t first,
                     std::string& longitude, std::string& latitude)
 {
-    FormatCoordinate(fields[first], FirstLetter(fields[first + 1]), latitude);
-    FormatCoordinate(fields[first + 2], FirstLetter(fields[first + 3]), longitude);
+    formatCoordinate(fields[first], firstLetter(fields[first + 1]), latitude);
+    formatCoordinate(fields[first + 2], firstLetter(fields[first + 3]), longitude);
 }
 
 }  // namespace
 
-void DescrambleLine(char* text, int shift)
+void descrambleLine(char* text, int shift)
 {
     if (text == nullptr)
         return;
@@ -163,17 +163,17 @@ void DescrambleLine(char* text, int shift)
         *p = static_cast<char>(static_cast<unsigned char>(*p) - delta);
 }
 
-int KeyDigitSum(std::string_view digits)
+int keyDigitSum(std::string_view digits)
 {
     int sum = 0;
     for (size_t i = 0; i < kKeyWeights.size() && i < digits.size(); ++i) {
-        if (IsDigit(digits[i]))
+        if (isDigit(digits[i]))
             sum += kKeyWeights[i] * (digits[i] - '0');
     }
     return sum;
 }
 
-int KeyByteSum(const unsigned char* bytes)
+int keyByteSum(const unsigned char* bytes)
 {
     int sum = 0;
     for (size_t i = 0; i < kKeyWeights.size(); ++i)
@@ -181,20 +181,20 @@ int KeyByteSum(const unsigned char* bytes)
     return sum;
 }
 
-double DecimalValue(std::string_view text)
+double decimalValue(std::string_view text)
 {
-    size_t i = SkipSpace(text, 0);
+    size_t i = skipSpace(text, 0);
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
     const size_t start = i;
-    while (i < text.size() && IsDigit(text[i]))
+    while (i < text.size() && isDigit(text[i]))
         ++i;
     size_t intDigits = i - start;
     size_t fracDigits = 0;
     if (i < text.size() && text[i] == '.') {
         size_t j = i + 1;
-        while (j < text.size() && IsDigit(text[j]))
+        while (j < text.size() && isDigit(text[j]))
             ++j;
         fracDigits = j - i - 1;
         if (intDigits + fracDigits > 0)
@@ -211,21 +211,21 @@ double DecimalValue(std::string_view text)
     return negative ? -value : value;
 }
 
-LogLine SplitLogLine(std::string_view line)
+LogLine splitLogLine(std::string_view line)
 {
     LogLine out;
     size_t at = 0;
-    if (!ReadInt(line, at, out.x) || !ReadInt(line, at, out.y) || !ReadInt(line, at, out.z))
+    if (!readInt(line, at, out.x) || !readInt(line, at, out.y) || !readInt(line, at, out.z))
         return out;
-    const size_t start = SkipSpace(line, at);
+    const size_t start = skipSpace(line, at);
     size_t end = start;
-    while (end < line.size() && !IsSpace(line[end]) && end - start < kSentenceBuffer - 1)
+    while (end < line.size() && !isSpace(line[end]) && end - start < kSentenceBuffer - 1)
         ++end;
     out.sentence = line.substr(start, end - start);
     return out;
 }
 
-void FormatCoordinate(std::string_view field, char letter, std::string& out)
+void formatCoordinate(std::string_view field, char letter, std::string& out)
 {
     const bool negative = letter == 'W' || letter == 'S';
     const size_t point = field.find('.');
@@ -233,11 +233,11 @@ void FormatCoordinate(std::string_view field, char letter, std::string& out)
         out = "0";
         return;
     }
-    const int64_t whole = TruncateToInt(DecimalValue(field.substr(0, point)));
+    const int64_t whole = truncateToInt(decimalValue(field.substr(0, point)));
     const int64_t degrees = whole / 100;
     const int64_t minutes = whole % 100;
     const std::string_view fractionText = field.substr(point + 1);
-    const int64_t fraction = TruncateToInt(DecimalValue(fractionText));
+    const int64_t fraction = truncateToInt(decimalValue(fractionText));
     int64_t value = 0;
     const char* format = nullptr;
     if (fractionText.size() == 4) {
@@ -256,11 +256,11 @@ void FormatCoordinate(std::string_view field, char letter, std::string& out)
     out = text;
 }
 
-int ParseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude,
+int parseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude,
                int& speed, double& course)
 {
     std::array<std::string_view, kMaxFields> f;
-    if (SplitFields(sentence, f) < 9 || f[0] != "$GPRMC")
+    if (splitFields(sentence, f) < 9 || f[0] != "$GPRMC")
         return 0;
     // The last field may carry the rest of the sentence: only its text before a comma counts.
     const std::string_view courseField = f[8].substr(0, f[8].find(','));
@@ -268,24 +268,24 @@ int ParseGPRMC(std::string_view sentence, std::string& longitude, std::string& l
         if (used.size() > kMaxFieldLength)
             return 0;
     }
-    FormatPosition(f, 3, longitude, latitude);
-    speed = TruncateToInt(DecimalValue(f[7]) * kKnotsToKmh);
-    course = DecimalValue(courseField);
+    formatPosition(f, 3, longitude, latitude);
+    speed = truncateToInt(decimalValue(f[7]) * kKnotsToKmh);
+    course = decimalValue(courseField);
     return 0;
 }
 
-int ParseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude)
+int parseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude)
 {
     std::array<std::string_view, kMaxFields> f;
-    if (SplitFields(sentence, f) < 6 || f[0] != "$GPGGA")
+    if (splitFields(sentence, f) < 6 || f[0] != "$GPGGA")
         return 0;
     if (f[2].size() > kMaxFieldLength || f[4].size() > kMaxFieldLength)
         return 0;
-    FormatPosition(f, 2, longitude, latitude);
+    formatPosition(f, 2, longitude, latitude);
     return 0;
 }
 
-std::optional<int64_t> RmcUtcMs(std::string_view sentence)
+std::optional<int64_t> rmcUtcMs(std::string_view sentence)
 {
     constexpr size_t kTimeField = 1;
     constexpr size_t kDateField = 9;
@@ -300,35 +300,35 @@ std::optional<int64_t> RmcUtcMs(std::string_view sentence)
         f[i] = sentence.substr(start, end - start);
         start = end + 1;
     }
-    const int64_t ms = DayMs(f[kTimeField]);
-    const std::optional<int64_t> date = DateMs(f[kDateField]);
+    const int64_t ms = dayMs(f[kTimeField]);
+    const std::optional<int64_t> date = dateMs(f[kDateField]);
     if (ms < 0 || !date)
         return std::nullopt;
     return *date + ms;
 }
 
-void ParseSentence(std::string_view sentence, tagAssistInfo& sample)
+void parseSentence(std::string_view sentence, TelemetryEntry& sample)
 {
     if (sentence.starts_with("$GPGGA")) {
-        ParseGPGGA(sentence, sample.strLongitude, sample.strLatitude);
+        parseGPGGA(sentence, sample.longitude, sample.latitude);
     } else {
-        ParseGPRMC(sentence, sample.strLongitude, sample.strLatitude, sample.nSpeed,
-                   sample.dCourse);
-        sample.utcMs = RmcUtcMs(sentence);
+        parseGPRMC(sentence, sample.longitude, sample.latitude, sample.speedKmh,
+                   sample.course);
+        sample.utcMs = rmcUtcMs(sentence);
     }
 }
 
-int CAssistInfoReader::ParseAssistLine(char* line, int shift)
+int TelemetryTable::parseAssistLine(char* line, int shift)
 {
     if (line == nullptr)
         return -1;
-    DescrambleLine(line, shift);
-    const LogLine items = SplitLogLine(line);
-    tagAssistInfo sample;
-    sample.fX = static_cast<float>(items.x / 1000.0);
-    sample.fY = static_cast<float>(items.y / 1000.0);
-    sample.fZ = static_cast<float>(items.z / 1000.0);
-    ParseSentence(items.sentence, sample);
-    AppendSample(sample);
+    descrambleLine(line, shift);
+    const LogLine items = splitLogLine(line);
+    TelemetryEntry sample;
+    sample.gX = static_cast<float>(items.x / 1000.0);
+    sample.gY = static_cast<float>(items.y / 1000.0);
+    sample.gZ = static_cast<float>(items.z / 1000.0);
+    parseSentence(items.sentence, sample);
+    appendSample(sample);
     return 0;
 }

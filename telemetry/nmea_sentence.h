@@ -10,17 +10,17 @@
 
 // Subtracts shift from every byte of the zero-terminated text up to the first stored
 // CR or LF (tested before subtracting).
-void DescrambleLine(char* text, int shift);
+void descrambleLine(char* text, int shift);
 
 // d1 + d2 + d3 + d4 + 2*d5 + d6 + d7 + 2*d8 of the first eight characters (a character
 // that is not a digit, or a missing one, counts 0).
-int KeyDigitSum(std::string_view digits);
+int keyDigitSum(std::string_view digits);
 // The same weights over the plain values of eight bytes (the ICAT key).
-int KeyByteSum(const unsigned char* bytes);
+int keyByteSum(const unsigned char* bytes);
 
 // Plain decimal value of the text's start: optional white space, sign, digits, point,
 // digits. Hexadecimal, exponents, "inf" and "nan" are not read; no number gives 0.
-double DecimalValue(std::string_view text);
+double decimalValue(std::string_view text);
 
 // The items of a descrambled log line "%d\t%d\t%d\t%s" (any white space between items).
 // Items after the first one that does not match stay 0 / empty; an axis outside the
@@ -31,26 +31,26 @@ struct LogLine {
     int z = 0;
     std::string_view sentence;
 };
-LogLine SplitLogLine(std::string_view line);
+LogLine splitLogLine(std::string_view line);
 
 // "$GPRMC": fills the texts, speed (knots x 1.85, truncated) and course when the whole
 // sentence is accepted; otherwise leaves every output unchanged. Always 0.
-int ParseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude,
+int parseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude,
                int& speed, double& course);
 // "$GPGGA": fills the texts when accepted. Always 0.
-int ParseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude);
+int parseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude);
 
 // UTC of a "$GPRMC" sentence from its time (field 2, hhmmss with an optional fraction) and
 // date (field 10, ddmmyy; years 80-99 are 1980-1999, 00-79 are 2000-2079), in milliseconds
 // since 1970. Nothing when it is another sentence or either field is missing or malformed.
-std::optional<int64_t> RmcUtcMs(std::string_view sentence);
+std::optional<int64_t> rmcUtcMs(std::string_view sentence);
 
-// "$GPGGA" through ParseGPGGA, any other sentence through ParseGPRMC (with its UTC), into
+// "$GPGGA" through parseGPGGA, any other sentence through parseGPRMC (with its UTC), into
 // the sample.
-struct tagAssistInfo;
-void ParseSentence(std::string_view sentence, tagAssistInfo& sample);
+struct TelemetryEntry;
+void parseSentence(std::string_view sentence, TelemetryEntry& sample);
 
 // NMEA (d)ddmm.f... to signed decimal degrees: "%d.%06d" for four fraction digits,
 // "%d.%07d" for five, "-" first for 'W' and 'S'. No point: "0". Any other count of
 // fraction digits: empty text (no position).
-void FormatCoordinate(std::string_view field, char letter, std::string& out);
+void formatCoordinate(std::string_view field, char letter, std::string& out);

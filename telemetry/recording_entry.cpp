@@ -23,7 +23,7 @@ struct PathParts {
     std::string baseName;  // file name without its extension
 };
 
-PathParts SplitPath(const std::string& path)
+PathParts splitPath(const std::string& path)
 {
     const size_t slash = path.rfind('/');
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -31,13 +31,13 @@ PathParts SplitPath(const std::string& path)
     return {path.substr(0, nameStart), fileName.substr(0, fileName.rfind('.'))};
 }
 
-std::string LastPathPart(const std::string& path)
+std::string lastPathPart(const std::string& path)
 {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string FormatTime(const MovieTime& t)
+std::string formatTime(const MovieTime& t)
 {
     char text[64];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d %02d-%02d-%04d", t.hour, t.minute, t.second,
@@ -45,7 +45,7 @@ std::string FormatTime(const MovieTime& t)
     return text;
 }
 
-MovieTime LocalTime(std::time_t time)
+MovieTime localTime(std::time_t time)
 {
     std::tm local {};
     if (::localtime_r(&time, &local) == nullptr)
@@ -55,7 +55,7 @@ MovieTime LocalTime(std::time_t time)
 }
 
 // Every spelling of the text in upper and lower case letters, the given one first.
-std::vector<std::string> CaseVariants(const std::string& text)
+std::vector<std::string> caseVariants(const std::string& text)
 {
     std::vector<std::string> variants = {text};
     for (size_t i = 0; i < text.size(); ++i) {
@@ -73,83 +73,83 @@ std::vector<std::string> CaseVariants(const std::string& text)
 }
 
 // The first of the names that is a regular file, or empty.
-std::string FirstRegularFile(const std::vector<std::string>& names)
+std::string firstRegularFile(const std::vector<std::string>& names)
 {
-    const auto found = std::find_if(names.begin(), names.end(), IsRegularFile);
+    const auto found = std::find_if(names.begin(), names.end(), isRegularFile);
     return found == names.end() ? std::string() : *found;
 }
 
 // Sidecar names in the folder, exact spellings first: base.DAT, then any letter case of
 // the extension.
-std::vector<std::string> SidecarNames(const std::string& folder, const std::string& baseName)
+std::vector<std::string> sidecarNames(const std::string& folder, const std::string& baseName)
 {
     std::vector<std::string> names;
-    for (const std::string& ext : CaseVariants(".DAT"))
+    for (const std::string& ext : caseVariants(".DAT"))
         names.push_back(folder + baseName + ext);
     return names;
 }
 
 // Movies whose header time is not trusted take the file's last-write time instead.
-void SetTimeFromFile(tagFileNode& node)
+void setTimeFromFile(RecordingEntry& node)
 {
-    if (const auto attributes = ReadFileAttributes(node.strFilePath)) {
-        node.strTime = FormatTime(LocalTime(attributes->lastWrite));
-        node.bLocked = attributes->bReadOnly ? 1 : 0;
+    if (const auto attributes = readFileAttributes(node.filePath)) {
+        node.timeText = formatTime(localTime(attributes->lastWrite));
+        node.locked = attributes->bReadOnly ? 1 : 0;
     }
 }
 
 // The movie header's creation time; failing that, the first dated fix of a layout that
 // dates its fixes.
-void SetTimeFromMovieHeader(tagFileNode& node)
+void setTimeFromMovieHeader(RecordingEntry& node)
 {
-    std::optional<MovieTime> time = ReadMovieTime(node.strFilePath);
+    std::optional<MovieTime> time = readMovieTime(node.filePath);
     if (!time) {
-        if (const std::optional<int64_t> utc = FirstUtcMs(node.strFilePath, node.layout))
-            time = UtcTime(*utc);
+        if (const std::optional<int64_t> utc = firstUtcMs(node.filePath, node.layout))
+            time = utcTime(*utc);
     }
-    node.strTime = FormatTime(time.value_or(kZeroTime));
-    const auto attributes = ReadFileAttributes(node.strFilePath);
-    node.bLocked = attributes && attributes->bReadOnly ? 1 : 0;
+    node.timeText = formatTime(time.value_or(kZeroTime));
+    const auto attributes = readFileAttributes(node.filePath);
+    node.locked = attributes && attributes->bReadOnly ? 1 : 0;
 }
 
 }  // namespace
 
-tagFileNode DescribeRecording(const std::string& path, const std::string& name,
+RecordingEntry describeRecording(const std::string& path, const std::string& name,
                               const std::string& ext)
 {
-    tagFileNode node;
-    node.strFilePath = path;
-    node.strFileName = name.empty() ? LastPathPart(path) : name;
-    if (FindGpsFile(path, node.strGpsPath) != 0)
-        node.layout = DetectLayout(path);
-    else if (!node.strGpsPath.empty())
+    RecordingEntry node;
+    node.filePath = path;
+    node.displayName = name.empty() ? lastPathPart(path) : name;
+    if (findGpsFile(path, node.sidecarPath) != 0)
+        node.layout = detectLayout(path);
+    else if (!node.sidecarPath.empty())
         node.layout = Layout::Sidecar;
 
     // MP4 is the movie format of today's cameras: it keeps its time in the same header.
     const bool movie = ext == ".MOV" || ext == ".MP4";
     if (!movie || node.layout == Layout::NT96650)
-        SetTimeFromFile(node);
+        setTimeFromFile(node);
     else
-        SetTimeFromMovieHeader(node);
+        setTimeFromMovieHeader(node);
     return node;
 }
 
-int FindGpsFile(const std::string& path, std::string& out)
+int findGpsFile(const std::string& path, std::string& out)
 {
-    if (PathCharacterCount(path) <= kLongestUnsearchedPath)
+    if (pathCharacterCount(path) <= kLongestUnsearchedPath)
         return 0;
-    const PathParts parts = SplitPath(path);
+    const PathParts parts = splitPath(path);
     // The exact spellings first, as the cameras write them; then, for a card copied with
     // FAT's upper-case names (GPS/, .dat), any letter case of the folder and extension.
-    std::string found = FirstRegularFile({parts.folder + parts.baseName + ".DAT",
+    std::string found = firstRegularFile({parts.folder + parts.baseName + ".DAT",
                                           parts.folder + "gps/" + parts.baseName + ".DAT"});
     if (found.empty())
-        found = FirstRegularFile(SidecarNames(parts.folder, parts.baseName));
-    for (const std::string& gps : CaseVariants("gps")) {
+        found = firstRegularFile(sidecarNames(parts.folder, parts.baseName));
+    for (const std::string& gps : caseVariants("gps")) {
         if (!found.empty())
             break;
-        if (IsDirectory(parts.folder + gps))
-            found = FirstRegularFile(SidecarNames(parts.folder + gps + "/", parts.baseName));
+        if (isDirectory(parts.folder + gps))
+            found = firstRegularFile(sidecarNames(parts.folder + gps + "/", parts.baseName));
     }
     if (found.empty())
         return -1;

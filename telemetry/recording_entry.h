@@ -5,20 +5,20 @@
 #include "layout.h"
 
 // One recording as the player lists it: its files, its time and how its telemetry is read.
-struct tagFileNode {
-    std::string strFilePath;  // movie file, as given
-    std::string strFileName;  // display name
-    std::string strGpsPath;   // sidecar .DAT file, empty when none
-    std::string strTime;      // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
-    int bLocked = 0;          // movie file read-only when listed or last toggled
-    Layout layout = Layout::None;  // Sidecar when strGpsPath is set, else the movie's own
+struct RecordingEntry {
+    std::string filePath;  // movie file, as given
+    std::string displayName;  // display name
+    std::string sidecarPath;   // sidecar .DAT file, empty when none
+    std::string timeText;      // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
+    int locked = 0;          // movie file read-only when listed or last toggled
+    Layout layout = Layout::None;  // Sidecar when sidecarPath is set, else the movie's own
 };
 
 // The entry of a recording: its sidecar, layout, time and lock state read from disk.
 // name empty: the last part of the path. ext: upper-case with its dot (".MOV").
-tagFileNode DescribeRecording(const std::string& path, const std::string& name,
+RecordingEntry describeRecording(const std::string& path, const std::string& name,
                               const std::string& ext);
 
 // The sidecar .DAT of a movie: 0 with out set when found, 0 with out untouched for a path
 // too short to search, -1 when there is none.
-int FindGpsFile(const std::string& path, std::string& out);
+int findGpsFile(const std::string& path, std::string& out);

@@ -17,19 +17,19 @@ struct TimeRun {
 
 // The big-endian 32-bit entries of a table atom after its version, flags and entry count,
 // as many as the count says and the atom holds.
-std::vector<uint32_t> TableWords(BinaryFile& file, const AtomHeader& table, uint32_t wordsPerEntry,
+std::vector<uint32_t> tableWords(BinaryFile& file, const AtomHeader& table, uint32_t wordsPerEntry,
                                  uint32_t skipWords = 0)
 {
     std::vector<uint32_t> words;
-    const Span content = table.Content();
+    const Span content = table.content();
     const uint64_t headerBytes = 8 + uint64_t{skipWords} * 4;
     if (content.end - content.begin < headerBytes)
         return words;
-    const std::optional<uint32_t> count = file.ReadBE32(content.begin + 4 + uint64_t{skipWords} * 4);
+    const std::optional<uint32_t> count = file.readBE32(content.begin + 4 + uint64_t{skipWords} * 4);
     if (!count)
         return words;
     const uint64_t wanted = std::min<uint64_t>(uint64_t{*count} * wordsPerEntry, UINT32_MAX);
-    ForEachBE32(file, content.begin + headerBytes, content.end, static_cast<uint32_t>(wanted),
+    forEachBE32(file, content.begin + headerBytes, content.end, static_cast<uint32_t>(wanted),
                 [&](uint32_t, uint32_t word) {
                     words.push_back(word);
                     return true;
@@ -38,14 +38,14 @@ std::vector<uint32_t> TableWords(BinaryFile& file, const AtomHeader& table, uint
     return words;
 }
 
-std::vector<uint64_t> ChunkOffsets(BinaryFile& file, Span stbl)
+std::vector<uint64_t> chunkOffsets(BinaryFile& file, Span stbl)
 {
     std::vector<uint64_t> offsets;
-    if (const std::optional<AtomHeader> stco = FindChild(file, stbl, "stco")) {
-        for (uint32_t word : TableWords(file, *stco, 1))
+    if (const std::optional<AtomHeader> stco = findChildAtom(file, stbl, "stco")) {
+        for (uint32_t word : tableWords(file, *stco, 1))
             offsets.push_back(word);
-    } else if (const std::optional<AtomHeader> co64 = FindChild(file, stbl, "co64")) {
-        const std::vector<uint32_t> words = TableWords(file, *co64, 2);
+    } else if (const std::optional<AtomHeader> co64 = findChildAtom(file, stbl, "co64")) {
+        const std::vector<uint32_t> words = tableWords(file, *co64, 2);
         for (size_t i = 0; i < words.size(); i += 2)
             offsets.push_back(uint64_t{words[i]} << 32 | words[i + 1]);
     }
@@ -59,7 +59,7 @@ struct SampleSizes {
     uint32_t count = 0;
     std::vector<uint32_t> sizes;
 
-    std::optional<uint32_t> Size(uint32_t index) const
+    std::optional<uint32_t> size(uint32_t index) const
     {
         if (index >= count)
             return std::nullopt;
@@ -69,38 +69,38 @@ struct SampleSizes {
     }
 };
 
-SampleSizes ReadSizes(BinaryFile& file, Span stbl)
+SampleSizes readSizes(BinaryFile& file, Span stbl)
 {
     SampleSizes out;
-    const std::optional<AtomHeader> stsz = FindChild(file, stbl, "stsz");
-    if (!stsz || stsz->Content().end - stsz->Content().begin < 12)
+    const std::optional<AtomHeader> stsz = findChildAtom(file, stbl, "stsz");
+    if (!stsz || stsz->content().end - stsz->content().begin < 12)
         return out;
-    const std::optional<uint32_t> uniform = file.ReadBE32(stsz->Content().begin + 4);
-    const std::optional<uint32_t> count = file.ReadBE32(stsz->Content().begin + 8);
+    const std::optional<uint32_t> uniform = file.readBE32(stsz->content().begin + 4);
+    const std::optional<uint32_t> count = file.readBE32(stsz->content().begin + 8);
     if (!uniform || !count)
         return out;
     out.uniform = *uniform;
     out.count = *count;
     if (out.uniform == 0)
-        out.sizes = TableWords(file, *stsz, 1, 1);
+        out.sizes = tableWords(file, *stsz, 1, 1);
     return out;
 }
 
 template <class Run>
-std::vector<Run> ReadRuns(BinaryFile& file, Span stbl, std::string_view type)
+std::vector<Run> readRuns(BinaryFile& file, Span stbl, std::string_view type)
 {
     std::vector<Run> runs;
-    const std::optional<AtomHeader> table = FindChild(file, stbl, type);
+    const std::optional<AtomHeader> table = findChildAtom(file, stbl, type);
     if (!table)
         return runs;
-    const std::vector<uint32_t> words = TableWords(file, *table, type == "stsc" ? 3 : 2);
+    const std::vector<uint32_t> words = tableWords(file, *table, type == "stsc" ? 3 : 2);
     for (size_t i = 0; i + 1 < words.size(); i += type == "stsc" ? 3 : 2)
         runs.push_back({words[i], words[i + 1]});
     return runs;
 }
 
 // Places the samples chunk by chunk; stops at the first sample outside the file.
-std::vector<MediaSample> PlaceSamples(BinaryFile& file, const std::vector<uint64_t>& chunks,
+std::vector<MediaSample> placeSamples(BinaryFile& file, const std::vector<uint64_t>& chunks,
                                       const std::vector<ChunkRun>& runs, const SampleSizes& sizes)
 {
     std::vector<MediaSample> samples;
@@ -112,8 +112,8 @@ std::vector<MediaSample> PlaceSamples(BinaryFile& file, const std::vector<uint64
         const uint32_t inChunk = runs.empty() ? 0 : runs[run].samplesPerChunk;
         uint64_t offset = chunks[chunk];
         for (uint32_t k = 0; k < inChunk; ++k, ++index) {
-            const std::optional<uint32_t> size = sizes.Size(index);
-            if (!size || offset + *size > file.Size())
+            const std::optional<uint32_t> size = sizes.size(index);
+            if (!size || offset + *size > file.size())
                 return samples;
             samples.push_back({offset, *size, 0.0, 0.0});
             offset += *size;
@@ -122,7 +122,7 @@ std::vector<MediaSample> PlaceSamples(BinaryFile& file, const std::vector<uint64
     return samples;
 }
 
-void TimeSamples(const std::vector<TimeRun>& runs, uint32_t timescale,
+void timeSamples(const std::vector<TimeRun>& runs, uint32_t timescale,
                  std::vector<MediaSample>& samples)
 {
     uint64_t ticks = 0;
@@ -139,28 +139,28 @@ void TimeSamples(const std::vector<TimeRun>& runs, uint32_t timescale,
 
 }  // namespace
 
-std::vector<MediaSample> ReadSampleTable(BinaryFile& file, Span stbl, uint32_t timescale)
+std::vector<MediaSample> readSampleTable(BinaryFile& file, Span stbl, uint32_t timescale)
 {
     if (timescale == 0)
         return {};
-    std::vector<MediaSample> samples = PlaceSamples(
-        file, ChunkOffsets(file, stbl), ReadRuns<ChunkRun>(file, stbl, "stsc"), ReadSizes(file, stbl));
-    TimeSamples(ReadRuns<TimeRun>(file, stbl, "stts"), timescale, samples);
+    std::vector<MediaSample> samples = placeSamples(
+        file, chunkOffsets(file, stbl), readRuns<ChunkRun>(file, stbl, "stsc"), readSizes(file, stbl));
+    timeSamples(readRuns<TimeRun>(file, stbl, "stts"), timescale, samples);
     return samples;
 }
 
-uint32_t ReadMediaTimescale(BinaryFile& file, Span trak)
+uint32_t readMediaTimescale(BinaryFile& file, Span trak)
 {
-    const std::optional<AtomHeader> mdhd = FindPath(file, trak, {"mdia", "mdhd"});
+    const std::optional<AtomHeader> mdhd = findPath(file, trak, {"mdia", "mdhd"});
     if (!mdhd)
         return 0;
-    const uint64_t begin = mdhd->Content().begin;
+    const uint64_t begin = mdhd->content().begin;
     unsigned char version = 0;
-    if (!file.ReadExact(begin, &version, 1))
+    if (!file.readExact(begin, &version, 1))
         return 0;
     // Version 1 has 64-bit creation and modification times before the time scale.
     const uint64_t at = begin + (version == 1 ? 20 : 12);
     if (at + 4 > mdhd->end)
         return 0;
-    return file.ReadBE32(at).value_or(0);
+    return file.readBE32(at).value_or(0);
 }

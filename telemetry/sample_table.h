@@ -16,7 +16,7 @@ struct MediaSample {
 // The samples of a track's sample table atom ("stbl": stsz, stco or co64, stsc, stts), in
 // decoding order. Only samples whose bytes lie inside the file are listed, and no table is
 // trusted beyond the entries its atom holds.
-std::vector<MediaSample> ReadSampleTable(BinaryFile& file, Span stbl, uint32_t timescale);
+std::vector<MediaSample> readSampleTable(BinaryFile& file, Span stbl, uint32_t timescale);
 
 // The media time scale of a track ("mdia/mdhd", versions 0 and 1), or 0.
-uint32_t ReadMediaTimescale(BinaryFile& file, Span trak);
+uint32_t readMediaTimescale(BinaryFile& file, Span trak);

@@ -2,7 +2,7 @@
 #include <array>
 #include <string_view>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "atom_walker.h"
 #include "layout_reader.h"
 #include "nmea_sentence.h"
@@ -17,17 +17,17 @@ class ByteStream {
 public:
     explicit ByteStream(BinaryFile& file) : m_file(file) {}
 
-    int Get()
+    int get()
     {
-        if (m_pos == m_end && !Fill())
+        if (m_pos == m_end && !fill())
             return -1;
         return m_buffer[m_pos++];
     }
 
 private:
-    bool Fill()
+    bool fill()
     {
-        m_end = m_file.ReadAt(m_offset, m_buffer.data(), m_buffer.size());
+        m_end = m_file.readAt(m_offset, m_buffer.data(), m_buffer.size());
         m_offset += m_end;
         m_pos = 0;
         return m_end > 0;
@@ -42,12 +42,12 @@ private:
 
 // Reads up to kPieceLength bytes of a line (without its LF). lineEnded: the LF was read.
 // False at the end of the file with nothing read.
-bool ReadPiece(ByteStream& in, std::string& piece, bool& lineEnded)
+bool readPiece(ByteStream& in, std::string& piece, bool& lineEnded)
 {
     piece.clear();
     lineEnded = false;
     while (piece.size() < kPieceLength) {
-        const int c = in.Get();
+        const int c = in.get();
         if (c < 0)
             return !piece.empty();
         if (c == '\n') {
@@ -61,16 +61,16 @@ bool ReadPiece(ByteStream& in, std::string& piece, bool& lineEnded)
 
 // Shift of the key line: its key digit sum, or 0 when one of its first eight characters
 // is '0', not a digit, or missing.
-int KeyLineShift(std::string_view keyLine)
+int keyLineShift(std::string_view keyLine)
 {
     const std::string_view digits = keyLine.substr(0, 8);
     const auto nonZeroDigit = [](char c) { return c >= '1' && c <= '9'; };
     if (digits.size() < 8 || !std::all_of(digits.begin(), digits.end(), nonZeroDigit))
         return 0;
-    return KeyDigitSum(digits);
+    return keyDigitSum(digits);
 }
 
-ReadOutcome ReadLines(BinaryFile& file, CAssistInfoReader& table)
+ReadOutcome readLines(BinaryFile& file, TelemetryTable& table)
 {
     ByteStream in(file);
 
@@ -78,54 +78,54 @@ ReadOutcome ReadLines(BinaryFile& file, CAssistInfoReader& table)
     std::string keyLine;
     bool lineEnded = false;
     std::string piece;
-    if (!ReadPiece(in, keyLine, lineEnded))
-        return ReadOutcome::Empty("empty sidecar");
-    while (!lineEnded && ReadPiece(in, piece, lineEnded)) {
+    if (!readPiece(in, keyLine, lineEnded))
+        return ReadOutcome::empty("empty sidecar");
+    while (!lineEnded && readPiece(in, piece, lineEnded)) {
     }
-    const int shift = KeyLineShift(keyLine);
+    const int shift = keyLineShift(keyLine);
     if (shift == 0)
-        return ReadOutcome::Empty("no key line");
+        return ReadOutcome::empty("no key line");
 
     bool continuation = false;
-    while (!table.Full() && ReadPiece(in, piece, lineEnded)) {
+    while (!table.full() && readPiece(in, piece, lineEnded)) {
         // The line end of a line that filled its last piece exactly is no piece of its own.
         const bool onlyLineEnd = continuation && (piece.empty() || piece == "\r");
         if (!onlyLineEnd)
-            table.ParseAssistLine(piece.data(), shift);
+            table.parseAssistLine(piece.data(), shift);
         continuation = !lineEnded;
     }
-    return ReadOutcome::Read(table.GetCount());
+    return ReadOutcome::read(table.count());
 }
 
 // A text file beside the movie, found by name (not in the movie's atoms).
 class SidecarReader final : public LayoutReader {
 public:
-    Layout Id() const override { return Layout::Sidecar; }
-    bool Detect(BinaryFile&) const override { return false; }
-    ReadOutcome Read(const tagFileNode& node, BinaryFile&, CAssistInfoReader& table) const override
+    Layout id() const override { return Layout::Sidecar; }
+    bool detect(BinaryFile&) const override { return false; }
+    ReadOutcome read(const RecordingEntry& node, BinaryFile&, TelemetryTable& table) const override
     {
-        return ReadSidecar(node.strGpsPath, table);
+        return readSidecar(node.sidecarPath, table);
     }
 };
 
 }  // namespace
 
-ReadOutcome ReadSidecar(const std::string& path, CAssistInfoReader& table)
+ReadOutcome readSidecar(const std::string& path, TelemetryTable& table)
 {
-    table.Clear();
+    table.clear();
     BinaryFile file;
-    if (!file.Open(path))
-        return ReadOutcome::Unopened("sidecar " + path + ": " + file.Failure());
-    return ReadLines(file, table);
+    if (!file.open(path))
+        return ReadOutcome::unopened("sidecar " + path + ": " + file.failure());
+    return readLines(file, table);
 }
 
-const LayoutReader& SidecarLayout()
+const LayoutReader& sidecarLayout()
 {
     static const SidecarReader reader;
     return reader;
 }
 
-int CAssistInfoReader::ReadDatFile(const std::string& path)
+int TelemetryTable::readDatFile(const std::string& path)
 {
-    return ReadSidecar(path, *this).result;
+    return readSidecar(path, *this).result;
 }

@@ -6,17 +6,17 @@
 #include "nmea_box_reader.h"
 #include "track_table.h"
 
-ReadOutcome TimedTrackLayout::ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const
+ReadOutcome TimedTrackLayout::readOpened(BinaryFile& movie, TelemetryTable& table) const
 {
     std::string why;
     const std::optional<TimedTrack> track = m_decode(movie, why);
     if (!track)
-        return ReadOutcome::Empty(why.empty() ? "no telemetry" : why);
-    FillTable(*track, ReadMovieSeconds(movie), table);
-    return ReadOutcome::Read(table.GetCount());
+        return ReadOutcome::empty(why.empty() ? "no telemetry" : why);
+    fillTable(*track, readMovieSeconds(movie), table);
+    return ReadOutcome::read(table.count());
 }
 
-std::optional<int64_t> TimedTrackLayout::FirstUtcMs(BinaryFile& movie) const
+std::optional<int64_t> TimedTrackLayout::firstUtcMs(BinaryFile& movie) const
 {
     std::string why;
     const std::optional<TimedTrack> track = m_decode(movie, why);
@@ -29,20 +29,20 @@ std::optional<int64_t> TimedTrackLayout::FirstUtcMs(BinaryFile& movie) const
     return std::nullopt;
 }
 
-const LayoutReader& GoProLayout()
+const LayoutReader& goProLayout()
 {
-    static const TimedTrackLayout reader(Layout::GoPro, DetectGoPro, ReadGoPro);
+    static const TimedTrackLayout reader(Layout::GoPro, detectGoPro, readGoPro);
     return reader;
 }
 
-const LayoutReader& FreeGpsLayout()
+const LayoutReader& freeGpsLayout()
 {
-    static const TimedTrackLayout reader(Layout::FreeGps, DetectFreeGps, DecodeFreeGps);
+    static const TimedTrackLayout reader(Layout::FreeGps, detectFreeGps, decodeFreeGps);
     return reader;
 }
 
-const LayoutReader& NmeaBoxLayout()
+const LayoutReader& nmeaBoxLayout()
 {
-    static const TimedTrackLayout reader(Layout::NmeaBox, DetectNmeaBox, DecodeNmeaBox);
+    static const TimedTrackLayout reader(Layout::NmeaBox, detectNmeaBox, decodeNmeaBox);
     return reader;
 }

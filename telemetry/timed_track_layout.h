@@ -12,20 +12,20 @@ using TrackDetector = bool (*)(BinaryFile& movie);
 using TrackDecoder = std::optional<TimedTrack> (*)(BinaryFile& movie, std::string& why);
 
 // A layout read as a decoded track (GoPro, Novatek freeGPS, NMEA in a box): the decoder
-// gives the track, FillTable makes the table, one sample per second of the movie. A new
-// family is a detector, a decoder, an accessor like GoProLayout() and its place in
-// MovieLayouts().
+// gives the track, fillTable makes the table, one sample per second of the movie. A new
+// family is a detector, a decoder, an accessor like goProLayout() and its place in
+// movieLayouts().
 class TimedTrackLayout final : public MovieLayoutReader {
 public:
     TimedTrackLayout(Layout id, TrackDetector detect, TrackDecoder decode)
         : m_id(id), m_detect(detect), m_decode(decode) {}
 
-    Layout Id() const override { return m_id; }
-    bool Detect(BinaryFile& movie) const override { return m_detect(movie); }
-    std::optional<int64_t> FirstUtcMs(BinaryFile& movie) const override;
+    Layout id() const override { return m_id; }
+    bool detect(BinaryFile& movie) const override { return m_detect(movie); }
+    std::optional<int64_t> firstUtcMs(BinaryFile& movie) const override;
 
 protected:
-    ReadOutcome ReadOpened(BinaryFile& movie, CAssistInfoReader& table) const override;
+    ReadOutcome readOpened(BinaryFile& movie, TelemetryTable& table) const override;
 
 private:
     Layout m_id;
@@ -33,6 +33,6 @@ private:
     TrackDecoder m_decode;
 };
 
-const LayoutReader& GoProLayout();
-const LayoutReader& FreeGpsLayout();
-const LayoutReader& NmeaBoxLayout();
+const LayoutReader& goProLayout();
+const LayoutReader& freeGpsLayout();
+const LayoutReader& nmeaBoxLayout();

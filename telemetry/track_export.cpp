@@ -5,14 +5,14 @@
 #include <cstdlib>
 #include <ostream>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 
 namespace {
 
 constexpr double kKmPerHourToMetresPerSecond = 1.0 / 3.6;
 constexpr std::int64_t kMsPerSample = 1000;
 
-std::string XmlEscaped(const std::string& text)
+std::string xmlEscaped(const std::string& text)
 {
     std::string escaped;
     escaped.reserve(text.size());
@@ -34,7 +34,7 @@ std::string XmlEscaped(const std::string& text)
 }
 
 // A coordinate text the GPX schema accepts: a plain decimal number within the limit.
-bool IsCoordinate(const std::string& text, double limit)
+bool isCoordinate(const std::string& text, double limit)
 {
     if (text.empty() || text.find_first_not_of("-.0123456789") != std::string::npos)
         return false;
@@ -43,14 +43,14 @@ bool IsCoordinate(const std::string& text, double limit)
     return *end == '\0' && value >= -limit && value <= limit;
 }
 
-bool HasExportablePosition(const tagAssistInfo& sample)
+bool hasExportablePosition(const TelemetryEntry& sample)
 {
-    return sample.HasPosition() && IsCoordinate(sample.strLatitude, 90.0)
-           && IsCoordinate(sample.strLongitude, 180.0);
+    return sample.hasPosition() && isCoordinate(sample.latitude, 90.0)
+           && isCoordinate(sample.longitude, 180.0);
 }
 
 // The fix's own UTC when the layout dates it, else the movie's start plus the sample's second.
-std::optional<std::int64_t> SampleTime(const ExportPart& part, int sample, const tagAssistInfo& entry)
+std::optional<std::int64_t> sampleTime(const ExportPart& part, int sample, const TelemetryEntry& entry)
 {
     if (entry.utcMs)
         return entry.utcMs;
@@ -59,19 +59,19 @@ std::optional<std::int64_t> SampleTime(const ExportPart& part, int sample, const
     return *part.startUtcMs + sample * kMsPerSample;
 }
 
-void WriteTrackPoint(std::ostream& out, const tagAssistInfo& sample, std::optional<std::int64_t> utcMs)
+void writeTrackPoint(std::ostream& out, const TelemetryEntry& sample, std::optional<std::int64_t> utcMs)
 {
-    out << "<trkpt lat=\"" << sample.strLatitude << "\" lon=\"" << sample.strLongitude << "\">";
+    out << "<trkpt lat=\"" << sample.latitude << "\" lon=\"" << sample.longitude << "\">";
     if (utcMs)
-        out << "<time>" << IsoUtcTime(*utcMs) << "</time>";
+        out << "<time>" << isoUtcTime(*utcMs) << "</time>";
     // A sample without speed and course (a GGA sentence) logs both as zero.
-    if (sample.nSpeed != 0 || sample.dCourse != 0.0) {
+    if (sample.speedKmh != 0 || sample.course != 0.0) {
         char motion[200];
         std::snprintf(motion, sizeof motion,
                       "<extensions><gpxtpx:TrackPointExtension>"
                       "<gpxtpx:speed>%.3f</gpxtpx:speed><gpxtpx:course>%.3f</gpxtpx:course>"
                       "</gpxtpx:TrackPointExtension></extensions>",
-                      sample.nSpeed * kKmPerHourToMetresPerSecond, sample.dCourse);
+                      sample.speedKmh * kKmPerHourToMetresPerSecond, sample.course);
         out << motion;
     }
     out << "</trkpt>\n";
@@ -79,7 +79,7 @@ void WriteTrackPoint(std::ostream& out, const tagAssistInfo& sample, std::option
 
 }  // namespace
 
-std::string IsoUtcTime(std::int64_t utcMs)
+std::string isoUtcTime(std::int64_t utcMs)
 {
     using namespace std::chrono;
     const sys_time<milliseconds> time{milliseconds{utcMs}};
@@ -98,10 +98,10 @@ std::string IsoUtcTime(std::int64_t utcMs)
     return std::string(text, static_cast<size_t>(length)) + "Z";
 }
 
-void WriteGpxHeader(std::ostream& out, const std::string& creator)
+void writeGpxHeader(std::ostream& out, const std::string& creator)
 {
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<gpx version=\"1.1\" creator=\"" << XmlEscaped(creator) << "\""
+           "<gpx version=\"1.1\" creator=\"" << xmlEscaped(creator) << "\""
            " xmlns=\"http://www.topografix.com/GPX/1/1\""
            " xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\""
            " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
@@ -111,55 +111,55 @@ void WriteGpxHeader(std::ostream& out, const std::string& creator)
            " http://www.garmin.com/xmlschemas/TrackPointExtensionv2.xsd\">\n";
 }
 
-void WriteGpxTrackBegin(std::ostream& out, const std::string& name)
+void writeGpxTrackBegin(std::ostream& out, const std::string& name)
 {
-    out << "<trk>\n<name>" << XmlEscaped(name) << "</name>\n";
+    out << "<trk>\n<name>" << xmlEscaped(name) << "</name>\n";
 }
 
-void WriteGpxSegment(std::ostream& out, const ExportPart& part)
+void writeGpxSegment(std::ostream& out, const ExportPart& part)
 {
     out << "<trkseg>\n";
-    // Every sample fills ENTRIES_PER_SAMPLE identical entries; one point per sample.
-    const int count = part.table ? part.table->GetCount() : 0;
-    for (int i = 0; i < count; i += ENTRIES_PER_SAMPLE) {
-        const tagAssistInfo& sample = *part.table->Find(i);
-        if (HasExportablePosition(sample))
-            WriteTrackPoint(out, sample, SampleTime(part, i / ENTRIES_PER_SAMPLE, sample));
+    // Every sample fills kEntriesPerSample identical entries; one point per sample.
+    const int count = part.table ? part.table->count() : 0;
+    for (int i = 0; i < count; i += kEntriesPerSample) {
+        const TelemetryEntry& sample = *part.table->find(i);
+        if (hasExportablePosition(sample))
+            writeTrackPoint(out, sample, sampleTime(part, i / kEntriesPerSample, sample));
     }
     out << "</trkseg>\n";
 }
 
-void WriteGpxTrackEnd(std::ostream& out)
+void writeGpxTrackEnd(std::ostream& out)
 {
     out << "</trk>\n";
 }
 
-void WriteGpxFooter(std::ostream& out)
+void writeGpxFooter(std::ostream& out)
 {
     out << "</gpx>\n";
 }
 
-void WriteCsvHeader(std::ostream& out)
+void writeCsvHeader(std::ostream& out)
 {
     out << "time,latitude,longitude,speed_kmh,course,x_g,y_g,z_g\n";
 }
 
-void WriteCsvRows(std::ostream& out, const ExportPart& part)
+void writeCsvRows(std::ostream& out, const ExportPart& part)
 {
-    const int count = part.table ? part.table->GetCount() : 0;
-    for (int i = 0; i < count; i += ENTRIES_PER_SAMPLE) {
-        const tagAssistInfo& sample = *part.table->Find(i);
-        if (const auto utcMs = SampleTime(part, i / ENTRIES_PER_SAMPLE, sample))
-            out << IsoUtcTime(*utcMs);
+    const int count = part.table ? part.table->count() : 0;
+    for (int i = 0; i < count; i += kEntriesPerSample) {
+        const TelemetryEntry& sample = *part.table->find(i);
+        if (const auto utcMs = sampleTime(part, i / kEntriesPerSample, sample))
+            out << isoUtcTime(*utcMs);
         out << ',';
         // Coordinates are checked numbers, so no field needs quoting.
-        if (HasExportablePosition(sample))
-            out << sample.strLatitude << ',' << sample.strLongitude;
+        if (hasExportablePosition(sample))
+            out << sample.latitude << ',' << sample.longitude;
         else
             out << ',';
         char numbers[160];
         const int length = std::snprintf(numbers, sizeof numbers, ",%d,%.3f,%.4f,%.4f,%.4f\n",
-                                         sample.nSpeed, sample.dCourse, sample.fX, sample.fY, sample.fZ);
+                                         sample.speedKmh, sample.course, sample.gX, sample.gY, sample.gZ);
         out.write(numbers, length);
     }
 }

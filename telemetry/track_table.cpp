@@ -16,7 +16,7 @@ class TimeCursor {
 public:
     explicit TimeCursor(const std::vector<Record>& records) : m_records(records) {}
 
-    const Record* AtOrAfter(double t)
+    const Record* atOrAfter(double t)
     {
         while (m_next < m_records.size() && m_records[m_next].videoSeconds < t)
             ++m_next;
@@ -31,15 +31,15 @@ private:
 };
 
 template <class Record>
-double LastTime(const std::vector<Record>& records)
+double lastTime(const std::vector<Record>& records)
 {
     return records.empty() ? -1.0 : records.back().videoSeconds;
 }
 
 // Samples the table gets: up to the last record's second, within the video's length.
-double SampleCount(const TimedTrack& track, std::optional<double> videoSeconds)
+double sampleCount(const TimedTrack& track, std::optional<double> videoSeconds)
 {
-    const double last = std::max(LastTime(track.fixes), LastTime(track.accelerations));
+    const double last = std::max(lastTime(track.fixes), lastTime(track.accelerations));
     const double records = static_cast<double>(track.fixes.size() + track.accelerations.size());
     const double recorded =
         last < 0.0 ? 0.0 : std::min(std::floor(last) + 1.0, records * kSecondsPerRecord);
@@ -48,22 +48,22 @@ double SampleCount(const TimedTrack& track, std::optional<double> videoSeconds)
     return recorded;
 }
 
-tagAssistInfo SampleOf(const TimedFix* fix)
+TelemetryEntry sampleOf(const TimedFix* fix)
 {
-    tagAssistInfo sample;
+    TelemetryEntry sample;
     if (fix == nullptr || !fix->valid)
         return sample;
-    sample.strLatitude = DegreesText(fix->latitude);
-    sample.strLongitude = DegreesText(fix->longitude);
+    sample.latitude = degreesText(fix->latitude);
+    sample.longitude = degreesText(fix->longitude);
     // A float layout can log anything: no speed or course is better than a made-up one.
     const double speed = std::isfinite(fix->speedKmh) ? std::clamp(fix->speedKmh, 0.0, 10000.0) : 0.0;
-    sample.nSpeed = static_cast<int>(std::lround(speed));
-    sample.dCourse = std::isfinite(fix->course) ? fix->course : 0.0;
+    sample.speedKmh = static_cast<int>(std::lround(speed));
+    sample.course = std::isfinite(fix->course) ? fix->course : 0.0;
     sample.utcMs = fix->utcMs;
     return sample;
 }
 
-EntryAxes AxesOf(const TimedAcceleration* acceleration)
+EntryAxes axesOf(const TimedAcceleration* acceleration)
 {
     if (acceleration == nullptr)
         return {};
@@ -73,24 +73,24 @@ EntryAxes AxesOf(const TimedAcceleration* acceleration)
 
 }  // namespace
 
-std::string DegreesText(double degrees)
+std::string degreesText(double degrees)
 {
     char text[32];
     std::snprintf(text, sizeof text, "%.7f", degrees);
     return text;
 }
 
-void FillTable(const TimedTrack& track, std::optional<double> videoSeconds,
-               CAssistInfoReader& table)
+void fillTable(const TimedTrack& track, std::optional<double> videoSeconds,
+               TelemetryTable& table)
 {
     TimeCursor<TimedFix> fixes(track.fixes);
     TimeCursor<TimedAcceleration> accelerations(track.accelerations);
-    const double samples = SampleCount(track, videoSeconds);
-    std::array<EntryAxes, ENTRIES_PER_SAMPLE> axes;
-    for (int i = 0; i < samples && !table.Full(); ++i) {
-        const tagAssistInfo sample = SampleOf(fixes.AtOrAfter(i));
-        for (int j = 0; j < ENTRIES_PER_SAMPLE; ++j)
-            axes[static_cast<size_t>(j)] = AxesOf(accelerations.AtOrAfter(i + j / 10.0));
-        table.AppendSample(sample, axes);
+    const double samples = sampleCount(track, videoSeconds);
+    std::array<EntryAxes, kEntriesPerSample> axes;
+    for (int i = 0; i < samples && !table.full(); ++i) {
+        const TelemetryEntry sample = sampleOf(fixes.atOrAfter(i));
+        for (int j = 0; j < kEntriesPerSample; ++j)
+            axes[static_cast<size_t>(j)] = axesOf(accelerations.atOrAfter(i + j / 10.0));
+        table.appendSample(sample, axes);
     }
 }

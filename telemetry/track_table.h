@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "timed_track.h"
 
 // How a decoded track becomes the table, the same for every layout that decodes one.
@@ -18,11 +18,11 @@
 // record: a length or a time stamp claimed by an index alone fills nothing, and play
 // positions past the table read as misses.
 // Records are taken in the order given (the decoders keep video time order).
-void FillTable(const TimedTrack& track, std::optional<double> videoSeconds,
-               CAssistInfoReader& table);
+void fillTable(const TimedTrack& track, std::optional<double> videoSeconds,
+               TelemetryTable& table);
 
 // How far after a sample's (or entry's) time a record may lie and still be taken for it.
 inline constexpr double kTrackWindowSeconds = 1.0;
 
 // The coordinate text of the table for decimal degrees (seven fraction digits).
-std::string DegreesText(double degrees);
+std::string degreesText(double degrees);

@@ -11,16 +11,16 @@ constexpr std::int64_t kSecondsFrom1904To1970 = 2082844800;
 constexpr std::uint64_t kVersion0Size = 4 + 4 + 4 + 4 + 4;  // version and flags, two times, scale, length
 constexpr std::uint64_t kVersion1Size = 4 + 8 + 8 + 4 + 8;
 
-std::uint64_t LoadBE64(const unsigned char* bytes)
+std::uint64_t loadBE64(const unsigned char* bytes)
 {
-    return std::uint64_t{LoadBE32(bytes)} << 32 | LoadBE32(bytes + 4);
+    return std::uint64_t{loadBE32(bytes)} << 32 | loadBE32(bytes + 4);
 }
 
-RecordingClock ClockFromHeader(const unsigned char* header, bool version1)
+RecordingClock clockFromHeader(const unsigned char* header, bool version1)
 {
-    const std::uint64_t creation = version1 ? LoadBE64(header + 4) : LoadBE32(header + 4);
-    const std::uint32_t scale = LoadBE32(header + (version1 ? 20 : 12));
-    const std::uint64_t length = version1 ? LoadBE64(header + 24) : LoadBE32(header + 16);
+    const std::uint64_t creation = version1 ? loadBE64(header + 4) : loadBE32(header + 4);
+    const std::uint32_t scale = loadBE32(header + (version1 ? 20 : 12));
+    const std::uint64_t length = version1 ? loadBE64(header + 24) : loadBE32(header + 16);
     RecordingClock clock;
     // Cameras without a clock write zero; a time after 2100 is no time either.
     constexpr std::uint64_t kYear2100 = 6311433600u;
@@ -33,24 +33,24 @@ RecordingClock ClockFromHeader(const unsigned char* header, bool version1)
 
 }  // namespace
 
-RecordingClock ReadRecordingClock(const std::string& path)
+RecordingClock readRecordingClock(const std::string& path)
 {
     BinaryFile file;
-    if (!file.Open(path))
+    if (!file.open(path))
         return {};
-    const std::optional<AtomHeader> mvhd = FindPath(file, WholeFile(file), {"moov", "mvhd"});
+    const std::optional<AtomHeader> mvhd = findPath(file, wholeFile(file), {"moov", "mvhd"});
     if (!mvhd)
         return {};
     unsigned char header[kVersion1Size] = {};
-    const Span content = mvhd->Content();
+    const Span content = mvhd->content();
     const std::uint64_t available = content.end - content.begin;
-    if (available < kVersion0Size || !file.ReadExact(content.begin, header, 1))
+    if (available < kVersion0Size || !file.readExact(content.begin, header, 1))
         return {};
     const bool version1 = header[0] == 1;
     const std::uint64_t size = version1 ? kVersion1Size : kVersion0Size;
-    if (available < size || !file.ReadExact(content.begin, header, size))
+    if (available < size || !file.readExact(content.begin, header, size))
         return {};
-    return ClockFromHeader(header, version1);
+    return clockFromHeader(header, version1);
 }
 
 TripPlan::TripPlan(std::span<const RecordingClock> clocks)
@@ -93,34 +93,34 @@ TripPlan::TripPlan(std::span<const RecordingClock> clocks)
         m_playPosition[m_playOrder[position]] = position;
 }
 
-int TripPlan::TripOf(int row) const
+int TripPlan::tripOf(int row) const
 {
-    return row >= 0 && row < RowCount() ? m_tripOfRow[row] : -1;
+    return row >= 0 && row < rowCount() ? m_tripOfRow[row] : -1;
 }
 
-std::span<const int> TripPlan::TripRows(int row) const
+std::span<const int> TripPlan::tripRows(int row) const
 {
-    const int trip = TripOf(row);
+    const int trip = tripOf(row);
     return trip < 0 ? std::span<const int>() : std::span<const int>(m_trips[trip]);
 }
 
-bool TripPlan::StartsTrip(int row) const
+bool TripPlan::startsTrip(int row) const
 {
-    const std::span<const int> rows = TripRows(row);
+    const std::span<const int> rows = tripRows(row);
     return !rows.empty() && rows.front() == row;
 }
 
-int TripPlan::Next(int row) const
+int TripPlan::next(int row) const
 {
-    if (row < 0 || row >= RowCount())
+    if (row < 0 || row >= rowCount())
         return -1;
     const int position = m_playPosition[row] + 1;
     return position < static_cast<int>(m_playOrder.size()) ? m_playOrder[position] : -1;
 }
 
-int TripPlan::Previous(int row) const
+int TripPlan::previous(int row) const
 {
-    if (row < 0 || row >= RowCount())
+    if (row < 0 || row >= rowCount())
         return -1;
     const int position = m_playPosition[row] - 1;
     return position >= 0 ? m_playOrder[position] : -1;

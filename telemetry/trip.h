@@ -17,7 +17,7 @@ inline constexpr std::int64_t kTripGapMs = 2 * 60 * 1000;
 
 // Reads moov/mvhd (versions 0 and 1) with a bounded walk; an unreadable file or a movie
 // without a header gives no start and no length.
-RecordingClock ReadRecordingClock(const std::string& path);
+RecordingClock readRecordingClock(const std::string& path);
 
 // The recordings of a list grouped into trips. Within a trip the rows are in start order;
 // trips follow the list position of their first recording. A recording without a time is a
@@ -29,16 +29,16 @@ public:
     TripPlan() = default;
     explicit TripPlan(std::span<const RecordingClock> clocks);
 
-    const std::vector<std::vector<int>>& Trips() const { return m_trips; }
-    int RowCount() const { return static_cast<int>(m_tripOfRow.size()); }
+    const std::vector<std::vector<int>>& trips() const { return m_trips; }
+    int rowCount() const { return static_cast<int>(m_tripOfRow.size()); }
     // The trip of a list row, -1 outside the list.
-    int TripOf(int row) const;
+    int tripOf(int row) const;
     // The row's trip, empty outside the list.
-    std::span<const int> TripRows(int row) const;
-    bool StartsTrip(int row) const;
+    std::span<const int> tripRows(int row) const;
+    bool startsTrip(int row) const;
     // The row played after or before this one, -1 at either end or outside the list.
-    int Next(int row) const;
-    int Previous(int row) const;
+    int next(int row) const;
+    int previous(int row) const;
 
 private:
     std::vector<std::vector<int>> m_trips;

@@ -6,18 +6,18 @@
 #include <optional>
 #include <string>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 
 namespace {
 
 constexpr double kEarthRadiusMetres = 6371008.8;  // IUGG mean radius
 
-double Radians(double degrees)
+double radians(double degrees)
 {
     return degrees * std::numbers::pi / 180.0;
 }
 
-std::optional<double> Degrees(const std::string& text, double limit)
+std::optional<double> degrees(const std::string& text, double limit)
 {
     double value = 0.0;
     const char* end = text.data() + text.size();
@@ -27,43 +27,43 @@ std::optional<double> Degrees(const std::string& text, double limit)
     return value;
 }
 
-std::optional<GeoPoint> PositionOf(const tagAssistInfo& sample)
+std::optional<GeoPoint> positionOf(const TelemetryEntry& sample)
 {
-    if (!sample.HasPosition())
+    if (!sample.hasPosition())
         return std::nullopt;
-    const auto latitude = Degrees(sample.strLatitude, 90.0);
-    const auto longitude = Degrees(sample.strLongitude, 180.0);
+    const auto latitude = degrees(sample.latitude, 90.0);
+    const auto longitude = degrees(sample.longitude, 180.0);
     if (!latitude || !longitude)
         return std::nullopt;
     return GeoPoint{*latitude, *longitude};
 }
 
-double Sum(std::span<const GeoPoint> points)
+double sum(std::span<const GeoPoint> points)
 {
     double metres = 0.0;
     for (size_t i = 1; i < points.size(); ++i)
-        metres += GreatCircleMetres(points[i - 1], points[i]);
+        metres += greatCircleMetres(points[i - 1], points[i]);
     return metres;
 }
 
-GPeak StrongestPeak(const CAssistInfoReader& table)
+GPeak strongestPeak(const TelemetryTable& table)
 {
-    const int count = table.GetCount();
+    const int count = table.count();
     if (count == 0)
         return {};
     double mean[3] = {};
     for (int i = 0; i < count; ++i) {
-        const tagAssistInfo& e = *table.Find(i);
-        mean[0] += e.fX;
-        mean[1] += e.fY;
-        mean[2] += e.fZ;
+        const TelemetryEntry& e = *table.find(i);
+        mean[0] += e.gX;
+        mean[1] += e.gY;
+        mean[2] += e.gZ;
     }
     for (double& m : mean)
         m /= count;
     GPeak peak;
     for (int i = 0; i < count; ++i) {
-        const tagAssistInfo& e = *table.Find(i);
-        const double g = std::hypot(e.fX - mean[0], e.fY - mean[1], e.fZ - mean[2]);
+        const TelemetryEntry& e = *table.find(i);
+        const double g = std::hypot(e.gX - mean[0], e.gY - mean[1], e.gZ - mean[2]);
         if (g > peak.g)
             peak = {g, i};
     }
@@ -72,33 +72,33 @@ GPeak StrongestPeak(const CAssistInfoReader& table)
 
 }  // namespace
 
-double GreatCircleMetres(const GeoPoint& a, const GeoPoint& b)
+double greatCircleMetres(const GeoPoint& a, const GeoPoint& b)
 {
-    const double dLat = Radians(b.latitude - a.latitude);
-    const double dLon = Radians(b.longitude - a.longitude);
+    const double dLat = radians(b.latitude - a.latitude);
+    const double dLon = radians(b.longitude - a.longitude);
     const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                     std::cos(Radians(a.latitude)) * std::cos(Radians(b.latitude)) *
+                     std::cos(radians(a.latitude)) * std::cos(radians(b.latitude)) *
                          std::sin(dLon / 2) * std::sin(dLon / 2);
     return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
 }
 
-TrackDigest DigestTable(const CAssistInfoReader& table)
+TrackDigest digestTable(const TelemetryTable& table)
 {
     TrackDigest digest;
-    for (int i = 0, count = table.GetCount(); i < count; i += ENTRIES_PER_SAMPLE) {
-        const tagAssistInfo& sample = *table.Find(i);
+    for (int i = 0, count = table.count(); i < count; i += kEntriesPerSample) {
+        const TelemetryEntry& sample = *table.find(i);
         ++digest.seconds;
-        if (const auto position = PositionOf(sample)) {
+        if (const auto position = positionOf(sample)) {
             digest.positions.push_back(*position);
-            digest.maxKmh = std::max(digest.maxKmh, sample.nSpeed);
+            digest.maxKmh = std::max(digest.maxKmh, sample.speedKmh);
         }
     }
-    digest.metres = Sum(digest.positions);
-    digest.peak = StrongestPeak(table);
+    digest.metres = sum(digest.positions);
+    digest.peak = strongestPeak(table);
     return digest;
 }
 
-TripSummary SummariseTrip(std::span<const TrackDigest* const> parts)
+TripSummary summariseTrip(std::span<const TrackDigest* const> parts)
 {
     TripSummary summary;
     const GeoPoint* last = nullptr;
@@ -106,7 +106,7 @@ TripSummary SummariseTrip(std::span<const TrackDigest* const> parts)
         const TrackDigest& part = *parts[i];
         summary.metres += part.metres;
         if (last && !part.positions.empty())
-            summary.metres += GreatCircleMetres(*last, part.positions.front());
+            summary.metres += greatCircleMetres(*last, part.positions.front());
         if (!part.positions.empty())
             last = &part.positions.back();
         summary.seconds += part.seconds;

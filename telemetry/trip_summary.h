@@ -3,7 +3,7 @@
 #include <span>
 #include <vector>
 
-class CAssistInfoReader;
+class TelemetryTable;
 
 // A position in signed decimal degrees.
 struct GeoPoint {
@@ -12,7 +12,7 @@ struct GeoPoint {
 };
 
 // Great-circle distance on the mean earth sphere (haversine).
-double GreatCircleMetres(const GeoPoint& a, const GeoPoint& b);
+double greatCircleMetres(const GeoPoint& a, const GeoPoint& b);
 
 // The strongest G-sensor peak: the largest change of the acceleration from the
 // recording's mean (which holds gravity and how the camera is mounted).
@@ -30,7 +30,7 @@ struct TrackDigest {
     GPeak peak;
 };
 
-TrackDigest DigestTable(const CAssistInfoReader& table);
+TrackDigest digestTable(const TelemetryTable& table);
 
 struct TripSummary {
     double metres = 0.0;  // along every position of the trip, across the joins of recordings
@@ -42,4 +42,4 @@ struct TripSummary {
 };
 
 // Parts in play order.
-TripSummary SummariseTrip(std::span<const TrackDigest* const> parts);
+TripSummary summariseTrip(std::span<const TrackDigest* const> parts);

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "allocator_arenas.h"
-#include "player_dlg.h"
+#include "player_window.h"
 #include "skin_list.h"
 #include "trip_index.h"
 #include "video_widget.h"
@@ -32,7 +32,7 @@ QString g_trip;     // 60 copies of it, a minute apart: one trip of 3600 positio
 constexpr int kTripRecordings = 60;
 constexpr qint64 kMorning1904 = 2082844800LL + 1718093700LL;  // 2024-06-11 08:15:00 UTC
 
-void Spin(int ms)
+void spin(int ms)
 {
     QElapsedTimer clock;
     clock.start();
@@ -41,28 +41,28 @@ void Spin(int ms)
     }
 }
 
-std::unique_ptr<CPlayerDlg> MakeWindow(bool realMap, const QString& folder = g_samples)
+std::unique_ptr<PlayerWindow> makeWindow(bool realMap, const QString& folder = g_samples)
 {
-    PlayerServices services = PlayerServices::Desktop();
+    PlayerServices services = PlayerServices::desktop();
     services.chooseFolder = [folder](QWidget*, const QString&) { return folder; };
-    services.volumes = std::make_shared<CFixedVolumes>(std::vector<std::string>{});
+    services.volumes = std::make_shared<FixedVolumes>(std::vector<std::string>{});
     services.audioSink = QStringLiteral("fakesink sync=true");
     if (!realMap) {
         services.createMap = nullptr;
     }
-    auto dlg = std::make_unique<CPlayerDlg>(std::move(services));
+    auto dlg = std::make_unique<PlayerWindow>(std::move(services));
     dlg->show();
-    dlg->OnImport();
-    Spin(realMap ? 3000 : 100);  // the map page loads
+    dlg->onImport();
+    spin(realMap ? 3000 : 100);  // the map page loads
     return dlg;
 }
 
-int RowWithLayout(CPlayerDlg& dlg, const char* layout)
+int rowWithLayout(PlayerWindow& dlg, const char* layout)
 {
-    for (int row = 0; row < dlg.session().catalogue().GetCount(); ++row) {
-        tagFileNode node;
-        dlg.session().catalogue().GetAt(row, node);
-        if (node.strFileName.find(layout) != std::string::npos) {
+    for (int row = 0; row < dlg.session().catalogue().count(); ++row) {
+        RecordingEntry node;
+        dlg.session().catalogue().entryAt(row, node);
+        if (node.displayName.find(layout) != std::string::npos) {
             return row;
         }
     }
@@ -71,9 +71,9 @@ int RowWithLayout(CPlayerDlg& dlg, const char* layout)
 
 void BM_DisplayTick(benchmark::State& state)
 {
-    auto dlg = MakeWindow(true);
-    dlg->OnListDoubleClick(RowWithLayout(*dlg, "_ICAT."));
-    dlg->OnPlay();  // paused: the tick runs, the engine stands still
+    auto dlg = makeWindow(true);
+    dlg->onListDoubleClick(rowWithLayout(*dlg, "_ICAT."));
+    dlg->onPlay();  // paused: the tick runs, the engine stands still
     double seconds = 0;
     for (auto _ : state) {
         // A new second each time: a new map position, speed and course.
@@ -90,26 +90,26 @@ BENCHMARK(BM_DisplayTick)->UseManualTime()->Unit(benchmark::kMicrosecond)->Itera
 
 void BM_DoubleClickToFirstFrame(benchmark::State& state)
 {
-    auto dlg = MakeWindow(true);
+    auto dlg = makeWindow(true);
     auto* video = dlg->findChild<VideoWidget*>();
-    const int row = RowWithLayout(*dlg, "_NT96650A.");
+    const int row = rowWithLayout(*dlg, "_NT96650A.");
     for (auto _ : state) {
         const quint64 before = video->frameCounts().painted;
         QElapsedTimer clock;
         clock.start();
-        dlg->OnListDoubleClick(row);
+        dlg->onListDoubleClick(row);
         while (video->frameCounts().painted == before && clock.elapsed() < 5000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         }
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
-        state.counters["track_points"] = dlg->session().telemetry().GetCount();
-        dlg->OnStop();
-        Spin(100);
+        state.counters["track_points"] = dlg->session().telemetry().count();
+        dlg->onStop();
+        spin(100);
     }
 }
 BENCHMARK(BM_DoubleClickToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
-long ResidentKiB()
+long residentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) {
@@ -123,7 +123,7 @@ long ResidentKiB()
     return 0;
 }
 
-long OpenDescriptors()
+long openDescriptors()
 {
     return static_cast<long>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
@@ -136,90 +136,90 @@ constexpr int kSettleMs = 3000;
 // within 20 MB, and no growth from 500 to 1000).
 void BM_CycleModeMemory(benchmark::State& state)
 {
-    auto dlg = MakeWindow(false);
-    const int count = dlg->session().catalogue().GetCount();
+    auto dlg = makeWindow(false);
+    const int count = dlg->session().catalogue().count();
     int opened = 0;
     const auto playUntil = [&](int opens) {
         for (; opened < opens; ++opened) {
-            dlg->OnListDoubleClick(opened % count);
-            Spin(20);
+            dlg->onListDoubleClick(opened % count);
+            spin(20);
         }
-        Spin(kSettleMs);
+        spin(kSettleMs);
     };
     for (auto _ : state) {
         playUntil(10);
-        const long rssAfter10 = ResidentKiB();
-        const long fdsAfter10 = OpenDescriptors();
+        const long rssAfter10 = residentKiB();
+        const long fdsAfter10 = openDescriptors();
         for (const int checkpoint : {250, 500, 1000}) {
             playUntil(checkpoint);
-            state.counters["rss_growth_" + std::to_string(checkpoint) + "_MB"] = (ResidentKiB() - rssAfter10) / 1024.0;
+            state.counters["rss_growth_" + std::to_string(checkpoint) + "_MB"] = (residentKiB() - rssAfter10) / 1024.0;
         }
-        dlg->OnStop();
+        dlg->onStop();
         state.counters["rss_after_10_MB"] = rssAfter10 / 1024.0;
-        state.counters["fd_growth"] = static_cast<double>(OpenDescriptors() - fdsAfter10);
+        state.counters["fd_growth"] = static_cast<double>(openDescriptors() - fdsAfter10);
     }
 }
 BENCHMARK(BM_CycleModeMemory)->Unit(benchmark::kSecond)->Iterations(1);
 
 // The middle recording of the folder; a fresh window each time, so the trip's other
 // recordings are read (nothing cached) on every measured double-click.
-void DoubleClickInFolder(benchmark::State& state, const QString* folder)
+void doubleClickInFolder(benchmark::State& state, const QString* folder)
 {
     for (auto _ : state) {
-        auto dlg = MakeWindow(true, *folder);
+        auto dlg = makeWindow(true, *folder);
         auto* video = dlg->findChild<VideoWidget*>();
-        const int row = dlg->session().catalogue().GetCount() / 2;
+        const int row = dlg->session().catalogue().count() / 2;
         QElapsedTimer clock;
         clock.start();
-        dlg->OnListDoubleClick(row);
+        dlg->onListDoubleClick(row);
         while (video->frameCounts().painted == 0 && clock.elapsed() < 5000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         }
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
-        state.counters["recordings"] = dlg->session().catalogue().GetCount();
-        state.counters["trip_parts"] = static_cast<double>(dlg->session().trips().Plan().TripRows(row).size());
-        dlg->OnStop();
-        Spin(100);
+        state.counters["recordings"] = dlg->session().catalogue().count();
+        state.counters["trip_parts"] = static_cast<double>(dlg->session().trips().plan().tripRows(row).size());
+        dlg->onStop();
+        spin(100);
     }
 }
-BENCHMARK_CAPTURE(DoubleClickInFolder, one_recording, &g_single)
+BENCHMARK_CAPTURE(doubleClickInFolder, one_recording, &g_single)
     ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
-BENCHMARK_CAPTURE(DoubleClickInFolder, trip_of_60, &g_trip)
+BENCHMARK_CAPTURE(doubleClickInFolder, trip_of_60, &g_trip)
     ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
 
 // The window's own share of opening a recording of the trip of 60, nothing cached: the
 // headers grouped, every recording's telemetry read and digested, the parts made into
 // the page's JSON (the page's fitting and drawing is bench_map's BM_SetTrip).
-void TripPartsCold(benchmark::State& state)
+void tripPartsCold(benchmark::State& state)
 {
-    CPlayList list;
+    PlaylistCatalogue list;
     for (const QString& name : QDir(g_trip).entryList(QDir::Files, QDir::Name)) {
-        list.AddFile(QDir(g_trip).filePath(name).toStdString(), name.toStdString(), ".MOV");
+        list.addFile(QDir(g_trip).filePath(name).toStdString(), name.toStdString(), ".MOV");
     }
     size_t points = 0;
     for (auto _ : state) {
         TripIndex trips;
-        trips.Update(list);
+        trips.update(list);
         QJsonArray parts;
         points = 0;
-        tagFileNode node;
-        for (const int row : trips.Plan().TripRows(list.GetCount() / 2)) {
-            list.GetAt(row, node);
+        RecordingEntry node;
+        for (const int row : trips.plan().tripRows(list.count() / 2)) {
+            list.entryAt(row, node);
             MapTrack track;
-            for (const GeoPoint& p : trips.Digest(node).positions) {
+            for (const GeoPoint& p : trips.digest(node).positions) {
                 track.push_back({p.latitude, p.longitude});
             }
             points += track.size();
-            parts.append(TrackToJson(track));
+            parts.append(trackToJson(track));
         }
         benchmark::DoNotOptimize(parts.size());
     }
     state.counters["points"] = static_cast<double>(points);
 }
-BENCHMARK(TripPartsCold)->Unit(benchmark::kMillisecond);
+BENCHMARK(tripPartsCold)->Unit(benchmark::kMillisecond);
 
 // Copies the movie under a camera name, its header's creation time set to start.
-bool CopyWithStart(const QString& from, const QString& folder, qint64 start1904)
+bool copyWithStart(const QString& from, const QString& folder, qint64 start1904)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly)) {
@@ -242,7 +242,7 @@ bool CopyWithStart(const QString& from, const QString& folder, qint64 start1904)
     return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
 }
 
-bool MakeTripFolders(const QString& maker, const QString& root)
+bool makeTripFolders(const QString& maker, const QString& root)
 {
     QDir(root).mkpath(QStringLiteral("minute"));
     QDir(root).mkpath(QStringLiteral("single"));
@@ -255,9 +255,9 @@ bool MakeTripFolders(const QString& maker, const QString& root)
     const QString minute = QDir(root).filePath(QStringLiteral("minute/20240611_081500_ICAT.MOV"));
     g_single = QDir(root).filePath(QStringLiteral("single"));
     g_trip = QDir(root).filePath(QStringLiteral("trip"));
-    bool ok = CopyWithStart(minute, g_single, kMorning1904);
+    bool ok = copyWithStart(minute, g_single, kMorning1904);
     for (int i = 0; ok && i < kTripRecordings; ++i) {
-        ok = CopyWithStart(minute, g_trip, kMorning1904 + 60 * i);
+        ok = copyWithStart(minute, g_trip, kMorning1904 + 60 * i);
     }
     return ok;
 }
@@ -266,13 +266,13 @@ bool MakeTripFolders(const QString& maker, const QString& root)
 
 int main(int argc, char** argv)
 {
-    LimitAllocatorArenas();  // as the player does
+    limitAllocatorArenas();  // as the player does
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     gst_init(&argc, &argv);
     // Benchmark options (and --help) first; what is left is the sample maker's path.
     const char usage[] = "usage: bench_app SAMPLE-MAKER [benchmark options]\n";
-    InitializeBenchmarks(&argc, argv, usage);
+    initializeBenchmarks(&argc, argv, usage);
     if (argc != 2 || argv[1][0] == '-') {
         if (argc >= 2 && argv[1][0] == '-') {
             std::fprintf(stderr, "bench_app: unknown option %s\n", argv[1]);
@@ -290,9 +290,9 @@ int main(int argc, char** argv)
     }
     g_samples = samples.path();
     QTemporaryDir tripRoot;
-    if (!MakeTripFolders(QString::fromLocal8Bit(argv[1]), tripRoot.path())) {
+    if (!makeTripFolders(QString::fromLocal8Bit(argv[1]), tripRoot.path())) {
         std::fprintf(stderr, "cannot make the trip of one-minute recordings\n");
         return 1;
     }
-    return RunBenchmarks();
+    return runBenchmarks();
 }

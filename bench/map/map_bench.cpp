@@ -11,11 +11,11 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "dlg_map.h"
+#include "map_view.h"
 
 namespace {
 
-std::vector<MapTrack> Trip(int recordings, int pointsEach)
+std::vector<MapTrack> tripTracks(int recordings, int pointsEach)
 {
     std::vector<MapTrack> parts(recordings);
     for (int r = 0; r < recordings; ++r) {
@@ -28,7 +28,7 @@ std::vector<MapTrack> Trip(int recordings, int pointsEach)
 }
 
 // Returns once the page has run every call made before.
-void WaitForPage(QWebEnginePage* page)
+void waitForPage(QWebEnginePage* page)
 {
     QEventLoop loop;
     page->runJavaScript(QStringLiteral("1"), [&](const QVariant&) { loop.quit(); });
@@ -40,9 +40,9 @@ void BM_SetTrip(benchmark::State& state)
     QLabel host;
     host.resize(333, 543);
     host.show();
-    auto* map = new CDlgMap(&host);
+    auto* map = new MapView(&host);
     QEventLoop loading;
-    QObject::connect(map, &CDlgMap::pageLoaded, &loading, &QEventLoop::quit);
+    QObject::connect(map, &MapView::pageLoaded, &loading, &QEventLoop::quit);
     QTimer::singleShot(30000, &loading, &QEventLoop::quit);
     loading.exec();
     if (!map->isVisible()) {
@@ -50,11 +50,11 @@ void BM_SetTrip(benchmark::State& state)
         return;
     }
     QWebEnginePage* page = map->findChild<QWebEngineView*>()->page();
-    const std::vector<MapTrack> trip = Trip(60, static_cast<int>(state.range(0)) / 60);
+    const std::vector<MapTrack> trip = tripTracks(60, static_cast<int>(state.range(0)) / 60);
     int playing = 0;
     for (auto _ : state) {
         map->setTrip(trip, playing);
-        WaitForPage(page);
+        waitForPage(page);
         playing = (playing + 7) % 60;
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -98,8 +98,8 @@ BENCHMARK(BM_WriteJpeg)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     gst_init(&argc, &argv);
-    if (const int status = TakeBenchmarkArgs(&argc, argv, "usage: bench_playback [benchmark options]\n"); status >= 0) {
+    if (const int status = takeBenchmarkArgs(&argc, argv, "usage: bench_playback [benchmark options]\n"); status >= 0) {
         return status;
     }
-    return RunBenchmarks();
+    return runBenchmarks();
 }

@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     const char usage[] =
         "usage: play_clip <file> [width height]\n"
         "Plays the file in a window of that size (1280 x 720) and reports the frames and CPU.\n";
-    const ProgramArgs args = ParseProgramArgs(argc, argv, usage, {1, 3});
+    const ProgramArgs args = parseProgramArgs(argc, argv, usage, {1, 3});
     if (args.exitStatus) {
         return *args.exitStatus;
     }

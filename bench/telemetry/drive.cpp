@@ -4,7 +4,7 @@
 
 namespace lw = layout_writer;
 
-std::vector<lw::Sample> DriveSamples(int seconds)
+std::vector<lw::Sample> driveSamples(int seconds)
 {
     std::vector<lw::Sample> samples;
     samples.reserve(static_cast<size_t>(seconds));
@@ -15,12 +15,12 @@ std::vector<lw::Sample> DriveSamples(int seconds)
         fix.time = time;
         fix.date = "040321";
         samples.push_back({s % 200 - 100, -(s % 50), 1000,
-                           lw::Rmc(47.3 + s * 0.0001, 8.5 + s * 0.00012, 30.0 + s % 20, 40.0, fix)});
+                           lw::rmc(47.3 + s * 0.0001, 8.5 + s * 0.00012, 30.0 + s % 20, 40.0, fix)});
     }
     return samples;
 }
 
-std::string DriveNmea(const std::vector<lw::Sample>& samples)
+std::string driveNmea(const std::vector<lw::Sample>& samples)
 {
     std::string text;
     for (const lw::Sample& sample : samples)

@@ -12,15 +12,15 @@ int main(int argc, char** argv)
     const char usage[] =
         "usage: make_drive_recording FOLDER [SECONDS]\n"
         "Writes FOLDER/drive.MOV, its sidecar drive.DAT and drive.nmea (an hour by default).\n";
-    const ProgramArgs args = ParseProgramArgs(argc, argv, usage, {1, 2});
+    const ProgramArgs args = parseProgramArgs(argc, argv, usage, {1, 2});
     if (args.exitStatus) {
         return *args.exitStatus;
     }
     const std::string folder = args.operands[0];
     const int seconds = args.operands.size() == 2 ? std::atoi(args.operands[1].c_str()) : 3600;
-    const auto samples = DriveSamples(seconds);
-    const bool ok = layout_writer::WriteFile(folder + "/drive.MOV", layout_writer::MovieSecondShape(3600000000u)) &&
-                    layout_writer::WriteFile(folder + "/drive.DAT", layout_writer::Sidecar(samples)) &&
-                    layout_writer::WriteFile(folder + "/drive.nmea", DriveNmea(samples));
+    const auto samples = driveSamples(seconds);
+    const bool ok = layout_writer::writeFile(folder + "/drive.MOV", layout_writer::movieSecondShape(3600000000u)) &&
+                    layout_writer::writeFile(folder + "/drive.DAT", layout_writer::sidecar(samples)) &&
+                    layout_writer::writeFile(folder + "/drive.nmea", driveNmea(samples));
     return ok ? 0 : 1;
 }

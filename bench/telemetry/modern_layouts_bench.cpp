@@ -26,22 +26,22 @@ public:
         : m_root(fs::temp_directory_path() / ("dashcam-modern-bench-" + std::to_string(::getpid())))
     {
         fs::create_directories(m_root);
-        const auto hour = lw::Drive(kHour);
-        bool ok = lw::WriteFile(Path("nmea-box.MP4"), lw::NmeaBoxMovie(hour));
+        const auto hour = lw::gpsDrive(kHour);
+        bool ok = lw::writeFile(path("nmea-box.MP4"), lw::nmeaBoxMovie(hour));
         ok = ok &&
-             lw::WriteFile(Path("plain.MP4"),
-                           lw::MovieFirstShape(3600000000u, std::string(kPlainMediaSize, 'v')));
+             lw::writeFile(path("plain.MP4"),
+                           lw::movieFirstShape(3600000000u, std::string(kPlainMediaSize, 'v')));
         for (auto record :
              {lw::FreeGpsRecord::Common, lw::FreeGpsRecord::Early, lw::FreeGpsRecord::Sentences}) {
             lw::FreeGpsOptions options;
             options.record = record;
             ok = ok &&
-                 lw::WriteFile(Path("freegps-" + std::to_string(static_cast<int>(record)) + ".MP4"),
-                               lw::FreeGpsMovie(hour, options));
+                 lw::writeFile(path("freegps-" + std::to_string(static_cast<int>(record)) + ".MP4"),
+                               lw::freeGpsMovie(hour, options));
         }
         lw::FreeGpsOptions scanned;
         scanned.index = false;
-        ok = ok && lw::WriteFile(Path("freegps-scanned.MP4"), lw::FreeGpsMovie(hour, scanned));
+        ok = ok && lw::writeFile(path("freegps-scanned.MP4"), lw::freeGpsMovie(hour, scanned));
         if (!ok)
             std::abort();
     }
@@ -51,13 +51,13 @@ public:
         fs::remove_all(m_root, ignored);
     }
 
-    std::string Path(const std::string& name) const { return (m_root / name).string(); }
+    std::string path(const std::string& name) const { return (m_root / name).string(); }
 
 private:
     fs::path m_root;
 };
 
-const Recordings& Files()
+const Recordings& files()
 {
     static const Recordings recordings;
     return recordings;
@@ -66,13 +66,13 @@ const Recordings& Files()
 using Decoder = std::optional<TimedTrack> (*)(BinaryFile&, std::string&);
 
 // One iteration opens the file and decodes the hour, as the player does.
-void DecodeHour(benchmark::State& state, Decoder decode, const std::string& name)
+void decodeHour(benchmark::State& state, Decoder decode, const std::string& name)
 {
-    const std::string path = Files().Path(name);
+    const std::string path = files().path(name);
     std::string reason;
     {
         BinaryFile file;
-        const auto track = file.Open(path) ? decode(file, reason) : std::nullopt;
+        const auto track = file.open(path) ? decode(file, reason) : std::nullopt;
         if (!track || track->fixes.size() != kHour) {
             state.SkipWithError(("the recording did not decode as one hour: " + reason).c_str());
             return;
@@ -80,37 +80,37 @@ void DecodeHour(benchmark::State& state, Decoder decode, const std::string& name
     }
     for (auto _ : state) {
         BinaryFile file;
-        file.Open(path);
+        file.open(path);
         benchmark::DoNotOptimize(decode(file, reason));
     }
     state.SetItemsProcessed(state.iterations() * kHour);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(path)));
 }
 
-BENCHMARK_CAPTURE(DecodeHour, freegps_common, &DecodeFreeGps, "freegps-0.MP4")
+BENCHMARK_CAPTURE(decodeHour, freegps_common, &decodeFreeGps, "freegps-0.MP4")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(DecodeHour, freegps_early, &DecodeFreeGps, "freegps-1.MP4")
+BENCHMARK_CAPTURE(decodeHour, freegps_early, &decodeFreeGps, "freegps-1.MP4")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(DecodeHour, freegps_sentences, &DecodeFreeGps, "freegps-2.MP4")
+BENCHMARK_CAPTURE(decodeHour, freegps_sentences, &decodeFreeGps, "freegps-2.MP4")
     ->Unit(benchmark::kMillisecond);
 // Without an index every byte of the media data is searched: linear in the file's size.
-BENCHMARK_CAPTURE(DecodeHour, freegps_scanned_118MB, &DecodeFreeGps, "freegps-scanned.MP4")
+BENCHMARK_CAPTURE(decodeHour, freegps_scanned_118MB, &decodeFreeGps, "freegps-scanned.MP4")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(DecodeHour, nmea_box, &DecodeNmeaBox, "nmea-box.MP4")
+BENCHMARK_CAPTURE(decodeHour, nmea_box, &decodeNmeaBox, "nmea-box.MP4")
     ->Unit(benchmark::kMillisecond);
 
 // What listing a recording of neither layout costs: open plus both detections.
-void DetectOnPlainMovie(benchmark::State& state)
+void detectOnPlainMovie(benchmark::State& state)
 {
-    const std::string path = Files().Path("plain.MP4");
+    const std::string path = files().path("plain.MP4");
     for (auto _ : state) {
         BinaryFile file;
-        file.Open(path);
-        benchmark::DoNotOptimize(DetectFreeGps(file));
-        benchmark::DoNotOptimize(DetectNmeaBox(file));
+        file.open(path);
+        benchmark::DoNotOptimize(detectFreeGps(file));
+        benchmark::DoNotOptimize(detectNmeaBox(file));
     }
 }
-BENCHMARK(DetectOnPlainMovie)->Unit(benchmark::kMicrosecond);
+BENCHMARK(detectOnPlainMovie)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -10,7 +10,7 @@
 #include "benchmark_args.h"
 #include <benchmark/benchmark.h>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "drive.h"
 #include "layout_reader.h"
 #include "layout_writer.h"
@@ -36,8 +36,8 @@ public:
         if (::mkdtemp(pattern.data()) == nullptr)
             std::abort();
         m_root = pattern;
-        WriteHours();
-        WriteFolder();
+        writeHours();
+        writeFolder();
     }
     ~Recordings()
     {
@@ -45,31 +45,31 @@ public:
         fs::remove_all(m_root, ignored);
     }
 
-    std::string Hour(const std::string& name) const { return (m_root / name).string(); }
-    const std::vector<std::string>& Folder() const { return m_folder; }
+    std::string hour(const std::string& name) const { return (m_root / name).string(); }
+    const std::vector<std::string>& folder() const { return m_folder; }
 
 private:
     fs::path m_root;
     std::vector<std::string> m_folder;
 
-    void WriteHours()
+    void writeHours()
     {
-        const auto samples = DriveSamples(kHour);
-        bool ok = lw::WriteFile(Hour("hour.DAT"), lw::Sidecar(samples));
-        ok = ok && lw::WriteFile(Hour("icat.MOV"), lw::IcatMovie(samples));
-        ok = ok && lw::WriteFile(Hour("a7l.MOV"), lw::A7lMovie(samples));
-        ok = ok && lw::WriteFile(Hour("nt-first.MOV"), lw::Nt96650FirstTrackMovie(samples));
-        ok = ok && lw::WriteFile(Hour("nt-second.MOV"), lw::Nt96650SecondTrackMovie(samples));
-        ok = ok && lw::WriteFile(Hour("gopro.MP4"), lw::GoProMovie(lw::GpmfDrive(kHour)));
+        const auto samples = driveSamples(kHour);
+        bool ok = lw::writeFile(hour("hour.DAT"), lw::sidecar(samples));
+        ok = ok && lw::writeFile(hour("icat.MOV"), lw::icatMovie(samples));
+        ok = ok && lw::writeFile(hour("a7l.MOV"), lw::a7lMovie(samples));
+        ok = ok && lw::writeFile(hour("nt-first.MOV"), lw::nt96650FirstTrackMovie(samples));
+        ok = ok && lw::writeFile(hour("nt-second.MOV"), lw::nt96650SecondTrackMovie(samples));
+        ok = ok && lw::writeFile(hour("gopro.MP4"), lw::goProMovie(lw::gpmfDrive(kHour)));
         if (!ok)
             std::abort();
     }
 
     // A card's worth of one-minute recordings, the five layouts in turn.
-    void WriteFolder()
+    void writeFolder()
     {
-        const auto minute = DriveSamples(60);
-        const std::string goProMinute = lw::GoProMovie(lw::GpmfDrive(60));
+        const auto minute = driveSamples(60);
+        const std::string goProMinute = lw::goProMovie(lw::gpmfDrive(60));
         const fs::path folder = m_root / "DCIM";
         fs::create_directories(folder / "gps");
         bool ok = true;
@@ -78,14 +78,14 @@ private:
             const std::string movie = base + ".MOV";
             switch (i % 5) {
             case 0:
-                ok = ok && lw::WriteFile(movie, lw::MovieSecondShape(3600000000u + i));
-                ok = ok && lw::WriteFile((folder / "gps" / fs::path(base).filename()).string() + ".DAT",
-                                         lw::Sidecar(minute));
+                ok = ok && lw::writeFile(movie, lw::movieSecondShape(3600000000u + i));
+                ok = ok && lw::writeFile((folder / "gps" / fs::path(base).filename()).string() + ".DAT",
+                                         lw::sidecar(minute));
                 break;
-            case 1: ok = ok && lw::WriteFile(movie, lw::IcatMovie(minute)); break;
-            case 2: ok = ok && lw::WriteFile(movie, lw::A7lMovie(minute)); break;
-            case 3: ok = ok && lw::WriteFile(movie, lw::Nt96650FirstTrackMovie(minute)); break;
-            default: ok = ok && lw::WriteFile(movie, goProMinute); break;
+            case 1: ok = ok && lw::writeFile(movie, lw::icatMovie(minute)); break;
+            case 2: ok = ok && lw::writeFile(movie, lw::a7lMovie(minute)); break;
+            case 3: ok = ok && lw::writeFile(movie, lw::nt96650FirstTrackMovie(minute)); break;
+            default: ok = ok && lw::writeFile(movie, goProMinute); break;
             }
             m_folder.push_back(movie);
         }
@@ -94,24 +94,24 @@ private:
     }
 };
 
-const Recordings& Files()
+const Recordings& files()
 {
     static const Recordings recordings;
     return recordings;
 }
 
-using Reader = std::function<int(CAssistInfoReader&, const std::string&)>;
+using Reader = std::function<int(TelemetryTable&, const std::string&)>;
 
-int ReadGoPro(CAssistInfoReader& table, const std::string& path)
+int readGoPro(TelemetryTable& table, const std::string& path)
 {
-    return ReadMovieFile(GoProLayout(), path, table);
+    return readMovieFile(goProLayout(), path, table);
 }
 
-void ReadHour(benchmark::State& state, Reader reader, const std::string& name)
+void readHour(benchmark::State& state, Reader reader, const std::string& name)
 {
-    const std::string path = Files().Hour(name);
-    CAssistInfoReader table;
-    if (reader(table, path) != kHour * ENTRIES_PER_SAMPLE) {
+    const std::string path = files().hour(name);
+    TelemetryTable table;
+    if (reader(table, path) != kHour * kEntriesPerSample) {
         state.SkipWithError("the recording did not read as one hour");
         return;
     }
@@ -120,40 +120,40 @@ void ReadHour(benchmark::State& state, Reader reader, const std::string& name)
     state.SetItemsProcessed(state.iterations() * kHour);
 }
 
-BENCHMARK_CAPTURE(ReadHour, sidecar, &CAssistInfoReader::ReadDatFile, "hour.DAT")
+BENCHMARK_CAPTURE(readHour, sidecar, &TelemetryTable::readDatFile, "hour.DAT")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ReadHour, icat, &CAssistInfoReader::ReadICatMovie, "icat.MOV")
+BENCHMARK_CAPTURE(readHour, icat, &TelemetryTable::readICatMovie, "icat.MOV")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ReadHour, a7l, &CAssistInfoReader::ReadA7LMovie, "a7l.MOV")
+BENCHMARK_CAPTURE(readHour, a7l, &TelemetryTable::readA7LMovie, "a7l.MOV")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ReadHour, nt96650_first_track, &CAssistInfoReader::ReadNT96650Movie,
+BENCHMARK_CAPTURE(readHour, nt96650_first_track, &TelemetryTable::readNT96650Movie,
                   "nt-first.MOV")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ReadHour, nt96650_second_track, &CAssistInfoReader::ReadNT96650Movie,
+BENCHMARK_CAPTURE(readHour, nt96650_second_track, &TelemetryTable::readNT96650Movie,
                   "nt-second.MOV")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ReadHour, gopro_gpmf, ReadGoPro, "gopro.MP4")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readHour, gopro_gpmf, readGoPro, "gopro.MP4")->Unit(benchmark::kMillisecond);
 
 // One iteration describes one recording as the play list adds it (sidecar, layout, time).
-void AddFile(benchmark::State& state)
+void addFile(benchmark::State& state)
 {
-    const std::vector<std::string>& folder = Files().Folder();
+    const std::vector<std::string>& folder = files().folder();
     size_t next = 0;
     for (auto _ : state) {
         const std::string& path = folder[next];
-        benchmark::DoNotOptimize(DescribeRecording(path, path.substr(path.rfind('/') + 1), ".MOV"));
+        benchmark::DoNotOptimize(describeRecording(path, path.substr(path.rfind('/') + 1), ".MOV"));
         next = (next + 1) % folder.size();
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(AddFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(addFile)->Unit(benchmark::kMicrosecond);
 
 // An hour of telemetry (one ICAT table) written as GPX or CSV into memory, as the window
 // and dashcam-telemetry write it before it goes to the file.
-void ExportHour(benchmark::State& state, bool csv)
+void exportHour(benchmark::State& state, bool csv)
 {
-    CAssistInfoReader table;
-    if (table.ReadICatMovie(Files().Hour("icat.MOV")) != kHour * ENTRIES_PER_SAMPLE) {
+    TelemetryTable table;
+    if (table.readICatMovie(files().hour("icat.MOV")) != kHour * kEntriesPerSample) {
         state.SkipWithError("the recording did not read as one hour");
         return;
     }
@@ -162,14 +162,14 @@ void ExportHour(benchmark::State& state, bool csv)
     for (auto _ : state) {
         std::ostringstream out;
         if (csv) {
-            WriteCsvHeader(out);
-            WriteCsvRows(out, part);
+            writeCsvHeader(out);
+            writeCsvRows(out, part);
         } else {
-            WriteGpxHeader(out, "bench");
-            WriteGpxTrackBegin(out, part.name);
-            WriteGpxSegment(out, part);
-            WriteGpxTrackEnd(out);
-            WriteGpxFooter(out);
+            writeGpxHeader(out, "bench");
+            writeGpxTrackBegin(out, part.name);
+            writeGpxSegment(out, part);
+            writeGpxTrackEnd(out);
+            writeGpxFooter(out);
         }
         bytes = out.str().size();
         benchmark::DoNotOptimize(bytes);
@@ -177,30 +177,30 @@ void ExportHour(benchmark::State& state, bool csv)
     state.counters["bytes"] = static_cast<double>(bytes);
     state.SetItemsProcessed(state.iterations() * kHour);
 }
-BENCHMARK_CAPTURE(ExportHour, gpx, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ExportHour, csv, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(exportHour, gpx, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(exportHour, csv, true)->Unit(benchmark::kMillisecond);
 
 // Grouping a card of one-minute recordings into trips, headers read from disk.
-void GroupFolderIntoTrips(benchmark::State& state)
+void groupFolderIntoTrips(benchmark::State& state)
 {
-    const std::vector<std::string>& folder = Files().Folder();
+    const std::vector<std::string>& folder = files().folder();
     for (auto _ : state) {
         std::vector<RecordingClock> clocks;
         clocks.reserve(folder.size());
         for (const std::string& path : folder)
-            clocks.push_back(ReadRecordingClock(path));
-        benchmark::DoNotOptimize(TripPlan(clocks).Trips().size());
+            clocks.push_back(readRecordingClock(path));
+        benchmark::DoNotOptimize(TripPlan(clocks).trips().size());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(folder.size()));
 }
-BENCHMARK(GroupFolderIntoTrips)->Unit(benchmark::kMillisecond);
+BENCHMARK(groupFolderIntoTrips)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (const int status = TakeBenchmarkArgs(&argc, argv, "usage: bench_telemetry [benchmark options]\n"); status >= 0) {
+    if (const int status = takeBenchmarkArgs(&argc, argv, "usage: bench_telemetry [benchmark options]\n"); status >= 0) {
         return status;
     }
-    return RunBenchmarks();
+    return runBenchmarks();
 }

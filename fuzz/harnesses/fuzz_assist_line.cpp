@@ -1,8 +1,8 @@
-// One telemetry log line through ParseAssistLine: the first byte is the shift.
+// One telemetry log line through parseAssistLine: the first byte is the shift.
 #include <cstdint>
 #include <vector>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -10,10 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     std::vector<char> line(data + 1, data + size);
     line.push_back('\0');
-    CAssistInfoReader table;
-    table.ParseAssistLine(line.data(), data[0]);
-    tagAssistInfo entry;
-    for (int i = 0; i < table.GetCount(); ++i)
-        table.GetAssistInfo(i, entry);
+    TelemetryTable table;
+    table.parseAssistLine(line.data(), data[0]);
+    TelemetryEntry entry;
+    for (int i = 0; i < table.count(); ++i)
+        table.copyEntry(i, entry);
     return 0;
 }

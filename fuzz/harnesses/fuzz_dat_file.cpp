@@ -1,15 +1,15 @@
-// A sidecar file through ReadDatFile.
+// A sidecar file through readDatFile.
 #include <cstdint>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "fuzz_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FuzzFile file;
-    CAssistInfoReader table;
-    const int result = table.ReadDatFile(file.Hold(data, size));
-    if (result != table.GetCount())
+    TelemetryTable table;
+    const int result = table.readDatFile(file.hold(data, size));
+    if (result != table.count())
         __builtin_trap();
     return 0;
 }

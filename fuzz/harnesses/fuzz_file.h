@@ -30,7 +30,7 @@ public:
     FuzzFile& operator=(const FuzzFile&) = delete;
 
     // Replaces the file's content with the input; the path to hand to a reader.
-    const std::string& Hold(const uint8_t* data, size_t size)
+    const std::string& hold(const uint8_t* data, size_t size)
     {
         if (::ftruncate(m_fd, 0) != 0)
             ::abort();

@@ -9,11 +9,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FuzzFile file;
     BinaryFile movie;
-    if (!movie.Open(file.Hold(data, size)))
+    if (!movie.open(file.hold(data, size)))
         __builtin_trap();
-    DetectFreeGps(movie);
+    detectFreeGps(movie);
     std::string reason;
-    const std::optional<TimedTrack> track = DecodeFreeGps(movie, reason);
+    const std::optional<TimedTrack> track = decodeFreeGps(movie, reason);
     // A reason exactly on failure; a block takes at least its 12-byte header of the file.
     if (track.has_value() != reason.empty())
         __builtin_trap();

@@ -10,19 +10,19 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     GpmfDecoder decoder;
-    decoder.AddPayload({data, size}, 0.0, 1.0);
-    const TimedTrack payload = decoder.Take();
+    decoder.addPayload({data, size}, 0.0, 1.0);
+    const TimedTrack payload = decoder.take();
     // A record is at least 2 bytes: nothing may come out of thin air.
     if (payload.fixes.size() + payload.accelerations.size() > size / 2)
         __builtin_trap();
 
     static FuzzFile file;
-    const std::string& path = file.Hold(data, size);
+    const std::string& path = file.hold(data, size);
     BinaryFile movie;
-    if (movie.Open(path))
-        GoProLayout().Detect(movie);
-    CAssistInfoReader table;
-    if (ReadMovieFile(GoProLayout(), path, table) != table.GetCount())
+    if (movie.open(path))
+        goProLayout().detect(movie);
+    TelemetryTable table;
+    if (readMovieFile(goProLayout(), path, table) != table.count())
         __builtin_trap();
     return 0;
 }

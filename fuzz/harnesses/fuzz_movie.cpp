@@ -1,7 +1,7 @@
 // A movie file through layout identification, the header time and every movie layout reader.
 #include <cstdint>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "chip_detect.h"
 #include "layout_reader.h"
 #include "fuzz_file.h"
@@ -9,14 +9,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FuzzFile file;
-    const std::string& path = file.Hold(data, size);
+    const std::string& path = file.hold(data, size);
 
-    DetectLayout(path);
-    ReadMovieTime(path);
+    detectLayout(path);
+    readMovieTime(path);
 
-    CAssistInfoReader table;
-    for (const LayoutReader* layout : MovieLayouts()) {
-        if (ReadMovieFile(*layout, path, table) != table.GetCount())
+    TelemetryTable table;
+    for (const LayoutReader* layout : movieLayouts()) {
+        if (readMovieFile(*layout, path, table) != table.count())
             __builtin_trap();
     }
     return 0;

@@ -8,11 +8,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FuzzFile file;
     BinaryFile movie;
-    if (!movie.Open(file.Hold(data, size)))
+    if (!movie.open(file.hold(data, size)))
         __builtin_trap();
-    DetectNmeaBox(movie);
+    detectNmeaBox(movie);
     std::string reason;
-    const std::optional<TimedTrack> track = DecodeNmeaBox(movie, reason);
+    const std::optional<TimedTrack> track = decodeNmeaBox(movie, reason);
     // A reason exactly on failure; a fix takes a line of the file, an acceleration 10 bytes.
     if (track.has_value() != reason.empty())
         __builtin_trap();

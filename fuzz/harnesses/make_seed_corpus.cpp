@@ -10,65 +10,65 @@ namespace {
 namespace lw = layout_writer;
 namespace fs = std::filesystem;
 
-std::vector<lw::Sample> Samples()
+std::vector<lw::Sample> samples()
 {
-    return {{100, -250, 1020, lw::Rmc(22.5, -113.75, 10.0, 45.5)},
-            {-3, 0, 7, lw::Gga(-33.25, 151.5, {5})},
+    return {{100, -250, 1020, lw::rmc(22.5, -113.75, 10.0, 45.5)},
+            {-3, 0, 7, lw::gga(-33.25, 151.5, {5})},
             {1, 2, 3, "$GPGSV,3,1,11,03,03,111,00*74"},
-            {20000, -20000, 0, lw::Rmc(-0.5, 0.25, 0.5, 359.9, {5, 'V'})}};
+            {20000, -20000, 0, lw::rmc(-0.5, 0.25, 0.5, 359.9, {5, 'V'})}};
 }
 
-bool Put(const fs::path& folder, const std::string& name, const std::string& bytes)
+bool put(const fs::path& folder, const std::string& name, const std::string& bytes)
 {
     fs::create_directories(folder);
-    return lw::WriteFile((folder / name).string(), bytes);
+    return lw::writeFile((folder / name).string(), bytes);
 }
 
-bool AssistLines(const fs::path& folder)
+bool assistLines(const fs::path& folder)
 {
     bool ok = true;
     int n = 0;
-    for (const lw::Sample& sample : Samples()) {
+    for (const lw::Sample& sample : samples()) {
         const int shift = 37 + n;
-        ok &= Put(folder, "line" + std::to_string(n++),
+        ok &= put(folder, "line" + std::to_string(n++),
                   std::string(1, static_cast<char>(shift)) +
-                      lw::Scramble(lw::LogLineText(sample), shift) + "\r\n");
+                      lw::scramble(lw::logLineText(sample), shift) + "\r\n");
     }
     return ok;
 }
 
-bool DatFiles(const fs::path& folder)
+bool datFiles(const fs::path& folder)
 {
     lw::SidecarOptions lf;
     lf.lineEnd = "\n";
     lf.keyLine = "98765432 trailing text";
     std::vector<lw::Sample> longLine = {{1, 1, 1, "$GPRMC," + std::string(1500, '9')}};
-    return Put(folder, "crlf.DAT", lw::Sidecar(Samples())) &&
-           Put(folder, "lf.DAT", lw::Sidecar(Samples(), lf)) &&
-           Put(folder, "long.DAT", lw::Sidecar(longLine)) &&
-           Put(folder, "key-only.DAT", lw::Sidecar({}));
+    return put(folder, "crlf.DAT", lw::sidecar(samples())) &&
+           put(folder, "lf.DAT", lw::sidecar(samples(), lf)) &&
+           put(folder, "long.DAT", lw::sidecar(longLine)) &&
+           put(folder, "key-only.DAT", lw::sidecar({}));
 }
 
-bool Movies(const fs::path& folder)
+bool movies(const fs::path& folder)
 {
     lw::IcatOptions icatFree;
     icatFree.freeAtom = true;
     icatFree.chip = "ICAT6330";
     lw::A7lOptions a7lLateKey;
     a7lLateKey.keyIndex = 2;
-    return Put(folder, "icat.MOV", lw::IcatMovie(Samples())) &&
-           Put(folder, "icat-free.MOV", lw::IcatMovie(Samples(), icatFree)) &&
-           Put(folder, "a7l.MOV", lw::A7lMovie(Samples())) &&
-           Put(folder, "a7l-late-key.MOV", lw::A7lMovie(Samples(), a7lLateKey)) &&
-           Put(folder, "nt-second-track.MOV", lw::Nt96650SecondTrackMovie(Samples())) &&
-           Put(folder, "nt-first-track.MOV", lw::Nt96650FirstTrackMovie(Samples()).Flatten()) &&
-           Put(folder, "first-shape.MOV", lw::MovieFirstShape(3600000000u, "video")) &&
-           Put(folder, "second-shape.MOV", lw::MovieSecondShape(3600000000u));
+    return put(folder, "icat.MOV", lw::icatMovie(samples())) &&
+           put(folder, "icat-free.MOV", lw::icatMovie(samples(), icatFree)) &&
+           put(folder, "a7l.MOV", lw::a7lMovie(samples())) &&
+           put(folder, "a7l-late-key.MOV", lw::a7lMovie(samples(), a7lLateKey)) &&
+           put(folder, "nt-second-track.MOV", lw::nt96650SecondTrackMovie(samples())) &&
+           put(folder, "nt-first-track.MOV", lw::nt96650FirstTrackMovie(samples()).flatten()) &&
+           put(folder, "first-shape.MOV", lw::movieFirstShape(3600000000u, "video")) &&
+           put(folder, "second-shape.MOV", lw::movieSecondShape(3600000000u));
 }
 
-bool GoProFiles(const fs::path& folder)
+bool goProFiles(const fs::path& folder)
 {
-    std::vector<lw::GpmfSecond> drive = lw::GpmfDrive(2);
+    std::vector<lw::GpmfSecond> drive = lw::gpmfDrive(2);
     for (lw::GpmfSecond& second : drive) {
         second.fixes.resize(3);
         second.accelerations.resize(4);
@@ -76,15 +76,15 @@ bool GoProFiles(const fs::path& folder)
     }
     lw::GpmfOptions gps9;
     gps9.gps9 = true;
-    return Put(folder, "gps5.MP4", lw::GoProMovie(drive)) &&
-           Put(folder, "gps9.MP4", lw::GoProMovie(drive, gps9)) &&
-           Put(folder, "payload-gps5", lw::GpmfPayload(drive[0])) &&
-           Put(folder, "payload-gps9", lw::GpmfPayload(drive[0], gps9));
+    return put(folder, "gps5.MP4", lw::goProMovie(drive)) &&
+           put(folder, "gps9.MP4", lw::goProMovie(drive, gps9)) &&
+           put(folder, "payload-gps5", lw::gpmfPayload(drive[0])) &&
+           put(folder, "payload-gps9", lw::gpmfPayload(drive[0], gps9));
 }
 
-bool FreeGpsMovies(const fs::path& folder)
+bool freeGpsMovies(const fs::path& folder)
 {
-    std::vector<lw::GpsPoint> points = lw::Drive(3, -12.5, -77.25);
+    std::vector<lw::GpsPoint> points = lw::gpsDrive(3, -12.5, -77.25);
     points[1].status = 'V';
     bool ok = true;
     for (auto record : {lw::FreeGpsRecord::Common, lw::FreeGpsRecord::Early,
@@ -93,24 +93,24 @@ bool FreeGpsMovies(const fs::path& folder)
         options.record = record;
         options.blockSize = 512;
         const std::string name = "record" + std::to_string(static_cast<int>(record));
-        ok = ok && Put(folder, name + "-indexed.MP4", lw::FreeGpsMovie(points, options).Flatten());
+        ok = ok && put(folder, name + "-indexed.MP4", lw::freeGpsMovie(points, options).flatten());
         options.index = false;
-        ok = ok && Put(folder, name + "-scanned.MP4", lw::FreeGpsMovie(points, options).Flatten());
+        ok = ok && put(folder, name + "-scanned.MP4", lw::freeGpsMovie(points, options).flatten());
     }
     // Camera-sized blocks: two fit under the smoke's input limit.
     points.resize(2);
-    return ok && Put(folder, "camera-blocks.MP4", lw::FreeGpsMovie(points).Flatten());
+    return ok && put(folder, "camera-blocks.MP4", lw::freeGpsMovie(points).flatten());
 }
 
-bool NmeaBoxMovies(const fs::path& folder)
+bool nmeaBoxMovies(const fs::path& folder)
 {
-    std::vector<lw::GpsPoint> points = lw::Drive(3, 35.5, 139.75);
+    std::vector<lw::GpsPoint> points = lw::gpsDrive(3, 35.5, 139.75);
     points[2].status = 'V';
     lw::NmeaBoxOptions inMoov;
     inMoov.inMoov = true;
     inMoov.accelerationsPerSecond = 2;
-    return Put(folder, "free.MP4", lw::NmeaBoxMovie(points)) &&
-           Put(folder, "moov.MP4", lw::NmeaBoxMovie(points, inMoov));
+    return put(folder, "free.MP4", lw::nmeaBoxMovie(points)) &&
+           put(folder, "moov.MP4", lw::nmeaBoxMovie(points, inMoov));
 }
 
 }  // namespace
@@ -120,8 +120,8 @@ int main(int argc, char** argv)
     if (argc != 2)
         return 2;
     const fs::path root = argv[1];
-    const bool ok = AssistLines(root / "fuzz_assist_line") && DatFiles(root / "fuzz_dat_file") &&
-                    Movies(root / "fuzz_movie") && GoProFiles(root / "fuzz_gopro") &&
-                    FreeGpsMovies(root / "fuzz_freegps") && NmeaBoxMovies(root / "fuzz_nmea_box");
+    const bool ok = assistLines(root / "fuzz_assist_line") && datFiles(root / "fuzz_dat_file") &&
+                    movies(root / "fuzz_movie") && goProFiles(root / "fuzz_gopro") &&
+                    freeGpsMovies(root / "fuzz_freegps") && nmeaBoxMovies(root / "fuzz_nmea_box");
     return ok ? 0 : 1;
 }

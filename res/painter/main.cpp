@@ -69,7 +69,7 @@ int main(int argc, char** argv)
     // way whatever fonts or font settings this machine and its user have.
     qputenv("FONTCONFIG_FILE", SKIN_FONTS_CONF);
     QGuiApplication app(argc, argv);
-    const ProgramArgs args = ParseProgramArgs(argc, argv, kUsage, {2, 2});
+    const ProgramArgs args = parseProgramArgs(argc, argv, kUsage, {2, 2});
     if (args.exitStatus) {
         return *args.exitStatus;
     }

@@ -44,8 +44,8 @@ QImage withNoise(const QImage& picture, int step)
 
 TEST(PictureTolerance, AStrokeMovedByOnePixelIsAChange)
 {
-    const QImage skin(SkinResourcePath("PNG", 150));
-    const QImage idle(SkinResourcePath("JPG", 168));
+    const QImage skin(skinResourcePath("PNG", 150));
+    const QImage idle(skinResourcePath("JPG", 168));
     ASSERT_FALSE(skin.isNull());
     ASSERT_FALSE(idle.isNull());
     const QColor faint(22, 25, 32);
@@ -61,12 +61,12 @@ TEST(PictureTolerance, AStrokeMovedByOnePixelIsAChange)
 
 TEST(PictureTolerance, EdgeNoiseOfAnotherCpuPassesAndAWholeSurfaceShiftDoesNot)
 {
-    const QImage skin(SkinResourcePath("PNG", 150));
+    const QImage skin(skinResourcePath("PNG", 150));
     const Picture stored{pngPath(150), skin};
     // 0.5 % of the pixels, the noise seen on another CPU being 17 pixels of 786432.
     EXPECT_TRUE(passes(stored, {stored.path, withNoise(skin, 200)}));
     EXPECT_FALSE(passes(stored, {stored.path, withNoise(skin, 50)})) << "2 % of the pixels";
     // A few pixels of the smallest pictures, a dozen pixels, are still noise.
-    const QImage cap(SkinResourcePath("BITMAP", 145));
+    const QImage cap(skinResourcePath("BITMAP", 145));
     EXPECT_TRUE(passes({bitmapPath(145), cap}, {bitmapPath(145), withNoise(cap, 5)}));
 }

@@ -45,13 +45,13 @@ const QColor kKey(255, 0, 255);
 
 QByteArray bytesOf(const char* type, int id)
 {
-    QFile f(SkinResourcePath(type, id));
+    QFile f(skinResourcePath(type, id));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QImage load(const char* type, int id)
 {
-    return QImage(SkinResourcePath(type, id));
+    return QImage(skinResourcePath(type, id));
 }
 
 // The file's own signature, not the extension, decides the format the loaders see.
@@ -102,7 +102,7 @@ QImage frameOf(const QImage& strip, int frame)
 TEST(Resources, EveryPictureLoadsWithItsSizeAndFormat)
 {
     for (const Expected& e : kPictures) {
-        SCOPED_TRACE(SkinResourcePath(e.type, e.id).toStdString());
+        SCOPED_TRACE(skinResourcePath(e.type, e.id).toStdString());
         const QByteArray bytes = bytesOf(e.type, e.id);
         ASSERT_FALSE(bytes.isEmpty());
         expectFormat(e.type, bytes);

@@ -14,13 +14,13 @@ namespace {
 
 QImage load(const char* type, int id)
 {
-    return QImage(SkinResourcePath(QString::fromLatin1(type), id));
+    return QImage(skinResourcePath(QString::fromLatin1(type), id));
 }
 
 TEST(SkinGeometry, DialogUnitsRoundHalfAwayFromZero)
 {
-    EXPECT_EQ(skin::fromDialogUnits(1, 1, 1, 1), QRect(2, 2, 2, 2)) << "1.75 rounds to 2, 3.5 to 4";
-    EXPECT_EQ(skin::fromDialogUnits(29 + 4 * 9, 311, 2, 11).left(), 114) << "113.75";
+    EXPECT_EQ(skin::fromLayoutUnits(1, 1, 1, 1), QRect(2, 2, 2, 2)) << "1.75 rounds to 2, 3.5 to 4";
+    EXPECT_EQ(skin::fromLayoutUnits(29 + 4 * 9, 311, 2, 11).left(), 114) << "113.75";
     for (int units = -4000; units <= 4000; ++units) {
         ASSERT_EQ(skin::unitsAcross(units), std::lround(units * 7.0 / 4.0)) << units;
         ASSERT_EQ(skin::unitsDown(units), std::lround(units * 14.0 / 8.0)) << units;

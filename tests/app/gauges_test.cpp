@@ -8,7 +8,7 @@
 namespace {
 
 // A 20 x 72 arrow whose every pixel is distinct, so any misplaced copy shows.
-QImage NumberedArrow()
+QImage numberedArrow()
 {
     QImage arrow(20, 72, QImage::Format_RGB32);
     for (int y = 0; y < arrow.height(); ++y) {
@@ -21,19 +21,19 @@ QImage NumberedArrow()
 
 TEST(SpeedNeedle, EndsAtTheDialMarks)
 {
-    EXPECT_EQ(gauges::NeedleEnd(0), QPoint(738, 716));
-    EXPECT_EQ(gauges::NeedleEnd(260), QPoint(814, 716));
-    EXPECT_EQ(gauges::NeedleEnd(130), QPoint(776, 634));
-    EXPECT_EQ(gauges::NeedleEnd(120), QPoint(768, 635));
+    EXPECT_EQ(gauges::needleEnd(0), QPoint(738, 716));
+    EXPECT_EQ(gauges::needleEnd(260), QPoint(814, 716));
+    EXPECT_EQ(gauges::needleEnd(130), QPoint(776, 634));
+    EXPECT_EQ(gauges::needleEnd(120), QPoint(768, 635));
 }
 
 TEST(SpeedNeedle, SpeedsOutsideTheScaleShowAsZero)
 {
-    EXPECT_EQ(gauges::ClampSpeed(300), 0);
-    EXPECT_EQ(gauges::ClampSpeed(-1), 0);
-    EXPECT_EQ(gauges::ClampSpeed(261), 0);
-    EXPECT_EQ(gauges::ClampSpeed(260), 260);
-    EXPECT_EQ(gauges::NeedleEnd(300), gauges::NeedleEnd(0));
+    EXPECT_EQ(gauges::clampSpeed(300), 0);
+    EXPECT_EQ(gauges::clampSpeed(-1), 0);
+    EXPECT_EQ(gauges::clampSpeed(261), 0);
+    EXPECT_EQ(gauges::clampSpeed(260), 260);
+    EXPECT_EQ(gauges::needleEnd(300), gauges::needleEnd(0));
 }
 
 TEST(SpeedNeedle, AFaceInMphTurnsByItsOwnMarks)
@@ -41,20 +41,20 @@ TEST(SpeedNeedle, AFaceInMphTurnsByItsOwnMarks)
     gauges::DialFace mph;
     mph.marks = SpeedUnit::Mph;
     mph.degreesPerUnit = 1.5;
-    EXPECT_EQ(gauges::NeedleEnd(161, mph), gauges::NeedleEnd(150));  // 100 mph, 150 degrees
-    EXPECT_EQ(gauges::NeedleEnd(0, mph), gauges::NeedleEnd(0));
+    EXPECT_EQ(gauges::needleEnd(161, mph), gauges::needleEnd(150));  // 100 mph, 150 degrees
+    EXPECT_EQ(gauges::needleEnd(0, mph), gauges::needleEnd(0));
     // The committed mph face marks each speed where its km/h reading points.
-    const gauges::DialFace face = gauges::DialFor(SpeedUnit::Mph);
+    const gauges::DialFace face = gauges::dialFor(SpeedUnit::Mph);
     EXPECT_NE(face.picture, 0);
     for (int kmh = 0; kmh <= 260; kmh += 10) {
-        EXPECT_LE((gauges::NeedleEnd(kmh, face) - gauges::NeedleEnd(kmh)).manhattanLength(), 2) << kmh;
+        EXPECT_LE((gauges::needleEnd(kmh, face) - gauges::needleEnd(kmh)).manhattanLength(), 2) << kmh;
     }
 }
 
 TEST(Compass, HeadingZeroMirrorsTheArrowIntoTheSquare)
 {
-    const QImage arrow = NumberedArrow();
-    const QImage square = gauges::RotateArrow(arrow, 0.0);
+    const QImage arrow = numberedArrow();
+    const QImage square = gauges::rotateArrow(arrow, 0.0);
     ASSERT_EQ(square.size(), QSize(72, 72));
     const int offX = (72 - 20) / 2;
     for (int k = 0; k + 1 < 20; ++k) {
@@ -67,11 +67,11 @@ TEST(Compass, HeadingZeroMirrorsTheArrowIntoTheSquare)
 
 TEST(Compass, HalfTurnAndWholeTurnsAreReduced)
 {
-    const QImage arrow = NumberedArrow();
-    EXPECT_EQ(gauges::RotateArrow(arrow, 450.0), gauges::RotateArrow(arrow, 90.0));
-    EXPECT_EQ(gauges::RotateArrow(arrow, 90.7), gauges::RotateArrow(arrow, 90.0)) << "whole degrees only";
-    const QImage zero = gauges::RotateArrow(arrow, 0.0);
-    const QImage half = gauges::RotateArrow(arrow, 180.0);
+    const QImage arrow = numberedArrow();
+    EXPECT_EQ(gauges::rotateArrow(arrow, 450.0), gauges::rotateArrow(arrow, 90.0));
+    EXPECT_EQ(gauges::rotateArrow(arrow, 90.7), gauges::rotateArrow(arrow, 90.0)) << "whole degrees only";
+    const QImage zero = gauges::rotateArrow(arrow, 0.0);
+    const QImage half = gauges::rotateArrow(arrow, 180.0);
     // Turned half a revolution about the square's centre. In the quadrant where the tiny
     // sine of 3.1415926 lifts every coordinate above a whole number, (i, j) comes from
     // exactly (72 - i, 72 - j) of the heading-0 picture.
@@ -94,7 +94,7 @@ TEST(Compass, MagentaIsTransparent)
     QImage arrow(20, 72, QImage::Format_RGB32);
     arrow.fill(qRgb(255, 0, 255));
     arrow.setPixel(10, 10, qRgb(1, 2, 3));
-    const QImage square = gauges::RotateArrow(arrow, 0.0);
+    const QImage square = gauges::rotateArrow(arrow, 0.0);
     int opaque = 0;
     for (int j = 0; j < 72; ++j) {
         for (int i = 0; i < 72; ++i) {
@@ -106,12 +106,12 @@ TEST(Compass, MagentaIsTransparent)
 
 TEST(DialogLayout, ControlsTakeTheirPlaceOnTheSkin)
 {
-    EXPECT_EQ(ControlRect(ctl::kSeekBar), QRect(9, 590, 675, 9));
-    EXPECT_EQ(ControlRect(ctl::kVideo), QRect(7, 37, 679, 479));
-    EXPECT_EQ(ControlRect(ctl::kFirstVolumeBar), QRect(51, 544, 4, 20)) << "the whole bar picture";
-    EXPECT_EQ(ControlRect(ctl::kFirstVolumeBar + 9).left(), 114);  // 29 + 36 units, rounded half up
-    EXPECT_EQ(ControlRect(ctl::kClose), QRect(991, 5, 22, 21));
-    EXPECT_TRUE(ControlRect(4242).isEmpty());
+    EXPECT_EQ(controlRect(ctl::kSeekBar), QRect(9, 590, 675, 9));
+    EXPECT_EQ(controlRect(ctl::kVideo), QRect(7, 37, 679, 479));
+    EXPECT_EQ(controlRect(ctl::kFirstVolumeBar), QRect(51, 544, 4, 20)) << "the whole bar picture";
+    EXPECT_EQ(controlRect(ctl::kFirstVolumeBar + 9).left(), 114);  // 29 + 36 units, rounded half up
+    EXPECT_EQ(controlRect(ctl::kClose), QRect(991, 5, 22, 21));
+    EXPECT_TRUE(controlRect(4242).isEmpty());
 }
 
 }  // namespace

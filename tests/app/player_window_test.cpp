@@ -18,14 +18,14 @@
 
 #include <QTimer>
 
-#include "about_dlg.h"
-#include "bitmap_slider.h"
+#include "about_dialog.h"
+#include "seek_slider.h"
 #include "media_fixtures.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "skin_list.h"
 #include "video_widget.h"
-#include "wave_form_ctrl.h"
+#include "waveform_view.h"
 #include "window_fixture.h"
 
 namespace {
@@ -34,7 +34,7 @@ constexpr int kSampleSeconds = 4;
 const QStringList kLayouts = {"ICAT", "A7L", "NT96650A", "SIDECAR"};
 
 // One recording long enough for the 30 s steps, made on first use.
-QString LongRecording()
+QString longRecordingPath()
 {
     static QTemporaryDir dir;
     static QString path;
@@ -49,17 +49,17 @@ QString LongRecording()
 }
 
 // Keys go to the active window; with a window manager the window clicked or shown is.
-void Activate(QWidget* window)
+void activate(QWidget* window)
 {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
 }
 
 // Chooses a command of the menu on the title strip, as the user does.
-void ChooseFromWindowMenu(QWidget* window, const QString& command)
+void chooseFromWindowMenu(QWidget* window, const QString& command)
 {
     QStringList texts;
-    OnNextMenu(&texts, command);
+    onNextMenu(&texts, command);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 10), window->mapToGlobal(QPointF(300, 10)),
                       Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &press);
@@ -67,18 +67,18 @@ void ChooseFromWindowMenu(QWidget* window, const QString& command)
 
 TEST_F(PlayerWindowTest, StartsIdleWithGaugesAtRest)
 {
-    EXPECT_TRUE(dlg->IdlePictureShown());
+    EXPECT_TRUE(dlg->idlePictureShown());
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
-    EXPECT_EQ(dlg->ShownSpeed(), 0);
-    EXPECT_EQ(dlg->ShownHeading(), 180.0);
-    EXPECT_EQ(SpeedText(), "0Km/H");
+    EXPECT_EQ(dlg->shownSpeed(), 0);
+    EXPECT_EQ(dlg->shownHeading(), 180.0);
+    EXPECT_EQ(speedText(), "0Km/H");
     EXPECT_EQ(dlg->size(), QSize(1024, 768));
-    EXPECT_EQ(Control(ctl::kSeekBar)->geometry(), QRect(9, 590, 675, 9));
-    EXPECT_FALSE(Control(ctl::kVolumeDown)->isEnabled());
-    EXPECT_EQ(PlayList().model()->columnCount(), 3);
-    EXPECT_EQ(PlayList().model()->headerData(1, Qt::Horizontal).toString(), "Files");
+    EXPECT_EQ(control(ctl::kSeekBar)->geometry(), QRect(9, 590, 675, 9));
+    EXPECT_FALSE(control(ctl::kVolumeDown)->isEnabled());
+    EXPECT_EQ(playlistView().model()->columnCount(), 3);
+    EXPECT_EQ(playlistView().model()->headerData(1, Qt::Horizontal).toString(), "Files");
     // Play with nothing opened plays nothing.
-    dlg->OnPlay();
+    dlg->onPlay();
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
 }
 
@@ -95,7 +95,7 @@ TEST_F(PlayerWindowTest, ControlsSitWhereTheSkinDrewThem)
         {ctl::kVolumeUp, Button::VolumeUp}, {ctl::kMinimise, Button::Minimise},
         {ctl::kClose, Button::Close}};
     auto placed = [this](int id) {
-        const QWidget* control = Control(id);
+        const QWidget* control = control(id);
         return control ? control->geometry() : QRect();
     };
     for (const auto& [id, button] : buttons) {
@@ -122,246 +122,246 @@ TEST_F(PlayerWindowTest, EnterKeepsTheWindowAndEscapeEndsIt)
 
 TEST_F(PlayerWindowTest, ImportListsEveryRecordingWithItsLayout)
 {
-    dlg->OnImport();
-    ASSERT_EQ(dlg->session().catalogue().GetCount(), 5);
+    dlg->onImport();
+    ASSERT_EQ(dlg->session().catalogue().count(), 5);
     for (const QString& layout : kLayouts) {
-        tagFileNode node;
-        ASSERT_EQ(dlg->session().catalogue().GetAt(RowOf(layout), node), 0) << layout.toStdString();
+        RecordingEntry node;
+        ASSERT_EQ(dlg->session().catalogue().entryAt(rowOf(layout), node), 0) << layout.toStdString();
         EXPECT_EQ(node.layout == Layout::ICat, layout == "ICAT");
         EXPECT_EQ(node.layout == Layout::A7L, layout == "A7L");
         EXPECT_EQ(node.layout == Layout::NT96650, layout == "NT96650A");
-        EXPECT_EQ(!node.strGpsPath.empty(), layout == "SIDECAR");
+        EXPECT_EQ(!node.sidecarPath.empty(), layout == "SIDECAR");
     }
-    EXPECT_EQ(Cell(RowOf("ICAT"), 2), "08:15:00 06-11-2024") << "movie header time, unconverted";
+    EXPECT_EQ(cell(rowOf("ICAT"), 2), "08:15:00 06-11-2024") << "movie header time, unconverted";
     // The whole time fits its 130-pixel column, beside the cell's text margins.
-    const int timeWidth = PlayList().fontMetrics().horizontalAdvance(Cell(RowOf("ICAT"), 2));
-    EXPECT_LE(timeWidth + 8, PlayList().columnWidth(2));
-    const int numberWidth = PlayList().fontMetrics().horizontalAdvance("*1000");
-    EXPECT_LE(numberWidth + 8, PlayList().columnWidth(0)) << "a locked row 1000 is not cut";
+    const int timeWidth = playlistView().fontMetrics().horizontalAdvance(cell(rowOf("ICAT"), 2));
+    EXPECT_LE(timeWidth + 8, playlistView().columnWidth(2));
+    const int numberWidth = playlistView().fontMetrics().horizontalAdvance("*1000");
+    EXPECT_LE(numberWidth + 8, playlistView().columnWidth(0)) << "a locked row 1000 is not cut";
     QStringList names;
-    for (int row = 0; row < dlg->session().catalogue().GetCount(); ++row) {
-        names << Cell(row, 1);
+    for (int row = 0; row < dlg->session().catalogue().count(); ++row) {
+        names << cell(row, 1);
     }
     QStringList sorted = names;
     sorted.sort();
     EXPECT_EQ(names, sorted) << "listed by name, not in directory order";
     chosenFolder.clear();  // cancelled browser
-    dlg->OnImport();
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 5);
+    dlg->onImport();
+    EXPECT_EQ(dlg->session().catalogue().count(), 5);
 }
 
 TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
 {
-    dlg->OnImport();
+    dlg->onImport();
     for (const QString& layout : kLayouts) {
         SCOPED_TRACE(layout.toStdString());
         mapCalls.clear();
-        PlayRow(RowOf(layout));
-        const int entries = dlg->session().telemetry().GetCount();
+        playRow(rowOf(layout));
+        const int entries = dlg->session().telemetry().count();
         EXPECT_EQ(entries, kSampleSeconds * 10);
         // The trip (the four movies follow each other): one call, the playing part with
         // one point per logged sample.
-        EXPECT_EQ(Count("setTrip"), 1);
-        EXPECT_EQ(Count("putMarkerToLine"), 0);
-        const MapCall* track = Last("setTrip");
+        EXPECT_EQ(mapCallCount("setTrip"), 1);
+        EXPECT_EQ(mapCallCount("putMarkerToLine"), 0);
+        const MapCall* track = last("setTrip");
         ASSERT_NE(track, nullptr);
         EXPECT_EQ(track->arguments.mid(0, 2), QStringList({"4", QString::number(kLayouts.indexOf(layout))}));
         EXPECT_EQ(track->arguments.size() - 2, kSampleSeconds);
-        tagAssistInfo first;
-        dlg->session().telemetry().GetAssistInfo(0, first);
+        TelemetryEntry first;
+        dlg->session().telemetry().copyEntry(0, first);
         EXPECT_EQ(track->arguments.at(2), QStringLiteral("%1,%2")
-                                                .arg(std::stod(first.strLatitude), 0, 'f', 6)
-                                                .arg(std::stod(first.strLongitude), 0, 'f', 6));
-        EXPECT_EQ(SeekBar().GetRangeMax(), static_cast<int>(dlg->session().engine().duration()) * 5);
+                                                .arg(std::stod(first.latitude), 0, 'f', 6)
+                                                .arg(std::stod(first.longitude), 0, 'f', 6));
+        EXPECT_EQ(seekSlider().rangeMax(), static_cast<int>(dlg->session().engine().duration()) * 5);
 
-        ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().position() >= 1.6; }, 8000));
+        ASSERT_TRUE(waitFor([&] { return dlg->session().engine().position() >= 1.6; }, 8000));
         dlg->session().engine().pause();
         dlg->displayTick();
         const double position = dlg->session().engine().position();
-        tagAssistInfo entry;
-        ASSERT_EQ(dlg->session().telemetry().GetAssistInfo(static_cast<int>(position) * 10, entry), 0);
-        EXPECT_EQ(SpeedText(), QStringLiteral("%1Km/H").arg(entry.nSpeed));
-        EXPECT_EQ(dlg->ShownSpeed(), entry.nSpeed);
-        EXPECT_EQ(dlg->ShownHeading(), entry.dCourse);
-        EXPECT_EQ(Waveform().GetCursorIndex(), static_cast<int>(position * 10));
-        const MapCall* shown = Last("SetLgtLat");
+        TelemetryEntry entry;
+        ASSERT_EQ(dlg->session().telemetry().copyEntry(static_cast<int>(position) * 10, entry), 0);
+        EXPECT_EQ(speedText(), QStringLiteral("%1Km/H").arg(entry.speedKmh));
+        EXPECT_EQ(dlg->shownSpeed(), entry.speedKmh);
+        EXPECT_EQ(dlg->shownHeading(), entry.course);
+        EXPECT_EQ(waveformView().cursorIndex(), static_cast<int>(position * 10));
+        const MapCall* shown = last("SetLgtLat");
         ASSERT_NE(shown, nullptr);
         EXPECT_EQ(shown->arguments,
-                  QStringList({QString::fromStdString(entry.strLatitude), QString::fromStdString(entry.strLongitude), "0"}));
-        EXPECT_FALSE(dlg->IdlePictureShown());
+                  QStringList({QString::fromStdString(entry.latitude), QString::fromStdString(entry.longitude), "0"}));
+        EXPECT_FALSE(dlg->idlePictureShown());
     }
 }
 
 TEST_F(PlayerWindowTest, TheSeekBarFollowsWhileRunningAndThePlayButtonSaysPause)
 {
-    dlg->OnImport();
-    PlayRow(RowOf("ICAT"));
-    ASSERT_TRUE(WaitFor([&] { return SeekBar().GetPosition() >= 5; }, 8000));
-    EXPECT_EQ(PlayButtonText(), "Pause");
-    EXPECT_NEAR(SeekBar().GetPosition(), dlg->session().engine().position() * 5, 2.0);
-    dlg->OnPlay();  // pause
-    ASSERT_TRUE(WaitFor([&] { return PlayButtonText() == "Play"; }, 1000));
+    dlg->onImport();
+    playRow(rowOf("ICAT"));
+    ASSERT_TRUE(waitFor([&] { return seekSlider().position() >= 5; }, 8000));
+    EXPECT_EQ(playButtonText(), "Pause");
+    EXPECT_NEAR(seekSlider().position(), dlg->session().engine().position() * 5, 2.0);
+    dlg->onPlay();  // pause
+    ASSERT_TRUE(waitFor([&] { return playButtonText() == "Play"; }, 1000));
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
 }
 
 TEST_F(PlayerWindowTest, StopNeverMovesOn)
 {
-    dlg->OnImport();
-    PlayRow(0);
-    Spin(500);
-    dlg->OnStop();
+    dlg->onImport();
+    playRow(0);
+    spin(500);
+    dlg->onStop();
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
-    Spin((kSampleSeconds + 1) * 1000);
+    spin((kSampleSeconds + 1) * 1000);
     EXPECT_EQ(dlg->session().currentIndex(), 0);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
-    EXPECT_EQ(SeekBar().GetPosition(), 0);
+    EXPECT_EQ(seekSlider().position(), 0);
 }
 
 TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
 {
-    dlg->OnImport();
-    PlayRow(RowOf("A7L"));
-    Spin(300);
-    QWidget* bar = Control(ctl::kSeekBar);
+    dlg->onImport();
+    playRow(rowOf("A7L"));
+    spin(300);
+    QWidget* bar = control(ctl::kSeekBar);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 4), bar->mapToGlobal(QPointF(2, 4)), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &press);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
-    SeekBar().SetPosition(15);  // 3.0 s
-    emit SeekBar().released(15);
-    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->session().engine().position() - 3.0) < 0.05; }, 3000));
-    Spin(300);
+    seekSlider().setPosition(15);  // 3.0 s
+    emit seekSlider().released(15);
+    ASSERT_TRUE(waitFor([&] { return std::abs(dlg->session().engine().position() - 3.0) < 0.05; }, 3000));
+    spin(300);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
-    EXPECT_EQ(Waveform().GetCursorIndex(), 30);
-    EXPECT_EQ(SeekBar().GetPosition(), 15) << "left to the user while paused";
-    tagAssistInfo entry;
-    dlg->session().telemetry().GetAssistInfo(30, entry);
-    EXPECT_EQ(dlg->ShownSpeed(), entry.nSpeed);
+    EXPECT_EQ(waveformView().cursorIndex(), 30);
+    EXPECT_EQ(seekSlider().position(), 15) << "left to the user while paused";
+    TelemetryEntry entry;
+    dlg->session().telemetry().copyEntry(30, entry);
+    EXPECT_EQ(dlg->shownSpeed(), entry.speedKmh);
 
     // While dragging, the time under the thumb shows beside it; the release plays on from there.
-    const QPointF to(SeekBar().PositionToPixel(10), 4);  // 2.0 s
+    const QPointF to(seekSlider().positionToPixel(10), 4);  // 2.0 s
     QMouseEvent move(QEvent::MouseMove, to, bar->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &move);
-    const int dragged = SeekBar().GetPosition();  // 5 a second
+    const int dragged = seekSlider().position();  // 5 a second
     EXPECT_NEAR(dragged, 10, 1);
     const QString draggedTime = QStringLiteral("00:%1").arg(dragged / 5, 2, 10, QLatin1Char('0'));
-    EXPECT_TRUE(WaitFor([&] { return QToolTip::isVisible() && QToolTip::text() == draggedTime; }, 2000))
+    EXPECT_TRUE(waitFor([&] { return QToolTip::isVisible() && QToolTip::text() == draggedTime; }, 2000))
         << QToolTip::text().toStdString();
     QMouseEvent release(QEvent::MouseButtonRelease, to, bar->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &release);
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().state() == PlayState::Running; }, 2000)) << "resumed";
+    ASSERT_TRUE(waitFor([&] { return dlg->session().engine().state() == PlayState::Running; }, 2000)) << "resumed";
     EXPECT_NEAR(dlg->session().engine().position(), dragged / 5.0, 0.3);
-    EXPECT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }, 2000));
+    EXPECT_TRUE(waitFor([] { return !QToolTip::isVisible(); }, 2000));
     // A press and release while paused leaves it paused.
-    dlg->OnPlay();
+    dlg->onPlay();
     ASSERT_EQ(dlg->session().engine().state(), PlayState::Paused);
     QCoreApplication::sendEvent(bar, &press);
     QCoreApplication::sendEvent(bar, &release);
-    Spin(300);
+    spin(300);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
 }
 
 TEST_F(PlayerWindowTest, PlayPlaysTheSelectedRowWhenItIsNotTheOneOpen)
 {
-    dlg->OnImport();
-    PlayRow(0);
-    PlayList().SelectRow(2);
-    dlg->OnPlay();
+    dlg->onImport();
+    playRow(0);
+    playlistView().selectExistingRow(2);
+    dlg->onPlay();
     EXPECT_EQ(dlg->session().currentIndex(), 2);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
-    dlg->OnPlay();  // the selected row is the open one: Play pauses it
+    dlg->onPlay();  // the selected row is the open one: Play pauses it
     EXPECT_EQ(dlg->session().currentIndex(), 2);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
 }
 
 TEST_F(PlayerWindowTest, VolumeButtonsStepWithinTheScaleAndLightTheBars)
 {
-    dlg->OnImport();
-    PlayRow(0);
+    dlg->onImport();
+    playRow(0);
     EXPECT_EQ(dlg->session().volumeLevel(), dlg->session().engine().volumeLevel());
-    EXPECT_TRUE(Control(ctl::kVolumeUp)->isEnabled());
-    dlg->OnVolumeUp();
+    EXPECT_TRUE(control(ctl::kVolumeUp)->isEnabled());
+    dlg->onVolumeUp();
     EXPECT_EQ(dlg->session().engine().volumeLevel(), 10);
-    EXPECT_EQ(dlg->LitVolumeBars(), 10);
+    EXPECT_EQ(dlg->litVolumeBars(), 10);
     for (int i = 0; i < 3; ++i) {
-        dlg->OnVolumeDown();
+        dlg->onVolumeDown();
     }
     EXPECT_EQ(dlg->session().engine().volumeLevel(), 7);
-    EXPECT_EQ(dlg->LitVolumeBars(), 7);
+    EXPECT_EQ(dlg->litVolumeBars(), 7);
     for (int i = 0; i < 12; ++i) {
-        dlg->OnVolumeDown();
+        dlg->onVolumeDown();
     }
     EXPECT_EQ(dlg->session().engine().volumeLevel(), 0);
-    EXPECT_EQ(dlg->LitVolumeBars(), 1) << "levels 0 and 1 both light one bar";
+    EXPECT_EQ(dlg->litVolumeBars(), 1) << "levels 0 and 1 both light one bar";
     // The level the user set holds for every later open, and the bars keep showing it.
     dlg->session().play(PlaybackSession::Step::Next);
     EXPECT_EQ(dlg->session().engine().volumeLevel(), 0);
-    EXPECT_EQ(dlg->LitVolumeBars(), 1);
+    EXPECT_EQ(dlg->litVolumeBars(), 1);
 }
 
 TEST_F(PlayerWindowTest, DeletingThePlayingRecordingStopsAndClearsEverything)
 {
-    dlg->OnImport();
-    const int row = RowOf("SIDECAR");
-    const QString movie = Sample("SIDECAR");
+    dlg->onImport();
+    const int row = rowOf("SIDECAR");
+    const QString movie = samplePath("SIDECAR");
     const QString sidecar = QString(movie).replace(".MOV", ".DAT");
     ASSERT_TRUE(QFile::exists(sidecar));
-    PlayRow(row);
-    Spin(300);
+    playRow(row);
+    spin(300);
     dlg->drawSpeedNeedle(50);
-    PlayList().SelectRow(row);
+    playlistView().selectExistingRow(row);
     confirmAnswer = false;
-    dlg->OnDeleteFile();
-    EXPECT_EQ(questions, QStringList({"Delete " + Cell(row, 1) + " from the disk?"}));
+    dlg->onDeleteFile();
+    EXPECT_EQ(questions, QStringList({"Delete " + cell(row, 1) + " from the disk?"}));
     EXPECT_TRUE(QFile::exists(movie)) << "No keeps the recording";
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     confirmAnswer = true;
     mapCalls.clear();
-    dlg->OnDeleteFile();
+    dlg->onDeleteFile();
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
-    EXPECT_EQ(dlg->ShownSpeed(), 0);
-    EXPECT_EQ(dlg->ShownHeading(), 180.0);
+    EXPECT_EQ(dlg->shownSpeed(), 0);
+    EXPECT_EQ(dlg->shownHeading(), 180.0);
     ASSERT_FALSE(mapCalls.empty());
     EXPECT_EQ(mapCalls.back().function, "clearMap") << "the track and the marker go";
-    EXPECT_EQ(dlg->session().telemetry().GetCount(), 0);
-    EXPECT_EQ(Waveform().GetEntryCount(), 0);
+    EXPECT_EQ(dlg->session().telemetry().count(), 0);
+    EXPECT_EQ(waveformView().entryCount(), 0);
     EXPECT_FALSE(QFile::exists(movie));
     EXPECT_FALSE(QFile::exists(sidecar));
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 4);
+    EXPECT_EQ(dlg->session().catalogue().count(), 4);
     EXPECT_EQ(dlg->session().currentIndex(), row - 1);
 }
 
 TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
 {
-    dlg->OnImport();
-    const int playing = RowOf("NT96650A");
-    PlayRow(playing);
+    dlg->onImport();
+    const int playing = rowOf("NT96650A");
+    playRow(playing);
     // Lock the playing row: its delete is refused and playback goes on.
-    PlayList().SelectRow(playing);
-    dlg->OnToggleLock();
-    EXPECT_TRUE(Cell(playing, 0).startsWith('*'));
-    EXPECT_FALSE(QFileInfo(Sample("NT96650A")).permissions() &
+    playlistView().selectExistingRow(playing);
+    dlg->onToggleLock();
+    EXPECT_TRUE(cell(playing, 0).startsWith('*'));
+    EXPECT_FALSE(QFileInfo(samplePath("NT96650A")).permissions() &
                  (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
-    dlg->OnDeleteFile();
-    EXPECT_EQ(StatusText(), "The recording is locked.");
-    EXPECT_TRUE(StatusShown());
+    dlg->onDeleteFile();
+    EXPECT_EQ(statusText(), "The recording is locked.");
+    EXPECT_TRUE(statusShown());
     EXPECT_TRUE(questions.isEmpty()) << "no question for what cannot be deleted";
     EXPECT_TRUE(dlg->toolTip().isEmpty()) << "the note passes; it does not stay over the whole window";
-    EXPECT_TRUE(QFile::exists(Sample("NT96650A")));
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 5);
+    EXPECT_TRUE(QFile::exists(samplePath("NT96650A")));
+    EXPECT_EQ(dlg->session().catalogue().count(), 5);
     EXPECT_EQ(dlg->session().currentIndex(), playing);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
-    EXPECT_GT(dlg->session().telemetry().GetCount(), 0);
+    EXPECT_GT(dlg->session().telemetry().count(), 0);
 
     // Unlock, then delete a row above the playing one: the index follows its row.
-    dlg->OnToggleLock();
-    EXPECT_TRUE(Cell(playing, 0).startsWith(' '));
+    dlg->onToggleLock();
+    EXPECT_TRUE(cell(playing, 0).startsWith(' '));
     const int above = playing - 1;
     ASSERT_GE(above, 0);
-    const QString aboveFile = QDir(folder.path()).filePath(Cell(above, 1));
-    PlayList().SelectRow(above);
-    dlg->OnDeleteFile();
+    const QString aboveFile = QDir(folder.path()).filePath(cell(above, 1));
+    playlistView().selectExistingRow(above);
+    dlg->onDeleteFile();
     EXPECT_FALSE(QFile::exists(aboveFile));
     EXPECT_EQ(dlg->session().currentIndex(), playing - 1);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running) << "another row's delete leaves playback alone";
@@ -369,13 +369,13 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
 
 TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
 {
-    dlg->OnCapture();
+    dlg->onCapture();
     EXPECT_TRUE(snapshotStarts.isEmpty()) << "no dialog before anything is opened";
-    dlg->OnImport();
-    PlayRow(RowOf("ICAT"));
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().position() >= 1.0; }, 5000));
+    dlg->onImport();
+    playRow(rowOf("ICAT"));
+    ASSERT_TRUE(waitFor([&] { return dlg->session().engine().position() >= 1.0; }, 5000));
     chosenSnapshot = QDir(folder.path()).filePath("shot.jpg");
-    dlg->OnCapture();
+    dlg->onCapture();
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     QImage shot(chosenSnapshot);
     ASSERT_FALSE(shot.isNull());
@@ -386,23 +386,23 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
               QDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).absolutePath());
     EXPECT_EQ(QFileInfo(snapshotStarts[0]).fileName(), "20240611_081500_ICAT_00m01s.jpg");
     // A photo tool finds where and when it was taken: the entry shown at 1 s.
-    tagAssistInfo shown;
-    ASSERT_EQ(dlg->session().telemetry().GetAssistInfo(10, shown), 0);
+    TelemetryEntry shown;
+    ASSERT_EQ(dlg->session().telemetry().copyEntry(10, shown), 0);
     QProcess exiftool;
     exiftool.start("exiftool", {"-n", "-s3", "-GPSLatitude", "-GPSLongitude", "-GPSSpeed", "-DateTimeOriginal", "-Model",
                                 chosenSnapshot});
     ASSERT_TRUE(exiftool.waitForFinished(20000));
     const QStringList tags = QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(tags.size(), 5) << tags.join('|').toStdString();
-    EXPECT_NEAR(tags[0].toDouble(), std::stod(shown.strLatitude), 1e-6);
-    EXPECT_NEAR(tags[1].toDouble(), std::stod(shown.strLongitude), 1e-6);
-    EXPECT_NEAR(tags[2].toDouble(), shown.nSpeed, 1e-6);
+    EXPECT_NEAR(tags[0].toDouble(), std::stod(shown.latitude), 1e-6);
+    EXPECT_NEAR(tags[1].toDouble(), std::stod(shown.longitude), 1e-6);
+    EXPECT_NEAR(tags[2].toDouble(), shown.speedKmh, 1e-6);
     EXPECT_EQ(tags[3], "2024:06:11 08:15:01") << "the recording's clock plus the position";
     EXPECT_EQ(tags[4], "icat");
 
     chosenSnapshot.clear();  // cancelled
-    dlg->OnPlay();           // paused
-    dlg->OnCapture();
+    dlg->onPlay();           // paused
+    dlg->onCapture();
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
     ASSERT_EQ(snapshotStarts.size(), 2);
     EXPECT_EQ(QFileInfo(snapshotStarts[1]).absolutePath(), QDir(folder.path()).absolutePath())
@@ -411,24 +411,24 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
         << "kept for the next start";
 
     // Nothing that is not the user's picture is written: a recording, a link, a read-only file.
-    const QString movie = Sample("A7L");
+    const QString movie = samplePath("A7L");
     const QByteArray movieBytes = [&] { QFile f(movie); f.open(QIODevice::ReadOnly); return f.readAll(); }();
     const QString link = QDir(folder.path()).filePath("link.jpg");
     ASSERT_TRUE(QFile::link(movie, link));
     for (const QString& target : {movie, link}) {
         chosenSnapshot = target;
-        dlg->OnCapture();
-        EXPECT_TRUE(StatusText().startsWith("The picture was not saved")) << target.toStdString();
+        dlg->onCapture();
+        EXPECT_TRUE(statusText().startsWith("The picture was not saved")) << target.toStdString();
     }
     QFile reread(movie);
     ASSERT_TRUE(reread.open(QIODevice::ReadOnly));
     EXPECT_EQ(reread.readAll(), movieBytes);
     // A save that fails says so.
     chosenSnapshot = QDir(folder.path()).filePath("no-such-folder/shot.jpg");
-    dlg->OnCapture();
-    EXPECT_EQ(StatusText(), "Could not save the picture to " + chosenSnapshot + ".");
-    dlg->OnStop();
-    dlg->OnCapture();
+    dlg->onCapture();
+    EXPECT_EQ(statusText(), "Could not save the picture to " + chosenSnapshot + ".");
+    dlg->onStop();
+    dlg->onCapture();
     EXPECT_EQ(snapshotStarts.size(), 5) << "stopped: no dialog";
 }
 
@@ -439,25 +439,25 @@ TEST_F(PlayerWindowTest, ABrokenRecordingIsNamedAndCycleModeGoesOn)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("this is no movie");
     file.close();
-    dlg->OnImport();
-    dlg->OnCycle();  // off: the failure stays with its note
-    const int row = RowOf("BROKEN");
-    PlayRow(row - 1);
+    dlg->onImport();
+    dlg->onCycle();  // off: the failure stays with its note
+    const int row = rowOf("BROKEN");
+    playRow(row - 1);
     dlg->drawSpeedNeedle(50);
-    dlg->OnListDoubleClick(row);
-    EXPECT_TRUE(StatusText().startsWith("Could not play 20240611_081550_BROKEN.MOV")) << StatusText().toStdString();
-    EXPECT_EQ(PlayList().GetSelectedRow(), row);
+    dlg->onListDoubleClick(row);
+    EXPECT_TRUE(statusText().startsWith("Could not play 20240611_081550_BROKEN.MOV")) << statusText().toStdString();
+    EXPECT_EQ(playlistView().selectedRow(), row);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Init) << "nothing of the failed open is kept";
-    dlg->OnPlay();
+    dlg->onPlay();
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
-    EXPECT_EQ(dlg->ShownSpeed(), 0);
-    Spin(300);
-    EXPECT_EQ(dlg->ShownSpeed(), 0) << "no tick of the recording before";
+    EXPECT_EQ(dlg->shownSpeed(), 0);
+    spin(300);
+    EXPECT_EQ(dlg->shownSpeed(), 0) << "no tick of the recording before";
     EXPECT_EQ(dlg->session().currentIndex(), row);
 
-    dlg->OnCycle();  // on: unattended playing goes on with the next recording
-    dlg->OnListDoubleClick(row);
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().currentIndex() == row + 1; }, 3000));
+    dlg->onCycle();  // on: unattended playing goes on with the next recording
+    dlg->onListDoubleClick(row);
+    ASSERT_TRUE(waitFor([&] { return dlg->session().currentIndex() == row + 1; }, 3000));
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
 }
 
@@ -474,10 +474,10 @@ TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
     ASSERT_TRUE(QFile::copy(media::truncatedNoIndex(), dir.filePath("cut.MOV")));
     ASSERT_TRUE(QFile::copy(media::damagedAfterTenSeconds(), dir.filePath("damaged.MOV")));
     chosenFolder = hostile.path();
-    dlg->OnImport();
-    ASSERT_EQ(dlg->session().catalogue().GetCount(), 2);
-    EXPECT_EQ(Cell(0, 1), "cut.MOV");
-    EXPECT_EQ(Cell(1, 1), "damaged.MOV");
+    dlg->onImport();
+    ASSERT_EQ(dlg->session().catalogue().count(), 2);
+    EXPECT_EQ(cell(0, 1), "cut.MOV");
+    EXPECT_EQ(cell(1, 1), "damaged.MOV");
 
     QElapsedTimer sinceTick;
     qint64 longestGap = 0;
@@ -489,14 +489,14 @@ TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
     sinceTick.start();
     heartbeat.start();
     for (int row = 0; row < 2; ++row) {
-        dlg->OnListDoubleClick(row);
-        Spin(1000);
+        dlg->onListDoubleClick(row);
+        spin(1000);
     }
-    dlg->ImportPaths({dir.filePath("fifo.MOV")});
-    EXPECT_EQ(StatusText(), "Skipped: fifo.MOV (not a regular file)");
-    Spin(200);
+    dlg->importPaths({dir.filePath("fifo.MOV")});
+    EXPECT_EQ(statusText(), "Skipped: fifo.MOV (not a regular file)");
+    spin(200);
     EXPECT_LT(longestGap, 1000) << "the window stood still";
-    EXPECT_TRUE(StatusText().contains("cut.MOV") || dlg->session().engine().state() != PlayState::Init);
+    EXPECT_TRUE(statusText().contains("cut.MOV") || dlg->session().engine().state() != PlayState::Init);
 }
 
 TEST_F(PlayerWindowTest, ACardMountedAfterStartIsOfferedAndPullingItOutStopsPlayback)
@@ -504,37 +504,37 @@ TEST_F(PlayerWindowTest, ACardMountedAfterStartIsOfferedAndPullingItOutStopsPlay
     // The card arrives whole, as a mount does.
     QTemporaryDir staging;
     ASSERT_TRUE(QDir(staging.path()).mkpath("CARD/VIDEO"));
-    ASSERT_TRUE(QFile::copy(Sample("A7L"), staging.path() + "/CARD/VIDEO/" + QFileInfo(Sample("A7L")).fileName()));
+    ASSERT_TRUE(QFile::copy(samplePath("A7L"), staging.path() + "/CARD/VIDEO/" + QFileInfo(samplePath("A7L")).fileName()));
     const QString card = QDir(mountRoot.path()).filePath("CARD");
     ASSERT_TRUE(QDir().rename(staging.path() + "/CARD", card));
-    ASSERT_TRUE(WaitFor([&] { return StatusText() == "A camera card appeared at " + card + ". Import it?"; }, 5000))
-        << StatusText().toStdString();
-    EXPECT_TRUE(StatusShown());
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 0) << "offered, not imported unasked";
-    dlg->ImportOfferedCard();
-    ASSERT_EQ(dlg->session().catalogue().GetCount(), 1);
-    PlayRow(0);
+    ASSERT_TRUE(waitFor([&] { return statusText() == "A camera card appeared at " + card + ". Import it?"; }, 5000))
+        << statusText().toStdString();
+    EXPECT_TRUE(statusShown());
+    EXPECT_EQ(dlg->session().catalogue().count(), 0) << "offered, not imported unasked";
+    dlg->importOfferedCard();
+    ASSERT_EQ(dlg->session().catalogue().count(), 1);
+    playRow(0);
     ASSERT_TRUE(QDir(card).removeRecursively());
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().engine().state() == PlayState::Init; }, 5000));
-    EXPECT_EQ(StatusText(), "The card at " + card + " was removed; playback stopped.");
-    EXPECT_EQ(dlg->ShownSpeed(), 0);
+    ASSERT_TRUE(waitFor([&] { return dlg->session().engine().state() == PlayState::Init; }, 5000));
+    EXPECT_EQ(statusText(), "The card at " + card + " was removed; playback stopped.");
+    EXPECT_EQ(dlg->shownSpeed(), 0);
 }
 
 TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
 {
-    dlg->OnImport();
-    PlayRow(0);
-    const QString playing = QDir(folder.path()).filePath(Cell(0, 1));
-    const QString other = QDir(folder.path()).filePath(Cell(2, 1));
-    QWidget* rows = PlayList().viewport();
+    dlg->onImport();
+    playRow(0);
+    const QString playing = QDir(folder.path()).filePath(cell(0, 1));
+    const QString other = QDir(folder.path()).filePath(cell(2, 1));
+    QWidget* rows = playlistView().viewport();
     const auto rightClick = [rows](QPoint at) {
         QMouseEvent press(QEvent::MouseButtonPress, at, rows->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
                           Qt::NoModifier);
         QCoreApplication::sendEvent(rows, &press);
     };
     QStringList texts;
-    OnNextMenu(&texts, "Delete file from disk");
-    rightClick(PlayList().visualRect(PlayList().model()->index(2, 1)).center());
+    onNextMenu(&texts, "Delete file from disk");
+    rightClick(playlistView().visualRect(playlistView().model()->index(2, 1)).center());
     EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file", "Export track..."}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
@@ -542,32 +542,32 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     EXPECT_EQ(dlg->session().currentIndex(), 0);
 
     texts.clear();
-    OnNextMenu(&texts, {});
+    onNextMenu(&texts, {});
     rightClick(QPoint(10, rows->height() - 5));  // below the last row
-    Spin(200);
+    spin(200);
     EXPECT_TRUE(texts.isEmpty()) << "no file command on empty space";
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 4);
+    EXPECT_EQ(dlg->session().catalogue().count(), 4);
 }
 
 TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)
 {
-    dlg->ImportPaths({Sample("A7L")});
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 1);
+    dlg->importPaths({samplePath("A7L")});
+    EXPECT_EQ(dlg->session().catalogue().count(), 1);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     // Played before the map page loaded: the track goes again once it has.
     ASSERT_NE(map, nullptr);
     ASSERT_TRUE(map->loaded);
     map->loaded();
-    EXPECT_EQ(Count("setTrip"), 2);
-    EXPECT_EQ(Last("setTrip")->arguments.size() - 2, dlg->session().telemetry().GetCount() / 10);
+    EXPECT_EQ(mapCallCount("setTrip"), 2);
+    EXPECT_EQ(last("setTrip")->arguments.size() - 2, dlg->session().telemetry().count() / 10);
     // What the list does not take is named.
     const QString text = QDir(folder.path()).filePath("notes.txt");
     QFile(text).open(QIODevice::WriteOnly);
-    dlg->ImportPaths({folder.path() + "/missing.MOV", text});
-    EXPECT_EQ(StatusText(), "Skipped: missing.MOV (no such file), notes.txt (not a recording)");
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 1);
-    dlg->ImportPaths({folder.path(), Sample("ICAT")});
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 1 + 5 + 1);
+    dlg->importPaths({folder.path() + "/missing.MOV", text});
+    EXPECT_EQ(statusText(), "Skipped: missing.MOV (no such file), notes.txt (not a recording)");
+    EXPECT_EQ(dlg->session().catalogue().count(), 1);
+    dlg->importPaths({folder.path(), samplePath("ICAT")});
+    EXPECT_EQ(dlg->session().catalogue().count(), 1 + 5 + 1);
     EXPECT_EQ(dlg->session().currentIndex(), 0) << "several paths are only listed";
 }
 
@@ -576,22 +576,22 @@ TEST_F(PlayerWindowTest, CardDiscoveryOneSecondAfterStart)
     QTemporaryDir card;
     QDir(card.path()).mkpath("VIDEO");
     for (const QString& layout : {QStringLiteral("NT96650A"), QStringLiteral("ICAT")}) {
-        QFile::copy(Sample(layout), QDir(card.path()).filePath("VIDEO/" + QFileInfo(Sample(layout)).fileName()));
+        QFile::copy(samplePath(layout), QDir(card.path()).filePath("VIDEO/" + QFileInfo(samplePath(layout)).fileName()));
     }
     volumes = {card.path().toStdString()};
-    ASSERT_TRUE(WaitFor([&] { return dlg->session().catalogue().GetCount() == 2; }, 3000));
-    EXPECT_EQ(Cell(0, 1), "20240611_081500_ICAT.MOV") << "sorted by path";
-    Spin(1500);
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 2) << "once per start";
+    ASSERT_TRUE(waitFor([&] { return dlg->session().catalogue().count() == 2; }, 3000));
+    EXPECT_EQ(cell(0, 1), "20240611_081500_ICAT.MOV") << "sorted by path";
+    spin(1500);
+    EXPECT_EQ(dlg->session().catalogue().count(), 2) << "once per start";
 }
 
 TEST_F(PlayerWindowTest, ClearEmptiesTheListButKeepsTheIndex)
 {
-    dlg->OnImport();
-    PlayRow(2);
-    dlg->OnClear();
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 0);
-    EXPECT_EQ(PlayList().model()->rowCount(), 0);
+    dlg->onImport();
+    playRow(2);
+    dlg->onClear();
+    EXPECT_EQ(dlg->session().catalogue().count(), 0);
+    EXPECT_EQ(playlistView().model()->rowCount(), 0);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
     EXPECT_EQ(dlg->session().currentIndex(), 2);
     EXPECT_FALSE(dlg->session().play(PlaybackSession::Step::Next));
@@ -601,8 +601,8 @@ TEST_F(PlayerWindowTest, ClearEmptiesTheListButKeepsTheIndex)
 
 TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
 {
-    dlg->OnImport();
-    PlayRow(0);
+    dlg->onImport();
+    playRow(0);
     auto* video = dlg->findChild<VideoWidget*>();
     ASSERT_NE(video, nullptr);
     const auto doubleClick = [video] {
@@ -652,7 +652,7 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
 TEST_F(PlayerWindowTest, TheWindowMenuSpeaksTheInterfaceLanguage)
 {
     QStringList texts;
-    OnNextMenu(&texts, {});
+    onNextMenu(&texts, {});
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 10), dlg->mapToGlobal(QPointF(300, 10)), Qt::RightButton,
                       Qt::RightButton, Qt::NoModifier);
     QCoreApplication::sendEvent(dlg.get(), &press);
@@ -661,23 +661,23 @@ TEST_F(PlayerWindowTest, TheWindowMenuSpeaksTheInterfaceLanguage)
 
 TEST_F(PlayerWindowTest, RightButtonOnTheWaveformTogglesItsView)
 {
-    QWidget* chart = Control(ctl::kWaveform);
+    QWidget* chart = control(ctl::kWaveform);
     ASSERT_NE(chart, nullptr);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50), chart->mapToGlobal(QPointF(50, 50)),
                       Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QCoreApplication::sendEvent(chart, &press);
-    EXPECT_TRUE(Waveform().IsSpeedView());
+    EXPECT_TRUE(waveformView().isSpeedView());
 }
 
 TEST_F(PlayerWindowTest, NeedleAndCompassFollowTheDrawnValues)
 {
     dlg->drawSpeedNeedle(300);
-    EXPECT_EQ(dlg->ShownSpeed(), 0);
-    EXPECT_EQ(SpeedText(), "0Km/H");
+    EXPECT_EQ(dlg->shownSpeed(), 0);
+    EXPECT_EQ(speedText(), "0Km/H");
     dlg->drawSpeedNeedle(130);
-    EXPECT_EQ(SpeedText(), "130Km/H");
+    EXPECT_EQ(speedText(), "130Km/H");
     dlg->drawCompass(450.0);
-    EXPECT_EQ(dlg->ShownHeading(), 450.0);
+    EXPECT_EQ(dlg->shownHeading(), 450.0);
     const QImage shot = dlg->grab().toImage();
     EXPECT_EQ(shot.pixel(776, 640), qRgb(255, 0, 0)) << "the needle points straight up";
 }
@@ -685,27 +685,27 @@ TEST_F(PlayerWindowTest, NeedleAndCompassFollowTheDrawnValues)
 
 TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
 {
-    const QString longRecording = LongRecording();
+    const QString longRecording = longRecordingPath();
     ASSERT_FALSE(longRecording.isEmpty());
-    dlg->OnImport();
-    dlg->ImportPaths({longRecording});
-    ASSERT_EQ(dlg->session().engine().state(), PlayState::Running) << StatusText().toStdString();
+    dlg->onImport();
+    dlg->importPaths({longRecording});
+    ASSERT_EQ(dlg->session().engine().state(), PlayState::Running) << statusText().toStdString();
     const int longRow = dlg->session().currentIndex();
     ASSERT_GT(longRow, 0);
     const auto seeksTo = [&](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, double expected) {
         QTest::keyClick(target, key, modifiers);
-        return WaitFor([&] { return std::abs(dlg->session().engine().position() - expected) < 0.3; }, 3000);
+        return waitFor([&] { return std::abs(dlg->session().engine().position() - expected) < 0.3; }, 3000);
     };
     QWidget* window = dlg.get();
-    Activate(window);
+    activate(window);
     QTest::keyClick(window, Qt::Key_Space);
     ASSERT_EQ(dlg->session().engine().state(), PlayState::Paused);
     const double start = dlg->session().engine().position();
     EXPECT_TRUE(seeksTo(window, Qt::Key_Right, Qt::NoModifier, start + 5));
     EXPECT_TRUE(seeksTo(window, Qt::Key_Right, Qt::ShiftModifier, start + 35));
-    EXPECT_NEAR(SeekBar().GetPosition(), (start + 35) * 5, 2);
+    EXPECT_NEAR(seekSlider().position(), (start + 35) * 5, 2);
     EXPECT_TRUE(seeksTo(window, Qt::Key_Left, Qt::ShiftModifier, start + 5));
-    EXPECT_TRUE(seeksTo(&SeekBar(), Qt::Key_Up, Qt::NoModifier, start)) << "the seek bar's own key: 5 s";
+    EXPECT_TRUE(seeksTo(&seekSlider(), Qt::Key_Up, Qt::NoModifier, start)) << "the seek bar's own key: 5 s";
     EXPECT_TRUE(seeksTo(window, Qt::Key_Left, Qt::NoModifier, 0.0)) << "not before the start";
 
     // Full screen: the video is a window of its own, and the keys still reach the player.
@@ -720,16 +720,16 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
     EXPECT_EQ(snapshotStarts.size(), 1) << "Ctrl+S asks where to save the picture";
     QTest::keyClick(video, Qt::Key_F);
     EXPECT_FALSE(video->isFullScreenVideo());
-    Activate(window);
+    activate(window);
     QTest::keyClick(window, Qt::Key_F);
     ASSERT_TRUE(video->isFullScreenVideo());
     // The previous recording in play order: the long one shares the samples' trip.
-    const int previous = dlg->session().trips().Plan().Previous(longRow);
+    const int previous = dlg->session().trips().plan().previous(longRow);
     ASSERT_GE(previous, 0);
     QTest::keyClick(video, Qt::Key_PageUp);
     EXPECT_EQ(dlg->session().currentIndex(), previous);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
-    Activate(window);  // the recording opened puts the video back into the window
+    activate(window);  // the recording opened puts the video back into the window
     QTest::keyClick(window, Qt::Key_PageDown);
     EXPECT_EQ(dlg->session().currentIndex(), longRow);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
@@ -737,26 +737,26 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
 
 TEST_F(PlayerWindowTest, EnterPlaysAndDeleteAsksFirstOnTheList)
 {
-    dlg->OnImport();
-    PlayRow(0);
-    CSkinListCtrl& list = PlayList();
-    Activate(dlg.get());
-    list.SelectRow(2);
+    dlg->onImport();
+    playRow(0);
+    PlaylistView& list = playlistView();
+    activate(dlg.get());
+    list.selectExistingRow(2);
     QTest::keyClick(&list, Qt::Key_Return);
     EXPECT_EQ(dlg->session().currentIndex(), 2);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
 
-    list.SelectRow(4);
-    tagFileNode node;
-    ASSERT_EQ(dlg->session().catalogue().GetAt(4, node), 0);
+    list.selectExistingRow(4);
+    RecordingEntry node;
+    ASSERT_EQ(dlg->session().catalogue().entryAt(4, node), 0);
     confirmAnswer = false;
     QTest::keyClick(&list, Qt::Key_Delete);
     ASSERT_EQ(questions.size(), 1);
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 5);
+    EXPECT_EQ(dlg->session().catalogue().count(), 5);
     confirmAnswer = true;
     QTest::keyClick(&list, Qt::Key_Delete);
-    EXPECT_EQ(dlg->session().catalogue().GetCount(), 4);
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(node.strFilePath)));
+    EXPECT_EQ(dlg->session().catalogue().count(), 4);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(node.filePath)));
     EXPECT_EQ(dlg->session().currentIndex(), 2);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
 }
@@ -764,103 +764,103 @@ TEST_F(PlayerWindowTest, EnterPlaysAndDeleteAsksFirstOnTheList)
 TEST_F(PlayerWindowTest, AboutBoxListsTheKeys)
 {
     for (const char* key : {"Space", "Shift+Left", "Page Up", "Enter", "Delete", "Ctrl+S", "<td>F</td>", "Escape"}) {
-        EXPECT_TRUE(CAboutDlg::KeyboardHelp().contains(QLatin1String(key))) << key;
+        EXPECT_TRUE(AboutDialog::keyboardHelp().contains(QLatin1String(key))) << key;
     }
 }
 
 TEST_F(PlayerWindowTest, SpeedUnitsAreChosenInTheWindowMenuAndRemembered)
 {
-    ChooseFromWindowMenu(dlg.get(), "Speed in mph");
-    ASSERT_EQ(dlg->Units(), SpeedUnit::Mph);
+    chooseFromWindowMenu(dlg.get(), "Speed in mph");
+    ASSERT_EQ(dlg->units(), SpeedUnit::Mph);
     dlg->drawSpeedNeedle(100);
-    EXPECT_EQ(SpeedText(), "62mph");
-    EXPECT_EQ(Waveform().GetSpeedUnit(), SpeedUnit::Mph);
-    RestartWindow();
-    EXPECT_EQ(dlg->Units(), SpeedUnit::Mph);
-    EXPECT_EQ(SpeedText(), "0mph");
-    EXPECT_EQ(Waveform().GetSpeedUnit(), SpeedUnit::Mph);
-    ChooseFromWindowMenu(dlg.get(), "Speed in km/h");
-    EXPECT_EQ(SpeedText(), "0Km/H");
-    EXPECT_EQ(Waveform().GetSpeedUnit(), SpeedUnit::Kmh);
+    EXPECT_EQ(speedText(), "62mph");
+    EXPECT_EQ(waveformView().speedUnit(), SpeedUnit::Mph);
+    restartWindow();
+    EXPECT_EQ(dlg->units(), SpeedUnit::Mph);
+    EXPECT_EQ(speedText(), "0mph");
+    EXPECT_EQ(waveformView().speedUnit(), SpeedUnit::Mph);
+    chooseFromWindowMenu(dlg.get(), "Speed in km/h");
+    EXPECT_EQ(speedText(), "0Km/H");
+    EXPECT_EQ(waveformView().speedUnit(), SpeedUnit::Kmh);
 }
 
 TEST_F(PlayerWindowTest, TheVolumeIsRemembered)
 {
-    dlg->OnImport();
-    PlayRow(0);
-    dlg->OnVolumeDown();
-    dlg->OnVolumeDown();
+    dlg->onImport();
+    playRow(0);
+    dlg->onVolumeDown();
+    dlg->onVolumeDown();
     const int level = dlg->session().volumeLevel();
     ASSERT_LT(level, 10);
-    RestartWindow();
+    restartWindow();
     EXPECT_EQ(dlg->session().volumeLevel(), level);
-    dlg->OnImport();
-    PlayRow(0);
+    dlg->onImport();
+    playRow(0);
     EXPECT_EQ(dlg->session().engine().volumeLevel(), level);
-    EXPECT_EQ(dlg->LitVolumeBars(), std::max(level, 1));
+    EXPECT_EQ(dlg->litVolumeBars(), std::max(level, 1));
 }
 
 TEST_F(PlayerWindowTest, CycleModeIsRemembered)
 {
     EXPECT_TRUE(dlg->session().cycleMode());
-    dlg->OnCycle();
-    RestartWindow();
+    dlg->onCycle();
+    restartWindow();
     EXPECT_FALSE(dlg->session().cycleMode());
 }
 
 TEST_F(PlayerWindowTest, TheChartViewIsRemembered)
 {
-    QWidget* chart = Control(ctl::kWaveform);
+    QWidget* chart = control(ctl::kWaveform);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50), chart->mapToGlobal(QPointF(50, 50)),
                       Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QCoreApplication::sendEvent(chart, &press);
-    ASSERT_TRUE(Waveform().IsSpeedView());
-    RestartWindow();
-    EXPECT_TRUE(Waveform().IsSpeedView());
+    ASSERT_TRUE(waveformView().isSpeedView());
+    restartWindow();
+    EXPECT_TRUE(waveformView().isSpeedView());
 }
 
 TEST_F(PlayerWindowTest, TheImportFolderIsRemembered)
 {
-    dlg->OnImport();
+    dlg->onImport();
     ASSERT_EQ(folderStarts.size(), 1);
     EXPECT_TRUE(folderStarts[0].isEmpty()) << "the dialog's own start the first time";
-    RestartWindow();
-    dlg->OnImport();
+    restartWindow();
+    dlg->onImport();
     ASSERT_EQ(folderStarts.size(), 2);
     EXPECT_EQ(folderStarts[1], folder.path());
 }
 
 TEST_F(PlayerWindowTest, TheSnapshotFolderIsRemembered)
 {
-    dlg->OnImport();
-    PlayRow(0);
+    dlg->onImport();
+    playRow(0);
     chosenSnapshot = QDir(folder.path()).filePath("shot.jpg");
-    dlg->OnCapture();
+    dlg->onCapture();
     ASSERT_TRUE(QFile::exists(chosenSnapshot));
-    RestartWindow();
-    dlg->OnImport();
-    PlayRow(0);
+    restartWindow();
+    dlg->onImport();
+    playRow(0);
     chosenSnapshot.clear();
-    dlg->OnCapture();
+    dlg->onCapture();
     ASSERT_EQ(snapshotStarts.size(), 2);
     EXPECT_EQ(QFileInfo(snapshotStarts[1]).absolutePath(), QDir(folder.path()).absolutePath());
 }
 
 TEST_F(PlayerWindowTest, AnUnreadableOrDamagedSettingsFileGivesTheDefaults)
 {
-    dlg->OnCycle();
-    dlg->SetSpeedUnit(SpeedUnit::Mph);
+    dlg->onCycle();
+    dlg->setSpeedUnit(SpeedUnit::Mph);
     const QString file = QSettings().fileName();
     ASSERT_TRUE(QFile::exists(file));
     dlg.reset();
     const auto expectDefaults = [&](const char* what) {
-        MakeWindow();
-        EXPECT_EQ(dlg->Units(), SpeedUnit::Kmh) << what;
-        EXPECT_EQ(SpeedText(), "0Km/H") << what;
+        makeWindow();
+        EXPECT_EQ(dlg->units(), SpeedUnit::Kmh) << what;
+        EXPECT_EQ(speedText(), "0Km/H") << what;
         EXPECT_TRUE(dlg->session().cycleMode()) << what;
-        EXPECT_FALSE(Waveform().IsSpeedView()) << what;
+        EXPECT_FALSE(waveformView().isSpeedView()) << what;
         EXPECT_EQ(dlg->session().volumeLevel(), -1) << what;
-        EXPECT_FALSE(StatusShown()) << what;
+        EXPECT_FALSE(statusShown()) << what;
         dlg.reset();
     };
     const QByteArray garbage[] = {
@@ -879,63 +879,63 @@ TEST_F(PlayerWindowTest, AnUnreadableOrDamagedSettingsFileGivesTheDefaults)
     ASSERT_TRUE(QDir().mkdir(file));
     expectDefaults("unreadable");
     ASSERT_TRUE(QDir().rmdir(file));
-    MakeWindow();
+    makeWindow();
 }
 
 TEST_F(PlayerWindowTest, TheListMarksWhereEachTripStartsAndCycleFollowsTheTrip)
 {
-    dlg->OnImport();
+    dlg->onImport();
     // The four movies run one after another; the transport stream has no time of its own.
-    EXPECT_TRUE(PlayList().IsGroupStart(RowOf("ICAT")));
+    EXPECT_TRUE(playlistView().isGroupStart(rowOf("ICAT")));
     for (const QString layout : {"A7L", "NT96650A", "SIDECAR"}) {
-        EXPECT_FALSE(PlayList().IsGroupStart(RowOf(layout))) << layout.toStdString();
+        EXPECT_FALSE(playlistView().isGroupStart(rowOf(layout))) << layout.toStdString();
     }
-    EXPECT_TRUE(PlayList().IsGroupStart(RowOf("PLAIN")));
-    const QString tip = PlayList().model()->index(RowOf("ICAT"), 1).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(playlistView().isGroupStart(rowOf("PLAIN")));
+    const QString tip = playlistView().model()->index(rowOf("ICAT"), 1).data(Qt::ToolTipRole).toString();
     EXPECT_EQ(tip, "A trip of 4 recording(s) from 08:15:00");
     // Locking rewrites the row's number cell; the mark stays.
-    PlayList().SelectRow(RowOf("ICAT"));
-    dlg->OnToggleLock();
-    EXPECT_TRUE(Cell(RowOf("ICAT"), 0).startsWith("*"));
-    EXPECT_TRUE(PlayList().IsGroupStart(RowOf("ICAT")));
-    EXPECT_EQ(dlg->session().trips().Plan().Next(RowOf("SIDECAR")), RowOf("PLAIN"));
+    playlistView().selectExistingRow(rowOf("ICAT"));
+    dlg->onToggleLock();
+    EXPECT_TRUE(cell(rowOf("ICAT"), 0).startsWith("*"));
+    EXPECT_TRUE(playlistView().isGroupStart(rowOf("ICAT")));
+    EXPECT_EQ(dlg->session().trips().plan().next(rowOf("SIDECAR")), rowOf("PLAIN"));
 }
 
 TEST_F(PlayerWindowTest, TheSummaryShowsAndAClickOnThePeakMarkSeeksThere)
 {
-    dlg->OnImport();
-    PlayRow(RowOf("A7L"));
-    const QString summary = TripSummaryText();
+    dlg->onImport();
+    playRow(rowOf("A7L"));
+    const QString summary = tripSummaryText();
     EXPECT_TRUE(summary.startsWith("Trip: ")) << summary.toStdString();
     EXPECT_TRUE(summary.contains(" km, 0:00:16, max ")) << summary.toStdString();
     EXPECT_TRUE(summary.contains(" g at 08:1")) << summary.toStdString();
     EXPECT_TRUE(dlg->findChild<QLabel*>("summaryLine")->isVisible());
-    PlayRow(RowOf("PLAIN"));  // no telemetry: nothing to sum up
-    EXPECT_EQ(TripSummaryText(), "");
+    playRow(rowOf("PLAIN"));  // no telemetry: nothing to sum up
+    EXPECT_EQ(tripSummaryText(), "");
     EXPECT_FALSE(dlg->findChild<QLabel*>("summaryLine")->isVisible());
-    PlayRow(RowOf("A7L"));
+    playRow(rowOf("A7L"));
 
-    dlg->OnPlay();  // pause, so the seek is what moves the position
-    CWaveFormCtrl& chart = Waveform();
-    const int peak = chart.GetPeakIndex();
+    dlg->onPlay();  // pause, so the seek is what moves the position
+    WaveformView& chart = waveformView();
+    const int peak = chart.peakIndex();
     ASSERT_GE(peak, 0);
     chart.repaint();
-    const QPoint mark = chart.PeakMarkRect().center();
+    const QPoint mark = chart.peakMarkRect().center();
     QMouseEvent press(QEvent::MouseButtonPress, mark, chart.mapToGlobal(mark), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QCoreApplication::sendEvent(&chart, &press);
-    ASSERT_TRUE(WaitFor([&] { return std::abs(dlg->session().engine().position() - peak / 10.0) < 0.3; }, 3000))
+    ASSERT_TRUE(waitFor([&] { return std::abs(dlg->session().engine().position() - peak / 10.0) < 0.3; }, 3000))
         << dlg->session().engine().position() << " for " << peak;
 }
 
 TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
 {
-    dlg->OnImport();
+    dlg->onImport();
     QTemporaryDir target;
     chosenExport = QDir(target.path()).filePath("trip.gpx");
-    PlayList().SelectRow(RowOf("NT96650A"));
-    dlg->OnExportTrack();
-    ASSERT_TRUE(QFile::exists(chosenExport)) << StatusText().toStdString();
+    playlistView().selectExistingRow(rowOf("NT96650A"));
+    dlg->onExportTrack();
+    ASSERT_TRUE(QFile::exists(chosenExport)) << statusText().toStdString();
     EXPECT_TRUE(exportStarts.front().endsWith("20240611_081500_ICAT.gpx")) << exportStarts.front().toStdString();
 
     // gpsbabel reads four segments back, every point timed.
@@ -952,7 +952,7 @@ TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
 
     // The next export starts where this one went; a CSV name writes the table.
     chosenExport = QDir(target.path()).filePath("trip.csv");
-    dlg->OnExportTrack();
+    dlg->onExportTrack();
     EXPECT_TRUE(exportStarts.last().startsWith(target.path())) << exportStarts.last().toStdString();
     QFile csv(chosenExport);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
@@ -962,8 +962,8 @@ TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
 
     // A target that cannot be written is said, and leaves nothing.
     chosenExport = QDir(target.path()).filePath("missing-folder/trip.gpx");
-    dlg->OnExportTrack();
-    EXPECT_TRUE(StatusText().startsWith("The track was not saved")) << StatusText().toStdString();
+    dlg->onExportTrack();
+    EXPECT_TRUE(statusText().startsWith("The track was not saved")) << statusText().toStdString();
     EXPECT_FALSE(QFile::exists(chosenExport));
 }
 

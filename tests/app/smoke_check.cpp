@@ -14,7 +14,7 @@
 namespace {
 
 // Mean absolute difference of the grey values of two equally sized pictures.
-double MeanDifference(const QImage& a, const QImage& b)
+double meanDifference(const QImage& a, const QImage& b)
 {
     const QImage ga = a.convertToFormat(QImage::Format_Grayscale8);
     const QImage gb = b.convertToFormat(QImage::Format_Grayscale8);
@@ -27,20 +27,20 @@ double MeanDifference(const QImage& a, const QImage& b)
     return sum / (ga.width() * ga.height());
 }
 
-bool IsNeedleRed(QRgb pixel)
+bool isNeedleRed(QRgb pixel)
 {
     return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
 }
 
 // Red needle pixels in the dial that do not lie on the 0 km/h needle.
-int RedOffZeroLine(const QImage& shot)
+int redOffZeroLine(const QImage& shot)
 {
     const QPoint centre = skin::kDialCentre;
-    const QPoint zero = gauges::NeedleEnd(0);
+    const QPoint zero = gauges::needleEnd(0);
     int count = 0;
     for (int y = centre.y() - 50; y <= centre.y() + 35; ++y) {
         for (int x = centre.x() - 50; x <= centre.x() + 50; ++x) {
-            if (!IsNeedleRed(shot.pixel(x, y))) {
+            if (!isNeedleRed(shot.pixel(x, y))) {
                 continue;
             }
             // Distance from the 0 km/h line.
@@ -53,7 +53,7 @@ int RedOffZeroLine(const QImage& shot)
     return count;
 }
 
-int Fail(const char* what)
+int fail(const char* what)
 {
     std::fprintf(stderr, "smoke check failed: %s\n", what);
     return 1;
@@ -72,32 +72,32 @@ int main(int argc, char** argv)
     const QImage playing = QImage(argv[2]).convertToFormat(QImage::Format_RGB32);
     QImage idlePicture;
     if (idle.size() != skin::kSize || playing.size() != idle.size()) {
-        return Fail("screenshots are not the 1024 x 768 window");
+        return fail("screenshots are not the 1024 x 768 window");
     }
-    if (!LoadResourceImage(168, QStringLiteral("JPG"), idlePicture)) {
-        return Fail("no idle picture resource");
+    if (!loadResourceImage(168, QStringLiteral("JPG"), idlePicture)) {
+        return fail("no idle picture resource");
     }
-    const QRect video = ControlRect(ctl::kVideo);
+    const QRect video = controlRect(ctl::kVideo);
     const QRect shown(video.topLeft(), idlePicture.size().boundedTo(video.size()));
     const QImage reference = idlePicture.copy(QRect(QPoint(0, 0), shown.size()));
-    const double idleDiff = MeanDifference(idle.copy(shown), reference);
-    const double playDiff = MeanDifference(playing.copy(shown), reference);
-    const QRect speed = ControlRect(ctl::kSpeedText);
-    const double speedDiff = MeanDifference(idle.copy(speed), playing.copy(speed));
+    const double idleDiff = meanDifference(idle.copy(shown), reference);
+    const double playDiff = meanDifference(playing.copy(shown), reference);
+    const QRect speed = controlRect(ctl::kSpeedText);
+    const double speedDiff = meanDifference(idle.copy(speed), playing.copy(speed));
     std::printf("idle picture difference: idle %.1f, playing %.1f; speed text difference %.1f; "
                 "needle pixels off the 0 line: idle %d, playing %d\n",
-                idleDiff, playDiff, speedDiff, RedOffZeroLine(idle), RedOffZeroLine(playing));
+                idleDiff, playDiff, speedDiff, redOffZeroLine(idle), redOffZeroLine(playing));
     if (idleDiff > 12) {
-        return Fail("the idle picture is not shown before playing");
+        return fail("the idle picture is not shown before playing");
     }
     if (playDiff < 25) {
-        return Fail("the video area still shows the idle picture");
+        return fail("the video area still shows the idle picture");
     }
     if (speedDiff < 1) {
-        return Fail("the speed text did not change");
+        return fail("the speed text did not change");
     }
-    if (RedOffZeroLine(idle) != 0 || RedOffZeroLine(playing) < 10) {
-        return Fail("the needle did not move off 0 km/h");
+    if (redOffZeroLine(idle) != 0 || redOffZeroLine(playing) < 10) {
+        return fail("the needle did not move off 0 km/h");
     }
     return 0;
 }

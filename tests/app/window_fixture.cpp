@@ -11,10 +11,10 @@
 #include <QSettings>
 #include <QTimer>
 
-#include "bitmap_slider.h"
+#include "seek_slider.h"
 #include "dialog_layout.h"
 #include "skin_list.h"
-#include "wave_form_ctrl.h"
+#include "waveform_view.h"
 #include "volume_watcher.h"
 
 void PlayerWindowTest::SetUpTestSuite()
@@ -43,10 +43,10 @@ void PlayerWindowTest::SetUp()
     // Every test starts as a first run: nothing remembered from the test before.
     QSettings().clear();
     QSettings().sync();
-    MakeWindow();
+    makeWindow();
 }
 
-void PlayerWindowTest::MakeWindow()
+void PlayerWindowTest::makeWindow()
 {
     PlayerServices services;
     services.chooseFolder = [this](QWidget*, const QString& start) {
@@ -71,9 +71,9 @@ void PlayerWindowTest::MakeWindow()
         return recording;
     };
     // Looked up when the card timer fires, so a test may fill it in after construction.
-    struct TestVolumes : IRemovableVolumes {
+    struct TestVolumes : RemovableVolumes {
         const std::vector<std::string>* roots;
-        std::vector<std::string> Roots() const override { return *roots; }
+        std::vector<std::string> rootPaths() const override { return *roots; }
     };
     auto source = std::make_shared<TestVolumes>();
     source->roots = &volumes;
@@ -86,16 +86,16 @@ void PlayerWindowTest::MakeWindow()
         return std::make_unique<VolumeWatcher>(sources);
     };
     services.audioSink = QStringLiteral("fakesink sync=true");
-    dlg = std::make_unique<CPlayerDlg>(std::move(services));
+    dlg = std::make_unique<PlayerWindow>(std::move(services));
     dlg->show();
 }
 
-void PlayerWindowTest::RestartWindow()
+void PlayerWindowTest::restartWindow()
 {
     dlg.reset();
     map = nullptr;
     mapCalls.clear();
-    MakeWindow();
+    makeWindow();
 }
 
 void PlayerWindowTest::TearDown()
@@ -107,36 +107,36 @@ void PlayerWindowTest::TearDown()
     }
 }
 
-QString PlayerWindowTest::Sample(const QString& layout) const
+QString PlayerWindowTest::samplePath(const QString& layout) const
 {
     const QStringList names = QDir(folder.path()).entryList({QStringLiteral("*_") + layout + QStringLiteral(".*")});
     return names.isEmpty() ? QString() : QDir(folder.path()).filePath(names.front());
 }
 
-int PlayerWindowTest::RowOf(const QString& layout) const
+int PlayerWindowTest::rowOf(const QString& layout) const
 {
-    for (int row = 0; row < dlg->session().catalogue().GetCount(); ++row) {
-        tagFileNode node;
-        dlg->session().catalogue().GetAt(row, node);
-        if (QString::fromStdString(node.strFileName).contains(QStringLiteral("_") + layout + QStringLiteral("."))) {
+    for (int row = 0; row < dlg->session().catalogue().count(); ++row) {
+        RecordingEntry node;
+        dlg->session().catalogue().entryAt(row, node);
+        if (QString::fromStdString(node.displayName).contains(QStringLiteral("_") + layout + QStringLiteral("."))) {
             return row;
         }
     }
     return -1;
 }
 
-QString PlayerWindowTest::Cell(int row, int column) const
+QString PlayerWindowTest::cell(int row, int column) const
 {
-    return PlayList().model()->index(row, column).data().toString();
+    return playlistView().model()->index(row, column).data().toString();
 }
 
-int PlayerWindowTest::Count(const QString& function) const
+int PlayerWindowTest::mapCallCount(const QString& function) const
 {
     return static_cast<int>(std::count_if(mapCalls.begin(), mapCalls.end(),
                                           [&](const MapCall& call) { return call.function == function; }));
 }
 
-const MapCall* PlayerWindowTest::Last(const QString& function) const
+const MapCall* PlayerWindowTest::last(const QString& function) const
 {
     for (auto it = mapCalls.rbegin(); it != mapCalls.rend(); ++it) {
         if (it->function == function) {
@@ -146,60 +146,60 @@ const MapCall* PlayerWindowTest::Last(const QString& function) const
     return nullptr;
 }
 
-void PlayerWindowTest::PlayRow(int row)
+void PlayerWindowTest::playRow(int row)
 {
     ASSERT_GE(row, 0);
-    PlayList().SelectRow(row);
-    dlg->OnListDoubleClick(PlayList().GetSelectedRow());
-    ASSERT_EQ(dlg->session().engine().state(), PlayState::Running) << StatusText().toStdString();
+    playlistView().selectExistingRow(row);
+    dlg->onListDoubleClick(playlistView().selectedRow());
+    ASSERT_EQ(dlg->session().engine().state(), PlayState::Running) << statusText().toStdString();
 }
 
-QWidget* PlayerWindowTest::Control(int id) const
+QWidget* PlayerWindowTest::control(int id) const
 {
-    return dlg->findChild<QWidget*>(QString::number(id));
+    return dlg->findChild<QWidget*>(ctl::controlName(id));
 }
 
-CSkinListCtrl& PlayerWindowTest::PlayList() const
+PlaylistView& PlayerWindowTest::playlistView() const
 {
-    return *dlg->findChild<CSkinListCtrl*>(QString::number(ctl::kPlayList));
+    return *dlg->findChild<PlaylistView*>(ctl::controlName(ctl::kPlayList));
 }
 
-CBitmapSlider& PlayerWindowTest::SeekBar() const
+SeekSlider& PlayerWindowTest::seekSlider() const
 {
-    return *dlg->findChild<CBitmapSlider*>(QString::number(ctl::kSeekBar));
+    return *dlg->findChild<SeekSlider*>(ctl::controlName(ctl::kSeekBar));
 }
 
-CWaveFormCtrl& PlayerWindowTest::Waveform() const
+WaveformView& PlayerWindowTest::waveformView() const
 {
-    return *dlg->findChild<CWaveFormCtrl*>(QString::number(ctl::kWaveform));
+    return *dlg->findChild<WaveformView*>(ctl::controlName(ctl::kWaveform));
 }
 
-QString PlayerWindowTest::SpeedText() const
+QString PlayerWindowTest::speedText() const
 {
-    return dlg->findChild<QLabel*>(QString::number(ctl::kSpeedText))->text();
+    return dlg->findChild<QLabel*>(ctl::controlName(ctl::kSpeedText))->text();
 }
 
-QString PlayerWindowTest::PlayButtonText() const
+QString PlayerWindowTest::playButtonText() const
 {
-    return dlg->findChild<QAbstractButton*>(QString::number(ctl::kPlay))->text();
+    return dlg->findChild<QAbstractButton*>(ctl::controlName(ctl::kPlay))->text();
 }
 
-QString PlayerWindowTest::StatusText() const
+QString PlayerWindowTest::statusText() const
 {
     return dlg->findChild<QLabel*>(QStringLiteral("statusLine"))->toolTip();
 }
 
-bool PlayerWindowTest::StatusShown() const
+bool PlayerWindowTest::statusShown() const
 {
     return dlg->findChild<QLabel*>(QStringLiteral("statusLine"))->isVisible();
 }
 
-QString PlayerWindowTest::TripSummaryText() const
+QString PlayerWindowTest::tripSummaryText() const
 {
     return dlg->findChild<QLabel*>(QStringLiteral("summaryLine"))->toolTip();
 }
 
-void OnNextMenu(QStringList* texts, const QString& choose)
+void onNextMenu(QStringList* texts, const QString& choose)
 {
     QTimer::singleShot(50, [texts, choose] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());

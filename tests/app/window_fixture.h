@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "map_calls.h"
-#include "player_dlg.h"
+#include "player_window.h"
 
-class CBitmapSlider;
-class CSkinListCtrl;
-class CWaveFormCtrl;
+class SeekSlider;
+class PlaylistView;
+class WaveformView;
 
 // The map calls as the window made them.
 struct MapCall {
@@ -25,10 +25,10 @@ struct MapCall {
     QStringList arguments;
 };
 
-class RecordingMap : public IMapCalls {
+class RecordingMap : public MapCalls {
 public:
     explicit RecordingMap(std::vector<MapCall>* calls) : m_calls(calls) {}
-    void SetLgtLat(const QString& latitude, const QString& longitude, const QString& speed) override
+    void setPosition(const QString& latitude, const QString& longitude, const QString& speed) override
     {
         m_calls->push_back({QStringLiteral("SetLgtLat"), {latitude, longitude, speed}});
     }
@@ -38,7 +38,7 @@ public:
         m_calls->push_back({QStringLiteral("putMarkerToLine"), {latitude, longitude}});
     }
     void renderPolyLine() override { m_calls->push_back({QStringLiteral("renderPolyLine"), {}}); }
-    static QStringList PointTexts(const MapTrack& track)
+    static QStringList pointTexts(const MapTrack& track)
     {
         QStringList points;
         for (const MapPoint& p : track) {
@@ -46,13 +46,13 @@ public:
         }
         return points;
     }
-    void setTrack(const MapTrack& track) override { m_calls->push_back({QStringLiteral("setTrack"), PointTexts(track)}); }
+    void setTrack(const MapTrack& track) override { m_calls->push_back({QStringLiteral("setTrack"), pointTexts(track)}); }
     // {number of parts, playing index, the playing part's points as "lat,lon"}.
     void setTrip(const std::vector<MapTrack>& parts, int playingPart) override
     {
         QStringList arguments = {QString::number(parts.size()), QString::number(playingPart)};
         if (playingPart >= 0 && playingPart < static_cast<int>(parts.size())) {
-            arguments << PointTexts(parts[static_cast<size_t>(playingPart)]);
+            arguments << pointTexts(parts[static_cast<size_t>(playingPart)]);
         }
         m_calls->push_back({QStringLiteral("setTrip"), arguments});
     }
@@ -67,10 +67,10 @@ private:
 
 // Once the next popup menu opens: its action texts go to *texts, and the action whose text
 // is choose is triggered (none: the menu is closed).
-void OnNextMenu(QStringList* texts, const QString& choose);
+void onNextMenu(QStringList* texts, const QString& choose);
 
 // Runs the event loop until the condition holds or the time is up.
-inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
+inline bool waitFor(const std::function<bool()>& condition, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
@@ -83,9 +83,9 @@ inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-inline void Spin(int ms)
+inline void spin(int ms)
 {
-    WaitFor([] { return false; }, ms);
+    waitFor([] { return false; }, ms);
 }
 
 // Sample recordings (made once per test program) copied into a fresh folder per test,
@@ -96,28 +96,28 @@ protected:
     static void TearDownTestSuite();
     void SetUp() override;
     void TearDown() override;
-    void MakeWindow();
+    void makeWindow();
 
     // Path of a sample in this test's folder, by the layout part of its name ("ICAT").
-    QString Sample(const QString& layout) const;
-    int RowOf(const QString& layout) const;
-    QString Cell(int row, int column) const;
-    int Count(const QString& function) const;
-    const MapCall* Last(const QString& function) const;
-    void PlayRow(int row);
+    QString samplePath(const QString& layout) const;
+    int rowOf(const QString& layout) const;
+    QString cell(int row, int column) const;
+    int mapCallCount(const QString& function) const;
+    const MapCall* last(const QString& function) const;
+    void playRow(int row);
 
     // The window's widgets, found as a user's tools find them: by their object names.
-    QWidget* Control(int id) const;
-    CSkinListCtrl& PlayList() const;
-    CBitmapSlider& SeekBar() const;
-    CWaveFormCtrl& Waveform() const;
-    QString SpeedText() const;
-    QString PlayButtonText() const;
-    QString StatusText() const;  // the last note, whole (the line may show it shortened)
-    bool StatusShown() const;
-    QString TripSummaryText() const;
+    QWidget* control(int id) const;
+    PlaylistView& playlistView() const;
+    SeekSlider& seekSlider() const;
+    WaveformView& waveformView() const;
+    QString speedText() const;
+    QString playButtonText() const;
+    QString statusText() const;  // the last note, whole (the line may show it shortened)
+    bool statusShown() const;
+    QString tripSummaryText() const;
     // The window closed and opened again, as at the next start of the program.
-    void RestartWindow();
+    void restartWindow();
 
     static inline QTemporaryDir* samples = nullptr;
     QTemporaryDir folder;
@@ -133,5 +133,5 @@ protected:
     QStringList exportStarts;
     QStringList snapshotStarts;
     std::vector<std::string> volumes;
-    std::unique_ptr<CPlayerDlg> dlg;
+    std::unique_ptr<PlayerWindow> dlg;
 };

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "skin_header_ctrl.h"
-#include "skin_horizontal_scrollbar.h"
-#include "skin_list_ctrl.h"
-#include "skin_verticle_scrollbar.h"
+#include "skin_header_view.h"
+#include "horizontal_scroll_bar.h"
+#include "playlist_view.h"
+#include "vertical_scroll_bar.h"
 #include "test_images.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ const QColor kBarChannel(3, 3, 103);
 const QColor kBarThumb(250, 250, 4);
 
 // A row of the three columns as the player's list shows them.
-inline QList<QStandardItem*> ListRow(const QString& number, const QString& name, const QString& time)
+inline QList<QStandardItem*> listRow(const QString& number, const QString& name, const QString& time)
 {
     QList<QStandardItem*> cells{new QStandardItem(number), new QStandardItem(name), new QStandardItem(time)};
     cells[0]->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -30,11 +30,11 @@ inline QList<QStandardItem*> ListRow(const QString& number, const QString& name,
 }
 
 // The three titled columns the player's list has, with `rowCount` rows.
-inline void FillListModel(QStandardItemModel& model, int rowCount)
+inline void fillListModel(QStandardItemModel& model, int rowCount)
 {
     model.setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("Files"), QStringLiteral("Time")});
     for (int i = 0; i < rowCount; ++i)
-        model.appendRow(ListRow(QString::number(i + 1), QStringLiteral("FILE%1.MOV").arg(i),
+        model.appendRow(listRow(QString::number(i + 1), QStringLiteral("FILE%1.MOV").arg(i),
                                 QStringLiteral("12:00:00 01-02-2020")));
 }
 
@@ -42,36 +42,36 @@ inline void FillListModel(QStandardItemModel& model, int rowCount)
 // columns, the companion bars, and `rows` rows.
 class ListFixture : public testing::Test {
 protected:
-    void Build(int rowCount)
+    void build(int rowCount)
     {
         window.resize(400, 400);
-        list = new CSkinListCtrl(&window);
+        list = new PlaylistView(&window);
         list->setGeometry(10, 10, 200, 300);
-        list->AttachScrollBars();
-        FillListModel(rows, rowCount);
+        list->attachScrollBars();
+        fillListModel(rows, rowCount);
         list->setModel(&rows);
         list->setColumnWidths({32, 140, 130});
-        vbar = list->VerticalBar();
-        hbar = list->HorizontalBar();
+        vbar = list->verticalBar();
+        hbar = list->horizontalBar();
         ASSERT_NE(vbar, nullptr);
         ASSERT_NE(hbar, nullptr);
-        vbar->SetImages({SolidImage(12, 11, kBarCap), SolidImage(12, 26, kBarArrow),
-                         SolidImage(12, 1, kBarChannel), SolidImage(12, 26, kBarArrow),
-                         SolidImage(11, 11, kBarCap), SolidImage(12, 26, kBarThumb)});
-        hbar->SetImages({SolidImage(26, 12, kBarArrow), SolidImage(26, 12, kBarArrow),
-                         SolidImage(1, 12, kBarChannel), SolidImage(26, 12, kBarThumb)});
+        vbar->setImages({solidImage(12, 11, kBarCap), solidImage(12, 26, kBarArrow),
+                         solidImage(12, 1, kBarChannel), solidImage(12, 26, kBarArrow),
+                         solidImage(11, 11, kBarCap), solidImage(12, 26, kBarThumb)});
+        hbar->setImages({solidImage(26, 12, kBarArrow), solidImage(26, 12, kBarArrow),
+                         solidImage(1, 12, kBarChannel), solidImage(26, 12, kBarThumb)});
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
 
-    int VPos() const { return list->verticalScrollBar()->value(); }
-    int VLimit() const { return list->verticalScrollBar()->maximum(); }
-    int HPos() const { return list->horizontalScrollBar()->value(); }
-    int HLimit() const { return list->horizontalScrollBar()->maximum(); }
+    int vPos() const { return list->verticalScrollBar()->value(); }
+    int vLimit() const { return list->verticalScrollBar()->maximum(); }
+    int hPos() const { return list->horizontalScrollBar()->value(); }
+    int hLimit() const { return list->horizontalScrollBar()->maximum(); }
 
     QStandardItemModel rows;  // outlives the list, a child of the window
     QWidget window;
-    CSkinListCtrl* list = nullptr;
-    CSkinVerticleScrollbar* vbar = nullptr;
-    CSkinHorizontalScrollbar* hbar = nullptr;
+    PlaylistView* list = nullptr;
+    VerticalScrollBar* vbar = nullptr;
+    HorizontalScrollBar* hbar = nullptr;
 };

@@ -7,7 +7,7 @@
 namespace {
 
 // Fires a bar's timer as the event loop would when it expires.
-void Fire(QWidget* bar, const char* name)
+void fire(QWidget* bar, const char* name)
 {
     auto* timer = bar->findChild<QTimer*>(QString::fromLatin1(name));
     ASSERT_NE(timer, nullptr);
@@ -16,7 +16,7 @@ void Fire(QWidget* bar, const char* name)
     QCoreApplication::sendEvent(timer, &expiry);
 }
 
-bool Active(QWidget* bar, const char* name)
+bool active(QWidget* bar, const char* name)
 {
     return bar->findChild<QTimer*>(QString::fromLatin1(name))->isActive();
 }
@@ -25,116 +25,116 @@ TEST(ScrollbarGeometryTest, ClampKeepsOnePixelOfOverlap)
 {
     const int h = 312;
     const int arrowStart = h - 37;
-    EXPECT_EQ(ClampThumb(h - 63, arrowStart, 36), h - 63);  // touches the arrow: stays
-    EXPECT_EQ(ClampThumb(h - 62, arrowStart, 36), h - 62);
-    EXPECT_EQ(ClampThumb(h - 61, arrowStart, 36), h - 62);
-    EXPECT_EQ(ClampThumb(h + 40, arrowStart, 36), h - 62);
-    EXPECT_EQ(ClampThumb(20, arrowStart, 36), 36);
-    EXPECT_EQ(ClampThumb(50, 60 - 37, 36), 36);  // too short for both: 36 wins
-    EXPECT_EQ(ClampThumb(500, 201 - 26, 25), 201 - 51);
+    EXPECT_EQ(clampThumb(h - 63, arrowStart, 36), h - 63);  // touches the arrow: stays
+    EXPECT_EQ(clampThumb(h - 62, arrowStart, 36), h - 62);
+    EXPECT_EQ(clampThumb(h - 61, arrowStart, 36), h - 62);
+    EXPECT_EQ(clampThumb(h + 40, arrowStart, 36), h - 62);
+    EXPECT_EQ(clampThumb(20, arrowStart, 36), 36);
+    EXPECT_EQ(clampThumb(50, 60 - 37, 36), 36);  // too short for both: 36 wins
+    EXPECT_EQ(clampThumb(500, 201 - 26, 25), 201 - 51);
 }
 
 TEST(ScrollbarGeometryTest, NothingToScrollGivesNoScale)
 {
-    EXPECT_EQ(PixelsPerUnit(214, 0), 0.0);
-    EXPECT_EQ(UnitsFromThumb(200, 36, 0.0, 0), 0);
-    EXPECT_EQ(ThumbFromPosition(0.0, 0, 36), 36);
+    EXPECT_EQ(pixelsPerUnit(214, 0), 0.0);
+    EXPECT_EQ(unitsFromThumb(200, 36, 0.0, 0), 0);
+    EXPECT_EQ(thumbFromPosition(0.0, 0, 36), 36);
 }
 
-class ScrollbarTest : public ListFixture {
+class ScrollBarTest : public ListFixture {
 protected:
-    void SetUp() override { Build(60); }
+    void SetUp() override { build(60); }
 
     int H() const { return vbar->height(); }
-    QPoint UpArrow() const { return {6, 20}; }
-    QPoint DownArrow() const { return {6, H() - 24}; }
-    QPoint LeftArrow() const { return {10, 6}; }
-    QPoint RightArrow() const { return {hbar->width() - 10, 6}; }
+    QPoint upArrow() const { return {6, 20}; }
+    QPoint downArrow() const { return {6, H() - 24}; }
+    QPoint leftArrow() const { return {10, 6}; }
+    QPoint rightArrow() const { return {hbar->width() - 10, 6}; }
 };
 
-TEST_F(ScrollbarTest, BarsSitBesideAndBelowTheList)
+TEST_F(ScrollBarTest, BarsSitBesideAndBelowTheList)
 {
     EXPECT_EQ(vbar->geometry(), QRect(210, 10, 12, 312));
     EXPECT_EQ(hbar->geometry(), QRect(10, 310, 201, 12));
     EXPECT_FALSE(list->verticalScrollBar()->isVisible());
     EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
-    ASSERT_GT(VLimit(), 0);
-    ASSERT_GT(HLimit(), 0);
+    ASSERT_GT(vLimit(), 0);
+    ASSERT_GT(hLimit(), 0);
 }
 
-TEST_F(ScrollbarTest, ThumbFollowsThePositionAndStopsAt62)
+TEST_F(ScrollBarTest, ThumbFollowsThePositionAndStopsAt62)
 {
-    for (int pos : {0, 1, VLimit() / 2, VLimit() - 1, VLimit()}) {
+    for (int pos : {0, 1, vLimit() / 2, vLimit() - 1, vLimit()}) {
         list->verticalScrollBar()->setValue(pos);
-        const double scale = double(H() - 98) / VLimit();
-        EXPECT_DOUBLE_EQ(vbar->PixelsPerUnit(), scale);
+        const double scale = double(H() - 98) / vLimit();
+        EXPECT_DOUBLE_EQ(vbar->pixelsPerUnit(), scale);
         const int expected = std::min(int(scale * pos) + 36, H() - 62);
-        EXPECT_EQ(vbar->ThumbTop(), expected) << pos;
+        EXPECT_EQ(vbar->thumbTop(), expected) << pos;
     }
-    EXPECT_EQ(vbar->ThumbTop(), H() - 62);
+    EXPECT_EQ(vbar->thumbTop(), H() - 62);
 
-    for (int pos : {0, HLimit() / 3, HLimit()}) {
+    for (int pos : {0, hLimit() / 3, hLimit()}) {
         list->horizontalScrollBar()->setValue(pos);
-        const double scale = double(hbar->width() - 75) / HLimit();
-        EXPECT_EQ(hbar->ThumbLeft(), std::min(int(scale * pos) + 25, hbar->width() - 51)) << pos;
+        const double scale = double(hbar->width() - 75) / hLimit();
+        EXPECT_EQ(hbar->thumbLeft(), std::min(int(scale * pos) + 25, hbar->width() - 51)) << pos;
     }
 }
 
-TEST_F(ScrollbarTest, DrawsPiecesAndThumb)
+TEST_F(ScrollBarTest, DrawsPiecesAndThumb)
 {
     list->verticalScrollBar()->setValue(0);
     QCoreApplication::processEvents();
-    const QImage shot = OnScreen(vbar);
-    EXPECT_EQ(PixelOf(shot, 6, 5), kBarCap);
-    EXPECT_EQ(PixelOf(shot, 6, 20), kBarArrow);
-    EXPECT_EQ(PixelOf(shot, 6, 48), kBarThumb);    // thumb 36..61
-    EXPECT_EQ(PixelOf(shot, 6, 100), kBarChannel);
-    EXPECT_EQ(PixelOf(shot, 6, H() - 20), kBarArrow);
-    EXPECT_EQ(PixelOf(shot, 6, H() - 5), kBarCap);
+    const QImage shot = onScreen(vbar);
+    EXPECT_EQ(pixelOf(shot, 6, 5), kBarCap);
+    EXPECT_EQ(pixelOf(shot, 6, 20), kBarArrow);
+    EXPECT_EQ(pixelOf(shot, 6, 48), kBarThumb);    // thumb 36..61
+    EXPECT_EQ(pixelOf(shot, 6, 100), kBarChannel);
+    EXPECT_EQ(pixelOf(shot, 6, H() - 20), kBarArrow);
+    EXPECT_EQ(pixelOf(shot, 6, H() - 5), kBarCap);
 
     // Without pictures only the ground is left.
-    vbar->SetImages({});
-    hbar->SetImages({});
-    EXPECT_EQ(PixelOf(OnScreen(vbar), 6, 48), QColor(74, 82, 107));
-    EXPECT_EQ(PixelOf(OnScreen(hbar), 100, 6), QColor(76, 85, 118));
+    vbar->setImages({});
+    hbar->setImages({});
+    EXPECT_EQ(pixelOf(onScreen(vbar), 6, 48), QColor(74, 82, 107));
+    EXPECT_EQ(pixelOf(onScreen(hbar), 100, 6), QColor(76, 85, 118));
 }
 
-TEST_F(ScrollbarTest, DraggingTheThumbToTheBottomShowsTheLastPage)
+TEST_F(ScrollBarTest, DraggingTheThumbToTheBottomShowsTheLastPage)
 {
     QTest::mousePress(vbar, Qt::LeftButton, {}, QPoint(6, 48));
     QTest::mouseMove(vbar, QPoint(6, H() - 40));
     QTest::mouseMove(vbar, QPoint(6, H() + 30));
-    EXPECT_EQ(vbar->ThumbTop(), H() - 62);
-    EXPECT_EQ(VPos(), VLimit());
+    EXPECT_EQ(vbar->thumbTop(), H() - 62);
+    EXPECT_EQ(vPos(), vLimit());
     QTest::mouseRelease(vbar, Qt::LeftButton, {}, QPoint(6, H() + 30));
-    EXPECT_EQ(vbar->ThumbTop(), H() - 62);
-    EXPECT_EQ(VPos(), VLimit());
+    EXPECT_EQ(vbar->thumbTop(), H() - 62);
+    EXPECT_EQ(vPos(), vLimit());
 }
 
-TEST_F(ScrollbarTest, DraggingTheHorizontalThumbScrollsPixels)
+TEST_F(ScrollBarTest, DraggingTheHorizontalThumbScrollsPixels)
 {
     QTest::mousePress(hbar, Qt::LeftButton, {}, QPoint(38, 6));
     QTest::mouseMove(hbar, QPoint(38 + 40, 6));
-    const double scale = double(hbar->width() - 75) / HLimit();
-    EXPECT_EQ(HPos(), int((38 + 40 - 13 - 25) / scale));
+    const double scale = double(hbar->width() - 75) / hLimit();
+    EXPECT_EQ(hPos(), int((38 + 40 - 13 - 25) / scale));
     // Once the list has moved, the thumb shows where it came to rest.
-    EXPECT_EQ(hbar->ThumbLeft(), int(scale * HPos()) + 25);
+    EXPECT_EQ(hbar->thumbLeft(), int(scale * hPos()) + 25);
     QTest::mouseRelease(hbar, Qt::LeftButton, {}, QPoint(38 + 40, 6));
 }
 
-TEST_F(ScrollbarTest, ArrowClickScrollsOneLineOnRelease)
+TEST_F(ScrollBarTest, ArrowClickScrollsOneLineOnRelease)
 {
-    QTest::mousePress(vbar, Qt::LeftButton, {}, DownArrow());
-    EXPECT_EQ(VPos(), 0);
-    QTest::mouseRelease(vbar, Qt::LeftButton, {}, DownArrow());
-    EXPECT_EQ(VPos(), 1);
-    QTest::mouseClick(vbar, Qt::LeftButton, {}, UpArrow());
-    EXPECT_EQ(VPos(), 0);
+    QTest::mousePress(vbar, Qt::LeftButton, {}, downArrow());
+    EXPECT_EQ(vPos(), 0);
+    QTest::mouseRelease(vbar, Qt::LeftButton, {}, downArrow());
+    EXPECT_EQ(vPos(), 1);
+    QTest::mouseClick(vbar, Qt::LeftButton, {}, upArrow());
+    EXPECT_EQ(vPos(), 0);
 }
 
-TEST_F(ScrollbarTest, HeldArrowRepeatsEvery50msAfter250ms)
+TEST_F(ScrollBarTest, HeldArrowRepeatsEvery50msAfter250ms)
 {
-    QTest::mousePress(vbar, Qt::LeftButton, {}, DownArrow());
+    QTest::mousePress(vbar, Qt::LeftButton, {}, downArrow());
     auto* delay = vbar->findChild<QTimer*>(QStringLiteral("arrowDelayTimer"));
     auto* repeat = vbar->findChild<QTimer*>(QStringLiteral("arrowRepeatTimer"));
     EXPECT_EQ(delay->interval(), 250);
@@ -143,111 +143,111 @@ TEST_F(ScrollbarTest, HeldArrowRepeatsEvery50msAfter250ms)
     EXPECT_FALSE(repeat->isActive());
 
     // One second held: the delay, then (1000 - 250) / 50 repeats, then the release.
-    Fire(vbar, "arrowDelayTimer");
-    EXPECT_FALSE(Active(vbar, "arrowDelayTimer"));
-    EXPECT_EQ(VPos(), 0);
+    fire(vbar, "arrowDelayTimer");
+    EXPECT_FALSE(active(vbar, "arrowDelayTimer"));
+    EXPECT_EQ(vPos(), 0);
     for (int i = 0; i < 15; ++i)
-        Fire(vbar, "arrowRepeatTimer");
-    EXPECT_EQ(VPos(), 15);
-    QTest::mouseRelease(vbar, Qt::LeftButton, {}, DownArrow());
-    EXPECT_EQ(VPos(), 16);
-    EXPECT_FALSE(Active(vbar, "arrowRepeatTimer"));
-    EXPECT_FALSE(Active(vbar, "arrowDelayTimer"));
+        fire(vbar, "arrowRepeatTimer");
+    EXPECT_EQ(vPos(), 15);
+    QTest::mouseRelease(vbar, Qt::LeftButton, {}, downArrow());
+    EXPECT_EQ(vPos(), 16);
+    EXPECT_FALSE(active(vbar, "arrowRepeatTimer"));
+    EXPECT_FALSE(active(vbar, "arrowDelayTimer"));
 }
 
-TEST_F(ScrollbarTest, HeldArrowRepeatsInRealTime)
+TEST_F(ScrollBarTest, HeldArrowRepeatsInRealTime)
 {
-    QTest::mousePress(vbar, Qt::LeftButton, {}, DownArrow());
+    QTest::mousePress(vbar, Qt::LeftButton, {}, downArrow());
     QTest::qWait(150);
-    EXPECT_EQ(VPos(), 0) << "no step before the 250 ms delay";
-    QTRY_VERIFY_WITH_TIMEOUT(VPos() >= 3, 3000);
-    QTest::mouseRelease(vbar, Qt::LeftButton, {}, DownArrow());
-    const int released = VPos();
+    EXPECT_EQ(vPos(), 0) << "no step before the 250 ms delay";
+    QTRY_VERIFY_WITH_TIMEOUT(vPos() >= 3, 3000);
+    QTest::mouseRelease(vbar, Qt::LeftButton, {}, downArrow());
+    const int released = vPos();
     QTest::qWait(120);
-    EXPECT_EQ(VPos(), released);
+    EXPECT_EQ(vPos(), released);
 }
 
-TEST_F(ScrollbarTest, DownPressReleasedOverUpArrowPagesUpOnce)
+TEST_F(ScrollBarTest, DownPressReleasedOverUpArrowPagesUpOnce)
 {
     list->verticalScrollBar()->setValue(30);
     const int page = list->verticalScrollBar()->pageStep();
     ASSERT_GT(page, 1);
-    QTest::mousePress(vbar, Qt::LeftButton, {}, DownArrow());
-    QTest::mouseMove(vbar, UpArrow());
-    QTest::mouseRelease(vbar, Qt::LeftButton, {}, UpArrow());
-    EXPECT_EQ(VPos(), 30 - page);
+    QTest::mousePress(vbar, Qt::LeftButton, {}, downArrow());
+    QTest::mouseMove(vbar, upArrow());
+    QTest::mouseRelease(vbar, Qt::LeftButton, {}, upArrow());
+    EXPECT_EQ(vPos(), 30 - page);
 }
 
-TEST_F(ScrollbarTest, RightPressReleasedOverLeftArrowStepsLeftWithoutPaging)
+TEST_F(ScrollBarTest, RightPressReleasedOverLeftArrowStepsLeftWithoutPaging)
 {
     const int step = list->horizontalScrollBar()->singleStep();
-    const int start = HLimit() - 1;
+    const int start = hLimit() - 1;
     ASSERT_LT(step, start);
     ASSERT_NE(step, list->horizontalScrollBar()->pageStep());
     list->horizontalScrollBar()->setValue(start);
-    QTest::mousePress(hbar, Qt::LeftButton, {}, RightArrow());
-    QTest::mouseMove(hbar, LeftArrow());
-    QTest::mouseRelease(hbar, Qt::LeftButton, {}, LeftArrow());
-    EXPECT_EQ(HPos(), start - step);
+    QTest::mousePress(hbar, Qt::LeftButton, {}, rightArrow());
+    QTest::mouseMove(hbar, leftArrow());
+    QTest::mouseRelease(hbar, Qt::LeftButton, {}, leftArrow());
+    EXPECT_EQ(hPos(), start - step);
 
     // Released over the right arrow, whatever was pressed: one step right.
-    QTest::mouseClick(hbar, Qt::LeftButton, {}, RightArrow());
-    EXPECT_EQ(HPos(), start);
+    QTest::mouseClick(hbar, Qt::LeftButton, {}, rightArrow());
+    EXPECT_EQ(hPos(), start);
 }
 
-TEST_F(ScrollbarTest, ChannelClickPagesTowardsThePointOnRelease)
+TEST_F(ScrollBarTest, ChannelClickPagesTowardsThePointOnRelease)
 {
     list->verticalScrollBar()->setValue(20);
     const int page = list->verticalScrollBar()->pageStep();
-    const int top = vbar->ThumbTop();
+    const int top = vbar->thumbTop();
     QTest::mousePress(vbar, Qt::LeftButton, {}, QPoint(6, top + 40));
-    EXPECT_EQ(VPos(), 20);
+    EXPECT_EQ(vPos(), 20);
     QTest::mouseRelease(vbar, Qt::LeftButton, {}, QPoint(6, top + 40));
-    EXPECT_EQ(VPos(), 20 + page);
+    EXPECT_EQ(vPos(), 20 + page);
 
-    const int below = vbar->ThumbTop();
+    const int below = vbar->thumbTop();
     QTest::mouseClick(vbar, Qt::LeftButton, {}, QPoint(6, below - 5));
-    EXPECT_EQ(VPos(), 20);
+    EXPECT_EQ(vPos(), 20);
 
     // A click on the thumb itself does not page.
-    QTest::mouseClick(vbar, Qt::LeftButton, {}, QPoint(6, vbar->ThumbTop() + 13));
-    EXPECT_EQ(VPos(), 20);
+    QTest::mouseClick(vbar, Qt::LeftButton, {}, QPoint(6, vbar->thumbTop() + 13));
+    EXPECT_EQ(vPos(), 20);
 }
 
-TEST_F(ScrollbarTest, KeyboardAndWheelMoveTheThumbs)
+TEST_F(ScrollBarTest, KeyboardAndWheelMoveTheThumbs)
 {
     list->setFocus();
-    list->SelectRow(0);
+    list->selectExistingRow(0);
     QTest::keyClick(list, Qt::Key_End);
     QCoreApplication::processEvents();
-    EXPECT_EQ(VPos(), VLimit());
-    EXPECT_EQ(vbar->ThumbTop(), H() - 62);
+    EXPECT_EQ(vPos(), vLimit());
+    EXPECT_EQ(vbar->thumbTop(), H() - 62);
     QTest::keyClick(list, Qt::Key_Home);
-    EXPECT_EQ(vbar->ThumbTop(), 36);
+    EXPECT_EQ(vbar->thumbTop(), 36);
 }
 
-class ShortListScrollbarTest : public ListFixture {
+class ShortListScrollBarTest : public ListFixture {
 protected:
-    void SetUp() override { Build(3); }
+    void SetUp() override { build(3); }
 };
 
-TEST_F(ShortListScrollbarTest, NothingToScrollDrawsNoThumbAndIgnoresDrag)
+TEST_F(ShortListScrollBarTest, NothingToScrollDrawsNoThumbAndIgnoresDrag)
 {
     list->setColumnWidth(2, 20);  // everything fits across too
     QCoreApplication::processEvents();
-    ASSERT_EQ(VLimit(), 0);
-    ASSERT_EQ(HLimit(), 0);
-    EXPECT_EQ(vbar->ThumbTop(), 36);
-    EXPECT_EQ(hbar->ThumbLeft(), 25);
-    EXPECT_EQ(PixelOf(OnScreen(vbar), 6, 48), kBarChannel);
-    EXPECT_EQ(PixelOf(OnScreen(hbar), 38, 6), kBarChannel);
+    ASSERT_EQ(vLimit(), 0);
+    ASSERT_EQ(hLimit(), 0);
+    EXPECT_EQ(vbar->thumbTop(), 36);
+    EXPECT_EQ(hbar->thumbLeft(), 25);
+    EXPECT_EQ(pixelOf(onScreen(vbar), 6, 48), kBarChannel);
+    EXPECT_EQ(pixelOf(onScreen(hbar), 38, 6), kBarChannel);
 
     QTest::mousePress(vbar, Qt::LeftButton, {}, QPoint(6, 48));
     QTest::mouseMove(vbar, QPoint(6, 200));
     QTest::mouseRelease(vbar, Qt::LeftButton, {}, QPoint(6, 200));
     QTest::mouseClick(vbar, Qt::LeftButton, {}, QPoint(6, vbar->height() - 24));
-    EXPECT_EQ(VPos(), 0);
-    EXPECT_EQ(vbar->ThumbTop(), 36);
+    EXPECT_EQ(vPos(), 0);
+    EXPECT_EQ(vbar->thumbTop(), 36);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 
 #include <algorithm>
 #include <random>
@@ -8,7 +8,7 @@
 // A plausible town-and-road drive, one sample per second: starts, cruising, braking
 // and turns give changing longitudinal (X) and lateral (Y) forces; Z carries gravity
 // with road noise and the odd pothole. Deterministic for a given seed.
-inline void FillSampleDrive(CAssistInfoReader& table, int seconds, unsigned seed = 7)
+inline void fillSampleDrive(TelemetryTable& table, int seconds, unsigned seed = 7)
 {
     std::mt19937 rng(seed);
     std::normal_distribution<float> noise(0.0f, 0.025f);
@@ -30,12 +30,12 @@ inline void FillSampleDrive(CAssistInfoReader& table, int seconds, unsigned seed
         const double accel = std::clamp((target - speed) * 0.2, -14.0, 7.0);  // km/h per s
         speed = std::max(0.0, speed + accel);
 
-        tagAssistInfo sample;
-        sample.fX = static_cast<float>(accel / 3.6 / 9.81) + noise(rng);
-        sample.fY = (speed > 5.0 ? lateral : 0.0f) + noise(rng);
-        sample.fZ = 1.0f + 2.0f * noise(rng) + (unit(rng) < 0.02f ? 0.6f : 0.0f);
-        sample.nSpeed = static_cast<int>(speed);
-        sample.dCourse = 90.0;
-        table.AppendSample(sample);
+        TelemetryEntry sample;
+        sample.gX = static_cast<float>(accel / 3.6 / 9.81) + noise(rng);
+        sample.gY = (speed > 5.0 ? lateral : 0.0f) + noise(rng);
+        sample.gZ = 1.0f + 2.0f * noise(rng) + (unit(rng) < 0.02f ? 0.6f : 0.0f);
+        sample.speedKmh = static_cast<int>(speed);
+        sample.course = 90.0;
+        table.appendSample(sample);
     }
 }

@@ -1,7 +1,7 @@
 // Renders the waveform as the player shows it (677 x 161) over a sample drive, for a look
 // by eye: waveform_shot OUT.png [speed] [seconds]
 #include "sample_drive.h"
-#include "wave_form_ctrl.h"
+#include "waveform_view.h"
 
 #include <QApplication>
 #include <QImage>
@@ -22,19 +22,19 @@ int main(int argc, char** argv)
 
     const bool speedView = argc > 2 && std::strcmp(argv[2], "speed") == 0;
     const int seconds = argc > 3 ? std::atoi(argv[3]) : 240;
-    CAssistInfoReader table;
-    FillSampleDrive(table, seconds);
+    TelemetryTable table;
+    fillSampleDrive(table, seconds);
 
-    CWaveFormCtrl wave;
+    WaveformView wave;
     wave.resize(677, 161);
-    wave.SetSource(&table);
-    wave.SetDuration(seconds);
-    wave.Reload();
+    wave.setSource(&table);
+    wave.setDuration(seconds);
+    wave.reload();
     if (speedView)
-        wave.ToggleMode();
+        wave.toggleMode();
     const double position = seconds * 0.4;  // somewhere into the drive
-    wave.SetCursor(static_cast<int>(position * 1000 / 100));
-    wave.SetElapsed(static_cast<int>(position));
+    wave.setCursorEntry(static_cast<int>(position * 1000 / 100));
+    wave.setElapsed(static_cast<int>(position));
 
     if (!wave.grab().toImage().save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);

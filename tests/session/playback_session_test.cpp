@@ -26,17 +26,17 @@ protected:
     }
 
     // Copies of the two-second clip, named so the list keeps their order.
-    void ListClips(int count)
+    void listClips(int count)
     {
         for (int i = 0; i < count; ++i)
-            ASSERT_TRUE(QFile::copy(media::videoWithAudio(), Path(QStringLiteral("CLIP%1.MOV").arg(i))));
+            ASSERT_TRUE(QFile::copy(media::videoWithAudio(), path(QStringLiteral("CLIP%1.MOV").arg(i))));
         session.importFolder(QFile::encodeName(folder.path()).toStdString());
-        ASSERT_EQ(session.catalogue().GetCount(), count);
+        ASSERT_EQ(session.catalogue().count(), count);
     }
 
-    QString Path(const QString& name) const { return QDir(folder.path()).filePath(name); }
+    QString path(const QString& name) const { return QDir(folder.path()).filePath(name); }
 
-    static std::vector<int> Rows(const QSignalSpy& spy)
+    static std::vector<int> signalRows(const QSignalSpy& spy)
     {
         std::vector<int> rows;
         for (const QList<QVariant>& call : spy)
@@ -50,7 +50,7 @@ protected:
 
 TEST_F(PlaybackSessionTest, CycleOnPlaysThroughTheListAndStopsAtItsEnd)
 {
-    ListClips(2);
+    listClips(2);
     QSignalSpy loaded(&session, &PlaybackSession::trackLoaded);
     QSignalSpy ended(&session, &PlaybackSession::recordingEnded);
     QSignalSpy shown(&session, &PlaybackSession::entryShown);
@@ -60,9 +60,9 @@ TEST_F(PlaybackSessionTest, CycleOnPlaysThroughTheListAndStopsAtItsEnd)
     EXPECT_TRUE(session.model().index(0, 0).data(PlaylistModel::PlayingRole).toBool());
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended.size() == 2; }, (kClipSeconds * 2 + 8) * 1000));
     QTest::qWait(300);
-    EXPECT_EQ(Rows(loaded), (std::vector<int>{0, 1}));
-    EXPECT_EQ(Rows(ended), (std::vector<int>{0, 1}));
-    EXPECT_EQ(Rows(shown), (std::vector<int>{0, 1}));
+    EXPECT_EQ(signalRows(loaded), (std::vector<int>{0, 1}));
+    EXPECT_EQ(signalRows(ended), (std::vector<int>{0, 1}));
+    EXPECT_EQ(signalRows(shown), (std::vector<int>{0, 1}));
     EXPECT_EQ(session.currentIndex(), 1) << "no wrap-around";
     EXPECT_EQ(session.engine().state(), PlayState::Stopped);
     EXPECT_NEAR(session.position(), 0.0, 0.1) << "rewound to the first frame";
@@ -76,18 +76,18 @@ TEST_F(PlaybackSessionTest, CycleOnPlaysThroughTheListAndStopsAtItsEnd)
 
 TEST_F(PlaybackSessionTest, ARecordingStartedByHandMovesOnAtItsEnd)
 {
-    ListClips(3);
+    listClips(3);
     session.playEntry(0);
     QSignalSpy loaded(&session, &PlaybackSession::trackLoaded);
     session.play(PlaybackSession::Step::Next);  // stops the first one: that stop must not hold for the next
     ASSERT_EQ(session.currentIndex(), 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.size() == 2; }, (kClipSeconds + 8) * 1000)) << "moved on at the end";
-    EXPECT_EQ(Rows(loaded), (std::vector<int>{1, 2}));
+    EXPECT_EQ(signalRows(loaded), (std::vector<int>{1, 2}));
 }
 
 TEST_F(PlaybackSessionTest, CycleOffPlaysTheSameRecordingAgain)
 {
-    ListClips(2);
+    listClips(2);
     QSignalSpy cycle(&session, &PlaybackSession::cycleModeChanged);
     session.setCycleMode(false);
     session.setCycleMode(false);
@@ -95,13 +95,13 @@ TEST_F(PlaybackSessionTest, CycleOffPlaysTheSameRecordingAgain)
     QSignalSpy loaded(&session, &PlaybackSession::trackLoaded);
     session.playEntry(0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.size() == 2; }, (kClipSeconds + 8) * 1000));
-    EXPECT_EQ(Rows(loaded), (std::vector<int>{0, 0}));
+    EXPECT_EQ(signalRows(loaded), (std::vector<int>{0, 0}));
     EXPECT_EQ(session.engine().state(), PlayState::Running);
 }
 
 TEST_F(PlaybackSessionTest, AUserStopHoldsAndPlayResumesWhereItWas)
 {
-    ListClips(2);
+    listClips(2);
     session.playEntry(0);
     QSignalSpy loaded(&session, &PlaybackSession::trackLoaded);
     QSignalSpy moved(&session, &PlaybackSession::positionMoved);
@@ -114,12 +114,12 @@ TEST_F(PlaybackSessionTest, AUserStopHoldsAndPlayResumesWhereItWas)
     EXPECT_EQ(session.engine().state(), PlayState::Running);
     EXPECT_TRUE(loaded.isEmpty());
     session.playOrPause(1);  // another row selected: that one opens
-    EXPECT_EQ(Rows(loaded), (std::vector<int>{1}));
+    EXPECT_EQ(signalRows(loaded), (std::vector<int>{1}));
 }
 
 TEST_F(PlaybackSessionTest, SeekingHoldsPlayAndResumesAndStaysInTheRecording)
 {
-    ListClips(1);
+    listClips(1);
     session.seekBy(1.0);  // nothing open: nothing to seek
     session.playEntry(0);
     QSignalSpy seeked(&session, &PlaybackSession::seeked);
@@ -138,8 +138,8 @@ TEST_F(PlaybackSessionTest, SeekingHoldsPlayAndResumesAndStaysInTheRecording)
 
 TEST_F(PlaybackSessionTest, ABrokenRecordingIsNamedAndOnlyCycleModeGoesOn)
 {
-    ASSERT_TRUE(QFile::copy(media::textRenamedMov(), Path(QStringLiteral("A_BROKEN.MOV"))));
-    ASSERT_TRUE(QFile::copy(media::videoWithAudio(), Path(QStringLiteral("B_GOOD.MOV"))));
+    ASSERT_TRUE(QFile::copy(media::textRenamedMov(), path(QStringLiteral("A_BROKEN.MOV"))));
+    ASSERT_TRUE(QFile::copy(media::videoWithAudio(), path(QStringLiteral("B_GOOD.MOV"))));
     session.importFolder(QFile::encodeName(folder.path()).toStdString());
     QSignalSpy notes(&session, &PlaybackSession::statusNote);
     QSignalSpy closed(&session, &PlaybackSession::recordingClosed);
@@ -157,12 +157,12 @@ TEST_F(PlaybackSessionTest, ABrokenRecordingIsNamedAndOnlyCycleModeGoesOn)
     session.setCycleMode(true);
     session.playEntry(0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 5000));
-    EXPECT_EQ(Rows(loaded), (std::vector<int>{1}));
+    EXPECT_EQ(signalRows(loaded), (std::vector<int>{1}));
 }
 
 TEST_F(PlaybackSessionTest, ADamagedRecordingStopsWhereItBroke)
 {
-    ASSERT_TRUE(QFile::copy(media::damagedAfterTenSeconds(), Path(QStringLiteral("DAMAGED.MOV"))));
+    ASSERT_TRUE(QFile::copy(media::damagedAfterTenSeconds(), path(QStringLiteral("DAMAGED.MOV"))));
     session.importFolder(QFile::encodeName(folder.path()).toStdString());
     session.setCycleMode(false);
     QSignalSpy notes(&session, &PlaybackSession::statusNote);
@@ -180,7 +180,7 @@ TEST_F(PlaybackSessionTest, ADamagedRecordingStopsWhereItBroke)
 
 TEST_F(PlaybackSessionTest, DeletingFollowsTheLockAndTheOpenRecording)
 {
-    ListClips(3);
+    listClips(3);
     session.playEntry(2);
     QSignalSpy notes(&session, &PlaybackSession::statusNote);
     QSignalSpy closed(&session, &PlaybackSession::recordingClosed);
@@ -194,9 +194,9 @@ TEST_F(PlaybackSessionTest, DeletingFollowsTheLockAndTheOpenRecording)
     session.deleteRecording(1, yes);
     EXPECT_TRUE(asked.isEmpty()) << "no question for what cannot be deleted";
     EXPECT_EQ(notes.at(0).at(0).toString(), QStringLiteral("The recording is locked."));
-    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("CLIP1.MOV"))));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("CLIP1.MOV"))));
     session.deleteRecording(0, [](const QString&) { return false; });
-    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("CLIP0.MOV")))) << "No keeps it";
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("CLIP0.MOV")))) << "No keeps it";
 
     session.deleteRecording(0, yes);  // above the open one: the index follows its row
     EXPECT_EQ(asked, QStringList{QStringLiteral("CLIP0.MOV")});
@@ -207,16 +207,16 @@ TEST_F(PlaybackSessionTest, DeletingFollowsTheLockAndTheOpenRecording)
     session.deleteRecording(1, yes);  // the open one
     EXPECT_EQ(closed.size(), 1);
     EXPECT_EQ(session.engine().state(), PlayState::Init);
-    EXPECT_EQ(session.telemetry().GetCount(), 0);
+    EXPECT_EQ(session.telemetry().count(), 0);
     EXPECT_EQ(session.model().playingRow(), -1);
-    EXPECT_EQ(session.catalogue().GetCount(), 1);
-    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("CLIP2.MOV"))));
+    EXPECT_EQ(session.catalogue().count(), 1);
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("CLIP2.MOV"))));
     session.toggleLock(0);  // leaves the folder deletable for the next test
 }
 
 TEST_F(PlaybackSessionTest, AVolumeGoingAwayClosesOnlyItsOwnRecording)
 {
-    ListClips(1);
+    listClips(1);
     session.playEntry(0);
     QSignalSpy notes(&session, &PlaybackSession::statusNote);
     session.volumeRemoved(folder.path() + QStringLiteral("-other"));
@@ -230,7 +230,7 @@ TEST_F(PlaybackSessionTest, AVolumeGoingAwayClosesOnlyItsOwnRecording)
 
 TEST_F(PlaybackSessionTest, TheVolumeLevelHoldsForEveryOpenWithinTheScale)
 {
-    ListClips(2);
+    listClips(2);
     session.setVolumeLevel(1);
     session.volumeDown();  // nothing plays: no change
     EXPECT_EQ(session.volumeLevel(), 1);

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <set>
 
-#include "play_list.h"
+#include "playlist_catalogue.h"
 #include "recording_sources.h"
 
 namespace fs = std::filesystem;
@@ -19,24 +19,24 @@ class RecordingSources : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
-    std::string Root(const std::string& name)
+    std::string root(const std::string& name)
     {
         const std::string root = dir.path().toStdString() + "/" + name + "/";
         fs::create_directories(root);
         return root;
     }
-    static void Touch(const std::string& path)
+    static void touch(const std::string& path)
     {
         fs::create_directories(fs::path(path).parent_path());
         std::ofstream(path) << "not a movie";
     }
-    static std::vector<std::string> Names(const CPlayList& list)
+    static std::vector<std::string> names(const PlaylistCatalogue& list)
     {
         std::vector<std::string> names;
-        for (int i = 0; i < list.GetCount(); ++i) {
-            tagFileNode node;
-            list.GetAt(i, node);
-            names.push_back(node.strFileName);
+        for (int i = 0; i < list.count(); ++i) {
+            RecordingEntry node;
+            list.entryAt(i, node);
+            names.push_back(node.displayName);
         }
         return names;
     }
@@ -46,63 +46,63 @@ protected:
 
 TEST_F(RecordingSources, EventLayoutWinsOverNumberedMediaOnTheSameCard)
 {
-    const std::string card = Root("card");
-    Touch(card + "VIDEO/b.MOV");
-    Touch(card + "EVENT/a.MOV");
-    Touch(card + "DCIM/100MEDIA/c.MOV");
+    const std::string card = root("card");
+    touch(card + "VIDEO/b.MOV");
+    touch(card + "EVENT/a.MOV");
+    touch(card + "DCIM/100MEDIA/c.MOV");
     CardRoot found;
-    ASSERT_TRUE(FindCardRoot({card}, found));
+    ASSERT_TRUE(findCardRoot({card}, found));
     EXPECT_EQ(found.layout, CardLayout::Event);
-    CPlayList list;
-    ASSERT_TRUE(ImportCard(CFixedVolumes({card}), list));
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"b.MOV", "a.MOV"})) << "VIDEO first, then EVENT";
+    PlaylistCatalogue list;
+    ASSERT_TRUE(importCard(FixedVolumes({card}), list));
+    EXPECT_EQ(names(list), (std::vector<std::string>{"b.MOV", "a.MOV"})) << "VIDEO first, then EVENT";
 }
 
 TEST_F(RecordingSources, NumberedMediaFoldersAreSearchedInOrderAndSortedByPath)
 {
-    const std::string card = Root("card");
-    Touch(card + "DCIM/102MEDIA/zz.mov");
-    Touch(card + "DCIM/100MEDIA/b.Mov");
-    Touch(card + "DCIM/100MEDIA/a.mov");
-    Touch(card + "DCIM/100MEDIA/notes.txt");
-    Touch(card + "DCIM/100MEDIA/clip.TS");  // the card pattern is *.MOV only
+    const std::string card = root("card");
+    touch(card + "DCIM/102MEDIA/zz.mov");
+    touch(card + "DCIM/100MEDIA/b.Mov");
+    touch(card + "DCIM/100MEDIA/a.mov");
+    touch(card + "DCIM/100MEDIA/notes.txt");
+    touch(card + "DCIM/100MEDIA/clip.TS");  // the card pattern is *.MOV only
     fs::create_directories(card + "DCIM/100MEDIA/sub.MOV");
-    CPlayList list;
-    ASSERT_TRUE(ImportCard(CFixedVolumes({card}), list));
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"a.MOV", "b.MOV", "zz.MOV"}));
+    PlaylistCatalogue list;
+    ASSERT_TRUE(importCard(FixedVolumes({card}), list));
+    EXPECT_EQ(names(list), (std::vector<std::string>{"a.MOV", "b.MOV", "zz.MOV"}));
 }
 
 TEST_F(RecordingSources, LaterEventCardReplacesAnEarlierNumberedCard)
 {
-    const std::string first = Root("first");
-    const std::string second = Root("second");
-    const std::string third = Root("third");
-    Touch(first + "DCIM/104MEDIA/x.MOV");
-    Touch(second + "VIDEO/y.MOV");
-    Touch(third + "VIDEO/z.MOV");
+    const std::string first = root("first");
+    const std::string second = root("second");
+    const std::string third = root("third");
+    touch(first + "DCIM/104MEDIA/x.MOV");
+    touch(second + "VIDEO/y.MOV");
+    touch(third + "VIDEO/z.MOV");
     CardRoot found;
-    ASSERT_TRUE(FindCardRoot({Root("empty"), first, second, third}, found));
+    ASSERT_TRUE(findCardRoot({root("empty"), first, second, third}, found));
     EXPECT_EQ(found.root, second);
     EXPECT_EQ(found.layout, CardLayout::Event);
 
-    ASSERT_TRUE(FindCardRoot({first, Root("other")}, found));
+    ASSERT_TRUE(findCardRoot({first, root("other")}, found));
     EXPECT_EQ(found.root, first) << "a numbered card stays when no later drive replaces it";
     EXPECT_EQ(found.layout, CardLayout::NumberedMedia);
 }
 
 TEST_F(RecordingSources, NoCardLeavesTheListAlone)
 {
-    CPlayList list;
-    EXPECT_FALSE(ImportCard(CFixedVolumes({Root("plain"), "/nonexistent/volume/"}), list));
-    EXPECT_FALSE(ImportCard(CFixedVolumes({}), list));
-    EXPECT_EQ(list.GetCount(), 0);
+    PlaylistCatalogue list;
+    EXPECT_FALSE(importCard(FixedVolumes({root("plain"), "/nonexistent/volume/"}), list));
+    EXPECT_FALSE(importCard(FixedVolumes({}), list));
+    EXPECT_EQ(list.count(), 0);
 }
 
 TEST_F(RecordingSources, FolderImportListsRegularRecordingsByName)
 {
-    const std::string folder = Root("folder");
+    const std::string folder = root("folder");
     for (const char* name : {"e.MOV", "b.Mov", "noext", "c.ts", "d.jpg", "a.mov"}) {
-        Touch(folder + name);
+        touch(folder + name);
     }
     // Named like recordings, but reading them would block, loop or never end.
     fs::create_directories(folder + "dir.MOV");
@@ -110,16 +110,16 @@ TEST_F(RecordingSources, FolderImportListsRegularRecordingsByName)
     fs::create_symlink("/dev/zero", folder + "zero.MOV");
     fs::create_symlink(folder + "loop.MOV", folder + "loop.MOV");
     fs::create_symlink(folder + "a.mov", folder + "link.MOV");  // a link to a recording is one
-    CPlayList list;
-    EXPECT_EQ(ImportFolder(folder, list), 5);
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"a.mov", "b.Mov", "c.ts", "e.MOV", "link.MOV"}));
-    EXPECT_EQ(ImportFolder(folder, list), 5) << "importing twice lists everything twice";
-    EXPECT_EQ(list.GetCount(), 10);
+    PlaylistCatalogue list;
+    EXPECT_EQ(importFolder(folder, list), 5);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"a.mov", "b.Mov", "c.ts", "e.MOV", "link.MOV"}));
+    EXPECT_EQ(importFolder(folder, list), 5) << "importing twice lists everything twice";
+    EXPECT_EQ(list.count(), 10);
 }
 
 TEST_F(RecordingSources, MountTableGivesAutomountedAndRemovableVolumes)
 {
-    const std::string sys = Root("sys");
+    const std::string sys = root("sys");
     fs::create_directories(sys + "sdb");
     fs::create_directories(sys + "sda");
     std::ofstream(sys + "sdb/removable") << "1\n";
@@ -131,28 +131,28 @@ TEST_F(RecordingSources, MountTableGivesAutomountedAndRemovableVolumes)
                             "/dev/sdd1 /run/media/user/CAM exfat rw 0 0\n"
                             "proc /proc proc rw 0 0\n"
                             "garbage\n";
-    const CMountedVolumes volumes(table, sys);
-    EXPECT_EQ(volumes.Roots(),
+    const MountedVolumes volumes(table, sys);
+    EXPECT_EQ(volumes.rootPaths(),
               (std::vector<std::string>{"/mnt/card/", "/media/user/MY CARD/", "/run/media/user/CAM/"}));
-    EXPECT_TRUE(CMountedVolumes(dir.path().toStdString() + "/missing", sys).Roots().empty());
+    EXPECT_TRUE(MountedVolumes(dir.path().toStdString() + "/missing", sys).rootPaths().empty());
 }
 
 TEST_F(RecordingSources, TodaysCardFoldersAndMp4FilesInAnyCase)
 {
-    const std::string card = Root("card");
-    Touch(card + "DCIM/Movie/b.mp4");
-    Touch(card + "DCIM/Photo/x.jpg");
-    Touch(card + "Normal/Front/f.MP4");
-    Touch(card + "normal/a.MOV");
-    Touch(card + "RO/c.Mp4");
-    Touch(card + "Rear/r.ts");  // the card patterns are *.MOV and *.MP4
-    Touch(card + "Other/o.MP4");
+    const std::string card = root("card");
+    touch(card + "DCIM/Movie/b.mp4");
+    touch(card + "DCIM/Photo/x.jpg");
+    touch(card + "Normal/Front/f.MP4");
+    touch(card + "normal/a.MOV");
+    touch(card + "RO/c.Mp4");
+    touch(card + "Rear/r.ts");  // the card patterns are *.MOV and *.MP4
+    touch(card + "Other/o.MP4");
     CardRoot found;
-    ASSERT_TRUE(FindCardRoot({card}, found));
+    ASSERT_TRUE(findCardRoot({card}, found));
     EXPECT_EQ(found.layout, CardLayout::Modern);
-    CPlayList list;
-    ASSERT_TRUE(ImportCard(CFixedVolumes({card}), list));
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"b.MP4", "c.MP4", "a.MOV"}))
+    PlaylistCatalogue list;
+    ASSERT_TRUE(importCard(FixedVolumes({card}), list));
+    EXPECT_EQ(names(list), (std::vector<std::string>{"b.MP4", "c.MP4", "a.MOV"}))
         << "DCIM/Movie, RO, normal; Normal/Front is two levels below the root";
 }
 

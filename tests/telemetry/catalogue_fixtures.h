@@ -13,14 +13,14 @@
 // The test's temporary folder, addressed by relative paths that may name subfolders.
 class TempFolder {
 public:
-    std::string Root() const { return m_dir.Path().string(); }
-    std::string Path(std::string_view relative) const { return (m_dir.Path() / relative).string(); }
+    std::string root() const { return m_dir.path().string(); }
+    std::string path(std::string_view relative) const { return (m_dir.path() / relative).string(); }
 
     // Writes the bytes to a file below the folder, creating its parent folders.
-    std::string Write(std::string_view relative, std::string_view bytes) const
+    std::string write(std::string_view relative, std::string_view bytes) const
     {
-        std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
-        return m_dir.Write(std::string(relative), bytes);
+        std::filesystem::create_directories(std::filesystem::path(path(relative)).parent_path());
+        return m_dir.write(std::string(relative), bytes);
     }
 
 private:
@@ -52,7 +52,7 @@ private:
     std::string m_saved;
 };
 
-inline void SetLastWrite(const std::string& path, std::time_t time)
+inline void setLastWrite(const std::string& path, std::time_t time)
 {
     const struct timeval times[2] = {{time, 0}, {time, 0}};
     ASSERT_EQ(::utimes(path.c_str(), times), 0);

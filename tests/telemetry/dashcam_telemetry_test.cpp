@@ -20,13 +20,13 @@ namespace lw = layout_writer;
 
 
 // Two samples: an RMC fix with motion, then a GGA fix in the south-east.
-std::vector<lw::Sample> TwoSamples()
+std::vector<lw::Sample> twoSamples()
 {
-    return {{100, -250, 1020, lw::Rmc(22.5, -113.75, 10.0, 45.5)},
-            {-3, 0, 7, lw::Gga(-33.25, 151.5)}};
+    return {{100, -250, 1020, lw::rmc(22.5, -113.75, 10.0, 45.5)},
+            {-3, 0, 7, lw::gga(-33.25, 151.5)}};
 }
 
-std::string TenLines(int first, const std::string& fields)
+std::string tenLines(int first, const std::string& fields)
 {
     std::string lines;
     for (int i = first; i < first + 10; ++i)
@@ -37,7 +37,7 @@ std::string TenLines(int first, const std::string& fields)
 const std::string kRmcFields = "0.1000\t-0.2500\t1.0200\t22.500000\t-113.750000\t18\t45.500";
 const std::string kGgaFields = "-0.0030\t0.0000\t0.0070\t-33.250000\t151.500000\t0\t0.000";
 
-std::string Header(const std::string& path, const std::string& layout, const std::string& sidecar,
+std::string header(const std::string& path, const std::string& layout, const std::string& sidecar,
                    const std::string& time, int locked, int result, int count)
 {
     std::ostringstream header;
@@ -53,33 +53,33 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun RunInProcess(const std::vector<std::string>& args)
+ToolRun runInProcess(const std::vector<std::string>& args)
 {
     std::ostringstream out;
     std::ostringstream err;
     ToolRun run;
-    run.status = RunDashcamTelemetry(args, out, err);
+    run.status = runDashcamTelemetry(args, out, err);
     run.out = out.str();
     run.err = err.str();
     return run;
 }
 
-std::string ReadWhole(const std::string& path)
+std::string readWhole(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Runs a shell command with stdout and stderr caught in files of the folder.
-ToolRun RunCommand(const TempFolder& folder, const std::string& command)
+ToolRun runCommand(const TempFolder& folder, const std::string& command)
 {
-    const std::string outPath = folder.Path("stdout.txt");
-    const std::string errPath = folder.Path("stderr.txt");
+    const std::string outPath = folder.path("stdout.txt");
+    const std::string errPath = folder.path("stderr.txt");
     ToolRun run;
     const int raw = std::system((command + " >'" + outPath + "' 2>'" + errPath + "'").c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadWhole(outPath);
-    run.err = ReadWhole(errPath);
+    run.out = readWhole(outPath);
+    run.err = readWhole(errPath);
     return run;
 }
 
@@ -90,66 +90,66 @@ ToolRun RunCommand(const TempFolder& folder, const std::string& command)
 TEST(DashcamTelemetry, SidecarRecording)
 {
     TempFolder folder;
-    const std::string movie = folder.Write("A.mov", lw::MovieSecondShape(2082844800u + 86400u));
-    const std::string sidecar = folder.Write("gps/A.DAT", lw::Sidecar(TwoSamples()));
+    const std::string movie = folder.write("A.mov", lw::movieSecondShape(2082844800u + 86400u));
+    const std::string sidecar = folder.write("gps/A.DAT", lw::sidecar(twoSamples()));
 
-    const ToolRun run = RunInProcess({movie});
+    const ToolRun run = runInProcess({movie});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     // The extension is upper-cased as a folder import does: the header time is used.
-    EXPECT_EQ(run.out, Header(movie, "sidecar", sidecar, "00:00:00 01-02-1970", 0, 20, 20) +
-                           TenLines(0, kRmcFields) + TenLines(10, kGgaFields) + "\n");
+    EXPECT_EQ(run.out, header(movie, "sidecar", sidecar, "00:00:00 01-02-1970", 0, 20, 20) +
+                           tenLines(0, kRmcFields) + tenLines(10, kGgaFields) + "\n");
 }
 
 TEST(DashcamTelemetry, IcatRecordingReadsOnlyRmcSentences)
 {
     TempFolder folder;
-    const std::string movie = folder.Write("I.MOV", lw::IcatMovie(TwoSamples()));
+    const std::string movie = folder.write("I.MOV", lw::icatMovie(twoSamples()));
 
-    const ToolRun run = RunInProcess({movie});
-    EXPECT_EQ(run.out, Header(movie, "icat", "", "16:00:00 01-28-2018", 0, 20, 20) +
-                           TenLines(0, kRmcFields) +
-                           TenLines(10, "-0.0030\t0.0000\t0.0070\t\t\t0\t0.000") + "\n");
+    const ToolRun run = runInProcess({movie});
+    EXPECT_EQ(run.out, header(movie, "icat", "", "16:00:00 01-28-2018", 0, 20, 20) +
+                           tenLines(0, kRmcFields) +
+                           tenLines(10, "-0.0030\t0.0000\t0.0070\t\t\t0\t0.000") + "\n");
 }
 
 TEST(DashcamTelemetry, A7lRecording)
 {
     TempFolder folder;
     // Telemetry chunks follow the movie atom: the header time is found in the second shape.
-    const std::string movie = folder.Write("L.MOV", lw::A7lMovie(TwoSamples()));
+    const std::string movie = folder.write("L.MOV", lw::a7lMovie(twoSamples()));
 
-    const ToolRun run = RunInProcess({movie});
-    EXPECT_EQ(run.out, Header(movie, "a7l", "", "16:00:00 01-28-2018", 0, 20, 20) + TenLines(0, kRmcFields) +
-                           TenLines(10, kGgaFields) + "\n");
+    const ToolRun run = runInProcess({movie});
+    EXPECT_EQ(run.out, header(movie, "a7l", "", "16:00:00 01-28-2018", 0, 20, 20) + tenLines(0, kRmcFields) +
+                           tenLines(10, kGgaFields) + "\n");
 }
 
 TEST(DashcamTelemetry, Nt96650RecordingsOfBothTrackChoices)
 {
     JapanTime japan;
     TempFolder folder;
-    const std::string second = folder.Write("N2.MOV", lw::Nt96650SecondTrackMovie(TwoSamples()));
-    const std::string first = folder.Path("N1.MOV");
-    ASSERT_TRUE(lw::WriteFile(first, lw::Nt96650FirstTrackMovie(TwoSamples())));
-    SetLastWrite(second, kMarch4th2021);
-    SetLastWrite(first, kMarch4th2021);
+    const std::string second = folder.write("N2.MOV", lw::nt96650SecondTrackMovie(twoSamples()));
+    const std::string first = folder.path("N1.MOV");
+    ASSERT_TRUE(lw::writeFile(first, lw::nt96650FirstTrackMovie(twoSamples())));
+    setLastWrite(second, kMarch4th2021);
+    setLastWrite(first, kMarch4th2021);
 
-    const std::string table = TenLines(0, kRmcFields) + TenLines(10, kGgaFields) + "\n";
-    const ToolRun run = RunInProcess({second, first});
-    EXPECT_EQ(run.out, Header(second, "nt96650", "", "14:06:07 03-04-2021", 0, 20, 20) + table +
-                           Header(first, "nt96650", "", "14:06:07 03-04-2021", 0, 20, 20) + table);
+    const std::string table = tenLines(0, kRmcFields) + tenLines(10, kGgaFields) + "\n";
+    const ToolRun run = runInProcess({second, first});
+    EXPECT_EQ(run.out, header(second, "nt96650", "", "14:06:07 03-04-2021", 0, 20, 20) + table +
+                           header(first, "nt96650", "", "14:06:07 03-04-2021", 0, 20, 20) + table);
 }
 
 TEST(DashcamTelemetry, RecordingWithoutTelemetry)
 {
     JapanTime japan;
     TempFolder folder;
-    const std::string movie = folder.Write("plain.ts", "no telemetry here");
-    SetLastWrite(movie, kMarch4th2021);
+    const std::string movie = folder.write("plain.ts", "no telemetry here");
+    setLastWrite(movie, kMarch4th2021);
     ASSERT_EQ(::chmod(movie.c_str(), 0444), 0);
 
-    const ToolRun run = RunInProcess({movie});
+    const ToolRun run = runInProcess({movie});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, Header(movie, "none", "", "14:06:07 03-04-2021", 1, -1, 0) + "\n");
+    EXPECT_EQ(run.out, header(movie, "none", "", "14:06:07 03-04-2021", 1, -1, 0) + "\n");
 }
 
 // ---- Arguments and exit status ---------------------------------------------------------
@@ -157,15 +157,15 @@ TEST(DashcamTelemetry, RecordingWithoutTelemetry)
 TEST(DashcamTelemetry, UnopenableFilesAreReportedAndFoldersStandForTheirRecordings)
 {
     TempFolder folder;
-    const std::string missing = folder.Path("missing.TS");
-    const std::string good = folder.Write("good.TS", "");
-    folder.Write("notes.txt", "not a recording");
+    const std::string missing = folder.path("missing.TS");
+    const std::string good = folder.write("good.TS", "");
+    folder.write("notes.txt", "not a recording");
 
-    const ToolRun run = RunInProcess({missing, good, folder.Root()});
+    const ToolRun run = runInProcess({missing, good, folder.root()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "dashcam-telemetry: cannot open " + missing +
                            ": No such file or directory\n");
-    EXPECT_EQ(run.out.find(Header(missing, "none", "", "", 0, -1, 0) + "\n"), 0u);
+    EXPECT_EQ(run.out.find(header(missing, "none", "", "", 0, -1, 0) + "\n"), 0u);
     // The folder lists good.TS a second time, and nothing else.
     const size_t once = run.out.find("file\t" + good + "\n");
     ASSERT_NE(once, std::string::npos);
@@ -176,32 +176,32 @@ TEST(DashcamTelemetry, UnopenableFilesAreReportedAndFoldersStandForTheirRecordin
 TEST(DashcamTelemetry, PipesAreRefusedUnopenedAndNamesPrintedOnOneLine)
 {
     TempFolder folder;
-    const std::string fifo = folder.Path("live.MOV");
+    const std::string fifo = folder.path("live.MOV");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // opening it for reading would block
-    const std::string odd = folder.Write("a\nb\\c\x01.TS", "");
+    const std::string odd = folder.write("a\nb\\c\x01.TS", "");
 
-    const ToolRun run = RunInProcess({fifo, odd});
+    const ToolRun run = runInProcess({fifo, odd});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "dashcam-telemetry: cannot open " + fifo + ": not a regular file\n");
-    EXPECT_NE(run.out.find("file\t" + folder.Path("a\\nb\\\\c\\x01.TS") + "\nlayout\t"),
+    EXPECT_NE(run.out.find("file\t" + folder.path("a\\nb\\\\c\\x01.TS") + "\nlayout\t"),
               std::string::npos);
 }
 
 TEST(DashcamTelemetry, UsageErrorsAndHelp)
 {
-    const ToolRun none = RunInProcess({});
+    const ToolRun none = runInProcess({});
     EXPECT_EQ(none.status, 2);
     EXPECT_EQ(none.out, "");
     EXPECT_NE(none.err.find("usage: dashcam-telemetry [--trip] FILE|FOLDER..."), std::string::npos);
 
-    const ToolRun unknown = RunInProcess({"--kml", "a.MOV"});
+    const ToolRun unknown = runInProcess({"--kml", "a.MOV"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.out, "");
     EXPECT_NE(unknown.err.find("--kml"), std::string::npos);
 
-    EXPECT_EQ(RunInProcess({"--gpx"}).status, 2);
+    EXPECT_EQ(runInProcess({"--gpx"}).status, 2);
 
-    const ToolRun help = RunInProcess({"--help"});
+    const ToolRun help = runInProcess({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("dashcam-telemetry --csv [--trip] FILE|FOLDER..."), std::string::npos);
     EXPECT_EQ(help.err, "");
@@ -210,7 +210,7 @@ TEST(DashcamTelemetry, UsageErrorsAndHelp)
 TEST(DashcamTelemetry, DoubleDashEndsOptions)
 {
     TempFolder folder;
-    const ToolRun run = RunInProcess({"--", "--gpx"});
+    const ToolRun run = runInProcess({"--", "--gpx"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out.find("file\t--gpx\n"), 0u);
 }
@@ -218,18 +218,18 @@ TEST(DashcamTelemetry, DoubleDashEndsOptions)
 TEST(DashcamTelemetry, TheProgramExitsWithTheStatusItReports)
 {
     TempFolder folder;
-    const std::string movie = folder.Write("I.MOV", lw::IcatMovie(TwoSamples()));
+    const std::string movie = folder.write("I.MOV", lw::icatMovie(twoSamples()));
     const std::string program = DASHCAM_TELEMETRY;
 
-    const ToolRun good = RunCommand(folder, program + " '" + movie + "'");
+    const ToolRun good = runCommand(folder, program + " '" + movie + "'");
     EXPECT_EQ(good.status, 0);
-    EXPECT_EQ(good.out, RunInProcess({movie}).out);
+    EXPECT_EQ(good.out, runInProcess({movie}).out);
 
-    const ToolRun missing = RunCommand(folder, program + " '" + movie + "' '" + folder.Path("x.MOV") + "'");
+    const ToolRun missing = runCommand(folder, program + " '" + movie + "' '" + folder.path("x.MOV") + "'");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("cannot open " + folder.Path("x.MOV")), std::string::npos);
+    EXPECT_NE(missing.err.find("cannot open " + folder.path("x.MOV")), std::string::npos);
 
-    const ToolRun usage = RunCommand(folder, program);
+    const ToolRun usage = runCommand(folder, program);
     EXPECT_EQ(usage.status, 2);
     EXPECT_NE(usage.err.find("usage:"), std::string::npos);
 }
@@ -239,12 +239,12 @@ TEST(DashcamTelemetry, TheProgramExitsWithTheStatusItReports)
 TEST(DashcamTelemetryGpx, OneTrackPerFileOnePointPerSampleWithPosition)
 {
     TempFolder folder;
-    std::vector<lw::Sample> samples = TwoSamples();
+    std::vector<lw::Sample> samples = twoSamples();
     samples.insert(samples.begin() + 1, {5, 5, 5, "$GPGSV,garbage"});  // no position
-    const std::string movie = folder.Write("R&D <1>.MOV", lw::A7lMovie(samples));
-    const std::string empty = folder.Write("empty.TS", "");
+    const std::string movie = folder.write("R&D <1>.MOV", lw::a7lMovie(samples));
+    const std::string empty = folder.write("empty.TS", "");
 
-    const ToolRun run = RunInProcess({"--gpx", movie, empty});
+    const ToolRun run = runInProcess({"--gpx", movie, empty});
     EXPECT_EQ(run.status, 0);
     const std::string& gpx = run.out;
     EXPECT_EQ(gpx.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\"", 0), 0u);
@@ -266,16 +266,16 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
     TempFolder folder;
     std::vector<lw::Sample> samples;
     for (int i = 0; i < 50; ++i)
-        samples.push_back({i, -i, 1000, lw::Rmc(47.0 + i * 0.001, 8.5 - i * 0.0007, i, i * 7.0)});
-    const std::string movie = folder.Write("drive.MOV", lw::IcatMovie(samples));
-    const std::string gpxPath = folder.Path("track.gpx");
+        samples.push_back({i, -i, 1000, lw::rmc(47.0 + i * 0.001, 8.5 - i * 0.0007, i, i * 7.0)});
+    const std::string movie = folder.write("drive.MOV", lw::icatMovie(samples));
+    const std::string gpxPath = folder.path("track.gpx");
     const std::string program = DASHCAM_TELEMETRY;
-    const ToolRun dump = RunCommand(folder, program + " --gpx '" + movie + "'");
+    const ToolRun dump = runCommand(folder, program + " --gpx '" + movie + "'");
     ASSERT_EQ(dump.status, 0);
-    ASSERT_TRUE(lw::WriteFile(gpxPath, dump.out));
+    ASSERT_TRUE(lw::writeFile(gpxPath, dump.out));
 
     // Tracks are only written out by gpsbabel when asked for with -t.
-    const ToolRun babel = RunCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv -F -");
+    const ToolRun babel = runCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv -F -");
     ASSERT_EQ(babel.status, 0) << babel.err;
     std::istringstream lines(babel.out);
     std::string line;
@@ -283,18 +283,18 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
     EXPECT_EQ(line.rfind("No,Latitude,Longitude", 0), 0u);
 
     DumpedRecording recording;
-    LoadRecording(movie, recording);
+    loadRecording(movie, recording);
     int points = 0;
-    for (int i = 0; i < recording.table.GetCount(); i += ENTRIES_PER_SAMPLE) {
+    for (int i = 0; i < recording.table.count(); i += kEntriesPerSample) {
         ASSERT_TRUE(std::getline(lines, line));
         int number = 0;
         double latitude = 0;
         double longitude = 0;
         ASSERT_EQ(std::sscanf(line.c_str(), "%d,%lf,%lf", &number, &latitude, &longitude), 3);
-        const tagAssistInfo& sample = *recording.table.Find(i);
+        const TelemetryEntry& sample = *recording.table.find(i);
         EXPECT_EQ(number, ++points);
-        EXPECT_NEAR(latitude, std::stod(sample.strLatitude), 1e-6);
-        EXPECT_NEAR(longitude, std::stod(sample.strLongitude), 1e-6);
+        EXPECT_NEAR(latitude, std::stod(sample.latitude), 1e-6);
+        EXPECT_NEAR(longitude, std::stod(sample.longitude), 1e-6);
     }
     EXPECT_EQ(points, 50);
     EXPECT_FALSE(std::getline(lines, line));
@@ -306,7 +306,7 @@ constexpr uint32_t kMorning1904 = 2082844800u + 1718093700u;  // 2024-06-11 08:1
 
 // Three ICAT recordings of five samples: the second starts a minute after the first, the
 // third five minutes after the second (the headers give no length).
-std::vector<std::string> ThreeRecordings(const TempFolder& folder)
+std::vector<std::string> threeRecordings(const TempFolder& folder)
 {
     std::vector<std::string> paths;
     const uint32_t starts[] = {kMorning1904, kMorning1904 + 60, kMorning1904 + 360};
@@ -320,11 +320,11 @@ std::vector<std::string> ThreeRecordings(const TempFolder& folder)
             lw::FixOptions fix;
             fix.time = hhmmss;
             fix.date = "110624";
-            samples.push_back({i * 10, -i, 1000 + r, lw::Rmc(47.0 + r * 0.01 + i * 0.001, 8.5, 20.0, 90.0, fix)});
+            samples.push_back({i * 10, -i, 1000 + r, lw::rmc(47.0 + r * 0.01 + i * 0.001, 8.5, 20.0, 90.0, fix)});
         }
         lw::IcatOptions options;
         options.creationTime = starts[r];
-        paths.push_back(folder.Write("drive/2024061" + std::to_string(r) + ".MOV", lw::IcatMovie(samples, options)));
+        paths.push_back(folder.write("drive/2024061" + std::to_string(r) + ".MOV", lw::icatMovie(samples, options)));
     }
     return paths;
 }
@@ -332,12 +332,12 @@ std::vector<std::string> ThreeRecordings(const TempFolder& folder)
 TEST(DashcamTelemetryTrips, GpsbabelReadsOneTrackPerTripWithItsTimes)
 {
     TempFolder folder;
-    ThreeRecordings(folder);
-    const std::string gpxPath = folder.Path("trips.gpx");
-    const ToolRun dump = RunCommand(folder, std::string(DASHCAM_TELEMETRY) + " --gpx --trip '" +
-                                                folder.Path("drive") + "'");
+    threeRecordings(folder);
+    const std::string gpxPath = folder.path("trips.gpx");
+    const ToolRun dump = runCommand(folder, std::string(DASHCAM_TELEMETRY) + " --gpx --trip '" +
+                                                folder.path("drive") + "'");
     ASSERT_EQ(dump.status, 0) << dump.err;
-    ASSERT_TRUE(lw::WriteFile(gpxPath, dump.out));
+    ASSERT_TRUE(lw::writeFile(gpxPath, dump.out));
     EXPECT_EQ(dump.err, "") << "no progress line when standard error is no terminal";
 
     // Two tracks (trips); the first has two segments (recordings), the second one.
@@ -353,7 +353,7 @@ TEST(DashcamTelemetryTrips, GpsbabelReadsOneTrackPerTripWithItsTimes)
     EXPECT_EQ(count(dump.out.substr(0, secondTrack), "<trkseg>"), 2u);
     EXPECT_EQ(count(dump.out.substr(secondTrack), "<trkseg>"), 1u);
 
-    const ToolRun babel = RunCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv,utc=0 -F -");
+    const ToolRun babel = runCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv,utc=0 -F -");
     ASSERT_EQ(babel.status, 0) << babel.err;
     std::istringstream lines(babel.out);
     std::string line;
@@ -376,19 +376,19 @@ TEST(DashcamTelemetryTrips, GpsbabelReadsOneTrackPerTripWithItsTimes)
 TEST(DashcamTelemetryTrips, PythonReadsTheCsvBack)
 {
     TempFolder folder;
-    const std::vector<std::string> paths = ThreeRecordings(folder);
-    const std::string csvPath = folder.Path("drive.csv");
-    const ToolRun dump = RunCommand(folder, std::string(DASHCAM_TELEMETRY) + " --csv '" + paths[2] + "' '" + paths[0] + "'");
+    const std::vector<std::string> paths = threeRecordings(folder);
+    const std::string csvPath = folder.path("drive.csv");
+    const ToolRun dump = runCommand(folder, std::string(DASHCAM_TELEMETRY) + " --csv '" + paths[2] + "' '" + paths[0] + "'");
     ASSERT_EQ(dump.status, 0) << dump.err;
-    ASSERT_TRUE(lw::WriteFile(csvPath, dump.out));
-    const std::string script = folder.Write("read.py",
+    ASSERT_TRUE(lw::writeFile(csvPath, dump.out));
+    const std::string script = folder.write("read.py",
         "import csv, sys\n"
         "rows = list(csv.DictReader(open(sys.argv[1], newline='')))\n"
         "print(len(rows), list(rows[0].keys()))\n"
         "for r in (rows[0], rows[9]):\n"
         "    print(r['time'], round(float(r['latitude']), 5), round(float(r['longitude']), 5), int(r['speed_kmh']),\n"
         "          float(r['course']), float(r['x_g']), float(r['y_g']), float(r['z_g']))\n");
-    const ToolRun python = RunCommand(folder, "python3 '" + script + "' '" + csvPath + "'");
+    const ToolRun python = runCommand(folder, "python3 '" + script + "' '" + csvPath + "'");
     ASSERT_EQ(python.status, 0) << python.err;
     // The third recording first (as given), then the first; 20 knots is 37 km/h.
     EXPECT_EQ(python.out,
@@ -401,14 +401,14 @@ TEST(DashcamTelemetryTrips, ALongRunShowsItsProgressOnlyWhenAsked)
 {
     TempFolder folder;
     for (int i = 0; i < 120; ++i)
-        folder.Write("card/" + std::to_string(1000 + i) + ".TS", "");
+        folder.write("card/" + std::to_string(1000 + i) + ".TS", "");
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(RunDashcamTelemetry({"--csv", folder.Path("card")}, out, err, true), 0);
+    EXPECT_EQ(runDashcamTelemetry({"--csv", folder.path("card")}, out, err, true), 0);
     EXPECT_EQ(err.str(), "\rdashcam-telemetry: 50/120\rdashcam-telemetry: 100/120"
                          "\rdashcam-telemetry: 120/120 recordings\n");
     std::ostringstream quiet;
-    RunDashcamTelemetry({"--csv", folder.Path("card")}, out, quiet, false);
+    runDashcamTelemetry({"--csv", folder.path("card")}, out, quiet, false);
     EXPECT_EQ(quiet.str(), "");
 }
 

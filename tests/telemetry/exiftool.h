@@ -16,7 +16,7 @@ struct ExifFix {
 
 // ExifTool lists every latitude of a document (one per embedded sample group), then every
 // longitude: the n-th of each make the n-th fix.
-inline std::vector<ExifFix> ExifToolFixes(const std::string& path)
+inline std::vector<ExifFix> exifToolFixes(const std::string& path)
 {
     const std::string command = "exiftool -q -q -ee -n -a -G3 -s -s -GPSLatitude -GPSLongitude '" +
                                 path + "' 2>/dev/null";
@@ -41,7 +41,7 @@ inline std::vector<ExifFix> ExifToolFixes(const std::string& path)
 }
 
 // Metres between two positions (equirectangular: fine at these distances).
-inline double MetresBetween(double lat1, double lon1, double lat2, double lon2)
+inline double metresBetween(double lat1, double lon1, double lat2, double lon2)
 {
     constexpr double kRadians = 3.14159265358979323846 / 180.0;
     const double north = (lat2 - lat1) * kRadians;

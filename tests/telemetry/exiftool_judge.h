@@ -11,7 +11,7 @@
 
 // ExifTool as the independent judge of a written layout: the numbers of each line that
 // `exiftool -ee -n -p FORMAT FILE` prints (one line per embedded fix or record).
-inline std::vector<std::vector<double>> ExifToolLines(const std::string& path,
+inline std::vector<std::vector<double>> exifToolLines(const std::string& path,
                                                       const std::string& format)
 {
     const std::string command = "exiftool -ee -n -p '" + format + "' '" + path + "' 2>/dev/null";
@@ -39,9 +39,9 @@ inline std::vector<std::vector<double>> ExifToolLines(const std::string& path,
 
 // ExifTool's fixes must be our valid fixes, in order: positions within 1e-5 degrees,
 // speeds (km/h on both sides) within 1e-3.
-inline void ExpectExifToolAgrees(const std::string& path, const TimedTrack& track)
+inline void expectExifToolAgrees(const std::string& path, const TimedTrack& track)
 {
-    const auto lines = ExifToolLines(path, "$GPSLatitude $GPSLongitude $GPSSpeed");
+    const auto lines = exifToolLines(path, "$GPSLatitude $GPSLongitude $GPSSpeed");
     std::vector<TimedFix> valid;
     for (const TimedFix& fix : track.fixes) {
         if (fix.valid)
@@ -57,11 +57,11 @@ inline void ExpectExifToolAgrees(const std::string& path, const TimedTrack& trac
 }
 
 // ExifTool's accelerometer values times scale must be the given accelerations, in order.
-inline void ExpectExifToolAccelerations(const std::string& path,
+inline void expectExifToolAccelerations(const std::string& path,
                                         const std::vector<TimedAcceleration>& accelerations,
                                         double scale)
 {
-    const auto lines = ExifToolLines(path, "$Accelerometer");
+    const auto lines = exifToolLines(path, "$Accelerometer");
     ASSERT_EQ(lines.size(), accelerations.size()) << path;
     for (size_t i = 0; i < lines.size(); ++i) {
         ASSERT_EQ(lines[i].size(), 3u) << path << " record " << i;

@@ -20,14 +20,14 @@ struct Decoded {
     std::string reason;
 };
 
-Decoded Decode(const std::string& path)
+Decoded decode(const std::string& path)
 {
     BinaryFile file;
-    EXPECT_TRUE(file.Open(path));
+    EXPECT_TRUE(file.open(path));
     Decoded out;
-    out.detected = DetectFreeGps(file);
-    out.otherLayout = DetectNmeaBox(file);
-    out.track = DecodeFreeGps(file, out.reason);
+    out.detected = detectFreeGps(file);
+    out.otherLayout = detectNmeaBox(file);
+    out.track = decodeFreeGps(file, out.reason);
     return out;
 }
 
@@ -50,15 +50,15 @@ class FreeGpsRecords : public testing::TestWithParam<Variant> {};
 TEST_P(FreeGpsRecords, AgreeWithExifTool)
 {
     const Variant variant = GetParam();
-    std::vector<GpsPoint> points = Drive(8, variant.latitude, variant.longitude);
+    std::vector<GpsPoint> points = gpsDrive(8, variant.latitude, variant.longitude);
     points[3].status = 'V';
     FreeGpsOptions options;
     options.record = variant.record;
     options.index = variant.index;
     TempDir dir;
-    const std::string path = dir.Write("drive.MP4", FreeGpsMovie(points, options));
+    const std::string path = dir.write("drive.MP4", freeGpsMovie(points, options));
 
-    const Decoded decoded = Decode(path);
+    const Decoded decoded = decode(path);
     EXPECT_TRUE(decoded.detected);
     EXPECT_FALSE(decoded.otherLayout);
     ASSERT_TRUE(decoded.track) << decoded.reason;
@@ -68,9 +68,9 @@ TEST_P(FreeGpsRecords, AgreeWithExifTool)
         EXPECT_EQ(track.fixes[i].videoSeconds, static_cast<double>(i));
         EXPECT_EQ(track.fixes[i].valid, points[i].status == 'A') << i;
         EXPECT_EQ(track.fixes[i].utcMs,
-                  UtcMilliseconds(2023, 5, 17, 10, 20, 30 + static_cast<int>(i)));
+                  utcMilliseconds(2023, 5, 17, 10, 20, 30 + static_cast<int>(i)));
     }
-    ExpectExifToolAgrees(path, track);
+    expectExifToolAgrees(path, track);
 
     if (!variant.accelerations) {
         EXPECT_TRUE(track.accelerations.empty());
@@ -85,7 +85,7 @@ TEST_P(FreeGpsRecords, AgreeWithExifTool)
             withFix.push_back(a);
     }
     EXPECT_GE(track.accelerations.size(), 7u);
-    ExpectExifToolAccelerations(path, withFix, 1.0);
+    expectExifToolAccelerations(path, withFix, 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,18 +101,18 @@ TEST(FreeGpsMalformed, IndexPastTheFileAndHugeCountFallBackToScanning)
 {
     FreeGpsOptions options;
     options.indexCountField = 0xFFFFFFFFu;
-    std::string bytes = FreeGpsMovie(Drive(5), options).Flatten();
-    const size_t index = FindAtom(bytes, "gps ");
+    std::string bytes = freeGpsMovie(gpsDrive(5), options).flatten();
+    const size_t index = findAtom(bytes, "gps ");
     ASSERT_NE(index, std::string::npos);
     for (size_t k = 0; k < 5; ++k)
-        PatchBE32(bytes, index + 16 + 8 * k, 0xFFFFFF00u);
+        patchBE32(bytes, index + 16 + 8 * k, 0xFFFFFF00u);
     // A size field far too large does not hide the blocks after it.
-    PatchBE32(bytes, kFreeGpsBlockSize, 0xFFFFFFF0u);
+    patchBE32(bytes, kFreeGpsBlockSize, 0xFFFFFFF0u);
     TempDir dir;
-    const Decoded decoded = Decode(dir.Write("past.MP4", bytes));
+    const Decoded decoded = decode(dir.write("past.MP4", bytes));
     ASSERT_TRUE(decoded.track) << decoded.reason;
     ASSERT_EQ(decoded.track->fixes.size(), 5u);
-    EXPECT_NEAR(decoded.track->fixes[4].latitude, Drive(5)[4].latitude, 1e-4);
+    EXPECT_NEAR(decoded.track->fixes[4].latitude, gpsDrive(5)[4].latitude, 1e-4);
 }
 
 TEST(FreeGpsScan, FindsEveryBlockOfLongMediaData)
@@ -123,29 +123,29 @@ TEST(FreeGpsScan, FindsEveryBlockOfLongMediaData)
     options.index = false;
     options.blockSize = 524297;
     TempDir dir;
-    const Decoded decoded = Decode(dir.Write("long.MP4", FreeGpsMovie(Drive(3), options)));
+    const Decoded decoded = decode(dir.write("long.MP4", freeGpsMovie(gpsDrive(3), options)));
     ASSERT_TRUE(decoded.track) << decoded.reason;
     ASSERT_EQ(decoded.track->fixes.size(), 3u);
-    EXPECT_EQ(decoded.track->fixes[1].utcMs, UtcMilliseconds(2023, 5, 17, 10, 20, 31));
+    EXPECT_EQ(decoded.track->fixes[1].utcMs, utcMilliseconds(2023, 5, 17, 10, 20, 31));
 }
 
 TEST(FreeGpsMalformed, TruncatedBlocksAndUnknownRecords)
 {
-    std::string bytes = FreeGpsMovie(Drive(4)).Flatten();
+    std::string bytes = freeGpsMovie(gpsDrive(4)).flatten();
     TempDir dir;
     // Cut inside the third block: the index goes with the moov, the scan finds three
     // blocks and the cut one is too short for a record.
-    Decoded decoded = Decode(dir.Write("cut.MP4", bytes.substr(0, 3 * kFreeGpsBlockSize + 40)));
+    Decoded decoded = decode(dir.write("cut.MP4", bytes.substr(0, 3 * kFreeGpsBlockSize + 40)));
     ASSERT_TRUE(decoded.track) << decoded.reason;
     EXPECT_EQ(decoded.track->fixes.size(), 2u);
 
     for (size_t k = 1; k <= 4; ++k)
         bytes[k * kFreeGpsBlockSize + 72] = 'X';
-    decoded = Decode(dir.Write("unknown.MP4", bytes));
+    decoded = decode(dir.write("unknown.MP4", bytes));
     EXPECT_FALSE(decoded.track);
     EXPECT_EQ(decoded.reason, "4 freeGPS blocks, none with a known record");
 
-    decoded = Decode(dir.Write("plain.MOV", MovieFirstShape(3600000000u, std::string(70000, 'x'))));
+    decoded = decode(dir.write("plain.MOV", movieFirstShape(3600000000u, std::string(70000, 'x'))));
     EXPECT_FALSE(decoded.detected);
     EXPECT_FALSE(decoded.track);
     EXPECT_EQ(decoded.reason, "no `gps ` index in moov and no freeGPS block in the media data");
@@ -160,7 +160,7 @@ TEST(ModernLayouts, RealMoviesAreNeitherLayout)
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (movies.count(entry.path().extension().string()) == 0)
             continue;
-        const Decoded decoded = Decode(entry.path().string());
+        const Decoded decoded = decode(entry.path().string());
         EXPECT_FALSE(decoded.detected) << entry.path();
         EXPECT_FALSE(decoded.otherLayout) << entry.path();
         EXPECT_FALSE(decoded.track) << entry.path();

@@ -13,9 +13,9 @@ namespace {
 namespace lw = layout_writer;
 
 // A short drive that starts in the south-west, with GPS time.
-std::vector<lw::GpmfSecond> Drive(int seconds)
+std::vector<lw::GpmfSecond> gpsDrive(int seconds)
 {
-    std::vector<lw::GpmfSecond> drive = lw::GpmfDrive(seconds);
+    std::vector<lw::GpmfSecond> drive = lw::gpmfDrive(seconds);
     for (size_t s = 0; s < drive.size(); ++s) {
         for (lw::GpmfFix& fix : drive[s].fixes) {
             fix.latitude -= 80.0;    // -32.7...
@@ -26,14 +26,14 @@ std::vector<lw::GpmfSecond> Drive(int seconds)
     return drive;
 }
 
-CAssistInfoReader ReadTable(const std::string& path, int expectedEntries)
+TelemetryTable readTable(const std::string& path, int expectedEntries)
 {
-    tagFileNode node;
-    node.strFilePath = path;
-    node.layout = DetectLayout(path);
+    RecordingEntry node;
+    node.filePath = path;
+    node.layout = detectLayout(path);
     EXPECT_EQ(node.layout, Layout::GoPro) << path;
-    CAssistInfoReader table;
-    EXPECT_EQ(table.ReadRecording(node), expectedEntries) << path;
+    TelemetryTable table;
+    EXPECT_EQ(table.readRecording(node), expectedEntries) << path;
     return table;
 }
 
@@ -42,13 +42,13 @@ CAssistInfoReader ReadTable(const std::string& path, int expectedEntries)
 TEST(GoProReader, WrittenFilesAgreeWithExifTool)
 {
     TempDir dir;
-    const std::vector<lw::GpmfSecond> drive = Drive(4);
-    const std::string gps5 = dir.Write("GOPR0001.MP4", lw::GoProMovie(drive));
+    const std::vector<lw::GpmfSecond> drive = gpsDrive(4);
+    const std::string gps5 = dir.write("GOPR0001.MP4", lw::goProMovie(drive));
     lw::GpmfOptions gps9Options;
     gps9Options.gps9 = true;
-    const std::string gps9 = dir.Write("GX010001.MP4", lw::GoProMovie(drive, gps9Options));
+    const std::string gps9 = dir.write("GX010001.MP4", lw::goProMovie(drive, gps9Options));
 
-    const std::vector<ExifFix> judge = ExifToolFixes(gps5);
+    const std::vector<ExifFix> judge = exifToolFixes(gps5);
     ASSERT_EQ(judge.size(), 4u * drive[0].fixes.size());
     for (size_t i = 0; i < judge.size(); ++i) {
         const lw::GpmfFix& written = drive[i / drive[0].fixes.size()].fixes[i % drive[0].fixes.size()];
@@ -56,60 +56,60 @@ TEST(GoProReader, WrittenFilesAgreeWithExifTool)
         EXPECT_NEAR(judge[i].longitude, written.longitude, 1e-5) << i;
     }
     for (const std::string& path : {gps5, gps9}) {
-        const CAssistInfoReader table = ReadTable(path, 4 * ENTRIES_PER_SAMPLE);
+        const TelemetryTable table = readTable(path, 4 * kEntriesPerSample);
         for (int s = 0; s < 4; ++s) {
-            const tagAssistInfo& sample = *table.Find(s * ENTRIES_PER_SAMPLE);
+            const TelemetryEntry& sample = *table.find(s * kEntriesPerSample);
             const ExifFix& first = judge[static_cast<size_t>(s) * drive[0].fixes.size()];
-            EXPECT_NEAR(std::stod(sample.strLatitude), first.latitude, 1e-5) << path << " " << s;
-            EXPECT_NEAR(std::stod(sample.strLongitude), first.longitude, 1e-5) << path << " " << s;
-            EXPECT_EQ(sample.nSpeed, 45) << path;  // 12.5 m/s
+            EXPECT_NEAR(std::stod(sample.latitude), first.latitude, 1e-5) << path << " " << s;
+            EXPECT_NEAR(std::stod(sample.longitude), first.longitude, 1e-5) << path << " " << s;
+            EXPECT_EQ(sample.speedKmh, 45) << path;  // 12.5 m/s
             ASSERT_TRUE(sample.utcMs) << path;
             EXPECT_EQ(*sample.utcMs, 1718093700000 + s * 1000) << path;  // 2024-06-11 08:15:00
         }
-        EXPECT_NEAR(table.Find(5)->fZ, 1.0, 1e-3) << path;  // 9.80665 m/s² is 1 g
-        EXPECT_NEAR(table.Find(12)->dCourse, 329.5, 0.5) << path;  // north-north-west
+        EXPECT_NEAR(table.find(5)->gZ, 1.0, 1e-3) << path;  // 9.80665 m/s² is 1 g
+        EXPECT_NEAR(table.find(12)->course, 329.5, 0.5) << path;  // north-north-west
     }
 }
 
 TEST(GoProReader, NoLockIsNoPosition)
 {
     TempDir dir;
-    std::vector<lw::GpmfSecond> drive = Drive(2);
+    std::vector<lw::GpmfSecond> drive = gpsDrive(2);
     drive[1].fixType = 0;
-    const CAssistInfoReader table = ReadTable(dir.Write("A.MP4", lw::GoProMovie(drive)), 20);
-    EXPECT_TRUE(table.Find(0)->HasPosition());
-    EXPECT_FALSE(table.Find(10)->HasPosition());
+    const TelemetryTable table = readTable(dir.write("A.MP4", lw::goProMovie(drive)), 20);
+    EXPECT_TRUE(table.find(0)->hasPosition());
+    EXPECT_FALSE(table.find(10)->hasPosition());
 }
 
 // Sample tables that claim more than the file holds read only what is there.
 TEST(GoProReader, TheFileBoundsWhatItsIndexClaims)
 {
     TempDir dir;
-    const std::string movie = lw::GoProMovie(Drive(3));
+    const std::string movie = lw::goProMovie(gpsDrive(3));
     BinaryFile file;
     std::string why;
 
-    ASSERT_TRUE(file.Open(dir.Write("plain.MP4", movie)));
-    const size_t fixes = ReadGoPro(file, why)->fixes.size();
+    ASSERT_TRUE(file.open(dir.write("plain.MP4", movie)));
+    const size_t fixes = readGoPro(file, why)->fixes.size();
 
     std::string manySamples = movie;
-    const size_t stsz = lw::FindAtom(manySamples, "stsz");
-    lw::PatchBE32(manySamples, stsz + 16, 0xFFFFFFFFu);  // sample count
-    const size_t stco = lw::FindAtom(manySamples, "stco");
-    lw::PatchBE32(manySamples, stco + 12, 0xFFFFFFFFu);  // chunk count
+    const size_t stsz = lw::findAtom(manySamples, "stsz");
+    lw::patchBE32(manySamples, stsz + 16, 0xFFFFFFFFu);  // sample count
+    const size_t stco = lw::findAtom(manySamples, "stco");
+    lw::patchBE32(manySamples, stco + 12, 0xFFFFFFFFu);  // chunk count
     BinaryFile manyFile;
-    ASSERT_TRUE(manyFile.Open(dir.Write("many.MP4", manySamples)));
-    const std::optional<TimedTrack> track = ReadGoPro(manyFile, why);
+    ASSERT_TRUE(manyFile.open(dir.write("many.MP4", manySamples)));
+    const std::optional<TimedTrack> track = readGoPro(manyFile, why);
     ASSERT_TRUE(track);
     EXPECT_EQ(track->fixes.size(), fixes);
     EXPECT_GT(fixes, 0u);
 
     std::string farChunks = movie;
-    const size_t far = lw::FindAtom(farChunks, "stco");
-    lw::PatchBE32(farChunks, far + 16, 0xFFFFFF00u);  // first chunk past the end
+    const size_t far = lw::findAtom(farChunks, "stco");
+    lw::patchBE32(farChunks, far + 16, 0xFFFFFF00u);  // first chunk past the end
     BinaryFile farFile;
-    ASSERT_TRUE(farFile.Open(dir.Write("far.MP4", farChunks)));
-    EXPECT_FALSE(ReadGoPro(farFile, why));
+    ASSERT_TRUE(farFile.open(dir.write("far.MP4", farChunks)));
+    EXPECT_FALSE(readGoPro(farFile, why));
     EXPECT_EQ(why, "gpmd track without samples");
 }
 

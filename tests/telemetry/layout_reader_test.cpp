@@ -11,11 +11,11 @@ namespace {
 
 namespace lw = layout_writer;
 
-tagFileNode Entry(const std::string& movie, Layout layout, const std::string& sidecar = "")
+RecordingEntry telemetryEntry(const std::string& movie, Layout layout, const std::string& sidecar = "")
 {
-    tagFileNode node;
-    node.strFilePath = movie;
-    node.strGpsPath = sidecar;
+    RecordingEntry node;
+    node.filePath = movie;
+    node.sidecarPath = sidecar;
     node.layout = layout;
     return node;
 }
@@ -23,31 +23,31 @@ tagFileNode Entry(const std::string& movie, Layout layout, const std::string& si
 TEST(LayoutReader, EveryFailureSaysWhy)
 {
     TempDir dir;
-    CAssistInfoReader table;
-    table.AppendSample({});  // every outcome starts from an emptied table
+    TelemetryTable table;
+    table.appendSample({});  // every outcome starts from an emptied table
 
-    const ReadOutcome missing = ReadTelemetry(Entry((dir.Path() / "gone.MOV").string(), Layout::ICat), table);
+    const ReadOutcome missing = readTelemetry(telemetryEntry((dir.path() / "gone.MOV").string(), Layout::ICat), table);
     EXPECT_EQ(missing.result, -1);
     EXPECT_TRUE(missing.cannotOpen);
     EXPECT_EQ(missing.reason, "No such file or directory");
-    EXPECT_EQ(table.GetCount(), 0);
+    EXPECT_EQ(table.count(), 0);
 
-    const std::string fifo = (dir.Path() / "pipe.MOV").string();
+    const std::string fifo = (dir.path() / "pipe.MOV").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const ReadOutcome pipe = ReadTelemetry(Entry(fifo, Layout::A7L), table);  // must not block
+    const ReadOutcome pipe = readTelemetry(telemetryEntry(fifo, Layout::A7L), table);  // must not block
     EXPECT_TRUE(pipe.cannotOpen);
     EXPECT_EQ(pipe.reason, kNotRegularFile);
 
     lw::IcatOptions noMarker;
     noMarker.marker = "vorlan2";
-    const std::string icat = dir.Write("I.MOV", lw::IcatMovie(MakeSamples(2), noMarker));
-    const ReadOutcome unmarked = ReadTelemetry(Entry(icat, Layout::ICat), table);
+    const std::string icat = dir.write("I.MOV", lw::icatMovie(makeSamples(2), noMarker));
+    const ReadOutcome unmarked = readTelemetry(telemetryEntry(icat, Layout::ICat), table);
     EXPECT_EQ(unmarked.result, 0);
     EXPECT_FALSE(unmarked.cannotOpen);
     EXPECT_EQ(unmarked.reason, "no vorlan1 marker");
 
-    const std::string good = dir.Write("G.MOV", lw::IcatMovie(MakeSamples(2)));
-    const ReadOutcome read = ReadTelemetry(Entry(good, Layout::ICat), table);
+    const std::string good = dir.write("G.MOV", lw::icatMovie(makeSamples(2)));
+    const ReadOutcome read = readTelemetry(telemetryEntry(good, Layout::ICat), table);
     EXPECT_EQ(read.result, 20);
     EXPECT_EQ(read.reason, "");
 }
@@ -55,10 +55,10 @@ TEST(LayoutReader, EveryFailureSaysWhy)
 TEST(LayoutReader, ASidecarIsReadEvenWhenItsMovieIsGone)
 {
     TempDir dir;
-    const std::string sidecar = dir.Write("A.DAT", lw::Sidecar(MakeSamples(3)));
-    CAssistInfoReader table;
+    const std::string sidecar = dir.write("A.DAT", lw::sidecar(makeSamples(3)));
+    TelemetryTable table;
     const ReadOutcome outcome =
-        ReadTelemetry(Entry((dir.Path() / "A.MOV").string(), Layout::Sidecar, sidecar), table);
+        readTelemetry(telemetryEntry((dir.path() / "A.MOV").string(), Layout::Sidecar, sidecar), table);
     EXPECT_EQ(outcome.result, 30);
     EXPECT_TRUE(outcome.cannotOpen);
     EXPECT_EQ(outcome.reason, "No such file or directory");
@@ -66,13 +66,13 @@ TEST(LayoutReader, ASidecarIsReadEvenWhenItsMovieIsGone)
 
 TEST(LayoutReader, OldLayoutsAreTriedInTheirOrderBeforeNewerOnes)
 {
-    const auto layouts = MovieLayouts();
+    const auto layouts = movieLayouts();
     ASSERT_GE(layouts.size(), 3u);
-    EXPECT_EQ(layouts[0]->Id(), Layout::ICat);
-    EXPECT_EQ(layouts[1]->Id(), Layout::A7L);
-    EXPECT_EQ(layouts[2]->Id(), Layout::NT96650);
+    EXPECT_EQ(layouts[0]->id(), Layout::ICat);
+    EXPECT_EQ(layouts[1]->id(), Layout::A7L);
+    EXPECT_EQ(layouts[2]->id(), Layout::NT96650);
     for (const LayoutReader* layout : layouts)
-        EXPECT_EQ(&ReaderFor(layout->Id()), layout);
+        EXPECT_EQ(&readerFor(layout->id()), layout);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "layout_writer.h"
 #include "nmea_sentence.h"
 
@@ -15,28 +15,28 @@ struct Fix {
     double course = 0.0;
 };
 
-Fix Rmc(const std::string& sentence)
+Fix rmc(const std::string& sentence)
 {
     Fix fix;
-    EXPECT_EQ(ParseGPRMC(sentence, fix.longitude, fix.latitude, fix.speed, fix.course), 0);
+    EXPECT_EQ(parseGPRMC(sentence, fix.longitude, fix.latitude, fix.speed, fix.course), 0);
     return fix;
 }
 
-std::string Coordinate(const std::string& field, char letter)
+std::string coordinate(const std::string& field, char letter)
 {
     std::string out = "unchanged";
-    FormatCoordinate(field, letter, out);
+    formatCoordinate(field, letter, out);
     return out;
 }
 
 TEST(DescrambleLine, SubtractsTheShiftUpToTheStoredLineEnd)
 {
-    std::string line = layout_writer::Scramble("1\t2\t3\t$GPRMC", 40) + "\r\nXY";
-    DescrambleLine(line.data(), 40);
+    std::string line = layout_writer::scramble("1\t2\t3\t$GPRMC", 40) + "\r\nXY";
+    descrambleLine(line.data(), 40);
     EXPECT_EQ(line, "1\t2\t3\t$GPRMC\r\nXY");
 
-    std::string lf = layout_writer::Scramble("abc", 7) + "\nabc";
-    DescrambleLine(lf.data(), 7);
+    std::string lf = layout_writer::scramble("abc", 7) + "\nabc";
+    descrambleLine(lf.data(), 7);
     EXPECT_EQ(lf, "abc\nabc");
 }
 
@@ -44,79 +44,79 @@ TEST(DescrambleLine, BytesThatBecomeLineEndsOrZeroDoNotStopIt)
 {
     // The plain text holds LF, CR and a byte that the shift wraps past 255.
     const std::string plain = std::string("A\nB\rC") + '\xF0' + "D";
-    std::string stored = layout_writer::Scramble(plain, 20);
-    DescrambleLine(stored.data(), 20);
+    std::string stored = layout_writer::scramble(plain, 20);
+    descrambleLine(stored.data(), 20);
     EXPECT_EQ(stored, plain);
 
     // Only the shift modulo 256 matters.
-    std::string wrapped = layout_writer::Scramble("xyz", 300);
-    DescrambleLine(wrapped.data(), 300);
+    std::string wrapped = layout_writer::scramble("xyz", 300);
+    descrambleLine(wrapped.data(), 300);
     EXPECT_EQ(wrapped, "xyz");
 }
 
 TEST(KeyDigitSum, FifthAndEighthDigitsCountTwiceAndNonDigitsZero)
 {
-    EXPECT_EQ(KeyDigitSum("11111111"), 10);
-    EXPECT_EQ(KeyDigitSum("11119111"), 26);
-    EXPECT_EQ(KeyDigitSum("11111119"), 26);
-    EXPECT_EQ(KeyDigitSum("99999999"), 90);
-    EXPECT_EQ(KeyDigitSum("1a1 1111"), 8);
-    EXPECT_EQ(KeyDigitSum("123"), 6);
-    EXPECT_EQ(KeyDigitSum("1234567899"), 1 + 2 + 3 + 4 + 10 + 6 + 7 + 16);
+    EXPECT_EQ(keyDigitSum("11111111"), 10);
+    EXPECT_EQ(keyDigitSum("11119111"), 26);
+    EXPECT_EQ(keyDigitSum("11111119"), 26);
+    EXPECT_EQ(keyDigitSum("99999999"), 90);
+    EXPECT_EQ(keyDigitSum("1a1 1111"), 8);
+    EXPECT_EQ(keyDigitSum("123"), 6);
+    EXPECT_EQ(keyDigitSum("1234567899"), 1 + 2 + 3 + 4 + 10 + 6 + 7 + 16);
 }
 
 TEST(DecimalValue, ReadsPlainDecimalsOnly)
 {
-    EXPECT_DOUBLE_EQ(DecimalValue("12.5"), 12.5);
-    EXPECT_DOUBLE_EQ(DecimalValue("  \t-3.25"), -3.25);
-    EXPECT_DOUBLE_EQ(DecimalValue("+7"), 7.0);
-    EXPECT_DOUBLE_EQ(DecimalValue(".5"), 0.5);
-    EXPECT_DOUBLE_EQ(DecimalValue("5."), 5.0);
-    EXPECT_DOUBLE_EQ(DecimalValue("12abc"), 12.0);
-    EXPECT_DOUBLE_EQ(DecimalValue("007.50"), 7.5);
+    EXPECT_DOUBLE_EQ(decimalValue("12.5"), 12.5);
+    EXPECT_DOUBLE_EQ(decimalValue("  \t-3.25"), -3.25);
+    EXPECT_DOUBLE_EQ(decimalValue("+7"), 7.0);
+    EXPECT_DOUBLE_EQ(decimalValue(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(decimalValue("5."), 5.0);
+    EXPECT_DOUBLE_EQ(decimalValue("12abc"), 12.0);
+    EXPECT_DOUBLE_EQ(decimalValue("007.50"), 7.5);
     // Hexadecimal, exponents, inf and nan count as what they start with.
-    EXPECT_DOUBLE_EQ(DecimalValue("0x1A"), 0.0);
-    EXPECT_DOUBLE_EQ(DecimalValue("1e5"), 1.0);
-    EXPECT_DOUBLE_EQ(DecimalValue("2.5E+3"), 2.5);
-    EXPECT_DOUBLE_EQ(DecimalValue("inf"), 0.0);
-    EXPECT_DOUBLE_EQ(DecimalValue("-nan"), 0.0);
-    EXPECT_DOUBLE_EQ(DecimalValue(""), 0.0);
-    EXPECT_DOUBLE_EQ(DecimalValue("-"), 0.0);
-    EXPECT_DOUBLE_EQ(DecimalValue("."), 0.0);
-    EXPECT_DOUBLE_EQ(DecimalValue("- 5"), 0.0);
+    EXPECT_DOUBLE_EQ(decimalValue("0x1A"), 0.0);
+    EXPECT_DOUBLE_EQ(decimalValue("1e5"), 1.0);
+    EXPECT_DOUBLE_EQ(decimalValue("2.5E+3"), 2.5);
+    EXPECT_DOUBLE_EQ(decimalValue("inf"), 0.0);
+    EXPECT_DOUBLE_EQ(decimalValue("-nan"), 0.0);
+    EXPECT_DOUBLE_EQ(decimalValue(""), 0.0);
+    EXPECT_DOUBLE_EQ(decimalValue("-"), 0.0);
+    EXPECT_DOUBLE_EQ(decimalValue("."), 0.0);
+    EXPECT_DOUBLE_EQ(decimalValue("- 5"), 0.0);
 }
 
 TEST(FormatCoordinate, WorkedExamples)
 {
-    EXPECT_EQ(Coordinate("2232.1234", 'N'), "22.535390");
-    EXPECT_EQ(Coordinate("11354.12345", 'W'), "-113.9020575");
-    EXPECT_EQ(Coordinate("4807.038", 'N'), "");  // three fraction digits: no text
+    EXPECT_EQ(coordinate("2232.1234", 'N'), "22.535390");
+    EXPECT_EQ(coordinate("11354.12345", 'W'), "-113.9020575");
+    EXPECT_EQ(coordinate("4807.038", 'N'), "");  // three fraction digits: no text
 }
 
 TEST(FormatCoordinate, SignLettersAndSmallValues)
 {
-    EXPECT_EQ(Coordinate("0030.0000", 'S'), "-0.500000");  // the sign survives below 1 degree
-    EXPECT_EQ(Coordinate("0030.0000", 'E'), "0.500000");
-    EXPECT_EQ(Coordinate("2232.1234", '\0'), "22.535390");  // missing letter: positive
-    EXPECT_EQ(Coordinate("2232.1234", 'n'), "22.535390");   // only 'W' and 'S' negate
-    EXPECT_EQ(Coordinate("0000.0001", 'N'), "0.000001");
-    EXPECT_EQ(Coordinate("0959.9999", 'N'), "9.999998");    // truncated, never rounded
-    EXPECT_EQ(Coordinate("2232.00012", 'N'), "22.5333353");  // leading zeros of the fraction
+    EXPECT_EQ(coordinate("0030.0000", 'S'), "-0.500000");  // the sign survives below 1 degree
+    EXPECT_EQ(coordinate("0030.0000", 'E'), "0.500000");
+    EXPECT_EQ(coordinate("2232.1234", '\0'), "22.535390");  // missing letter: positive
+    EXPECT_EQ(coordinate("2232.1234", 'n'), "22.535390");   // only 'W' and 'S' negate
+    EXPECT_EQ(coordinate("0000.0001", 'N'), "0.000001");
+    EXPECT_EQ(coordinate("0959.9999", 'N'), "9.999998");    // truncated, never rounded
+    EXPECT_EQ(coordinate("2232.00012", 'N'), "22.5333353");  // leading zeros of the fraction
 }
 
 TEST(FormatCoordinate, NoPointGivesZeroAndOtherFractionCountsGiveNoText)
 {
-    EXPECT_EQ(Coordinate("", 'N'), "0");
-    EXPECT_EQ(Coordinate("2232", 'N'), "0");
+    EXPECT_EQ(coordinate("", 'N'), "0");
+    EXPECT_EQ(coordinate("2232", 'N'), "0");
     for (const char* field : {"2232.", "2232.1", "2232.123", "2232.123456", "2232.1234567"})
-        EXPECT_EQ(Coordinate(field, 'N'), "") << field;
+        EXPECT_EQ(coordinate(field, 'N'), "") << field;
     // Out-of-range whole parts give no undefined arithmetic.
-    EXPECT_EQ(Coordinate("99999999999999999999.1234", 'N'), "0.002056");
+    EXPECT_EQ(coordinate("99999999999999999999.1234", 'N'), "0.002056");
 }
 
 TEST(ParseGPRMC, AcceptedSentenceFillsAllFour)
 {
-    const Fix fix = Rmc("$GPRMC,123519,A,2232.1234,N,11354.12345,W,10.0,084.4,230394,003.1,W*6A");
+    const Fix fix = rmc("$GPRMC,123519,A,2232.1234,N,11354.12345,W,10.0,084.4,230394,003.1,W*6A");
     EXPECT_EQ(fix.latitude, "22.535390");
     EXPECT_EQ(fix.longitude, "-113.9020575");
     EXPECT_EQ(fix.speed, 18);
@@ -125,32 +125,32 @@ TEST(ParseGPRMC, AcceptedSentenceFillsAllFour)
 
 TEST(ParseGPRMC, SpeedIsKnotsTimesOnePointEightFiveTruncated)
 {
-    EXPECT_EQ(Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,10.0,0").speed, 18);
-    EXPECT_EQ(Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,0.5,0").speed, 0);
-    EXPECT_EQ(Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,1.0,0").speed, 1);  // 1.85
-    EXPECT_EQ(Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,100,0").speed, 185);  // not 185.2
-    EXPECT_EQ(Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,-10.0,0").speed, -18);
-    EXPECT_EQ(Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,0x10,0").speed, 0);
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,10.0,0").speed, 18);
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,0.5,0").speed, 0);
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,1.0,0").speed, 1);  // 1.85
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,100,0").speed, 185);  // not 185.2
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,-10.0,0").speed, -18);
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,0x10,0").speed, 0);
     // A product outside the int range counts 0 rather than overflowing.
-    EXPECT_EQ(Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,99999999999999,0").speed, 0);
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,99999999999999,0").speed, 0);
 }
 
 TEST(ParseGPRMC, EmptyFields)
 {
     // No fix: empty coordinates give "0" (no position), empty numbers give 0.
-    const Fix noFix = Rmc("$GPRMC,,V,,,,,,,,,,N*53");
+    const Fix noFix = rmc("$GPRMC,,V,,,,,,,,,,N*53");
     EXPECT_EQ(noFix.latitude, "0");
     EXPECT_EQ(noFix.longitude, "0");
     EXPECT_EQ(noFix.speed, 0);
 
-    const Fix noCourse = Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,20.0,,230394");
+    const Fix noCourse = rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,20.0,,230394");
     EXPECT_EQ(noCourse.speed, 37);
     EXPECT_DOUBLE_EQ(noCourse.course, 0.0);
 }
 
 TEST(ParseGPRMC, VoidStatusIsParsedLikeAValidFix)
 {
-    const Fix fix = Rmc("$GPRMC,1,V,2232.1234,S,11354.1234,E,1.0,90.0");
+    const Fix fix = rmc("$GPRMC,1,V,2232.1234,S,11354.1234,E,1.0,90.0");
     EXPECT_EQ(fix.latitude, "-22.535390");
     EXPECT_EQ(fix.longitude, "113.902056");
 }
@@ -174,24 +174,24 @@ TEST(ParseGPRMC, RejectedSentencesLeaveEveryOutputUnchanged)
         std::string longitude = "lon", latitude = "lat";
         int speed = 7;
         double course = 8.5;
-        EXPECT_EQ(ParseGPRMC(sentence, longitude, latitude, speed, course), 0);
+        EXPECT_EQ(parseGPRMC(sentence, longitude, latitude, speed, course), 0);
         EXPECT_EQ(longitude, "lon") << sentence;
         EXPECT_EQ(latitude, "lat") << sentence;
         EXPECT_EQ(speed, 7) << sentence;
         EXPECT_EQ(course, 8.5) << sentence;
     }
     // Exactly 32 characters is still accepted (a long speed field).
-    EXPECT_EQ(Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,000000000000000000000000000010.0,1")
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,000000000000000000000000000010.0,1")
                   .speed,
               18);
-    EXPECT_DOUBLE_EQ(Rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,1.0," + field32).course,
+    EXPECT_DOUBLE_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,1.0," + field32).course,
                      1.1111111111111111e31);
 }
 
 TEST(ParseGPRMC, OddFractionCountEmptiesOnlyThatCoordinate)
 {
     // A three-digit latitude fraction: the latitude has no text, the longitude keeps its own.
-    const Fix fix = Rmc("$GPRMC,1,A,4807.038,N,01131.0004,E,22.4,84.4");
+    const Fix fix = rmc("$GPRMC,1,A,4807.038,N,01131.0004,E,22.4,84.4");
     EXPECT_EQ(fix.latitude, "");
     EXPECT_EQ(fix.longitude, "11.516673");
     EXPECT_EQ(fix.speed, 41);
@@ -200,56 +200,56 @@ TEST(ParseGPRMC, OddFractionCountEmptiesOnlyThatCoordinate)
 TEST(ParseGPGGA, FillsTheTextsOnly)
 {
     std::string longitude, latitude;
-    ParseGPGGA("$GPGGA,123519,4807.0380,N,01131.00000,W,1,08,0.9,545.4,M,46.9,M,,*47", longitude,
+    parseGPGGA("$GPGGA,123519,4807.0380,N,01131.00000,W,1,08,0.9,545.4,M,46.9,M,,*47", longitude,
                latitude);
     EXPECT_EQ(latitude, "48.117300");
     EXPECT_EQ(longitude, "-11.5166666");
 
     std::string keptLon = "lon", keptLat = "lat";
-    ParseGPGGA("$GPGGA,123519,4807.0380,N,01131.0000", keptLon, keptLat);  // 5 fields
-    ParseGPGGA("$GPRMC,123519,4807.0380,N,01131.0000,E", keptLon, keptLat);
-    ParseGPGGA("$GPGGA,1," + std::string(33, '1') + ",N,01131.0000,E", keptLon, keptLat);
+    parseGPGGA("$GPGGA,123519,4807.0380,N,01131.0000", keptLon, keptLat);  // 5 fields
+    parseGPGGA("$GPRMC,123519,4807.0380,N,01131.0000,E", keptLon, keptLat);
+    parseGPGGA("$GPGGA,1," + std::string(33, '1') + ",N,01131.0000,E", keptLon, keptLat);
     EXPECT_EQ(keptLon, "lon");
     EXPECT_EQ(keptLat, "lat");
 }
 
 TEST(ParseAssistLine, WorkedExampleWithGga)
 {
-    CAssistInfoReader table;
-    const std::string plain = "100\t-250\t1020\t" + layout_writer::Gga(22.5, -113.25);
-    std::string line = layout_writer::Scramble(plain, 33) + "\r\n";
-    EXPECT_EQ(table.ParseAssistLine(line.data(), 33), 0);
-    ASSERT_EQ(table.GetCount(), 10);
-    tagAssistInfo info;
-    table.GetAssistInfo(9, info);
-    EXPECT_FLOAT_EQ(info.fX, 0.1f);
-    EXPECT_FLOAT_EQ(info.fY, -0.25f);
-    EXPECT_FLOAT_EQ(info.fZ, 1.02f);
-    EXPECT_EQ(info.strLatitude, "22.500000");
-    EXPECT_EQ(info.strLongitude, "-113.250000");
-    EXPECT_EQ(info.nSpeed, 0);
-    EXPECT_EQ(info.dCourse, 0.0);
+    TelemetryTable table;
+    const std::string plain = "100\t-250\t1020\t" + layout_writer::gga(22.5, -113.25);
+    std::string line = layout_writer::scramble(plain, 33) + "\r\n";
+    EXPECT_EQ(table.parseAssistLine(line.data(), 33), 0);
+    ASSERT_EQ(table.count(), 10);
+    TelemetryEntry info;
+    table.copyEntry(9, info);
+    EXPECT_FLOAT_EQ(info.gX, 0.1f);
+    EXPECT_FLOAT_EQ(info.gY, -0.25f);
+    EXPECT_FLOAT_EQ(info.gZ, 1.02f);
+    EXPECT_EQ(info.latitude, "22.500000");
+    EXPECT_EQ(info.longitude, "-113.250000");
+    EXPECT_EQ(info.speedKmh, 0);
+    EXPECT_EQ(info.course, 0.0);
 }
 
 TEST(ParseAssistLine, MissingLineAppendsNothing)
 {
-    CAssistInfoReader table;
-    EXPECT_EQ(table.ParseAssistLine(nullptr, 5), -1);
-    EXPECT_EQ(table.GetCount(), 0);
+    TelemetryTable table;
+    EXPECT_EQ(table.parseAssistLine(nullptr, 5), -1);
+    EXPECT_EQ(table.count(), 0);
 }
 
 TEST(ParseAssistLine, ItemsAreSeparatedByAnyWhiteSpace)
 {
-    CAssistInfoReader table;
-    std::string line = "  5 \t\t-6   7 " + layout_writer::Rmc(1.0, 2.0, 10.0, 3.0) + " trailing";
-    table.ParseAssistLine(line.data(), 0);
-    tagAssistInfo info;
-    table.GetAssistInfo(0, info);
-    EXPECT_FLOAT_EQ(info.fX, 0.005f);
-    EXPECT_FLOAT_EQ(info.fY, -0.006f);
-    EXPECT_FLOAT_EQ(info.fZ, 0.007f);
-    EXPECT_EQ(info.strLatitude, "1.000000");
-    EXPECT_EQ(info.nSpeed, 18);
+    TelemetryTable table;
+    std::string line = "  5 \t\t-6   7 " + layout_writer::rmc(1.0, 2.0, 10.0, 3.0) + " trailing";
+    table.parseAssistLine(line.data(), 0);
+    TelemetryEntry info;
+    table.copyEntry(0, info);
+    EXPECT_FLOAT_EQ(info.gX, 0.005f);
+    EXPECT_FLOAT_EQ(info.gY, -0.006f);
+    EXPECT_FLOAT_EQ(info.gZ, 0.007f);
+    EXPECT_EQ(info.latitude, "1.000000");
+    EXPECT_EQ(info.speedKmh, 18);
 }
 
 TEST(ParseAssistLine, UnparsedItemsStayZeroAndStillAddTenEntries)
@@ -259,7 +259,7 @@ TEST(ParseAssistLine, UnparsedItemsStayZeroAndStillAddTenEntries)
         float x, y, z;
         bool position;
     };
-    const std::string rmc = layout_writer::Rmc(1.0, 2.0, 10.0, 3.0);
+    const std::string rmc = layout_writer::rmc(1.0, 2.0, 10.0, 3.0);
     const Case cases[] = {
         {"", 0, 0, 0, false},
         {"garbage", 0, 0, 0, false},
@@ -271,36 +271,36 @@ TEST(ParseAssistLine, UnparsedItemsStayZeroAndStillAddTenEntries)
         {"2147483647\t-2147483648\t0", 2147483.647f, -2147483.648f, 0, false},
     };
     for (const Case& c : cases) {
-        CAssistInfoReader table;
+        TelemetryTable table;
         std::string line = c.line;
-        table.ParseAssistLine(line.data(), 0);
-        ASSERT_EQ(table.GetCount(), 10) << c.line;
-        tagAssistInfo info;
-        table.GetAssistInfo(5, info);
-        EXPECT_FLOAT_EQ(info.fX, c.x) << c.line;
-        EXPECT_FLOAT_EQ(info.fY, c.y) << c.line;
-        EXPECT_FLOAT_EQ(info.fZ, c.z) << c.line;
-        EXPECT_EQ(info.HasPosition(), c.position) << c.line;
+        table.parseAssistLine(line.data(), 0);
+        ASSERT_EQ(table.count(), 10) << c.line;
+        TelemetryEntry info;
+        table.copyEntry(5, info);
+        EXPECT_FLOAT_EQ(info.gX, c.x) << c.line;
+        EXPECT_FLOAT_EQ(info.gY, c.y) << c.line;
+        EXPECT_FLOAT_EQ(info.gZ, c.z) << c.line;
+        EXPECT_EQ(info.hasPosition(), c.position) << c.line;
     }
     // A first item that does not match leaves the sentence unread too.
-    CAssistInfoReader table;
+    TelemetryTable table;
     std::string line = "x\t2\t3\t" + rmc;
-    table.ParseAssistLine(line.data(), 0);
-    EXPECT_FALSE(table.Find(0)->HasPosition());
+    table.parseAssistLine(line.data(), 0);
+    EXPECT_FALSE(table.find(0)->hasPosition());
 }
 
 TEST(ParseAssistLine, SentenceEndsAtFirstWhiteSpaceAndKeeps1023Bytes)
 {
-    CAssistInfoReader table;
+    TelemetryTable table;
     std::string line = "1 2 3 $GPRMC,1,A,2232.1234,N,11354.1234,E,1.0,90.0 ,,";
-    table.ParseAssistLine(line.data(), 0);
-    EXPECT_DOUBLE_EQ(table.Find(0)->dCourse, 90.0);
+    table.parseAssistLine(line.data(), 0);
+    EXPECT_DOUBLE_EQ(table.find(0)->course, 90.0);
 
     // A sentence longer than the 1023-byte buffer is cut, not overrun.
     std::string longLine = "1 2 3 $GPRMC,1,A,2232.1234,N,11354.1234,E,1.0,9" + std::string(2000, '9');
-    table.ParseAssistLine(longLine.data(), 0);
-    EXPECT_EQ(table.GetCount(), 20);
-    EXPECT_EQ(table.Find(10)->strLatitude, "");  // the 33+ character course field rejects it
+    table.parseAssistLine(longLine.data(), 0);
+    EXPECT_EQ(table.count(), 20);
+    EXPECT_EQ(table.find(10)->latitude, "");  // the 33+ character course field rejects it
 }
 
 }  // namespace

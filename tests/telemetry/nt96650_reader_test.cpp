@@ -1,25 +1,25 @@
 #include <gtest/gtest.h>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "test_samples.h"
 
 namespace {
 
 using namespace layout_writer;
 
-using Nt96650Reader = ReaderTest<&CAssistInfoReader::ReadNT96650Movie>;
+using Nt96650Reader = ReaderTest<&TelemetryTable::readNT96650Movie>;
 
 TEST_F(Nt96650Reader, FirstTrackOneBlockPerThirtyVideoSamples)
 {
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(4))), 40);
-    ExpectMadeSamples(table, Range(4));
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(4))), 40);
+    expectMadeSamples(table, range(4));
     // 95 video samples make 3 complete groups.
     Nt96650Options options;
     options.videoSampleCount = 95;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(4), options)), 30);
-    ExpectMadeSamples(table, Range(3));
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(4), options)), 30);
+    expectMadeSamples(table, range(3));
     options.videoSampleCount = 29;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(4), options)), 0);
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(4), options)), 0);
 }
 
 TEST_F(Nt96650Reader, BlockPositionIsRoundedUpTo32KiB)
@@ -29,17 +29,17 @@ TEST_F(Nt96650Reader, BlockPositionIsRoundedUpTo32KiB)
     options.videoSampleSize = 5000;
     options.firstBlockSlot = 4;
     options.slack = 131072 - 105000;
-    const SparseFile file = Nt96650FirstTrackMovie(MakeSamples(1), options);
-    const std::string bytes = file.Flatten();
-    const size_t stco = FindAtom(bytes, "stco");
+    const SparseFile file = nt96650FirstTrackMovie(makeSamples(1), options);
+    const std::string bytes = file.flatten();
+    const size_t stco = findAtom(bytes, "stco");
     ASSERT_NE(stco, std::string::npos);
     EXPECT_EQ(bytes.substr(stco + 16 + 29 * 4, 4), BE32(100000));
-    EXPECT_EQ(Read(file), 10);
-    ExpectMadeSamples(table, {0});
+    EXPECT_EQ(read(file), 10);
+    expectMadeSamples(table, {0});
     // A sum that is already a multiple of 32768 stays where it is.
     options.slack = 0;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(3), options)), 30);
-    ExpectMadeSamples(table, Range(3));
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 30);
+    expectMadeSamples(table, range(3));
 }
 
 TEST_F(Nt96650Reader, UniformSampleSize)
@@ -47,8 +47,8 @@ TEST_F(Nt96650Reader, UniformSampleSize)
     Nt96650Options options;
     options.uniformSize = true;
     options.videoSampleSize = 7001;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(3), options)), 30);
-    ExpectMadeSamples(table, Range(3));
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 30);
+    expectMadeSamples(table, range(3));
 }
 
 TEST_F(Nt96650Reader, GroupsNeedBothTables)
@@ -56,15 +56,15 @@ TEST_F(Nt96650Reader, GroupsNeedBothTables)
     // The chunk table lists only 60 of 90 samples: two blocks.
     Nt96650Options options;
     options.chunkCount = 60;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(3), options)), 20);
-    ExpectMadeSamples(table, Range(2));
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 20);
+    expectMadeSamples(table, range(2));
     options.chunkCount = 59;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(3), options)), 10);
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 10);
     // Uniform sizes with 60 samples counted and a longer chunk table: two blocks.
     options = {};
     options.uniformSize = true;
     options.stszCountField = 60;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(3), options)), 20);
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 20);
 }
 
 TEST_F(Nt96650Reader, HugeCountsReadOnlyWhatTheFileHolds)
@@ -72,82 +72,82 @@ TEST_F(Nt96650Reader, HugeCountsReadOnlyWhatTheFileHolds)
     Nt96650Options options;
     options.stszCountField = 0xFFFFFFFFu;
     options.stcoCountField = 0xFFFFFFFFu;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(3), options)), 30);
-    ExpectMadeSamples(table, Range(3));
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 30);
+    expectMadeSamples(table, range(3));
     options.uniformSize = true;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(3), options)), 30);
-    ExpectMadeSamples(table, Range(3));
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 30);
+    expectMadeSamples(table, range(3));
     Nt96650Options second;
-    std::string bytes = Nt96650SecondTrackMovie(MakeSamples(3), second);
-    PatchBE32(bytes, FindAtom(bytes, "stco", FindAtom(bytes, "stco") + 8) + 12, 0xFFFFFFFFu);
-    EXPECT_EQ(Read(bytes), 30);
+    std::string bytes = nt96650SecondTrackMovie(makeSamples(3), second);
+    patchBE32(bytes, findAtom(bytes, "stco", findAtom(bytes, "stco") + 8) + 12, 0xFFFFFFFFu);
+    EXPECT_EQ(read(bytes), 30);
 }
 
 TEST_F(Nt96650Reader, ChunkTableIsTheAtomAfterStszWhateverItsType)
 {
-    std::string bytes = Nt96650FirstTrackMovie(MakeSamples(2)).Flatten();
-    bytes.replace(FindAtom(bytes, "stco") + 4, 4, "xyzw");
-    EXPECT_EQ(Read(bytes), 20);
-    ExpectMadeSamples(table, Range(2));
+    std::string bytes = nt96650FirstTrackMovie(makeSamples(2)).flatten();
+    bytes.replace(findAtom(bytes, "stco") + 4, 4, "xyzw");
+    EXPECT_EQ(read(bytes), 20);
+    expectMadeSamples(table, range(2));
     // Nothing after stsz inside stbl: no blocks.
     std::string noTable = bytes;
-    const size_t stbl = FindAtom(noTable, "stbl");
-    const size_t stsz = FindAtom(noTable, "stsz");
-    PatchBE32(noTable, stbl, static_cast<uint32_t>(stsz - stbl) + (90 * 4 + 20));
-    EXPECT_EQ(Read(noTable), 0);
+    const size_t stbl = findAtom(noTable, "stbl");
+    const size_t stsz = findAtom(noTable, "stsz");
+    patchBE32(noTable, stbl, static_cast<uint32_t>(stsz - stbl) + (90 * 4 + 20));
+    EXPECT_EQ(read(noTable), 0);
 }
 
 TEST_F(Nt96650Reader, SecondTrackBlocksAt65536PastEachChunk)
 {
-    EXPECT_EQ(Read(Nt96650SecondTrackMovie(MakeSamples(5))), 50);
-    ExpectMadeSamples(table, Range(5));
+    EXPECT_EQ(read(nt96650SecondTrackMovie(makeSamples(5))), 50);
+    expectMadeSamples(table, range(5));
 }
 
 TEST_F(Nt96650Reader, MovieEndRightAfterTheFirstTrackChoosesIt)
 {
     Nt96650Options options;
     options.udtaFirst = true;
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(2), options)), 20);
-    ExpectMadeSamples(table, Range(2));
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(2), options)), 20);
+    expectMadeSamples(table, range(2));
     // A broken atom after the first track is no choice at all.
-    std::string bytes = Nt96650FirstTrackMovie(MakeSamples(2)).Flatten();
-    PatchBE32(bytes, FindAtom(bytes, "udta"), 3);
-    EXPECT_EQ(Read(bytes), 0);
+    std::string bytes = nt96650FirstTrackMovie(makeSamples(2)).flatten();
+    patchBE32(bytes, findAtom(bytes, "udta"), 3);
+    EXPECT_EQ(read(bytes), 0);
 }
 
 TEST_F(Nt96650Reader, KeyIsTakenAnewForEveryBlockAndMayHoldZeros)
 {
     Nt96650Options options;
     options.keyDigits = {"00000000", "12345678", "90000009", "99999999"};
-    EXPECT_EQ(Read(Nt96650SecondTrackMovie(MakeSamples(4), options)), 40);
-    ExpectMadeSamples(table, Range(4));
-    EXPECT_EQ(Read(Nt96650FirstTrackMovie(MakeSamples(4), options)), 40);
-    ExpectMadeSamples(table, Range(4));
+    EXPECT_EQ(read(nt96650SecondTrackMovie(makeSamples(4), options)), 40);
+    expectMadeSamples(table, range(4));
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(4), options)), 40);
+    expectMadeSamples(table, range(4));
 }
 
 TEST_F(Nt96650Reader, AxesOutOfRangeBecomeZeroAndThePositionStays)
 {
-    std::vector<Sample> samples = MakeSamples(3);
+    std::vector<Sample> samples = makeSamples(3);
     samples[0].x = 10001;
     samples[1].z = -10001;
     samples[2] = {10000, -10000, 5, samples[2].sentence};
-    EXPECT_EQ(Read(Nt96650SecondTrackMovie(samples)), 30);
+    EXPECT_EQ(read(nt96650SecondTrackMovie(samples)), 30);
     for (int entry : {0, 10}) {
-        EXPECT_EQ(table.Find(entry)->fX, 0.0f);
-        EXPECT_EQ(table.Find(entry)->fY, 0.0f);
-        EXPECT_EQ(table.Find(entry)->fZ, 0.0f);
-        EXPECT_TRUE(table.Find(entry)->HasPosition());
+        EXPECT_EQ(table.find(entry)->gX, 0.0f);
+        EXPECT_EQ(table.find(entry)->gY, 0.0f);
+        EXPECT_EQ(table.find(entry)->gZ, 0.0f);
+        EXPECT_TRUE(table.find(entry)->hasPosition());
     }
-    EXPECT_FLOAT_EQ(table.Find(20)->fX, 10.0f);
-    EXPECT_FLOAT_EQ(table.Find(20)->fY, -10.0f);
+    EXPECT_FLOAT_EQ(table.find(20)->gX, 10.0f);
+    EXPECT_FLOAT_EQ(table.find(20)->gY, -10.0f);
 }
 
 TEST_F(Nt96650Reader, GgaGivesPositionWithoutSpeed)
 {
-    EXPECT_EQ(Read(Nt96650SecondTrackMovie({{1, 2, 3, Gga(-33.5, 151.25)}})), 10);
-    EXPECT_EQ(table.Find(0)->strLatitude, "-33.500000");
-    EXPECT_EQ(table.Find(0)->strLongitude, "151.250000");
-    EXPECT_EQ(table.Find(0)->nSpeed, 0);
+    EXPECT_EQ(read(nt96650SecondTrackMovie({{1, 2, 3, gga(-33.5, 151.25)}})), 10);
+    EXPECT_EQ(table.find(0)->latitude, "-33.500000");
+    EXPECT_EQ(table.find(0)->longitude, "151.250000");
+    EXPECT_EQ(table.find(0)->speedKmh, 0);
 }
 
 TEST_F(Nt96650Reader, SentenceNeverRunsPastTheScrambledArea)
@@ -161,27 +161,27 @@ TEST_F(Nt96650Reader, SentenceNeverRunsPastTheScrambledArea)
     ASSERT_EQ(sentence.size(), 127u);
     Nt96650Options options;
     options.crlf = false;
-    EXPECT_EQ(Read(Nt96650SecondTrackMovie({{1, 2, 3, sentence}}, options)), 10);
-    EXPECT_DOUBLE_EQ(table.Find(0)->dCourse, 45.0);
-    EXPECT_EQ(table.Find(0)->nSpeed, 18);
+    EXPECT_EQ(read(nt96650SecondTrackMovie({{1, 2, 3, sentence}}, options)), 10);
+    EXPECT_DOUBLE_EQ(table.find(0)->course, 45.0);
+    EXPECT_EQ(table.find(0)->speedKmh, 18);
 }
 
 TEST_F(Nt96650Reader, BlocksPastTheEndReadAsZeros)
 {
-    std::string bytes = Nt96650SecondTrackMovie(MakeSamples(3));
+    std::string bytes = nt96650SecondTrackMovie(makeSamples(3));
     bytes.resize(bytes.size() - 2 * kNtBlockSpan + 100);  // third block cut, second partly
-    EXPECT_EQ(Read(bytes), 30);
-    ExpectMadeSample(table, 0, 0);
-    EXPECT_FALSE(table.Find(29)->HasPosition());
-    EXPECT_EQ(table.Find(29)->fX, 0.0f);
+    EXPECT_EQ(read(bytes), 30);
+    expectMadeSample(table, 0, 0);
+    EXPECT_FALSE(table.find(29)->hasPosition());
+    EXPECT_EQ(table.find(29)->gX, 0.0f);
 }
 
 TEST_F(Nt96650Reader, NoTrackOrNoMovieGivesNothing)
 {
-    EXPECT_EQ(Read(Ftyp() + Atom("moov", Mvhd(0) + Udta("NT96650A"))), 0);
-    EXPECT_EQ(Read(Ftyp() + Atom("mdat", "")), 0);
-    EXPECT_EQ(Read(Atom("moov", Trak(""))), 0);
-    EXPECT_EQ(Read(""), 0);
+    EXPECT_EQ(read(ftypAtom() + Atom("moov", mvhdAtom(0) + udtaAtom("NT96650A"))), 0);
+    EXPECT_EQ(read(ftypAtom() + Atom("mdat", "")), 0);
+    EXPECT_EQ(read(Atom("moov", trakAtom(""))), 0);
+    EXPECT_EQ(read(""), 0);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "chip_detect.h"
 #include "exiftool.h"
 #include "layout_reader.h"
@@ -22,7 +22,7 @@ struct Row {
     std::string source, sentence, lat, lon, knots, course, note;
 };
 
-std::vector<Row> ReadRows()
+std::vector<Row> readRows()
 {
     std::ifstream in(kTestData / "nmea" / "real-sentences.tsv");
     std::vector<Row> rows;
@@ -40,13 +40,13 @@ std::vector<Row> ReadRows()
 }
 
 // The minute-fraction digits of a coordinate field of the sentence.
-size_t FractionDigits(const std::string& field)
+size_t fractionDigits(const std::string& field)
 {
     const size_t point = field.find('.');
     return point == std::string::npos ? std::string::npos : field.size() - point - 1;
 }
 
-std::vector<std::string> Fields(const std::string& sentence)
+std::vector<std::string> sentenceFields(const std::string& sentence)
 {
     std::vector<std::string> fields;
     std::stringstream split(sentence);
@@ -57,7 +57,7 @@ std::vector<std::string> Fields(const std::string& sentence)
 
 // Our text truncates where gpsd rounds to 9 decimals: |ours| <= |gpsd| + 5e-10 and the
 // gap is less than one unit of our last digit.
-void ExpectTruncationOf(const std::string& ours, const std::string& gpsd, size_t digits,
+void expectTruncationOf(const std::string& ours, const std::string& gpsd, size_t digits,
                         const std::string& context)
 {
     ASSERT_FALSE(ours.empty()) << context;
@@ -74,7 +74,7 @@ void ExpectTruncationOf(const std::string& ours, const std::string& gpsd, size_t
 
 TEST(RealNmea, EverySentenceAgainstGpsd)
 {
-    const std::vector<Row> rows = ReadRows();
+    const std::vector<Row> rows = readRows();
     ASSERT_EQ(rows.size(), 882u);
     int compared = 0;
     int speeds = 0;
@@ -85,19 +85,19 @@ TEST(RealNmea, EverySentenceAgainstGpsd)
         int speed = 0;
         double course = 0.0;
         if (rmc)
-            ParseGPRMC(row.sentence, lon, lat, speed, course);
+            parseGPRMC(row.sentence, lon, lat, speed, course);
         else
-            ParseGPGGA(row.sentence, lon, lat);
-        const std::vector<std::string> fields = Fields(row.sentence);
+            parseGPGGA(row.sentence, lon, lat);
+        const std::vector<std::string> fields = sentenceFields(row.sentence);
         const size_t latField = rmc ? 3 : 2;
         for (auto [ours, gpsd, field] : {std::tuple{lat, row.lat, fields[latField]},
                                          std::tuple{lon, row.lon, fields[latField + 2]}}) {
-            const size_t digits = FractionDigits(field);
+            const size_t digits = fractionDigits(field);
             if (digits != 4 && digits != 5) {
                 // Empty field: "0"; other fraction counts: no text. Neither is a position.
                 EXPECT_EQ(ours, field.empty() ? "0" : "") << context;
             } else if (!gpsd.empty()) {
-                ExpectTruncationOf(ours, gpsd, digits, context);
+                expectTruncationOf(ours, gpsd, digits, context);
                 ++compared;
             } else {
                 // A void fix still carrying its fields is parsed like a valid one.
@@ -135,15 +135,15 @@ TEST(RealMovies, NoFalseLayoutAndNoCrash)
             continue;
         ++files;
         const std::string path = entry.path().string();
-        const Layout layout = DetectLayout(path);
+        const Layout layout = detectLayout(path);
         EXPECT_EQ(layout, ext == ".mp4" ? Layout::GoPro : Layout::None) << path;
-        ReadMovieTime(path);
-        CAssistInfoReader table;
-        EXPECT_EQ(table.ReadICatMovie(path), 0) << path;
-        EXPECT_EQ(table.ReadA7LMovie(path), table.GetCount()) << path;
-        const int nt = table.ReadNT96650Movie(path);
-        EXPECT_EQ(nt, table.GetCount()) << path;
-        EXPECT_EQ(nt % ENTRIES_PER_SAMPLE, 0) << path;
+        readMovieTime(path);
+        TelemetryTable table;
+        EXPECT_EQ(table.readICatMovie(path), 0) << path;
+        EXPECT_EQ(table.readA7LMovie(path), table.count()) << path;
+        const int nt = table.readNT96650Movie(path);
+        EXPECT_EQ(nt, table.count()) << path;
+        EXPECT_EQ(nt % kEntriesPerSample, 0) << path;
     }
     EXPECT_EQ(files, 6);
 }
@@ -151,12 +151,12 @@ TEST(RealMovies, NoFalseLayoutAndNoCrash)
 TEST(RealMovies, CreationTimesOfTheFirstShape)
 {
     // ftyp, mdat, moov(mvhd ...): the times ffprobe and exiftool report.
-    const auto karma = ReadMovieTime((kTestData / "real-movies" / "gopro-karma.mp4").string());
+    const auto karma = readMovieTime((kTestData / "real-movies" / "gopro-karma.mp4").string());
     ASSERT_TRUE(karma);
     EXPECT_EQ((std::array{karma->year, karma->month, karma->day, karma->hour, karma->minute,
                           karma->second}),
               (std::array{2017, 4, 17, 19, 27, 57}));
-    const auto max = ReadMovieTime((kTestData / "real-movies" / "gopro-max-heromode.mp4").string());
+    const auto max = readMovieTime((kTestData / "real-movies" / "gopro-max-heromode.mp4").string());
     ASSERT_TRUE(max);
     EXPECT_EQ((std::array{max->year, max->month, max->day, max->hour, max->minute, max->second}),
               (std::array{2019, 11, 18, 15, 45, 32}));
@@ -172,31 +172,31 @@ TEST(RealMovies, GoProTelemetryAgreesWithExifTool)
     };
     for (const Expected& file : {Expected{"gopro-karma.mp4", 13}, Expected{"gopro-max-heromode.mp4", 11}}) {
         const std::string path = (kTestData / "real-movies" / file.name).string();
-        const std::vector<ExifFix> judge = ExifToolFixes(path);
+        const std::vector<ExifFix> judge = exifToolFixes(path);
         ASSERT_GT(judge.size(), 40u) << path;
-        tagFileNode node;
-        node.strFilePath = path;
-        node.layout = DetectLayout(path);
-        CAssistInfoReader table;
-        ASSERT_EQ(table.ReadRecording(node), file.samples * ENTRIES_PER_SAMPLE) << path;
+        RecordingEntry node;
+        node.filePath = path;
+        node.layout = detectLayout(path);
+        TelemetryTable table;
+        ASSERT_EQ(table.readRecording(node), file.samples * kEntriesPerSample) << path;
 
         int positions = 0;
         double gSum = 0.0;
-        for (int i = 0; i < table.GetCount(); ++i) {
-            const tagAssistInfo& entry = *table.Find(i);
-            gSum += std::sqrt(entry.fX * entry.fX + entry.fY * entry.fY + entry.fZ * entry.fZ);
-            if (i % ENTRIES_PER_SAMPLE != 0 || !entry.HasPosition())
+        for (int i = 0; i < table.count(); ++i) {
+            const TelemetryEntry& entry = *table.find(i);
+            gSum += std::sqrt(entry.gX * entry.gX + entry.gY * entry.gY + entry.gZ * entry.gZ);
+            if (i % kEntriesPerSample != 0 || !entry.hasPosition())
                 continue;
             ++positions;
             double nearest = 1e9;
             for (const ExifFix& fix : judge)
-                nearest = std::min(nearest, MetresBetween(std::stod(entry.strLatitude),
-                                                          std::stod(entry.strLongitude),
+                nearest = std::min(nearest, metresBetween(std::stod(entry.latitude),
+                                                          std::stod(entry.longitude),
                                                           fix.latitude, fix.longitude));
-            EXPECT_LT(nearest, 25.0) << path << " sample " << i / ENTRIES_PER_SAMPLE;
+            EXPECT_LT(nearest, 25.0) << path << " sample " << i / kEntriesPerSample;
         }
         EXPECT_GE(positions, file.samples - 1) << path;
-        EXPECT_NEAR(gSum / table.GetCount(), 1.0, 0.15) << path;
+        EXPECT_NEAR(gSum / table.count(), 1.0, 0.15) << path;
     }
 }
 

@@ -27,19 +27,19 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path& Path() const { return m_path; }
+    const std::filesystem::path& path() const { return m_path; }
 
-    std::string Write(const std::string& name, std::string_view bytes) const
+    std::string write(const std::string& name, std::string_view bytes) const
     {
         const std::string path = (m_path / name).string();
-        EXPECT_TRUE(layout_writer::WriteFile(path, bytes));
+        EXPECT_TRUE(layout_writer::writeFile(path, bytes));
         return path;
     }
 
-    std::string Write(const std::string& name, const layout_writer::SparseFile& file) const
+    std::string write(const std::string& name, const layout_writer::SparseFile& file) const
     {
         const std::string path = (m_path / name).string();
-        EXPECT_TRUE(layout_writer::WriteFile(path, file));
+        EXPECT_TRUE(layout_writer::writeFile(path, file));
         return path;
     }
 

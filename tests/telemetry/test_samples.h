@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "layout_writer.h"
 
 // Samples with known decoded values: axes 100*i+1, -(50*i+7), 1000+i; an RMC fix at
 // 22 deg 32.1234' N (+i/10000 minute), 113 deg 54.1234' W, 10 kn, course 45.5.
-inline std::vector<layout_writer::Sample> MakeSamples(int count)
+inline std::vector<layout_writer::Sample> makeSamples(int count)
 {
     std::vector<layout_writer::Sample> samples;
     for (int i = 0; i < count; ++i) {
@@ -20,39 +20,39 @@ inline std::vector<layout_writer::Sample> MakeSamples(int count)
                       "GPRMC,1235%02d,A,2232.%04d,N,11354.1234,W,10.0,45.5,230394,,,A", i % 60,
                       1234 + i);
         samples.push_back({100 * i + 1, -(50 * i + 7), 1000 + i,
-                           layout_writer::WithChecksum(sentence)});
+                           layout_writer::withChecksum(sentence)});
     }
     return samples;
 }
 
-// Expects entries 10*i .. 10*i+9 to hold sample i of MakeSamples.
-inline void ExpectMadeSample(const CAssistInfoReader& table, int entry, int i)
+// Expects entries 10*i .. 10*i+9 to hold sample i of makeSamples.
+inline void expectMadeSample(const TelemetryTable& table, int entry, int i)
 {
-    tagAssistInfo info;
-    ASSERT_EQ(table.GetAssistInfo(entry, info), 0) << "entry " << entry;
-    EXPECT_FLOAT_EQ(info.fX, (100 * i + 1) / 1000.0f) << "entry " << entry;
-    EXPECT_FLOAT_EQ(info.fY, -(50 * i + 7) / 1000.0f) << "entry " << entry;
-    EXPECT_FLOAT_EQ(info.fZ, (1000 + i) / 1000.0f) << "entry " << entry;
+    TelemetryEntry info;
+    ASSERT_EQ(table.copyEntry(entry, info), 0) << "entry " << entry;
+    EXPECT_FLOAT_EQ(info.gX, (100 * i + 1) / 1000.0f) << "entry " << entry;
+    EXPECT_FLOAT_EQ(info.gY, -(50 * i + 7) / 1000.0f) << "entry " << entry;
+    EXPECT_FLOAT_EQ(info.gZ, (1000 + i) / 1000.0f) << "entry " << entry;
     const long long value = ((32LL * 10000 + 1234 + i) * 100) / 60;
     char latitude[32];
     std::snprintf(latitude, sizeof latitude, "22.%06lld", value);
-    EXPECT_EQ(info.strLatitude, latitude) << "entry " << entry;
-    EXPECT_EQ(info.strLongitude, "-113.902056") << "entry " << entry;
-    EXPECT_EQ(info.nSpeed, 18);
-    EXPECT_DOUBLE_EQ(info.dCourse, 45.5);
+    EXPECT_EQ(info.latitude, latitude) << "entry " << entry;
+    EXPECT_EQ(info.longitude, "-113.902056") << "entry " << entry;
+    EXPECT_EQ(info.speedKmh, 18);
+    EXPECT_DOUBLE_EQ(info.course, 45.5);
 }
 
-// Expects the table to hold exactly the given samples of MakeSamples, in order.
-inline void ExpectMadeSamples(const CAssistInfoReader& table, const std::vector<int>& order)
+// Expects the table to hold exactly the given samples of makeSamples, in order.
+inline void expectMadeSamples(const TelemetryTable& table, const std::vector<int>& order)
 {
-    ASSERT_EQ(table.GetCount(), static_cast<int>(order.size()) * ENTRIES_PER_SAMPLE);
+    ASSERT_EQ(table.count(), static_cast<int>(order.size()) * kEntriesPerSample);
     for (size_t s = 0; s < order.size(); ++s) {
-        for (int copy = 0; copy < ENTRIES_PER_SAMPLE; copy += 9)
-            ExpectMadeSample(table, static_cast<int>(s) * ENTRIES_PER_SAMPLE + copy, order[s]);
+        for (int copy = 0; copy < kEntriesPerSample; copy += 9)
+            expectMadeSample(table, static_cast<int>(s) * kEntriesPerSample + copy, order[s]);
     }
 }
 
-inline std::vector<int> Range(int count)
+inline std::vector<int> range(int count)
 {
     std::vector<int> order;
     for (int i = 0; i < count; ++i)
@@ -63,20 +63,20 @@ inline std::vector<int> Range(int count)
 #include "temp_dir.h"
 
 // Writes bytes to a fresh file of a per-test folder and hands it to one reader of the table.
-template <int (CAssistInfoReader::*Reader)(const std::string&)>
+template <int (TelemetryTable::*Reader)(const std::string&)>
 class ReaderTest : public ::testing::Test {
 protected:
-    int Read(std::string_view bytes) { return (table.*Reader)(dir.Write(NextName(), bytes)); }
-    int Read(const layout_writer::SparseFile& file)
+    int read(std::string_view bytes) { return (table.*Reader)(dir.write(nextName(), bytes)); }
+    int read(const layout_writer::SparseFile& file)
     {
-        return (table.*Reader)(dir.Write(NextName(), file));
+        return (table.*Reader)(dir.write(nextName(), file));
     }
 
     TempDir dir;
-    CAssistInfoReader table;
+    TelemetryTable table;
 
 private:
-    std::string NextName() { return "REC" + std::to_string(++m_files) + ".MOV"; }
+    std::string nextName() { return "REC" + std::to_string(++m_files) + ".MOV"; }
 
     int m_files = 0;
 };

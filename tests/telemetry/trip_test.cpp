@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "layout_writer.h"
 #include "temp_dir.h"
 #include "trip.h"
@@ -20,17 +20,17 @@ constexpr uint32_t kMorning = 1718093700u;  // 2024-06-11 08:15:00 UTC
 // A movie whose header says when it started and how long it runs (time scale 1000).
 std::string Movie(uint32_t startUtc, uint32_t lengthMs)
 {
-    std::string bytes = lw::MovieSecondShape(startUtc + k1904To1970);
-    lw::PatchBE32(bytes, lw::FindAtom(bytes, "mvhd") + 24, lengthMs);
+    std::string bytes = lw::movieSecondShape(startUtc + k1904To1970);
+    lw::patchBE32(bytes, lw::findAtom(bytes, "mvhd") + 24, lengthMs);
     return bytes;
 }
 
-std::vector<std::vector<int>> TripsOf(const std::vector<RecordingClock>& clocks)
+std::vector<std::vector<int>> tripsOf(const std::vector<RecordingClock>& clocks)
 {
-    return TripPlan(clocks).Trips();
+    return TripPlan(clocks).trips();
 }
 
-RecordingClock At(int64_t startSeconds, double seconds)
+RecordingClock clockAt(int64_t startSeconds, double seconds)
 {
     return {startSeconds * 1000, seconds};
 }
@@ -38,74 +38,74 @@ RecordingClock At(int64_t startSeconds, double seconds)
 TEST(RecordingClock, StartAndLengthFromTheMovieHeader)
 {
     TempDir dir;
-    const RecordingClock clock = ReadRecordingClock(dir.Write("a.MOV", Movie(kMorning, 60500)));
+    const RecordingClock clock = readRecordingClock(dir.write("a.MOV", Movie(kMorning, 60500)));
     ASSERT_TRUE(clock.startUtcMs);
     EXPECT_EQ(*clock.startUtcMs, int64_t{kMorning} * 1000);
     EXPECT_DOUBLE_EQ(clock.seconds, 60.5);
 
     // A header without a time, a file without a header, and no file: no start.
-    EXPECT_FALSE(ReadRecordingClock(dir.Write("zero.MOV", lw::MovieSecondShape(0))).startUtcMs);
-    EXPECT_FALSE(ReadRecordingClock(dir.Write("plain.TS", std::string(400, 'G'))).startUtcMs);
-    EXPECT_FALSE(ReadRecordingClock((dir.Path() / "missing.MOV").string()).startUtcMs);
+    EXPECT_FALSE(readRecordingClock(dir.write("zero.MOV", lw::movieSecondShape(0))).startUtcMs);
+    EXPECT_FALSE(readRecordingClock(dir.write("plain.TS", std::string(400, 'G'))).startUtcMs);
+    EXPECT_FALSE(readRecordingClock((dir.path() / "missing.MOV").string()).startUtcMs);
     // A header cut short inside mvhd.
     const std::string whole = Movie(kMorning, 1000);
-    const std::string cut = whole.substr(0, lw::FindAtom(whole, "mvhd") + 20);
-    EXPECT_FALSE(ReadRecordingClock(dir.Write("cut.MOV", cut)).startUtcMs);
+    const std::string cut = whole.substr(0, lw::findAtom(whole, "mvhd") + 20);
+    EXPECT_FALSE(readRecordingClock(dir.write("cut.MOV", cut)).startUtcMs);
 }
 
 TEST(TripPlan, TwoMinutesFromTheEndJoinAndOneSecondMoreSplits)
 {
     // A ends at 60 s; B starts 119 s later and joins; C starts 121 s after B's end.
-    const std::vector<RecordingClock> clocks = {At(0, 60), At(179, 60), At(360, 60)};
-    EXPECT_EQ(TripsOf(clocks), (std::vector<std::vector<int>>{{0, 1}, {2}}));
+    const std::vector<RecordingClock> clocks = {clockAt(0, 60), clockAt(179, 60), clockAt(360, 60)};
+    EXPECT_EQ(tripsOf(clocks), (std::vector<std::vector<int>>{{0, 1}, {2}}));
     const TripPlan plan(clocks);
-    EXPECT_TRUE(plan.StartsTrip(0));
-    EXPECT_FALSE(plan.StartsTrip(1));
-    EXPECT_TRUE(plan.StartsTrip(2));
-    EXPECT_EQ(plan.TripOf(2), 1);
-    EXPECT_EQ(plan.TripOf(3), -1);
+    EXPECT_TRUE(plan.startsTrip(0));
+    EXPECT_FALSE(plan.startsTrip(1));
+    EXPECT_TRUE(plan.startsTrip(2));
+    EXPECT_EQ(plan.tripOf(2), 1);
+    EXPECT_EQ(plan.tripOf(3), -1);
 }
 
 TEST(TripPlan, OutOfOrderNamesPlayInTimeOrderAndTimelessRecordingsStandAlone)
 {
     // List order by name; the times say 1, 2, 0 within one trip, and row 3 has no time.
-    const std::vector<RecordingClock> clocks = {At(120, 60), At(180, 60), At(0, 60), {}, At(240, 60)};
+    const std::vector<RecordingClock> clocks = {clockAt(120, 60), clockAt(180, 60), clockAt(0, 60), {}, clockAt(240, 60)};
     const TripPlan plan(clocks);
-    EXPECT_EQ(plan.Trips(), (std::vector<std::vector<int>>{{2, 0, 1, 4}, {3}}));
-    EXPECT_TRUE(plan.StartsTrip(2));
-    EXPECT_FALSE(plan.StartsTrip(0));
+    EXPECT_EQ(plan.trips(), (std::vector<std::vector<int>>{{2, 0, 1, 4}, {3}}));
+    EXPECT_TRUE(plan.startsTrip(2));
+    EXPECT_FALSE(plan.startsTrip(0));
     // Play order: the trip in time order on its list places 0, 1, 2 and 4; the timeless
     // row keeps its place: 2, 0, 1, 3, 4.
-    EXPECT_EQ(plan.Next(2), 0);
-    EXPECT_EQ(plan.Next(0), 1);
-    EXPECT_EQ(plan.Next(1), 3);
-    EXPECT_EQ(plan.Next(3), 4);
-    EXPECT_EQ(plan.Next(4), -1);
-    EXPECT_EQ(plan.Previous(2), -1);
-    EXPECT_EQ(plan.Previous(3), 1);
-    ASSERT_EQ(plan.TripRows(1).size(), 4u);
+    EXPECT_EQ(plan.next(2), 0);
+    EXPECT_EQ(plan.next(0), 1);
+    EXPECT_EQ(plan.next(1), 3);
+    EXPECT_EQ(plan.next(3), 4);
+    EXPECT_EQ(plan.next(4), -1);
+    EXPECT_EQ(plan.previous(2), -1);
+    EXPECT_EQ(plan.previous(3), 1);
+    ASSERT_EQ(plan.tripRows(1).size(), 4u);
 }
 
 TEST(TripPlan, ReadFromRealHeadersOnDisk)
 {
     TempDir dir;
-    const std::vector<std::string> paths = {dir.Write("1.MOV", Movie(kMorning, 60000)),
-                                            dir.Write("2.MOV", Movie(kMorning + 60 + 119, 60000)),
-                                            dir.Write("3.MOV", Movie(kMorning + 239 + 121, 60000)),
-                                            dir.Write("4.MOV", lw::MovieSecondShape(0))};
+    const std::vector<std::string> paths = {dir.write("1.MOV", Movie(kMorning, 60000)),
+                                            dir.write("2.MOV", Movie(kMorning + 60 + 119, 60000)),
+                                            dir.write("3.MOV", Movie(kMorning + 239 + 121, 60000)),
+                                            dir.write("4.MOV", lw::movieSecondShape(0))};
     std::vector<RecordingClock> clocks;
     for (const std::string& path : paths)
-        clocks.push_back(ReadRecordingClock(path));
-    EXPECT_EQ(TripsOf(clocks), (std::vector<std::vector<int>>{{0, 1}, {2}, {3}}));
+        clocks.push_back(readRecordingClock(path));
+    EXPECT_EQ(tripsOf(clocks), (std::vector<std::vector<int>>{{0, 1}, {2}, {3}}));
 }
 
-tagAssistInfo Sample(const char* latitude, const char* longitude, int kmh, float z = 1.0f)
+TelemetryEntry samplePath(const char* latitude, const char* longitude, int kmh, float z = 1.0f)
 {
-    tagAssistInfo sample;
-    sample.strLatitude = latitude;
-    sample.strLongitude = longitude;
-    sample.nSpeed = kmh;
-    sample.fZ = z;
+    TelemetryEntry sample;
+    sample.latitude = latitude;
+    sample.longitude = longitude;
+    sample.speedKmh = kmh;
+    sample.gZ = z;
     return sample;
 }
 
@@ -114,35 +114,35 @@ TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
     // One degree of latitude on the mean sphere: 6371008.8 * pi / 180 = 111195.08 m.
     // One degree of longitude on the equator is the same; the join between the two
     // recordings (0,1) -> (0,2) counts too. Hand sum: 4 x 111195.08 = 444780.32 m.
-    CAssistInfoReader first;
-    first.AppendSample(Sample("0.000000", "0.000000", 50));
-    first.AppendSample(Sample("1.000000", "0.000000", 90));
-    first.AppendSample(Sample("0", "0", 0));  // no position: time, but no distance
-    first.AppendSample(Sample("0.000000", "0.000000", 70));
-    first.AppendSample(Sample("0.000000", "1.000000", 60, 1.6f));
-    CAssistInfoReader second;
-    second.AppendSample(Sample("0.000000", "2.000000", 120, 1.3f));
+    TelemetryTable first;
+    first.appendSample(samplePath("0.000000", "0.000000", 50));
+    first.appendSample(samplePath("1.000000", "0.000000", 90));
+    first.appendSample(samplePath("0", "0", 0));  // no position: time, but no distance
+    first.appendSample(samplePath("0.000000", "0.000000", 70));
+    first.appendSample(samplePath("0.000000", "1.000000", 60, 1.6f));
+    TelemetryTable second;
+    second.appendSample(samplePath("0.000000", "2.000000", 120, 1.3f));
 
-    const TrackDigest a = DigestTable(first);
-    const TrackDigest b = DigestTable(second);
+    const TrackDigest a = digestTable(first);
+    const TrackDigest b = digestTable(second);
     EXPECT_EQ(a.positions.size(), 4u);
     const TrackDigest* parts[] = {&a, &b};
-    const TripSummary summary = SummariseTrip(parts);
+    const TripSummary summary = summariseTrip(parts);
     EXPECT_NEAR(summary.metres, 444780.32, 0.5);
     EXPECT_EQ(summary.seconds, 6);
     EXPECT_EQ(summary.maxKmh, 120);
     EXPECT_NEAR(summary.averageKmh, 444780.32 / 6 * 3.6, 0.1);
     // The strongest change from the recording's mean: 1.6 g against a mean of 1.12 g.
     EXPECT_EQ(summary.peakPart, 0);
-    EXPECT_EQ(summary.peak.entry, 4 * ENTRIES_PER_SAMPLE);
+    EXPECT_EQ(summary.peak.entry, 4 * kEntriesPerSample);
     EXPECT_NEAR(summary.peak.g, 0.48, 1e-6);
 }
 
 TEST(TripSummary, NamedPlacesAgainstTheirKnownDistance)
 {
     // Paris (48.8566, 2.3522) to London (51.5074, -0.1278): 343.5 km on the mean sphere.
-    EXPECT_NEAR(GreatCircleMetres({48.8566, 2.3522}, {51.5074, -0.1278}), 343.56e3, 0.5e3);
-    EXPECT_EQ(GreatCircleMetres({10, 20}, {10, 20}), 0.0);
+    EXPECT_NEAR(greatCircleMetres({48.8566, 2.3522}, {51.5074, -0.1278}), 343.56e3, 0.5e3);
+    EXPECT_EQ(greatCircleMetres({10, 20}, {10, 20}), 0.0);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace {
 constexpr int kProgressFrom = 100;
 constexpr int kProgressEvery = 50;
 
-std::vector<std::string> FolderRecordings(const std::string& folder, std::error_code& error)
+std::vector<std::string> folderRecordings(const std::string& folder, std::error_code& error)
 {
     std::vector<std::string> found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -32,7 +32,7 @@ std::vector<std::string> FolderRecordings(const std::string& folder, std::error_
 
 }  // namespace
 
-std::vector<std::string> ExpandFolders(const std::vector<std::string>& paths, std::ostream& err,
+std::vector<std::string> expandFolders(const std::vector<std::string>& paths, std::ostream& err,
                                        int& status)
 {
     std::vector<std::string> recordings;
@@ -43,7 +43,7 @@ std::vector<std::string> ExpandFolders(const std::vector<std::string>& paths, st
             continue;
         }
         std::error_code error;
-        const std::vector<std::string> found = FolderRecordings(path, error);
+        const std::vector<std::string> found = folderRecordings(path, error);
         if (error) {
             err << "dashcam-telemetry: cannot list " << path << ": " << error.message() << '\n';
             status = 1;
@@ -53,7 +53,7 @@ std::vector<std::string> ExpandFolders(const std::vector<std::string>& paths, st
     return recordings;
 }
 
-std::vector<std::vector<int>> GroupRecordings(const std::vector<std::string>& recordings, bool byTrip)
+std::vector<std::vector<int>> groupRecordings(const std::vector<std::string>& recordings, bool byTrip)
 {
     if (!byTrip) {
         std::vector<std::vector<int>> each;
@@ -64,8 +64,8 @@ std::vector<std::vector<int>> GroupRecordings(const std::vector<std::string>& re
     std::vector<RecordingClock> clocks;
     clocks.reserve(recordings.size());
     for (const std::string& path : recordings)
-        clocks.push_back(ReadRecordingClock(path));
-    return TripPlan(clocks).Trips();
+        clocks.push_back(readRecordingClock(path));
+    return TripPlan(clocks).trips();
 }
 
 DumpProgress::DumpProgress(std::ostream& err, bool enabled, int total)
@@ -79,7 +79,7 @@ DumpProgress::~DumpProgress()
         m_err << "\rdashcam-telemetry: " << m_done << '/' << m_total << " recordings\n" << std::flush;
 }
 
-void DumpProgress::Step()
+void DumpProgress::step()
 {
     ++m_done;
     if (m_enabled && m_done % kProgressEvery == 0)

@@ -31,13 +31,13 @@ const char kUsage[] =
     "\\xHH for any other byte below 0x20 and for 0x7F, and \\\\ for a backslash.\n"
     "Files that are not regular files (folders, pipes, devices) are not opened.\n";
 
-std::string FileName(const std::string& path)
+std::string fileName(const std::string& path)
 {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string PrintableName(const std::string& name)
+std::string printableName(const std::string& name)
 {
     std::string printed;
     printed.reserve(name.size());
@@ -61,63 +61,63 @@ std::string PrintableName(const std::string& name)
     return printed;
 }
 
-void WriteEntryLine(std::ostream& out, int index, const tagAssistInfo& entry)
+void writeEntryLine(std::ostream& out, int index, const TelemetryEntry& entry)
 {
     char numbers[160];
     const int length = std::snprintf(numbers, sizeof numbers, "%d\t%.4f\t%.4f\t%.4f\t", index,
-                                     entry.fX, entry.fY, entry.fZ);
+                                     entry.gX, entry.gY, entry.gZ);
     out.write(numbers, length);
-    out << entry.strLatitude << '\t' << entry.strLongitude << '\t';
-    const int tailLength = std::snprintf(numbers, sizeof numbers, "%d\t%.3f\n", entry.nSpeed,
-                                         entry.dCourse);
+    out << entry.latitude << '\t' << entry.longitude << '\t';
+    const int tailLength = std::snprintf(numbers, sizeof numbers, "%d\t%.3f\n", entry.speedKmh,
+                                         entry.course);
     out.write(numbers, tailLength);
 }
 
-bool IsOption(const std::string& arg)
+bool isOption(const std::string& arg)
 {
     return arg.size() > 1 && arg[0] == '-';
 }
 
 enum class DumpFormat { Table, Gpx, Csv };
 
-void WriteRecording(std::ostream& out, DumpFormat format, const DumpedRecording& recording)
+void writeRecording(std::ostream& out, DumpFormat format, const DumpedRecording& recording)
 {
-    const ExportPart part{recording.node.strFileName, &recording.table,
-                          ReadRecordingClock(recording.path).startUtcMs};
+    const ExportPart part{recording.node.displayName, &recording.table,
+                          readRecordingClock(recording.path).startUtcMs};
     switch (format) {
-    case DumpFormat::Table: WriteTableBlock(out, recording); break;
-    case DumpFormat::Gpx: WriteGpxSegment(out, part); break;
-    case DumpFormat::Csv: WriteCsvRows(out, part); break;
+    case DumpFormat::Table: writeTableBlock(out, recording); break;
+    case DumpFormat::Gpx: writeGpxSegment(out, part); break;
+    case DumpFormat::Csv: writeCsvRows(out, part); break;
     }
 }
 
 }  // namespace
 
-void LoadRecording(const std::string& path, DumpedRecording& out)
+void loadRecording(const std::string& path, DumpedRecording& out)
 {
     out.path = path;
-    const std::string name = FileName(path);
-    out.node = DescribeRecording(path, name, upperExtension(name));
-    out.outcome = ReadTelemetry(out.node, out.table);
+    const std::string name = fileName(path);
+    out.node = describeRecording(path, name, upperExtension(name));
+    out.outcome = readTelemetry(out.node, out.table);
 }
 
-void WriteTableBlock(std::ostream& out, const DumpedRecording& recording)
+void writeTableBlock(std::ostream& out, const DumpedRecording& recording)
 {
-    const tagFileNode& node = recording.node;
-    const int count = recording.table.GetCount();
-    out << "file\t" << PrintableName(recording.path) << '\n'
-        << "layout\t" << LayoutName(node.layout) << '\n'
-        << "sidecar\t" << PrintableName(node.strGpsPath) << '\n'
-        << "time\t" << node.strTime << '\n'
-        << "locked\t" << node.bLocked << '\n'
+    const RecordingEntry& node = recording.node;
+    const int count = recording.table.count();
+    out << "file\t" << printableName(recording.path) << '\n'
+        << "layout\t" << layoutName(node.layout) << '\n'
+        << "sidecar\t" << printableName(node.sidecarPath) << '\n'
+        << "time\t" << node.timeText << '\n'
+        << "locked\t" << node.locked << '\n'
         << "result\t" << recording.outcome.result << '\n'
         << "count\t" << count << '\n';
     for (int i = 0; i < count; ++i)
-        WriteEntryLine(out, i, *recording.table.Find(i));
+        writeEntryLine(out, i, *recording.table.find(i));
     out << '\n';
 }
 
-int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
+int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
                         std::ostream& err, bool showProgress)
 {
     DumpFormat format = DumpFormat::Table;
@@ -125,7 +125,7 @@ int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (const std::string& arg : args) {
-        if (optionsEnded || !IsOption(arg)) {
+        if (optionsEnded || !isOption(arg)) {
             files.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
@@ -149,36 +149,36 @@ int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
     }
 
     int status = 0;
-    const std::vector<std::string> recordings = ExpandFolders(files, err, status);
-    const std::vector<std::vector<int>> groups = GroupRecordings(recordings, trips);
+    const std::vector<std::string> recordings = expandFolders(files, err, status);
+    const std::vector<std::vector<int>> groups = groupRecordings(recordings, trips);
     DumpProgress progress(err, showProgress, static_cast<int>(recordings.size()));
     if (format == DumpFormat::Gpx)
-        WriteGpxHeader(out, "dashcam-telemetry");
+        writeGpxHeader(out, "dashcam-telemetry");
     if (format == DumpFormat::Csv)
-        WriteCsvHeader(out);
+        writeCsvHeader(out);
     for (const std::vector<int>& group : groups) {
         if (format == DumpFormat::Gpx)
-            WriteGpxTrackBegin(out, FileName(recordings[group.front()]));
+            writeGpxTrackBegin(out, fileName(recordings[group.front()]));
         for (const int index : group) {
             const std::string& path = recordings[index];
             DumpedRecording recording;
-            LoadRecording(path, recording);
+            loadRecording(path, recording);
             const ReadOutcome& outcome = recording.outcome;
             if (outcome.cannotOpen) {
-                err << "dashcam-telemetry: cannot open " << PrintableName(path) << ": "
-                    << PrintableName(outcome.reason) << '\n';
+                err << "dashcam-telemetry: cannot open " << printableName(path) << ": "
+                    << printableName(outcome.reason) << '\n';
                 status = 1;
             } else if (!outcome.reason.empty()) {
-                err << "dashcam-telemetry: " << PrintableName(path) << ": "
-                    << PrintableName(outcome.reason) << '\n';
+                err << "dashcam-telemetry: " << printableName(path) << ": "
+                    << printableName(outcome.reason) << '\n';
             }
-            WriteRecording(out, format, recording);
-            progress.Step();
+            writeRecording(out, format, recording);
+            progress.step();
         }
         if (format == DumpFormat::Gpx)
-            WriteGpxTrackEnd(out);
+            writeGpxTrackEnd(out);
     }
     if (format == DumpFormat::Gpx)
-        WriteGpxFooter(out);
+        writeGpxFooter(out);
     return status;
 }

@@ -4,25 +4,25 @@
 #include <string>
 #include <vector>
 
-#include "assist_info_reader.h"
+#include "telemetry_table.h"
 #include "layout_reader.h"
 #include "recording_entry.h"
 
 // One file as the player sees it: its play list entry and the table its reader filled.
 struct DumpedRecording {
     std::string path;  // as given on the command line
-    tagFileNode node;
+    RecordingEntry node;
     ReadOutcome outcome;  // what the reader returned, and why when it read nothing
-    CAssistInfoReader table;
+    TelemetryTable table;
 };
 
 // Lists the file as a folder import does and fills the table with the entry's reader.
-void LoadRecording(const std::string& path, DumpedRecording& out);
+void loadRecording(const std::string& path, DumpedRecording& out);
 
 // The tab-separated block of one recording, ending with an empty line.
-void WriteTableBlock(std::ostream& out, const DumpedRecording& recording);
+void writeTableBlock(std::ostream& out, const DumpedRecording& recording);
 
 // The whole program over its arguments (without the program name); the exit status.
 // showProgress: a progress line on err for long runs (when err is a terminal).
-int RunDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
+int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
                         std::ostream& err, bool showProgress = false);

@@ -4,14 +4,14 @@
 
 namespace layout_writer {
 
-std::string BE16(uint16_t value)
+std::string be16(uint16_t value)
 {
     return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
 }
 
 std::string BE32(uint32_t value)
 {
-    return BE16(static_cast<uint16_t>(value >> 16)) + BE16(static_cast<uint16_t>(value));
+    return be16(static_cast<uint16_t>(value >> 16)) + be16(static_cast<uint16_t>(value));
 }
 
 std::string LE16(uint16_t value)
@@ -24,7 +24,7 @@ std::string LE32(uint32_t value)
     return LE16(static_cast<uint16_t>(value)) + LE16(static_cast<uint16_t>(value >> 16));
 }
 
-std::string AtomWithSize(uint32_t sizeField, std::string_view type, std::string_view content)
+std::string atomWithSize(uint32_t sizeField, std::string_view type, std::string_view content)
 {
     std::string atom = BE32(sizeField);
     atom.append(type.substr(0, 4));
@@ -35,15 +35,15 @@ std::string AtomWithSize(uint32_t sizeField, std::string_view type, std::string_
 
 std::string Atom(std::string_view type, std::string_view content)
 {
-    return AtomWithSize(static_cast<uint32_t>(content.size() + 8), type, content);
+    return atomWithSize(static_cast<uint32_t>(content.size() + 8), type, content);
 }
 
-std::string Ftyp()
+std::string ftypAtom()
 {
     return Atom("ftyp", std::string("qt  ") + BE32(0x200) + "qt  ");
 }
 
-std::string Mvhd(uint32_t creationTime, uint32_t durationMs)
+std::string mvhdAtom(uint32_t creationTime, uint32_t durationMs)
 {
     std::string content = BE32(0);          // version, flags
     content += BE32(creationTime);
@@ -51,7 +51,7 @@ std::string Mvhd(uint32_t creationTime, uint32_t durationMs)
     content += BE32(1000);                  // time scale
     content += BE32(durationMs);            // duration
     content += BE32(0x00010000);            // rate 1.0
-    content += BE16(0x0100);                // volume 1.0
+    content += be16(0x0100);                // volume 1.0
     content.append(10, '\0');
     const uint32_t matrix[9] = {0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000};
     for (uint32_t m : matrix)
@@ -61,7 +61,7 @@ std::string Mvhd(uint32_t creationTime, uint32_t durationMs)
     return Atom("mvhd", content);
 }
 
-std::string Udta(std::string_view chip, size_t padBefore)
+std::string udtaAtom(std::string_view chip, size_t padBefore)
 {
     if (chip.empty())
         return Atom("udta", "");
@@ -72,12 +72,12 @@ std::string Udta(std::string_view chip, size_t padBefore)
     return Atom("udta", Atom("name", child) + std::string(4, '\0'));
 }
 
-std::string Trak(std::string_view stblChildren)
+std::string trakAtom(std::string_view stblChildren)
 {
     return Atom("trak", Atom("mdia", Atom("minf", Atom("stbl", stblChildren))));
 }
 
-std::string Stco(const std::vector<uint32_t>& offsets, std::optional<uint32_t> countField)
+std::string stcoAtom(const std::vector<uint32_t>& offsets, std::optional<uint32_t> countField)
 {
     std::string content = BE32(0);
     content += BE32(countField.value_or(static_cast<uint32_t>(offsets.size())));
@@ -86,7 +86,7 @@ std::string Stco(const std::vector<uint32_t>& offsets, std::optional<uint32_t> c
     return Atom("stco", content);
 }
 
-std::string Stsz(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
+std::string stszAtom(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
                  std::optional<uint32_t> countField)
 {
     std::string content = BE32(0);
@@ -99,7 +99,7 @@ std::string Stsz(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
     return Atom("stsz", content);
 }
 
-size_t FindAtom(std::string_view bytes, std::string_view type, size_t from)
+size_t findAtom(std::string_view bytes, std::string_view type, size_t from)
 {
     size_t at = bytes.find(type, from + 4);
     while (at != std::string_view::npos && at < 4)
@@ -107,12 +107,12 @@ size_t FindAtom(std::string_view bytes, std::string_view type, size_t from)
     return at == std::string_view::npos ? std::string::npos : at - 4;
 }
 
-void PatchBE32(std::string& bytes, size_t offset, uint32_t value)
+void patchBE32(std::string& bytes, size_t offset, uint32_t value)
 {
     bytes.replace(offset, 4, BE32(value));
 }
 
-std::string Scramble(std::string_view text, int shift)
+std::string scramble(std::string_view text, int shift)
 {
     std::string out(text);
     for (char& c : out)
@@ -120,7 +120,7 @@ std::string Scramble(std::string_view text, int shift)
     return out;
 }
 
-std::string LogLineText(const Sample& sample)
+std::string logLineText(const Sample& sample)
 {
     return std::to_string(sample.x) + '\t' + std::to_string(sample.y) + '\t' +
            std::to_string(sample.z) + '\t' + sample.sentence;

@@ -4,13 +4,13 @@
 
 namespace layout_writer {
 
-void SparseFile::Put(uint64_t offset, std::string bytes)
+void SparseFile::put(uint64_t offset, std::string bytes)
 {
     size = std::max<uint64_t>(size, offset + bytes.size());
     pieces.emplace_back(offset, std::move(bytes));
 }
 
-std::string SparseFile::Flatten() const
+std::string SparseFile::flatten() const
 {
     std::string out(static_cast<size_t>(size), '\0');
     for (const auto& [offset, bytes] : pieces)
@@ -18,7 +18,7 @@ std::string SparseFile::Flatten() const
     return out;
 }
 
-bool WriteFile(const std::string& path, std::string_view bytes)
+bool writeFile(const std::string& path, std::string_view bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -26,7 +26,7 @@ bool WriteFile(const std::string& path, std::string_view bytes)
     return static_cast<bool>(out);
 }
 
-bool WriteFile(const std::string& path, const SparseFile& file)
+bool writeFile(const std::string& path, const SparseFile& file)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     for (const auto& [offset, bytes] : file.pieces) {

@@ -13,7 +13,7 @@ constexpr double kAccelScale = 418.0;  // what HERO cameras log
 constexpr uint32_t kTimescale = 1000;
 constexpr int64_t kDaysFrom1970To2000 = 10957;
 
-int32_t Scaled(double value, double scale)
+int32_t scaled(double value, double scale)
 {
     return static_cast<int32_t>(std::lround(value * scale));
 }
@@ -25,17 +25,17 @@ std::string Klv(std::string_view key, char type, size_t recordSize, size_t recor
     std::string item(key.substr(0, 4));
     item += type;
     item += static_cast<char>(recordSize);
-    item += BE16(static_cast<uint16_t>(records));
+    item += be16(static_cast<uint16_t>(records));
     data.resize((data.size() + 3) / 4 * 4, '\0');
     return item + data;
 }
 
-std::string Nest(std::string_view key, const std::string& children)
+std::string nest(std::string_view key, const std::string& children)
 {
     return Klv(key, '\0', 4, children.size() / 4, children);
 }
 
-std::string Longs(std::initializer_list<int32_t> values)
+std::string longs(std::initializer_list<int32_t> values)
 {
     std::string out;
     for (int32_t v : values)
@@ -43,25 +43,25 @@ std::string Longs(std::initializer_list<int32_t> values)
     return out;
 }
 
-std::string Gps5Stream(const GpmfSecond& second)
+std::string gps5Stream(const GpmfSecond& second)
 {
     std::string records;
     for (const GpmfFix& f : second.fixes)
-        records += Longs({Scaled(f.latitude, kLatLonScale), Scaled(f.longitude, kLatLonScale),
-                          Scaled(f.altitude, kMetreScale), Scaled(f.speed, kMetreScale),
-                          Scaled(f.speed, kSpeedScale)});
+        records += longs({scaled(f.latitude, kLatLonScale), scaled(f.longitude, kLatLonScale),
+                          scaled(f.altitude, kMetreScale), scaled(f.speed, kMetreScale),
+                          scaled(f.speed, kSpeedScale)});
     std::string stream = Klv("STNM", 'c', 1, 3, "GPS");
     stream += Klv("GPSF", 'L', 4, 1, BE32(second.fixType));
     if (!second.utc.empty())
         stream += Klv("GPSU", 'U', 16, 1, second.utc);
     stream += Klv("SCAL", 'l', 4, 5,
-                  Longs({Scaled(1, kLatLonScale), Scaled(1, kLatLonScale), Scaled(1, kMetreScale),
-                         Scaled(1, kMetreScale), Scaled(1, kSpeedScale)}));
+                  longs({scaled(1, kLatLonScale), scaled(1, kLatLonScale), scaled(1, kMetreScale),
+                         scaled(1, kMetreScale), scaled(1, kSpeedScale)}));
     return stream + Klv("GPS5", 'l', 20, second.fixes.size(), records);
 }
 
 // Days since 2000 and seconds of the day of "yymmddhhmmss.sss", plus offset seconds.
-std::pair<int32_t, double> Gps9Time(const std::string& utc, double offset)
+std::pair<int32_t, double> gps9Time(const std::string& utc, double offset)
 {
     if (utc.size() < 16)
         return {0, offset};
@@ -80,47 +80,47 @@ std::pair<int32_t, double> Gps9Time(const std::string& utc, double offset)
     return {static_cast<int32_t>(days1970 - kDaysFrom1970To2000), seconds};
 }
 
-std::string Gps9Stream(const GpmfSecond& second)
+std::string gps9Stream(const GpmfSecond& second)
 {
     std::string records;
     const double step = second.fixes.empty() ? 0.0 : 1.0 / second.fixes.size();
     for (size_t i = 0; i < second.fixes.size(); ++i) {
         const GpmfFix& f = second.fixes[i];
-        const auto [days, seconds] = Gps9Time(second.utc, step * i);
-        records += Longs({Scaled(f.latitude, kLatLonScale), Scaled(f.longitude, kLatLonScale),
-                          Scaled(f.altitude, kMetreScale), Scaled(f.speed, kMetreScale),
-                          Scaled(f.speed, kSpeedScale), days, Scaled(seconds, 1000)});
-        records += BE16(150) + BE16(static_cast<uint16_t>(second.fixType));  // DOP x100, fix
+        const auto [days, seconds] = gps9Time(second.utc, step * i);
+        records += longs({scaled(f.latitude, kLatLonScale), scaled(f.longitude, kLatLonScale),
+                          scaled(f.altitude, kMetreScale), scaled(f.speed, kMetreScale),
+                          scaled(f.speed, kSpeedScale), days, scaled(seconds, 1000)});
+        records += be16(150) + be16(static_cast<uint16_t>(second.fixType));  // DOP x100, fix
     }
     std::string stream = Klv("STNM", 'c', 1, 3, "GPS");
     stream += Klv("SCAL", 'l', 4, 9,
-                  Longs({Scaled(1, kLatLonScale), Scaled(1, kLatLonScale), Scaled(1, kMetreScale),
-                         Scaled(1, kMetreScale), Scaled(1, kSpeedScale), 1, 1000, 100, 1}));
+                  longs({scaled(1, kLatLonScale), scaled(1, kLatLonScale), scaled(1, kMetreScale),
+                         scaled(1, kMetreScale), scaled(1, kSpeedScale), 1, 1000, 100, 1}));
     stream += Klv("TYPE", 'c', 1, 9, "lllllllSS");
     return stream + Klv("GPS9", '?', 32, second.fixes.size(), records);
 }
 
-std::string AcclStream(const GpmfSecond& second)
+std::string acclStream(const GpmfSecond& second)
 {
     std::string records;
     for (const auto& a : second.accelerations)
         for (double axis : a)
-            records += BE16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(axis * kAccelScale))));
-    return Klv("SCAL", 's', 2, 1, BE16(static_cast<uint16_t>(kAccelScale))) +
+            records += be16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(axis * kAccelScale))));
+    return Klv("SCAL", 's', 2, 1, be16(static_cast<uint16_t>(kAccelScale))) +
            Klv("ACCL", 's', 6, second.accelerations.size(), records);
 }
 
 // Sample table of one-second samples at the given offsets.
-std::string GpmdStbl(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes)
+std::string gpmdStbl(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes)
 {
-    std::string stsd = BE32(0) + BE32(1) + Atom("gpmd", std::string(6, '\0') + BE16(1));
+    std::string stsd = BE32(0) + BE32(1) + Atom("gpmd", std::string(6, '\0') + be16(1));
     std::string stts = BE32(0) + BE32(1) + BE32(static_cast<uint32_t>(sizes.size())) + BE32(kTimescale);
     std::string stsc = BE32(0) + BE32(1) + BE32(1) + BE32(1) + BE32(1);
-    return Atom("stsd", stsd) + Atom("stts", stts) + Atom("stsc", stsc) + Stsz(0, sizes) +
-           Stco(offsets);
+    return Atom("stsd", stsd) + Atom("stts", stts) + Atom("stsc", stsc) + stszAtom(0, sizes) +
+           stcoAtom(offsets);
 }
 
-std::string GpmdTrak(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes,
+std::string gpmdTrak(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes,
                      uint32_t creationTime)
 {
     const uint32_t duration = static_cast<uint32_t>(sizes.size()) * kTimescale;
@@ -130,22 +130,22 @@ std::string GpmdTrak(const std::vector<uint32_t>& offsets, const std::vector<uin
                        BE32(duration) + BE32(0);
     std::string hdlr = BE32(0) + "mhlr" + "meta" + std::string(12, '\0') + "GoPro MET" + '\0';
     std::string minf = Atom("gmhd", Atom("gmin", std::string(16, '\0'))) +
-                       Atom("stbl", GpmdStbl(offsets, sizes));
+                       Atom("stbl", gpmdStbl(offsets, sizes));
     return Atom("trak", Atom("tkhd", tkhd) +
                             Atom("mdia", Atom("mdhd", mdhd) + Atom("hdlr", hdlr) + Atom("minf", minf)));
 }
 
 }  // namespace
 
-std::string GpmfPayload(const GpmfSecond& second, const GpmfOptions& options)
+std::string gpmfPayload(const GpmfSecond& second, const GpmfOptions& options)
 {
     std::string device = Klv("DVID", 'L', 4, 1, BE32(1)) + Klv("DVNM", 'c', 1, 6, "Camera");
-    device += Nest("STRM", options.gps9 ? Gps9Stream(second) : Gps5Stream(second));
-    device += Nest("STRM", AcclStream(second));
-    return Nest("DEVC", device);
+    device += nest("STRM", options.gps9 ? gps9Stream(second) : gps5Stream(second));
+    device += nest("STRM", acclStream(second));
+    return nest("DEVC", device);
 }
 
-std::string GoProMovie(const std::vector<GpmfSecond>& seconds, const GpmfOptions& options)
+std::string goProMovie(const std::vector<GpmfSecond>& seconds, const GpmfOptions& options)
 {
     const std::string ftyp = Atom("ftyp", std::string("mp41") + BE32(0) + "mp41isom");
     std::string payloads;
@@ -153,18 +153,18 @@ std::string GoProMovie(const std::vector<GpmfSecond>& seconds, const GpmfOptions
     std::vector<uint32_t> sizes;
     const size_t mdatContent = ftyp.size() + 8;
     for (const GpmfSecond& second : seconds) {
-        const std::string payload = GpmfPayload(second, options);
+        const std::string payload = gpmfPayload(second, options);
         offsets.push_back(static_cast<uint32_t>(mdatContent + payloads.size()));
         sizes.push_back(static_cast<uint32_t>(payload.size()));
         payloads += payload;
     }
     const uint32_t duration = static_cast<uint32_t>(seconds.size()) * kTimescale;
     return ftyp + Atom("mdat", payloads) +
-           Atom("moov", Mvhd(options.creationTime, duration) +
-                            GpmdTrak(offsets, sizes, options.creationTime));
+           Atom("moov", mvhdAtom(options.creationTime, duration) +
+                            gpmdTrak(offsets, sizes, options.creationTime));
 }
 
-std::vector<GpmfSecond> GpmfDrive(int seconds)
+std::vector<GpmfSecond> gpmfDrive(int seconds)
 {
     constexpr int kFixesPerSecond = 18;
     constexpr int kReadingsPerSecond = 200;

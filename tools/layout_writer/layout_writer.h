@@ -27,7 +27,7 @@ struct Sample {
 
 // ---- Byte primitives -------------------------------------------------------------------
 
-std::string BE16(uint16_t value);
+std::string be16(uint16_t value);
 std::string BE32(uint32_t value);
 std::string LE16(uint16_t value);
 std::string LE32(uint32_t value);
@@ -35,47 +35,47 @@ std::string LE32(uint32_t value);
 // An atom: 4-byte big-endian size (header included), type, content.
 std::string Atom(std::string_view type, std::string_view content);
 // An atom whose size field says sizeField instead of its real size.
-std::string AtomWithSize(uint32_t sizeField, std::string_view type, std::string_view content);
+std::string atomWithSize(uint32_t sizeField, std::string_view type, std::string_view content);
 // "ftyp" with brand "qt  ".
-std::string Ftyp();
+std::string ftypAtom();
 // Version-0 movie header (100 content bytes) with the given creation time (1904 epoch),
 // time scale 1000.
-std::string Mvhd(uint32_t creationTime, uint32_t durationMs = 0);
+std::string mvhdAtom(uint32_t creationTime, uint32_t durationMs = 0);
 // "udta" holding one child atom "name" whose content is padBefore zero bytes, then the
 // chip text; 4 zero bytes follow the child. Empty chip: an empty "udta".
-std::string Udta(std::string_view chip, size_t padBefore = 0);
+std::string udtaAtom(std::string_view chip, size_t padBefore = 0);
 // trak > mdia > minf > stbl > the given stbl children.
-std::string Trak(std::string_view stblChildren);
+std::string trakAtom(std::string_view stblChildren);
 // "stco" with the given offsets; countField replaces the entry count word when set.
-std::string Stco(const std::vector<uint32_t>& offsets,
+std::string stcoAtom(const std::vector<uint32_t>& offsets,
                  std::optional<uint32_t> countField = std::nullopt);
 // "stsz": uniformSize 0 lists sizes; otherwise no per-sample sizes, count = countField or 0.
-std::string Stsz(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
+std::string stszAtom(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
                  std::optional<uint32_t> countField = std::nullopt);
 
 // Offset of the first atom header of this type at or after from (type at offset + 4),
 // or std::string::npos. A plain byte search: meant for patching fixtures in tests.
-size_t FindAtom(std::string_view bytes, std::string_view type, size_t from = 0);
+size_t findAtom(std::string_view bytes, std::string_view type, size_t from = 0);
 // Overwrites 4 bytes at offset with value, big-endian (offset + 4 must be in range).
-void PatchBE32(std::string& bytes, size_t offset, uint32_t value);
+void patchBE32(std::string& bytes, size_t offset, uint32_t value);
 
 // ---- Scrambling and key digits ---------------------------------------------------------
 
 // Every byte plus shift, modulo 256.
-std::string Scramble(std::string_view text, int shift);
+std::string scramble(std::string_view text, int shift);
 // The readers' own key digit sum.
-using ::KeyDigitSum;
+using ::keyDigitSum;
 
 // "%d\t%d\t%d\t%s" of the sample, unscrambled, without line end.
-std::string LogLineText(const Sample& sample);
+std::string logLineText(const Sample& sample);
 
 // ---- NMEA sentences --------------------------------------------------------------------
 
 // "$" + body + "*" + two upper-case hex digits of the XOR checksum.
-std::string WithChecksum(std::string_view body);
+std::string withChecksum(std::string_view body);
 // NMEA angle (d)ddmm.f... of |degrees| with fractionDigits minute digits (degree width 2
 // for latitude, 3 for longitude). The hemisphere letter is not included.
-std::string NmeaAngle(double degrees, bool longitude, int fractionDigits);
+std::string nmeaAngle(double degrees, bool longitude, int fractionDigits);
 
 struct FixOptions {
     int fractionDigits = 4;        // minute fraction digits of latitude and longitude
@@ -84,10 +84,10 @@ struct FixOptions {
     std::string date = "230394";   // RMC ddmmyy
 };
 // "$GPRMC" sentence with checksum from decimal degrees (south/west negative).
-std::string Rmc(double latitude, double longitude, double knots, double course,
+std::string rmc(double latitude, double longitude, double knots, double course,
                 const FixOptions& options = {});
 // "$GPGGA" sentence with checksum (fix quality 1, 8 satellites).
-std::string Gga(double latitude, double longitude, const FixOptions& options = {});
+std::string gga(double latitude, double longitude, const FixOptions& options = {});
 
 // ---- Files -----------------------------------------------------------------------------
 
@@ -97,13 +97,13 @@ struct SparseFile {
     uint64_t size = 0;
     std::vector<std::pair<uint64_t, std::string>> pieces;  // offset, bytes
 
-    void Put(uint64_t offset, std::string bytes);
-    std::string Flatten() const;
+    void put(uint64_t offset, std::string bytes);
+    std::string flatten() const;
 };
 
 // Writes the bytes to path (created or truncated); false on any failure.
-bool WriteFile(const std::string& path, std::string_view bytes);
-bool WriteFile(const std::string& path, const SparseFile& file);
+bool writeFile(const std::string& path, std::string_view bytes);
+bool writeFile(const std::string& path, const SparseFile& file);
 
 // ---- Sidecar .DAT ----------------------------------------------------------------------
 
@@ -112,7 +112,7 @@ struct SidecarOptions {
     std::string lineEnd = "\r\n";      // after the key line and after every log line
 };
 // Key line, then one scrambled log line per sample (shift: the key line's key digit sum).
-std::string Sidecar(const std::vector<Sample>& samples, const SidecarOptions& options = {});
+std::string sidecar(const std::vector<Sample>& samples, const SidecarOptions& options = {});
 
 // ---- ICAT ------------------------------------------------------------------------------
 
@@ -128,12 +128,12 @@ struct IcatOptions {
     std::optional<uint32_t> telemetrySizeField;
     uint32_t creationTime = 3600000000u;
 };
-int IcatShift(const std::array<uint8_t, 8>& keyBytes);
+int icatShift(const std::array<uint8_t, 8>& keyBytes);
 // One 132-byte record: axes plus shift (16-bit LE), 126 sentence bytes plus shift.
-std::string IcatRecord(const Sample& sample, int shift);
+std::string icatRecord(const Sample& sample, int shift);
 // The telemetry atom: header, marker, key bytes, one spare byte, records.
-std::string IcatTelemetryAtom(const std::vector<Sample>& samples, const IcatOptions& options);
-std::string IcatMovie(const std::vector<Sample>& samples, const IcatOptions& options = {});
+std::string icatTelemetryAtom(const std::vector<Sample>& samples, const IcatOptions& options);
+std::string icatMovie(const std::vector<Sample>& samples, const IcatOptions& options = {});
 
 // ---- AMBARELLA A7L ---------------------------------------------------------------------
 
@@ -146,14 +146,14 @@ struct A7lOptions {
     uint32_t creationTime = 3600000000u;
 };
 // Chunk text of a log sample: one ignored byte, the scrambled log line, the line end.
-std::string A7lSampleText(const Sample& sample, int shift, std::string_view lineEnd);
+std::string a7lSampleText(const Sample& sample, int shift, std::string_view lineEnd);
 // Chunk text of the key sample (11 bytes): one ignored byte, 8 digits, CR LF.
-std::string A7lKeyText(std::string_view keyDigits);
-// Movie whose third track's chunks are the given texts (each stored as BE16 length + text).
-std::string A7lMovieFromChunks(const std::vector<std::string>& chunkTexts,
+std::string a7lKeyText(std::string_view keyDigits);
+// Movie whose third track's chunks are the given texts (each stored as be16 length + text).
+std::string a7lMovieFromChunks(const std::vector<std::string>& chunkTexts,
                                const A7lOptions& options = {});
 // Samples in order with the key sample inserted at keyIndex.
-std::string A7lMovie(const std::vector<Sample>& samples, const A7lOptions& options = {});
+std::string a7lMovie(const std::vector<Sample>& samples, const A7lOptions& options = {});
 
 // ---- NT96650A --------------------------------------------------------------------------
 
@@ -178,12 +178,12 @@ struct Nt96650Options {
     bool udtaFirst = false;        // udta before the trak: moov ends right after the trak
 };
 // The 232 bytes read at block position + 48.
-std::string Nt96650Block(const Sample& sample, std::string_view keyDigits, bool crlf = true);
+std::string nt96650Block(const Sample& sample, std::string_view keyDigits, bool crlf = true);
 // Video track sample tables + blocks; sparse (one 32 KiB slot per block).
-SparseFile Nt96650FirstTrackMovie(const std::vector<Sample>& samples,
+SparseFile nt96650FirstTrackMovie(const std::vector<Sample>& samples,
                                   const Nt96650Options& options = {});
 // A second track whose chunk offsets + 65536 are the block positions.
-std::string Nt96650SecondTrackMovie(const std::vector<Sample>& samples,
+std::string nt96650SecondTrackMovie(const std::vector<Sample>& samples,
                                     const Nt96650Options& options = {});
 
 // ---- GoPro GPMF -----------------------------------------------------------------------
@@ -208,19 +208,19 @@ struct GpmfOptions {
 };
 // One GPMF payload: DEVC holding a GPS stream (SCAL, GPSF, GPSU, GPS5 or TYPE and GPS9) and
 // an accelerometer stream (SCAL, ACCL).
-std::string GpmfPayload(const GpmfSecond& second, const GpmfOptions& options = {});
+std::string gpmfPayload(const GpmfSecond& second, const GpmfOptions& options = {});
 // An MP4 (ftyp, mdat of payloads, moov) whose metadata track ("meta" handler, "gpmd"
 // samples of one second each) carries one payload per second.
-std::string GoProMovie(const std::vector<GpmfSecond>& seconds, const GpmfOptions& options = {});
+std::string goProMovie(const std::vector<GpmfSecond>& seconds, const GpmfOptions& options = {});
 // A drive for the GoPro layout: count seconds of 18 fixes and 200 readings near 1 g.
-std::vector<GpmfSecond> GpmfDrive(int seconds);
+std::vector<GpmfSecond> gpmfDrive(int seconds);
 
 // ---- Movie-time shapes -----------------------------------------------------------------
 
 // ftyp, mdat(payload), moov(mvhd): creation value at s1 + s2 + 20.
-std::string MovieFirstShape(uint32_t creationTime, std::string_view mdatPayload = {});
+std::string movieFirstShape(uint32_t creationTime, std::string_view mdatPayload = {});
 // A 24-byte first atom, then moov(mvhd): creation value at offset 44.
-std::string MovieSecondShape(uint32_t creationTime);
+std::string movieSecondShape(uint32_t creationTime);
 
 // ---- Modern layouts: Novatek freeGPS blocks and NMEA in a box --------------------------
 
@@ -241,7 +241,7 @@ struct GpsPoint {
 };
 // A made-up drive of one point a second from the given place, heading north-east at
 // about 50 km/h from 10:20:30 UTC on 2023-05-17 (the date does not roll over).
-std::vector<GpsPoint> Drive(int seconds, double latitude = 48.1173, double longitude = 11.5167);
+std::vector<GpsPoint> gpsDrive(int seconds, double latitude = 48.1173, double longitude = 11.5167);
 
 enum class FreeGpsRecord {
     Common,     // int32 time fields at 48, status at 72, floats at 76
@@ -259,11 +259,11 @@ struct FreeGpsOptions {
 };
 // The meaningful head of one block: size field, "freeGPS ", the record; the rest of the
 // block is zeros.
-std::string FreeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record,
+std::string freeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record,
                              uint32_t blockSize = kFreeGpsBlockSize);
 // ftyp, mdat holding block k at blockSize * (k + 1) of the file, moov (mvhd, trak and the
 // `gps ` index of (position, size) pairs). Sparse: the blocks are mostly zeros.
-SparseFile FreeGpsMovie(const std::vector<GpsPoint>& points, const FreeGpsOptions& options = {});
+SparseFile freeGpsMovie(const std::vector<GpsPoint>& points, const FreeGpsOptions& options = {});
 
 struct NmeaBoxOptions {
     bool inMoov = false;                  // the boxes in moov instead of a top-level free atom
@@ -272,12 +272,12 @@ struct NmeaBoxOptions {
     uint32_t creationTime = 3600000000u;
 };
 // "[ms]$GPRMC...\n[ms]$GPGGA...\n" per point, one second apart from startMs.
-std::string NmeaBoxLog(const std::vector<GpsPoint>& points, int64_t startMs);
+std::string nmeaBoxLog(const std::vector<GpsPoint>& points, int64_t startMs);
 // `3gf ` records (video milliseconds, three axes at 128 per g, big-endian), perSecond per
 // point, then the all-ones end record.
-std::string AccelerometerRecords(const std::vector<GpsPoint>& points, int perSecond);
+std::string accelerometerRecords(const std::vector<GpsPoint>& points, int perSecond);
 // ftyp, free (sttm, `gps ` log, `3gf ` records), mdat, moov(mvhd, trak); or with inMoov the
 // three boxes at the end of moov.
-std::string NmeaBoxMovie(const std::vector<GpsPoint>& points, const NmeaBoxOptions& options = {});
+std::string nmeaBoxMovie(const std::vector<GpsPoint>& points, const NmeaBoxOptions& options = {});
 
 }  // namespace layout_writer

@@ -5,7 +5,7 @@
 
 namespace layout_writer {
 
-std::string WithChecksum(std::string_view body)
+std::string withChecksum(std::string_view body)
 {
     unsigned char sum = 0;
     for (char c : body)
@@ -16,13 +16,13 @@ std::string WithChecksum(std::string_view body)
 }
 
 // Decimal digits of value with leading zeros up to width.
-static std::string Padded(long long value, size_t width)
+static std::string padded(long long value, size_t width)
 {
     std::string digits = std::to_string(value);
     return std::string(width > digits.size() ? width - digits.size() : 0, '0') + digits;
 }
 
-std::string NmeaAngle(double degrees, bool longitude, int fractionDigits)
+std::string nmeaAngle(double degrees, bool longitude, int fractionDigits)
 {
     const double magnitude = std::fabs(degrees);
     long long whole = static_cast<long long>(magnitude);
@@ -35,32 +35,32 @@ std::string NmeaAngle(double degrees, bool longitude, int fractionDigits)
         units -= 60 * scale;
         ++whole;
     }
-    std::string text = Padded(whole, longitude ? 3 : 2) + Padded(units / scale, 2);
+    std::string text = padded(whole, longitude ? 3 : 2) + padded(units / scale, 2);
     if (fractionDigits > 0)
-        text += "." + Padded(units % scale, static_cast<size_t>(fractionDigits));
+        text += "." + padded(units % scale, static_cast<size_t>(fractionDigits));
     return text;
 }
 
-static std::string PositionFields(double latitude, double longitude, int fractionDigits)
+static std::string positionFields(double latitude, double longitude, int fractionDigits)
 {
-    return NmeaAngle(latitude, false, fractionDigits) + (latitude < 0 ? ",S," : ",N,") +
-           NmeaAngle(longitude, true, fractionDigits) + (longitude < 0 ? ",W" : ",E");
+    return nmeaAngle(latitude, false, fractionDigits) + (latitude < 0 ? ",S," : ",N,") +
+           nmeaAngle(longitude, true, fractionDigits) + (longitude < 0 ? ",W" : ",E");
 }
 
-std::string Rmc(double latitude, double longitude, double knots, double course,
+std::string rmc(double latitude, double longitude, double knots, double course,
                 const FixOptions& options)
 {
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, ",%.2f,%.2f,", knots, course);
-    return WithChecksum("GPRMC," + options.time + ',' + options.status + ',' +
-                        PositionFields(latitude, longitude, options.fractionDigits) + numbers +
+    return withChecksum("GPRMC," + options.time + ',' + options.status + ',' +
+                        positionFields(latitude, longitude, options.fractionDigits) + numbers +
                         options.date + ",,,A");
 }
 
-std::string Gga(double latitude, double longitude, const FixOptions& options)
+std::string gga(double latitude, double longitude, const FixOptions& options)
 {
-    return WithChecksum("GPGGA," + options.time + ',' +
-                        PositionFields(latitude, longitude, options.fractionDigits) +
+    return withChecksum("GPGGA," + options.time + ',' +
+                        positionFields(latitude, longitude, options.fractionDigits) +
                         ",1,08,0.9,545.4,M,46.9,M,,");
 }
 

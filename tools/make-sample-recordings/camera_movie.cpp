@@ -16,18 +16,18 @@ constexpr uint32_t kNtBlockAlign = 32768;
 constexpr uint32_t kNtBlockLead = 48;  // the block is read from position + 48
 const std::string kKeyDigits = "31415926";
 
-Bytes ToBytes(const std::string& text)
+Bytes toBytes(const std::string& text)
 {
     return Bytes(text.begin(), text.end());
 }
 
 // A serialised atom kept as it is (its content may end in a terminator word).
-Atom RawAtom(const std::string& bytes)
+Atom rawAtom(const std::string& bytes)
 {
     if (bytes.size() < 8) {
         throw std::runtime_error("malformed atom");
     }
-    return MakeLeaf(bytes.substr(4, 4), Bytes(bytes.begin() + 8, bytes.end()));
+    return makeLeaf(bytes.substr(4, 4), Bytes(bytes.begin() + 8, bytes.end()));
 }
 
 // The media data of the rewritten movie; offsets are absolute file positions.
@@ -35,15 +35,15 @@ class MdatBuilder {
 public:
     explicit MdatBuilder(uint32_t start) : m_start(start) {}
 
-    uint32_t Place(const Bytes& bytes)
+    uint32_t place(const Bytes& bytes)
     {
-        const uint32_t offset = End();
+        const uint32_t offset = end();
         m_content.insert(m_content.end(), bytes.begin(), bytes.end());
         return offset;
     }
-    void PadTo(uint32_t offset) { m_content.resize(m_content.size() + (offset - End()), 0); }
-    uint32_t End() const { return m_start + static_cast<uint32_t>(m_content.size()); }
-    Atom Finish() { return MakeLeaf("mdat", std::move(m_content)); }
+    void padTo(uint32_t offset) { m_content.resize(m_content.size() + (offset - end()), 0); }
+    uint32_t end() const { return m_start + static_cast<uint32_t>(m_content.size()); }
+    Atom finish() { return makeLeaf("mdat", std::move(m_content)); }
 
 private:
     uint32_t m_start;  // file offset of the first content byte
@@ -56,7 +56,7 @@ struct Parts {
     std::vector<std::vector<Bytes>> samples;  // per track
 };
 
-Bytes ReadWholeFile(const std::string& path)
+Bytes readWholeFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -65,7 +65,7 @@ Bytes ReadWholeFile(const std::string& path)
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<Atom*> Tracks(Atom& moov)
+std::vector<Atom*> trackAtoms(Atom& moov)
 {
     std::vector<Atom*> tracks;
     for (Atom& child : moov.children) {
@@ -76,11 +76,11 @@ std::vector<Atom*> Tracks(Atom& moov)
     return tracks;
 }
 
-Parts Load(const Movie& movie)
+Parts load(const Movie& movie)
 {
-    const Bytes file = ReadWholeFile(movie.source);
+    const Bytes file = readWholeFile(movie.source);
     std::vector<Atom> top;
-    if (!ParseAtoms(file, top)) {
+    if (!parseAtoms(file, top)) {
         throw std::runtime_error("not a QuickTime file: " + movie.source);
     }
     Parts parts;
@@ -94,39 +94,39 @@ Parts Load(const Movie& movie)
     if (parts.ftyp.type.empty() || parts.moov.type.empty()) {
         throw std::runtime_error("no ftyp or moov in " + movie.source);
     }
-    for (Atom* trak : Tracks(parts.moov)) {
-        parts.samples.push_back(ReadTrackSamples(*trak, file));
+    for (Atom* trak : trackAtoms(parts.moov)) {
+        parts.samples.push_back(readTrackSamples(*trak, file));
     }
     // The muxer's tags go; the camera's user data (if any) takes their place.
     std::erase_if(parts.moov.children, [](const Atom& a) { return a.type == "udta"; });
-    Atom* mvhd = parts.moov.Child("mvhd");
+    Atom* mvhd = parts.moov.child("mvhd");
     if (!mvhd || mvhd->payload.size() < 12 || mvhd->payload[0] != 0) {
         throw std::runtime_error("no version-0 movie header");
     }
-    SetU32(mvhd->payload, 4, movie.creationTime);
-    SetU32(mvhd->payload, 8, movie.creationTime);
+    setU32(mvhd->payload, 4, movie.creationTime);
+    setU32(mvhd->payload, 8, movie.creationTime);
     return parts;
 }
 
 // Every track's samples one per chunk, track after track.
-void PlaceTracks(Parts& parts, MdatBuilder& mdat)
+void placeTracks(Parts& parts, MdatBuilder& mdat)
 {
-    std::vector<Atom*> tracks = Tracks(parts.moov);
+    std::vector<Atom*> tracks = trackAtoms(parts.moov);
     for (size_t t = 0; t < tracks.size(); ++t) {
         std::vector<uint32_t> offsets;
         for (const Bytes& sample : parts.samples[t]) {
-            offsets.push_back(mdat.Place(sample));
+            offsets.push_back(mdat.place(sample));
         }
-        SetOneSamplePerChunk(*tracks[t], offsets);
+        setOneSamplePerChunk(*tracks[t], offsets);
     }
 }
 
-void Save(const Movie& movie, const Parts& parts, Atom mdat, const std::string& trailer = {})
+void save(const Movie& movie, const Parts& parts, Atom mdat, const std::string& trailer = {})
 {
     Bytes out;
-    AppendAtom(parts.ftyp, out);
-    AppendAtom(mdat, out);
-    AppendAtom(parts.moov, out);
+    appendAtom(parts.ftyp, out);
+    appendAtom(mdat, out);
+    appendAtom(parts.moov, out);
     out.insert(out.end(), trailer.begin(), trailer.end());
     std::ofstream file(movie.target, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
@@ -135,62 +135,62 @@ void Save(const Movie& movie, const Parts& parts, Atom mdat, const std::string& 
     }
 }
 
-uint32_t MdatStart(const Parts& parts)
+uint32_t mdatStart(const Parts& parts)
 {
-    return static_cast<uint32_t>(parts.ftyp.Size()) + 8;
+    return static_cast<uint32_t>(parts.ftyp.size()) + 8;
 }
 
 // A well-formed track that the demuxer skips (unknown handler) and the A7L reader reads.
-Atom TelemetryTrack(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes, uint32_t trackId)
+Atom telemetryTrack(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes, uint32_t trackId)
 {
     const auto count = static_cast<uint32_t>(sizes.size());
     Bytes tkhd(84, 0);
-    SetU32(tkhd, 0, 0x0000000F);  // enabled, in movie
-    SetU32(tkhd, 12, trackId);
-    SetU32(tkhd, 20, count * 1000);
-    SetU32(tkhd, 40, 0x00010000);  // unity matrix
-    SetU32(tkhd, 56, 0x00010000);
-    SetU32(tkhd, 72, 0x40000000);
+    setU32(tkhd, 0, 0x0000000F);  // enabled, in movie
+    setU32(tkhd, 12, trackId);
+    setU32(tkhd, 20, count * 1000);
+    setU32(tkhd, 40, 0x00010000);  // unity matrix
+    setU32(tkhd, 56, 0x00010000);
+    setU32(tkhd, 72, 0x40000000);
     Bytes mdhd(24, 0);
-    SetU32(mdhd, 12, 1000);  // timescale
-    SetU32(mdhd, 16, count * 1000);
+    setU32(mdhd, 12, 1000);  // timescale
+    setU32(mdhd, 16, count * 1000);
     Bytes hdlr;
-    PutU32(hdlr, 0);
+    putU32(hdlr, 0);
     hdlr.insert(hdlr.end(), {'m', 'h', 'l', 'r', 'g', 'p', 's', ' '});
     hdlr.resize(hdlr.size() + 13, 0);  // reserved words, empty name
     Bytes dref;
-    PutU32(dref, 0);
-    PutU32(dref, 1);
-    AppendAtom(MakeLeaf("url ", Bytes{0, 0, 0, 1}), dref);
+    putU32(dref, 0);
+    putU32(dref, 1);
+    appendAtom(makeLeaf("url ", Bytes{0, 0, 0, 1}), dref);
     Bytes stsd;
-    PutU32(stsd, 0);
-    PutU32(stsd, 1);
-    PutU32(stsd, 16);
+    putU32(stsd, 0);
+    putU32(stsd, 1);
+    putU32(stsd, 16);
     stsd.insert(stsd.end(), {'g', 'p', 's', ' ', 0, 0, 0, 0, 0, 0, 0, 1});
     Bytes stts;
-    PutU32(stts, 0);
-    PutU32(stts, 1);
-    PutU32(stts, count);
-    PutU32(stts, 1000);
+    putU32(stts, 0);
+    putU32(stts, 1);
+    putU32(stts, count);
+    putU32(stts, 1000);
     Bytes stsz;
-    PutU32(stsz, 0);
-    PutU32(stsz, 0);
-    PutU32(stsz, count);
+    putU32(stsz, 0);
+    putU32(stsz, 0);
+    putU32(stsz, count);
     for (uint32_t size : sizes) {
-        PutU32(stsz, size);
+        putU32(stsz, size);
     }
-    Atom stbl = MakeContainer("stbl", {MakeLeaf("stsd", stsd), MakeLeaf("stts", stts), MakeLeaf("stsc", {}),
-                                       MakeLeaf("stsz", stsz)});
-    Atom minf = MakeContainer("minf", {MakeLeaf("nmhd", Bytes(4, 0)),
-                                       MakeContainer("dinf", {MakeLeaf("dref", dref)}), stbl});
-    Atom trak = MakeContainer("trak", {MakeLeaf("tkhd", tkhd), MakeContainer("mdia", {MakeLeaf("mdhd", mdhd),
-                                                                                    MakeLeaf("hdlr", hdlr), minf})});
-    SetOneSamplePerChunk(trak, offsets);
+    Atom stbl = makeContainer("stbl", {makeLeaf("stsd", stsd), makeLeaf("stts", stts), makeLeaf("stsc", {}),
+                                       makeLeaf("stsz", stsz)});
+    Atom minf = makeContainer("minf", {makeLeaf("nmhd", Bytes(4, 0)),
+                                       makeContainer("dinf", {makeLeaf("dref", dref)}), stbl});
+    Atom trak = makeContainer("trak", {makeLeaf("tkhd", tkhd), makeContainer("mdia", {makeLeaf("mdhd", mdhd),
+                                                                                    makeLeaf("hdlr", hdlr), minf})});
+    setOneSamplePerChunk(trak, offsets);
     return trak;
 }
 
 template <typename Body>
-bool Guarded(std::string& error, Body body)
+bool guarded(std::string& error, Body body)
 {
     try {
         body();
@@ -203,81 +203,81 @@ bool Guarded(std::string& error, Body body)
 
 }  // namespace
 
-bool WritePlain(const Movie& movie, std::string& error)
+bool writePlain(const Movie& movie, std::string& error)
 {
-    return Guarded(error, [&] {
-        Parts parts = Load(movie);
-        MdatBuilder mdat(MdatStart(parts));
-        PlaceTracks(parts, mdat);
-        Save(movie, parts, mdat.Finish());
+    return guarded(error, [&] {
+        Parts parts = load(movie);
+        MdatBuilder mdat(mdatStart(parts));
+        placeTracks(parts, mdat);
+        save(movie, parts, mdat.finish());
     });
 }
 
-bool WriteIcat(const Movie& movie, const std::vector<lw::Sample>& samples, std::string& error)
+bool writeIcat(const Movie& movie, const std::vector<lw::Sample>& samples, std::string& error)
 {
-    return Guarded(error, [&] {
-        Parts parts = Load(movie);
-        MdatBuilder mdat(MdatStart(parts));
-        PlaceTracks(parts, mdat);
+    return guarded(error, [&] {
+        Parts parts = load(movie);
+        MdatBuilder mdat(mdatStart(parts));
+        placeTracks(parts, mdat);
         lw::IcatOptions options;
         // The atom covers the trailing chip name, so the demuxer steps over both.
-        std::string telemetry = lw::IcatTelemetryAtom(samples, options) + options.chip;
-        lw::PatchBE32(telemetry, 0, static_cast<uint32_t>(telemetry.size()));
-        Save(movie, parts, mdat.Finish(), telemetry);
+        std::string telemetry = lw::icatTelemetryAtom(samples, options) + options.chip;
+        lw::patchBE32(telemetry, 0, static_cast<uint32_t>(telemetry.size()));
+        save(movie, parts, mdat.finish(), telemetry);
     });
 }
 
-bool WriteA7l(const Movie& movie, const std::vector<lw::Sample>& samples, std::string& error)
+bool writeA7l(const Movie& movie, const std::vector<lw::Sample>& samples, std::string& error)
 {
-    return Guarded(error, [&] {
-        Parts parts = Load(movie);
-        if (Tracks(parts.moov).size() != 2) {
+    return guarded(error, [&] {
+        Parts parts = load(movie);
+        if (trackAtoms(parts.moov).size() != 2) {
             throw std::runtime_error("the A7L layout needs a movie with video and audio");
         }
-        MdatBuilder mdat(MdatStart(parts));
-        PlaceTracks(parts, mdat);
-        std::vector<std::string> texts = {lw::A7lKeyText(kKeyDigits)};
-        const int shift = lw::KeyDigitSum(kKeyDigits);
+        MdatBuilder mdat(mdatStart(parts));
+        placeTracks(parts, mdat);
+        std::vector<std::string> texts = {lw::a7lKeyText(kKeyDigits)};
+        const int shift = lw::keyDigitSum(kKeyDigits);
         for (const lw::Sample& sample : samples) {
-            texts.push_back(lw::A7lSampleText(sample, shift, "\r\n"));
+            texts.push_back(lw::a7lSampleText(sample, shift, "\r\n"));
         }
         std::vector<uint32_t> offsets;
         std::vector<uint32_t> sizes;
         for (const std::string& text : texts) {
-            const Bytes chunk = ToBytes(lw::BE16(static_cast<uint16_t>(text.size())) + text);
-            offsets.push_back(mdat.Place(chunk));
+            const Bytes chunk = toBytes(lw::be16(static_cast<uint16_t>(text.size())) + text);
+            offsets.push_back(mdat.place(chunk));
             sizes.push_back(static_cast<uint32_t>(chunk.size()));
         }
-        parts.moov.children.push_back(TelemetryTrack(offsets, sizes, 3));
-        parts.moov.children.push_back(RawAtom(lw::Udta("AMBARELLA A7L")));
-        Save(movie, parts, mdat.Finish());
+        parts.moov.children.push_back(telemetryTrack(offsets, sizes, 3));
+        parts.moov.children.push_back(rawAtom(lw::udtaAtom("AMBARELLA A7L")));
+        save(movie, parts, mdat.finish());
     });
 }
 
-bool WriteNt96650(const Movie& movie, const std::vector<lw::Sample>& samples, std::string& error)
+bool writeNt96650(const Movie& movie, const std::vector<lw::Sample>& samples, std::string& error)
 {
-    return Guarded(error, [&] {
-        Parts parts = Load(movie);
-        std::vector<Atom*> tracks = Tracks(parts.moov);
+    return guarded(error, [&] {
+        Parts parts = load(movie);
+        std::vector<Atom*> tracks = trackAtoms(parts.moov);
         if (tracks.size() != 1) {
             throw std::runtime_error("the NT96650A layout here needs a video-only movie");
         }
-        MdatBuilder mdat(MdatStart(parts));
+        MdatBuilder mdat(mdatStart(parts));
         std::vector<uint32_t> offsets;
         const std::vector<Bytes>& video = parts.samples.front();
         for (size_t i = 0; i < video.size(); ++i) {
-            offsets.push_back(mdat.Place(video[i]));
+            offsets.push_back(mdat.place(video[i]));
             const size_t block = (i + 1) / 30;
             if ((i + 1) % 30 != 0 || block > samples.size()) {
                 continue;
             }
-            const uint32_t position = (mdat.End() + kNtBlockAlign - 1) / kNtBlockAlign * kNtBlockAlign;
-            mdat.PadTo(position + kNtBlockLead);
-            mdat.Place(ToBytes(lw::Nt96650Block(samples[block - 1], kKeyDigits)));
+            const uint32_t position = (mdat.end() + kNtBlockAlign - 1) / kNtBlockAlign * kNtBlockAlign;
+            mdat.padTo(position + kNtBlockLead);
+            mdat.place(toBytes(lw::nt96650Block(samples[block - 1], kKeyDigits)));
         }
-        SetOneSamplePerChunk(*tracks.front(), offsets);
-        parts.moov.children.push_back(RawAtom(lw::Udta("NT96650A")));
-        Save(movie, parts, mdat.Finish());
+        setOneSamplePerChunk(*tracks.front(), offsets);
+        parts.moov.children.push_back(rawAtom(lw::udtaAtom("NT96650A")));
+        save(movie, parts, mdat.finish());
     });
 }
 

@@ -17,12 +17,12 @@ struct Movie {
 };
 
 // No telemetry in the movie (a sidecar file goes beside it).
-bool WritePlain(const Movie& movie, std::string& error);
+bool writePlain(const Movie& movie, std::string& error);
 // Telemetry atom as the fourth top-level atom, ending with the chip name.
-bool WriteIcat(const Movie& movie, const std::vector<layout_writer::Sample>& samples, std::string& error);
+bool writeIcat(const Movie& movie, const std::vector<layout_writer::Sample>& samples, std::string& error);
 // Telemetry as the samples of a third track (needs a movie with video and audio).
-bool WriteA7l(const Movie& movie, const std::vector<layout_writer::Sample>& samples, std::string& error);
+bool writeA7l(const Movie& movie, const std::vector<layout_writer::Sample>& samples, std::string& error);
 // Telemetry blocks after every 30th video sample at 32 KiB boundaries (video-only movie).
-bool WriteNt96650(const Movie& movie, const std::vector<layout_writer::Sample>& samples, std::string& error);
+bool writeNt96650(const Movie& movie, const std::vector<layout_writer::Sample>& samples, std::string& error);
 
 }  // namespace camera_movie

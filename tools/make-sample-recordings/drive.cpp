@@ -9,7 +9,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kEarthRadius = 6371000.0;
 
 // Target speed over the drive: a stop at a junction, bends slower than straights.
-double TargetSpeed(int second)
+double targetSpeed(int second)
 {
     const int phase = second % 90;
     if (phase < 3) {
@@ -19,14 +19,14 @@ double TargetSpeed(int second)
 }
 
 // Turn rate in degrees per second: gentle S-bends with a sharper corner now and then.
-double TurnRate(int second)
+double turnRate(int second)
 {
     return 6.0 * std::sin(second * 2 * kPi / 30.0) + ((second % 50) == 20 ? 25.0 : 0.0);
 }
 
 }  // namespace
 
-std::vector<DriveSample> MakeDrive(int seconds, long long startUtc)
+std::vector<DriveSample> makeDrive(int seconds, long long startUtc)
 {
     std::vector<DriveSample> drive;
     DriveSample s;
@@ -35,9 +35,9 @@ std::vector<DriveSample> MakeDrive(int seconds, long long startUtc)
     s.course = 35.0;
     for (int t = 0; t < seconds; ++t) {
         const double previousSpeed = s.speedKmh;
-        const double target = TargetSpeed(t);
+        const double target = targetSpeed(t);
         s.speedKmh = previousSpeed + std::clamp(target - previousSpeed, -14.0, 9.0);
-        const double turn = s.speedKmh > 1.0 ? TurnRate(t) : 0.0;
+        const double turn = s.speedKmh > 1.0 ? turnRate(t) : 0.0;
         s.course = std::fmod(s.course + turn + 360.0, 360.0);
         const double metres = s.speedKmh / 3.6;
         const double heading = s.course * kPi / 180.0;

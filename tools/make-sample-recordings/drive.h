@@ -16,5 +16,5 @@ struct DriveSample {
 
 // A drive along a winding made-up road: starts from rest, speeds up, brakes for bends,
 // stops once. Sample i is second i of the drive.
-std::vector<DriveSample> MakeDrive(int seconds, long long startUtc);
+std::vector<DriveSample> makeDrive(int seconds, long long startUtc);
 

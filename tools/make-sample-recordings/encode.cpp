@@ -6,7 +6,7 @@
 
 namespace {
 
-std::string Quoted(const std::string& text)
+std::string quoted(const std::string& text)
 {
     std::string out = "\"";
     for (char c : text) {
@@ -18,17 +18,17 @@ std::string Quoted(const std::string& text)
     return out + "\"";
 }
 
-std::string PipelineText(const ClipOptions& clip, const std::string& path)
+std::string pipelineText(const ClipOptions& clip, const std::string& path)
 {
     const int frames = clip.seconds * 30;
     const std::string muxer = clip.transportStream ? "mpegtsmux" : "qtmux";
     std::string text = "videotestsrc num-buffers=" + std::to_string(frames) +
                        " pattern=smpte75 ! video/x-raw,width=640,height=360,framerate=30/1"
                        " ! textoverlay valignment=top halignment=left font-desc=\"Sans 20\" text=" +
-                       Quoted(clip.label) +
+                       quoted(clip.label) +
                        " ! timeoverlay valignment=bottom halignment=right font-desc=\"Sans 20\""
                        " ! x264enc speed-preset=ultrafast key-int-max=30 bframes=0 ! h264parse ! " +
-                       muxer + " name=mux ! filesink location=" + Quoted(path);
+                       muxer + " name=mux ! filesink location=" + quoted(path);
     if (clip.audio) {
         const int blocks = clip.seconds * 10;
         text += " audiotestsrc num-buffers=" + std::to_string(blocks) +
@@ -40,11 +40,11 @@ std::string PipelineText(const ClipOptions& clip, const std::string& path)
 
 }  // namespace
 
-bool EncodeClip(const ClipOptions& clip, const std::string& path, std::string& error)
+bool encodeClip(const ClipOptions& clip, const std::string& path, std::string& error)
 {
     GError* parseError = nullptr;
     std::unique_ptr<GstElement, decltype(&gst_object_unref)> pipeline(
-        gst_parse_launch(PipelineText(clip, path).c_str(), &parseError), gst_object_unref);
+        gst_parse_launch(pipelineText(clip, path).c_str(), &parseError), gst_object_unref);
     if (parseError) {
         error = parseError->message;
         g_error_free(parseError);

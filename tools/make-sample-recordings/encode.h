@@ -10,4 +10,4 @@ struct ClipOptions {
 };
 
 // Encodes a real H.264 clip (640 x 360, 30 fps) with GStreamer; false with a message on error.
-bool EncodeClip(const ClipOptions& clip, const std::string& path, std::string& error);
+bool encodeClip(const ClipOptions& clip, const std::string& path, std::string& error);

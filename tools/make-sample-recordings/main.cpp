@@ -46,58 +46,58 @@ constexpr Recording kRecordings[] = {
     {"20240611_081900_PLAIN.TS", Layout::NoTelemetry},
 };
 
-std::string Two(int value)
+std::string two(int value)
 {
     char text[16];
     std::snprintf(text, sizeof text, "%02d", value);
     return text;
 }
 
-lw::Sample ToLogged(const DriveSample& s)
+lw::Sample toLogged(const DriveSample& s)
 {
     const std::time_t t = static_cast<std::time_t>(s.utcSeconds);
     std::tm tm{};
     gmtime_r(&t, &tm);
     lw::FixOptions fix;
-    fix.time = Two(tm.tm_hour) + Two(tm.tm_min) + Two(tm.tm_sec);
-    fix.date = Two(tm.tm_mday) + Two(tm.tm_mon + 1) + Two(tm.tm_year % 100);
+    fix.time = two(tm.tm_hour) + two(tm.tm_min) + two(tm.tm_sec);
+    fix.date = two(tm.tm_mday) + two(tm.tm_mon + 1) + two(tm.tm_year % 100);
     // Knots a hair high, so that the player's knots x 1.85 truncation gives back the km/h.
     const double knots = s.speedKmh / 1.85 + 0.004;
-    return {s.gX, s.gY, s.gZ, lw::Rmc(s.latitude, s.longitude, knots, s.course, fix)};
+    return {s.gX, s.gY, s.gZ, lw::rmc(s.latitude, s.longitude, knots, s.course, fix)};
 }
 
-bool IsNamed(const Recording& rec, const std::string& layout)
+bool isNamed(const Recording& rec, const std::string& layout)
 {
     return std::string(rec.name).find("_" + layout + ".") != std::string::npos;
 }
 
 // No names: every layout; else those whose file name has "_NAME.".
-bool IsWanted(const Recording& rec, const std::vector<std::string>& wanted)
+bool isWanted(const Recording& rec, const std::vector<std::string>& wanted)
 {
     return wanted.empty() ||
-           std::any_of(wanted.begin(), wanted.end(), [&](const std::string& w) { return IsNamed(rec, w); });
+           std::any_of(wanted.begin(), wanted.end(), [&](const std::string& w) { return isNamed(rec, w); });
 }
 
-bool IsLayout(const std::string& layout)
+bool isLayout(const std::string& layout)
 {
     return std::any_of(std::begin(kRecordings), std::end(kRecordings),
-                       [&](const Recording& rec) { return IsNamed(rec, layout); });
+                       [&](const Recording& rec) { return isNamed(rec, layout); });
 }
 
-bool WriteRecording(const Recording& rec, const fs::path& dir, const std::vector<DriveSample>& drive, int seconds,
+bool writeRecording(const Recording& rec, const fs::path& dir, const std::vector<DriveSample>& drive, int seconds,
                     std::string& error)
 {
     std::vector<lw::Sample> samples;
     for (const DriveSample& s : drive) {
-        samples.push_back(ToLogged(s));
+        samples.push_back(toLogged(s));
     }
     const fs::path target = dir / rec.name;
     ClipOptions clip{seconds, rec.layout != Layout::Nt96650, rec.layout == Layout::NoTelemetry, rec.name};
     if (clip.transportStream) {
-        return EncodeClip(clip, target.string(), error);
+        return encodeClip(clip, target.string(), error);
     }
     const fs::path raw = dir / (std::string(".raw-") + rec.name);
-    if (!EncodeClip(clip, raw.string(), error)) {
+    if (!encodeClip(clip, raw.string(), error)) {
         return false;
     }
     const camera_movie::Movie movie{static_cast<uint32_t>(drive.front().utcSeconds + kEpoch1904), raw.string(),
@@ -105,19 +105,19 @@ bool WriteRecording(const Recording& rec, const fs::path& dir, const std::vector
     bool ok = false;
     switch (rec.layout) {
     case Layout::Icat:
-        ok = camera_movie::WriteIcat(movie, samples, error);
+        ok = camera_movie::writeIcat(movie, samples, error);
         break;
     case Layout::A7l:
-        ok = camera_movie::WriteA7l(movie, samples, error);
+        ok = camera_movie::writeA7l(movie, samples, error);
         break;
     case Layout::Nt96650:
-        ok = camera_movie::WriteNt96650(movie, samples, error);
+        ok = camera_movie::writeNt96650(movie, samples, error);
         break;
     case Layout::Sidecar: {
         lw::SidecarOptions options;
         options.keyLine = kSidecarKey;
-        ok = camera_movie::WritePlain(movie, error) &&
-             lw::WriteFile(fs::path(target).replace_extension(".DAT").string(), lw::Sidecar(samples, options));
+        ok = camera_movie::writePlain(movie, error) &&
+             lw::writeFile(fs::path(target).replace_extension(".DAT").string(), lw::sidecar(samples, options));
         if (!ok && error.empty()) {
             error = "cannot write the sidecar file";
         }
@@ -136,7 +136,7 @@ bool WriteRecording(const Recording& rec, const fs::path& dir, const std::vector
 int main(int argc, char** argv)
 {
     gst_init(&argc, &argv);
-    const ProgramArgs args = ParseProgramArgs(argc, argv, kUsage, {1});
+    const ProgramArgs args = parseProgramArgs(argc, argv, kUsage, {1});
     if (args.exitStatus) {
         return *args.exitStatus;
     }
@@ -149,7 +149,7 @@ int main(int argc, char** argv)
         return 2;
     }
     for (const std::string& layout : wanted) {
-        if (!IsLayout(layout)) {
+        if (!isLayout(layout)) {
             std::fprintf(stderr, "make-sample-recordings: no layout %s\n%s", layout.c_str(), kUsage);
             return 2;
         }
@@ -160,14 +160,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot create %s: %s\n", dir.c_str(), ec.message().c_str());
         return 1;
     }
-    const std::vector<DriveSample> drive = MakeDrive(seconds * static_cast<int>(std::size(kRecordings)), kDriveStartUtc);
+    const std::vector<DriveSample> drive = makeDrive(seconds * static_cast<int>(std::size(kRecordings)), kDriveStartUtc);
     for (size_t i = 0; i < std::size(kRecordings); ++i) {
-        if (!IsWanted(kRecordings[i], wanted)) {
+        if (!isWanted(kRecordings[i], wanted)) {
             continue;
         }
         const auto first = drive.begin() + static_cast<long>(i) * seconds;
         std::string error;
-        if (!WriteRecording(kRecordings[i], dir, {first, first + seconds}, seconds, error)) {
+        if (!writeRecording(kRecordings[i], dir, {first, first + seconds}, seconds, error)) {
             std::fprintf(stderr, "%s: %s\n", kRecordings[i].name, error.c_str());
             return 1;
         }

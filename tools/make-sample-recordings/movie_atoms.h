@@ -14,25 +14,25 @@ struct Atom {
     std::vector<Atom> children;  // content of a container atom
     bool container = false;
 
-    Atom* Child(const std::string& childType);
-    const Atom* Child(const std::string& childType) const;
-    size_t Size() const;  // header included
+    Atom* child(const std::string& childType);
+    const Atom* child(const std::string& childType) const;
+    size_t size() const;  // header included
 };
 
-Atom MakeLeaf(const std::string& type, Bytes payload);
-Atom MakeContainer(const std::string& type, std::vector<Atom> children);
+Atom makeLeaf(const std::string& type, Bytes payload);
+Atom makeContainer(const std::string& type, std::vector<Atom> children);
 
 // Parses a whole file; false when an atom runs past the end or has a size below 8.
-bool ParseAtoms(const Bytes& file, std::vector<Atom>& out);
-void AppendAtom(const Atom& atom, Bytes& out);
+bool parseAtoms(const Bytes& file, std::vector<Atom>& out);
+void appendAtom(const Atom& atom, Bytes& out);
 
-void PutU16(Bytes& out, uint32_t value);
-void PutU32(Bytes& out, uint32_t value);
-uint32_t GetU32(const Bytes& data, size_t offset);
-void SetU32(Bytes& data, size_t offset, uint32_t value);
+void putU16(Bytes& out, uint32_t value);
+void putU32(Bytes& out, uint32_t value);
+uint32_t getU32(const Bytes& data, size_t offset);
+void setU32(Bytes& data, size_t offset, uint32_t value);
 
 // The samples of one track, in order, copied out of the file.
-std::vector<Bytes> ReadTrackSamples(const Atom& trak, const Bytes& file);
+std::vector<Bytes> readTrackSamples(const Atom& trak, const Bytes& file);
 // Replaces the track's chunk tables by one sample per chunk at the given offsets; the
 // chunk offset table follows the sample size table directly.
-void SetOneSamplePerChunk(Atom& trak, const std::vector<uint32_t>& offsets);
+void setOneSamplePerChunk(Atom& trak, const std::vector<uint32_t>& offsets);

@@ -4,28 +4,28 @@
 
 namespace {
 
-std::string ProgramName(const char* argv0)
+std::string programName(const char* argv0)
 {
     const std::string path = argv0 ? argv0 : "";
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool IsOption(const std::string& arg)
+bool isOption(const std::string& arg)
 {
     return arg.size() > 1 && arg[0] == '-';
 }
 
 }  // namespace
 
-ProgramArgs ParseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count,
+ProgramArgs parseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count,
                              std::ostream& out, std::ostream& err)
 {
     ProgramArgs parsed;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (optionsEnded || !IsOption(arg)) {
+        if (optionsEnded || !isOption(arg)) {
             parsed.operands.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
@@ -34,7 +34,7 @@ ProgramArgs ParseProgramArgs(int argc, const char* const* argv, const std::strin
             parsed.exitStatus = 0;
             return parsed;
         } else {
-            err << ProgramName(argv[0]) << ": unknown option " << arg << "\n" << usage;
+            err << programName(argv[0]) << ": unknown option " << arg << "\n" << usage;
             parsed.exitStatus = 2;
             return parsed;
         }
@@ -46,7 +46,7 @@ ProgramArgs ParseProgramArgs(int argc, const char* const* argv, const std::strin
     return parsed;
 }
 
-ProgramArgs ParseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count)
+ProgramArgs parseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count)
 {
-    return ParseProgramArgs(argc, argv, usage, count, std::cout, std::cerr);
+    return parseProgramArgs(argc, argv, usage, count, std::cout, std::cerr);
 }

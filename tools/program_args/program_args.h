@@ -21,8 +21,8 @@ struct ProgramArgs {
     std::optional<int> exitStatus;  // set when the program ends here
 };
 
-ProgramArgs ParseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count,
+ProgramArgs parseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count,
                              std::ostream& out, std::ostream& err);
 
 // The same on standard output and standard error.
-ProgramArgs ParseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count = {});
+ProgramArgs parseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count = {});

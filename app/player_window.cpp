@@ -1,0 +1,459 @@
+// The player window: construction, layout, painting and window commands.
+#include "player_window.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QWindow>
+
+#include "about_dialog.h"
+#include "seek_slider.h"
+#include "blit.h"
+#include "dialog_layout.h"
+#include "gauges.h"
+#include "player_settings.h"
+#include "skin_button.h"
+#include "resource_image.h"
+#include "skin_geometry.h"
+#include "skin_list.h"
+#include "skin_palette.h"
+#include "video_widget.h"
+#include "volume_watcher.h"
+#include "waveform_view.h"
+
+namespace {
+
+const QRect kStatusLine(200, 5, 740, 18);  // the title strip between the title and its buttons
+constexpr int kStatusShownMs = 6000;
+constexpr int kDisplayTickMs = 100;
+constexpr int kNeedleTickMs = 1000;
+constexpr int kCardDiscoveryDelayMs = 1000;
+
+QLabel* makeStatic(QWidget* parent, int id, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(controlRect(id));
+    label->setObjectName(ctl::controlName(id));
+    return label;
+}
+
+// A hidden line of text on the title strip, between the title and its buttons.
+QLabel* makeTitleStripLine(QWidget* parent, const QString& name, const QColor& colour)
+{
+    auto* line = new QLabel(parent);
+    line->setGeometry(kStatusLine);
+    line->setObjectName(name);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    line->setPalette(palette);
+    line->hide();
+    return line;
+}
+
+// The template's "MS Shell Dlg" 9 on a 96-dpi screen: 12 pixels of Arial's metrics. The
+// desktop's default is wider and would cut the list's times off in their 130-pixel column.
+QFont windowFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    return font;
+}
+
+}  // namespace
+
+PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), m_services(std::move(playerServices))
+{
+    loadResourceImage(150, QStringLiteral("PNG"), m_background);
+    loadResourceImage(168, QStringLiteral("JPG"), m_idlePicture);
+    loadResourceImage(169, QStringLiteral("BITMAP"), m_compassArrow);
+    m_volumeOn = QPixmap::fromImage(loadBitmap(156));
+    m_volumeOff = QPixmap::fromImage(loadBitmap(157));
+    m_compassSquare = gauges::rotateArrow(m_compassArrow, m_shownHeading);
+
+    setFixedSize(skin::kSize);
+    setWindowTitle(QStringLiteral("Player"));
+    setWindowIcon(QIcon(QStringLiteral(":/ICON/128")));
+    setFont(windowFont());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_session.engine().setAudioSink(m_services.audioSink);
+
+    createControls();
+    startTimers();
+    connectSession();
+    connectCommands();
+    if (m_services.watchVolumes) {
+        m_volumeWatcher = m_services.watchVolumes();
+        connect(m_volumeWatcher.get(), &VolumeWatcher::volumeMounted, this, &PlayerWindow::onVolumeMounted);
+        connect(m_volumeWatcher.get(), &VolumeWatcher::volumeRemoved, this, &PlayerWindow::onVolumeRemoved);
+    }
+    createShortcuts();
+    restoreSettings();
+}
+
+PlayerWindow::~PlayerWindow()
+{
+    // The engine paints into the video area: close it first.
+    m_session.engine().close();
+}
+
+void PlayerWindow::createControls()
+{
+    m_videoArea = new VideoWidget(this);
+    m_videoArea->setGeometry(controlRect(ctl::kVideo));
+    m_videoArea->setObjectName(ctl::controlName(ctl::kVideo));
+    // Until the first recording is opened the window paints the idle picture there.
+    m_videoArea->hide();
+    m_session.setVideoWidget(m_videoArea);
+
+    m_mapHost = makeStatic(this, ctl::kMapHost, QStringLiteral("Loading..."));
+    m_mapHost->setAlignment(Qt::AlignCenter);
+    m_mapHost->setAutoFillBackground(true);
+    QPalette hostPalette = m_mapHost->palette();
+    hostPalette.setColor(QPalette::Window, Qt::black);
+    hostPalette.setColor(QPalette::WindowText, palette::kLabel);
+    m_mapHost->setPalette(hostPalette);
+
+    m_speedLabel = makeStatic(this, ctl::kSpeedText, QStringLiteral("0Km/H"));
+    m_speedLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_speedLabel->setAutoFillBackground(true);
+    QPalette speedPalette = m_speedLabel->palette();
+    speedPalette.setColor(QPalette::Window, palette::kDialFace);
+    speedPalette.setColor(QPalette::WindowText, palette::kLabel);
+    m_speedLabel->setPalette(speedPalette);
+
+    m_statusLine = makeTitleStripLine(this, QStringLiteral("statusLine"), palette::kNote);
+    m_statusTimer.setSingleShot(true);
+    m_statusTimer.setInterval(kStatusShownMs);
+    m_summaryLine = makeTitleStripLine(this, QStringLiteral("summaryLine"), palette::kSummary);
+    connect(&m_statusTimer, &QTimer::timeout, this, [this] {
+        m_statusLine->hide();
+        showSummaryWhenNoNote();
+    });
+
+    createButtons();
+    createVolumeBars();
+
+    if (m_services.createMap) {
+        m_mapView = m_services.createMap(m_mapHost);
+        // A recording opened from the file manager starts before the page has loaded.
+        m_mapView->whenLoaded([this] { sendTrack(); });
+    }
+    setUpPlayList();
+
+    m_waveformView = new WaveformView(this);
+    m_waveformView->setGeometry(controlRect(ctl::kWaveform));
+    m_waveformView->setObjectName(ctl::controlName(ctl::kWaveform));
+    m_waveformView->setSource(&m_session.telemetry());
+    m_waveformView->installEventFilter(this);
+    connect(m_waveformView, &WaveformView::peakClicked, this,
+            [this](int index) { m_session.seekTo(index / static_cast<double>(kEntriesPerSample)); });
+
+    setUpSeekBar();
+}
+
+SkinButton* PlayerWindow::makeButton(int id, int image, const QString& text, const QString& tip, bool onSkin)
+{
+    auto* button = new SkinButton(this);
+    button->setGeometry(controlRect(id));
+    button->setObjectName(ctl::controlName(id));
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setFocusPolicy(Qt::NoFocus);
+    if (onSkin) {
+        button->setBackdrop(&m_background);
+    }
+    button->setImage(image);
+    return button;
+}
+
+void PlayerWindow::createButtons()
+{
+    m_minimiseButton = makeButton(ctl::kMinimise, 165, QStringLiteral("-"), {}, false);
+    m_closeButton = makeButton(ctl::kClose, 163, QStringLiteral("x"), {}, false);
+    m_importButton = makeButton(ctl::kImport, 164, QStringLiteral("Import"), QStringLiteral("Import files"), true);
+    m_clearButton = makeButton(ctl::kClear, 162, QStringLiteral("Clear"), QStringLiteral("Clear play list"), true);
+    m_volumeDownButton = makeButton(ctl::kVolumeDown, 160, QStringLiteral("-"), {}, true);
+    m_volumeUpButton = makeButton(ctl::kVolumeUp, 159, QStringLiteral("+"), {}, true);
+    m_cycleButton = makeButton(ctl::kCycle, 149, QStringLiteral("Cycle"), QStringLiteral("Recycle"), true);
+    m_prevButton = makeButton(ctl::kPrev, 153, QStringLiteral("Prev."), QStringLiteral("Prev file"), true);
+    m_playButton = makeButton(ctl::kPlay, 152, QStringLiteral("Play"), QStringLiteral("Play"), true);
+    m_stopButton = makeButton(ctl::kStop, 155, QStringLiteral("Stop"), QStringLiteral("Stop"), true);
+    m_nextButton = makeButton(ctl::kNext, 151, QStringLiteral("Next."), QStringLiteral("Next file"), true);
+    m_printButton = makeButton(ctl::kPrint, 158, QStringLiteral("Print"), QStringLiteral("Print"), true);
+    m_captureButton = makeButton(ctl::kCapture, 161, QStringLiteral("Capture"), QStringLiteral("Snapshot"), true);
+    m_volumeDownButton->setEnabled(false);
+    m_volumeUpButton->setEnabled(false);
+}
+
+void PlayerWindow::createVolumeBars()
+{
+    for (int i = 0; i < ctl::kVolumeBars; ++i) {
+        QLabel* bar = makeStatic(this, ctl::kFirstVolumeBar + i, {});
+        bar->setPixmap(m_volumeOff);
+        m_volumeBars[static_cast<size_t>(i)] = bar;
+    }
+}
+
+void PlayerWindow::setUpPlayList()
+{
+    m_playlistView = new PlaylistView(this);
+    m_playlistView->setGeometry(controlRect(ctl::kPlayList));
+    m_playlistView->setObjectName(ctl::controlName(ctl::kPlayList));
+    m_playlistView->attachScrollBars();
+    m_playlistView->setGroundColour(palette::kListGround);
+    m_playlistView->setModel(&m_session.model());
+    m_playlistView->setGroupStartRole(PlaylistModel::TripStartRole);
+    // Wide enough for a locked row's mark and four digits, taken from the file names.
+    const int numberWidth = std::max(32, m_playlistView->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
+    m_playlistView->setColumnWidths({numberWidth, 172 - numberWidth, 130});
+    m_playlistView->viewport()->installEventFilter(this);
+}
+
+void PlayerWindow::setUpSeekBar()
+{
+    m_seekSlider = new SeekSlider(this);
+    m_seekSlider->setGeometry(controlRect(ctl::kSeekBar));
+    m_seekSlider->setObjectName(ctl::controlName(ctl::kSeekBar));
+    m_seekSlider->setChannelImages(129, 130, false, 0xFF000000, 0, 0);
+    m_seekSlider->setThumbImages(131, 132, true, 0xFF000000, 0, 0);
+    m_seekSlider->setFocusFrame(false, false);
+    m_seekSlider->setRange(0, 100, false);
+    m_seekSlider->setPosition(0);
+    m_seekSlider->setMargins(0, -5, 0, 5);
+    // Its own keys move as the window's do: 5 s a step, 30 s a page.
+    m_seekSlider->setLineStep(seekBarUnits(PlaybackSession::kShortSeekSeconds));
+    m_seekSlider->setPageStep(seekBarUnits(PlaybackSession::kLongSeekSeconds));
+    m_seekSlider->installEventFilter(this);
+    // Queued: the bar has finished with the mouse before a seek holds the thread.
+    connect(m_seekSlider, &SeekSlider::moved, this, &PlayerWindow::onSeekBarMoving, Qt::QueuedConnection);
+    connect(m_seekSlider, &SeekSlider::released, this, &PlayerWindow::onSeekBarMoved, Qt::QueuedConnection);
+}
+
+void PlayerWindow::startTimers()
+{
+    m_displayTick.setInterval(kDisplayTickMs);
+    m_needleTick.setInterval(kNeedleTickMs);
+    m_cardDiscovery.setInterval(kCardDiscoveryDelayMs);
+    m_cardDiscovery.setSingleShot(true);
+    connect(&m_displayTick, &QTimer::timeout, this, &PlayerWindow::onDisplayTick);
+    connect(&m_needleTick, &QTimer::timeout, this, &PlayerWindow::onNeedleTick);
+    connect(&m_cardDiscovery, &QTimer::timeout, this, &PlayerWindow::discoverCard);
+    m_needleTick.start();
+    m_cardDiscovery.start();
+    m_displayTick.start();
+}
+
+// What the session does, shown.
+void PlayerWindow::connectSession()
+{
+    connect(&m_session, &PlaybackSession::opening, m_videoArea, &QWidget::show);
+    connect(&m_session, &PlaybackSession::trackLoaded, this, &PlayerWindow::showTrack);
+    connect(&m_session, &PlaybackSession::entryShown, this, &PlayerWindow::showEntry);
+    connect(&m_session, &PlaybackSession::recordingClosed, this, &PlayerWindow::resetDisplays);
+    connect(&m_session, &PlaybackSession::positionMoved, this, &PlayerWindow::displayTick);
+    connect(&m_session, &PlaybackSession::seeked, this,
+            [this](double seconds) { m_seekSlider->setPosition(seekBarUnits(seconds)); });
+    connect(&m_session, &PlaybackSession::statusNote, this, [this](const QString& text) { showStatus(text); });
+    connect(&m_session, &PlaybackSession::cycleModeChanged, this, [this](bool on) {
+        m_cycleButton->setImage(on ? 149 : 154);
+        player_settings::setCycleMode(on);
+    });
+    connect(&m_session, &PlaybackSession::volumeChanged, this, [this](int level) {
+        player_settings::setVolumeLevel(level);
+        drawVolumeIndicator(level);
+    });
+}
+
+void PlayerWindow::connectCommands()
+{
+    connect(m_minimiseButton, &QAbstractButton::clicked, this, &QWidget::showMinimized);
+    connect(m_closeButton, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_importButton, &QAbstractButton::clicked, this, &PlayerWindow::onImport);
+    connect(m_clearButton, &QAbstractButton::clicked, this, &PlayerWindow::onClear);
+    connect(m_cycleButton, &QAbstractButton::clicked, this, &PlayerWindow::onCycle);
+    connect(m_prevButton, &QAbstractButton::clicked, this, [this] { m_session.play(PlaybackSession::Step::Previous); });
+    connect(m_nextButton, &QAbstractButton::clicked, this, [this] { m_session.play(PlaybackSession::Step::Next); });
+    connect(m_playButton, &QAbstractButton::clicked, this, &PlayerWindow::onPlay);
+    connect(m_stopButton, &QAbstractButton::clicked, this, &PlayerWindow::onStop);
+    connect(m_captureButton, &QAbstractButton::clicked, this, &PlayerWindow::onCapture);
+    connect(m_volumeDownButton, &QAbstractButton::clicked, this, &PlayerWindow::onVolumeDown);
+    connect(m_volumeUpButton, &QAbstractButton::clicked, this, &PlayerWindow::onVolumeUp);
+    connect(m_playlistView, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex&) { onListDoubleClick(selectedRow()); });
+    connect(m_videoArea, &VideoWidget::doubleClicked, this, &PlayerWindow::toggleFullScreen);
+    connect(m_videoArea, &VideoWidget::escapePressed, this, &QDialog::reject);
+}
+
+// Application-wide: the full-screen video is a window of its own and obeys them too. A
+// modal dialog (the delete question, a file dialog) still keeps its keys.
+void PlayerWindow::createShortcuts()
+{
+    const auto add = [this](const QKeySequence& keys, auto command) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, command);
+    };
+    const auto playSelected = [this] { onListDoubleClick(selectedRow()); };
+    add(QKeySequence(Qt::Key_Space), &PlayerWindow::onPlay);
+    add(QKeySequence(Qt::Key_Left), [this] { m_session.seekBy(-PlaybackSession::kShortSeekSeconds); });
+    add(QKeySequence(Qt::Key_Right), [this] { m_session.seekBy(PlaybackSession::kShortSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this] { m_session.seekBy(-PlaybackSession::kLongSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this] { m_session.seekBy(PlaybackSession::kLongSeekSeconds); });
+    add(QKeySequence(Qt::Key_PageUp), [this] { m_session.play(PlaybackSession::Step::Previous); });
+    add(QKeySequence(Qt::Key_PageDown), [this] { m_session.play(PlaybackSession::Step::Next); });
+    add(QKeySequence(Qt::Key_F), &PlayerWindow::toggleFullScreen);
+    add(QKeySequence(Qt::Key_Return), playSelected);
+    add(QKeySequence(Qt::Key_Enter), playSelected);
+    add(QKeySequence(Qt::Key_Delete), &PlayerWindow::onDeleteFile);
+    add(QKeySequence(Qt::CTRL | Qt::Key_S), &PlayerWindow::onCapture);
+}
+
+void PlayerWindow::restoreSettings()
+{
+    m_session.setVolumeLevel(player_settings::volumeLevel());
+    m_session.setCycleMode(player_settings::cycleMode());
+    m_waveformView->setSpeedView(player_settings::chartSpeedView());
+    setSpeedUnit(player_settings::units());
+}
+
+bool PlayerWindow::idlePictureShown() const
+{
+    return m_session.engine().state() == PlayState::Init && !m_firstRecordingOpened;
+}
+
+// Every note of the window (locked, could not delete, play or save) passes on the title
+// strip for a few seconds: nothing modal stands in the way of unattended playing.
+void PlayerWindow::showStatus(const QString& text, int shownMs)
+{
+    m_statusLine->setTextFormat(Qt::PlainText);
+    m_statusLine->setText(m_statusLine->fontMetrics().elidedText(text, Qt::ElideMiddle, m_statusLine->width()));
+    m_statusLine->setToolTip(text);
+    m_statusLine->show();
+    m_statusTimer.start(shownMs > 0 ? shownMs : kStatusShownMs);
+}
+
+bool PlayerWindow::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        if (watched == m_seekSlider && mouse->button() == Qt::LeftButton) {
+            // Held still while the user seeks; the release resumes what was playing.
+            m_session.holdForSeek();
+        } else if (watched == m_waveformView && mouse->button() == Qt::RightButton) {
+            m_waveformView->toggleMode();
+            player_settings::setChartSpeedView(m_waveformView->isSpeedView());
+        } else if (watched == m_playlistView->viewport() && mouse->button() == Qt::RightButton) {
+            showListMenu(mouse->position().toPoint());
+            return true;
+        }
+    }
+    // Only the left button plays a row: two quick right-clicks open the menu twice.
+    if (e->type() == QEvent::MouseButtonDblClick && watched == m_playlistView->viewport() &&
+        static_cast<QMouseEvent*>(e)->button() != Qt::LeftButton) {
+        return true;
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void PlayerWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_background);
+    if (idlePictureShown()) {
+        const QRect video = controlRect(ctl::kVideo);
+        painter.fillRect(video, Qt::black);
+        painter.save();
+        painter.setClipRect(video);
+        painter.drawImage(video.topLeft(), m_idlePicture);
+        painter.restore();
+    }
+    paintGauges(painter);
+}
+
+void PlayerWindow::paintGauges(QPainter& painter)
+{
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (!m_dialPicture.isNull()) {
+        painter.drawImage(m_dialFace.origin, m_dialPicture);
+    }
+    painter.setPen(m_needlePen);
+    painter.drawLine(skin::kDialCentre, gauges::needleEnd(m_shownSpeed, m_dialFace));
+    painter.drawImage(skin::kCompassOrigin, m_compassSquare);
+}
+
+void PlayerWindow::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        return;  // the dialog's OK handling is empty
+    }
+    QDialog::keyPressEvent(e);  // Escape ends the dialog
+}
+
+void PlayerWindow::accept()
+{
+}
+
+void PlayerWindow::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && windowHandle()) {
+        windowHandle()->startSystemMove();  // the borderless window moves with its skin
+    } else if (e->button() == Qt::RightButton && e->position().y() < skin::kTitleRows) {
+        showWindowMenu(e->globalPosition().toPoint());
+    }
+    QDialog::mousePressEvent(e);
+}
+
+void PlayerWindow::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (controlRect(ctl::kVideo).contains(e->position().toPoint())) {
+        toggleFullScreen();
+    }
+    QDialog::mouseDoubleClickEvent(e);
+}
+
+void PlayerWindow::closeEvent(QCloseEvent* e)
+{
+    m_displayTick.stop();
+    m_needleTick.stop();
+    m_session.engine().close();
+    QDialog::closeEvent(e);
+}
+
+void PlayerWindow::toggleFullScreen()
+{
+    // Taken from the video itself: opening a recording puts it back into the window.
+    m_session.engine().setFullScreen(!m_videoArea->isFullScreenVideo());
+}
+
+void PlayerWindow::showWindowMenu(const QPoint& globalPos)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
+    menu.addAction(QStringLiteral("Close"), this, &QDialog::reject);
+    menu.addSeparator();
+    auto* units = new QActionGroup(&menu);
+    for (const auto& [unit, text] : {std::pair{SpeedUnit::Kmh, QStringLiteral("Speed in km/h")},
+                                     std::pair{SpeedUnit::Mph, QStringLiteral("Speed in mph")}}) {
+        QAction* action = menu.addAction(text, this, [this, unit] { setSpeedUnit(unit); });
+        action->setCheckable(true);
+        action->setChecked(unit == m_speedUnit);
+        units->addAction(action);
+    }
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&About Player..."), this, &PlayerWindow::showAbout);
+    menu.exec(globalPos);
+}
+
+void PlayerWindow::showAbout()
+{
+    AboutDialog about(this);
+    about.exec();
+}

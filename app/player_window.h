@@ -1,0 +1,170 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QPen>
+#include <QPixmap>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+#include "gauges.h"
+#include "map_calls.h"
+#include "playback_session.h"
+#include "player_services.h"
+#include "speed_unit.h"
+
+class SeekSlider;
+class SkinButton;
+class PlaylistView;
+class WaveformView;
+class QLabel;
+class VideoWidget;
+class VolumeWatcher;
+
+// The player window: the skinned 1024 x 768 dialog with the video, the play list, the map,
+// the G-sensor chart, the gauges and the transport buttons. What plays and when is the
+// session's; the window shows it, kept in step by the 100 ms display tick.
+class PlayerWindow : public QDialog {
+public:
+    explicit PlayerWindow(PlayerServices services = PlayerServices::desktop(), QWidget* parent = nullptr);
+    ~PlayerWindow() override;
+
+    // Play list commands.
+    void onImport();
+    void importPaths(const QStringList& paths);  // files or folders, as from the command line
+    void onClear();
+    void onCycle();
+    void onListDoubleClick(int row);
+    void onDeleteFile();
+    void onToggleLock();
+    void showListMenu(const QPoint& viewportPos);
+    void onExportTrack();
+    void discoverCard();
+    // A camera card mounted while the player runs is offered on the status line.
+    void onVolumeMounted(const QString& path);
+    void onVolumeRemoved(const QString& path);
+    void importOfferedCard();
+
+    // Playing.
+    void displayTick();  // seek bar, chart, map and gauges at the play position
+    void onPlay();
+    void onStop();
+    void onVolumeDown();
+    void onVolumeUp();
+    void onCapture();
+    void drawVolumeIndicator(int level);
+    void drawSpeedNeedle(int speed);
+    void drawCompass(double heading);
+    void showAbout();
+    void setSpeedUnit(SpeedUnit unit);  // speed text, chart and dial; remembered
+
+    PlaybackSession& session() { return m_session; }
+
+    // What the gauges show, for the window's tests and benchmarks.
+    SpeedUnit units() const { return m_speedUnit; }
+    int shownSpeed() const { return m_shownSpeed; }
+    double shownHeading() const { return m_shownHeading; }
+    int litVolumeBars() const;
+    bool idlePictureShown() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+public slots:
+    void accept() override;  // Enter does nothing
+
+private:
+    static constexpr int kMsPerSeekStep = 200;  // one unit of the seek bar
+    static int seekBarUnits(double seconds) { return static_cast<int>(seconds * 1000 / kMsPerSeekStep); }
+    static double seekBarSeconds(int units) { return units * kMsPerSeekStep / 1000.0; }
+
+    void connectSession();
+
+    void createControls();
+    void createButtons();
+    SkinButton* makeButton(int id, int image, const QString& text, const QString& tip, bool onSkin);
+    void createVolumeBars();
+    void setUpPlayList();
+    void setUpSeekBar();
+    void startTimers();
+    void connectCommands();
+    void createShortcuts();
+    void restoreSettings();
+
+    void showWindowMenu(const QPoint& globalPos);
+    void toggleFullScreen();
+    void onSeekBarMoving();
+    void onSeekBarMoved();
+    void onDisplayTick();
+    void onNeedleTick();
+    void showTrack(int row, double durationSeconds);
+    void showEntry(int row);  // the row the session shows as current, selected
+    int selectedRow() const;
+    void sendTrack();
+    // Trips (player_window_trip.cpp).
+    void showTripSummary();
+    void clearTripSummary();
+    void showSummaryWhenNoNote();
+    QString exportSuggestion(int row);
+    void exportTrip(int row, const QString& file);
+    void setPlayButton(bool running);
+    void showStatus(const QString& text, int shownMs = 0);
+    void resetGauges();
+    void resetDisplays();
+    void clearMap();
+    QString snapshotSuggestion() const;
+    void saveSnapshot(const QString& file);
+    void paintGauges(QPainter& painter);
+
+    PlayerServices m_services;
+    PlaybackSession m_session;
+    QPen m_needlePen{QColor(255, 0, 0), 2, Qt::SolidLine};
+    PlaylistView* m_playlistView = nullptr;
+    SeekSlider* m_seekSlider = nullptr;
+    WaveformView* m_waveformView = nullptr;
+    SkinButton* m_cycleButton = nullptr;
+    SkinButton* m_prevButton = nullptr;
+    SkinButton* m_playButton = nullptr;
+    SkinButton* m_stopButton = nullptr;
+    SkinButton* m_nextButton = nullptr;
+    SkinButton* m_printButton = nullptr;
+    SkinButton* m_captureButton = nullptr;
+    SkinButton* m_importButton = nullptr;
+    SkinButton* m_clearButton = nullptr;
+    SkinButton* m_minimiseButton = nullptr;
+    SkinButton* m_closeButton = nullptr;
+    SkinButton* m_volumeDownButton = nullptr;
+    SkinButton* m_volumeUpButton = nullptr;
+    std::array<QLabel*, 10> m_volumeBars{};
+    QLabel* m_speedLabel = nullptr;
+    QLabel* m_statusLine = nullptr;
+    QLabel* m_summaryLine = nullptr;  // the playing trip's summary, under any note
+    QLabel* m_mapHost = nullptr;
+    VideoWidget* m_videoArea = nullptr;
+    std::unique_ptr<MapCalls> m_mapView;
+    SpeedUnit m_speedUnit = SpeedUnit::Kmh;
+    gauges::DialFace m_dialFace;
+    QImage m_dialPicture;  // the face's own picture; null: the skin's
+    int m_shownSpeed = 0;
+    double m_shownHeading = 180.0;
+    bool m_firstRecordingOpened = false;  // the idle picture has given way to the video
+    QImage m_background;
+    QImage m_idlePicture;
+    QImage m_compassArrow;
+    QImage m_compassSquare;  // the arrow turned by m_shownHeading
+    QPixmap m_volumeOn;   // a lit bar of the volume indicator
+    QPixmap m_volumeOff;
+    QTimer m_displayTick;    // seek bar, chart, map and gauges follow the play position
+    QTimer m_needleTick;     // needle and compass drawn again
+    QTimer m_cardDiscovery;  // once, a moment after start: a camera card already in
+    QTimer m_statusTimer;  // hides a note after a few seconds
+    std::unique_ptr<VolumeWatcher> m_volumeWatcher;
+    QString m_offeredCard;  // a card mounted after start, until imported
+};

@@ -1,0 +1,142 @@
+// The player window's play list: import, card discovery, moving through the list,
+// delete and lock.
+#include "player_window.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+
+#include "player_settings.h"
+#include "skin_button.h"
+#include "recording_sources.h"
+#include "skin_list.h"
+
+namespace {
+
+constexpr int kDeleteCommand = 32772;
+constexpr int kLockCommand = 32774;
+constexpr int kExportCommand = 32776;
+constexpr int kCardOfferShownMs = 30000;  // an offer waits longer than a note
+
+}  // namespace
+
+void PlayerWindow::onImport()
+{
+    const QString folder =
+        m_services.chooseFolder ? m_services.chooseFolder(this, player_settings::importFolder()) : QString();
+    if (!folder.isEmpty()) {
+        m_session.importFolder(QFile::encodeName(folder).toStdString());
+        player_settings::setImportFolder(folder);
+    }
+}
+
+void PlayerWindow::importPaths(const QStringList& paths)
+{
+    m_session.importPaths(paths);
+}
+
+void PlayerWindow::discoverCard()
+{
+    m_cardDiscovery.stop();
+    if (m_services.volumes) {
+        m_session.importCard(*m_services.volumes);
+    }
+}
+
+void PlayerWindow::onVolumeMounted(const QString& path)
+{
+    CardRoot card;
+    if (!findCardRoot({QFile::encodeName(path).toStdString()}, card)) {
+        return;  // a stick of holiday photos, not a camera's card
+    }
+    m_offeredCard = path;
+    showStatus(QStringLiteral("A camera card appeared at %1. Import it?").arg(path), kCardOfferShownMs);
+    m_statusLine->setTextFormat(Qt::RichText);
+    m_statusLine->setText(QStringLiteral("A camera card appeared at %1. <a href=\"import\" style=\"color:#ecc45c\">Import it</a>")
+                            .arg(path.toHtmlEscaped()));
+}
+
+void PlayerWindow::importOfferedCard()
+{
+    if (m_offeredCard.isEmpty()) {
+        return;
+    }
+    m_session.importCard(FixedVolumes({QFile::encodeName(m_offeredCard).toStdString()}));
+    m_offeredCard.clear();
+    m_statusLine->hide();
+}
+
+// A card pulled out under a recording it holds: playback stops cleanly, nothing stays.
+void PlayerWindow::onVolumeRemoved(const QString& path)
+{
+    if (path == m_offeredCard) {
+        m_offeredCard.clear();
+        m_statusLine->hide();
+    }
+    m_session.volumeRemoved(path);
+}
+
+void PlayerWindow::onClear()
+{
+    m_session.clear();
+}
+
+void PlayerWindow::onCycle()
+{
+    m_session.setCycleMode(!m_session.cycleMode());
+}
+
+void PlayerWindow::onListDoubleClick(int row)
+{
+    m_session.playEntry(row);
+}
+
+int PlayerWindow::selectedRow() const
+{
+    return m_playlistView->selectedRow();
+}
+
+void PlayerWindow::showEntry(int row)
+{
+    m_playlistView->setFocus();
+    m_playlistView->selectExistingRow(row);
+}
+
+// A right-click selects the row under the pointer first, as list views do everywhere, and
+// the commands act on that row; on empty space there is no file to act on.
+void PlayerWindow::showListMenu(const QPoint& viewportPos)
+{
+    const QModelIndex index = m_playlistView->indexAt(viewportPos);
+    if (!index.isValid()) {
+        return;
+    }
+    m_playlistView->selectExistingRow(index.row());
+    QMenu menu(this);
+    QAction* remove = menu.addAction(QStringLiteral("Delete file from disk"));
+    remove->setData(kDeleteCommand);
+    QAction* lock = menu.addAction(QStringLiteral("Lock/UnLock current file"));
+    lock->setData(kLockCommand);
+    QAction* exportTrack = menu.addAction(QStringLiteral("Export track..."));
+    exportTrack->setData(kExportCommand);
+    const QAction* chosen = menu.exec(m_playlistView->viewport()->mapToGlobal(viewportPos));
+    if (chosen == remove) {
+        onDeleteFile();
+    } else if (chosen == lock) {
+        onToggleLock();
+    } else if (chosen == exportTrack) {
+        onExportTrack();
+    }
+}
+
+void PlayerWindow::onDeleteFile()
+{
+    m_session.deleteRecording(selectedRow(), [this](const QString& name) {
+        return m_services.confirm && m_services.confirm(this, QStringLiteral("Delete %1 from the disk?").arg(name));
+    });
+}
+
+void PlayerWindow::onToggleLock()
+{
+    m_session.toggleLock(selectedRow());
+}

@@ -1,0 +1,278 @@
+// The player window's playing side: what a recording shows when it opens, the display
+// tick, the transport and volume buttons, the seek bar, and snapshots.
+#include "player_window.h"
+
+#include <QLabel>
+#include <QToolTip>
+
+#include <algorithm>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "seek_slider.h"
+#include "blit.h"
+#include "dialog_layout.h"
+#include "gauges.h"
+#include "player_settings.h"
+#include "skin_button.h"
+#include "resource_image.h"
+#include "snapshot_tags.h"
+#include "snapshot_target.h"
+#include "video_widget.h"
+#include "waveform_view.h"
+
+namespace {
+
+constexpr int kMsPerCursorStep = 100;
+
+QString speedLabel(int kmh, SpeedUnit unit)
+{
+    return QStringLiteral("%1%2").arg(speedIn(unit, kmh)).arg(QLatin1String(speedUnitSuffix(unit)));
+}
+
+}  // namespace
+
+// A recording opened: the seek bar's range, its chart, the volume, its trip on the map.
+void PlayerWindow::showTrack(int, double durationSeconds)
+{
+    m_seekSlider->setRange(0, seekBarUnits(static_cast<int>(durationSeconds)), false);
+    if (!m_firstRecordingOpened) {
+        m_firstRecordingOpened = true;
+        update(m_videoArea->geometry());
+    }
+    m_waveformView->setDuration(static_cast<int>(durationSeconds));
+    m_waveformView->reload();
+    drawVolumeIndicator(m_session.volumeLevel());
+    resetGauges();
+    sendTrack();
+    showTripSummary();
+}
+
+void PlayerWindow::resetGauges()
+{
+    drawSpeedNeedle(0);
+    drawCompass(180.0);
+}
+
+// Nothing of a recording that has gone may stay on the gauges, chart or map.
+void PlayerWindow::resetDisplays()
+{
+    resetGauges();
+    m_waveformView->reset();
+    m_seekSlider->setPosition(0);
+    clearMap();
+    clearTripSummary();
+}
+
+void PlayerWindow::clearMap()
+{
+    if (m_mapView) {
+        m_mapView->clearMap();
+    }
+}
+
+void PlayerWindow::displayTick()
+{
+    const PlayState state = m_session.engine().state();
+    const double position = m_session.position();
+    if (state == PlayState::Running || state == PlayState::Stopped) {
+        m_seekSlider->setPosition(seekBarUnits(position));
+    }
+    m_waveformView->setCursorEntry(static_cast<int>(position * 1000 / kMsPerCursorStep));
+    m_waveformView->setElapsed(static_cast<int>(position));
+
+    const TelemetryEntry* entry = m_session.currentSample();
+    if (!entry) {
+        drawCompass(180.0);
+        drawSpeedNeedle(0);
+        return;
+    }
+    if (!entry->hasPosition()) {
+        return;  // no fix: map, needle and compass keep what they show
+    }
+    if (m_mapView) {
+        m_mapView->setPosition(QString::fromStdString(entry->latitude), QString::fromStdString(entry->longitude),
+                           QStringLiteral("0"));
+    }
+    if (entry->speedKmh != m_shownSpeed) {
+        drawSpeedNeedle(entry->speedKmh);  // also the speed text
+    }
+    if (entry->course != m_shownHeading) {
+        drawCompass(entry->course);
+    }
+}
+
+void PlayerWindow::onDisplayTick()
+{
+    if (m_session.isPlaying()) {
+        displayTick();
+    }
+    setPlayButton(m_session.engine().state() == PlayState::Running);
+}
+
+void PlayerWindow::setPlayButton(bool running)
+{
+    const QString wanted = running ? QStringLiteral("Pause") : QStringLiteral("Play");
+    if (m_playButton->text() != wanted) {
+        m_playButton->setText(wanted);
+        m_playButton->setImage(running ? 167 : 152);
+    }
+}
+
+void PlayerWindow::onNeedleTick()
+{
+    drawSpeedNeedle(m_shownSpeed);
+    drawCompass(m_shownHeading);
+}
+
+void PlayerWindow::onPlay()
+{
+    m_session.playOrPause(selectedRow());
+}
+
+void PlayerWindow::onStop()
+{
+    m_session.stop();
+}
+
+// The thumb was dragged: the time under it, next to it.
+void PlayerWindow::onSeekBarMoving()
+{
+    const int position = m_seekSlider->position();
+    const QPoint thumb(m_seekSlider->positionToPixel(position), 0);
+    QToolTip::showText(m_seekSlider->mapToGlobal(thumb), clockText(seekBarSeconds(position)), m_seekSlider);
+}
+
+// Released or moved by a key: play goes there, and on if it was playing before the press.
+void PlayerWindow::onSeekBarMoved()
+{
+    m_session.seekTo(seekBarSeconds(m_seekSlider->position()));
+    if (m_seekSlider->isDragging()) {
+        return;
+    }
+    QToolTip::hideText();
+    m_session.finishSeek();
+}
+
+void PlayerWindow::onVolumeDown()
+{
+    m_session.volumeDown();
+}
+
+void PlayerWindow::onVolumeUp()
+{
+    m_session.volumeUp();
+}
+
+void PlayerWindow::drawVolumeIndicator(int level)
+{
+    const int lit = level > 0 ? level - 1 : 0;
+    for (int i = 0; i < ctl::kVolumeBars; ++i) {
+        m_volumeBars[static_cast<size_t>(i)]->setPixmap(i <= lit ? m_volumeOn : m_volumeOff);
+    }
+    m_volumeDownButton->setEnabled(true);
+    m_volumeUpButton->setEnabled(true);
+}
+
+int PlayerWindow::litVolumeBars() const
+{
+    int lit = 0;
+    for (const QLabel* bar : m_volumeBars) {
+        lit += bar->pixmap().cacheKey() == m_volumeOn.cacheKey() ? 1 : 0;
+    }
+    return lit;
+}
+
+// The window paints both gauges from m_shownSpeed and m_compassSquare, so nothing can draw
+// over them: they need a repaint only when they change (the needle tick and the ticks past the
+// end of the telemetry then cost nothing).
+void PlayerWindow::drawSpeedNeedle(int speed)
+{
+    const int clamped = gauges::clampSpeed(speed);
+    m_speedLabel->setText(speedLabel(clamped, m_speedUnit));
+    if (clamped != m_shownSpeed) {
+        m_shownSpeed = clamped;
+        update(skin::kNeedleSweep);
+    }
+}
+
+void PlayerWindow::setSpeedUnit(SpeedUnit unit)
+{
+    const QRect oldFace(m_dialFace.origin, m_dialPicture.size());
+    m_speedUnit = unit;
+    m_dialFace = gauges::dialFor(unit);
+    m_dialPicture = QImage();
+    if (m_dialFace.picture != 0) {
+        loadResourceImage(m_dialFace.picture, QStringLiteral("PNG"), m_dialPicture);
+    }
+    m_waveformView->setSpeedUnit(unit);
+    m_speedLabel->setText(speedLabel(m_shownSpeed, unit));
+    update(skin::kNeedleSweep.united(oldFace).united(QRect(m_dialFace.origin, m_dialPicture.size())));
+    player_settings::setUnits(unit);
+}
+
+void PlayerWindow::drawCompass(double heading)
+{
+    const bool turned = skin::compassDegrees(heading) != skin::compassDegrees(m_shownHeading);
+    m_shownHeading = heading;
+    if (turned) {
+        m_compassSquare = gauges::rotateArrow(m_compassArrow, heading);
+        update(gauges::kCompassRepair);
+    }
+}
+
+void PlayerWindow::onCapture()
+{
+    PlaybackEngine& m_engine = m_session.engine();
+    const PlayState state = m_engine.state();
+    if (state == PlayState::Stopped || state == PlayState::Init) {
+        return;
+    }
+    const bool resume = state == PlayState::Running;
+    if (resume) {
+        m_engine.pause();
+    }
+    const QString file = m_services.chooseSnapshotFile ? m_services.chooseSnapshotFile(this, snapshotSuggestion()) : QString();
+    if (!file.isEmpty()) {
+        saveSnapshot(file);
+    }
+    if (resume) {
+        m_engine.togglePlay();
+    }
+}
+
+// The pictures folder (or where the last one went), and the recording's name with the
+// play position: 20240611_081500_00m42s.jpg.
+QString PlayerWindow::snapshotSuggestion() const
+{
+    RecordingEntry node;
+    m_session.currentEntry(node);
+    const int seconds = std::max(0, static_cast<int>(m_session.position()));
+    const QString name = QStringLiteral("%1_%2m%3s.jpg")
+                             .arg(QFileInfo(QString::fromStdString(node.displayName)).completeBaseName())
+                             .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+                             .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QDir(player_settings::snapshotFolder()).filePath(name);
+}
+
+void PlayerWindow::saveSnapshot(const QString& file)
+{
+    const QString name = QFileInfo(file).fileName();
+    const std::string problem = snapshotTargetProblem(QFile::encodeName(file).toStdString());
+    if (!problem.empty()) {
+        showStatus(QStringLiteral("The picture was not saved to %1: %2.").arg(name, QString::fromStdString(problem)));
+        return;
+    }
+    setCursor(Qt::WaitCursor);
+    RecordingEntry node;
+    m_session.currentEntry(node);
+    const SnapshotTags tags = snapshotTagsFor(node, m_session.currentSample(), m_session.position(), m_speedUnit);
+    const bool written = m_session.engine().captureFrame(file, &tags);
+    setCursor(Qt::ArrowCursor);
+    if (!written) {
+        showStatus(QStringLiteral("Could not save the picture to %1.").arg(file));
+        return;
+    }
+    player_settings::setSnapshotFolder(QFileInfo(file).absolutePath());
+}

@@ -1,0 +1,244 @@
+#include "playlist_view.h"
+
+#include "skin_header_view.h"
+#include "skin_geometry.h"
+#include "horizontal_scroll_bar.h"
+#include "skin_palette.h"
+#include "vertical_scroll_bar.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr int kRowPadding = 2;
+
+// Paints the selected row in the list's colours instead of the style's highlight: the
+// selected state is cleared for the item's paint only, so the selection stays as it was.
+class SkinItemDelegate : public QStyledItemDelegate {
+public:
+    SkinItemDelegate(QColor text, QColor back, QObject* parent)
+        : QStyledItemDelegate(parent), selectedText(text), selectedBack(back)
+    {
+    }
+
+    void setGroupStartRole(int role) { groupStartRole = role; }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item(option);
+        const bool wasSelected = item.state & QStyle::State_Selected;
+        if (wasSelected) {
+            item.state &= ~QStyle::State_Selected;
+            item.palette.setColor(QPalette::Text, selectedText);
+        }
+        // The text background; the delegate's own takes it from the model's data only.
+        painter->fillRect(item.rect, wasSelected ? selectedBack : palette::kListGround);
+        QStyledItemDelegate::paint(painter, item, index);
+        if (index.data(groupStartRole).toBool())
+            painter->fillRect(item.rect.left(), item.rect.top(), item.rect.width(), 2, selectedBack);
+    }
+
+private:
+    QColor selectedText;
+    QColor selectedBack;
+    int groupStartRole = PlaylistView::kDefaultGroupStartRole;
+};
+
+}  // namespace
+
+PlaylistView::PlaylistView(QWidget* parent)
+    : QTableView(parent), m_header(new SkinHeaderView(this))
+{
+    setHorizontalHeader(m_header);
+    m_header->setHighlightSections(false);
+    m_header->setStretchLastSection(false);
+    verticalHeader()->hide();
+    setItemDelegate(new SkinItemDelegate(m_selectedTextColour, m_selectedBackColour, this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setWordWrap(false);
+    setFrameShape(QFrame::NoFrame);
+    setGroundColour(palette::kListGround);
+    fitRowHeight();
+    // Whatever scrolls the list, the companion bars follow.
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, this, &PlaylistView::syncBars);
+        connect(bar, &QScrollBar::rangeChanged, this, &PlaylistView::syncBars);
+    }
+}
+
+PlaylistView::~PlaylistView()
+{
+    delete m_verticalBar.data();
+    delete m_horizontalBar.data();
+}
+
+void PlaylistView::attachScrollBars()
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QWidget* owner = parentWidget();
+    if (!owner)
+        return;
+    if (!m_verticalBar) {
+        m_verticalBar = new VerticalScrollBar(owner);
+        m_verticalBar->setList(this);
+        m_verticalBar->show();
+    }
+    if (!m_horizontalBar) {
+        m_horizontalBar = new HorizontalScrollBar(owner);
+        m_horizontalBar->setList(this);
+        m_horizontalBar->show();
+    }
+    placeScrollBars();
+}
+
+void PlaylistView::placeScrollBars()
+{
+    if (!m_verticalBar || !m_horizontalBar)
+        return;
+    m_verticalBar->setGeometry(skin::verticalScrollBar(geometry()));
+    m_horizontalBar->setGeometry(skin::horizontalScrollBar(geometry()));
+    m_horizontalBar->syncThumb();
+    m_verticalBar->syncThumb();
+}
+
+void PlaylistView::syncBars()
+{
+    if (m_verticalBar)
+        m_verticalBar->syncThumb();
+    if (m_horizontalBar)
+        m_horizontalBar->syncThumb();
+}
+
+void PlaylistView::setModel(QAbstractItemModel* newModel)
+{
+    disconnect(m_widthsOnReset);
+    disconnect(m_widthsOnNewColumns);
+    QTableView::setModel(newModel);
+    if (newModel) {
+        // A reset rebuilds the header's sections at their default size.
+        m_widthsOnReset = connect(newModel, &QAbstractItemModel::modelReset, this, &PlaylistView::applyColumnWidths);
+        m_widthsOnNewColumns =
+            connect(newModel, &QAbstractItemModel::columnsInserted, this, &PlaylistView::applyColumnWidths);
+    }
+    applyColumnWidths();
+}
+
+void PlaylistView::setColumnWidths(std::vector<int> widths)
+{
+    m_columnWidths = std::move(widths);
+    applyColumnWidths();
+}
+
+void PlaylistView::applyColumnWidths()
+{
+    for (size_t column = 0; column < m_columnWidths.size(); ++column)
+        setColumnWidth(static_cast<int>(column), m_columnWidths[column]);
+}
+
+void PlaylistView::setGroupStartRole(int role)
+{
+    m_groupStartRole = role;
+    if (auto* delegate = dynamic_cast<SkinItemDelegate*>(itemDelegate()))
+        delegate->setGroupStartRole(role);
+    viewport()->update();
+}
+
+void PlaylistView::setGroundColour(const QColor& colour)
+{
+    QPalette palette = viewport()->palette();
+    palette.setColor(QPalette::Base, colour);
+    viewport()->setPalette(palette);
+}
+
+int PlaylistView::selectedRow() const
+{
+    if (!selectionModel())
+        return -1;
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void PlaylistView::selectExistingRow(int row)
+{
+    if (model() && row >= 0 && row < model()->rowCount(rootIndex()))
+        selectRow(row);
+}
+
+bool PlaylistView::isGroupStart(int row) const
+{
+    return model() && model()->index(row, 0, rootIndex()).data(m_groupStartRole).toBool();
+}
+
+void PlaylistView::fitRowHeight()
+{
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + kRowPadding);
+}
+
+void PlaylistView::paintEvent(QPaintEvent* event)
+{
+    {
+        QPainter ground(viewport());
+        ground.fillRect(event->rect(), palette::kListGround);
+    }
+    syncBars();
+    QTableView::paintEvent(event);
+}
+
+void PlaylistView::wheelEvent(QWheelEvent* event)
+{
+    syncBars();
+    QTableView::wheelEvent(event);
+}
+
+void PlaylistView::keyPressEvent(QKeyEvent* event)
+{
+    syncBars();
+    // Home and End go to the first and last row, as in a list rather than a table.
+    const bool rowJump = (event->key() == Qt::Key_Home || event->key() == Qt::Key_End) &&
+                         event->modifiers() == Qt::NoModifier;
+    if (!rowJump) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    QKeyEvent jump(event->type(), event->key(), Qt::ControlModifier, event->text(),
+                   event->isAutoRepeat(), event->count());
+    QTableView::keyPressEvent(&jump);
+    event->setAccepted(jump.isAccepted());
+}
+
+void PlaylistView::keyReleaseEvent(QKeyEvent* event)
+{
+    syncBars();
+    QTableView::keyReleaseEvent(event);
+}
+
+void PlaylistView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    placeScrollBars();
+}
+
+void PlaylistView::moveEvent(QMoveEvent* event)
+{
+    QTableView::moveEvent(event);
+    placeScrollBars();
+}
+
+void PlaylistView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowHeight();
+}

@@ -1,0 +1,120 @@
+#include "map_view.h"
+
+#include "map_page.h"
+#include "script_call.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+namespace {
+
+bool isDialogKey(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) {
+        return false;
+    }
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+}  // namespace
+
+MapView::MapView(QWidget* host)
+    : QWidget(host)
+    , m_view(new QWebEngineView(this))
+{
+    hide();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    auto* page = new MapPage(createMapProfile(this), m_view);
+    m_view->setPage(page);
+    connect(page, &QWebEnginePage::loadFinished, this, &MapView::onLoadFinished);
+
+    setGeometry(host->rect());
+    page->load(MapPage::pageUrl());
+}
+
+// The page must be gone before its profile, a later child of this widget.
+MapView::~MapView()
+{
+    delete m_view;
+}
+
+void MapView::setPosition(const QString& latitude, const QString& longitude, const QString& speed)
+{
+    callScript(QStringLiteral("SetLgtLat"), {latitude, longitude, speed});
+}
+
+void MapView::newPolyLine()
+{
+    callScript(QStringLiteral("newPolyLine"));
+}
+
+void MapView::putMarkerToLine(const QString& latitude, const QString& longitude)
+{
+    callScript(QStringLiteral("putMarkerToLine"), {latitude, longitude});
+}
+
+void MapView::renderPolyLine()
+{
+    callScript(QStringLiteral("renderPolyLine"));
+}
+
+void MapView::setTrack(const MapTrack& track)
+{
+    callScript(QStringLiteral("setTrack"), {trackToJson(track)});
+}
+
+void MapView::clearMap()
+{
+    callScript(QStringLiteral("clearMap"));
+}
+
+void MapView::setTrip(const std::vector<MapTrack>& parts, int playingPart)
+{
+    QJsonArray tracks;
+    for (const MapTrack& part : parts) {
+        tracks.append(trackToJson(part));
+    }
+    callScript(QStringLiteral("setTrip"), {tracks, playingPart});
+}
+
+bool MapView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view->focusProxy() && isDialogKey(event)) {
+        QCoreApplication::sendEvent(parentWidget(), event);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MapView::onLoadFinished()
+{
+    m_loaded = true;
+    // The browser's input widget exists once the page is there.
+    if (QWidget* input = m_view->focusProxy()) {
+        input->installEventFilter(this);
+    }
+    show();
+    fitToHost();
+    emit pageLoaded();
+}
+
+void MapView::fitToHost()
+{
+    const QWidget* host = parentWidget();
+    setGeometry(host->rect());
+    callScript(QStringLiteral("fix"), {host->rect().height()});
+}
+
+void MapView::callScript(const QString& function, const QJsonArray& arguments)
+{
+    if (!m_loaded) {
+        return;
+    }
+    m_view->page()->runJavaScript(scriptCall(function, arguments));
+}

@@ -1,0 +1,104 @@
+#include "playlist_catalogue.h"
+
+#include "file_name.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <filesystem>
+
+#include "file_attributes.h"
+
+namespace {
+
+// Another recording of the movie's folder (.MOV, .MP4, .TS in any case) whose sidecar is
+// this one.
+bool sidecarShared(const RecordingEntry& node)
+{
+    namespace fs = std::filesystem;
+    const fs::path movie(node.filePath);
+    const fs::path folder = movie.has_parent_path() ? movie.parent_path() : fs::path(".");
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!isRecordingExtension(it->path().extension().string()) || !it->is_regular_file(typeError))
+            continue;
+        const std::string other = (movie.has_parent_path() ? it->path() : it->path().filename()).string();
+        std::string sidecar;
+        std::error_code same;
+        if (other != node.filePath && findGpsFile(other, sidecar) == 0 &&
+            !sidecar.empty() && fs::equivalent(sidecar, node.sidecarPath, same))
+            return true;
+    }
+    // A folder that cannot be listed cannot show the sidecar to be unshared.
+    return static_cast<bool>(ec);
+}
+
+}  // namespace
+
+int PlaylistCatalogue::addFile(const std::string& path, const std::string& name, const std::string& ext)
+{
+    Entry entry{describeRecording(path, name, ext)};
+    const int index = count();
+    emit entryAboutToBeAdded(index);
+    m_entries.push_back(std::move(entry));
+    emit entryAdded(index);
+    return 0;
+}
+
+int PlaylistCatalogue::entryAt(int index, RecordingEntry& out) const
+{
+    if (index < 0 || index >= count())
+        return -1;
+    out = m_entries[static_cast<size_t>(index)].node;
+    return 0;
+}
+
+void PlaylistCatalogue::removeAll()
+{
+    emit aboutToBeCleared();
+    m_entries.clear();
+    emit cleared();
+}
+
+int PlaylistCatalogue::deleteFileAt(int index)
+{
+    if (index < 0 || index >= count())
+        return -1;
+    const RecordingEntry& node = m_entries[static_cast<size_t>(index)].node;
+
+    // A locked recording is protected, as a read-only file is where the cameras come from.
+    const auto attributes = readFileAttributes(node.filePath);
+    if (attributes && attributes->bReadOnly)
+        return -1;
+    // A movie that is already gone lets its entry go; any other failure keeps it listed.
+    if (!removeFile(node.filePath) && errno != ENOENT)
+        return -1;
+    // Another recording of the folder may share the sidecar (B.mov and a locked B.MOV, A.TS
+    // and A.MOV): it stays while one does.
+    if (!node.sidecarPath.empty() && !sidecarShared(node))
+        removeFile(node.sidecarPath);
+
+    emit entryAboutToBeRemoved(index);
+    m_entries.erase(m_entries.begin() + index);
+    emit entryRemoved(index);
+    return 0;
+}
+
+int PlaylistCatalogue::toggleLock(int index)
+{
+    if (index < 0 || index >= count())
+        return -1;
+    Entry& entry = m_entries[static_cast<size_t>(index)];
+    const std::optional<unsigned> before = writeBits(entry.node.filePath);
+    if (!before)
+        return -1;
+    const bool lock = *before != 0;  // read-only is no write bit at all
+    // The entry follows the file only once the file has changed.
+    if (!setReadOnly(entry.node.filePath, lock, entry.unlockedWriteBits))
+        return -1;
+    entry.unlockedWriteBits = lock ? *before : 0;
+    entry.node.locked = lock ? 1 : 0;
+    emit lockChanged(index);
+    return 0;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+
+#include <string>
+#include <vector>
+
+#include "recording_entry.h"
+
+// The ordered list of recordings the player plays from. Every change is announced before
+// and after it happens, so a model over the list can keep its views in step.
+class PlaylistCatalogue : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PlaylistCatalogue(QObject* parent = nullptr) : QObject(parent) {}
+
+    // name empty: the last part of the path. ext: upper-case with its dot (".MOV").
+    int addFile(const std::string& path, const std::string& name, const std::string& ext);
+    int entryAt(int index, RecordingEntry& out) const;
+    int count() const { return static_cast<int>(m_entries.size()); }
+    // The entry of a valid index, without a copy.
+    const RecordingEntry& entryAt(int index) const { return m_entries[static_cast<size_t>(index)].node; }
+    void removeAll();
+    // Deletes the movie, then its sidecar; the entry goes only when the movie is gone.
+    // -1 when nothing was deleted (bad index, locked or undeletable movie), else 0.
+    int deleteFileAt(int index);
+    int toggleLock(int index);
+
+signals:
+    void entryAboutToBeAdded(int index);
+    void entryAdded(int index);
+    void entryAboutToBeRemoved(int index);
+    void entryRemoved(int index);
+    void aboutToBeCleared();
+    void cleared();
+    void lockChanged(int index);
+
+private:
+    struct Entry {
+        RecordingEntry node;
+        unsigned unlockedWriteBits = 0;  // write bits before this program locked it; 0 unknown
+    };
+
+    std::vector<Entry> m_entries;
+};

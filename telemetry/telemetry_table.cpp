@@ -1,0 +1,82 @@
+#include "telemetry_table.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "layout_reader.h"
+
+void TelemetryTable::clear()
+{
+    m_rows.clear();
+    m_entriesPerRow = kEntriesPerSample;
+}
+
+int TelemetryTable::count() const
+{
+    return static_cast<int>(m_rows.size()) * m_entriesPerRow;
+}
+
+const TelemetryEntry* TelemetryTable::find(int index) const
+{
+    if (index < 0 || index >= count())
+        return nullptr;
+    return &m_rows[static_cast<size_t>(index / m_entriesPerRow)];
+}
+
+int TelemetryTable::copyEntry(int index, TelemetryEntry& out) const
+{
+    if (const TelemetryEntry* entry = find(index)) {
+        out = *entry;
+        return 0;
+    }
+    out = TelemetryEntry{};
+    out.longitude = "0";
+    out.latitude = "0";
+    return -1;
+}
+
+void TelemetryTable::appendSample(const TelemetryEntry& sample)
+{
+    if (full())
+        return;
+    m_rows.insert(m_rows.end(), static_cast<size_t>(kEntriesPerSample / m_entriesPerRow), sample);
+}
+
+void TelemetryTable::appendSample(const TelemetryEntry& sample,
+                                     std::span<const EntryAxes, kEntriesPerSample> entryAxes)
+{
+    if (full())
+        return;
+    keepEveryEntry();
+    for (const EntryAxes& axes : entryAxes) {
+        TelemetryEntry& entry = m_rows.emplace_back(sample);
+        entry.gX = axes.gX;
+        entry.gY = axes.gY;
+        entry.gZ = axes.gZ;
+    }
+}
+
+void TelemetryTable::keepEveryEntry()
+{
+    if (m_entriesPerRow == 1)
+        return;
+    std::vector<TelemetryEntry> entries;
+    entries.reserve(m_rows.size() * kEntriesPerSample);
+    for (const TelemetryEntry& row : m_rows)
+        entries.insert(entries.end(), kEntriesPerSample, row);
+    m_rows = std::move(entries);
+    m_entriesPerRow = 1;
+}
+
+void TelemetryTable::setSampleLimit(int samples)
+{
+    m_sampleLimit = std::clamp(samples, 1, kMaxTableSamples);
+}
+
+int TelemetryTable::readRecording(const RecordingEntry& node, double videoSeconds)
+{
+    const bool known = videoSeconds > 0.0 && videoSeconds < kMaxTableSamples;
+    setSampleLimit(known ? static_cast<int>(std::ceil(videoSeconds)) + kTableMarginSamples
+                         : kMaxTableSamples);
+    return readTelemetry(node, *this).result;
+}

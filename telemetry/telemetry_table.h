@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+struct RecordingEntry;
+
+// One telemetry entry: a tenth of a second of video.
+struct TelemetryEntry {
+    float gX = 0.0f;  // G-sensor axes in g
+    float gY = 0.0f;
+    float gZ = 0.0f;
+    std::string longitude;  // signed decimal degrees, west negative
+    std::string latitude;   // signed decimal degrees, south negative
+    int speedKmh = 0;            // km/h
+    double course = 0.0;      // degrees
+    std::optional<std::int64_t> utcMs;  // UTC of the fix, ms since 1970, when the log dates it
+
+    // Both texts at least 7 characters: an empty text and the miss text "0" are no position.
+    bool hasPosition() const { return longitude.size() >= 7 && latitude.size() >= 7; }
+};
+
+inline constexpr int kEntriesPerSample = 10;
+
+// G-sensor axes of one entry, in g.
+struct EntryAxes {
+    float gX = 0.0f;
+    float gY = 0.0f;
+    float gZ = 0.0f;
+};
+// No recording shows more than a day: the table never holds more samples.
+inline constexpr int kMaxTableSamples = 24 * 60 * 60;
+// Samples a table keeps beyond the video's own length (a log may run a little longer).
+inline constexpr int kTableMarginSamples = 60;
+
+// The telemetry table of the recording being played: ten entries per logged sample, entry
+// index = tenths of a second of play position. The ten entries of a sample are identical,
+// except for the axes of layouts that log the G-sensor more often than once a second.
+class TelemetryTable {
+public:
+    void clear();
+    int count() const;
+    int sampleCount() const { return count() / kEntriesPerSample; }
+
+    // Copy of entry index and 0; outside the table the miss values ("0" texts) and -1.
+    int copyEntry(int index, TelemetryEntry& out) const;
+    // The entry without a copy, or nullptr outside the table (for per-entry consumers).
+    const TelemetryEntry* find(int index) const;
+
+    // Readers: empty the table, then fill it. -1 when the path is shorter than 4 characters
+    // or the file cannot be opened, else the number of entries.
+    int readDatFile(const std::string& path);
+    int readICatMovie(const std::string& path);
+    int readNT96650Movie(const std::string& path);
+    int readA7LMovie(const std::string& path);
+    // The reader of the entry's layout. videoSeconds, when the caller knows the video's
+    // length, bounds the table to that plus kTableMarginSamples seconds.
+    int readRecording(const RecordingEntry& node, double videoSeconds = 0.0);
+
+    // Samples the table keeps (1 .. kMaxTableSamples); further appends are dropped. The
+    // readers stop once the table is full, so a huge log costs no more than the limit.
+    void setSampleLimit(int samples);
+    bool full() const { return sampleCount() >= m_sampleLimit; }
+
+    // Descrambles one log line in place and appends its sample; -1 when line is null.
+    int parseAssistLine(char* line, int shift);
+
+    // Appends one sample as kEntriesPerSample entries (nothing once the table is full).
+    void appendSample(const TelemetryEntry& sample);
+    // The same, with axes of its own for each of the ten entries.
+    void appendSample(const TelemetryEntry& sample,
+                      std::span<const EntryAxes, kEntriesPerSample> entryAxes);
+
+private:
+    void keepEveryEntry();
+
+    // One row per sample (entry i is row i / 10) until a sample comes with axes per entry;
+    // from then on one row per entry.
+    std::vector<TelemetryEntry> m_rows;
+    int m_entriesPerRow = kEntriesPerSample;
+    int m_sampleLimit = kMaxTableSamples;
+};

@@ -1,0 +1,325 @@
+// The map dialog in a real Qt WebEngine view, driven through its C++ operations,
+// with the page's state read back through the view.
+#include "map_view.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QImage>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include <memory>
+
+namespace {
+
+constexpr int kWaitMs = 30000;
+
+// The player window stand-in: it records the keys that reach it.
+class Window : public QWidget
+{
+public:
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { keys.append(event->key()); }
+};
+
+// Runs a script in the page and returns its result, after every call made before it.
+QVariant evaluate(QWebEnginePage* page, const QString& script)
+{
+    QVariant result;
+    QEventLoop loop;
+    page->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        loop.quit();
+    });
+    QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return result;
+}
+
+// The page state as JSON text, read through the script, so lists compare as a whole.
+QString pageState(QWebEnginePage* page, const QString& expression)
+{
+    return evaluate(page, QStringLiteral("JSON.stringify(%1)").arg(expression)).toString();
+}
+
+// The track: blue at half opacity over the black of a map without tiles.
+bool isTrack(QColor c)
+{
+    return c.blue() > 100 && c.red() < 60 && c.green() < 60;
+}
+
+// Leaflet's default marker: a lighter blue.
+bool isMarker(QColor c)
+{
+    return c.blue() > 150 && c.green() > 90 && c.red() < 90;
+}
+
+int countPixels(const QImage& image, bool (*matches)(QColor))
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += matches(image.pixelColor(x, y)) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+}  // namespace
+
+class MapViewTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void showsItselfFittedOnceLoadedAndLosesEarlierCalls();
+    void drawsTrackAndMarkerInCallOrder();
+    void argumentsArriveAsTexts();
+    void enterAndEscapePassOnWithoutHidingTheMap();
+    void fetchesNothingFromElsewhere();
+    void screenshotShowsTrackAndMarker();
+    void sendsTheTripInOneCall();
+    void keepsTilesInABoundedDiskCache();
+    void readsCoordinateTexts();
+
+private:
+    void waitLoaded();
+    QWebEnginePage* page() const { return m_map->findChild<QWebEngineView*>()->page(); }
+
+    std::unique_ptr<Window> m_window;
+    QLabel* m_host = nullptr;
+    MapView* m_map = nullptr;
+};
+
+void MapViewTest::init()
+{
+    m_window = std::make_unique<Window>();
+    m_window->resize(400, 600);
+    m_host = new QLabel(QStringLiteral("Loading..."), m_window.get());
+    m_host->setGeometry(20, 30, 333, 543);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_map = new MapView(m_host);
+}
+
+void MapViewTest::cleanup()
+{
+    m_window.reset();
+}
+
+void MapViewTest::waitLoaded()
+{
+    QSignalSpy loaded(m_map, &MapView::pageLoaded);
+    QVERIFY(loaded.wait(kWaitMs));
+}
+
+void MapViewTest::showsItselfFittedOnceLoadedAndLosesEarlierCalls()
+{
+    QVERIFY(!m_map->isVisible());
+    m_map->newPolyLine();
+    m_map->putMarkerToLine(QStringLiteral("55.700000"), QStringLiteral("37.500000"));
+    m_map->renderPolyLine();
+    m_map->setPosition(QStringLiteral("55.700000"), QStringLiteral("37.500000"), QStringLiteral("0"));
+
+    waitLoaded();
+    QVERIFY(m_map->isVisible());
+    QCOMPARE(m_map->geometry(), m_host->rect());
+    QCOMPARE(m_map->findChild<QWebEngineView*>()->geometry(), m_map->rect());
+    QCOMPARE(evaluate(page(), QStringLiteral("inited")).toInt(), 1);
+    QCOMPARE(pageState(page(), QStringLiteral("[marker, polyLine, markersArray.length, latitude]")),
+             QStringLiteral("[null,null,0,null]"));
+    QCOMPARE(pageState(page(), QStringLiteral("[document.getElementById('map_canvas').style.height,"
+                                              " document.getElementById('gpsinfo').style.top]")),
+             QStringLiteral("[\"543px\",\"527px\"]"));
+}
+
+void MapViewTest::drawsTrackAndMarkerInCallOrder()
+{
+    waitLoaded();
+    m_map->newPolyLine();
+    constexpr int kPoints = 300;
+    for (int i = 0; i < kPoints; ++i) {
+        m_map->putMarkerToLine(QString::asprintf("%d.%06d", 55, 700000 + i * 100),
+                               QString::asprintf("%d.%06d", 37, 500000 + i * 200));
+    }
+    m_map->renderPolyLine();
+    m_map->setPosition(QStringLiteral("55.729900"), QStringLiteral("37.559800"), QStringLiteral("0"));
+
+    QCOMPARE(evaluate(page(), QStringLiteral("polyLine.getLatLngs().length")).toInt(), kPoints);
+    const QString ordered = QStringLiteral(
+        "polyLine.getLatLngs().every(function (p, i) {"
+        " return Math.abs(p.lat - (55.7 + i * 0.0001)) < 1e-9 && Math.abs(p.lng - (37.5 + i * 0.0002)) < 1e-9; })");
+    QVERIFY(evaluate(page(), ordered).toBool());
+    QCOMPARE(pageState(page(), QStringLiteral("[marker.getLatLng().lat, marker.getLatLng().lng]")),
+             QStringLiteral("[55.7299,37.5598]"));
+    QCOMPARE(pageState(page(), QStringLiteral("document.getElementById('gpsinfo').textContent")),
+             QStringLiteral("\" Lgt:37.559800   Lat:55.729900   0Km/H\""));
+
+    // A recording without positions: the old track goes and nothing new is drawn.
+    m_map->newPolyLine();
+    m_map->renderPolyLine();
+    QCOMPARE(evaluate(page(), QStringLiteral("polyLine.getLatLngs().length")).toInt(), 0);
+    QCOMPARE(evaluate(page(), QStringLiteral("document.querySelectorAll('.leaflet-overlay-pane path[d^=\"M\"]:not([d=\"M0 0\"])').length")).toInt(), 0);
+
+    // The recording being played is deleted: the info bar hides, the marker stays.
+    m_map->setPosition(QString(), QString(), QString());
+    QCOMPARE(pageState(page(), QStringLiteral("[map.hasLayer(marker), latitude]")),
+             QStringLiteral("[true,\"55.729900\"]"));
+}
+
+void MapViewTest::argumentsArriveAsTexts()
+{
+    waitLoaded();
+    const QString hostile = QStringLiteral("55.1\"');window.pwned=1;//\\</script><script>window.pwned=2</script>")
+                            + QChar(0x2028) + QStringLiteral("ü\\\"");
+    const QString longitude = QStringLiteral("37.1'+(window.pwned=3)+'");
+    m_map->setPosition(hostile, longitude, QStringLiteral("\"0\""));
+    m_map->putMarkerToLine(hostile, longitude);
+
+    QCOMPARE(evaluate(page(), QStringLiteral("typeof window.pwned")).toString(), QStringLiteral("undefined"));
+    QCOMPARE(evaluate(page(), QStringLiteral("latitude")).toString(), hostile);
+    QCOMPARE(evaluate(page(), QStringLiteral("longitude")).toString(), longitude);
+    QCOMPARE(evaluate(page(), QStringLiteral("document.getElementById('gpsinfo').textContent")).toString(),
+             QStringLiteral(" Lgt:") + longitude + QStringLiteral("   Lat:") + hostile + QStringLiteral("   \"0\"Km/H"));
+    // Texts that are not numbers place nothing.
+    QCOMPARE(pageState(page(), QStringLiteral("[marker, markersArray.length]")), QStringLiteral("[null,0]"));
+}
+
+void MapViewTest::enterAndEscapePassOnWithoutHidingTheMap()
+{
+    waitLoaded();
+    evaluate(page(), QStringLiteral("window.keysSeen = [];"
+                                    " document.addEventListener('keydown', function (e) { keysSeen.push(e.key); });"));
+    QWidget* browser = m_map->findChild<QWebEngineView*>()->focusProxy();
+    QVERIFY(browser);
+    browser->setFocus();
+    QTest::keyClick(browser, Qt::Key_Escape);
+    QTest::keyClick(browser, Qt::Key_Return);
+    QTest::keyClick(browser, Qt::Key_A);
+    QTest::keyClick(browser, Qt::Key_Enter);
+    QTRY_COMPARE_WITH_TIMEOUT(pageState(page(), QStringLiteral("keysSeen")), QStringLiteral("[\"a\"]"), kWaitMs);
+    // Keys the page leaves alone pass on too, after the page had them.
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->keys.contains(Qt::Key_A), kWaitMs);
+    m_window->keys.removeAll(Qt::Key_A);
+    QCOMPARE(m_window->keys, (QList<int>{Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}));
+    QVERIFY(m_map->isVisible());
+}
+
+void MapViewTest::fetchesNothingFromElsewhere()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QString url = QStringLiteral("http://127.0.0.1:%1/x.png").arg(server.serverPort());
+    const QString probe = QStringLiteral("new Image().src = '%1'").arg(url);
+
+    // The same request from an ordinary page does reach the server.
+    QWebEnginePage plain;
+    QSignalSpy plainLoaded(&plain, &QWebEnginePage::loadFinished);
+    plain.setHtml(QStringLiteral("<html></html>"), QUrl(QStringLiteral("http://127.0.0.1/")));
+    QVERIFY(plainLoaded.wait(kWaitMs));
+    QSignalSpy reached(&server, &QTcpServer::newConnection);
+    plain.runJavaScript(probe);
+    QVERIFY(reached.wait(kWaitMs));
+    delete server.nextPendingConnection();
+
+    waitLoaded();
+    QSignalSpy connections(&server, &QTcpServer::newConnection);
+    evaluate(page(), QStringLiteral("window.refused = 0;"
+                                    " var img = new Image(); img.onerror = function () { refused++; }; img.src = '%1';"
+                                    " fetch('%1').catch(function () { refused++; });").arg(url));
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(page(), QStringLiteral("refused")).toInt(), 2, kWaitMs);
+    evaluate(page(), QStringLiteral("location.href = '%1'").arg(url));
+    QTest::qWait(500);
+    QCOMPARE(connections.count(), 0);
+    QCOMPARE(page()->url(), QUrl(QStringLiteral("qrc:/HTML/103")));
+    QCOMPARE(evaluate(page(), QStringLiteral("inited")).toInt(), 1);
+}
+
+void MapViewTest::screenshotShowsTrackAndMarker()
+{
+    waitLoaded();
+    m_map->newPolyLine();
+    m_map->putMarkerToLine(QStringLiteral("55.700000"), QStringLiteral("37.450000"));
+    m_map->putMarkerToLine(QStringLiteral("55.760000"), QStringLiteral("37.600000"));
+    m_map->putMarkerToLine(QStringLiteral("55.800000"), QStringLiteral("37.750000"));
+    m_map->renderPolyLine();
+    m_map->setPosition(QStringLiteral("55.760000"), QStringLiteral("37.600000"), QStringLiteral("0"));
+
+    QImage shot;
+    QTRY_VERIFY_WITH_TIMEOUT((shot = m_map->grab().toImage(), countPixels(shot, isTrack) > 200), kWaitMs);
+    // The map pans to the marker, whose icon stands on the centre.
+    const QPoint centre = m_map->rect().center();
+    const QRect icon(centre.x() - 12, centre.y() - 41, 25, 41);
+    QTRY_VERIFY_WITH_TIMEOUT((shot = m_map->grab().toImage(), countPixels(shot.copy(icon), isMarker) > 100), kWaitMs);
+    const QString path = qEnvironmentVariable("MAP_SCREENSHOT");
+    if (!path.isEmpty()) {
+        shot.save(path);
+    }
+}
+
+void MapViewTest::sendsTheTripInOneCall()
+{
+    waitLoaded();
+    const MapTrack first{{55.7, 37.5}, {55.7, 37.5}, {55.7, 37.5}, {55.71, 37.52}, {55.7, 37.5}};
+    const MapTrack second{{55.72, 37.54}, {-33.856784, -151.215297}};
+    m_map->setTrip({first, second, {}}, 1);
+    QCOMPARE(pageState(page(), QStringLiteral("[trip.parts.map(function (p) { return p.length; }), trip.playing,"
+                                              " trip.parts[1][1].lat, trip.parts[1][1].lng]")),
+             QStringLiteral("[[3,2,0],1,-33.856784,-151.215297]"));
+
+    m_map->setTrack({});
+    QCOMPARE(pageState(page(), QStringLiteral("[trip.parts.length, marker,"
+                                              " getComputedStyle(document.getElementById('mapnoposition')).display]")),
+             QStringLiteral("[1,null,\"block\"]"));
+}
+
+void MapViewTest::keepsTilesInABoundedDiskCache()
+{
+    QWebEngineProfile* profile = page()->profile();
+    QVERIFY(!profile->isOffTheRecord());
+    QCOMPARE(profile->httpCacheType(), QWebEngineProfile::DiskHttpCache);
+    QCOMPARE(profile->httpCacheMaximumSize(), 200 * 1024 * 1024);
+    const QString cacheRoot = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QVERIFY2(profile->cachePath().startsWith(cacheRoot + QLatin1Char('/')), qPrintable(profile->cachePath()));
+    // The tile server asks for a real user agent: the browser's, naming the program.
+    QVERIFY(profile->httpUserAgent().contains(QLatin1String("Chrome/")));
+    QVERIFY(profile->httpUserAgent().contains(QLatin1String("dashcam-player/")));
+}
+
+void MapViewTest::readsCoordinateTexts()
+{
+    QCOMPARE(mapPointFromTexts("55.812345", "-151.215297"), (MapPoint{55.812345, -151.215297}));
+    QCOMPARE(mapPointFromTexts("+1.5", "0"), (MapPoint{1.5, 0}));
+    for (const auto& [latitude, longitude] : std::vector<std::pair<const char*, const char*>>{
+             {"", "37.1"}, {"55.1", "abc"}, {"55.1x", "37.1"}, {" 55.1", "37.1"}, {"95.0", "37.1"},
+             {"55.1", "-180.5"}, {"nan", "37.1"}, {"1e999", "37.1"}}) {
+        QVERIFY2(!mapPointFromTexts(latitude, longitude), latitude);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    // The map's profile keeps its cache under the user's folders: the test's own, here.
+    QStandardPaths::setTestModeEnabled(true);
+    // WebEngine shares its GL contexts with the widgets; Qt asks for this before the application.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    MapViewTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "map_view_test.moc"
