@@ -2,12 +2,15 @@
 
 #include "frame_capture.h"
 #include "gstreamer_init.h"
+#include "overlay_sink.h"
 #include "pipeline_errors.h"
 #include "recording_check.h"
 #include "video_sink.h"
+#include "video_surface.h"
 #include "video_widget.h"
 
 #include <QFile>
+#include <QGuiApplication>
 
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -80,6 +83,7 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoWidget* videoW
         m_videoWindow->update();
     }
     m_path = path;
+    m_rate = 1.0;
     m_errorPosition = 0.0;
     setState(PlayState::Stopped);
 
@@ -94,7 +98,6 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoWidget* videoW
         QMetaObject::invokeMethod(this, &PlaybackEngine::takePipelineMessages, Qt::QueuedConnection);
     });
     const PlaybackResult placement = initVideoWindow();
-    m_rate = 1.0;
     setState(PlayState::Paused);
     if (m_videoWindow)
         m_videoWindow->setFocus();
@@ -131,8 +134,11 @@ PlaybackResult PlaybackEngine::buildPipeline()
     gchar* uri = gst_filename_to_uri(m_path.c_str(), nullptr);
     if (uri == nullptr)
         return {PlaybackError::FileNotFound, QStringLiteral("The name is not a path.")};
-    m_frames = std::make_shared<FrameGate>(m_videoWindow ? m_videoWindow->mailbox() : nullptr);
-    m_videoSink = makeVideoSink(m_frames);
+    m_videoSink = makeOverlayOutput();
+    if (m_videoSink == nullptr) {
+        m_frames = std::make_shared<FrameGate>(m_videoWindow ? m_videoWindow->mailbox() : nullptr);
+        m_videoSink = makeVideoSink(m_frames);
+    }
     if (m_videoSink != nullptr)
         g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink, nullptr);
     g_free(uri);
@@ -206,7 +212,11 @@ std::optional<QSize> PlaybackEngine::nativeVideoSize() const
     if (videoStreams <= 0 || m_videoSink == nullptr)
         return std::nullopt;
     QSize size(0, 0);
-    GstPad* pad = gst_element_get_static_pad(m_videoSink, "sink");
+    // The decoded stream's size: an overlay sink may be given frames scaled to its window.
+    GstPad* pad = nullptr;
+    g_signal_emit_by_name(m_playbin, "get-video-pad", 0, &pad);
+    if (pad == nullptr)
+        return size;
     if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
         GstVideoInfo info;
         if (gst_video_info_from_caps(&info, caps))
@@ -223,13 +233,77 @@ PlaybackResult PlaybackEngine::initVideoWindow()
     const std::optional<QSize> size = nativeVideoSize();
     if (size && m_videoWindow)
         m_videoWindow->setVideoSize(size);
+    if (m_videoWindow && m_overlay)
+        m_videoWindow->setSurfaceShown(true);
     return {};
+}
+
+// The video drawn by an overlay sink straight into the widget's video surface, when
+// the platform has one that opens; null keeps the frames going through the
+// widget's mailbox. The surface's window exists before the pipeline cues.
+GstElement* PlaybackEngine::makeOverlayOutput()
+{
+    if (!m_videoWindow)
+        return nullptr;
+    GstElement* sink = makeOverlaySink(QGuiApplication::platformName());
+    if (sink == nullptr)
+        return nullptr;
+    VideoSurface* surface = m_videoWindow->videoSurface();
+    surface->attach(sink);
+    m_overlay = true;
+    m_refit = connect(m_videoWindow, &VideoWidget::surfaceFrameSizeChanged, this,
+                      &PlaybackEngine::renderAgain);
+    return sink;
+}
+
+// A paused pipeline renders the frame it shows once more, for a sink that was given
+// a new size.
+void PlaybackEngine::renderAgain()
+{
+    GstState current = GST_STATE_NULL;
+    if (m_playbin == nullptr
+        || gst_element_get_state(m_playbin, &current, nullptr, 0) != GST_STATE_CHANGE_SUCCESS
+        || current != GST_STATE_PAUSED)
+        return;
+    seek(m_rate, position());
+}
+
+// The frame being shown as BGRx at the video's native size; a new reference or null.
+GstSample* PlaybackEngine::shownFrame() const
+{
+    GstSample* sample = nullptr;
+    g_object_get(m_playbin, "sample", &sample, nullptr);
+    if (sample == nullptr || !m_overlay)
+        return sample;
+    GstSample* converted = bgrxSample(sample, nativeVideoSize().value_or(QSize()));
+    gst_sample_unref(sample);
+    return converted;
+}
+
+// A stopped overlay sink may let its window go blank: the widget paints a copy of
+// the frame instead.
+void PlaybackEngine::holdStillPicture()
+{
+    if (!m_videoWindow)
+        return;
+    if (GstSample* still = shownFrame())
+        m_videoWindow->mailbox()->post(still);
+    m_videoWindow->setSurfaceShown(false);
 }
 
 // The pipeline is cut off from the widget and the owner here, and stopped on a
 // worker: stopping can take long, and must not hold the GUI thread.
 void PlaybackEngine::releaseAll()
 {
+    // The sink stops here, on the GUI thread, while the window it draws into exists.
+    if (m_overlay) {
+        QObject::disconnect(m_refit);
+        if (m_videoWindow) {
+            m_videoWindow->setSurfaceShown(false);
+            m_videoWindow->videoSurface()->detach();
+        }
+        m_overlay = false;
+    }
     if (m_frames != nullptr)
         m_frames->close();
     if (m_playbin != nullptr) {
@@ -274,6 +348,8 @@ PlaybackResult PlaybackEngine::changeState(int gstState)
     const auto change = gst_element_set_state(m_playbin, static_cast<GstState>(gstState));
     if (change == GST_STATE_CHANGE_FAILURE)
         return {PlaybackError::Failed, QStringLiteral("The pipeline refused to change state.")};
+    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED)
+        m_videoWindow->setSurfaceShown(true);
     return {};
 }
 
@@ -403,8 +479,7 @@ bool PlaybackEngine::captureFrame(const QString& fileName, const SnapshotTags* t
 {
     if (m_playbin == nullptr)
         return false;
-    GstSample* sample = nullptr;
-    g_object_get(m_playbin, "sample", &sample, nullptr);
+    GstSample* sample = shownFrame();
     if (sample == nullptr)
         return false;
     GstVideoInfo info;
@@ -473,6 +548,8 @@ PlaybackResult PlaybackEngine::rewindToStart()
 void PlaybackEngine::stopAfterError(const PlaybackResult& error)
 {
     m_errorPosition = position();
+    if (m_overlay)
+        holdStillPicture();
     changeState(GST_STATE_READY);
     setState(PlayState::Stopped);
     emit failed(error.reason());

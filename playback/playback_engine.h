@@ -14,6 +14,7 @@
 #include <string>
 
 typedef struct _GstElement GstElement;
+typedef struct _GstSample GstSample;
 class FrameGate;
 class VideoWidget;
 struct SnapshotTags;
@@ -87,6 +88,10 @@ private:
     PlaybackResult failedStatus();
     std::optional<QSize> nativeVideoSize() const;
     PlaybackResult initVideoWindow();
+    GstElement* makeOverlayOutput();
+    void renderAgain();
+    GstSample* shownFrame() const;
+    void holdStillPicture();
     void releaseAll();
 
     PlaybackResult changeState(int gstState);
@@ -105,6 +110,8 @@ private:
     double m_errorPosition = 0.0;  // reported while an error holds the pipeline stopped
     GstElement* m_playbin = nullptr;
     GstElement* m_videoSink = nullptr;  // owned by m_playbin
+    bool m_overlay = false;             // m_videoSink draws into the widget's video surface
+    QMetaObject::Connection m_refit;    // the surface's new size, shown while paused
     std::shared_ptr<FrameGate> m_frames;
     std::shared_ptr<PipelineMessageQueue> m_events = std::make_shared<PipelineMessageQueue>();
     PipelineTeardown m_teardown;

@@ -1,6 +1,8 @@
 #include "video_widget.h"
 
+#include "overlay_sink.h"
 #include "video_placement.h"
+#include "video_surface.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -26,6 +28,7 @@ VideoWidget::~VideoWidget()
 void VideoWidget::setVideoSize(std::optional<QSize> nativeSize)
 {
     m_videoSize = nativeSize;
+    placeSurface();
     update();
 }
 
@@ -33,6 +36,7 @@ void VideoWidget::clearPicture()
 {
     m_mailbox->clear();
     m_videoSize.reset();
+    placeSurface();
     update();
 }
 
@@ -47,28 +51,90 @@ void VideoWidget::setFullScreen(bool on)
         return;
     m_fullScreen = on;
     // A child widget becomes a window of its own while full screen and goes back
-    // into its parent afterwards.
+    // into its parent afterwards. Qt makes the windows anew on the way, its native
+    // children's too: the sink draws into a stand-in surface in the parent meanwhile,
+    // then into a new surface of this widget.
     const bool child = parentWidget() != nullptr;
+    VideoSurface* standIn = nullptr;
+    if (child && m_surface != nullptr) {
+        standIn = newSurface(parentWidget());
+        standIn->adopt(*m_surface);
+        delete m_surface;
+        m_surface = nullptr;
+    }
     if (on) {
         m_normalGeometry = geometry();
         if (child)
             setWindowFlag(Qt::Window, true);
         showFullScreen();
+    } else {
+        if (child) {
+            // A native window going back into the parent would race the window
+            // manager, which hands the window it lets go back to the desktop: Qt is
+            // to destroy it instead.
+            setAttribute(Qt::WA_NativeWindow, false);
+            setWindowFlag(Qt::Window, false);
+        }
+        showNormal();
+        setGeometry(m_normalGeometry);
+        show();
+    }
+    if (standIn != nullptr) {
+        videoSurface()->adopt(*standIn);
+        delete standIn;
+    }
+    if (on) {
         // Escape must reach the full-screen video, not the window behind it.
         activateWindow();
         setFocus(Qt::OtherFocusReason);
-        return;
     }
-    if (child)
-        setWindowFlag(Qt::Window, false);
-    showNormal();
-    setGeometry(m_normalGeometry);
-    show();
 }
 
 VideoWidget::FrameCounts VideoWidget::frameCounts() const
 {
+    if (m_surface != nullptr && m_surface->sink() != nullptr) {
+        const OverlayFrameCounts counts = overlayFrameCounts(m_surface->sink());
+        return {counts.presented, counts.drawn};
+    }
     return {m_mailbox->posted(), m_painted};
+}
+
+VideoSurface* VideoWidget::videoSurface()
+{
+    if (m_surface == nullptr) {
+        m_surface = newSurface(this);
+        placeSurface();
+    }
+    return m_surface;
+}
+
+VideoSurface* VideoWidget::newSurface(QWidget* parent)
+{
+    auto* surface = new VideoSurface(parent);
+    connect(surface, &VideoSurface::frameSizeChanged, this, &VideoWidget::surfaceFrameSizeChanged);
+    return surface;
+}
+
+void VideoWidget::setSurfaceShown(bool shown)
+{
+    m_surfaceShown = shown;
+    placeSurface();
+    update();
+}
+
+void VideoWidget::placeSurface()
+{
+    if (m_surface == nullptr)
+        return;
+    const QRect target = videoRect();
+    m_surface->setGeometry(target);
+    m_surface->setVisible(m_surfaceShown && !target.isEmpty());
+}
+
+void VideoWidget::resizeEvent(QResizeEvent* event)
+{
+    placeSurface();
+    QWidget::resizeEvent(event);
 }
 
 void VideoWidget::paintEvent(QPaintEvent*)

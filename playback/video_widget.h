@@ -9,10 +9,15 @@
 #include <memory>
 #include <optional>
 
+class VideoSurface;
+
 // The video area: paints the newest decoded frame (BGRx) into the rectangle the
 // placement rule gives for the widget's current size, black everywhere else.
 // Frames arrive through its mailbox from GStreamer's streaming thread; painting
-// happens on the widget's own thread.
+// happens on the widget's own thread. When an overlay sink draws the video
+// instead, it draws into the video surface laid over that rectangle, and the
+// widget paints only the black around it (and the mailbox's picture while the
+// surface is hidden).
 class VideoWidget : public QWidget {
     Q_OBJECT
 
@@ -39,20 +44,32 @@ public:
     void setFullScreen(bool on);
     bool isFullScreenVideo() const { return m_fullScreen; }
 
+    // The frames of the mailbox, or of the overlay sink while one is attached.
     FrameCounts frameCounts() const;
+
+    // The native window for an overlay sink, made on first use, hidden until shown.
+    VideoSurface* videoSurface();
+    // Shows the surface over the picture's rectangle, or hides it so that the
+    // mailbox's picture shows.
+    void setSurfaceShown(bool shown);
 
 signals:
     void doubleClicked();
     // Escape while the video is in the window (in full screen it only leaves full screen).
     void escapePressed();
+    // The overlay sink was given a new size: a paused pipeline must render its frame again.
+    void surfaceFrameSizeChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void placeSurface();
+    VideoSurface* newSurface(QWidget* parent);
     void paintSample(QPainter& painter, GstSample* sample, const QRect& target);
 
     std::shared_ptr<FrameMailbox> m_mailbox;
@@ -61,4 +78,6 @@ private:
     std::optional<QSize> m_videoSize;
     bool m_fullScreen = false;
     QRect m_normalGeometry;
+    VideoSurface* m_surface = nullptr;  // a child; made for the first overlay sink
+    bool m_surfaceShown = false;
 };

@@ -1,5 +1,7 @@
 // Plays one recording through the engine and the video widget, as the player
-// does, and reports what reached the screen and the CPU the process used.
+// does, and reports what reached the screen and the CPU the process used. On X11
+// the frames are the overlay sink's (given to it, drawn by it); elsewhere the
+// widget's mailbox's (posted, painted).
 //   play_clip <file> [width height]
 #include "playback_engine.h"
 #include "program_args.h"

@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Whole-process CPU of playing a 30 s 1280x720 30 fps H.264 (4:2:0, 8 bit) + AAC clip, one
-# after the other on the same Xvfb display: the player's engine and video widget
-# (play_clip), then gst-launch's playbin with ximagesink as the reference.
-# Both use the audio sink "fakesink sync=true". PLAYBACK_BENCH_CLIP names another clip;
-# PLAYBACK_BENCH_PROFILE=1 samples both runs with perf instead and prints where
-# the CPU goes (the CPU figures are then a little higher).
+# Whole-process CPU of playing a 30 s 1280x720 30 fps H.264 (4:2:0, 8 bit) + AAC clip on one
+# Xvfb display (no Xv there: the player's overlay sink is ximagesink), measured side by side:
+# the runs go in turns (player, reference, playbin reference, player, ...) so that a machine
+# getting slower or faster meanwhile moves all three alike, and each turn gives its ratios.
+#   player:    the engine and video widget (play_clip), the video drawn by the overlay sink
+#              into the widget's own native window; audio decoded into "fakesink sync=true"
+#   reference: gst-launch-1.0 filesrc ! qtdemux ! h264parse ! avdec_h264 ! videoconvert
+#              ! ximagesink (video only: the audio is not even decoded)
+#   playbin:   gst-launch-1.0 playbin with ximagesink and the same audio sink as the player
+#              (the same work as the player)
+# Prints user + system seconds of every run, then the ratios per turn as min / median / max.
+# PLAYBACK_BENCH_RUNS turns (5); PLAYBACK_BENCH_CLIP names another clip; PLAYBACK_BENCH_PROFILE=1
+# samples one turn with perf instead and prints where the CPU goes.
 #   bench/playback/run-playback-bench.sh [build-dir] [widget-width widget-height]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -12,6 +19,7 @@ build=${1:-build}
 width=${2:-1280}
 height=${3:-720}
 work=${PLAYBACK_BENCH_DIR:-/tmp/playback-bench}
+runs=${PLAYBACK_BENCH_RUNS:-5}
 mkdir -p "$work"
 
 clip=${PLAYBACK_BENCH_CLIP:-$work/clip-720p30.mov}
@@ -29,37 +37,56 @@ fi
 
 cmake --build "$build" --target play_clip >/dev/null
 
-export QT_QPA_PLATFORM=xcb
+runtime=$(mktemp -d)
+chmod 700 "$runtime"
+trap 'rm -rf "$runtime"' EXIT
+export XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=xcb
 export CLIP=$clip PLAY_CLIP=$build/bin/play_clip WORK=$work WIDTH=$width HEIGHT=$height
-export PROFILE=${PLAYBACK_BENCH_PROFILE:-0}
-xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+export RUNS=$runs PROFILE=${PLAYBACK_BENCH_PROFILE:-0}
+rm -f "$work"/*.times
+xvfb-run -a -s "-screen 0 1920x1080x24" bash -euo pipefail -c '
   measure() {
     local name=$1; shift
     if [ "$PROFILE" = 1 ]; then
-      /usr/bin/time -f "%U %S %e" -o "$WORK/$name.time" \
-        perf record -q -F 250 -o "$WORK/$name.perf" -- "$@"
+      perf record -q -F 250 -o "$WORK/$name.perf" -- "$@" >/dev/null 2>&1
     else
-      /usr/bin/time -f "%U %S %e" -o "$WORK/$name.time" "$@"
+      /usr/bin/time -a -f "%U %S" -o "$WORK/$name.times" "$@" >"$WORK/$name.out" 2>&1
     fi
   }
-  measure player "$PLAY_CLIP" "$CLIP" "$WIDTH" "$HEIGHT" > "$WORK/player.out"
-  measure reference gst-launch-1.0 -m playbin uri="file://$CLIP" video-sink=ximagesink \
-    audio-sink="fakesink sync=true" > "$WORK/reference.out" 2>&1
+  turns=$RUNS
+  [ "$PROFILE" = 1 ] && turns=1
+  for _ in $(seq "$turns"); do
+    measure player "$PLAY_CLIP" "$CLIP" "$WIDTH" "$HEIGHT"
+    measure reference gst-launch-1.0 -q filesrc location="$CLIP" ! qtdemux ! h264parse \
+      ! avdec_h264 ! videoconvert ! ximagesink
+    measure playbin gst-launch-1.0 -q playbin uri="file://$CLIP" video-sink=ximagesink \
+      audio-sink="fakesink sync=true"
+  done
 '
 
-read -r pu ps pe < "$work/player.time"
-read -r ru rs re < "$work/reference.time"
-qos=$(grep -c '(qos)' "$work/reference.out" || true)
-echo "player    (engine + widget ${width}x${height}): user ${pu} s, system ${ps} s, wall ${pe} s"
-echo "          $(cat "$work/player.out")"
-echo "reference (gst-launch playbin + ximagesink): user ${ru} s, system ${rs} s, wall ${re} s, qos drops ${qos}"
-awk -v pu="$pu" -v ps="$ps" -v ru="$ru" -v rs="$rs" \
-  'BEGIN { printf "CPU ratio player / reference: %.2f\n", (pu + ps) / (ru + rs) }'
-
-if [ "${PLAYBACK_BENCH_PROFILE:-0}" = 1 ]; then
-  for name in player reference; do
+if [ "$PROFILE" = 1 ]; then
+  for name in player reference playbin; do
     echo "== $name: CPU by library, then by function"
     perf report -q -i "$work/$name.perf" --sort dso --stdio 2>/dev/null | head -12 || true
     perf report -q -i "$work/$name.perf" --sort dso,sym --stdio 2>/dev/null | head -15 || true
   done
+  exit 0
 fi
+
+echo "clip: $clip ($(stat -c %s "$clip") bytes), 1280x720 30 fps, 30 s; widget ${width}x${height};" \
+  "Xvfb 1920x1080x24"
+echo "player's last run: $(cat "$work/player.out")"
+paste "$work/player.times" "$work/reference.times" "$work/playbin.times" | awk '
+  function stats(name, v, n,   i, j, t) {
+    for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (v[j] < v[i]) { t = v[i]; v[i] = v[j]; v[j] = t }
+    printf "%-34s min %.3f  median %.3f  max %.3f  (%d turns)\n", name, v[1],
+      n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2, v[n], n
+  }
+  { p = $1 + $2; r = $3 + $4; b = $5 + $6; n++
+    printf "turn %d: cpu s  player %.2f  reference %.2f  playbin %.2f\n", n, p, r, b
+    vsRef[n] = p / r; vsPlaybin[n] = p / b; pc[n] = p; rc[n] = r; bc[n] = b }
+  END {
+    stats("player cpu s", pc, n); stats("reference cpu s", rc, n); stats("playbin cpu s", bc, n)
+    stats("CPU ratio player / reference", vsRef, n)
+    stats("CPU ratio player / playbin", vsPlaybin, n)
+  }'
