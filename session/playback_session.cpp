@@ -259,7 +259,8 @@ void PlaybackSession::importPaths(const QStringList& paths)
                                                            : nullptr;
         if (problem) {
             skipped << QStringLiteral("%1 (%2)").arg(info.fileName(), QLatin1String(problem));
-        } else if (m_catalogue.addFile(file, info.fileName().toStdString(), ext) >= 0) {
+        } else {
+            m_catalogue.addFile(file, info.fileName().toStdString(), ext);
             played = m_catalogue.count() - 1;
         }
     }
@@ -297,7 +298,7 @@ void PlaybackSession::closeRecording()
 void PlaybackSession::deleteRecording(int row, const std::function<bool(const QString& name)>& confirm)
 {
     RecordingEntry node;
-    if (row < 0 || m_catalogue.entryAt(row, node) != 0) {
+    if (row < 0 || !m_catalogue.entryAt(row, node)) {
         return;
     }
     const QString name = displayName(node);
@@ -313,7 +314,7 @@ void PlaybackSession::deleteRecording(int row, const std::function<bool(const QS
     if (row == m_currentIndex && m_engine.state() != PlayState::Init) {
         closeRecording();
     }
-    if (m_catalogue.deleteFileAt(row) != 0) {
+    if (!m_catalogue.deleteFileAt(row)) {
         emit statusNote(QStringLiteral("%1 could not be deleted.").arg(name));
         return;
     }
@@ -326,10 +327,10 @@ void PlaybackSession::deleteRecording(int row, const std::function<bool(const QS
 void PlaybackSession::toggleLock(int row)
 {
     RecordingEntry node;
-    if (row < 0 || m_catalogue.entryAt(row, node) != 0) {
+    if (row < 0 || !m_catalogue.entryAt(row, node)) {
         return;
     }
-    if (m_catalogue.toggleLock(row) != 0) {
+    if (!m_catalogue.toggleLock(row)) {
         emit statusNote(QStringLiteral("The file system refused to %1 %2.")
                             .arg(node.locked ? QStringLiteral("unlock") : QStringLiteral("lock"), displayName(node)));
     }
@@ -383,7 +384,7 @@ TripDigests PlaybackSession::tripOf(int row)
     TripDigests trip;
     RecordingEntry node;
     for (const int tripRow : tripRows(row)) {
-        if (m_catalogue.entryAt(tripRow, node) != 0) {
+        if (!m_catalogue.entryAt(tripRow, node)) {
             continue;
         }
         if (tripRow == m_currentIndex) {

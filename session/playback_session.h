@@ -69,7 +69,7 @@ public:
     // The telemetry sample at the play position; null past the table's end.
     const TelemetryEntry* currentSample() const;
     // The entry of the current index; false when there is none.
-    bool currentEntry(RecordingEntry& out) const { return m_catalogue.entryAt(m_currentIndex, out) == 0; }
+    bool currentEntry(RecordingEntry& out) const { return m_catalogue.entryAt(m_currentIndex, out); }
 
     // The digests of the trip of a row (the open recording's from its table).
     TripDigests tripOf(int row);

@@ -36,22 +36,21 @@ bool sidecarShared(const RecordingEntry& node)
 
 }  // namespace
 
-int PlaylistCatalogue::addFile(const std::string& path, const std::string& name, const std::string& ext)
+void PlaylistCatalogue::addFile(const std::string& path, const std::string& name, const std::string& ext)
 {
     Entry entry{describeRecording(path, name, ext)};
     const int index = count();
     emit entryAboutToBeAdded(index);
     m_entries.push_back(std::move(entry));
     emit entryAdded(index);
-    return 0;
 }
 
-int PlaylistCatalogue::entryAt(int index, RecordingEntry& out) const
+bool PlaylistCatalogue::entryAt(int index, RecordingEntry& out) const
 {
     if (index < 0 || index >= count())
-        return -1;
+        return false;
     out = m_entries[static_cast<size_t>(index)].node;
-    return 0;
+    return true;
 }
 
 void PlaylistCatalogue::removeAll()
@@ -61,19 +60,19 @@ void PlaylistCatalogue::removeAll()
     emit cleared();
 }
 
-int PlaylistCatalogue::deleteFileAt(int index)
+bool PlaylistCatalogue::deleteFileAt(int index)
 {
     if (index < 0 || index >= count())
-        return -1;
+        return false;
     const RecordingEntry& node = m_entries[static_cast<size_t>(index)].node;
 
     // A locked recording is protected, as a read-only file is where the cameras come from.
     const auto attributes = readFileAttributes(node.filePath);
     if (attributes && attributes->bReadOnly)
-        return -1;
+        return false;
     // A movie that is already gone lets its entry go; any other failure keeps it listed.
     if (!removeFile(node.filePath) && errno != ENOENT)
-        return -1;
+        return false;
     // Another recording of the folder may share the sidecar (B.mov and a locked B.MOV, A.TS
     // and A.MOV): it stays while one does.
     if (!node.sidecarPath.empty() && !sidecarShared(node))
@@ -82,23 +81,23 @@ int PlaylistCatalogue::deleteFileAt(int index)
     emit entryAboutToBeRemoved(index);
     m_entries.erase(m_entries.begin() + index);
     emit entryRemoved(index);
-    return 0;
+    return true;
 }
 
-int PlaylistCatalogue::toggleLock(int index)
+bool PlaylistCatalogue::toggleLock(int index)
 {
     if (index < 0 || index >= count())
-        return -1;
+        return false;
     Entry& entry = m_entries[static_cast<size_t>(index)];
     const std::optional<unsigned> before = writeBits(entry.node.filePath);
     if (!before)
-        return -1;
+        return false;
     const bool lock = *before != 0;  // read-only is no write bit at all
     // The entry follows the file only once the file has changed.
     if (!setReadOnly(entry.node.filePath, lock, entry.unlockedWriteBits))
-        return -1;
+        return false;
     entry.unlockedWriteBits = lock ? *before : 0;
     entry.node.locked = lock ? 1 : 0;
     emit lockChanged(index);
-    return 0;
+    return true;
 }

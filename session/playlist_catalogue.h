@@ -16,16 +16,18 @@ public:
     explicit PlaylistCatalogue(QObject* parent = nullptr) : QObject(parent) {}
 
     // name empty: the last part of the path. ext: upper-case with its dot (".MOV").
-    int addFile(const std::string& path, const std::string& name, const std::string& ext);
-    int entryAt(int index, RecordingEntry& out) const;
+    void addFile(const std::string& path, const std::string& name, const std::string& ext);
+    // A copy of the entry; false for an index out of range.
+    bool entryAt(int index, RecordingEntry& out) const;
     int count() const { return static_cast<int>(m_entries.size()); }
     // The entry of a valid index, without a copy.
     const RecordingEntry& entryAt(int index) const { return m_entries[static_cast<size_t>(index)].node; }
     void removeAll();
     // Deletes the movie, then its sidecar; the entry goes only when the movie is gone.
-    // -1 when nothing was deleted (bad index, locked or undeletable movie), else 0.
-    int deleteFileAt(int index);
-    int toggleLock(int index);
+    // False when nothing was deleted (bad index, locked or undeletable movie).
+    bool deleteFileAt(int index);
+    // Makes the movie read-only, or writable again; false when the file did not change.
+    bool toggleLock(int index);
 
 signals:
     void entryAboutToBeAdded(int index);

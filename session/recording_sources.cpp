@@ -233,9 +233,7 @@ int importCardFolder(const std::string& folder, PlaylistCatalogue& list)
     for (const auto& [path, fileName] : found) {
         const std::string ext = upperExtension(path);
         const std::string name = fs::path(fileName).stem().string() + ext;
-        if (list.addFile(path, name, ext) < 0) {
-            break;
-        }
+        list.addFile(path, name, ext);
         ++added;
     }
     return added;
@@ -257,9 +255,7 @@ int importFolder(const std::string& folder, PlaylistCatalogue& list)
 {
     int added = 0;
     for (const auto& [path, fileName] : listRecordings(folder)) {
-        if (list.addFile(path, fileName, upperExtension(path)) < 0) {
-            break;
-        }
+        list.addFile(path, fileName, upperExtension(path));
         ++added;
     }
     return added;

@@ -23,7 +23,7 @@ void TripIndex::update(const PlaylistCatalogue& list)
     m_rowClocks.clear();
     m_rowClocks.reserve(static_cast<size_t>(list.count()));
     RecordingEntry node;
-    for (int row = 0; list.entryAt(row, node) == 0; ++row) {
+    for (int row = 0; list.entryAt(row, node); ++row) {
         const std::string key = cacheKey(node.filePath);
         auto known = m_clocks.find(key);
         if (known == m_clocks.end())

@@ -126,7 +126,7 @@ TEST_F(PlayerWindowTest, ImportListsEveryRecordingWithItsLayout)
     ASSERT_EQ(dlg->session().catalogue().count(), 5);
     for (const QString& layout : kLayouts) {
         RecordingEntry node;
-        ASSERT_EQ(dlg->session().catalogue().entryAt(rowOf(layout), node), 0) << layout.toStdString();
+        ASSERT_TRUE(dlg->session().catalogue().entryAt(rowOf(layout), node)) << layout.toStdString();
         EXPECT_EQ(node.layout == Layout::ICat, layout == "ICAT");
         EXPECT_EQ(node.layout == Layout::A7L, layout == "A7L");
         EXPECT_EQ(node.layout == Layout::NT96650, layout == "NT96650A");
@@ -748,7 +748,7 @@ TEST_F(PlayerWindowTest, EnterPlaysAndDeleteAsksFirstOnTheList)
 
     list.selectExistingRow(4);
     RecordingEntry node;
-    ASSERT_EQ(dlg->session().catalogue().entryAt(4, node), 0);
+    ASSERT_TRUE(dlg->session().catalogue().entryAt(4, node));
     confirmAnswer = false;
     QTest::keyClick(&list, Qt::Key_Delete);
     ASSERT_EQ(questions.size(), 1);

@@ -84,7 +84,7 @@ std::string sidecarBytes()
 RecordingEntry nodeAt(const PlaylistCatalogue& list, int index)
 {
     RecordingEntry node;
-    EXPECT_EQ(list.entryAt(index, node), 0);
+    EXPECT_TRUE(list.entryAt(index, node));
     return node;
 }
 
@@ -117,7 +117,7 @@ TEST_F(PlaylistCatalogueTest, SidecarBesideTheMovieWinsOverTheMoviesOwnLayout)
     const std::string sidecar = folder.write("A.DAT", sidecarBytes());
     folder.write("gps/A.DAT", sidecarBytes());
 
-    EXPECT_EQ(list.addFile(movie, "A.MOV", ".MOV"), 0);
+    list.addFile(movie, "A.MOV", ".MOV");
     const RecordingEntry node = nodeAt(list, 0);
     EXPECT_EQ(node.sidecarPath, sidecar);
     EXPECT_EQ(node.layout, Layout::Sidecar);
@@ -326,7 +326,7 @@ TEST_F(PlaylistCatalogueTest, MoviesWithoutAReadableTimeShowTheZeroDate)
 
 TEST_F(PlaylistCatalogueTest, UnreadableFilesAreStillListedWithAnEmptyTime)
 {
-    EXPECT_EQ(list.addFile(folder.path("missing.TS"), "", ".TS"), 0);
+    list.addFile(folder.path("missing.TS"), "", ".TS");
     ASSERT_EQ(list.count(), 1);
     const RecordingEntry node = nodeAt(list, 0);
     EXPECT_EQ(node.timeText, "");
@@ -362,12 +362,12 @@ TEST_F(PlaylistCatalogueTest, ToggleLockFlipsTheFileTheEntryAndTheLabel)
     const std::vector<std::string> movies = addThreeRecordings();
     ASSERT_EQ(view.labels(), (std::vector<std::string>{" 1", " 2", "*3"}));
 
-    EXPECT_EQ(list.toggleLock(2), 0);
+    EXPECT_TRUE(list.toggleLock(2));
     EXPECT_EQ(view.signalRows()[2][0], " 3");
     EXPECT_EQ(nodeAt(list, 2).locked, 0);
     EXPECT_EQ(permissionBits(movies[2]), 0644u);  // the owner gets its write bit back
 
-    EXPECT_EQ(list.toggleLock(2), 0);
+    EXPECT_TRUE(list.toggleLock(2));
     EXPECT_EQ(view.signalRows()[2][0], "*3");
     EXPECT_EQ(nodeAt(list, 2).locked, 1);
     EXPECT_EQ(permissionBits(movies[2]), 0444u);
@@ -378,10 +378,10 @@ TEST_F(PlaylistCatalogueTest, LockingClearsEveryWriteBit)
 {
     const std::vector<std::string> movies = addThreeRecordings();
     setPermissionBits(movies[0], 0666);
-    EXPECT_EQ(list.toggleLock(0), 0);
+    EXPECT_TRUE(list.toggleLock(0));
     EXPECT_EQ(permissionBits(movies[0]), 0444u);
     EXPECT_EQ(view.signalRows()[0][0], "*1");
-    EXPECT_EQ(list.toggleLock(0), 0);
+    EXPECT_TRUE(list.toggleLock(0));
     EXPECT_EQ(permissionBits(movies[0]), 0666u) << "the write bits it had before the lock";
 }
 
@@ -391,9 +391,9 @@ TEST_F(PlaylistCatalogueTest, UnlockingAFileLockedElsewhereGivesWhatTheUmaskAllo
     const std::vector<std::string> movies = addThreeRecordings();
     setPermissionBits(movies[1], 0444);
     PlaylistCatalogue fresh;
-    ASSERT_EQ(fresh.addFile(movies[1], "", ".MOV"), 0);
+    fresh.addFile(movies[1], "", ".MOV");
     const mode_t saved = ::umask(002);
-    EXPECT_EQ(fresh.toggleLock(0), 0);
+    EXPECT_TRUE(fresh.toggleLock(0));
     ::umask(saved);
     EXPECT_EQ(permissionBits(movies[1]), 0664u);
 }
@@ -402,17 +402,17 @@ TEST_F(PlaylistCatalogueTest, ToggleLockOfAVanishedFileChangesNothing)
 {
     const std::vector<std::string> movies = addThreeRecordings();
     fs::remove(movies[0]);
-    EXPECT_EQ(list.toggleLock(0), -1);
+    EXPECT_FALSE(list.toggleLock(0));
     EXPECT_EQ(nodeAt(list, 0).locked, 0);
     EXPECT_EQ(view.signalRows()[0][0], " 1");
-    EXPECT_EQ(list.toggleLock(3), -1);
-    EXPECT_EQ(list.toggleLock(-1), -1);
+    EXPECT_FALSE(list.toggleLock(3));
+    EXPECT_FALSE(list.toggleLock(-1));
 }
 
 TEST_F(PlaylistCatalogueTest, DeletingRemovesMovieSidecarEntryAndRowButKeepsOldLabels)
 {
     const std::vector<std::string> movies = addThreeRecordings();
-    EXPECT_EQ(list.deleteFileAt(0), 0);
+    EXPECT_TRUE(list.deleteFileAt(0));
 
     EXPECT_FALSE(fs::exists(movies[0]));
     EXPECT_FALSE(fs::exists(folder.path("A.DAT")));
@@ -432,7 +432,7 @@ TEST_F(PlaylistCatalogueTest, DeletingRemovesMovieSidecarEntryAndRowButKeepsOldL
 TEST_F(PlaylistCatalogueTest, ALockedRecordingIsNotDeleted)
 {
     const std::vector<std::string> movies = addThreeRecordings();
-    EXPECT_EQ(list.deleteFileAt(2), -1);
+    EXPECT_FALSE(list.deleteFileAt(2));
     EXPECT_TRUE(fs::exists(movies[2]));
     EXPECT_TRUE(fs::exists(folder.path("C.DAT")));
     EXPECT_EQ(list.count(), 3);
@@ -440,7 +440,7 @@ TEST_F(PlaylistCatalogueTest, ALockedRecordingIsNotDeleted)
 
     // Unlocked, it goes.
     list.toggleLock(2);
-    EXPECT_EQ(list.deleteFileAt(2), 0);
+    EXPECT_TRUE(list.deleteFileAt(2));
     EXPECT_FALSE(fs::exists(movies[2]));
     EXPECT_FALSE(fs::exists(folder.path("C.DAT")));
     EXPECT_EQ(view.signalRows().size(), 2u);
@@ -461,12 +461,12 @@ TEST_F(PlaylistCatalogueTest, ASidecarAnotherRecordingSharesIsKept)
     list.addFile(tsMovie, "", ".TS");
     list.addFile(alone, "", ".MOV");
 
-    EXPECT_EQ(list.deleteFileAt(0), 0);
+    EXPECT_TRUE(list.deleteFileAt(0));
     EXPECT_TRUE(fs::exists(sharedB));
-    EXPECT_EQ(list.deleteFileAt(0), 0);
+    EXPECT_TRUE(list.deleteFileAt(0));
     EXPECT_FALSE(fs::exists(tsMovie));
     EXPECT_TRUE(fs::exists(sharedA));
-    EXPECT_EQ(list.deleteFileAt(0), 0);
+    EXPECT_TRUE(list.deleteFileAt(0));
     EXPECT_FALSE(fs::exists(own)) << "a sidecar nobody else uses goes with its movie";
 }
 
@@ -477,7 +477,7 @@ TEST_F(PlaylistCatalogueTest, AMovieThatCannotBeDeletedKeepsItsSidecarEntryAndRo
     const std::string sidecar = folder.write("A.DAT", sidecarBytes());
     list.addFile(folder.path("A.MOV"), "", ".MOV");
 
-    EXPECT_EQ(list.deleteFileAt(0), -1);
+    EXPECT_FALSE(list.deleteFileAt(0));
     EXPECT_TRUE(fs::exists(sidecar));
     EXPECT_EQ(list.count(), 1);
     EXPECT_EQ(view.signalRows().size(), 1u);
@@ -487,7 +487,7 @@ TEST_F(PlaylistCatalogueTest, AMovieAlreadyGoneLetsItsEntryGo)
 {
     const std::vector<std::string> movies = addThreeRecordings();
     fs::remove(movies[1]);
-    EXPECT_EQ(list.deleteFileAt(1), 0);
+    EXPECT_TRUE(list.deleteFileAt(1));
     EXPECT_FALSE(fs::exists(folder.path("B.DAT")));
     EXPECT_EQ(view.labels(), (std::vector<std::string>{" 1", "*3"}));
 }
@@ -497,11 +497,11 @@ TEST_F(PlaylistCatalogueTest, BadIndicesDoNothing)
     const std::vector<std::string> movies = addThreeRecordings();
     RecordingEntry node;
     node.displayName = "untouched";
-    EXPECT_EQ(list.entryAt(3, node), -1);
-    EXPECT_EQ(list.entryAt(-1, node), -1);
+    EXPECT_FALSE(list.entryAt(3, node));
+    EXPECT_FALSE(list.entryAt(-1, node));
     EXPECT_EQ(node.displayName, "untouched");
-    EXPECT_EQ(list.deleteFileAt(3), -1);
-    EXPECT_EQ(list.deleteFileAt(-1), -1);
+    EXPECT_FALSE(list.deleteFileAt(3));
+    EXPECT_FALSE(list.deleteFileAt(-1));
     EXPECT_EQ(list.count(), 3);
     for (const std::string& movie : movies)
         EXPECT_TRUE(fs::exists(movie));
@@ -542,10 +542,10 @@ TEST_F(PlaylistCatalogueTest, ModelRolesFollowTheCatalogue)
 
     model.setPlayingRow(1);
     EXPECT_TRUE(model.index(1, 0).data(PlaylistModel::PlayingRole).toBool());
-    ASSERT_EQ(list.deleteFileAt(0), 0);
+    ASSERT_TRUE(list.deleteFileAt(0));
     EXPECT_EQ(model.playingRow(), 0);
     EXPECT_TRUE(model.index(0, 0).data(PlaylistModel::PlayingRole).toBool());
-    ASSERT_EQ(list.deleteFileAt(0), 0);
+    ASSERT_TRUE(list.deleteFileAt(0));
     EXPECT_EQ(model.playingRow(), -1) << "the playing recording is gone";
     model.setPlayingRow(5);
     EXPECT_EQ(model.playingRow(), -1);
@@ -558,11 +558,11 @@ TEST(PlayListWithoutView, WorksAlone)
     folder.write("A.DAT", sidecarBytes());
     PlaylistCatalogue list;
     list.addFile(movie, "", ".TS");
-    EXPECT_EQ(list.toggleLock(0), 0);
+    EXPECT_TRUE(list.toggleLock(0));
     EXPECT_EQ(nodeAt(list, 0).locked, 1);
-    EXPECT_EQ(list.deleteFileAt(0), -1);
-    EXPECT_EQ(list.toggleLock(0), 0);
-    EXPECT_EQ(list.deleteFileAt(0), 0);
+    EXPECT_FALSE(list.deleteFileAt(0));
+    EXPECT_TRUE(list.toggleLock(0));
+    EXPECT_TRUE(list.deleteFileAt(0));
     EXPECT_EQ(list.count(), 0);
     EXPECT_FALSE(fs::exists(movie));
 }
