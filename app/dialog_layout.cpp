@@ -35,7 +35,7 @@ QRect controlRect(int id)
     }
     for (const auto& [control, button] : kButtons) {
         if (control == id) {
-            return skin::templateRect(button);
+            return skin::layoutRect(button);
         }
     }
     return {};

@@ -4,7 +4,7 @@
 
 namespace {
 
-// The map dialog behind the calls; the host widget owns the dialog.
+// The map view behind the calls; the host widget owns the view.
 class MapViewCalls : public MapCalls {
 public:
     explicit MapViewCalls(MapView* dialog) : m_dialog(dialog) {}

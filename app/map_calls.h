@@ -31,5 +31,5 @@ public:
     virtual void whenLoaded(std::function<void()> callback) = 0;
 };
 
-// The map dialog created inside the map host control (hidden until its page has loaded).
+// The map view created inside the map host widget (hidden until its page has loaded).
 std::unique_ptr<MapCalls> createMapView(QWidget* host);

@@ -6,15 +6,18 @@
 
 namespace {
 
-const QString kSnapshotFolder = QStringLiteral("snapshot/folder");
-const QString kImportFolder = QStringLiteral("import/folder");
-const QString kVolume = QStringLiteral("play/volume");
-const QString kUnits = QStringLiteral("display/units");
-const QString kCycle = QStringLiteral("play/cycle");
-const QString kChartView = QStringLiteral("display/chart");
+// Keys of the settings file, by the group they are stored under.
+constexpr char kSnapshotFolder[] = "snapshot/folder";
+constexpr char kImportFolder[] = "import/folder";
 
-const QString kMph = QStringLiteral("mph");
-const QString kSpeedView = QStringLiteral("speed");
+constexpr char kVolume[] = "play/volume";
+constexpr char kCycle[] = "play/cycle";
+
+constexpr char kUnits[] = "display/units";
+constexpr char kChartView[] = "display/chart";
+
+constexpr char kMph[] = "mph";
+constexpr char kSpeedView[] = "speed";
 
 // A whole number in min..max, else the fallback: a hand-edited or damaged file never
 // reaches the window as a level it cannot show.
@@ -31,7 +34,7 @@ QString existingFolder(const QString& key)
     return !saved.isEmpty() && QDir(saved).exists() ? saved : QString();
 }
 
-const QString kExportFolder = QStringLiteral("export/folder");
+constexpr char kExportFolder[] = "export/folder";
 
 // The saved folder while it exists, else the standard one, else home.
 QString folderOr(const QString& key, QStandardPaths::StandardLocation fallback)

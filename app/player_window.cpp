@@ -56,8 +56,8 @@ QLabel* makeTitleStripLine(QWidget* parent, const QString& name, const QColor& c
     return line;
 }
 
-// The template's "MS Shell Dlg" 9 on a 96-dpi screen: 12 pixels of Arial's metrics. The
-// desktop's default is wider and would cut the list's times off in their 130-pixel column.
+// The window's font: Arial with a 12-pixel cell, the font the layout units are measured in.
+// The desktop's default is wider and would cut the list's times off in their 130-pixel column.
 QFont windowFont()
 {
     QFont font(QStringLiteral("Arial"));
@@ -392,9 +392,9 @@ void PlayerWindow::paintGauges(QPainter& painter)
 void PlayerWindow::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        return;  // the dialog's OK handling is empty
+        return;  // Enter is no command in this window
     }
-    QDialog::keyPressEvent(e);  // Escape ends the dialog
+    QDialog::keyPressEvent(e);  // Escape closes the window
 }
 
 void PlayerWindow::accept()

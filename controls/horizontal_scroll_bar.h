@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-// Pictures of the horizontal bar (bitmap resources 138 to 141).
+// Pictures of the horizontal bar (:/BITMAP/138 to 141).
 struct HorizontalScrollBarImages {
     QImage leftArrow;   // 138, 26 x 12
     QImage rightArrow;  // 139, 26 x 12

@@ -7,7 +7,7 @@
 
 class QFontMetrics;
 
-// Pictures of the header (bitmap resources 135 to 137), all 24 pixels high.
+// Pictures of the header (:/BITMAP/135 to 137), all 24 pixels high.
 struct SkinHeaderImages {
     QImage rightEdge;  // 135, 4 x 24: right edge of a column, left 2 columns used
     QImage face;       // 136, 2 x 24: vertical gradient, first column used

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-// Pictures of the vertical bar (bitmap resources 143 to 148).
+// Pictures of the vertical bar (:/BITMAP/143 to 148).
 struct VerticalScrollBarImages {
     QImage topCap;     // 147, 12 x 11
     QImage upArrow;    // 148, 12 x 26

@@ -19,11 +19,12 @@ constexpr int scaled(int units, int num, int den)
     return units < 0 ? -magnitude : magnitude;
 }
 
-// The controls' rectangles are given in dialog units: 7/4 pixel across, 14/8 pixel down.
+// The controls' rectangles are given in layout units, a quarter of the window font's average
+// character width across (7/4 pixel) and an eighth of its height down (14/8 pixel).
 constexpr int unitsAcross(int units) { return scaled(units, 7, 4); }
 constexpr int unitsDown(int units) { return scaled(units, 14, 8); }
 
-// A rectangle in dialog units as skin pixels. Each edge is rounded; the size is what lies
+// A rectangle in layout units as skin pixels. Each edge is rounded; the size is what lies
 // between the rounded edges.
 constexpr QRect fromLayoutUnits(int x, int y, int width, int height)
 {
@@ -63,7 +64,7 @@ constexpr QRect horizontalScrollBar(const QRect& list)
 }
 
 // Image buttons: a strip of four frames; a button takes one frame's size at the top-left
-// corner of its rectangle in dialog units (templateRect).
+// corner of its rectangle in layout units (layoutRect).
 enum class Button { Cycle, Prev, Play, Stop, Next, Print, Capture, Import, Clear,
                     VolumeDown, VolumeUp, Minimise, Close };
 inline constexpr Button kButtons[] = {
@@ -76,7 +77,7 @@ inline constexpr QSize kListFrame{65, 29};
 inline constexpr QSize kTitleFrame{29, 21};
 inline constexpr QSize kVolumeFrame{23, 23};
 
-constexpr QRect templateRect(Button b)
+constexpr QRect layoutRect(Button b)
 {
     switch (b) {
     case Button::Cycle: return fromLayoutUnits(115, 301, 31, 26);
@@ -109,6 +110,6 @@ constexpr QSize buttonFrame(Button b)
     }
 }
 
-constexpr QRect button(Button b) { return {templateRect(b).topLeft(), buttonFrame(b)}; }
+constexpr QRect button(Button b) { return {layoutRect(b).topLeft(), buttonFrame(b)}; }
 
 }  // namespace skin

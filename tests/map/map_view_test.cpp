@@ -1,4 +1,4 @@
-// The map dialog in a real Qt WebEngine view, driven through its C++ operations,
+// The map view in a real Qt WebEngine view, driven through its C++ operations,
 // with the page's state read back through the view.
 #include "map_view.h"
 

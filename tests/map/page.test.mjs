@@ -120,7 +120,7 @@ describe('a page whose map library loaded', () => {
   it('has its elements, styles and start view', async () => {
     const layout = await page.evaluate(() => {
       const style = (id) => getComputedStyle(document.getElementById(id));
-      const body = style('CDlgMap');
+      const body = style('mapView');
       const info = style('gpsinfo');
       return {
         charset: document.characterSet,
@@ -136,7 +136,7 @@ describe('a page whose map library loaded', () => {
       };
     });
     assert.equal(layout.charset, 'UTF-8');
-    assert.equal(layout.bodyIsPage, 'CDlgMap');
+    assert.equal(layout.bodyIsPage, 'mapView');
     assert.deepEqual(layout.children, ['map_canvas', 'gpsinfo']);
     assert.deepEqual(layout.body,
       ['0px', '0px', 'rgb(136, 136, 136)', 'rgb(0, 0, 0)', '12px', 'Arial, sans-serif']);
