@@ -92,13 +92,13 @@ std::vector<ScaleLabel> scaleLabels(const PlotRect& plot, bool speedView, SpeedU
 // place (plot left + 520, plot right - 92) where there is room; a time text wider than the
 // room to the plot's right edge ends at that edge instead, and the speed text then ends at
 // least kWaveTextGap before the time text.
-inline constexpr int kWaveSpeedTextX = 520;
-inline constexpr int kWaveTimeTextFromRight = 92;
-inline constexpr int kWaveTextGap = 6;
 struct BottomTextPlaces {
     int speedX = 0;
     int timeX = 0;
 };
+inline constexpr int kWaveSpeedTextX = 520;
+inline constexpr int kWaveTimeTextFromRight = 92;
+inline constexpr int kWaveTextGap = 6;
 BottomTextPlaces placeSpeedAndTime(const PlotRect& plot, int speedWidth, int timeWidth);
 
 // "hh:mm:ss/hh:mm:ss", elapsed first.

@@ -7,12 +7,8 @@
 
 // Broken-down UTC time of a movie header (month 1-12, full year).
 struct MovieTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
+    int year = 0, month = 0, day = 0;
+    int hour = 0, minute = 0, second = 0;
 };
 
 // The file ends with the name of an ICAT chip ("ICAT6330" or "ICAT6350").

@@ -6,10 +6,10 @@
 
 // One recording as the player lists it: its files, its time and how its telemetry is read.
 struct RecordingEntry {
-    std::string filePath;  // movie file, as given
-    std::string displayName;  // display name
-    std::string sidecarPath;   // sidecar .DAT file, empty when none
-    std::string timeText;      // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
+    std::string filePath{};  // movie file, as given
+    std::string displayName{};  // the name the list shows
+    std::string sidecarPath{};   // sidecar .DAT file, empty when none
+    std::string timeText{};      // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
     int locked = 0;          // movie file read-only when listed or last toggled
     Layout layout = Layout::None;  // Sidecar when sidecarPath is set, else the movie's own
 };

@@ -13,11 +13,11 @@ struct TelemetryEntry {
     float gX = 0.0f;  // G-sensor axes in g
     float gY = 0.0f;
     float gZ = 0.0f;
-    std::string longitude;  // signed decimal degrees, west negative
-    std::string latitude;   // signed decimal degrees, south negative
+    std::string longitude{};  // signed decimal degrees, west negative
+    std::string latitude{};   // signed decimal degrees, south negative
     int speedKmh = 0;            // km/h
     double course = 0.0;      // degrees
-    std::optional<std::int64_t> utcMs;  // UTC of the fix, ms since 1970, when the log dates it
+    std::optional<std::int64_t> utcMs{};  // UTC of the fix, ms since 1970, when the log dates it
 
     // Both texts at least 7 characters: an empty text and the miss text "0" are no position.
     bool hasPosition() const { return longitude.size() >= 7 && latitude.size() >= 7; }

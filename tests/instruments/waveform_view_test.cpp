@@ -27,14 +27,9 @@ constexpr QRgb kYellow = qRgb(255, 255, 0);
 constexpr QRgb kPlotColor = qRgb(19, 19, 19);
 constexpr QRgb kGridColor = qRgb(32, 37, 42);
 
-TelemetryEntry samplePath(float x, float y, float z, int speed = 0)
+TelemetryEntry makeEntry(float x, float y, float z, int speed = 0)
 {
-    TelemetryEntry s;
-    s.gX = x;
-    s.gY = y;
-    s.gZ = z;
-    s.speedKmh = speed;
-    return s;
+    return {.gX = x, .gY = y, .gZ = z, .speedKmh = speed};
 }
 
 // x in the middle of sample k's ten points, away from the jumps between samples.
@@ -100,7 +95,7 @@ TEST_F(WaveformViewTest, NewControlShowsScaleWithoutCursor)
 
 TEST_F(WaveformViewTest, DrawsTheThreeAxesOnTheirScale)
 {
-    load([](int k) { return k == 10 ? samplePath(-2.0f, -1.0f, 0.5f) : samplePath(1.0f, -1.0f, 0.5f); });
+    load([](int k) { return k == 10 ? makeEntry(-2.0f, -1.0f, 0.5f) : makeEntry(1.0f, -1.0f, 0.5f); });
     ASSERT_EQ(wave.entryCount(), 800);
     ASSERT_EQ(wave.stepSize(), 1);
     const QImage image = render();
@@ -118,7 +113,7 @@ TEST_F(WaveformViewTest, DrawsTheThreeAxesOnTheirScale)
 
 TEST_F(WaveformViewTest, ChartsEveryTenthEntryAboveTenMinutes)
 {
-    auto flat = [](int) { return samplePath(0.0f, 0.0f, 0.0f); };
+    auto flat = [](int) { return makeEntry(0.0f, 0.0f, 0.0f); };
     load(flat, 600);
     EXPECT_EQ(wave.entryCount(), 6000);
     EXPECT_EQ(wave.stepSize(), 1);
@@ -132,7 +127,7 @@ TEST_F(WaveformViewTest, ChartsEveryTenthEntryAboveTenMinutes)
 
 TEST_F(WaveformViewTest, SetCursorAcceptsOnlyZeroToEntryCount)
 {
-    load([](int k) { return samplePath(0.1f * (k % 7), -0.2f, 0.3f, k); });
+    load([](int k) { return makeEntry(0.1f * (k % 7), -0.2f, 0.3f, k); });
     wave.setCursorEntry(125);
     EXPECT_EQ(wave.cursorIndex(), 125);
     const QImage at125 = render();
@@ -154,7 +149,7 @@ TEST_F(WaveformViewTest, SetCursorAcceptsOnlyZeroToEntryCount)
     const QImage lastEntry = valueStrip(render());
 
     TelemetryTable zeros;
-    zeros.appendSample(samplePath(0.0f, 0.0f, 0.0f));
+    zeros.appendSample(makeEntry(0.0f, 0.0f, 0.0f));
     WaveformView other;
     other.resize(kWidth, kHeight);
     other.setSource(&zeros);
@@ -166,14 +161,14 @@ TEST_F(WaveformViewTest, SetCursorAcceptsOnlyZeroToEntryCount)
 
 TEST_F(WaveformViewTest, CursorAndTimeRepaintOverTheCachedLayer)
 {
-    load([](int) { return samplePath(1.0f, 0.0f, 0.0f); });
+    load([](int) { return makeEntry(1.0f, 0.0f, 0.0f); });
     render();
     EXPECT_FALSE(wave.isLayerStale());
 
     // Refill the table behind the control's back: cursor moves keep the cached curves.
     table.clear();
     for (int k = 0; k < kSamples; ++k)
-        table.appendSample(samplePath(-1.0f, 0.0f, 0.0f));
+        table.appendSample(makeEntry(-1.0f, 0.0f, 0.0f));
     wave.setCursorEntry(5);
     wave.setElapsed(3);
     EXPECT_FALSE(wave.isLayerStale());
@@ -190,7 +185,7 @@ TEST_F(WaveformViewTest, CursorAndTimeRepaintOverTheCachedLayer)
 
 TEST_F(WaveformViewTest, ElapsedTimeChangesOnlyTheTimeText)
 {
-    load([](int) { return samplePath(0.5f, 0.0f, 0.0f); });
+    load([](int) { return makeEntry(0.5f, 0.0f, 0.0f); });
     wave.setDuration(5400);
     wave.setElapsed(0);
     const QImage before = render();
@@ -205,7 +200,7 @@ TEST_F(WaveformViewTest, ElapsedTimeChangesOnlyTheTimeText)
 
 TEST_F(WaveformViewTest, ToggleModeSwapsScaleAndCurves)
 {
-    load([](int k) { return samplePath(1.0f, -1.0f, 0.5f, k); });
+    load([](int k) { return makeEntry(1.0f, -1.0f, 0.5f, k); });
     const QImage gView = render();
     const QRect labels(0, 0, kPlot.left, kPlot.bottom);
 
@@ -226,7 +221,7 @@ TEST_F(WaveformViewTest, ToggleModeSwapsScaleAndCurves)
 TEST_F(WaveformViewTest, SpeedViewDrawsOnePointPerSecondOnTheKmhScale)
 {
     // 0, 1.5, 3 ... 118.5 km/h, with 60 km/h at second 40.
-    load([](int k) { return samplePath(1.0f, 0.0f, 0.0f, k * 3 / 2); });
+    load([](int k) { return makeEntry(1.0f, 0.0f, 0.0f, k * 3 / 2); });
     wave.toggleMode();
     wave.setCursorEntry(125);
     const QImage image = render();
@@ -245,7 +240,7 @@ TEST_F(WaveformViewTest, SpeedViewDrawsOnePointPerSecondOnTheKmhScale)
 
 TEST_F(WaveformViewTest, ResetEmptiesTableAndChartButKeepsTheView)
 {
-    load([](int) { return samplePath(1.0f, -1.0f, 0.5f, 50); });
+    load([](int) { return makeEntry(1.0f, -1.0f, 0.5f, 50); });
     wave.setDuration(80);
     wave.setElapsed(12);
     wave.setCursorEntry(125);
@@ -283,7 +278,7 @@ TEST_F(WaveformViewTest, WorksWithoutSource)
 
 TEST_F(WaveformViewTest, DamagedValuesDrawBeyondThePlot)
 {
-    load([](int k) { return k % 2 ? samplePath(1.0e6f, -1.0e6f, 0.0f, INT_MAX) : samplePath(0.0f, 0.0f, 0.0f, INT_MIN); });
+    load([](int k) { return k % 2 ? makeEntry(1.0e6f, -1.0e6f, 0.0f, INT_MAX) : makeEntry(0.0f, 0.0f, 0.0f, INT_MIN); });
     const QImage gView = render();
     wave.toggleMode();
     const QImage speedView = render();
@@ -293,7 +288,7 @@ TEST_F(WaveformViewTest, DamagedValuesDrawBeyondThePlot)
 
 TEST_F(WaveformViewTest, ResizeRebuildsTheLayer)
 {
-    load([](int) { return samplePath(1.0f, 0.0f, 0.0f); });
+    load([](int) { return makeEntry(1.0f, 0.0f, 0.0f); });
     render();
     wave.resize(kWidth + 100, kHeight);
     const QImage wider = render();
@@ -335,7 +330,7 @@ TEST(WaveFormBottomLineTest, SpeedAndTimeFitApartAtThePlayersSize)
         SCOPED_TRACE(speed);
         TelemetryTable table;
         for (int k = 0; k < 240; ++k)
-            table.appendSample(samplePath(0.0f, 0.0f, 1.0f, speed));
+            table.appendSample(makeEntry(0.0f, 0.0f, 1.0f, speed));
         WaveformView wave;
         wave.resize(width, height);
         wave.setSource(&table);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 
 #include "playlist_catalogue.h"
@@ -40,6 +41,20 @@ protected:
         }
         return names;
     }
+    // The card's layout as found, and the names imported from it in play order; nothing
+    // when the card is not found or nothing is imported.
+    struct ImportedCard {
+        CardLayout layout;
+        std::vector<std::string> names;
+    };
+    static std::optional<ImportedCard> importedCard(const std::string& card)
+    {
+        CardRoot found;
+        PlaylistCatalogue list;
+        if (!findCardRoot({card}, found) || !importCard(FixedVolumes({card}), list))
+            return std::nullopt;
+        return ImportedCard{found.layout, names(list)};
+    }
 
     QTemporaryDir dir;
 };
@@ -50,12 +65,10 @@ TEST_F(RecordingSources, EventLayoutWinsOverNumberedMediaOnTheSameCard)
     touch(card + "VIDEO/b.MOV");
     touch(card + "EVENT/a.MOV");
     touch(card + "DCIM/100MEDIA/c.MOV");
-    CardRoot found;
-    ASSERT_TRUE(findCardRoot({card}, found));
-    EXPECT_EQ(found.layout, CardLayout::Event);
-    PlaylistCatalogue list;
-    ASSERT_TRUE(importCard(FixedVolumes({card}), list));
-    EXPECT_EQ(names(list), (std::vector<std::string>{"b.MOV", "a.MOV"})) << "VIDEO first, then EVENT";
+    const std::optional<ImportedCard> imported = importedCard(card);
+    ASSERT_TRUE(imported);
+    EXPECT_EQ(imported->layout, CardLayout::Event);
+    EXPECT_EQ(imported->names, (std::vector<std::string>{"b.MOV", "a.MOV"})) << "VIDEO first, then EVENT";
 }
 
 TEST_F(RecordingSources, NumberedMediaFoldersAreSearchedInOrderAndSortedByPath)
@@ -147,12 +160,10 @@ TEST_F(RecordingSources, TodaysCardFoldersAndMp4FilesInAnyCase)
     touch(card + "RO/c.Mp4");
     touch(card + "Rear/r.ts");  // the card patterns are *.MOV and *.MP4
     touch(card + "Other/o.MP4");
-    CardRoot found;
-    ASSERT_TRUE(findCardRoot({card}, found));
-    EXPECT_EQ(found.layout, CardLayout::Modern);
-    PlaylistCatalogue list;
-    ASSERT_TRUE(importCard(FixedVolumes({card}), list));
-    EXPECT_EQ(names(list), (std::vector<std::string>{"b.MP4", "c.MP4", "a.MOV"}))
+    const std::optional<ImportedCard> imported = importedCard(card);
+    ASSERT_TRUE(imported);
+    EXPECT_EQ(imported->layout, CardLayout::Modern);
+    EXPECT_EQ(imported->names, (std::vector<std::string>{"b.MP4", "c.MP4", "a.MOV"}))
         << "DCIM/Movie, RO, normal; Normal/Front is two levels below the root";
 }
 

@@ -13,10 +13,7 @@ TEST_F(A7lReader, KeySampleFirstThenOneEntryBlockPerSample)
 {
     EXPECT_EQ(read(a7lMovie(makeSamples(4))), 40);
     expectMadeSamples(table, range(4));
-    A7lOptions lf;
-    lf.lineEnd = "\n";
-    lf.keyDigits = "99999999";
-    EXPECT_EQ(read(a7lMovie(makeSamples(4), lf)), 40);
+    EXPECT_EQ(read(a7lMovie(makeSamples(4), {.keyDigits = "99999999", .lineEnd = "\n"})), 40);
     expectMadeSamples(table, range(4));
 }
 

@@ -11,13 +11,9 @@ namespace {
 
 namespace lw = layout_writer;
 
-RecordingEntry telemetryEntry(const std::string& movie, Layout layout, const std::string& sidecar = "")
+RecordingEntry recordingEntry(const std::string& movie, Layout layout, const std::string& sidecar = "")
 {
-    RecordingEntry node;
-    node.filePath = movie;
-    node.sidecarPath = sidecar;
-    node.layout = layout;
-    return node;
+    return {.filePath = movie, .sidecarPath = sidecar, .layout = layout};
 }
 
 TEST(LayoutReader, EveryFailureSaysWhy)
@@ -26,7 +22,7 @@ TEST(LayoutReader, EveryFailureSaysWhy)
     TelemetryTable table;
     table.appendSample({});  // every outcome starts from an emptied table
 
-    const ReadOutcome missing = readTelemetry(telemetryEntry((dir.path() / "gone.MOV").string(), Layout::ICat), table);
+    const ReadOutcome missing = readTelemetry(recordingEntry((dir.path() / "gone.MOV").string(), Layout::ICat), table);
     EXPECT_EQ(missing.result, -1);
     EXPECT_TRUE(missing.cannotOpen);
     EXPECT_EQ(missing.reason, "No such file or directory");
@@ -34,20 +30,20 @@ TEST(LayoutReader, EveryFailureSaysWhy)
 
     const std::string fifo = (dir.path() / "pipe.MOV").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const ReadOutcome pipe = readTelemetry(telemetryEntry(fifo, Layout::A7L), table);  // must not block
+    const ReadOutcome pipe = readTelemetry(recordingEntry(fifo, Layout::A7L), table);  // must not block
     EXPECT_TRUE(pipe.cannotOpen);
     EXPECT_EQ(pipe.reason, kNotRegularFile);
 
     lw::IcatOptions noMarker;
     noMarker.marker = "vorlan2";
     const std::string icat = dir.write("I.MOV", lw::icatMovie(makeSamples(2), noMarker));
-    const ReadOutcome unmarked = readTelemetry(telemetryEntry(icat, Layout::ICat), table);
+    const ReadOutcome unmarked = readTelemetry(recordingEntry(icat, Layout::ICat), table);
     EXPECT_EQ(unmarked.result, 0);
     EXPECT_FALSE(unmarked.cannotOpen);
     EXPECT_EQ(unmarked.reason, "no vorlan1 marker");
 
     const std::string good = dir.write("G.MOV", lw::icatMovie(makeSamples(2)));
-    const ReadOutcome read = readTelemetry(telemetryEntry(good, Layout::ICat), table);
+    const ReadOutcome read = readTelemetry(recordingEntry(good, Layout::ICat), table);
     EXPECT_EQ(read.result, 20);
     EXPECT_EQ(read.reason, "");
 }
@@ -58,7 +54,7 @@ TEST(LayoutReader, ASidecarIsReadEvenWhenItsMovieIsGone)
     const std::string sidecar = dir.write("A.DAT", lw::sidecar(makeSamples(3)));
     TelemetryTable table;
     const ReadOutcome outcome =
-        readTelemetry(telemetryEntry((dir.path() / "A.MOV").string(), Layout::Sidecar, sidecar), table);
+        readTelemetry(recordingEntry((dir.path() / "A.MOV").string(), Layout::Sidecar, sidecar), table);
     EXPECT_EQ(outcome.result, 30);
     EXPECT_TRUE(outcome.cannotOpen);
     EXPECT_EQ(outcome.reason, "No such file or directory");

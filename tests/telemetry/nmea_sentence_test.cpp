@@ -213,6 +213,14 @@ TEST(ParseGPGGA, FillsTheTextsOnly)
     EXPECT_EQ(keptLat, "lat");
 }
 
+// The G-sensor axes of an entry, each within float rounding.
+void expectAxes(const TelemetryEntry& entry, float x, float y, float z, const std::string& line = {})
+{
+    EXPECT_FLOAT_EQ(entry.gX, x) << line;
+    EXPECT_FLOAT_EQ(entry.gY, y) << line;
+    EXPECT_FLOAT_EQ(entry.gZ, z) << line;
+}
+
 TEST(ParseAssistLine, WorkedExampleWithGga)
 {
     TelemetryTable table;
@@ -222,9 +230,7 @@ TEST(ParseAssistLine, WorkedExampleWithGga)
     ASSERT_EQ(table.count(), 10);
     TelemetryEntry info;
     table.copyEntry(9, info);
-    EXPECT_FLOAT_EQ(info.gX, 0.1f);
-    EXPECT_FLOAT_EQ(info.gY, -0.25f);
-    EXPECT_FLOAT_EQ(info.gZ, 1.02f);
+    expectAxes(info, 0.1f, -0.25f, 1.02f);
     EXPECT_EQ(info.latitude, "22.500000");
     EXPECT_EQ(info.longitude, "-113.250000");
     EXPECT_EQ(info.speedKmh, 0);
@@ -245,9 +251,7 @@ TEST(ParseAssistLine, ItemsAreSeparatedByAnyWhiteSpace)
     table.parseAssistLine(line.data(), 0);
     TelemetryEntry info;
     table.copyEntry(0, info);
-    EXPECT_FLOAT_EQ(info.gX, 0.005f);
-    EXPECT_FLOAT_EQ(info.gY, -0.006f);
-    EXPECT_FLOAT_EQ(info.gZ, 0.007f);
+    expectAxes(info, 0.005f, -0.006f, 0.007f);
     EXPECT_EQ(info.latitude, "1.000000");
     EXPECT_EQ(info.speedKmh, 18);
 }
@@ -277,9 +281,7 @@ TEST(ParseAssistLine, UnparsedItemsStayZeroAndStillAddTenEntries)
         ASSERT_EQ(table.count(), 10) << c.line;
         TelemetryEntry info;
         table.copyEntry(5, info);
-        EXPECT_FLOAT_EQ(info.gX, c.x) << c.line;
-        EXPECT_FLOAT_EQ(info.gY, c.y) << c.line;
-        EXPECT_FLOAT_EQ(info.gZ, c.z) << c.line;
+        expectAxes(info, c.x, c.y, c.z, c.line);
         EXPECT_EQ(info.hasPosition(), c.position) << c.line;
     }
     // A first item that does not match leaves the sentence unread too.

@@ -13,13 +13,10 @@ TEST_F(Nt96650Reader, FirstTrackOneBlockPerThirtyVideoSamples)
 {
     EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(4))), 40);
     expectMadeSamples(table, range(4));
-    // 95 video samples make 3 complete groups.
-    Nt96650Options options;
-    options.videoSampleCount = 95;
-    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(4), options)), 30);
+    // 95 video samples make 3 complete groups, 29 none.
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(4), {.videoSampleCount = 95})), 30);
     expectMadeSamples(table, range(3));
-    options.videoSampleCount = 29;
-    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(4), options)), 0);
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(4), {.videoSampleCount = 29})), 0);
 }
 
 TEST_F(Nt96650Reader, BlockPositionIsRoundedUpTo32KiB)
@@ -54,17 +51,12 @@ TEST_F(Nt96650Reader, UniformSampleSize)
 TEST_F(Nt96650Reader, GroupsNeedBothTables)
 {
     // The chunk table lists only 60 of 90 samples: two blocks.
-    Nt96650Options options;
-    options.chunkCount = 60;
-    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 20);
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), {.chunkCount = 60})), 20);
     expectMadeSamples(table, range(2));
-    options.chunkCount = 59;
-    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 10);
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), {.chunkCount = 59})), 10);
     // Uniform sizes with 60 samples counted and a longer chunk table: two blocks.
-    options = {};
-    options.uniformSize = true;
-    options.stszCountField = 60;
-    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), options)), 20);
+    const Nt96650Options uniform{.uniformSize = true, .stszCountField = 60};
+    EXPECT_EQ(read(nt96650FirstTrackMovie(makeSamples(3), uniform)), 20);
 }
 
 TEST_F(Nt96650Reader, HugeCountsReadOnlyWhatTheFileHolds)

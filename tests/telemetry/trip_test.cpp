@@ -99,14 +99,9 @@ TEST(TripPlan, ReadFromRealHeadersOnDisk)
     EXPECT_EQ(tripsOf(clocks), (std::vector<std::vector<int>>{{0, 1}, {2}, {3}}));
 }
 
-TelemetryEntry samplePath(const char* latitude, const char* longitude, int kmh, float z = 1.0f)
+TelemetryEntry makeEntry(const char* latitude, const char* longitude, int kmh, float z = 1.0f)
 {
-    TelemetryEntry sample;
-    sample.latitude = latitude;
-    sample.longitude = longitude;
-    sample.speedKmh = kmh;
-    sample.gZ = z;
-    return sample;
+    return {.gZ = z, .longitude = longitude, .latitude = latitude, .speedKmh = kmh};
 }
 
 TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
@@ -115,13 +110,13 @@ TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
     // One degree of longitude on the equator is the same; the join between the two
     // recordings (0,1) -> (0,2) counts too. Hand sum: 4 x 111195.08 = 444780.32 m.
     TelemetryTable first;
-    first.appendSample(samplePath("0.000000", "0.000000", 50));
-    first.appendSample(samplePath("1.000000", "0.000000", 90));
-    first.appendSample(samplePath("0", "0", 0));  // no position: time, but no distance
-    first.appendSample(samplePath("0.000000", "0.000000", 70));
-    first.appendSample(samplePath("0.000000", "1.000000", 60, 1.6f));
+    first.appendSample(makeEntry("0.000000", "0.000000", 50));
+    first.appendSample(makeEntry("1.000000", "0.000000", 90));
+    first.appendSample(makeEntry("0", "0", 0));  // no position: time, but no distance
+    first.appendSample(makeEntry("0.000000", "0.000000", 70));
+    first.appendSample(makeEntry("0.000000", "1.000000", 60, 1.6f));
     TelemetryTable second;
-    second.appendSample(samplePath("0.000000", "2.000000", 120, 1.3f));
+    second.appendSample(makeEntry("0.000000", "2.000000", 120, 1.3f));
 
     const TrackDigest a = digestTable(first);
     const TrackDigest b = digestTable(second);

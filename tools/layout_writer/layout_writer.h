@@ -169,10 +169,10 @@ struct Nt96650Options {
     // First-track variant (blocks after every 30th video sample, rounded to 32 KiB).
     uint32_t videoSampleSize = 4000;
     bool uniformSize = false;                   // stsz uniform-size word instead of a list
-    std::optional<uint32_t> videoSampleCount;   // default 30 per sample
-    std::optional<uint32_t> chunkCount;         // chunk table entries; default sample count
-    std::optional<uint32_t> stszCountField;     // replaces the stsz count word
-    std::optional<uint32_t> stcoCountField;     // replaces the stco count word
+    std::optional<uint32_t> videoSampleCount{};   // default 30 per sample
+    std::optional<uint32_t> chunkCount{};         // chunk table entries; default sample count
+    std::optional<uint32_t> stszCountField{};     // replaces the stsz count word
+    std::optional<uint32_t> stcoCountField{};     // replaces the stco count word
     uint32_t firstBlockSlot = 1;   // block k lies at 32768 * (firstBlockSlot + k - 1)
     uint32_t slack = 0;            // gap between the end of sample 30k-1 and block k
     bool udtaFirst = false;        // udta before the trak: moov ends right after the trak
