@@ -4,7 +4,8 @@
 
 // The about box: icon, "Player Version 1.0", the keyboard
 // shortcuts and OK.
-class AboutDialog : public QDialog {
+class AboutDialog : public QDialog
+{
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
 

@@ -11,11 +11,11 @@ constexpr std::pair<int, QRect> kPlainControls[] = {
 };
 
 constexpr std::pair<int, skin::Button> kButtons[] = {
-    {ctl::kCycle, skin::Button::Cycle},     {ctl::kPrev, skin::Button::Prev},
-    {ctl::kPlay, skin::Button::Play},       {ctl::kStop, skin::Button::Stop},
-    {ctl::kNext, skin::Button::Next},       {ctl::kPrint, skin::Button::Print},
-    {ctl::kCapture, skin::Button::Capture}, {ctl::kImport, skin::Button::Import},
-    {ctl::kClear, skin::Button::Clear},     {ctl::kVolumeDown, skin::Button::VolumeDown},
+    {ctl::kCycle, skin::Button::Cycle},       {ctl::kPrev, skin::Button::Prev},
+    {ctl::kPlay, skin::Button::Play},         {ctl::kStop, skin::Button::Stop},
+    {ctl::kNext, skin::Button::Next},         {ctl::kPrint, skin::Button::Print},
+    {ctl::kCapture, skin::Button::Capture},   {ctl::kImport, skin::Button::Import},
+    {ctl::kClear, skin::Button::Clear},       {ctl::kVolumeDown, skin::Button::VolumeDown},
     {ctl::kVolumeUp, skin::Button::VolumeUp}, {ctl::kMinimise, skin::Button::Minimise},
     {ctl::kClose, skin::Button::Close},
 };

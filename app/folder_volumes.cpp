@@ -13,7 +13,8 @@ bool isUserName(const QString& name)
 
 }  // namespace
 
-FolderVolumes::FolderVolumes(const QStringList& roots, QObject* parent) : QObject(parent), m_roots(roots)
+FolderVolumes::FolderVolumes(const QStringList& roots, QObject* parent)
+    : QObject(parent), m_roots(roots)
 {
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderVolumes::rescan);
     m_volumes = scan();

@@ -9,7 +9,8 @@
 // under a per-user folder there or in /run/media (/run/media/<user>/<label>). A child of a
 // root named after a user of this system is such a user folder; any other child is a
 // volume. Reports the volumes that appear or go after it was made.
-class FolderVolumes : public QObject {
+class FolderVolumes : public QObject
+{
     Q_OBJECT
 public:
     explicit FolderVolumes(const QStringList& roots, QObject* parent = nullptr);
@@ -23,7 +24,8 @@ signals:
 private:
     void rescan();
     QSet<QString> scan();
-    void scanFolder(const QString& folder, bool userFolders, QSet<QString>& volumes, QStringList& watched);
+    void scanFolder(const QString& folder, bool userFolders, QSet<QString>& volumes,
+                    QStringList& watched);
 
     QStringList m_roots;
     QFileSystemWatcher m_watcher;

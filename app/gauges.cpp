@@ -11,8 +11,7 @@ DialFace dialFor(SpeedUnit unit)
         // The mph face (PNG 170) puts each mark where its km/h equivalent points, so the
         // needle keeps turning one degree per km/h.
         return {170, skin::kDialPicture.topLeft(), SpeedUnit::Mph, skin::kMphScale.kmhPerUnit};
-    case SpeedUnit::Kmh:
-        break;
+    case SpeedUnit::Kmh: break;
     }
     return {};
 }

@@ -16,7 +16,8 @@ inline constexpr QRect kCompassRepair{skin::kCompassOrigin, QSize(160, 160)};
 // The dial under the needle. The skin carries a km/h face; a face for another unit is a
 // picture drawn over it, and the needle must follow that picture's marks, so a face's
 // picture and its needle mapping are chosen together, in dialFor.
-struct DialFace {
+struct DialFace
+{
     int picture = 0;  // bitmap resource drawn at origin; 0: the skin's own km/h face
     QPoint origin;
     SpeedUnit marks = SpeedUnit::Kmh;  // the unit the face's marks read

@@ -5,11 +5,13 @@
 namespace {
 
 // The map view behind the calls; the host widget owns the view.
-class MapViewCalls : public MapCalls {
+class MapViewCalls : public MapCalls
+{
 public:
     explicit MapViewCalls(MapView* dialog) : m_dialog(dialog) {}
 
-    void setPosition(const QString& latitude, const QString& longitude, const QString& speed) override
+    void setPosition(const QString& latitude, const QString& longitude,
+                     const QString& speed) override
     {
         m_dialog->setPosition(latitude, longitude, speed);
     }

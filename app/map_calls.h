@@ -11,10 +11,12 @@
 class QWidget;
 
 // What the player window asks of the map: one call per script function of the map page.
-class MapCalls {
+class MapCalls
+{
 public:
     virtual ~MapCalls() = default;
-    virtual void setPosition(const QString& latitude, const QString& longitude, const QString& speed) = 0;
+    virtual void setPosition(const QString& latitude, const QString& longitude,
+                             const QString& speed) = 0;
     virtual void newPolyLine() = 0;
     virtual void putMarkerToLine(const QString& latitude, const QString& longitude) = 0;
     virtual void renderPolyLine() = 0;

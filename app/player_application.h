@@ -4,7 +4,8 @@
 
 // The application object: starts the media framework, runs the player window modally for
 // the life of the process, and hands it the paths given on the command line.
-class PlayerApplication : public QApplication {
+class PlayerApplication : public QApplication
+{
 public:
     PlayerApplication(int& argc, char** argv);
 

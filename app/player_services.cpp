@@ -17,17 +17,20 @@ PlayerServices PlayerServices::desktop()
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(QStringLiteral("jpg"));
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                        : QString();
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().front()
+                   : QString();
     };
     services.chooseExportFile = [](QWidget* owner, const QString& suggestion) {
         QString filter = QStringLiteral("GPX track (*.gpx)");
         return QFileDialog::getSaveFileName(owner, QStringLiteral("Export track"), suggestion,
-                                            QStringLiteral("GPX track (*.gpx);;CSV table (*.csv)"), &filter);
+                                            QStringLiteral("GPX track (*.gpx);;CSV table (*.csv)"),
+                                            &filter);
     };
     services.confirm = [](QWidget* owner, const QString& question) {
         return QMessageBox::question(owner, QStringLiteral("Player"), question,
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     };
     services.createMap = createMapView;
     services.volumes = std::make_shared<MountedVolumes>();

@@ -13,7 +13,8 @@ class VolumeWatcher;
 
 // What the player window takes from its surroundings: the desktop's dialogs, the map and
 // the removable volumes. The defaults are the real ones; tests replace them.
-struct PlayerServices {
+struct PlayerServices
+{
     // Folder for Import; empty when cancelled. start: where the dialog opens (may be empty).
     std::function<QString(QWidget* owner, const QString& start)> chooseFolder;
     // Snapshot file name; empty when cancelled. suggestion: the folder and name offered.

@@ -13,13 +13,13 @@
 #include <QWindow>
 
 #include "about_dialog.h"
-#include "seek_slider.h"
 #include "blit.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "player_settings.h"
-#include "skin_button.h"
 #include "resource_image.h"
+#include "seek_slider.h"
+#include "skin_button.h"
 #include "skin_geometry.h"
 #include "skin_list.h"
 #include "skin_palette.h"
@@ -91,8 +91,10 @@ PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
     connectCommands();
     if (m_services.watchVolumes) {
         m_volumeWatcher = m_services.watchVolumes();
-        connect(m_volumeWatcher.get(), &VolumeWatcher::volumeMounted, this, &PlayerWindow::onVolumeMounted);
-        connect(m_volumeWatcher.get(), &VolumeWatcher::volumeRemoved, this, &PlayerWindow::onVolumeRemoved);
+        connect(m_volumeWatcher.get(), &VolumeWatcher::volumeMounted, this,
+                &PlayerWindow::onVolumeMounted);
+        connect(m_volumeWatcher.get(), &VolumeWatcher::volumeRemoved, this,
+                &PlayerWindow::onVolumeRemoved);
     }
     createShortcuts();
     restoreSettings();
@@ -153,13 +155,15 @@ void PlayerWindow::createControls()
     m_waveformView->setObjectName(ctl::controlName(ctl::kWaveform));
     m_waveformView->setSource(&m_session.telemetry());
     m_waveformView->installEventFilter(this);
-    connect(m_waveformView, &WaveformView::peakClicked, this,
-            [this](int index) { m_session.seekTo(index / static_cast<double>(kEntriesPerSample)); });
+    connect(m_waveformView, &WaveformView::peakClicked, this, [this](int index) {
+        m_session.seekTo(index / static_cast<double>(kEntriesPerSample));
+    });
 
     setUpSeekBar();
 }
 
-SkinButton* PlayerWindow::makeButton(int id, int image, const QString& text, const QString& tip, bool onSkin)
+SkinButton* PlayerWindow::makeButton(int id, int image, const QString& text, const QString& tip,
+                                     bool onSkin)
 {
     auto* button = new SkinButton(this);
     button->setGeometry(controlRect(id));
@@ -178,17 +182,26 @@ void PlayerWindow::createButtons()
 {
     m_minimiseButton = makeButton(ctl::kMinimise, 165, QStringLiteral("-"), {}, false);
     m_closeButton = makeButton(ctl::kClose, 163, QStringLiteral("x"), {}, false);
-    m_importButton = makeButton(ctl::kImport, 164, QStringLiteral("Import"), QStringLiteral("Import files"), true);
-    m_clearButton = makeButton(ctl::kClear, 162, QStringLiteral("Clear"), QStringLiteral("Clear play list"), true);
+    m_importButton = makeButton(ctl::kImport, 164, QStringLiteral("Import"),
+                                QStringLiteral("Import files"), true);
+    m_clearButton = makeButton(ctl::kClear, 162, QStringLiteral("Clear"),
+                               QStringLiteral("Clear play list"), true);
     m_volumeDownButton = makeButton(ctl::kVolumeDown, 160, QStringLiteral("-"), {}, true);
     m_volumeUpButton = makeButton(ctl::kVolumeUp, 159, QStringLiteral("+"), {}, true);
-    m_cycleButton = makeButton(ctl::kCycle, 149, QStringLiteral("Cycle"), QStringLiteral("Recycle"), true);
-    m_prevButton = makeButton(ctl::kPrev, 153, QStringLiteral("Prev."), QStringLiteral("Prev file"), true);
-    m_playButton = makeButton(ctl::kPlay, 152, QStringLiteral("Play"), QStringLiteral("Play"), true);
-    m_stopButton = makeButton(ctl::kStop, 155, QStringLiteral("Stop"), QStringLiteral("Stop"), true);
-    m_nextButton = makeButton(ctl::kNext, 151, QStringLiteral("Next."), QStringLiteral("Next file"), true);
-    m_printButton = makeButton(ctl::kPrint, 158, QStringLiteral("Print"), QStringLiteral("Print"), true);
-    m_captureButton = makeButton(ctl::kCapture, 161, QStringLiteral("Capture"), QStringLiteral("Snapshot"), true);
+    m_cycleButton =
+        makeButton(ctl::kCycle, 149, QStringLiteral("Cycle"), QStringLiteral("Recycle"), true);
+    m_prevButton =
+        makeButton(ctl::kPrev, 153, QStringLiteral("Prev."), QStringLiteral("Prev file"), true);
+    m_playButton =
+        makeButton(ctl::kPlay, 152, QStringLiteral("Play"), QStringLiteral("Play"), true);
+    m_stopButton =
+        makeButton(ctl::kStop, 155, QStringLiteral("Stop"), QStringLiteral("Stop"), true);
+    m_nextButton =
+        makeButton(ctl::kNext, 151, QStringLiteral("Next."), QStringLiteral("Next file"), true);
+    m_printButton =
+        makeButton(ctl::kPrint, 158, QStringLiteral("Print"), QStringLiteral("Print"), true);
+    m_captureButton =
+        makeButton(ctl::kCapture, 161, QStringLiteral("Capture"), QStringLiteral("Snapshot"), true);
     m_volumeDownButton->setEnabled(false);
     m_volumeUpButton->setEnabled(false);
 }
@@ -212,7 +225,8 @@ void PlayerWindow::setUpPlayList()
     m_playlistView->setModel(&m_session.model());
     m_playlistView->setGroupStartRole(PlaylistModel::TripStartRole);
     // Wide enough for a locked row's mark and four digits, taken from the file names.
-    const int numberWidth = std::max(32, m_playlistView->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
+    const int numberWidth =
+        std::max(32, m_playlistView->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
     m_playlistView->setColumnWidths({numberWidth, 172 - numberWidth, 130});
     m_playlistView->viewport()->installEventFilter(this);
 }
@@ -233,8 +247,10 @@ void PlayerWindow::setUpSeekBar()
     m_seekSlider->setPageStep(seekBarUnits(PlaybackSession::kLongSeekSeconds));
     m_seekSlider->installEventFilter(this);
     // Queued: the bar has finished with the mouse before a seek holds the thread.
-    connect(m_seekSlider, &SeekSlider::moved, this, &PlayerWindow::onSeekBarMoving, Qt::QueuedConnection);
-    connect(m_seekSlider, &SeekSlider::released, this, &PlayerWindow::onSeekBarMoved, Qt::QueuedConnection);
+    connect(m_seekSlider, &SeekSlider::moved, this, &PlayerWindow::onSeekBarMoving,
+            Qt::QueuedConnection);
+    connect(m_seekSlider, &SeekSlider::released, this, &PlayerWindow::onSeekBarMoved,
+            Qt::QueuedConnection);
 }
 
 void PlayerWindow::startTimers()
@@ -261,7 +277,8 @@ void PlayerWindow::connectSession()
     connect(&m_session, &PlaybackSession::positionMoved, this, &PlayerWindow::displayTick);
     connect(&m_session, &PlaybackSession::seeked, this,
             [this](double seconds) { m_seekSlider->setPosition(seekBarUnits(seconds)); });
-    connect(&m_session, &PlaybackSession::statusNote, this, [this](const QString& text) { showStatus(text); });
+    connect(&m_session, &PlaybackSession::statusNote, this,
+            [this](const QString& text) { showStatus(text); });
     connect(&m_session, &PlaybackSession::cycleModeChanged, this, [this](bool on) {
         m_cycleButton->setImage(on ? 149 : 154);
         player_settings::setCycleMode(on);
@@ -279,8 +296,10 @@ void PlayerWindow::connectCommands()
     connect(m_importButton, &QAbstractButton::clicked, this, &PlayerWindow::onImport);
     connect(m_clearButton, &QAbstractButton::clicked, this, &PlayerWindow::onClear);
     connect(m_cycleButton, &QAbstractButton::clicked, this, &PlayerWindow::onCycle);
-    connect(m_prevButton, &QAbstractButton::clicked, this, [this] { m_session.play(PlaybackSession::Step::Previous); });
-    connect(m_nextButton, &QAbstractButton::clicked, this, [this] { m_session.play(PlaybackSession::Step::Next); });
+    connect(m_prevButton, &QAbstractButton::clicked, this,
+            [this] { m_session.play(PlaybackSession::Step::Previous); });
+    connect(m_nextButton, &QAbstractButton::clicked, this,
+            [this] { m_session.play(PlaybackSession::Step::Next); });
     connect(m_playButton, &QAbstractButton::clicked, this, &PlayerWindow::onPlay);
     connect(m_stopButton, &QAbstractButton::clicked, this, &PlayerWindow::onStop);
     connect(m_captureButton, &QAbstractButton::clicked, this, &PlayerWindow::onCapture);
@@ -303,10 +322,14 @@ void PlayerWindow::createShortcuts()
     };
     const auto playSelected = [this] { onListDoubleClick(selectedRow()); };
     add(QKeySequence(Qt::Key_Space), &PlayerWindow::onPlay);
-    add(QKeySequence(Qt::Key_Left), [this] { m_session.seekBy(-PlaybackSession::kShortSeekSeconds); });
-    add(QKeySequence(Qt::Key_Right), [this] { m_session.seekBy(PlaybackSession::kShortSeekSeconds); });
-    add(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this] { m_session.seekBy(-PlaybackSession::kLongSeekSeconds); });
-    add(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this] { m_session.seekBy(PlaybackSession::kLongSeekSeconds); });
+    add(QKeySequence(Qt::Key_Left),
+        [this] { m_session.seekBy(-PlaybackSession::kShortSeekSeconds); });
+    add(QKeySequence(Qt::Key_Right),
+        [this] { m_session.seekBy(PlaybackSession::kShortSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Left),
+        [this] { m_session.seekBy(-PlaybackSession::kLongSeekSeconds); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_Right),
+        [this] { m_session.seekBy(PlaybackSession::kLongSeekSeconds); });
     add(QKeySequence(Qt::Key_PageUp), [this] { m_session.play(PlaybackSession::Step::Previous); });
     add(QKeySequence(Qt::Key_PageDown), [this] { m_session.play(PlaybackSession::Step::Next); });
     add(QKeySequence(Qt::Key_F), &PlayerWindow::toggleFullScreen);
@@ -334,7 +357,8 @@ bool PlayerWindow::idlePictureShown() const
 void PlayerWindow::showStatus(const QString& text, int shownMs)
 {
     m_statusLine->setTextFormat(Qt::PlainText);
-    m_statusLine->setText(m_statusLine->fontMetrics().elidedText(text, Qt::ElideMiddle, m_statusLine->width()));
+    m_statusLine->setText(
+        m_statusLine->fontMetrics().elidedText(text, Qt::ElideMiddle, m_statusLine->width()));
     m_statusLine->setToolTip(text);
     m_statusLine->show();
     m_statusTimer.start(shownMs > 0 ? shownMs : kStatusShownMs);
@@ -397,9 +421,7 @@ void PlayerWindow::keyPressEvent(QKeyEvent* e)
     QDialog::keyPressEvent(e);  // Escape closes the window
 }
 
-void PlayerWindow::accept()
-{
-}
+void PlayerWindow::accept() {}
 
 void PlayerWindow::mousePressEvent(QMouseEvent* e)
 {

@@ -26,9 +26,11 @@ class VolumeWatcher;
 // The player window: the skinned 1024 x 768 dialog with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
 // session's; the window shows it, kept in step by the 100 ms display tick.
-class PlayerWindow : public QDialog {
+class PlayerWindow : public QDialog
+{
 public:
-    explicit PlayerWindow(PlayerServices services = PlayerServices::desktop(), QWidget* parent = nullptr);
+    explicit PlayerWindow(PlayerServices services = PlayerServices::desktop(),
+                          QWidget* parent = nullptr);
     ~PlayerWindow() override;
 
     // Play list commands.
@@ -82,7 +84,10 @@ public slots:
 
 private:
     static constexpr int kMsPerSeekStep = 200;  // one unit of the seek bar
-    static int seekBarUnits(double seconds) { return static_cast<int>(seconds * 1000 / kMsPerSeekStep); }
+    static int seekBarUnits(double seconds)
+    {
+        return static_cast<int>(seconds * 1000 / kMsPerSeekStep);
+    }
     static double seekBarSeconds(int units) { return units * kMsPerSeekStep / 1000.0; }
 
     void connectSession();
@@ -159,12 +164,12 @@ private:
     QImage m_idlePicture;
     QImage m_compassArrow;
     QImage m_compassSquare;  // the arrow turned by m_shownHeading
-    QPixmap m_volumeOn;   // a lit bar of the volume indicator
+    QPixmap m_volumeOn;      // a lit bar of the volume indicator
     QPixmap m_volumeOff;
     QTimer m_displayTick;    // seek bar, chart, map and gauges follow the play position
     QTimer m_needleTick;     // needle and compass drawn again
     QTimer m_cardDiscovery;  // once, a moment after start: a camera card already in
-    QTimer m_statusTimer;  // hides a note after a few seconds
+    QTimer m_statusTimer;    // hides a note after a few seconds
     std::unique_ptr<VolumeWatcher> m_volumeWatcher;
     QString m_offeredCard;  // a card mounted after start, until imported
 };

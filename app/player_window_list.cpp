@@ -8,8 +8,8 @@
 #include <QMenu>
 
 #include "player_settings.h"
-#include "skin_button.h"
 #include "recording_sources.h"
+#include "skin_button.h"
 #include "skin_list.h"
 
 namespace {
@@ -23,8 +23,9 @@ constexpr int kCardOfferShownMs = 30000;  // an offer waits longer than a note
 
 void PlayerWindow::onImport()
 {
-    const QString folder =
-        m_services.chooseFolder ? m_services.chooseFolder(this, player_settings::importFolder()) : QString();
+    const QString folder = m_services.chooseFolder
+                               ? m_services.chooseFolder(this, player_settings::importFolder())
+                               : QString();
     if (!folder.isEmpty()) {
         m_session.importFolder(QFile::encodeName(folder).toStdString());
         player_settings::setImportFolder(folder);
@@ -51,10 +52,12 @@ void PlayerWindow::onVolumeMounted(const QString& path)
         return;  // a stick of holiday photos, not a camera's card
     }
     m_offeredCard = path;
-    showStatus(QStringLiteral("A camera card appeared at %1. Import it?").arg(path), kCardOfferShownMs);
+    showStatus(QStringLiteral("A camera card appeared at %1. Import it?").arg(path),
+               kCardOfferShownMs);
     m_statusLine->setTextFormat(Qt::RichText);
-    m_statusLine->setText(QStringLiteral("A camera card appeared at %1. <a href=\"import\" style=\"color:#ecc45c\">Import it</a>")
-                            .arg(path.toHtmlEscaped()));
+    m_statusLine->setText(QStringLiteral("A camera card appeared at %1. <a href=\"import\" "
+                                         "style=\"color:#ecc45c\">Import it</a>")
+                              .arg(path.toHtmlEscaped()));
 }
 
 void PlayerWindow::importOfferedCard()
@@ -132,7 +135,8 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
 void PlayerWindow::onDeleteFile()
 {
     m_session.deleteRecording(selectedRow(), [this](const QString& name) {
-        return m_services.confirm && m_services.confirm(this, QStringLiteral("Delete %1 from the disk?").arg(name));
+        return m_services.confirm &&
+               m_services.confirm(this, QStringLiteral("Delete %1 from the disk?").arg(name));
     });
 }
 

@@ -10,13 +10,13 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "seek_slider.h"
 #include "blit.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "player_settings.h"
-#include "skin_button.h"
 #include "resource_image.h"
+#include "seek_slider.h"
+#include "skin_button.h"
 #include "snapshot_tags.h"
 #include "snapshot_target.h"
 #include "video_widget.h"
@@ -92,8 +92,8 @@ void PlayerWindow::displayTick()
         return;  // no fix: map, needle and compass keep what they show
     }
     if (m_mapView) {
-        m_mapView->setPosition(QString::fromStdString(entry->latitude), QString::fromStdString(entry->longitude),
-                           QStringLiteral("0"));
+        m_mapView->setPosition(QString::fromStdString(entry->latitude),
+                               QString::fromStdString(entry->longitude), QStringLiteral("0"));
     }
     if (entry->speedKmh != m_shownSpeed) {
         drawSpeedNeedle(entry->speedKmh);  // also the speed text
@@ -141,7 +141,8 @@ void PlayerWindow::onSeekBarMoving()
 {
     const int position = m_seekSlider->position();
     const QPoint thumb(m_seekSlider->positionToPixel(position), 0);
-    QToolTip::showText(m_seekSlider->mapToGlobal(thumb), clockText(seekBarSeconds(position)), m_seekSlider);
+    QToolTip::showText(m_seekSlider->mapToGlobal(thumb), clockText(seekBarSeconds(position)),
+                       m_seekSlider);
 }
 
 // Released or moved by a key: play goes there, and on if it was playing before the press.
@@ -208,7 +209,8 @@ void PlayerWindow::setSpeedUnit(SpeedUnit unit)
     }
     m_waveformView->setSpeedUnit(unit);
     m_speedLabel->setText(speedLabel(m_shownSpeed, unit));
-    update(skin::kNeedleSweep.united(oldFace).united(QRect(m_dialFace.origin, m_dialPicture.size())));
+    update(
+        skin::kNeedleSweep.united(oldFace).united(QRect(m_dialFace.origin, m_dialPicture.size())));
     player_settings::setUnits(unit);
 }
 
@@ -233,7 +235,9 @@ void PlayerWindow::onCapture()
     if (resume) {
         m_engine.pause();
     }
-    const QString file = m_services.chooseSnapshotFile ? m_services.chooseSnapshotFile(this, snapshotSuggestion()) : QString();
+    const QString file = m_services.chooseSnapshotFile
+                             ? m_services.chooseSnapshotFile(this, snapshotSuggestion())
+                             : QString();
     if (!file.isEmpty()) {
         saveSnapshot(file);
     }
@@ -249,10 +253,11 @@ QString PlayerWindow::snapshotSuggestion() const
     RecordingEntry node;
     m_session.currentEntry(node);
     const int seconds = std::max(0, static_cast<int>(m_session.position()));
-    const QString name = QStringLiteral("%1_%2m%3s.jpg")
-                             .arg(QFileInfo(QString::fromStdString(node.displayName)).completeBaseName())
-                             .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-                             .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    const QString name =
+        QStringLiteral("%1_%2m%3s.jpg")
+            .arg(QFileInfo(QString::fromStdString(node.displayName)).completeBaseName())
+            .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return QDir(player_settings::snapshotFolder()).filePath(name);
 }
 
@@ -261,13 +266,15 @@ void PlayerWindow::saveSnapshot(const QString& file)
     const QString name = QFileInfo(file).fileName();
     const std::string problem = snapshotTargetProblem(QFile::encodeName(file).toStdString());
     if (!problem.empty()) {
-        showStatus(QStringLiteral("The picture was not saved to %1: %2.").arg(name, QString::fromStdString(problem)));
+        showStatus(QStringLiteral("The picture was not saved to %1: %2.")
+                       .arg(name, QString::fromStdString(problem)));
         return;
     }
     setCursor(Qt::WaitCursor);
     RecordingEntry node;
     m_session.currentEntry(node);
-    const SnapshotTags tags = snapshotTagsFor(node, m_session.currentSample(), m_session.position(), m_speedUnit);
+    const SnapshotTags tags =
+        snapshotTagsFor(node, m_session.currentSample(), m_session.position(), m_speedUnit);
     const bool written = m_session.engine().captureFrame(file, &tags);
     setCursor(Qt::ArrowCursor);
     if (!written) {

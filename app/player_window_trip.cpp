@@ -79,10 +79,13 @@ void PlayerWindow::showTripSummary()
         const RecordingClock clock = m_session.trips().clock(row);
         const int tenths = summary.peak.entry;
         const QString when = clock.startUtcMs ? utcClockText(*clock.startUtcMs + tenths * 100LL)
-                                              : QStringLiteral("%1 s into %2").arg(tenths / 10).arg(nameOf(m_session.catalogue(), row));
+                                              : QStringLiteral("%1 s into %2")
+                                                    .arg(tenths / 10)
+                                                    .arg(nameOf(m_session.catalogue(), row));
         text += QStringLiteral(", peak %1 g at %2").arg(summary.peak.g, 0, 'f', 2).arg(when);
     }
-    m_summaryLine->setText(m_summaryLine->fontMetrics().elidedText(text, Qt::ElideRight, m_summaryLine->width()));
+    m_summaryLine->setText(
+        m_summaryLine->fontMetrics().elidedText(text, Qt::ElideRight, m_summaryLine->width()));
     m_summaryLine->setToolTip(text);
     showSummaryWhenNoNote();
 }
@@ -117,7 +120,8 @@ QString PlayerWindow::exportSuggestion(int row)
 {
     const std::vector<int> rows = m_session.tripRows(row);
     const QString first = nameOf(m_session.catalogue(), rows.empty() ? row : rows.front());
-    return QDir(player_settings::exportFolder()).filePath(QFileInfo(first).completeBaseName() + QStringLiteral(".gpx"));
+    return QDir(player_settings::exportFolder())
+        .filePath(QFileInfo(first).completeBaseName() + QStringLiteral(".gpx"));
 }
 
 // The whole trip of the row: one GPX segment per recording, or CSV rows when the name asks.
@@ -130,7 +134,8 @@ void PlayerWindow::exportTrip(int row, const QString& file)
     for (size_t i = 0; i < rows.size(); ++i) {
         m_session.catalogue().entryAt(rows[i], node);
         tables[i].readRecording(node);
-        parts.push_back({node.displayName, &tables[i], m_session.trips().clock(rows[i]).startUtcMs});
+        parts.push_back(
+            {node.displayName, &tables[i], m_session.trips().clock(rows[i]).startUtcMs});
     }
     std::ostringstream text;
     const bool csv = file.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
@@ -151,11 +156,16 @@ void PlayerWindow::exportTrip(int row, const QString& file)
     // Written aside and renamed over the target: a failed export leaves no half file.
     QSaveFile out(file);
     const std::string bytes = text.str();
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
         !out.commit()) {
-        showStatus(QStringLiteral("The track was not saved to %1: %2").arg(file, out.errorString()));
+        showStatus(
+            QStringLiteral("The track was not saved to %1: %2").arg(file, out.errorString()));
         return;
     }
     player_settings::setExportFolder(QFileInfo(file).absolutePath());
-    showStatus(QStringLiteral("Exported the trip of %1 recording(s) to %2").arg(parts.size()).arg(QFileInfo(file).fileName()));
+    showStatus(QStringLiteral("Exported the trip of %1 recording(s) to %2")
+                   .arg(parts.size())
+                   .arg(QFileInfo(file).fileName()));
 }

@@ -2,23 +2,24 @@
 
 #include <QTimeZone>
 
-#include "telemetry_table.h"
 #include "layout.h"
 #include "map_track.h"
 #include "recording_entry.h"
+#include "telemetry_table.h"
 
 namespace {
 
 // The play list's time text "hh:mm:ss MM-dd-yyyy" is the camera's clock, not UTC.
 QDateTime recordingStart(const RecordingEntry& recording)
 {
-    return QDateTime::fromString(QString::fromStdString(recording.timeText), QStringLiteral("hh:mm:ss MM-dd-yyyy"));
+    return QDateTime::fromString(QString::fromStdString(recording.timeText),
+                                 QStringLiteral("hh:mm:ss MM-dd-yyyy"));
 }
 
 }  // namespace
 
-SnapshotTags snapshotTagsFor(const RecordingEntry& recording, const TelemetryEntry* shown, double positionSeconds,
-                             SpeedUnit unit)
+SnapshotTags snapshotTagsFor(const RecordingEntry& recording, const TelemetryEntry* shown,
+                             double positionSeconds, SpeedUnit unit)
 {
     SnapshotTags tags;
     tags.model = QString::fromLatin1(layoutName(recording.layout));

@@ -9,7 +9,8 @@ std::string snapshotTargetProblem(const std::string& path)
     if (isRecordingExtension(upperExtension(path))) {
         return "it is a recording";
     }
-    struct stat st {};
+    struct stat st
+    {};
     if (::lstat(path.c_str(), &st) != 0) {
         return {};  // a new file
     }

@@ -49,8 +49,8 @@ UDisksVolumes::UDisksVolumes(QDBusConnection bus, QObject* parent) : QObject(par
                   SLOT(onInterfacesAdded(QDBusMessage)));
     m_bus.connect(kService, kRoot, kObjectManager, QStringLiteral("InterfacesRemoved"), this,
                   SLOT(onInterfacesRemoved(QDBusMessage)));
-    const QDBusMessage call =
-        QDBusMessage::createMethodCall(kService, kRoot, kObjectManager, QStringLiteral("GetManagedObjects"));
+    const QDBusMessage call = QDBusMessage::createMethodCall(kService, kRoot, kObjectManager,
+                                                             QStringLiteral("GetManagedObjects"));
     m_bus.callWithCallback(call, this, SLOT(onManagedObjects(QDBusMessage)));
 }
 
@@ -63,7 +63,8 @@ void UDisksVolumes::onManagedObjects(const QDBusMessage& reply)
     QMap<QDBusObjectPath, QMap<QString, QVariantMap>> objects;
     reply.arguments().constFirst().value<QDBusArgument>() >> objects;
     for (auto it = objects.cbegin(); it != objects.cend(); ++it) {
-        const QStringList mountPoints = mountPointsOf(it.value().value(kFilesystem).value(kMountPoints));
+        const QStringList mountPoints =
+            mountPointsOf(it.value().value(kFilesystem).value(kMountPoints));
         // A change signalled before this reply is newer.
         if (!mountPoints.isEmpty() && !m_mountPoints.contains(it.key().path())) {
             m_mountPoints.insert(it.key().path(), mountPoints);

@@ -11,7 +11,8 @@ class QDBusMessage;
 // object's MountPoints growing or shrinking, a filesystem object appearing with mount
 // points or going away. What is mounted when it starts is known, not reported. Silent
 // when the bus or the service is missing.
-class UDisksVolumes : public QObject {
+class UDisksVolumes : public QObject
+{
     Q_OBJECT
 public:
     explicit UDisksVolumes(QDBusConnection bus, QObject* parent = nullptr);

@@ -12,10 +12,12 @@ class UDisksVolumes;
 // desktop's disk service (UDisks2 on the system bus) and, where it is missing or silent,
 // from the folders its automounter mounts into. Each change is reported once, whichever
 // source sees it first.
-class VolumeWatcher : public QObject {
+class VolumeWatcher : public QObject
+{
     Q_OBJECT
 public:
-    struct Sources {
+    struct Sources
+    {
         QStringList roots{QStringLiteral("/media"), QStringLiteral("/run/media")};
         QDBusConnection bus = QDBusConnection::systemBus();
     };

@@ -2,8 +2,7 @@
 
 #include <utility>
 
-ArrowRepeat::ArrowRepeat(QObject* owner, std::function<bool()> held,
-                           std::function<void()> step)
+ArrowRepeat::ArrowRepeat(QObject* owner, std::function<bool()> held, std::function<void()> step)
     : m_delay(new QTimer(owner)), m_repeat(new QTimer(owner))
 {
     m_delay->setObjectName(QStringLiteral("arrowDelayTimer"));

@@ -6,7 +6,8 @@
 
 // The arrow timers of a skinned scroll bar: after a press, the delay timer waits 250 ms,
 // then the repeat timer steps every 50 ms while the arrow is still held.
-class ArrowRepeat {
+class ArrowRepeat
+{
 public:
     // held: an arrow is still pressed; step: one repeat step. Both timers are children of
     // `owner` ("arrowDelayTimer", "arrowRepeatTimer").

@@ -30,8 +30,7 @@ HorizontalScrollBarImages HorizontalScrollBarImages::load()
 
 HorizontalScrollBar::HorizontalScrollBar(QWidget* parent)
     : SkinScrollBar(parent, kLayout), m_images(HorizontalScrollBarImages::load())
-{
-}
+{}
 
 void HorizontalScrollBar::setImages(const HorizontalScrollBarImages& pictures)
 {

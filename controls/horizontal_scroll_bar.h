@@ -7,7 +7,8 @@
 #include <cstdint>
 
 // Pictures of the horizontal bar (:/BITMAP/138 to 141).
-struct HorizontalScrollBarImages {
+struct HorizontalScrollBarImages
+{
     QImage leftArrow;   // 138, 26 x 12
     QImage rightArrow;  // 139, 26 x 12
     QImage channel;     // 140, 1 x 12, stretched
@@ -17,7 +18,8 @@ struct HorizontalScrollBarImages {
 };
 
 // Bitmap horizontal scroll bar, 12 pixels high, standing in for the list's own.
-class HorizontalScrollBar : public SkinScrollBar {
+class HorizontalScrollBar : public SkinScrollBar
+{
 public:
     explicit HorizontalScrollBar(QWidget* parent = nullptr);
 

@@ -9,7 +9,8 @@
 // Off-screen drawing surface: everything painted through painter() is composed in one
 // image and copied to the target in a single transfer when the object goes away, so
 // controls that repaint often do not flicker. Logical coordinates are the target's.
-class ImageBuffer {
+class ImageBuffer
+{
 public:
     // rect empty: the target's clipping box. copyBackground: start from what is already on
     // the target (the buffer starts transparent and is composed over it); otherwise start

@@ -38,8 +38,8 @@ void makeMask(QImage& image, QImage& mask, std::uint32_t transparentColour, int 
     }
 }
 
-void drawPart(QPainter& target, int x, int y, int w, int h, const QImage& source, int sx,
-              int sy, const QImage& mask, bool transparent)
+void drawPart(QPainter& target, int x, int y, int w, int h, const QImage& source, int sx, int sy,
+              const QImage& mask, bool transparent)
 {
     if (w <= 0 || h <= 0 || source.isNull())
         return;

@@ -17,5 +17,5 @@ void makeMask(QImage& image, QImage& mask, std::uint32_t transparentColour, int 
 // Copies the w x h block at (sx, sy) of `source` to (x, y) of the target: a plain copy, or,
 // when `transparent`, target AND mask then OR source, so pixels under mask bit 1 keep
 // the target.
-void drawPart(QPainter& target, int x, int y, int w, int h, const QImage& source, int sx,
-              int sy, const QImage& mask, bool transparent);
+void drawPart(QPainter& target, int x, int y, int w, int h, const QImage& source, int sx, int sy,
+              const QImage& mask, bool transparent);

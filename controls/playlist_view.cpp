@@ -1,14 +1,14 @@
 #include "playlist_view.h"
 
-#include "skin_header_view.h"
-#include "skin_geometry.h"
 #include "horizontal_scroll_bar.h"
+#include "skin_geometry.h"
+#include "skin_header_view.h"
 #include "skin_palette.h"
 #include "vertical_scroll_bar.h"
 
 #include <QKeyEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -18,12 +18,12 @@ constexpr int kRowPadding = 2;
 
 // Paints the selected row in the list's colours instead of the style's highlight: the
 // selected state is cleared for the item's paint only, so the selection stays as it was.
-class SkinItemDelegate : public QStyledItemDelegate {
+class SkinItemDelegate : public QStyledItemDelegate
+{
 public:
     SkinItemDelegate(QColor text, QColor back, QObject* parent)
         : QStyledItemDelegate(parent), selectedText(text), selectedBack(back)
-    {
-    }
+    {}
 
     void setGroupStartRole(int role) { groupStartRole = role; }
 
@@ -40,7 +40,8 @@ public:
         painter->fillRect(item.rect, wasSelected ? selectedBack : palette::kListGround);
         QStyledItemDelegate::paint(painter, item, index);
         if (index.data(groupStartRole).toBool())
-            painter->fillRect(item.rect.left(), item.rect.top(), item.rect.width(), 2, selectedBack);
+            painter->fillRect(item.rect.left(), item.rect.top(), item.rect.width(), 2,
+                              selectedBack);
     }
 
 private:
@@ -51,8 +52,7 @@ private:
 
 }  // namespace
 
-PlaylistView::PlaylistView(QWidget* parent)
-    : QTableView(parent), m_header(new SkinHeaderView(this))
+PlaylistView::PlaylistView(QWidget* parent) : QTableView(parent), m_header(new SkinHeaderView(this))
 {
     setHorizontalHeader(m_header);
     m_header->setHighlightSections(false);
@@ -126,9 +126,10 @@ void PlaylistView::setModel(QAbstractItemModel* newModel)
     QTableView::setModel(newModel);
     if (newModel) {
         // A reset rebuilds the header's sections at their default size.
-        m_widthsOnReset = connect(newModel, &QAbstractItemModel::modelReset, this, &PlaylistView::applyColumnWidths);
-        m_widthsOnNewColumns =
-            connect(newModel, &QAbstractItemModel::columnsInserted, this, &PlaylistView::applyColumnWidths);
+        m_widthsOnReset = connect(newModel, &QAbstractItemModel::modelReset, this,
+                                  &PlaylistView::applyColumnWidths);
+        m_widthsOnNewColumns = connect(newModel, &QAbstractItemModel::columnsInserted, this,
+                                       &PlaylistView::applyColumnWidths);
     }
     applyColumnWidths();
 }

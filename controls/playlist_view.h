@@ -17,7 +17,8 @@ class HorizontalScrollBar;
 // and two bitmap scroll bars beside and below it (siblings in the parent) in place of its
 // own. Titles, texts, alignment and tips come from the model; a row whose group-start role
 // is true starts a group (a rule in the selection's slate above it).
-class PlaylistView : public QTableView {
+class PlaylistView : public QTableView
+{
 public:
     explicit PlaylistView(QWidget* parent = nullptr);
     ~PlaylistView() override;

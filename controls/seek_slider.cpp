@@ -1,7 +1,7 @@
 #include "seek_slider.h"
 
-#include "masked_image.h"
 #include "image_buffer.h"
+#include "masked_image.h"
 #include "resource_image.h"
 #include "truncate.h"
 
@@ -23,7 +23,8 @@ int clampToInt(long long value)
 
 // A picture and its optional active picture (active id 0: none). Id 0 and a failed load
 // give two null pictures; `loaded` says whether the pictures asked for are in hand.
-struct LoadedPair {
+struct LoadedPair
+{
     QImage image;
     QImage active;
     bool loaded = true;
@@ -49,7 +50,7 @@ SeekSlider::SeekSlider(QWidget* parent) : QWidget(parent)
 }
 
 void SeekSlider::Picture::set(const QImage& picture, const QImage& activePicture, bool keyed,
-                                 std::uint32_t transparentColour, int sampleX, int sampleY)
+                              std::uint32_t transparentColour, int sampleX, int sampleY)
 {
     image = picture;
     active = picture.isNull() ? QImage() : activePicture;
@@ -64,7 +65,7 @@ void SeekSlider::Picture::set(const QImage& picture, const QImage& activePicture
 
 // Null pictures, after a failed load too, clear the channel or the thumb.
 bool SeekSlider::setChannelImages(int channelId, int activeId, bool transparent,
-                                     std::uint32_t transparentColour, int sampleX, int sampleY)
+                                  std::uint32_t transparentColour, int sampleX, int sampleY)
 {
     const LoadedPair pair = loadPair(channelId, activeId);
     setChannelImages(pair.image, pair.active, transparent, transparentColour, sampleX, sampleY);
@@ -72,7 +73,7 @@ bool SeekSlider::setChannelImages(int channelId, int activeId, bool transparent,
 }
 
 bool SeekSlider::setThumbImages(int thumbId, int activeId, bool transparent,
-                                   std::uint32_t transparentColour, int sampleX, int sampleY)
+                                std::uint32_t transparentColour, int sampleX, int sampleY)
 {
     const LoadedPair pair = loadPair(thumbId, activeId);
     setThumbImages(pair.image, pair.active, transparent, transparentColour, sampleX, sampleY);
@@ -81,7 +82,7 @@ bool SeekSlider::setThumbImages(int thumbId, int activeId, bool transparent,
 
 // The control takes the channel's size.
 bool SeekSlider::setChannelImages(const QImage& image, const QImage& active, bool transparent,
-                                     std::uint32_t transparentColour, int sampleX, int sampleY)
+                                  std::uint32_t transparentColour, int sampleX, int sampleY)
 {
     m_channel.set(image, active, transparent, transparentColour, sampleX, sampleY);
     if (m_channel.isNull())
@@ -94,7 +95,7 @@ bool SeekSlider::setChannelImages(const QImage& image, const QImage& active, boo
 
 // Without a channel the thumb travels the control as it is.
 bool SeekSlider::setThumbImages(const QImage& image, const QImage& active, bool transparent,
-                                   std::uint32_t transparentColour, int sampleX, int sampleY)
+                                std::uint32_t transparentColour, int sampleX, int sampleY)
 {
     m_thumb.set(image, active, transparent, transparentColour, sampleX, sampleY);
     if (m_thumb.isNull())
@@ -181,7 +182,8 @@ int SeekSlider::positionToPixel(int pos) const
     const int leftEnd = m_margins.left() + m_thumbSize.width() / 2;
     if (m_rangeMax == m_rangeMin || travel == 0)
         return leftEnd;
-    const double fraction = (double(pos) - double(m_rangeMin)) / (double(m_rangeMax) - double(m_rangeMin));
+    const double fraction =
+        (double(pos) - double(m_rangeMin)) / (double(m_rangeMax) - double(m_rangeMin));
     return truncToInt(travel * fraction) + leftEnd;
 }
 
@@ -191,7 +193,8 @@ int SeekSlider::pixelToPosition(int x) const
     if (m_rangeMax == m_rangeMin || travel == 0)
         return m_rangeMin;
     const double offset = double(x) - double(m_margins.left()) - double(m_thumbSize.width() / 2);
-    return truncToInt(double(m_rangeMin) + offset / travel * (double(m_rangeMax) - double(m_rangeMin)));
+    return truncToInt(double(m_rangeMin) +
+                      offset / travel * (double(m_rangeMax) - double(m_rangeMin)));
 }
 
 void SeekSlider::dragTo(int x)

@@ -11,7 +11,8 @@ class QPainter;
 
 // Horizontal slider drawn from a channel and a thumb picture (each with an optional active
 // picture).
-class SeekSlider : public QWidget {
+class SeekSlider : public QWidget
+{
     Q_OBJECT
 
 public:
@@ -66,7 +67,8 @@ protected:
 private:
     // The channel or the thumb: its picture, the picture while active (none: null), and
     // their masks when the key colour is transparent.
-    struct Picture {
+    struct Picture
+    {
         QImage image, mask, active, activeMask;
         bool transparent = false;
 

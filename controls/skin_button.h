@@ -8,7 +8,8 @@
 // Push button drawn from a PNG strip of four frames (normal, pressed, highlighted,
 // disabled) over the piece of the owner's skin that lies under it; lights up while the
 // mouse is over it.
-class SkinButton : public QAbstractButton {
+class SkinButton : public QAbstractButton
+{
 public:
     explicit SkinButton(QWidget* parent = nullptr);
 

@@ -8,7 +8,8 @@
 class QFontMetrics;
 
 // Pictures of the header (:/BITMAP/135 to 137), all 24 pixels high.
-struct SkinHeaderImages {
+struct SkinHeaderImages
+{
     QImage rightEdge;  // 135, 4 x 24: right edge of a column, left 2 columns used
     QImage face;       // 136, 2 x 24: vertical gradient, first column used
     QImage leftEdge;   // 137, 4 x 24: left edge of the first column, left 2 columns used
@@ -17,7 +18,8 @@ struct SkinHeaderImages {
 };
 
 // Column header of the skinned list, drawn from bitmaps with centred "Arial" titles.
-class SkinHeaderView : public QHeaderView {
+class SkinHeaderView : public QHeaderView
+{
 public:
     explicit SkinHeaderView(QWidget* parent = nullptr);
 

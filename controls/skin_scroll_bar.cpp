@@ -20,8 +20,7 @@ SkinScrollBar::SkinScrollBar(QWidget* parent, const ScrollBarLayout& layout)
       m_arrowRepeat(
           this, [this] { return pressedFlag(Part::NearArrow) || pressedFlag(Part::FarArrow); },
           [this] { repeatStep(); })
-{
-}
+{}
 
 int SkinScrollBar::length() const
 {
@@ -43,12 +42,10 @@ QRect SkinScrollBar::axisRect(int start, int length, int breadth) const
 QRect SkinScrollBar::hitRect(Part part)
 {
     switch (part) {
-    case Part::NearArrow:
-        return axisRect(m_layout.nearArrow, kArrowLength, m_layout.hitBreadth);
+    case Part::NearArrow: return axisRect(m_layout.nearArrow, kArrowLength, m_layout.hitBreadth);
     case Part::FarArrow:
         return axisRect(length() - m_layout.farArrowReserve, kArrowLength, m_layout.hitBreadth);
-    case Part::Thumb:
-        break;
+    case Part::Thumb: break;
     }
     return axisRect(thumbPosition(), kThumbLength, m_layout.hitBreadth);
 }
@@ -70,7 +67,8 @@ void SkinScrollBar::syncThumb()
 
 void SkinScrollBar::clampThumb()
 {
-    thumbPosition() = ::clampThumb(thumbPosition(), length() - m_layout.farArrowReserve, m_layout.firstThumb);
+    thumbPosition() =
+        ::clampThumb(thumbPosition(), length() - m_layout.farArrowReserve, m_layout.firstThumb);
 }
 
 void SkinScrollBar::drawBar()
@@ -157,7 +155,8 @@ void SkinScrollBar::mouseReleaseEvent(QMouseEvent* event)
     m_arrowRepeat.stop();
     const QPoint point = event->position().toPoint();
     auto stepsOn = [&](Part arrow) {
-        return (pressedFlag(arrow) || !m_layout.stepNeedsPressedArrow) && hitRect(arrow).contains(point);
+        return (pressedFlag(arrow) || !m_layout.stepNeedsPressedArrow) &&
+               hitRect(arrow).contains(point);
     };
     const bool onNear = stepsOn(Part::NearArrow);
     const bool onFar = stepsOn(Part::FarArrow);

@@ -15,7 +15,8 @@ class QPainter;
 
 // Where the pieces of a bar lie along its axis, and the two points where the bars behave
 // differently.
-struct ScrollBarLayout {
+struct ScrollBarLayout
+{
     Qt::Orientation orientation;
     int nearArrow;        // where the up or left arrow begins (11 or 0)
     int firstThumb;       // lowest thumb position (36 or 25)
@@ -31,7 +32,8 @@ struct ScrollBarLayout {
 // What the two skinned scroll bars share: they keep no scroll model of their own, read the
 // list's position and limit, drive the list with line, page and pixel scrolls, and handle
 // the mouse alike along their own axis.
-class SkinScrollBar : public QWidget {
+class SkinScrollBar : public QWidget
+{
 public:
     void setList(QAbstractItemView* view) { m_list = view; }
 

@@ -32,8 +32,7 @@ VerticalScrollBarImages VerticalScrollBarImages::load()
 
 VerticalScrollBar::VerticalScrollBar(QWidget* parent)
     : SkinScrollBar(parent, kLayout), m_images(VerticalScrollBarImages::load())
-{
-}
+{}
 
 void VerticalScrollBar::setImages(const VerticalScrollBarImages& pictures)
 {

@@ -7,7 +7,8 @@
 #include <cstdint>
 
 // Pictures of the vertical bar (:/BITMAP/143 to 148).
-struct VerticalScrollBarImages {
+struct VerticalScrollBarImages
+{
     QImage topCap;     // 147, 12 x 11
     QImage upArrow;    // 148, 12 x 26
     QImage channel;    // 145, 12 x 1, stretched
@@ -19,7 +20,8 @@ struct VerticalScrollBarImages {
 };
 
 // Bitmap vertical scroll bar, 12 pixels wide, standing in for the list's own.
-class VerticalScrollBar : public SkinScrollBar {
+class VerticalScrollBar : public SkinScrollBar
+{
 public:
     explicit VerticalScrollBar(QWidget* parent = nullptr);
 

@@ -108,12 +108,15 @@ namespace {
 
 // The speed view's marks from the top edge down the grid lines, each ending 2 pixels
 // left of the plot, then 0 and the unit under the plot.
-std::vector<ScaleLabel> speedLabels(const PlotRect& plot, const std::array<const char*, 4>& marks, const char* unit)
+std::vector<ScaleLabel> speedLabels(const PlotRect& plot, const std::array<const char*, 4>& marks,
+                                    const char* unit)
 {
     const int left = plot.left;
     const int top = plot.top;
     const int q = plot.quarter();
-    const auto x = [left](const char* text) { return left - 2 - 6 * static_cast<int>(std::strlen(text)); };
+    const auto x = [left](const char* text) {
+        return left - 2 - 6 * static_cast<int>(std::strlen(text));
+    };
     return {
         {marks[0], x(marks[0]), top},
         {marks[1], x(marks[1]), top + q - 8},

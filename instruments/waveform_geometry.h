@@ -21,7 +21,8 @@ inline constexpr int kWaveSpeedTopMph = 80;
 
 // The chart area. right and bottom are where the frame's edge lines lie, so the width
 // and height are plain differences.
-struct PlotRect {
+struct PlotRect
+{
     int left = 0;
     int top = 0;
     int right = 0;
@@ -51,7 +52,8 @@ int curveX(int left, float xStep, int i);
 float curveXStep(const PlotRect& plot, int pointCount);
 
 // G view: +2 g on the top edge, 0 g on the centre line, -2 g on the bottom edge.
-struct GCurveFrame {
+struct GCurveFrame
+{
     int left = 0;
     float xStep = 0.0f;
     int mid = 0;
@@ -64,7 +66,8 @@ GCurveFrame makeGCurveFrame(const PlotRect& plot, int pointCount);
 
 // Speed view: 0 on the bottom edge, the unit's top (120 km/h or 80 mph) on the top edge,
 // as the labels say.
-struct SpeedCurveFrame {
+struct SpeedCurveFrame
+{
     int left = 0;
     float xStep = 0.0f;
     int bottom = 0;
@@ -74,25 +77,29 @@ struct SpeedCurveFrame {
     int X(int i) const { return curveX(left, xStep, i); }
     int Y(int speed) const;  // in the frame's unit
 };
-SpeedCurveFrame makeSpeedCurveFrame(const PlotRect& plot, int pointCount, SpeedUnit unit = SpeedUnit::Kmh);
+SpeedCurveFrame makeSpeedCurveFrame(const PlotRect& plot, int pointCount,
+                                    SpeedUnit unit = SpeedUnit::Kmh);
 
 // The charted point under the cursor: the G view moves one point per step entries,
 // the speed view one point per second.
 int cursorPoint(int cursorIndex, int step, bool speedView);
 
-struct ScaleLabel {
+struct ScaleLabel
+{
     const char* text;
     int x;
     int y;
 };
 // The labels left of the plot (and the unit under it in the speed view).
-std::vector<ScaleLabel> scaleLabels(const PlotRect& plot, bool speedView, SpeedUnit unit = SpeedUnit::Kmh);
+std::vector<ScaleLabel> scaleLabels(const PlotRect& plot, bool speedView,
+                                    SpeedUnit unit = SpeedUnit::Kmh);
 
 // Left edges of the speed and the time text at the end of the bottom line. Each keeps its
 // place (plot left + 520, plot right - 92) where there is room; a time text wider than the
 // room to the plot's right edge ends at that edge instead, and the speed text then ends at
 // least kWaveTextGap before the time text.
-struct BottomTextPlaces {
+struct BottomTextPlaces
+{
     int speedX = 0;
     int timeX = 0;
 };
@@ -106,7 +113,8 @@ std::string formatTimeText(int elapsedSeconds, int totalSeconds);
 
 // The four value texts at the cursor: X, Y, Z in g and the speed; a missing entry
 // (nullptr) reads as zeros.
-struct ValueTexts {
+struct ValueTexts
+{
     std::string x;
     std::string y;
     std::string z;

@@ -1,7 +1,7 @@
 #include "waveform_view.h"
 
-#include "telemetry_table.h"
 #include "skin_palette.h"
+#include "telemetry_table.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -160,8 +160,10 @@ QRect WaveformView::peakMarkRect() const
 void WaveformView::mousePressEvent(QMouseEvent* event)
 {
     const QRect flag = peakMarkRect();
-    const QRect target = flag.adjusted(-kPeakClickSlack, -kPeakClickSlack, kPeakClickSlack, kPeakClickSlack);
-    if (event->button() == Qt::LeftButton && !flag.isEmpty() && target.contains(event->position().toPoint())) {
+    const QRect target =
+        flag.adjusted(-kPeakClickSlack, -kPeakClickSlack, kPeakClickSlack, kPeakClickSlack);
+    if (event->button() == Qt::LeftButton && !flag.isEmpty() &&
+        target.contains(event->position().toPoint())) {
         emit peakClicked(m_peakIndex);
         event->accept();
         return;
@@ -200,7 +202,8 @@ void WaveformView::paintEvent(QPaintEvent*)
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     // A resized or moved-to-another-screen control needs a layer of its new size.
-    if (m_layerStale || m_layerPixels.size() != pixels || m_layerPixels.devicePixelRatio() != ratio) {
+    if (m_layerStale || m_layerPixels.size() != pixels ||
+        m_layerPixels.devicePixelRatio() != ratio) {
         if (m_layerPixels.size() != pixels)
             m_layerPixels = QPixmap(pixels);
         m_layerPixels.setDevicePixelRatio(ratio);
@@ -304,7 +307,8 @@ void WaveformView::drawOverlays(QPainter& painter, const PlotRect& plot) const
     }
 
     painter.setFont(m_font);
-    const ValueTexts values = formatValueTexts(telemetryEntry(cursorInRange() ? m_cursorIndex : 0), m_unit);
+    const ValueTexts values =
+        formatValueTexts(telemetryEntry(cursorInRange() ? m_cursorIndex : 0), m_unit);
     const int y = plot.bottom;
     drawText(painter, plot.left + kValueTextX[0], y, QColor(kAxisColors[0]), values.x);
     drawText(painter, plot.left + kValueTextX[1], y, QColor(kAxisColors[1]), values.y);
@@ -318,7 +322,7 @@ void WaveformView::drawOverlays(QPainter& painter, const PlotRect& plot) const
 }
 
 void WaveformView::drawText(QPainter& painter, int x, int y, const QColor& color,
-                             const std::string& text) const
+                            const std::string& text) const
 {
     // Top-left aligned at (x, y), transparent background.
     painter.setPen(color);

@@ -16,7 +16,8 @@ class QPainter;
 // speed, in the speed view), a cursor at the play position, the values at the cursor
 // and the elapsed and total time. The costly curves live in a cached layer that is
 // rebuilt only when stale; cursor and time moves repaint only the overlays.
-class WaveformView : public QWidget {
+class WaveformView : public QWidget
+{
     Q_OBJECT
 
 public:
@@ -70,7 +71,8 @@ private:
     void drawOverlays(QPainter& painter, const PlotRect& plot) const;
     void drawPeakMark(QPainter& painter, const PlotRect& plot) const;
     int entryX(const PlotRect& plot, int index) const;
-    void drawText(QPainter& painter, int x, int y, const QColor& color, const std::string& text) const;
+    void drawText(QPainter& painter, int x, int y, const QColor& color,
+                  const std::string& text) const;
 
     TelemetryTable* m_source = nullptr;
     int m_entryCount = 0;

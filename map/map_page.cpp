@@ -22,8 +22,7 @@ bool isTile(const QUrl& url)
 
 }  // namespace
 
-MapPage::MapPage(QWebEngineProfile* profile, QObject* parent)
-    : QWebEnginePage(profile, parent)
+MapPage::MapPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent)
 {
     settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
 }
@@ -49,8 +48,8 @@ QWebEngineProfile* createMapProfile(QObject* parent)
     // A named profile is kept on disk, so tiles seen once show again offline; the
     // browser's HTTP cache keeps them only as long as the tile server's headers allow.
     auto* profile = new QWebEngineProfile(QStringLiteral("map"), parent);
-    profile->setCachePath(
-        QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(QStringLiteral("map")));
+    profile->setCachePath(QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+                              .filePath(QStringLiteral("map")));
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
     profile->setHttpCacheMaximumSize(kCacheBytes);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);

@@ -7,7 +7,8 @@
 #include <vector>
 
 // One position of a track, in signed decimal degrees.
-struct MapPoint {
+struct MapPoint
+{
     double latitude = 0;
     double longitude = 0;
 

@@ -21,9 +21,7 @@ bool isDialogKey(const QEvent* event)
 
 }  // namespace
 
-MapView::MapView(QWidget* host)
-    : QWidget(host)
-    , m_view(new QWebEngineView(this))
+MapView::MapView(QWidget* host) : QWidget(host), m_view(new QWebEngineView(this))
 {
     hide();
     auto* layout = new QVBoxLayout(this);

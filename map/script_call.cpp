@@ -9,10 +9,9 @@ QString scriptCall(const QString& function, const QJsonArray& arguments)
         call.append(argument);
     }
     const QString encoded = QString::fromUtf8(QJsonDocument(call).toJson(QJsonDocument::Compact));
-    return QStringLiteral(
-               "(function (call) {"
-               " var f = window[call[0]];"
-               " if (typeof f === 'function') { f.apply(window, call.slice(1)); }"
-               " })(%1);")
+    return QStringLiteral("(function (call) {"
+                          " var f = window[call[0]];"
+                          " if (typeof f === 'function') { f.apply(window, call.slice(1)); }"
+                          " })(%1);")
         .arg(encoded);
 }

@@ -12,13 +12,15 @@ namespace {
 constexpr ExifByteOrder kOrder = EXIF_BYTE_ORDER_INTEL;
 constexpr double kMilesPerKm = 1 / 1.609344;
 
-struct ExifDataUnref {
+struct ExifDataUnref
+{
     void operator()(ExifData* data) const { exif_data_unref(data); }
 };
 using ExifDataPtr = std::unique_ptr<ExifData, ExifDataUnref>;
 
 // A new entry of `components` values of `format` in `ifd`; owned by the IFD.
-unsigned char* addEntry(ExifData* data, ExifIfd ifd, int tag, ExifFormat format, unsigned long components)
+unsigned char* addEntry(ExifData* data, ExifIfd ifd, int tag, ExifFormat format,
+                        unsigned long components)
 {
     ExifMem* mem = exif_mem_new_default();
     ExifEntry* entry = exif_entry_new_mem(mem);
@@ -66,7 +68,8 @@ void addLong(ExifData* data, ExifIfd ifd, int tag, int value)
 }
 
 // Rationals over a fixed denominator: `scale` parts of a unit.
-void addRationals(ExifData* data, ExifIfd ifd, int tag, std::initializer_list<double> values, ExifLong scale)
+void addRationals(ExifData* data, ExifIfd ifd, int tag, std::initializer_list<double> values,
+                  ExifLong scale)
 {
     unsigned char* bytes = addEntry(data, ifd, tag, EXIF_FORMAT_RATIONAL, values.size());
     if (!bytes) {
@@ -106,12 +109,12 @@ void addRequired(ExifData* data, int width, int height)
 {
     addRationals(data, EXIF_IFD_0, EXIF_TAG_X_RESOLUTION, {72}, 1);
     addRationals(data, EXIF_IFD_0, EXIF_TAG_Y_RESOLUTION, {72}, 1);
-    addShort(data, EXIF_IFD_0, EXIF_TAG_RESOLUTION_UNIT, 2);       // inches
-    addShort(data, EXIF_IFD_0, EXIF_TAG_YCBCR_POSITIONING, 1);     // centred
+    addShort(data, EXIF_IFD_0, EXIF_TAG_RESOLUTION_UNIT, 2);    // inches
+    addShort(data, EXIF_IFD_0, EXIF_TAG_YCBCR_POSITIONING, 1);  // centred
     addUndefined(data, EXIF_IFD_EXIF, EXIF_TAG_EXIF_VERSION, "0231", 4);
     addUndefined(data, EXIF_IFD_EXIF, EXIF_TAG_COMPONENTS_CONFIGURATION, "\1\2\3\0", 4);  // Y Cb Cr
     addUndefined(data, EXIF_IFD_EXIF, EXIF_TAG_FLASH_PIX_VERSION, "0100", 4);
-    addShort(data, EXIF_IFD_EXIF, EXIF_TAG_COLOR_SPACE, 1);        // sRGB
+    addShort(data, EXIF_IFD_EXIF, EXIF_TAG_COLOR_SPACE, 1);  // sRGB
     addLong(data, EXIF_IFD_EXIF, EXIF_TAG_PIXEL_X_DIMENSION, width);
     addLong(data, EXIF_IFD_EXIF, EXIF_TAG_PIXEL_Y_DIMENSION, height);
 }
@@ -130,25 +133,30 @@ void addTime(ExifData* data, const QDateTime& time)
 void addGps(ExifData* data, const SnapshotTags& tags)
 {
     const char version[] = {2, 3, 0, 0};
-    if (unsigned char* bytes = addEntry(data, EXIF_IFD_GPS, EXIF_TAG_GPS_VERSION_ID, EXIF_FORMAT_BYTE, 4)) {
+    if (unsigned char* bytes =
+            addEntry(data, EXIF_IFD_GPS, EXIF_TAG_GPS_VERSION_ID, EXIF_FORMAT_BYTE, 4)) {
         std::memcpy(bytes, version, 4);
     }
-    addCoordinate(data, EXIF_TAG_GPS_LATITUDE_REF, EXIF_TAG_GPS_LATITUDE, tags.position->latitude, "N", "S");
-    addCoordinate(data, EXIF_TAG_GPS_LONGITUDE_REF, EXIF_TAG_GPS_LONGITUDE, tags.position->longitude, "E", "W");
+    addCoordinate(data, EXIF_TAG_GPS_LATITUDE_REF, EXIF_TAG_GPS_LATITUDE, tags.position->latitude,
+                  "N", "S");
+    addCoordinate(data, EXIF_TAG_GPS_LONGITUDE_REF, EXIF_TAG_GPS_LONGITUDE,
+                  tags.position->longitude, "E", "W");
     if (tags.frameTime.isValid() && tags.frameTime.timeSpec() == Qt::UTC) {
         const QTime t = tags.frameTime.time();
-        addRationals(data, EXIF_IFD_GPS, EXIF_TAG_GPS_TIME_STAMP, {double(t.hour()), double(t.minute()), t.second() + t.msec() / 1000.0},
-                     1000);
+        addRationals(data, EXIF_IFD_GPS, EXIF_TAG_GPS_TIME_STAMP,
+                     {double(t.hour()), double(t.minute()), t.second() + t.msec() / 1000.0}, 1000);
         addText(data, EXIF_IFD_GPS, EXIF_TAG_GPS_DATE_STAMP,
                 tags.frameTime.toString(QStringLiteral("yyyy:MM:dd")).toLatin1());
     }
     if (tags.speedKmh && std::isfinite(*tags.speedKmh) && *tags.speedKmh >= 0) {
         addText(data, EXIF_IFD_GPS, EXIF_TAG_GPS_SPEED_REF, tags.speedInMph ? "M" : "K");
-        addRationals(data, EXIF_IFD_GPS, EXIF_TAG_GPS_SPEED, {*tags.speedKmh * (tags.speedInMph ? kMilesPerKm : 1)}, 100);
+        addRationals(data, EXIF_IFD_GPS, EXIF_TAG_GPS_SPEED,
+                     {*tags.speedKmh * (tags.speedInMph ? kMilesPerKm : 1)}, 100);
     }
     if (tags.course && std::isfinite(*tags.course)) {
         addText(data, EXIF_IFD_GPS, EXIF_TAG_GPS_IMG_DIRECTION_REF, "T");
-        addRationals(data, EXIF_IFD_GPS, EXIF_TAG_GPS_IMG_DIRECTION, {std::fmod(std::fmod(*tags.course, 360) + 360, 360)}, 100);
+        addRationals(data, EXIF_IFD_GPS, EXIF_TAG_GPS_IMG_DIRECTION,
+                     {std::fmod(std::fmod(*tags.course, 360) + 360, 360)}, 100);
     }
     addText(data, EXIF_IFD_GPS, EXIF_TAG_GPS_MAP_DATUM, "WGS-84");
 }

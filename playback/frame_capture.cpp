@@ -20,8 +20,8 @@ void putLe16(std::uint8_t* at, std::uint16_t value)
 
 std::uint32_t le32(const std::uint8_t* at)
 {
-    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8
-           | static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
 }
 
 std::uint16_t le16(const std::uint8_t* at)
@@ -65,11 +65,11 @@ int saveFrameBlock(const std::vector<std::uint8_t>& block, const QString& fileNa
     if (width <= 0 || height <= 0 || (bitCount != 24 && bitCount != 32))
         return 0;
     const int bytesPerPixel = bitCount / 8;
-    const auto expected = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height)
-                              * static_cast<std::uint64_t>(bytesPerPixel)
-                          + kFrameHeaderSize;
+    const auto expected = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) *
+                              static_cast<std::uint64_t>(bytesPerPixel) +
+                          kFrameHeaderSize;
     if (block.size() != expected)
         return 0;
-    return writeJpegFrame(block.data() + kFrameHeaderSize, width, height, bytesPerPixel,
-                          fileName, tags);
+    return writeJpegFrame(block.data() + kFrameHeaderSize, width, height, bytesPerPixel, fileName,
+                          tags);
 }

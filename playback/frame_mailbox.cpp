@@ -21,8 +21,8 @@ void FrameMailbox::post(GstSample* sample)
         if (m_receiver != nullptr && !m_repaintAsked) {
             m_repaintAsked = true;
             QWidget* receiver = m_receiver;
-            QMetaObject::invokeMethod(receiver, [receiver] { receiver->update(); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                receiver, [receiver] { receiver->update(); }, Qt::QueuedConnection);
         }
     }
     if (replaced != nullptr)

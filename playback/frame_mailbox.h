@@ -11,9 +11,11 @@ typedef struct _GstSample GstSample;
 // widget. The pipeline keeps the mailbox alive by a shared reference of its own,
 // so a frame that arrives while the widget is being destroyed lands here and
 // goes nowhere further: the widget detaches itself first.
-class FrameMailbox {
+class FrameMailbox
+{
 public:
-    struct Newest {
+    struct Newest
+    {
         GstSample* sample = nullptr;  // a reference of its own, or null
         quint64 sequence = 0;         // how many frames were posted up to this one
     };

@@ -9,7 +9,8 @@ bool initGStreamer(QString* reason)
     GError* error = nullptr;
     if (!gst_init_check(nullptr, nullptr, &error)) {
         if (reason != nullptr)
-            *reason = QString::fromUtf8(error != nullptr ? error->message : "GStreamer did not start");
+            *reason =
+                QString::fromUtf8(error != nullptr ? error->message : "GStreamer did not start");
         g_clear_error(&error);
         return false;
     }

@@ -17,7 +17,8 @@ constexpr int kQuality = 80;
 
 // The library's standard error handler ends the process; this one returns to
 // compressFrame instead, so a broken encode only fails the snapshot.
-struct ErrorTrap {
+struct ErrorTrap
+{
     jpeg_error_mgr manager;
     std::jmp_buf jump;
 };
@@ -28,7 +29,8 @@ struct ErrorTrap {
     std::longjmp(trap->jump, 1);
 }
 
-struct FrameSource {
+struct FrameSource
+{
     const std::uint8_t* pixels;
     int width;
     int height;
@@ -36,7 +38,8 @@ struct FrameSource {
     const std::vector<unsigned char>* exif;  // APP1 body, or empty
 };
 
-struct Compression {
+struct Compression
+{
     jpeg_compress_struct info;
     ErrorTrap error;
     unsigned char* output;
@@ -76,7 +79,8 @@ bool compressFrame(Compression& job, const FrameSource& frame, unsigned char* li
     jpeg_set_quality(&job.info, kQuality, TRUE);
     jpeg_start_compress(&job.info, TRUE);
     if (!frame.exif->empty()) {
-        jpeg_write_marker(&job.info, JPEG_APP0 + 1, frame.exif->data(), static_cast<unsigned>(frame.exif->size()));
+        jpeg_write_marker(&job.info, JPEG_APP0 + 1, frame.exif->data(),
+                          static_cast<unsigned>(frame.exif->size()));
     }
 
     JSAMPROW rows[1] = {line};
@@ -97,8 +101,8 @@ constexpr int kMaxDimension = 1 << 20;
 
 bool validFrame(const std::uint8_t* pixels, int width, int height, int bytesPerPixel)
 {
-    return pixels != nullptr && width > 0 && height > 0 && width <= kMaxDimension
-           && height <= kMaxDimension && (bytesPerPixel == 3 || bytesPerPixel == 4);
+    return pixels != nullptr && width > 0 && height > 0 && width <= kMaxDimension &&
+           height <= kMaxDimension && (bytesPerPixel == 3 || bytesPerPixel == 4);
 }
 
 }  // namespace
@@ -109,7 +113,8 @@ int writeJpegFrame(const std::uint8_t* pixels, int width, int height, int bytesP
     if (!validFrame(pixels, width, height, bytesPerPixel))
         return 0;
     std::vector<unsigned char> line(static_cast<std::size_t>(width) * 3);
-    const std::vector<unsigned char> exif = tags ? exifSegment(*tags, width, height) : std::vector<unsigned char>();
+    const std::vector<unsigned char> exif =
+        tags ? exifSegment(*tags, width, height) : std::vector<unsigned char>();
     if (exif.size() > kMaxMarkerBytes)
         return 0;
 
@@ -120,10 +125,9 @@ int writeJpegFrame(const std::uint8_t* pixels, int width, int height, int bytesP
     Compression job{};
     const FrameSource frame{pixels, width, height, bytesPerPixel, &exif};
     const bool encoded = compressFrame(job, frame, line.data());
-    const bool written = encoded
-                         && file.write(reinterpret_cast<const char*>(job.output),
-                                       static_cast<qint64>(job.outputSize))
-                                == static_cast<qint64>(job.outputSize);
+    const bool written = encoded && file.write(reinterpret_cast<const char*>(job.output),
+                                               static_cast<qint64>(job.outputSize)) ==
+                                        static_cast<qint64>(job.outputSize);
     std::free(job.output);
     if (!written) {
         file.cancelWriting();

@@ -4,7 +4,6 @@
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 
-
 namespace {
 
 constexpr const char* kSizeFilterName = "window-size";
@@ -94,8 +93,8 @@ bool fitOverlaySink(GstElement* sink, QSize pixels)
     if (filter == nullptr)
         return false;
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, pixels.width(),
-                                        "height", G_TYPE_INT, pixels.height(),
-                                        "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+                                        "height", G_TYPE_INT, pixels.height(), "pixel-aspect-ratio",
+                                        GST_TYPE_FRACTION, 1, 1, nullptr);
     g_object_set(filter, "caps", caps, nullptr);
     gst_caps_unref(caps);
     gst_object_unref(filter);

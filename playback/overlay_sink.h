@@ -29,7 +29,8 @@ void exposeOverlay(GstElement* sink);
 // later: it no longer touches the window. Any thread that may block briefly.
 void stopOverlaySink(GstElement* sink);
 // Frames the sink was given and, of those, frames it drew.
-struct OverlayFrameCounts {
+struct OverlayFrameCounts
+{
     quint64 presented = 0;
     quint64 drawn = 0;
 };

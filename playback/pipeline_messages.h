@@ -15,7 +15,8 @@ typedef struct _GstMessage GstMessage;
 // as they are posted, from any thread, and calls the wake-up once while some wait;
 // the wake-up only schedules the engine, which drains them on its own thread. One
 // queue serves one pipeline: a pipeline still stopping can post nothing into the next.
-class PipelineMessageQueue {
+class PipelineMessageQueue
+{
 public:
     PipelineMessageQueue() = default;
     PipelineMessageQueue(const PipelineMessageQueue&) = delete;

@@ -10,7 +10,8 @@ typedef struct _GstElement GstElement;
 // Takes pipelines to the null state and drops them on GStreamer's worker threads,
 // so that a pipeline slow to stop holds up no caller. The destructor waits, within
 // a bound, for the pipelines still stopping.
-class PipelineTeardown {
+class PipelineTeardown
+{
 public:
     PipelineTeardown();
     PipelineTeardown(const PipelineTeardown&) = delete;
@@ -23,7 +24,8 @@ public:
     bool waitUntilIdle(std::chrono::milliseconds timeout);
 
 private:
-    struct Pending {
+    struct Pending
+    {
         std::mutex mutex;
         std::condition_variable idle;
         int count = 0;

@@ -95,7 +95,8 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoWidget* videoW
     }
     // Queued: the wake-up comes on a streaming thread, the messages are read on ours.
     m_events->setWakeUp([this] {
-        QMetaObject::invokeMethod(this, &PlaybackEngine::takePipelineMessages, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &PlaybackEngine::takePipelineMessages,
+                                  Qt::QueuedConnection);
     });
     const PlaybackResult placement = initVideoWindow();
     setState(PlayState::Paused);
@@ -140,18 +141,20 @@ PlaybackResult PlaybackEngine::buildPipeline()
         m_videoSink = makeVideoSink(m_frames);
     }
     if (m_videoSink != nullptr)
-        g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink, nullptr);
+        g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink,
+                     nullptr);
     g_free(uri);
     if (m_videoSink == nullptr)
         return {PlaybackError::Failed, QStringLiteral("No video output.")};
 
     const QString output = m_audioSink.isEmpty() ? QString(kDefaultAudioSink) : m_audioSink;
     GError* error = nullptr;
-    GstElement* audioSink = gst_parse_bin_from_description(
-        ("volume ! " + output).toUtf8().constData(), TRUE, &error);
+    GstElement* audioSink =
+        gst_parse_bin_from_description(("volume ! " + output).toUtf8().constData(), TRUE, &error);
     g_clear_error(&error);
     if (audioSink == nullptr)
-        return {PlaybackError::InvalidArgument, QStringLiteral("The audio output cannot be built.")};
+        return {PlaybackError::InvalidArgument,
+                QStringLiteral("The audio output cannot be built.")};
     g_object_set(m_playbin, "audio-sink", audioSink, nullptr);
     // The system clock drives the pipeline, whatever the audio output offers.
     GstClock* clock = gst_system_clock_obtain();
@@ -261,9 +264,9 @@ GstElement* PlaybackEngine::makeOverlayOutput()
 void PlaybackEngine::renderAgain()
 {
     GstState current = GST_STATE_NULL;
-    if (m_playbin == nullptr
-        || gst_element_get_state(m_playbin, &current, nullptr, 0) != GST_STATE_CHANGE_SUCCESS
-        || current != GST_STATE_PAUSED)
+    if (m_playbin == nullptr ||
+        gst_element_get_state(m_playbin, &current, nullptr, 0) != GST_STATE_CHANGE_SUCCESS ||
+        current != GST_STATE_PAUSED)
         return;
     seek(m_rate, position());
 }
@@ -378,8 +381,7 @@ PlaybackResult PlaybackEngine::pause()
 
 PlaybackResult PlaybackEngine::stop()
 {
-    if (m_playbin == nullptr
-        || (m_state != PlayState::Paused && m_state != PlayState::Running))
+    if (m_playbin == nullptr || (m_state != PlayState::Paused && m_state != PlayState::Running))
         return {};
     // Paused at 0 rather than torn down, so that the first frame shows.
     const PlaybackResult result = changeState(GST_STATE_PAUSED);
@@ -437,8 +439,9 @@ PlaybackResult PlaybackEngine::seek(double rate, double seconds)
 
 PlaybackResult PlaybackEngine::setRate(int index)
 {
-    const double rate =
-        index >= 0 && index < static_cast<int>(kRates.size()) ? kRates[static_cast<std::size_t>(index)] : 1.0;
+    const double rate = index >= 0 && index < static_cast<int>(kRates.size())
+                            ? kRates[static_cast<std::size_t>(index)]
+                            : 1.0;
     if (m_playbin == nullptr)
         return {};
     // The player asks for normal speed before every start; a seek then would
@@ -487,13 +490,13 @@ bool PlaybackEngine::captureFrame(const QString& fileName, const SnapshotTags* t
     GstCaps* caps = gst_sample_get_caps(sample);
     GstBuffer* buffer = gst_sample_get_buffer(sample);
     int written = 0;
-    if (caps != nullptr && buffer != nullptr && gst_video_info_from_caps(&info, caps)
-        && GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGRx
-        && gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
-        const std::vector<std::uint8_t> block = makeFrameBlock(
-            static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-            GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
-            GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0));
+    if (caps != nullptr && buffer != nullptr && gst_video_info_from_caps(&info, caps) &&
+        GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGRx &&
+        gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
+        const std::vector<std::uint8_t> block =
+            makeFrameBlock(static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                           GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
+                           GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0));
         gst_video_frame_unmap(&frame);
         written = saveFrameBlock(block, fileName, tags);
     }

@@ -25,7 +25,8 @@ enum class PlayState { Stopped, Paused, Running, Init };
 // VideoWidget shows. All calls come from the GUI thread, and every signal is emitted
 // there: the streaming threads only queue what they saw. The engine must be closed (or
 // destroyed) before the video widget goes away.
-class PlaybackEngine : public QObject {
+class PlaybackEngine : public QObject
+{
     Q_OBJECT
 
 public:

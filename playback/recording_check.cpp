@@ -12,7 +12,8 @@ constexpr int kMaxTracks = 8;
 // Cameras write a handful of atoms at the top (ftyp, free, mdat, moov, ...).
 constexpr int kMaxTopLevelAtoms = 64;
 
-struct TopLevelAtom {
+struct TopLevelAtom
+{
     char type[4] = {};
     Span content;
     uint64_t end = 0;  // cut to the file

@@ -12,7 +12,8 @@ typedef struct _GstSample GstSample;
 // closed, no frame of that pipeline reaches the mailbox any more, not even one
 // already on its way: a pipeline still stopping on another thread cannot paint
 // over the next recording.
-class FrameGate {
+class FrameGate
+{
 public:
     explicit FrameGate(std::shared_ptr<FrameMailbox> mailbox) : m_mailbox(std::move(mailbox)) {}
     FrameGate(const FrameGate&) = delete;

@@ -9,7 +9,8 @@ typedef struct _GstElement GstElement;
 // frame again when the window is exposed. The surface holds its sink and stops it
 // before the window goes away, whichever goes first, so that no sink ever draws
 // into a window that no longer exists.
-class VideoSurface : public QWidget {
+class VideoSurface : public QWidget
+{
     Q_OBJECT
 
 public:

@@ -165,9 +165,9 @@ void VideoWidget::paintSample(QPainter& painter, GstSample* sample, const QRect&
     GstBuffer* buffer = gst_sample_get_buffer(sample);
     GstCaps* caps = gst_sample_get_caps(sample);
     GstVideoFrame frame;
-    if (buffer == nullptr || caps == nullptr || !gst_video_info_from_caps(&info, caps)
-        || GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGRx
-        || !gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
+    if (buffer == nullptr || caps == nullptr || !gst_video_info_from_caps(&info, caps) ||
+        GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGRx ||
+        !gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
         painter.fillRect(target, Qt::black);
         return;
     }

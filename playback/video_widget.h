@@ -18,11 +18,13 @@ class VideoSurface;
 // instead, it draws into the video surface laid over that rectangle, and the
 // widget paints only the black around it (and the mailbox's picture while the
 // surface is hidden).
-class VideoWidget : public QWidget {
+class VideoWidget : public QWidget
+{
     Q_OBJECT
 
 public:
-    struct FrameCounts {
+    struct FrameCounts
+    {
         quint64 presented = 0;  // frames posted by the pipeline
         quint64 painted = 0;    // of those, frames that reached the screen
     };

@@ -25,7 +25,9 @@ QString tripTip(const TripIndex& trips, std::span<const int> rows)
     if (!first.startUtcMs) {
         return QStringLiteral("No time in this recording: a trip of its own");
     }
-    return QStringLiteral("A trip of %1 recording(s) from %2").arg(rows.size()).arg(utcClockText(*first.startUtcMs));
+    return QStringLiteral("A trip of %1 recording(s) from %2")
+        .arg(rows.size())
+        .arg(utcClockText(*first.startUtcMs));
 }
 
 }  // namespace
@@ -33,9 +35,11 @@ QString tripTip(const TripIndex& trips, std::span<const int> rows)
 QString clockText(double seconds)
 {
     const int whole = std::max(0, static_cast<int>(seconds));
-    const QString minutesSeconds =
-        QStringLiteral("%1:%2").arg(whole / 60 % 60, 2, 10, QLatin1Char('0')).arg(whole % 60, 2, 10, QLatin1Char('0'));
-    return whole < 3600 ? minutesSeconds : QStringLiteral("%1:%2").arg(whole / 3600).arg(minutesSeconds);
+    const QString minutesSeconds = QStringLiteral("%1:%2")
+                                       .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+                                       .arg(whole % 60, 2, 10, QLatin1Char('0'));
+    return whole < 3600 ? minutesSeconds
+                        : QStringLiteral("%1:%2").arg(whole / 3600).arg(minutesSeconds);
 }
 
 QString utcClockText(std::int64_t utcMs)
@@ -89,8 +93,9 @@ bool PlaybackSession::play(Step step)
         emit recordingClosed();
         emit entryShown(m_currentIndex);
         const QString& reason = opened.reason();
-        failRecording(reason.isEmpty() ? QStringLiteral("Could not play %1").arg(displayName(node))
-                                       : QStringLiteral("Could not play %1: %2").arg(displayName(node), reason));
+        failRecording(reason.isEmpty()
+                          ? QStringLiteral("Could not play %1").arg(displayName(node))
+                          : QStringLiteral("Could not play %1: %2").arg(displayName(node), reason));
         return true;
     }
     m_userStopped = false;  // a stop of the recording before does not hold for this one
@@ -121,7 +126,8 @@ void PlaybackSession::playEntry(int row)
 void PlaybackSession::playOrPause(int selectedRow)
 {
     // A row chosen in the list, other than the one open, is what the user wants played.
-    if (selectedRow >= 0 && (selectedRow != m_currentIndex || m_engine.state() == PlayState::Init)) {
+    if (selectedRow >= 0 &&
+        (selectedRow != m_currentIndex || m_engine.state() == PlayState::Init)) {
         playEntry(selectedRow);
         return;
     }
@@ -144,7 +150,8 @@ void PlaybackSession::failRecording(const QString& note)
     emit statusNote(note);
     if (m_cycleMode) {
         // Queued: a card of broken recordings must not recurse once per recording.
-        QMetaObject::invokeMethod(this, [this] { play(Step::Next); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { play(Step::Next); }, Qt::QueuedConnection);
     }
 }
 
@@ -154,7 +161,8 @@ void PlaybackSession::onFailed()
     RecordingEntry node;
     currentEntry(node);
     m_userStopped = false;
-    failRecording(QStringLiteral("%1 is damaged after %2").arg(displayName(node), clockText(m_engine.position())));
+    failRecording(QStringLiteral("%1 is damaged after %2")
+                      .arg(displayName(node), clockText(m_engine.position())));
 }
 
 void PlaybackSession::onEndReached()
@@ -253,7 +261,7 @@ void PlaybackSession::importPaths(const QStringList& paths)
         }
         const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
         const std::string ext = upperExtension(file);
-        const char* problem = !info.exists()              ? "no such file"
+        const char* problem = !info.exists()               ? "no such file"
                               : !isRegularFile(file)       ? "not a regular file"
                               : !isRecordingExtension(ext) ? "not a recording"
                                                            : nullptr;
@@ -295,7 +303,8 @@ void PlaybackSession::closeRecording()
     emit recordingClosed();
 }
 
-void PlaybackSession::deleteRecording(int row, const std::function<bool(const QString& name)>& confirm)
+void PlaybackSession::deleteRecording(int row,
+                                      const std::function<bool(const QString& name)>& confirm)
 {
     RecordingEntry node;
     if (row < 0 || !m_catalogue.entryAt(row, node)) {
@@ -332,7 +341,8 @@ void PlaybackSession::toggleLock(int row)
     }
     if (!m_catalogue.toggleLock(row)) {
         emit statusNote(QStringLiteral("The file system refused to %1 %2.")
-                            .arg(node.locked ? QStringLiteral("unlock") : QStringLiteral("lock"), displayName(node)));
+                            .arg(node.locked ? QStringLiteral("unlock") : QStringLiteral("lock"),
+                                 displayName(node)));
     }
 }
 
@@ -340,7 +350,8 @@ void PlaybackSession::toggleLock(int row)
 void PlaybackSession::volumeRemoved(const QString& root)
 {
     const std::string prefix = QFile::encodeName(root).toStdString() + "/";
-    if (m_engine.state() == PlayState::Init || m_engine.filePath().compare(0, prefix.size(), prefix) != 0) {
+    if (m_engine.state() == PlayState::Init ||
+        m_engine.filePath().compare(0, prefix.size(), prefix) != 0) {
         return;
     }
     closeRecording();
@@ -369,7 +380,8 @@ void PlaybackSession::ensureTrips()
 int PlaybackSession::stepInTrips(Step step)
 {
     ensureTrips();
-    return step == Step::Next ? m_trips.plan().next(m_currentIndex) : m_trips.plan().previous(m_currentIndex);
+    return step == Step::Next ? m_trips.plan().next(m_currentIndex)
+                              : m_trips.plan().previous(m_currentIndex);
 }
 
 std::vector<int> PlaybackSession::tripRows(int row)
@@ -391,7 +403,8 @@ TripDigests PlaybackSession::tripOf(int row)
             trip.playingPart = static_cast<int>(trip.rows.size());
         }
         trip.rows.push_back(tripRow);
-        trip.digests.push_back(&m_trips.digest(node, tripRow == m_currentIndex ? &m_telemetry : nullptr));
+        trip.digests.push_back(
+            &m_trips.digest(node, tripRow == m_currentIndex ? &m_telemetry : nullptr));
     }
     return trip;
 }

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "telemetry_table.h"
-#include "playlist_catalogue.h"
 #include "playback_engine.h"
+#include "playlist_catalogue.h"
 #include "playlist_model.h"
+#include "telemetry_table.h"
 #include "trip_index.h"
 
 class RemovableVolumes;
@@ -24,7 +24,8 @@ QString clockText(double seconds);
 QString utcClockText(std::int64_t utcMs);
 
 // The recordings of a trip around the open one, for the map and the trip summary.
-struct TripDigests {
+struct TripDigests
+{
     std::vector<int> rows;                    // the trip's rows, in play order
     std::vector<const TrackDigest*> digests;  // one per row
     int playingPart = -1;                     // index of the open recording in rows
@@ -35,7 +36,8 @@ struct TripDigests {
 // end or the failure of a recording (cycle mode on: the next one; off: the same one again,
 // or nothing after a failure), what a user's stop holds back, and what deleting or losing
 // the open recording does. It knows no widget: the window shows what its signals say.
-class PlaybackSession : public QObject {
+class PlaybackSession : public QObject
+{
     Q_OBJECT
 
 public:
@@ -69,7 +71,10 @@ public:
     // The telemetry sample at the play position; null past the table's end.
     const TelemetryEntry* currentSample() const;
     // The entry of the current index; false when there is none.
-    bool currentEntry(RecordingEntry& out) const { return m_catalogue.entryAt(m_currentIndex, out); }
+    bool currentEntry(RecordingEntry& out) const
+    {
+        return m_catalogue.entryAt(m_currentIndex, out);
+    }
 
     // The digests of the trip of a row (the open recording's from its table).
     TripDigests tripOf(int row);
@@ -140,7 +145,7 @@ private:
     VideoWidget* m_video = nullptr;
     int m_currentIndex = 0;
     bool m_cycleMode = true;
-    bool m_userStopped = false;     // the stop holds until the next open or play
+    bool m_userStopped = false;      // the stop holds until the next open or play
     bool m_resumeAfterSeek = false;  // the seek bar was pressed while playing
     int m_volumeLevel = -1;
 };

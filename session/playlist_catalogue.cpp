@@ -21,13 +21,15 @@ bool sidecarShared(const RecordingEntry& node)
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
-        if (!isRecordingExtension(it->path().extension().string()) || !it->is_regular_file(typeError))
+        if (!isRecordingExtension(it->path().extension().string()) ||
+            !it->is_regular_file(typeError))
             continue;
-        const std::string other = (movie.has_parent_path() ? it->path() : it->path().filename()).string();
+        const std::string other =
+            (movie.has_parent_path() ? it->path() : it->path().filename()).string();
         std::string sidecar;
         std::error_code same;
-        if (other != node.filePath && findGpsFile(other, sidecar) == 0 &&
-            !sidecar.empty() && fs::equivalent(sidecar, node.sidecarPath, same))
+        if (other != node.filePath && findGpsFile(other, sidecar) == 0 && !sidecar.empty() &&
+            fs::equivalent(sidecar, node.sidecarPath, same))
             return true;
     }
     // A folder that cannot be listed cannot show the sidecar to be unshared.
@@ -36,7 +38,8 @@ bool sidecarShared(const RecordingEntry& node)
 
 }  // namespace
 
-void PlaylistCatalogue::addFile(const std::string& path, const std::string& name, const std::string& ext)
+void PlaylistCatalogue::addFile(const std::string& path, const std::string& name,
+                                const std::string& ext)
 {
     Entry entry{describeRecording(path, name, ext)};
     const int index = count();

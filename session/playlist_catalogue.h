@@ -9,7 +9,8 @@
 
 // The ordered list of recordings the player plays from. Every change is announced before
 // and after it happens, so a model over the list can keep its views in step.
-class PlaylistCatalogue : public QObject {
+class PlaylistCatalogue : public QObject
+{
     Q_OBJECT
 
 public:
@@ -21,7 +22,10 @@ public:
     bool entryAt(int index, RecordingEntry& out) const;
     int count() const { return static_cast<int>(m_entries.size()); }
     // The entry of a valid index, without a copy.
-    const RecordingEntry& entryAt(int index) const { return m_entries[static_cast<size_t>(index)].node; }
+    const RecordingEntry& entryAt(int index) const
+    {
+        return m_entries[static_cast<size_t>(index)].node;
+    }
     void removeAll();
     // Deletes the movie, then its sidecar; the entry goes only when the movie is gone.
     // False when nothing was deleted (bad index, locked or undeletable movie).
@@ -39,7 +43,8 @@ signals:
     void lockChanged(int index);
 
 private:
-    struct Entry {
+    struct Entry
+    {
         RecordingEntry node;
         unsigned unlockedWriteBits = 0;  // write bits before this program locked it; 0 unknown
     };

@@ -2,7 +2,8 @@
 
 #include "playlist_catalogue.h"
 
-PlaylistModel::PlaylistModel(PlaylistCatalogue& list, QObject* parent) : QAbstractTableModel(parent), m_list(list)
+PlaylistModel::PlaylistModel(PlaylistCatalogue& list, QObject* parent)
+    : QAbstractTableModel(parent), m_list(list)
 {
     for (int row = 0; row < m_list.count(); ++row)
         m_marks.push_back(RowMarks{row + 1, false, {}});
@@ -15,7 +16,8 @@ void PlaylistModel::connectList()
             [this](int row) { beginInsertRows({}, row, row); });
     connect(&m_list, &PlaylistCatalogue::entryAdded, this, [this](int row) {
         // Numbered by the rows shown when it came, as a list view numbers an appended row.
-        m_marks.insert(m_marks.begin() + row, RowMarks{static_cast<int>(m_marks.size()) + 1, false, {}});
+        m_marks.insert(m_marks.begin() + row,
+                       RowMarks{static_cast<int>(m_marks.size()) + 1, false, {}});
         endInsertRows();
     });
     connect(&m_list, &PlaylistCatalogue::entryAboutToBeRemoved, this,
@@ -71,8 +73,8 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
         default: return QString::fromStdString(node.timeText);
         }
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue((index.column() == NumberColumn ? Qt::AlignHCenter : Qt::AlignLeft) |
-                                   Qt::AlignVCenter);
+        return QVariant::fromValue(
+            (index.column() == NumberColumn ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
     case Qt::ToolTipRole: return marks.tripStart ? QVariant(marks.tripTip) : QVariant();
     case TripStartRole: return marks.tripStart;
     case PlayingRole: return row == m_playingRow;

@@ -11,7 +11,8 @@ class PlaylistCatalogue;
 // The play list as the list view shows it: a number column (a '*' before the number of a
 // locked recording), the name and the recording's time. A row's number is the one it had
 // when it was listed or last locked or unlocked; deleting rows above does not renumber it.
-class PlaylistModel : public QAbstractTableModel {
+class PlaylistModel : public QAbstractTableModel
+{
     Q_OBJECT
 
 public:
@@ -37,7 +38,8 @@ public:
     int playingRow() const { return m_playingRow; }
 
 private:
-    struct RowMarks {
+    struct RowMarks
+    {
         int number = 0;
         bool tripStart = false;
         QString tripTip;

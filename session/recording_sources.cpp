@@ -77,7 +77,8 @@ std::vector<std::string> modernFolders(const std::string& root)
         const std::string path = it->path().string();
         if (upper == "DCIM") {
             folders.push_back(path);
-            fs::recursive_directory_iterator sub(path, fs::directory_options::skip_permission_denied, ec);
+            fs::recursive_directory_iterator sub(path,
+                                                 fs::directory_options::skip_permission_denied, ec);
             for (fs::recursive_directory_iterator subEnd; !ec && sub != subEnd; sub.increment(ec)) {
                 if (sub.depth() + 1 >= kMaxDcimDepth)
                     sub.disable_recursion_pending();
@@ -129,8 +130,7 @@ std::vector<std::pair<std::string, std::string>> listRecordings(const std::strin
 
 MountedVolumes::MountedVolumes(std::string mountTable, std::string sysBlock)
     : m_mountTable(std::move(mountTable)), m_sysBlock(std::move(sysBlock))
-{
-}
+{}
 
 bool MountedVolumes::isRemovableDevice(const std::string& device) const
 {
@@ -162,7 +162,8 @@ std::vector<std::string> MountedVolumes::rootPaths() const
             continue;
         }
         mountPoint = unescapeMountField(mountPoint);
-        const bool automounted = startsWith(mountPoint, "/media/") || startsWith(mountPoint, "/run/media/");
+        const bool automounted =
+            startsWith(mountPoint, "/media/") || startsWith(mountPoint, "/run/media/");
         if (automounted || isRemovableDevice(device)) {
             roots.push_back(withSlash(mountPoint));
         }

@@ -7,7 +7,8 @@
 class PlaylistCatalogue;
 
 // The mounted volumes of removable devices, in mount order; each root ends with '/'.
-class RemovableVolumes {
+class RemovableVolumes
+{
 public:
     virtual ~RemovableVolumes() = default;
     virtual std::vector<std::string> rootPaths() const = 0;
@@ -15,10 +16,11 @@ public:
 
 // Volumes from the mount table: a mount under /media or /run/media (desktop automounter),
 // or one whose block device carries the sysfs removable flag.
-class MountedVolumes : public RemovableVolumes {
+class MountedVolumes : public RemovableVolumes
+{
 public:
     explicit MountedVolumes(std::string mountTable = "/proc/self/mounts",
-                             std::string sysBlock = "/sys/block");
+                            std::string sysBlock = "/sys/block");
     std::vector<std::string> rootPaths() const override;
 
 private:
@@ -29,7 +31,8 @@ private:
 };
 
 // A fixed list of roots (tests, or folders standing for cards).
-class FixedVolumes : public RemovableVolumes {
+class FixedVolumes : public RemovableVolumes
+{
 public:
     explicit FixedVolumes(std::vector<std::string> roots) : m_roots(std::move(roots)) {}
     std::vector<std::string> rootPaths() const override { return m_roots; }
@@ -40,7 +43,8 @@ private:
 
 enum class CardLayout { Event, NumberedMedia, Modern };
 
-struct CardRoot {
+struct CardRoot
+{
     std::string root;  // ends with '/'
     CardLayout layout = CardLayout::Event;
 };
@@ -55,8 +59,8 @@ bool findCardRoot(const std::vector<std::string>& roots, CardRoot& out);
 // in path order, each folder once.
 std::vector<std::string> cardFolders(const CardRoot& card);
 
-// Adds the .MOV and .MP4 recordings of one card folder, sorted by full path, named with the upper-cased
-// extension; stops at the first failed addFile. Returns the number added.
+// Adds the .MOV and .MP4 recordings of one card folder, sorted by full path, named with the
+// upper-cased extension; stops at the first failed addFile. Returns the number added.
 int importCardFolder(const std::string& folder, PlaylistCatalogue& list);
 // Looks for a card over the given volumes and imports it; false when none was found.
 bool importCard(const RemovableVolumes& volumes, PlaylistCatalogue& list);

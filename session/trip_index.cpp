@@ -2,18 +2,19 @@
 
 #include <sys/stat.h>
 
-#include "telemetry_table.h"
 #include "playlist_catalogue.h"
+#include "telemetry_table.h"
 
 namespace {
 
 std::string cacheKey(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(path.c_str(), &st) != 0)
         return path;
-    return path + '\n' + std::to_string(st.st_size) + ':' + std::to_string(st.st_mtim.tv_sec) + '.' +
-           std::to_string(st.st_mtim.tv_nsec);
+    return path + '\n' + std::to_string(st.st_size) + ':' + std::to_string(st.st_mtim.tv_sec) +
+           '.' + std::to_string(st.st_mtim.tv_nsec);
 }
 
 }  // namespace
@@ -35,8 +36,9 @@ void TripIndex::update(const PlaylistCatalogue& list)
 
 RecordingClock TripIndex::clock(int row) const
 {
-    return row >= 0 && row < static_cast<int>(m_rowClocks.size()) ? m_rowClocks[static_cast<size_t>(row)]
-                                                                  : RecordingClock{};
+    return row >= 0 && row < static_cast<int>(m_rowClocks.size())
+               ? m_rowClocks[static_cast<size_t>(row)]
+               : RecordingClock{};
 }
 
 const TrackDigest& TripIndex::digest(const RecordingEntry& node, const TelemetryTable* table)

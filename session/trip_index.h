@@ -15,7 +15,8 @@ struct RecordingEntry;
 // header and telemetry are read once per file (its path, size and write time), so
 // regrouping after an import and showing a long trip on every open cost no more reads,
 // while a recording written anew under the same name is read again.
-class TripIndex {
+class TripIndex
+{
 public:
     // Regroups the list; reads the headers of recordings not seen before.
     void update(const PlaylistCatalogue& list);

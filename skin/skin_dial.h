@@ -23,7 +23,8 @@ inline constexpr QRect kNeedleSweep{kDialCentre - QPoint(55, 55), QSize(110, 90)
 
 // A speedometer scale. Whatever the unit, the needle turns one degree per km/h clockwise
 // from the lower left, so a mark of `value` units sits at needleDegrees(value, kmhPerUnit).
-struct SpeedScale {
+struct SpeedScale
+{
     const char* unit;
     int top;      // the last mark
     int redFrom;  // marks above this are red
@@ -63,15 +64,15 @@ inline double compassDegrees(double heading)
 
 // The arrow's picture turned by a heading into a square of side max(width, height), pixel
 // by pixel; at heading 0 the arrow is mirrored.
-class ArrowTurn {
+class ArrowTurn
+{
 public:
     ArrowTurn(QSize arrow, double heading)
         : m_arrow(arrow),
           m_side(std::max(arrow.width(), arrow.height())),
           m_cos(std::cos(compassDegrees(heading) * 3.1415926 / 180.0)),
           m_sin(std::sin(compassDegrees(heading) * 3.1415926 / 180.0))
-    {
-    }
+    {}
 
     int side() const { return m_side; }
 

@@ -21,8 +21,14 @@ constexpr int scaled(int units, int num, int den)
 
 // The controls' rectangles are given in layout units, a quarter of the window font's average
 // character width across (7/4 pixel) and an eighth of its height down (14/8 pixel).
-constexpr int unitsAcross(int units) { return scaled(units, 7, 4); }
-constexpr int unitsDown(int units) { return scaled(units, 14, 8); }
+constexpr int unitsAcross(int units)
+{
+    return scaled(units, 7, 4);
+}
+constexpr int unitsDown(int units)
+{
+    return scaled(units, 14, 8);
+}
 
 // A rectangle in layout units as skin pixels. Each edge is rounded; the size is what lies
 // between the rounded edges.
@@ -65,12 +71,25 @@ constexpr QRect horizontalScrollBar(const QRect& list)
 
 // Image buttons: a strip of four frames; a button takes one frame's size at the top-left
 // corner of its rectangle in layout units (layoutRect).
-enum class Button { Cycle, Prev, Play, Stop, Next, Print, Capture, Import, Clear,
-                    VolumeDown, VolumeUp, Minimise, Close };
+enum class Button {
+    Cycle,
+    Prev,
+    Play,
+    Stop,
+    Next,
+    Print,
+    Capture,
+    Import,
+    Clear,
+    VolumeDown,
+    VolumeUp,
+    Minimise,
+    Close
+};
 inline constexpr Button kButtons[] = {
-    Button::Cycle, Button::Prev, Button::Play, Button::Stop, Button::Next, Button::Print,
-    Button::Capture, Button::Import, Button::Clear, Button::VolumeDown, Button::VolumeUp,
-    Button::Minimise, Button::Close};
+    Button::Cycle,    Button::Prev,     Button::Play,   Button::Stop,  Button::Next,
+    Button::Print,    Button::Capture,  Button::Import, Button::Clear, Button::VolumeDown,
+    Button::VolumeUp, Button::Minimise, Button::Close};
 
 inline constexpr QSize kTransportFrame{52, 51};
 inline constexpr QSize kListFrame{65, 29};
@@ -110,6 +129,9 @@ constexpr QSize buttonFrame(Button b)
     }
 }
 
-constexpr QRect button(Button b) { return {layoutRect(b).topLeft(), buttonFrame(b)}; }
+constexpr QRect button(Button b)
+{
+    return {layoutRect(b).topLeft(), buttonFrame(b)};
+}
 
 }  // namespace skin

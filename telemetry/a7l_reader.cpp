@@ -1,11 +1,11 @@
 #include <array>
 #include <vector>
 
-#include "telemetry_table.h"
 #include "atom_walker.h"
 #include "chip_detect.h"
 #include "layout_reader.h"
 #include "nmea_sentence.h"
+#include "telemetry_table.h"
 
 namespace {
 
@@ -25,8 +25,8 @@ bool readChunkSample(BinaryFile& file, uint32_t offset, SampleText& text, uint16
     if (got < 2)
         return false;
     length = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
-    const bool complete = length < kSampleBuffer ? got >= 2u + length
-                                                 : uint64_t{offset} + 2 + length <= file.size();
+    const bool complete =
+        length < kSampleBuffer ? got >= 2u + length : uint64_t{offset} + 2 + length <= file.size();
     if (!complete)
         return false;
     text.fill('\0');

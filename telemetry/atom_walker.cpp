@@ -20,7 +20,8 @@ std::string openFailure(const std::string& path)
 {
     if (pathCharacterCount(path) < kMinPathLength)
         return "path too short";
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(path.c_str(), &st) != 0)
         return std::strerror(errno);
     // Directories, pipes and devices are no recordings (a pipe or device could block or
@@ -114,8 +115,7 @@ Span wholeFile(const BinaryFile& file)
 
 AtomWalker::AtomWalker(BinaryFile& file, Span parent)
     : m_file(file), m_parent{parent.begin, std::min(parent.end, file.size())}, m_next(parent.begin)
-{
-}
+{}
 
 std::optional<AtomHeader> AtomWalker::next()
 {

@@ -16,7 +16,8 @@
 // What BinaryFile::Failure says of a directory, pipe or device.
 inline constexpr char kNotRegularFile[] = "not a regular file";
 
-class BinaryFile {
+class BinaryFile
+{
 public:
     BinaryFile() = default;
     ~BinaryFile();
@@ -32,7 +33,10 @@ public:
     uint64_t size() const { return m_size; }
     // Reads up to n bytes at offset; the count read (short at the end or on an error).
     size_t readAt(uint64_t offset, void* buffer, size_t n);
-    bool readExact(uint64_t offset, void* buffer, size_t n) { return readAt(offset, buffer, n) == n; }
+    bool readExact(uint64_t offset, void* buffer, size_t n)
+    {
+        return readAt(offset, buffer, n) == n;
+    }
     std::optional<uint32_t> readBE32(uint64_t offset);
 
 private:
@@ -54,15 +58,17 @@ uint32_t loadLE32(const unsigned char* bytes);
 inline constexpr int kMaxSkippedAtoms = 128;
 
 // A range of file positions [begin, end).
-struct Span {
+struct Span
+{
     uint64_t begin = 0;
     uint64_t end = 0;
 };
 
-struct AtomHeader {
-    uint64_t start = 0;   // position of the size field
-    uint64_t size = 0;    // size field (>= 8)
-    uint64_t end = 0;     // start + size, cut to the parent and the file
+struct AtomHeader
+{
+    uint64_t start = 0;  // position of the size field
+    uint64_t size = 0;   // size field (>= 8)
+    uint64_t end = 0;    // start + size, cut to the parent and the file
     char type[4] = {};
 
     bool is(std::string_view t) const { return t.size() == 4 && t == std::string_view(type, 4); }
@@ -73,7 +79,8 @@ struct AtomHeader {
 Span wholeFile(const BinaryFile& file);
 
 // Visits the children of a span in order.
-class AtomWalker {
+class AtomWalker
+{
 public:
     AtomWalker(BinaryFile& file, Span parent);
     // The next child; nothing at the end of the parent or when the walk broke.
@@ -96,8 +103,7 @@ std::optional<AtomHeader> findChildAtom(BinaryFile& file, Span parent, std::stri
 std::optional<AtomHeader> findPath(BinaryFile& file, Span parent,
                                    std::initializer_list<std::string_view> types);
 // The n-th (1-based) child of the given type, at most kMaxSkippedAtoms others passed.
-std::optional<AtomHeader> findNthChild(BinaryFile& file, Span parent, std::string_view type,
-                                       int n);
+std::optional<AtomHeader> findNthChild(BinaryFile& file, Span parent, std::string_view type, int n);
 
 // Calls visit(index, value) for the big-endian 32-bit entries at begin, for at most count
 // entries and only as far as the span and the file reach; visit returns false to stop.
@@ -111,8 +117,8 @@ uint32_t forEachBE32(BinaryFile& file, uint64_t begin, uint64_t end, uint32_t co
     const uint64_t total = count < available ? count : available;
     uint32_t index = 0;
     while (index < total) {
-        const size_t want = static_cast<size_t>(
-            total - index < kChunkEntries ? total - index : kChunkEntries);
+        const size_t want =
+            static_cast<size_t>(total - index < kChunkEntries ? total - index : kChunkEntries);
         const size_t got = file.readAt(begin + uint64_t{index} * 4, chunk, want * 4) / 4;
         for (size_t i = 0; i < got; ++i, ++index) {
             if (!visit(index, loadBE32(chunk + i * 4)))

@@ -94,14 +94,16 @@ std::optional<double> readMovieSeconds(BinaryFile& file)
     const std::optional<AtomHeader> mvhd = findPath(file, wholeFile(file), {"moov", "mvhd"});
     unsigned char bytes[32];  // version 1: version and flags, two 64-bit times, scale, duration
     if (!mvhd || mvhd->content().end - mvhd->content().begin < 20 ||
-        !file.readExact(mvhd->content().begin, bytes, std::min<uint64_t>(sizeof bytes, mvhd->content().end - mvhd->content().begin)))
+        !file.readExact(
+            mvhd->content().begin, bytes,
+            std::min<uint64_t>(sizeof bytes, mvhd->content().end - mvhd->content().begin)))
         return std::nullopt;
     const bool wide = bytes[0] == 1;
     if (wide && mvhd->content().end - mvhd->content().begin < 32)
         return std::nullopt;
     const uint32_t scale = loadBE32(bytes + (wide ? 20 : 12));
-    const uint64_t duration = wide ? uint64_t{loadBE32(bytes + 24)} << 32 | loadBE32(bytes + 28)
-                                   : loadBE32(bytes + 16);
+    const uint64_t duration =
+        wide ? uint64_t{loadBE32(bytes + 24)} << 32 | loadBE32(bytes + 28) : loadBE32(bytes + 16);
     if (scale == 0 || duration == 0)
         return std::nullopt;
     return static_cast<double>(duration) / scale;

@@ -6,7 +6,8 @@
 #include "atom_walker.h"
 
 // Broken-down UTC time of a movie header (month 1-12, full year).
-struct MovieTime {
+struct MovieTime
+{
     int year = 0, month = 0, day = 0;
     int hour = 0, minute = 0, second = 0;
 };

@@ -20,7 +20,8 @@ mode_t permittedWriteBits()
 
 std::optional<FileAttributes> readFileAttributes(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(path.c_str(), &st) != 0)
         return std::nullopt;
     FileAttributes attributes;
@@ -31,10 +32,12 @@ std::optional<FileAttributes> readFileAttributes(const std::string& path)
 
 bool setReadOnly(const std::string& path, bool readOnly, unsigned writeBits)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(path.c_str(), &st) != 0)
         return false;
-    const mode_t restored = (writeBits & kWriteBits) != 0 ? (writeBits & kWriteBits) : permittedWriteBits();
+    const mode_t restored =
+        (writeBits & kWriteBits) != 0 ? (writeBits & kWriteBits) : permittedWriteBits();
     const mode_t permissions = st.st_mode & 07777 & ~kWriteBits;
     const mode_t changed = readOnly ? permissions : (permissions | restored | S_IWUSR);
     if (::chmod(path.c_str(), changed) != 0)
@@ -46,7 +49,8 @@ bool setReadOnly(const std::string& path, bool readOnly, unsigned writeBits)
 
 std::optional<unsigned> writeBits(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(path.c_str(), &st) != 0)
         return std::nullopt;
     return static_cast<unsigned>(st.st_mode & kWriteBits);
@@ -54,13 +58,15 @@ std::optional<unsigned> writeBits(const std::string& path)
 
 bool isRegularFile(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool isDirectory(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

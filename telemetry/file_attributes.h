@@ -6,9 +6,10 @@
 #include <string>
 
 // What the catalogue needs to know of a file on disk.
-struct FileAttributes {
-    bool bReadOnly = false;      // no write permission bit at all
-    std::time_t lastWrite = 0;   // seconds since 1970-01-01 UTC
+struct FileAttributes
+{
+    bool bReadOnly = false;     // no write permission bit at all
+    std::time_t lastWrite = 0;  // seconds since 1970-01-01 UTC
 };
 
 // Attributes of the file the path names (symbolic links followed), or nothing.

@@ -68,7 +68,8 @@ double float32(std::string_view block, size_t at)
 
 double float64(std::string_view block, size_t at)
 {
-    const uint64_t bits = uint64_t{loadLE32(bytesAt(block, at + 4))} << 32 | loadLE32(bytesAt(block, at));
+    const uint64_t bits =
+        uint64_t{loadLE32(bytesAt(block, at + 4))} << 32 | loadLE32(bytesAt(block, at));
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -117,7 +118,8 @@ TimedAcceleration accelerationAt(std::string_view block, size_t at, double secon
             int32(block, at + 8) / kAccelPerG};
 }
 
-struct BlockRecord {
+struct BlockRecord
+{
     std::optional<TimedFix> fix;
     std::optional<TimedAcceleration> acceleration;
 };
@@ -214,7 +216,8 @@ BlockRecord decodeSentences(std::string_view block, double seconds)
 }
 
 // Gathers the decoded blocks in order; block k is second k.
-class Collector {
+class Collector
+{
 public:
     explicit Collector(BinaryFile& file) : m_file(file) {}
 

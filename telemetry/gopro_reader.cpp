@@ -61,7 +61,8 @@ std::optional<TimedTrack> readGoPro(BinaryFile& movie, std::string& why)
         why = "no gpmd track";
         return std::nullopt;
     }
-    const std::optional<AtomHeader> stbl = findPath(movie, trak->content(), {"mdia", "minf", "stbl"});
+    const std::optional<AtomHeader> stbl =
+        findPath(movie, trak->content(), {"mdia", "minf", "stbl"});
     const uint32_t timescale = readMediaTimescale(movie, trak->content());
     const std::vector<MediaSample> samples =
         stbl ? readSampleTable(movie, stbl->content(), timescale) : std::vector<MediaSample>();

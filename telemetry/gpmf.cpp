@@ -14,15 +14,16 @@ constexpr double kStandardGravity = 9.80665;  // m/s² in one g
 constexpr double kMetresPerSecondToKmh = 3.6;
 constexpr int64_t kDaysFrom1970To2000 = 10957;
 constexpr int64_t kMsPerDay = 86400000;
-constexpr size_t kMaxElements = 16;           // no stream we read has more per record
-constexpr double kCourseMinMetres = 1.0;       // closer fixes keep the previous course
+constexpr size_t kMaxElements = 16;       // no stream we read has more per record
+constexpr double kCourseMinMetres = 1.0;  // closer fixes keep the previous course
 // What the table takes: one fix a second, one acceleration a tenth of a second.
 constexpr double kFixesPerSecond = 1.0;
 constexpr double kReadingsPerSecond = 10.0;
 constexpr double kTakeSlack = 1e-6;
 
 // One key-length-value item: 4-byte key, type, size of one record, record count.
-struct Klv {
+struct Klv
+{
     std::string_view key;
     char type = 0;
     size_t recordSize = 0;
@@ -53,10 +54,19 @@ std::optional<Klv> nextKlv(std::span<const unsigned char>& bytes)
 size_t typeSize(char type)
 {
     switch (type) {
-    case 'b': case 'B': case 'c': return 1;
-    case 's': case 'S': return 2;
-    case 'l': case 'L': case 'f': case 'q': return 4;
-    case 'd': case 'j': case 'J': case 'Q': return 8;
+    case 'b':
+    case 'B':
+    case 'c': return 1;
+    case 's':
+    case 'S': return 2;
+    case 'l':
+    case 'L':
+    case 'f':
+    case 'q': return 4;
+    case 'd':
+    case 'j':
+    case 'J':
+    case 'Q': return 8;
     default: return 0;
     }
 }
@@ -116,7 +126,8 @@ std::string elementTypes(const Klv& item, std::string_view streamTypes)
 }
 
 // What a stream says before its data: divisors, record layout, GPS fix and time.
-struct StreamState {
+struct StreamState
+{
     std::vector<double> scale;
     std::string types;
     std::optional<uint32_t> gpsFix;
@@ -124,8 +135,9 @@ struct StreamState {
 
     double divisor(size_t element) const
     {
-        const double d = scale.size() == 1 ? scale[0]
-                         : element < scale.size() ? scale[element] : 1.0;
+        const double d = scale.size() == 1        ? scale[0]
+                         : element < scale.size() ? scale[element]
+                                                  : 1.0;
         return d == 0.0 || !std::isfinite(d) ? 1.0 : d;
     }
 };
@@ -165,7 +177,8 @@ std::optional<int64_t> gpsuMs(std::span<const unsigned char> text)
 
 // The records of one data item, decoded element by element when asked for, with their
 // times spread evenly over the payload.
-struct Records {
+struct Records
+{
     const unsigned char* data = nullptr;
     size_t recordSize = 0;
     size_t count = 0;
@@ -236,8 +249,8 @@ size_t firstAtOrAfter(const Records& r, double t)
 {
     size_t i = t <= r.start || r.step <= 0.0
                    ? 0
-                   : static_cast<size_t>(std::min(std::ceil((t - r.start) / r.step),
-                                                  static_cast<double>(r.count)));
+                   : static_cast<size_t>(
+                         std::min(std::ceil((t - r.start) / r.step), static_cast<double>(r.count)));
     while (i > 0 && r.time(i - 1) >= t)
         --i;
     while (i < r.count && r.time(i) < t)
@@ -318,8 +331,8 @@ void addAccl(const Records& r, std::vector<TimedAcceleration>& out)
     if (r.perRecord != 3)
         return;
     forEachTaken(r, kReadingsPerSecond, [&](size_t i) {
-        out.push_back({r.time(i), r.valueAt(i, 0) / kStandardGravity, r.valueAt(i, 1) / kStandardGravity,
-                       r.valueAt(i, 2) / kStandardGravity});
+        out.push_back({r.time(i), r.valueAt(i, 0) / kStandardGravity,
+                       r.valueAt(i, 1) / kStandardGravity, r.valueAt(i, 2) / kStandardGravity});
     });
 }
 
@@ -356,10 +369,12 @@ void fillCourses(std::vector<TimedFix>& fixes)
 
 }  // namespace
 
-class GpmfWalk {
+class GpmfWalk
+{
 public:
     GpmfWalk(GpmfDecoder& out, double start, double duration)
-        : m_out(out), m_start(start), m_duration(duration) {}
+        : m_out(out), m_start(start), m_duration(duration)
+    {}
 
     void decodeContainer(std::span<const unsigned char> bytes, int depth)
     {

@@ -8,7 +8,8 @@
 
 // The GPS and accelerometer streams of GPMF payloads (GoPro's key-length-value metadata),
 // gathered payload by payload, each spread evenly over its payload's time.
-class GpmfDecoder {
+class GpmfDecoder
+{
 public:
     // Decodes one payload that plays from start for duration seconds of video.
     void addPayload(std::span<const unsigned char> payload, double start, double duration);

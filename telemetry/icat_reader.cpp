@@ -1,11 +1,11 @@
 #include <cstring>
 #include <vector>
 
-#include "telemetry_table.h"
 #include "atom_walker.h"
 #include "chip_detect.h"
 #include "layout_reader.h"
 #include "nmea_sentence.h"
+#include "telemetry_table.h"
 
 namespace {
 

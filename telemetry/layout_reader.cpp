@@ -8,7 +8,8 @@
 namespace {
 
 // Recordings without a layout: nothing to read (the table is emptied all the same).
-class NoLayout final : public LayoutReader {
+class NoLayout final : public LayoutReader
+{
 public:
     Layout id() const override { return Layout::None; }
     bool detect(BinaryFile&) const override { return false; }
@@ -49,7 +50,7 @@ std::span<const LayoutReader* const> movieLayouts()
 {
     // The four camera layouts of old keep their order; newer families come after them
     // (GoPro, then Novatek freeGPS and NMEA in a box).
-    static const std::array layouts = {&icatLayout(), &a7lLayout(), &nt96650Layout(),
+    static const std::array layouts = {&icatLayout(),  &a7lLayout(),     &nt96650Layout(),
                                        &goProLayout(), &freeGpsLayout(), &nmeaBoxLayout()};
     return layouts;
 }

@@ -6,14 +6,15 @@
 #include <string>
 #include <utility>
 
-#include "telemetry_table.h"
 #include "atom_walker.h"
 #include "layout.h"
+#include "telemetry_table.h"
 
 struct RecordingEntry;
 
 // What reading a recording's telemetry came to.
-struct ReadOutcome {
+struct ReadOutcome
+{
     int result = -1;          // entries in the table, or -1 when the file to read did not open
     bool cannotOpen = false;  // the movie or its sidecar could not be opened (reason says why)
     std::string reason;       // why the table is empty or incomplete; empty when all went well
@@ -24,7 +25,8 @@ struct ReadOutcome {
 };
 
 // One telemetry layout: how it shows in a movie's atoms and how it becomes the table.
-class LayoutReader {
+class LayoutReader
+{
 public:
     virtual ~LayoutReader() = default;
     virtual Layout id() const = 0;
@@ -40,7 +42,8 @@ public:
 };
 
 // A layout read from the movie file alone: an unopened movie gives -1 and its failure.
-class MovieLayoutReader : public LayoutReader {
+class MovieLayoutReader : public LayoutReader
+{
 public:
     ReadOutcome read(const RecordingEntry& node, BinaryFile& movie,
                      TelemetryTable& table) const final;
@@ -51,12 +54,15 @@ protected:
 };
 
 // A movie layout whose detection and reading are two plain functions of the open movie.
-class FunctionLayout final : public MovieLayoutReader {
+class FunctionLayout final : public MovieLayoutReader
+{
 public:
     using Detector = bool (*)(BinaryFile& movie);
     using Reader = ReadOutcome (*)(BinaryFile& movie, TelemetryTable& table);
 
-    FunctionLayout(Layout id, Detector detect, Reader read) : m_id(id), m_detect(detect), m_read(read) {}
+    FunctionLayout(Layout id, Detector detect, Reader read)
+        : m_id(id), m_detect(detect), m_read(read)
+    {}
 
     Layout id() const override { return m_id; }
     bool detect(BinaryFile& movie) const override { return m_detect(movie); }

@@ -18,13 +18,15 @@ constexpr size_t kMaxTimeDigits = 18;
 // Marks a coordinate text the sentence parser did not touch (it rejected the sentence).
 constexpr const char* kUntouched = "?";
 
-struct LogBoxes {
+struct LogBoxes
+{
     AtomHeader text;
     std::optional<AtomHeader> accelerations;
     std::optional<AtomHeader> start;
 };
 
-struct LoggedFix {
+struct LoggedFix
+{
     std::optional<int64_t> ms;
     TimedFix fix;
 };

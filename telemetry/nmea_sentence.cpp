@@ -16,7 +16,7 @@ namespace {
 constexpr size_t kMaxFieldLength = 32;
 constexpr size_t kSentenceBuffer = 1024;  // the sentence of a log line keeps 1023 bytes
 constexpr double kKnotsToKmh = 1.85;
-constexpr size_t kMaxFields = 9;          // no caller looks past field 9
+constexpr size_t kMaxFields = 9;  // no caller looks past field 9
 // Weights of the eight key characters: the fifth and eighth count twice.
 constexpr std::array<int, 8> kKeyWeights = {1, 1, 1, 1, 2, 1, 1, 2};
 
@@ -71,9 +71,8 @@ size_t splitFields(std::string_view sentence, std::array<std::string_view, kMaxF
     while (count < kMaxFields) {
         const size_t comma = sentence.find(',', start);
         if (comma == std::string_view::npos || count + 1 == kMaxFields) {
-            fields[count++] = sentence.substr(start, comma == std::string_view::npos
-                                                         ? std::string_view::npos
-                                                         : comma - start);
+            fields[count++] = sentence.substr(
+                start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
             break;
         }
         fields[count++] = sentence.substr(start, comma - start);
@@ -204,8 +203,8 @@ double decimalValue(std::string_view text)
         return 0.0;
     // Only digits and one point are handed over, so no exponent or hex form can be read.
     double value = 0.0;
-    const auto result = std::from_chars(text.data() + start, text.data() + i, value,
-                                        std::chars_format::fixed);
+    const auto result =
+        std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::fixed);
     if (result.ec != std::errc())
         return 0.0;
     return negative ? -value : value;
@@ -256,8 +255,8 @@ void formatCoordinate(std::string_view field, char letter, std::string& out)
     out = text;
 }
 
-int parseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude,
-               int& speed, double& course)
+int parseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude, int& speed,
+               double& course)
 {
     std::array<std::string_view, kMaxFields> f;
     if (splitFields(sentence, f) < 9 || f[0] != "$GPRMC")
@@ -312,8 +311,7 @@ void parseSentence(std::string_view sentence, TelemetryEntry& sample)
     if (sentence.starts_with("$GPGGA")) {
         parseGPGGA(sentence, sample.longitude, sample.latitude);
     } else {
-        parseGPRMC(sentence, sample.longitude, sample.latitude, sample.speedKmh,
-                   sample.course);
+        parseGPRMC(sentence, sample.longitude, sample.latitude, sample.speedKmh, sample.course);
         sample.utcMs = rmcUtcMs(sentence);
     }
 }

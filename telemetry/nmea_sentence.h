@@ -25,7 +25,8 @@ double decimalValue(std::string_view text);
 // The items of a descrambled log line "%d\t%d\t%d\t%s" (any white space between items).
 // Items after the first one that does not match stay 0 / empty; an axis outside the
 // 32-bit range counts 0. The sentence is at most 1023 bytes.
-struct LogLine {
+struct LogLine
+{
     int x = 0;
     int y = 0;
     int z = 0;
@@ -35,8 +36,8 @@ LogLine splitLogLine(std::string_view line);
 
 // "$GPRMC": fills the texts, speed (knots x 1.85, truncated) and course when the whole
 // sentence is accepted; otherwise leaves every output unchanged. Always 0.
-int parseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude,
-               int& speed, double& course);
+int parseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude, int& speed,
+               double& course);
 // "$GPGGA": fills the texts when accepted. Always 0.
 int parseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude);
 

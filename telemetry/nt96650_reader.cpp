@@ -1,15 +1,15 @@
 #include <cstring>
 #include <vector>
 
-#include "telemetry_table.h"
 #include "atom_walker.h"
 #include "chip_detect.h"
 #include "layout_reader.h"
 #include "nmea_sentence.h"
+#include "telemetry_table.h"
 
 namespace {
 
-constexpr uint64_t kBlockSkip = 48;          // block data starts 48 bytes after its position
+constexpr uint64_t kBlockSkip = 48;  // block data starts 48 bytes after its position
 constexpr size_t kBlockRead = 232;
 constexpr size_t kAxesAt = 76;
 constexpr size_t kScrambledAt = 88;
@@ -17,11 +17,12 @@ constexpr size_t kScrambledSize = 128;
 constexpr size_t kSentenceAt = 89;
 constexpr size_t kKeyAt = 216;
 constexpr int kAxisLimit = 10000;
-constexpr uint32_t kGroup = 30;              // one block per 30 video samples
+constexpr uint32_t kGroup = 30;  // one block per 30 video samples
 constexpr uint64_t kBlockAlign = 0x8000;
 constexpr uint64_t kChunkToBlock = 0x10000;
 
-struct ChosenTrack {
+struct ChosenTrack
+{
     AtomHeader trak;
     bool second = false;
 };
@@ -85,7 +86,8 @@ TelemetryEntry decodeBlock(unsigned char (&b)[kBlockRead])
 
 // What the video sample sizes give: the size of every 30th sample (index 30k - 1), as
 // far as the table reaches, or one uniform size for all.
-struct GroupSizes {
+struct GroupSizes
+{
     uint32_t uniform = 0;
     uint64_t groups = 0;
     std::vector<uint32_t> sizes;  // empty when uniform
@@ -98,7 +100,8 @@ GroupSizes readGroupSizes(BinaryFile& file, const AtomHeader& stsz)
     const Span content = stsz.content();
     unsigned char head[12];  // version and flags, uniform size, sample count
     GroupSizes out;
-    if (content.end - content.begin < sizeof head || !file.readExact(content.begin, head, sizeof head))
+    if (content.end - content.begin < sizeof head ||
+        !file.readExact(content.begin, head, sizeof head))
         return out;
     out.uniform = loadBE32(head + 4);
     const uint32_t count = loadBE32(head + 8);
@@ -127,7 +130,8 @@ ReadOutcome readBlocks(BinaryFile& file, TelemetryTable& table)
     const ReadOutcome noTables = ReadOutcome::empty("no sample tables");
 
     const std::optional<AtomHeader> moov = findChildAtom(file, wholeFile(file), "moov");
-    const std::optional<ChosenTrack> track = moov ? chooseTrack(file, moov->content()) : std::nullopt;
+    const std::optional<ChosenTrack> track =
+        moov ? chooseTrack(file, moov->content()) : std::nullopt;
     const std::optional<AtomHeader> stbl =
         track ? findPath(file, track->trak.content(), {"mdia", "minf", "stbl"}) : std::nullopt;
     if (!stbl)

@@ -16,9 +16,10 @@ namespace {
 constexpr size_t kLongestUnsearchedPath = 7;
 
 // A broken-down time with every field zero, as the time text of a movie without one shows it.
-constexpr MovieTime kZeroTime {1900, 1, 0, 0, 0, 0};
+constexpr MovieTime kZeroTime{1900, 1, 0, 0, 0, 0};
 
-struct PathParts {
+struct PathParts
+{
     std::string folder;    // up to and including the last '/'
     std::string baseName;  // file name without its extension
 };
@@ -47,7 +48,7 @@ std::string formatTime(const MovieTime& t)
 
 MovieTime localTime(std::time_t time)
 {
-    std::tm local {};
+    std::tm local{};
     if (::localtime_r(&time, &local) == nullptr)
         return kZeroTime;
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
@@ -115,7 +116,7 @@ void setTimeFromMovieHeader(RecordingEntry& node)
 }  // namespace
 
 RecordingEntry describeRecording(const std::string& path, const std::string& name,
-                              const std::string& ext)
+                                 const std::string& ext)
 {
     RecordingEntry node;
     node.filePath = path;
@@ -141,8 +142,8 @@ int findGpsFile(const std::string& path, std::string& out)
     const PathParts parts = splitPath(path);
     // The exact spellings first, as the cameras write them; then, for a card copied with
     // FAT's upper-case names (GPS/, .dat), any letter case of the folder and extension.
-    std::string found = firstRegularFile({parts.folder + parts.baseName + ".DAT",
-                                          parts.folder + "gps/" + parts.baseName + ".DAT"});
+    std::string found = firstRegularFile(
+        {parts.folder + parts.baseName + ".DAT", parts.folder + "gps/" + parts.baseName + ".DAT"});
     if (found.empty())
         found = firstRegularFile(sidecarNames(parts.folder, parts.baseName));
     for (const std::string& gps : caseVariants("gps")) {

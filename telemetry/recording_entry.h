@@ -5,19 +5,20 @@
 #include "layout.h"
 
 // One recording as the player lists it: its files, its time and how its telemetry is read.
-struct RecordingEntry {
-    std::string filePath{};  // movie file, as given
-    std::string displayName{};  // the name the list shows
-    std::string sidecarPath{};   // sidecar .DAT file, empty when none
-    std::string timeText{};      // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
-    int locked = 0;          // movie file read-only when listed or last toggled
+struct RecordingEntry
+{
+    std::string filePath{};        // movie file, as given
+    std::string displayName{};     // the name the list shows
+    std::string sidecarPath{};     // sidecar .DAT file, empty when none
+    std::string timeText{};        // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
+    int locked = 0;                // movie file read-only when listed or last toggled
     Layout layout = Layout::None;  // Sidecar when sidecarPath is set, else the movie's own
 };
 
 // The entry of a recording: its sidecar, layout, time and lock state read from disk.
 // name empty: the last part of the path. ext: upper-case with its dot (".MOV").
 RecordingEntry describeRecording(const std::string& path, const std::string& name,
-                              const std::string& ext);
+                                 const std::string& ext);
 
 // The sidecar .DAT of a movie: 0 with out set when found, 0 with out untouched for a path
 // too short to search, -1 when there is none.

@@ -5,12 +5,14 @@
 
 namespace {
 
-struct ChunkRun {
+struct ChunkRun
+{
     uint32_t firstChunk = 0;  // 1-based
     uint32_t samplesPerChunk = 0;
 };
 
-struct TimeRun {
+struct TimeRun
+{
     uint32_t count = 0;
     uint32_t delta = 0;
 };
@@ -25,7 +27,8 @@ std::vector<uint32_t> tableWords(BinaryFile& file, const AtomHeader& table, uint
     const uint64_t headerBytes = 8 + uint64_t{skipWords} * 4;
     if (content.end - content.begin < headerBytes)
         return words;
-    const std::optional<uint32_t> count = file.readBE32(content.begin + 4 + uint64_t{skipWords} * 4);
+    const std::optional<uint32_t> count =
+        file.readBE32(content.begin + 4 + uint64_t{skipWords} * 4);
     if (!count)
         return words;
     const uint64_t wanted = std::min<uint64_t>(uint64_t{*count} * wordsPerEntry, UINT32_MAX);
@@ -54,7 +57,8 @@ std::vector<uint64_t> chunkOffsets(BinaryFile& file, Span stbl)
 
 // Sample sizes: the uniform size (a list of one) or one per sample; count is the sample
 // count the atom claims.
-struct SampleSizes {
+struct SampleSizes
+{
     uint32_t uniform = 0;
     uint32_t count = 0;
     std::vector<uint32_t> sizes;
@@ -143,8 +147,9 @@ std::vector<MediaSample> readSampleTable(BinaryFile& file, Span stbl, uint32_t t
 {
     if (timescale == 0)
         return {};
-    std::vector<MediaSample> samples = placeSamples(
-        file, chunkOffsets(file, stbl), readRuns<ChunkRun>(file, stbl, "stsc"), readSizes(file, stbl));
+    std::vector<MediaSample> samples =
+        placeSamples(file, chunkOffsets(file, stbl), readRuns<ChunkRun>(file, stbl, "stsc"),
+                     readSizes(file, stbl));
     timeSamples(readRuns<TimeRun>(file, stbl, "stts"), timescale, samples);
     return samples;
 }

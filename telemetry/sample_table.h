@@ -6,7 +6,8 @@
 #include "atom_walker.h"
 
 // One sample of a track: where its bytes are and when it plays, in seconds of the track.
-struct MediaSample {
+struct MediaSample
+{
     uint64_t offset = 0;
     uint32_t size = 0;
     double start = 0.0;

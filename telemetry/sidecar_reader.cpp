@@ -2,18 +2,19 @@
 #include <array>
 #include <string_view>
 
-#include "telemetry_table.h"
 #include "atom_walker.h"
 #include "layout_reader.h"
 #include "nmea_sentence.h"
 #include "recording_entry.h"
+#include "telemetry_table.h"
 
 namespace {
 
 constexpr size_t kPieceLength = 1023;  // a line is handled in pieces of at most this size
 
 // Hands out the bytes of a file one at a time, reading it in large blocks.
-class ByteStream {
+class ByteStream
+{
 public:
     explicit ByteStream(BinaryFile& file) : m_file(file) {}
 
@@ -80,8 +81,7 @@ ReadOutcome readLines(BinaryFile& file, TelemetryTable& table)
     std::string piece;
     if (!readPiece(in, keyLine, lineEnded))
         return ReadOutcome::empty("empty sidecar");
-    while (!lineEnded && readPiece(in, piece, lineEnded)) {
-    }
+    while (!lineEnded && readPiece(in, piece, lineEnded)) {}
     const int shift = keyLineShift(keyLine);
     if (shift == 0)
         return ReadOutcome::empty("no key line");
@@ -98,7 +98,8 @@ ReadOutcome readLines(BinaryFile& file, TelemetryTable& table)
 }
 
 // A text file beside the movie, found by name (not in the movie's atoms).
-class SidecarReader final : public LayoutReader {
+class SidecarReader final : public LayoutReader
+{
 public:
     Layout id() const override { return Layout::Sidecar; }
     bool detect(BinaryFile&) const override { return false; }

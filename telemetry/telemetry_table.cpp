@@ -43,7 +43,7 @@ void TelemetryTable::appendSample(const TelemetryEntry& sample)
 }
 
 void TelemetryTable::appendSample(const TelemetryEntry& sample,
-                                     std::span<const EntryAxes, kEntriesPerSample> entryAxes)
+                                  std::span<const EntryAxes, kEntriesPerSample> entryAxes)
 {
     if (full())
         return;

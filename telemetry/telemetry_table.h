@@ -9,14 +9,15 @@
 struct RecordingEntry;
 
 // One telemetry entry: a tenth of a second of video.
-struct TelemetryEntry {
+struct TelemetryEntry
+{
     float gX = 0.0f;  // G-sensor axes in g
     float gY = 0.0f;
     float gZ = 0.0f;
-    std::string longitude{};  // signed decimal degrees, west negative
-    std::string latitude{};   // signed decimal degrees, south negative
-    int speedKmh = 0;            // km/h
-    double course = 0.0;      // degrees
+    std::string longitude{};              // signed decimal degrees, west negative
+    std::string latitude{};               // signed decimal degrees, south negative
+    int speedKmh = 0;                     // km/h
+    double course = 0.0;                  // degrees
     std::optional<std::int64_t> utcMs{};  // UTC of the fix, ms since 1970, when the log dates it
 
     // Both texts at least 7 characters: an empty text and the miss text "0" are no position.
@@ -26,7 +27,8 @@ struct TelemetryEntry {
 inline constexpr int kEntriesPerSample = 10;
 
 // G-sensor axes of one entry, in g.
-struct EntryAxes {
+struct EntryAxes
+{
     float gX = 0.0f;
     float gY = 0.0f;
     float gZ = 0.0f;
@@ -39,7 +41,8 @@ inline constexpr int kTableMarginSamples = 60;
 // The telemetry table of the recording being played: ten entries per logged sample, entry
 // index = tenths of a second of play position. The ten entries of a sample are identical,
 // except for the axes of layouts that log the G-sensor more often than once a second.
-class TelemetryTable {
+class TelemetryTable
+{
 public:
     void clear();
     int count() const;

@@ -15,10 +15,12 @@ using TrackDecoder = std::optional<TimedTrack> (*)(BinaryFile& movie, std::strin
 // gives the track, fillTable makes the table, one sample per second of the movie. A new
 // family is a detector, a decoder, an accessor like goProLayout() and its place in
 // movieLayouts().
-class TimedTrackLayout final : public MovieLayoutReader {
+class TimedTrackLayout final : public MovieLayoutReader
+{
 public:
     TimedTrackLayout(Layout id, TrackDetector detect, TrackDecoder decode)
-        : m_id(id), m_detect(detect), m_decode(decode) {}
+        : m_id(id), m_detect(detect), m_decode(decode)
+    {}
 
     Layout id() const override { return m_id; }
     bool detect(BinaryFile& movie) const override { return m_detect(movie); }

@@ -25,8 +25,8 @@ std::string xmlEscaped(const std::string& text)
         case '\'': escaped += "&apos;"; break;
         default:
             // Control characters other than tab and line ends are not allowed in XML 1.0.
-            const bool forbidden = static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n'
-                                   && c != '\r';
+            const bool forbidden =
+                static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
             escaped += forbidden ? '?' : c;
         }
     }
@@ -45,12 +45,13 @@ bool isCoordinate(const std::string& text, double limit)
 
 bool hasExportablePosition(const TelemetryEntry& sample)
 {
-    return sample.hasPosition() && isCoordinate(sample.latitude, 90.0)
-           && isCoordinate(sample.longitude, 180.0);
+    return sample.hasPosition() && isCoordinate(sample.latitude, 90.0) &&
+           isCoordinate(sample.longitude, 180.0);
 }
 
 // The fix's own UTC when the layout dates it, else the movie's start plus the sample's second.
-std::optional<std::int64_t> sampleTime(const ExportPart& part, int sample, const TelemetryEntry& entry)
+std::optional<std::int64_t> sampleTime(const ExportPart& part, int sample,
+                                       const TelemetryEntry& entry)
 {
     if (entry.utcMs)
         return entry.utcMs;
@@ -59,7 +60,8 @@ std::optional<std::int64_t> sampleTime(const ExportPart& part, int sample, const
     return *part.startUtcMs + sample * kMsPerSample;
 }
 
-void writeTrackPoint(std::ostream& out, const TelemetryEntry& sample, std::optional<std::int64_t> utcMs)
+void writeTrackPoint(std::ostream& out, const TelemetryEntry& sample,
+                     std::optional<std::int64_t> utcMs)
 {
     out << "<trkpt lat=\"" << sample.latitude << "\" lon=\"" << sample.longitude << "\">";
     if (utcMs)
@@ -87,11 +89,11 @@ std::string isoUtcTime(std::int64_t utcMs)
     const year_month_day date{day};
     const hh_mm_ss clock{time - day};
     char text[64];
-    int length = std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d",
-                               static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                               static_cast<unsigned>(date.day()), static_cast<int>(clock.hours().count()),
-                               static_cast<int>(clock.minutes().count()),
-                               static_cast<int>(clock.seconds().count()));
+    int length = std::snprintf(
+        text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d", static_cast<int>(date.year()),
+        static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+        static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+        static_cast<int>(clock.seconds().count()));
     if (const auto ms = clock.subseconds().count(); ms != 0)
         length += std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ".%03d",
                                 static_cast<int>(ms));
@@ -101,7 +103,9 @@ std::string isoUtcTime(std::int64_t utcMs)
 void writeGpxHeader(std::ostream& out, const std::string& creator)
 {
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<gpx version=\"1.1\" creator=\"" << xmlEscaped(creator) << "\""
+           "<gpx version=\"1.1\" creator=\""
+        << xmlEscaped(creator)
+        << "\""
            " xmlns=\"http://www.topografix.com/GPX/1/1\""
            " xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\""
            " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
@@ -158,8 +162,9 @@ void writeCsvRows(std::ostream& out, const ExportPart& part)
         else
             out << ',';
         char numbers[160];
-        const int length = std::snprintf(numbers, sizeof numbers, ",%d,%.3f,%.4f,%.4f,%.4f\n",
-                                         sample.speedKmh, sample.course, sample.gX, sample.gY, sample.gZ);
+        const int length =
+            std::snprintf(numbers, sizeof numbers, ",%d,%.3f,%.4f,%.4f,%.4f\n", sample.speedKmh,
+                          sample.course, sample.gX, sample.gY, sample.gZ);
         out.write(numbers, length);
     }
 }

@@ -8,8 +8,9 @@
 class TelemetryTable;
 
 // One recording's telemetry as it is exported.
-struct ExportPart {
-    std::string name;                        // the recording's name
+struct ExportPart
+{
+    std::string name;  // the recording's name
     const TelemetryTable* table = nullptr;
     std::optional<std::int64_t> startUtcMs;  // sample i was logged i seconds after this
 };

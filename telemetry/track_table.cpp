@@ -12,7 +12,8 @@ constexpr double kSecondsPerRecord = 10.0;  // what a track may claim per decode
 // Walks records of growing video time: the first one at or after t, when it lies within the
 // window after t. Times asked for must not decrease.
 template <class Record>
-class TimeCursor {
+class TimeCursor
+{
 public:
     explicit TimeCursor(const std::vector<Record>& records) : m_records(records) {}
 
@@ -20,7 +21,8 @@ public:
     {
         while (m_next < m_records.size() && m_records[m_next].videoSeconds < t)
             ++m_next;
-        if (m_next == m_records.size() || !(m_records[m_next].videoSeconds < t + kTrackWindowSeconds))
+        if (m_next == m_records.size() ||
+            !(m_records[m_next].videoSeconds < t + kTrackWindowSeconds))
             return nullptr;
         return &m_records[m_next];
     }
@@ -56,7 +58,8 @@ TelemetryEntry sampleOf(const TimedFix* fix)
     sample.latitude = degreesText(fix->latitude);
     sample.longitude = degreesText(fix->longitude);
     // A float layout can log anything: no speed or course is better than a made-up one.
-    const double speed = std::isfinite(fix->speedKmh) ? std::clamp(fix->speedKmh, 0.0, 10000.0) : 0.0;
+    const double speed =
+        std::isfinite(fix->speedKmh) ? std::clamp(fix->speedKmh, 0.0, 10000.0) : 0.0;
     sample.speedKmh = static_cast<int>(std::lround(speed));
     sample.course = std::isfinite(fix->course) ? fix->course : 0.0;
     sample.utcMs = fix->utcMs;
@@ -80,8 +83,7 @@ std::string degreesText(double degrees)
     return text;
 }
 
-void fillTable(const TimedTrack& track, std::optional<double> videoSeconds,
-               TelemetryTable& table)
+void fillTable(const TimedTrack& track, std::optional<double> videoSeconds, TelemetryTable& table)
 {
     TimeCursor<TimedFix> fixes(track.fixes);
     TimeCursor<TimedAcceleration> accelerations(track.accelerations);

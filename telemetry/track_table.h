@@ -18,8 +18,7 @@
 // record: a length or a time stamp claimed by an index alone fills nothing, and play
 // positions past the table read as misses.
 // Records are taken in the order given (the decoders keep video time order).
-void fillTable(const TimedTrack& track, std::optional<double> videoSeconds,
-               TelemetryTable& table);
+void fillTable(const TimedTrack& track, std::optional<double> videoSeconds, TelemetryTable& table);
 
 // How far after a sample's (or entry's) time a record may lie and still be taken for it.
 inline constexpr double kTrackWindowSeconds = 1.0;

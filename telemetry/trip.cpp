@@ -8,7 +8,8 @@
 namespace {
 
 constexpr std::int64_t kSecondsFrom1904To1970 = 2082844800;
-constexpr std::uint64_t kVersion0Size = 4 + 4 + 4 + 4 + 4;  // version and flags, two times, scale, length
+constexpr std::uint64_t kVersion0Size =
+    4 + 4 + 4 + 4 + 4;  // version and flags, two times, scale, length
 constexpr std::uint64_t kVersion1Size = 4 + 8 + 8 + 4 + 8;
 
 std::uint64_t loadBE64(const unsigned char* bytes)
@@ -73,11 +74,13 @@ TripPlan::TripPlan(std::span<const RecordingClock> clocks)
             tripEndMs = *clock.startUtcMs;
         }
         m_trips.back().push_back(timed[i]);
-        const auto endMs = *clock.startUtcMs + static_cast<std::int64_t>(std::llround(clock.seconds * 1000));
+        const auto endMs =
+            *clock.startUtcMs + static_cast<std::int64_t>(std::llround(clock.seconds * 1000));
         tripEndMs = std::max(tripEndMs, endMs);
     }
-    std::stable_sort(m_trips.begin(), m_trips.end(),
-                     [](const std::vector<int>& a, const std::vector<int>& b) { return a.front() < b.front(); });
+    std::stable_sort(
+        m_trips.begin(), m_trips.end(),
+        [](const std::vector<int>& a, const std::vector<int>& b) { return a.front() < b.front(); });
     // Each trip plays in time order on the list places its recordings hold; every other
     // recording keeps its place.
     m_playOrder.resize(clocks.size());

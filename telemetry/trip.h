@@ -7,7 +7,8 @@
 #include <vector>
 
 // When a recording ran, from its own movie header (not the file's copy time).
-struct RecordingClock {
+struct RecordingClock
+{
     std::optional<std::int64_t> startUtcMs;  // creation time of moov/mvhd; none before 1970
     double seconds = 0.0;                    // mvhd duration over its time scale
 };
@@ -24,7 +25,8 @@ RecordingClock readRecordingClock(const std::string& path);
 // trip of its own. Play order is the list order, except that each trip plays in time order
 // on the list places its recordings hold: for camera names (which carry the time) the two
 // are the same.
-class TripPlan {
+class TripPlan
+{
 public:
     TripPlan() = default;
     explicit TripPlan(std::span<const RecordingClock> clocks);

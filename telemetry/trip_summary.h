@@ -6,7 +6,8 @@
 class TelemetryTable;
 
 // A position in signed decimal degrees.
-struct GeoPoint {
+struct GeoPoint
+{
     double latitude = 0.0;
     double longitude = 0.0;
 };
@@ -16,13 +17,15 @@ double greatCircleMetres(const GeoPoint& a, const GeoPoint& b);
 
 // The strongest G-sensor peak: the largest change of the acceleration from the
 // recording's mean (which holds gravity and how the camera is mounted).
-struct GPeak {
+struct GPeak
+{
     double g = 0.0;
     int entry = -1;  // entry index (tenths of a second) in its recording; -1 none
 };
 
 // What one recording adds to its trip, kept so that a trip is summed without reading again.
-struct TrackDigest {
+struct TrackDigest
+{
     std::vector<GeoPoint> positions;  // one per logged sample with a position
     double metres = 0.0;              // along positions
     int seconds = 0;                  // logged samples
@@ -32,7 +35,8 @@ struct TrackDigest {
 
 TrackDigest digestTable(const TelemetryTable& table);
 
-struct TripSummary {
+struct TripSummary
+{
     double metres = 0.0;  // along every position of the trip, across the joins of recordings
     int seconds = 0;      // logged time of all recordings
     int maxKmh = 0;

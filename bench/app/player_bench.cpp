@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -107,7 +106,10 @@ void BM_DoubleClickToFirstFrame(benchmark::State& state)
         spin(100);
     }
 }
-BENCHMARK(BM_DoubleClickToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_DoubleClickToFirstFrame)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 long residentKiB()
 {
@@ -125,7 +127,9 @@ long residentKiB()
 
 long openDescriptors()
 {
-    return static_cast<long>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+    return static_cast<long>(QDir(QStringLiteral("/proc/self/fd"))
+                                 .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+                                 .size());
 }
 
 // Pipelines stop on GStreamer's worker threads; each reading waits for the last to go.
@@ -152,7 +156,8 @@ void BM_CycleModeMemory(benchmark::State& state)
         const long fdsAfter10 = openDescriptors();
         for (const int checkpoint : {250, 500, 1000}) {
             playUntil(checkpoint);
-            state.counters["rss_growth_" + std::to_string(checkpoint) + "_MB"] = (residentKiB() - rssAfter10) / 1024.0;
+            state.counters["rss_growth_" + std::to_string(checkpoint) + "_MB"] =
+                (residentKiB() - rssAfter10) / 1024.0;
         }
         dlg->onStop();
         state.counters["rss_after_10_MB"] = rssAfter10 / 1024.0;
@@ -177,15 +182,20 @@ void doubleClickInFolder(benchmark::State& state, const QString* folder)
         }
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
         state.counters["recordings"] = dlg->session().catalogue().count();
-        state.counters["trip_parts"] = static_cast<double>(dlg->session().trips().plan().tripRows(row).size());
+        state.counters["trip_parts"] =
+            static_cast<double>(dlg->session().trips().plan().tripRows(row).size());
         dlg->onStop();
         spin(100);
     }
 }
 BENCHMARK_CAPTURE(doubleClickInFolder, one_recording, &g_single)
-    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(6);
 BENCHMARK_CAPTURE(doubleClickInFolder, trip_of_60, &g_trip)
-    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(6);
 
 // The window's own share of opening a recording of the trip of 60, nothing cached: the
 // headers grouped, every recording's telemetry read and digested, the parts made into
@@ -231,7 +241,8 @@ bool copyWithStart(const QString& from, const QString& folder, qint64 start1904)
         return false;
     }
     for (int i = 0; i < 4; ++i) {
-        bytes[mvhd + 8 + i] = static_cast<char>(start1904 >> (24 - 8 * i));  // after version and flags
+        bytes[mvhd + 8 + i] =
+            static_cast<char>(start1904 >> (24 - 8 * i));  // after version and flags
     }
     const qint64 utc = start1904 - 2082844800LL;
     const QString name = QStringLiteral("20240611_%1%2%3_ICAT.MOV")
@@ -248,7 +259,8 @@ bool makeTripFolders(const QString& maker, const QString& root)
     QDir(root).mkpath(QStringLiteral("single"));
     QDir(root).mkpath(QStringLiteral("trip"));
     QProcess make;
-    make.start(maker, {QDir(root).filePath(QStringLiteral("minute")), QStringLiteral("60"), QStringLiteral("ICAT")});
+    make.start(maker, {QDir(root).filePath(QStringLiteral("minute")), QStringLiteral("60"),
+                       QStringLiteral("ICAT")});
     if (!make.waitForFinished(600000) || make.exitCode() != 0) {
         return false;
     }
@@ -283,7 +295,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir samples;
     QProcess maker;
-    maker.start(QString::fromLocal8Bit(argv[1]), {samples.path(), QStringLiteral("180"), QStringLiteral("ICAT"), QStringLiteral("NT96650A")});
+    maker.start(QString::fromLocal8Bit(argv[1]),
+                {samples.path(), QStringLiteral("180"), QStringLiteral("ICAT"),
+                 QStringLiteral("NT96650A")});
     if (!maker.waitForFinished(600000) || maker.exitCode() != 0) {
         std::fprintf(stderr, "cannot make the three-minute samples\n");
         return 1;

@@ -15,7 +15,8 @@ constexpr int kHourSeconds = 3600;
 
 // The player's own control (677 x 161), shown on the offscreen screen so that repaint()
 // paints into the backing store and flushes like on a desktop.
-struct ShownWaveform {
+struct ShownWaveform
+{
     explicit ShownWaveform(int seconds)
     {
         fillSampleDrive(table, seconds);
@@ -84,7 +85,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (const int status = takeBenchmarkArgs(&argc, argv, "usage: bench_instruments [benchmark options]\n"); status >= 0)
+    if (const int status =
+            takeBenchmarkArgs(&argc, argv, "usage: bench_instruments [benchmark options]\n");
+        status >= 0)
         return status;
     return runBenchmarks();
 }

@@ -41,10 +41,10 @@ void BM_ConvertI420ToBgrx(benchmark::State& state)
     std::vector<guint8> target(GST_VIDEO_INFO_SIZE(&out));
     GstVideoFrame inFrame;
     GstVideoFrame outFrame;
-    GstBuffer* inBuffer = gst_buffer_new_wrapped_full(GST_MEMORY_FLAG_READONLY, source.data(),
-                                                      source.size(), 0, source.size(), nullptr, nullptr);
-    GstBuffer* outBuffer = gst_buffer_new_wrapped_full(GstMemoryFlags(0), target.data(),
-                                                       target.size(), 0, target.size(), nullptr, nullptr);
+    GstBuffer* inBuffer = gst_buffer_new_wrapped_full(
+        GST_MEMORY_FLAG_READONLY, source.data(), source.size(), 0, source.size(), nullptr, nullptr);
+    GstBuffer* outBuffer = gst_buffer_new_wrapped_full(
+        GstMemoryFlags(0), target.data(), target.size(), 0, target.size(), nullptr, nullptr);
     gst_video_frame_map(&inFrame, &in, inBuffer, GST_MAP_READ);
     gst_video_frame_map(&outFrame, &out, outBuffer, GST_MAP_WRITE);
     GstVideoConverter* converter = gst_video_converter_new(&in, &out, nullptr);
@@ -76,8 +76,8 @@ void BM_MakeFrameBlock(benchmark::State& state)
 {
     const QImage frame = testFrame();
     for (auto _ : state)
-        benchmark::DoNotOptimize(
-            makeFrameBlock(frame.constBits(), kWidth, kHeight, static_cast<int>(frame.bytesPerLine())));
+        benchmark::DoNotOptimize(makeFrameBlock(frame.constBits(), kWidth, kHeight,
+                                                static_cast<int>(frame.bytesPerLine())));
 }
 BENCHMARK(BM_MakeFrameBlock)->Unit(benchmark::kMillisecond);
 
@@ -98,7 +98,9 @@ BENCHMARK(BM_WriteJpeg)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     gst_init(&argc, &argv);
-    if (const int status = takeBenchmarkArgs(&argc, argv, "usage: bench_playback [benchmark options]\n"); status >= 0) {
+    if (const int status =
+            takeBenchmarkArgs(&argc, argv, "usage: bench_playback [benchmark options]\n");
+        status >= 0) {
         return status;
     }
     return runBenchmarks();

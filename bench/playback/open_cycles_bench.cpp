@@ -39,7 +39,9 @@ double residentMiB()
 
 double openDescriptors()
 {
-    return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+    return QDir("/proc/self/fd")
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
 }
 
 void spin(int milliseconds)

@@ -19,8 +19,10 @@ int main(int argc, char** argv)
     const std::string folder = args.operands[0];
     const int seconds = args.operands.size() == 2 ? std::atoi(args.operands[1].c_str()) : 3600;
     const auto samples = driveSamples(seconds);
-    const bool ok = layout_writer::writeFile(folder + "/drive.MOV", layout_writer::movieSecondShape(3600000000u)) &&
-                    layout_writer::writeFile(folder + "/drive.DAT", layout_writer::sidecar(samples)) &&
-                    layout_writer::writeFile(folder + "/drive.nmea", driveNmea(samples));
+    const bool ok =
+        layout_writer::writeFile(folder + "/drive.MOV",
+                                 layout_writer::movieSecondShape(3600000000u)) &&
+        layout_writer::writeFile(folder + "/drive.DAT", layout_writer::sidecar(samples)) &&
+        layout_writer::writeFile(folder + "/drive.nmea", driveNmea(samples));
     return ok ? 0 : 1;
 }

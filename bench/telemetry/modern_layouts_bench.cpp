@@ -20,7 +20,8 @@ constexpr int kHour = 3600;
 constexpr size_t kPlainMediaSize = 4 * 1024 * 1024;
 
 // The recordings, written once into a folder removed at exit.
-class Recordings {
+class Recordings
+{
 public:
     Recordings()
         : m_root(fs::temp_directory_path() / ("dashcam-modern-bench-" + std::to_string(::getpid())))

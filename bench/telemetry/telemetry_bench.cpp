@@ -10,11 +10,11 @@
 #include "benchmark_args.h"
 #include <benchmark/benchmark.h>
 
-#include "telemetry_table.h"
 #include "drive.h"
 #include "layout_reader.h"
 #include "layout_writer.h"
 #include "recording_entry.h"
+#include "telemetry_table.h"
 #include "timed_track_layout.h"
 #include "track_export.h"
 #include "trip.h"
@@ -28,7 +28,8 @@ constexpr int kHour = 3600;
 constexpr int kFolderSize = 1000;
 
 // The recordings of every benchmark, written once into a folder removed at exit.
-class Recordings {
+class Recordings
+{
 public:
     Recordings()
     {
@@ -79,8 +80,9 @@ private:
             switch (i % 5) {
             case 0:
                 ok = ok && lw::writeFile(movie, lw::movieSecondShape(3600000000u + i));
-                ok = ok && lw::writeFile((folder / "gps" / fs::path(base).filename()).string() + ".DAT",
-                                         lw::sidecar(minute));
+                ok = ok &&
+                     lw::writeFile((folder / "gps" / fs::path(base).filename()).string() + ".DAT",
+                                   lw::sidecar(minute));
                 break;
             case 1: ok = ok && lw::writeFile(movie, lw::icatMovie(minute)); break;
             case 2: ok = ok && lw::writeFile(movie, lw::a7lMovie(minute)); break;
@@ -126,8 +128,7 @@ BENCHMARK_CAPTURE(readHour, icat, &TelemetryTable::readICatMovie, "icat.MOV")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readHour, a7l, &TelemetryTable::readA7LMovie, "a7l.MOV")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(readHour, nt96650_first_track, &TelemetryTable::readNT96650Movie,
-                  "nt-first.MOV")
+BENCHMARK_CAPTURE(readHour, nt96650_first_track, &TelemetryTable::readNT96650Movie, "nt-first.MOV")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readHour, nt96650_second_track, &TelemetryTable::readNT96650Movie,
                   "nt-second.MOV")
@@ -199,7 +200,9 @@ BENCHMARK(groupFolderIntoTrips)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (const int status = takeBenchmarkArgs(&argc, argv, "usage: bench_telemetry [benchmark options]\n"); status >= 0) {
+    if (const int status =
+            takeBenchmarkArgs(&argc, argv, "usage: bench_telemetry [benchmark options]\n");
+        status >= 0) {
         return status;
     }
     return runBenchmarks();

@@ -1,8 +1,8 @@
 // A sidecar file through readDatFile.
 #include <cstdint>
 
-#include "telemetry_table.h"
 #include "fuzz_file.h"
+#include "telemetry_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

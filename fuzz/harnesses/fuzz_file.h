@@ -9,7 +9,8 @@
 #include <string>
 
 // The readers take paths: each input is written to one temporary file of this process.
-class FuzzFile {
+class FuzzFile
+{
 public:
     FuzzFile()
     {
@@ -36,8 +37,8 @@ public:
             ::abort();
         size_t written = 0;
         while (written < size) {
-            const ssize_t n = ::pwrite(m_fd, data + written, size - written,
-                                       static_cast<off_t>(written));
+            const ssize_t n =
+                ::pwrite(m_fd, data + written, size - written, static_cast<off_t>(written));
             if (n <= 0)
                 ::abort();
             written += static_cast<size_t>(n);

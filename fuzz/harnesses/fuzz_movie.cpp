@@ -1,10 +1,10 @@
 // A movie file through layout identification, the header time and every movie layout reader.
 #include <cstdint>
 
-#include "telemetry_table.h"
 #include "chip_detect.h"
-#include "layout_reader.h"
 #include "fuzz_file.h"
+#include "layout_reader.h"
+#include "telemetry_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

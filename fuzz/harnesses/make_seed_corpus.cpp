@@ -87,8 +87,8 @@ bool freeGpsMovies(const fs::path& folder)
     std::vector<lw::GpsPoint> points = lw::gpsDrive(3, -12.5, -77.25);
     points[1].status = 'V';
     bool ok = true;
-    for (auto record : {lw::FreeGpsRecord::Common, lw::FreeGpsRecord::Early,
-                        lw::FreeGpsRecord::Sentences}) {
+    for (auto record :
+         {lw::FreeGpsRecord::Common, lw::FreeGpsRecord::Early, lw::FreeGpsRecord::Sentences}) {
         lw::FreeGpsOptions options;
         options.record = record;
         options.blockSize = 512;

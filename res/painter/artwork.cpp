@@ -64,10 +64,12 @@ QImage paintIdlePicture()
     p.setRenderHint(QPainter::TextAntialiasing);
     const qreal cx = image.width() / 2.0;
     paintRoad(p, 228, image.height(), cx);
-    drawSymbol(p, Symbol::Capture, QRectF(cx - 34, 56, 68, 68), palette::kLabel, QColor(16, 19, 25));
+    drawSymbol(p, Symbol::Capture, QRectF(cx - 34, 56, 68, 68), palette::kLabel,
+               QColor(16, 19, 25));
     p.setPen(palette::kText);
     p.setFont(uiFont(24, QFont::DemiBold));
-    p.drawText(QRectF(0, 134, image.width(), 32), Qt::AlignCenter, QStringLiteral("Dashcam Player"));
+    p.drawText(QRectF(0, 134, image.width(), 32), Qt::AlignCenter,
+               QStringLiteral("Dashcam Player"));
     p.setPen(palette::kLabel);
     p.setFont(uiFont(13));
     p.drawText(QRectF(0, 170, image.width(), 22), Qt::AlignCenter,

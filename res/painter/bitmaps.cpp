@@ -246,9 +246,9 @@ QImage paintCompassArrow()
         p.setBrush(colour);
         p.drawPolygon(QPolygonF({a, b, c}));
     };
-    half(tip, left, waist, QColor(176, 44, 40));      // north, drawn mirrored on screen
+    half(tip, left, waist, QColor(176, 44, 40));  // north, drawn mirrored on screen
     half(tip, right, waist, QColor(238, 98, 86));
-    half(tail, left, waist, QColor(150, 156, 170));   // south
+    half(tail, left, waist, QColor(150, 156, 170));  // south
     half(tail, right, waist, QColor(216, 220, 228));
     p.setPen(QPen(QColor(210, 214, 222), 1));
     p.setBrush(QColor(42, 46, 56));

@@ -15,8 +15,18 @@ QImage paintHeaderFace();
 QImage paintHeaderLeftEdge();
 
 // Companion scroll bars (12 pixels thick).
-enum class ScrollPiece { LeftArrow, RightArrow, HChannel, HThumb, BottomCap, DownArrow,
-                         VChannel, VThumb, TopCap, UpArrow };
+enum class ScrollPiece {
+    LeftArrow,
+    RightArrow,
+    HChannel,
+    HThumb,
+    BottomCap,
+    DownArrow,
+    VChannel,
+    VThumb,
+    TopCap,
+    UpArrow
+};
 QImage paintScrollPiece(ScrollPiece piece);
 
 // One bar of the volume indicator, lit (green) or not (grey).

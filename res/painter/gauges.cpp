@@ -63,13 +63,15 @@ qreal halfExtent(const QFont& font, const QString& text, qreal degrees)
     return std::abs(qCos(a)) * ink.width() / 2 + std::abs(qSin(a)) * ink.height() / 2;
 }
 
-void paintArc(QPainter& p, QPointF c, qreal radius, const skin::SpeedScale& scale, int from, int to, const QPen& pen)
+void paintArc(QPainter& p, QPointF c, qreal radius, const skin::SpeedScale& scale, int from, int to,
+              const QPen& pen)
 {
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     // Qt counts arc angles counter-clockwise in sixteenths of a degree.
     const QRectF box(c.x() - radius, c.y() - radius, 2 * radius, 2 * radius);
-    p.drawArc(box, qRound(-speedAngle(scale, from) * 16), qRound(-(to - from) * scale.kmhPerUnit * 16.0));
+    p.drawArc(box, qRound(-speedAngle(scale, from) * 16),
+              qRound(-(to - from) * scale.kmhPerUnit * 16.0));
 }
 
 }  // namespace
@@ -83,12 +85,15 @@ void paintSpeedometer(QPainter& p, QPointF c, const skin::SpeedScale& scale)
     // The needle (50 pixels) ends inside the tick ring.
     constexpr qreal kTickOuter = 54;
     paintArc(p, c, kTickOuter, scale, 0, scale.redFrom, QPen(QColor(78, 88, 110), 1));
-    paintArc(p, c, kTickOuter, scale, scale.redFrom, scale.top, QPen(palette::kWarn, 2, Qt::SolidLine, Qt::FlatCap));
+    paintArc(p, c, kTickOuter, scale, scale.redFrom, scale.top,
+             QPen(palette::kWarn, 2, Qt::SolidLine, Qt::FlatCap));
     for (int value = 0; value <= scale.top; value += 10) {
         const bool major = value % 20 == 0;
-        const QColor colour = value > scale.redFrom ? palette::kWarn.lighter(115)
-                                                    : (major ? palette::kText : QColor(118, 128, 150));
-        paintTick(p, c, speedAngle(scale, value), major ? 45 : 49, kTickOuter, colour, major ? 2.4 : 2);
+        const QColor colour = value > scale.redFrom
+                                  ? palette::kWarn.lighter(115)
+                                  : (major ? palette::kText : QColor(118, 128, 150));
+        paintTick(p, c, speedAngle(scale, value), major ? 45 : 49, kTickOuter, colour,
+                  major ? 2.4 : 2);
     }
     const QFont numbers = uiFont(10, QFont::DemiBold);
     p.setFont(numbers);
@@ -96,7 +101,8 @@ void paintSpeedometer(QPainter& p, QPointF c, const skin::SpeedScale& scale)
         p.setPen(value > scale.redFrom ? palette::kWarn.lighter(125) : palette::kText);
         const QString text = QString::number(value);
         const qreal angle = speedAngle(scale, value);
-        paintCentredText(p, polar(c, kTickOuter + 3 + halfExtent(numbers, text, angle), angle), text);
+        paintCentredText(p, polar(c, kTickOuter + 3 + halfExtent(numbers, text, angle), angle),
+                         text);
     }
     p.setPen(palette::kLabel);
     p.setFont(uiFont(10));
@@ -138,8 +144,10 @@ void paintCompassRose(QPainter& p, QPointF c)
     for (int deg = 0; deg < 360; deg += 10) {
         const bool cardinal = deg % 90 == 0;
         const bool major = deg % 30 == 0;
-        const QColor colour = cardinal ? palette::kText : (major ? QColor(150, 160, 180) : QColor(92, 101, 122));
-        paintTick(p, c, deg - 90.0, cardinal ? 49 : (major ? 51.5 : 54), 57, colour, cardinal ? 2.2 : 1.2);
+        const QColor colour =
+            cardinal ? palette::kText : (major ? QColor(150, 160, 180) : QColor(92, 101, 122));
+        paintTick(p, c, deg - 90.0, cardinal ? 49 : (major ? 51.5 : 54), 57, colour,
+                  cardinal ? 2.2 : 1.2);
     }
     p.setFont(uiFont(12, QFont::Bold));
     const char* letters[] = {"N", "E", "S", "W"};

@@ -41,7 +41,8 @@ int checkAll(const QString& directory)
         if (!withinTolerance(d, storedTolerance(p))) {
             std::fprintf(stderr, "%s differs from its drawing: %s\n", qPrintable(p.path),
                          d.sameSize ? qPrintable(QStringLiteral("%1 pixels, by up to %2 levels")
-                                                     .arg(d.differing).arg(d.worst))
+                                                     .arg(d.differing)
+                                                     .arg(d.worst))
                                     : "missing or another size");
             ++stale;
         }

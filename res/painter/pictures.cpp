@@ -28,10 +28,11 @@ void addBitmaps(std::vector<Picture>& out)
     out.push_back({bitmapPath(136), paintHeaderFace()});
     out.push_back({bitmapPath(137), paintHeaderLeftEdge()});
     const std::pair<int, ScrollPiece> pieces[] = {
-        {138, ScrollPiece::LeftArrow}, {139, ScrollPiece::RightArrow}, {140, ScrollPiece::HChannel},
-        {141, ScrollPiece::HThumb},    {143, ScrollPiece::BottomCap},  {144, ScrollPiece::DownArrow},
-        {145, ScrollPiece::VChannel},  {146, ScrollPiece::VThumb},     {147, ScrollPiece::TopCap},
-        {148, ScrollPiece::UpArrow}};
+        {138, ScrollPiece::LeftArrow}, {139, ScrollPiece::RightArrow},
+        {140, ScrollPiece::HChannel},  {141, ScrollPiece::HThumb},
+        {143, ScrollPiece::BottomCap}, {144, ScrollPiece::DownArrow},
+        {145, ScrollPiece::VChannel},  {146, ScrollPiece::VThumb},
+        {147, ScrollPiece::TopCap},    {148, ScrollPiece::UpArrow}};
     for (const auto& [id, piece] : pieces) {
         out.push_back({bitmapPath(id), paintScrollPiece(piece)});
     }

@@ -8,7 +8,8 @@
 
 // Every picture of the skin with the path it is kept at under res/ (its resource type is
 // the folder: PNG, JPG, BITMAP; the icon sits in icon/).
-struct Picture {
+struct Picture
+{
     QString path;
     QImage image;
 };

@@ -45,9 +45,9 @@ void drawButtons(QPainter& p, const std::vector<Picture>& all)
 {
     using skin::Button;
     const std::pair<Button, int> buttons[] = {
-        {Button::Cycle, 149}, {Button::Prev, 153},   {Button::Play, 152},
-        {Button::Stop, 155},  {Button::Next, 151},   {Button::Print, 158},
-        {Button::Capture, 161}, {Button::Import, 164}, {Button::Clear, 162},
+        {Button::Cycle, 149},      {Button::Prev, 153},     {Button::Play, 152},
+        {Button::Stop, 155},       {Button::Next, 151},     {Button::Print, 158},
+        {Button::Capture, 161},    {Button::Import, 164},   {Button::Clear, 162},
         {Button::VolumeDown, 160}, {Button::VolumeUp, 159}, {Button::Minimise, 165},
         {Button::Close, 163}};
     for (const auto& [b, id] : buttons) {
@@ -90,7 +90,8 @@ void drawHeader(QPainter& p, const std::vector<Picture>& all, const QRect& list)
         }
         p.drawImage(QPoint(r.right() + 1 - 2, r.top()), bitmap(all, 135), QRect(0, 0, 2, 24));
         p.setPen(Qt::black);
-        p.drawText(r.adjusted(2, 2, -2, -2), Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(titles[i]));
+        p.drawText(r.adjusted(2, 2, -2, -2), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::fromLatin1(titles[i]));
         left += widths[i];
     }
 }
@@ -147,7 +148,8 @@ void drawNeedle(QPainter& p, int kmh)
     p.fillRect(skin::kSpeedText, palette::kDialFace);
     p.setPen(palette::kLabel);
     p.setFont(uiFont(12));
-    p.drawText(skin::kSpeedText, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1Km/H").arg(kmh));
+    p.drawText(skin::kSpeedText, Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral("%1Km/H").arg(kmh));
 }
 
 // The arrow turned as the player turns it: pixel by pixel into a 72 x 72 square.

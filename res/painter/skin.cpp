@@ -98,15 +98,15 @@ void paintListArea(QPainter& p)
 {
     const QRect list = skin::kPlayList;
     const QRect bars = skin::verticalScrollBar(list).united(skin::horizontalScrollBar(list));
-    paintWell(p, list.united(bars),
-              palette::kListGround);
+    paintWell(p, list.united(bars), palette::kListGround);
     // Caption beside the Import and Clear buttons.
     const QRect clear = skin::button(skin::Button::Clear);
     QFont caption = uiFont(11, QFont::Bold);
     caption.setLetterSpacing(QFont::AbsoluteSpacing, 1.6);
     p.setFont(caption);
     p.setPen(palette::kLabel);
-    p.drawText(QRect(clear.right() + 8, clear.top(), list.right() + 12 - clear.right() - 8, clear.height()),
+    p.drawText(QRect(clear.right() + 8, clear.top(), list.right() + 12 - clear.right() - 8,
+                     clear.height()),
                Qt::AlignVCenter | Qt::AlignRight, QStringLiteral("PLAY LIST"));
 }
 

@@ -16,7 +16,8 @@ namespace {
 enum class Kind { Transport, Volume, List, Title };
 enum Frame { Normal = 0, Pressed = 1, Hover = 2, Disabled = 3 };
 
-struct StripSpec {
+struct StripSpec
+{
     int id;
     Symbol symbol;
     Kind kind;
@@ -44,7 +45,8 @@ const StripSpec kStrips[] = {
 };
 
 // Colours of a button face in one state.
-struct Look {
+struct Look
+{
     QColor top, bottom, rim, ink;
     bool glow;
     qreal sink;  // the pictogram moves down when pressed
@@ -54,7 +56,8 @@ Look lookOf(Frame f)
 {
     switch (f) {
     case Pressed: return {{28, 32, 41}, {50, 57, 73}, palette::kAccent, {186, 212, 246}, false, 1};
-    case Hover: return {{74, 83, 106}, {45, 51, 66}, palette::kAccent, palette::kTextBright, true, 0};
+    case Hover:
+        return {{74, 83, 106}, {45, 51, 66}, palette::kAccent, palette::kTextBright, true, 0};
     case Disabled: return {{37, 41, 51}, {32, 36, 45}, {52, 58, 72}, palette::kTextDim, false, 0};
     case Normal: break;
     }
@@ -74,7 +77,8 @@ QSize frameSize(Kind kind)
 
 QColor faceMiddle(const Look& look)
 {
-    return QColor((look.top.red() + look.bottom.red()) / 2, (look.top.green() + look.bottom.green()) / 2,
+    return QColor((look.top.red() + look.bottom.red()) / 2,
+                  (look.top.green() + look.bottom.green()) / 2,
                   (look.top.blue() + look.bottom.blue()) / 2);
 }
 
@@ -153,11 +157,12 @@ void paintPill(QPainter& p, const StripSpec& s, QSizeF size, Frame f)
     const qreal textWidth = QFontMetricsF(font).horizontalAdvance(label);
     const qreal left = qRound((size.width() - glyph - gap - textWidth) / 2);
     const qreal middle = size.height() / 2 + look.sink;
-    drawSymbol(p, s.symbol, QRectF(left, middle - glyph / 2, glyph, glyph), look.ink, faceMiddle(look));
+    drawSymbol(p, s.symbol, QRectF(left, middle - glyph / 2, glyph, glyph), look.ink,
+               faceMiddle(look));
     p.setPen(look.ink);
     p.setFont(font);
-    p.drawText(QRectF(left + glyph + gap, middle - 8, textWidth + 2, 16), Qt::AlignLeft | Qt::AlignVCenter,
-               label);
+    p.drawText(QRectF(left + glyph + gap, middle - 8, textWidth + 2, 16),
+               Qt::AlignLeft | Qt::AlignVCenter, label);
 }
 
 // The minimise and close buttons are drawn without a backdrop, so their frames carry the
@@ -201,7 +206,9 @@ QImage paintStrip(const StripSpec& s)
         case Kind::Transport:
         case Kind::Volume: paintRound(p, s, frame, f); break;
         case Kind::List: paintPill(p, s, frame, f); break;
-        case Kind::Title: paintTitleButton(p, s, frame, f, skin::button(skin::Button::Close).topLeft().y()); break;
+        case Kind::Title:
+            paintTitleButton(p, s, frame, f, skin::button(skin::Button::Close).topLeft().y());
+            break;
         }
         p.restore();
     }

@@ -5,7 +5,8 @@
 
 // The image buttons' strips: four frames side by side (normal, pressed, highlighted,
 // disabled), each identified by its PNG resource id.
-struct Strip {
+struct Strip
+{
     int id;
     QImage image;
 };

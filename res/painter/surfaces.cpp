@@ -67,9 +67,10 @@ QImage flattenOnKey(const QImage& argb, const QColor& matte, const QColor& key)
                 continue;
             }
             auto mix = [a](int over, int under) { return (over * a + under * (255 - a)) / 255; };
-            out.setPixelColor(x, y, QColor(mix(qRed(row[x]), matte.red()),
-                                           mix(qGreen(row[x]), matte.green()),
-                                           mix(qBlue(row[x]), matte.blue())));
+            out.setPixelColor(x, y,
+                              QColor(mix(qRed(row[x]), matte.red()),
+                                     mix(qGreen(row[x]), matte.green()),
+                                     mix(qBlue(row[x]), matte.blue())));
         }
     }
     return out;

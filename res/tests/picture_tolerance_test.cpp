@@ -23,7 +23,8 @@ QImage withStroke(const QImage& picture, QPointF from, QPointF to, QColor colour
 
 bool passes(const Picture& stored, const Picture& drawn)
 {
-    return withinTolerance(comparePictures(asStored(stored), asStored(drawn)), storedTolerance(stored));
+    return withinTolerance(comparePictures(asStored(stored), asStored(drawn)),
+                           storedTolerance(stored));
 }
 
 // Every `step`-th pixel two levels off, as another CPU's blending leaves edges.
@@ -49,7 +50,8 @@ TEST(PictureTolerance, AStrokeMovedByOnePixelIsAChange)
     ASSERT_FALSE(skin.isNull());
     ASSERT_FALSE(idle.isNull());
     const QColor faint(22, 25, 32);
-    for (const auto& [path, picture] : {std::pair(pngPath(150), skin), std::pair(QString("JPG/168.jpg"), idle)}) {
+    for (const auto& [path, picture] :
+         {std::pair(pngPath(150), skin), std::pair(QString("JPG/168.jpg"), idle)}) {
         SCOPED_TRACE(path.toStdString());
         const Picture here{path, withStroke(picture, {60, 40}, {300, 200}, faint)};
         const Picture moved{path, withStroke(picture, {61, 40}, {301, 200}, faint)};

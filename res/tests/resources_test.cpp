@@ -12,7 +12,8 @@
 
 namespace {
 
-struct Expected {
+struct Expected
+{
     const char* type;
     int id;
     int width, height;
@@ -21,23 +22,48 @@ struct Expected {
 const Expected kPictures[] = {
     {"PNG", 150, 1024, 768},
     // Button strips: four frames side by side.
-    {"PNG", 149, 208, 51}, {"PNG", 151, 208, 51}, {"PNG", 152, 208, 51}, {"PNG", 153, 208, 51},
-    {"PNG", 154, 208, 51}, {"PNG", 155, 208, 51}, {"PNG", 158, 208, 51}, {"PNG", 161, 208, 51},
-    {"PNG", 167, 208, 51}, {"PNG", 162, 260, 29}, {"PNG", 164, 260, 29}, {"PNG", 163, 116, 21},
-    {"PNG", 165, 116, 21}, {"PNG", 159, 92, 23},  {"PNG", 160, 92, 23},
+    {"PNG", 149, 208, 51},
+    {"PNG", 151, 208, 51},
+    {"PNG", 152, 208, 51},
+    {"PNG", 153, 208, 51},
+    {"PNG", 154, 208, 51},
+    {"PNG", 155, 208, 51},
+    {"PNG", 158, 208, 51},
+    {"PNG", 161, 208, 51},
+    {"PNG", 167, 208, 51},
+    {"PNG", 162, 260, 29},
+    {"PNG", 164, 260, 29},
+    {"PNG", 163, 116, 21},
+    {"PNG", 165, 116, 21},
+    {"PNG", 159, 92, 23},
+    {"PNG", 160, 92, 23},
     {"JPG", 168, 510, 360},
     // The speedometer in mph, over the skin's km/h face.
     {"PNG", 170, 157, 157},
     // Seek bar.
-    {"BITMAP", 129, 675, 9}, {"BITMAP", 130, 675, 9}, {"BITMAP", 131, 18, 18}, {"BITMAP", 132, 18, 18},
+    {"BITMAP", 129, 675, 9},
+    {"BITMAP", 130, 675, 9},
+    {"BITMAP", 131, 18, 18},
+    {"BITMAP", 132, 18, 18},
     // List header.
-    {"BITMAP", 135, 4, 24}, {"BITMAP", 136, 2, 24}, {"BITMAP", 137, 4, 24},
+    {"BITMAP", 135, 4, 24},
+    {"BITMAP", 136, 2, 24},
+    {"BITMAP", 137, 4, 24},
     // Scroll bars.
-    {"BITMAP", 138, 26, 12}, {"BITMAP", 139, 26, 12}, {"BITMAP", 140, 1, 12}, {"BITMAP", 141, 26, 12},
-    {"BITMAP", 143, 11, 11}, {"BITMAP", 144, 12, 26}, {"BITMAP", 145, 12, 1}, {"BITMAP", 146, 12, 26},
-    {"BITMAP", 147, 12, 11}, {"BITMAP", 148, 12, 26},
+    {"BITMAP", 138, 26, 12},
+    {"BITMAP", 139, 26, 12},
+    {"BITMAP", 140, 1, 12},
+    {"BITMAP", 141, 26, 12},
+    {"BITMAP", 143, 11, 11},
+    {"BITMAP", 144, 12, 26},
+    {"BITMAP", 145, 12, 1},
+    {"BITMAP", 146, 12, 26},
+    {"BITMAP", 147, 12, 11},
+    {"BITMAP", 148, 12, 26},
     // Volume bars, compass arrow, icon.
-    {"BITMAP", 156, 4, 20}, {"BITMAP", 157, 4, 20}, {"BITMAP", 169, 20, 72},
+    {"BITMAP", 156, 4, 20},
+    {"BITMAP", 157, 4, 20},
+    {"BITMAP", 169, 20, 72},
     {"ICON", 128, 256, 256},
 };
 
@@ -245,8 +271,10 @@ TEST(Resources, MphSpeedometerSitsOnTheSkinWithMarksWhereTheNeedlePoints)
     const QPoint origin(698, 606);
     const QPoint centre = QPoint(776, 684) - origin;
     ASSERT_EQ(mph.size(), QSize(157, 157));
-    for (QPoint corner : {QPoint(0, 0), QPoint(156, 0), QPoint(0, 156), QPoint(156, 156), QPoint(78, 0)}) {
-        EXPECT_EQ(mph.pixel(corner), skin.pixel(origin + corner)) << corner.x() << "," << corner.y();
+    for (QPoint corner :
+         {QPoint(0, 0), QPoint(156, 0), QPoint(0, 156), QPoint(156, 156), QPoint(78, 0)}) {
+        EXPECT_EQ(mph.pixel(corner), skin.pixel(origin + corner))
+            << corner.x() << "," << corner.y();
     }
     EXPECT_EQ(mph.pixelColor(752 - 698, 728 - 606), QColor(32, 32, 32)) << "under the speed text";
     auto angleOf = [](double value) { return 140 + value * 1.609344; };

@@ -32,9 +32,9 @@ TEST(SkinGeometry, PicturesHaveTheSizesTheLayoutGivesTheirControls)
 {
     using skin::Button;
     const std::pair<Button, int> strips[] = {
-        {Button::Cycle, 149},   {Button::Prev, 153},       {Button::Play, 152},
-        {Button::Stop, 155},    {Button::Next, 151},       {Button::Print, 158},
-        {Button::Capture, 161}, {Button::Import, 164},     {Button::Clear, 162},
+        {Button::Cycle, 149},      {Button::Prev, 153},     {Button::Play, 152},
+        {Button::Stop, 155},       {Button::Next, 151},     {Button::Print, 158},
+        {Button::Capture, 161},    {Button::Import, 164},   {Button::Clear, 162},
         {Button::VolumeDown, 160}, {Button::VolumeUp, 159}, {Button::Minimise, 165},
         {Button::Close, 163}};
     for (const auto& [button, id] : strips) {

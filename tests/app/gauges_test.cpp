@@ -47,7 +47,8 @@ TEST(SpeedNeedle, AFaceInMphTurnsByItsOwnMarks)
     const gauges::DialFace face = gauges::dialFor(SpeedUnit::Mph);
     EXPECT_NE(face.picture, 0);
     for (int kmh = 0; kmh <= 260; kmh += 10) {
-        EXPECT_LE((gauges::needleEnd(kmh, face) - gauges::needleEnd(kmh)).manhattanLength(), 2) << kmh;
+        EXPECT_LE((gauges::needleEnd(kmh, face) - gauges::needleEnd(kmh)).manhattanLength(), 2)
+            << kmh;
     }
 }
 
@@ -69,7 +70,8 @@ TEST(Compass, HalfTurnAndWholeTurnsAreReduced)
 {
     const QImage arrow = numberedArrow();
     EXPECT_EQ(gauges::rotateArrow(arrow, 450.0), gauges::rotateArrow(arrow, 90.0));
-    EXPECT_EQ(gauges::rotateArrow(arrow, 90.7), gauges::rotateArrow(arrow, 90.0)) << "whole degrees only";
+    EXPECT_EQ(gauges::rotateArrow(arrow, 90.7), gauges::rotateArrow(arrow, 90.0))
+        << "whole degrees only";
     const QImage zero = gauges::rotateArrow(arrow, 0.0);
     const QImage half = gauges::rotateArrow(arrow, 180.0);
     // Turned half a revolution about the square's centre. In the quadrant where the tiny

@@ -1,28 +1,28 @@
 // The player window over real GStreamer playback of real sample recordings.
+#include <QApplication>
 #include <QDir>
-#include <algorithm>
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <algorithm>
 
 #include <sys/stat.h>
 
 #include <QTimer>
 
 #include "about_dialog.h"
-#include "seek_slider.h"
-#include "media_fixtures.h"
 #include "dialog_layout.h"
 #include "gauges.h"
+#include "media_fixtures.h"
+#include "seek_slider.h"
 #include "skin_list.h"
 #include "video_widget.h"
 #include "waveform_view.h"
@@ -40,9 +40,11 @@ QString longRecordingPath()
     static QString path;
     if (path.isEmpty() && dir.isValid()) {
         QProcess maker;
-        maker.start(QStringLiteral(SAMPLE_MAKER), {dir.path(), QStringLiteral("45"), QStringLiteral("ICAT")});
+        maker.start(QStringLiteral(SAMPLE_MAKER),
+                    {dir.path(), QStringLiteral("45"), QStringLiteral("ICAT")});
         maker.waitForFinished(120000);
-        const QStringList names = QDir(dir.path()).entryList({QStringLiteral("*.MOV")}, QDir::Files);
+        const QStringList names =
+            QDir(dir.path()).entryList({QStringLiteral("*.MOV")}, QDir::Files);
         path = names.isEmpty() ? QString() : QDir(dir.path()).filePath(names.front());
     }
     return path;
@@ -60,8 +62,9 @@ void chooseFromWindowMenu(QWidget* window, const QString& command)
 {
     QStringList texts;
     onNextMenu(&texts, command);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 10), window->mapToGlobal(QPointF(300, 10)),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 10),
+                      window->mapToGlobal(QPointF(300, 10)), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
     QCoreApplication::sendEvent(window, &press);
 }
 
@@ -87,11 +90,11 @@ TEST_F(PlayerWindowTest, ControlsSitWhereTheSkinDrewThem)
 {
     using skin::Button;
     const std::pair<int, Button> buttons[] = {
-        {ctl::kCycle, Button::Cycle},     {ctl::kPrev, Button::Prev},
-        {ctl::kPlay, Button::Play},       {ctl::kStop, Button::Stop},
-        {ctl::kNext, Button::Next},       {ctl::kPrint, Button::Print},
-        {ctl::kCapture, Button::Capture}, {ctl::kImport, Button::Import},
-        {ctl::kClear, Button::Clear},     {ctl::kVolumeDown, Button::VolumeDown},
+        {ctl::kCycle, Button::Cycle},       {ctl::kPrev, Button::Prev},
+        {ctl::kPlay, Button::Play},         {ctl::kStop, Button::Stop},
+        {ctl::kNext, Button::Next},         {ctl::kPrint, Button::Print},
+        {ctl::kCapture, Button::Capture},   {ctl::kImport, Button::Import},
+        {ctl::kClear, Button::Clear},       {ctl::kVolumeDown, Button::VolumeDown},
         {ctl::kVolumeUp, Button::VolumeUp}, {ctl::kMinimise, Button::Minimise},
         {ctl::kClose, Button::Close}};
     auto placed = [this](int id) {
@@ -126,7 +129,8 @@ TEST_F(PlayerWindowTest, ImportListsEveryRecordingWithItsLayout)
     ASSERT_EQ(dlg->session().catalogue().count(), 5);
     for (const QString& layout : kLayouts) {
         RecordingEntry node;
-        ASSERT_TRUE(dlg->session().catalogue().entryAt(rowOf(layout), node)) << layout.toStdString();
+        ASSERT_TRUE(dlg->session().catalogue().entryAt(rowOf(layout), node))
+            << layout.toStdString();
         EXPECT_EQ(node.layout == Layout::ICat, layout == "ICAT");
         EXPECT_EQ(node.layout == Layout::A7L, layout == "A7L");
         EXPECT_EQ(node.layout == Layout::NT96650, layout == "NT96650A");
@@ -165,14 +169,16 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         EXPECT_EQ(mapCallCount("putMarkerToLine"), 0);
         const MapCall* track = last("setTrip");
         ASSERT_NE(track, nullptr);
-        EXPECT_EQ(track->arguments.mid(0, 2), QStringList({"4", QString::number(kLayouts.indexOf(layout))}));
+        EXPECT_EQ(track->arguments.mid(0, 2),
+                  QStringList({"4", QString::number(kLayouts.indexOf(layout))}));
         EXPECT_EQ(track->arguments.size() - 2, kSampleSeconds);
         TelemetryEntry first;
         dlg->session().telemetry().copyEntry(0, first);
         EXPECT_EQ(track->arguments.at(2), QStringLiteral("%1,%2")
-                                                .arg(std::stod(first.latitude), 0, 'f', 6)
-                                                .arg(std::stod(first.longitude), 0, 'f', 6));
-        EXPECT_EQ(seekSlider().rangeMax(), static_cast<int>(dlg->session().engine().duration()) * 5);
+                                              .arg(std::stod(first.latitude), 0, 'f', 6)
+                                              .arg(std::stod(first.longitude), 0, 'f', 6));
+        EXPECT_EQ(seekSlider().rangeMax(),
+                  static_cast<int>(dlg->session().engine().duration()) * 5);
 
         ASSERT_TRUE(waitFor([&] { return dlg->session().engine().position() >= 1.6; }, 8000));
         dlg->session().engine().pause();
@@ -186,8 +192,8 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         EXPECT_EQ(waveformView().cursorIndex(), static_cast<int>(position * 10));
         const MapCall* shown = last("SetLgtLat");
         ASSERT_NE(shown, nullptr);
-        EXPECT_EQ(shown->arguments,
-                  QStringList({QString::fromStdString(entry.latitude), QString::fromStdString(entry.longitude), "0"}));
+        EXPECT_EQ(shown->arguments, QStringList({QString::fromStdString(entry.latitude),
+                                                 QString::fromStdString(entry.longitude), "0"}));
         EXPECT_FALSE(dlg->idlePictureShown());
     }
 }
@@ -223,13 +229,14 @@ TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
     playRow(rowOf("A7L"));
     spin(300);
     QWidget* bar = control(ctl::kSeekBar);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 4), bar->mapToGlobal(QPointF(2, 4)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 4), bar->mapToGlobal(QPointF(2, 4)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &press);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
     seekSlider().setPosition(15);  // 3.0 s
     emit seekSlider().released(15);
-    ASSERT_TRUE(waitFor([&] { return std::abs(dlg->session().engine().position() - 3.0) < 0.05; }, 3000));
+    ASSERT_TRUE(
+        waitFor([&] { return std::abs(dlg->session().engine().position() - 3.0) < 0.05; }, 3000));
     spin(300);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
     EXPECT_EQ(waveformView().cursorIndex(), 30);
@@ -240,17 +247,21 @@ TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
 
     // While dragging, the time under the thumb shows beside it; the release plays on from there.
     const QPointF to(seekSlider().positionToPixel(10), 4);  // 2.0 s
-    QMouseEvent move(QEvent::MouseMove, to, bar->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, to, bar->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &move);
     const int dragged = seekSlider().position();  // 5 a second
     EXPECT_NEAR(dragged, 10, 1);
     const QString draggedTime = QStringLiteral("00:%1").arg(dragged / 5, 2, 10, QLatin1Char('0'));
-    EXPECT_TRUE(waitFor([&] { return QToolTip::isVisible() && QToolTip::text() == draggedTime; }, 2000))
+    EXPECT_TRUE(
+        waitFor([&] { return QToolTip::isVisible() && QToolTip::text() == draggedTime; }, 2000))
         << QToolTip::text().toStdString();
-    QMouseEvent release(QEvent::MouseButtonRelease, to, bar->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, bar->mapToGlobal(to), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &release);
-    ASSERT_TRUE(waitFor([&] { return dlg->session().engine().state() == PlayState::Running; }, 2000)) << "resumed";
+    ASSERT_TRUE(
+        waitFor([&] { return dlg->session().engine().state() == PlayState::Running; }, 2000))
+        << "resumed";
     EXPECT_NEAR(dlg->session().engine().position(), dragged / 5.0, 0.3);
     EXPECT_TRUE(waitFor([] { return !QToolTip::isVisible(); }, 2000));
     // A press and release while paused leaves it paused.
@@ -347,7 +358,8 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
     EXPECT_EQ(statusText(), "The recording is locked.");
     EXPECT_TRUE(statusShown());
     EXPECT_TRUE(questions.isEmpty()) << "no question for what cannot be deleted";
-    EXPECT_TRUE(dlg->toolTip().isEmpty()) << "the note passes; it does not stay over the whole window";
+    EXPECT_TRUE(dlg->toolTip().isEmpty())
+        << "the note passes; it does not stay over the whole window";
     EXPECT_TRUE(QFile::exists(samplePath("NT96650A")));
     EXPECT_EQ(dlg->session().catalogue().count(), 5);
     EXPECT_EQ(dlg->session().currentIndex(), playing);
@@ -364,7 +376,8 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
     dlg->onDeleteFile();
     EXPECT_FALSE(QFile::exists(aboveFile));
     EXPECT_EQ(dlg->session().currentIndex(), playing - 1);
-    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running) << "another row's delete leaves playback alone";
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running)
+        << "another row's delete leaves playback alone";
 }
 
 TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
@@ -382,17 +395,19 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     EXPECT_EQ(shot.size(), QSize(640, 360));
     // The first dialog offers the pictures folder and a name from the recording and position.
     ASSERT_EQ(snapshotStarts.size(), 1);
-    EXPECT_EQ(QFileInfo(snapshotStarts[0]).absolutePath(),
-              QDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).absolutePath());
+    EXPECT_EQ(
+        QFileInfo(snapshotStarts[0]).absolutePath(),
+        QDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).absolutePath());
     EXPECT_EQ(QFileInfo(snapshotStarts[0]).fileName(), "20240611_081500_ICAT_00m01s.jpg");
     // A photo tool finds where and when it was taken: the entry shown at 1 s.
     TelemetryEntry shown;
     ASSERT_EQ(dlg->session().telemetry().copyEntry(10, shown), 0);
     QProcess exiftool;
-    exiftool.start("exiftool", {"-n", "-s3", "-GPSLatitude", "-GPSLongitude", "-GPSSpeed", "-DateTimeOriginal", "-Model",
-                                chosenSnapshot});
+    exiftool.start("exiftool", {"-n", "-s3", "-GPSLatitude", "-GPSLongitude", "-GPSSpeed",
+                                "-DateTimeOriginal", "-Model", chosenSnapshot});
     ASSERT_TRUE(exiftool.waitForFinished(20000));
-    const QStringList tags = QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QStringList tags =
+        QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(tags.size(), 5) << tags.join('|').toStdString();
     EXPECT_NEAR(tags[0].toDouble(), std::stod(shown.latitude), 1e-6);
     EXPECT_NEAR(tags[1].toDouble(), std::stod(shown.longitude), 1e-6);
@@ -412,7 +427,11 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
 
     // Nothing that is not the user's picture is written: a recording, a link, a read-only file.
     const QString movie = samplePath("A7L");
-    const QByteArray movieBytes = [&] { QFile f(movie); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray movieBytes = [&] {
+        QFile f(movie);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
     const QString link = QDir(folder.path()).filePath("link.jpg");
     ASSERT_TRUE(QFile::link(movie, link));
     for (const QString& target : {movie, link}) {
@@ -445,9 +464,11 @@ TEST_F(PlayerWindowTest, ABrokenRecordingIsNamedAndCycleModeGoesOn)
     playRow(row - 1);
     dlg->drawSpeedNeedle(50);
     dlg->onListDoubleClick(row);
-    EXPECT_TRUE(statusText().startsWith("Could not play 20240611_081550_BROKEN.MOV")) << statusText().toStdString();
+    EXPECT_TRUE(statusText().startsWith("Could not play 20240611_081550_BROKEN.MOV"))
+        << statusText().toStdString();
     EXPECT_EQ(playlistView().selectedRow(), row);
-    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init) << "nothing of the failed open is kept";
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init)
+        << "nothing of the failed open is kept";
     dlg->onPlay();
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
     EXPECT_EQ(dlg->shownSpeed(), 0);
@@ -483,9 +504,8 @@ TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
     qint64 longestGap = 0;
     QTimer heartbeat;
     heartbeat.setInterval(50);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, sinceTick.restart());
-    });
+    QObject::connect(&heartbeat, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
     sinceTick.start();
     heartbeat.start();
     for (int row = 0; row < 2; ++row) {
@@ -496,7 +516,8 @@ TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
     EXPECT_EQ(statusText(), "Skipped: fifo.MOV (not a regular file)");
     spin(200);
     EXPECT_LT(longestGap, 1000) << "the window stood still";
-    EXPECT_TRUE(statusText().contains("cut.MOV") || dlg->session().engine().state() != PlayState::Init);
+    EXPECT_TRUE(statusText().contains("cut.MOV") ||
+                dlg->session().engine().state() != PlayState::Init);
 }
 
 TEST_F(PlayerWindowTest, ACardMountedAfterStartIsOfferedAndPullingItOutStopsPlayback)
@@ -504,10 +525,12 @@ TEST_F(PlayerWindowTest, ACardMountedAfterStartIsOfferedAndPullingItOutStopsPlay
     // The card arrives whole, as a mount does.
     QTemporaryDir staging;
     ASSERT_TRUE(QDir(staging.path()).mkpath("CARD/VIDEO"));
-    ASSERT_TRUE(QFile::copy(samplePath("A7L"), staging.path() + "/CARD/VIDEO/" + QFileInfo(samplePath("A7L")).fileName()));
+    ASSERT_TRUE(QFile::copy(samplePath("A7L"), staging.path() + "/CARD/VIDEO/" +
+                                                   QFileInfo(samplePath("A7L")).fileName()));
     const QString card = QDir(mountRoot.path()).filePath("CARD");
     ASSERT_TRUE(QDir().rename(staging.path() + "/CARD", card));
-    ASSERT_TRUE(waitFor([&] { return statusText() == "A camera card appeared at " + card + ". Import it?"; }, 5000))
+    ASSERT_TRUE(waitFor(
+        [&] { return statusText() == "A camera card appeared at " + card + ". Import it?"; }, 5000))
         << statusText().toStdString();
     EXPECT_TRUE(statusShown());
     EXPECT_EQ(dlg->session().catalogue().count(), 0) << "offered, not imported unasked";
@@ -528,14 +551,15 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     const QString other = QDir(folder.path()).filePath(cell(2, 1));
     QWidget* rows = playlistView().viewport();
     const auto rightClick = [rows](QPoint at) {
-        QMouseEvent press(QEvent::MouseButtonPress, at, rows->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
-                          Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, at, rows->mapToGlobal(at), Qt::RightButton,
+                          Qt::RightButton, Qt::NoModifier);
         QCoreApplication::sendEvent(rows, &press);
     };
     QStringList texts;
     onNextMenu(&texts, "Delete file from disk");
     rightClick(playlistView().visualRect(playlistView().model()->index(2, 1)).center());
-    EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file", "Export track..."}));
+    EXPECT_EQ(texts, QStringList(
+                         {"Delete file from disk", "Lock/UnLock current file", "Export track..."}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
@@ -576,7 +600,9 @@ TEST_F(PlayerWindowTest, CardDiscoveryOneSecondAfterStart)
     QTemporaryDir card;
     QDir(card.path()).mkpath("VIDEO");
     for (const QString& layout : {QStringLiteral("NT96650A"), QStringLiteral("ICAT")}) {
-        QFile::copy(samplePath(layout), QDir(card.path()).filePath("VIDEO/" + QFileInfo(samplePath(layout)).fileName()));
+        QFile::copy(
+            samplePath(layout),
+            QDir(card.path()).filePath("VIDEO/" + QFileInfo(samplePath(layout)).fileName()));
     }
     volumes = {card.path().toStdString()};
     ASSERT_TRUE(waitFor([&] { return dlg->session().catalogue().count() == 2; }, 3000));
@@ -595,7 +621,8 @@ TEST_F(PlayerWindowTest, ClearEmptiesTheListButKeepsTheIndex)
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
     EXPECT_EQ(dlg->session().currentIndex(), 2);
     EXPECT_FALSE(dlg->session().play(PlaybackSession::Step::Next));
-    EXPECT_TRUE(dlg->session().play(PlaybackSession::Step::Current)) << "nothing to open, which is no step past the end";
+    EXPECT_TRUE(dlg->session().play(PlaybackSession::Step::Current))
+        << "nothing to open, which is no step past the end";
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
 }
 
@@ -606,13 +633,15 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
     auto* video = dlg->findChild<VideoWidget*>();
     ASSERT_NE(video, nullptr);
     const auto doubleClick = [video] {
-        QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(20, 20), video->mapToGlobal(QPointF(20, 20)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(20, 20),
+                          video->mapToGlobal(QPointF(20, 20)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         QCoreApplication::sendEvent(video, &click);
     };
     // A press on the video stays there: passed on, it would start moving the window.
     int windowPresses = 0;
-    struct PressCounter : QObject {
+    struct PressCounter : QObject
+    {
         int* count;
         bool eventFilter(QObject*, QEvent* e) override
         {
@@ -622,8 +651,9 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
     } counter;
     counter.count = &windowPresses;
     dlg->installEventFilter(&counter);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), video->mapToGlobal(QPointF(20, 20)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20),
+                      video->mapToGlobal(QPointF(20, 20)), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(video, &press);
     dlg->removeEventFilter(&counter);
     EXPECT_EQ(windowPresses, 0);
@@ -653,8 +683,9 @@ TEST_F(PlayerWindowTest, TheWindowMenuSpeaksTheInterfaceLanguage)
 {
     QStringList texts;
     onNextMenu(&texts, {});
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 10), dlg->mapToGlobal(QPointF(300, 10)), Qt::RightButton,
-                      Qt::RightButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 10),
+                      dlg->mapToGlobal(QPointF(300, 10)), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
     QCoreApplication::sendEvent(dlg.get(), &press);
     EXPECT_TRUE(texts.contains("&About Player...")) << texts.join('|').toStdString();
 }
@@ -663,8 +694,9 @@ TEST_F(PlayerWindowTest, RightButtonOnTheWaveformTogglesItsView)
 {
     QWidget* chart = control(ctl::kWaveform);
     ASSERT_NE(chart, nullptr);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50), chart->mapToGlobal(QPointF(50, 50)),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50),
+                      chart->mapToGlobal(QPointF(50, 50)), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
     QCoreApplication::sendEvent(chart, &press);
     EXPECT_TRUE(waveformView().isSpeedView());
 }
@@ -682,7 +714,6 @@ TEST_F(PlayerWindowTest, NeedleAndCompassFollowTheDrawnValues)
     EXPECT_EQ(shot.pixel(776, 640), qRgb(255, 0, 0)) << "the needle points straight up";
 }
 
-
 TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
 {
     const QString longRecording = longRecordingPath();
@@ -692,9 +723,11 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
     ASSERT_EQ(dlg->session().engine().state(), PlayState::Running) << statusText().toStdString();
     const int longRow = dlg->session().currentIndex();
     ASSERT_GT(longRow, 0);
-    const auto seeksTo = [&](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, double expected) {
+    const auto seeksTo = [&](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers,
+                             double expected) {
         QTest::keyClick(target, key, modifiers);
-        return waitFor([&] { return std::abs(dlg->session().engine().position() - expected) < 0.3; }, 3000);
+        return waitFor(
+            [&] { return std::abs(dlg->session().engine().position() - expected) < 0.3; }, 3000);
     };
     QWidget* window = dlg.get();
     activate(window);
@@ -705,7 +738,8 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
     EXPECT_TRUE(seeksTo(window, Qt::Key_Right, Qt::ShiftModifier, start + 35));
     EXPECT_NEAR(seekSlider().position(), (start + 35) * 5, 2);
     EXPECT_TRUE(seeksTo(window, Qt::Key_Left, Qt::ShiftModifier, start + 5));
-    EXPECT_TRUE(seeksTo(&seekSlider(), Qt::Key_Up, Qt::NoModifier, start)) << "the seek bar's own key: 5 s";
+    EXPECT_TRUE(seeksTo(&seekSlider(), Qt::Key_Up, Qt::NoModifier, start))
+        << "the seek bar's own key: 5 s";
     EXPECT_TRUE(seeksTo(window, Qt::Key_Left, Qt::NoModifier, 0.0)) << "not before the start";
 
     // Full screen: the video is a window of its own, and the keys still reach the player.
@@ -763,7 +797,8 @@ TEST_F(PlayerWindowTest, EnterPlaysAndDeleteAsksFirstOnTheList)
 
 TEST_F(PlayerWindowTest, AboutBoxListsTheKeys)
 {
-    for (const char* key : {"Space", "Shift+Left", "Page Up", "Enter", "Delete", "Ctrl+S", "<td>F</td>", "Escape"}) {
+    for (const char* key :
+         {"Space", "Shift+Left", "Page Up", "Enter", "Delete", "Ctrl+S", "<td>F</td>", "Escape"}) {
         EXPECT_TRUE(AboutDialog::keyboardHelp().contains(QLatin1String(key))) << key;
     }
 }
@@ -811,8 +846,9 @@ TEST_F(PlayerWindowTest, CycleModeIsRemembered)
 TEST_F(PlayerWindowTest, TheChartViewIsRemembered)
 {
     QWidget* chart = control(ctl::kWaveform);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50), chart->mapToGlobal(QPointF(50, 50)),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50),
+                      chart->mapToGlobal(QPointF(50, 50)), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
     QCoreApplication::sendEvent(chart, &press);
     ASSERT_TRUE(waveformView().isSpeedView());
     restartWindow();
@@ -891,7 +927,8 @@ TEST_F(PlayerWindowTest, TheListMarksWhereEachTripStartsAndCycleFollowsTheTrip)
         EXPECT_FALSE(playlistView().isGroupStart(rowOf(layout))) << layout.toStdString();
     }
     EXPECT_TRUE(playlistView().isGroupStart(rowOf("PLAIN")));
-    const QString tip = playlistView().model()->index(rowOf("ICAT"), 1).data(Qt::ToolTipRole).toString();
+    const QString tip =
+        playlistView().model()->index(rowOf("ICAT"), 1).data(Qt::ToolTipRole).toString();
     EXPECT_EQ(tip, "A trip of 4 recording(s) from 08:15:00");
     // Locking rewrites the row's number cell; the mark stays.
     playlistView().selectExistingRow(rowOf("ICAT"));
@@ -921,10 +958,11 @@ TEST_F(PlayerWindowTest, TheSummaryShowsAndAClickOnThePeakMarkSeeksThere)
     ASSERT_GE(peak, 0);
     chart.repaint();
     const QPoint mark = chart.peakMarkRect().center();
-    QMouseEvent press(QEvent::MouseButtonPress, mark, chart.mapToGlobal(mark), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, mark, chart.mapToGlobal(mark), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&chart, &press);
-    ASSERT_TRUE(waitFor([&] { return std::abs(dlg->session().engine().position() - peak / 10.0) < 0.3; }, 3000))
+    ASSERT_TRUE(waitFor(
+        [&] { return std::abs(dlg->session().engine().position() - peak / 10.0) < 0.3; }, 3000))
         << dlg->session().engine().position() << " for " << peak;
 }
 
@@ -936,13 +974,16 @@ TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
     playlistView().selectExistingRow(rowOf("NT96650A"));
     dlg->onExportTrack();
     ASSERT_TRUE(QFile::exists(chosenExport)) << statusText().toStdString();
-    EXPECT_TRUE(exportStarts.front().endsWith("20240611_081500_ICAT.gpx")) << exportStarts.front().toStdString();
+    EXPECT_TRUE(exportStarts.front().endsWith("20240611_081500_ICAT.gpx"))
+        << exportStarts.front().toStdString();
 
     // gpsbabel reads four segments back, every point timed.
     QProcess babel;
-    babel.start("gpsbabel", {"-t", "-i", "gpx", "-f", chosenExport, "-o", "unicsv,utc=0", "-F", "-"});
+    babel.start("gpsbabel",
+                {"-t", "-i", "gpx", "-f", chosenExport, "-o", "unicsv,utc=0", "-F", "-"});
     ASSERT_TRUE(babel.waitForFinished(30000));
-    const QStringList lines = QString::fromUtf8(babel.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(babel.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1 + 4 * kSampleSeconds) << lines.join('\n').toStdString();
     EXPECT_TRUE(lines.at(1).contains("2024/06/11,08:15:00")) << lines.at(1).toStdString();
     EXPECT_TRUE(lines.last().contains("2024/06/11,08:15:15")) << lines.last().toStdString();

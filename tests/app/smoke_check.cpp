@@ -46,7 +46,8 @@ int redOffZeroLine(const QImage& shot)
             // Distance from the 0 km/h line.
             const double dx = zero.x() - centre.x();
             const double dy = zero.y() - centre.y();
-            const double distance = std::abs(dy * (x - centre.x()) - dx * (y - centre.y())) / std::hypot(dx, dy);
+            const double distance =
+                std::abs(dy * (x - centre.x()) - dx * (y - centre.y())) / std::hypot(dx, dy);
             count += distance > 4 ? 1 : 0;
         }
     }

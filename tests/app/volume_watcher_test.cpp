@@ -26,7 +26,8 @@ QString userName()
     return user ? QString::fromLocal8Bit(user->pw_name) : QString();
 }
 
-class VolumeWatcherTest : public ::testing::Test {
+class VolumeWatcherTest : public ::testing::Test
+{
 protected:
     int argc = 1;
     char name[8] = "volumes";
@@ -45,7 +46,8 @@ protected:
 TEST_F(VolumeWatcherTest, FoldersOfTheAutomounterAfterStart)
 {
     const QString before = mkdir(media, "BEFORE");
-    VolumeWatcher watcher({{media.path(), runMedia.path()}, QDBusConnection(QStringLiteral("no bus"))});
+    VolumeWatcher watcher(
+        {{media.path(), runMedia.path()}, QDBusConnection(QStringLiteral("no bus"))});
     QSignalSpy mounted(&watcher, &VolumeWatcher::volumeMounted);
     QSignalSpy removed(&watcher, &VolumeWatcher::volumeRemoved);
 
@@ -69,14 +71,16 @@ TEST_F(VolumeWatcherTest, FoldersOfTheAutomounterAfterStart)
 }
 
 // A private message bus; empty address when none could be started.
-class PrivateBus {
+class PrivateBus
+{
 public:
     PrivateBus()
     {
         // Ends with the test even when the test does not end cleanly.
         m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                        QStringLiteral("--print-address")});
         if (m_daemon.waitForReadyRead(10000)) {
             address = QString::fromLocal8Bit(m_daemon.readLine()).trimmed();
         }
@@ -94,8 +98,9 @@ private:
 
 QDBusMessage mountPointsChanged(const QString& object, const QList<QByteArray>& mountPoints)
 {
-    QDBusMessage signal = QDBusMessage::createSignal(object, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                     QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(object, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     qDBusRegisterMetaType<QList<QByteArray>>();  // "aay", as the service sends it
     QVariantMap changed;
     changed.insert(QStringLiteral("MountPoints"), QVariant::fromValue(mountPoints));
@@ -107,7 +112,8 @@ TEST_F(VolumeWatcherTest, MountsTheDiskServiceAnnounces)
 {
     PrivateBus bus;
     ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start";
-    QDBusConnection service = QDBusConnection::connectToBus(bus.address, QStringLiteral("disk service"));
+    QDBusConnection service =
+        QDBusConnection::connectToBus(bus.address, QStringLiteral("disk service"));
     ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.UDisks2")));
     QDBusConnection client = QDBusConnection::connectToBus(bus.address, QStringLiteral("player"));
     VolumeWatcher watcher({{}, client});

@@ -1,21 +1,21 @@
 #include "window_fixture.h"
 
 #include <QAbstractButton>
-#include <QDir>
-#include <QLabel>
-#include <QFile>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QSettings>
 #include <QTimer>
 
-#include "seek_slider.h"
 #include "dialog_layout.h"
+#include "seek_slider.h"
 #include "skin_list.h"
-#include "waveform_view.h"
 #include "volume_watcher.h"
+#include "waveform_view.h"
 
 void PlayerWindowTest::SetUpTestSuite()
 {
@@ -71,7 +71,8 @@ void PlayerWindowTest::makeWindow()
         return recording;
     };
     // Looked up when the card timer fires, so a test may fill it in after construction.
-    struct TestVolumes : RemovableVolumes {
+    struct TestVolumes : RemovableVolumes
+    {
         const std::vector<std::string>* roots;
         std::vector<std::string> rootPaths() const override { return *roots; }
     };
@@ -109,7 +110,8 @@ void PlayerWindowTest::TearDown()
 
 QString PlayerWindowTest::samplePath(const QString& layout) const
 {
-    const QStringList names = QDir(folder.path()).entryList({QStringLiteral("*_") + layout + QStringLiteral(".*")});
+    const QStringList names =
+        QDir(folder.path()).entryList({QStringLiteral("*_") + layout + QStringLiteral(".*")});
     return names.isEmpty() ? QString() : QDir(folder.path()).filePath(names.front());
 }
 
@@ -118,7 +120,8 @@ int PlayerWindowTest::rowOf(const QString& layout) const
     for (int row = 0; row < dlg->session().catalogue().count(); ++row) {
         RecordingEntry node;
         dlg->session().catalogue().entryAt(row, node);
-        if (QString::fromStdString(node.displayName).contains(QStringLiteral("_") + layout + QStringLiteral("."))) {
+        if (QString::fromStdString(node.displayName)
+                .contains(QStringLiteral("_") + layout + QStringLiteral("."))) {
             return row;
         }
     }
@@ -132,8 +135,9 @@ QString PlayerWindowTest::cell(int row, int column) const
 
 int PlayerWindowTest::mapCallCount(const QString& function) const
 {
-    return static_cast<int>(std::count_if(mapCalls.begin(), mapCalls.end(),
-                                          [&](const MapCall& call) { return call.function == function; }));
+    return static_cast<int>(
+        std::count_if(mapCalls.begin(), mapCalls.end(),
+                      [&](const MapCall& call) { return call.function == function; }));
 }
 
 const MapCall* PlayerWindowTest::last(const QString& function) const

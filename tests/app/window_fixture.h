@@ -20,15 +20,18 @@ class PlaylistView;
 class WaveformView;
 
 // The map calls as the window made them.
-struct MapCall {
+struct MapCall
+{
     QString function;
     QStringList arguments;
 };
 
-class RecordingMap : public MapCalls {
+class RecordingMap : public MapCalls
+{
 public:
     explicit RecordingMap(std::vector<MapCall>* calls) : m_calls(calls) {}
-    void setPosition(const QString& latitude, const QString& longitude, const QString& speed) override
+    void setPosition(const QString& latitude, const QString& longitude,
+                     const QString& speed) override
     {
         m_calls->push_back({QStringLiteral("SetLgtLat"), {latitude, longitude, speed}});
     }
@@ -42,11 +45,15 @@ public:
     {
         QStringList points;
         for (const MapPoint& p : track) {
-            points << QStringLiteral("%1,%2").arg(p.latitude, 0, 'f', 6).arg(p.longitude, 0, 'f', 6);
+            points
+                << QStringLiteral("%1,%2").arg(p.latitude, 0, 'f', 6).arg(p.longitude, 0, 'f', 6);
         }
         return points;
     }
-    void setTrack(const MapTrack& track) override { m_calls->push_back({QStringLiteral("setTrack"), pointTexts(track)}); }
+    void setTrack(const MapTrack& track) override
+    {
+        m_calls->push_back({QStringLiteral("setTrack"), pointTexts(track)});
+    }
     // {number of parts, playing index, the playing part's points as "lat,lon"}.
     void setTrip(const std::vector<MapTrack>& parts, int playingPart) override
     {
@@ -90,7 +97,8 @@ inline void spin(int ms)
 
 // Sample recordings (made once per test program) copied into a fresh folder per test,
 // and a player window wired to recording stand-ins for the desktop's dialogs and the map.
-class PlayerWindowTest : public ::testing::Test {
+class PlayerWindowTest : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();

@@ -1,17 +1,16 @@
 #pragma once
 
-#include "skin_header_view.h"
 #include "horizontal_scroll_bar.h"
 #include "playlist_view.h"
-#include "vertical_scroll_bar.h"
+#include "skin_header_view.h"
 #include "test_images.h"
+#include "vertical_scroll_bar.h"
 
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTest>
-
 
 // Distinct colours for the pieces of the bars and the header.
 const QColor kBarCap(1, 1, 101);
@@ -20,9 +19,11 @@ const QColor kBarChannel(3, 3, 103);
 const QColor kBarThumb(250, 250, 4);
 
 // A row of the three columns as the player's list shows them.
-inline QList<QStandardItem*> listRow(const QString& number, const QString& name, const QString& time)
+inline QList<QStandardItem*> listRow(const QString& number, const QString& name,
+                                     const QString& time)
 {
-    QList<QStandardItem*> cells{new QStandardItem(number), new QStandardItem(name), new QStandardItem(time)};
+    QList<QStandardItem*> cells{new QStandardItem(number), new QStandardItem(name),
+                                new QStandardItem(time)};
     cells[0]->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     cells[1]->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     cells[2]->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -32,7 +33,8 @@ inline QList<QStandardItem*> listRow(const QString& number, const QString& name,
 // The three titled columns the player's list has, with `rowCount` rows.
 inline void fillListModel(QStandardItemModel& model, int rowCount)
 {
-    model.setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("Files"), QStringLiteral("Time")});
+    model.setHorizontalHeaderLabels(
+        {QStringLiteral("No."), QStringLiteral("Files"), QStringLiteral("Time")});
     for (int i = 0; i < rowCount; ++i)
         model.appendRow(listRow(QString::number(i + 1), QStringLiteral("FILE%1.MOV").arg(i),
                                 QStringLiteral("12:00:00 01-02-2020")));
@@ -40,7 +42,8 @@ inline void fillListModel(QStandardItemModel& model, int rowCount)
 
 // A play list as the player window sets it up: 200 x 300 at (10, 10) of its window, the three
 // columns, the companion bars, and `rows` rows.
-class ListFixture : public testing::Test {
+class ListFixture : public testing::Test
+{
 protected:
     void build(int rowCount)
     {

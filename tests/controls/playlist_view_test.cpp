@@ -18,13 +18,15 @@ int countColour(const QImage& image, const QRect& block, QColor colour, int leve
     for (int y = block.top(); y <= block.bottom(); ++y)
         for (int x = block.left(); x <= block.right(); ++x) {
             const QColor c = pixelOf(image, x, y);
-            n += std::abs(c.red() - colour.red()) <= levels && std::abs(c.green() - colour.green()) <= levels &&
+            n += std::abs(c.red() - colour.red()) <= levels &&
+                 std::abs(c.green() - colour.green()) <= levels &&
                  std::abs(c.blue() - colour.blue()) <= levels;
         }
     return n;
 }
 
-class PlaylistViewTest : public ListFixture {
+class PlaylistViewTest : public ListFixture
+{
 protected:
     void SetUp() override { build(5); }
 
@@ -89,7 +91,8 @@ TEST_F(PlaylistViewTest, FollowsItsModel)
     list->selectExistingRow(2);
     rows.removeRow(0);
     EXPECT_EQ(list->selectedRow(), 1) << "the selection moves with its row";
-    rows.appendRow(listRow(QStringLiteral("6"), QString::fromUtf8("\xe8\xb7\xaf.MOV"), QStringLiteral("t")));
+    rows.appendRow(
+        listRow(QStringLiteral("6"), QString::fromUtf8("\xe8\xb7\xaf.MOV"), QStringLiteral("t")));
     EXPECT_EQ(list->model()->index(4, 1).data().toString(), QStringLiteral(u"\u8def.MOV"));
 
     EXPECT_FALSE(list->isGroupStart(3));
@@ -130,9 +133,9 @@ TEST_F(PlaylistViewTest, HeaderDrawnFromItsPictures)
     QCoreApplication::processEvents();
     EXPECT_EQ(header->height(), 24);
     const QImage shot = onScreen(header);
-    EXPECT_EQ(pixelOf(shot, 0, 12), left);          // first column's left edge
-    EXPECT_EQ(pixelOf(shot, 30, 12), right);        // its right edge at 32 - 2
-    EXPECT_EQ(pixelOf(shot, 31, 12), Qt::black);    // divider before the second column
+    EXPECT_EQ(pixelOf(shot, 0, 12), left);        // first column's left edge
+    EXPECT_EQ(pixelOf(shot, 30, 12), right);      // its right edge at 32 - 2
+    EXPECT_EQ(pixelOf(shot, 31, 12), Qt::black);  // divider before the second column
     EXPECT_EQ(pixelOf(shot, 33, 12), QColor(face.pixel(0, 12)));
     // Row 0 inside a column: the face's column squeezed by AND.
     QRgb squeezed = 0xFFFFFF;
@@ -155,8 +158,8 @@ TEST_F(PlaylistViewTest, HeaderTitleEndsInAnEllipsisWhenTooLong)
     // Drawn: no title pixel spills out of the 32-pixel column's text box.
     list->model()->setHeaderData(0, Qt::Horizontal, title);
     SkinHeaderView* header = list->header();
-    header->setImages({solidImage(4, 24, Qt::white), solidImage(2, 24, Qt::white),
-                       solidImage(4, 24, Qt::white)});
+    header->setImages(
+        {solidImage(4, 24, Qt::white), solidImage(2, 24, Qt::white), solidImage(4, 24, Qt::white)});
     QCoreApplication::processEvents();
     const QImage shot = onScreen(header);
     int inside = 0;

@@ -41,7 +41,8 @@ TEST(ScrollbarGeometryTest, NothingToScrollGivesNoScale)
     EXPECT_EQ(thumbFromPosition(0.0, 0, 36), 36);
 }
 
-class ScrollBarTest : public ListFixture {
+class ScrollBarTest : public ListFixture
+{
 protected:
     void SetUp() override { build(60); }
 
@@ -87,7 +88,7 @@ TEST_F(ScrollBarTest, DrawsPiecesAndThumb)
     const QImage shot = onScreen(vbar);
     EXPECT_EQ(pixelOf(shot, 6, 5), kBarCap);
     EXPECT_EQ(pixelOf(shot, 6, 20), kBarArrow);
-    EXPECT_EQ(pixelOf(shot, 6, 48), kBarThumb);    // thumb 36..61
+    EXPECT_EQ(pixelOf(shot, 6, 48), kBarThumb);  // thumb 36..61
     EXPECT_EQ(pixelOf(shot, 6, 100), kBarChannel);
     EXPECT_EQ(pixelOf(shot, 6, H() - 20), kBarArrow);
     EXPECT_EQ(pixelOf(shot, 6, H() - 5), kBarCap);
@@ -226,7 +227,8 @@ TEST_F(ScrollBarTest, KeyboardAndWheelMoveTheThumbs)
     EXPECT_EQ(vbar->thumbTop(), 36);
 }
 
-class ShortListScrollBarTest : public ListFixture {
+class ShortListScrollBarTest : public ListFixture
+{
 protected:
     void SetUp() override { build(3); }
 };

@@ -1,5 +1,5 @@
-#include "seek_slider.h"
 #include "masked_image.h"
+#include "seek_slider.h"
 #include "test_images.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +14,16 @@ namespace {
 
 enum class Signal { Moved, Released };
 
-struct Notification {
+struct Notification
+{
     Signal signal;
     int position;
     int positionWhenHandled;
 };
 
 // The slider's parent: records both signals in the order they come.
-class Owner : public QWidget {
+class Owner : public QWidget
+{
 public:
     void watch(SeekSlider* watched)
     {
@@ -57,7 +59,8 @@ QImage thumbPosition(QColor core)
     return image;
 }
 
-class SliderTest : public testing::Test {
+class SliderTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -180,15 +183,15 @@ TEST_F(SliderTest, DraggingPastEitherEndHoldsTheThumbAtTheEnd)
 TEST_F(SliderTest, KeysStepAndEachSignalsReleased)
 {
     slider->setFocus();
-    struct Step {
+    struct Step
+    {
         Qt::Key key;
         int expected;
     };
     const Step steps[] = {
-        {Qt::Key_PageUp, 0},     // already at the minimum: stays, still notifies
-        {Qt::Key_PageDown, 20},  {Qt::Key_Right, 21}, {Qt::Key_Down, 22},
-        {Qt::Key_Left, 21},      {Qt::Key_Up, 20},    {Qt::Key_End, 100},
-        {Qt::Key_PageDown, 100}, {Qt::Key_Home, 0},
+        {Qt::Key_PageUp, 0},  // already at the minimum: stays, still notifies
+        {Qt::Key_PageDown, 20}, {Qt::Key_Right, 21}, {Qt::Key_Down, 22},      {Qt::Key_Left, 21},
+        {Qt::Key_Up, 20},       {Qt::Key_End, 100},  {Qt::Key_PageDown, 100}, {Qt::Key_Home, 0},
     };
     for (const Step& step : steps) {
         QTest::keyClick(slider, step.key);

@@ -1,5 +1,5 @@
-#include "skin_button.h"
 #include "resource_image.h"
+#include "skin_button.h"
 #include "test_images.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,8 @@ QImage Strip(int shade = 0)
 }
 
 // Counts the button's paints.
-class PaintCounter : public QObject {
+class PaintCounter : public QObject
+{
 public:
     bool eventFilter(QObject*, QEvent* event) override
     {
@@ -38,7 +39,8 @@ public:
     int paints = 0;
 };
 
-class ButtonTest : public testing::Test {
+class ButtonTest : public testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -1,8 +1,8 @@
 // The controls with the skin's own pictures, as the player window sets them up.
-#include "seek_slider.h"
 #include "masked_image.h"
-#include "skin_button.h"
 #include "resource_image.h"
+#include "seek_slider.h"
+#include "skin_button.h"
 
 #include <gtest/gtest.h>
 

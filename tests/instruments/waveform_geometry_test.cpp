@@ -99,7 +99,8 @@ TEST(WaveformGeometry, InMphTheCurveLabelsAndValueAgree)
     ASSERT_EQ(labels.size(), 6u);
     // Each mark's label sits where the curve draws that speed, as in km/h.
     for (int mark = 0; mark < 4; ++mark) {
-        EXPECT_EQ(f.Y(std::atoi(labels[mark].text)), kPlot160.top + mark * kPlot160.quarter()) << labels[mark].text;
+        EXPECT_EQ(f.Y(std::atoi(labels[mark].text)), kPlot160.top + mark * kPlot160.quarter())
+            << labels[mark].text;
     }
     EXPECT_STREQ(labels[5].text, "(mph)");
     TelemetryEntry entry;

@@ -38,7 +38,8 @@ int midOfSample(int k)
     return kPlot.left + k * 10 + 5;
 }
 
-class WaveformViewTest : public ::testing::Test {
+class WaveformViewTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -74,7 +75,10 @@ protected:
         return n;
     }
 
-    static QRect plotInterior() { return QRect(kPlot.left + 1, kPlot.top + 1, kPlot.width() - 1, kPlot.height() - 1); }
+    static QRect plotInterior()
+    {
+        return QRect(kPlot.left + 1, kPlot.top + 1, kPlot.width() - 1, kPlot.height() - 1);
+    }
 
     TelemetryTable table;
     WaveformView wave;
@@ -95,7 +99,9 @@ TEST_F(WaveformViewTest, NewControlShowsScaleWithoutCursor)
 
 TEST_F(WaveformViewTest, DrawsTheThreeAxesOnTheirScale)
 {
-    load([](int k) { return k == 10 ? makeEntry(-2.0f, -1.0f, 0.5f) : makeEntry(1.0f, -1.0f, 0.5f); });
+    load([](int k) {
+        return k == 10 ? makeEntry(-2.0f, -1.0f, 0.5f) : makeEntry(1.0f, -1.0f, 0.5f);
+    });
     ASSERT_EQ(wave.entryCount(), 800);
     ASSERT_EQ(wave.stepSize(), 1);
     const QImage image = render();
@@ -154,7 +160,8 @@ TEST_F(WaveformViewTest, SetCursorAcceptsOnlyZeroToEntryCount)
     other.resize(kWidth, kHeight);
     other.setSource(&zeros);
     other.reload();
-    const QImage zeroValues = valueStrip(other.grab().toImage().convertToFormat(QImage::Format_RGB32));
+    const QImage zeroValues =
+        valueStrip(other.grab().toImage().convertToFormat(QImage::Format_RGB32));
     EXPECT_EQ(pastEnd, zeroValues);
     EXPECT_NE(lastEntry, zeroValues);
 }
@@ -192,7 +199,8 @@ TEST_F(WaveformViewTest, ElapsedTimeChangesOnlyTheTimeText)
     wave.setElapsed(3725);
     EXPECT_FALSE(wave.isLayerStale());
     const QImage after = render();
-    const QRect timeText(kPlot.right - 92, kPlot.bottom + 1, kWidth - (kPlot.right - 92), kHeight - kPlot.bottom - 1);
+    const QRect timeText(kPlot.right - 92, kPlot.bottom + 1, kWidth - (kPlot.right - 92),
+                         kHeight - kPlot.bottom - 1);
     EXPECT_NE(before.copy(timeText), after.copy(timeText));
     const QRect rest(0, 0, kWidth, kPlot.bottom);
     EXPECT_EQ(before.copy(rest), after.copy(rest));
@@ -278,7 +286,10 @@ TEST_F(WaveformViewTest, WorksWithoutSource)
 
 TEST_F(WaveformViewTest, DamagedValuesDrawBeyondThePlot)
 {
-    load([](int k) { return k % 2 ? makeEntry(1.0e6f, -1.0e6f, 0.0f, INT_MAX) : makeEntry(0.0f, 0.0f, 0.0f, INT_MIN); });
+    load([](int k) {
+        return k % 2 ? makeEntry(1.0e6f, -1.0e6f, 0.0f, INT_MAX)
+                     : makeEntry(0.0f, 0.0f, 0.0f, INT_MIN);
+    });
     const QImage gView = render();
     wave.toggleMode();
     const QImage speedView = render();

@@ -134,7 +134,8 @@ void MapViewTest::showsItselfFittedOnceLoadedAndLosesEarlierCalls()
     m_map->newPolyLine();
     m_map->putMarkerToLine(QStringLiteral("55.700000"), QStringLiteral("37.500000"));
     m_map->renderPolyLine();
-    m_map->setPosition(QStringLiteral("55.700000"), QStringLiteral("37.500000"), QStringLiteral("0"));
+    m_map->setPosition(QStringLiteral("55.700000"), QStringLiteral("37.500000"),
+                       QStringLiteral("0"));
 
     waitLoaded();
     QVERIFY(m_map->isVisible());
@@ -158,12 +159,13 @@ void MapViewTest::drawsTrackAndMarkerInCallOrder()
                                QString::asprintf("%d.%06d", 37, 500000 + i * 200));
     }
     m_map->renderPolyLine();
-    m_map->setPosition(QStringLiteral("55.729900"), QStringLiteral("37.559800"), QStringLiteral("0"));
+    m_map->setPosition(QStringLiteral("55.729900"), QStringLiteral("37.559800"),
+                       QStringLiteral("0"));
 
     QCOMPARE(evaluate(page(), QStringLiteral("polyLine.getLatLngs().length")).toInt(), kPoints);
-    const QString ordered = QStringLiteral(
-        "polyLine.getLatLngs().every(function (p, i) {"
-        " return Math.abs(p.lat - (55.7 + i * 0.0001)) < 1e-9 && Math.abs(p.lng - (37.5 + i * 0.0002)) < 1e-9; })");
+    const QString ordered = QStringLiteral("polyLine.getLatLngs().every(function (p, i) {"
+                                           " return Math.abs(p.lat - (55.7 + i * 0.0001)) < 1e-9 "
+                                           "&& Math.abs(p.lng - (37.5 + i * 0.0002)) < 1e-9; })");
     QVERIFY(evaluate(page(), ordered).toBool());
     QCOMPARE(pageState(page(), QStringLiteral("[marker.getLatLng().lat, marker.getLatLng().lng]")),
              QStringLiteral("[55.7299,37.5598]"));
@@ -174,7 +176,10 @@ void MapViewTest::drawsTrackAndMarkerInCallOrder()
     m_map->newPolyLine();
     m_map->renderPolyLine();
     QCOMPARE(evaluate(page(), QStringLiteral("polyLine.getLatLngs().length")).toInt(), 0);
-    QCOMPARE(evaluate(page(), QStringLiteral("document.querySelectorAll('.leaflet-overlay-pane path[d^=\"M\"]:not([d=\"M0 0\"])').length")).toInt(), 0);
+    QCOMPARE(evaluate(page(), QStringLiteral("document.querySelectorAll('.leaflet-overlay-pane "
+                                             "path[d^=\"M\"]:not([d=\"M0 0\"])').length"))
+                 .toInt(),
+             0);
 
     // The recording being played is deleted: the info bar hides, the marker stays.
     m_map->setPosition(QString(), QString(), QString());
@@ -185,26 +190,33 @@ void MapViewTest::drawsTrackAndMarkerInCallOrder()
 void MapViewTest::argumentsArriveAsTexts()
 {
     waitLoaded();
-    const QString hostile = QStringLiteral("55.1\"');window.pwned=1;//\\</script><script>window.pwned=2</script>")
-                            + QChar(0x2028) + QStringLiteral("ü\\\"");
+    const QString hostile =
+        QStringLiteral("55.1\"');window.pwned=1;//\\</script><script>window.pwned=2</script>") +
+        QChar(0x2028) + QStringLiteral("ü\\\"");
     const QString longitude = QStringLiteral("37.1'+(window.pwned=3)+'");
     m_map->setPosition(hostile, longitude, QStringLiteral("\"0\""));
     m_map->putMarkerToLine(hostile, longitude);
 
-    QCOMPARE(evaluate(page(), QStringLiteral("typeof window.pwned")).toString(), QStringLiteral("undefined"));
+    QCOMPARE(evaluate(page(), QStringLiteral("typeof window.pwned")).toString(),
+             QStringLiteral("undefined"));
     QCOMPARE(evaluate(page(), QStringLiteral("latitude")).toString(), hostile);
     QCOMPARE(evaluate(page(), QStringLiteral("longitude")).toString(), longitude);
-    QCOMPARE(evaluate(page(), QStringLiteral("document.getElementById('gpsinfo').textContent")).toString(),
-             QStringLiteral(" Lgt:") + longitude + QStringLiteral("   Lat:") + hostile + QStringLiteral("   \"0\"Km/H"));
+    QCOMPARE(evaluate(page(), QStringLiteral("document.getElementById('gpsinfo').textContent"))
+                 .toString(),
+             QStringLiteral(" Lgt:") + longitude + QStringLiteral("   Lat:") + hostile +
+                 QStringLiteral("   \"0\"Km/H"));
     // Texts that are not numbers place nothing.
-    QCOMPARE(pageState(page(), QStringLiteral("[marker, markersArray.length]")), QStringLiteral("[null,0]"));
+    QCOMPARE(pageState(page(), QStringLiteral("[marker, markersArray.length]")),
+             QStringLiteral("[null,0]"));
 }
 
 void MapViewTest::enterAndEscapePassOnWithoutHidingTheMap()
 {
     waitLoaded();
-    evaluate(page(), QStringLiteral("window.keysSeen = [];"
-                                    " document.addEventListener('keydown', function (e) { keysSeen.push(e.key); });"));
+    evaluate(page(),
+             QStringLiteral(
+                 "window.keysSeen = [];"
+                 " document.addEventListener('keydown', function (e) { keysSeen.push(e.key); });"));
     QWidget* browser = m_map->findChild<QWebEngineView*>()->focusProxy();
     QVERIFY(browser);
     browser->setFocus();
@@ -212,7 +224,8 @@ void MapViewTest::enterAndEscapePassOnWithoutHidingTheMap()
     QTest::keyClick(browser, Qt::Key_Return);
     QTest::keyClick(browser, Qt::Key_A);
     QTest::keyClick(browser, Qt::Key_Enter);
-    QTRY_COMPARE_WITH_TIMEOUT(pageState(page(), QStringLiteral("keysSeen")), QStringLiteral("[\"a\"]"), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(pageState(page(), QStringLiteral("keysSeen")),
+                              QStringLiteral("[\"a\"]"), kWaitMs);
     // Keys the page leaves alone pass on too, after the page had them.
     QTRY_VERIFY_WITH_TIMEOUT(m_window->keys.contains(Qt::Key_A), kWaitMs);
     m_window->keys.removeAll(Qt::Key_A);
@@ -239,9 +252,12 @@ void MapViewTest::fetchesNothingFromElsewhere()
 
     waitLoaded();
     QSignalSpy connections(&server, &QTcpServer::newConnection);
-    evaluate(page(), QStringLiteral("window.refused = 0;"
-                                    " var img = new Image(); img.onerror = function () { refused++; }; img.src = '%1';"
-                                    " fetch('%1').catch(function () { refused++; });").arg(url));
+    evaluate(page(),
+             QStringLiteral(
+                 "window.refused = 0;"
+                 " var img = new Image(); img.onerror = function () { refused++; }; img.src = '%1';"
+                 " fetch('%1').catch(function () { refused++; });")
+                 .arg(url));
     QTRY_COMPARE_WITH_TIMEOUT(evaluate(page(), QStringLiteral("refused")).toInt(), 2, kWaitMs);
     evaluate(page(), QStringLiteral("location.href = '%1'").arg(url));
     QTest::qWait(500);
@@ -258,14 +274,17 @@ void MapViewTest::screenshotShowsTrackAndMarker()
     m_map->putMarkerToLine(QStringLiteral("55.760000"), QStringLiteral("37.600000"));
     m_map->putMarkerToLine(QStringLiteral("55.800000"), QStringLiteral("37.750000"));
     m_map->renderPolyLine();
-    m_map->setPosition(QStringLiteral("55.760000"), QStringLiteral("37.600000"), QStringLiteral("0"));
+    m_map->setPosition(QStringLiteral("55.760000"), QStringLiteral("37.600000"),
+                       QStringLiteral("0"));
 
     QImage shot;
-    QTRY_VERIFY_WITH_TIMEOUT((shot = m_map->grab().toImage(), countPixels(shot, isTrack) > 200), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT((shot = m_map->grab().toImage(), countPixels(shot, isTrack) > 200),
+                             kWaitMs);
     // The map pans to the marker, whose icon stands on the centre.
     const QPoint centre = m_map->rect().center();
     const QRect icon(centre.x() - 12, centre.y() - 41, 25, 41);
-    QTRY_VERIFY_WITH_TIMEOUT((shot = m_map->grab().toImage(), countPixels(shot.copy(icon), isMarker) > 100), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (shot = m_map->grab().toImage(), countPixels(shot.copy(icon), isMarker) > 100), kWaitMs);
     const QString path = qEnvironmentVariable("MAP_SCREENSHOT");
     if (!path.isEmpty()) {
         shot.save(path);
@@ -278,13 +297,17 @@ void MapViewTest::sendsTheTripInOneCall()
     const MapTrack first{{55.7, 37.5}, {55.7, 37.5}, {55.7, 37.5}, {55.71, 37.52}, {55.7, 37.5}};
     const MapTrack second{{55.72, 37.54}, {-33.856784, -151.215297}};
     m_map->setTrip({first, second, {}}, 1);
-    QCOMPARE(pageState(page(), QStringLiteral("[trip.parts.map(function (p) { return p.length; }), trip.playing,"
-                                              " trip.parts[1][1].lat, trip.parts[1][1].lng]")),
-             QStringLiteral("[[3,2,0],1,-33.856784,-151.215297]"));
+    QCOMPARE(
+        pageState(page(),
+                  QStringLiteral("[trip.parts.map(function (p) { return p.length; }), trip.playing,"
+                                 " trip.parts[1][1].lat, trip.parts[1][1].lng]")),
+        QStringLiteral("[[3,2,0],1,-33.856784,-151.215297]"));
 
     m_map->setTrack({});
-    QCOMPARE(pageState(page(), QStringLiteral("[trip.parts.length, marker,"
-                                              " getComputedStyle(document.getElementById('mapnoposition')).display]")),
+    QCOMPARE(pageState(page(),
+                       QStringLiteral(
+                           "[trip.parts.length, marker,"
+                           " getComputedStyle(document.getElementById('mapnoposition')).display]")),
              QStringLiteral("[1,null,\"block\"]"));
 }
 
@@ -295,7 +318,8 @@ void MapViewTest::keepsTilesInABoundedDiskCache()
     QCOMPARE(profile->httpCacheType(), QWebEngineProfile::DiskHttpCache);
     QCOMPARE(profile->httpCacheMaximumSize(), 200 * 1024 * 1024);
     const QString cacheRoot = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    QVERIFY2(profile->cachePath().startsWith(cacheRoot + QLatin1Char('/')), qPrintable(profile->cachePath()));
+    QVERIFY2(profile->cachePath().startsWith(cacheRoot + QLatin1Char('/')),
+             qPrintable(profile->cachePath()));
     // The tile server asks for a real user agent: the browser's, naming the program.
     QVERIFY(profile->httpUserAgent().contains(QLatin1String("Chrome/")));
     QVERIFY(profile->httpUserAgent().contains(QLatin1String("dashcam-player/")));
@@ -305,9 +329,15 @@ void MapViewTest::readsCoordinateTexts()
 {
     QCOMPARE(mapPointFromTexts("55.812345", "-151.215297"), (MapPoint{55.812345, -151.215297}));
     QCOMPARE(mapPointFromTexts("+1.5", "0"), (MapPoint{1.5, 0}));
-    for (const auto& [latitude, longitude] : std::vector<std::pair<const char*, const char*>>{
-             {"", "37.1"}, {"55.1", "abc"}, {"55.1x", "37.1"}, {" 55.1", "37.1"}, {"95.0", "37.1"},
-             {"55.1", "-180.5"}, {"nan", "37.1"}, {"1e999", "37.1"}}) {
+    for (const auto& [latitude, longitude] :
+         std::vector<std::pair<const char*, const char*>>{{"", "37.1"},
+                                                          {"55.1", "abc"},
+                                                          {"55.1x", "37.1"},
+                                                          {" 55.1", "37.1"},
+                                                          {"95.0", "37.1"},
+                                                          {"55.1", "-180.5"},
+                                                          {"nan", "37.1"},
+                                                          {"1e999", "37.1"}}) {
         QVERIFY2(!mapPointFromTexts(latitude, longitude), latitude);
     }
 }

@@ -34,11 +34,14 @@ long residentKiB()
 
 qsizetype openDescriptors()
 {
-    return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+    return QDir("/proc/self/fd")
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
 }
 
 // Lowers the soft descriptor limit for its lifetime; the hard limit stays, so it can go back.
-class DescriptorLimit {
+class DescriptorLimit
+{
 public:
     explicit DescriptorLimit(rlim_t soft)
     {
@@ -55,7 +58,8 @@ private:
     bool m_ok = false;
 };
 
-class EngineLifetime : public testing::Test {
+class EngineLifetime : public testing::Test
+{
 protected:
     EngineLifetime()
     {

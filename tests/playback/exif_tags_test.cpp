@@ -25,8 +25,9 @@ std::vector<std::uint8_t> greyFrame()
 QJsonObject exiftool(const QString& file)
 {
     QProcess tool;
-    tool.start(QStringLiteral("exiftool"), {QStringLiteral("-n"), QStringLiteral("-j"), QStringLiteral("-validate"),
-                                            QStringLiteral("-all"), file});
+    tool.start(QStringLiteral("exiftool"),
+               {QStringLiteral("-n"), QStringLiteral("-j"), QStringLiteral("-validate"),
+                QStringLiteral("-all"), file});
     if (!tool.waitForFinished(30000) || tool.exitCode() != 0) {
         ADD_FAILURE() << "exiftool failed: " << tool.readAllStandardError().toStdString();
         return {};
@@ -34,7 +35,8 @@ QJsonObject exiftool(const QString& file)
     return QJsonDocument::fromJson(tool.readAllStandardOutput()).array().at(0).toObject();
 }
 
-class SnapshotExif : public ::testing::Test {
+class SnapshotExif : public ::testing::Test
+{
 protected:
     QJsonObject saved(const SnapshotTags& tags)
     {
@@ -71,7 +73,8 @@ TEST_F(SnapshotExif, UtcTimePlaceSpeedAndHeadingOfTheFrame)
     EXPECT_EQ(exif.value("Model").toString(), "NT96650A");
     EXPECT_EQ(exif.value("Make").toString(), "dashcam-player");
     EXPECT_EQ(exif.value("ExifImageWidth").toInt(), 64);
-    EXPECT_EQ(exif.value("Validate").toString(), "0 0 0") << "no tag missing, misplaced or malformed";
+    EXPECT_EQ(exif.value("Validate").toString(), "0 0 0")
+        << "no tag missing, misplaced or malformed";
 }
 
 TEST_F(SnapshotExif, LocalTimeAloneAndSpeedInMph)

@@ -15,7 +15,8 @@
 
 namespace {
 
-struct Colour {
+struct Colour
+{
     std::uint8_t r, g, b;
 };
 
@@ -51,7 +52,8 @@ std::vector<std::uint8_t> topDownBgrx(int width, int height, int padding)
 // The same picture as a 24-bit block, built by hand.
 std::vector<std::uint8_t> block24(int width, int height)
 {
-    std::vector<std::uint8_t> block(kFrameHeaderSize + static_cast<std::size_t>(width) * height * 3);
+    std::vector<std::uint8_t> block(kFrameHeaderSize +
+                                    static_cast<std::size_t>(width) * height * 3);
     block[0] = kFrameHeaderSize;
     for (int i = 0; i < 4; ++i) {
         block[4 + i] = static_cast<std::uint8_t>(width >> (8 * i));
@@ -93,7 +95,8 @@ void expectPicture(const QString& path, int width, int height)
     expectNear(jpeg.at(width / 2, height - 3), kGreen, "bottom");
 }
 
-class FrameCapture : public testing::Test {
+class FrameCapture : public testing::Test
+{
 protected:
     QString target(const char* name) const { return m_dir.filePath(name); }
     QStringList leftovers() const { return QDir(m_dir.path()).entryList(QDir::Files); }
@@ -151,7 +154,7 @@ TEST_F(FrameCapture, InconsistentBlocksAreRefusedAndWriteNothing)
     // Negative width and height multiply to a size that matches: still refused.
     std::vector<std::uint8_t> negative(kFrameHeaderSize + 2 * 3 * 4, 0);
     negative[0] = kFrameHeaderSize;
-    negative[4] = 0xfe, negative[5] = negative[6] = negative[7] = 0xff;  // -2
+    negative[4] = 0xfe, negative[5] = negative[6] = negative[7] = 0xff;    // -2
     negative[8] = 0xfd, negative[9] = negative[10] = negative[11] = 0xff;  // -3
     negative[14] = 32;
     EXPECT_EQ(saveFrameBlock(negative, target("d.jpg")), 0);

@@ -50,7 +50,8 @@ QString fixture(const QString& name, Make make)
     const QString path = mediaDir() + '/' + name;
     if (QFileInfo::exists(path))
         return path;
-    const QString temporary = path + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
+    const QString temporary =
+        path + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
     if (!make(temporary))
         throw std::runtime_error("cannot make fixture " + name.toStdString());
     QFile::remove(path);
@@ -60,9 +61,10 @@ QString fixture(const QString& name, Make make)
 
 QString videoBranch(int frames)
 {
-    return QStringLiteral(
-               "videotestsrc num-buffers=%1 pattern=smpte ! video/x-raw,format=I420,width=320,height=240,"
-               "framerate=30/1 ! x264enc speed-preset=ultrafast key-int-max=15 ! h264parse ! queue ! mux.")
+    return QStringLiteral("videotestsrc num-buffers=%1 pattern=smpte ! "
+                          "video/x-raw,format=I420,width=320,height=240,"
+                          "framerate=30/1 ! x264enc speed-preset=ultrafast key-int-max=15 ! "
+                          "h264parse ! queue ! mux.")
         .arg(frames);
 }
 const char* const kAudio =
@@ -147,38 +149,37 @@ QString videoWithAudio()
 
 QString audioOnly()
 {
-    return fixture("audio.mov", [](const QString& path) { return writeMovie(path, kAudio, false); });
+    return fixture("audio.mov",
+                   [](const QString& path) { return writeMovie(path, kAudio, false); });
 }
 
 QString textRenamedMov()
 {
     return fixture("text.MOV", [](const QString& path) {
         QFile file(path);
-        return file.open(QIODevice::WriteOnly)
-               && file.write("This is a shopping list, not a movie.\nMilk\nBread\n") > 0;
+        return file.open(QIODevice::WriteOnly) &&
+               file.write("This is a shopping list, not a movie.\nMilk\nBread\n") > 0;
     });
 }
 
 QString truncatedNoIndex()
 {
-    return fixture("truncated-noindex.mov", [](const QString& path) {
-        return truncateCopy(videoWithAudio(), path, 0.5);
-    });
+    return fixture("truncated-noindex.mov",
+                   [](const QString& path) { return truncateCopy(videoWithAudio(), path, 0.5); });
 }
 
 QString truncatedIndexed()
 {
-    return fixture("truncated-indexed.mov", [](const QString& path) {
-        return truncateCopy(indexedVideo(), path, 0.6);
-    });
+    return fixture("truncated-indexed.mov",
+                   [](const QString& path) { return truncateCopy(indexedVideo(), path, 0.6); });
 }
 
 QString damagedAfterTenSeconds()
 {
     return fixture("damaged-10s.mov", [](const QString& path) {
         const QString whole = path + ".whole";
-        const bool made = writeMovie(whole, videoBranch(360) + ' ' + kAudio, false)
-                          && breakSample(whole, path, 300);
+        const bool made = writeMovie(whole, videoBranch(360) + ' ' + kAudio, false) &&
+                          breakSample(whole, path, 300);
         QFile::remove(whole);
         return made;
     });

@@ -6,12 +6,12 @@
 // a folder of the build tree and reused by later test processes.
 namespace media {
 
-QString videoWithAudio();    // 2 s, 320x240 at 30 fps, H.264 + AAC, SMPTE colour bars
-QString audioOnly();         // 2 s of AAC in a QuickTime file
-QString textRenamedMov();    // a text file named .MOV
-QString truncatedNoIndex();  // the first half of a recording whose index comes last
-QString truncatedIndexed();  // index first, then 60 % of the samples it lists
-QString undecodableVideo();  // video only, in a coding no decoder knows
+QString videoWithAudio();          // 2 s, 320x240 at 30 fps, H.264 + AAC, SMPTE colour bars
+QString audioOnly();               // 2 s of AAC in a QuickTime file
+QString textRenamedMov();          // a text file named .MOV
+QString truncatedNoIndex();        // the first half of a recording whose index comes last
+QString truncatedIndexed();        // index first, then 60 % of the samples it lists
+QString undecodableVideo();        // video only, in a coding no decoder knows
 QString damagedAfterTenSeconds();  // 12 s, the demuxer fails at the video sample at 10 s
 
 }  // namespace media

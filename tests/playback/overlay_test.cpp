@@ -11,8 +11,8 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
-#include <QWindow>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,8 @@ QPoint blueBarOf(const QRect& picture)
     return {picture.left() + picture.width() * 13 / 14, picture.top() + 4};
 }
 
-class OverlayEngine : public testing::Test {
+class OverlayEngine : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -60,7 +61,10 @@ protected:
     QRgb screenPixel(QPoint inArea) const
     {
         const QPoint at = m_area->mapToGlobal(inArea);
-        return QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixel(0, 0);
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(0, at.x(), at.y(), 1, 1)
+            .toImage()
+            .pixel(0, 0);
     }
 
     bool showsBlueAt(QPoint inArea)

@@ -22,7 +22,8 @@
 
 namespace {
 
-class Engine : public testing::Test {
+class Engine : public testing::Test
+{
 protected:
     Engine()
     {

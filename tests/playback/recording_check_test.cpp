@@ -36,7 +36,8 @@ std::string indexWithTracks(int tracks)
     return atom("ftyp", "qt  \0\0\0\0qt  ") + atom("moov", moov) + atom("mdat", "data");
 }
 
-class RecordingCheck : public testing::Test {
+class RecordingCheck : public testing::Test
+{
 protected:
     std::string write(const char* name, const std::string& content)
     {
@@ -52,7 +53,8 @@ protected:
 
 TEST_F(RecordingCheck, RealCameraRecordingsPass)
 {
-    for (const char* name : {"gopro-karma.mp4", "gopro-max-heromode.mp4", "exiftool-QuickTime.mov"}) {
+    for (const char* name :
+         {"gopro-karma.mp4", "gopro-max-heromode.mp4", "exiftool-QuickTime.mov"}) {
         const std::string file = std::string(PLAYBACK_TESTDATA_DIR "/real-movies/") + name;
         EXPECT_TRUE(checkRecording(file).ok()) << name;
     }

@@ -7,16 +7,18 @@
 #include <vector>
 
 // A JPEG file as libjpeg reads it back.
-struct DecodedJpeg {
+struct DecodedJpeg
+{
     bool ok = false;
     int width = 0;
     int height = 0;
     int components = 0;
     bool progressive = false;
-    int firstLuminanceQuant = 0;  // quantisation step of the DC coefficient
+    int firstLuminanceQuant = 0;    // quantisation step of the DC coefficient
     std::vector<std::uint8_t> rgb;  // top row first
 
-    struct Rgb {
+    struct Rgb
+    {
         int r, g, b;
     };
     Rgb at(int x, int y) const;

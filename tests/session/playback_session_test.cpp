@@ -17,7 +17,8 @@ namespace {
 
 constexpr int kClipSeconds = 2;  // media::videoWithAudio()
 
-class PlaybackSessionTest : public ::testing::Test {
+class PlaybackSessionTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -29,7 +30,8 @@ protected:
     void listClips(int count)
     {
         for (int i = 0; i < count; ++i)
-            ASSERT_TRUE(QFile::copy(media::videoWithAudio(), path(QStringLiteral("CLIP%1.MOV").arg(i))));
+            ASSERT_TRUE(
+                QFile::copy(media::videoWithAudio(), path(QStringLiteral("CLIP%1.MOV").arg(i))));
         session.importFolder(QFile::encodeName(folder.path()).toStdString());
         ASSERT_EQ(session.catalogue().count(), count);
     }
@@ -79,9 +81,11 @@ TEST_F(PlaybackSessionTest, ARecordingStartedByHandMovesOnAtItsEnd)
     listClips(3);
     session.playEntry(0);
     QSignalSpy loaded(&session, &PlaybackSession::trackLoaded);
-    session.play(PlaybackSession::Step::Next);  // stops the first one: that stop must not hold for the next
+    session.play(
+        PlaybackSession::Step::Next);  // stops the first one: that stop must not hold for the next
     ASSERT_EQ(session.currentIndex(), 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.size() == 2; }, (kClipSeconds + 8) * 1000)) << "moved on at the end";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.size() == 2; }, (kClipSeconds + 8) * 1000))
+        << "moved on at the end";
     EXPECT_EQ(signalRows(loaded), (std::vector<int>{1, 2}));
 }
 
@@ -148,7 +152,8 @@ TEST_F(PlaybackSessionTest, ABrokenRecordingIsNamedAndOnlyCycleModeGoesOn)
     session.setCycleMode(false);
     session.playEntry(0);
     ASSERT_EQ(notes.size(), 1);
-    EXPECT_TRUE(notes.at(0).at(0).toString().startsWith(QStringLiteral("Could not play A_BROKEN.MOV")));
+    EXPECT_TRUE(
+        notes.at(0).at(0).toString().startsWith(QStringLiteral("Could not play A_BROKEN.MOV")));
     EXPECT_EQ(closed.size(), 1);
     QTest::qWait(300);
     EXPECT_TRUE(loaded.isEmpty());
@@ -170,7 +175,8 @@ TEST_F(PlaybackSessionTest, ADamagedRecordingStopsWhereItBroke)
     session.playEntry(0);
     session.seekTo(9.5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !notes.isEmpty(); }, 8000));
-    EXPECT_TRUE(notes.at(0).at(0).toString().contains(QRegularExpression("^DAMAGED\\.MOV is damaged after 00:(09|10)$")))
+    EXPECT_TRUE(notes.at(0).at(0).toString().contains(
+        QRegularExpression("^DAMAGED\\.MOV is damaged after 00:(09|10)$")))
         << notes.at(0).at(0).toString().toStdString();
     QTest::qWait(1000);
     EXPECT_EQ(loaded.size(), 1) << "never started again";

@@ -12,10 +12,10 @@
 
 #include <QAbstractItemModelTester>
 
+#include "catalogue_fixtures.h"
 #include "layout_writer.h"
 #include "playlist_catalogue.h"
 #include "playlist_model.h"
-#include "catalogue_fixtures.h"
 
 namespace {
 
@@ -23,10 +23,11 @@ namespace lw = layout_writer;
 namespace fs = std::filesystem;
 
 constexpr uint32_t kEpoch1904To1970 = 2082844800u;
-constexpr std::time_t kNewYearsEve2021 = 1640982600;   // 2021-12-31 20:30:00 UTC
+constexpr std::time_t kNewYearsEve2021 = 1640982600;  // 2021-12-31 20:30:00 UTC
 
 // The rows the catalogue's model shows, as text.
-class RecordingView {
+class RecordingView
+{
 public:
     using Row = std::array<std::string, 3>;
 
@@ -38,7 +39,8 @@ public:
         for (int row = 0; row < m_model.rowCount(); ++row) {
             Row& texts = rows.emplace_back();
             for (int column = 0; column < 3; ++column)
-                texts[static_cast<size_t>(column)] = m_model.index(row, column).data().toString().toStdString();
+                texts[static_cast<size_t>(column)] =
+                    m_model.index(row, column).data().toString().toStdString();
         }
         return rows;
     }
@@ -56,12 +58,14 @@ public:
 private:
     PlaylistModel m_model;
     // Every change the model announces is checked against what it then shows.
-    QAbstractItemModelTester m_tester{&m_model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+    QAbstractItemModelTester m_tester{&m_model,
+                                      QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
 
 mode_t permissionBits(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0);
     return st.st_mode & 0777;
 }
@@ -88,7 +92,8 @@ RecordingEntry nodeAt(const PlaylistCatalogue& list, int index)
     return node;
 }
 
-class PlaylistCatalogueTest : public ::testing::Test {
+class PlaylistCatalogueTest : public ::testing::Test
+{
 protected:
     TempFolder folder;
     PlaylistCatalogue list;
@@ -179,7 +184,8 @@ TEST_F(PlaylistCatalogueTest, SidecarSharesTheBaseNameUpToTheLastDot)
 }
 
 // The working folder is the test folder while a test of relative paths runs.
-class RelativePaths : public PlaylistCatalogueTest {
+class RelativePaths : public PlaylistCatalogueTest
+{
 protected:
     fs::path saved = fs::current_path();
     void SetUp() override
@@ -526,14 +532,19 @@ TEST_F(PlaylistCatalogueTest, ModelRolesFollowTheCatalogue)
 {
     addThreeRecordings();
     PlaylistModel& model = view.Model();
-    EXPECT_EQ(model.headerData(PlaylistModel::NameColumn, Qt::Horizontal).toString(), QStringLiteral("Files"));
-    EXPECT_EQ(model.index(0, PlaylistModel::NumberColumn).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+    EXPECT_EQ(model.headerData(PlaylistModel::NameColumn, Qt::Horizontal).toString(),
+              QStringLiteral("Files"));
+    EXPECT_EQ(model.index(0, PlaylistModel::NumberColumn)
+                  .data(Qt::TextAlignmentRole)
+                  .value<Qt::Alignment>(),
               Qt::AlignHCenter | Qt::AlignVCenter);
     EXPECT_FALSE(model.index(0, 0).data(PlaylistModel::LockedRole).toBool());
     EXPECT_TRUE(model.index(2, 0).data(PlaylistModel::LockedRole).toBool());
 
-    model.setTripStarts({{0, QStringLiteral("first trip")}, {2, QStringLiteral("second trip")}, {7, {}}});
-    EXPECT_TRUE(model.index(2, PlaylistModel::TimeColumn).data(PlaylistModel::TripStartRole).toBool());
+    model.setTripStarts(
+        {{0, QStringLiteral("first trip")}, {2, QStringLiteral("second trip")}, {7, {}}});
+    EXPECT_TRUE(
+        model.index(2, PlaylistModel::TimeColumn).data(PlaylistModel::TripStartRole).toBool());
     EXPECT_EQ(model.index(2, 1).data(Qt::ToolTipRole).toString(), QStringLiteral("second trip"));
     EXPECT_FALSE(model.index(1, 1).data(PlaylistModel::TripStartRole).toBool());
     EXPECT_FALSE(model.index(1, 1).data(Qt::ToolTipRole).isValid());

@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RecordingSources : public ::testing::Test {
+class RecordingSources : public ::testing::Test
+{
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
@@ -43,7 +44,8 @@ protected:
     }
     // The card's layout as found, and the names imported from it in play order; nothing
     // when the card is not found or nothing is imported.
-    struct ImportedCard {
+    struct ImportedCard
+    {
         CardLayout layout;
         std::vector<std::string> names;
     };
@@ -68,7 +70,8 @@ TEST_F(RecordingSources, EventLayoutWinsOverNumberedMediaOnTheSameCard)
     const std::optional<ImportedCard> imported = importedCard(card);
     ASSERT_TRUE(imported);
     EXPECT_EQ(imported->layout, CardLayout::Event);
-    EXPECT_EQ(imported->names, (std::vector<std::string>{"b.MOV", "a.MOV"})) << "VIDEO first, then EVENT";
+    EXPECT_EQ(imported->names, (std::vector<std::string>{"b.MOV", "a.MOV"}))
+        << "VIDEO first, then EVENT";
 }
 
 TEST_F(RecordingSources, NumberedMediaFoldersAreSearchedInOrderAndSortedByPath)
@@ -125,7 +128,8 @@ TEST_F(RecordingSources, FolderImportListsRegularRecordingsByName)
     fs::create_symlink(folder + "a.mov", folder + "link.MOV");  // a link to a recording is one
     PlaylistCatalogue list;
     EXPECT_EQ(importFolder(folder, list), 5);
-    EXPECT_EQ(names(list), (std::vector<std::string>{"a.mov", "b.Mov", "c.ts", "e.MOV", "link.MOV"}));
+    EXPECT_EQ(names(list),
+              (std::vector<std::string>{"a.mov", "b.Mov", "c.ts", "e.MOV", "link.MOV"}));
     EXPECT_EQ(importFolder(folder, list), 5) << "importing twice lists everything twice";
     EXPECT_EQ(list.count(), 10);
 }
@@ -145,8 +149,8 @@ TEST_F(RecordingSources, MountTableGivesAutomountedAndRemovableVolumes)
                             "proc /proc proc rw 0 0\n"
                             "garbage\n";
     const MountedVolumes volumes(table, sys);
-    EXPECT_EQ(volumes.rootPaths(),
-              (std::vector<std::string>{"/mnt/card/", "/media/user/MY CARD/", "/run/media/user/CAM/"}));
+    EXPECT_EQ(volumes.rootPaths(), (std::vector<std::string>{"/mnt/card/", "/media/user/MY CARD/",
+                                                             "/run/media/user/CAM/"}));
     EXPECT_TRUE(MountedVolumes(dir.path().toStdString() + "/missing", sys).rootPaths().empty());
 }
 

@@ -94,7 +94,8 @@ TEST_F(A7lReader, LongSampleKeepsItsFirst127Bytes)
 TEST_F(A7lReader, UnreadableChunkEndsTheReadingAndTheCountStands)
 {
     std::string bytes = a7lMovie(makeSamples(4));
-    const size_t stco = findAtom(bytes, "stco", findAtom(bytes, "stco", findAtom(bytes, "stco") + 8) + 8);
+    const size_t stco =
+        findAtom(bytes, "stco", findAtom(bytes, "stco", findAtom(bytes, "stco") + 8) + 8);
     ASSERT_NE(stco, std::string::npos);
     // Chunk 0 is the key; chunk 3 (sample 2) now points past the end of the file.
     std::string pastEnd = bytes;
@@ -115,7 +116,9 @@ TEST_F(A7lReader, UnreadableChunkEndsTheReadingAndTheCountStands)
 
 TEST_F(A7lReader, MissingAtomsGiveNothing)
 {
-    EXPECT_EQ(read(ftypAtom() + Atom("moov", mvhdAtom(0) + trakAtom("") + trakAtom("") + trakAtom(""))), 0);
+    EXPECT_EQ(
+        read(ftypAtom() + Atom("moov", mvhdAtom(0) + trakAtom("") + trakAtom("") + trakAtom(""))),
+        0);
     EXPECT_EQ(read(ftypAtom()), 0);
     EXPECT_EQ(read(""), 0);
 }

@@ -19,7 +19,8 @@ std::string skips(int count, std::string_view type = "skip")
     return atoms;
 }
 
-class AtomWalkerTest : public ::testing::Test {
+class AtomWalkerTest : public ::testing::Test
+{
 protected:
     BinaryFile& open(const std::string& bytes)
     {
@@ -57,8 +58,8 @@ TEST_F(AtomWalkerTest, SizeBelowEightEndsTheWalk)
 {
     for (uint32_t size : {0u, 1u, 7u}) {
         BinaryFile bad;
-        ASSERT_TRUE(bad.open(dir.write("bad" + std::to_string(size), Atom("skip", "") +
-                                       BE32(size) + "junk" + Atom("moov", ""))));
+        ASSERT_TRUE(bad.open(dir.write("bad" + std::to_string(size),
+                                       Atom("skip", "") + BE32(size) + "junk" + Atom("moov", ""))));
         AtomWalker walker(bad, wholeFile(bad));
         EXPECT_TRUE(walker.next());
         EXPECT_FALSE(walker.next()) << size;
@@ -86,8 +87,8 @@ TEST_F(AtomWalkerTest, ChildrenAreLookedForOnlyInsideTheirParent)
     EXPECT_FALSE(findChildAtom(file, moov->content(), "udta"));
     // A child that claims more than its parent holds is cut to the parent.
     BinaryFile cut;
-    ASSERT_TRUE(cut.open(dir.write("cut.mov", Atom("moov", atomWithSize(1000, "trak", "abcd")) +
-                                                  Atom("free", ""))));
+    ASSERT_TRUE(cut.open(
+        dir.write("cut.mov", Atom("moov", atomWithSize(1000, "trak", "abcd")) + Atom("free", ""))));
     const auto trak = findPath(cut, wholeFile(cut), {"moov", "trak"});
     ASSERT_TRUE(trak);
     EXPECT_EQ(trak->end, 20u);
@@ -118,13 +119,15 @@ TEST_F(AtomWalkerTest, TableReadsStopAtTheSpanAndTheFile)
     // A count of four billion reads only what the file holds.
     EXPECT_EQ(forEachBE32(file, 0, UINT64_MAX, 0xFFFFFFFFu, collect), 10000u);
     EXPECT_EQ(forEachBE32(file, 0, 4 * 100 + 3, 0xFFFFFFFFu, collect), 100u);
-    EXPECT_EQ(forEachBE32(file, 4, 40000, 5, [](uint32_t index, uint32_t value) {
-                  EXPECT_EQ(value, (index + 1) * 3);
-                  return true;
-              }),
+    EXPECT_EQ(forEachBE32(file, 4, 40000, 5,
+                          [](uint32_t index, uint32_t value) {
+                              EXPECT_EQ(value, (index + 1) * 3);
+                              return true;
+                          }),
               5u);
     EXPECT_EQ(forEachBE32(file, 40000, 10, 5, collect), 0u);
-    EXPECT_EQ(forEachBE32(file, 0, 40000, 100, [](uint32_t index, uint32_t) { return index < 6; }), 7u);
+    EXPECT_EQ(forEachBE32(file, 0, 40000, 100, [](uint32_t index, uint32_t) { return index < 6; }),
+              7u);
 }
 
 TEST_F(AtomWalkerTest, OpenRejectsShortPathsFoldersAndMissingFiles)
@@ -167,8 +170,8 @@ TEST_F(AtomWalkerTest, ReadsNearEachOtherAndFarApartGiveTheFilesBytes)
         const size_t n = next() % 4 == 0 ? next() % 5000 : next() % 300;
         const size_t expected = offset >= bytes.size() ? 0 : std::min(n, bytes.size() - offset);
         ASSERT_EQ(file.readAt(offset, buffer.data(), n), expected) << offset << " " << n;
-        ASSERT_EQ(std::string_view(buffer.data(), expected), std::string_view(bytes).substr(
-                                                                 std::min<size_t>(offset, bytes.size()), expected))
+        ASSERT_EQ(std::string_view(buffer.data(), expected),
+                  std::string_view(bytes).substr(std::min<size_t>(offset, bytes.size()), expected))
             << offset << " " << n;
         if (offset >= bytes.size())
             offset = 0;

@@ -11,7 +11,8 @@
 #include "temp_dir.h"
 
 // The test's temporary folder, addressed by relative paths that may name subfolders.
-class TempFolder {
+class TempFolder
+{
 public:
     std::string root() const { return m_dir.path().string(); }
     std::string path(std::string_view relative) const { return (m_dir.path() / relative).string(); }
@@ -28,7 +29,8 @@ private:
 };
 
 // Local time is Japan's (UTC+9, no daylight saving) while one lives.
-class JapanTime {
+class JapanTime
+{
 public:
     JapanTime()
     {

@@ -9,7 +9,8 @@ namespace {
 
 using namespace layout_writer;
 
-class ChipDetect : public ::testing::Test {
+class ChipDetect : public ::testing::Test
+{
 protected:
     std::string detect(std::string_view bytes)
     {
@@ -19,7 +20,8 @@ protected:
     // ftyp, then moov(mvhd, udta) with the given chip text.
     static std::string movieNaming(std::string_view chip, size_t padBefore = 0)
     {
-        return ftypAtom() + Atom("moov", mvhdAtom(0) + udtaAtom(chip, padBefore)) + Atom("mdat", "");
+        return ftypAtom() + Atom("moov", mvhdAtom(0) + udtaAtom(chip, padBefore)) +
+               Atom("mdat", "");
     }
 
     TempDir dir;
@@ -70,7 +72,7 @@ TEST_F(ChipDetect, UserDataNamesTheChip)
 TEST_F(ChipDetect, OnlyTheFirst64BytesOfTheUserDataChildAreSearched)
 {
     // Bytes searched: the child's type (4), padBefore zero bytes, then the name.
-    EXPECT_EQ(detect(movieNaming("NT96650A", 52)), kNt);   // name ends at byte 64
+    EXPECT_EQ(detect(movieNaming("NT96650A", 52)), kNt);    // name ends at byte 64
     EXPECT_EQ(detect(movieNaming("NT96650A", 53)), kNone);  // one byte too far
     EXPECT_EQ(detect(movieNaming("AMBARELLA A7L", 47)), kA7l);
     EXPECT_EQ(detect(movieNaming("AMBARELLA A7L", 48)), kNone);
@@ -116,7 +118,8 @@ TEST_F(ChipDetect, UnopenableFileGivesNoFlag)
     EXPECT_EQ(detectLayout((dir.path() / "missing.MOV").string()), Layout::None);
 }
 
-class MovieTimeTest : public ::testing::Test {
+class MovieTimeTest : public ::testing::Test
+{
 protected:
     std::optional<MovieTime> time(std::string_view bytes)
     {

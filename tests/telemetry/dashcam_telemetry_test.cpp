@@ -10,14 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue_fixtures.h"
 #include "layout_writer.h"
 #include "telemetry_dump.h"
-#include "catalogue_fixtures.h"
 
 namespace {
 
 namespace lw = layout_writer;
-
 
 // Two samples: an RMC fix with motion, then a GGA fix in the south-east.
 std::vector<lw::Sample> twoSamples()
@@ -47,7 +46,8 @@ std::string header(const std::string& path, const std::string& layout, const std
     return header.str();
 }
 
-struct ToolRun {
+struct ToolRun
+{
     int status = -1;
     std::string out;
     std::string err;
@@ -83,8 +83,6 @@ ToolRun runCommand(const TempFolder& folder, const std::string& command)
     return run;
 }
 
-
-
 // ---- The table dump, layout by layout --------------------------------------------------
 
 TEST(DashcamTelemetry, SidecarRecording)
@@ -119,8 +117,8 @@ TEST(DashcamTelemetry, A7lRecording)
     const std::string movie = folder.write("L.MOV", lw::a7lMovie(twoSamples()));
 
     const ToolRun run = runInProcess({movie});
-    EXPECT_EQ(run.out, header(movie, "a7l", "", "16:00:00 01-28-2018", 0, 20, 20) + tenLines(0, kRmcFields) +
-                           tenLines(10, kGgaFields) + "\n");
+    EXPECT_EQ(run.out, header(movie, "a7l", "", "16:00:00 01-28-2018", 0, 20, 20) +
+                           tenLines(0, kRmcFields) + tenLines(10, kGgaFields) + "\n");
 }
 
 TEST(DashcamTelemetry, Nt96650RecordingsOfBothTrackChoices)
@@ -163,8 +161,8 @@ TEST(DashcamTelemetry, UnopenableFilesAreReportedAndFoldersStandForTheirRecordin
 
     const ToolRun run = runInProcess({missing, good, folder.root()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "dashcam-telemetry: cannot open " + missing +
-                           ": No such file or directory\n");
+    EXPECT_EQ(run.err,
+              "dashcam-telemetry: cannot open " + missing + ": No such file or directory\n");
     EXPECT_EQ(run.out.find(header(missing, "none", "", "", 0, -1, 0) + "\n"), 0u);
     // The folder lists good.TS a second time, and nothing else.
     const size_t once = run.out.find("file\t" + good + "\n");
@@ -225,7 +223,8 @@ TEST(DashcamTelemetry, TheProgramExitsWithTheStatusItReports)
     EXPECT_EQ(good.status, 0);
     EXPECT_EQ(good.out, runInProcess({movie}).out);
 
-    const ToolRun missing = runCommand(folder, program + " '" + movie + "' '" + folder.path("x.MOV") + "'");
+    const ToolRun missing =
+        runCommand(folder, program + " '" + movie + "' '" + folder.path("x.MOV") + "'");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot open " + folder.path("x.MOV")), std::string::npos);
 
@@ -254,7 +253,8 @@ TEST(DashcamTelemetryGpx, OneTrackPerFileOnePointPerSampleWithPosition)
                        "<gpxtpx:TrackPointExtension><gpxtpx:speed>5.000</gpxtpx:speed>"
                        "<gpxtpx:course>45.500</gpxtpx:course></gpxtpx:TrackPointExtension>"
                        "</extensions></trkpt>\n"
-                       "<trkpt lat=\"-33.250000\" lon=\"151.500000\"><time>2018-01-28T16:00:02Z</time></trkpt>\n"
+                       "<trkpt lat=\"-33.250000\" "
+                       "lon=\"151.500000\"><time>2018-01-28T16:00:02Z</time></trkpt>\n"
                        "</trkseg>\n</trk>\n"),
               std::string::npos);
     EXPECT_NE(gpx.find("<trk>\n<name>empty.TS</name>\n<trkseg>\n</trkseg>\n</trk>\n</gpx>\n"),
@@ -275,7 +275,8 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
     ASSERT_TRUE(lw::writeFile(gpxPath, dump.out));
 
     // Tracks are only written out by gpsbabel when asked for with -t.
-    const ToolRun babel = runCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv -F -");
+    const ToolRun babel =
+        runCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv -F -");
     ASSERT_EQ(babel.status, 0) << babel.err;
     std::istringstream lines(babel.out);
     std::string line;
@@ -316,15 +317,18 @@ std::vector<std::string> threeRecordings(const TempFolder& folder)
             // The fixes are dated as the camera's clock runs: header start plus i seconds.
             const uint32_t second = starts[r] - 2082844800u + static_cast<uint32_t>(i);
             char hhmmss[8];
-            std::snprintf(hhmmss, sizeof hhmmss, "%02u%02u%02u", second / 3600 % 24, second / 60 % 60, second % 60);
+            std::snprintf(hhmmss, sizeof hhmmss, "%02u%02u%02u", second / 3600 % 24,
+                          second / 60 % 60, second % 60);
             lw::FixOptions fix;
             fix.time = hhmmss;
             fix.date = "110624";
-            samples.push_back({i * 10, -i, 1000 + r, lw::rmc(47.0 + r * 0.01 + i * 0.001, 8.5, 20.0, 90.0, fix)});
+            samples.push_back(
+                {i * 10, -i, 1000 + r, lw::rmc(47.0 + r * 0.01 + i * 0.001, 8.5, 20.0, 90.0, fix)});
         }
         lw::IcatOptions options;
         options.creationTime = starts[r];
-        paths.push_back(folder.write("drive/2024061" + std::to_string(r) + ".MOV", lw::icatMovie(samples, options)));
+        paths.push_back(folder.write("drive/2024061" + std::to_string(r) + ".MOV",
+                                     lw::icatMovie(samples, options)));
     }
     return paths;
 }
@@ -353,7 +357,8 @@ TEST(DashcamTelemetryTrips, GpsbabelReadsOneTrackPerTripWithItsTimes)
     EXPECT_EQ(count(dump.out.substr(0, secondTrack), "<trkseg>"), 2u);
     EXPECT_EQ(count(dump.out.substr(secondTrack), "<trkseg>"), 1u);
 
-    const ToolRun babel = runCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv,utc=0 -F -");
+    const ToolRun babel =
+        runCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv,utc=0 -F -");
     ASSERT_EQ(babel.status, 0) << babel.err;
     std::istringstream lines(babel.out);
     std::string line;
@@ -378,15 +383,18 @@ TEST(DashcamTelemetryTrips, PythonReadsTheCsvBack)
     TempFolder folder;
     const std::vector<std::string> paths = threeRecordings(folder);
     const std::string csvPath = folder.path("drive.csv");
-    const ToolRun dump = runCommand(folder, std::string(DASHCAM_TELEMETRY) + " --csv '" + paths[2] + "' '" + paths[0] + "'");
+    const ToolRun dump = runCommand(folder, std::string(DASHCAM_TELEMETRY) + " --csv '" + paths[2] +
+                                                "' '" + paths[0] + "'");
     ASSERT_EQ(dump.status, 0) << dump.err;
     ASSERT_TRUE(lw::writeFile(csvPath, dump.out));
-    const std::string script = folder.write("read.py",
+    const std::string script = folder.write(
+        "read.py",
         "import csv, sys\n"
         "rows = list(csv.DictReader(open(sys.argv[1], newline='')))\n"
         "print(len(rows), list(rows[0].keys()))\n"
         "for r in (rows[0], rows[9]):\n"
-        "    print(r['time'], round(float(r['latitude']), 5), round(float(r['longitude']), 5), int(r['speed_kmh']),\n"
+        "    print(r['time'], round(float(r['latitude']), 5), round(float(r['longitude']), 5), "
+        "int(r['speed_kmh']),\n"
         "          float(r['course']), float(r['x_g']), float(r['y_g']), float(r['z_g']))\n");
     const ToolRun python = runCommand(folder, "python3 '" + script + "' '" + csvPath + "'");
     ASSERT_EQ(python.status, 0) << python.err;

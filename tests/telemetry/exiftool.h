@@ -9,7 +9,8 @@
 
 // ExifTool's reading of a file's embedded GPS track (-ee: every sample, -n: numbers), the
 // independent judge of the readers and writers of camera layouts.
-struct ExifFix {
+struct ExifFix
+{
     double latitude = 0.0;
     double longitude = 0.0;
 };
@@ -18,8 +19,8 @@ struct ExifFix {
 // longitude: the n-th of each make the n-th fix.
 inline std::vector<ExifFix> exifToolFixes(const std::string& path)
 {
-    const std::string command = "exiftool -q -q -ee -n -a -G3 -s -s -GPSLatitude -GPSLongitude '" +
-                                path + "' 2>/dev/null";
+    const std::string command =
+        "exiftool -q -q -ee -n -a -G3 -s -s -GPSLatitude -GPSLongitude '" + path + "' 2>/dev/null";
     std::map<std::string, std::pair<std::vector<double>, std::vector<double>>> documents;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)

@@ -13,7 +13,8 @@ namespace {
 
 using namespace layout_writer;
 
-struct Decoded {
+struct Decoded
+{
     bool detected = false;
     bool otherLayout = false;
     std::optional<TimedTrack> track;
@@ -31,7 +32,8 @@ Decoded decode(const std::string& path)
     return out;
 }
 
-struct Variant {
+struct Variant
+{
     const char* name;
     FreeGpsRecord record;
     bool index;
@@ -45,7 +47,8 @@ void PrintTo(const Variant& variant, std::ostream* out)
     *out << variant.name;
 }
 
-class FreeGpsRecords : public testing::TestWithParam<Variant> {};
+class FreeGpsRecords : public testing::TestWithParam<Variant>
+{};
 
 TEST_P(FreeGpsRecords, AgreeWithExifTool)
 {

@@ -51,7 +51,8 @@ TEST(GoProReader, WrittenFilesAgreeWithExifTool)
     const std::vector<ExifFix> judge = exifToolFixes(gps5);
     ASSERT_EQ(judge.size(), 4u * drive[0].fixes.size());
     for (size_t i = 0; i < judge.size(); ++i) {
-        const lw::GpmfFix& written = drive[i / drive[0].fixes.size()].fixes[i % drive[0].fixes.size()];
+        const lw::GpmfFix& written =
+            drive[i / drive[0].fixes.size()].fixes[i % drive[0].fixes.size()];
         EXPECT_NEAR(judge[i].latitude, written.latitude, 1e-5) << i;
         EXPECT_NEAR(judge[i].longitude, written.longitude, 1e-5) << i;
     }
@@ -66,7 +67,7 @@ TEST(GoProReader, WrittenFilesAgreeWithExifTool)
             ASSERT_TRUE(sample.utcMs) << path;
             EXPECT_EQ(*sample.utcMs, 1718093700000 + s * 1000) << path;  // 2024-06-11 08:15:00
         }
-        EXPECT_NEAR(table.find(5)->gZ, 1.0, 1e-3) << path;  // 9.80665 m/s² is 1 g
+        EXPECT_NEAR(table.find(5)->gZ, 1.0, 1e-3) << path;        // 9.80665 m/s² is 1 g
         EXPECT_NEAR(table.find(12)->course, 329.5, 0.5) << path;  // north-north-west
     }
 }

@@ -11,7 +11,8 @@ namespace {
 
 namespace lw = layout_writer;
 
-RecordingEntry recordingEntry(const std::string& movie, Layout layout, const std::string& sidecar = "")
+RecordingEntry recordingEntry(const std::string& movie, Layout layout,
+                              const std::string& sidecar = "")
 {
     return {.filePath = movie, .sidecarPath = sidecar, .layout = layout};
 }
@@ -22,7 +23,8 @@ TEST(LayoutReader, EveryFailureSaysWhy)
     TelemetryTable table;
     table.appendSample({});  // every outcome starts from an emptied table
 
-    const ReadOutcome missing = readTelemetry(recordingEntry((dir.path() / "gone.MOV").string(), Layout::ICat), table);
+    const ReadOutcome missing =
+        readTelemetry(recordingEntry((dir.path() / "gone.MOV").string(), Layout::ICat), table);
     EXPECT_EQ(missing.result, -1);
     EXPECT_TRUE(missing.cannotOpen);
     EXPECT_EQ(missing.reason, "No such file or directory");
@@ -30,7 +32,8 @@ TEST(LayoutReader, EveryFailureSaysWhy)
 
     const std::string fifo = (dir.path() / "pipe.MOV").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const ReadOutcome pipe = readTelemetry(recordingEntry(fifo, Layout::A7L), table);  // must not block
+    const ReadOutcome pipe =
+        readTelemetry(recordingEntry(fifo, Layout::A7L), table);  // must not block
     EXPECT_TRUE(pipe.cannotOpen);
     EXPECT_EQ(pipe.reason, kNotRegularFile);
 
@@ -53,8 +56,8 @@ TEST(LayoutReader, ASidecarIsReadEvenWhenItsMovieIsGone)
     TempDir dir;
     const std::string sidecar = dir.write("A.DAT", lw::sidecar(makeSamples(3)));
     TelemetryTable table;
-    const ReadOutcome outcome =
-        readTelemetry(recordingEntry((dir.path() / "A.MOV").string(), Layout::Sidecar, sidecar), table);
+    const ReadOutcome outcome = readTelemetry(
+        recordingEntry((dir.path() / "A.MOV").string(), Layout::Sidecar, sidecar), table);
     EXPECT_EQ(outcome.result, 30);
     EXPECT_TRUE(outcome.cannotOpen);
     EXPECT_EQ(outcome.reason, "No such file or directory");

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "telemetry_table.h"
 #include "layout_writer.h"
 #include "nmea_sentence.h"
+#include "telemetry_table.h"
 
 namespace {
 
-struct Fix {
+struct Fix
+{
     std::string longitude;
     std::string latitude;
     int speed = 0;
@@ -100,7 +101,7 @@ TEST(FormatCoordinate, SignLettersAndSmallValues)
     EXPECT_EQ(coordinate("2232.1234", '\0'), "22.535390");  // missing letter: positive
     EXPECT_EQ(coordinate("2232.1234", 'n'), "22.535390");   // only 'W' and 'S' negate
     EXPECT_EQ(coordinate("0000.0001", 'N'), "0.000001");
-    EXPECT_EQ(coordinate("0959.9999", 'N'), "9.999998");    // truncated, never rounded
+    EXPECT_EQ(coordinate("0959.9999", 'N'), "9.999998");     // truncated, never rounded
     EXPECT_EQ(coordinate("2232.00012", 'N'), "22.5333353");  // leading zeros of the fraction
 }
 
@@ -127,7 +128,7 @@ TEST(ParseGPRMC, SpeedIsKnotsTimesOnePointEightFiveTruncated)
 {
     EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,10.0,0").speed, 18);
     EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,0.5,0").speed, 0);
-    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,1.0,0").speed, 1);  // 1.85
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,1.0,0").speed, 1);    // 1.85
     EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,100,0").speed, 185);  // not 185.2
     EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,-10.0,0").speed, -18);
     EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,0x10,0").speed, 0);
@@ -181,8 +182,7 @@ TEST(ParseGPRMC, RejectedSentencesLeaveEveryOutputUnchanged)
         EXPECT_EQ(course, 8.5) << sentence;
     }
     // Exactly 32 characters is still accepted (a long speed field).
-    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,000000000000000000000000000010.0,1")
-                  .speed,
+    EXPECT_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,000000000000000000000000000010.0,1").speed,
               18);
     EXPECT_DOUBLE_EQ(rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,1.0," + field32).course,
                      1.1111111111111111e31);
@@ -214,7 +214,8 @@ TEST(ParseGPGGA, FillsTheTextsOnly)
 }
 
 // The G-sensor axes of an entry, each within float rounding.
-void expectAxes(const TelemetryEntry& entry, float x, float y, float z, const std::string& line = {})
+void expectAxes(const TelemetryEntry& entry, float x, float y, float z,
+                const std::string& line = {})
 {
     EXPECT_FLOAT_EQ(entry.gX, x) << line;
     EXPECT_FLOAT_EQ(entry.gY, y) << line;
@@ -258,7 +259,8 @@ TEST(ParseAssistLine, ItemsAreSeparatedByAnyWhiteSpace)
 
 TEST(ParseAssistLine, UnparsedItemsStayZeroAndStillAddTenEntries)
 {
-    struct Case {
+    struct Case
+    {
         const char* line;
         float x, y, z;
         bool position;
@@ -299,7 +301,8 @@ TEST(ParseAssistLine, SentenceEndsAtFirstWhiteSpaceAndKeeps1023Bytes)
     EXPECT_DOUBLE_EQ(table.find(0)->course, 90.0);
 
     // A sentence longer than the 1023-byte buffer is cut, not overrun.
-    std::string longLine = "1 2 3 $GPRMC,1,A,2232.1234,N,11354.1234,E,1.0,9" + std::string(2000, '9');
+    std::string longLine =
+        "1 2 3 $GPRMC,1,A,2232.1234,N,11354.1234,E,1.0,9" + std::string(2000, '9');
     table.parseAssistLine(longLine.data(), 0);
     EXPECT_EQ(table.count(), 20);
     EXPECT_EQ(table.find(10)->latitude, "");  // the 33+ character course field rejects it

@@ -7,18 +7,19 @@
 
 #include <gtest/gtest.h>
 
-#include "telemetry_table.h"
 #include "chip_detect.h"
 #include "exiftool.h"
 #include "layout_reader.h"
 #include "nmea_sentence.h"
 #include "recording_entry.h"
+#include "telemetry_table.h"
 
 namespace {
 
 const std::filesystem::path kTestData = TELEMETRY_TESTDATA_DIR;
 
-struct Row {
+struct Row
+{
     std::string source, sentence, lat, lon, knots, course, note;
 };
 
@@ -166,11 +167,13 @@ TEST(RealMovies, CreationTimesOfTheFirstShape)
 // second of video, every position within 25 m of one of ExifTool's fixes, about 1 g at rest.
 TEST(RealMovies, GoProTelemetryAgreesWithExifTool)
 {
-    struct Expected {
+    struct Expected
+    {
         const char* name;
         int samples;  // ceil of the movie's duration (12.08 s, 10.52 s)
     };
-    for (const Expected& file : {Expected{"gopro-karma.mp4", 13}, Expected{"gopro-max-heromode.mp4", 11}}) {
+    for (const Expected& file :
+         {Expected{"gopro-karma.mp4", 13}, Expected{"gopro-max-heromode.mp4", 11}}) {
         const std::string path = (kTestData / "real-movies" / file.name).string();
         const std::vector<ExifFix> judge = exifToolFixes(path);
         ASSERT_GT(judge.size(), 40u) << path;
@@ -191,8 +194,8 @@ TEST(RealMovies, GoProTelemetryAgreesWithExifTool)
             double nearest = 1e9;
             for (const ExifFix& fix : judge)
                 nearest = std::min(nearest, metresBetween(std::stod(entry.latitude),
-                                                          std::stod(entry.longitude),
-                                                          fix.latitude, fix.longitude));
+                                                          std::stod(entry.longitude), fix.latitude,
+                                                          fix.longitude));
             EXPECT_LT(nearest, 25.0) << path << " sample " << i / kEntriesPerSample;
         }
         EXPECT_GE(positions, file.samples - 1) << path;

@@ -89,7 +89,8 @@ TEST_F(SidecarReader, LongLinesAreCutIntoPiecesOf1023Bytes)
     EXPECT_EQ(read("12345678" + std::string(3000, '7') + "\r\n" + line + "\r\n"), 10);
     expectMadeSamples(table, {0});
 
-    struct Case {
+    struct Case
+    {
         size_t length;
         const char* lineEnd;
         int entries;
@@ -97,10 +98,9 @@ TEST_F(SidecarReader, LongLinesAreCutIntoPiecesOf1023Bytes)
     for (const Case& c : {Case{1022, "\r\n", 10}, Case{1023, "\r\n", 10}, Case{1023, "\n", 10},
                           Case{1024, "\n", 20}, Case{1500, "\r\n", 20}, Case{2046, "\r\n", 20},
                           Case{2046, "\n", 20}, Case{2047, "\n", 30}, Case{1023, "", 10}}) {
-        EXPECT_EQ(read("12345678\r\n" + padded(c.length) + c.lineEnd + line + "\n"),
-                  c.entries + 10)
+        EXPECT_EQ(read("12345678\r\n" + padded(c.length) + c.lineEnd + line + "\n"), c.entries + 10)
             << c.length << " bytes";
-        expectMadeSample(table, 0, 0);  // the first piece keeps the sample's text
+        expectMadeSample(table, 0, 0);          // the first piece keeps the sample's text
         expectMadeSample(table, c.entries, 0);  // the next line is whole
     }
 }

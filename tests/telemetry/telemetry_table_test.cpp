@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "telemetry_table.h"
 #include "recording_entry.h"
+#include "telemetry_table.h"
 #include "temp_dir.h"
 #include "test_samples.h"
 
@@ -83,8 +83,9 @@ TEST(AssistTable, ShortPathRuleCountsCharactersNotBytes)
 {
     TempDir dir;
     std::filesystem::current_path(dir.path());
-    layout_writer::writeFile("\xC3\xA9.DA", layout_writer::sidecar(makeSamples(1)));  // 4 characters
-    layout_writer::writeFile("\xC3\xA9.D", layout_writer::sidecar(makeSamples(1)));   // 3 characters
+    layout_writer::writeFile("\xC3\xA9.DA",
+                             layout_writer::sidecar(makeSamples(1)));                // 4 characters
+    layout_writer::writeFile("\xC3\xA9.D", layout_writer::sidecar(makeSamples(1)));  // 3 characters
     TelemetryTable table;
     EXPECT_EQ(table.readDatFile("\xC3\xA9.DA"), 10);
     EXPECT_EQ(table.readDatFile("\xC3\xA9.D"), -1);

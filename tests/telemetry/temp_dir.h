@@ -9,7 +9,8 @@
 #include "layout_writer.h"
 
 // A fresh folder per test, removed afterwards; Write puts bytes in a file inside it.
-class TempDir {
+class TempDir
+{
 public:
     TempDir()
     {

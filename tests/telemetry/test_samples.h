@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "telemetry_table.h"
 #include "layout_writer.h"
+#include "telemetry_table.h"
 
 // Samples with known decoded values: axes 100*i+1, -(50*i+7), 1000+i; an RMC fix at
 // 22 deg 32.1234' N (+i/10000 minute), 113 deg 54.1234' W, 10 kn, course 45.5.
@@ -19,8 +19,8 @@ inline std::vector<layout_writer::Sample> makeSamples(int count)
         std::snprintf(sentence, sizeof sentence,
                       "GPRMC,1235%02d,A,2232.%04d,N,11354.1234,W,10.0,45.5,230394,,,A", i % 60,
                       1234 + i);
-        samples.push_back({100 * i + 1, -(50 * i + 7), 1000 + i,
-                           layout_writer::withChecksum(sentence)});
+        samples.push_back(
+            {100 * i + 1, -(50 * i + 7), 1000 + i, layout_writer::withChecksum(sentence)});
     }
     return samples;
 }
@@ -64,7 +64,8 @@ inline std::vector<int> range(int count)
 
 // Writes bytes to a fresh file of a per-test folder and hands it to one reader of the table.
 template <int (TelemetryTable::*Reader)(const std::string&)>
-class ReaderTest : public ::testing::Test {
+class ReaderTest : public ::testing::Test
+{
 protected:
     int read(std::string_view bytes) { return (table.*Reader)(dir.write(nextName(), bytes)); }
     int read(const layout_writer::SparseFile& file)

@@ -28,7 +28,8 @@ TEST(TrackTable, EachSecondTakesTheFirstRecordAtOrAfterIt)
 {
     TimedTrack track;
     track.fixes = {Fix(0.5, true), Fix(1.0, false), Fix(1.2, true, -33.9, 151.2), Fix(3.9, true)};
-    track.accelerations = {{0.0, 1.0, 0, 0}, {0.05, 2.0, 0, 0}, {0.25, 3.0, 0, 0}, {1.95, 4.0, 0, 0}};
+    track.accelerations = {
+        {0.0, 1.0, 0, 0}, {0.05, 2.0, 0, 0}, {0.25, 3.0, 0, 0}, {1.95, 4.0, 0, 0}};
     TelemetryTable table;
     fillTable(track, 4.2, table);
     ASSERT_EQ(table.count(), 4 * kEntriesPerSample);  // up to the last record's second

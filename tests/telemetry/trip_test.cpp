@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "telemetry_table.h"
 #include "layout_writer.h"
+#include "telemetry_table.h"
 #include "temp_dir.h"
 #include "trip.h"
 #include "trip_summary.h"
@@ -69,7 +69,8 @@ TEST(TripPlan, TwoMinutesFromTheEndJoinAndOneSecondMoreSplits)
 TEST(TripPlan, OutOfOrderNamesPlayInTimeOrderAndTimelessRecordingsStandAlone)
 {
     // List order by name; the times say 1, 2, 0 within one trip, and row 3 has no time.
-    const std::vector<RecordingClock> clocks = {clockAt(120, 60), clockAt(180, 60), clockAt(0, 60), {}, clockAt(240, 60)};
+    const std::vector<RecordingClock> clocks = {
+        clockAt(120, 60), clockAt(180, 60), clockAt(0, 60), {}, clockAt(240, 60)};
     const TripPlan plan(clocks);
     EXPECT_EQ(plan.trips(), (std::vector<std::vector<int>>{{2, 0, 1, 4}, {3}}));
     EXPECT_TRUE(plan.startsTrip(2));

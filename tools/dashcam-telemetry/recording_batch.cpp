@@ -53,7 +53,8 @@ std::vector<std::string> expandFolders(const std::vector<std::string>& paths, st
     return recordings;
 }
 
-std::vector<std::vector<int>> groupRecordings(const std::vector<std::string>& recordings, bool byTrip)
+std::vector<std::vector<int>> groupRecordings(const std::vector<std::string>& recordings,
+                                              bool byTrip)
 {
     if (!byTrip) {
         std::vector<std::vector<int>> each;
@@ -70,13 +71,13 @@ std::vector<std::vector<int>> groupRecordings(const std::vector<std::string>& re
 
 DumpProgress::DumpProgress(std::ostream& err, bool enabled, int total)
     : m_err(err), m_enabled(enabled && total >= kProgressFrom), m_total(total)
-{
-}
+{}
 
 DumpProgress::~DumpProgress()
 {
     if (m_enabled)
-        m_err << "\rdashcam-telemetry: " << m_done << '/' << m_total << " recordings\n" << std::flush;
+        m_err << "\rdashcam-telemetry: " << m_done << '/' << m_total << " recordings\n"
+              << std::flush;
 }
 
 void DumpProgress::step()

@@ -11,11 +11,13 @@ std::vector<std::string> expandFolders(const std::vector<std::string>& paths, st
 
 // Indices into recordings: each on its own in order, or with byTrip their trips as the
 // player forms them (from each movie header's time and length).
-std::vector<std::vector<int>> groupRecordings(const std::vector<std::string>& recordings, bool byTrip);
+std::vector<std::vector<int>> groupRecordings(const std::vector<std::string>& recordings,
+                                              bool byTrip);
 
 // "dashcam-telemetry: 1200/5000" on one terminal line, rewritten as work goes on, for runs
 // long enough to need it; the line is ended when the run ends.
-class DumpProgress {
+class DumpProgress
+{
 public:
     DumpProgress(std::ostream& err, bool enabled, int total);
     ~DumpProgress();

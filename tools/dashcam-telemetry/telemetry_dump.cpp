@@ -68,8 +68,8 @@ void writeEntryLine(std::ostream& out, int index, const TelemetryEntry& entry)
                                      entry.gX, entry.gY, entry.gZ);
     out.write(numbers, length);
     out << entry.latitude << '\t' << entry.longitude << '\t';
-    const int tailLength = std::snprintf(numbers, sizeof numbers, "%d\t%.3f\n", entry.speedKmh,
-                                         entry.course);
+    const int tailLength =
+        std::snprintf(numbers, sizeof numbers, "%d\t%.3f\n", entry.speedKmh, entry.course);
     out.write(numbers, tailLength);
 }
 
@@ -117,8 +117,8 @@ void writeTableBlock(std::ostream& out, const DumpedRecording& recording)
     out << '\n';
 }
 
-int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
-                        std::ostream& err, bool showProgress)
+int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                        bool showProgress)
 {
     DumpFormat format = DumpFormat::Table;
     bool trips = false;

@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "telemetry_table.h"
 #include "layout_reader.h"
 #include "recording_entry.h"
+#include "telemetry_table.h"
 
 // One file as the player sees it: its play list entry and the table its reader filled.
-struct DumpedRecording {
+struct DumpedRecording
+{
     std::string path;  // as given on the command line
     RecordingEntry node;
     ReadOutcome outcome;  // what the reader returned, and why when it read nothing
@@ -24,5 +25,5 @@ void writeTableBlock(std::ostream& out, const DumpedRecording& recording);
 
 // The whole program over its arguments (without the program name); the exit status.
 // showProgress: a progress line on err for long runs (when err is a terminal).
-int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
-                        std::ostream& err, bool showProgress = false);
+int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                        bool showProgress = false);

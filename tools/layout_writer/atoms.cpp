@@ -45,19 +45,19 @@ std::string ftypAtom()
 
 std::string mvhdAtom(uint32_t creationTime, uint32_t durationMs)
 {
-    std::string content = BE32(0);          // version, flags
+    std::string content = BE32(0);  // version, flags
     content += BE32(creationTime);
-    content += BE32(creationTime);          // modification time
-    content += BE32(1000);                  // time scale
-    content += BE32(durationMs);            // duration
-    content += BE32(0x00010000);            // rate 1.0
-    content += be16(0x0100);                // volume 1.0
+    content += BE32(creationTime);  // modification time
+    content += BE32(1000);          // time scale
+    content += BE32(durationMs);    // duration
+    content += BE32(0x00010000);    // rate 1.0
+    content += be16(0x0100);        // volume 1.0
     content.append(10, '\0');
     const uint32_t matrix[9] = {0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000};
     for (uint32_t m : matrix)
         content += BE32(m);
-    content.append(24, '\0');               // preview, poster, selection, current time
-    content += BE32(2);                     // next track id
+    content.append(24, '\0');  // preview, poster, selection, current time
+    content += BE32(2);        // next track id
     return Atom("mvhd", content);
 }
 
@@ -87,7 +87,7 @@ std::string stcoAtom(const std::vector<uint32_t>& offsets, std::optional<uint32_
 }
 
 std::string stszAtom(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
-                 std::optional<uint32_t> countField)
+                     std::optional<uint32_t> countField)
 {
     std::string content = BE32(0);
     content += BE32(uniformSize);

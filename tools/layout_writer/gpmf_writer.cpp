@@ -105,7 +105,8 @@ std::string acclStream(const GpmfSecond& second)
     std::string records;
     for (const auto& a : second.accelerations)
         for (double axis : a)
-            records += be16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(axis * kAccelScale))));
+            records +=
+                be16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(axis * kAccelScale))));
     return Klv("SCAL", 's', 2, 1, be16(static_cast<uint16_t>(kAccelScale))) +
            Klv("ACCL", 's', 6, second.accelerations.size(), records);
 }
@@ -114,7 +115,8 @@ std::string acclStream(const GpmfSecond& second)
 std::string gpmdStbl(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes)
 {
     std::string stsd = BE32(0) + BE32(1) + Atom("gpmd", std::string(6, '\0') + be16(1));
-    std::string stts = BE32(0) + BE32(1) + BE32(static_cast<uint32_t>(sizes.size())) + BE32(kTimescale);
+    std::string stts =
+        BE32(0) + BE32(1) + BE32(static_cast<uint32_t>(sizes.size())) + BE32(kTimescale);
     std::string stsc = BE32(0) + BE32(1) + BE32(1) + BE32(1) + BE32(1);
     return Atom("stsd", stsd) + Atom("stts", stts) + Atom("stsc", stsc) + stszAtom(0, sizes) +
            stcoAtom(offsets);
@@ -129,10 +131,10 @@ std::string gpmdTrak(const std::vector<uint32_t>& offsets, const std::vector<uin
     std::string mdhd = BE32(0) + BE32(creationTime) + BE32(creationTime) + BE32(kTimescale) +
                        BE32(duration) + BE32(0);
     std::string hdlr = BE32(0) + "mhlr" + "meta" + std::string(12, '\0') + "GoPro MET" + '\0';
-    std::string minf = Atom("gmhd", Atom("gmin", std::string(16, '\0'))) +
-                       Atom("stbl", gpmdStbl(offsets, sizes));
-    return Atom("trak", Atom("tkhd", tkhd) +
-                            Atom("mdia", Atom("mdhd", mdhd) + Atom("hdlr", hdlr) + Atom("minf", minf)));
+    std::string minf =
+        Atom("gmhd", Atom("gmin", std::string(16, '\0'))) + Atom("stbl", gpmdStbl(offsets, sizes));
+    return Atom("trak", Atom("tkhd", tkhd) + Atom("mdia", Atom("mdhd", mdhd) + Atom("hdlr", hdlr) +
+                                                              Atom("minf", minf)));
 }
 
 }  // namespace

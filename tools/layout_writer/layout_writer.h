@@ -18,7 +18,8 @@
 namespace layout_writer {
 
 // One logged second: G-sensor axes in thousandths of g and the NMEA sentence.
-struct Sample {
+struct Sample
+{
     int x = 0;
     int y = 0;
     int z = 0;
@@ -48,10 +49,10 @@ std::string udtaAtom(std::string_view chip, size_t padBefore = 0);
 std::string trakAtom(std::string_view stblChildren);
 // "stco" with the given offsets; countField replaces the entry count word when set.
 std::string stcoAtom(const std::vector<uint32_t>& offsets,
-                 std::optional<uint32_t> countField = std::nullopt);
+                     std::optional<uint32_t> countField = std::nullopt);
 // "stsz": uniformSize 0 lists sizes; otherwise no per-sample sizes, count = countField or 0.
 std::string stszAtom(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
-                 std::optional<uint32_t> countField = std::nullopt);
+                     std::optional<uint32_t> countField = std::nullopt);
 
 // Offset of the first atom header of this type at or after from (type at offset + 4),
 // or std::string::npos. A plain byte search: meant for patching fixtures in tests.
@@ -77,11 +78,12 @@ std::string withChecksum(std::string_view body);
 // for latitude, 3 for longitude). The hemisphere letter is not included.
 std::string nmeaAngle(double degrees, bool longitude, int fractionDigits);
 
-struct FixOptions {
-    int fractionDigits = 4;        // minute fraction digits of latitude and longitude
-    char status = 'A';             // RMC status
-    std::string time = "123519";   // UTC hhmmss
-    std::string date = "230394";   // RMC ddmmyy
+struct FixOptions
+{
+    int fractionDigits = 4;       // minute fraction digits of latitude and longitude
+    char status = 'A';            // RMC status
+    std::string time = "123519";  // UTC hhmmss
+    std::string date = "230394";  // RMC ddmmyy
 };
 // "$GPRMC" sentence with checksum from decimal degrees (south/west negative).
 std::string rmc(double latitude, double longitude, double knots, double course,
@@ -93,7 +95,8 @@ std::string gga(double latitude, double longitude, const FixOptions& options = {
 
 // A file image of which only some ranges hold data; the rest reads as zeros. Lets huge
 // layouts (blocks every 32 KiB) be written as sparse files.
-struct SparseFile {
+struct SparseFile
+{
     uint64_t size = 0;
     std::vector<std::pair<uint64_t, std::string>> pieces;  // offset, bytes
 
@@ -107,7 +110,8 @@ bool writeFile(const std::string& path, const SparseFile& file);
 
 // ---- Sidecar .DAT ----------------------------------------------------------------------
 
-struct SidecarOptions {
+struct SidecarOptions
+{
     std::string keyLine = "12345678";  // the whole first line, without line end
     std::string lineEnd = "\r\n";      // after the key line and after every log line
 };
@@ -116,7 +120,8 @@ std::string sidecar(const std::vector<Sample>& samples, const SidecarOptions& op
 
 // ---- ICAT ------------------------------------------------------------------------------
 
-struct IcatOptions {
+struct IcatOptions
+{
     // Header bytes 7..14 of the telemetry atom; shift = weighted byte sum modulo 256.
     std::array<uint8_t, 8> keyBytes = {'1', '2', '3', '4', '5', '6', '7', '8'};
     std::string marker = "vorlan1";  // 7 bytes
@@ -137,7 +142,8 @@ std::string icatMovie(const std::vector<Sample>& samples, const IcatOptions& opt
 
 // ---- AMBARELLA A7L ---------------------------------------------------------------------
 
-struct A7lOptions {
+struct A7lOptions
+{
     std::string keyDigits = "12345678";
     std::optional<size_t> keyIndex = 0;  // chunk index of the key sample; none: no key
     int trackCount = 3;                  // the third track holds the telemetry
@@ -157,25 +163,26 @@ std::string a7lMovie(const std::vector<Sample>& samples, const A7lOptions& optio
 
 // ---- NT96650A --------------------------------------------------------------------------
 
-inline constexpr uint32_t kNtBlockRead = 232;   // bytes read per block, from position + 48
-inline constexpr uint32_t kNtBlockSpan = 280;   // 48 + 232
+inline constexpr uint32_t kNtBlockRead = 232;  // bytes read per block, from position + 48
+inline constexpr uint32_t kNtBlockSpan = 280;  // 48 + 232
 
-struct Nt96650Options {
+struct Nt96650Options
+{
     std::string chip = "NT96650A";
     std::vector<std::string> keyDigits = {"12345678"};  // block i uses entry i % size
-    bool crlf = true;  // plain CR LF after the scrambled sentence
+    bool crlf = true;                                   // plain CR LF after the scrambled sentence
     uint32_t creationTime = 3600000000u;
 
     // First-track variant (blocks after every 30th video sample, rounded to 32 KiB).
     uint32_t videoSampleSize = 4000;
-    bool uniformSize = false;                   // stsz uniform-size word instead of a list
-    std::optional<uint32_t> videoSampleCount{};   // default 30 per sample
-    std::optional<uint32_t> chunkCount{};         // chunk table entries; default sample count
-    std::optional<uint32_t> stszCountField{};     // replaces the stsz count word
-    std::optional<uint32_t> stcoCountField{};     // replaces the stco count word
-    uint32_t firstBlockSlot = 1;   // block k lies at 32768 * (firstBlockSlot + k - 1)
-    uint32_t slack = 0;            // gap between the end of sample 30k-1 and block k
-    bool udtaFirst = false;        // udta before the trak: moov ends right after the trak
+    bool uniformSize = false;                    // stsz uniform-size word instead of a list
+    std::optional<uint32_t> videoSampleCount{};  // default 30 per sample
+    std::optional<uint32_t> chunkCount{};        // chunk table entries; default sample count
+    std::optional<uint32_t> stszCountField{};    // replaces the stsz count word
+    std::optional<uint32_t> stcoCountField{};    // replaces the stco count word
+    uint32_t firstBlockSlot = 1;                 // block k lies at 32768 * (firstBlockSlot + k - 1)
+    uint32_t slack = 0;                          // gap between the end of sample 30k-1 and block k
+    bool udtaFirst = false;  // udta before the trak: moov ends right after the trak
 };
 // The 232 bytes read at block position + 48.
 std::string nt96650Block(const Sample& sample, std::string_view keyDigits, bool crlf = true);
@@ -190,20 +197,23 @@ std::string nt96650SecondTrackMovie(const std::vector<Sample>& samples,
 
 // One second of a GoPro recording: GPS fixes (spread evenly over the second) and
 // accelerometer readings in m/s².
-struct GpmfFix {
+struct GpmfFix
+{
     double latitude = 0.0;
     double longitude = 0.0;
     double altitude = 0.0;  // metres
     double speed = 0.0;     // 2D ground speed, m/s
 };
-struct GpmfSecond {
+struct GpmfSecond
+{
     std::vector<GpmfFix> fixes;
-    uint32_t fixType = 3;        // GPSF: 0 no lock, 2 2D, 3 3D
-    std::string utc;             // GPSU "yymmddhhmmss.sss"; empty for none
+    uint32_t fixType = 3;  // GPSF: 0 no lock, 2 2D, 3 3D
+    std::string utc;       // GPSU "yymmddhhmmss.sss"; empty for none
     std::vector<std::array<double, 3>> accelerations;
 };
-struct GpmfOptions {
-    bool gps9 = false;               // GPS9 records (own time and fix) instead of GPS5
+struct GpmfOptions
+{
+    bool gps9 = false;  // GPS9 records (own time and fix) instead of GPS5
     uint32_t creationTime = 3600000000u;
 };
 // One GPMF payload: DEVC holding a GPS stream (SCAL, GPSF, GPSU, GPS5 or TYPE and GPS9) and
@@ -225,13 +235,14 @@ std::string movieSecondShape(uint32_t creationTime);
 // ---- Modern layouts: Novatek freeGPS blocks and NMEA in a box --------------------------
 
 // One logged second of a modern layout.
-struct GpsPoint {
+struct GpsPoint
+{
     double latitude = 0.0;   // decimal degrees, south negative
     double longitude = 0.0;  // decimal degrees, west negative
     double knots = 0.0;
     double course = 0.0;
     char status = 'A';
-    int year = 2023;         // UTC
+    int year = 2023;  // UTC
     int month = 5;
     int day = 17;
     int hour = 10;
@@ -250,7 +261,8 @@ enum class FreeGpsRecord {
 };
 inline constexpr uint32_t kFreeGpsBlockSize = 0x8000;
 
-struct FreeGpsOptions {
+struct FreeGpsOptions
+{
     FreeGpsRecord record = FreeGpsRecord::Common;
     bool index = true;                        // `gps ` index in moov; false: none
     std::optional<uint32_t> indexCountField;  // replaces the index's entry count
@@ -265,9 +277,10 @@ std::string freeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record,
 // `gps ` index of (position, size) pairs). Sparse: the blocks are mostly zeros.
 SparseFile freeGpsMovie(const std::vector<GpsPoint>& points, const FreeGpsOptions& options = {});
 
-struct NmeaBoxOptions {
-    bool inMoov = false;                  // the boxes in moov instead of a top-level free atom
-    int64_t startMs = 1684318830000;      // unix milliseconds of the first line and of sttm
+struct NmeaBoxOptions
+{
+    bool inMoov = false;              // the boxes in moov instead of a top-level free atom
+    int64_t startMs = 1684318830000;  // unix milliseconds of the first line and of sttm
     int accelerationsPerSecond = 10;
     uint32_t creationTime = 3600000000u;
 };

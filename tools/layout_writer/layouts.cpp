@@ -6,9 +6,9 @@ namespace layout_writer {
 
 namespace {
 
-constexpr uint32_t kNtRound = 0x8000;        // first-track block alignment
+constexpr uint32_t kNtRound = 0x8000;           // first-track block alignment
 constexpr uint32_t kNtChunkDistance = 0x10000;  // second track: block = chunk offset + this
-constexpr uint32_t kGroup = 30;              // video samples per telemetry block
+constexpr uint32_t kGroup = 30;                 // video samples per telemetry block
 
 std::string moovAtom(uint32_t creationTime, std::string_view children)
 {
@@ -62,7 +62,8 @@ std::string icatMovie(const std::vector<Sample>& samples, const IcatOptions& opt
 {
     std::string file;
     if (options.leadingAtoms.empty())
-        file = ftypAtom() + Atom("mdat", std::string(64, '\0')) + moovAtom(options.creationTime, "");
+        file =
+            ftypAtom() + Atom("mdat", std::string(64, '\0')) + moovAtom(options.creationTime, "");
     for (const std::string& atom : options.leadingAtoms)
         file += atom;
     if (options.freeAtom)
@@ -161,8 +162,7 @@ static std::string ntMoov(const Nt96650Options& options, const std::string& trak
     return moovAtom(options.creationTime, options.udtaFirst ? udta + traks : traks + udta);
 }
 
-SparseFile nt96650FirstTrackMovie(const std::vector<Sample>& samples,
-                                  const Nt96650Options& options)
+SparseFile nt96650FirstTrackMovie(const std::vector<Sample>& samples, const Nt96650Options& options)
 {
     const uint32_t count =
         options.videoSampleCount.value_or(static_cast<uint32_t>(samples.size()) * kGroup);
@@ -195,16 +195,17 @@ SparseFile nt96650FirstTrackMovie(const std::vector<Sample>& samples,
     std::vector<uint32_t> chunks(options.chunkCount.value_or(count), 0);
     std::copy_n(offsets.begin(), std::min<size_t>(chunks.size(), offsets.size()), chunks.begin());
     const std::string stsz =
-        options.uniformSize ? stszAtom(size, {}, options.stszCountField.value_or(count))
-                            : stszAtom(0, std::vector<uint32_t>(count, size), options.stszCountField);
+        options.uniformSize
+            ? stszAtom(size, {}, options.stszCountField.value_or(count))
+            : stszAtom(0, std::vector<uint32_t>(count, size), options.stszCountField);
     const std::string trak = trakAtom(stsz + stcoAtom(chunks, options.stcoCountField));
 
     SparseFile file;
     const std::string ftyp = ftypAtom();
     file.put(0, ftyp + BE32(static_cast<uint32_t>(end - ftyp.size())) + "mdat");
     for (uint32_t k = 1; k <= groups && k <= samples.size(); ++k)
-        file.put(blockPosition(k) + 48, nt96650Block(samples[k - 1], ntKeyFor(options, k - 1),
-                                                     options.crlf));
+        file.put(blockPosition(k) + 48,
+                 nt96650Block(samples[k - 1], ntKeyFor(options, k - 1), options.crlf));
     file.put(end, ntMoov(options, trak));
     return file;
 }

@@ -18,7 +18,8 @@ constexpr size_t kCameraTime = 52;
 
 std::string moovAtom(uint32_t creationTime, std::string_view children)
 {
-    return Atom("moov", mvhdAtom(creationTime) + trakAtom(stszAtom(0, {}) + stcoAtom({})) + std::string(children));
+    return Atom("moov", mvhdAtom(creationTime) + trakAtom(stszAtom(0, {}) + stcoAtom({})) +
+                            std::string(children));
 }
 
 std::string BE64(int64_t value)

@@ -29,8 +29,8 @@ std::string nmeaAngle(double degrees, bool longitude, int fractionDigits)
     long long scale = 1;
     for (int i = 0; i < fractionDigits; ++i)
         scale *= 10;
-    long long units = std::llround((magnitude - static_cast<double>(whole)) * 60.0 *
-                                   static_cast<double>(scale));
+    long long units =
+        std::llround((magnitude - static_cast<double>(whole)) * 60.0 * static_cast<double>(scale));
     if (units >= 60 * scale) {  // rounding reached a full degree
         units -= 60 * scale;
         ++whole;

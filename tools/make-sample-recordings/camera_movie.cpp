@@ -31,7 +31,8 @@ Atom rawAtom(const std::string& bytes)
 }
 
 // The media data of the rewritten movie; offsets are absolute file positions.
-class MdatBuilder {
+class MdatBuilder
+{
 public:
     explicit MdatBuilder(uint32_t start) : m_start(start) {}
 
@@ -50,7 +51,8 @@ private:
     Bytes m_content;
 };
 
-struct Parts {
+struct Parts
+{
     Atom ftyp;
     Atom moov;
     std::vector<std::vector<Bytes>> samples;  // per track
@@ -141,7 +143,8 @@ uint32_t mdatStart(const Parts& parts)
 }
 
 // A well-formed track that the demuxer skips (unknown handler) and the A7L reader reads.
-Atom telemetryTrack(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes, uint32_t trackId)
+Atom telemetryTrack(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes,
+                    uint32_t trackId)
 {
     const auto count = static_cast<uint32_t>(sizes.size());
     Bytes tkhd(84, 0);
@@ -179,12 +182,13 @@ Atom telemetryTrack(const std::vector<uint32_t>& offsets, const std::vector<uint
     for (uint32_t size : sizes) {
         putU32(stsz, size);
     }
-    Atom stbl = makeContainer("stbl", {makeLeaf("stsd", stsd), makeLeaf("stts", stts), makeLeaf("stsc", {}),
-                                       makeLeaf("stsz", stsz)});
+    Atom stbl = makeContainer("stbl", {makeLeaf("stsd", stsd), makeLeaf("stts", stts),
+                                       makeLeaf("stsc", {}), makeLeaf("stsz", stsz)});
     Atom minf = makeContainer("minf", {makeLeaf("nmhd", Bytes(4, 0)),
                                        makeContainer("dinf", {makeLeaf("dref", dref)}), stbl});
-    Atom trak = makeContainer("trak", {makeLeaf("tkhd", tkhd), makeContainer("mdia", {makeLeaf("mdhd", mdhd),
-                                                                                    makeLeaf("hdlr", hdlr), minf})});
+    Atom trak = makeContainer(
+        "trak", {makeLeaf("tkhd", tkhd),
+                 makeContainer("mdia", {makeLeaf("mdhd", mdhd), makeLeaf("hdlr", hdlr), minf})});
     setOneSamplePerChunk(trak, offsets);
     return trak;
 }
@@ -271,7 +275,8 @@ bool writeNt96650(const Movie& movie, const std::vector<lw::Sample>& samples, st
             if ((i + 1) % 30 != 0 || block > samples.size()) {
                 continue;
             }
-            const uint32_t position = (mdat.end() + kNtBlockAlign - 1) / kNtBlockAlign * kNtBlockAlign;
+            const uint32_t position =
+                (mdat.end() + kNtBlockAlign - 1) / kNtBlockAlign * kNtBlockAlign;
             mdat.padTo(position + kNtBlockLead);
             mdat.place(toBytes(lw::nt96650Block(samples[block - 1], kKeyDigits)));
         }

@@ -42,7 +42,8 @@ std::vector<DriveSample> makeDrive(int seconds, long long startUtc)
         const double metres = s.speedKmh / 3.6;
         const double heading = s.course * kPi / 180.0;
         s.latitude += metres * std::cos(heading) / kEarthRadius * 180.0 / kPi;
-        s.longitude += metres * std::sin(heading) / (kEarthRadius * std::cos(s.latitude * kPi / 180.0)) * 180.0 / kPi;
+        s.longitude += metres * std::sin(heading) /
+                       (kEarthRadius * std::cos(s.latitude * kPi / 180.0)) * 180.0 / kPi;
         const double along = (s.speedKmh - previousSpeed) / 3.6 / 9.81;
         const double across = metres * (turn * kPi / 180.0) / 9.81;
         s.gX = static_cast<int>(std::lround(along * 1000));
@@ -53,4 +54,3 @@ std::vector<DriveSample> makeDrive(int seconds, long long startUtc)
     }
     return drive;
 }
-

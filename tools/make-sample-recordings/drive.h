@@ -3,7 +3,8 @@
 #include <vector>
 
 // One logged second of a made-up drive.
-struct DriveSample {
+struct DriveSample
+{
     double latitude = 0.0;   // degrees, north positive
     double longitude = 0.0;  // degrees, east positive
     double speedKmh = 0.0;
@@ -17,4 +18,3 @@ struct DriveSample {
 // A drive along a winding made-up road: starts from rest, speeds up, brakes for bends,
 // stops once. Sample i is second i of the drive.
 std::vector<DriveSample> makeDrive(int seconds, long long startUtc);
-

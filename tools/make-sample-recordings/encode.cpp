@@ -31,9 +31,10 @@ std::string pipelineText(const ClipOptions& clip, const std::string& path)
                        muxer + " name=mux ! filesink location=" + quoted(path);
     if (clip.audio) {
         const int blocks = clip.seconds * 10;
-        text += " audiotestsrc num-buffers=" + std::to_string(blocks) +
-                " samplesperbuffer=4800 wave=pink-noise volume=0.05 ! audio/x-raw,rate=48000,channels=1"
-                " ! audioconvert ! avenc_aac ! aacparse ! mux.";
+        text +=
+            " audiotestsrc num-buffers=" + std::to_string(blocks) +
+            " samplesperbuffer=4800 wave=pink-noise volume=0.05 ! audio/x-raw,rate=48000,channels=1"
+            " ! audioconvert ! avenc_aac ! aacparse ! mux.";
     }
     return text;
 }
@@ -51,9 +52,11 @@ bool encodeClip(const ClipOptions& clip, const std::string& path, std::string& e
         return false;
     }
     gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
-    std::unique_ptr<GstBus, decltype(&gst_object_unref)> bus(gst_element_get_bus(pipeline.get()), gst_object_unref);
+    std::unique_ptr<GstBus, decltype(&gst_object_unref)> bus(gst_element_get_bus(pipeline.get()),
+                                                             gst_object_unref);
     GstMessage* message = gst_bus_timed_pop_filtered(
-        bus.get(), GST_CLOCK_TIME_NONE, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        bus.get(), GST_CLOCK_TIME_NONE,
+        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     bool ok = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
     if (!ok) {
         GError* runError = nullptr;

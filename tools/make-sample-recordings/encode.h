@@ -2,7 +2,8 @@
 
 #include <string>
 
-struct ClipOptions {
+struct ClipOptions
+{
     int seconds = 10;
     bool audio = true;
     bool transportStream = false;  // MPEG-TS instead of QuickTime

@@ -20,13 +20,14 @@ namespace lw = layout_writer;
 
 namespace {
 
-constexpr long long kDriveStartUtc = 1718093700;     // 2024-06-11 08:15:00 UTC
-constexpr uint32_t kEpoch1904 = 2082844800u;         // 1970-01-01 in the movie epoch
+constexpr long long kDriveStartUtc = 1718093700;  // 2024-06-11 08:15:00 UTC
+constexpr uint32_t kEpoch1904 = 2082844800u;      // 1970-01-01 in the movie epoch
 constexpr char kSidecarKey[] = "27182818";
 
 enum class Layout { Icat, A7l, Nt96650, Sidecar, NoTelemetry };
 
-struct Recording {
+struct Recording
+{
     const char* name;
     Layout layout;
 };
@@ -74,8 +75,8 @@ bool isNamed(const Recording& rec, const std::string& layout)
 // No names: every layout; else those whose file name has "_NAME.".
 bool isWanted(const Recording& rec, const std::vector<std::string>& wanted)
 {
-    return wanted.empty() ||
-           std::any_of(wanted.begin(), wanted.end(), [&](const std::string& w) { return isNamed(rec, w); });
+    return wanted.empty() || std::any_of(wanted.begin(), wanted.end(),
+                                         [&](const std::string& w) { return isNamed(rec, w); });
 }
 
 bool isLayout(const std::string& layout)
@@ -84,15 +85,16 @@ bool isLayout(const std::string& layout)
                        [&](const Recording& rec) { return isNamed(rec, layout); });
 }
 
-bool writeRecording(const Recording& rec, const fs::path& dir, const std::vector<DriveSample>& drive, int seconds,
-                    std::string& error)
+bool writeRecording(const Recording& rec, const fs::path& dir,
+                    const std::vector<DriveSample>& drive, int seconds, std::string& error)
 {
     std::vector<lw::Sample> samples;
     for (const DriveSample& s : drive) {
         samples.push_back(toLogged(s));
     }
     const fs::path target = dir / rec.name;
-    ClipOptions clip{seconds, rec.layout != Layout::Nt96650, rec.layout == Layout::NoTelemetry, rec.name};
+    ClipOptions clip{seconds, rec.layout != Layout::Nt96650, rec.layout == Layout::NoTelemetry,
+                     rec.name};
     if (clip.transportStream) {
         return encodeClip(clip, target.string(), error);
     }
@@ -100,31 +102,25 @@ bool writeRecording(const Recording& rec, const fs::path& dir, const std::vector
     if (!encodeClip(clip, raw.string(), error)) {
         return false;
     }
-    const camera_movie::Movie movie{static_cast<uint32_t>(drive.front().utcSeconds + kEpoch1904), raw.string(),
-                                    target.string()};
+    const camera_movie::Movie movie{static_cast<uint32_t>(drive.front().utcSeconds + kEpoch1904),
+                                    raw.string(), target.string()};
     bool ok = false;
     switch (rec.layout) {
-    case Layout::Icat:
-        ok = camera_movie::writeIcat(movie, samples, error);
-        break;
-    case Layout::A7l:
-        ok = camera_movie::writeA7l(movie, samples, error);
-        break;
-    case Layout::Nt96650:
-        ok = camera_movie::writeNt96650(movie, samples, error);
-        break;
+    case Layout::Icat: ok = camera_movie::writeIcat(movie, samples, error); break;
+    case Layout::A7l: ok = camera_movie::writeA7l(movie, samples, error); break;
+    case Layout::Nt96650: ok = camera_movie::writeNt96650(movie, samples, error); break;
     case Layout::Sidecar: {
         lw::SidecarOptions options;
         options.keyLine = kSidecarKey;
         ok = camera_movie::writePlain(movie, error) &&
-             lw::writeFile(fs::path(target).replace_extension(".DAT").string(), lw::sidecar(samples, options));
+             lw::writeFile(fs::path(target).replace_extension(".DAT").string(),
+                           lw::sidecar(samples, options));
         if (!ok && error.empty()) {
             error = "cannot write the sidecar file";
         }
         break;
     }
-    case Layout::NoTelemetry:
-        break;
+    case Layout::NoTelemetry: break;
     }
     std::error_code ignored;
     fs::remove(raw, ignored);
@@ -143,14 +139,16 @@ int main(int argc, char** argv)
     const std::vector<std::string>& operands = args.operands;
     const fs::path dir = operands[0];
     const int seconds = operands.size() >= 2 ? std::atoi(operands[1].c_str()) : 12;
-    const std::vector<std::string> wanted(operands.begin() + std::min<size_t>(operands.size(), 2), operands.end());
+    const std::vector<std::string> wanted(operands.begin() + std::min<size_t>(operands.size(), 2),
+                                          operands.end());
     if (seconds < 1 || seconds > 3600) {
         std::fprintf(stderr, "make-sample-recordings: SECONDS must be 1..3600\n");
         return 2;
     }
     for (const std::string& layout : wanted) {
         if (!isLayout(layout)) {
-            std::fprintf(stderr, "make-sample-recordings: no layout %s\n%s", layout.c_str(), kUsage);
+            std::fprintf(stderr, "make-sample-recordings: no layout %s\n%s", layout.c_str(),
+                         kUsage);
             return 2;
         }
     }
@@ -160,7 +158,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot create %s: %s\n", dir.c_str(), ec.message().c_str());
         return 1;
     }
-    const std::vector<DriveSample> drive = makeDrive(seconds * static_cast<int>(std::size(kRecordings)), kDriveStartUtc);
+    const std::vector<DriveSample> drive =
+        makeDrive(seconds * static_cast<int>(std::size(kRecordings)), kDriveStartUtc);
     for (size_t i = 0; i < std::size(kRecordings); ++i) {
         if (!isWanted(kRecordings[i], wanted)) {
             continue;

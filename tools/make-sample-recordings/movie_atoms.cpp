@@ -7,7 +7,8 @@ namespace {
 
 bool isContainerType(const std::string& type)
 {
-    static const char* const kContainers[] = {"moov", "trak", "mdia", "minf", "stbl", "dinf", "edts", "udta"};
+    static const char* const kContainers[] = {"moov", "trak", "mdia", "minf",
+                                              "stbl", "dinf", "edts", "udta"};
     return std::any_of(std::begin(kContainers), std::end(kContainers),
                        [&](const char* c) { return type == c; });
 }
@@ -28,7 +29,8 @@ bool parseRange(const Bytes& file, size_t begin, size_t end, std::vector<Atom>& 
                 return false;
             }
         } else {
-            atom.payload.assign(file.begin() + static_cast<long>(pos + 8), file.begin() + static_cast<long>(pos + size));
+            atom.payload.assign(file.begin() + static_cast<long>(pos + 8),
+                                file.begin() + static_cast<long>(pos + size));
         }
         out.push_back(std::move(atom));
         pos += size;
@@ -36,12 +38,14 @@ bool parseRange(const Bytes& file, size_t begin, size_t end, std::vector<Atom>& 
     return pos == end;
 }
 
-struct ChunkRun {
+struct ChunkRun
+{
     uint32_t firstChunk;
     uint32_t samplesPerChunk;
 };
 
-std::vector<uint32_t> readTable(const Bytes& payload, size_t countOffset, size_t firstOffset, size_t stride)
+std::vector<uint32_t> readTable(const Bytes& payload, size_t countOffset, size_t firstOffset,
+                                size_t stride)
 {
     std::vector<uint32_t> values;
     const uint32_t count = getU32(payload, countOffset);
@@ -65,7 +69,8 @@ const Atom& sampleTable(const Atom& trak)
 
 Atom* Atom::child(const std::string& childType)
 {
-    auto it = std::find_if(children.begin(), children.end(), [&](const Atom& a) { return a.type == childType; });
+    auto it = std::find_if(children.begin(), children.end(),
+                           [&](const Atom& a) { return a.type == childType; });
     return it == children.end() ? nullptr : &*it;
 }
 
@@ -133,8 +138,8 @@ uint32_t getU32(const Bytes& data, size_t offset)
     if (offset + 4 > data.size()) {
         throw std::runtime_error("table runs past its atom");
     }
-    return (uint32_t{data[offset]} << 24) | (uint32_t{data[offset + 1]} << 16) | (uint32_t{data[offset + 2]} << 8) |
-           uint32_t{data[offset + 3]};
+    return (uint32_t{data[offset]} << 24) | (uint32_t{data[offset + 1]} << 16) |
+           (uint32_t{data[offset + 2]} << 8) | uint32_t{data[offset + 3]};
 }
 
 void setU32(Bytes& data, size_t offset, uint32_t value)
@@ -167,12 +172,14 @@ std::vector<Bytes> readTrackSamples(const Atom& trak, const Bytes& file)
             ++run;
         }
         size_t pos = offsets[chunk];
-        for (uint32_t k = 0; k < runs.at(run).samplesPerChunk && samples.size() < sampleCount; ++k) {
+        for (uint32_t k = 0; k < runs.at(run).samplesPerChunk && samples.size() < sampleCount;
+             ++k) {
             const size_t size = uniform ? uniform : getU32(stsz->payload, 12 + 4 * samples.size());
             if (pos + size > file.size()) {
                 throw std::runtime_error("sample runs past the end of the file");
             }
-            samples.emplace_back(file.begin() + static_cast<long>(pos), file.begin() + static_cast<long>(pos + size));
+            samples.emplace_back(file.begin() + static_cast<long>(pos),
+                                 file.begin() + static_cast<long>(pos + size));
             pos += size;
         }
     }
@@ -194,8 +201,10 @@ void setOneSamplePerChunk(Atom& trak, const std::vector<uint32_t>& offsets)
     for (uint32_t offset : offsets) {
         putU32(stco, offset);
     }
-    std::erase_if(stbl.children, [](const Atom& a) { return a.type == "stco" || a.type == "co64"; });
+    std::erase_if(stbl.children,
+                  [](const Atom& a) { return a.type == "stco" || a.type == "co64"; });
     stbl.child("stsc")->payload = std::move(stsc);
-    auto stsz = std::find_if(stbl.children.begin(), stbl.children.end(), [](const Atom& a) { return a.type == "stsz"; });
+    auto stsz = std::find_if(stbl.children.begin(), stbl.children.end(),
+                             [](const Atom& a) { return a.type == "stsz"; });
     stbl.children.insert(stsz + 1, makeLeaf("stco", std::move(stco)));
 }

@@ -8,7 +8,8 @@
 // sample tables, serialise. 32-bit atom sizes only (what the muxer writes for short clips).
 using Bytes = std::vector<uint8_t>;
 
-struct Atom {
+struct Atom
+{
     std::string type;            // four characters
     Bytes payload;               // content of a leaf atom
     std::vector<Atom> children;  // content of a container atom

@@ -18,8 +18,8 @@ bool isOption(const std::string& arg)
 
 }  // namespace
 
-ProgramArgs parseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count,
-                             std::ostream& out, std::ostream& err)
+ProgramArgs parseProgramArgs(int argc, const char* const* argv, const std::string& usage,
+                             OperandCount count, std::ostream& out, std::ostream& err)
 {
     ProgramArgs parsed;
     bool optionsEnded = false;
@@ -46,7 +46,8 @@ ProgramArgs parseProgramArgs(int argc, const char* const* argv, const std::strin
     return parsed;
 }
 
-ProgramArgs parseProgramArgs(int argc, const char* const* argv, const std::string& usage, OperandCount count)
+ProgramArgs parseProgramArgs(int argc, const char* const* argv, const std::string& usage,
+                             OperandCount count)
 {
     return parseProgramArgs(argc, argv, usage, count, std::cout, std::cerr);
 }
