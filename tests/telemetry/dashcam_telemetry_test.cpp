@@ -83,6 +83,21 @@ ToolRun runCommand(const TempFolder& folder, const std::string& command)
     return run;
 }
 
+// The GPX file's tracks read back by gpsbabel (-t) in the given CSV format: its lines, the
+// header first.
+std::vector<std::string> gpsbabelCsv(const TempFolder& folder, const std::string& gpxPath,
+                                     const std::string& format)
+{
+    const ToolRun babel =
+        runCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o " + format + " -F -");
+    EXPECT_EQ(babel.status, 0) << babel.err;
+    std::vector<std::string> lines;
+    std::istringstream in(babel.out);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 // ---- The table dump, layout by layout --------------------------------------------------
 
 TEST(DashcamTelemetry, SidecarRecording)
@@ -274,20 +289,17 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
     ASSERT_EQ(dump.status, 0);
     ASSERT_TRUE(lw::writeFile(gpxPath, dump.out));
 
-    // Tracks are only written out by gpsbabel when asked for with -t.
-    const ToolRun babel =
-        runCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv -F -");
-    ASSERT_EQ(babel.status, 0) << babel.err;
-    std::istringstream lines(babel.out);
-    std::string line;
-    std::getline(lines, line);
-    EXPECT_EQ(line.rfind("No,Latitude,Longitude", 0), 0u);
+    const std::vector<std::string> lines = gpsbabelCsv(folder, gpxPath, "unicsv");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0].rfind("No,Latitude,Longitude", 0), 0u);
 
     DumpedRecording recording;
     loadRecording(movie, recording);
     int points = 0;
+    size_t next = 1;
     for (int i = 0; i < recording.table.count(); i += kEntriesPerSample) {
-        ASSERT_TRUE(std::getline(lines, line));
+        ASSERT_LT(next, lines.size());
+        const std::string& line = lines[next++];
         int number = 0;
         double latitude = 0;
         double longitude = 0;
@@ -298,7 +310,7 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
         EXPECT_NEAR(longitude, std::stod(sample.longitude), 1e-6);
     }
     EXPECT_EQ(points, 50);
-    EXPECT_FALSE(std::getline(lines, line));
+    EXPECT_EQ(next, lines.size());
 }
 
 // ---- Trips and CSV ---------------------------------------------------------------------
@@ -357,16 +369,13 @@ TEST(DashcamTelemetryTrips, GpsbabelReadsOneTrackPerTripWithItsTimes)
     EXPECT_EQ(count(dump.out.substr(0, secondTrack), "<trkseg>"), 2u);
     EXPECT_EQ(count(dump.out.substr(secondTrack), "<trkseg>"), 1u);
 
-    const ToolRun babel =
-        runCommand(folder, "gpsbabel -t -i gpx -f '" + gpxPath + "' -o unicsv,utc=0 -F -");
-    ASSERT_EQ(babel.status, 0) << babel.err;
-    std::istringstream lines(babel.out);
-    std::string line;
-    std::getline(lines, line);
-    EXPECT_NE(line.find("Date"), std::string::npos) << line;
-    EXPECT_NE(line.find("Time"), std::string::npos) << line;
+    const std::vector<std::string> lines = gpsbabelCsv(folder, gpxPath, "unicsv,utc=0");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines[0].find("Date"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("Time"), std::string::npos) << lines[0];
     std::vector<std::string> times;
-    while (std::getline(lines, line)) {
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
         const size_t date = line.find("2024/06/11,");
         ASSERT_NE(date, std::string::npos) << line;
         times.push_back(line.substr(date + 11, 8));
