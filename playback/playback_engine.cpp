@@ -518,9 +518,12 @@ void PlaybackEngine::takePipelineMessages()
     }
     if (m_playbin == nullptr)
         return;
-    // An error outweighs an end that follows it: the rest was never played.
+    // An error outweighs an end that follows it: the rest was never played. A pipeline
+    // often posts more than one error as it breaks; once stopped by the first (or by the
+    // user), the others are stale and must not fail the recording again.
     if (error) {
-        stopAfterError(*error);
+        if (m_state != PlayState::Stopped)
+            stopAfterError(*error);
         return;
     }
     // An end that comes after a stop is stale: the stop has already rewound.
