@@ -275,6 +275,9 @@ void PlayerWindow::connectSession()
     connect(&m_session, &PlaybackSession::entryShown, this, &PlayerWindow::showEntry);
     connect(&m_session, &PlaybackSession::recordingClosed, this, &PlayerWindow::resetDisplays);
     connect(&m_session, &PlaybackSession::positionMoved, this, &PlayerWindow::displayTick);
+    // The play button follows the engine's state as it changes, not on the display tick.
+    connect(&m_session, &PlaybackSession::stateChanged, this,
+            [this](PlayState state) { setPlayButton(state == PlayState::Running); });
     connect(&m_session, &PlaybackSession::seeked, this,
             [this](double seconds) { m_seekSlider->setPosition(seekBarUnits(seconds)); });
     connect(&m_session, &PlaybackSession::statusNote, this,

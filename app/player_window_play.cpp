@@ -108,7 +108,6 @@ void PlayerWindow::onDisplayTick()
     if (m_session.isPlaying()) {
         displayTick();
     }
-    setPlayButton(m_session.engine().state() == PlayState::Running);
 }
 
 void PlayerWindow::setPlayButton(bool running)
