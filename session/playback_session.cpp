@@ -72,6 +72,9 @@ const TelemetryEntry* PlaybackSession::currentSample() const
 
 bool PlaybackSession::play(Step step)
 {
+    if (!m_movingPastFailure) {
+        m_failureNotes.clear();  // a new start: earlier failures are no longer news
+    }
     if (isPlaying()) {
         stop();
     }
@@ -98,6 +101,7 @@ bool PlaybackSession::play(Step step)
                           : QStringLiteral("Could not play %1: %2").arg(displayName(node), reason));
         return true;
     }
+    m_failureNotes.clear();
     m_userStopped = false;  // a stop of the recording before does not hold for this one
     m_resumeAfterSeek = false;
     const double duration = m_engine.duration();
@@ -144,14 +148,22 @@ void PlaybackSession::stop()
 }
 
 // A recording that cannot be played, or breaks off: a note, and in cycle mode the chain
-// goes on with the next one.
+// goes on with the next one. The note keeps the failures met on the way, first one first:
+// the next file failing at once must not take the place of the one the user chose.
 void PlaybackSession::failRecording(const QString& note)
 {
-    emit statusNote(note);
+    m_failureNotes << note;
+    emit statusNote(m_failureNotes.join(QStringLiteral("; ")));
     if (m_cycleMode) {
         // Queued: a card of broken recordings must not recurse once per recording.
         QMetaObject::invokeMethod(
-            this, [this] { play(Step::Next); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                m_movingPastFailure = true;
+                play(Step::Next);
+                m_movingPastFailure = false;
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -180,7 +192,15 @@ void PlaybackSession::seekBy(double seconds)
     if (!isPlaying()) {
         return;
     }
-    const double target = std::clamp(m_engine.position() + seconds, 0.0, m_engine.duration());
+    const double duration = m_engine.duration();
+    const double target = std::max(0.0, m_engine.position() + seconds);
+    // Past the end is the end: no frame is left to show there, and what follows it plays.
+    if (duration > 0.0 && target >= duration) {
+        m_userStopped = false;
+        m_engine.stop();
+        onEndReached();
+        return;
+    }
     m_engine.setPosition(target);
     emit seeked(target);
 }

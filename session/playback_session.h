@@ -87,6 +87,7 @@ public:
     // Plays the selected row when it is not the one open, else pauses or resumes.
     void playOrPause(int selectedRow);
     void stop();  // by the user: the end of this recording then moves nowhere
+    // Before the start seeks to 0; past the end ends the recording, as playing to it does.
     void seekBy(double seconds);
     void seekTo(double seconds);
     // The seek bar is held: play waits; finishSeek resumes what was playing at the press.
@@ -145,7 +146,9 @@ private:
     VideoWidget* m_video = nullptr;
     int m_currentIndex = 0;
     bool m_cycleMode = true;
-    bool m_userStopped = false;      // the stop holds until the next open or play
-    bool m_resumeAfterSeek = false;  // the seek bar was pressed while playing
+    bool m_userStopped = false;        // the stop holds until the next open or play
+    bool m_resumeAfterSeek = false;    // the seek bar was pressed while playing
+    bool m_movingPastFailure = false;  // cycle mode moves on from a recording that failed
+    QStringList m_failureNotes;        // the failures since the last open or start by the user
     int m_volumeLevel = -1;
 };

@@ -121,23 +121,80 @@ TEST_F(PlaybackSessionTest, AUserStopHoldsAndPlayResumesWhereItWas)
     EXPECT_EQ(signalRows(loaded), (std::vector<int>{1}));
 }
 
-TEST_F(PlaybackSessionTest, SeekingHoldsPlayAndResumesAndStaysInTheRecording)
+TEST_F(PlaybackSessionTest, SeekingHoldsPlayAndResumesAndStopsAtTheStart)
 {
     listClips(1);
     session.seekBy(1.0);  // nothing open: nothing to seek
     session.playEntry(0);
     QSignalSpy seeked(&session, &PlaybackSession::seeked);
     session.seekBy(-PlaybackSession::kLongSeekSeconds);
-    session.seekBy(PlaybackSession::kLongSeekSeconds);
+    session.seekBy(1.0);
     ASSERT_EQ(seeked.size(), 2);
     EXPECT_EQ(seeked.at(0).at(0).toDouble(), 0.0);
-    EXPECT_EQ(seeked.at(1).at(0).toDouble(), session.engine().duration());
+    EXPECT_NEAR(seeked.at(1).at(0).toDouble(), 1.0, 0.1);
     session.seekTo(0.5);
     session.holdForSeek();
     EXPECT_EQ(session.engine().state(), PlayState::Paused);
     session.holdForSeek();  // a second press still remembers it was playing
     session.finishSeek();
     EXPECT_EQ(session.engine().state(), PlayState::Running);
+}
+
+// A seek past the end leaves no frame to show: it is the end, and what follows the end
+// follows it (the next recording, the same again with cycle mode off, nothing after the last).
+TEST_F(PlaybackSessionTest, SeekingPastTheEndEndsTheRecordingAsPlayingToItDoes)
+{
+    listClips(2);
+    session.playEntry(0);
+    QSignalSpy ended(&session, &PlaybackSession::recordingEnded);
+    QSignalSpy loaded(&session, &PlaybackSession::trackLoaded);
+    session.seekBy(PlaybackSession::kLongSeekSeconds);
+    EXPECT_EQ(signalRows(ended), (std::vector<int>{0}));
+    EXPECT_EQ(signalRows(loaded), (std::vector<int>{1}));
+    EXPECT_EQ(session.engine().state(), PlayState::Running);
+    EXPECT_LT(session.position(), 1.0);
+
+    session.setCycleMode(false);
+    session.seekBy(PlaybackSession::kShortSeekSeconds);
+    EXPECT_EQ(signalRows(loaded), (std::vector<int>{1, 1})) << "the same again";
+    EXPECT_EQ(session.engine().state(), PlayState::Running);
+
+    session.setCycleMode(true);
+    session.seekBy(PlaybackSession::kShortSeekSeconds);  // the last: nothing follows
+    EXPECT_EQ(signalRows(ended), (std::vector<int>{0, 1, 1}));
+    EXPECT_EQ(loaded.size(), 2);
+    EXPECT_EQ(session.engine().state(), PlayState::Stopped);
+    EXPECT_NEAR(session.position(), 0.0, 0.1) << "rewound to the first frame";
+}
+
+// After a power cut a card holds a half-written recording and an empty one after it. Cycle
+// mode skips both at once; the note still begins with the one the user chose.
+TEST_F(PlaybackSessionTest, TheNoteNamesTheRecordingThatFailedFirst)
+{
+    ASSERT_TRUE(QFile::copy(media::truncatedNoIndex(), path(QStringLiteral("A_CUT.MOV"))));
+    QFile empty(path(QStringLiteral("B_EMPTY.MOV")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    ASSERT_TRUE(QFile::copy(media::videoWithAudio(), path(QStringLiteral("C_GOOD.MOV"))));
+    session.importFolder(QFile::encodeName(folder.path()).toStdString());
+    ASSERT_EQ(session.catalogue().count(), 3);
+    QSignalSpy notes(&session, &PlaybackSession::statusNote);
+    QSignalSpy loaded(&session, &PlaybackSession::trackLoaded);
+
+    session.playEntry(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 5000));
+    EXPECT_EQ(signalRows(loaded), (std::vector<int>{2}));
+    const QString shown = notes.last().at(0).toString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Could not play A_CUT.MOV: ")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("no index"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Could not play B_EMPTY.MOV")))
+        << shown.toStdString();
+
+    session.playEntry(1);  // a new start: the failures before are no longer news
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.size() == 2; }, 5000));
+    EXPECT_TRUE(notes.last().at(0).toString().startsWith(QStringLiteral("Could not play B_EMPTY")));
+    EXPECT_FALSE(notes.last().at(0).toString().contains(QStringLiteral("A_CUT")));
 }
 
 TEST_F(PlaybackSessionTest, ABrokenRecordingIsNamedAndOnlyCycleModeGoesOn)
