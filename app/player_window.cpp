@@ -12,6 +12,8 @@
 #include <QShortcut>
 #include <QWindow>
 
+#include <functional>
+
 #include "about_dialog.h"
 #include "blit.h"
 #include "dialog_layout.h"
@@ -55,6 +57,29 @@ QLabel* makeTitleStripLine(QWidget* parent, const QString& name, const QColor& c
     line->hide();
     return line;
 }
+
+// Calls back whenever the watched widget is shown or hidden, by whichever code does it.
+class VisibilityWatch : public QObject
+{
+public:
+    VisibilityWatch(QWidget* watched, std::function<void()> changed)
+        : QObject(watched), m_changed(std::move(changed))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+            m_changed();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_changed;
+};
 
 // The window's font: Arial with a 12-pixel cell, the font the layout units are measured in.
 // The desktop's default is wider and would cut the list's times off in their 130-pixel column.
@@ -135,10 +160,9 @@ void PlayerWindow::createControls()
     m_statusTimer.setSingleShot(true);
     m_statusTimer.setInterval(kStatusShownMs);
     m_summaryLine = makeTitleStripLine(this, QStringLiteral("summaryLine"), palette::kSummary);
-    connect(&m_statusTimer, &QTimer::timeout, this, [this] {
-        m_statusLine->hide();
-        showSummaryWhenNoNote();
-    });
+    connect(&m_statusTimer, &QTimer::timeout, m_statusLine, &QWidget::hide);
+    // A note takes the summary's place while it shows, wherever it is shown or hidden.
+    new VisibilityWatch(m_statusLine, [this] { showSummaryWhenNoNote(); });
 
     createButtons();
     createVolumeBars();

@@ -208,6 +208,9 @@ void PlayerWindow::setSpeedUnit(SpeedUnit unit)
     }
     m_waveformView->setSpeedUnit(unit);
     m_speedLabel->setText(speedLabel(m_shownSpeed, unit));
+    if (!m_summaryLine->text().isEmpty()) {
+        showTripSummary();  // its distance and speeds in the new unit
+    }
     update(
         skin::kNeedleSweep.united(oldFace).united(QRect(m_dialFace.origin, m_dialPicture.size())));
     player_settings::setUnits(unit);

@@ -7,7 +7,11 @@
 #include <QLabel>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
 #include <sstream>
+
+#include <unistd.h>
 
 #include "player_settings.h"
 #include "track_export.h"
@@ -28,6 +32,48 @@ QString duration(int seconds)
         .arg(seconds / 3600)
         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+// "12.3 km, 0:20:00, max 80 km/h, average 37 km/h", or in miles and mph.
+QString tripFigures(const TripSummary& summary, SpeedUnit unit)
+{
+    const bool miles = unit == SpeedUnit::Mph;
+    const QLatin1String length(miles ? "mi" : "km");
+    const QLatin1String speed(miles ? "mph" : "km/h");
+    return QStringLiteral("%1 %2, %3, max %4 %5, average %6 %5")
+        .arg(inUnit(unit, summary.metres / 1000.0), 0, 'f', 1)
+        .arg(length, duration(summary.seconds))
+        .arg(speedIn(unit, summary.maxKmh))
+        .arg(speed)
+        .arg(inUnit(unit, summary.averageKmh), 0, 'f', 0);
+}
+
+// Every byte written and on the disk; why not, else nothing. A buffered write fails only at
+// the flush, which commit() would not report: the file is committed only after it.
+QString writeWhole(QFileDevice& out, const std::string& bytes)
+{
+    const auto size = static_cast<qint64>(bytes.size());
+    if (out.write(bytes.data(), size) != size || !out.flush()) {
+        return out.errorString();
+    }
+    if (out.handle() >= 0 && ::fsync(out.handle()) != 0) {
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    return {};
+}
+
+// Written aside and renamed over the target: a failed export leaves the old file as it was.
+QString saveWhole(const QString& file, const std::string& bytes)
+{
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly)) {
+        return out.errorString();
+    }
+    if (QString problem = writeWhole(out, bytes); !problem.isEmpty()) {
+        out.cancelWriting();
+        return problem;
+    }
+    return out.commit() ? QString() : out.errorString();
 }
 
 }  // namespace
@@ -69,11 +115,7 @@ void PlayerWindow::showTripSummary()
         clearTripSummary();  // no telemetry: nothing to sum up
         return;
     }
-    QString text = QStringLiteral("Trip: %1 km, %2, max %3 km/h, average %4 km/h")
-                       .arg(summary.metres / 1000.0, 0, 'f', 1)
-                       .arg(duration(summary.seconds))
-                       .arg(summary.maxKmh)
-                       .arg(summary.averageKmh, 0, 'f', 0);
+    QString text = QStringLiteral("Trip: %1").arg(tripFigures(summary, m_speedUnit));
     if (summary.peakPart >= 0 && summary.peakPart < static_cast<int>(trip.rows.size())) {
         const int row = trip.rows[static_cast<size_t>(summary.peakPart)];
         const RecordingClock clock = m_session.trips().clock(row);
@@ -100,7 +142,7 @@ void PlayerWindow::clearTripSummary()
 // A note passes over the summary; the summary comes back when the note goes.
 void PlayerWindow::showSummaryWhenNoNote()
 {
-    m_summaryLine->setVisible(!m_statusLine->isVisible() && !m_summaryLine->text().isEmpty());
+    m_summaryLine->setVisible(m_statusLine->isHidden() && !m_summaryLine->text().isEmpty());
 }
 
 void PlayerWindow::onExportTrack()
@@ -153,15 +195,8 @@ void PlayerWindow::exportTrip(int row, const QString& file)
         writeGpxTrackEnd(text);
         writeGpxFooter(text);
     }
-    // Written aside and renamed over the target: a failed export leaves no half file.
-    QSaveFile out(file);
-    const std::string bytes = text.str();
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !out.commit()) {
-        showStatus(
-            QStringLiteral("The track was not saved to %1: %2").arg(file, out.errorString()));
+    if (const QString problem = saveWhole(file, text.str()); !problem.isEmpty()) {
+        showStatus(QStringLiteral("The track was not saved to %1: %2").arg(file, problem));
         return;
     }
     player_settings::setExportFolder(QFileInfo(file).absolutePath());

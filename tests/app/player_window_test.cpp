@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -14,7 +15,12 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <QTimer>
 
@@ -1006,6 +1012,107 @@ TEST_F(PlayerWindowTest, ExportWritesTheWholeTripAndRemembersTheFolder)
     dlg->onExportTrack();
     EXPECT_TRUE(statusText().startsWith("The track was not saved")) << statusText().toStdString();
     EXPECT_FALSE(QFile::exists(chosenExport));
+}
+
+// The summary speaks the gauges' unit, and a note takes its place only while it shows.
+TEST_F(PlayerWindowTest, TheSummaryFollowsTheSpeedUnitAndGivesWayToANote)
+{
+    dlg->onImport();
+    playRow(rowOf("A7L"));
+    const QRegularExpression figures(
+        "^Trip: ([0-9.]+) (km|mi), 0:00:16, max ([0-9]+) (km/h|mph), average ([0-9]+) (km/h|mph),");
+    const QRegularExpressionMatch km = figures.match(tripSummaryText());
+    ASSERT_TRUE(km.hasMatch()) << tripSummaryText().toStdString();
+    EXPECT_EQ((km.captured(2) + km.captured(4) + km.captured(6)).toStdString(), "kmkm/hkm/h");
+    ASSERT_GT(km.captured(3).toInt(), 0);
+
+    chooseFromWindowMenu(dlg.get(), "Speed in mph");
+    const QRegularExpressionMatch mi = figures.match(tripSummaryText());
+    ASSERT_TRUE(mi.hasMatch()) << tripSummaryText().toStdString();
+    EXPECT_EQ((mi.captured(2) + mi.captured(4) + mi.captured(6)).toStdString(), "mimphmph");
+    constexpr double kMileKm = 1.609344;
+    EXPECT_NEAR(mi.captured(1).toDouble(), km.captured(1).toDouble() / kMileKm, 0.11);
+    EXPECT_NEAR(mi.captured(3).toInt(), km.captured(3).toInt() / kMileKm, 0.51);
+    EXPECT_NEAR(mi.captured(5).toInt(), km.captured(5).toInt() / kMileKm, 1.01);
+
+    const auto* summary = dlg->findChild<QLabel*>("summaryLine");
+    ASSERT_TRUE(summary->isVisible());
+    playlistView().selectExistingRow(rowOf("A7L"));
+    dlg->onToggleLock();
+    dlg->onDeleteFile();
+    ASSERT_EQ(statusText(), "The recording is locked.");
+    EXPECT_TRUE(statusShown());
+    EXPECT_FALSE(summary->isVisible()) << "the note is not drawn over the summary";
+    ASSERT_TRUE(waitFor([&] { return !statusShown(); }, 15000));
+    EXPECT_TRUE(summary->isVisible()) << "the summary comes back after the note";
+    EXPECT_TRUE(tripSummaryText().contains(" mph,")) << tripSummaryText().toStdString();
+}
+
+// A small file system of the test's own, mounted while it runs.
+class SmallTmpfs
+{
+public:
+    SmallTmpfs()
+    {
+        mounted = ::mount("tmpfs", dir.path().toUtf8().constData(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~SmallTmpfs()
+    {
+        if (mounted) {
+            ::umount2(dir.path().toUtf8().constData(), MNT_DETACH);
+        }
+    }
+    QTemporaryDir dir;
+    bool mounted = false;
+};
+
+// Export onto a full disk: the old file stays byte for byte, no part file is left, and the
+// note says why instead of claiming success.
+TEST_F(PlayerWindowTest, ExportOntoAFullDiskKeepsTheOldFileAndSaysWhy)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    }
+    const SmallTmpfs disk;
+    if (!disk.mounted) {
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    }
+    const QDir dir(disk.dir.path());
+    const QByteArray old = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\"><trk/></gpx>\n";
+    QFile existing(dir.filePath("existing.gpx"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    ASSERT_EQ(existing.write(old), old.size());
+    existing.close();
+    QFile filler(dir.filePath("filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    int blocks = 0;
+    while (blocks < 1000 && filler.write(block) == block.size()) {
+        ++blocks;
+    }
+    filler.close();
+    ASSERT_LT(blocks, 1000) << "the disk never filled";
+
+    dlg->onImport();
+    playlistView().selectExistingRow(rowOf("ICAT"));
+    chosenExport = dir.filePath("existing.gpx");
+    dlg->onExportTrack();
+    EXPECT_TRUE(statusText().startsWith("The track was not saved to " + chosenExport))
+        << statusText().toStdString();
+    EXPECT_TRUE(statusText().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << statusText().toStdString();
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), old);
+    existing.close();
+    EXPECT_EQ(dir.entryList(QDir::Files, QDir::Name), QStringList({"existing.gpx", "filler"}));
+
+    // With room again the same export goes through: the failure was the disk's.
+    ASSERT_TRUE(QFile::remove(dir.filePath("filler")));
+    dlg->onExportTrack();
+    EXPECT_TRUE(statusText().startsWith("Exported the trip of 4 recording(s)"))
+        << statusText().toStdString();
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll().count("<trkseg>"), 4);
 }
 
 }  // namespace
