@@ -12,6 +12,9 @@ namespace {
 
 constexpr size_t kMinPathLength = 4;
 constexpr uint64_t kHeaderSize = 8;
+constexpr uint64_t kLargeHeaderSize = 16;  // size field 1: a 64-bit size after the type
+constexpr uint32_t kLargeSizeMark = 1;
+constexpr uint32_t kToEndMark = 0;  // the atom runs to the end of its parent
 constexpr size_t kWindowSize = 16384;
 constexpr size_t kMaxWindowedRead = kWindowSize / 8;
 
@@ -51,8 +54,8 @@ bool BinaryFile::open(const std::string& path)
     }
     // Reads are positioned and sized by the callers: no stdio buffer in between.
     std::setvbuf(m_file, nullptr, _IONBF, 0);
-    if (std::fseek(m_file, 0, SEEK_END) == 0) {
-        const long size = std::ftell(m_file);
+    if (::fseeko(m_file, 0, SEEK_END) == 0) {
+        const off_t size = ::ftello(m_file);
         m_size = size > 0 ? static_cast<uint64_t>(size) : 0;
     }
     return true;
@@ -83,7 +86,7 @@ size_t BinaryFile::readAt(uint64_t offset, void* buffer, size_t n)
 
 size_t BinaryFile::readDirect(uint64_t offset, void* buffer, size_t n)
 {
-    if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0)
+    if (::fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0)
         return 0;
     return std::fread(buffer, 1, n, m_file);
 }
@@ -123,19 +126,30 @@ std::optional<AtomHeader> AtomWalker::next()
         m_done = true;
         return std::nullopt;
     }
-    unsigned char header[kHeaderSize];
-    if (!m_file.readExact(m_next, header, sizeof header)) {
+    unsigned char header[kLargeHeaderSize];
+    if (!m_file.readExact(m_next, header, kHeaderSize)) {
         m_done = m_broken = true;
         return std::nullopt;
     }
     AtomHeader atom;
     atom.start = m_next;
     atom.size = loadBE32(header);
-    if (atom.size < kHeaderSize) {  // no rule for 0 (to the end) or 1 (64-bit size)
+    if (atom.size == kLargeSizeMark) {
+        atom.headerSize = kLargeHeaderSize;
+        if (m_parent.end - m_next < kLargeHeaderSize ||
+            !m_file.readExact(m_next + kHeaderSize, header + kHeaderSize, 8)) {
+            m_done = m_broken = true;
+            return std::nullopt;
+        }
+        atom.size = uint64_t{loadBE32(header + 8)} << 32 | loadBE32(header + 12);
+    } else if (atom.size == kToEndMark) {
+        atom.size = m_parent.end - m_next;
+    }
+    if (atom.size < atom.headerSize) {
         m_done = m_broken = true;
         return std::nullopt;
     }
-    atom.end = std::min(atom.start + atom.size, m_parent.end);
+    atom.end = atom.size > m_parent.end - atom.start ? m_parent.end : atom.start + atom.size;
     std::copy(header + 4, header + 8, atom.type);
     m_next = atom.nextSibling();
     return atom;

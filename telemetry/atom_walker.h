@@ -10,8 +10,9 @@
 #include <vector>
 
 // Read-only access to a recording file by position, and a bounded walk over its
-// QuickTime atoms (32-bit sizes only). Every walk stays inside its parent and the file,
-// ends at an atom whose size is below 8, and skips at most kMaxSkippedAtoms atoms.
+// QuickTime atoms. A size field of 1 means a 64-bit size follows the type, 0 means the atom
+// runs to the end of its parent. Every walk stays inside its parent and the file, ends at
+// any other size below its header, and skips at most kMaxSkippedAtoms atoms.
 
 // What BinaryFile::Failure says of a directory, pipe or device.
 inline constexpr char kNotRegularFile[] = "not a regular file";
@@ -66,14 +67,16 @@ struct Span
 
 struct AtomHeader
 {
-    uint64_t start = 0;  // position of the size field
-    uint64_t size = 0;   // size field (>= 8)
-    uint64_t end = 0;    // start + size, cut to the parent and the file
+    uint64_t start = 0;       // position of the size field
+    uint64_t size = 0;        // whole atom, header included (>= headerSize)
+    uint64_t end = 0;         // start + size, cut to the parent and the file
+    uint64_t headerSize = 8;  // 16 with a 64-bit size
     char type[4] = {};
 
     bool is(std::string_view t) const { return t.size() == 4 && t == std::string_view(type, 4); }
-    Span content() const { return {start + 8, end}; }
-    uint64_t nextSibling() const { return start + size; }
+    Span content() const { return {start + headerSize, end}; }
+    // start + size; the largest position when a 64-bit size reaches past it.
+    uint64_t nextSibling() const { return size > UINT64_MAX - start ? UINT64_MAX : start + size; }
 };
 
 Span wholeFile(const BinaryFile& file);
@@ -85,7 +88,8 @@ public:
     AtomWalker(BinaryFile& file, Span parent);
     // The next child; nothing at the end of the parent or when the walk broke.
     std::optional<AtomHeader> next();
-    // The walk ended at a size below 8 or a failed read rather than at the parent's end.
+    // The walk ended at a size below its header or a failed read rather than at the
+    // parent's end.
     bool broken() const { return m_broken; }
 
 private:

@@ -5,37 +5,12 @@
 #include <cstring>
 
 #include "atom_walker.h"
+#include "movie_header.h"
 
 namespace {
 
 constexpr size_t kChipNameLength = 8;
 constexpr uint32_t kMaxUdtaBytes = 64;
-constexpr uint32_t kSecondsFrom1904To1970 = 2082844800u;
-constexpr uint64_t kFirstShapeCreationOffset = 20;  // past moov header, mvhd header, version
-constexpr uint64_t kSecondShapeCreationOffset = 44;
-
-std::optional<uint32_t> firstShapeCreation(BinaryFile& file)
-{
-    const std::optional<uint32_t> s1 = file.readBE32(0);
-    if (!s1 || *s1 == 0)
-        return std::nullopt;
-    const std::optional<uint32_t> s2 = file.readBE32(*s1);
-    if (!s2 || *s2 == 0)
-        return std::nullopt;
-    const std::optional<uint32_t> value =
-        file.readBE32(uint64_t{*s1} + *s2 + kFirstShapeCreationOffset);
-    if (!value || *value < kSecondsFrom1904To1970)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<uint32_t> secondShapeCreation(BinaryFile& file)
-{
-    const std::optional<uint32_t> value = file.readBE32(kSecondShapeCreationOffset);
-    if (!value || *value < kSecondsFrom1904To1970)
-        return std::nullopt;
-    return value;
-}
 
 }  // namespace
 
@@ -91,22 +66,10 @@ bool namesChip(std::string_view chipText, std::string_view chip)
 
 std::optional<double> readMovieSeconds(BinaryFile& file)
 {
-    const std::optional<AtomHeader> mvhd = findPath(file, wholeFile(file), {"moov", "mvhd"});
-    unsigned char bytes[32];  // version 1: version and flags, two 64-bit times, scale, duration
-    if (!mvhd || mvhd->content().end - mvhd->content().begin < 20 ||
-        !file.readExact(
-            mvhd->content().begin, bytes,
-            std::min<uint64_t>(sizeof bytes, mvhd->content().end - mvhd->content().begin)))
+    const std::optional<MovieHeader> header = readMovieHeader(file);
+    if (!header || header->seconds() == 0.0)
         return std::nullopt;
-    const bool wide = bytes[0] == 1;
-    if (wide && mvhd->content().end - mvhd->content().begin < 32)
-        return std::nullopt;
-    const uint32_t scale = loadBE32(bytes + (wide ? 20 : 12));
-    const uint64_t duration =
-        wide ? uint64_t{loadBE32(bytes + 24)} << 32 | loadBE32(bytes + 28) : loadBE32(bytes + 16);
-    if (scale == 0 || duration == 0)
-        return std::nullopt;
-    return static_cast<double>(duration) / scale;
+    return header->seconds();
 }
 
 std::optional<MovieTime> readMovieTime(const std::string& path)
@@ -114,10 +77,8 @@ std::optional<MovieTime> readMovieTime(const std::string& path)
     BinaryFile file;
     if (!file.open(path))
         return std::nullopt;
-    std::optional<uint32_t> creation = firstShapeCreation(file);
-    if (!creation)
-        creation = secondShapeCreation(file);
-    if (!creation)
+    const std::optional<int64_t> startMs = readRecordingStartUtcMs(file);
+    if (!startMs)
         return std::nullopt;
-    return utcTime((int64_t{*creation} - kSecondsFrom1904To1970) * 1000);
+    return utcTime(*startMs);
 }

@@ -26,5 +26,5 @@ std::optional<double> readMovieSeconds(BinaryFile& file);
 // Broken-down UTC of milliseconds since 1970.
 MovieTime utcTime(int64_t ms);
 
-// Creation time of the movie header, or nothing.
+// When the recording started (readRecordingStartUtcMs), or nothing.
 std::optional<MovieTime> readMovieTime(const std::string& path);

@@ -16,25 +16,19 @@ constexpr size_t kTextSize = 126;
 constexpr size_t kRecordsPerRead = 256;
 
 // Content position of the telemetry atom: the fourth top-level atom, or the fifth when
-// the fourth is "free". Nothing when a size is below 8 or the atoms pass the file's end.
+// the fourth is "free". Nothing when the walk breaks or an atom passes the file's end.
 std::optional<uint64_t> telemetryStart(BinaryFile& file)
 {
-    uint64_t position = 0;
-    uint32_t size = 0;
-    for (int atom = 0; atom < 4; ++atom) {
-        const std::optional<uint32_t> field = file.readBE32(position);
-        if (!field || *field < kHeaderSize || position + *field > file.size())
+    AtomWalker walker(file, wholeFile(file));
+    std::optional<AtomHeader> atom;
+    for (int i = 0; i < 4; ++i) {
+        atom = walker.next();
+        if (!atom || atom->nextSibling() > file.size())
             return std::nullopt;
-        size = *field;
-        if (atom < 3)
-            position += size;
     }
-    char type[4];
-    if (!file.readExact(position + 4, type, sizeof type))
-        return std::nullopt;
-    if (std::memcmp(type, "free", 4) == 0)
-        return position + size + kHeaderSize;
-    return position + kHeaderSize;
+    if (atom->is("free"))
+        return atom->nextSibling() + kHeaderSize;  // the log atom's plain header is not read
+    return atom->content().begin;
 }
 
 int16_t unshift16(const unsigned char* bytes, int shift)

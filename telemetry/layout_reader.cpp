@@ -1,6 +1,7 @@
 #include "layout_reader.h"
 
 #include <array>
+#include <new>
 
 #include "recording_entry.h"
 #include "timed_track_layout.h"
@@ -43,7 +44,14 @@ ReadOutcome MovieLayoutReader::read(const RecordingEntry&, BinaryFile& movie,
     table.clear();
     if (!movie.isOpen())
         return ReadOutcome::unopened(movie.failure());
-    return readOpened(movie, table);
+    // Every size a file declares is bounded, but a file that still asks for more memory
+    // than there is makes this one recording unreadable, not the program end.
+    try {
+        return readOpened(movie, table);
+    } catch (const std::bad_alloc&) {
+        table.clear();
+        return ReadOutcome::empty("not enough memory to read the file");
+    }
 }
 
 std::span<const LayoutReader* const> movieLayouts()
@@ -72,9 +80,13 @@ Layout detectLayout(const std::string& path)
     BinaryFile movie;
     if (!movie.open(path))
         return Layout::None;
-    for (const LayoutReader* reader : movieLayouts()) {
-        if (reader->detect(movie))
-            return reader->id();
+    try {
+        for (const LayoutReader* reader : movieLayouts()) {
+            if (reader->detect(movie))
+                return reader->id();
+        }
+    } catch (const std::bad_alloc&) {
+        // As when reading: this file is not listed with a layout, the program goes on.
     }
     return Layout::None;
 }
@@ -84,7 +96,11 @@ std::optional<int64_t> firstUtcMs(const std::string& path, Layout layout)
     BinaryFile movie;
     if (!movie.open(path))
         return std::nullopt;
-    return readerFor(layout).firstUtcMs(movie);
+    try {
+        return readerFor(layout).firstUtcMs(movie);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
 }
 
 ReadOutcome readTelemetry(const RecordingEntry& node, TelemetryTable& table)

@@ -5,6 +5,11 @@
 
 namespace {
 
+// More samples than a week of one-second payloads, and far more than any camera's track
+// holds: tables and samples past it are not read, so a table that claims billions of
+// samples costs at most this many entries of memory.
+constexpr uint32_t kMaxTrackSamples = 1u << 20;
+
 struct ChunkRun
 {
     uint32_t firstChunk = 0;  // 1-based
@@ -18,7 +23,7 @@ struct TimeRun
 };
 
 // The big-endian 32-bit entries of a table atom after its version, flags and entry count,
-// as many as the count says and the atom holds.
+// as many as the count says and the atom holds, at most kMaxTrackSamples entries.
 std::vector<uint32_t> tableWords(BinaryFile& file, const AtomHeader& table, uint32_t wordsPerEntry,
                                  uint32_t skipWords = 0)
 {
@@ -31,7 +36,8 @@ std::vector<uint32_t> tableWords(BinaryFile& file, const AtomHeader& table, uint
         file.readBE32(content.begin + 4 + uint64_t{skipWords} * 4);
     if (!count)
         return words;
-    const uint64_t wanted = std::min<uint64_t>(uint64_t{*count} * wordsPerEntry, UINT32_MAX);
+    const uint64_t entries = std::min(*count, kMaxTrackSamples);
+    const uint64_t wanted = entries * wordsPerEntry;
     forEachBE32(file, content.begin + headerBytes, content.end, static_cast<uint32_t>(wanted),
                 [&](uint32_t, uint32_t word) {
                     words.push_back(word);
@@ -84,7 +90,10 @@ SampleSizes readSizes(BinaryFile& file, Span stbl)
     if (!uniform || !count)
         return out;
     out.uniform = *uniform;
-    out.count = *count;
+    // Samples of one size cannot be more than the file has bytes for.
+    out.count = out.uniform == 0
+                    ? *count
+                    : static_cast<uint32_t>(std::min<uint64_t>(*count, file.size() / out.uniform));
     if (out.uniform == 0)
         out.sizes = tableWords(file, *stsz, 1, 1);
     return out;
@@ -103,7 +112,8 @@ std::vector<Run> readRuns(BinaryFile& file, Span stbl, std::string_view type)
     return runs;
 }
 
-// Places the samples chunk by chunk; stops at the first sample outside the file.
+// Places the samples chunk by chunk; stops at the first sample outside the file or at
+// kMaxTrackSamples.
 std::vector<MediaSample> placeSamples(BinaryFile& file, const std::vector<uint64_t>& chunks,
                                       const std::vector<ChunkRun>& runs, const SampleSizes& sizes)
 {
@@ -117,7 +127,7 @@ std::vector<MediaSample> placeSamples(BinaryFile& file, const std::vector<uint64
         uint64_t offset = chunks[chunk];
         for (uint32_t k = 0; k < inChunk; ++k, ++index) {
             const std::optional<uint32_t> size = sizes.size(index);
-            if (!size || offset + *size > file.size())
+            if (!size || offset + *size > file.size() || samples.size() == kMaxTrackSamples)
                 return samples;
             samples.push_back({offset, *size, 0.0, 0.0});
             offset += *size;

@@ -3,55 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "atom_walker.h"
-
-namespace {
-
-constexpr std::int64_t kSecondsFrom1904To1970 = 2082844800;
-constexpr std::uint64_t kVersion0Size =
-    4 + 4 + 4 + 4 + 4;  // version and flags, two times, scale, length
-constexpr std::uint64_t kVersion1Size = 4 + 8 + 8 + 4 + 8;
-
-std::uint64_t loadBE64(const unsigned char* bytes)
-{
-    return std::uint64_t{loadBE32(bytes)} << 32 | loadBE32(bytes + 4);
-}
-
-RecordingClock clockFromHeader(const unsigned char* header, bool version1)
-{
-    const std::uint64_t creation = version1 ? loadBE64(header + 4) : loadBE32(header + 4);
-    const std::uint32_t scale = loadBE32(header + (version1 ? 20 : 12));
-    const std::uint64_t length = version1 ? loadBE64(header + 24) : loadBE32(header + 16);
-    RecordingClock clock;
-    // Cameras without a clock write zero; a time after 2100 is no time either.
-    constexpr std::uint64_t kYear2100 = 6311433600u;
-    if (creation > static_cast<std::uint64_t>(kSecondsFrom1904To1970) && creation < kYear2100)
-        clock.startUtcMs = (static_cast<std::int64_t>(creation) - kSecondsFrom1904To1970) * 1000;
-    if (scale != 0)
-        clock.seconds = static_cast<double>(length) / scale;
-    return clock;
-}
-
-}  // namespace
+#include "movie_header.h"
 
 RecordingClock readRecordingClock(const std::string& path)
 {
     BinaryFile file;
     if (!file.open(path))
         return {};
-    const std::optional<AtomHeader> mvhd = findPath(file, wholeFile(file), {"moov", "mvhd"});
-    if (!mvhd)
-        return {};
-    unsigned char header[kVersion1Size] = {};
-    const Span content = mvhd->content();
-    const std::uint64_t available = content.end - content.begin;
-    if (available < kVersion0Size || !file.readExact(content.begin, header, 1))
-        return {};
-    const bool version1 = header[0] == 1;
-    const std::uint64_t size = version1 ? kVersion1Size : kVersion0Size;
-    if (available < size || !file.readExact(content.begin, header, size))
-        return {};
-    return clockFromHeader(header, version1);
+    RecordingClock clock;
+    clock.startUtcMs = readRecordingStartUtcMs(file);
+    if (const std::optional<MovieHeader> header = readMovieHeader(file))
+        clock.seconds = header->seconds();
+    return clock;
 }
 
 TripPlan::TripPlan(std::span<const RecordingClock> clocks)

@@ -9,15 +9,15 @@
 // When a recording ran, from its own movie header (not the file's copy time).
 struct RecordingClock
 {
-    std::optional<std::int64_t> startUtcMs;  // creation time of moov/mvhd; none before 1970
+    std::optional<std::int64_t> startUtcMs;  // readRecordingStartUtcMs
     double seconds = 0.0;                    // mvhd duration over its time scale
 };
 
 // A recording that starts at most this long after the previous one ended continues its trip.
 inline constexpr std::int64_t kTripGapMs = 2 * 60 * 1000;
 
-// Reads moov/mvhd (versions 0 and 1) with a bounded walk; an unreadable file or a movie
-// without a header gives no start and no length.
+// The start the play list shows and the movie header's length; an unreadable file or a
+// movie without a header gives no start and no length.
 RecordingClock readRecordingClock(const std::string& path);
 
 // The recordings of a list grouped into trips. Within a trip the rows are in start order;

@@ -54,19 +54,48 @@ TEST_F(AtomWalkerTest, AtMost128SkippedAtoms)
     EXPECT_FALSE(findChildAtom(other, wholeFile(other), "moov"));
 }
 
-TEST_F(AtomWalkerTest, SizeBelowEightEndsTheWalk)
+TEST_F(AtomWalkerTest, SizeBelowItsHeaderEndsTheWalk)
 {
-    for (uint32_t size : {0u, 1u, 7u}) {
+    // 7, and a 64-bit size of 15 (its header alone is 16 bytes).
+    for (const std::string& field : {BE32(7) + "junk", BE32(1) + "junk" + BE32(0) + BE32(15)}) {
         BinaryFile bad;
-        ASSERT_TRUE(bad.open(dir.write("bad" + std::to_string(size),
-                                       Atom("skip", "") + BE32(size) + "junk" + Atom("moov", ""))));
+        ASSERT_TRUE(bad.open(dir.write("bad", Atom("skip", "") + field + Atom("moov", ""))));
         AtomWalker walker(bad, wholeFile(bad));
         EXPECT_TRUE(walker.next());
-        EXPECT_FALSE(walker.next()) << size;
+        EXPECT_FALSE(walker.next());
         EXPECT_TRUE(walker.broken());
         EXPECT_FALSE(walker.next());  // stays ended
-        EXPECT_FALSE(findChildAtom(bad, wholeFile(bad), "moov")) << size;
+        EXPECT_FALSE(findChildAtom(bad, wholeFile(bad), "moov"));
     }
+}
+
+TEST_F(AtomWalkerTest, SixtyFourBitSizesAndSizeZero)
+{
+    // A 64-bit size: content after the 16-byte header, the next atom after the whole size.
+    open(Atom("ftyp", "isom") + BE32(1) + "mdat" + BE32(0) + BE32(16 + 3) + "abc" +
+         Atom("moov", BE32(0) + "trak" + "to the end"));
+    const auto mdat = findChildAtom(file, wholeFile(file), "mdat");
+    ASSERT_TRUE(mdat);
+    EXPECT_EQ(mdat->size, 19u);
+    EXPECT_EQ(mdat->content().begin, 12u + 16u);
+    EXPECT_EQ(mdat->content().end, 12u + 19u);
+    // Size 0: to the end of the parent (the movie atom here, not the file).
+    const auto trak = findPath(file, wholeFile(file), {"moov", "trak"});
+    ASSERT_TRUE(trak);
+    EXPECT_EQ(trak->end, file.size());
+    EXPECT_EQ(trak->content().end - trak->content().begin, 10u);
+    AtomWalker walker(file, wholeFile(file));
+    while (walker.next()) {}
+    EXPECT_FALSE(walker.broken());
+    // A 64-bit size past the file, up to the largest one, is cut to the file.
+    BinaryFile huge;
+    ASSERT_TRUE(huge.open(dir.write("huge.mov", BE32(1) + "mdat" + BE32(0xFFFFFFFFu) +
+                                                    BE32(0xFFFFFFFFu) + Atom("moov", ""))));
+    const auto hugeMdat = findChildAtom(huge, wholeFile(huge), "mdat");
+    ASSERT_TRUE(hugeMdat);
+    EXPECT_EQ(hugeMdat->end, huge.size());
+    EXPECT_EQ(hugeMdat->nextSibling(), UINT64_MAX);
+    EXPECT_FALSE(findChildAtom(huge, wholeFile(huge), "moov"));
 }
 
 TEST_F(AtomWalkerTest, WalkEndsCleanlyAtTheParentsEnd)

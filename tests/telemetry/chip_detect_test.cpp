@@ -2,6 +2,7 @@
 
 #include "chip_detect.h"
 #include "layout_reader.h"
+#include "movie_header.h"
 #include "temp_dir.h"
 #include "test_samples.h"
 
@@ -141,33 +142,64 @@ void expectTime(const std::optional<MovieTime>& t, int y, int mo, int d, int h, 
     EXPECT_EQ(t->second, s);
 }
 
-TEST_F(MovieTimeTest, FirstShapeThreeAtoms)
+std::string be64(uint64_t value)
 {
-    expectTime(time(movieFirstShape(2082844800u)), 1970, 1, 1, 0, 0, 0);
-    expectTime(time(movieFirstShape(3600000000u, "some media")), 2018, 1, 28, 16, 0, 0);
-    // 64-bit arithmetic: no wrap after 2038.
-    expectTime(time(movieFirstShape(0xFFFFFFFFu)), 2040, 2, 6, 6, 28, 15);
+    return BE32(static_cast<uint32_t>(value >> 32)) + BE32(static_cast<uint32_t>(value));
 }
 
-TEST_F(MovieTimeTest, SecondShapeWhenTheFirstDoesNotFit)
+// A version-1 movie header: 64-bit times and duration.
+std::string mvhdVersion1(uint64_t creationTime)
 {
-    expectTime(time(movieSecondShape(3600000000u)), 2018, 1, 28, 16, 0, 0);
-    // First shape below 1970: the word at offset 44 is used instead.
-    std::string bytes = movieFirstShape(100, std::string(64, '\0'));
-    patchBE32(bytes, 44, 2082844800u + 86400u + 3661u);
-    expectTime(time(bytes), 1970, 1, 2, 1, 1, 1);
-    // Zero first or second size: second shape.
+    return Atom("mvhd", BE32(0x01000000) + be64(creationTime) + be64(creationTime) + BE32(600) +
+                            be64(600 * 90) + std::string(80, '\0'));
+}
+
+TEST_F(MovieTimeTest, FixedPlacesOfTheOlderChips)
+{
+    expectTime(time(movieFirstShape(3600000000u, "some media")), 2018, 1, 28, 16, 0, 0);
+    expectTime(time(movieSecondShape(3800000000u)), 2024, 5, 31, 11, 33, 20);
+    // Zero first size: the second shape.
     std::string zeroFirst = movieSecondShape(3600000000u);
     patchBE32(zeroFirst, 0, 0);
     expectTime(time(zeroFirst), 2018, 1, 28, 16, 0, 0);
 }
 
-TEST_F(MovieTimeTest, NoTime)
+TEST_F(MovieTimeTest, HeaderWhereverTheMuxerPutIt)
 {
+    // ftyp, wide, mdat, moov: the fixed place lands in the media data, on a word that looks
+    // like a time; the walked header is the one that counts.
+    std::string media(64, '\0');
+    patchBE32(media, 12, 3000000000u);
+    const std::string fourAtoms =
+        ftypAtom() + Atom("wide", "") + Atom("mdat", media) + Atom("moov", mvhdAtom(3600000000u));
+    ASSERT_EQ(fourAtoms.substr(fourAtoms.find("mdat") + 4 + 12, 4), BE32(3000000000u));
+    expectTime(time(fourAtoms), 2018, 1, 28, 16, 0, 0);
+    // A 64-bit media data size before a version-1 header.
+    expectTime(time(ftypAtom() + BE32(1) + "mdat" + be64(16 + 5) + "media" +
+                    Atom("moov", mvhdVersion1(3800000000u))),
+               2024, 5, 31, 11, 33, 20);
+}
+
+TEST_F(MovieTimeTest, NoTimeBefore1990OrInTheFuture)
+{
+    constexpr uint32_t k1990 = 2713996800u;
+    expectTime(time(movieSecondShape(k1990)), 1990, 1, 1, 0, 0, 0);
+    EXPECT_FALSE(time(movieSecondShape(k1990 - 1)));
+    EXPECT_FALSE(time(movieFirstShape(2082844800u)));  // 1970
+    EXPECT_FALSE(time(movieSecondShape(0)));
+    // The year 2200, and the largest 64-bit time.
+    EXPECT_FALSE(time(ftypAtom() + Atom("moov", mvhdVersion1(9382147200u))));
+    EXPECT_FALSE(time(ftypAtom() + Atom("moov", mvhdVersion1(UINT64_MAX))));
+    // Up to a day ahead of now is a camera's clock on local time, not a missing one.
+    BinaryFile file;
+    ASSERT_TRUE(file.open(dir.write("now.MOV", movieSecondShape(3800000000u))));
+    const int64_t recordedMs = int64_t{3800000000 - 2082844800} * 1000;
+    constexpr int64_t kDayMs = 86400000;
+    EXPECT_EQ(readRecordingStartUtcMs(file, recordedMs - kDayMs), recordedMs);
+    EXPECT_FALSE(readRecordingStartUtcMs(file, recordedMs - kDayMs - 1000));
+    // Nothing to read.
     EXPECT_FALSE(time(""));
     EXPECT_FALSE(time(std::string(40, '\0')));
-    EXPECT_FALSE(time(movieSecondShape(2082844799u)));  // before 1970 in the second shape
-    EXPECT_FALSE(time(movieSecondShape(0)));
     EXPECT_FALSE(readMovieTime((dir.path() / "missing.MOV").string()));
 }
 

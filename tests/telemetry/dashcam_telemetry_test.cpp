@@ -103,14 +103,14 @@ std::vector<std::string> gpsbabelCsv(const TempFolder& folder, const std::string
 TEST(DashcamTelemetry, SidecarRecording)
 {
     TempFolder folder;
-    const std::string movie = folder.write("A.mov", lw::movieSecondShape(2082844800u + 86400u));
+    const std::string movie = folder.write("A.mov", lw::movieSecondShape(3600000000u));
     const std::string sidecar = folder.write("gps/A.DAT", lw::sidecar(twoSamples()));
 
     const ToolRun run = runInProcess({movie});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     // The extension is upper-cased as a folder import does: the header time is used.
-    EXPECT_EQ(run.out, header(movie, "sidecar", sidecar, "00:00:00 01-02-1970", 0, 20, 20) +
+    EXPECT_EQ(run.out, header(movie, "sidecar", sidecar, "16:00:00 01-28-2018", 0, 20, 20) +
                            tenLines(0, kRmcFields) + tenLines(10, kGgaFields) + "\n");
 }
 

@@ -20,7 +20,8 @@ struct ExifFix
 inline std::vector<ExifFix> exifToolFixes(const std::string& path)
 {
     const std::string command =
-        "exiftool -q -q -ee -n -a -G3 -s -s -GPSLatitude -GPSLongitude '" + path + "' 2>/dev/null";
+        "exiftool -q -q -api LargeFileSupport=1 -ee -n -a -G3 -s -s -GPSLatitude -GPSLongitude '" +
+        path + "' 2>/dev/null";
     std::map<std::string, std::pair<std::vector<double>, std::vector<double>>> documents;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)

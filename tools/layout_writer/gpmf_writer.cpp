@@ -111,18 +111,31 @@ std::string acclStream(const GpmfSecond& second)
            Klv("ACCL", 's', 6, second.accelerations.size(), records);
 }
 
+// stco, or co64 when an offset needs 64 bits.
+std::string chunkOffsetAtom(const std::vector<uint64_t>& offsets)
+{
+    const bool wide = !offsets.empty() && offsets.back() > UINT32_MAX;
+    std::string content = BE32(0) + BE32(static_cast<uint32_t>(offsets.size()));
+    for (uint64_t offset : offsets) {
+        if (wide)
+            content += BE32(static_cast<uint32_t>(offset >> 32));
+        content += BE32(static_cast<uint32_t>(offset));
+    }
+    return Atom(wide ? "co64" : "stco", content);
+}
+
 // Sample table of one-second samples at the given offsets.
-std::string gpmdStbl(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes)
+std::string gpmdStbl(const std::vector<uint64_t>& offsets, const std::vector<uint32_t>& sizes)
 {
     std::string stsd = BE32(0) + BE32(1) + Atom("gpmd", std::string(6, '\0') + be16(1));
     std::string stts =
         BE32(0) + BE32(1) + BE32(static_cast<uint32_t>(sizes.size())) + BE32(kTimescale);
     std::string stsc = BE32(0) + BE32(1) + BE32(1) + BE32(1) + BE32(1);
     return Atom("stsd", stsd) + Atom("stts", stts) + Atom("stsc", stsc) + stszAtom(0, sizes) +
-           stcoAtom(offsets);
+           chunkOffsetAtom(offsets);
 }
 
-std::string gpmdTrak(const std::vector<uint32_t>& offsets, const std::vector<uint32_t>& sizes,
+std::string gpmdTrak(const std::vector<uint64_t>& offsets, const std::vector<uint32_t>& sizes,
                      uint32_t creationTime)
 {
     const uint32_t duration = static_cast<uint32_t>(sizes.size()) * kTimescale;
@@ -137,6 +150,36 @@ std::string gpmdTrak(const std::vector<uint32_t>& offsets, const std::vector<uin
                                                               Atom("minf", minf)));
 }
 
+std::string goProFtyp()
+{
+    return Atom("ftyp", std::string("mp41") + BE32(0) + "mp41isom");
+}
+
+// The payloads one after another from payloadsAt, and the movie atom that points at them.
+struct GoProParts
+{
+    std::string payloads;
+    std::string moov;
+};
+
+GoProParts goProParts(const std::vector<GpmfSecond>& seconds, const GpmfOptions& options,
+                      uint64_t payloadsAt)
+{
+    GoProParts parts;
+    std::vector<uint64_t> offsets;
+    std::vector<uint32_t> sizes;
+    for (const GpmfSecond& second : seconds) {
+        const std::string payload = gpmfPayload(second, options);
+        offsets.push_back(payloadsAt + parts.payloads.size());
+        sizes.push_back(static_cast<uint32_t>(payload.size()));
+        parts.payloads += payload;
+    }
+    const uint32_t duration = static_cast<uint32_t>(seconds.size()) * kTimescale;
+    parts.moov = Atom("moov", mvhdAtom(options.creationTime, duration) +
+                                  gpmdTrak(offsets, sizes, options.creationTime));
+    return parts;
+}
+
 }  // namespace
 
 std::string gpmfPayload(const GpmfSecond& second, const GpmfOptions& options)
@@ -149,21 +192,23 @@ std::string gpmfPayload(const GpmfSecond& second, const GpmfOptions& options)
 
 std::string goProMovie(const std::vector<GpmfSecond>& seconds, const GpmfOptions& options)
 {
-    const std::string ftyp = Atom("ftyp", std::string("mp41") + BE32(0) + "mp41isom");
-    std::string payloads;
-    std::vector<uint32_t> offsets;
-    std::vector<uint32_t> sizes;
-    const size_t mdatContent = ftyp.size() + 8;
-    for (const GpmfSecond& second : seconds) {
-        const std::string payload = gpmfPayload(second, options);
-        offsets.push_back(static_cast<uint32_t>(mdatContent + payloads.size()));
-        sizes.push_back(static_cast<uint32_t>(payload.size()));
-        payloads += payload;
-    }
-    const uint32_t duration = static_cast<uint32_t>(seconds.size()) * kTimescale;
-    return ftyp + Atom("mdat", payloads) +
-           Atom("moov", mvhdAtom(options.creationTime, duration) +
-                            gpmdTrak(offsets, sizes, options.creationTime));
+    const std::string ftyp = goProFtyp();
+    const GoProParts parts = goProParts(seconds, options, ftyp.size() + 8);
+    return ftyp + Atom("mdat", parts.payloads) + parts.moov;
+}
+
+SparseFile goProLargeMovie(const std::vector<GpmfSecond>& seconds, uint64_t payloadsAt,
+                           const GpmfOptions& options)
+{
+    const std::string ftyp = goProFtyp();
+    const GoProParts parts = goProParts(seconds, options, payloadsAt);
+    const uint64_t mdatSize = payloadsAt + parts.payloads.size() - ftyp.size();
+    SparseFile file;
+    file.put(0, ftyp + BE32(1) + "mdat" + BE32(static_cast<uint32_t>(mdatSize >> 32)) +
+                    BE32(static_cast<uint32_t>(mdatSize)));
+    file.put(payloadsAt, parts.payloads);
+    file.put(payloadsAt + parts.payloads.size(), parts.moov);
+    return file;
 }
 
 std::vector<GpmfSecond> gpmfDrive(int seconds)

@@ -222,6 +222,10 @@ std::string gpmfPayload(const GpmfSecond& second, const GpmfOptions& options = {
 // An MP4 (ftyp, mdat of payloads, moov) whose metadata track ("meta" handler, "gpmd"
 // samples of one second each) carries one payload per second.
 std::string goProMovie(const std::vector<GpmfSecond>& seconds, const GpmfOptions& options = {});
+// The same payloads from payloadsAt (at least 32) in an mdat with a 64-bit size, then moov;
+// chunk offsets in co64 when they pass 4 GiB. Sparse: zeros up to the payloads.
+SparseFile goProLargeMovie(const std::vector<GpmfSecond>& seconds, uint64_t payloadsAt,
+                           const GpmfOptions& options = {});
 // A drive for the GoPro layout: count seconds of 18 fixes and 200 readings near 1 g.
 std::vector<GpmfSecond> gpmfDrive(int seconds);
 
