@@ -27,10 +27,12 @@ public:
         m_mounted = ::mount(source, m_target.constData(), type, flags, nullptr) == 0;
         m_error = errno;
     }
-    ~Mount()
+    ~Mount() { unmount(); }
+    void unmount()
     {
         if (m_mounted) {
             ::umount2(m_target.constData(), MNT_DETACH);
+            m_mounted = false;
         }
     }
     Mount(const Mount&) = delete;
@@ -123,11 +125,17 @@ TEST_F(CardWindowTest, AFilesystemMountedOnAnEmptyFolderIsOffered)
     spin(800);
     EXPECT_FALSE(statusShown()) << "an empty mount point is no card";
 
-    const Mount bound(QFile::encodeName(staging.path()).constData(), card, nullptr, MS_BIND);
+    Mount bound(QFile::encodeName(staging.path()).constData(), card, nullptr, MS_BIND);
     ASSERT_TRUE(bound.mounted()) << bound.error();
     ASSERT_TRUE(waitFor([&] { return offered(card); }, 5000)) << statusText().toStdString();
     clickImportIt();
-    EXPECT_EQ(dlg->session().catalogue().count(), 1);
+    ASSERT_EQ(dlg->session().catalogue().count(), 1);
+
+    // Pulled out: the empty folder stays, as it does until the disk service removes it.
+    playRow(0);
+    bound.unmount();
+    ASSERT_TRUE(waitFor([&] { return dlg->session().engine().state() == PlayState::Init; }, 5000));
+    EXPECT_EQ(statusText(), "The card at " + card + " was removed; playback stopped.");
 }
 
 // A card's folder is remembered only once the user saved there; the first picture is
