@@ -36,7 +36,9 @@ QString existingFolder(const QString& key)
 
 constexpr char kExportFolder[] = "export/folder";
 
-// The saved folder while it exists, else the standard one, else home.
+// The saved folder while it exists, else the standard one, made when missing (a file dialog
+// opened on a folder that does not exist shows the last folder any dialog showed: on a
+// first run, the recordings), else home.
 QString folderOr(const QString& key, QStandardPaths::StandardLocation fallback)
 {
     const QString saved = existingFolder(key);
@@ -44,7 +46,7 @@ QString folderOr(const QString& key, QStandardPaths::StandardLocation fallback)
         return saved;
     }
     const QString standard = QStandardPaths::writableLocation(fallback);
-    return standard.isEmpty() ? QDir::homePath() : standard;
+    return !standard.isEmpty() && QDir().mkpath(standard) ? standard : QDir::homePath();
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "about_dialog.h"
 #include "blit.h"
+#include "card_arrivals.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "player_settings.h"
@@ -115,11 +116,12 @@ PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
     connectSession();
     connectCommands();
     if (m_services.watchVolumes) {
-        m_volumeWatcher = m_services.watchVolumes();
-        connect(m_volumeWatcher.get(), &VolumeWatcher::volumeMounted, this,
-                &PlayerWindow::onVolumeMounted);
-        connect(m_volumeWatcher.get(), &VolumeWatcher::volumeRemoved, this,
+        m_cardArrivals = std::make_unique<CardArrivals>(m_services.watchVolumes());
+        connect(m_cardArrivals.get(), &CardArrivals::cardArrived, this,
+                &PlayerWindow::onCardArrived);
+        connect(m_cardArrivals.get(), &CardArrivals::volumeRemoved, this,
                 &PlayerWindow::onVolumeRemoved);
+        connect(m_statusLine, &QLabel::linkActivated, this, &PlayerWindow::importOfferedCard);
     }
     createShortcuts();
     restoreSettings();

@@ -21,7 +21,7 @@ class PlaylistView;
 class WaveformView;
 class QLabel;
 class VideoWidget;
-class VolumeWatcher;
+class CardArrivals;
 
 // The player window: the skinned 1024 x 768 dialog with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
@@ -45,7 +45,7 @@ public:
     void onExportTrack();
     void discoverCard();
     // A camera card mounted while the player runs is offered on the status line.
-    void onVolumeMounted(const QString& path);
+    void onCardArrived(const QString& path);
     void onVolumeRemoved(const QString& path);
     void importOfferedCard();
 
@@ -170,6 +170,6 @@ private:
     QTimer m_needleTick;     // needle and compass drawn again
     QTimer m_cardDiscovery;  // once, a moment after start: a camera card already in
     QTimer m_statusTimer;    // hides a note after a few seconds
-    std::unique_ptr<VolumeWatcher> m_volumeWatcher;
+    std::unique_ptr<CardArrivals> m_cardArrivals;
     QString m_offeredCard;  // a card mounted after start, until imported
 };

@@ -45,19 +45,22 @@ void PlayerWindow::discoverCard()
     }
 }
 
-void PlayerWindow::onVolumeMounted(const QString& path)
+void PlayerWindow::onCardArrived(const QString& path)
 {
-    CardRoot card;
-    if (!findCardRoot({QFile::encodeName(path).toStdString()}, card)) {
-        return;  // a stick of holiday photos, not a camera's card
-    }
     m_offeredCard = path;
     showStatus(QStringLiteral("A camera card appeared at %1. Import it?").arg(path),
                kCardOfferShownMs);
+    // A long path gives way in the middle, so that the link stays on the line.
+    const QString link = QStringLiteral("Import it");
+    const QString plain = QStringLiteral("A camera card appeared at . ") + link;
+    const QFontMetrics metrics = m_statusLine->fontMetrics();
+    const QString shown = metrics.elidedText(
+        path, Qt::ElideMiddle, m_statusLine->width() - metrics.horizontalAdvance(plain));
     m_statusLine->setTextFormat(Qt::RichText);
+    m_statusLine->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     m_statusLine->setText(QStringLiteral("A camera card appeared at %1. <a href=\"import\" "
-                                         "style=\"color:#ecc45c\">Import it</a>")
-                              .arg(path.toHtmlEscaped()));
+                                         "style=\"color:#ecc45c\">%2</a>")
+                              .arg(shown.toHtmlEscaped(), link));
 }
 
 void PlayerWindow::importOfferedCard()

@@ -16,15 +16,22 @@ QDateTime recordingStart(const RecordingEntry& recording)
                                  QStringLiteral("hh:mm:ss MM-dd-yyyy"));
 }
 
+// The moment on this computer's clock, with the offset that holds there at that moment.
+QDateTime inThisZone(const QDateTime& utc)
+{
+    return utc.toOffsetFromUtc(utc.toLocalTime().offsetFromUtc());
+}
+
 }  // namespace
 
 SnapshotTags snapshotTagsFor(const RecordingEntry& recording, const TelemetryEntry* shown,
                              double positionSeconds, SpeedUnit unit)
 {
     SnapshotTags tags;
-    tags.model = QString::fromLatin1(layoutName(recording.layout));
+    tags.layout = QString::fromLatin1(layoutName(recording.layout));
     if (shown && shown->utcMs) {
-        tags.frameTime = QDateTime::fromMSecsSinceEpoch(*shown->utcMs, QTimeZone::utc());
+        tags.fixTime = QDateTime::fromMSecsSinceEpoch(*shown->utcMs, QTimeZone::utc());
+        tags.frameTime = inThisZone(tags.fixTime);
     } else if (const QDateTime start = recordingStart(recording); start.isValid()) {
         tags.frameTime = start.addMSecs(static_cast<qint64>(positionSeconds * 1000));
     }

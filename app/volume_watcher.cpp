@@ -1,6 +1,7 @@
 #include "volume_watcher.h"
 
 #include "folder_volumes.h"
+#include "mount_table_volumes.h"
 #include "udisks_volumes.h"
 
 #include <QDir>
@@ -10,13 +11,16 @@ VolumeWatcher::VolumeWatcher(QObject* parent) : VolumeWatcher(Sources(), parent)
 VolumeWatcher::VolumeWatcher(const Sources& sources, QObject* parent)
     : QObject(parent),
       m_folders(new FolderVolumes(sources.roots, this)),
+      m_mounts(new MountTableVolumes(sources.roots, sources.mountTable, this)),
       m_udisks(new UDisksVolumes(sources.bus, this))
 {
     connect(m_folders, &FolderVolumes::mounted, this, &VolumeWatcher::onMounted);
     connect(m_folders, &FolderVolumes::removed, this, &VolumeWatcher::onRemoved);
+    connect(m_mounts, &MountTableVolumes::mounted, this, &VolumeWatcher::onMounted);
+    connect(m_mounts, &MountTableVolumes::removed, this, &VolumeWatcher::onRemoved);
     connect(m_udisks, &UDisksVolumes::mounted, this, &VolumeWatcher::onMounted);
     connect(m_udisks, &UDisksVolumes::removed, this, &VolumeWatcher::onRemoved);
-    for (const QString& path : m_folders->volumes()) {
+    for (const QString& path : m_folders->volumes() + m_mounts->volumes()) {
         m_present.insert(QDir::cleanPath(path));
     }
 }
@@ -30,6 +34,8 @@ void VolumeWatcher::onMounted(const QString& path)
         m_present.insert(clean);
         m_gone.remove(clean);
         emit volumeMounted(clean);
+    } else {
+        emit volumeUpdated(clean);
     }
 }
 

@@ -119,14 +119,28 @@ void addRequired(ExifData* data, int width, int height)
     addLong(data, EXIF_IFD_EXIF, EXIF_TAG_PIXEL_Y_DIMENSION, height);
 }
 
+// "+hh:mm" or "-hh:mm", as the offset tags want it.
+QByteArray offsetText(int seconds)
+{
+    const int minutes = std::abs(seconds) / 60;
+    return QStringLiteral("%1%2:%3")
+        .arg(seconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'))
+        .toLatin1();
+}
+
 void addTime(ExifData* data, const QDateTime& time)
 {
     const QByteArray text = time.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")).toLatin1();
     addText(data, EXIF_IFD_0, EXIF_TAG_DATE_TIME, text);
     addText(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL, text);
     addText(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_DIGITIZED, text);
-    if (time.timeSpec() == Qt::UTC) {
-        addText(data, EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_ORIGINAL, "+00:00");
+    if (time.timeSpec() != Qt::LocalTime) {
+        const QByteArray offset = offsetText(time.offsetFromUtc());
+        addText(data, EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME, offset);
+        addText(data, EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_ORIGINAL, offset);
+        addText(data, EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_DIGITIZED, offset);
     }
 }
 
@@ -141,12 +155,13 @@ void addGps(ExifData* data, const SnapshotTags& tags)
                   "N", "S");
     addCoordinate(data, EXIF_TAG_GPS_LONGITUDE_REF, EXIF_TAG_GPS_LONGITUDE,
                   tags.position->longitude, "E", "W");
-    if (tags.frameTime.isValid() && tags.frameTime.timeSpec() == Qt::UTC) {
-        const QTime t = tags.frameTime.time();
+    if (tags.fixTime.isValid()) {
+        const QDateTime utc = tags.fixTime.toUTC();
+        const QTime t = utc.time();
         addRationals(data, EXIF_IFD_GPS, EXIF_TAG_GPS_TIME_STAMP,
                      {double(t.hour()), double(t.minute()), t.second() + t.msec() / 1000.0}, 1000);
         addText(data, EXIF_IFD_GPS, EXIF_TAG_GPS_DATE_STAMP,
-                tags.frameTime.toString(QStringLiteral("yyyy:MM:dd")).toLatin1());
+                utc.toString(QStringLiteral("yyyy:MM:dd")).toLatin1());
     }
     if (tags.speedKmh && std::isfinite(*tags.speedKmh) && *tags.speedKmh >= 0) {
         addText(data, EXIF_IFD_GPS, EXIF_TAG_GPS_SPEED_REF, tags.speedInMph ? "M" : "K");
@@ -177,9 +192,13 @@ std::vector<unsigned char> exifSegment(const SnapshotTags& tags, int width, int 
     }
     exif_data_set_byte_order(data.get(), kOrder);
     exif_data_set_data_type(data.get(), EXIF_DATA_TYPE_COMPRESSED);
-    addText(data.get(), EXIF_IFD_0, EXIF_TAG_MAKE, tags.make.toUtf8());
-    if (!tags.model.isEmpty()) {
-        addText(data.get(), EXIF_IFD_0, EXIF_TAG_MODEL, tags.model.toUtf8());
+    // The player made the picture, not a camera model: no Make or Model.
+    addText(data.get(), EXIF_IFD_0, EXIF_TAG_SOFTWARE, tags.software.toUtf8());
+    if (!tags.layout.isEmpty()) {
+        addText(data.get(), EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION,
+                QStringLiteral("Frame of a dashcam recording; position from its %1 telemetry")
+                    .arg(tags.layout)
+                    .toUtf8());
     }
     addRequired(data.get(), width, height);
     if (tags.frameTime.isValid()) {

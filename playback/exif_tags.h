@@ -9,10 +9,13 @@
 // Where and when a snapshot was taken, for the EXIF tags of its JPEG.
 struct SnapshotTags
 {
-    // The frame's time. A UTC time (the telemetry's) is written with offset +00:00 and also
-    // as the GPS date and time stamp; any other (the recording's own clock) as it is.
-    // Invalid: no time tags.
+    // The frame's wall-clock time (DateTimeOriginal). Its offset from UTC is written with it
+    // (OffsetTimeOriginal) unless it is a local time of unknown zone (Qt::LocalTime: a
+    // camera's own clock). Invalid: no time tags.
     QDateTime frameTime;
+    // When the fix was taken, for the GPS date and time stamps (in UTC); invalid when the
+    // telemetry does not date it.
+    QDateTime fixTime;
     struct Position
     {
         double latitude;   // degrees, north positive
@@ -22,8 +25,8 @@ struct SnapshotTags
     std::optional<double> speedKmh;
     bool speedInMph = false;       // GPSSpeed in mph (ref M) rather than km/h (ref K)
     std::optional<double> course;  // degrees from true north
-    QString model;                 // the camera layout
-    QString make = QStringLiteral("dashcam-player");
+    QString layout;  // the telemetry layout the place was read from, in the description
+    QString software = QStringLiteral("dashcam-player");
 };
 
 // The body of the JPEG's APP1 segment ("Exif\0\0" and the TIFF structure) for a picture

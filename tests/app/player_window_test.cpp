@@ -17,6 +17,7 @@
 
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -386,8 +387,31 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
         << "another row's delete leaves playback alone";
 }
 
+// The local time zone of the process set to a fixed rule for a test, and put back after it.
+class ScopedTimeZone
+{
+public:
+    explicit ScopedTimeZone(const QByteArray& rule)
+        : m_saved(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", rule);
+        ::tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        m_had ? qputenv("TZ", m_saved) : qunsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    QByteArray m_saved;
+    bool m_had;
+};
+
 TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
 {
+    // Five and a half hours ahead of UTC, by a rule that needs no time zone data.
+    const ScopedTimeZone zone("<+0530>-05:30");
     dlg->onCapture();
     EXPECT_TRUE(snapshotStarts.isEmpty()) << "no dialog before anything is opened";
     dlg->onImport();
@@ -410,16 +434,21 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     ASSERT_EQ(dlg->session().telemetry().copyEntry(10, shown), 0);
     QProcess exiftool;
     exiftool.start("exiftool", {"-n", "-s3", "-GPSLatitude", "-GPSLongitude", "-GPSSpeed",
-                                "-DateTimeOriginal", "-Model", chosenSnapshot});
+                                "-DateTimeOriginal", "-OffsetTimeOriginal", "-GPSDateStamp",
+                                "-GPSTimeStamp", "-ImageDescription", "-Model", chosenSnapshot});
     ASSERT_TRUE(exiftool.waitForFinished(20000));
     const QStringList tags =
         QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(tags.size(), 5) << tags.join('|').toStdString();
+    ASSERT_EQ(tags.size(), 8) << tags.join('|').toStdString();
     EXPECT_NEAR(tags[0].toDouble(), std::stod(shown.latitude), 1e-6);
     EXPECT_NEAR(tags[1].toDouble(), std::stod(shown.longitude), 1e-6);
     EXPECT_NEAR(tags[2].toDouble(), shown.speedKmh, 1e-6);
-    EXPECT_EQ(tags[3], "2024:06:11 08:15:01") << "the recording's clock plus the position";
-    EXPECT_EQ(tags[4], "icat");
+    // The fix's UTC, and the same moment on the local clock with its offset.
+    EXPECT_EQ(tags[3], "2024:06:11 13:45:01");
+    EXPECT_EQ(tags[4], "+05:30");
+    EXPECT_EQ(tags[5], "2024:06:11");
+    EXPECT_EQ(tags[6], "08:15:01");
+    EXPECT_TRUE(tags[7].contains("icat")) << "the layout in the description; no camera model";
 
     chosenSnapshot.clear();  // cancelled
     dlg->onPlay();           // paused

@@ -49,14 +49,16 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(SnapshotExif, UtcTimePlaceSpeedAndHeadingOfTheFrame)
+// Ten past one at night at +02:00 is still the day before in UTC: each tag keeps its own date.
+TEST_F(SnapshotExif, TimeWithOffsetFixInUtcPlaceSpeedAndHeadingOfTheFrame)
 {
     SnapshotTags tags;
-    tags.frameTime = QDateTime(QDate(2024, 6, 11), QTime(8, 15, 42), Qt::UTC);
+    tags.fixTime = QDateTime(QDate(2024, 6, 11), QTime(23, 10, 42, 500), Qt::UTC);
+    tags.frameTime = tags.fixTime.toOffsetFromUtc(2 * 3600);
     tags.position = SnapshotTags::Position{-33.856784, -70.6512345};  // south and west
     tags.speedKmh = 87.5;
     tags.course = 271.25;
-    tags.model = QStringLiteral("NT96650A");
+    tags.layout = QStringLiteral("NT96650A");
     const QJsonObject exif = saved(tags);
     EXPECT_NEAR(exif.value("GPSLatitude").toDouble(), -33.856784, 1e-7);
     EXPECT_NEAR(exif.value("GPSLongitude").toDouble(), -70.6512345, 1e-7);
@@ -66,15 +68,19 @@ TEST_F(SnapshotExif, UtcTimePlaceSpeedAndHeadingOfTheFrame)
     EXPECT_EQ(exif.value("GPSSpeedRef").toString(), "K");
     EXPECT_DOUBLE_EQ(exif.value("GPSImgDirection").toDouble(), 271.25);
     EXPECT_EQ(exif.value("GPSImgDirectionRef").toString(), "T");
-    EXPECT_EQ(exif.value("DateTimeOriginal").toString(), "2024:06:11 08:15:42");
-    EXPECT_EQ(exif.value("OffsetTimeOriginal").toString(), "+00:00");
+    EXPECT_EQ(exif.value("DateTimeOriginal").toString(), "2024:06:12 01:10:42");
+    EXPECT_EQ(exif.value("OffsetTimeOriginal").toString(), "+02:00");
     EXPECT_EQ(exif.value("GPSDateStamp").toString(), "2024:06:11");
-    EXPECT_EQ(exif.value("GPSTimeStamp").toString(), "08:15:42");
-    EXPECT_EQ(exif.value("Model").toString(), "NT96650A");
-    EXPECT_EQ(exif.value("Make").toString(), "dashcam-player");
+    EXPECT_EQ(exif.value("GPSTimeStamp").toString(), "23:10:42.5");
+    EXPECT_FALSE(exif.contains("Model")) << "no camera model: the player made the picture";
+    EXPECT_EQ(exif.value("Software").toString(), "dashcam-player");
+    EXPECT_TRUE(exif.value("ImageDescription").toString().contains("NT96650A"));
     EXPECT_EQ(exif.value("ExifImageWidth").toInt(), 64);
     EXPECT_EQ(exif.value("Validate").toString(), "0 0 0")
         << "no tag missing, misplaced or malformed";
+
+    tags.frameTime = tags.fixTime.toOffsetFromUtc(-(3 * 3600 + 30 * 60));
+    EXPECT_EQ(saved(tags).value("OffsetTimeOriginal").toString(), "-03:30");
 }
 
 TEST_F(SnapshotExif, LocalTimeAloneAndSpeedInMph)
