@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -246,6 +247,37 @@ TEST(DashcamTelemetry, TheProgramExitsWithTheStatusItReports)
     const ToolRun usage = runCommand(folder, program);
     EXPECT_EQ(usage.status, 2);
     EXPECT_NE(usage.err.find("usage:"), std::string::npos);
+}
+
+// A full disk under the output: every format fails with the reason, whether the first
+// failed write comes mid-run (output beyond the program's buffer) or at the final flush.
+TEST(DashcamTelemetry, AFullOutputIsAnError)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this machine";
+    TempFolder folder;
+    std::vector<lw::Sample> samples;
+    for (int i = 0; i < 60; ++i)
+        samples.push_back({i, -i, 1000, lw::rmc(47.0 + i * 0.001, 8.5, i, 90.0)});
+    const std::string movie = folder.write("drive.MOV", lw::icatMovie(samples));
+    const std::string program = DASHCAM_TELEMETRY;
+    std::string manyCopies;
+    for (int i = 0; i < 8; ++i)
+        manyCopies += " '" + movie + "'";
+    ASSERT_GT(runInProcess({movie, movie, movie, movie, movie, movie, movie, movie}).out.size(),
+              1u << 17);
+    for (const std::string& files : {" '" + movie + "'", manyCopies}) {
+        for (const char* format : {"", " --gpx", " --csv"}) {
+            const std::string command = program + format + files + " >/dev/full";
+            const std::string errPath = folder.path("stderr.txt");
+            const int raw = std::system((command + " 2>'" + errPath + "'").c_str());
+            ASSERT_TRUE(WIFEXITED(raw)) << command;
+            EXPECT_EQ(WEXITSTATUS(raw), 1) << command;
+            EXPECT_NE(readWhole(errPath).find("cannot write the output: No space left on device"),
+                      std::string::npos)
+                << command;
+        }
+    }
 }
 
 // ---- GPX -------------------------------------------------------------------------------

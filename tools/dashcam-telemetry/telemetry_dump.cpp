@@ -174,6 +174,8 @@ int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
             }
             writeRecording(out, format, recording);
             progress.step();
+            if (!out)
+                return status;  // nowhere to write the rest: the caller says why
         }
         if (format == DumpFormat::Gpx)
             writeGpxTrackEnd(out);
