@@ -207,39 +207,24 @@ TEST_F(RelativePaths, PathsAreUsedAsGivenNotMadeAbsolute)
     EXPECT_EQ(node.displayName, "A.MOV");
 }
 
-TEST_F(RelativePaths, PathsOfSevenCharactersOrFewerAreNotSearched)
+// A short relative name is a recording like any other: its sidecar is found, and without
+// one its layout is detected.
+TEST_F(RelativePaths, ShortNamesAreSearchedAndDetected)
 {
     folder.write("a/b.MOV", icatBytes());
     folder.write("a/b.DAT", sidecarBytes());
+    folder.write("C.MOV", icatBytes());
     std::string found;
-    EXPECT_EQ(findGpsFile("a/b.MOV", found), 0);  // 7 characters
-    EXPECT_EQ(found, "");
+    EXPECT_EQ(findGpsFile("a/b.MOV", found), 0);
+    EXPECT_EQ(found, "a/b.DAT");
+    EXPECT_EQ(findGpsFile("C.MOV", found), -1);
 
-    // Such an entry gets neither a sidecar nor a layout, though the movie is ICAT.
     list.addFile("a/b.MOV", "", ".MOV");
-    const RecordingEntry node = nodeAt(list, 0);
-    EXPECT_EQ(node.sidecarPath, "");
-    EXPECT_EQ(node.layout, Layout::None);
-
-    folder.write("ab/c.MOV", "");
-    folder.write("ab/c.DAT", sidecarBytes());
-    EXPECT_EQ(findGpsFile("ab/c.MOV", found), 0);
-    EXPECT_EQ(found, "ab/c.DAT");
-}
-
-TEST_F(RelativePaths, TheShortPathRuleCountsCharactersNotBytes)
-{
-    // "é/b.MOV" is 7 characters in 8 bytes: not searched.
-    folder.write("\xC3\xA9/b.MOV", "");
-    folder.write("\xC3\xA9/b.DAT", sidecarBytes());
-    std::string found;
-    EXPECT_EQ(findGpsFile("\xC3\xA9/b.MOV", found), 0);
-    EXPECT_EQ(found, "");
-
-    folder.write("\xC3\xA9/bc.MOV", "");
-    folder.write("\xC3\xA9/bc.DAT", sidecarBytes());
-    EXPECT_EQ(findGpsFile("\xC3\xA9/bc.MOV", found), 0);
-    EXPECT_EQ(found, "\xC3\xA9/bc.DAT");
+    list.addFile("C.MOV", "", ".MOV");
+    EXPECT_EQ(nodeAt(list, 0).sidecarPath, "a/b.DAT");
+    EXPECT_EQ(nodeAt(list, 0).layout, Layout::Sidecar);
+    EXPECT_EQ(nodeAt(list, 1).sidecarPath, "");
+    EXPECT_EQ(nodeAt(list, 1).layout, Layout::ICat);
 }
 
 // ---- Names, times and locks ------------------------------------------------------------

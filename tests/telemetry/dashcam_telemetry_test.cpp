@@ -249,6 +249,18 @@ TEST(DashcamTelemetry, TheProgramExitsWithTheStatusItReports)
     EXPECT_NE(usage.err.find("usage:"), std::string::npos);
 }
 
+// A name of a few characters, relative to the working folder, is read as any other.
+TEST(DashcamTelemetry, AShortRelativeNameIsRead)
+{
+    TempFolder folder;
+    folder.write("G.MP4", lw::goProMovie(lw::gpmfDrive(2)));
+    const ToolRun run =
+        runCommand(folder, "cd '" + folder.root() + "' && " + DASHCAM_TELEMETRY + " G.MP4");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("file\tG.MP4\nlayout\tgopro\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("\ncount\t20\n"), std::string::npos) << run.out;
+}
+
 // A full disk under the output: every format fails with the reason, whether the first
 // failed write comes mid-run (output beyond the program's buffer) or at the final flush.
 TEST(DashcamTelemetry, AFullOutputIsAnError)
