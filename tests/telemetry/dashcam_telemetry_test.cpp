@@ -357,6 +357,35 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
     EXPECT_EQ(next, lines.size());
 }
 
+// A file name is bytes: what is no UTF-8 becomes U+FFFD, valid characters stay, and an XML
+// parser and gpsbabel both read the whole document.
+TEST(DashcamTelemetryGpx, ANameThatIsNoUtf8KeepsTheDocumentReadable)
+{
+    TempFolder folder;
+    std::vector<lw::Sample> samples;
+    for (int i = 0; i < 5; ++i)
+        samples.push_back({0, 0, 1000, lw::rmc(47.0 + i * 0.001, 8.5, 10.0, 90.0)});
+    // Latin-1 é, a lone 0xFF, an encoded surrogate, valid ü, a cut sequence.
+    const std::string movie =
+        folder.write("\xE9t\xE9 \xFF\xED\xA0\x80 \xC3\xBC\xC3.MOV", lw::icatMovie(samples));
+    const std::string gpxPath = folder.path("track.gpx");
+    const ToolRun dump =
+        runCommand(folder, std::string(DASHCAM_TELEMETRY) + " --gpx '" + movie + "'");
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    ASSERT_TRUE(lw::writeFile(gpxPath, dump.out));
+
+    const std::string script = folder.write(
+        "read.py",
+        "import sys, xml.etree.ElementTree as ET\n"
+        "ns = {'g': 'http://www.topografix.com/GPX/1/1'}\n"
+        "root = ET.parse(sys.argv[1]).getroot()\n"
+        "print(ascii(root.find('g:trk/g:name', ns).text), len(root.findall('.//g:trkpt', ns)))\n");
+    const ToolRun python = runCommand(folder, "python3 '" + script + "' '" + gpxPath + "'");
+    ASSERT_EQ(python.status, 0) << python.err;
+    EXPECT_EQ(python.out, "'\\ufffdt\\ufffd \\ufffd\\ufffd\\ufffd\\ufffd \\xfc\\ufffd.MOV' 5\n");
+    EXPECT_EQ(gpsbabelCsv(folder, gpxPath, "unicsv").size(), 6u);  // header and five points
+}
+
 // ---- Trips and CSV ---------------------------------------------------------------------
 
 constexpr uint32_t kMorning1904 = 2082844800u + 1718093700u;  // 2024-06-11 08:15:00 UTC
