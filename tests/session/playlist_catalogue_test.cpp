@@ -16,6 +16,8 @@
 #include "layout_writer.h"
 #include "playlist_catalogue.h"
 #include "playlist_model.h"
+#include "trip_index.h"
+#include "trip_summary.h"
 
 namespace {
 
@@ -344,6 +346,31 @@ TEST_F(PlaylistCatalogueTest, ReadOnlyMeansNoWriteBitAtAll)
     EXPECT_EQ(view.labels(), (std::vector<std::string>{" 1", " 2", "*3", "*4"}));
     EXPECT_EQ(nodeAt(list, 2).locked, 1);
     EXPECT_EQ(nodeAt(list, 3).locked, 1);
+}
+
+// ---- Trips -----------------------------------------------------------------------------
+
+// The trip index gives each digest its recording's clock, so the summary counts the break
+// between two recordings (a minute apart, five logged seconds each, no header length).
+TEST_F(PlaylistCatalogueTest, TripDigestsKnowTheirClocksSoBreaksCountInTheTime)
+{
+    constexpr uint32_t kMorning1904 = 2082844800u + 1718093700u;  // 2024-06-11 08:15:00 UTC
+    for (const uint32_t start : {kMorning1904, kMorning1904 + 60}) {
+        std::vector<lw::Sample> samples;
+        for (int i = 0; i < 5; ++i)
+            samples.push_back({0, 0, 1000, lw::rmc(47.0 + i * 0.001, 8.5, 20.0, 90.0)});
+        lw::IcatOptions options;
+        options.creationTime = start;
+        const std::string movie =
+            folder.write(std::to_string(start) + ".MOV", lw::icatMovie(samples, options));
+        list.addFile(movie, "", ".MOV");
+    }
+    TripIndex index;
+    index.update(list);
+    const TrackDigest* parts[] = {&index.digest(list.entryAt(0)), &index.digest(list.entryAt(1))};
+    ASSERT_TRUE(parts[0]->clock.startUtcMs);
+    EXPECT_EQ(*parts[0]->clock.startUtcMs, 1718093700000);
+    EXPECT_EQ(summariseTrip(parts).seconds, 60 + 5);
 }
 
 // ---- Toggle, delete, remove --------------------------------------------------------------
