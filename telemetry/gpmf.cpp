@@ -253,18 +253,25 @@ TimedFix Fix(const Records& r, size_t i, std::optional<uint32_t> fixType, size_t
 template <class Visit>
 void forEachTaken(const Records& r, double perSecond, Visit&& visit)
 {
-    // Whether some k / perSecond + slack lies in (before, at]: then the record at `at` is
-    // the first at or after it.
-    const auto edgeBetween = [perSecond](double before, double at) {
-        for (const double slack : {-kTakeSlack, kTakeSlack}) {
-            if (std::floor((at - slack) * perSecond) > std::floor((before - slack) * perSecond))
-                return true;
-        }
-        return false;
+    // How many edges k / perSecond - slack and k / perSecond + slack lie at or before t (up
+    // to a constant): a record is the first at or after an edge when one of the counts grew
+    // since the record before it.
+    struct Edges
+    {
+        double minusSlack;
+        double plusSlack;
     };
+    const auto edgesUpTo = [perSecond](double t) {
+        return Edges{std::floor((t + kTakeSlack) * perSecond),
+                     std::floor((t - kTakeSlack) * perSecond)};
+    };
+    Edges previous{};
     for (size_t i = 0; i < r.count; ++i) {
-        if (i == 0 || edgeBetween(r.time(i - 1), r.time(i)))
+        const Edges edges = edgesUpTo(r.time(i));
+        if (i == 0 || edges.minusSlack > previous.minusSlack ||
+            edges.plusSlack > previous.plusSlack)
             visit(i);
+        previous = edges;
     }
 }
 
