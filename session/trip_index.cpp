@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 #include "playlist_catalogue.h"
 #include "telemetry_table.h"
 
@@ -47,9 +49,18 @@ const TrackDigest& TripIndex::digest(const RecordingEntry& node, const Telemetry
     const auto known = m_digests.find(key);
     if (known != m_digests.end())
         return known->second;
-    if (table)
-        return m_digests.emplace(key, digestTable(*table)).first->second;
-    TelemetryTable reader;
-    reader.readRecording(node);
-    return m_digests.emplace(key, digestTable(reader)).first->second;
+    TrackDigest digest;
+    if (table) {
+        digest = digestTable(*table);
+    } else {
+        TelemetryTable reader;
+        reader.readRecording(node);
+        digest = digestTable(reader);
+    }
+    // The trip's time between recordings comes from their clocks.
+    auto clock = m_clocks.find(key);
+    if (clock == m_clocks.end())
+        clock = m_clocks.emplace(key, readRecordingClock(node.filePath)).first;
+    digest.clock = clock->second;
+    return m_digests.emplace(key, std::move(digest)).first->second;
 }

@@ -1,10 +1,13 @@
 #include "gopro_reader.h"
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "chip_detect.h"
 #include "gpmf.h"
 #include "sample_table.h"
+#include "track_table.h"
 
 namespace {
 
@@ -70,9 +73,15 @@ std::optional<TimedTrack> readGoPro(BinaryFile& movie, std::string& why)
         why = "gpmd track without samples";
         return std::nullopt;
     }
+    // Payloads that start after the table's last sample and its look-ahead add nothing:
+    // the movie's length bounds the work, whatever durations the track declares.
+    const std::optional<double> movieSeconds = readMovieSeconds(movie);
+    const double useful = movieSeconds ? std::ceil(*movieSeconds) + kTrackWindowSeconds : HUGE_VAL;
     GpmfDecoder decoder;
     std::vector<unsigned char> payload;
     for (const MediaSample& sample : samples) {
+        if (sample.start >= useful)
+            break;
         if (sample.size > kMaxPayload)
             continue;
         payload.resize(sample.size);

@@ -244,43 +244,34 @@ TimedFix Fix(const Records& r, size_t i, std::optional<uint32_t> fixType, size_t
     return fix;
 }
 
-// The first record at or after time t (count when none).
-size_t firstAtOrAfter(const Records& r, double t)
-{
-    size_t i = t <= r.start || r.step <= 0.0
-                   ? 0
-                   : static_cast<size_t>(
-                         std::min(std::ceil((t - r.start) / r.step), static_cast<double>(r.count)));
-    while (i > 0 && r.time(i - 1) >= t)
-        --i;
-    while (i < r.count && r.time(i) < t)
-        ++i;
-    return i;
-}
-
 // Calls visit(i) for the records the table can take: the first at or after each
 // 1/perSecond of a second (looked for a hair before and after each such time, so float
 // rounding never drops the one the table takes). Cameras log GPS 10-18 times and the
 // accelerometer a few hundred times a second; the rest is neither kept nor decoded.
+// One pass over the records: a file that spreads three records over years costs no more
+// than one that spreads them over a second.
 template <class Visit>
 void forEachTaken(const Records& r, double perSecond, Visit&& visit)
 {
-    if (r.count == 0)
-        return;
-    const double last = r.time(r.count - 1);
-    size_t taken = r.count;  // none yet
-    for (auto k = static_cast<int64_t>(std::floor(r.start * perSecond)) - 1;
-         k / perSecond - kTakeSlack <= last; ++k) {
-        for (const double edge : {k / perSecond - kTakeSlack, k / perSecond + kTakeSlack}) {
-            const size_t i = firstAtOrAfter(r, edge);
-            if (i == r.count || i == taken)
-                continue;
-            taken = i;
+    // How many edges k / perSecond - slack and k / perSecond + slack lie at or before t (up
+    // to a constant): a record is the first at or after an edge when one of the counts grew
+    // since the record before it.
+    struct Edges
+    {
+        double minusSlack;
+        double plusSlack;
+    };
+    const auto edgesUpTo = [perSecond](double t) {
+        return Edges{std::floor((t + kTakeSlack) * perSecond),
+                     std::floor((t - kTakeSlack) * perSecond)};
+    };
+    Edges previous{};
+    for (size_t i = 0; i < r.count; ++i) {
+        const Edges edges = edgesUpTo(r.time(i));
+        if (i == 0 || edges.minusSlack > previous.minusSlack ||
+            edges.plusSlack > previous.plusSlack)
             visit(i);
-        }
-        // Sparse records: no time before the next one's can take another record.
-        if (taken + 1 < r.count)
-            k = std::max(k, static_cast<int64_t>(std::floor(r.time(taken + 1) * perSecond)) - 1);
+        previous = edges;
     }
 }
 

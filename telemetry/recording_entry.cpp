@@ -12,9 +12,6 @@
 
 namespace {
 
-// Paths this short are not searched for a sidecar (counted in characters, not bytes).
-constexpr size_t kLongestUnsearchedPath = 7;
-
 // A broken-down time with every field zero, as the time text of a movie without one shows it.
 constexpr MovieTime kZeroTime{1900, 1, 0, 0, 0, 0};
 
@@ -137,8 +134,6 @@ RecordingEntry describeRecording(const std::string& path, const std::string& nam
 
 int findGpsFile(const std::string& path, std::string& out)
 {
-    if (pathCharacterCount(path) <= kLongestUnsearchedPath)
-        return 0;
     const PathParts parts = splitPath(path);
     // The exact spellings first, as the cameras write them; then, for a card copied with
     // FAT's upper-case names (GPS/, .dat), any letter case of the folder and extension.

@@ -20,6 +20,5 @@ struct RecordingEntry
 RecordingEntry describeRecording(const std::string& path, const std::string& name,
                                  const std::string& ext);
 
-// The sidecar .DAT of a movie: 0 with out set when found, 0 with out untouched for a path
-// too short to search, -1 when there is none.
+// The sidecar .DAT of a movie: 0 with out set when found, -1 when there is none.
 int findGpsFile(const std::string& path, std::string& out);

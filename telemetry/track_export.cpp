@@ -1,9 +1,11 @@
 #include "track_export.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+#include <string_view>
 
 #include "telemetry_table.h"
 
@@ -12,11 +14,61 @@ namespace {
 constexpr double kKmPerHourToMetresPerSecond = 1.0 / 3.6;
 constexpr std::int64_t kMsPerSample = 1000;
 
+constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";  // U+FFFD
+
+bool isContinuation(unsigned char byte, unsigned char low = 0x80, unsigned char high = 0xBF)
+{
+    return byte >= low && byte <= high;
+}
+
+// The length of the UTF-8 sequence at text[at] that encodes a character XML 1.0 allows
+// beyond ASCII, or 0: overlong forms, surrogates, U+FFFE, U+FFFF and cut sequences are none.
+size_t xmlCharacterLength(std::string_view text, size_t at)
+{
+    const auto byte = [&](size_t i) {
+        return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0;
+    };
+    const unsigned char lead = byte(0);
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return isContinuation(byte(1)) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
+        const bool nonCharacter = lead == 0xEF && byte(1) == 0xBF && byte(2) >= 0xBE;
+        return isContinuation(byte(1), low, high) && isContinuation(byte(2)) && !nonCharacter ? 3
+                                                                                              : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
+        return isContinuation(byte(1), low, high) && isContinuation(byte(2)) &&
+                       isContinuation(byte(3))
+                   ? 4
+                   : 0;
+    }
+    return 0;
+}
+
+// Text for XML content and attributes. A name from the file system may be any bytes: each
+// byte that is no part of a character XML allows becomes U+FFFD, so the document stays
+// readable whatever the name.
 std::string xmlEscaped(const std::string& text)
 {
     std::string escaped;
     escaped.reserve(text.size());
-    for (const char c : text) {
+    for (size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            const size_t length = xmlCharacterLength(text, i);
+            if (length == 0)
+                escaped += kReplacementCharacter;
+            else
+                escaped.append(text, i, length);
+            i += std::max<size_t>(length, 1);
+            continue;
+        }
+        ++i;
         switch (c) {
         case '&': escaped += "&amp;"; break;
         case '<': escaped += "&lt;"; break;
@@ -25,8 +77,7 @@ std::string xmlEscaped(const std::string& text)
         case '\'': escaped += "&apos;"; break;
         default:
             // Control characters other than tab and line ends are not allowed in XML 1.0.
-            const bool forbidden =
-                static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+            const bool forbidden = byte < 0x20 && c != '\t' && c != '\n' && c != '\r';
             escaped += forbidden ? '?' : c;
         }
     }

@@ -70,6 +70,21 @@ GPeak strongestPeak(const TelemetryTable& table)
     return peak;
 }
 
+// Whole seconds from the end of one recording to the start of the next: zero when they
+// overlap; none when either start is unknown or the break is longer than a trip allows.
+// A header without a length ends with the log.
+std::optional<int> secondsBetween(const TrackDigest& before, const TrackDigest& after)
+{
+    if (!before.clock.startUtcMs || !after.clock.startUtcMs)
+        return std::nullopt;
+    const double length = before.clock.seconds > 0.0 ? before.clock.seconds : before.seconds;
+    const double end = static_cast<double>(*before.clock.startUtcMs) + length * 1000.0;
+    const double gapMs = std::max(0.0, static_cast<double>(*after.clock.startUtcMs) - end);
+    if (gapMs > static_cast<double>(kTripGapMs))
+        return std::nullopt;
+    return static_cast<int>(std::lround(gapMs / 1000.0));
+}
+
 }  // namespace
 
 double greatCircleMetres(const GeoPoint& a, const GeoPoint& b)
@@ -102,13 +117,21 @@ TripSummary summariseTrip(std::span<const TrackDigest* const> parts)
 {
     TripSummary summary;
     const GeoPoint* last = nullptr;
+    bool timedSinceLast = true;  // every gap since the last position has a known length
     for (size_t i = 0; i < parts.size(); ++i) {
         const TrackDigest& part = *parts[i];
+        if (i > 0) {
+            const std::optional<int> gap = secondsBetween(*parts[i - 1], part);
+            summary.seconds += gap.value_or(0);
+            timedSinceLast = timedSinceLast && gap;
+        }
         summary.metres += part.metres;
-        if (last && !part.positions.empty())
+        if (last && timedSinceLast && !part.positions.empty())
             summary.metres += greatCircleMetres(*last, part.positions.front());
-        if (!part.positions.empty())
+        if (!part.positions.empty()) {
             last = &part.positions.back();
+            timedSinceLast = true;
+        }
         summary.seconds += part.seconds;
         summary.maxKmh = std::max(summary.maxKmh, part.maxKmh);
         if (part.peak.entry >= 0 && part.peak.g > summary.peak.g) {

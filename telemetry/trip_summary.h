@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <vector>
+
+#include "trip.h"
 
 class TelemetryTable;
 
@@ -31,14 +34,17 @@ struct TrackDigest
     int seconds = 0;                  // logged samples
     int maxKmh = 0;
     GPeak peak;
+    RecordingClock clock;  // when it was recorded: set by the caller, who knows the file
 };
 
 TrackDigest digestTable(const TelemetryTable& table);
 
 struct TripSummary
 {
-    double metres = 0.0;  // along every position of the trip, across the joins of recordings
-    int seconds = 0;      // logged time of all recordings
+    // Along every position of the trip; a join of two recordings counts only when the time
+    // between them is known, so that distance and time cover the same drive.
+    double metres = 0.0;
+    int seconds = 0;  // logged time of all recordings and the time between them
     int maxKmh = 0;
     double averageKmh = 0.0;  // metres over seconds
     GPeak peak;

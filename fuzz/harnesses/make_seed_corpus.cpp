@@ -49,6 +49,36 @@ bool datFiles(const fs::path& folder)
            put(folder, "key-only.DAT", lw::sidecar({}));
 }
 
+// One payload of three records whose sample plays 2^32-1 units at one unit a second: the
+// records lie years apart. Mutations alone never reach such a time line.
+std::string endlessPayloadMovie(uint32_t creationTime)
+{
+    std::vector<lw::GpmfSecond> drive = lw::gpmfDrive(1);
+    drive[0].fixes.resize(3);
+    drive[0].accelerations.resize(3);
+    lw::GpmfOptions options;
+    options.creationTime = creationTime;
+    std::string movie = lw::goProMovie(drive, options);
+    lw::patchBE32(movie, lw::findAtom(movie, "mdhd") + 20, 1);            // time scale
+    lw::patchBE32(movie, lw::findAtom(movie, "stts") + 20, 0xFFFFFFFFu);  // delta
+    return movie;
+}
+
+// A sample table that claims 2^32-1 one-byte samples in one chunk: every byte of the file
+// after the chunk's start could be a sample.
+std::string oneByteSamplesMovie()
+{
+    std::string movie = lw::goProMovie(lw::gpmfDrive(1));
+    const size_t stts = lw::findAtom(movie, "stts");
+    lw::patchBE32(movie, stts + 16, 0xFFFFFFFFu);                         // sample count
+    lw::patchBE32(movie, stts + 20, 1);                                   // delta
+    lw::patchBE32(movie, lw::findAtom(movie, "stsc") + 20, 0xFFFFFFFFu);  // samples per chunk
+    const size_t stsz = lw::findAtom(movie, "stsz");
+    lw::patchBE32(movie, stsz + 12, 1);  // every sample one byte
+    lw::patchBE32(movie, stsz + 16, 0xFFFFFFFFu);
+    return movie;
+}
+
 bool movies(const fs::path& folder)
 {
     lw::IcatOptions icatFree;
@@ -63,7 +93,8 @@ bool movies(const fs::path& folder)
            put(folder, "nt-second-track.MOV", lw::nt96650SecondTrackMovie(samples())) &&
            put(folder, "nt-first-track.MOV", lw::nt96650FirstTrackMovie(samples()).flatten()) &&
            put(folder, "first-shape.MOV", lw::movieFirstShape(3600000000u, "video")) &&
-           put(folder, "second-shape.MOV", lw::movieSecondShape(3600000000u));
+           put(folder, "second-shape.MOV", lw::movieSecondShape(3600000000u)) &&
+           put(folder, "one-byte-samples.MP4", oneByteSamplesMovie());
 }
 
 bool goProFiles(const fs::path& folder)
@@ -79,7 +110,10 @@ bool goProFiles(const fs::path& folder)
     return put(folder, "gps5.MP4", lw::goProMovie(drive)) &&
            put(folder, "gps9.MP4", lw::goProMovie(drive, gps9)) &&
            put(folder, "payload-gps5", lw::gpmfPayload(drive[0])) &&
-           put(folder, "payload-gps9", lw::gpmfPayload(drive[0], gps9));
+           put(folder, "payload-gps9", lw::gpmfPayload(drive[0], gps9)) &&
+           put(folder, "endless-payload.MP4", endlessPayloadMovie(3600000000u)) &&
+           put(folder, "endless-payload-no-time.MP4", endlessPayloadMovie(0)) &&
+           put(folder, "one-byte-samples.MP4", oneByteSamplesMovie());
 }
 
 bool freeGpsMovies(const fs::path& folder)

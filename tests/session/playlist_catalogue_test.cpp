@@ -16,6 +16,8 @@
 #include "layout_writer.h"
 #include "playlist_catalogue.h"
 #include "playlist_model.h"
+#include "trip_index.h"
+#include "trip_summary.h"
 
 namespace {
 
@@ -207,39 +209,24 @@ TEST_F(RelativePaths, PathsAreUsedAsGivenNotMadeAbsolute)
     EXPECT_EQ(node.displayName, "A.MOV");
 }
 
-TEST_F(RelativePaths, PathsOfSevenCharactersOrFewerAreNotSearched)
+// A short relative name is a recording like any other: its sidecar is found, and without
+// one its layout is detected.
+TEST_F(RelativePaths, ShortNamesAreSearchedAndDetected)
 {
     folder.write("a/b.MOV", icatBytes());
     folder.write("a/b.DAT", sidecarBytes());
+    folder.write("C.MOV", icatBytes());
     std::string found;
-    EXPECT_EQ(findGpsFile("a/b.MOV", found), 0);  // 7 characters
-    EXPECT_EQ(found, "");
+    EXPECT_EQ(findGpsFile("a/b.MOV", found), 0);
+    EXPECT_EQ(found, "a/b.DAT");
+    EXPECT_EQ(findGpsFile("C.MOV", found), -1);
 
-    // Such an entry gets neither a sidecar nor a layout, though the movie is ICAT.
     list.addFile("a/b.MOV", "", ".MOV");
-    const RecordingEntry node = nodeAt(list, 0);
-    EXPECT_EQ(node.sidecarPath, "");
-    EXPECT_EQ(node.layout, Layout::None);
-
-    folder.write("ab/c.MOV", "");
-    folder.write("ab/c.DAT", sidecarBytes());
-    EXPECT_EQ(findGpsFile("ab/c.MOV", found), 0);
-    EXPECT_EQ(found, "ab/c.DAT");
-}
-
-TEST_F(RelativePaths, TheShortPathRuleCountsCharactersNotBytes)
-{
-    // "é/b.MOV" is 7 characters in 8 bytes: not searched.
-    folder.write("\xC3\xA9/b.MOV", "");
-    folder.write("\xC3\xA9/b.DAT", sidecarBytes());
-    std::string found;
-    EXPECT_EQ(findGpsFile("\xC3\xA9/b.MOV", found), 0);
-    EXPECT_EQ(found, "");
-
-    folder.write("\xC3\xA9/bc.MOV", "");
-    folder.write("\xC3\xA9/bc.DAT", sidecarBytes());
-    EXPECT_EQ(findGpsFile("\xC3\xA9/bc.MOV", found), 0);
-    EXPECT_EQ(found, "\xC3\xA9/bc.DAT");
+    list.addFile("C.MOV", "", ".MOV");
+    EXPECT_EQ(nodeAt(list, 0).sidecarPath, "a/b.DAT");
+    EXPECT_EQ(nodeAt(list, 0).layout, Layout::Sidecar);
+    EXPECT_EQ(nodeAt(list, 1).sidecarPath, "");
+    EXPECT_EQ(nodeAt(list, 1).layout, Layout::ICat);
 }
 
 // ---- Names, times and locks ------------------------------------------------------------
@@ -359,6 +346,31 @@ TEST_F(PlaylistCatalogueTest, ReadOnlyMeansNoWriteBitAtAll)
     EXPECT_EQ(view.labels(), (std::vector<std::string>{" 1", " 2", "*3", "*4"}));
     EXPECT_EQ(nodeAt(list, 2).locked, 1);
     EXPECT_EQ(nodeAt(list, 3).locked, 1);
+}
+
+// ---- Trips -----------------------------------------------------------------------------
+
+// The trip index gives each digest its recording's clock, so the summary counts the break
+// between two recordings (a minute apart, five logged seconds each, no header length).
+TEST_F(PlaylistCatalogueTest, TripDigestsKnowTheirClocksSoBreaksCountInTheTime)
+{
+    constexpr uint32_t kMorning1904 = 2082844800u + 1718093700u;  // 2024-06-11 08:15:00 UTC
+    for (const uint32_t start : {kMorning1904, kMorning1904 + 60}) {
+        std::vector<lw::Sample> samples;
+        for (int i = 0; i < 5; ++i)
+            samples.push_back({0, 0, 1000, lw::rmc(47.0 + i * 0.001, 8.5, 20.0, 90.0)});
+        lw::IcatOptions options;
+        options.creationTime = start;
+        const std::string movie =
+            folder.write(std::to_string(start) + ".MOV", lw::icatMovie(samples, options));
+        list.addFile(movie, "", ".MOV");
+    }
+    TripIndex index;
+    index.update(list);
+    const TrackDigest* parts[] = {&index.digest(list.entryAt(0)), &index.digest(list.entryAt(1))};
+    ASSERT_TRUE(parts[0]->clock.startUtcMs);
+    EXPECT_EQ(*parts[0]->clock.startUtcMs, 1718093700000);
+    EXPECT_EQ(summariseTrip(parts).seconds, 60 + 5);
 }
 
 // ---- Toggle, delete, remove --------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -248,6 +249,49 @@ TEST(DashcamTelemetry, TheProgramExitsWithTheStatusItReports)
     EXPECT_NE(usage.err.find("usage:"), std::string::npos);
 }
 
+// A name of a few characters, relative to the working folder, is read as any other.
+TEST(DashcamTelemetry, AShortRelativeNameIsRead)
+{
+    TempFolder folder;
+    folder.write("G.MP4", lw::goProMovie(lw::gpmfDrive(2)));
+    const ToolRun run =
+        runCommand(folder, "cd '" + folder.root() + "' && " + DASHCAM_TELEMETRY + " G.MP4");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("file\tG.MP4\nlayout\tgopro\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("\ncount\t20\n"), std::string::npos) << run.out;
+}
+
+// A full disk under the output: every format fails with the reason, whether the first
+// failed write comes mid-run (output beyond the program's buffer) or at the final flush.
+TEST(DashcamTelemetry, AFullOutputIsAnError)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this machine";
+    TempFolder folder;
+    std::vector<lw::Sample> samples;
+    for (int i = 0; i < 60; ++i)
+        samples.push_back({i, -i, 1000, lw::rmc(47.0 + i * 0.001, 8.5, i, 90.0)});
+    const std::string movie = folder.write("drive.MOV", lw::icatMovie(samples));
+    const std::string program = DASHCAM_TELEMETRY;
+    std::string manyCopies;
+    for (int i = 0; i < 8; ++i)
+        manyCopies += " '" + movie + "'";
+    ASSERT_GT(runInProcess({movie, movie, movie, movie, movie, movie, movie, movie}).out.size(),
+              1u << 17);
+    for (const std::string& files : {" '" + movie + "'", manyCopies}) {
+        for (const char* format : {"", " --gpx", " --csv"}) {
+            const std::string command = program + format + files + " >/dev/full";
+            const std::string errPath = folder.path("stderr.txt");
+            const int raw = std::system((command + " 2>'" + errPath + "'").c_str());
+            ASSERT_TRUE(WIFEXITED(raw)) << command;
+            EXPECT_EQ(WEXITSTATUS(raw), 1) << command;
+            EXPECT_NE(readWhole(errPath).find("cannot write the output: No space left on device"),
+                      std::string::npos)
+                << command;
+        }
+    }
+}
+
 // ---- GPX -------------------------------------------------------------------------------
 
 TEST(DashcamTelemetryGpx, OneTrackPerFileOnePointPerSampleWithPosition)
@@ -311,6 +355,35 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
     }
     EXPECT_EQ(points, 50);
     EXPECT_EQ(next, lines.size());
+}
+
+// A file name is bytes: what is no UTF-8 becomes U+FFFD, valid characters stay, and an XML
+// parser and gpsbabel both read the whole document.
+TEST(DashcamTelemetryGpx, ANameThatIsNoUtf8KeepsTheDocumentReadable)
+{
+    TempFolder folder;
+    std::vector<lw::Sample> samples;
+    for (int i = 0; i < 5; ++i)
+        samples.push_back({0, 0, 1000, lw::rmc(47.0 + i * 0.001, 8.5, 10.0, 90.0)});
+    // Latin-1 é, a lone 0xFF, an encoded surrogate, valid ü, a cut sequence.
+    const std::string movie =
+        folder.write("\xE9t\xE9 \xFF\xED\xA0\x80 \xC3\xBC\xC3.MOV", lw::icatMovie(samples));
+    const std::string gpxPath = folder.path("track.gpx");
+    const ToolRun dump =
+        runCommand(folder, std::string(DASHCAM_TELEMETRY) + " --gpx '" + movie + "'");
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    ASSERT_TRUE(lw::writeFile(gpxPath, dump.out));
+
+    const std::string script = folder.write(
+        "read.py",
+        "import sys, xml.etree.ElementTree as ET\n"
+        "ns = {'g': 'http://www.topografix.com/GPX/1/1'}\n"
+        "root = ET.parse(sys.argv[1]).getroot()\n"
+        "print(ascii(root.find('g:trk/g:name', ns).text), len(root.findall('.//g:trkpt', ns)))\n");
+    const ToolRun python = runCommand(folder, "python3 '" + script + "' '" + gpxPath + "'");
+    ASSERT_EQ(python.status, 0) << python.err;
+    EXPECT_EQ(python.out, "'\\ufffdt\\ufffd \\ufffd\\ufffd\\ufffd\\ufffd \\xfc\\ufffd.MOV' 5\n");
+    EXPECT_EQ(gpsbabelCsv(folder, gpxPath, "unicsv").size(), 6u);  // header and five points
 }
 
 // ---- Trips and CSV ---------------------------------------------------------------------

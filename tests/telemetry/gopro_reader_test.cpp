@@ -1,4 +1,6 @@
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +114,48 @@ TEST(GoProReader, TheFileBoundsWhatItsIndexClaims)
     ASSERT_TRUE(farFile.open(dir.write("far.MP4", farChunks)));
     EXPECT_FALSE(readGoPro(farFile, why));
     EXPECT_EQ(why, "gpmd track without samples");
+}
+
+// The gpmd track's own samples play 2^32-1 units each at one unit a second: a payload's
+// few records lie years apart. The table still ends with the movie, and reading it takes
+// no longer than reading the honest file (before, minutes of looking for records between).
+void declareEndlessPayloads(std::string& movie)
+{
+    const size_t gpmd = movie.rfind("gpmd");
+    ASSERT_NE(gpmd, std::string::npos);
+    size_t mdhd = std::string::npos;
+    for (size_t at = lw::findAtom(movie, "mdhd"); at < gpmd;
+         at = lw::findAtom(movie, "mdhd", at + 1))
+        mdhd = at;
+    const size_t stts = lw::findAtom(movie, "stts", gpmd);
+    ASSERT_NE(mdhd, std::string::npos);
+    ASSERT_NE(stts, std::string::npos);
+    lw::patchBE32(movie, mdhd + 20, 1);            // time scale
+    lw::patchBE32(movie, stts + 20, 0xFFFFFFFFu);  // first entry's delta
+}
+
+TEST(GoProReader, DeclaredDurationsDoNotSetTheWork)
+{
+    TempDir dir;
+    std::vector<lw::GpmfSecond> drive = gpsDrive(1);
+    drive[0].fixes.resize(3);
+    drive[0].accelerations.resize(3);
+    std::string crafted = lw::goProMovie(drive);
+    declareEndlessPayloads(crafted);
+    const TelemetryTable small = readTable(dir.write("G.MP4", crafted), kEntriesPerSample);
+    EXPECT_NEAR(std::stod(small.find(0)->latitude), drive[0].fixes[0].latitude, 1e-6);
+    EXPECT_NEAR(small.find(0)->gZ, 1.0, 1e-3);
+
+    const std::string karma = std::string(TELEMETRY_TESTDATA_DIR) + "/real-movies/gopro-karma.mp4";
+    std::ifstream in(karma, std::ios::binary);
+    std::string real{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_GT(real.size(), 4000000u) << karma;
+    const TelemetryTable honest = readTable(karma, 13 * kEntriesPerSample);
+    declareEndlessPayloads(real);
+    const TelemetryTable patched = readTable(dir.write("karma.mp4", real), 13 * kEntriesPerSample);
+    EXPECT_EQ(patched.find(0)->latitude, honest.find(0)->latitude);
+    EXPECT_EQ(patched.find(0)->longitude, honest.find(0)->longitude);
+    EXPECT_EQ(patched.find(0)->gX, honest.find(0)->gX);
 }
 
 }  // namespace

@@ -119,8 +119,10 @@ TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
     TelemetryTable second;
     second.appendSample(makeEntry("0.000000", "2.000000", 120, 1.3f));
 
-    const TrackDigest a = digestTable(first);
-    const TrackDigest b = digestTable(second);
+    TrackDigest a = digestTable(first);
+    TrackDigest b = digestTable(second);
+    a.clock = {kMorning * 1000LL, 5.0};
+    b.clock = {kMorning * 1000LL + 5000, 1.0};  // right after the first: a join of no time
     EXPECT_EQ(a.positions.size(), 4u);
     const TrackDigest* parts[] = {&a, &b};
     const TripSummary summary = summariseTrip(parts);
@@ -132,6 +134,39 @@ TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
     EXPECT_EQ(summary.peakPart, 0);
     EXPECT_EQ(summary.peak.entry, 4 * kEntriesPerSample);
     EXPECT_NEAR(summary.peak.g, 0.48, 1e-6);
+}
+
+// A car at a steady 36 km/h due north, filmed for a minute, then not for 30 s, then for a
+// minute: the distance across the break counts with the time of the break, so the average
+// is the car's speed. Without the recordings' times the break is left out of both.
+TEST(TripSummary, TheBreakBetweenRecordingsCountsInDistanceAndTime)
+{
+    constexpr double kMetresPerDegree = 111195.08;
+    const auto drive = [&](int firstSecond) {
+        TelemetryTable table;
+        for (int s = firstSecond; s < firstSecond + 60; ++s) {
+            const std::string latitude = std::to_string(47.0 + s * 10.0 / kMetresPerDegree);
+            table.appendSample(makeEntry(latitude.c_str(), "8.500000", 36));
+        }
+        return digestTable(table);
+    };
+    TrackDigest first = drive(0);
+    TrackDigest second = drive(90);
+    first.clock = {kMorning * 1000LL, 60.0};
+    second.clock = {kMorning * 1000LL + 90000, 60.0};
+    const TrackDigest* parts[] = {&first, &second};
+
+    const TripSummary summary = summariseTrip(parts);
+    EXPECT_EQ(summary.seconds, 150);
+    EXPECT_NEAR(summary.metres, 1490.0, 0.5);  // 59 + 31 + 59 seconds of driving
+    EXPECT_NEAR(summary.averageKmh, 35.76, 0.01);
+    EXPECT_LE(summary.averageKmh, summary.maxKmh);
+
+    first.clock = {};
+    const TripSummary untimed = summariseTrip(parts);
+    EXPECT_EQ(untimed.seconds, 120);
+    EXPECT_NEAR(untimed.metres, 1180.0, 0.5);
+    EXPECT_LE(untimed.averageKmh, untimed.maxKmh);
 }
 
 TEST(TripSummary, NamedPlacesAgainstTheirKnownDistance)

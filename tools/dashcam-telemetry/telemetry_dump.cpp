@@ -29,7 +29,11 @@ const char kUsage[] =
     "\n"
     "File names are printed with control characters escaped as in C: \\t, \\n, \\r,\n"
     "\\xHH for any other byte below 0x20 and for 0x7F, and \\\\ for a backslash.\n"
-    "Files that are not regular files (folders, pipes, devices) are not opened.\n";
+    "Files that are not regular files (folders, pipes, devices) are not opened.\n"
+    "\n"
+    "Exit status: 0; 1 when a file could not be opened, a folder could not be listed\n"
+    "or the output could not be written to the end (the reason on standard error);\n"
+    "2 for a usage error.\n";
 
 std::string fileName(const std::string& path)
 {
@@ -174,6 +178,8 @@ int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
             }
             writeRecording(out, format, recording);
             progress.step();
+            if (!out)
+                return status;  // nowhere to write the rest: the caller says why
         }
         if (format == DumpFormat::Gpx)
             writeGpxTrackEnd(out);

@@ -24,6 +24,7 @@ void loadRecording(const std::string& path, DumpedRecording& out);
 void writeTableBlock(std::ostream& out, const DumpedRecording& recording);
 
 // The whole program over its arguments (without the program name); the exit status.
-// showProgress: a progress line on err for long runs (when err is a terminal).
+// showProgress: a progress line on err for long runs (when err is a terminal). Stops at the
+// first recording out cannot take; out is left failed for the caller to report.
 int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                         bool showProgress = false);
