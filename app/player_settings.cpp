@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QVariantList>
 
 namespace {
 
@@ -35,6 +36,8 @@ QString existingFolder(const QString& key)
 }
 
 constexpr char kExportFolder[] = "export/folder";
+constexpr char kListFiles[] = "playlist/files";
+constexpr char kListOpen[] = "playlist/open";
 
 // The saved folder while it exists, else the standard one, made when missing (a file dialog
 // opened on a folder that does not exist shows the last folder any dialog showed: on a
@@ -121,6 +124,31 @@ QString exportFolder()
 void setExportFolder(const QString& folder)
 {
     QSettings().setValue(kExportFolder, folder);
+}
+
+// Stored as bytes, so that a name that is not UTF-8 comes back as it was.
+PlayList playList()
+{
+    const QSettings settings;
+    PlayList list;
+    const QVariantList files = settings.value(kListFiles).toList();
+    for (qsizetype i = 0; i < files.size() && i < kMaxSavedRecordings; ++i) {
+        list.files.push_back(files[i].toByteArray().toStdString());
+    }
+    list.open = settings.value(kListOpen).toByteArray().toStdString();
+    return list;
+}
+
+void setPlayList(const PlayList& list)
+{
+    QVariantList files;
+    files.reserve(static_cast<qsizetype>(list.files.size()));
+    for (const std::string& file : list.files) {
+        files.append(QByteArray::fromStdString(file));
+    }
+    QSettings settings;
+    settings.setValue(kListFiles, files);
+    settings.setValue(kListOpen, QByteArray::fromStdString(list.open));
 }
 
 }  // namespace player_settings

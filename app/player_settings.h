@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <string>
+#include <vector>
+
 #include "speed_unit.h"
 
 // What the player remembers between runs, in the desktop's config folder. A missing,
@@ -33,5 +36,16 @@ void setChartSpeedView(bool speedView);
 // Where track export opens: the folder of the last export, else the documents folder.
 QString exportFolder();
 void setExportFolder(const QString& folder);
+
+// The play list of the last run: its files in order, as the file system names them (any
+// bytes), and the one that was open (empty: none). A damaged entry is read as no file.
+struct PlayList
+{
+    std::vector<std::string> files;
+    std::string open;
+};
+constexpr int kMaxSavedRecordings = 100000;  // more are not read back
+PlayList playList();
+void setPlayList(const PlayList& list);
 
 }  // namespace player_settings

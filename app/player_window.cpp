@@ -298,6 +298,8 @@ void PlayerWindow::connectSession()
 {
     connect(&m_session, &PlaybackSession::opening, m_videoArea, &QWidget::show);
     connect(&m_session, &PlaybackSession::trackLoaded, this, &PlayerWindow::showTrack);
+    connect(&m_session, &PlaybackSession::trackLoaded, this, &PlayerWindow::savePlayList);
+    connect(&m_session, &PlaybackSession::listChanged, this, &PlayerWindow::onListChanged);
     connect(&m_session, &PlaybackSession::entryShown, this, &PlayerWindow::showEntry);
     connect(&m_session, &PlaybackSession::recordingClosed, this, &PlayerWindow::resetDisplays);
     connect(&m_session, &PlaybackSession::positionMoved, this, &PlayerWindow::displayTick);
@@ -374,6 +376,7 @@ void PlayerWindow::restoreSettings()
     m_session.setCycleMode(player_settings::cycleMode());
     m_waveformView->setSpeedView(player_settings::chartSpeedView());
     setSpeedUnit(player_settings::units());
+    restorePlayList();
 }
 
 bool PlayerWindow::idlePictureShown() const

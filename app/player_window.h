@@ -102,6 +102,9 @@ private:
     void connectCommands();
     void createShortcuts();
     void restoreSettings();
+    void restorePlayList();
+    void onListChanged();
+    void savePlayList();
 
     void showWindowMenu(const QPoint& globalPos);
     void toggleFullScreen();

@@ -11,6 +11,7 @@
 #include "recording_sources.h"
 #include "skin_button.h"
 #include "skin_list.h"
+#include "video_widget.h"
 
 namespace {
 
@@ -83,9 +84,46 @@ void PlayerWindow::onVolumeRemoved(const QString& path)
     m_session.volumeRemoved(path);
 }
 
+// The window as it was at start: an empty list and the idle picture.
 void PlayerWindow::onClear()
 {
     m_session.clear();
+    m_firstRecordingOpened = false;
+    m_videoArea->hide();
+    update(m_videoArea->geometry());
+}
+
+// The list of the last run, with the recording that was open selected but not playing.
+void PlayerWindow::restorePlayList()
+{
+    const player_settings::PlayList saved = player_settings::playList();
+    const int row = m_session.restoreList(saved.files, saved.open);
+    m_playlistView->selectExistingRow(row);
+}
+
+// Kept after every change, so that a session that ends in any way leaves its list.
+void PlayerWindow::savePlayList()
+{
+    player_settings::PlayList list;
+    const PlaylistCatalogue& catalogue = m_session.catalogue();
+    list.files.reserve(static_cast<size_t>(catalogue.count()));
+    for (int row = 0; row < catalogue.count(); ++row) {
+        list.files.push_back(catalogue.entryAt(row).filePath);
+    }
+    if (m_session.engine().state() != PlayState::Init) {
+        list.open = m_session.engine().filePath();
+    }
+    player_settings::setPlayList(list);
+}
+
+// A recording added to the open one's trip or taken from it changes the trip's map and sums.
+void PlayerWindow::onListChanged()
+{
+    savePlayList();
+    if (m_session.engine().state() != PlayState::Init) {
+        sendTrack();
+        showTripSummary();
+    }
 }
 
 void PlayerWindow::onCycle()
@@ -95,7 +133,7 @@ void PlayerWindow::onCycle()
 
 void PlayerWindow::onListDoubleClick(int row)
 {
-    m_session.playEntry(row);
+    m_session.activateRow(row);
 }
 
 int PlayerWindow::selectedRow() const

@@ -65,6 +65,8 @@ PlaylistView::PlaylistView(QWidget* parent) : QTableView(parent), m_header(new S
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
+    // The end of a camera's name (its channel letter, its extension) says most.
+    setTextElideMode(Qt::ElideMiddle);
     setFrameShape(QFrame::NoFrame);
     setGroundColour(palette::kListGround);
     fitRowHeight();

@@ -15,7 +15,8 @@ class HorizontalScrollBar;
 // The play list's view of any table model: rows on a light blue-grey ground, the selected
 // row in light text on a slate bar whether or not the list has the focus, a bitmap header,
 // and two bitmap scroll bars beside and below it (siblings in the parent) in place of its
-// own. Titles, texts, alignment and tips come from the model; a row whose group-start role
+// own. Titles, texts, alignment and tips come from the model (a text too long for its
+// column is shortened in the middle, so its end shows); a row whose group-start role
 // is true starts a group (a rule in the selection's slate above it).
 class PlaylistView : public QTableView
 {

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <filesystem>
 #include <span>
 
 #include "file_attributes.h"
@@ -127,10 +128,19 @@ void PlaybackSession::playEntry(int row)
     play(Step::Current);
 }
 
+void PlaybackSession::activateRow(int row)
+{
+    if (row == m_currentIndex && m_engine.state() != PlayState::Init) {
+        return;  // already open: it neither restarts nor loses its place
+    }
+    playEntry(row);
+}
+
 void PlaybackSession::playOrPause(int selectedRow)
 {
-    // A row chosen in the list, other than the one open, is what the user wants played.
-    if (selectedRow >= 0 &&
+    // While a recording plays, Pause pauses it: a row clicked to look at it waits. When
+    // nothing plays, a row chosen other than the one open is what the user wants played.
+    if (m_engine.state() != PlayState::Running && selectedRow >= 0 &&
         (selectedRow != m_currentIndex || m_engine.state() == PlayState::Init)) {
         playEntry(selectedRow);
         return;
@@ -259,7 +269,10 @@ void PlaybackSession::volumeUp()
 
 void PlaybackSession::importFolder(const std::string& folder)
 {
-    ::importFolder(folder, m_catalogue);
+    if (::importFolder(folder, m_catalogue) == 0) {
+        emit statusNote(
+            QStringLiteral("No recordings found in %1").arg(QFile::decodeName(folder.c_str())));
+    }
     refreshTrips();
 }
 
@@ -276,7 +289,10 @@ void PlaybackSession::importPaths(const QStringList& paths)
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            ::importFolder(QFile::encodeName(info.absoluteFilePath()).toStdString(), m_catalogue);
+            if (::importFolder(QFile::encodeName(info.absoluteFilePath()).toStdString(),
+                               m_catalogue) == 0) {
+                skipped << QStringLiteral("%1 (no recordings found)").arg(info.fileName());
+            }
             continue;
         }
         const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
@@ -289,7 +305,7 @@ void PlaybackSession::importPaths(const QStringList& paths)
             skipped << QStringLiteral("%1 (%2)").arg(info.fileName(), QLatin1String(problem));
         } else {
             m_catalogue.addFile(file, info.fileName().toStdString(), ext);
-            played = m_catalogue.count() - 1;
+            played = m_catalogue.rowOf(file);  // listed before, or now
         }
     }
     refreshTrips();
@@ -304,12 +320,31 @@ void PlaybackSession::importPaths(const QStringList& paths)
     }
 }
 
+int PlaybackSession::restoreList(const std::vector<std::string>& files, const std::string& open)
+{
+    for (const std::string& file : files) {
+        const std::string ext = upperExtension(file);
+        // Gone, or no longer a recording, since the last run: left out without a word.
+        if (isRegularFile(file) && isRecordingExtension(ext)) {
+            m_catalogue.addFile(file, std::filesystem::path(file).filename().string(), ext);
+        }
+    }
+    refreshTrips();
+    const int row = open.empty() ? -1 : m_catalogue.rowOf(open);
+    if (row >= 0) {
+        m_currentIndex = row;
+    }
+    return row;
+}
+
+// Nothing of the list stays: no open recording, nothing that shows it, nothing to resume.
 void PlaybackSession::clear()
 {
-    if (isPlaying()) {
-        stop();
+    if (m_engine.state() != PlayState::Init) {
+        closeRecording();
     }
     m_catalogue.removeAll();
+    m_currentIndex = 0;
     refreshTrips();
 }
 
@@ -387,6 +422,7 @@ void PlaybackSession::refreshTrips()
         starts.emplace_back(trip.front(), tripTip(m_trips, trip));
     }
     m_model.setTripStarts(starts);
+    emit listChanged();
 }
 
 void PlaybackSession::ensureTrips()

@@ -84,7 +84,10 @@ public:
     // Opens the entry of the step and plays it; false when there is no entry that way.
     bool play(Step step);
     void playEntry(int row);
-    // Plays the selected row when it is not the one open, else pauses or resumes.
+    // Enter or a double-click on a row: plays it, unless it is the recording already open.
+    void activateRow(int row);
+    // Pauses what plays. Else plays the selected row when it is not the one open, or
+    // resumes the one open.
     void playOrPause(int selectedRow);
     void stop();  // by the user: the end of this recording then moves nowhere
     // Before the start seeks to 0; past the end ends the recording, as playing to it does.
@@ -98,10 +101,15 @@ public:
     void volumeDown();
     void volumeUp();
 
+    // A chosen folder, and the card folders in it; a note when it holds no recording.
     void importFolder(const std::string& folder);
     void importCard(const RemovableVolumes& volumes);
     // Files or folders, as from the command line; a single file given is also played.
     void importPaths(const QStringList& paths);
+    // The list of an earlier run: the files that are still recordings are listed, and the
+    // one that was open becomes the current row without playing. Returns that row, or -1.
+    int restoreList(const std::vector<std::string>& files, const std::string& open);
+    // Empties the list and closes the open recording.
     void clear();
     // Deletes the row's recording from the disk after confirm(name) agrees; a locked one
     // is refused before the question.
@@ -128,6 +136,8 @@ signals:
     void cycleModeChanged(bool on);
     void volumeChanged(int level);
     void statusNote(const QString& text);
+    // Recordings were added to the list or taken from it; the trips are up to date.
+    void listChanged();
 
 private:
     void onEndReached();

@@ -36,16 +36,39 @@ bool sidecarShared(const RecordingEntry& node)
     return static_cast<bool>(ec);
 }
 
+// The file's absolute path without links, "." or ".."; as given when it cannot be resolved.
+std::string canonicalPath(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : resolved.string();
+}
+
 }  // namespace
 
-void PlaylistCatalogue::addFile(const std::string& path, const std::string& name,
+bool PlaylistCatalogue::addFile(const std::string& path, const std::string& name,
                                 const std::string& ext)
 {
-    Entry entry{describeRecording(path, name, ext)};
+    std::string canonical = canonicalPath(path);
+    if (!m_listed.insert(canonical).second)
+        return false;
+    Entry entry{describeRecording(path, name, ext), std::move(canonical)};
     const int index = count();
     emit entryAboutToBeAdded(index);
     m_entries.push_back(std::move(entry));
     emit entryAdded(index);
+    return true;
+}
+
+int PlaylistCatalogue::rowOf(const std::string& path) const
+{
+    const std::string canonical = canonicalPath(path);
+    if (!m_listed.contains(canonical))
+        return -1;
+    const auto found = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
+        return entry.canonicalPath == canonical;
+    });
+    return static_cast<int>(found - m_entries.begin());
 }
 
 bool PlaylistCatalogue::entryAt(int index, RecordingEntry& out) const
@@ -60,6 +83,7 @@ void PlaylistCatalogue::removeAll()
 {
     emit aboutToBeCleared();
     m_entries.clear();
+    m_listed.clear();
     emit cleared();
 }
 
@@ -82,6 +106,7 @@ bool PlaylistCatalogue::deleteFileAt(int index)
         removeFile(node.sidecarPath);
 
     emit entryAboutToBeRemoved(index);
+    m_listed.erase(m_entries[static_cast<size_t>(index)].canonicalPath);
     m_entries.erase(m_entries.begin() + index);
     emit entryRemoved(index);
     return true;

@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "recording_entry.h"
@@ -16,11 +17,15 @@ class PlaylistCatalogue : public QObject
 public:
     explicit PlaylistCatalogue(QObject* parent = nullptr) : QObject(parent) {}
 
-    // name empty: the last part of the path. ext: upper-case with its dot (".MOV").
-    void addFile(const std::string& path, const std::string& name, const std::string& ext);
+    // name empty: the last part of the path. ext: upper-case with its dot (".MOV"). A
+    // recording already listed (the same file by its canonical path) is not added again:
+    // false then.
+    bool addFile(const std::string& path, const std::string& name, const std::string& ext);
     // A copy of the entry; false for an index out of range.
     bool entryAt(int index, RecordingEntry& out) const;
     int count() const { return static_cast<int>(m_entries.size()); }
+    // The row of a file (by its canonical path); -1 when it is not listed.
+    int rowOf(const std::string& path) const;
     // The entry of a valid index, without a copy.
     const RecordingEntry& entryAt(int index) const
     {
@@ -46,8 +51,10 @@ private:
     struct Entry
     {
         RecordingEntry node;
+        std::string canonicalPath;
         unsigned unlockedWriteBits = 0;  // write bits before this program locked it; 0 unknown
     };
 
     std::vector<Entry> m_entries;
+    std::unordered_set<std::string> m_listed;  // the entries' canonical paths
 };

@@ -1,12 +1,14 @@
 #include "playlist_model.h"
 
+#include <QStringList>
+
 #include "playlist_catalogue.h"
 
 PlaylistModel::PlaylistModel(PlaylistCatalogue& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list)
 {
     for (int row = 0; row < m_list.count(); ++row)
-        m_marks.push_back(RowMarks{row + 1, false, {}});
+        m_marks.push_back(RowMarks{row + 1});
     connectList();
 }
 
@@ -15,9 +17,7 @@ void PlaylistModel::connectList()
     connect(&m_list, &PlaylistCatalogue::entryAboutToBeAdded, this,
             [this](int row) { beginInsertRows({}, row, row); });
     connect(&m_list, &PlaylistCatalogue::entryAdded, this, [this](int row) {
-        // Numbered by the rows shown when it came, as a list view numbers an appended row.
-        m_marks.insert(m_marks.begin() + row,
-                       RowMarks{static_cast<int>(m_marks.size()) + 1, false, {}});
+        m_marks.insert(m_marks.begin() + row, RowMarks{row + 1});
         endInsertRows();
     });
     connect(&m_list, &PlaylistCatalogue::entryAboutToBeRemoved, this,
@@ -29,6 +29,11 @@ void PlaylistModel::connectList()
         else if (m_playingRow > row)
             --m_playingRow;
         endRemoveRows();
+        // The rows below moved up: their numbers follow, so that none is missing.
+        for (size_t below = static_cast<size_t>(row); below < m_marks.size(); ++below)
+            m_marks[below].number = static_cast<int>(below) + 1;
+        if (row < rowCount())
+            emit dataChanged(index(row, NumberColumn), index(rowCount() - 1, NumberColumn));
     });
     connect(&m_list, &PlaylistCatalogue::aboutToBeCleared, this, [this] { beginResetModel(); });
     connect(&m_list, &PlaylistCatalogue::cleared, this, [this] {
@@ -36,10 +41,7 @@ void PlaylistModel::connectList()
         m_playingRow = -1;
         endResetModel();
     });
-    connect(&m_list, &PlaylistCatalogue::lockChanged, this, [this](int row) {
-        m_marks[static_cast<size_t>(row)].number = row + 1;
-        changeRow(row);
-    });
+    connect(&m_list, &PlaylistCatalogue::lockChanged, this, [this](int row) { changeRow(row); });
 }
 
 int PlaylistModel::rowCount(const QModelIndex& parent) const
@@ -56,6 +58,18 @@ QString PlaylistModel::numberText(int row) const
 {
     return (m_list.entryAt(row).locked ? QStringLiteral("*") : QStringLiteral(" ")) +
            QString::number(m_marks[static_cast<size_t>(row)].number);
+}
+
+// The name's tip is the whole name (the view shortens a long one), and the first row of a
+// trip tells of the trip on every cell.
+QVariant PlaylistModel::toolTip(int column, const RecordingEntry& node, const RowMarks& marks)
+{
+    QStringList lines;
+    if (column == NameColumn)
+        lines << QString::fromStdString(node.displayName);
+    if (marks.tripStart)
+        lines << marks.tripTip;
+    return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
 }
 
 QVariant PlaylistModel::data(const QModelIndex& index, int role) const
@@ -75,7 +89,7 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(
             (index.column() == NumberColumn ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
-    case Qt::ToolTipRole: return marks.tripStart ? QVariant(marks.tripTip) : QVariant();
+    case Qt::ToolTipRole: return toolTip(index.column(), node, marks);
     case TripStartRole: return marks.tripStart;
     case PlayingRole: return row == m_playingRow;
     case LockedRole: return node.locked != 0;

@@ -7,10 +7,11 @@
 #include <vector>
 
 class PlaylistCatalogue;
+struct RecordingEntry;
 
 // The play list as the list view shows it: a number column (a '*' before the number of a
-// locked recording), the name and the recording's time. A row's number is the one it had
-// when it was listed or last locked or unlocked; deleting rows above does not renumber it.
+// locked recording), the name (its tip the whole name, which the view may shorten) and the
+// recording's time. Rows are numbered from 1 without gaps, whatever was deleted.
 class PlaylistModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -40,7 +41,7 @@ public:
 private:
     struct RowMarks
     {
-        int number = 0;
+        int number = 0;  // as shown; renumbered once a removal is over
         bool tripStart = false;
         QString tripTip;
     };
@@ -49,6 +50,7 @@ private:
     void changeRow(int row);
     void changeAll();
     QString numberText(int row) const;
+    static QVariant toolTip(int column, const RecordingEntry& node, const RowMarks& marks);
 
     PlaylistCatalogue& m_list;
     std::vector<RowMarks> m_marks;

@@ -63,6 +63,20 @@ std::string unescapeMountField(const std::string& field)
 constexpr const char* kModernFolders[] = {"NORMAL", "EVENT", "MOVIE", "RO", "FRONT", "REAR"};
 constexpr int kMaxDcimDepth = 3;
 
+// The folders under a DCIM folder, to the depth the cameras use (links not followed).
+void addDcimSubfolders(const std::string& dcim, std::vector<std::string>& folders)
+{
+    std::error_code ec;
+    std::error_code typeError;
+    fs::recursive_directory_iterator sub(dcim, fs::directory_options::skip_permission_denied, ec);
+    for (fs::recursive_directory_iterator subEnd; !ec && sub != subEnd; sub.increment(ec)) {
+        if (sub.depth() + 1 >= kMaxDcimDepth)
+            sub.disable_recursion_pending();
+        if (sub->is_directory(typeError) && !sub->is_symlink(typeError))
+            folders.push_back(sub->path().string());
+    }
+}
+
 // The root's recording folders of today's cameras, in path order: DCIM and the folders
 // under it, and the named folders in any letter case.
 std::vector<std::string> modernFolders(const std::string& root)
@@ -77,15 +91,7 @@ std::vector<std::string> modernFolders(const std::string& root)
         const std::string path = it->path().string();
         if (upper == "DCIM") {
             folders.push_back(path);
-            fs::recursive_directory_iterator sub(path,
-                                                 fs::directory_options::skip_permission_denied, ec);
-            for (fs::recursive_directory_iterator subEnd; !ec && sub != subEnd; sub.increment(ec)) {
-                if (sub.depth() + 1 >= kMaxDcimDepth)
-                    sub.disable_recursion_pending();
-                if (sub->is_directory(typeError) && !sub->is_symlink(typeError))
-                    folders.push_back(sub->path().string());
-            }
-            ec.clear();
+            addDcimSubfolders(path, folders);
         } else if (std::find(std::begin(kModernFolders), std::end(kModernFolders), upper) !=
                    std::end(kModernFolders)) {
             folders.push_back(path);
@@ -230,14 +236,12 @@ int importCardFolder(const std::string& folder, PlaylistCatalogue& list)
     auto found = listRecordings(folder);
     // The card patterns are "*.MOV" and "*.MP4" (matched without regard to case).
     std::erase_if(found, [](const auto& entry) { return !isCardMovie(entry.first); });
-    int added = 0;
     for (const auto& [path, fileName] : found) {
         const std::string ext = upperExtension(path);
         const std::string name = fs::path(fileName).stem().string() + ext;
         list.addFile(path, name, ext);
-        ++added;
     }
-    return added;
+    return static_cast<int>(found.size());
 }
 
 bool importCard(const RemovableVolumes& volumes, PlaylistCatalogue& list)
@@ -252,12 +256,34 @@ bool importCard(const RemovableVolumes& volumes, PlaylistCatalogue& list)
     return true;
 }
 
+std::vector<std::string> chosenCardFolders(const std::string& folder)
+{
+    fs::path chosen(folder);
+    if (!chosen.has_filename()) {
+        chosen = chosen.parent_path();  // "DCIM/" names DCIM
+    }
+    std::vector<std::string> folders;
+    if (upperCase(chosen.filename().string()) == "DCIM") {
+        addDcimSubfolders(chosen.string(), folders);
+        std::sort(folders.begin(), folders.end());
+        return folders;
+    }
+    CardRoot card;
+    if (findCardRoot({folder}, card)) {
+        folders = cardFolders(card);
+    }
+    return folders;
+}
+
 int importFolder(const std::string& folder, PlaylistCatalogue& list)
 {
-    int added = 0;
-    for (const auto& [path, fileName] : listRecordings(folder)) {
+    const auto own = listRecordings(folder);
+    for (const auto& [path, fileName] : own) {
         list.addFile(path, fileName, upperExtension(path));
-        ++added;
     }
-    return added;
+    int found = static_cast<int>(own.size());
+    for (const std::string& cardFolder : chosenCardFolders(folder)) {
+        found += importCardFolder(cardFolder, list);
+    }
+    return found;
 }

@@ -60,10 +60,14 @@ bool findCardRoot(const std::vector<std::string>& roots, CardRoot& out);
 std::vector<std::string> cardFolders(const CardRoot& card);
 
 // Adds the .MOV and .MP4 recordings of one card folder, sorted by full path, named with the
-// upper-cased extension; stops at the first failed addFile. Returns the number added.
+// upper-cased extension. Returns the number found there, listed before or not.
 int importCardFolder(const std::string& folder, PlaylistCatalogue& list);
 // Looks for a card over the given volumes and imports it; false when none was found.
 bool importCard(const RemovableVolumes& volumes, PlaylistCatalogue& list);
+// The card folders a chosen folder holds, as card discovery finds them: under a DCIM
+// folder, every folder to the cameras' depth; under a card's root, its layout's folders.
+std::vector<std::string> chosenCardFolders(const std::string& folder);
 // Adds the recordings of a chosen folder sorted by file name (the cameras' names carry the
-// time), named as on disk; stops at the first failed addFile. Returns the number added.
+// time), named as on disk, then those of the card folders it holds (a card's root or its
+// DCIM chosen). Returns the number found, listed before or not.
 int importFolder(const std::string& folder, PlaylistCatalogue& list);

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QToolTip>
 #include <algorithm>
+#include <filesystem>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -280,12 +281,17 @@ TEST_F(PlayerWindowTest, PressingTheSeekBarPausesAndReleasingSeeks)
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused);
 }
 
-TEST_F(PlayerWindowTest, PlayPlaysTheSelectedRowWhenItIsNotTheOneOpen)
+TEST_F(PlayerWindowTest, PausePausesAndPlayPlaysTheSelectedRowWhenNothingPlays)
 {
     dlg->onImport();
     playRow(0);
-    playlistView().selectExistingRow(2);
-    dlg->onPlay();
+    playlistView().selectExistingRow(2);  // clicked to look at it
+    activate(dlg.get());
+    QTest::keyClick(dlg.get(), Qt::Key_Space);
+    EXPECT_EQ(dlg->session().currentIndex(), 0);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Paused) << "Space pauses what plays";
+    EXPECT_EQ(playButtonText(), "Play");
+    dlg->onPlay();  // paused: the selected row is what the user wants played
     EXPECT_EQ(dlg->session().currentIndex(), 2);
     EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
     dlg->onPlay();  // the selected row is the open one: Play pauses it
@@ -626,7 +632,7 @@ TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)
     EXPECT_EQ(statusText(), "Skipped: missing.MOV (no such file), notes.txt (not a recording)");
     EXPECT_EQ(dlg->session().catalogue().count(), 1);
     dlg->importPaths({folder.path(), samplePath("ICAT")});
-    EXPECT_EQ(dlg->session().catalogue().count(), 1 + 5 + 1);
+    EXPECT_EQ(dlg->session().catalogue().count(), 5) << "each recording listed once";
     EXPECT_EQ(dlg->session().currentIndex(), 0) << "several paths are only listed";
 }
 
@@ -646,19 +652,135 @@ TEST_F(PlayerWindowTest, CardDiscoveryOneSecondAfterStart)
     EXPECT_EQ(dlg->session().catalogue().count(), 2) << "once per start";
 }
 
-TEST_F(PlayerWindowTest, ClearEmptiesTheListButKeepsTheIndex)
+// After Clear nothing of the last recording shows or plays: the window is as at start.
+TEST_F(PlayerWindowTest, ClearClosesTheRecordingAndResetsEveryDisplay)
 {
     dlg->onImport();
-    playRow(2);
+    playRow(rowOf("A7L"));
+    ASSERT_TRUE(waitFor([&] { return dlg->session().position() > 1.0; }, 5000));
+    dlg->displayTick();
+    ASSERT_FALSE(tripSummaryText().isEmpty());
+    ASSERT_GT(seekSlider().position(), 0);
+    mapCalls.clear();
     dlg->onClear();
-    EXPECT_EQ(dlg->session().catalogue().count(), 0);
     EXPECT_EQ(playlistView().model()->rowCount(), 0);
-    EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
-    EXPECT_EQ(dlg->session().currentIndex(), 2);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init);
+    EXPECT_TRUE(dlg->idlePictureShown());
+    EXPECT_EQ(playButtonText(), "Play");
+    EXPECT_EQ(seekSlider().position(), 0);
+    EXPECT_EQ(waveformView().entryCount(), 0);
+    EXPECT_EQ(dlg->shownSpeed(), 0);
+    EXPECT_EQ(tripSummaryText(), "");
+    EXPECT_FALSE(dlg->findChild<QLabel*>("summaryLine")->isVisible());
+    ASSERT_FALSE(mapCalls.empty());
+    EXPECT_EQ(mapCalls.back().function, "clearMap");
+    activate(dlg.get());
+    QTest::keyClick(dlg.get(), Qt::Key_Space);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init) << "nothing left to play";
     EXPECT_FALSE(dlg->session().play(PlaybackSession::Step::Next));
-    EXPECT_TRUE(dlg->session().play(PlaybackSession::Step::Current))
-        << "nothing to open, which is no step past the end";
-    EXPECT_EQ(dlg->session().engine().state(), PlayState::Stopped);
+}
+
+// Import from a card's root finds today's card folders; a folder with nothing says so.
+TEST_F(PlayerWindowTest, ImportOfACardsRootListsItsFoldersAndAnEmptyFolderSaysSo)
+{
+    QTemporaryDir card;
+    const QDir root(card.path());
+    for (const auto& [layout, where] :
+         {std::pair{QStringLiteral("ICAT"), QStringLiteral("DCIM/Movie")},
+          std::pair{QStringLiteral("A7L"), QStringLiteral("RO")},
+          std::pair{QStringLiteral("NT96650A"), QStringLiteral("Event")}}) {
+        ASSERT_TRUE(root.mkpath(where));
+        ASSERT_TRUE(
+            QFile::copy(samplePath(layout),
+                        root.filePath(where + "/" + QFileInfo(samplePath(layout)).fileName())));
+    }
+    chosenFolder = card.path();
+    dlg->onImport();
+    EXPECT_EQ(dlg->session().catalogue().count(), 3);
+    chosenFolder = root.filePath("DCIM");
+    dlg->onImport();
+    EXPECT_EQ(dlg->session().catalogue().count(), 3) << "listed already";
+    EXPECT_FALSE(statusShown()) << statusText().toStdString();
+    QTemporaryDir empty;
+    chosenFolder = empty.path();
+    dlg->onImport();
+    EXPECT_TRUE(statusShown());
+    EXPECT_EQ(statusText(), "No recordings found in " + empty.path());
+}
+
+// Deleting another recording of the playing trip sums the trip up again, and the rows below
+// move up with their numbers.
+TEST_F(PlayerWindowTest, DeletingARowRenumbersTheListAndUpdatesTheTripSummary)
+{
+    dlg->onImport();
+    const int playing = rowOf("A7L");
+    playRow(playing);
+    const QString before = tripSummaryText();
+    ASSERT_FALSE(before.isEmpty());
+    const int other = rowOf("NT96650A");
+    ASSERT_NE(other, playing);
+    playlistView().selectExistingRow(other);
+    dlg->onDeleteFile();
+    ASSERT_EQ(dlg->session().catalogue().count(), 4);
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(cell(row, 0).trimmed().remove('*'), QString::number(row + 1));
+    }
+    const QString after = tripSummaryText();
+    EXPECT_NE(after, before);
+    // What opening the recording afresh sums up for the trip that is left.
+    dlg->session().playEntry(dlg->session().currentIndex());
+    EXPECT_EQ(tripSummaryText(), after);
+}
+
+// The next start lists what the last one listed, but for files gone since, with the
+// recording that was open selected and not playing; names with any bytes come back.
+TEST_F(PlayerWindowTest, TheListIsRestoredAtTheNextStartWithTheOpenRecordingSelected)
+{
+    const std::string odd =
+        QFile::encodeName(folder.path()).toStdString() + "/2024_0611, x\xff.MOV";
+    ASSERT_TRUE(
+        std::filesystem::copy_file(QFile::encodeName(samplePath("ICAT")).toStdString(), odd));
+    dlg->onImport();
+    ASSERT_EQ(dlg->session().catalogue().count(), 6);
+    const QString open = samplePath("A7L");
+    playRow(rowOf("A7L"));
+    const QString gone = samplePath("NT96650A");
+    std::vector<std::string> expected;
+    for (int row = 0; row < dlg->session().catalogue().count(); ++row) {
+        const std::string& path = dlg->session().catalogue().entryAt(row).filePath;
+        if (path != QFile::encodeName(gone).toStdString()) {
+            expected.push_back(path);
+        }
+    }
+    ASSERT_TRUE(QFile::remove(gone));
+
+    restartWindow();
+    std::vector<std::string> listed;
+    for (int row = 0; row < dlg->session().catalogue().count(); ++row) {
+        listed.push_back(dlg->session().catalogue().entryAt(row).filePath);
+    }
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Init) << "selected, not playing";
+    const int row = playlistView().selectedRow();
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(QFile::decodeName(dlg->session().catalogue().entryAt(row).filePath.c_str()), open);
+    dlg->onPlay();  // nothing plays: Play plays the selected row
+    EXPECT_EQ(dlg->session().currentIndex(), row);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
+    std::filesystem::remove(odd);  // a name QTemporaryDir cannot spell
+}
+
+// Enter on the recording already open only selects it: it goes on from where it was.
+TEST_F(PlayerWindowTest, EnterOnTheOpenRowKeepsItsPlace)
+{
+    dlg->onImport();
+    playRow(1);
+    ASSERT_TRUE(waitFor([&] { return dlg->session().position() > 1.0; }, 5000));
+    activate(dlg.get());
+    QTest::keyClick(&playlistView(), Qt::Key_Return);
+    EXPECT_EQ(dlg->session().currentIndex(), 1);
+    EXPECT_EQ(dlg->session().engine().state(), PlayState::Running);
+    EXPECT_GT(dlg->session().position(), 1.0) << "not started again from 0";
 }
 
 TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
@@ -963,7 +1085,7 @@ TEST_F(PlayerWindowTest, TheListMarksWhereEachTripStartsAndCycleFollowsTheTrip)
     }
     EXPECT_TRUE(playlistView().isGroupStart(rowOf("PLAIN")));
     const QString tip =
-        playlistView().model()->index(rowOf("ICAT"), 1).data(Qt::ToolTipRole).toString();
+        playlistView().model()->index(rowOf("ICAT"), 2).data(Qt::ToolTipRole).toString();
     EXPECT_EQ(tip, "A trip of 4 recording(s) from 08:15:00");
     // Locking rewrites the row's number cell; the mark stays.
     playlistView().selectExistingRow(rowOf("ICAT"));

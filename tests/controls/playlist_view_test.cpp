@@ -2,6 +2,9 @@
 
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPaintEngine>
+
+#include <algorithm>
 
 #include <cstdlib>
 
@@ -24,6 +27,45 @@ int countColour(const QImage& image, const QRect& block, QColor colour, int leve
         }
     return n;
 }
+
+// The texts a painter hands to its engine, as they are drawn (after any shortening).
+class TextRecorder : public QPaintDevice
+{
+public:
+    explicit TextRecorder(QSize size) : m_size(size) {}
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+    const QStringList& texts() const { return m_engine.texts; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return m_size.width();
+        case PdmHeight: return m_size.height();
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+        default: return 96;  // dots per inch, logical and physical
+        }
+    }
+
+private:
+    struct Engine : QPaintEngine
+    {
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
+        Type type() const override { return User; }
+        QStringList texts;
+    };
+    mutable Engine m_engine;
+    QSize m_size;
+};
 
 class PlaylistViewTest : public ListFixture
 {
@@ -107,6 +149,23 @@ TEST_F(PlaylistViewTest, FollowsItsModel)
     EXPECT_EQ(list->selectedRow(), -1);
     EXPECT_EQ(list->columnWidth(0), 32);
     EXPECT_EQ(list->columnWidth(2), 130);
+}
+
+// A name too long for its column keeps its start and its end (a camera's channel letter
+// and the extension), shortened in the middle.
+TEST_F(PlaylistViewTest, ALongNameIsShortenedInTheMiddle)
+{
+    const QString name = QStringLiteral("2024_0611_081500_") + QString(60, QLatin1Char('0')) +
+                         QStringLiteral("_F.MP4");
+    rows.item(1, 1)->setText(name);
+    TextRecorder recorder(list->size());
+    list->render(&recorder);
+    const auto drawn = std::find_if(recorder.texts().begin(), recorder.texts().end(),
+                                    [](const QString& text) { return text.startsWith("2024_"); });
+    ASSERT_NE(drawn, recorder.texts().end()) << recorder.texts().join(' ').toStdString();
+    EXPECT_TRUE(drawn->endsWith(QStringLiteral("_F.MP4"))) << drawn->toStdString();
+    EXPECT_TRUE(drawn->contains(QChar(0x2026))) << drawn->toStdString();
+    EXPECT_LT(drawn->size(), name.size());
 }
 
 // A group's first row carries a slate rule above it; a plain row has none.

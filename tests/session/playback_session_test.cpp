@@ -117,7 +117,26 @@ TEST_F(PlaybackSessionTest, AUserStopHoldsAndPlayResumesWhereItWas)
     session.playOrPause(0);  // the open row selected: play on, no new open
     EXPECT_EQ(session.engine().state(), PlayState::Running);
     EXPECT_TRUE(loaded.isEmpty());
-    session.playOrPause(1);  // another row selected: that one opens
+    session.playOrPause(1);  // playing: Pause pauses, whatever row was clicked to look at
+    EXPECT_EQ(session.engine().state(), PlayState::Paused);
+    EXPECT_TRUE(loaded.isEmpty());
+    session.playOrPause(1);  // nothing plays: the row selected opens
+    EXPECT_EQ(signalRows(loaded), (std::vector<int>{1}));
+    EXPECT_EQ(session.engine().state(), PlayState::Running);
+}
+
+// Enter or a double-click on the open row keeps its place; on another row it plays that.
+TEST_F(PlaybackSessionTest, ActivatingTheOpenRowNeitherRestartsNorReopensIt)
+{
+    listClips(2);
+    session.playEntry(0);
+    session.seekTo(1.0);
+    QSignalSpy loaded(&session, &PlaybackSession::trackLoaded);
+    session.activateRow(0);
+    EXPECT_TRUE(loaded.isEmpty());
+    EXPECT_EQ(session.engine().state(), PlayState::Running);
+    EXPECT_GT(session.position(), 0.9) << "not back to the start";
+    session.activateRow(1);
     EXPECT_EQ(signalRows(loaded), (std::vector<int>{1}));
 }
 

@@ -125,13 +125,41 @@ TEST_F(RecordingSources, FolderImportListsRegularRecordingsByName)
     ASSERT_EQ(::mkfifo((folder + "fifo.MOV").c_str(), 0600), 0);
     fs::create_symlink("/dev/zero", folder + "zero.MOV");
     fs::create_symlink(folder + "loop.MOV", folder + "loop.MOV");
-    fs::create_symlink(folder + "a.mov", folder + "link.MOV");  // a link to a recording is one
+    const std::string elsewhere = root("elsewhere");
+    touch(elsewhere + "x.mov");
+    fs::create_symlink(elsewhere + "x.mov", folder + "link.MOV");  // a link to a recording is one
     PlaylistCatalogue list;
     EXPECT_EQ(importFolder(folder, list), 5);
     EXPECT_EQ(names(list),
               (std::vector<std::string>{"a.mov", "b.Mov", "c.ts", "e.MOV", "link.MOV"}));
-    EXPECT_EQ(importFolder(folder, list), 5) << "importing twice lists everything twice";
-    EXPECT_EQ(list.count(), 10);
+    // Each recording once, however its path is spelt or reached.
+    EXPECT_EQ(importFolder(root("other") + "../folder/.", list), 5) << "found, but listed";
+    EXPECT_EQ(importFolder(elsewhere, list), 1);
+    EXPECT_EQ(list.count(), 5);
+}
+
+// A card's root or its DCIM chosen in the import dialog is walked as card discovery walks
+// a card; a card folder chosen alone gives its own recordings.
+TEST_F(RecordingSources, AChosenCardRootOrDcimImportsTheCardsFolders)
+{
+    const std::string card = root("card");
+    touch(card + "DCIM/Movie/a_F.MP4");
+    touch(card + "DCIM/Movie/Parking/p_R.MP4");
+    touch(card + "RO/r_F.MP4");
+    touch(card + "Event/e_R.MP4");
+    touch(card + "Other/o.MP4");
+    const auto imported = [](const std::string& folder) {
+        PlaylistCatalogue list;
+        const int found = importFolder(folder, list);
+        EXPECT_EQ(found, list.count()) << folder;
+        return names(list);
+    };
+    EXPECT_EQ(imported(card),
+              (std::vector<std::string>{"a_F.MP4", "p_R.MP4", "e_R.MP4", "r_F.MP4"}));
+    EXPECT_EQ(imported(card + "DCIM/"), (std::vector<std::string>{"a_F.MP4", "p_R.MP4"}));
+    EXPECT_EQ(imported(card + "RO"), (std::vector<std::string>{"r_F.MP4"}));
+    EXPECT_EQ(imported(card + "Other/.."), imported(card));
+    EXPECT_TRUE(imported(root("empty")).empty());
 }
 
 TEST_F(RecordingSources, MountTableGivesAutomountedAndRemovableVolumes)
