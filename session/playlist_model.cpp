@@ -8,8 +8,15 @@ PlaylistModel::PlaylistModel(PlaylistCatalogue& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list)
 {
     for (int row = 0; row < m_list.count(); ++row)
-        m_marks.push_back(RowMarks{row + 1});
+        m_marks.push_back(numbered(row));
     connectList();
+}
+
+PlaylistModel::RowMarks PlaylistModel::numbered(int row)
+{
+    RowMarks marks;
+    marks.number = row + 1;
+    return marks;
 }
 
 void PlaylistModel::connectList()
@@ -17,7 +24,7 @@ void PlaylistModel::connectList()
     connect(&m_list, &PlaylistCatalogue::entryAboutToBeAdded, this,
             [this](int row) { beginInsertRows({}, row, row); });
     connect(&m_list, &PlaylistCatalogue::entryAdded, this, [this](int row) {
-        m_marks.insert(m_marks.begin() + row, RowMarks{row + 1});
+        m_marks.insert(m_marks.begin() + row, numbered(row));
         endInsertRows();
     });
     connect(&m_list, &PlaylistCatalogue::entryAboutToBeRemoved, this,

@@ -45,6 +45,7 @@ private:
         bool tripStart = false;
         QString tripTip;
     };
+    static RowMarks numbered(int row);  // the marks of a row as first listed
 
     void connectList();
     void changeRow(int row);
