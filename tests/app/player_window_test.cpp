@@ -717,8 +717,10 @@ TEST_F(PlayerWindowTest, DeletingARowRenumbersTheListAndUpdatesTheTripSummary)
     playRow(playing);
     const QString before = tripSummaryText();
     ASSERT_FALSE(before.isEmpty());
-    const int other = rowOf("NT96650A");
-    ASSERT_NE(other, playing);
+    // The trip's last part: its time then ends earlier, whatever the distances.
+    const std::vector<int> trip = dlg->session().tripRows(playing);
+    ASSERT_GE(trip.size(), 2u);
+    const int other = trip.back() != playing ? trip.back() : trip.front();
     playlistView().selectExistingRow(other);
     dlg->onDeleteFile();
     ASSERT_EQ(dlg->session().catalogue().count(), 4);
@@ -726,7 +728,7 @@ TEST_F(PlayerWindowTest, DeletingARowRenumbersTheListAndUpdatesTheTripSummary)
         EXPECT_EQ(cell(row, 0).trimmed().remove('*'), QString::number(row + 1));
     }
     const QString after = tripSummaryText();
-    EXPECT_NE(after, before);
+    EXPECT_NE(after, before) << after.toStdString();
     // What opening the recording afresh sums up for the trip that is left.
     dlg->session().playEntry(dlg->session().currentIndex());
     EXPECT_EQ(tripSummaryText(), after);
