@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 #include "chip_detect.h"
 #include "file_attributes.h"
@@ -11,9 +12,6 @@
 #include "layout_reader.h"
 
 namespace {
-
-// A broken-down time with every field zero, as the time text of a movie without one shows it.
-constexpr MovieTime kZeroTime{1900, 1, 0, 0, 0, 0};
 
 struct PathParts
 {
@@ -43,13 +41,13 @@ std::string formatTime(const MovieTime& t)
     return text;
 }
 
-MovieTime localTime(std::time_t time)
+std::optional<MovieTime> localTime(std::time_t time)
 {
     std::tm local{};
     if (::localtime_r(&time, &local) == nullptr)
-        return kZeroTime;
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-            local.tm_hour,        local.tm_min,     local.tm_sec};
+        return std::nullopt;
+    return MovieTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                     local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
 // Every spelling of the text in upper and lower case letters, the given one first.
@@ -87,27 +85,21 @@ std::vector<std::string> sidecarNames(const std::string& folder, const std::stri
     return names;
 }
 
-// Movies whose header time is not trusted take the file's last-write time instead.
-void setTimeFromFile(RecordingEntry& node)
+// The movie header's creation time; failing that, the file's last-write time where the
+// camera's clock is not in its log (a transport stream, the NT96650 layout), else the first
+// dated fix. A recording without any of them shows no time at all.
+void setRecordingTime(RecordingEntry& node, bool movie)
 {
-    if (const auto attributes = readFileAttributes(node.filePath)) {
-        node.timeText = formatTime(localTime(attributes->lastWrite));
-        node.locked = attributes->bReadOnly ? 1 : 0;
-    }
-}
-
-// The movie header's creation time; failing that, the first dated fix of a layout that
-// dates its fixes.
-void setTimeFromMovieHeader(RecordingEntry& node)
-{
-    std::optional<MovieTime> time = readMovieTime(node.filePath);
-    if (!time) {
+    const auto attributes = readFileAttributes(node.filePath);
+    node.locked = attributes && attributes->bReadOnly ? 1 : 0;
+    std::optional<MovieTime> time = movie ? readMovieTime(node.filePath) : std::nullopt;
+    if (!time && attributes && (!movie || node.layout == Layout::NT96650))
+        time = localTime(attributes->lastWrite);
+    if (!time && movie) {
         if (const std::optional<int64_t> utc = firstUtcMs(node.filePath, node.layout))
             time = utcTime(*utc);
     }
-    node.timeText = formatTime(time.value_or(kZeroTime));
-    const auto attributes = readFileAttributes(node.filePath);
-    node.locked = attributes && attributes->bReadOnly ? 1 : 0;
+    node.timeText = time ? formatTime(*time) : std::string();
 }
 
 }  // namespace
@@ -124,11 +116,7 @@ RecordingEntry describeRecording(const std::string& path, const std::string& nam
         node.layout = Layout::Sidecar;
 
     // MP4 is the movie format of today's cameras: it keeps its time in the same header.
-    const bool movie = ext == ".MOV" || ext == ".MP4";
-    if (!movie || node.layout == Layout::NT96650)
-        setTimeFromFile(node);
-    else
-        setTimeFromMovieHeader(node);
+    setRecordingTime(node, ext == ".MOV" || ext == ".MP4");
     return node;
 }
 

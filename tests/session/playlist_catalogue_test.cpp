@@ -255,7 +255,7 @@ TEST_F(PlaylistCatalogueTest, TsFilesTakeTheirLastWriteTimeInLocalTime)
     EXPECT_EQ(view.signalRows()[0][2], "14:06:07 03-04-2021");
 }
 
-TEST_F(PlaylistCatalogueTest, Nt96650MoviesTakeTheirLastWriteTimeNotTheHeaderTime)
+TEST_F(PlaylistCatalogueTest, Nt96650MoviesWithAnUnsetClockTakeTheirLastWriteTime)
 {
     JapanTime japan;
     lw::Nt96650Options options;
@@ -306,13 +306,13 @@ TEST_F(PlaylistCatalogueTest, AMovieWithoutCreationTimeTakesItsFirstDatedFix)
     EXPECT_EQ(nodeAt(list, 1).timeText, "05:06:07 03-04-2021");
 }
 
-TEST_F(PlaylistCatalogueTest, MoviesWithoutAReadableTimeShowTheZeroDate)
+TEST_F(PlaylistCatalogueTest, MoviesWithoutAReadableTimeShowNoTime)
 {
     const std::string garbage = folder.write("A.MOV", "neither atoms nor a time");
     list.addFile(garbage, "", ".MOV");
     list.addFile(folder.path("missing.MOV"), "", ".MOV");
-    EXPECT_EQ(nodeAt(list, 0).timeText, "00:00:00 01-00-1900");
-    EXPECT_EQ(nodeAt(list, 1).timeText, "00:00:00 01-00-1900");
+    EXPECT_EQ(nodeAt(list, 0).timeText, "");
+    EXPECT_EQ(nodeAt(list, 1).timeText, "");
     EXPECT_EQ(nodeAt(list, 1).locked, 0);
 }
 

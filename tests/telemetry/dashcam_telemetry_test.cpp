@@ -149,8 +149,9 @@ TEST(DashcamTelemetry, Nt96650RecordingsOfBothTrackChoices)
 
     const std::string table = tenLines(0, kRmcFields) + tenLines(10, kGgaFields) + "\n";
     const ToolRun run = runInProcess({second, first});
-    EXPECT_EQ(run.out, header(second, "nt96650", "", "14:06:07 03-04-2021", 0, 20, 20) + table +
-                           header(first, "nt96650", "", "14:06:07 03-04-2021", 0, 20, 20) + table);
+    // The movie header's time, not the file's last write.
+    EXPECT_EQ(run.out, header(second, "nt96650", "", "16:00:00 01-28-2018", 0, 20, 20) + table +
+                           header(first, "nt96650", "", "16:00:00 01-28-2018", 0, 20, 20) + table);
 }
 
 TEST(DashcamTelemetry, RecordingWithoutTelemetry)
