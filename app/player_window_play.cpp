@@ -193,7 +193,7 @@ void PlayerWindow::drawSpeedNeedle(int speed)
     m_speedLabel->setText(speedLabel(clamped, m_speedUnit));
     if (clamped != m_shownSpeed) {
         m_shownSpeed = clamped;
-        update(skin::kNeedleSweep);
+        update(skin::kNeedleSweep.translated(gaugeOffset()));
     }
 }
 
@@ -208,8 +208,9 @@ void PlayerWindow::setSpeedUnit(SpeedUnit unit)
     }
     m_waveformView->setSpeedUnit(unit);
     m_speedLabel->setText(speedLabel(m_shownSpeed, unit));
-    update(
-        skin::kNeedleSweep.united(oldFace).united(QRect(m_dialFace.origin, m_dialPicture.size())));
+    update(skin::kNeedleSweep.united(oldFace)
+               .united(QRect(m_dialFace.origin, m_dialPicture.size()))
+               .translated(gaugeOffset()));
     player_settings::setUnits(unit);
 }
 
@@ -219,7 +220,7 @@ void PlayerWindow::drawCompass(double heading)
     m_shownHeading = heading;
     if (turned) {
         m_compassSquare = gauges::rotateArrow(m_compassArrow, heading);
-        update(gauges::kCompassRepair);
+        update(gauges::kCompassRepair.translated(gaugeOffset()));
     }
 }
 

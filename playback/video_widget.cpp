@@ -199,12 +199,8 @@ void VideoWidget::mouseDoubleClickEvent(QMouseEvent* event)
 
 void VideoWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        // Escape leaves full screen first; only in the window does it reach the owner.
-        if (m_fullScreen)
-            setFullScreen(false);
-        else
-            emit escapePressed();
+    if (event->key() == Qt::Key_Escape && m_fullScreen) {
+        setFullScreen(false);  // and nothing more
         event->accept();
         return;
     }
