@@ -174,8 +174,8 @@ void PlayerWindow::mouseMoveEvent(QMouseEvent* e)
         if (delta.manhattanLength() < QApplication::startDragDistance())
             return;
         // Wayland lets only the compositor move and resize windows. On X11 the window
-        // follows the pointer itself: a move the window manager started mid-drag was seen
-        // to jump by a hundred pixels and more (openbox).
+        // follows the pointer itself: a move handed to the window manager mid-drag was
+        // seen to land up to a hundred pixels off (openbox).
         QWindow* window = windowHandle();
         if (window != nullptr &&
             QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
