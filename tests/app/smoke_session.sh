@@ -9,9 +9,10 @@ set -uo pipefail
 failures=0
 pid=
 wm_pid=
+compositor_pid=
 win=
 # Whatever happens, nothing this session started outlives it.
-trap 'kill $pid $wm_pid 2>/dev/null' EXIT
+trap 'kill $pid $wm_pid $compositor_pid 2>/dev/null' EXIT
 
 # Window coordinates from skin/skin_geometry.h: the play list starts at (693,68) under a
 # 24-pixel header; the video area is (7,37) 679x479; the snapshot button (628,527) 53x45.
@@ -48,6 +49,11 @@ start_window_manager() {
   wm_pid=$!
   wait_until 20 wm_ready ||
     { echo "openbox did not start"; cat "$WORK/openbox.log"; exit 1; }
+  # SMOKE_COMPOSITOR=xcompmgr: the same session on a composited desktop.
+  if [ -n "${SMOKE_COMPOSITOR:-}" ]; then
+    "$SMOKE_COMPOSITOR" >"$WORK/compositor.log" 2>&1 &
+    compositor_pid=$!
+  fi
 }
 
 # Starts the player in the user's own environment: nothing of the caller's home or runtime.
