@@ -18,7 +18,8 @@ QString AboutDialog::keyboardHelp()
         "<tr><td>Delete</td><td>Delete the selected recording (asks first)</td></tr>"
         "<tr><td>Ctrl+S</td><td>Save a snapshot</td></tr>"
         "<tr><td>F</td><td>Full screen on or off</td></tr>"
-        "<tr><td>Escape</td><td>Leave full screen; in the window, close the player</td></tr>"
+        "<tr><td>Escape</td><td>Leave full screen (nothing more)</td></tr>"
+        "<tr><td>Ctrl+Q</td><td>Close the player</td></tr>"
         "</table>");
 }
 

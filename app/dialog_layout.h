@@ -28,6 +28,8 @@ inline constexpr int kVolumeUp = 1027;
 inline constexpr int kFirstVolumeBar = 1028;
 inline constexpr int kVolumeBars = skin::kVolumeBars;
 inline constexpr int kSpeedText = 1040;
+// The title strip's line of text, between the title and its buttons.
+inline constexpr QRect kTitleStripText{200, 5, 740, 18};
 
 // The object name of a control: what it is (tests and tools find controls by it).
 inline QString controlName(int id)

@@ -32,7 +32,6 @@
 
 namespace {
 
-const QRect kStatusLine(200, 5, 740, 18);  // the title strip between the title and its buttons
 constexpr int kStatusShownMs = 6000;
 constexpr int kDisplayTickMs = 100;
 constexpr int kNeedleTickMs = 1000;
@@ -50,7 +49,7 @@ QLabel* makeStatic(QWidget* parent, int id, const QString& text)
 QLabel* makeTitleStripLine(QWidget* parent, const QString& name, const QColor& colour)
 {
     auto* line = new QLabel(parent);
-    line->setGeometry(kStatusLine);
+    line->setGeometry(ctl::kTitleStripText);
     line->setObjectName(name);
     QPalette palette = line->palette();
     palette.setColor(QPalette::WindowText, colour);
@@ -104,7 +103,7 @@ PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
     m_volumeOff = QPixmap::fromImage(loadBitmap(157));
     m_compassSquare = gauges::rotateArrow(m_compassArrow, m_shownHeading);
 
-    setFixedSize(skin::kSize);
+    setUpWindowFrame();
     setWindowTitle(QStringLiteral("Player"));
     setWindowIcon(QIcon(QStringLiteral(":/ICON/128")));
     setFont(windowFont());
@@ -198,7 +197,7 @@ SkinButton* PlayerWindow::makeButton(int id, int image, const QString& text, con
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
     if (onSkin) {
-        button->setBackdrop(&m_background);
+        button->setBackdrop(&m_windowBackground);
     }
     button->setImage(image);
     return button;
@@ -339,7 +338,6 @@ void PlayerWindow::connectCommands()
     connect(m_playlistView, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex&) { onListDoubleClick(selectedRow()); });
     connect(m_videoArea, &VideoWidget::doubleClicked, this, &PlayerWindow::toggleFullScreen);
-    connect(m_videoArea, &VideoWidget::escapePressed, this, &QDialog::reject);
 }
 
 // Application-wide: the full-screen video is a window of its own and obeys them too. A
@@ -368,6 +366,7 @@ void PlayerWindow::createShortcuts()
     add(QKeySequence(Qt::Key_Enter), playSelected);
     add(QKeySequence(Qt::Key_Delete), &PlayerWindow::onDeleteFile);
     add(QKeySequence(Qt::CTRL | Qt::Key_S), &PlayerWindow::onCapture);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &QDialog::reject);
 }
 
 void PlayerWindow::restoreSettings()
@@ -422,9 +421,9 @@ bool PlayerWindow::eventFilter(QObject* watched, QEvent* e)
 void PlayerWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, m_background);
+    painter.drawImage(0, 0, m_windowBackground);
     if (idlePictureShown()) {
-        const QRect video = controlRect(ctl::kVideo);
+        const QRect video = m_layout.place(controlRect(ctl::kVideo));
         painter.fillRect(video, Qt::black);
         painter.save();
         painter.setClipRect(video);
@@ -437,6 +436,7 @@ void PlayerWindow::paintEvent(QPaintEvent*)
 void PlayerWindow::paintGauges(QPainter& painter)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.translate(gaugeOffset());
     if (!m_dialPicture.isNull()) {
         painter.drawImage(m_dialFace.origin, m_dialPicture);
     }
@@ -450,28 +450,13 @@ void PlayerWindow::keyPressEvent(QKeyEvent* e)
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         return;  // Enter is no command in this window
     }
-    QDialog::keyPressEvent(e);  // Escape closes the window
+    if (e->key() == Qt::Key_Escape) {
+        return;  // Escape only leaves full screen (the video's); Ctrl+Q quits
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void PlayerWindow::accept() {}
-
-void PlayerWindow::mousePressEvent(QMouseEvent* e)
-{
-    if (e->button() == Qt::LeftButton && windowHandle()) {
-        windowHandle()->startSystemMove();  // the borderless window moves with its skin
-    } else if (e->button() == Qt::RightButton && e->position().y() < skin::kTitleRows) {
-        showWindowMenu(e->globalPosition().toPoint());
-    }
-    QDialog::mousePressEvent(e);
-}
-
-void PlayerWindow::mouseDoubleClickEvent(QMouseEvent* e)
-{
-    if (controlRect(ctl::kVideo).contains(e->position().toPoint())) {
-        toggleFullScreen();
-    }
-    QDialog::mouseDoubleClickEvent(e);
-}
 
 void PlayerWindow::closeEvent(QCloseEvent* e)
 {
@@ -491,6 +476,8 @@ void PlayerWindow::showWindowMenu(const QPoint& globalPos)
 {
     QMenu menu(this);
     menu.addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
+    menu.addAction(isMaximized() ? QStringLiteral("Restore") : QStringLiteral("Maximize"), this,
+                   &PlayerWindow::toggleMaximised);
     menu.addAction(QStringLiteral("Close"), this, &QDialog::reject);
     menu.addSeparator();
     auto* units = new QActionGroup(&menu);

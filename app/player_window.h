@@ -14,6 +14,7 @@
 #include "playback_session.h"
 #include "player_services.h"
 #include "speed_unit.h"
+#include "window_layout.h"
 
 class SeekSlider;
 class SkinButton;
@@ -76,7 +77,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 public slots:
@@ -107,6 +111,14 @@ private:
     void savePlayList();
 
     void showWindowMenu(const QPoint& globalPos);
+    // The window on the desktop (player_window_frame.cpp).
+    void setUpWindowFrame();
+    void placeControls();
+    void fitSeekBar(const QRect& placed);
+    QPoint gaugeOffset() const;  // where the gauges sit, from their place on the skin
+    Qt::Edges edgesAt(QPoint pos) const;
+    void followPointer(QPoint delta);  // a drag of the title strip or an edge
+    void toggleMaximised();
     void toggleFullScreen();
     void onSeekBarMoving();
     void onSeekBarMoved();
@@ -164,6 +176,16 @@ private:
     double m_shownHeading = 180.0;
     bool m_firstRecordingOpened = false;  // the idle picture has given way to the video
     QImage m_background;
+    WindowLayout m_layout{skin::kSize};
+    QImage m_windowBackground;  // the skin stretched to the window's size
+    struct Drag
+    {
+        bool armed = false;   // a left press on the title strip or an edge
+        bool manual = false;  // the window follows the pointer itself
+        Qt::Edges edges;      // none: a move
+        QPoint pressGlobal;
+        QRect startGeometry;
+    } m_drag;
     QImage m_idlePicture;
     QImage m_compassArrow;
     QImage m_compassSquare;  // the arrow turned by m_shownHeading

@@ -193,7 +193,7 @@ void PlayerWindow::drawSpeedNeedle(int speed)
     m_speedLabel->setText(speedLabel(clamped, m_speedUnit));
     if (clamped != m_shownSpeed) {
         m_shownSpeed = clamped;
-        update(skin::kNeedleSweep);
+        update(skin::kNeedleSweep.translated(gaugeOffset()));
     }
 }
 
@@ -211,8 +211,9 @@ void PlayerWindow::setSpeedUnit(SpeedUnit unit)
     if (!m_summaryLine->text().isEmpty()) {
         showTripSummary();  // its distance and speeds in the new unit
     }
-    update(
-        skin::kNeedleSweep.united(oldFace).united(QRect(m_dialFace.origin, m_dialPicture.size())));
+    update(skin::kNeedleSweep.united(oldFace)
+               .united(QRect(m_dialFace.origin, m_dialPicture.size()))
+               .translated(gaugeOffset()));
     player_settings::setUnits(unit);
 }
 
@@ -222,7 +223,7 @@ void PlayerWindow::drawCompass(double heading)
     m_shownHeading = heading;
     if (turned) {
         m_compassSquare = gauges::rotateArrow(m_compassArrow, heading);
-        update(gauges::kCompassRepair);
+        update(gauges::kCompassRepair.translated(gaugeOffset()));
     }
 }
 

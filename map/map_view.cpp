@@ -33,6 +33,7 @@ MapView::MapView(QWidget* host) : QWidget(host), m_view(new QWebEngineView(this)
     connect(page, &QWebEnginePage::loadFinished, this, &MapView::onLoadFinished);
 
     setGeometry(host->rect());
+    host->installEventFilter(this);  // the map follows its host's size
     page->load(MapPage::pageUrl());
 }
 
@@ -83,6 +84,10 @@ void MapView::setTrip(const std::vector<MapTrack>& parts, int playingPart)
 
 bool MapView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == parentWidget() && event->type() == QEvent::Resize) {
+        fitToHost();
+        return false;
+    }
     if (watched == m_view->focusProxy() && isDialogKey(event)) {
         QCoreApplication::sendEvent(parentWidget(), event);
         return true;

@@ -53,11 +53,16 @@ void VideoWidget::setFullScreen(bool on)
     // A child widget becomes a window of its own while full screen and goes back
     // into its parent afterwards. Qt makes the windows anew on the way, its native
     // children's too: the sink draws into a stand-in surface in the parent meanwhile,
-    // then into a new surface of this widget.
+    // then into a new surface of this widget. The stand-in sits in a holder of its
+    // own: a native widget turns all its siblings native, and native controls in a
+    // window that composites through OpenGL (a web view's) are never flushed again.
     const bool child = parentWidget() != nullptr;
+    QWidget* standInHolder = nullptr;
     VideoSurface* standIn = nullptr;
     if (child && m_surface != nullptr) {
-        standIn = newSurface(parentWidget());
+        standInHolder = new QWidget(parentWidget());
+        standInHolder->hide();
+        standIn = newSurface(standInHolder);
         standIn->adopt(*m_surface);
         delete m_surface;
         m_surface = nullptr;
@@ -81,7 +86,7 @@ void VideoWidget::setFullScreen(bool on)
     }
     if (standIn != nullptr) {
         videoSurface()->adopt(*standIn);
-        delete standIn;
+        delete standInHolder;
     }
     if (on) {
         // Escape must reach the full-screen video, not the window behind it.
@@ -194,12 +199,8 @@ void VideoWidget::mouseDoubleClickEvent(QMouseEvent* event)
 
 void VideoWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        // Escape leaves full screen first; only in the window does it reach the owner.
-        if (m_fullScreen)
-            setFullScreen(false);
-        else
-            emit escapePressed();
+    if (event->key() == Qt::Key_Escape && m_fullScreen) {
+        setFullScreen(false);  // and nothing more
         event->accept();
         return;
     }

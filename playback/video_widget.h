@@ -57,8 +57,6 @@ public:
 
 signals:
     void doubleClicked();
-    // Escape while the video is in the window (in full screen it only leaves full screen).
-    void escapePressed();
     // The overlay sink was given a new size: a paused pipeline must render its frame again.
     void surfaceFrameSizeChanged();
 

@@ -22,11 +22,11 @@ trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR=$runtime QTWEBENGINE_DISABLE_SANDBOX=1 QT_QUICK_BACKEND=software
 export CLIP=$clip WORK=$work PLAYER=$build/bin/dashcam-player PLAY_CLIP=$build/bin/play_clip
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
-  # The player plays the single file it is given, stops at its end, and is ended with Escape.
+  # The player plays the single file it is given, stops at its end, and is ended with Ctrl+Q.
   /usr/bin/time -f "%U %S %e" -o "$WORK/player.time" "$PLAYER" "$CLIP" >"$WORK/player.out" 2>&1 &
   win=$(timeout 30 xdotool search --sync --onlyvisible --name "^Player$" | head -n1)
   sleep 33
-  xdotool windowfocus --sync "$win" key Escape
+  xdotool windowfocus --sync "$win" key ctrl+q
   wait
   /usr/bin/time -f "%U %S %e" -o "$WORK/engine.time" "$PLAY_CLIP" "$CLIP" 679 479 >"$WORK/engine.out"
 '

@@ -4,6 +4,7 @@
 #include "resources.h"
 #include "skin_dial.h"
 #include "skin_geometry.h"
+#include "skin_stretch.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -46,6 +47,56 @@ TEST(SkinGeometry, PicturesHaveTheSizesTheLayoutGivesTheirControls)
     EXPECT_EQ(load("BITMAP", 169).size(), skin::kCompassArrow);
     EXPECT_EQ(load("PNG", 170).size(), skin::kDialPicture.size());
     EXPECT_EQ(load("PNG", 150).size(), skin::kSize);
+}
+
+// Two pixels alike but for the background gradient's steps of a level or two.
+bool alike(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) <= 2 && std::abs(qGreen(a) - qGreen(b)) <= 2 &&
+           std::abs(qBlue(a) - qBlue(b)) <= 2;
+}
+
+// Pixels of `area` unlike their neighbour one step along `step` (to the right or down).
+int unlikeNeighbours(const QImage& picture, const QRect& area, QPoint step)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += !alike(picture.pixel(x, y), picture.pixel(QPoint(x, y) + step));
+    return count;
+}
+
+// The window stretches the skin only across its bands: there the picture must be the same
+// all along the stretch, or stretching would smear what the painter drew. The map's grid
+// lies under the map, which covers it.
+TEST(SkinGeometry, StretchBandsAreTheSameAllAlong)
+{
+    using skin::Band;
+    const QImage skinPicture = load("PNG", 150).convertToFormat(QImage::Format_RGB32);
+    const int titleEnd = skin::kTitleRows + 1;
+    const int height = skin::kSize.height();
+    const auto across = [](const Band& band, int top, int bottom) {
+        return QRect(QPoint(band.begin, top), QPoint(band.end - 2, bottom - 1));
+    };
+    const auto down = [](const Band& band, int left, int right) {
+        return QRect(QPoint(left, band.begin), QPoint(right - 1, band.end - 2));
+    };
+    const QPoint right(1, 0);
+    const QPoint below(0, 1);
+    EXPECT_EQ(unlikeNeighbours(skinPicture, across(skin::kTitleAcross, 0, titleEnd), right), 0);
+    EXPECT_EQ(unlikeNeighbours(skinPicture, across(skin::kLeftAcross, titleEnd, height), right), 0);
+    EXPECT_EQ(unlikeNeighbours(skinPicture, down(skin::kVideoDown, 0, skin::kColumnSplit), below),
+              0);
+    EXPECT_EQ(unlikeNeighbours(skinPicture, down(skin::kChartDown, 0, skin::kColumnSplit), below),
+              0);
+    const QRect map = skin::kMapHost;
+    EXPECT_EQ(
+        unlikeNeighbours(skinPicture, down(skin::kMapDown, skin::kColumnSplit, map.left()), below) +
+            unlikeNeighbours(skinPicture,
+                             down(skin::kMapDown, map.right() + 1, skin::kSize.width()), below),
+        0);
+    EXPECT_LT(map.top(), skin::kMapDown.begin);
+    EXPECT_GT(map.bottom(), skin::kMapDown.end);
 }
 
 }  // namespace

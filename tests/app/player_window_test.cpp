@@ -1,5 +1,6 @@
 // The player window over real GStreamer playback of real sample recordings.
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -120,13 +121,17 @@ TEST_F(PlayerWindowTest, ControlsSitWhereTheSkinDrewThem)
     EXPECT_EQ(placed(ctl::kWaveform), skin::kWaveform);
 }
 
-TEST_F(PlayerWindowTest, EnterKeepsTheWindowAndEscapeEndsIt)
+TEST_F(PlayerWindowTest, EnterAndEscapeKeepTheWindowAndCtrlQEndsIt)
 {
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(dlg.get(), &enter);
     EXPECT_TRUE(dlg->isVisible());
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(dlg.get(), &escape);
+    QCoreApplication::sendEvent(dlg->findChild<VideoWidget*>(), &escape);
+    EXPECT_TRUE(dlg->isVisible());
+    activate(dlg.get());
+    QTest::keyClick(dlg.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), QDialog::Rejected);
 }
@@ -819,7 +824,7 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
 
     doubleClick();
     EXPECT_TRUE(video->isFullScreenVideo());
-    // Escape leaves full screen and nothing more; in the window it closes the player.
+    // Escape leaves full screen and nothing more.
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(video, &escape);
     EXPECT_FALSE(video->isFullScreenVideo());
@@ -1269,3 +1274,83 @@ TEST_F(PlayerWindowTest, ExportOntoAFullDiskKeepsTheOldFileAndSaysWhy)
 }
 
 }  // namespace
+
+// Larger and smaller: the video and the chart take the extra width and height, the right
+// column keeps its width and its map takes the extra height; buttons keep their pictures'
+// size. The window never gets smaller than its minimum.
+TEST_F(PlayerWindowTest, ResizedWindowGivesTheVideoChartAndMapTheSpace)
+{
+    const auto geometryOf = [this](int id) { return control(id)->geometry(); };
+    for (const QSize size : {QSize(1300, 900), QSize(1024, 640)}) {
+        dlg->resize(size);
+        const int dw = size.width() - skin::kSize.width();
+        const int dh = size.height() - skin::kSize.height();
+        const QRect video = geometryOf(ctl::kVideo);
+        const QRect chart = geometryOf(ctl::kWaveform);
+        EXPECT_EQ(video.width(), skin::kVideo.width() + dw) << size.width();
+        EXPECT_EQ(chart.width(), skin::kWaveform.width() + dw);
+        EXPECT_EQ(video.height() + chart.height(),
+                  skin::kVideo.height() + skin::kWaveform.height() + dh);
+        EXPECT_GT(std::abs(video.height() - skin::kVideo.height()),
+                  std::abs(chart.height() - skin::kWaveform.height()))
+            << "the video takes the larger share";
+        EXPECT_EQ(chart.bottom(), skin::kWaveform.bottom() + dh);
+        EXPECT_EQ(geometryOf(ctl::kSeekBar).width(), skin::kSeekBar.width() + dw);
+        EXPECT_EQ(geometryOf(ctl::kPlayList), skin::kPlayList.translated(dw, 0));
+        const QRect map = geometryOf(ctl::kMapHost);
+        EXPECT_EQ(map.size(), skin::kMapHost.size() + QSize(0, dh));
+        EXPECT_EQ(map.right(), skin::kMapHost.right() + dw);
+        EXPECT_EQ(geometryOf(ctl::kSpeedText), skin::kSpeedText.translated(dw, dh));
+        EXPECT_EQ(geometryOf(ctl::kClose), skin::button(skin::Button::Close).translated(dw, 0));
+        EXPECT_EQ(geometryOf(ctl::kCapture),
+                  skin::button(skin::Button::Capture)
+                      .translated(dw, video.bottom() - skin::kVideo.bottom()));
+        EXPECT_EQ(geometryOf(ctl::kStop).size(), skin::button(skin::Button::Stop).size());
+    }
+    dlg->resize(600, 400);
+    EXPECT_GE(dlg->width(), 1024);
+    EXPECT_LE(dlg->minimumHeight(), 700) << "fits a 1366 x 768 screen with a panel";
+    EXPECT_GE(dlg->height(), dlg->minimumHeight());
+}
+
+// Only a left drag of the title strip beyond the drag distance moves the window; a click,
+// a right-press anywhere or a drag elsewhere leaves it; a right-press on the chart
+// switches the chart's view.
+TEST_F(PlayerWindowTest, OnlyALeftDragOfTheTitleStripMovesTheWindow)
+{
+    dlg->move(100, 100);
+    const QPoint start = dlg->pos();
+    const auto drag = [this](QPoint from, QPoint by, Qt::MouseButton button) {
+        QWidget* target = dlg->childAt(from) ? dlg->childAt(from) : dlg.get();
+        const QPoint local = target->mapFrom(dlg.get(), from);
+        const QPoint origin = dlg->mapToGlobal(from);
+        QCursor::setPos(origin);
+        QMouseEvent press(QEvent::MouseButtonPress, local, QCursor::pos(), button, button,
+                          Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+        for (int step = 1; step <= 4; ++step) {
+            QCursor::setPos(origin + by * step / 4);
+            QMouseEvent move(QEvent::MouseMove, target->mapFromGlobal(QCursor::pos()),
+                             QCursor::pos(), Qt::NoButton, button, Qt::NoModifier);
+            QApplication::sendEvent(target, &move);
+        }
+        QMouseEvent release(QEvent::MouseButtonRelease, target->mapFromGlobal(QCursor::pos()),
+                            QCursor::pos(), button, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &release);
+    };
+    const QPoint title(400, 14);
+    const QPoint small(QApplication::startDragDistance() / 2, 0);
+    drag(title, small, Qt::LeftButton);
+    EXPECT_EQ(dlg->pos(), start) << "within the drag distance";
+    drag(skin::kVideo.center(), QPoint(80, 60), Qt::RightButton);
+    EXPECT_EQ(dlg->pos(), start) << "a right drag";
+    drag(QPoint(689, 300), QPoint(80, 60), Qt::LeftButton);
+    EXPECT_EQ(dlg->pos(), start) << "a left drag off the title strip";
+    const QPoint chart = skin::kWaveform.center();
+    const bool speedView = dlg->findChild<WaveformView*>()->isSpeedView();
+    drag(chart, QPoint(0, 0), Qt::RightButton);
+    EXPECT_EQ(dlg->pos(), start);
+    EXPECT_NE(dlg->findChild<WaveformView*>()->isSpeedView(), speedView);
+    drag(title, QPoint(80, 60), Qt::LeftButton);
+    EXPECT_EQ(dlg->pos(), start + QPoint(80, 60));
+}

@@ -1,8 +1,10 @@
 // Checks the smoke test's screenshots of the player window: before playing, the idle
 // picture and the needle at 0 km/h; while playing, video instead of the idle picture, and
-// the speed text and the needle moved off 0.
+// the speed text and the needle moved off 0; back from full screen, the controls painted
+// and moving on; at other sizes, the skin's corners as they were drawn.
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 
 #include <cstdio>
 #include <cstdlib>
@@ -60,17 +62,100 @@ int fail(const char* what)
     return 1;
 }
 
+QImage shot(const QString& dir, const char* name)
+{
+    return QImage(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The skin under an image button with the button's first frame over it.
+QImage buttonOnSkin(const QImage& skinPicture, skin::Button button, int strip)
+{
+    QImage frames;
+    loadResourceImage(strip, QStringLiteral("PNG"), frames);
+    const QRect place = skin::button(button);
+    QImage picture = skinPicture.copy(place).convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&picture);
+    painter.drawImage(QPoint(0, 0), frames, QRect(QPoint(0, 0), place.size()));
+    return picture;
+}
+
+// Back from full screen: the buttons show their pictures (not pieces of the full-screen
+// video), and the seek bar and the chart's time text move on while the video plays.
+int checkBackFromFullScreen(const QString& dir)
+{
+    const QImage back = shot(dir, "back");
+    const QImage later = shot(dir, "back-later");
+    QImage skinPicture;
+    if (back.size() != skin::kSize || later.size() != skin::kSize ||
+        !loadResourceImage(150, QStringLiteral("PNG"), skinPicture)) {
+        return fail("no 1024 x 768 screenshots after full screen");
+    }
+    const std::pair<skin::Button, int> buttons[] = {
+        {skin::Button::Stop, 155}, {skin::Button::Import, 164}, {skin::Button::Capture, 161}};
+    for (const auto& [button, strip] : buttons) {
+        const double diff = meanDifference(back.copy(skin::button(button)),
+                                           buttonOnSkin(skinPicture, button, strip));
+        std::printf("after full screen, button picture %d differs by %.1f\n", strip, diff);
+        if (diff > 10) {
+            return fail("a button is not painted after full screen");
+        }
+    }
+    const QRect chart = controlRect(ctl::kWaveform);
+    const QRect timeText(chart.right() - 150, chart.bottom() - 14, 150, 14);
+    const double seekMoved = meanDifference(back.copy(controlRect(ctl::kSeekBar)),
+                                            later.copy(controlRect(ctl::kSeekBar)));
+    const double timeMoved = meanDifference(back.copy(timeText), later.copy(timeText));
+    std::printf("after full screen, seek bar moved %.2f, time text %.2f\n", seekMoved, timeMoved);
+    if (seekMoved < 0.3 || timeMoved < 0.3) {
+        return fail("the seek bar or the time text stands still after full screen");
+    }
+    return 0;
+}
+
+// At every size the skin's corners stay as drawn, against the window at its own size: the
+// title and its buttons at the top, the panels' corners at the bottom.
+int checkSizes(const QString& dir, const QImage& normal)
+{
+    const std::pair<const char*, QSize> sizes[] = {
+        {"size-large", {1280, 960}}, {"size-small", {1024, 640}}, {"size-maximised", {}}};
+    for (const auto& [name, size] : sizes) {
+        const QImage sized = shot(dir, name);
+        if (sized.isNull() || (size.isValid() && sized.size() != size)) {
+            return fail("a screenshot at another size is missing or of the wrong size");
+        }
+        const int w = sized.width();
+        const int h = sized.height();
+        const int nw = normal.width();
+        const int nh = normal.height();
+        const std::pair<QRect, QRect> corners[] = {
+            {{0, 0, 180, 29}, {0, 0, 180, 29}},
+            {{w - 80, 0, 80, 29}, {nw - 80, 0, 80, 29}},
+            {{w - 40, h - 20, 40, 20}, {nw - 40, nh - 20, 40, 20}},
+            {{0, h - 8, 60, 8}, {0, nh - 8, 60, 8}}};
+        for (const auto& [at, was] : corners) {
+            const double diff = meanDifference(sized.copy(at), normal.copy(was));
+            std::printf("%s: corner at %d,%d differs by %.1f\n", name, at.x(), at.y(), diff);
+            if (diff > 6) {
+                return fail("a corner of the skin is not as drawn at another size");
+            }
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s IDLE.png PLAYING.png\n", argv[0]);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s SCREENSHOT-FOLDER\n", argv[0]);
         return 2;
     }
-    const QImage idle = QImage(argv[1]).convertToFormat(QImage::Format_RGB32);
-    const QImage playing = QImage(argv[2]).convertToFormat(QImage::Format_RGB32);
+    const QString dir = QString::fromLocal8Bit(argv[1]);
+    const QImage idle = shot(dir, "idle");
+    const QImage playing = shot(dir, "playing");
     QImage idlePicture;
     if (idle.size() != skin::kSize || playing.size() != idle.size()) {
         return fail("screenshots are not the 1024 x 768 window");
@@ -100,5 +185,5 @@ int main(int argc, char** argv)
     if (redOffZeroLine(idle) != 0 || redOffZeroLine(playing) < 10) {
         return fail("the needle did not move off 0 km/h");
     }
-    return 0;
+    return checkBackFromFullScreen(dir) + checkSizes(dir, playing);
 }

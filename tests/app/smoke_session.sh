@@ -9,14 +9,16 @@ set -uo pipefail
 failures=0
 pid=
 wm_pid=
+compositor_pid=
 win=
 # Whatever happens, nothing this session started outlives it.
-trap 'kill $pid $wm_pid 2>/dev/null' EXIT
+trap 'kill $pid $wm_pid $compositor_pid 2>/dev/null' EXIT
 
 # Window coordinates from skin/skin_geometry.h: the play list starts at (693,68) under a
 # 24-pixel header; the video area is (7,37) 679x479; the snapshot button (628,527) 53x45.
 readonly list_left=693 list_top=68 list_header=24 files_column_x=760
-readonly video_centre=(346 276) capture_centre=(654 549)
+readonly video_centre=(346 276) capture_centre=(654 549) chart_centre=(346 680)
+readonly title_point=(400 14) background_point=(689 300)
 readonly selected_row_colour='#737BA5'
 
 fail() {
@@ -47,6 +49,11 @@ start_window_manager() {
   wm_pid=$!
   wait_until 20 wm_ready ||
     { echo "openbox did not start"; cat "$WORK/openbox.log"; exit 1; }
+  # SMOKE_COMPOSITOR=xcompmgr: the same session on a composited desktop.
+  if [ -n "${SMOKE_COMPOSITOR:-}" ]; then
+    "$SMOKE_COMPOSITOR" >"$WORK/compositor.log" 2>&1 &
+    compositor_pid=$!
+  fi
 }
 
 # Starts the player in the user's own environment: nothing of the caller's home or runtime.
@@ -224,6 +231,84 @@ step_full_screen() {
   sleep 0.5
   xdotool key --clearmodifiers f
   wait_until 5 not_full_screen || { fail "F in full screen did not leave it"; return 1; }
+  # Back in the window, which must repaint its controls and keep them moving.
+  sleep 1
+  import -window "$win" "$WORK/back.png"
+  sleep 2
+  import -window "$win" "$WORK/back-later.png"
+}
+
+window_position() {
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  echo "$X $Y"
+}
+
+# near X1 Y1 X2 Y2 TOLERANCE: the two points lie within TOLERANCE pixels on each axis.
+near() { (($1 - $3 <= $5 && $3 - $1 <= $5 && $2 - $4 <= $5 && $4 - $2 <= $5)); }
+
+step_presses_keep_the_window() {
+  local start
+  start=$(window_position)
+  # A left click on the skin and on the title strip, then the pointer wanders: nothing moves.
+  xdotool mousemove --window "$win" "${background_point[@]}" click 1
+  sleep 0.3
+  xdotool mousemove --window "$win" "${title_point[@]}" click 1
+  sleep 0.3
+  xdotool mousemove_relative -- 200 150
+  sleep 0.5
+  xdotool mousemove --window "$win" "${video_centre[@]}" click 3
+  sleep 0.5
+  xdotool mousemove --window "$win" "${chart_centre[@]}" click 3
+  sleep 0.5
+  local now
+  now=$(window_position)
+  # shellcheck disable=SC2086 # two numbers each
+  near $start $now 0 || fail "clicks and right-presses moved the window from $start to $now"
+  # A left drag of the title strip moves it by as much, less what it took to start (the
+  # window manager follows the pointer from there).
+  xdotool mousemove --window "$win" "${title_point[@]}" mousedown 1
+  local i
+  for i in 1 2 3 4 5 6; do
+    xdotool mousemove_relative -- 10 8
+    sleep 0.1
+  done
+  xdotool mouseup 1
+  sleep 0.5
+  now=$(window_position)
+  read -r x y <<<"$start"
+  # shellcheck disable=SC2086
+  near $((x + 60)) $((y + 48)) $now 12 || fail "dragging the title strip by 60,48 moved the window from $start to $now"
+  xdotool windowmove "$win" "$x" "$y"
+  sleep 0.5
+}
+
+# shot_at_size WIDTH HEIGHT NAME: the window resized by the window manager, grabbed.
+shot_at_size() {
+  xdotool windowsize "$win" "$1" "$2"
+  sleep 1.5
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  [ "$WIDTH" = "$1" ] && [ "$HEIGHT" = "$2" ] || fail "the window is ${WIDTH}x$HEIGHT, not $1x$2"
+  import -window "$win" "$WORK/$3.png"
+}
+
+step_sizes() {
+  shot_at_size 1280 960 size-large
+  shot_at_size 1024 640 size-small
+  xdotool windowsize "$win" 700 400
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  { [ "$WIDTH" -ge 1024 ] && [ "$HEIGHT" -ge 640 ]; } || fail "the window shrank to ${WIDTH}x$HEIGHT"
+  # A double-click on the title strip maximises, another restores.
+  xdotool mousemove --window "$win" "${title_point[@]}" click --repeat 2 --delay 100 1
+  sleep 1.5
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  [ "$WIDTH" = "$SCREEN_WIDTH" ] && [ "$HEIGHT" = "$SCREEN_HEIGHT" ] ||
+    fail "a double-click on the title strip left the window ${WIDTH}x$HEIGHT, not maximised"
+  import -window "$win" "$WORK/size-maximised.png"
+  xdotool mousemove --window "$win" "${title_point[@]}" click --repeat 2 --delay 100 1
+  sleep 1
+  xdotool windowsize "$win" 1024 768
+  sleep 1
 }
 
 holds_jpeg() { [ -n "$(find "$1" -name '*.jpg' -size +1k)" ]; }
@@ -268,7 +353,12 @@ step_lock_unlock() {
 step_close() {
   timeout 5 xdotool windowactivate --sync "$win"
   xdotool key --clearmodifiers Escape
-  wait_until 10 ended || fail "still running after Escape"
+  sleep 1
+  running || { fail "Escape in the window ended the program"; return 1; }
+  xdotool key --clearmodifiers ctrl+q
+  wait_until 10 ended || fail "still running after Ctrl+Q"
+  grep -q '^chart=speed' "$USER_HOME/.config/dashcam-player/dashcam-player.conf" ||
+    fail "a right-press on the chart did not switch it to the speed view"
 }
 
 # Ends the player if it still runs and checks its exit code.
@@ -299,7 +389,9 @@ step "snapshot into the pictures folder" step_snapshot
 step "delete row 3 while row 1 plays" step_delete_another_row
 step "full screen and back" step_full_screen
 step "lock and unlock row 0" step_lock_unlock
-step "Escape closes the program" step_close
+step "clicks and right-presses leave the window where it is" step_presses_keep_the_window
+step "sizes and maximised" step_sizes
+step "Escape stays, Ctrl+Q closes the program" step_close
 finish_player
 if [ "$failures" -gt 0 ]; then
   echo "$failures step(s) failed; the player's log ($WORK/player.log):"

@@ -41,5 +41,5 @@ status=0
 xvfb-run -a -s "-screen 0 ${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" "$here/smoke_session.sh" 2>&1 |
   tee "$work/run.log" || status=$?
 mkdir -m 700 "$work/runtime"
-XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=offscreen "$check" "$work/idle.png" "$work/playing.png" || status=1
+XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=offscreen "$check" "$work" || status=1
 exit "$status"

@@ -133,6 +133,9 @@ TEST_F(OverlayEngine, NewSizesShowPausedAndPlayingInFullScreen)
     EXPECT_TRUE(waitUntil([&] { return m_area->frameCounts().painted > painted + 5; }, 3000));
 
     // In a window of its own on the whole screen, black beside the picture.
+    QWidget control(&m_window);  // a control beside the video, drawn by Qt
+    control.setGeometry(700, 20, 60, 30);
+    control.show();
     m_engine.setFullScreen(true);
     ASSERT_TRUE(m_area->isWindow());
     ASSERT_TRUE(waitUntil([this] { return m_area->size() == m_area->screen()->size(); }, 3000));
@@ -148,6 +151,10 @@ TEST_F(OverlayEngine, NewSizesShowPausedAndPlayingInFullScreen)
     EXPECT_EQ(m_area->parentWidget(), &m_window);
     EXPECT_EQ(m_area->geometry(), QRect(10, 20, 320, 180));
     EXPECT_TRUE(showsBlueAt(blueBarOf(m_area->videoRect())));
+    // The controls stay painted by the window: a native one is not flushed when the
+    // window composites through OpenGL (as it does with a web view in it).
+    EXPECT_FALSE(control.testAttribute(Qt::WA_NativeWindow));
+    EXPECT_EQ(control.internalWinId(), 0U);
 }
 
 // The widget goes first, the engine still playing: the sink must stop before its
