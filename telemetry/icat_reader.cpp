@@ -84,8 +84,3 @@ const LayoutReader& icatLayout()
     static const FunctionLayout reader(Layout::ICat, endsWithIcatName, readRecords);
     return reader;
 }
-
-int TelemetryTable::readICatMovie(const std::string& path)
-{
-    return readMovieFile(icatLayout(), path, *this);
-}

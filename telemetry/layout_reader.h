@@ -79,6 +79,8 @@ private:
     Reader m_read;
 };
 
+// Recordings without telemetry: a reader that finds nothing.
+const LayoutReader& noLayout();
 const LayoutReader& sidecarLayout();
 // The sidecar reader over a path of its own (an unopenable one gives -1 and why).
 ReadOutcome readSidecar(const std::string& path, TelemetryTable& table);
@@ -86,9 +88,19 @@ const LayoutReader& icatLayout();
 const LayoutReader& a7lLayout();
 const LayoutReader& nt96650Layout();
 
+// One camera layout: its value, the name the tools print, and its reader.
+struct LayoutRow
+{
+    Layout layout;
+    const char* name;
+    const LayoutReader& (*reader)();
+};
+
+// Every layout, from the one table in layout_table.cpp.
+std::span<const LayoutRow> layoutTable();
 // The layouts found inside movies, in detection order.
-std::span<const LayoutReader* const> movieLayouts();
-// The reader of a layout (Layout::None: a reader that finds nothing).
+std::span<const LayoutRow> movieLayouts();
+// The reader of a layout (one that is not in the table: the reader that finds nothing).
 const LayoutReader& readerFor(Layout layout);
 
 // The first movie layout whose detection accepts the file; None when none does or the file
@@ -101,5 +113,5 @@ std::optional<int64_t> firstUtcMs(const std::string& path, Layout layout);
 // The entry's layout reader over the entry's files.
 ReadOutcome readTelemetry(const RecordingEntry& node, TelemetryTable& table);
 
-// One movie layout over the file at path, as the path-taking table readers do.
+// One movie layout over the file at path: the entries read, or -1 when it does not open.
 int readMovieFile(const LayoutReader& layout, const std::string& path, TelemetryTable& table);

@@ -183,8 +183,3 @@ const LayoutReader& nt96650Layout()
     static const FunctionLayout reader(Layout::NT96650, namesNt96650, readBlocks);
     return reader;
 }
-
-int TelemetryTable::readNT96650Movie(const std::string& path)
-{
-    return readMovieFile(nt96650Layout(), path, *this);
-}

@@ -53,12 +53,6 @@ public:
     // The entry without a copy, or nullptr outside the table (for per-entry consumers).
     const TelemetryEntry* find(int index) const;
 
-    // Readers: empty the table, then fill it. -1 when the path is shorter than 4 characters
-    // or the file cannot be opened, else the number of entries.
-    int readDatFile(const std::string& path);
-    int readICatMovie(const std::string& path);
-    int readNT96650Movie(const std::string& path);
-    int readA7LMovie(const std::string& path);
     // The reader of the entry's layout. videoSeconds, when the caller knows the video's
     // length, bounds the table to that plus kTableMarginSamples seconds.
     int readRecording(const RecordingEntry& node, double videoSeconds = 0.0);

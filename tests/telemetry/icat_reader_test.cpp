@@ -7,7 +7,7 @@ namespace {
 
 using namespace layout_writer;
 
-using IcatReader = ReaderTest<&TelemetryTable::readICatMovie>;
+using IcatReader = ReaderTest<readMovie<icatLayout>>;
 
 TEST_F(IcatReader, ReadsEveryRecordUpToTheChipName)
 {

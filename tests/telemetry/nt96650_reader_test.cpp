@@ -7,7 +7,7 @@ namespace {
 
 using namespace layout_writer;
 
-using Nt96650Reader = ReaderTest<&TelemetryTable::readNT96650Movie>;
+using Nt96650Reader = ReaderTest<readMovie<nt96650Layout>>;
 
 TEST_F(Nt96650Reader, FirstTrackOneBlockPerThirtyVideoSamples)
 {

@@ -140,9 +140,9 @@ TEST(RealMovies, NoFalseLayoutAndNoCrash)
         EXPECT_EQ(layout, ext == ".mp4" ? Layout::GoPro : Layout::None) << path;
         readMovieTime(path);
         TelemetryTable table;
-        EXPECT_EQ(table.readICatMovie(path), 0) << path;
-        EXPECT_EQ(table.readA7LMovie(path), table.count()) << path;
-        const int nt = table.readNT96650Movie(path);
+        EXPECT_EQ(readMovieFile(icatLayout(), path, table), 0) << path;
+        EXPECT_EQ(readMovieFile(a7lLayout(), path, table), table.count()) << path;
+        const int nt = readMovieFile(nt96650Layout(), path, table);
         EXPECT_EQ(nt, table.count()) << path;
         EXPECT_EQ(nt % kEntriesPerSample, 0) << path;
     }

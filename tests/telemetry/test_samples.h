@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "layout_reader.h"
 #include "layout_writer.h"
 #include "telemetry_table.h"
 
@@ -62,15 +63,30 @@ inline std::vector<int> range(int count)
 
 #include "temp_dir.h"
 
-// Writes bytes to a fresh file of a per-test folder and hands it to one reader of the table.
-template <int (TelemetryTable::*Reader)(const std::string&)>
+// A reader over a path: the entries read, or -1 when the file does not open.
+using PathReader = int (*)(const std::string& path, TelemetryTable& table);
+
+// The movie layout of the accessor over a path.
+template <const LayoutReader& (*Layout)()>
+int readMovie(const std::string& path, TelemetryTable& table)
+{
+    return readMovieFile(Layout(), path, table);
+}
+
+inline int readSidecarFile(const std::string& path, TelemetryTable& table)
+{
+    return readSidecar(path, table).result;
+}
+
+// Writes bytes to a fresh file of a per-test folder and hands it to one reader.
+template <PathReader Reader>
 class ReaderTest : public ::testing::Test
 {
 protected:
-    int read(std::string_view bytes) { return (table.*Reader)(dir.write(nextName(), bytes)); }
+    int read(std::string_view bytes) { return Reader(dir.write(nextName(), bytes), table); }
     int read(const layout_writer::SparseFile& file)
     {
-        return (table.*Reader)(dir.write(nextName(), file));
+        return Reader(dir.write(nextName(), file), table);
     }
 
     TempDir dir;
