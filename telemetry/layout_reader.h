@@ -39,6 +39,9 @@ public:
     // UTC of the recording's first dated fix, ms since 1970, for a movie without a
     // creation time; nothing when the layout does not date its fixes.
     virtual std::optional<int64_t> firstUtcMs(BinaryFile&) const { return std::nullopt; }
+    // Whether the camera's clock shows only in the file's last write (its log is not dated),
+    // so that a movie without a creation time takes that time.
+    virtual bool timeFromLastWrite() const { return false; }
 };
 
 // A layout read from the movie file alone: an unopened movie gives -1 and its failure.
@@ -60,12 +63,13 @@ public:
     using Detector = bool (*)(BinaryFile& movie);
     using Reader = ReadOutcome (*)(BinaryFile& movie, TelemetryTable& table);
 
-    FunctionLayout(Layout id, Detector detect, Reader read)
-        : m_id(id), m_detect(detect), m_read(read)
+    FunctionLayout(Layout id, Detector detect, Reader read, bool timeFromLastWrite = false)
+        : m_id(id), m_detect(detect), m_read(read), m_timeFromLastWrite(timeFromLastWrite)
     {}
 
     Layout id() const override { return m_id; }
     bool detect(BinaryFile& movie) const override { return m_detect(movie); }
+    bool timeFromLastWrite() const override { return m_timeFromLastWrite; }
 
 protected:
     ReadOutcome readOpened(BinaryFile& movie, TelemetryTable& table) const override
@@ -77,6 +81,7 @@ private:
     Layout m_id;
     Detector m_detect;
     Reader m_read;
+    bool m_timeFromLastWrite;
 };
 
 // Recordings without telemetry: a reader that finds nothing.

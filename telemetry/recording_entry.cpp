@@ -86,14 +86,14 @@ std::vector<std::string> sidecarNames(const std::string& folder, const std::stri
 }
 
 // The movie header's creation time; failing that, the file's last-write time where the
-// camera's clock is not in its log (a transport stream, the NT96650 layout), else the first
-// dated fix. A recording without any of them shows no time at all.
+// camera's clock is not in its log (a transport stream, a layout that says so), else the
+// first dated fix. A recording without any of them shows no time at all.
 void setRecordingTime(RecordingEntry& node, bool movie)
 {
     const auto attributes = readFileAttributes(node.filePath);
     node.locked = attributes && attributes->bReadOnly ? 1 : 0;
     std::optional<MovieTime> time = movie ? readMovieTime(node.filePath) : std::nullopt;
-    if (!time && attributes && (!movie || node.layout == Layout::NT96650))
+    if (!time && attributes && (!movie || readerFor(node.layout).timeFromLastWrite()))
         time = localTime(attributes->lastWrite);
     if (!time && movie) {
         if (const std::optional<int64_t> utc = firstUtcMs(node.filePath, node.layout))
