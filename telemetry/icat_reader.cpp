@@ -47,7 +47,7 @@ TelemetryEntry decodeRecord(const unsigned char* record, int shift)
     for (size_t i = 0; i < kTextSize; ++i)
         text[i] = static_cast<char>(record[6 + i] - shift);
     const std::string_view sentence(text, strnlen(text, kTextSize));
-    parseGPRMC(sentence, sample.longitude, sample.latitude, sample.speedKmh, sample.course);
+    parseGPRMC(sentence, sample.position, sample.speedKmh, sample.course);
     sample.utcMs = rmcUtcMs(sentence);
     return sample;
 }

@@ -10,11 +10,10 @@ namespace {
 void expectMiss(const TelemetryTable& table, int index)
 {
     TelemetryEntry info;
-    info.latitude = "stale";
+    info.position = Position{};
     info.speedKmh = 99;
     EXPECT_EQ(table.copyEntry(index, info), -1) << index;
-    EXPECT_EQ(info.latitude, "0");
-    EXPECT_EQ(info.longitude, "0");
+    EXPECT_FALSE(info.position);
     EXPECT_EQ(info.gX, 0.0f);
     EXPECT_EQ(info.gY, 0.0f);
     EXPECT_EQ(info.gZ, 0.0f);
@@ -56,7 +55,7 @@ TEST(AssistTable, SampleWithoutPositionStillAddsTenEntries)
     TelemetryEntry info;
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(table.copyEntry(i, info), 0);
-        EXPECT_FALSE(info.hasPosition());  // "0" texts are no track point
+        EXPECT_FALSE(info.hasPosition());  // empty fields are no track point
     }
 }
 

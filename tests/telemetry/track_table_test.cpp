@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "test_samples.h"
 #include "track_table.h"
 
 namespace {
@@ -35,15 +36,15 @@ TEST(TrackTable, EachSecondTakesTheFirstRecordAtOrAfterIt)
     ASSERT_EQ(table.count(), 4 * kEntriesPerSample);  // up to the last record's second
 
     const TelemetryEntry& first = *table.find(0);
-    EXPECT_EQ(first.latitude, "47.5000000");
-    EXPECT_EQ(first.longitude, "-8.2500000");
+    EXPECT_EQ(latitudeText(first), "47.5000000");
+    EXPECT_EQ(longitudeText(first), "-8.2500000");
     EXPECT_EQ(first.speedKmh, 36);
     EXPECT_EQ(first.course, 270.5);
     EXPECT_EQ(first.utcMs, 1700000000500);
     EXPECT_FALSE(table.find(10)->hasPosition()) << "the void fix at 1.0 s is sample 1's";
     EXPECT_EQ(table.find(10)->speedKmh, 0);
     EXPECT_FALSE(table.find(20)->hasPosition()) << "no fix before 3 s: no jump ahead";
-    EXPECT_EQ(table.find(39)->latitude, "47.5000000");
+    EXPECT_EQ(latitudeText(*table.find(39)), "47.5000000");
 
     EXPECT_EQ(X(table, 0, 0), 1.0f);
     EXPECT_EQ(X(table, 0, 1), 3.0f);

@@ -100,9 +100,9 @@ TEST(TripPlan, ReadFromRealHeadersOnDisk)
     EXPECT_EQ(tripsOf(clocks), (std::vector<std::vector<int>>{{0, 1}, {2}, {3}}));
 }
 
-TelemetryEntry makeEntry(const char* latitude, const char* longitude, int kmh, float z = 1.0f)
+TelemetryEntry makeEntry(double latitude, double longitude, int kmh, float z = 1.0f)
 {
-    return {.gZ = z, .longitude = longitude, .latitude = latitude, .speedKmh = kmh};
+    return {.gZ = z, .position = Position{{latitude, 6}, {longitude, 6}}, .speedKmh = kmh};
 }
 
 TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
@@ -111,13 +111,13 @@ TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
     // One degree of longitude on the equator is the same; the join between the two
     // recordings (0,1) -> (0,2) counts too. Hand sum: 4 x 111195.08 = 444780.32 m.
     TelemetryTable first;
-    first.appendSample(makeEntry("0.000000", "0.000000", 50));
-    first.appendSample(makeEntry("1.000000", "0.000000", 90));
-    first.appendSample(makeEntry("0", "0", 0));  // no position: time, but no distance
-    first.appendSample(makeEntry("0.000000", "0.000000", 70));
-    first.appendSample(makeEntry("0.000000", "1.000000", 60, 1.6f));
+    first.appendSample(makeEntry(0, 0, 50));
+    first.appendSample(makeEntry(1, 0, 90));
+    first.appendSample({.gZ = 1.0f});  // no position: time, but no distance
+    first.appendSample(makeEntry(0, 0, 70));
+    first.appendSample(makeEntry(0, 1, 60, 1.6f));
     TelemetryTable second;
-    second.appendSample(makeEntry("0.000000", "2.000000", 120, 1.3f));
+    second.appendSample(makeEntry(0, 2, 120, 1.3f));
 
     TrackDigest a = digestTable(first);
     TrackDigest b = digestTable(second);
@@ -145,8 +145,7 @@ TEST(TripSummary, TheBreakBetweenRecordingsCountsInDistanceAndTime)
     const auto drive = [&](int firstSecond) {
         TelemetryTable table;
         for (int s = firstSecond; s < firstSecond + 60; ++s) {
-            const std::string latitude = std::to_string(47.0 + s * 10.0 / kMetresPerDegree);
-            table.appendSample(makeEntry(latitude.c_str(), "8.500000", 36));
+            table.appendSample(makeEntry(47.0 + s * 10.0 / kMetresPerDegree, 8.5, 36));
         }
         return digestTable(table);
     };
