@@ -83,7 +83,6 @@ TEST(LayoutReader, EveryRowHasItsOwnReaderAndName)
         EXPECT_STREQ(layoutName(row.layout), row.name);
         EXPECT_TRUE(names.insert(row.name).second) << row.name;
     }
-    EXPECT_EQ(names.size(), 8u);
     EXPECT_EQ(readerFor(static_cast<Layout>(99)).id(), Layout::None);
 }
 
