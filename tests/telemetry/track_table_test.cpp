@@ -18,6 +18,19 @@ TimedFix Fix(double t, bool valid, double latitude = 47.5, double longitude = -8
     return fix;
 }
 
+// A decoded position is kept as it prints, so that the map and the trip use the very
+// value the text shows.
+TEST(TrackTable, PositionsAreKeptToTheDigitsTheyPrintWith)
+{
+    TimedTrack track;
+    track.fixes = {Fix(0.0, true, 47.123456789, -8.98765432149)};
+    TelemetryTable table;
+    fillTable(track, 1.0, table);
+    ASSERT_TRUE(table.find(0)->position);
+    EXPECT_EQ(table.find(0)->position->latitude.value, 47.1234568);
+    EXPECT_EQ(table.find(0)->position->longitude.value, -8.9876543);
+}
+
 float X(const TelemetryTable& table, int sample, int entry)
 {
     return table.find(sample * kEntriesPerSample + entry)->gX;

@@ -1,4 +1,5 @@
 // Trips from the movie headers' times, and the trip's summary.
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "layout_writer.h"
 #include "telemetry_table.h"
 #include "temp_dir.h"
+#include "track_export.h"
 #include "trip.h"
 #include "trip_summary.h"
 
@@ -139,6 +141,24 @@ TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
 // A car at a steady 36 km/h due north, filmed for a minute, then not for 30 s, then for a
 // minute: the distance across the break counts with the time of the break, so the average
 // is the car's speed. Without the recordings' times the break is left out of both.
+// A position off the earth (a garbled log) is no track point and adds no distance; the
+// poles and the date line are on it.
+TEST(TripSummary, PositionsOffTheEarthAreLeftOutOfTracksAndTrips)
+{
+    TelemetryTable table;
+    table.appendSample(makeEntry(90.5, 8, 10));
+    table.appendSample(makeEntry(47, -180.5, 10));
+    table.appendSample(makeEntry(-90, 180, 10));
+    table.appendSample(makeEntry(47.5, 8.25, 10));
+    std::ostringstream csv;
+    writeCsvRows(csv, ExportPart{"A.MOV", &table, std::nullopt});
+    EXPECT_EQ(csv.str(), ",,,10,0.000,0.0000,0.0000,1.0000\n"
+                         ",,,10,0.000,0.0000,0.0000,1.0000\n"
+                         ",-90.000000,180.000000,10,0.000,0.0000,0.0000,1.0000\n"
+                         ",47.500000,8.250000,10,0.000,0.0000,0.0000,1.0000\n");
+    EXPECT_EQ(digestTable(table).positions.size(), 2u);
+}
+
 TEST(TripSummary, TheBreakBetweenRecordingsCountsInDistanceAndTime)
 {
     constexpr double kMetresPerDegree = 111195.08;
