@@ -92,8 +92,9 @@ void PlayerWindow::displayTick()
         return;  // no fix: map, needle and compass keep what they show
     }
     if (m_mapView) {
-        m_mapView->setPosition(QString::fromStdString(entry->latitude),
-                               QString::fromStdString(entry->longitude), QStringLiteral("0"));
+        m_mapView->setPosition(QString::fromStdString(degreesText(entry->position->latitude)),
+                               QString::fromStdString(degreesText(entry->position->longitude)),
+                               QStringLiteral("0"));
     }
     if (entry->speedKmh != m_shownSpeed) {
         drawSpeedNeedle(entry->speedKmh);  // also the speed text

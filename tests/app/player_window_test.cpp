@@ -187,9 +187,10 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         EXPECT_EQ(track->arguments.size() - 2, kSampleSeconds);
         TelemetryEntry first;
         dlg->session().telemetry().copyEntry(0, first);
+        ASSERT_TRUE(first.position);
         EXPECT_EQ(track->arguments.at(2), QStringLiteral("%1,%2")
-                                              .arg(std::stod(first.latitude), 0, 'f', 6)
-                                              .arg(std::stod(first.longitude), 0, 'f', 6));
+                                              .arg(first.position->latitude.value, 0, 'f', 6)
+                                              .arg(first.position->longitude.value, 0, 'f', 6));
         EXPECT_EQ(seekSlider().rangeMax(),
                   static_cast<int>(dlg->session().engine().duration()) * 5);
 
@@ -205,8 +206,11 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         EXPECT_EQ(waveformView().cursorIndex(), static_cast<int>(position * 10));
         const MapCall* shown = last("SetLgtLat");
         ASSERT_NE(shown, nullptr);
-        EXPECT_EQ(shown->arguments, QStringList({QString::fromStdString(entry.latitude),
-                                                 QString::fromStdString(entry.longitude), "0"}));
+        ASSERT_TRUE(entry.position);
+        EXPECT_EQ(
+            shown->arguments,
+            QStringList({QString::fromStdString(degreesText(entry.position->latitude)),
+                         QString::fromStdString(degreesText(entry.position->longitude)), "0"}));
         EXPECT_FALSE(dlg->idlePictureShown());
     }
 }
@@ -451,8 +455,9 @@ TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
     const QStringList tags =
         QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(tags.size(), 8) << tags.join('|').toStdString();
-    EXPECT_NEAR(tags[0].toDouble(), std::stod(shown.latitude), 1e-6);
-    EXPECT_NEAR(tags[1].toDouble(), std::stod(shown.longitude), 1e-6);
+    ASSERT_TRUE(shown.position);
+    EXPECT_NEAR(tags[0].toDouble(), shown.position->latitude.value, 1e-6);
+    EXPECT_NEAR(tags[1].toDouble(), shown.position->longitude.value, 1e-6);
     EXPECT_NEAR(tags[2].toDouble(), shown.speedKmh, 1e-6);
     // The fix's UTC, and the same moment on the local clock with its offset.
     EXPECT_EQ(tags[3], "2024:06:11 13:45:01");
