@@ -8,6 +8,7 @@
 #include "gopro_reader.h"
 #include "layout_reader.h"
 #include "recording_entry.h"
+#include "shared_testdata.h"
 #include "temp_dir.h"
 #include "test_samples.h"
 
@@ -148,6 +149,7 @@ TEST(GoProReader, DeclaredDurationsDoNotSetTheWork)
     EXPECT_NEAR(std::stod(latitudeText(*small.find(0))), drive[0].fixes[0].latitude, 1e-6);
     EXPECT_NEAR(small.find(0)->gZ, 1.0, 1e-3);
 
+    SKIP_WITHOUT_SHARED_TESTDATA(TELEMETRY_TESTDATA_DIR);
     const std::string karma = std::string(TELEMETRY_TESTDATA_DIR) + "/real-movies/gopro-karma.mp4";
     std::ifstream in(karma, std::ios::binary);
     std::string real{std::istreambuf_iterator<char>(in), {}};

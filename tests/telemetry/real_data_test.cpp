@@ -12,6 +12,7 @@
 #include "layout_reader.h"
 #include "nmea_sentence.h"
 #include "recording_entry.h"
+#include "shared_testdata.h"
 #include "telemetry_table.h"
 #include "test_samples.h"
 
@@ -76,6 +77,7 @@ void expectTruncationOf(const std::string& ours, const std::string& gpsd, size_t
 
 TEST(RealNmea, EverySentenceAgainstGpsd)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(kTestData);
     const std::vector<Row> rows = readRows();
     ASSERT_EQ(rows.size(), 882u);
     int compared = 0;
@@ -137,6 +139,7 @@ TEST(RealNmea, EverySentenceAgainstGpsd)
 // Only the GoPro files carry a layout (GPMF); nothing crashes, nothing is made up.
 TEST(RealMovies, NoFalseLayoutAndNoCrash)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(kTestData);
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kTestData / "real-movies")) {
         const std::string ext = entry.path().extension().string();
@@ -159,6 +162,7 @@ TEST(RealMovies, NoFalseLayoutAndNoCrash)
 
 TEST(RealMovies, CreationTimesOfTheFirstShape)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(kTestData);
     // ftyp, mdat, moov(mvhd ...): the times ffprobe and exiftool report.
     const auto karma = readMovieTime((kTestData / "real-movies" / "gopro-karma.mp4").string());
     ASSERT_TRUE(karma);
@@ -175,6 +179,7 @@ TEST(RealMovies, CreationTimesOfTheFirstShape)
 // second of video, every position within 25 m of one of ExifTool's fixes, about 1 g at rest.
 TEST(RealMovies, GoProTelemetryAgreesWithExifTool)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(kTestData);
     struct Expected
     {
         const char* name;
