@@ -17,13 +17,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 #include <QTimer>
 
@@ -1183,73 +1179,6 @@ TEST_F(PlayerWindowTest, TheSummaryFollowsTheSpeedUnitAndGivesWayToANote)
     ASSERT_TRUE(waitFor([&] { return !statusShown(); }, 15000));
     EXPECT_TRUE(summary->isVisible()) << "the summary comes back after the note";
     EXPECT_TRUE(tripSummaryText().contains(" mph,")) << tripSummaryText().toStdString();
-}
-
-// A small file system of the test's own, mounted while it runs.
-class SmallTmpfs
-{
-public:
-    SmallTmpfs()
-    {
-        mounted = ::mount("tmpfs", dir.path().toUtf8().constData(), "tmpfs", 0, "size=64k") == 0;
-    }
-    ~SmallTmpfs()
-    {
-        if (mounted) {
-            ::umount2(dir.path().toUtf8().constData(), MNT_DETACH);
-        }
-    }
-    QTemporaryDir dir;
-    bool mounted = false;
-};
-
-// Export onto a full disk: the old file stays byte for byte, no part file is left, and the
-// note says why instead of claiming success.
-TEST_F(PlayerWindowTest, ExportOntoAFullDiskKeepsTheOldFileAndSaysWhy)
-{
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "mounting a small tmpfs needs root";
-    }
-    const SmallTmpfs disk;
-    if (!disk.mounted) {
-        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-    }
-    const QDir dir(disk.dir.path());
-    const QByteArray old = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\"><trk/></gpx>\n";
-    QFile existing(dir.filePath("existing.gpx"));
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    ASSERT_EQ(existing.write(old), old.size());
-    existing.close();
-    QFile filler(dir.filePath("filler"));
-    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray block(4096, 'x');
-    int blocks = 0;
-    while (blocks < 1000 && filler.write(block) == block.size()) {
-        ++blocks;
-    }
-    filler.close();
-    ASSERT_LT(blocks, 1000) << "the disk never filled";
-
-    dlg->onImport();
-    playlistView().selectExistingRow(rowOf("ICAT"));
-    chosenExport = dir.filePath("existing.gpx");
-    dlg->onExportTrack();
-    EXPECT_TRUE(statusText().startsWith("The track was not saved to " + chosenExport))
-        << statusText().toStdString();
-    EXPECT_TRUE(statusText().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
-        << statusText().toStdString();
-    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
-    EXPECT_EQ(existing.readAll(), old);
-    existing.close();
-    EXPECT_EQ(dir.entryList(QDir::Files, QDir::Name), QStringList({"existing.gpx", "filler"}));
-
-    // With room again the same export goes through: the failure was the disk's.
-    ASSERT_TRUE(QFile::remove(dir.filePath("filler")));
-    dlg->onExportTrack();
-    EXPECT_TRUE(statusText().startsWith("Exported the trip of 4 recording(s)"))
-        << statusText().toStdString();
-    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
-    EXPECT_EQ(existing.readAll().count("<trkseg>"), 4);
 }
 
 }  // namespace
