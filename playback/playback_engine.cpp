@@ -69,8 +69,10 @@ PlaybackResult PlaybackEngine::open(const QString& fileName, VideoWidget* videoW
 
 PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
 {
-    if (path.empty())
+    if (path.empty()) {
+        close();
         return {PlaybackError::InvalidArgument, QStringLiteral("No file name.")};
+    }
     auto* videoWindow = dynamic_cast<VideoWidget*>(video);
     if (video && !videoWindow) {
         close();
