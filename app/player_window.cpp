@@ -305,7 +305,7 @@ void PlayerWindow::connectSession()
     connect(&m_session, &PlaybackSession::recordingClosed, this, &PlayerWindow::resetDisplays);
     connect(&m_session, &PlaybackSession::positionChanged, this, &PlayerWindow::showPosition);
     connect(&m_session, &PlaybackSession::tripChanged, this, &PlayerWindow::showTrip);
-    // The play button follows the engine's state as it changes, not on the display tick.
+    // The play button follows the state as it changes.
     connect(&m_session, &PlaybackSession::stateChanged, this,
             [this](PlayState state) { setPlayButton(state == PlayState::Running); });
     connect(&m_session, &PlaybackSession::seeked, this,
