@@ -1,5 +1,5 @@
-// The player window's playing side: what a recording shows when it opens, the display
-// tick, the transport and volume buttons, the seek bar, and snapshots.
+// The player window's playing side: what a recording shows when it opens, the play
+// position, the transport and volume buttons, the seek bar, and snapshots.
 #include "player_window.h"
 
 #include <QLabel>
@@ -45,8 +45,6 @@ void PlayerWindow::showTrack(int, double durationSeconds)
     m_waveformView->reload();
     drawVolumeIndicator(m_session.volumeLevel());
     resetGauges();
-    sendTrack();
-    showTripSummary();
 }
 
 void PlayerWindow::resetGauges()
@@ -72,17 +70,15 @@ void PlayerWindow::clearMap()
     }
 }
 
-void PlayerWindow::displayTick()
+void PlayerWindow::showPosition(double position, const TelemetryEntry* entry)
 {
-    const PlayState state = m_session.engine().state();
-    const double position = m_session.position();
-    if (state == PlayState::Running || state == PlayState::Stopped) {
+    // While paused the bar is the user's to drag.
+    if (m_session.state() != PlayState::Paused) {
         m_seekSlider->setPosition(seekBarUnits(position));
     }
     m_waveformView->setCursorEntry(static_cast<int>(position * 1000 / kMsPerCursorStep));
     m_waveformView->setElapsed(static_cast<int>(position));
 
-    const TelemetryEntry* entry = m_session.currentSample();
     if (!entry) {
         drawCompass(180.0);
         drawSpeedNeedle(0);
@@ -104,13 +100,6 @@ void PlayerWindow::displayTick()
     }
 }
 
-void PlayerWindow::onDisplayTick()
-{
-    if (m_session.isPlaying()) {
-        displayTick();
-    }
-}
-
 void PlayerWindow::setPlayButton(bool running)
 {
     const QString wanted = running ? QStringLiteral("Pause") : QStringLiteral("Play");
@@ -118,12 +107,6 @@ void PlayerWindow::setPlayButton(bool running)
         m_playButton->setText(wanted);
         m_playButton->setImage(running ? 167 : 152);
     }
-}
-
-void PlayerWindow::onNeedleTick()
-{
-    drawSpeedNeedle(m_shownSpeed);
-    drawCompass(m_shownHeading);
 }
 
 void PlayerWindow::onPlay()
@@ -230,24 +213,14 @@ void PlayerWindow::drawCompass(double heading)
 
 void PlayerWindow::onCapture()
 {
-    PlaybackEngine& m_engine = m_session.engine();
-    const PlayState state = m_engine.state();
-    if (state == PlayState::Stopped || state == PlayState::Init) {
-        return;
-    }
-    const bool resume = state == PlayState::Running;
-    if (resume) {
-        m_engine.pause();
-    }
-    const QString file = m_services.chooseSnapshotFile
-                             ? m_services.chooseSnapshotFile(this, snapshotSuggestion())
-                             : QString();
-    if (!file.isEmpty()) {
-        saveSnapshot(file);
-    }
-    if (resume) {
-        m_engine.togglePlay();
-    }
+    m_session.holdFrame([this] {
+        const QString file = m_services.chooseSnapshotFile
+                                 ? m_services.chooseSnapshotFile(this, snapshotSuggestion())
+                                 : QString();
+        if (!file.isEmpty()) {
+            saveSnapshot(file);
+        }
+    });
 }
 
 // The pictures folder (or where the last one went), and the recording's name with the
@@ -279,7 +252,7 @@ void PlayerWindow::saveSnapshot(const QString& file)
     m_session.currentEntry(node);
     const SnapshotTags tags =
         snapshotTagsFor(node, m_session.currentSample(), m_session.position(), m_speedUnit);
-    const bool written = m_session.engine().captureFrame(file, &tags);
+    const bool written = m_session.writeFrame(file, tags);
     setCursor(Qt::ArrowCursor);
     if (!written) {
         showStatus(QStringLiteral("Could not save the picture to %1.").arg(file));

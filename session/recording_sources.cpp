@@ -247,6 +247,22 @@ std::vector<std::string> cardFolders(const CardRoot& card)
     return folders;
 }
 
+bool holdsCardRecordings(const std::string& volume)
+{
+    CardRoot card;
+    if (!findCardRoot({volume}, card)) {
+        return false;
+    }
+    for (const std::string& folder : cardFolders(card)) {
+        const auto found = listRecordings(folder);
+        if (std::any_of(found.begin(), found.end(),
+                        [](const auto& entry) { return isCardMovie(entry.first); })) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int importCardFolder(const std::string& folder, PlaylistCatalogue& list)
 {
     auto found = listRecordings(folder);

@@ -70,6 +70,10 @@ bool findCardRoot(const std::vector<std::string>& roots, CardRoot& out);
 // in path order, each folder once.
 std::vector<std::string> cardFolders(const CardRoot& card);
 
+// A camera's card at the volume whose folders hold at least one recording, not only the
+// folders a camera makes.
+bool holdsCardRecordings(const std::string& volume);
+
 // Adds the .MOV and .MP4 recordings of one card folder, sorted by full path, named with the
 // upper-cased extension. Returns the number found there, listed before or not.
 int importCardFolder(const std::string& folder, PlaylistCatalogue& list);

@@ -106,6 +106,19 @@ TEST_F(RecordingSources, LaterEventCardReplacesAnEarlierNumberedCard)
     EXPECT_EQ(found.layout, CardLayout::NumberedMedia);
 }
 
+// A card is offered only once its folders hold a recording: a camera's bare folders, or a
+// picture in them, are no card yet.
+TEST_F(RecordingSources, ACardHoldsRecordingsOnlyOnceAFolderHoldsOne)
+{
+    const std::string card = root("card");
+    fs::create_directories(card + "DCIM/Movie/Front");
+    touch(card + "DCIM/Movie/Front/photo.JPG");
+    EXPECT_FALSE(holdsCardRecordings(card));
+    touch(card + "DCIM/Movie/Front/20240611_081500.mp4");
+    EXPECT_TRUE(holdsCardRecordings(card));
+    EXPECT_FALSE(holdsCardRecordings(root("plain")));
+}
+
 TEST_F(RecordingSources, NoCardLeavesTheListAlone)
 {
     PlaylistCatalogue list;
