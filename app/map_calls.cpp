@@ -8,39 +8,32 @@ namespace {
 class MapViewCalls : public MapCalls
 {
 public:
-    explicit MapViewCalls(MapView* dialog) : m_dialog(dialog) {}
+    explicit MapViewCalls(MapView* view) : m_view(view) {}
 
     void setPosition(const QString& latitude, const QString& longitude,
                      const QString& speed) override
     {
-        m_dialog->setPosition(latitude, longitude, speed);
+        m_view->setPosition(latitude, longitude, speed);
     }
-    void newPolyLine() override { m_dialog->newPolyLine(); }
-    void putMarkerToLine(const QString& latitude, const QString& longitude) override
-    {
-        m_dialog->putMarkerToLine(latitude, longitude);
-    }
-    void renderPolyLine() override { m_dialog->renderPolyLine(); }
-    void setTrack(const MapTrack& track) override { m_dialog->setTrack(track); }
     void setTrip(const std::vector<MapTrack>& parts, int playingPart) override
     {
-        m_dialog->setTrip(parts, playingPart);
+        m_view->setTrip(parts, playingPart);
     }
-    void clearMap() override { m_dialog->clearMap(); }
+    void clearMap() override { m_view->clearMap(); }
     void whenLoaded(std::function<void()> callback) override
     {
-        QObject::connect(m_dialog, &MapView::pageLoaded, m_dialog, std::move(callback));
+        QObject::connect(m_view, &MapView::pageLoaded, m_view, std::move(callback));
     }
 
 private:
-    MapView* m_dialog;
+    MapView* m_view;
 };
 
 }  // namespace
 
 std::unique_ptr<MapCalls> createMapView(QWidget* host)
 {
-    auto* dialog = new MapView(host);
-    dialog->hide();
-    return std::make_unique<MapViewCalls>(dialog);
+    auto* view = new MapView(host);
+    view->hide();
+    return std::make_unique<MapViewCalls>(view);
 }

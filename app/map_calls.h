@@ -17,13 +17,6 @@ public:
     virtual ~MapCalls() = default;
     virtual void setPosition(const QString& latitude, const QString& longitude,
                              const QString& speed) = 0;
-    virtual void newPolyLine() = 0;
-    virtual void putMarkerToLine(const QString& latitude, const QString& longitude) = 0;
-    virtual void renderPolyLine() = 0;
-    // The playing recording's whole track in one call, instead of newPolyLine,
-    // putMarkerToLine per point and renderPolyLine; the map fits it. An empty track
-    // says the recording has no position.
-    virtual void setTrack(const MapTrack& track) = 0;
     // The trip's tracks, one per recording in play order, and the index of the playing
     // recording's track: the map fits the whole trip.
     virtual void setTrip(const std::vector<MapTrack>& parts, int playingPart) = 0;

@@ -175,7 +175,6 @@ TEST_F(PlayerWindowTest, EveryLayoutPlaysWithItsTrackAndSynchronisedDisplay)
         // The trip (the four movies follow each other): one call, the playing part with
         // one point per logged sample.
         EXPECT_EQ(mapCallCount("setTrip"), 1);
-        EXPECT_EQ(mapCallCount("putMarkerToLine"), 0);
         const MapCall* track = last("setTrip");
         ASSERT_NE(track, nullptr);
         EXPECT_EQ(track->arguments.mid(0, 2),

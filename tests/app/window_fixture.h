@@ -35,12 +35,6 @@ public:
     {
         m_calls->push_back({QStringLiteral("SetLgtLat"), {latitude, longitude, speed}});
     }
-    void newPolyLine() override { m_calls->push_back({QStringLiteral("newPolyLine"), {}}); }
-    void putMarkerToLine(const QString& latitude, const QString& longitude) override
-    {
-        m_calls->push_back({QStringLiteral("putMarkerToLine"), {latitude, longitude}});
-    }
-    void renderPolyLine() override { m_calls->push_back({QStringLiteral("renderPolyLine"), {}}); }
     static QStringList pointTexts(const MapTrack& track)
     {
         QStringList points;
@@ -49,10 +43,6 @@ public:
                 << QStringLiteral("%1,%2").arg(p.latitude, 0, 'f', 6).arg(p.longitude, 0, 'f', 6);
         }
         return points;
-    }
-    void setTrack(const MapTrack& track) override
-    {
-        m_calls->push_back({QStringLiteral("setTrack"), pointTexts(track)});
     }
     // {number of parts, playing index, the playing part's points as "lat,lon"}.
     void setTrip(const std::vector<MapTrack>& parts, int playingPart) override
