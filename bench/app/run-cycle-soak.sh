@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Memory and open files of the whole player over a long run in cycle mode: the player, with
-# its map, plays a folder of 40 recordings of 15 s one after the other (and again from the
-# first) on an Xvfb display, as a tester left it for half an hour. Every 10 s the player
+# its map, plays a folder of recordings of 15 s one after the other on an Xvfb display, as
+# a tester left it for half an hour. Every 10 s the player
 # process's resident memory (VmRSS) and its open descriptors are sampled; the web engine's
 # renderer and zygotes are processes of their own, summed apart (shared pages count in
 # each). At the end: both at minute 2 and at the end, and the growth between them (target:
@@ -15,15 +15,18 @@ work=$(realpath -m "${SOAK_DIR:-/tmp/cycle-soak}")
 mkdir -p "$work"
 
 cmake --build "$build" --target dashcam-player make-sample-recordings >/dev/null
+# Cycle mode stops after the last recording of the list: four recordings of 15 s for every
+# minute of the run, and some to spare. Each is the same file under a name of its own (a
+# hard link); the sidecar's .DAT goes with its movie.
+copies=$((minutes + 2))
 folder=$work/recordings
-if [ "$(ls "$folder" 2>/dev/null | grep -c -i '\.mov$')" -lt 40 ]; then
+if [ "$(ls "$folder" 2>/dev/null | grep -c -i '\.mov$')" -lt $((copies * 4)) ]; then
   rm -rf "$folder" "$work/samples"
   "$build/bin/make-sample-recordings" "$work/samples" 15 ICAT A7L NT96650A SIDECAR >/dev/null
   mkdir -p "$folder"
-  # Ten copies of the four layouts; the sidecar's .DAT goes with its movie.
-  for copy in $(seq 10 19); do
+  for copy in $(seq 1000 $((999 + copies))); do
     for file in "$work"/samples/*; do
-      cp "$file" "$folder/${copy}_$(basename "$file")"
+      ln "$file" "$folder/${copy}_$(basename "$file")"
     done
   done
 fi
