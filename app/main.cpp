@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv)
 {
-    limitAllocatorArenas();
+    tuneAllocator();
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -1,5 +1,7 @@
 #include "pipeline_teardown.h"
 
+#include "allocator_arenas.h"
+
 #include <gst/gst.h>
 
 namespace {
@@ -25,6 +27,10 @@ PipelineTeardown::~PipelineTeardown()
 // is the memory each thread's allocator keeps.
 void PipelineTeardown::release(GstElement* pipeline)
 {
+    // The pipelines released before this one are gone by now (a recording plays for more
+    // than the moment one takes to stop): what they freed goes back to the system, or the
+    // holes they left in the heap would keep their pages, recording after recording.
+    releaseFreedMemory();
     {
         std::lock_guard lock(m_pending->mutex);
         ++m_pending->count;

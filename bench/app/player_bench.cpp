@@ -278,7 +278,7 @@ bool makeTripFolders(const QString& maker, const QString& root)
 
 int main(int argc, char** argv)
 {
-    limitAllocatorArenas();  // as the player does
+    tuneAllocator();  // as the player does
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     gst_init(&argc, &argv);

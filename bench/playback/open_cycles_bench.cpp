@@ -4,6 +4,7 @@
 // and at the end the memory still resident once the allocator has handed back
 // what it keeps for its threads (malloc_trim): what a leak would show in.
 //   bench_open_cycles [benchmark options]   (QT_QPA_PLATFORM=offscreen)
+#include "allocator_arenas.h"
 #include "media_fixtures.h"
 #include "playback_engine.h"
 #include "video_widget.h"
@@ -90,6 +91,7 @@ BENCHMARK(BM_OpenPlayCloseCycles)->Iterations(kCycles)->Unit(benchmark::kMillise
 
 int main(int argc, char** argv)
 {
+    tuneAllocator();  // as the player does
     gst_init(&argc, &argv);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -1,4 +1,5 @@
 // What an engine leaves behind over many recordings: memory, descriptors, pipelines.
+#include "allocator_arenas.h"
 #include "media_fixtures.h"
 #include "pipeline_teardown.h"
 #include "playback_engine.h"
@@ -11,17 +12,17 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
 #include <malloc.h>
 #include <sys/resource.h>
 
 namespace {
 
-// What the process holds once the allocator has handed back the memory it keeps
-// for its threads: without the trim, what each of GStreamer's threads once freed
-// makes the figure wander by several MB from run to run.
-long residentKiB()
+long vmRssKiB()
 {
-    malloc_trim(0);
     QFile status("/proc/self/status");
     if (!status.open(QIODevice::ReadOnly))
         return -1;
@@ -30,6 +31,24 @@ long residentKiB()
             return line.mid(6).trimmed().split(' ').front().toLong();
     }
     return -1;
+}
+
+// What the process holds once the allocator has handed back the memory it keeps
+// for its threads: without the trim, what each of GStreamer's threads once freed
+// makes the figure wander by several MB from run to run.
+long residentKiB()
+{
+    malloc_trim(0);
+    return vmRssKiB();
+}
+
+// A frame's worth of memory, every page written.
+char* touchedFrame(std::size_t bytes)
+{
+    auto* frame = static_cast<char*>(std::malloc(bytes));
+    if (frame != nullptr)
+        std::memset(frame, 1, bytes);
+    return frame;
 }
 
 qsizetype openDescriptors()
@@ -98,6 +117,41 @@ TEST_F(EngineLifetime, TwoHundredRecordingsKeepMemoryAndDescriptorsFlat)
     waitUntil([&] { return openDescriptors() <= descriptorsBefore; }, 2000);
     EXPECT_LE(openDescriptors(), descriptorsBefore);
     EXPECT_LT(residentKiB() - residentBefore, 8 * 1024);
+}
+
+// Video frames freed while smaller allocations made between them live on (a pipeline's
+// caps, events and tags) leave no holes that keep their pages, also after a larger
+// frame freed has moved glibc's own threshold for mapping blocks apart above them.
+TEST(Allocator, FreedFramesGiveTheirPagesBack)
+{
+    tuneAllocator();
+    constexpr std::size_t kFrameBytes = 1280 * 720 * 3 / 2;  // a 720p frame in I420
+    constexpr int kFrames = 40;
+    constexpr long kFramesKiB = kFrames * static_cast<long>(kFrameBytes) / 1024;
+    // Too large to fit into what earlier frees left elsewhere: they sit between the frames.
+    constexpr std::size_t kLiveBytes = 192 * 1024;
+    constexpr long kLiveKiB = kFrames * static_cast<long>(kLiveBytes) / 1024;
+    char* larger = touchedFrame(2 * kFrameBytes);  // a frame of a larger recording before
+    long written = larger[2 * kFrameBytes - 1];
+    std::free(larger);
+    const long before = vmRssKiB();
+    std::vector<char*> frames;
+    std::vector<char*> live;
+    for (int i = 0; i < kFrames; ++i) {
+        frames.push_back(touchedFrame(kFrameBytes));
+        live.push_back(touchedFrame(kLiveBytes));
+    }
+    for (const char* frame : frames)
+        written += frame[kFrameBytes - 1];
+    EXPECT_EQ(written, kFrames + 1);
+    const long held = vmRssKiB();
+    for (char* frame : frames)
+        std::free(frame);
+    const long after = vmRssKiB();
+    for (char* block : live)
+        std::free(block);
+    EXPECT_GT(held - before, kFramesKiB * 9 / 10);
+    EXPECT_LT(after - before, kLiveKiB + kFramesKiB / 10) << "held " << held - before << " KiB";
 }
 
 // Stopping this pipeline waits for its streaming thread, asleep for 1.5 s in identity.
