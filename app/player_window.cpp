@@ -20,11 +20,11 @@
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "player_settings.h"
+#include "playlist_view.h"
 #include "resource_image.h"
 #include "seek_slider.h"
 #include "skin_button.h"
 #include "skin_geometry.h"
-#include "skin_list.h"
 #include "skin_palette.h"
 #include "video_widget.h"
 #include "volume_watcher.h"
@@ -243,9 +243,8 @@ void PlayerWindow::createVolumeBars()
 void PlayerWindow::setUpPlayList()
 {
     m_playlistView = new PlaylistView(this);
-    m_playlistView->setGeometry(controlRect(ctl::kPlayList));
+    m_playlistView->setGeometry(skin::withScrollBars(controlRect(ctl::kPlayList)));
     m_playlistView->setObjectName(ctl::controlName(ctl::kPlayList));
-    m_playlistView->attachScrollBars();
     m_playlistView->setGroundColour(palette::kListGround);
     m_playlistView->setModel(&m_session.model());
     m_playlistView->setGroupStartRole(PlaylistModel::TripStartRole);

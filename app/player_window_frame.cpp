@@ -10,6 +10,7 @@
 #include <QWindow>
 
 #include "dialog_layout.h"
+#include "playlist_view.h"
 #include "resource_image.h"
 #include "seek_slider.h"
 #include "skin_button.h"
@@ -88,6 +89,8 @@ void PlayerWindow::placeControls()
         // An image button is as large as its picture, the seek bar as its channel.
         if (control == m_seekSlider || dynamic_cast<SkinButton*>(control) != nullptr)
             control->move(placed.topLeft());
+        else if (control == m_playlistView)
+            control->setGeometry(skin::withScrollBars(placed));
         else
             control->setGeometry(placed);
     }

@@ -68,6 +68,11 @@ constexpr QRect horizontalScrollBar(const QRect& list)
 {
     return {list.left(), list.bottom() + 1, list.width() + 1, kScrollBarThickness};
 }
+// The list's widget, which holds its scroll bars.
+constexpr QRect withScrollBars(const QRect& list)
+{
+    return list.adjusted(0, 0, kScrollBarThickness, kScrollBarThickness);
+}
 
 // Image buttons: a strip of four frames; a button takes one frame's size at the top-left
 // corner of its rectangle in layout units (layoutRect).

@@ -31,8 +31,8 @@
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "media_fixtures.h"
+#include "playlist_view.h"
 #include "seek_slider.h"
-#include "skin_list.h"
 #include "video_widget.h"
 #include "waveform_view.h"
 #include "window_fixture.h"
@@ -117,7 +117,7 @@ TEST_F(PlayerWindowTest, ControlsSitWhereTheSkinDrewThem)
         EXPECT_EQ(placed(ctl::kFirstVolumeBar + i), skin::volumeBar(i)) << i;
     }
     EXPECT_EQ(placed(ctl::kSeekBar), skin::kSeekBar);
-    EXPECT_EQ(placed(ctl::kPlayList), skin::kPlayList);
+    EXPECT_EQ(placed(ctl::kPlayList), skin::withScrollBars(skin::kPlayList));
     EXPECT_EQ(placed(ctl::kWaveform), skin::kWaveform);
 }
 
@@ -1296,7 +1296,8 @@ TEST_F(PlayerWindowTest, ResizedWindowGivesTheVideoChartAndMapTheSpace)
             << "the video takes the larger share";
         EXPECT_EQ(chart.bottom(), skin::kWaveform.bottom() + dh);
         EXPECT_EQ(geometryOf(ctl::kSeekBar).width(), skin::kSeekBar.width() + dw);
-        EXPECT_EQ(geometryOf(ctl::kPlayList), skin::kPlayList.translated(dw, 0));
+        EXPECT_EQ(geometryOf(ctl::kPlayList),
+                  skin::withScrollBars(skin::kPlayList).translated(dw, 0));
         const QRect map = geometryOf(ctl::kMapHost);
         EXPECT_EQ(map.size(), skin::kMapHost.size() + QSize(0, dh));
         EXPECT_EQ(map.right(), skin::kMapHost.right() + dw);

@@ -13,7 +13,7 @@
 
 #include "dialog_layout.h"
 #include "seek_slider.h"
-#include "skin_list.h"
+#include "playlist_view.h"
 #include "volume_watcher.h"
 #include "waveform_view.h"
 
