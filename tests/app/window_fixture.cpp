@@ -12,8 +12,8 @@
 #include <QTimer>
 
 #include "dialog_layout.h"
-#include "seek_slider.h"
 #include "playlist_view.h"
+#include "seek_slider.h"
 #include "volume_watcher.h"
 #include "waveform_view.h"
 
