@@ -94,7 +94,7 @@ QFont windowFont()
 }  // namespace
 
 PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), m_services(std::move(playerServices))
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(std::move(playerServices))
 {
     loadResourceImage(150, QStringLiteral("PNG"), m_background);
     loadResourceImage(168, QStringLiteral("JPG"), m_idlePicture);
@@ -253,6 +253,8 @@ void PlayerWindow::setUpPlayList()
         std::max(32, m_playlistView->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
     m_playlistView->setColumnWidths({numberWidth, 172 - numberWidth, 130});
     m_playlistView->viewport()->installEventFilter(this);
+    // The window opens with the list's current row under the keys.
+    m_playlistView->setFocus();
 }
 
 void PlayerWindow::setUpSeekBar()
@@ -260,21 +262,29 @@ void PlayerWindow::setUpSeekBar()
     m_seekSlider = new SeekSlider(this);
     m_seekSlider->setGeometry(controlRect(ctl::kSeekBar));
     m_seekSlider->setObjectName(ctl::controlName(ctl::kSeekBar));
-    m_seekSlider->setChannelImages(129, 130, false, 0xFF000000, 0, 0);
-    m_seekSlider->setThumbImages(131, 132, true, 0xFF000000, 0, 0);
-    m_seekSlider->setFocusFrame(false, false);
-    m_seekSlider->setRange(0, 100, false);
-    m_seekSlider->setPosition(0);
-    m_seekSlider->setMargins(0, -5, 0, 5);
+    m_seekSlider->setChannelPictures(loadBitmap(129), loadBitmap(130));
+    m_seekSlider->setThumbPictures(withoutKeyColour(loadBitmap(131)),
+                                   withoutKeyColour(loadBitmap(132)));
+    m_seekSlider->setFocusFrame(false);
+    m_seekSlider->setRange(0, 0);
+    m_seekSlider->setMargins(QMargins(0, -5, 0, 5));
     // Its own keys move as the window's do: 5 s a step, 30 s a page.
-    m_seekSlider->setLineStep(seekBarUnits(PlaybackSession::kShortSeekSeconds));
-    m_seekSlider->setPageStep(seekBarUnits(PlaybackSession::kLongSeekSeconds));
+    m_seekSlider->setSingleStep(seekBarMs(PlaybackSession::kShortSeekSeconds));
+    m_seekSlider->setPageStep(seekBarMs(PlaybackSession::kLongSeekSeconds));
     m_seekSlider->installEventFilter(this);
     // Queued: the bar has finished with the mouse before a seek holds the thread.
-    connect(m_seekSlider, &SeekSlider::moved, this, &PlayerWindow::onSeekBarMoving,
+    connect(m_seekSlider, &SeekSlider::sliderMoved, this, &PlayerWindow::onSeekBarMoving,
             Qt::QueuedConnection);
-    connect(m_seekSlider, &SeekSlider::released, this, &PlayerWindow::onSeekBarMoved,
+    connect(m_seekSlider, &SeekSlider::sliderReleased, this, &PlayerWindow::onSeekBarMoved,
             Qt::QueuedConnection);
+    connect(
+        m_seekSlider, &SeekSlider::actionTriggered, this,
+        [this](int action) {
+            if (action != QAbstractSlider::SliderMove) {
+                onSeekBarMoved();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void PlayerWindow::startTimers()
@@ -305,7 +315,7 @@ void PlayerWindow::connectSession()
     connect(&m_session, &PlaybackSession::stateChanged, this,
             [this](PlayState state) { setPlayButton(state == PlayState::Running); });
     connect(&m_session, &PlaybackSession::seeked, this,
-            [this](double seconds) { m_seekSlider->setPosition(seekBarUnits(seconds)); });
+            [this](double seconds) { m_seekSlider->setValue(seekBarMs(seconds)); });
     connect(&m_session, &PlaybackSession::statusNote, this,
             [this](const QString& text) { showStatus(text); });
     connect(&m_session, &PlaybackSession::cycleModeChanged, this, [this](bool on) {
@@ -321,7 +331,7 @@ void PlayerWindow::connectSession()
 void PlayerWindow::connectCommands()
 {
     connect(m_minimiseButton, &QAbstractButton::clicked, this, &QWidget::showMinimized);
-    connect(m_closeButton, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_closeButton, &QAbstractButton::clicked, this, &QWidget::close);
     connect(m_importButton, &QAbstractButton::clicked, this, &PlayerWindow::onImport);
     connect(m_clearButton, &QAbstractButton::clicked, this, &PlayerWindow::onClear);
     connect(m_cycleButton, &QAbstractButton::clicked, this, &PlayerWindow::onCycle);
@@ -365,7 +375,7 @@ void PlayerWindow::createShortcuts()
     add(QKeySequence(Qt::Key_Enter), playSelected);
     add(QKeySequence(Qt::Key_Delete), &PlayerWindow::onDeleteFile);
     add(QKeySequence(Qt::CTRL | Qt::Key_S), &PlayerWindow::onCapture);
-    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &QDialog::reject);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &QWidget::close);
 }
 
 void PlayerWindow::restoreSettings()
@@ -414,7 +424,7 @@ bool PlayerWindow::eventFilter(QObject* watched, QEvent* e)
         static_cast<QMouseEvent*>(e)->button() != Qt::LeftButton) {
         return true;
     }
-    return QDialog::eventFilter(watched, e);
+    return QWidget::eventFilter(watched, e);
 }
 
 void PlayerWindow::paintEvent(QPaintEvent*)
@@ -452,17 +462,15 @@ void PlayerWindow::keyPressEvent(QKeyEvent* e)
     if (e->key() == Qt::Key_Escape) {
         return;  // Escape only leaves full screen (the video's); Ctrl+Q quits
     }
-    QDialog::keyPressEvent(e);
+    QWidget::keyPressEvent(e);
 }
-
-void PlayerWindow::accept() {}
 
 void PlayerWindow::closeEvent(QCloseEvent* e)
 {
     m_displayTick.stop();
     m_needleTick.stop();
     m_session.engine().close();
-    QDialog::closeEvent(e);
+    QWidget::closeEvent(e);
 }
 
 void PlayerWindow::toggleFullScreen()
@@ -477,7 +485,7 @@ void PlayerWindow::showWindowMenu(const QPoint& globalPos)
     menu.addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
     menu.addAction(isMaximized() ? QStringLiteral("Restore") : QStringLiteral("Maximize"), this,
                    &PlayerWindow::toggleMaximised);
-    menu.addAction(QStringLiteral("Close"), this, &QDialog::reject);
+    menu.addAction(QStringLiteral("Close"), this, &QWidget::close);
     menu.addSeparator();
     auto* units = new QActionGroup(&menu);
     for (const auto& [unit, text] : {std::pair{SpeedUnit::Kmh, QStringLiteral("Speed in km/h")},

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include "blit.h"
 #include "dialog_layout.h"
 #include "playlist_view.h"
 #include "resource_image.h"
@@ -72,7 +73,7 @@ void PlayerWindow::resizeEvent(QResizeEvent* e)
     m_layout = WindowLayout(size());
     m_windowBackground = m_layout.background(m_background);
     placeControls();
-    QDialog::resizeEvent(e);
+    QWidget::resizeEvent(e);
 }
 
 void PlayerWindow::placeControls()
@@ -103,13 +104,9 @@ void PlayerWindow::fitSeekBar(const QRect& placed)
 {
     if (m_seekSlider->width() == placed.width())
         return;
-    QImage channel;
-    QImage active;
-    loadResourceImage(kSeekChannelPicture, QStringLiteral("BITMAP"), channel);
-    loadResourceImage(kSeekActivePicture, QStringLiteral("BITMAP"), active);
-    m_seekSlider->setChannelImages(stretchedAcross(channel, placed.width(), kSeekBarCap),
-                                   stretchedAcross(active, placed.width(), kSeekBarCap), false,
-                                   0xFF000000, 0, 0);
+    m_seekSlider->setChannelPictures(
+        stretchedAcross(loadBitmap(kSeekChannelPicture), placed.width(), kSeekBarCap),
+        stretchedAcross(loadBitmap(kSeekActivePicture), placed.width(), kSeekBarCap));
 }
 
 QPoint PlayerWindow::gaugeOffset() const
@@ -160,14 +157,14 @@ void PlayerWindow::mousePressEvent(QMouseEvent* e)
     } else if (e->button() == Qt::RightButton && pos.y() < skin::kTitleRows) {
         showWindowMenu(e->globalPosition().toPoint());
     }
-    QDialog::mousePressEvent(e);
+    QWidget::mousePressEvent(e);
 }
 
 void PlayerWindow::mouseMoveEvent(QMouseEvent* e)
 {
     if (!(e->buttons() & Qt::LeftButton) || !m_drag.armed) {
         setCursor(cursorFor(edgesAt(e->position().toPoint())));
-        QDialog::mouseMoveEvent(e);
+        QWidget::mouseMoveEvent(e);
         return;
     }
     // The pointer as the display has it: an event's global position comes from where the
@@ -202,7 +199,7 @@ void PlayerWindow::followPointer(QPoint delta)
 void PlayerWindow::mouseReleaseEvent(QMouseEvent* e)
 {
     m_drag = {};
-    QDialog::mouseReleaseEvent(e);
+    QWidget::mouseReleaseEvent(e);
 }
 
 void PlayerWindow::mouseDoubleClickEvent(QMouseEvent* e)
@@ -214,5 +211,5 @@ void PlayerWindow::mouseDoubleClickEvent(QMouseEvent* e)
     } else if (m_layout.place(controlRect(ctl::kVideo)).contains(pos)) {
         toggleFullScreen();
     }
-    QDialog::mouseDoubleClickEvent(e);
+    QWidget::mouseDoubleClickEvent(e);
 }

@@ -36,7 +36,7 @@ QString speedLabel(int kmh, SpeedUnit unit)
 // A recording opened: the seek bar's range, its chart, the volume, its trip on the map.
 void PlayerWindow::showTrack(int, double durationSeconds)
 {
-    m_seekSlider->setRange(0, seekBarUnits(static_cast<int>(durationSeconds)), false);
+    m_seekSlider->setRange(0, seekBarMs(static_cast<int>(durationSeconds)));
     if (!m_firstRecordingOpened) {
         m_firstRecordingOpened = true;
         update(m_videoArea->geometry());
@@ -60,7 +60,7 @@ void PlayerWindow::resetDisplays()
 {
     resetGauges();
     m_waveformView->reset();
-    m_seekSlider->setPosition(0);
+    m_seekSlider->setValue(0);
     clearMap();
     clearTripSummary();
 }
@@ -77,7 +77,7 @@ void PlayerWindow::displayTick()
     const PlayState state = m_session.engine().state();
     const double position = m_session.position();
     if (state == PlayState::Running || state == PlayState::Stopped) {
-        m_seekSlider->setPosition(seekBarUnits(position));
+        m_seekSlider->setValue(seekBarMs(position));
     }
     m_waveformView->setCursorEntry(static_cast<int>(position * 1000 / kMsPerCursorStep));
     m_waveformView->setElapsed(static_cast<int>(position));
@@ -138,7 +138,7 @@ void PlayerWindow::onStop()
 // The thumb was dragged: the time under it, next to it.
 void PlayerWindow::onSeekBarMoving()
 {
-    const int position = m_seekSlider->position();
+    const int position = m_seekSlider->sliderPosition();
     const QPoint thumb(m_seekSlider->positionToPixel(position), 0);
     QToolTip::showText(m_seekSlider->mapToGlobal(thumb), clockText(seekBarSeconds(position)),
                        m_seekSlider);
@@ -147,8 +147,8 @@ void PlayerWindow::onSeekBarMoving()
 // Released or moved by a key: play goes there, and on if it was playing before the press.
 void PlayerWindow::onSeekBarMoved()
 {
-    m_session.seekTo(seekBarSeconds(m_seekSlider->position()));
-    if (m_seekSlider->isDragging()) {
+    m_session.seekTo(seekBarSeconds(m_seekSlider->value()));
+    if (m_seekSlider->isSliderDown()) {
         return;
     }
     QToolTip::hideText();

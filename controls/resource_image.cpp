@@ -4,15 +4,15 @@
 
 #include <QFile>
 
-int loadResourceImage(int id, const QString& type, QImage& out)
+bool loadResourceImage(int id, const QString& type, QImage& out)
 {
     QFile file(skinResourcePath(type, id));
     if (!file.open(QIODevice::ReadOnly))
-        return 0;
+        return false;
     QImage decoded;
     // The format is taken from the bytes: resource paths carry no extension.
     if (!decoded.loadFromData(file.readAll()))
-        return 0;
+        return false;
     out = std::move(decoded);
-    return 1;
+    return true;
 }

@@ -90,7 +90,7 @@ void SkinButton::ownerDraw()
 
 void SkinButton::resetToNormal()
 {
-    m_hovering = 0;
+    m_hovering = false;
     showFrames({0});
 }
 
@@ -113,7 +113,7 @@ void SkinButton::mouseMoveEvent(QMouseEvent* event)
     }
     if (m_hovering)
         return;
-    m_hovering = 1;
+    m_hovering = true;
     showFrames({2});
 }
 

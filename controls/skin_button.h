@@ -23,7 +23,7 @@ public:
 
     int shownFrame() const { return m_frames.back(); }
     int frameWidth() const { return m_frameWidth; }
-    bool isHovering() const { return m_hovering != 0; }
+    bool isHovering() const { return m_hovering; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,6 +47,6 @@ private:
     int m_frameWidth = 0;
     QImage m_image;
     const QImage* m_backdrop = nullptr;
-    int m_hovering = 0;
+    bool m_hovering = false;
     std::vector<int> m_frames{0};  // what the last drawing put on screen, bottom first; never empty
 };

@@ -1,7 +1,6 @@
 #include "skin_header_view.h"
 
 #include "blit.h"
-#include "image_buffer.h"
 #include "skin_palette.h"
 
 #include <QFontMetrics>
@@ -92,10 +91,8 @@ void SkinHeaderView::drawSection(QPainter& painter, int logicalIndex) const
 
 void SkinHeaderView::paintEvent(QPaintEvent*)
 {
-    QPainter screen(viewport());
+    QPainter painter(viewport());
     const QRect client = viewport()->rect();
-    ImageBuffer memDC(screen, client, false);
-    QPainter& painter = memDC.painter();
     painter.fillRect(client, palette::kHeaderGround);
     stretchBlock(painter, QRect(client.left() + kEdge, 0, client.width(), kHeight), m_images.face,
                  QRect(0, 0, 1, kHeight));

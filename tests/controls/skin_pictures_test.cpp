@@ -1,5 +1,5 @@
 // The controls with the skin's own pictures, as the player window sets them up.
-#include "masked_image.h"
+#include "blit.h"
 #include "resource_image.h"
 #include "seek_slider.h"
 #include "skin_button.h"
@@ -39,10 +39,10 @@ TEST(SkinPicturesTest, SeekBarTakesItsBitmaps)
 {
     QWidget window;
     SeekSlider slider(&window);
-    EXPECT_TRUE(slider.setChannelImages(129, 130, false, kTransparentFromSample, 0, 0));
-    EXPECT_TRUE(slider.setThumbImages(131, 132, true, kTransparentFromSample, 0, 0));
+    slider.setChannelPictures(loadBitmap(129), loadBitmap(130));
+    slider.setThumbPictures(withoutKeyColour(loadBitmap(131)), withoutKeyColour(loadBitmap(132)));
     EXPECT_EQ(slider.size(), QSize(675, 9));
-    slider.setRange(0, 300, false);
+    slider.setRange(0, 300);
     EXPECT_EQ(slider.positionToPixel(300), 666);
 }
 
