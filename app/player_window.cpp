@@ -15,13 +15,12 @@
 #include <functional>
 
 #include "about_dialog.h"
-#include "blit.h"
 #include "card_arrivals.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "player_settings.h"
 #include "playlist_view.h"
-#include "resource_image.h"
+#include "resources.h"
 #include "seek_slider.h"
 #include "skin_button.h"
 #include "skin_geometry.h"
@@ -96,16 +95,16 @@ QFont windowFont()
 PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(std::move(playerServices))
 {
-    loadResourceImage(150, QStringLiteral("PNG"), m_background);
-    loadResourceImage(168, QStringLiteral("JPG"), m_idlePicture);
-    loadResourceImage(169, QStringLiteral("BITMAP"), m_compassArrow);
-    m_volumeOn = QPixmap::fromImage(loadBitmap(156));
-    m_volumeOff = QPixmap::fromImage(loadBitmap(157));
+    m_background = skinPicture(QStringLiteral("skin.png"));
+    m_idlePicture = skinPicture(QStringLiteral("idle.jpg"));
+    m_compassArrow = skinPicture(QStringLiteral("compass-arrow.png"));
+    m_volumeOn = QPixmap::fromImage(skinPicture(QStringLiteral("volume-lit.png")));
+    m_volumeOff = QPixmap::fromImage(skinPicture(QStringLiteral("volume-unlit.png")));
     m_compassSquare = gauges::rotateArrow(m_compassArrow, m_shownHeading);
 
     setUpWindowFrame();
     setWindowTitle(QStringLiteral("Player"));
-    setWindowIcon(QIcon(QStringLiteral(":/ICON/128")));
+    setWindowIcon(QIcon(skinResourcePath(QStringLiteral("icon.png"))));
     setFont(windowFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_session.engine().setAudioSink(m_services.audioSink);
@@ -187,8 +186,8 @@ void PlayerWindow::createControls()
     setUpSeekBar();
 }
 
-SkinButton* PlayerWindow::makeButton(int id, int image, const QString& text, const QString& tip,
-                                     bool onSkin)
+SkinButton* PlayerWindow::makeButton(int id, const QString& picture, const QString& text,
+                                     const QString& tip, bool onSkin)
 {
     auto* button = new SkinButton(this);
     button->setGeometry(controlRect(id));
@@ -199,34 +198,38 @@ SkinButton* PlayerWindow::makeButton(int id, int image, const QString& text, con
     if (onSkin) {
         button->setBackdrop(&m_windowBackground);
     }
-    button->setImage(image);
+    button->setImage(skinPicture(picture));
     return button;
 }
 
 void PlayerWindow::createButtons()
 {
-    m_minimiseButton = makeButton(ctl::kMinimise, 165, QStringLiteral("-"), {}, false);
-    m_closeButton = makeButton(ctl::kClose, 163, QStringLiteral("x"), {}, false);
-    m_importButton = makeButton(ctl::kImport, 164, QStringLiteral("Import"),
-                                QStringLiteral("Import files"), true);
-    m_clearButton = makeButton(ctl::kClear, 162, QStringLiteral("Clear"),
+    m_minimiseButton =
+        makeButton(ctl::kMinimise, QStringLiteral("minimise.png"), QStringLiteral("-"), {}, false);
+    m_closeButton =
+        makeButton(ctl::kClose, QStringLiteral("close.png"), QStringLiteral("x"), {}, false);
+    m_importButton = makeButton(ctl::kImport, QStringLiteral("import.png"),
+                                QStringLiteral("Import"), QStringLiteral("Import files"), true);
+    m_clearButton = makeButton(ctl::kClear, QStringLiteral("clear.png"), QStringLiteral("Clear"),
                                QStringLiteral("Clear play list"), true);
-    m_volumeDownButton = makeButton(ctl::kVolumeDown, 160, QStringLiteral("-"), {}, true);
-    m_volumeUpButton = makeButton(ctl::kVolumeUp, 159, QStringLiteral("+"), {}, true);
-    m_cycleButton =
-        makeButton(ctl::kCycle, 149, QStringLiteral("Cycle"), QStringLiteral("Recycle"), true);
-    m_prevButton =
-        makeButton(ctl::kPrev, 153, QStringLiteral("Prev."), QStringLiteral("Prev file"), true);
-    m_playButton =
-        makeButton(ctl::kPlay, 152, QStringLiteral("Play"), QStringLiteral("Play"), true);
-    m_stopButton =
-        makeButton(ctl::kStop, 155, QStringLiteral("Stop"), QStringLiteral("Stop"), true);
-    m_nextButton =
-        makeButton(ctl::kNext, 151, QStringLiteral("Next."), QStringLiteral("Next file"), true);
-    m_printButton =
-        makeButton(ctl::kPrint, 158, QStringLiteral("Print"), QStringLiteral("Print"), true);
-    m_captureButton =
-        makeButton(ctl::kCapture, 161, QStringLiteral("Capture"), QStringLiteral("Snapshot"), true);
+    m_volumeDownButton = makeButton(ctl::kVolumeDown, QStringLiteral("volume-down.png"),
+                                    QStringLiteral("-"), {}, true);
+    m_volumeUpButton =
+        makeButton(ctl::kVolumeUp, QStringLiteral("volume-up.png"), QStringLiteral("+"), {}, true);
+    m_cycleButton = makeButton(ctl::kCycle, QStringLiteral("cycle-on.png"), QStringLiteral("Cycle"),
+                               QStringLiteral("Recycle"), true);
+    m_prevButton = makeButton(ctl::kPrev, QStringLiteral("previous.png"), QStringLiteral("Prev."),
+                              QStringLiteral("Prev file"), true);
+    m_playButton = makeButton(ctl::kPlay, QStringLiteral("play.png"), QStringLiteral("Play"),
+                              QStringLiteral("Play"), true);
+    m_stopButton = makeButton(ctl::kStop, QStringLiteral("stop.png"), QStringLiteral("Stop"),
+                              QStringLiteral("Stop"), true);
+    m_nextButton = makeButton(ctl::kNext, QStringLiteral("next.png"), QStringLiteral("Next."),
+                              QStringLiteral("Next file"), true);
+    m_printButton = makeButton(ctl::kPrint, QStringLiteral("print.png"), QStringLiteral("Print"),
+                               QStringLiteral("Print"), true);
+    m_captureButton = makeButton(ctl::kCapture, QStringLiteral("capture.png"),
+                                 QStringLiteral("Capture"), QStringLiteral("Snapshot"), true);
     m_volumeDownButton->setEnabled(false);
     m_volumeUpButton->setEnabled(false);
 }
@@ -262,9 +265,10 @@ void PlayerWindow::setUpSeekBar()
     m_seekSlider = new SeekSlider(this);
     m_seekSlider->setGeometry(controlRect(ctl::kSeekBar));
     m_seekSlider->setObjectName(ctl::controlName(ctl::kSeekBar));
-    m_seekSlider->setChannelPictures(loadBitmap(129), loadBitmap(130));
-    m_seekSlider->setThumbPictures(withoutKeyColour(loadBitmap(131)),
-                                   withoutKeyColour(loadBitmap(132)));
+    m_seekSlider->setChannelPictures(skinPicture(QStringLiteral("seek-channel.png")),
+                                     skinPicture(QStringLiteral("seek-played.png")));
+    m_seekSlider->setThumbPictures(skinPicture(QStringLiteral("seek-thumb.png")),
+                                   skinPicture(QStringLiteral("seek-thumb-held.png")));
     m_seekSlider->setFocusFrame(false);
     m_seekSlider->setRange(0, 0);
     m_seekSlider->setMargins(QMargins(0, -5, 0, 5));
@@ -319,7 +323,8 @@ void PlayerWindow::connectSession()
     connect(&m_session, &PlaybackSession::statusNote, this,
             [this](const QString& text) { showStatus(text); });
     connect(&m_session, &PlaybackSession::cycleModeChanged, this, [this](bool on) {
-        m_cycleButton->setImage(on ? 149 : 154);
+        m_cycleButton->setImage(
+            skinPicture(on ? QStringLiteral("cycle-on.png") : QStringLiteral("cycle-off.png")));
         player_settings::setCycleMode(on);
     });
     connect(&m_session, &PlaybackSession::volumeChanged, this, [this](int level) {

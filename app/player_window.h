@@ -92,7 +92,8 @@ private:
 
     void createControls();
     void createButtons();
-    SkinButton* makeButton(int id, int image, const QString& text, const QString& tip, bool onSkin);
+    SkinButton* makeButton(int id, const QString& picture, const QString& text, const QString& tip,
+                           bool onSkin);
     void createVolumeBars();
     void setUpPlayList();
     void setUpSeekBar();

@@ -9,10 +9,9 @@
 #include <QMouseEvent>
 #include <QWindow>
 
-#include "blit.h"
 #include "dialog_layout.h"
 #include "playlist_view.h"
-#include "resource_image.h"
+#include "resources.h"
 #include "seek_slider.h"
 #include "skin_button.h"
 #include "skin_geometry.h"
@@ -23,8 +22,8 @@ namespace {
 // A press this close to the window's edge resizes it.
 constexpr int kResizeMargin = 6;
 
-constexpr int kSeekChannelPicture = 129;
-constexpr int kSeekActivePicture = 130;
+const QString kSeekChannelPicture = QStringLiteral("seek-channel.png");
+const QString kSeekActivePicture = QStringLiteral("seek-played.png");
 constexpr int kSeekBarCap = 16;  // the channel's rounded ends and then some
 
 // Every control the window places by the skin, by id.
@@ -105,8 +104,8 @@ void PlayerWindow::fitSeekBar(const QRect& placed)
     if (m_seekSlider->width() == placed.width())
         return;
     m_seekSlider->setChannelPictures(
-        stretchedAcross(loadBitmap(kSeekChannelPicture), placed.width(), kSeekBarCap),
-        stretchedAcross(loadBitmap(kSeekActivePicture), placed.width(), kSeekBarCap));
+        stretchedAcross(skinPicture(kSeekChannelPicture), placed.width(), kSeekBarCap),
+        stretchedAcross(skinPicture(kSeekActivePicture), placed.width(), kSeekBarCap));
 }
 
 QPoint PlayerWindow::gaugeOffset() const

@@ -10,11 +10,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "blit.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "player_settings.h"
-#include "resource_image.h"
+#include "resources.h"
 #include "seek_slider.h"
 #include "skin_button.h"
 #include "snapshot_tags.h"
@@ -115,7 +114,8 @@ void PlayerWindow::setPlayButton(bool running)
     const QString wanted = running ? QStringLiteral("Pause") : QStringLiteral("Play");
     if (m_playButton->text() != wanted) {
         m_playButton->setText(wanted);
-        m_playButton->setImage(running ? 167 : 152);
+        m_playButton->setImage(
+            skinPicture(running ? QStringLiteral("pause.png") : QStringLiteral("play.png")));
     }
 }
 
@@ -203,8 +203,8 @@ void PlayerWindow::setSpeedUnit(SpeedUnit unit)
     m_speedUnit = unit;
     m_dialFace = gauges::dialFor(unit);
     m_dialPicture = QImage();
-    if (m_dialFace.picture != 0) {
-        loadResourceImage(m_dialFace.picture, QStringLiteral("PNG"), m_dialPicture);
+    if (!m_dialFace.picture.isEmpty()) {
+        m_dialPicture = skinPicture(m_dialFace.picture);
     }
     m_waveformView->setSpeedUnit(unit);
     m_speedLabel->setText(speedLabel(m_shownSpeed, unit));

@@ -18,10 +18,3 @@ inline void stretchBlock(QPainter& painter, const QRect& to, const QImage& sourc
     if (!source.isNull() && to.isValid() && from.isValid())
         painter.drawImage(to, source, from);
 }
-
-// The picture with the colour of its top-left pixel made transparent, for the skin's
-// bitmaps that mark their see-through parts by colour.
-QImage withoutKeyColour(const QImage& picture);
-
-// Loads bitmap resource ":/BITMAP/<id>"; a null image when it is missing.
-QImage loadBitmap(int id);

@@ -1,7 +1,5 @@
 #include "skin_button.h"
 
-#include "resource_image.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -28,13 +26,6 @@ SkinButton::SkinButton(QWidget* parent) : QAbstractButton(parent)
 void SkinButton::setBackdrop(const QImage* skin)
 {
     m_backdrop = skin;
-}
-
-void SkinButton::setImage(int id)
-{
-    QImage strip;
-    loadResourceImage(id, QStringLiteral("PNG"), strip);
-    setImage(strip);
 }
 
 void SkinButton::setImage(const QImage& strip)

@@ -15,10 +15,9 @@ public:
 
     // The owner's skin, drawn under the frame; not owned, may be null.
     void setBackdrop(const QImage* skin);
-    // Loads the strip ":/PNG/<id>". The first call sizes the button to one frame keeping
-    // its top-left corner; later calls keep the size and redraw the frame that was showing.
-    void setImage(int id);
-    // The same with the strip in hand; a null image stands for a missing resource.
+    // The strip of four frames. The first call sizes the button to one frame keeping its
+    // top-left corner; later calls keep the size and redraw the frame that was showing. A
+    // null image stands for a missing picture.
     void setImage(const QImage& strip);
 
     int shownFrame() const { return m_frames.back(); }

@@ -1,6 +1,7 @@
 #include "skin_header_view.h"
 
 #include "blit.h"
+#include "resources.h"
 #include "skin_palette.h"
 
 #include <QFontMetrics>
@@ -29,7 +30,9 @@ QColor andOfFirstColumn(const QImage& image)
 
 SkinHeaderImages SkinHeaderImages::load()
 {
-    return {loadBitmap(135), loadBitmap(136), loadBitmap(137)};
+    return {skinPicture(QStringLiteral("header-right-edge.png")),
+            skinPicture(QStringLiteral("header-face.png")),
+            skinPicture(QStringLiteral("header-left-edge.png"))};
 }
 
 SkinHeaderView::SkinHeaderView(QWidget* parent)

@@ -1,6 +1,7 @@
 #include "skin_scroll_bar.h"
 
 #include "blit.h"
+#include "resources.h"
 #include "scrollbar_geometry.h"
 #include "skin_palette.h"
 
@@ -53,10 +54,13 @@ const ScrollBarLayout kHorizontal{.nearArrow = 0,
 
 ScrollBarPictures ScrollBarPictures::load(Qt::Orientation orientation)
 {
+    const auto load = [](const char* file) { return skinPicture(QLatin1String(file)); };
     if (orientation == Qt::Vertical)
-        return {loadBitmap(147), loadBitmap(148), loadBitmap(145),
-                loadBitmap(144), loadBitmap(143), loadBitmap(146)};
-    return {{}, loadBitmap(138), loadBitmap(140), loadBitmap(139), {}, loadBitmap(141)};
+        return {load("vscroll-top-cap.png"),    load("vscroll-up.png"),
+                load("vscroll-channel.png"),    load("vscroll-down.png"),
+                load("vscroll-bottom-cap.png"), load("vscroll-thumb.png")};
+    return {{}, load("hscroll-left.png"), load("hscroll-channel.png"), load("hscroll-right.png"),
+            {}, load("hscroll-thumb.png")};
 }
 
 SkinScrollBar::SkinScrollBar(Qt::Orientation orientation, QWidget* parent)

@@ -1,4 +1,3 @@
-#include "blit.h"
 #include "seek_slider.h"
 #include "test_images.h"
 
@@ -52,14 +51,14 @@ private:
 
 const QColor kPlayed(0, 200, 0);
 const QColor kUnplayed(200, 0, 0);
-const QColor kKey(255, 0, 255);
 const QColor kThumb(0, 0, 255);
 const QColor kActiveThumb(255, 255, 0);
 
-// An 18 x 18 thumb: a ring of the key colour around a solid 14 x 14 core.
-QImage thumbPosition(QColor core)
+// An 18 x 18 thumb: a clear ring around a solid 14 x 14 core.
+QImage thumbPicture(QColor core)
 {
-    QImage image = solidImage(18, 18, kKey);
+    QImage image(18, 18, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
     QPainter(&image).fillRect(2, 2, 14, 14, core);
     return image;
 }
@@ -75,8 +74,7 @@ protected:
         slider->move(9, 20);
         // As the player window sets up its seek bar.
         slider->setChannelPictures(solidImage(675, 9, kUnplayed), solidImage(675, 9, kPlayed));
-        slider->setThumbPictures(withoutKeyColour(thumbPosition(kThumb)),
-                                 withoutKeyColour(thumbPosition(kActiveThumb)));
+        slider->setThumbPictures(thumbPicture(kThumb), thumbPicture(kActiveThumb));
         slider->setFocusFrame(false);
         slider->setRange(0, 100);
         slider->setPageStep(20);
@@ -239,7 +237,7 @@ TEST_F(SliderTest, PaintsPlayedPartThumbAndThroughTheThumbMask)
     // Thumb drawn from 5 rows above the control: its core covers the 9 visible rows.
     EXPECT_EQ(pixelOf(shot, centre, 0), kThumb);
     EXPECT_EQ(pixelOf(shot, centre, 8), kThumb);
-    // The thumb's key-coloured ring is transparent: the channel shows through.
+    // The thumb's clear ring: the channel shows through.
     EXPECT_EQ(pixelOf(shot, centre - 9, 4), kPlayed);
     EXPECT_EQ(pixelOf(shot, centre + 8, 4), kUnplayed);
 }
@@ -309,9 +307,11 @@ TEST_F(SliderTest, TransparentChannelLeavesNoTraceOfTheThumbWhereItWas)
     // Clear in a corner only: what lies beneath shows there, and the thumb leaves no trace.
     QImage unplayed = solidImage(675, 9, kUnplayed);
     QImage played = solidImage(675, 9, kPlayed);
-    unplayed.setPixelColor(0, 0, kKey);
-    played.setPixelColor(0, 0, kKey);
-    slider->setChannelPictures(withoutKeyColour(unplayed), withoutKeyColour(played));
+    unplayed.convertTo(QImage::Format_ARGB32);
+    played.convertTo(QImage::Format_ARGB32);
+    unplayed.setPixelColor(0, 0, Qt::transparent);
+    played.setPixelColor(0, 0, Qt::transparent);
+    slider->setChannelPictures(unplayed, played);
     slider->setValue(80);
     const int was = slider->positionToPixel(80);
     ASSERT_EQ(pixelOf(onScreen(slider), was - 5, 4), kThumb);
@@ -319,17 +319,6 @@ TEST_F(SliderTest, TransparentChannelLeavesNoTraceOfTheThumbWhereItWas)
     const QImage shot = onScreen(slider);
     for (int x : {was - 8, was - 5, was, was + 5})
         EXPECT_EQ(pixelOf(shot, x, 4), kUnplayed) << x;
-}
-
-TEST(KeyColourTest, OnlyTheCornersColourBecomesClear)
-{
-    QImage image = solidImage(3, 1, QColor(0, 255, 0));
-    image.setPixel(1, 0, qRgb(10, 20, 30));
-    const QImage keyed = withoutKeyColour(image);
-    EXPECT_EQ(qAlpha(keyed.pixel(0, 0)), 0);
-    EXPECT_EQ(qAlpha(keyed.pixel(2, 0)), 0);
-    EXPECT_EQ(keyed.pixel(1, 0), qRgb(10, 20, 30));
-    EXPECT_TRUE(withoutKeyColour(QImage()).isNull());
 }
 
 }  // namespace
