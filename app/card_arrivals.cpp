@@ -12,23 +12,6 @@ constexpr int kRecheckDelayMs = 200;
 constexpr int kWatchDepth = 3;         // DCIM/Movie/Front and the like
 constexpr int kWatchedPerVolume = 64;  // a big photo stick is not watched whole
 
-// The card's folders hold at least one recording, not only the folders a camera makes.
-bool holdsCardRecordings(const QString& volume)
-{
-    CardRoot card;
-    if (!findCardRoot({QFile::encodeName(volume).toStdString()}, card)) {
-        return false;
-    }
-    for (const std::string& folder : cardFolders(card)) {
-        const QDir dir(QFile::decodeName(folder.c_str()));
-        if (!dir.entryList({QStringLiteral("*.mov"), QStringLiteral("*.mp4")}, QDir::Files)
-                 .isEmpty()) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The volume's folder and those under it, breadth first, to a bounded depth and count.
 QStringList foldersOf(const QString& volume)
 {
@@ -91,7 +74,7 @@ void CardArrivals::recheck()
     watchWaiting();
     const QSet<QString> waiting = m_waiting;
     for (const QString& volume : waiting) {
-        if (holdsCardRecordings(volume)) {
+        if (holdsCardRecordings(QFile::encodeName(volume).toStdString())) {
             m_waiting.remove(volume);
             emit cardArrived(volume);
         }

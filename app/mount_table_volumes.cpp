@@ -9,39 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-bool isOctal(char c)
-{
-    return c >= '0' && c <= '7';
-}
-
-// The table writes a space, tab, newline or backslash in a path as \ and three octal digits.
-QString unescapeField(const QByteArray& field)
-{
-    QByteArray out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        const bool octal = field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) &&
-                           isOctal(field[i + 2]) && isOctal(field[i + 3]);
-        if (octal) {
-            out += static_cast<char>(field.mid(i + 1, 3).toInt(nullptr, 8));
-            i += 3;
-        } else {
-            out += field[i];
-        }
-    }
-    return QFile::decodeName(out);
-}
-
-// The mount point of a line of mountinfo: its fifth field.
-QString mountPointOf(const QByteArray& line)
-{
-    const QList<QByteArray> fields = line.split(' ');
-    return fields.size() > 4 ? unescapeField(fields[4]) : QString();
-}
-
-}  // namespace
+#include "recording_sources.h"
 
 MountTableVolumes::MountTableVolumes(const QStringList& roots, const QString& table,
                                      QObject* parent)
@@ -81,13 +49,11 @@ void MountTableVolumes::reread()
 QSet<QString> MountTableVolumes::read() const
 {
     QSet<QString> volumes;
-    QFile file(m_table);
-    if (m_roots.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    if (m_roots.isEmpty()) {
         return volumes;
     }
-    // Read whole: the kernel reports no size for it.
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const QString path = mountPointOf(line);
+    for (const MountEntry& mount : readMountTable(QFile::encodeName(m_table).toStdString())) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(mount.mountPoint));
         if (isUnderRoot(path)) {
             volumes.insert(path);
         }

@@ -18,6 +18,7 @@
 #include "card_arrivals.h"
 #include "dialog_layout.h"
 #include "gauges.h"
+#include "playback_engine.h"
 #include "player_settings.h"
 #include "playlist_view.h"
 #include "resources.h"
@@ -32,9 +33,15 @@
 namespace {
 
 constexpr int kStatusShownMs = 6000;
-constexpr int kDisplayTickMs = 100;
-constexpr int kNeedleTickMs = 1000;
 constexpr int kCardDiscoveryDelayMs = 1000;
+
+// The GStreamer engine the session drives; the window keeps no hold on it.
+std::unique_ptr<MediaEngine> gstreamerEngine(const QString& audioSink)
+{
+    auto engine = std::make_unique<PlaybackEngine>();
+    engine->setAudioSink(audioSink);
+    return engine;
+}
 
 QLabel* makeStatic(QWidget* parent, int id, const QString& text)
 {
@@ -93,7 +100,9 @@ QFont windowFont()
 }  // namespace
 
 PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(std::move(playerServices))
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_services(std::move(playerServices)),
+      m_session(gstreamerEngine(m_services.audioSink))
 {
     m_background = skinPicture(QStringLiteral("skin.png"));
     m_idlePicture = skinPicture(QStringLiteral("idle.jpg"));
@@ -107,7 +116,6 @@ PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
     setWindowIcon(QIcon(skinResourcePath(QStringLiteral("icon.png"))));
     setFont(windowFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_session.engine().setAudioSink(m_services.audioSink);
 
     createControls();
     startTimers();
@@ -128,7 +136,7 @@ PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
 PlayerWindow::~PlayerWindow()
 {
     // The engine paints into the video area: close it first.
-    m_session.engine().close();
+    m_session.shutDown();
 }
 
 void PlayerWindow::createControls()
@@ -138,7 +146,7 @@ void PlayerWindow::createControls()
     m_videoArea->setObjectName(ctl::controlName(ctl::kVideo));
     // Until the first recording is opened the window paints the idle picture there.
     m_videoArea->hide();
-    m_session.setVideoWidget(m_videoArea);
+    m_session.setVideoOutput(m_videoArea);
 
     m_mapHost = makeStatic(this, ctl::kMapHost, QStringLiteral("Loading..."));
     m_mapHost->setAlignment(Qt::AlignCenter);
@@ -293,16 +301,10 @@ void PlayerWindow::setUpSeekBar()
 
 void PlayerWindow::startTimers()
 {
-    m_displayTick.setInterval(kDisplayTickMs);
-    m_needleTick.setInterval(kNeedleTickMs);
     m_cardDiscovery.setInterval(kCardDiscoveryDelayMs);
     m_cardDiscovery.setSingleShot(true);
-    connect(&m_displayTick, &QTimer::timeout, this, &PlayerWindow::onDisplayTick);
-    connect(&m_needleTick, &QTimer::timeout, this, &PlayerWindow::onNeedleTick);
     connect(&m_cardDiscovery, &QTimer::timeout, this, &PlayerWindow::discoverCard);
-    m_needleTick.start();
     m_cardDiscovery.start();
-    m_displayTick.start();
 }
 
 // What the session does, shown.
@@ -314,8 +316,9 @@ void PlayerWindow::connectSession()
     connect(&m_session, &PlaybackSession::listChanged, this, &PlayerWindow::onListChanged);
     connect(&m_session, &PlaybackSession::entryShown, this, &PlayerWindow::showEntry);
     connect(&m_session, &PlaybackSession::recordingClosed, this, &PlayerWindow::resetDisplays);
-    connect(&m_session, &PlaybackSession::positionMoved, this, &PlayerWindow::displayTick);
-    // The play button follows the engine's state as it changes, not on the display tick.
+    connect(&m_session, &PlaybackSession::positionChanged, this, &PlayerWindow::showPosition);
+    connect(&m_session, &PlaybackSession::tripChanged, this, &PlayerWindow::showTrip);
+    // The play button follows the state as it changes.
     connect(&m_session, &PlaybackSession::stateChanged, this,
             [this](PlayState state) { setPlayButton(state == PlayState::Running); });
     connect(&m_session, &PlaybackSession::seeked, this,
@@ -394,7 +397,7 @@ void PlayerWindow::restoreSettings()
 
 bool PlayerWindow::idlePictureShown() const
 {
-    return m_session.engine().state() == PlayState::Init && !m_firstRecordingOpened;
+    return !m_session.isOpen() && !m_firstRecordingOpened;
 }
 
 // Every note of the window (locked, could not delete, play or save) passes on the title
@@ -472,16 +475,14 @@ void PlayerWindow::keyPressEvent(QKeyEvent* e)
 
 void PlayerWindow::closeEvent(QCloseEvent* e)
 {
-    m_displayTick.stop();
-    m_needleTick.stop();
-    m_session.engine().close();
+    m_session.shutDown();
     QWidget::closeEvent(e);
 }
 
 void PlayerWindow::toggleFullScreen()
 {
     // Taken from the video itself: opening a recording puts it back into the window.
-    m_session.engine().setFullScreen(!m_videoArea->isFullScreenVideo());
+    m_session.setFullScreen(!m_videoArea->isFullScreenVideo());
 }
 
 void PlayerWindow::showWindowMenu(const QPoint& globalPos)

@@ -26,7 +26,7 @@ class CardArrivals;
 
 // The player window: the skinned 1024 x 768 window with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
-// session's; the window shows it, kept in step by the 100 ms display tick.
+// session's; the window shows what the session's signals say, the play position among them.
 class PlayerWindow : public QWidget
 {
 public:
@@ -51,7 +51,8 @@ public:
     void importOfferedCard();
 
     // Playing.
-    void displayTick();  // seek bar, chart, map and gauges at the play position
+    // Seek bar, chart, map and gauges at the play position.
+    void showPosition(double seconds, const TelemetryEntry* entry);
     void onPlay();
     void onStop();
     void onVolumeDown();
@@ -117,13 +118,12 @@ private:
     void toggleFullScreen();
     void onSeekBarMoving();
     void onSeekBarMoved();
-    void onDisplayTick();
-    void onNeedleTick();
     void showTrack(int row, double durationSeconds);
     void showEntry(int row);  // the row the session shows as current, selected
     int selectedRow() const;
     void sendTrack();
     // Trips (player_window_trip.cpp).
+    void showTrip();
     void showTripSummary();
     void clearTripSummary();
     void showSummaryWhenNoNote();
@@ -186,8 +186,6 @@ private:
     QImage m_compassSquare;  // the arrow turned by m_shownHeading
     QPixmap m_volumeOn;      // a lit bar of the volume indicator
     QPixmap m_volumeOff;
-    QTimer m_displayTick;    // seek bar, chart, map and gauges follow the play position
-    QTimer m_needleTick;     // needle and compass drawn again
     QTimer m_cardDiscovery;  // once, a moment after start: a camera card already in
     QTimer m_statusTimer;    // hides a note after a few seconds
     std::unique_ptr<CardArrivals> m_cardArrivals;

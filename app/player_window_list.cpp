@@ -110,20 +110,13 @@ void PlayerWindow::savePlayList()
     for (int row = 0; row < catalogue.count(); ++row) {
         list.files.push_back(catalogue.entryAt(row).filePath);
     }
-    if (m_session.engine().state() != PlayState::Init) {
-        list.open = m_session.engine().filePath();
-    }
+    list.open = m_session.openFile();
     player_settings::setPlayList(list);
 }
 
-// A recording added to the open one's trip or taken from it changes the trip's map and sums.
 void PlayerWindow::onListChanged()
 {
     savePlayList();
-    if (m_session.engine().state() != PlayState::Init) {
-        sendTrack();
-        showTripSummary();
-    }
 }
 
 void PlayerWindow::onCycle()

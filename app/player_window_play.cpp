@@ -1,5 +1,5 @@
-// The player window's playing side: what a recording shows when it opens, the display
-// tick, the transport and volume buttons, the seek bar, and snapshots.
+// The player window's playing side: what a recording shows when it opens, the play
+// position, the transport and volume buttons, the seek bar, and snapshots.
 #include "player_window.h"
 
 #include <QLabel>
@@ -44,8 +44,6 @@ void PlayerWindow::showTrack(int, double durationSeconds)
     m_waveformView->reload();
     drawVolumeIndicator(m_session.volumeLevel());
     resetGauges();
-    sendTrack();
-    showTripSummary();
 }
 
 void PlayerWindow::resetGauges()
@@ -71,17 +69,15 @@ void PlayerWindow::clearMap()
     }
 }
 
-void PlayerWindow::displayTick()
+void PlayerWindow::showPosition(double position, const TelemetryEntry* entry)
 {
-    const PlayState state = m_session.engine().state();
-    const double position = m_session.position();
-    if (state == PlayState::Running || state == PlayState::Stopped) {
+    // While paused the bar is the user's to drag.
+    if (m_session.state() != PlayState::Paused) {
         m_seekSlider->setValue(seekBarMs(position));
     }
     m_waveformView->setCursorEntry(static_cast<int>(position * 1000 / kMsPerCursorStep));
     m_waveformView->setElapsed(static_cast<int>(position));
 
-    const TelemetryEntry* entry = m_session.currentSample();
     if (!entry) {
         drawCompass(180.0);
         drawSpeedNeedle(0);
@@ -91,21 +87,15 @@ void PlayerWindow::displayTick()
         return;  // no fix: map, needle and compass keep what they show
     }
     if (m_mapView) {
-        m_mapView->setPosition(QString::fromStdString(entry->latitude),
-                               QString::fromStdString(entry->longitude), QStringLiteral("0"));
+        m_mapView->setPosition(QString::fromStdString(degreesText(entry->position->latitude)),
+                               QString::fromStdString(degreesText(entry->position->longitude)),
+                               QStringLiteral("0"));
     }
     if (entry->speedKmh != m_shownSpeed) {
         drawSpeedNeedle(entry->speedKmh);  // also the speed text
     }
     if (entry->course != m_shownHeading) {
         drawCompass(entry->course);
-    }
-}
-
-void PlayerWindow::onDisplayTick()
-{
-    if (m_session.isPlaying()) {
-        displayTick();
     }
 }
 
@@ -117,12 +107,6 @@ void PlayerWindow::setPlayButton(bool running)
         m_playButton->setImage(
             skinPicture(running ? QStringLiteral("pause.png") : QStringLiteral("play.png")));
     }
-}
-
-void PlayerWindow::onNeedleTick()
-{
-    drawSpeedNeedle(m_shownSpeed);
-    drawCompass(m_shownHeading);
 }
 
 void PlayerWindow::onPlay()
@@ -229,24 +213,14 @@ void PlayerWindow::drawCompass(double heading)
 
 void PlayerWindow::onCapture()
 {
-    PlaybackEngine& m_engine = m_session.engine();
-    const PlayState state = m_engine.state();
-    if (state == PlayState::Stopped || state == PlayState::Init) {
-        return;
-    }
-    const bool resume = state == PlayState::Running;
-    if (resume) {
-        m_engine.pause();
-    }
-    const QString file = m_services.chooseSnapshotFile
-                             ? m_services.chooseSnapshotFile(this, snapshotSuggestion())
-                             : QString();
-    if (!file.isEmpty()) {
-        saveSnapshot(file);
-    }
-    if (resume) {
-        m_engine.togglePlay();
-    }
+    m_session.holdFrame([this] {
+        const QString file = m_services.chooseSnapshotFile
+                                 ? m_services.chooseSnapshotFile(this, snapshotSuggestion())
+                                 : QString();
+        if (!file.isEmpty()) {
+            saveSnapshot(file);
+        }
+    });
 }
 
 // The pictures folder (or where the last one went), and the recording's name with the
@@ -278,7 +252,7 @@ void PlayerWindow::saveSnapshot(const QString& file)
     m_session.currentEntry(node);
     const SnapshotTags tags =
         snapshotTagsFor(node, m_session.currentSample(), m_session.position(), m_speedUnit);
-    const bool written = m_session.engine().captureFrame(file, &tags);
+    const bool written = m_session.writeFrame(file, tags);
     setCursor(Qt::ArrowCursor);
     if (!written) {
         showStatus(QStringLiteral("Could not save the picture to %1.").arg(file));

@@ -3,7 +3,6 @@
 #include <QTimeZone>
 
 #include "layout.h"
-#include "map_track.h"
 #include "recording_entry.h"
 #include "telemetry_table.h"
 
@@ -35,14 +34,13 @@ SnapshotTags snapshotTagsFor(const RecordingEntry& recording, const TelemetryEnt
     } else if (const QDateTime start = recordingStart(recording); start.isValid()) {
         tags.frameTime = start.addMSecs(static_cast<qint64>(positionSeconds * 1000));
     }
-    if (!shown || !shown->hasPosition()) {
+    if (!shown || !shown->position || !isOnEarth(*shown->position)) {
         return tags;
     }
-    if (const auto point = mapPointFromTexts(shown->latitude, shown->longitude)) {
-        tags.position = SnapshotTags::Position{point->latitude, point->longitude};
-        tags.speedKmh = shown->speedKmh;
-        tags.speedInMph = unit == SpeedUnit::Mph;
-        tags.course = shown->course;
-    }
+    tags.position =
+        SnapshotTags::Position{shown->position->latitude.value, shown->position->longitude.value};
+    tags.speedKmh = shown->speedKmh;
+    tags.speedInMph = unit == SpeedUnit::Mph;
+    tags.course = shown->course;
     return tags;
 }

@@ -70,7 +70,7 @@ WaveformView::WaveformView(QWidget* parent)
     setAutoFillBackground(false);
 }
 
-void WaveformView::setSource(TelemetryTable* source)
+void WaveformView::setSource(const TelemetryTable* source)
 {
     m_source = source;
 }
@@ -131,8 +131,6 @@ void WaveformView::reset()
     m_totalSeconds = 0;
     m_step = 1;
     m_peakIndex = -1;
-    if (m_source)
-        m_source->clear();
     m_layerStale = true;
     update();
 }

@@ -24,7 +24,7 @@ public:
     explicit WaveformView(QWidget* parent = nullptr);
 
     // The telemetry table to chart; not owned, outlives this control.
-    void setSource(TelemetryTable* source);
+    void setSource(const TelemetryTable* source);
     void setDuration(int seconds);
     // Takes the table's entry count and charts it from the start.
     void reload();
@@ -36,7 +36,7 @@ public:
     void setSpeedView(bool speedView);
     // The unit of the speed view's scale and curve and of the speed at the cursor.
     void setSpeedUnit(SpeedUnit unit);
-    // Empties the chart and the source table.
+    // Empties the chart; the table is left to its owner.
     void reset();
     // Marks an entry (the strongest G-sensor peak) with a flag; -1 removes the mark.
     void setPeak(int index);
@@ -74,7 +74,7 @@ private:
     void drawText(QPainter& painter, int x, int y, const QColor& color,
                   const std::string& text) const;
 
-    TelemetryTable* m_source = nullptr;
+    const TelemetryTable* m_source = nullptr;
     int m_entryCount = 0;
     int m_step = 1;
     bool m_speedView = false;

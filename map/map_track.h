@@ -2,8 +2,6 @@
 
 #include <QJsonArray>
 
-#include <optional>
-#include <string_view>
 #include <vector>
 
 // One position of a track, in signed decimal degrees.
@@ -16,10 +14,6 @@ struct MapPoint
 };
 
 using MapTrack = std::vector<MapPoint>;
-
-// The position of two coordinate texts as the telemetry table holds them ("55.812345"),
-// read the same in every locale; nothing when either text is not a number in range.
-std::optional<MapPoint> mapPointFromTexts(std::string_view latitude, std::string_view longitude);
 
 // A track as the page takes it: [[latitude, longitude], ...], with consecutive equal
 // positions sent once.

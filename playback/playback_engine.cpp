@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr std::array kRates{1.0, 2.0, 3.0, 8.0, -1.0, -2.0, -3.0, -8.0};
-
 // Waits are bounded so that a file that never finishes prerolling cannot hang
 // the GUI thread; an error ends them at once.
 constexpr std::chrono::milliseconds kCueTimeout{10000};
@@ -54,7 +52,7 @@ int centibelsFromLinear(double linear)
 
 }  // namespace
 
-PlaybackEngine::PlaybackEngine(QObject* parent) : QObject(parent)
+PlaybackEngine::PlaybackEngine(QObject* parent) : MediaEngine(parent)
 {
     initGStreamer();
 }
@@ -69,10 +67,17 @@ PlaybackResult PlaybackEngine::open(const QString& fileName, VideoWidget* videoW
     return open(QFile::encodeName(fileName).toStdString(), videoWindow);
 }
 
-PlaybackResult PlaybackEngine::open(const std::string& path, VideoWidget* videoWindow)
+PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
 {
-    if (path.empty())
+    if (path.empty()) {
+        close();
         return {PlaybackError::InvalidArgument, QStringLiteral("No file name.")};
+    }
+    auto* videoWindow = dynamic_cast<VideoWidget*>(video);
+    if (video && !videoWindow) {
+        close();
+        return {PlaybackError::InvalidArgument, QStringLiteral("No video widget to draw into.")};
+    }
     if (m_playbin != nullptr)
         releaseAll();
 
@@ -83,7 +88,6 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoWidget* videoW
         m_videoWindow->update();
     }
     m_path = path;
-    m_rate = 1.0;
     m_errorPosition = 0.0;
     setState(PlayState::Stopped);
 
@@ -268,7 +272,7 @@ void PlaybackEngine::renderAgain()
         gst_element_get_state(m_playbin, &current, nullptr, 0) != GST_STATE_CHANGE_SUCCESS ||
         current != GST_STATE_PAUSED)
         return;
-    seek(m_rate, position());
+    seek(position());
 }
 
 // The frame being shown as BGRx at the video's native size; a new reference or null.
@@ -331,7 +335,7 @@ void PlaybackEngine::close()
     releaseAll();
     m_path.clear();
     m_errorPosition = 0.0;
-    setState(PlayState::Init);
+    setState(PlayState::Closed);
     if (m_videoWindow)
         m_videoWindow->update();
 }
@@ -388,7 +392,7 @@ PlaybackResult PlaybackEngine::stop()
     if (!result)
         return result;
     setState(PlayState::Stopped);
-    return seek(m_rate, 0.0);
+    return seek(0.0);
 }
 
 double PlaybackEngine::position() const
@@ -405,7 +409,7 @@ PlaybackResult PlaybackEngine::setPosition(double seconds)
 {
     if (m_playbin == nullptr)
         return {};
-    return seek(m_rate, seconds);
+    return seek(seconds);
 }
 
 double PlaybackEngine::duration() const
@@ -416,17 +420,12 @@ double PlaybackEngine::duration() const
     return static_cast<double>(duration) / GST_SECOND;
 }
 
-// Forward rates play from `seconds` to the end, reverse rates from `seconds`
-// back to the start. Returns once the pipeline shows the new position.
-PlaybackResult PlaybackEngine::seek(double rate, double seconds)
+// Returns once the pipeline shows the new position.
+PlaybackResult PlaybackEngine::seek(double seconds)
 {
     const auto position = static_cast<gint64>(std::max(0.0, seconds) * GST_SECOND);
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    const bool accepted =
-        rate > 0 ? gst_element_seek(m_playbin, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                                    position, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)
-                 : gst_element_seek(m_playbin, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
-                                    GST_SEEK_TYPE_SET, position);
+    const bool accepted = gst_element_seek_simple(m_playbin, GST_FORMAT_TIME, flags, position);
     if (!accepted)
         return {PlaybackError::Failed, QStringLiteral("The pipeline refused the seek.")};
     const int settled = settle(kSeekTimeout);
@@ -435,23 +434,6 @@ PlaybackResult PlaybackEngine::seek(double rate, double seconds)
     if (settled == GST_STATE_CHANGE_ASYNC)
         return {PlaybackError::TimedOut, QStringLiteral("The seek did not finish in time.")};
     return {};
-}
-
-PlaybackResult PlaybackEngine::setRate(int index)
-{
-    const double rate = index >= 0 && index < static_cast<int>(kRates.size())
-                            ? kRates[static_cast<std::size_t>(index)]
-                            : 1.0;
-    if (m_playbin == nullptr)
-        return {};
-    // The player asks for normal speed before every start; a seek then would
-    // only cost a stall.
-    if (rate == m_rate)
-        return {};
-    const PlaybackResult result = seek(rate, position());
-    if (result)
-        m_rate = rate;
-    return result;
 }
 
 int PlaybackEngine::volumeLevel() const
@@ -538,7 +520,7 @@ PlaybackResult PlaybackEngine::rewindToStart()
 {
     if (PlaybackResult paused = changeState(GST_STATE_PAUSED); !paused)
         return paused;
-    if (!seek(m_rate, 0.0)) {
+    if (!seek(0.0)) {
         if (PlaybackResult ready = changeState(GST_STATE_READY); !ready)
             return ready;
         if (PlaybackResult paused = changeState(GST_STATE_PAUSED); !paused)

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "media_engine.h"
 #include "pipeline_messages.h"
 #include "pipeline_teardown.h"
 #include "playback_result.h"
 
-#include <QObject>
 #include <QPointer>
 #include <QSize>
 #include <QString>
@@ -17,15 +17,12 @@ typedef struct _GstElement GstElement;
 typedef struct _GstSample GstSample;
 class FrameGate;
 class VideoWidget;
-struct SnapshotTags;
-
-enum class PlayState { Stopped, Paused, Running, Init };
 
 // Plays one recording at a time through one GStreamer playbin whose video the given
-// VideoWidget shows. All calls come from the GUI thread, and every signal is emitted
-// there: the streaming threads only queue what they saw. The engine must be closed (or
-// destroyed) before the video widget goes away.
-class PlaybackEngine : public QObject
+// VideoWidget shows (any other output is refused). The streaming threads only queue what
+// they saw; the GUI thread acts on it. The engine must be closed (or destroyed) before the
+// video widget goes away.
+class PlaybackEngine : public MediaEngine
 {
     Q_OBJECT
 
@@ -39,48 +36,33 @@ public:
 
     // Builds the pipeline for the file and cues it paused at 0. Fails when the file is
     // missing, not a regular file, not a movie, has an index beyond what a camera writes,
-    // or cannot be decoded; the engine is then closed (Init). `path` is the name's bytes
-    // as the file system has them, whatever their encoding; a QString name goes through
-    // QFile::encodeName.
-    PlaybackResult open(const std::string& path, VideoWidget* videoWindow);
+    // or cannot be decoded, or the output is no VideoWidget; the engine is then Closed.
+    // `path` is the name's bytes as the file system has them, whatever their encoding; a
+    // QString name goes through QFile::encodeName.
+    PlaybackResult open(const std::string& path, VideoOutput* video) override;
     PlaybackResult open(const QString& fileName, VideoWidget* videoWindow);
     // Returns at once; the pipeline stops on a worker thread.
-    void close();
+    void close() override;
 
-    PlaybackResult togglePlay();
-    PlaybackResult pause();
-    PlaybackResult stop();
-    PlayState state() const { return m_state; }
+    PlaybackResult togglePlay() override;
+    PlaybackResult pause() override;
+    PlaybackResult stop() override;
+    PlayState state() const override { return m_state; }
 
     // After an error: where it stopped.
-    double position() const;
-    PlaybackResult setPosition(double seconds);
-    double duration() const;
+    double position() const override;
+    PlaybackResult setPosition(double seconds) override;
+    double duration() const override;
 
-    // Index into the rate table 1, 2, 3, 8, -1, -2, -3, -8 (any other index: 1).
-    PlaybackResult setRate(int index);
-    double rate() const { return m_rate; }
+    int volumeLevel() const override;
+    void setVolumeLevel(int level) override;
 
-    // Eleven steps: 10 is full volume, each step below is 3 dB quieter.
-    int volumeLevel() const;
-    void setVolumeLevel(int level);
+    void setFullScreen(bool on) override;
 
-    void setFullScreen(bool on);
-
-    // Writes the frame being shown as a JPEG, with the EXIF tags when given; false when
-    // nothing was written.
-    bool captureFrame(const QString& fileName, const SnapshotTags* tags = nullptr);
+    bool captureFrame(const QString& fileName, const SnapshotTags* tags = nullptr) override;
 
     QString fileName() const;
-    const std::string& filePath() const { return m_path; }
-
-signals:
-    void stateChanged(PlayState state);
-    // The recording played to its end; the engine is rewound to 0 and Stopped.
-    void endReached();
-    // The recording broke off; the engine is Stopped where it broke, position() says
-    // where, and the picture of that moment stays.
-    void failed(const QString& reason);
+    const std::string& filePath() const override { return m_path; }
 
 private:
     PlaybackResult openPipeline();
@@ -96,7 +78,7 @@ private:
     void releaseAll();
 
     PlaybackResult changeState(int gstState);
-    PlaybackResult seek(double rate, double seconds);
+    PlaybackResult seek(double seconds);
     int settle(std::chrono::milliseconds bound) const;
     PlaybackResult rewindToStart();
     void stopAfterError(const PlaybackResult& error);
@@ -106,8 +88,7 @@ private:
     QPointer<VideoWidget> m_videoWindow;
     std::string m_path;
     QString m_audioSink;
-    PlayState m_state = PlayState::Init;
-    double m_rate = 1.0;
+    PlayState m_state = PlayState::Closed;
     double m_errorPosition = 0.0;  // reported while an error holds the pipeline stopped
     GstElement* m_playbin = nullptr;
     GstElement* m_videoSink = nullptr;  // owned by m_playbin

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "frame_mailbox.h"
+#include "media_engine.h"
 
 #include <memory>
 #include <optional>
@@ -18,7 +19,7 @@ class VideoSurface;
 // instead, it draws into the video surface laid over that rectangle, and the
 // widget paints only the black around it (and the mailbox's picture while the
 // surface is hidden).
-class VideoWidget : public QWidget
+class VideoWidget : public QWidget, public VideoOutput
 {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "playback_session.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -33,42 +34,41 @@ QString tripTip(const TripIndex& trips, std::span<const int> rows)
 
 }  // namespace
 
-QString clockText(double seconds)
+PlaybackSession::PlaybackSession(std::unique_ptr<MediaEngine> engine, QObject* parent)
+    : QObject(parent), m_engine(std::move(engine))
 {
-    const int whole = std::max(0, static_cast<int>(seconds));
-    const QString minutesSeconds = QStringLiteral("%1:%2")
-                                       .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
-                                       .arg(whole % 60, 2, 10, QLatin1Char('0'));
-    return whole < 3600 ? minutesSeconds
-                        : QStringLiteral("%1:%2").arg(whole / 3600).arg(minutesSeconds);
-}
-
-QString utcClockText(std::int64_t utcMs)
-{
-    // "2024-06-11T08:15:00Z" -> "08:15:00"
-    return QString::fromStdString(isoUtcTime(utcMs)).mid(11, 8);
-}
-
-PlaybackSession::PlaybackSession(QObject* parent) : QObject(parent)
-{
-    connect(&m_engine, &PlaybackEngine::endReached, this, &PlaybackSession::onEndReached);
-    connect(&m_engine, &PlaybackEngine::failed, this, &PlaybackSession::onFailed);
-    connect(&m_engine, &PlaybackEngine::stateChanged, this, &PlaybackSession::stateChanged);
+    connect(m_engine.get(), &MediaEngine::endReached, this, &PlaybackSession::onEndReached);
+    connect(m_engine.get(), &MediaEngine::failed, this, &PlaybackSession::onFailed);
+    connect(m_engine.get(), &MediaEngine::stateChanged, this, &PlaybackSession::stateChanged);
+    m_displayTimer.setInterval(kDisplayTickMs);
+    connect(&m_displayTimer, &QTimer::timeout, this, &PlaybackSession::displayTick);
 }
 
 PlaybackSession::~PlaybackSession()
 {
-    m_engine.close();
+    m_engine->close();
 }
 
-bool PlaybackSession::isPlaying() const
+bool PlaybackSession::isPlayingOrPaused() const
 {
-    return m_engine.state() == PlayState::Paused || m_engine.state() == PlayState::Running;
+    return state() == PlayState::Paused || state() == PlayState::Running;
 }
 
 const TelemetryEntry* PlaybackSession::currentSample() const
 {
-    return m_telemetry.find(static_cast<int>(m_engine.position()) * kEntriesPerSample);
+    return m_telemetry.find(static_cast<int>(m_engine->position()) * kEntriesPerSample);
+}
+
+void PlaybackSession::displayTick()
+{
+    if (isPlayingOrPaused()) {
+        pushPosition();
+    }
+}
+
+void PlaybackSession::pushPosition()
+{
+    emit positionChanged(m_engine->position(), currentSample());
 }
 
 bool PlaybackSession::play(Step step)
@@ -76,7 +76,7 @@ bool PlaybackSession::play(Step step)
     if (!m_movingPastFailure) {
         m_failureNotes.clear();  // a new start: earlier failures are no longer news
     }
-    if (isPlaying()) {
+    if (isPlayingOrPaused()) {
         stop();
     }
     if (step != Step::Current) {
@@ -88,11 +88,13 @@ bool PlaybackSession::play(Step step)
     }
     RecordingEntry node;
     if (!currentEntry(node)) {
-        return true;
+        return false;
     }
     emit opening();
-    if (const PlaybackResult opened = m_engine.open(node.filePath, m_video); !opened) {
+    if (const PlaybackResult opened = m_engine->open(node.filePath, m_video); !opened) {
+        m_displayTimer.stop();
         m_telemetry.clear();
+        m_trip = {};
         m_model.setPlayingRow(-1);
         emit recordingClosed();
         emit entryShown(m_currentIndex);
@@ -105,16 +107,18 @@ bool PlaybackSession::play(Step step)
     m_failureNotes.clear();
     m_userStopped = false;  // a stop of the recording before does not hold for this one
     m_resumeAfterSeek = false;
-    const double duration = m_engine.duration();
+    const double duration = m_engine->duration();
     m_telemetry.readRecording(node, duration);
     // The level the user set holds for every recording; the first open reads the default.
     if (m_volumeLevel == -1) {
-        m_volumeLevel = m_engine.volumeLevel();
+        m_volumeLevel = m_engine->volumeLevel();
     }
-    m_engine.setVolumeLevel(m_volumeLevel);
+    m_engine->setVolumeLevel(m_volumeLevel);
     m_model.setPlayingRow(m_currentIndex);
     emit trackLoaded(m_currentIndex, duration);
-    m_engine.togglePlay();
+    refreshTrip();
+    m_engine->togglePlay();
+    m_displayTimer.start();
     emit entryShown(m_currentIndex);
     return true;
 }
@@ -130,7 +134,7 @@ void PlaybackSession::playEntry(int row)
 
 void PlaybackSession::activateRow(int row)
 {
-    if (row == m_currentIndex && m_engine.state() != PlayState::Init) {
+    if (row == m_currentIndex && isOpen()) {
         return;  // already open: it neither restarts nor loses its place
     }
     playEntry(row);
@@ -140,21 +144,20 @@ void PlaybackSession::playOrPause(int selectedRow)
 {
     // While a recording plays, Pause pauses it: a row clicked to look at it waits. When
     // nothing plays, a row chosen other than the one open is what the user wants played.
-    if (m_engine.state() != PlayState::Running && selectedRow >= 0 &&
-        (selectedRow != m_currentIndex || m_engine.state() == PlayState::Init)) {
+    if (state() != PlayState::Running && selectedRow >= 0 &&
+        (selectedRow != m_currentIndex || !isOpen())) {
         playEntry(selectedRow);
         return;
     }
-    m_engine.setRate(0);
-    m_engine.togglePlay();
+    m_engine->togglePlay();
     m_userStopped = false;
 }
 
 void PlaybackSession::stop()
 {
     m_userStopped = true;
-    m_engine.stop();
-    emit positionMoved();
+    m_engine->stop();
+    pushPosition();
 }
 
 // A recording that cannot be played, or breaks off: a note, and in cycle mode the chain
@@ -184,7 +187,7 @@ void PlaybackSession::onFailed()
     currentEntry(node);
     m_userStopped = false;
     failRecording(QStringLiteral("%1 is damaged after %2")
-                      .arg(displayName(node), clockText(m_engine.position())));
+                      .arg(displayName(node), clockText(m_engine->position())));
 }
 
 void PlaybackSession::onEndReached()
@@ -193,37 +196,37 @@ void PlaybackSession::onEndReached()
     if (!m_userStopped) {
         play(m_cycleMode ? Step::Next : Step::Current);
     }
-    emit positionMoved();
+    pushPosition();
     m_userStopped = false;
 }
 
 void PlaybackSession::seekBy(double seconds)
 {
-    if (!isPlaying()) {
+    if (!isPlayingOrPaused()) {
         return;
     }
-    const double duration = m_engine.duration();
-    const double target = std::max(0.0, m_engine.position() + seconds);
+    const double duration = m_engine->duration();
+    const double target = std::max(0.0, m_engine->position() + seconds);
     // Past the end is the end: no frame is left to show there, and what follows it plays.
     if (duration > 0.0 && target >= duration) {
         m_userStopped = false;
-        m_engine.stop();
+        m_engine->stop();
         onEndReached();
         return;
     }
-    m_engine.setPosition(target);
+    m_engine->setPosition(target);
     emit seeked(target);
 }
 
 void PlaybackSession::seekTo(double seconds)
 {
-    m_engine.setPosition(seconds);
+    m_engine->setPosition(seconds);
 }
 
 void PlaybackSession::holdForSeek()
 {
-    m_resumeAfterSeek = m_resumeAfterSeek || m_engine.state() == PlayState::Running;
-    m_engine.pause();
+    m_resumeAfterSeek = m_resumeAfterSeek || state() == PlayState::Running;
+    m_engine->pause();
 }
 
 void PlaybackSession::finishSeek()
@@ -232,8 +235,8 @@ void PlaybackSession::finishSeek()
         return;
     }
     m_resumeAfterSeek = false;
-    if (m_engine.state() == PlayState::Paused) {
-        m_engine.togglePlay();
+    if (state() == PlayState::Paused) {
+        m_engine->togglePlay();
     }
 }
 
@@ -253,16 +256,16 @@ void PlaybackSession::setVolumeLevel(int level)
 
 void PlaybackSession::volumeDown()
 {
-    if (isPlaying() && m_volumeLevel > 0) {
-        m_engine.setVolumeLevel(--m_volumeLevel);
+    if (isPlayingOrPaused() && m_volumeLevel > 0) {
+        m_engine->setVolumeLevel(--m_volumeLevel);
         emit volumeChanged(m_volumeLevel);
     }
 }
 
 void PlaybackSession::volumeUp()
 {
-    if (isPlaying() && m_volumeLevel < 10) {
-        m_engine.setVolumeLevel(++m_volumeLevel);
+    if (isPlayingOrPaused() && m_volumeLevel < 10) {
+        m_engine->setVolumeLevel(++m_volumeLevel);
         emit volumeChanged(m_volumeLevel);
     }
 }
@@ -340,7 +343,7 @@ int PlaybackSession::restoreList(const std::vector<std::string>& files, const st
 // Nothing of the list stays: no open recording, nothing that shows it, nothing to resume.
 void PlaybackSession::clear()
 {
-    if (m_engine.state() != PlayState::Init) {
+    if (isOpen()) {
         closeRecording();
     }
     m_catalogue.removeAll();
@@ -352,10 +355,18 @@ void PlaybackSession::clear()
 void PlaybackSession::closeRecording()
 {
     stop();
-    m_engine.close();
+    m_engine->close();
+    m_displayTimer.stop();
     m_telemetry.clear();
+    m_trip = {};
     m_model.setPlayingRow(-1);
     emit recordingClosed();
+}
+
+void PlaybackSession::shutDown()
+{
+    m_displayTimer.stop();
+    m_engine->close();
 }
 
 void PlaybackSession::deleteRecording(int row,
@@ -375,7 +386,7 @@ void PlaybackSession::deleteRecording(int row,
     if (!confirm || !confirm(name)) {
         return;
     }
-    if (row == m_currentIndex && m_engine.state() != PlayState::Init) {
+    if (row == m_currentIndex && isOpen()) {
         closeRecording();
     }
     if (!m_catalogue.deleteFileAt(row)) {
@@ -405,8 +416,7 @@ void PlaybackSession::toggleLock(int row)
 void PlaybackSession::volumeRemoved(const QString& root)
 {
     const std::string prefix = QFile::encodeName(root).toStdString() + "/";
-    if (m_engine.state() == PlayState::Init ||
-        m_engine.filePath().compare(0, prefix.size(), prefix) != 0) {
+    if (!isOpen() || m_engine->filePath().compare(0, prefix.size(), prefix) != 0) {
         return;
     }
     closeRecording();
@@ -423,6 +433,16 @@ void PlaybackSession::refreshTrips()
     }
     m_model.setTripStarts(starts);
     emit listChanged();
+    if (isOpen()) {
+        refreshTrip();
+    }
+}
+
+// The open recording's trip, read again and announced.
+void PlaybackSession::refreshTrip()
+{
+    m_trip = tripOf(m_currentIndex);
+    emit tripChanged();
 }
 
 void PlaybackSession::ensureTrips()
@@ -463,4 +483,41 @@ TripDigests PlaybackSession::tripOf(int row)
             &m_trips.digest(node, tripRow == m_currentIndex ? &m_telemetry : nullptr));
     }
     return trip;
+}
+
+QString PlaybackSession::tripBaseName(int row)
+{
+    const std::vector<int> rows = tripRows(row);
+    RecordingEntry node;
+    m_catalogue.entryAt(rows.empty() ? row : rows.front(), node);
+    return QFileInfo(QString::fromStdString(node.displayName)).completeBaseName();
+}
+
+PlaybackSession::TripExport PlaybackSession::exportTrip(int row, const QString& file)
+{
+    const std::vector<int> rows = tripRows(row);
+    const bool csv = file.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    return {saveWhole(file, tripExportText(rows, m_catalogue, m_trips, csv)),
+            static_cast<int>(rows.size())};
+}
+
+bool PlaybackSession::holdFrame(const std::function<void()>& whileHeld)
+{
+    if (!isPlayingOrPaused()) {
+        return false;
+    }
+    const bool resume = state() == PlayState::Running;
+    if (resume) {
+        m_engine->pause();
+    }
+    whileHeld();
+    if (resume) {
+        m_engine->togglePlay();
+    }
+    return true;
+}
+
+bool PlaybackSession::writeFrame(const QString& file, const SnapshotTags& tags)
+{
+    return m_engine->captureFrame(file, &tags);
 }

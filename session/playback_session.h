@@ -3,39 +3,29 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
-#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "playback_engine.h"
+#include "clock_text.h"
+#include "media_engine.h"
 #include "playlist_catalogue.h"
 #include "playlist_model.h"
 #include "telemetry_table.h"
 #include "trip_index.h"
+#include "trip_report.h"
 
 class RemovableVolumes;
-class VideoWidget;
-
-// "01:23", or "1:02:03" past the hour.
-QString clockText(double seconds);
-// "08:15:00", the UTC time of day of a time in ms since 1970.
-QString utcClockText(std::int64_t utcMs);
-
-// The recordings of a trip around the open one, for the map and the trip summary.
-struct TripDigests
-{
-    std::vector<int> rows;                    // the trip's rows, in play order
-    std::vector<const TrackDigest*> digests;  // one per row
-    int playingPart = -1;                     // index of the open recording in rows
-};
 
 // What the player plays and in which order: the catalogue and its model, the engine, the
 // open recording's telemetry and the trips. It decides which entry plays, what follows the
 // end or the failure of a recording (cycle mode on: the next one; off: the same one again,
 // or nothing after a failure), what a user's stop holds back, and what deleting or losing
-// the open recording does. It knows no widget: the window shows what its signals say.
+// the open recording does. It is the engine's only client and knows no widget: the window
+// shows what its signals say, the play position among them.
 class PlaybackSession : public QObject
 {
     Q_OBJECT
@@ -47,27 +37,32 @@ public:
     static constexpr double kShortSeekSeconds = 5.0;
     static constexpr double kLongSeekSeconds = 30.0;
 
-    explicit PlaybackSession(QObject* parent = nullptr);
+    // How often the play position is pushed while a recording plays or is paused.
+    static constexpr int kDisplayTickMs = 100;
+
+    explicit PlaybackSession(std::unique_ptr<MediaEngine> engine, QObject* parent = nullptr);
     ~PlaybackSession() override;
 
     // Where the engine shows the video; null plays without a picture.
-    void setVideoWidget(VideoWidget* video) { m_video = video; }
+    void setVideoOutput(VideoOutput* video) { m_video = video; }
 
-    PlaybackEngine& engine() { return m_engine; }
-    const PlaybackEngine& engine() const { return m_engine; }
     const PlaylistCatalogue& catalogue() const { return m_catalogue; }
     PlaylistModel& model() { return m_model; }
     const TelemetryTable& telemetry() const { return m_telemetry; }
-    // The chart reads it, and empties it when it is reset.
-    TelemetryTable& telemetry() { return m_telemetry; }
     const TripIndex& trips() const { return m_trips; }
 
     int currentIndex() const { return m_currentIndex; }
     bool cycleMode() const { return m_cycleMode; }
     // -1 until set or read from the engine at the first open.
     int volumeLevel() const { return m_volumeLevel; }
-    bool isPlaying() const;
-    double position() const { return m_engine.position(); }
+    PlayState state() const { return m_engine->state(); }
+    bool isOpen() const { return state() != PlayState::Closed; }
+    // Running or Paused: there is a place in the recording to seek from or to show.
+    bool isPlayingOrPaused() const;
+    double position() const { return m_engine->position(); }
+    double duration() const { return m_engine->duration(); }
+    // The open recording's file; empty when none is open.
+    const std::string& openFile() const { return m_engine->filePath(); }
     // The telemetry sample at the play position; null past the table's end.
     const TelemetryEntry* currentSample() const;
     // The entry of the current index; false when there is none.
@@ -75,13 +70,39 @@ public:
     {
         return m_catalogue.entryAt(m_currentIndex, out);
     }
+    // The timer that reads the engine for positionChanged.
+    const QTimer& displayTimer() const { return m_displayTimer; }
+    // One beat of that timer: pushes the position while playing or paused.
+    void displayTick();
 
-    // The digests of the trip of a row (the open recording's from its table).
-    TripDigests tripOf(int row);
+    // The open recording's trip as tripChanged last announced it (empty when none is open).
+    const TripDigests& trip() const { return m_trip; }
+    QString tripSummary(SpeedUnit unit) const
+    {
+        return tripSummaryText(m_trip, m_catalogue, m_trips, unit);
+    }
     // The rows of a row's trip, in play order.
     std::vector<int> tripRows(int row);
+    // The name of a row's trip's first recording, without its extension: the export's name.
+    QString tripBaseName(int row);
+    struct TripExport
+    {
+        QString problem;  // empty: written
+        int recordings = 0;
+    };
+    // The whole trip of the row into the file: one GPX segment per recording, or CSV rows
+    // when the name ends in .csv.
+    TripExport exportTrip(int row, const QString& file);
 
-    // Opens the entry of the step and plays it; false when there is no entry that way.
+    // Runs `whileHeld` (a file dialog, the writing) with the shown frame held still, and
+    // plays on afterwards if it played; false, and nothing run, when no frame is shown.
+    bool holdFrame(const std::function<void()>& whileHeld);
+    // Writes the shown frame as a JPEG with the tags; false when nothing was written.
+    bool writeFrame(const QString& file, const SnapshotTags& tags);
+    void setFullScreen(bool on) { m_engine->setFullScreen(on); }
+
+    // Opens the entry of the step and plays it; false when there is no entry that way, or
+    // when the list is empty.
     bool play(Step step);
     void playEntry(int row);
     // Enter or a double-click on a row: plays it, unless it is the recording already open.
@@ -117,6 +138,8 @@ public:
     void toggleLock(int row);
     // A volume went away: a recording of it that is open is closed.
     void volumeRemoved(const QString& root);
+    // Closes the open recording for good (the window is going).
+    void shutDown();
 
 signals:
     // The window shows the video area: a recording is about to open.
@@ -129,9 +152,12 @@ signals:
     void recordingClosed();
     // A recording played to its end (before what follows it starts).
     void recordingEnded(int row);
-    // Play stopped, or went back to 0 at the end: the displays show the position now.
-    void positionMoved();
+    // The play position and the telemetry sample there (null: none), every display tick
+    // while playing or paused, and at once when play stops or goes back to 0 at the end.
+    void positionChanged(double seconds, const TelemetryEntry* sample);
     void seeked(double seconds);
+    // The open recording's trip, once per open and when the list changes it; trip() holds it.
+    void tripChanged();
     void stateChanged(PlayState state);
     void cycleModeChanged(bool on);
     void volumeChanged(int level);
@@ -144,16 +170,21 @@ private:
     void onFailed();
     void failRecording(const QString& note);
     void closeRecording();
+    void pushPosition();
     void refreshTrips();
+    void refreshTrip();
+    TripDigests tripOf(int row);
     void ensureTrips();
     int stepInTrips(Step step);
 
     PlaylistCatalogue m_catalogue;
     PlaylistModel m_model{m_catalogue};
-    PlaybackEngine m_engine;
+    std::unique_ptr<MediaEngine> m_engine;
     TelemetryTable m_telemetry;
     TripIndex m_trips;
-    VideoWidget* m_video = nullptr;
+    TripDigests m_trip;
+    QTimer m_displayTimer;
+    VideoOutput* m_video = nullptr;
     int m_currentIndex = 0;
     bool m_cycleMode = true;
     bool m_userStopped = false;        // the stop holds until the next open or play

@@ -26,10 +26,11 @@ bool sidecarShared(const RecordingEntry& node)
             continue;
         const std::string other =
             (movie.has_parent_path() ? it->path() : it->path().filename()).string();
-        std::string sidecar;
         std::error_code same;
-        if (other != node.filePath && findGpsFile(other, sidecar) == 0 && !sidecar.empty() &&
-            fs::equivalent(sidecar, node.sidecarPath, same))
+        if (other == node.filePath)
+            continue;
+        if (const std::optional<std::string> sidecar = findGpsFile(other);
+            sidecar && fs::equivalent(*sidecar, node.sidecarPath, same))
             return true;
     }
     // A folder that cannot be listed cannot show the sidecar to be unshared.
@@ -125,7 +126,7 @@ bool PlaylistCatalogue::toggleLock(int index)
     if (!setReadOnly(entry.node.filePath, lock, entry.unlockedWriteBits))
         return false;
     entry.unlockedWriteBits = lock ? *before : 0;
-    entry.node.locked = lock ? 1 : 0;
+    entry.node.locked = lock;
     emit lockChanged(index);
     return true;
 }

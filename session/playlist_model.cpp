@@ -99,7 +99,7 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole: return toolTip(index.column(), node, marks);
     case TripStartRole: return marks.tripStart;
     case PlayingRole: return row == m_playingRow;
-    case LockedRole: return node.locked != 0;
+    case LockedRole: return node.locked;
     default: return {};
     }
 }

@@ -40,15 +40,18 @@ bool startsWith(const std::string& text, const std::string& prefix)
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+bool isOctalDigit(char c)
+{
+    return c >= '0' && c <= '7';
+}
+
 // The mount table escapes blanks and a few other characters as \ooo.
 std::string unescapeMountField(const std::string& field)
 {
     std::string out;
     for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() &&
-            std::isdigit(static_cast<unsigned char>(field[i + 1])) &&
-            std::isdigit(static_cast<unsigned char>(field[i + 2])) &&
-            std::isdigit(static_cast<unsigned char>(field[i + 3]))) {
+        if (field[i] == '\\' && i + 3 < field.size() && isOctalDigit(field[i + 1]) &&
+            isOctalDigit(field[i + 2]) && isOctalDigit(field[i + 3])) {
             out += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
             i += 3;
         } else {
@@ -158,23 +161,36 @@ bool MountedVolumes::isRemovableDevice(const std::string& device) const
 std::vector<std::string> MountedVolumes::rootPaths() const
 {
     std::vector<std::string> roots;
-    std::ifstream table(m_mountTable);
-    std::string line;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string device;
-        std::string mountPoint;
-        if (!(fields >> device >> mountPoint)) {
-            continue;
-        }
-        mountPoint = unescapeMountField(mountPoint);
+    for (const MountEntry& mount : readMountTable(m_mountTable)) {
         const bool automounted =
-            startsWith(mountPoint, "/media/") || startsWith(mountPoint, "/run/media/");
-        if (automounted || isRemovableDevice(device)) {
-            roots.push_back(withSlash(mountPoint));
+            startsWith(mount.mountPoint, "/media/") || startsWith(mount.mountPoint, "/run/media/");
+        if (automounted || isRemovableDevice(mount.source)) {
+            roots.push_back(withSlash(mount.mountPoint));
         }
     }
     return roots;
+}
+
+std::vector<MountEntry> readMountTable(const std::string& path)
+{
+    std::vector<MountEntry> mounts;
+    std::ifstream table(path);
+    std::string line;
+    while (std::getline(table, line)) {
+        // id parent major:minor root MOUNT-POINT options [optional fields...] - type SOURCE ...
+        std::istringstream fields(line);
+        std::vector<std::string> words;
+        for (std::string word; fields >> word;) {
+            words.push_back(word);
+        }
+        const auto separator = std::find(words.begin(), words.end(), "-");
+        if (words.size() < 5 || separator == words.end() || words.end() - separator < 3 ||
+            separator - words.begin() < 6) {
+            continue;
+        }
+        mounts.push_back({unescapeMountField(*(separator + 2)), unescapeMountField(words[4])});
+    }
+    return mounts;
 }
 
 bool findCardRoot(const std::vector<std::string>& roots, CardRoot& out)
@@ -229,6 +245,22 @@ std::vector<std::string> cardFolders(const CardRoot& card)
         }
     }
     return folders;
+}
+
+bool holdsCardRecordings(const std::string& volume)
+{
+    CardRoot card;
+    if (!findCardRoot({volume}, card)) {
+        return false;
+    }
+    for (const std::string& folder : cardFolders(card)) {
+        const auto found = listRecordings(folder);
+        if (std::any_of(found.begin(), found.end(),
+                        [](const auto& entry) { return isCardMovie(entry.first); })) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int importCardFolder(const std::string& folder, PlaylistCatalogue& list)

@@ -14,12 +14,23 @@ public:
     virtual std::vector<std::string> rootPaths() const = 0;
 };
 
+// One mount of the kernel's mount table: what is mounted, and where.
+struct MountEntry
+{
+    std::string source;  // a device such as /dev/sdb1, or a name such as tmpfs
+    std::string mountPoint;
+};
+
+// The mounts of a table in the kernel's mountinfo format, in mount order, with the escaped
+// blanks of paths restored; nothing when it cannot be read. The one reader of mount facts.
+std::vector<MountEntry> readMountTable(const std::string& path);
+
 // Volumes from the mount table: a mount under /media or /run/media (desktop automounter),
 // or one whose block device carries the sysfs removable flag.
 class MountedVolumes : public RemovableVolumes
 {
 public:
-    explicit MountedVolumes(std::string mountTable = "/proc/self/mounts",
+    explicit MountedVolumes(std::string mountTable = "/proc/self/mountinfo",
                             std::string sysBlock = "/sys/block");
     std::vector<std::string> rootPaths() const override;
 
@@ -49,7 +60,7 @@ struct CardRoot
     CardLayout layout = CardLayout::Event;
 };
 
-// The first volume with a VIDEO folder (event layout) ends the scan; a DCIM\10xMEDIA folder,
+// The first volume with a VIDEO folder (event layout) ends the scan; a DCIM/10xMEDIA folder,
 // or else a folder of today's cameras (DCIM, Normal, Event, Movie, RO, Front, Rear in any
 // letter case), makes a volume the candidate until a later volume replaces it.
 bool findCardRoot(const std::vector<std::string>& roots, CardRoot& out);
@@ -58,6 +69,10 @@ bool findCardRoot(const std::vector<std::string>& roots, CardRoot& out);
 // and every folder under it (three levels deep), Normal, Event, Movie, RO, Front and Rear,
 // in path order, each folder once.
 std::vector<std::string> cardFolders(const CardRoot& card);
+
+// A camera's card at the volume whose folders hold at least one recording, not only the
+// folders a camera makes.
+bool holdsCardRecordings(const std::string& volume);
 
 // Adds the .MOV and .MP4 recordings of one card folder, sorted by full path, named with the
 // upper-cased extension. Returns the number found there, listed before or not.

@@ -84,8 +84,3 @@ const LayoutReader& a7lLayout()
     static const FunctionLayout reader(Layout::A7L, namesA7l, readSamples);
     return reader;
 }
-
-int TelemetryTable::readA7LMovie(const std::string& path)
-{
-    return readMovieFile(a7lLayout(), path, *this);
-}

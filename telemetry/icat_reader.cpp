@@ -47,7 +47,7 @@ TelemetryEntry decodeRecord(const unsigned char* record, int shift)
     for (size_t i = 0; i < kTextSize; ++i)
         text[i] = static_cast<char>(record[6 + i] - shift);
     const std::string_view sentence(text, strnlen(text, kTextSize));
-    parseGPRMC(sentence, sample.longitude, sample.latitude, sample.speedKmh, sample.course);
+    parseGPRMC(sentence, sample.position, sample.speedKmh, sample.course);
     sample.utcMs = rmcUtcMs(sentence);
     return sample;
 }
@@ -83,9 +83,4 @@ const LayoutReader& icatLayout()
     // The chip name at the file's end; the log in the fourth or fifth top-level atom.
     static const FunctionLayout reader(Layout::ICat, endsWithIcatName, readRecords);
     return reader;
-}
-
-int TelemetryTable::readICatMovie(const std::string& path)
-{
-    return readMovieFile(icatLayout(), path, *this);
 }

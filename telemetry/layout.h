@@ -1,7 +1,7 @@
 #pragma once
 
-// The telemetry layouts a recording can carry. The movie layouts are tried in this order
-// (a sidecar beside the movie is looked for before any of them).
+// The telemetry layouts a recording can carry. Their names, readers and detection order are
+// one table (layout_table.cpp).
 enum class Layout {
     None,
     Sidecar,
@@ -13,5 +13,5 @@ enum class Layout {
     NmeaBox,
 };
 
-// "none", "sidecar", "icat", "a7l", "nt96650", "gopro", "freegps" or "nmeabox".
+// The layout's name in the tools' output: "none", "sidecar", "icat", "gopro" and so on.
 const char* layoutName(Layout layout);

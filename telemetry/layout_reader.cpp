@@ -1,6 +1,5 @@
 #include "layout_reader.h"
 
-#include <array>
 #include <new>
 
 #include "recording_entry.h"
@@ -23,19 +22,10 @@ public:
 
 }  // namespace
 
-const char* layoutName(Layout layout)
+const LayoutReader& noLayout()
 {
-    switch (layout) {
-    case Layout::None: return "none";
-    case Layout::Sidecar: return "sidecar";
-    case Layout::ICat: return "icat";
-    case Layout::A7L: return "a7l";
-    case Layout::NT96650: return "nt96650";
-    case Layout::GoPro: return "gopro";
-    case Layout::FreeGps: return "freegps";
-    case Layout::NmeaBox: return "nmeabox";
-    }
-    return "none";
+    static const NoLayout reader;
+    return reader;
 }
 
 ReadOutcome MovieLayoutReader::read(const RecordingEntry&, BinaryFile& movie,
@@ -54,36 +44,15 @@ ReadOutcome MovieLayoutReader::read(const RecordingEntry&, BinaryFile& movie,
     }
 }
 
-std::span<const LayoutReader* const> movieLayouts()
-{
-    // The four camera layouts of old keep their order; newer families come after them
-    // (GoPro, then Novatek freeGPS and NMEA in a box).
-    static const std::array layouts = {&icatLayout(),  &a7lLayout(),     &nt96650Layout(),
-                                       &goProLayout(), &freeGpsLayout(), &nmeaBoxLayout()};
-    return layouts;
-}
-
-const LayoutReader& readerFor(Layout layout)
-{
-    static const NoLayout none;
-    if (layout == Layout::Sidecar)
-        return sidecarLayout();
-    for (const LayoutReader* reader : movieLayouts()) {
-        if (reader->id() == layout)
-            return *reader;
-    }
-    return none;
-}
-
 Layout detectLayout(const std::string& path)
 {
     BinaryFile movie;
     if (!movie.open(path))
         return Layout::None;
     try {
-        for (const LayoutReader* reader : movieLayouts()) {
-            if (reader->detect(movie))
-                return reader->id();
+        for (const LayoutRow& row : movieLayouts()) {
+            if (row.reader().detect(movie))
+                return row.layout;
         }
     } catch (const std::bad_alloc&) {
         // As when reading: this file is not listed with a layout, the program goes on.

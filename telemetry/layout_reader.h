@@ -39,6 +39,9 @@ public:
     // UTC of the recording's first dated fix, ms since 1970, for a movie without a
     // creation time; nothing when the layout does not date its fixes.
     virtual std::optional<int64_t> firstUtcMs(BinaryFile&) const { return std::nullopt; }
+    // Whether the camera's clock shows only in the file's last write (its log is not dated),
+    // so that a movie without a creation time takes that time.
+    virtual bool timeFromLastWrite() const { return false; }
 };
 
 // A layout read from the movie file alone: an unopened movie gives -1 and its failure.
@@ -60,12 +63,13 @@ public:
     using Detector = bool (*)(BinaryFile& movie);
     using Reader = ReadOutcome (*)(BinaryFile& movie, TelemetryTable& table);
 
-    FunctionLayout(Layout id, Detector detect, Reader read)
-        : m_id(id), m_detect(detect), m_read(read)
+    FunctionLayout(Layout id, Detector detect, Reader read, bool timeFromLastWrite = false)
+        : m_id(id), m_detect(detect), m_read(read), m_timeFromLastWrite(timeFromLastWrite)
     {}
 
     Layout id() const override { return m_id; }
     bool detect(BinaryFile& movie) const override { return m_detect(movie); }
+    bool timeFromLastWrite() const override { return m_timeFromLastWrite; }
 
 protected:
     ReadOutcome readOpened(BinaryFile& movie, TelemetryTable& table) const override
@@ -77,8 +81,11 @@ private:
     Layout m_id;
     Detector m_detect;
     Reader m_read;
+    bool m_timeFromLastWrite;
 };
 
+// Recordings without telemetry: a reader that finds nothing.
+const LayoutReader& noLayout();
 const LayoutReader& sidecarLayout();
 // The sidecar reader over a path of its own (an unopenable one gives -1 and why).
 ReadOutcome readSidecar(const std::string& path, TelemetryTable& table);
@@ -86,9 +93,19 @@ const LayoutReader& icatLayout();
 const LayoutReader& a7lLayout();
 const LayoutReader& nt96650Layout();
 
+// One camera layout: its value, the name the tools print, and its reader.
+struct LayoutRow
+{
+    Layout layout;
+    const char* name;
+    const LayoutReader& (*reader)();
+};
+
+// Every layout, from the one table in layout_table.cpp.
+std::span<const LayoutRow> layoutTable();
 // The layouts found inside movies, in detection order.
-std::span<const LayoutReader* const> movieLayouts();
-// The reader of a layout (Layout::None: a reader that finds nothing).
+std::span<const LayoutRow> movieLayouts();
+// The reader of a layout (one that is not in the table: the reader that finds nothing).
 const LayoutReader& readerFor(Layout layout);
 
 // The first movie layout whose detection accepts the file; None when none does or the file
@@ -101,5 +118,5 @@ std::optional<int64_t> firstUtcMs(const std::string& path, Layout layout);
 // The entry's layout reader over the entry's files.
 ReadOutcome readTelemetry(const RecordingEntry& node, TelemetryTable& table);
 
-// One movie layout over the file at path, as the path-taking table readers do.
+// One movie layout over the file at path: the entries read, or -1 when it does not open.
 int readMovieFile(const LayoutReader& layout, const std::string& path, TelemetryTable& table);

@@ -16,7 +16,6 @@ constexpr uint32_t kAccelEnd = 0xFFFFFFFFu;
 constexpr int64_t kMaxStartLeadMs = 3600 * 1000;
 constexpr size_t kMaxTimeDigits = 18;
 // Marks a coordinate text the sentence parser did not touch (it rejected the sentence).
-constexpr const char* kUntouched = "?";
 
 struct LogBoxes
 {
@@ -87,14 +86,6 @@ std::optional<int64_t> rmcUtc(std::string_view time, std::string_view date)
 
 // Signed degrees of a coordinate text of the parser; a position needs at least 7
 // characters, as in the telemetry table.
-std::optional<double> degrees(const std::string& text)
-{
-    constexpr size_t kMinPositionText = 7;
-    if (text.size() < kMinPositionText)
-        return std::nullopt;
-    return decimalValue(text);
-}
-
 int64_t loadBE64(const unsigned char* bytes)
 {
     return static_cast<int64_t>(uint64_t{loadBE32(bytes)} << 32 | loadBE32(bytes + 4));
@@ -279,27 +270,25 @@ std::optional<TimedFix> fixFromSentence(std::string_view sentence)
         return std::nullopt;
     // The parser knows the "$GP" talker only; other talkers write the same fields.
     const std::string normal = "$GP" + std::string(sentence.substr(3));
-    std::string longitude = kUntouched;
-    std::string latitude = kUntouched;
+    std::optional<Position> position;
+    bool accepted = false;
     TimedFix fix;
     if (type == "RMC") {
         int truncatedSpeed = 0;
-        parseGPRMC(normal, longitude, latitude, truncatedSpeed, fix.course);
+        accepted = parseGPRMC(normal, position, truncatedSpeed, fix.course);
         // The parser's speed is whole km/h; the field keeps its fraction.
         fix.speedKmh = decimalValue(field(normal, 7)) * kKnotsToKmh;
         fix.utcMs = rmcUtc(field(normal, 1), field(normal, 9));
         fix.valid = field(normal, 2) == "A";
     } else {
-        parseGPGGA(normal, longitude, latitude);
+        accepted = parseGPGGA(normal, position);
         fix.valid = decimalValue(field(normal, 6)) > 0;
     }
-    if (longitude == kUntouched)
+    if (!accepted)
         return std::nullopt;
-    const std::optional<double> lat = degrees(latitude);
-    const std::optional<double> lon = degrees(longitude);
-    if (lat && lon) {
-        fix.latitude = *lat;
-        fix.longitude = *lon;
+    if (position) {
+        fix.latitude = position->latitude.value;
+        fix.longitude = position->longitude.value;
     } else {
         fix.valid = false;
     }

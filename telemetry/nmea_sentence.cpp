@@ -142,13 +142,18 @@ int truncateToInt(double value)
     return static_cast<int>(value);
 }
 
-// Parses the position of a sentence whose fields were checked: latitude, N/S,
-// longitude, E/W starting at field index first.
-void formatPosition(const std::array<std::string_view, kMaxFields>& fields, size_t first,
-                    std::string& longitude, std::string& latitude)
+// The position of a sentence whose fields were checked: latitude, N/S, longitude, E/W
+// starting at field index first. Nothing unless both coordinates read.
+std::optional<Position> readPosition(const std::array<std::string_view, kMaxFields>& fields,
+                                     size_t first)
 {
-    formatCoordinate(fields[first], firstLetter(fields[first + 1]), latitude);
-    formatCoordinate(fields[first + 2], firstLetter(fields[first + 3]), longitude);
+    const std::optional<Degrees> latitude =
+        nmeaDegrees(fields[first], firstLetter(fields[first + 1]));
+    const std::optional<Degrees> longitude =
+        nmeaDegrees(fields[first + 2], firstLetter(fields[first + 3]));
+    if (!latitude || !longitude)
+        return std::nullopt;
+    return Position{*latitude, *longitude};
 }
 
 }  // namespace
@@ -224,64 +229,56 @@ LogLine splitLogLine(std::string_view line)
     return out;
 }
 
-void formatCoordinate(std::string_view field, char letter, std::string& out)
+std::optional<Degrees> nmeaDegrees(std::string_view field, char letter)
 {
-    const bool negative = letter == 'W' || letter == 'S';
     const size_t point = field.find('.');
-    if (point == std::string_view::npos) {
-        out = "0";
-        return;
-    }
+    if (point == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view fractionText = field.substr(point + 1);
+    const int decimals = fractionText.size() == 4 ? 6 : fractionText.size() == 5 ? 7 : 0;
+    if (decimals == 0)
+        return std::nullopt;
     const int64_t whole = truncateToInt(decimalValue(field.substr(0, point)));
     const int64_t degrees = whole / 100;
     const int64_t minutes = whole % 100;
-    const std::string_view fractionText = field.substr(point + 1);
     const int64_t fraction = truncateToInt(decimalValue(fractionText));
-    int64_t value = 0;
-    const char* format = nullptr;
-    if (fractionText.size() == 4) {
-        value = ((minutes * 10000 + fraction) * 100) / 60;
-        format = negative ? "-%lld.%06lld" : "%lld.%06lld";
-    } else if (fractionText.size() == 5) {
-        value = ((minutes * 100000 + fraction) * 100) / 60;
-        format = negative ? "-%lld.%07lld" : "%lld.%07lld";
-    } else {
-        out.clear();
-        return;
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, format, static_cast<long long>(degrees),
-                  static_cast<long long>(value));
-    out = text;
+    const int64_t fractionScale = decimals == 6 ? 10000 : 100000;
+    const int64_t scale = fractionScale * 100;
+    // Minutes to millionths (ten-millionths) of a degree, truncated as the cameras' own
+    // players show them; one division makes the nearest double of that decimal.
+    const int64_t units = degrees * scale + ((minutes * fractionScale + fraction) * 100) / 60;
+    const double magnitude = static_cast<double>(units) / static_cast<double>(scale);
+    const bool negative = letter == 'W' || letter == 'S';
+    return Degrees{negative ? -magnitude : magnitude, decimals};
 }
 
-int parseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude, int& speed,
-               double& course)
+bool parseGPRMC(std::string_view sentence, std::optional<Position>& position, int& speed,
+                double& course)
 {
     std::array<std::string_view, kMaxFields> f;
     if (splitFields(sentence, f) < 9 || f[0] != "$GPRMC")
-        return 0;
+        return false;
     // The last field may carry the rest of the sentence: only its text before a comma counts.
     const std::string_view courseField = f[8].substr(0, f[8].find(','));
     for (std::string_view used : {f[3], f[5], f[7], courseField}) {
         if (used.size() > kMaxFieldLength)
-            return 0;
+            return false;
     }
-    formatPosition(f, 3, longitude, latitude);
+    position = readPosition(f, 3);
     speed = truncateToInt(decimalValue(f[7]) * kKnotsToKmh);
     course = decimalValue(courseField);
-    return 0;
+    return true;
 }
 
-int parseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude)
+bool parseGPGGA(std::string_view sentence, std::optional<Position>& position)
 {
     std::array<std::string_view, kMaxFields> f;
     if (splitFields(sentence, f) < 6 || f[0] != "$GPGGA")
-        return 0;
+        return false;
     if (f[2].size() > kMaxFieldLength || f[4].size() > kMaxFieldLength)
-        return 0;
-    formatPosition(f, 2, longitude, latitude);
-    return 0;
+        return false;
+    position = readPosition(f, 2);
+    return true;
 }
 
 std::optional<int64_t> rmcUtcMs(std::string_view sentence)
@@ -309,9 +306,9 @@ std::optional<int64_t> rmcUtcMs(std::string_view sentence)
 void parseSentence(std::string_view sentence, TelemetryEntry& sample)
 {
     if (sentence.starts_with("$GPGGA")) {
-        parseGPGGA(sentence, sample.longitude, sample.latitude);
+        parseGPGGA(sentence, sample.position);
     } else {
-        parseGPRMC(sentence, sample.longitude, sample.latitude, sample.speedKmh, sample.course);
+        parseGPRMC(sentence, sample.position, sample.speedKmh, sample.course);
         sample.utcMs = rmcUtcMs(sentence);
     }
 }

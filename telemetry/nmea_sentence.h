@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "telemetry_table.h"
+
 // Shared pieces of every telemetry layout: the byte shift, the key digits, the log line
 // and the two NMEA sentence types the cameras write.
 
@@ -34,12 +36,13 @@ struct LogLine
 };
 LogLine splitLogLine(std::string_view line);
 
-// "$GPRMC": fills the texts, speed (knots x 1.85, truncated) and course when the whole
-// sentence is accepted; otherwise leaves every output unchanged. Always 0.
-int parseGPRMC(std::string_view sentence, std::string& longitude, std::string& latitude, int& speed,
-               double& course);
-// "$GPGGA": fills the texts when accepted. Always 0.
-int parseGPGGA(std::string_view sentence, std::string& longitude, std::string& latitude);
+// "$GPRMC": when the whole sentence is accepted, sets the position (nothing unless both
+// coordinates read), the speed (knots x 1.85, truncated) and the course, and gives true;
+// otherwise leaves every output unchanged and gives false.
+bool parseGPRMC(std::string_view sentence, std::optional<Position>& position, int& speed,
+                double& course);
+// "$GPGGA": sets the position when accepted, as parseGPRMC does.
+bool parseGPGGA(std::string_view sentence, std::optional<Position>& position);
 
 // UTC of a "$GPRMC" sentence from its time (field 2, hhmmss with an optional fraction) and
 // date (field 10, ddmmyy; years 80-99 are 1980-1999, 00-79 are 2000-2079), in milliseconds
@@ -48,10 +51,9 @@ std::optional<int64_t> rmcUtcMs(std::string_view sentence);
 
 // "$GPGGA" through parseGPGGA, any other sentence through parseGPRMC (with its UTC), into
 // the sample.
-struct TelemetryEntry;
 void parseSentence(std::string_view sentence, TelemetryEntry& sample);
 
-// NMEA (d)ddmm.f... to signed decimal degrees: "%d.%06d" for four fraction digits,
-// "%d.%07d" for five, "-" first for 'W' and 'S'. No point: "0". Any other count of
-// fraction digits: empty text (no position).
-void formatCoordinate(std::string_view field, char letter, std::string& out);
+// NMEA (d)ddmm.f... to signed decimal degrees, negative for 'W' and 'S': truncated to 6
+// decimals for four minute-fraction digits, to 7 for five. Nothing without a point or with
+// any other count of fraction digits.
+std::optional<Degrees> nmeaDegrees(std::string_view field, char letter);

@@ -180,11 +180,9 @@ bool namesNt96650(BinaryFile& movie)
 
 const LayoutReader& nt96650Layout()
 {
-    static const FunctionLayout reader(Layout::NT96650, namesNt96650, readBlocks);
+    // Its log is not dated: a movie without a creation time takes the file's last write.
+    constexpr bool timeFromLastWrite = true;
+    static const FunctionLayout reader(Layout::NT96650, namesNt96650, readBlocks,
+                                       timeFromLastWrite);
     return reader;
-}
-
-int TelemetryTable::readNT96650Movie(const std::string& path)
-{
-    return readMovieFile(nt96650Layout(), path, *this);
 }

@@ -86,14 +86,14 @@ std::vector<std::string> sidecarNames(const std::string& folder, const std::stri
 }
 
 // The movie header's creation time; failing that, the file's last-write time where the
-// camera's clock is not in its log (a transport stream, the NT96650 layout), else the first
-// dated fix. A recording without any of them shows no time at all.
+// camera's clock is not in its log (a transport stream, a layout that says so), else the
+// first dated fix. A recording without any of them shows no time at all.
 void setRecordingTime(RecordingEntry& node, bool movie)
 {
     const auto attributes = readFileAttributes(node.filePath);
-    node.locked = attributes && attributes->bReadOnly ? 1 : 0;
+    node.locked = attributes && attributes->bReadOnly;
     std::optional<MovieTime> time = movie ? readMovieTime(node.filePath) : std::nullopt;
-    if (!time && attributes && (!movie || node.layout == Layout::NT96650))
+    if (!time && attributes && (!movie || readerFor(node.layout).timeFromLastWrite()))
         time = localTime(attributes->lastWrite);
     if (!time && movie) {
         if (const std::optional<int64_t> utc = firstUtcMs(node.filePath, node.layout))
@@ -110,17 +110,19 @@ RecordingEntry describeRecording(const std::string& path, const std::string& nam
     RecordingEntry node;
     node.filePath = path;
     node.displayName = name.empty() ? lastPathPart(path) : name;
-    if (findGpsFile(path, node.sidecarPath) != 0)
-        node.layout = detectLayout(path);
-    else if (!node.sidecarPath.empty())
+    if (std::optional<std::string> sidecar = findGpsFile(path)) {
+        node.sidecarPath = std::move(*sidecar);
         node.layout = Layout::Sidecar;
+    } else {
+        node.layout = detectLayout(path);
+    }
 
     // MP4 is the movie format of today's cameras: it keeps its time in the same header.
     setRecordingTime(node, ext == ".MOV" || ext == ".MP4");
     return node;
 }
 
-int findGpsFile(const std::string& path, std::string& out)
+std::optional<std::string> findGpsFile(const std::string& path)
 {
     const PathParts parts = splitPath(path);
     // The exact spellings first, as the cameras write them; then, for a card copied with
@@ -136,7 +138,6 @@ int findGpsFile(const std::string& path, std::string& out)
             found = firstRegularFile(sidecarNames(parts.folder + gps + "/", parts.baseName));
     }
     if (found.empty())
-        return -1;
-    out = found;
-    return 0;
+        return std::nullopt;
+    return found;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "layout.h"
@@ -11,7 +12,7 @@ struct RecordingEntry
     std::string displayName{};     // the name the list shows
     std::string sidecarPath{};     // sidecar .DAT file, empty when none
     std::string timeText{};        // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
-    int locked = 0;                // movie file read-only when listed or last toggled
+    bool locked = false;           // movie file read-only when listed or last toggled
     Layout layout = Layout::None;  // Sidecar when sidecarPath is set, else the movie's own
 };
 
@@ -20,5 +21,5 @@ struct RecordingEntry
 RecordingEntry describeRecording(const std::string& path, const std::string& name,
                                  const std::string& ext);
 
-// The sidecar .DAT of a movie: 0 with out set when found, -1 when there is none.
-int findGpsFile(const std::string& path, std::string& out);
+// The sidecar .DAT of a movie, when it has one.
+std::optional<std::string> findGpsFile(const std::string& path);

@@ -125,8 +125,3 @@ const LayoutReader& sidecarLayout()
     static const SidecarReader reader;
     return reader;
 }
-
-int TelemetryTable::readDatFile(const std::string& path)
-{
-    return readSidecar(path, *this).result;
-}

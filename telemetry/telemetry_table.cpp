@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "layout_reader.h"
 
@@ -30,9 +31,20 @@ int TelemetryTable::copyEntry(int index, TelemetryEntry& out) const
         return 0;
     }
     out = TelemetryEntry{};
-    out.longitude = "0";
-    out.latitude = "0";
     return -1;
+}
+
+bool isOnEarth(const Position& position)
+{
+    return std::abs(position.latitude.value) <= 90.0 && std::abs(position.longitude.value) <= 180.0;
+}
+
+std::string degreesText(const Degrees& degrees)
+{
+    const int length = std::snprintf(nullptr, 0, "%.*f", degrees.decimals, degrees.value);
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    std::snprintf(text.data(), text.size() + 1, "%.*f", degrees.decimals, degrees.value);
+    return text;
 }
 
 void TelemetryTable::appendSample(const TelemetryEntry& sample)

@@ -8,20 +8,38 @@
 
 struct RecordingEntry;
 
+// A coordinate in signed decimal degrees, and the fraction digits its layout logs it with:
+// the player prints it, and hands it to the map, with these digits.
+struct Degrees
+{
+    double value = 0.0;
+    int decimals = 7;
+};
+
+// Where a fix puts the car: latitude south negative, longitude west negative.
+struct Position
+{
+    Degrees latitude;
+    Degrees longitude;
+};
+
+// The coordinate with its decimals ("-0.500000" keeps the sign below one degree).
+std::string degreesText(const Degrees& degrees);
+// Latitude within ±90 and longitude within ±180: a place a track can be drawn through.
+bool isOnEarth(const Position& position);
+
 // One telemetry entry: a tenth of a second of video.
 struct TelemetryEntry
 {
     float gX = 0.0f;  // G-sensor axes in g
     float gY = 0.0f;
     float gZ = 0.0f;
-    std::string longitude{};              // signed decimal degrees, west negative
-    std::string latitude{};               // signed decimal degrees, south negative
+    std::optional<Position> position{};   // nothing when the log has no fix here
     int speedKmh = 0;                     // km/h
     double course = 0.0;                  // degrees
     std::optional<std::int64_t> utcMs{};  // UTC of the fix, ms since 1970, when the log dates it
 
-    // Both texts at least 7 characters: an empty text and the miss text "0" are no position.
-    bool hasPosition() const { return longitude.size() >= 7 && latitude.size() >= 7; }
+    bool hasPosition() const { return position.has_value(); }
 };
 
 inline constexpr int kEntriesPerSample = 10;
@@ -48,17 +66,11 @@ public:
     int count() const;
     int sampleCount() const { return count() / kEntriesPerSample; }
 
-    // Copy of entry index and 0; outside the table the miss values ("0" texts) and -1.
+    // Copy of entry index and 0; outside the table an empty entry (no position) and -1.
     int copyEntry(int index, TelemetryEntry& out) const;
     // The entry without a copy, or nullptr outside the table (for per-entry consumers).
     const TelemetryEntry* find(int index) const;
 
-    // Readers: empty the table, then fill it. -1 when the path is shorter than 4 characters
-    // or the file cannot be opened, else the number of entries.
-    int readDatFile(const std::string& path);
-    int readICatMovie(const std::string& path);
-    int readNT96650Movie(const std::string& path);
-    int readA7LMovie(const std::string& path);
     // The reader of the entry's layout. videoSeconds, when the caller knows the video's
     // length, bounds the table to that plus kTableMarginSamples seconds.
     int readRecording(const RecordingEntry& node, double videoSeconds = 0.0);

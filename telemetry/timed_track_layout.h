@@ -13,8 +13,8 @@ using TrackDecoder = std::optional<TimedTrack> (*)(BinaryFile& movie, std::strin
 
 // A layout read as a decoded track (GoPro, Novatek freeGPS, NMEA in a box): the decoder
 // gives the track, fillTable makes the table, one sample per second of the movie. A new
-// family is a detector, a decoder, an accessor like goProLayout() and its place in
-// movieLayouts().
+// family is a detector, a decoder, an accessor like goProLayout() and its row in the
+// layout table.
 class TimedTrackLayout final : public MovieLayoutReader
 {
 public:

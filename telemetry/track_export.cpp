@@ -84,20 +84,15 @@ std::string xmlEscaped(const std::string& text)
     return escaped;
 }
 
-// A coordinate text the GPX schema accepts: a plain decimal number within the limit.
-bool isCoordinate(const std::string& text, double limit)
+// The position when it can go into a track: on earth.
+const Position* exportablePosition(const TelemetryEntry& sample)
 {
-    if (text.empty() || text.find_first_not_of("-.0123456789") != std::string::npos)
-        return false;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && value >= -limit && value <= limit;
+    return sample.position && isOnEarth(*sample.position) ? &*sample.position : nullptr;
 }
 
-bool hasExportablePosition(const TelemetryEntry& sample)
+void writeCoordinates(std::ostream& out, const Position& position, const char* between)
 {
-    return sample.hasPosition() && isCoordinate(sample.latitude, 90.0) &&
-           isCoordinate(sample.longitude, 180.0);
+    out << degreesText(position.latitude) << between << degreesText(position.longitude);
 }
 
 // The fix's own UTC when the layout dates it, else the movie's start plus the sample's second.
@@ -111,10 +106,12 @@ std::optional<std::int64_t> sampleTime(const ExportPart& part, int sample,
     return *part.startUtcMs + sample * kMsPerSample;
 }
 
-void writeTrackPoint(std::ostream& out, const TelemetryEntry& sample,
+void writeTrackPoint(std::ostream& out, const TelemetryEntry& sample, const Position& position,
                      std::optional<std::int64_t> utcMs)
 {
-    out << "<trkpt lat=\"" << sample.latitude << "\" lon=\"" << sample.longitude << "\">";
+    out << "<trkpt lat=\"";
+    writeCoordinates(out, position, "\" lon=\"");
+    out << "\">";
     if (utcMs)
         out << "<time>" << isoUtcTime(*utcMs) << "</time>";
     // A sample without speed and course (a GGA sentence) logs both as zero.
@@ -178,8 +175,9 @@ void writeGpxSegment(std::ostream& out, const ExportPart& part)
     const int count = part.table ? part.table->count() : 0;
     for (int i = 0; i < count; i += kEntriesPerSample) {
         const TelemetryEntry& sample = *part.table->find(i);
-        if (hasExportablePosition(sample))
-            writeTrackPoint(out, sample, sampleTime(part, i / kEntriesPerSample, sample));
+        if (const Position* position = exportablePosition(sample))
+            writeTrackPoint(out, sample, *position,
+                            sampleTime(part, i / kEntriesPerSample, sample));
     }
     out << "</trkseg>\n";
 }
@@ -207,9 +205,9 @@ void writeCsvRows(std::ostream& out, const ExportPart& part)
         if (const auto utcMs = sampleTime(part, i / kEntriesPerSample, sample))
             out << isoUtcTime(*utcMs);
         out << ',';
-        // Coordinates are checked numbers, so no field needs quoting.
-        if (hasExportablePosition(sample))
-            out << sample.latitude << ',' << sample.longitude;
+        // Coordinates are plain numbers, so no field needs quoting.
+        if (const Position* position = exportablePosition(sample))
+            writeCoordinates(out, *position, ",");
         else
             out << ',';
         char numbers[160];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -55,8 +56,7 @@ TelemetryEntry sampleOf(const TimedFix* fix)
     TelemetryEntry sample;
     if (fix == nullptr || !fix->valid)
         return sample;
-    sample.latitude = degreesText(fix->latitude);
-    sample.longitude = degreesText(fix->longitude);
+    sample.position = Position{tableDegrees(fix->latitude), tableDegrees(fix->longitude)};
     // A float layout can log anything: no speed or course is better than a made-up one.
     const double speed =
         std::isfinite(fix->speedKmh) ? std::clamp(fix->speedKmh, 0.0, 10000.0) : 0.0;
@@ -76,13 +76,15 @@ EntryAxes axesOf(const TimedAcceleration* acceleration)
 
 }  // namespace
 
-std::string degreesText(double degrees)
+Degrees tableDegrees(double degrees)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.7f", degrees);
-    return text;
+    // Kept as printed, so that the trip and the map draw the very position the text shows.
+    const Degrees printed{degrees, kTableDecimals};
+    const std::string text = degreesText(printed);
+    double value = degrees;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return {value, kTableDecimals};
 }
-
 void fillTable(const TimedTrack& track, std::optional<double> videoSeconds, TelemetryTable& table)
 {
     TimeCursor<TimedFix> fixes(track.fixes);

@@ -23,5 +23,7 @@ void fillTable(const TimedTrack& track, std::optional<double> videoSeconds, Tele
 // How far after a sample's (or entry's) time a record may lie and still be taken for it.
 inline constexpr double kTrackWindowSeconds = 1.0;
 
-// The coordinate text of the table for decimal degrees (seven fraction digits).
-std::string degreesText(double degrees);
+// The table keeps decoded coordinates to this many fraction digits (about a centimetre).
+inline constexpr int kTableDecimals = 7;
+// A decoded coordinate as the table keeps it.
+Degrees tableDegrees(double degrees);

@@ -1,10 +1,8 @@
 #include "trip_summary.h"
 
-#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <optional>
-#include <string>
 
 #include "telemetry_table.h"
 
@@ -17,25 +15,11 @@ double radians(double degrees)
     return degrees * std::numbers::pi / 180.0;
 }
 
-std::optional<double> degrees(const std::string& text, double limit)
-{
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end || !(std::abs(value) <= limit))
-        return std::nullopt;
-    return value;
-}
-
 std::optional<GeoPoint> positionOf(const TelemetryEntry& sample)
 {
-    if (!sample.hasPosition())
+    if (!sample.position || !isOnEarth(*sample.position))
         return std::nullopt;
-    const auto latitude = degrees(sample.latitude, 90.0);
-    const auto longitude = degrees(sample.longitude, 180.0);
-    if (!latitude || !longitude)
-        return std::nullopt;
-    return GeoPoint{*latitude, *longitude};
+    return GeoPoint{sample.position->latitude.value, sample.position->longitude.value};
 }
 
 double sum(std::span<const GeoPoint> points)

@@ -77,10 +77,10 @@ void BM_DisplayTick(benchmark::State& state)
     for (auto _ : state) {
         // A new second each time: a new map position, speed and course.
         seconds = seconds >= 170 ? 0 : seconds + 1;
-        dlg->session().engine().setPosition(seconds);
+        dlg->session().seekTo(seconds);
         QElapsedTimer clock;
         clock.start();
-        dlg->displayTick();
+        dlg->session().displayTick();
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
         QCoreApplication::processEvents();
     }

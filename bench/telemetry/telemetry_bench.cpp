@@ -104,9 +104,16 @@ const Recordings& files()
 
 using Reader = std::function<int(TelemetryTable&, const std::string&)>;
 
-int readGoPro(TelemetryTable& table, const std::string& path)
+Reader movie(const LayoutReader& layout)
 {
-    return readMovieFile(goProLayout(), path, table);
+    return [&layout](TelemetryTable& table, const std::string& path) {
+        return readMovieFile(layout, path, table);
+    };
+}
+
+int readSidecarFile(TelemetryTable& table, const std::string& path)
+{
+    return readSidecar(path, table).result;
 }
 
 void readHour(benchmark::State& state, Reader reader, const std::string& name)
@@ -122,18 +129,15 @@ void readHour(benchmark::State& state, Reader reader, const std::string& name)
     state.SetItemsProcessed(state.iterations() * kHour);
 }
 
-BENCHMARK_CAPTURE(readHour, sidecar, &TelemetryTable::readDatFile, "hour.DAT")
+BENCHMARK_CAPTURE(readHour, sidecar, readSidecarFile, "hour.DAT")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readHour, icat, movie(icatLayout()), "icat.MOV")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readHour, a7l, movie(a7lLayout()), "a7l.MOV")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readHour, nt96650_first_track, movie(nt96650Layout()), "nt-first.MOV")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(readHour, icat, &TelemetryTable::readICatMovie, "icat.MOV")
+BENCHMARK_CAPTURE(readHour, nt96650_second_track, movie(nt96650Layout()), "nt-second.MOV")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(readHour, a7l, &TelemetryTable::readA7LMovie, "a7l.MOV")
+BENCHMARK_CAPTURE(readHour, gopro_gpmf, movie(goProLayout()), "gopro.MP4")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(readHour, nt96650_first_track, &TelemetryTable::readNT96650Movie, "nt-first.MOV")
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(readHour, nt96650_second_track, &TelemetryTable::readNT96650Movie,
-                  "nt-second.MOV")
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(readHour, gopro_gpmf, readGoPro, "gopro.MP4")->Unit(benchmark::kMillisecond);
 
 // One iteration describes one recording as the play list adds it (sidecar, layout, time).
 void addFile(benchmark::State& state)
@@ -154,7 +158,7 @@ BENCHMARK(addFile)->Unit(benchmark::kMicrosecond);
 void exportHour(benchmark::State& state, bool csv)
 {
     TelemetryTable table;
-    if (table.readICatMovie(files().hour("icat.MOV")) != kHour * kEntriesPerSample) {
+    if (readMovieFile(icatLayout(), files().hour("icat.MOV"), table) != kHour * kEntriesPerSample) {
         state.SkipWithError("the recording did not read as one hour");
         return;
     }

@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     readMovieTime(path);
 
     TelemetryTable table;
-    for (const LayoutReader* layout : movieLayouts()) {
-        if (readMovieFile(*layout, path, table) != table.count())
+    for (const LayoutRow& row : movieLayouts()) {
+        if (readMovieFile(row.reader(), path, table) != table.count())
             __builtin_trap();
     }
     return 0;

@@ -134,7 +134,7 @@ TEST_F(CardWindowTest, AFilesystemMountedOnAnEmptyFolderIsOffered)
     // Pulled out: the empty folder stays, as it does until the disk service removes it.
     playRow(0);
     bound.unmount();
-    ASSERT_TRUE(waitFor([&] { return dlg->session().engine().state() == PlayState::Init; }, 5000));
+    ASSERT_TRUE(waitFor([&] { return dlg->session().state() == PlayState::Closed; }, 5000));
     EXPECT_EQ(statusText(), "The card at " + card + " was removed; playback stopped.");
 }
 

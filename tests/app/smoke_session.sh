@@ -64,15 +64,11 @@ start_player() {
     chown "$SMOKE_USER" "$USER_HOME/.Xauthority"
     run_as=(setpriv --reuid="$SMOKE_USER" --regid="$(id -g "$SMOKE_USER")" --clear-groups)
   fi
-  local passed=() name
-  for name in QTWEBENGINE_DISABLE_SANDBOX QT_QUICK_BACKEND; do
-    [ -z "${!name:-}" ] || passed+=("$name=${!name}")
-  done
   # Group write is what this user's new files get: unlocking must bring it back.
   (umask 002 && exec "${run_as[@]}" env -i PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY="$DISPLAY" \
     HOME="$USER_HOME" XAUTHORITY="$USER_HOME/.Xauthority" XDG_RUNTIME_DIR="$USER_RUNTIME" \
     XDG_CONFIG_HOME="$USER_HOME/.config" XDG_CACHE_HOME="$USER_HOME/.cache" \
-    XDG_DATA_HOME="$USER_HOME/.local/share" "${passed[@]}" \
+    XDG_DATA_HOME="$USER_HOME/.local/share" \
     "$PLAYER" "$RECORDINGS") >"$WORK/player.log" 2>&1 &
   pid=$!
   win=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" | head -n1)

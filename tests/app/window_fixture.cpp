@@ -155,7 +155,7 @@ void PlayerWindowTest::playRow(int row)
     ASSERT_GE(row, 0);
     playlistView().selectExistingRow(row);
     dlg->onListDoubleClick(playlistView().selectedRow());
-    ASSERT_EQ(dlg->session().engine().state(), PlayState::Running) << statusText().toStdString();
+    ASSERT_EQ(dlg->session().state(), PlayState::Running) << statusText().toStdString();
 }
 
 QWidget* PlayerWindowTest::control(int id) const

@@ -246,7 +246,7 @@ TEST_F(WaveformViewTest, SpeedViewDrawsOnePointPerSecondOnTheKmhScale)
     EXPECT_EQ(pixelAt(image, kPlot.left + 125, 20), kPlotColor);
 }
 
-TEST_F(WaveformViewTest, ResetEmptiesTableAndChartButKeepsTheView)
+TEST_F(WaveformViewTest, ResetEmptiesTheChartButKeepsTheView)
 {
     load([](int) { return makeEntry(1.0f, -1.0f, 0.5f, 50); });
     wave.setDuration(80);
@@ -256,7 +256,7 @@ TEST_F(WaveformViewTest, ResetEmptiesTableAndChartButKeepsTheView)
     render();
 
     wave.reset();
-    EXPECT_EQ(table.count(), 0);
+    EXPECT_GT(table.count(), 0) << "the table is its owner's to empty";
     EXPECT_EQ(wave.entryCount(), 0);
     EXPECT_EQ(wave.cursorIndex(), 0);
     EXPECT_EQ(wave.stepSize(), 1);

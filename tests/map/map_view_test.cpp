@@ -95,7 +95,6 @@ private slots:
     void screenshotShowsTrackAndMarker();
     void sendsTheTripInOneCall();
     void keepsTilesInABoundedDiskCache();
-    void readsCoordinateTexts();
 
 private:
     void waitLoaded();
@@ -323,23 +322,6 @@ void MapViewTest::keepsTilesInABoundedDiskCache()
     // The tile server asks for a real user agent: the browser's, naming the program.
     QVERIFY(profile->httpUserAgent().contains(QLatin1String("Chrome/")));
     QVERIFY(profile->httpUserAgent().contains(QLatin1String("dashcam-player/")));
-}
-
-void MapViewTest::readsCoordinateTexts()
-{
-    QCOMPARE(mapPointFromTexts("55.812345", "-151.215297"), (MapPoint{55.812345, -151.215297}));
-    QCOMPARE(mapPointFromTexts("+1.5", "0"), (MapPoint{1.5, 0}));
-    for (const auto& [latitude, longitude] :
-         std::vector<std::pair<const char*, const char*>>{{"", "37.1"},
-                                                          {"55.1", "abc"},
-                                                          {"55.1x", "37.1"},
-                                                          {" 55.1", "37.1"},
-                                                          {"95.0", "37.1"},
-                                                          {"55.1", "-180.5"},
-                                                          {"nan", "37.1"},
-                                                          {"1e999", "37.1"}}) {
-        QVERIFY2(!mapPointFromTexts(latitude, longitude), latitude);
-    }
 }
 
 int main(int argc, char** argv)

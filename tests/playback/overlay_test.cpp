@@ -168,7 +168,7 @@ TEST_F(OverlayEngine, WidgetDestroyedWhilePlayingStopsTheSink)
     waitUntil([] { return false; }, 500);
     EXPECT_EQ(m_engine.state(), PlayState::Running);
     m_engine.close();
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ bool isBlack(QRgb pixel)
 
 TEST_F(Engine, OpenCuesPausedAtZeroWithTheDuration)
 {
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
     ASSERT_TRUE(open(media::videoWithAudio()).ok());
     EXPECT_EQ(m_engine.state(), PlayState::Paused);
     EXPECT_NEAR(m_engine.position(), 0.0, 0.01);
@@ -76,7 +76,7 @@ TEST_F(Engine, VideoAreaShowsTheFirstFrameInsideBlackBars)
     EXPECT_TRUE(isBlack(pixelAt({600, 180})));
 
     m_engine.close();
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
     EXPECT_TRUE(m_engine.fileName().isEmpty());
     EXPECT_TRUE(isBlack(pixelAt({120, 40})));
 }
@@ -106,7 +106,7 @@ TEST_F(Engine, StateTable)
     EXPECT_EQ(m_engine.state(), PlayState::Stopped);
 
     m_engine.close();
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
 }
 
 TEST_F(Engine, OperationsWithoutAFileDoNothing)
@@ -115,8 +115,7 @@ TEST_F(Engine, OperationsWithoutAFileDoNothing)
     EXPECT_TRUE(m_engine.pause().ok());
     EXPECT_TRUE(m_engine.stop().ok());
     EXPECT_TRUE(m_engine.setPosition(1.0).ok());
-    EXPECT_TRUE(m_engine.setRate(1).ok());
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
     EXPECT_EQ(m_engine.position(), 0.0);
     EXPECT_EQ(m_engine.duration(), 0.0);
     m_engine.setVolumeLevel(7);
@@ -166,52 +165,35 @@ TEST_F(Engine, VolumeLevelRoundTripsForEveryLevel)
     EXPECT_EQ(m_engine.volumeLevel(), 4);
 }
 
-TEST_F(Engine, RateTable)
-{
-    ASSERT_TRUE(open(media::videoWithAudio()).ok());
-    const std::array<double, 8> rates{1.0, 2.0, 3.0, 8.0, -1.0, -2.0, -3.0, -8.0};
-    ASSERT_TRUE(m_engine.setPosition(1.0).ok());
-    for (int index = 7; index >= 0; --index) {
-        EXPECT_TRUE(m_engine.setRate(index).ok()) << index;
-        EXPECT_EQ(m_engine.rate(), rates[static_cast<std::size_t>(index)]);
-    }
-    EXPECT_TRUE(m_engine.setRate(3).ok());
-    EXPECT_TRUE(m_engine.setRate(8).ok());
-    EXPECT_EQ(m_engine.rate(), 1.0);
-    EXPECT_TRUE(m_engine.setRate(3).ok());
-    EXPECT_TRUE(m_engine.setRate(-1).ok());
-    EXPECT_EQ(m_engine.rate(), 1.0);
-}
-
-TEST_F(Engine, FastRateReachesTheEndSooner)
-{
-    ASSERT_TRUE(open(media::videoWithAudio()).ok());
-    ASSERT_TRUE(m_engine.setRate(3).ok());  // 8 x: two seconds in a quarter second
-    ASSERT_TRUE(m_engine.togglePlay().ok());
-    EXPECT_TRUE(playToEnd(1500));
-}
-
 TEST_F(Engine, FailedOpenLeavesTheEngineClosed)
 {
     ASSERT_TRUE(open(media::videoWithAudio()).ok());
     ASSERT_TRUE(m_engine.setPosition(1.0).ok());
     const PlaybackResult refused = open(m_dir.filePath("absent.MOV"));
     EXPECT_EQ(refused.error(), PlaybackError::FileNotFound);
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
     EXPECT_FALSE(refused.reason().isEmpty());
     // Nothing of the recording before or of the failed one answers any more.
     EXPECT_EQ(m_engine.position(), 0.0);
     EXPECT_EQ(m_engine.duration(), 0.0);
     EXPECT_TRUE(m_engine.togglePlay().ok());
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
     EXPECT_FALSE(m_engine.open(QString(), &m_area).ok());
+    // An output it cannot draw into is refused, not drawn past.
+    ASSERT_TRUE(open(media::videoWithAudio()).ok());
+    struct Elsewhere : VideoOutput
+    {
+    } elsewhere;
+    const std::string path = QFile::encodeName(media::videoWithAudio()).toStdString();
+    EXPECT_EQ(m_engine.open(path, &elsewhere).error(), PlaybackError::InvalidArgument);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
 }
 
 TEST_F(Engine, TextFileNamedMovIsRefused)
 {
     const PlaybackResult refused = open(media::textRenamedMov());
     EXPECT_EQ(refused.error(), PlaybackError::UnsupportedStream);
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
     EXPECT_FALSE(refused.reason().isEmpty());
     // A good file opens afterwards on the same engine.
     EXPECT_TRUE(open(media::videoWithAudio()).ok());
@@ -222,7 +204,7 @@ TEST_F(Engine, VideoWithoutDecoderIsRefused)
     const PlaybackResult refused = open(media::undecodableVideo());
     EXPECT_EQ(refused.error(), PlaybackError::NoDecoder);
     EXPECT_FALSE(refused.reason().isEmpty());
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
 }
 
 // The demuxer's error does not fail the change of state; about every other open
@@ -234,14 +216,14 @@ TEST_F(Engine, RecordingCutBeforeItsIndexIsRefusedAtTheDemuxersError)
         EXPECT_FALSE(opened.ok());
         EXPECT_NE(opened.error(), PlaybackError::TimedOut) << "attempt " << attempt;
         EXPECT_FALSE(opened.reason().isEmpty());
-        EXPECT_EQ(m_engine.state(), PlayState::Init);
+        EXPECT_EQ(m_engine.state(), PlayState::Closed);
     }
 }
 
 TEST_F(Engine, ErrorInTheMiddleStopsThereAndIsToldFromTheEnd)
 {
     ASSERT_TRUE(open(media::damagedAfterTenSeconds()).ok());
-    ASSERT_TRUE(m_engine.setRate(3).ok());  // 8 x
+    ASSERT_TRUE(m_engine.setPosition(8.0).ok());  // near the damage, to meet it soon
     ASSERT_TRUE(m_engine.togglePlay().ok());
     QSignalSpy states(&m_engine, &PlaybackEngine::stateChanged);
     ASSERT_TRUE(waitUntil([this] { return m_failed.count() + m_ended.count() > 0; }, 15000));
@@ -268,7 +250,7 @@ TEST_F(Engine, PipeNamedLikeARecordingIsRefusedWithoutAPipeline)
     ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
     const PlaybackResult refused = open(m_dir.filePath("x.MOV"));
     EXPECT_EQ(refused.error(), PlaybackError::InvalidArgument);
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
     EXPECT_FALSE(refused.reason().isEmpty());
 }
 
@@ -369,7 +351,7 @@ TEST_F(Engine, VideoAreaDestroyedWhilePlayingIsLeftAlone)
     EXPECT_EQ(m_engine.state(), PlayState::Running);
     m_engine.setFullScreen(true);
     m_engine.close();
-    EXPECT_EQ(m_engine.state(), PlayState::Init);
+    EXPECT_EQ(m_engine.state(), PlayState::Closed);
 }
 
 TEST(DecoderPreference, FirstExistingDecoderOutranksTheOthers)

@@ -2,6 +2,7 @@
 // beyond what a camera writes. Real camera recordings pass.
 #include "media_fixtures.h"
 #include "recording_check.h"
+#include "shared_testdata.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -53,6 +54,7 @@ protected:
 
 TEST_F(RecordingCheck, RealCameraRecordingsPass)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(PLAYBACK_TESTDATA_DIR);
     for (const char* name :
          {"gopro-karma.mp4", "gopro-max-heromode.mp4", "exiftool-QuickTime.mov"}) {
         const std::string file = std::string(PLAYBACK_TESTDATA_DIR "/real-movies/") + name;

@@ -152,9 +152,7 @@ TEST_F(PlaylistCatalogueTest, SidecarCandidatesMustBeRegularFiles)
 {
     const std::string movie = folder.write("A.MOV", "");
     fs::create_directories(folder.path("A.DAT"));  // a folder, not a file
-    std::string found = "unchanged";
-    EXPECT_EQ(findGpsFile(movie, found), -1);
-    EXPECT_EQ(found, "unchanged");
+    EXPECT_EQ(findGpsFile(movie), std::nullopt);
 }
 
 // A card copied to a Linux disk keeps FAT's names (GPS/, .dat): any letter case of the
@@ -163,26 +161,20 @@ TEST_F(PlaylistCatalogueTest, SidecarFolderAndExtensionInAnyCaseExactFirst)
 {
     const std::string movie = folder.write("A.MOV", "");
     const std::string upperFolder = folder.write("GPS/A.dat", sidecarBytes());
-    std::string found;
-    EXPECT_EQ(findGpsFile(movie, found), 0);
-    EXPECT_EQ(found, upperFolder);
+    EXPECT_EQ(findGpsFile(movie), upperFolder);
 
     const std::string besideInLowerCase = folder.write("A.dat", sidecarBytes());
-    EXPECT_EQ(findGpsFile(movie, found), 0);
-    EXPECT_EQ(found, besideInLowerCase) << "beside the movie before the subfolder";
+    EXPECT_EQ(findGpsFile(movie), besideInLowerCase) << "beside the movie before the subfolder";
 
     const std::string exact = folder.write("gps/A.DAT", sidecarBytes());
-    EXPECT_EQ(findGpsFile(movie, found), 0);
-    EXPECT_EQ(found, exact) << "an exact spelling wins";
+    EXPECT_EQ(findGpsFile(movie), exact) << "an exact spelling wins";
 }
 
 TEST_F(PlaylistCatalogueTest, SidecarSharesTheBaseNameUpToTheLastDot)
 {
     const std::string movie = folder.write("trip.2021.MOV", "");
     const std::string sidecar = folder.write("trip.2021.DAT", sidecarBytes());
-    std::string found;
-    EXPECT_EQ(findGpsFile(movie, found), 0);
-    EXPECT_EQ(found, sidecar);
+    EXPECT_EQ(findGpsFile(movie), sidecar);
 }
 
 // The working folder is the test folder while a test of relative paths runs.
@@ -216,10 +208,8 @@ TEST_F(RelativePaths, ShortNamesAreSearchedAndDetected)
     folder.write("a/b.MOV", icatBytes());
     folder.write("a/b.DAT", sidecarBytes());
     folder.write("C.MOV", icatBytes());
-    std::string found;
-    EXPECT_EQ(findGpsFile("a/b.MOV", found), 0);
-    EXPECT_EQ(found, "a/b.DAT");
-    EXPECT_EQ(findGpsFile("C.MOV", found), -1);
+    EXPECT_EQ(findGpsFile("a/b.MOV"), "a/b.DAT");
+    EXPECT_EQ(findGpsFile("C.MOV"), std::nullopt);
 
     list.addFile("a/b.MOV", "", ".MOV");
     list.addFile("C.MOV", "", ".MOV");
@@ -313,7 +303,7 @@ TEST_F(PlaylistCatalogueTest, MoviesWithoutAReadableTimeShowNoTime)
     list.addFile(folder.path("missing.MOV"), "", ".MOV");
     EXPECT_EQ(nodeAt(list, 0).timeText, "");
     EXPECT_EQ(nodeAt(list, 1).timeText, "");
-    EXPECT_EQ(nodeAt(list, 1).locked, 0);
+    EXPECT_FALSE(nodeAt(list, 1).locked);
 }
 
 TEST_F(PlaylistCatalogueTest, UnreadableFilesAreStillListedWithAnEmptyTime)
@@ -322,7 +312,7 @@ TEST_F(PlaylistCatalogueTest, UnreadableFilesAreStillListedWithAnEmptyTime)
     ASSERT_EQ(list.count(), 1);
     const RecordingEntry node = nodeAt(list, 0);
     EXPECT_EQ(node.timeText, "");
-    EXPECT_EQ(node.locked, 0);
+    EXPECT_FALSE(node.locked);
     EXPECT_EQ(node.sidecarPath, "");
     EXPECT_EQ(view.signalRows().at(0), (RecordingView::Row{" 1", "missing.TS", ""}));
 }
@@ -343,8 +333,8 @@ TEST_F(PlaylistCatalogueTest, ReadOnlyMeansNoWriteBitAtAll)
     list.addFile(none, "", ".TS");
     list.addFile(noneMovie, "", ".MOV");
     EXPECT_EQ(view.labels(), (std::vector<std::string>{" 1", " 2", "*3", "*4"}));
-    EXPECT_EQ(nodeAt(list, 2).locked, 1);
-    EXPECT_EQ(nodeAt(list, 3).locked, 1);
+    EXPECT_TRUE(nodeAt(list, 2).locked);
+    EXPECT_TRUE(nodeAt(list, 3).locked);
 }
 
 // ---- Trips -----------------------------------------------------------------------------
@@ -381,12 +371,12 @@ TEST_F(PlaylistCatalogueTest, ToggleLockFlipsTheFileTheEntryAndTheLabel)
 
     EXPECT_TRUE(list.toggleLock(2));
     EXPECT_EQ(view.signalRows()[2][0], " 3");
-    EXPECT_EQ(nodeAt(list, 2).locked, 0);
+    EXPECT_FALSE(nodeAt(list, 2).locked);
     EXPECT_EQ(permissionBits(movies[2]), 0644u);  // the owner gets its write bit back
 
     EXPECT_TRUE(list.toggleLock(2));
     EXPECT_EQ(view.signalRows()[2][0], "*3");
-    EXPECT_EQ(nodeAt(list, 2).locked, 1);
+    EXPECT_TRUE(nodeAt(list, 2).locked);
     EXPECT_EQ(permissionBits(movies[2]), 0444u);
     EXPECT_EQ(permissionBits(folder.path("C.DAT")) & 0200, 0200u);  // sidecar untouched
 }
@@ -420,7 +410,7 @@ TEST_F(PlaylistCatalogueTest, ToggleLockOfAVanishedFileChangesNothing)
     const std::vector<std::string> movies = addThreeRecordings();
     fs::remove(movies[0]);
     EXPECT_FALSE(list.toggleLock(0));
-    EXPECT_EQ(nodeAt(list, 0).locked, 0);
+    EXPECT_FALSE(nodeAt(list, 0).locked);
     EXPECT_EQ(view.signalRows()[0][0], " 1");
     EXPECT_FALSE(list.toggleLock(3));
     EXPECT_FALSE(list.toggleLock(-1));
@@ -586,7 +576,7 @@ TEST(PlayListWithoutView, WorksAlone)
     PlaylistCatalogue list;
     list.addFile(movie, "", ".TS");
     EXPECT_TRUE(list.toggleLock(0));
-    EXPECT_EQ(nodeAt(list, 0).locked, 1);
+    EXPECT_TRUE(nodeAt(list, 0).locked);
     EXPECT_FALSE(list.deleteFileAt(0));
     EXPECT_TRUE(list.toggleLock(0));
     EXPECT_TRUE(list.deleteFileAt(0));

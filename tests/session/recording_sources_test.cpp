@@ -106,6 +106,19 @@ TEST_F(RecordingSources, LaterEventCardReplacesAnEarlierNumberedCard)
     EXPECT_EQ(found.layout, CardLayout::NumberedMedia);
 }
 
+// A card is offered only once its folders hold a recording: a camera's bare folders, or a
+// picture in them, are no card yet.
+TEST_F(RecordingSources, ACardHoldsRecordingsOnlyOnceAFolderHoldsOne)
+{
+    const std::string card = root("card");
+    fs::create_directories(card + "DCIM/Movie/Front");
+    touch(card + "DCIM/Movie/Front/photo.JPG");
+    EXPECT_FALSE(holdsCardRecordings(card));
+    touch(card + "DCIM/Movie/Front/20240611_081500.mp4");
+    EXPECT_TRUE(holdsCardRecordings(card));
+    EXPECT_FALSE(holdsCardRecordings(root("plain")));
+}
+
 TEST_F(RecordingSources, NoCardLeavesTheListAlone)
 {
     PlaylistCatalogue list;
@@ -169,12 +182,14 @@ TEST_F(RecordingSources, MountTableGivesAutomountedAndRemovableVolumes)
     fs::create_directories(sys + "sda");
     std::ofstream(sys + "sdb/removable") << "1\n";
     std::ofstream(sys + "sda/removable") << "0\n";
-    const std::string table = dir.path().toStdString() + "/mounts";
-    std::ofstream(table) << "/dev/sda1 / ext4 rw 0 0\n"
-                            "/dev/sdb1 /mnt/card vfat rw 0 0\n"
-                            "/dev/sdc1 /media/user/MY\\040CARD vfat rw 0 0\n"
-                            "/dev/sdd1 /run/media/user/CAM exfat rw 0 0\n"
-                            "proc /proc proc rw 0 0\n"
+    const std::string table = dir.path().toStdString() + "/mountinfo";
+    std::ofstream(table) << "21 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                            "30 21 8:17 / /mnt/card rw - vfat /dev/sdb1 rw\n"
+                            "31 21 8:33 / /media/user/MY\\040CARD rw shared:5 master:2 - vfat "
+                            "/dev/sdc1 rw\n"
+                            "32 21 8:49 / /run/media/user/CAM rw - exfat /dev/sdd1 rw\n"
+                            "22 21 0:5 / /proc rw,nosuid shared:12 - proc proc rw\n"
+                            "33 21 8:65 / /mnt/stick rw - vfat\n"
                             "garbage\n";
     const MountedVolumes volumes(table, sys);
     EXPECT_EQ(volumes.rootPaths(), (std::vector<std::string>{"/mnt/card/", "/media/user/MY CARD/",

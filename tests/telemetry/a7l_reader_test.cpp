@@ -7,7 +7,7 @@ namespace {
 
 using namespace layout_writer;
 
-using A7lReader = ReaderTest<&TelemetryTable::readA7LMovie>;
+using A7lReader = ReaderTest<readMovie<a7lLayout>>;
 
 TEST_F(A7lReader, KeySampleFirstThenOneEntryBlockPerSample)
 {

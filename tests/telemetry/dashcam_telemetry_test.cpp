@@ -14,6 +14,7 @@
 #include "catalogue_fixtures.h"
 #include "layout_writer.h"
 #include "telemetry_dump.h"
+#include "test_samples.h"
 
 namespace {
 
@@ -124,6 +125,21 @@ TEST(DashcamTelemetry, IcatRecordingReadsOnlyRmcSentences)
     EXPECT_EQ(run.out, header(movie, "icat", "", "16:00:00 01-28-2018", 0, 20, 20) +
                            tenLines(0, kRmcFields) +
                            tenLines(10, "-0.0030\t0.0000\t0.0070\t\t\t0\t0.000") + "\n");
+}
+
+// A void fix and a fix with one unreadable coordinate have no position: both fields empty,
+// while speed and course still print.
+TEST(DashcamTelemetry, NoFixPrintsEmptyPositionFields)
+{
+    TempFolder folder;
+    const std::string movie = folder.write(
+        "V.MOV", lw::icatMovie({{1, 2, 3, "$GPRMC,,V,,,,,,,,,,N*53"},
+                                {1, 2, 3, "$GPRMC,1,A,4807.038,N,01131.0004,E,22.4,84.4"}}));
+
+    const ToolRun run = runInProcess({movie});
+    EXPECT_EQ(run.out, header(movie, "icat", "", "16:00:00 01-28-2018", 0, 20, 20) +
+                           tenLines(0, "0.0010\t0.0020\t0.0030\t\t\t0\t0.000") +
+                           tenLines(10, "0.0010\t0.0020\t0.0030\t\t\t41\t84.400") + "\n");
 }
 
 TEST(DashcamTelemetry, A7lRecording)
@@ -351,8 +367,8 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
         ASSERT_EQ(std::sscanf(line.c_str(), "%d,%lf,%lf", &number, &latitude, &longitude), 3);
         const TelemetryEntry& sample = *recording.table.find(i);
         EXPECT_EQ(number, ++points);
-        EXPECT_NEAR(latitude, std::stod(sample.latitude), 1e-6);
-        EXPECT_NEAR(longitude, std::stod(sample.longitude), 1e-6);
+        EXPECT_NEAR(latitude, std::stod(latitudeText(sample)), 1e-6);
+        EXPECT_NEAR(longitude, std::stod(longitudeText(sample)), 1e-6);
     }
     EXPECT_EQ(points, 50);
     EXPECT_EQ(next, lines.size());

@@ -7,6 +7,7 @@
 #include "freegps_reader.h"
 #include "layout_writer.h"
 #include "nmea_box_reader.h"
+#include "shared_testdata.h"
 #include "temp_dir.h"
 
 namespace {
@@ -156,6 +157,7 @@ TEST(FreeGpsMalformed, TruncatedBlocksAndUnknownRecords)
 
 TEST(ModernLayouts, RealMoviesAreNeitherLayout)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(TELEMETRY_TESTDATA_DIR);
     const std::filesystem::path folder =
         std::filesystem::path(TELEMETRY_TESTDATA_DIR) / "real-movies";
     const std::set<std::string> movies = {".mov", ".m4a", ".heic", ".cr3", ".mp4"};

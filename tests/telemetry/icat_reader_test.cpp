@@ -7,7 +7,7 @@ namespace {
 
 using namespace layout_writer;
 
-using IcatReader = ReaderTest<&TelemetryTable::readICatMovie>;
+using IcatReader = ReaderTest<readMovie<icatLayout>>;
 
 TEST_F(IcatReader, ReadsEveryRecordUpToTheChipName)
 {
@@ -77,11 +77,11 @@ TEST_F(IcatReader, OnlyRmcSentencesArePositioned)
     std::vector<Sample> samples = {{1, 2, 3, gga(22.5, 113.5)}, {1, 2, 3, rmc(22.5, 113.5, 1, 2)}};
     EXPECT_EQ(read(icatMovie(samples)), 20);
     EXPECT_FALSE(table.find(0)->hasPosition());
-    EXPECT_EQ(table.find(10)->latitude, "22.500000");
+    EXPECT_EQ(latitudeText(*table.find(10)), "22.500000");
     // A sentence filling all 126 bytes has no zero after it and is still cut there.
     samples = {{1, 2, 3, rmc(22.5, 113.5, 1, 2) + std::string(200, ',')}};
     EXPECT_EQ(read(icatMovie(samples)), 10);
-    EXPECT_EQ(table.find(0)->latitude, "22.500000");
+    EXPECT_EQ(latitudeText(*table.find(0)), "22.500000");
 }
 
 TEST_F(IcatReader, WrongMarkerGivesNoTelemetry)

@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include "layout_reader.h"
@@ -67,11 +69,21 @@ TEST(LayoutReader, OldLayoutsAreTriedInTheirOrderBeforeNewerOnes)
 {
     const auto layouts = movieLayouts();
     ASSERT_GE(layouts.size(), 3u);
-    EXPECT_EQ(layouts[0]->id(), Layout::ICat);
-    EXPECT_EQ(layouts[1]->id(), Layout::A7L);
-    EXPECT_EQ(layouts[2]->id(), Layout::NT96650);
-    for (const LayoutReader* layout : layouts)
-        EXPECT_EQ(&readerFor(layout->id()), layout);
+    EXPECT_EQ(layouts[0].layout, Layout::ICat);
+    EXPECT_EQ(layouts[1].layout, Layout::A7L);
+    EXPECT_EQ(layouts[2].layout, Layout::NT96650);
+}
+
+// A row that names another layout's reader, or two rows with one name, show here.
+TEST(LayoutReader, EveryRowHasItsOwnReaderAndName)
+{
+    std::set<std::string> names;
+    for (const LayoutRow& row : layoutTable()) {
+        EXPECT_EQ(readerFor(row.layout).id(), row.layout) << row.name;
+        EXPECT_STREQ(layoutName(row.layout), row.name);
+        EXPECT_TRUE(names.insert(row.name).second) << row.name;
+    }
+    EXPECT_EQ(readerFor(static_cast<Layout>(99)).id(), Layout::None);
 }
 
 }  // namespace

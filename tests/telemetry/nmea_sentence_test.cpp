@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 namespace {
 
+// A parsed sentence, its coordinates as the player prints them ("" without a position).
 struct Fix
 {
     std::string longitude;
@@ -18,16 +20,21 @@ struct Fix
 
 Fix rmc(const std::string& sentence)
 {
+    std::optional<Position> position;
     Fix fix;
-    EXPECT_EQ(parseGPRMC(sentence, fix.longitude, fix.latitude, fix.speed, fix.course), 0);
+    EXPECT_TRUE(parseGPRMC(sentence, position, fix.speed, fix.course)) << sentence;
+    if (position) {
+        fix.latitude = degreesText(position->latitude);
+        fix.longitude = degreesText(position->longitude);
+    }
     return fix;
 }
 
+// The coordinate as the player prints it, or "none".
 std::string coordinate(const std::string& field, char letter)
 {
-    std::string out = "unchanged";
-    formatCoordinate(field, letter, out);
-    return out;
+    const std::optional<Degrees> degrees = nmeaDegrees(field, letter);
+    return degrees ? degreesText(*degrees) : "none";
 }
 
 TEST(DescrambleLine, SubtractsTheShiftUpToTheStoredLineEnd)
@@ -91,12 +98,13 @@ TEST(FormatCoordinate, WorkedExamples)
 {
     EXPECT_EQ(coordinate("2232.1234", 'N'), "22.535390");
     EXPECT_EQ(coordinate("11354.12345", 'W'), "-113.9020575");
-    EXPECT_EQ(coordinate("4807.038", 'N'), "");  // three fraction digits: no text
+    EXPECT_EQ(coordinate("4807.038", 'N'), "none");  // three fraction digits
 }
 
 TEST(FormatCoordinate, SignLettersAndSmallValues)
 {
     EXPECT_EQ(coordinate("0030.0000", 'S'), "-0.500000");  // the sign survives below 1 degree
+    EXPECT_EQ(coordinate("0000.0000", 'W'), "-0.000000");
     EXPECT_EQ(coordinate("0030.0000", 'E'), "0.500000");
     EXPECT_EQ(coordinate("2232.1234", '\0'), "22.535390");  // missing letter: positive
     EXPECT_EQ(coordinate("2232.1234", 'n'), "22.535390");   // only 'W' and 'S' negate
@@ -105,14 +113,15 @@ TEST(FormatCoordinate, SignLettersAndSmallValues)
     EXPECT_EQ(coordinate("2232.00012", 'N'), "22.5333353");  // leading zeros of the fraction
 }
 
-TEST(FormatCoordinate, NoPointGivesZeroAndOtherFractionCountsGiveNoText)
+TEST(FormatCoordinate, NoPointOrOtherFractionCountsAreNoCoordinate)
 {
-    EXPECT_EQ(coordinate("", 'N'), "0");
-    EXPECT_EQ(coordinate("2232", 'N'), "0");
-    for (const char* field : {"2232.", "2232.1", "2232.123", "2232.123456", "2232.1234567"})
-        EXPECT_EQ(coordinate(field, 'N'), "") << field;
+    for (const char* field :
+         {"", "2232", "2232.", "2232.1", "2232.123", "2232.123456", "2232.1234567"})
+        EXPECT_EQ(coordinate(field, 'N'), "none") << field;
     // Out-of-range whole parts give no undefined arithmetic.
     EXPECT_EQ(coordinate("99999999999999999999.1234", 'N'), "0.002056");
+    // Sixty minutes or more run into the next degree (no camera writes them).
+    EXPECT_EQ(coordinate("4860.0000", 'N'), "49.000000");
 }
 
 TEST(ParseGPRMC, AcceptedSentenceFillsAllFour)
@@ -138,10 +147,10 @@ TEST(ParseGPRMC, SpeedIsKnotsTimesOnePointEightFiveTruncated)
 
 TEST(ParseGPRMC, EmptyFields)
 {
-    // No fix: empty coordinates give "0" (no position), empty numbers give 0.
+    // No fix: empty coordinates give no position, empty numbers give 0.
     const Fix noFix = rmc("$GPRMC,,V,,,,,,,,,,N*53");
-    EXPECT_EQ(noFix.latitude, "0");
-    EXPECT_EQ(noFix.longitude, "0");
+    EXPECT_EQ(noFix.latitude, "");
+    EXPECT_EQ(noFix.longitude, "");
     EXPECT_EQ(noFix.speed, 0);
 
     const Fix noCourse = rmc("$GPRMC,1,A,2232.1234,N,11354.1234,E,20.0,,230394");
@@ -172,12 +181,13 @@ TEST(ParseGPRMC, RejectedSentencesLeaveEveryOutputUnchanged)
              "$GPRMC,1,A,2232.1234,N,11354.1234,E," + field33 + ",90.0",
              "$GPRMC,1,A,2232.1234,N,11354.1234,E,1.0," + field33,
          }) {
-        std::string longitude = "lon", latitude = "lat";
+        std::optional<Position> position = Position{{1.5, 6}, {2.5, 6}};
         int speed = 7;
         double course = 8.5;
-        EXPECT_EQ(parseGPRMC(sentence, longitude, latitude, speed, course), 0);
-        EXPECT_EQ(longitude, "lon") << sentence;
-        EXPECT_EQ(latitude, "lat") << sentence;
+        EXPECT_FALSE(parseGPRMC(sentence, position, speed, course));
+        ASSERT_TRUE(position) << sentence;
+        EXPECT_EQ(position->latitude.value, 1.5) << sentence;
+        EXPECT_EQ(position->longitude.value, 2.5) << sentence;
         EXPECT_EQ(speed, 7) << sentence;
         EXPECT_EQ(course, 8.5) << sentence;
     }
@@ -188,29 +198,32 @@ TEST(ParseGPRMC, RejectedSentencesLeaveEveryOutputUnchanged)
                      1.1111111111111111e31);
 }
 
-TEST(ParseGPRMC, OddFractionCountEmptiesOnlyThatCoordinate)
+TEST(ParseGPRMC, OneUnreadableCoordinateIsNoPosition)
 {
-    // A three-digit latitude fraction: the latitude has no text, the longitude keeps its own.
+    // A three-digit latitude fraction: half a position is none; speed and course still count.
     const Fix fix = rmc("$GPRMC,1,A,4807.038,N,01131.0004,E,22.4,84.4");
     EXPECT_EQ(fix.latitude, "");
-    EXPECT_EQ(fix.longitude, "11.516673");
+    EXPECT_EQ(fix.longitude, "");
     EXPECT_EQ(fix.speed, 41);
+    EXPECT_DOUBLE_EQ(fix.course, 84.4);
 }
 
 TEST(ParseGPGGA, FillsTheTextsOnly)
 {
-    std::string longitude, latitude;
-    parseGPGGA("$GPGGA,123519,4807.0380,N,01131.00000,W,1,08,0.9,545.4,M,46.9,M,,*47", longitude,
-               latitude);
-    EXPECT_EQ(latitude, "48.117300");
-    EXPECT_EQ(longitude, "-11.5166666");
+    std::optional<Position> position;
+    EXPECT_TRUE(parseGPGGA("$GPGGA,123519,4807.0380,N,01131.00000,W,1,08,0.9,545.4,M,46.9,M,,*47",
+                           position));
+    ASSERT_TRUE(position);
+    EXPECT_EQ(degreesText(position->latitude), "48.117300");
+    EXPECT_EQ(degreesText(position->longitude), "-11.5166666");
 
-    std::string keptLon = "lon", keptLat = "lat";
-    parseGPGGA("$GPGGA,123519,4807.0380,N,01131.0000", keptLon, keptLat);  // 5 fields
-    parseGPGGA("$GPRMC,123519,4807.0380,N,01131.0000,E", keptLon, keptLat);
-    parseGPGGA("$GPGGA,1," + std::string(33, '1') + ",N,01131.0000,E", keptLon, keptLat);
-    EXPECT_EQ(keptLon, "lon");
-    EXPECT_EQ(keptLat, "lat");
+    for (const std::string& rejected :
+         {std::string("$GPGGA,123519,4807.0380,N,01131.0000"),  // 5 fields
+          std::string("$GPRMC,123519,4807.0380,N,01131.0000,E"),
+          "$GPGGA,1," + std::string(33, '1') + ",N,01131.0000,E"}) {
+        EXPECT_FALSE(parseGPGGA(rejected, position)) << rejected;
+        EXPECT_TRUE(position) << rejected;  // left as it was
+    }
 }
 
 // The G-sensor axes of an entry, each within float rounding.
@@ -232,8 +245,9 @@ TEST(ParseAssistLine, WorkedExampleWithGga)
     TelemetryEntry info;
     table.copyEntry(9, info);
     expectAxes(info, 0.1f, -0.25f, 1.02f);
-    EXPECT_EQ(info.latitude, "22.500000");
-    EXPECT_EQ(info.longitude, "-113.250000");
+    ASSERT_TRUE(info.position);
+    EXPECT_EQ(degreesText(info.position->latitude), "22.500000");
+    EXPECT_EQ(degreesText(info.position->longitude), "-113.250000");
     EXPECT_EQ(info.speedKmh, 0);
     EXPECT_EQ(info.course, 0.0);
 }
@@ -253,7 +267,8 @@ TEST(ParseAssistLine, ItemsAreSeparatedByAnyWhiteSpace)
     TelemetryEntry info;
     table.copyEntry(0, info);
     expectAxes(info, 0.005f, -0.006f, 0.007f);
-    EXPECT_EQ(info.latitude, "1.000000");
+    ASSERT_TRUE(info.position);
+    EXPECT_EQ(degreesText(info.position->latitude), "1.000000");
     EXPECT_EQ(info.speedKmh, 18);
 }
 
@@ -305,7 +320,7 @@ TEST(ParseAssistLine, SentenceEndsAtFirstWhiteSpaceAndKeeps1023Bytes)
         "1 2 3 $GPRMC,1,A,2232.1234,N,11354.1234,E,1.0,9" + std::string(2000, '9');
     table.parseAssistLine(longLine.data(), 0);
     EXPECT_EQ(table.count(), 20);
-    EXPECT_EQ(table.find(10)->latitude, "");  // the 33+ character course field rejects it
+    EXPECT_FALSE(table.find(10)->position);  // the 33+ character course field rejects it
 }
 
 }  // namespace

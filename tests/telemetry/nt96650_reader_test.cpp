@@ -7,7 +7,7 @@ namespace {
 
 using namespace layout_writer;
 
-using Nt96650Reader = ReaderTest<&TelemetryTable::readNT96650Movie>;
+using Nt96650Reader = ReaderTest<readMovie<nt96650Layout>>;
 
 TEST_F(Nt96650Reader, FirstTrackOneBlockPerThirtyVideoSamples)
 {
@@ -137,8 +137,8 @@ TEST_F(Nt96650Reader, AxesOutOfRangeBecomeZeroAndThePositionStays)
 TEST_F(Nt96650Reader, GgaGivesPositionWithoutSpeed)
 {
     EXPECT_EQ(read(nt96650SecondTrackMovie({{1, 2, 3, gga(-33.5, 151.25)}})), 10);
-    EXPECT_EQ(table.find(0)->latitude, "-33.500000");
-    EXPECT_EQ(table.find(0)->longitude, "151.250000");
+    EXPECT_EQ(latitudeText(*table.find(0)), "-33.500000");
+    EXPECT_EQ(longitudeText(*table.find(0)), "151.250000");
     EXPECT_EQ(table.find(0)->speedKmh, 0);
 }
 

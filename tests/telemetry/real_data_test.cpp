@@ -12,7 +12,9 @@
 #include "layout_reader.h"
 #include "nmea_sentence.h"
 #include "recording_entry.h"
+#include "shared_testdata.h"
 #include "telemetry_table.h"
+#include "test_samples.h"
 
 namespace {
 
@@ -75,6 +77,7 @@ void expectTruncationOf(const std::string& ours, const std::string& gpsd, size_t
 
 TEST(RealNmea, EverySentenceAgainstGpsd)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(kTestData);
     const std::vector<Row> rows = readRows();
     ASSERT_EQ(rows.size(), 882u);
     int compared = 0;
@@ -82,29 +85,36 @@ TEST(RealNmea, EverySentenceAgainstGpsd)
     for (const Row& row : rows) {
         const std::string context = row.source + ": " + row.sentence;
         const bool rmc = row.sentence.starts_with("$GPRMC");
-        std::string lon, lat;
+        std::optional<Position> position;
         int speed = 0;
         double course = 0.0;
-        if (rmc)
-            parseGPRMC(row.sentence, lon, lat, speed, course);
-        else
-            parseGPGGA(row.sentence, lon, lat);
-        const std::vector<std::string> fields = sentenceFields(row.sentence);
+        const bool accepted = rmc ? parseGPRMC(row.sentence, position, speed, course)
+                                  : parseGPGGA(row.sentence, position);
+        EXPECT_TRUE(accepted) << context;
+        std::vector<std::string> fields = sentenceFields(row.sentence);
         const size_t latField = rmc ? 3 : 2;
-        for (auto [ours, gpsd, field] : {std::tuple{lat, row.lat, fields[latField]},
-                                         std::tuple{lon, row.lon, fields[latField + 2]}}) {
+        fields.resize(std::max(fields.size(), latField + 4));
+        bool bothRead = true;
+        for (auto [gpsd, field, hemisphere] :
+             {std::tuple{row.lat, fields[latField], fields[latField + 1]},
+              std::tuple{row.lon, fields[latField + 2], fields[latField + 3]}}) {
+            const std::optional<Degrees> ours =
+                nmeaDegrees(field, hemisphere.empty() ? '\0' : hemisphere.front());
             const size_t digits = fractionDigits(field);
             if (digits != 4 && digits != 5) {
-                // Empty field: "0"; other fraction counts: no text. Neither is a position.
-                EXPECT_EQ(ours, field.empty() ? "0" : "") << context;
+                // An empty field or other fraction counts: no coordinate.
+                EXPECT_FALSE(ours) << context;
+                bothRead = false;
             } else if (!gpsd.empty()) {
-                expectTruncationOf(ours, gpsd, digits, context);
+                ASSERT_TRUE(ours) << context;
+                expectTruncationOf(degreesText(*ours), gpsd, digits, context);
                 ++compared;
             } else {
                 // A void fix still carrying its fields is parsed like a valid one.
-                EXPECT_GE(ours.size(), 7u) << context;
+                EXPECT_TRUE(ours) << context;
             }
         }
+        EXPECT_EQ(position.has_value(), bothRead) << context;
         if (rmc && !row.knots.empty()) {
             // gpsd's knots are rounded through m/s: allow its 0.002 kn either way.
             const double knots = std::stod(row.knots);
@@ -129,6 +139,7 @@ TEST(RealNmea, EverySentenceAgainstGpsd)
 // Only the GoPro files carry a layout (GPMF); nothing crashes, nothing is made up.
 TEST(RealMovies, NoFalseLayoutAndNoCrash)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(kTestData);
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kTestData / "real-movies")) {
         const std::string ext = entry.path().extension().string();
@@ -140,9 +151,9 @@ TEST(RealMovies, NoFalseLayoutAndNoCrash)
         EXPECT_EQ(layout, ext == ".mp4" ? Layout::GoPro : Layout::None) << path;
         readMovieTime(path);
         TelemetryTable table;
-        EXPECT_EQ(table.readICatMovie(path), 0) << path;
-        EXPECT_EQ(table.readA7LMovie(path), table.count()) << path;
-        const int nt = table.readNT96650Movie(path);
+        EXPECT_EQ(readMovieFile(icatLayout(), path, table), 0) << path;
+        EXPECT_EQ(readMovieFile(a7lLayout(), path, table), table.count()) << path;
+        const int nt = readMovieFile(nt96650Layout(), path, table);
         EXPECT_EQ(nt, table.count()) << path;
         EXPECT_EQ(nt % kEntriesPerSample, 0) << path;
     }
@@ -151,6 +162,7 @@ TEST(RealMovies, NoFalseLayoutAndNoCrash)
 
 TEST(RealMovies, CreationTimesOfTheFirstShape)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(kTestData);
     // ftyp, mdat, moov(mvhd ...): the times ffprobe and exiftool report.
     const auto karma = readMovieTime((kTestData / "real-movies" / "gopro-karma.mp4").string());
     ASSERT_TRUE(karma);
@@ -167,6 +179,7 @@ TEST(RealMovies, CreationTimesOfTheFirstShape)
 // second of video, every position within 25 m of one of ExifTool's fixes, about 1 g at rest.
 TEST(RealMovies, GoProTelemetryAgreesWithExifTool)
 {
+    SKIP_WITHOUT_SHARED_TESTDATA(kTestData);
     struct Expected
     {
         const char* name;
@@ -193,9 +206,9 @@ TEST(RealMovies, GoProTelemetryAgreesWithExifTool)
             ++positions;
             double nearest = 1e9;
             for (const ExifFix& fix : judge)
-                nearest = std::min(nearest, metresBetween(std::stod(entry.latitude),
-                                                          std::stod(entry.longitude), fix.latitude,
-                                                          fix.longitude));
+                nearest = std::min(nearest, metresBetween(std::stod(latitudeText(entry)),
+                                                          std::stod(longitudeText(entry)),
+                                                          fix.latitude, fix.longitude));
             EXPECT_LT(nearest, 25.0) << path << " sample " << i / kEntriesPerSample;
         }
         EXPECT_GE(positions, file.samples - 1) << path;

@@ -8,7 +8,7 @@ namespace {
 using layout_writer::logLineText;
 using layout_writer::scramble;
 
-using SidecarReader = ReaderTest<&TelemetryTable::readDatFile>;
+using SidecarReader = ReaderTest<readSidecarFile>;
 
 TEST_F(SidecarReader, ReadsEveryLogLineWithCrLfOrLf)
 {

@@ -10,11 +10,10 @@ namespace {
 void expectMiss(const TelemetryTable& table, int index)
 {
     TelemetryEntry info;
-    info.latitude = "stale";
+    info.position = Position{};
     info.speedKmh = 99;
     EXPECT_EQ(table.copyEntry(index, info), -1) << index;
-    EXPECT_EQ(info.latitude, "0");
-    EXPECT_EQ(info.longitude, "0");
+    EXPECT_FALSE(info.position);
     EXPECT_EQ(info.gX, 0.0f);
     EXPECT_EQ(info.gY, 0.0f);
     EXPECT_EQ(info.gZ, 0.0f);
@@ -56,7 +55,7 @@ TEST(AssistTable, SampleWithoutPositionStillAddsTenEntries)
     TelemetryEntry info;
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(table.copyEntry(i, info), 0);
-        EXPECT_FALSE(info.hasPosition());  // "0" texts are no track point
+        EXPECT_FALSE(info.hasPosition());  // empty fields are no track point
     }
 }
 
@@ -66,14 +65,13 @@ TEST(AssistTable, ReadersOnUnopenablePathsLeaveAnEmptyTable)
     TempDir dir;
     const std::string missing = (dir.path() / "missing.MOV").string();
     const std::string folder = dir.path().string();
-    using Reader = int (TelemetryTable::*)(const std::string&);
-    for (Reader reader : {&TelemetryTable::readDatFile, &TelemetryTable::readICatMovie,
-                          &TelemetryTable::readNT96650Movie, &TelemetryTable::readA7LMovie}) {
+    for (PathReader reader : {&readSidecarFile, &readMovie<icatLayout>, &readMovie<nt96650Layout>,
+                              &readMovie<a7lLayout>}) {
         for (const std::string& path : {missing, folder, std::string("a.b"), std::string()}) {
             TelemetryTable table;
             std::string line = "1 2 3";
             table.parseAssistLine(line.data(), 0);
-            EXPECT_EQ((table.*reader)(path), -1) << path;
+            EXPECT_EQ(reader(path, table), -1) << path;
             EXPECT_EQ(table.count(), 0) << path;
         }
     }
@@ -87,8 +85,8 @@ TEST(AssistTable, ShortPathRuleCountsCharactersNotBytes)
                              layout_writer::sidecar(makeSamples(1)));                // 4 characters
     layout_writer::writeFile("\xC3\xA9.D", layout_writer::sidecar(makeSamples(1)));  // 3 characters
     TelemetryTable table;
-    EXPECT_EQ(table.readDatFile("\xC3\xA9.DA"), 10);
-    EXPECT_EQ(table.readDatFile("\xC3\xA9.D"), -1);
+    EXPECT_EQ(readSidecarFile("\xC3\xA9.DA", table), 10);
+    EXPECT_EQ(readSidecarFile("\xC3\xA9.D", table), -1);
     std::filesystem::current_path(std::filesystem::temp_directory_path());
 }
 

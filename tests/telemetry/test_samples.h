@@ -6,8 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include "layout_reader.h"
 #include "layout_writer.h"
 #include "telemetry_table.h"
+
+// The entry's coordinates as the player prints them; "" without a position.
+inline std::string latitudeText(const TelemetryEntry& entry)
+{
+    return entry.position ? degreesText(entry.position->latitude) : "";
+}
+inline std::string longitudeText(const TelemetryEntry& entry)
+{
+    return entry.position ? degreesText(entry.position->longitude) : "";
+}
 
 // Samples with known decoded values: axes 100*i+1, -(50*i+7), 1000+i; an RMC fix at
 // 22 deg 32.1234' N (+i/10000 minute), 113 deg 54.1234' W, 10 kn, course 45.5.
@@ -36,8 +47,8 @@ inline void expectMadeSample(const TelemetryTable& table, int entry, int i)
     const long long value = ((32LL * 10000 + 1234 + i) * 100) / 60;
     char latitude[32];
     std::snprintf(latitude, sizeof latitude, "22.%06lld", value);
-    EXPECT_EQ(info.latitude, latitude) << "entry " << entry;
-    EXPECT_EQ(info.longitude, "-113.902056") << "entry " << entry;
+    EXPECT_EQ(latitudeText(info), latitude) << "entry " << entry;
+    EXPECT_EQ(longitudeText(info), "-113.902056") << "entry " << entry;
     EXPECT_EQ(info.speedKmh, 18);
     EXPECT_DOUBLE_EQ(info.course, 45.5);
 }
@@ -62,15 +73,30 @@ inline std::vector<int> range(int count)
 
 #include "temp_dir.h"
 
-// Writes bytes to a fresh file of a per-test folder and hands it to one reader of the table.
-template <int (TelemetryTable::*Reader)(const std::string&)>
+// A reader over a path: the entries read, or -1 when the file does not open.
+using PathReader = int (*)(const std::string& path, TelemetryTable& table);
+
+// The movie layout of the accessor over a path.
+template <const LayoutReader& (*Layout)()>
+int readMovie(const std::string& path, TelemetryTable& table)
+{
+    return readMovieFile(Layout(), path, table);
+}
+
+inline int readSidecarFile(const std::string& path, TelemetryTable& table)
+{
+    return readSidecar(path, table).result;
+}
+
+// Writes bytes to a fresh file of a per-test folder and hands it to one reader.
+template <PathReader Reader>
 class ReaderTest : public ::testing::Test
 {
 protected:
-    int read(std::string_view bytes) { return (table.*Reader)(dir.write(nextName(), bytes)); }
+    int read(std::string_view bytes) { return Reader(dir.write(nextName(), bytes), table); }
     int read(const layout_writer::SparseFile& file)
     {
-        return (table.*Reader)(dir.write(nextName(), file));
+        return Reader(dir.write(nextName(), file), table);
     }
 
     TempDir dir;

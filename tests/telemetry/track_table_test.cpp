@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "test_samples.h"
 #include "track_table.h"
 
 namespace {
@@ -15,6 +16,19 @@ TimedFix Fix(double t, bool valid, double latitude = 47.5, double longitude = -8
     fix.course = 270.5;
     fix.utcMs = 1700000000000 + static_cast<int64_t>(t * 1000);
     return fix;
+}
+
+// A decoded position is kept as it prints, so that the map and the trip use the very
+// value the text shows.
+TEST(TrackTable, PositionsAreKeptToTheDigitsTheyPrintWith)
+{
+    TimedTrack track;
+    track.fixes = {Fix(0.0, true, 47.123456789, -8.98765432149)};
+    TelemetryTable table;
+    fillTable(track, 1.0, table);
+    ASSERT_TRUE(table.find(0)->position);
+    EXPECT_EQ(table.find(0)->position->latitude.value, 47.1234568);
+    EXPECT_EQ(table.find(0)->position->longitude.value, -8.9876543);
 }
 
 float X(const TelemetryTable& table, int sample, int entry)
@@ -35,15 +49,15 @@ TEST(TrackTable, EachSecondTakesTheFirstRecordAtOrAfterIt)
     ASSERT_EQ(table.count(), 4 * kEntriesPerSample);  // up to the last record's second
 
     const TelemetryEntry& first = *table.find(0);
-    EXPECT_EQ(first.latitude, "47.5000000");
-    EXPECT_EQ(first.longitude, "-8.2500000");
+    EXPECT_EQ(latitudeText(first), "47.5000000");
+    EXPECT_EQ(longitudeText(first), "-8.2500000");
     EXPECT_EQ(first.speedKmh, 36);
     EXPECT_EQ(first.course, 270.5);
     EXPECT_EQ(first.utcMs, 1700000000500);
     EXPECT_FALSE(table.find(10)->hasPosition()) << "the void fix at 1.0 s is sample 1's";
     EXPECT_EQ(table.find(10)->speedKmh, 0);
     EXPECT_FALSE(table.find(20)->hasPosition()) << "no fix before 3 s: no jump ahead";
-    EXPECT_EQ(table.find(39)->latitude, "47.5000000");
+    EXPECT_EQ(latitudeText(*table.find(39)), "47.5000000");
 
     EXPECT_EQ(X(table, 0, 0), 1.0f);
     EXPECT_EQ(X(table, 0, 1), 3.0f);

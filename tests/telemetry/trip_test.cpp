@@ -1,4 +1,5 @@
 // Trips from the movie headers' times, and the trip's summary.
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "layout_writer.h"
 #include "telemetry_table.h"
 #include "temp_dir.h"
+#include "track_export.h"
 #include "trip.h"
 #include "trip_summary.h"
 
@@ -100,9 +102,9 @@ TEST(TripPlan, ReadFromRealHeadersOnDisk)
     EXPECT_EQ(tripsOf(clocks), (std::vector<std::vector<int>>{{0, 1}, {2}, {3}}));
 }
 
-TelemetryEntry makeEntry(const char* latitude, const char* longitude, int kmh, float z = 1.0f)
+TelemetryEntry makeEntry(double latitude, double longitude, int kmh, float z = 1.0f)
 {
-    return {.gZ = z, .longitude = longitude, .latitude = latitude, .speedKmh = kmh};
+    return {.gZ = z, .position = Position{{latitude, 6}, {longitude, 6}}, .speedKmh = kmh};
 }
 
 TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
@@ -111,13 +113,13 @@ TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
     // One degree of longitude on the equator is the same; the join between the two
     // recordings (0,1) -> (0,2) counts too. Hand sum: 4 x 111195.08 = 444780.32 m.
     TelemetryTable first;
-    first.appendSample(makeEntry("0.000000", "0.000000", 50));
-    first.appendSample(makeEntry("1.000000", "0.000000", 90));
-    first.appendSample(makeEntry("0", "0", 0));  // no position: time, but no distance
-    first.appendSample(makeEntry("0.000000", "0.000000", 70));
-    first.appendSample(makeEntry("0.000000", "1.000000", 60, 1.6f));
+    first.appendSample(makeEntry(0, 0, 50));
+    first.appendSample(makeEntry(1, 0, 90));
+    first.appendSample({.gZ = 1.0f});  // no position: time, but no distance
+    first.appendSample(makeEntry(0, 0, 70));
+    first.appendSample(makeEntry(0, 1, 60, 1.6f));
     TelemetryTable second;
-    second.appendSample(makeEntry("0.000000", "2.000000", 120, 1.3f));
+    second.appendSample(makeEntry(0, 2, 120, 1.3f));
 
     TrackDigest a = digestTable(first);
     TrackDigest b = digestTable(second);
@@ -139,14 +141,31 @@ TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
 // A car at a steady 36 km/h due north, filmed for a minute, then not for 30 s, then for a
 // minute: the distance across the break counts with the time of the break, so the average
 // is the car's speed. Without the recordings' times the break is left out of both.
+// A position off the earth (a garbled log) is no track point and adds no distance; the
+// poles and the date line are on it.
+TEST(TripSummary, PositionsOffTheEarthAreLeftOutOfTracksAndTrips)
+{
+    TelemetryTable table;
+    table.appendSample(makeEntry(90.5, 8, 10));
+    table.appendSample(makeEntry(47, -180.5, 10));
+    table.appendSample(makeEntry(-90, 180, 10));
+    table.appendSample(makeEntry(47.5, 8.25, 10));
+    std::ostringstream csv;
+    writeCsvRows(csv, ExportPart{"A.MOV", &table, std::nullopt});
+    EXPECT_EQ(csv.str(), ",,,10,0.000,0.0000,0.0000,1.0000\n"
+                         ",,,10,0.000,0.0000,0.0000,1.0000\n"
+                         ",-90.000000,180.000000,10,0.000,0.0000,0.0000,1.0000\n"
+                         ",47.500000,8.250000,10,0.000,0.0000,0.0000,1.0000\n");
+    EXPECT_EQ(digestTable(table).positions.size(), 2u);
+}
+
 TEST(TripSummary, TheBreakBetweenRecordingsCountsInDistanceAndTime)
 {
     constexpr double kMetresPerDegree = 111195.08;
     const auto drive = [&](int firstSecond) {
         TelemetryTable table;
         for (int s = firstSecond; s < firstSecond + 60; ++s) {
-            const std::string latitude = std::to_string(47.0 + s * 10.0 / kMetresPerDegree);
-            table.appendSample(makeEntry(latitude.c_str(), "8.500000", 36));
+            table.appendSample(makeEntry(47.0 + s * 10.0 / kMetresPerDegree, 8.5, 36));
         }
         return digestTable(table);
     };

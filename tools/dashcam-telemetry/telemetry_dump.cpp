@@ -71,7 +71,12 @@ void writeEntryLine(std::ostream& out, int index, const TelemetryEntry& entry)
     const int length = std::snprintf(numbers, sizeof numbers, "%d\t%.4f\t%.4f\t%.4f\t", index,
                                      entry.gX, entry.gY, entry.gZ);
     out.write(numbers, length);
-    out << entry.latitude << '\t' << entry.longitude << '\t';
+    // No fix: both position fields empty.
+    if (entry.position)
+        out << degreesText(entry.position->latitude) << '\t'
+            << degreesText(entry.position->longitude) << '\t';
+    else
+        out << "\t\t";
     const int tailLength =
         std::snprintf(numbers, sizeof numbers, "%d\t%.3f\n", entry.speedKmh, entry.course);
     out.write(numbers, tailLength);

@@ -12,6 +12,7 @@
 #include "camera_movie.h"
 #include "drive.h"
 #include "encode.h"
+#include "layout.h"
 #include "layout_writer.h"
 #include "program_args.h"
 
@@ -23,8 +24,6 @@ namespace {
 constexpr long long kDriveStartUtc = 1718093700;  // 2024-06-11 08:15:00 UTC
 constexpr uint32_t kEpoch1904 = 2082844800u;      // 1970-01-01 in the movie epoch
 constexpr char kSidecarKey[] = "27182818";
-
-enum class Layout { Icat, A7l, Nt96650, Sidecar, NoTelemetry };
 
 struct Recording
 {
@@ -40,11 +39,11 @@ const char kUsage[] =
     "them: ICAT A7L NT96650A SIDECAR PLAIN.\n";
 
 constexpr Recording kRecordings[] = {
-    {"20240611_081500_ICAT.MOV", Layout::Icat},
-    {"20240611_081600_A7L.MOV", Layout::A7l},
-    {"20240611_081700_NT96650A.MOV", Layout::Nt96650},
+    {"20240611_081500_ICAT.MOV", Layout::ICat},
+    {"20240611_081600_A7L.MOV", Layout::A7L},
+    {"20240611_081700_NT96650A.MOV", Layout::NT96650},
     {"20240611_081800_SIDECAR.MOV", Layout::Sidecar},
-    {"20240611_081900_PLAIN.TS", Layout::NoTelemetry},
+    {"20240611_081900_PLAIN.TS", Layout::None},
 };
 
 std::string two(int value)
@@ -93,8 +92,7 @@ bool writeRecording(const Recording& rec, const fs::path& dir,
         samples.push_back(toLogged(s));
     }
     const fs::path target = dir / rec.name;
-    ClipOptions clip{seconds, rec.layout != Layout::Nt96650, rec.layout == Layout::NoTelemetry,
-                     rec.name};
+    ClipOptions clip{seconds, rec.layout != Layout::NT96650, rec.layout == Layout::None, rec.name};
     if (clip.transportStream) {
         return encodeClip(clip, target.string(), error);
     }
@@ -106,9 +104,9 @@ bool writeRecording(const Recording& rec, const fs::path& dir,
                                     raw.string(), target.string()};
     bool ok = false;
     switch (rec.layout) {
-    case Layout::Icat: ok = camera_movie::writeIcat(movie, samples, error); break;
-    case Layout::A7l: ok = camera_movie::writeA7l(movie, samples, error); break;
-    case Layout::Nt96650: ok = camera_movie::writeNt96650(movie, samples, error); break;
+    case Layout::ICat: ok = camera_movie::writeIcat(movie, samples, error); break;
+    case Layout::A7L: ok = camera_movie::writeA7l(movie, samples, error); break;
+    case Layout::NT96650: ok = camera_movie::writeNt96650(movie, samples, error); break;
     case Layout::Sidecar: {
         lw::SidecarOptions options;
         options.keyLine = kSidecarKey;
@@ -120,7 +118,7 @@ bool writeRecording(const Recording& rec, const fs::path& dir,
         }
         break;
     }
-    case Layout::NoTelemetry: break;
+    default: break;  // the samples are in the layouts of old and plain
     }
     std::error_code ignored;
     fs::remove(raw, ignored);

@@ -1,0 +1,5 @@
+#include "media_engine.h"
+
+VideoOutput::~VideoOutput() = default;
+
+MediaEngine::~MediaEngine() = default;
