@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSignalBlocker>
 
 #include <algorithm>
 #include <cstdlib>
@@ -130,18 +129,6 @@ void SeekSlider::keyPressEvent(QKeyEvent* event)
 void SeekSlider::wheelEvent(QWheelEvent* event)
 {
     event->ignore();
-}
-
-void SeekSlider::changeEvent(QEvent* event)
-{
-    // A drag ends with the slider's use.
-    if (event->type() == QEvent::EnabledChange && !isEnabled() && isSliderDown()) {
-        const QSignalBlocker quiet(this);
-        setSliderDown(false);
-        if (mouseGrabber() == this)
-            releaseMouse();
-    }
-    QAbstractSlider::changeEvent(event);
 }
 
 // Left of the thumb the channel shows its played picture, when it has one.

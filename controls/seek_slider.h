@@ -40,7 +40,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void dragTo(int x);

@@ -108,41 +108,31 @@ void SkinButton::mouseMoveEvent(QMouseEvent* event)
     showFrames({2});
 }
 
-void SkinButton::leaveEvent(QEvent* event)
+bool SkinButton::event(QEvent* event)
 {
-    QAbstractButton::leaveEvent(event);
-    if (m_hovering)
-        resetToNormal();
-}
-
-void SkinButton::focusInEvent(QFocusEvent* event)
-{
-    QAbstractButton::focusInEvent(event);
-    ownerDraw();
-    if (!m_hovering)
-        showFrames({0});
-}
-
-void SkinButton::focusOutEvent(QFocusEvent* event)
-{
-    QAbstractButton::focusOutEvent(event);
-    resetToNormal();
-}
-
-void SkinButton::changeEvent(QEvent* event)
-{
-    QAbstractButton::changeEvent(event);
-    if (event->type() != QEvent::EnabledChange)
-        return;
-    // Qt has already handed the focus on to the next tab stop.
-    if (!isEnabled())
-        resetToNormal();
-    ownerDraw();
-}
-
-void SkinButton::showEvent(QShowEvent* event)
-{
-    QAbstractButton::showEvent(event);
-    if (!m_hovering)
-        m_frames = stateFrames();
+    const bool handled = QAbstractButton::event(event);
+    switch (event->type()) {
+    case QEvent::Leave:
+        if (m_hovering)
+            resetToNormal();
+        break;
+    case QEvent::FocusIn:
+        ownerDraw();
+        if (!m_hovering)
+            showFrames({0});
+        break;
+    case QEvent::FocusOut: resetToNormal(); break;
+    case QEvent::EnabledChange:
+        // Qt has already handed the focus on to the next tab stop.
+        if (!isEnabled())
+            resetToNormal();
+        ownerDraw();
+        break;
+    case QEvent::Show:
+        if (!m_hovering)
+            m_frames = stateFrames();
+        break;
+    default: break;
+    }
+    return handled;
 }

@@ -25,13 +25,10 @@ public:
     bool isHovering() const { return m_hovering; }
 
 protected:
+    // Leaving, the focus, enabling and showing change the frame shown.
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     // Paints frame k (0..3) over the backdrop.

@@ -5,7 +5,6 @@
 #include "scrollbar_geometry.h"
 #include "skin_palette.h"
 
-#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -70,7 +69,10 @@ SkinScrollBar::SkinScrollBar(Qt::Orientation orientation, QWidget* parent)
       m_arrowRepeat(
           this, [this] { return pressed(NearArrow) || pressed(FarArrow); },
           [this] { repeatStep(); })
-{}
+{
+    // No menu of its own: the bar scrolls with the mouse only.
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
 
 void SkinScrollBar::setPictures(const ScrollBarPictures& pictures)
 {
@@ -230,11 +232,6 @@ void SkinScrollBar::mouseReleaseEvent(QMouseEvent* event)
         step(along(point) > thumbPosition() ? SliderPageStepAdd : SliderPageStepSub);
     m_pressed = {};
     update();
-}
-
-void SkinScrollBar::contextMenuEvent(QContextMenuEvent* event)
-{
-    event->ignore();
 }
 
 ScrollBarCorner::ScrollBarCorner(const SkinScrollBar* vertical, const SkinScrollBar* horizontal,

@@ -272,9 +272,14 @@ TEST_F(SliderTest, DisablingEndsADrag)
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(100, 4));
     ASSERT_TRUE(slider->isSliderDown());
     handled();
+    const int position = slider->value();
     slider->setEnabled(false);
     EXPECT_FALSE(slider->isSliderDown());
-    const int position = slider->value();
+    // The drag ends where the thumb stood, as a release there would.
+    const auto ended = handled();
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].signal, Signal::Released);
+    EXPECT_EQ(ended[0].position, position);
     QTest::mouseMove(slider, QPoint(500, 4));
     EXPECT_EQ(slider->value(), position);
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(500, 4));
