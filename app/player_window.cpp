@@ -43,11 +43,11 @@ std::unique_ptr<MediaEngine> gstreamerEngine(const QString& audioSink)
     return engine;
 }
 
-QLabel* makeStatic(QWidget* parent, int id, const QString& text)
+QLabel* makeStatic(QWidget* parent, const QString& name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(controlRect(id));
-    label->setObjectName(ctl::controlName(id));
+    label->setGeometry(controlRect(name));
+    label->setObjectName(name);
     return label;
 }
 
@@ -143,7 +143,7 @@ void PlayerWindow::createControls()
 {
     m_videoArea = new VideoWidget(this);
     m_videoArea->setGeometry(controlRect(ctl::kVideo));
-    m_videoArea->setObjectName(ctl::controlName(ctl::kVideo));
+    m_videoArea->setObjectName(ctl::kVideo);
     // Until the first recording is opened the window paints the idle picture there.
     m_videoArea->hide();
     m_session.setVideoOutput(m_videoArea);
@@ -184,7 +184,7 @@ void PlayerWindow::createControls()
 
     m_waveformView = new WaveformView(this);
     m_waveformView->setGeometry(controlRect(ctl::kWaveform));
-    m_waveformView->setObjectName(ctl::controlName(ctl::kWaveform));
+    m_waveformView->setObjectName(ctl::kWaveform);
     m_waveformView->setSource(&m_session.telemetry());
     m_waveformView->installEventFilter(this);
     connect(m_waveformView, &WaveformView::peakClicked, this, [this](int index) {
@@ -194,12 +194,12 @@ void PlayerWindow::createControls()
     setUpSeekBar();
 }
 
-SkinButton* PlayerWindow::makeButton(int id, const QString& picture, const QString& text,
-                                     const QString& tip, bool onSkin)
+SkinButton* PlayerWindow::makeButton(const QString& name, const QString& picture,
+                                     const QString& text, const QString& tip, bool onSkin)
 {
     auto* button = new SkinButton(this);
-    button->setGeometry(controlRect(id));
-    button->setObjectName(ctl::controlName(id));
+    button->setGeometry(controlRect(name));
+    button->setObjectName(name);
     button->setText(text);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
@@ -245,7 +245,7 @@ void PlayerWindow::createButtons()
 void PlayerWindow::createVolumeBars()
 {
     for (int i = 0; i < ctl::kVolumeBars; ++i) {
-        QLabel* bar = makeStatic(this, ctl::kFirstVolumeBar + i, {});
+        QLabel* bar = makeStatic(this, ctl::volumeBar(i), {});
         bar->setPixmap(m_volumeOff);
         m_volumeBars[static_cast<size_t>(i)] = bar;
     }
@@ -255,7 +255,7 @@ void PlayerWindow::setUpPlayList()
 {
     m_playlistView = new PlaylistView(this);
     m_playlistView->setGeometry(skin::withScrollBars(controlRect(ctl::kPlayList)));
-    m_playlistView->setObjectName(ctl::controlName(ctl::kPlayList));
+    m_playlistView->setObjectName(ctl::kPlayList);
     m_playlistView->setGroundColour(palette::kListGround);
     m_playlistView->setModel(&m_session.model());
     m_playlistView->setGroupStartRole(PlaylistModel::TripStartRole);
@@ -272,7 +272,7 @@ void PlayerWindow::setUpSeekBar()
 {
     m_seekSlider = new SeekSlider(this);
     m_seekSlider->setGeometry(controlRect(ctl::kSeekBar));
-    m_seekSlider->setObjectName(ctl::controlName(ctl::kSeekBar));
+    m_seekSlider->setObjectName(ctl::kSeekBar);
     m_seekSlider->setChannelPictures(skinPicture(QStringLiteral("seek-channel.png")),
                                      skinPicture(QStringLiteral("seek-played.png")));
     m_seekSlider->setThumbPictures(skinPicture(QStringLiteral("seek-thumb.png")),

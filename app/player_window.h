@@ -93,8 +93,8 @@ private:
 
     void createControls();
     void createButtons();
-    SkinButton* makeButton(int id, const QString& picture, const QString& text, const QString& tip,
-                           bool onSkin);
+    SkinButton* makeButton(const QString& name, const QString& picture, const QString& text,
+                           const QString& tip, bool onSkin);
     void createVolumeBars();
     void setUpPlayList();
     void setUpSeekBar();

@@ -27,8 +27,6 @@ const QString kSeekActivePicture = QStringLiteral("seek-played.png");
 constexpr int kSeekBarCap = 16;  // the channel's rounded ends and then some
 
 // Every control the window places by the skin, by id.
-constexpr int kFirstControl = ctl::kVideo;
-constexpr int kLastControl = ctl::kSpeedText;
 
 Qt::CursorShape cursorFor(Qt::Edges edges)
 {
@@ -77,13 +75,11 @@ void PlayerWindow::resizeEvent(QResizeEvent* e)
 
 void PlayerWindow::placeControls()
 {
-    for (int id = kFirstControl; id <= kLastControl; ++id) {
-        const QString name = ctl::controlName(id);
-        auto* control =
-            name.isEmpty() ? nullptr : findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+    for (const QString& name : placedControls()) {
+        auto* control = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
         if (control == nullptr || (control == m_videoArea && m_videoArea->isFullScreenVideo()))
             continue;
-        const QRect placed = m_layout.place(controlRect(id));
+        const QRect placed = m_layout.place(controlRect(name));
         if (control == m_seekSlider)
             fitSeekBar(placed);
         // An image button is as large as its picture, the seek bar as its channel.

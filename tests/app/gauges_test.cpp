@@ -110,10 +110,10 @@ TEST(DialogLayout, ControlsTakeTheirPlaceOnTheSkin)
 {
     EXPECT_EQ(controlRect(ctl::kSeekBar), QRect(9, 590, 675, 9));
     EXPECT_EQ(controlRect(ctl::kVideo), QRect(7, 37, 679, 479));
-    EXPECT_EQ(controlRect(ctl::kFirstVolumeBar), QRect(51, 544, 4, 20)) << "the whole bar picture";
-    EXPECT_EQ(controlRect(ctl::kFirstVolumeBar + 9).left(), 114);  // 29 + 36 units, rounded half up
+    EXPECT_EQ(controlRect(ctl::volumeBar(0)), QRect(51, 544, 4, 20)) << "the whole bar picture";
+    EXPECT_EQ(controlRect(ctl::volumeBar(9)).left(), 114);  // 29 + 36 units, rounded half up
     EXPECT_EQ(controlRect(ctl::kClose), QRect(991, 5, 22, 21));
-    EXPECT_TRUE(controlRect(4242).isEmpty());
+    EXPECT_TRUE(controlRect(QStringLiteral("noSuchControl")).isEmpty());
 }
 
 }  // namespace

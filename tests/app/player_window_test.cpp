@@ -94,7 +94,7 @@ TEST_F(PlayerWindowTest, StartsIdleWithGaugesAtRest)
 TEST_F(PlayerWindowTest, ControlsSitWhereTheSkinDrewThem)
 {
     using skin::Button;
-    const std::pair<int, Button> buttons[] = {
+    const std::pair<QString, Button> buttons[] = {
         {ctl::kCycle, Button::Cycle},       {ctl::kPrev, Button::Prev},
         {ctl::kPlay, Button::Play},         {ctl::kStop, Button::Stop},
         {ctl::kNext, Button::Next},         {ctl::kPrint, Button::Print},
@@ -102,15 +102,15 @@ TEST_F(PlayerWindowTest, ControlsSitWhereTheSkinDrewThem)
         {ctl::kClear, Button::Clear},       {ctl::kVolumeDown, Button::VolumeDown},
         {ctl::kVolumeUp, Button::VolumeUp}, {ctl::kMinimise, Button::Minimise},
         {ctl::kClose, Button::Close}};
-    auto placed = [this](int id) {
-        const QWidget* widget = control(id);
+    auto placed = [this](const QString& name) {
+        const QWidget* widget = control(name);
         return widget ? widget->geometry() : QRect();
     };
-    for (const auto& [id, button] : buttons) {
-        EXPECT_EQ(placed(id), skin::button(button)) << id;
+    for (const auto& [name, button] : buttons) {
+        EXPECT_EQ(placed(name), skin::button(button)) << name.toStdString();
     }
     for (int i = 0; i < skin::kVolumeBars; ++i) {
-        EXPECT_EQ(placed(ctl::kFirstVolumeBar + i), skin::volumeBar(i)) << i;
+        EXPECT_EQ(placed(ctl::volumeBar(i)), skin::volumeBar(i)) << i;
     }
     EXPECT_EQ(placed(ctl::kSeekBar), skin::kSeekBar);
     EXPECT_EQ(placed(ctl::kPlayList), skin::withScrollBars(skin::kPlayList));
@@ -1193,7 +1193,7 @@ TEST_F(PlayerWindowTest, TheSummaryFollowsTheSpeedUnitAndGivesWayToANote)
 // size. The window never gets smaller than its minimum.
 TEST_F(PlayerWindowTest, ResizedWindowGivesTheVideoChartAndMapTheSpace)
 {
-    const auto geometryOf = [this](int id) { return control(id)->geometry(); };
+    const auto geometryOf = [this](const QString& name) { return control(name)->geometry(); };
     for (const QSize size : {QSize(1300, 900), QSize(1024, 640)}) {
         dlg->resize(size);
         const int dw = size.width() - skin::kSize.width();
