@@ -121,6 +121,28 @@ constexpr QRect layoutRect(Button b)
     return {};
 }
 
+// The file of a button's strip among the skin's pictures (the cycle button's with its lamp
+// lit, the play button's showing play).
+constexpr const char* stripPicture(Button b)
+{
+    switch (b) {
+    case Button::Cycle: return "cycle-on.png";
+    case Button::Prev: return "previous.png";
+    case Button::Play: return "play.png";
+    case Button::Stop: return "stop.png";
+    case Button::Next: return "next.png";
+    case Button::Print: return "print.png";
+    case Button::Capture: return "capture.png";
+    case Button::Import: return "import.png";
+    case Button::Clear: return "clear.png";
+    case Button::VolumeDown: return "volume-down.png";
+    case Button::VolumeUp: return "volume-up.png";
+    case Button::Minimise: return "minimise.png";
+    case Button::Close: return "close.png";
+    }
+    return "";
+}
+
 constexpr QSize buttonFrame(Button b)
 {
     switch (b) {

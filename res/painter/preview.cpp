@@ -26,16 +26,8 @@ void drawFrame(QPainter& p, const std::vector<Picture>& all, const char* file, s
 void drawButtons(QPainter& p, const std::vector<Picture>& all)
 {
     using skin::Button;
-    const std::pair<Button, const char*> buttons[] = {
-        {Button::Cycle, "cycle-on.png"},     {Button::Prev, "previous.png"},
-        {Button::Play, "play.png"},          {Button::Stop, "stop.png"},
-        {Button::Next, "next.png"},          {Button::Print, "print.png"},
-        {Button::Capture, "capture.png"},    {Button::Import, "import.png"},
-        {Button::Clear, "clear.png"},        {Button::VolumeDown, "volume-down.png"},
-        {Button::VolumeUp, "volume-up.png"}, {Button::Minimise, "minimise.png"},
-        {Button::Close, "close.png"}};
-    for (const auto& [b, file] : buttons) {
-        drawFrame(p, all, file, b, b == Button::Play ? 2 : 0);
+    for (const Button b : skin::kButtons) {
+        drawFrame(p, all, skin::stripPicture(b), b, b == Button::Play ? 2 : 0);
     }
     for (int i = 0; i < 10; ++i) {
         p.drawImage(skin::volumeBar(i).topLeft(),

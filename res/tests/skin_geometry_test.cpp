@@ -31,17 +31,10 @@ TEST(SkinGeometry, DialogUnitsRoundHalfAwayFromZero)
 // The window sizes a control by its picture; the painter lays the skin out by these sizes.
 TEST(SkinGeometry, PicturesHaveTheSizesTheLayoutGivesTheirControls)
 {
-    using skin::Button;
-    const std::pair<Button, const char*> strips[] = {
-        {Button::Cycle, "cycle-on.png"},     {Button::Prev, "previous.png"},
-        {Button::Play, "play.png"},          {Button::Stop, "stop.png"},
-        {Button::Next, "next.png"},          {Button::Print, "print.png"},
-        {Button::Capture, "capture.png"},    {Button::Import, "import.png"},
-        {Button::Clear, "clear.png"},        {Button::VolumeDown, "volume-down.png"},
-        {Button::VolumeUp, "volume-up.png"}, {Button::Minimise, "minimise.png"},
-        {Button::Close, "close.png"}};
-    for (const auto& [button, file] : strips) {
+    for (const skin::Button button : skin::kButtons) {
+        const char* file = skin::stripPicture(button);
         const QImage strip = load(file);
+        ASSERT_FALSE(strip.isNull()) << file;
         EXPECT_EQ(QSize(strip.width() / 4, strip.height()), skin::button(button).size()) << file;
     }
     EXPECT_EQ(load("seek-channel.png").size(), skin::kSeekBar.size());
