@@ -1,5 +1,7 @@
 #include "about_dialog.h"
 
+#include "resources.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -27,7 +29,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About Player"));
     auto* icon = new QLabel(this);
-    icon->setPixmap(QIcon(QStringLiteral(":/ICON/128")).pixmap(32, 32));
+    icon->setPixmap(QIcon(skinResourcePath(QStringLiteral("icon.png"))).pixmap(32, 32));
     auto* text = new QLabel(QStringLiteral("Player Version 1.0"), this);
     auto* keys = new QLabel(keyboardHelp(), this);
     keys->setObjectName(QStringLiteral("keys"));

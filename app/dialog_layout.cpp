@@ -1,42 +1,56 @@
 #include "dialog_layout.h"
 
 #include <utility>
+#include <vector>
 
 namespace {
 
-constexpr std::pair<int, QRect> kPlainControls[] = {
-    {ctl::kVideo, skin::kVideo},       {ctl::kMapHost, skin::kMapHost},
-    {ctl::kPlayList, skin::kPlayList}, {ctl::kWaveform, skin::kWaveform},
-    {ctl::kSeekBar, skin::kSeekBar},   {ctl::kSpeedText, skin::kSpeedText},
-};
-
-constexpr std::pair<int, skin::Button> kButtons[] = {
-    {ctl::kCycle, skin::Button::Cycle},       {ctl::kPrev, skin::Button::Prev},
-    {ctl::kPlay, skin::Button::Play},         {ctl::kStop, skin::Button::Stop},
-    {ctl::kNext, skin::Button::Next},         {ctl::kPrint, skin::Button::Print},
-    {ctl::kCapture, skin::Button::Capture},   {ctl::kImport, skin::Button::Import},
-    {ctl::kClear, skin::Button::Clear},       {ctl::kVolumeDown, skin::Button::VolumeDown},
-    {ctl::kVolumeUp, skin::Button::VolumeUp}, {ctl::kMinimise, skin::Button::Minimise},
-    {ctl::kClose, skin::Button::Close},
-};
+std::vector<std::pair<QString, QRect>> controlPlaces()
+{
+    std::vector<std::pair<QString, QRect>> places = {
+        {ctl::kVideo, skin::kVideo},
+        {ctl::kMapHost, skin::kMapHost},
+        {ctl::kPlayList, skin::kPlayList},
+        {ctl::kWaveform, skin::kWaveform},
+        {ctl::kSeekBar, skin::kSeekBar},
+        {ctl::kSpeedText, skin::kSpeedText},
+        {ctl::kCycle, skin::layoutRect(skin::Button::Cycle)},
+        {ctl::kPrev, skin::layoutRect(skin::Button::Prev)},
+        {ctl::kPlay, skin::layoutRect(skin::Button::Play)},
+        {ctl::kStop, skin::layoutRect(skin::Button::Stop)},
+        {ctl::kNext, skin::layoutRect(skin::Button::Next)},
+        {ctl::kPrint, skin::layoutRect(skin::Button::Print)},
+        {ctl::kCapture, skin::layoutRect(skin::Button::Capture)},
+        {ctl::kImport, skin::layoutRect(skin::Button::Import)},
+        {ctl::kClear, skin::layoutRect(skin::Button::Clear)},
+        {ctl::kVolumeDown, skin::layoutRect(skin::Button::VolumeDown)},
+        {ctl::kVolumeUp, skin::layoutRect(skin::Button::VolumeUp)},
+        {ctl::kMinimise, skin::layoutRect(skin::Button::Minimise)},
+        {ctl::kClose, skin::layoutRect(skin::Button::Close)},
+    };
+    for (int bar = 0; bar < ctl::kVolumeBars; ++bar) {
+        places.emplace_back(ctl::volumeBar(bar), skin::volumeBar(bar));
+    }
+    return places;
+}
 
 }  // namespace
 
-QRect controlRect(int id)
+QRect controlRect(const QString& name)
 {
-    const int bar = id - ctl::kFirstVolumeBar;
-    if (bar >= 0 && bar < ctl::kVolumeBars) {
-        return skin::volumeBar(bar);
-    }
-    for (const auto& [control, rect] : kPlainControls) {
-        if (control == id) {
+    for (const auto& [control, rect] : controlPlaces()) {
+        if (control == name) {
             return rect;
         }
     }
-    for (const auto& [control, button] : kButtons) {
-        if (control == id) {
-            return skin::layoutRect(button);
-        }
-    }
     return {};
+}
+
+QStringList placedControls()
+{
+    QStringList names;
+    for (const auto& place : controlPlaces()) {
+        names << place.first;
+    }
+    return names;
 }

@@ -1,16 +1,15 @@
 #include "gauges.h"
 
-#include "skin_palette.h"
-
 namespace gauges {
 
 DialFace dialFor(SpeedUnit unit)
 {
     switch (unit) {
     case SpeedUnit::Mph:
-        // The mph face (PNG 170) puts each mark where its km/h equivalent points, so the
+        // The mph face (dial-mph.png) puts each mark where its km/h equivalent points, so the
         // needle keeps turning one degree per km/h.
-        return {170, skin::kDialPicture.topLeft(), SpeedUnit::Mph, skin::kMphScale.kmhPerUnit};
+        return {QStringLiteral("dial-mph.png"), skin::kDialPicture.topLeft(), SpeedUnit::Mph,
+                skin::kMphScale.kmhPerUnit};
     case SpeedUnit::Kmh: break;
     }
     return {};
@@ -28,7 +27,7 @@ QPoint needleEnd(int speed, const DialFace& face)
 
 QImage rotateArrow(const QImage& arrow, double heading)
 {
-    const QImage source = arrow.convertToFormat(QImage::Format_RGB32);
+    const QImage source = arrow.convertToFormat(QImage::Format_ARGB32);
     const skin::ArrowTurn turn(source.size(), heading);
     QImage square(turn.side(), turn.side(), QImage::Format_ARGB32);
     square.fill(Qt::transparent);
@@ -38,8 +37,8 @@ QImage rotateArrow(const QImage& arrow, double heading)
             if (!source.rect().contains(from)) {
                 continue;
             }
-            const QRgb pixel = source.pixel(from) | 0xFF000000u;
-            if (pixel != palette::kKey.rgb()) {
+            const QRgb pixel = source.pixel(from);
+            if (qAlpha(pixel) != 0) {
                 square.setPixel(i, j, pixel);
             }
         }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QString>
 
 #include "skin_dial.h"
 #include "speed_unit.h"
@@ -18,7 +19,7 @@ inline constexpr QRect kCompassRepair{skin::kCompassOrigin, QSize(160, 160)};
 // picture and its needle mapping are chosen together, in dialFor.
 struct DialFace
 {
-    int picture = 0;  // bitmap resource drawn at origin; 0: the skin's own km/h face
+    QString picture;  // the skin's picture drawn at origin; empty: the skin's own km/h face
     QPoint origin;
     SpeedUnit marks = SpeedUnit::Kmh;  // the unit the face's marks read
     double degreesPerUnit = 1.0;       // needle turn per mark unit, from 0 at 140 degrees

@@ -1,5 +1,6 @@
 #include "player_application.h"
 
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -23,13 +24,15 @@ int PlayerApplication::runPlayer(const QStringList& paths)
         std::fprintf(stderr, "dashcam-player: %s\n", qPrintable(reason));
         return 1;
     }
-    PlayerWindow dialog;
-    // The window exists before the paths are played, as after a double-click.
-    QTimer::singleShot(0, &dialog, [&dialog, paths] {
+    PlayerWindow window;
+    // In the middle of the screen, where a desktop without a window manager leaves it too.
+    window.move(primaryScreen()->availableGeometry().center() - window.rect().center());
+    window.show();
+    // The window is shown before the paths are played, as after a double-click.
+    QTimer::singleShot(0, &window, [&window, paths] {
         if (!paths.isEmpty()) {
-            dialog.importPaths(paths);
+            window.importPaths(paths);
         }
     });
-    dialog.exec();
-    return 0;
+    return exec();
 }

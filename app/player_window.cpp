@@ -15,17 +15,16 @@
 #include <functional>
 
 #include "about_dialog.h"
-#include "blit.h"
 #include "card_arrivals.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "playback_engine.h"
 #include "player_settings.h"
-#include "resource_image.h"
+#include "playlist_view.h"
+#include "resources.h"
 #include "seek_slider.h"
 #include "skin_button.h"
 #include "skin_geometry.h"
-#include "skin_list.h"
 #include "skin_palette.h"
 #include "video_widget.h"
 #include "volume_watcher.h"
@@ -44,11 +43,11 @@ std::unique_ptr<MediaEngine> gstreamerEngine(const QString& audioSink)
     return engine;
 }
 
-QLabel* makeStatic(QWidget* parent, int id, const QString& text)
+QLabel* makeStatic(QWidget* parent, const QString& name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(controlRect(id));
-    label->setObjectName(ctl::controlName(id));
+    label->setGeometry(controlRect(name));
+    label->setObjectName(name);
     return label;
 }
 
@@ -101,20 +100,20 @@ QFont windowFont()
 }  // namespace
 
 PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint),
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       m_services(std::move(playerServices)),
       m_session(gstreamerEngine(m_services.audioSink))
 {
-    loadResourceImage(150, QStringLiteral("PNG"), m_background);
-    loadResourceImage(168, QStringLiteral("JPG"), m_idlePicture);
-    loadResourceImage(169, QStringLiteral("BITMAP"), m_compassArrow);
-    m_volumeOn = QPixmap::fromImage(loadBitmap(156));
-    m_volumeOff = QPixmap::fromImage(loadBitmap(157));
+    m_background = skinPicture(QStringLiteral("skin.png"));
+    m_idlePicture = skinPicture(QStringLiteral("idle.jpg"));
+    m_compassArrow = skinPicture(QStringLiteral("compass-arrow.png"));
+    m_volumeOn = QPixmap::fromImage(skinPicture(QStringLiteral("volume-lit.png")));
+    m_volumeOff = QPixmap::fromImage(skinPicture(QStringLiteral("volume-unlit.png")));
     m_compassSquare = gauges::rotateArrow(m_compassArrow, m_shownHeading);
 
     setUpWindowFrame();
     setWindowTitle(QStringLiteral("Player"));
-    setWindowIcon(QIcon(QStringLiteral(":/ICON/128")));
+    setWindowIcon(QIcon(skinResourcePath(QStringLiteral("icon.png"))));
     setFont(windowFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
 
@@ -144,7 +143,7 @@ void PlayerWindow::createControls()
 {
     m_videoArea = new VideoWidget(this);
     m_videoArea->setGeometry(controlRect(ctl::kVideo));
-    m_videoArea->setObjectName(ctl::controlName(ctl::kVideo));
+    m_videoArea->setObjectName(ctl::kVideo);
     // Until the first recording is opened the window paints the idle picture there.
     m_videoArea->hide();
     m_session.setVideoOutput(m_videoArea);
@@ -185,7 +184,7 @@ void PlayerWindow::createControls()
 
     m_waveformView = new WaveformView(this);
     m_waveformView->setGeometry(controlRect(ctl::kWaveform));
-    m_waveformView->setObjectName(ctl::controlName(ctl::kWaveform));
+    m_waveformView->setObjectName(ctl::kWaveform);
     m_waveformView->setSource(&m_session.telemetry());
     m_waveformView->installEventFilter(this);
     connect(m_waveformView, &WaveformView::peakClicked, this, [this](int index) {
@@ -195,46 +194,50 @@ void PlayerWindow::createControls()
     setUpSeekBar();
 }
 
-SkinButton* PlayerWindow::makeButton(int id, int image, const QString& text, const QString& tip,
-                                     bool onSkin)
+SkinButton* PlayerWindow::makeButton(const QString& name, const QString& picture,
+                                     const QString& text, const QString& tip, bool onSkin)
 {
     auto* button = new SkinButton(this);
-    button->setGeometry(controlRect(id));
-    button->setObjectName(ctl::controlName(id));
+    button->setGeometry(controlRect(name));
+    button->setObjectName(name);
     button->setText(text);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
     if (onSkin) {
         button->setBackdrop(&m_windowBackground);
     }
-    button->setImage(image);
+    button->setImage(skinPicture(picture));
     return button;
 }
 
 void PlayerWindow::createButtons()
 {
-    m_minimiseButton = makeButton(ctl::kMinimise, 165, QStringLiteral("-"), {}, false);
-    m_closeButton = makeButton(ctl::kClose, 163, QStringLiteral("x"), {}, false);
-    m_importButton = makeButton(ctl::kImport, 164, QStringLiteral("Import"),
-                                QStringLiteral("Import files"), true);
-    m_clearButton = makeButton(ctl::kClear, 162, QStringLiteral("Clear"),
+    m_minimiseButton =
+        makeButton(ctl::kMinimise, QStringLiteral("minimise.png"), QStringLiteral("-"), {}, false);
+    m_closeButton =
+        makeButton(ctl::kClose, QStringLiteral("close.png"), QStringLiteral("x"), {}, false);
+    m_importButton = makeButton(ctl::kImport, QStringLiteral("import.png"),
+                                QStringLiteral("Import"), QStringLiteral("Import files"), true);
+    m_clearButton = makeButton(ctl::kClear, QStringLiteral("clear.png"), QStringLiteral("Clear"),
                                QStringLiteral("Clear play list"), true);
-    m_volumeDownButton = makeButton(ctl::kVolumeDown, 160, QStringLiteral("-"), {}, true);
-    m_volumeUpButton = makeButton(ctl::kVolumeUp, 159, QStringLiteral("+"), {}, true);
-    m_cycleButton =
-        makeButton(ctl::kCycle, 149, QStringLiteral("Cycle"), QStringLiteral("Recycle"), true);
-    m_prevButton =
-        makeButton(ctl::kPrev, 153, QStringLiteral("Prev."), QStringLiteral("Prev file"), true);
-    m_playButton =
-        makeButton(ctl::kPlay, 152, QStringLiteral("Play"), QStringLiteral("Play"), true);
-    m_stopButton =
-        makeButton(ctl::kStop, 155, QStringLiteral("Stop"), QStringLiteral("Stop"), true);
-    m_nextButton =
-        makeButton(ctl::kNext, 151, QStringLiteral("Next."), QStringLiteral("Next file"), true);
-    m_printButton =
-        makeButton(ctl::kPrint, 158, QStringLiteral("Print"), QStringLiteral("Print"), true);
-    m_captureButton =
-        makeButton(ctl::kCapture, 161, QStringLiteral("Capture"), QStringLiteral("Snapshot"), true);
+    m_volumeDownButton = makeButton(ctl::kVolumeDown, QStringLiteral("volume-down.png"),
+                                    QStringLiteral("-"), {}, true);
+    m_volumeUpButton =
+        makeButton(ctl::kVolumeUp, QStringLiteral("volume-up.png"), QStringLiteral("+"), {}, true);
+    m_cycleButton = makeButton(ctl::kCycle, QStringLiteral("cycle-on.png"), QStringLiteral("Cycle"),
+                               QStringLiteral("Recycle"), true);
+    m_prevButton = makeButton(ctl::kPrev, QStringLiteral("previous.png"), QStringLiteral("Prev."),
+                              QStringLiteral("Prev file"), true);
+    m_playButton = makeButton(ctl::kPlay, QStringLiteral("play.png"), QStringLiteral("Play"),
+                              QStringLiteral("Play"), true);
+    m_stopButton = makeButton(ctl::kStop, QStringLiteral("stop.png"), QStringLiteral("Stop"),
+                              QStringLiteral("Stop"), true);
+    m_nextButton = makeButton(ctl::kNext, QStringLiteral("next.png"), QStringLiteral("Next."),
+                              QStringLiteral("Next file"), true);
+    m_printButton = makeButton(ctl::kPrint, QStringLiteral("print.png"), QStringLiteral("Print"),
+                               QStringLiteral("Print"), true);
+    m_captureButton = makeButton(ctl::kCapture, QStringLiteral("capture.png"),
+                                 QStringLiteral("Capture"), QStringLiteral("Snapshot"), true);
     m_volumeDownButton->setEnabled(false);
     m_volumeUpButton->setEnabled(false);
 }
@@ -242,7 +245,7 @@ void PlayerWindow::createButtons()
 void PlayerWindow::createVolumeBars()
 {
     for (int i = 0; i < ctl::kVolumeBars; ++i) {
-        QLabel* bar = makeStatic(this, ctl::kFirstVolumeBar + i, {});
+        QLabel* bar = makeStatic(this, ctl::volumeBar(i), {});
         bar->setPixmap(m_volumeOff);
         m_volumeBars[static_cast<size_t>(i)] = bar;
     }
@@ -251,9 +254,8 @@ void PlayerWindow::createVolumeBars()
 void PlayerWindow::setUpPlayList()
 {
     m_playlistView = new PlaylistView(this);
-    m_playlistView->setGeometry(controlRect(ctl::kPlayList));
-    m_playlistView->setObjectName(ctl::controlName(ctl::kPlayList));
-    m_playlistView->attachScrollBars();
+    m_playlistView->setGeometry(skin::withScrollBars(controlRect(ctl::kPlayList)));
+    m_playlistView->setObjectName(ctl::kPlayList);
     m_playlistView->setGroundColour(palette::kListGround);
     m_playlistView->setModel(&m_session.model());
     m_playlistView->setGroupStartRole(PlaylistModel::TripStartRole);
@@ -262,28 +264,39 @@ void PlayerWindow::setUpPlayList()
         std::max(32, m_playlistView->fontMetrics().horizontalAdvance(QStringLiteral("*0000")) + 10);
     m_playlistView->setColumnWidths({numberWidth, 172 - numberWidth, 130});
     m_playlistView->viewport()->installEventFilter(this);
+    // The window opens with the list's current row under the keys.
+    m_playlistView->setFocus();
 }
 
 void PlayerWindow::setUpSeekBar()
 {
     m_seekSlider = new SeekSlider(this);
     m_seekSlider->setGeometry(controlRect(ctl::kSeekBar));
-    m_seekSlider->setObjectName(ctl::controlName(ctl::kSeekBar));
-    m_seekSlider->setChannelImages(129, 130, false, 0xFF000000, 0, 0);
-    m_seekSlider->setThumbImages(131, 132, true, 0xFF000000, 0, 0);
-    m_seekSlider->setFocusFrame(false, false);
-    m_seekSlider->setRange(0, 100, false);
-    m_seekSlider->setPosition(0);
-    m_seekSlider->setMargins(0, -5, 0, 5);
+    m_seekSlider->setObjectName(ctl::kSeekBar);
+    m_seekSlider->setChannelPictures(skinPicture(QStringLiteral("seek-channel.png")),
+                                     skinPicture(QStringLiteral("seek-played.png")));
+    m_seekSlider->setThumbPictures(skinPicture(QStringLiteral("seek-thumb.png")),
+                                   skinPicture(QStringLiteral("seek-thumb-held.png")));
+    m_seekSlider->setFocusFrame(false);
+    m_seekSlider->setRange(0, 0);
+    m_seekSlider->setMargins(QMargins(0, -5, 0, 5));
     // Its own keys move as the window's do: 5 s a step, 30 s a page.
-    m_seekSlider->setLineStep(seekBarUnits(PlaybackSession::kShortSeekSeconds));
-    m_seekSlider->setPageStep(seekBarUnits(PlaybackSession::kLongSeekSeconds));
+    m_seekSlider->setSingleStep(seekBarMs(PlaybackSession::kShortSeekSeconds));
+    m_seekSlider->setPageStep(seekBarMs(PlaybackSession::kLongSeekSeconds));
     m_seekSlider->installEventFilter(this);
     // Queued: the bar has finished with the mouse before a seek holds the thread.
-    connect(m_seekSlider, &SeekSlider::moved, this, &PlayerWindow::onSeekBarMoving,
+    connect(m_seekSlider, &SeekSlider::sliderMoved, this, &PlayerWindow::onSeekBarMoving,
             Qt::QueuedConnection);
-    connect(m_seekSlider, &SeekSlider::released, this, &PlayerWindow::onSeekBarMoved,
+    connect(m_seekSlider, &SeekSlider::sliderReleased, this, &PlayerWindow::onSeekBarMoved,
             Qt::QueuedConnection);
+    connect(
+        m_seekSlider, &SeekSlider::actionTriggered, this,
+        [this](int action) {
+            if (action != QAbstractSlider::SliderMove) {
+                onSeekBarMoved();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void PlayerWindow::startTimers()
@@ -309,11 +322,12 @@ void PlayerWindow::connectSession()
     connect(&m_session, &PlaybackSession::stateChanged, this,
             [this](PlayState state) { setPlayButton(state == PlayState::Running); });
     connect(&m_session, &PlaybackSession::seeked, this,
-            [this](double seconds) { m_seekSlider->setPosition(seekBarUnits(seconds)); });
+            [this](double seconds) { m_seekSlider->setValue(seekBarMs(seconds)); });
     connect(&m_session, &PlaybackSession::statusNote, this,
             [this](const QString& text) { showStatus(text); });
     connect(&m_session, &PlaybackSession::cycleModeChanged, this, [this](bool on) {
-        m_cycleButton->setImage(on ? 149 : 154);
+        m_cycleButton->setImage(
+            skinPicture(on ? QStringLiteral("cycle-on.png") : QStringLiteral("cycle-off.png")));
         player_settings::setCycleMode(on);
     });
     connect(&m_session, &PlaybackSession::volumeChanged, this, [this](int level) {
@@ -325,7 +339,7 @@ void PlayerWindow::connectSession()
 void PlayerWindow::connectCommands()
 {
     connect(m_minimiseButton, &QAbstractButton::clicked, this, &QWidget::showMinimized);
-    connect(m_closeButton, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_closeButton, &QAbstractButton::clicked, this, &QWidget::close);
     connect(m_importButton, &QAbstractButton::clicked, this, &PlayerWindow::onImport);
     connect(m_clearButton, &QAbstractButton::clicked, this, &PlayerWindow::onClear);
     connect(m_cycleButton, &QAbstractButton::clicked, this, &PlayerWindow::onCycle);
@@ -369,7 +383,7 @@ void PlayerWindow::createShortcuts()
     add(QKeySequence(Qt::Key_Enter), playSelected);
     add(QKeySequence(Qt::Key_Delete), &PlayerWindow::onDeleteFile);
     add(QKeySequence(Qt::CTRL | Qt::Key_S), &PlayerWindow::onCapture);
-    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &QDialog::reject);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &QWidget::close);
 }
 
 void PlayerWindow::restoreSettings()
@@ -418,7 +432,7 @@ bool PlayerWindow::eventFilter(QObject* watched, QEvent* e)
         static_cast<QMouseEvent*>(e)->button() != Qt::LeftButton) {
         return true;
     }
-    return QDialog::eventFilter(watched, e);
+    return QWidget::eventFilter(watched, e);
 }
 
 void PlayerWindow::paintEvent(QPaintEvent*)
@@ -456,15 +470,13 @@ void PlayerWindow::keyPressEvent(QKeyEvent* e)
     if (e->key() == Qt::Key_Escape) {
         return;  // Escape only leaves full screen (the video's); Ctrl+Q quits
     }
-    QDialog::keyPressEvent(e);
+    QWidget::keyPressEvent(e);
 }
-
-void PlayerWindow::accept() {}
 
 void PlayerWindow::closeEvent(QCloseEvent* e)
 {
     m_session.shutDown();
-    QDialog::closeEvent(e);
+    QWidget::closeEvent(e);
 }
 
 void PlayerWindow::toggleFullScreen()
@@ -479,7 +491,7 @@ void PlayerWindow::showWindowMenu(const QPoint& globalPos)
     menu.addAction(QStringLiteral("Minimize"), this, &QWidget::showMinimized);
     menu.addAction(isMaximized() ? QStringLiteral("Restore") : QStringLiteral("Maximize"), this,
                    &PlayerWindow::toggleMaximised);
-    menu.addAction(QStringLiteral("Close"), this, &QDialog::reject);
+    menu.addAction(QStringLiteral("Close"), this, &QWidget::close);
     menu.addSeparator();
     auto* units = new QActionGroup(&menu);
     for (const auto& [unit, text] : {std::pair{SpeedUnit::Kmh, QStringLiteral("Speed in km/h")},

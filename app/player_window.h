@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QDialog>
 #include <QImage>
 #include <QPen>
 #include <QPixmap>
 #include <QTimer>
+#include <QWidget>
 
 #include <array>
 #include <memory>
@@ -24,10 +24,10 @@ class QLabel;
 class VideoWidget;
 class CardArrivals;
 
-// The player window: the skinned 1024 x 768 dialog with the video, the play list, the map,
+// The player window: the skinned 1024 x 768 window with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
 // session's; the window shows what the session's signals say, the play position among them.
-class PlayerWindow : public QDialog
+class PlayerWindow : public QWidget
 {
 public:
     explicit PlayerWindow(PlayerServices services = PlayerServices::desktop(),
@@ -84,22 +84,17 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-public slots:
-    void accept() override;  // Enter does nothing
-
 private:
-    static constexpr int kMsPerSeekStep = 200;  // one unit of the seek bar
-    static int seekBarUnits(double seconds)
-    {
-        return static_cast<int>(seconds * 1000 / kMsPerSeekStep);
-    }
-    static double seekBarSeconds(int units) { return units * kMsPerSeekStep / 1000.0; }
+    // The seek bar counts milliseconds.
+    static int seekBarMs(double seconds) { return static_cast<int>(seconds * 1000); }
+    static double seekBarSeconds(int ms) { return ms / 1000.0; }
 
     void connectSession();
 
     void createControls();
     void createButtons();
-    SkinButton* makeButton(int id, int image, const QString& text, const QString& tip, bool onSkin);
+    SkinButton* makeButton(const QString& name, const QString& picture, const QString& text,
+                           const QString& tip, bool onSkin);
     void createVolumeBars();
     void setUpPlayList();
     void setUpSeekBar();

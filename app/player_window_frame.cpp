@@ -10,7 +10,8 @@
 #include <QWindow>
 
 #include "dialog_layout.h"
-#include "resource_image.h"
+#include "playlist_view.h"
+#include "resources.h"
 #include "seek_slider.h"
 #include "skin_button.h"
 #include "skin_geometry.h"
@@ -21,13 +22,11 @@ namespace {
 // A press this close to the window's edge resizes it.
 constexpr int kResizeMargin = 6;
 
-constexpr int kSeekChannelPicture = 129;
-constexpr int kSeekActivePicture = 130;
+const QString kSeekChannelPicture = QStringLiteral("seek-channel.png");
+const QString kSeekActivePicture = QStringLiteral("seek-played.png");
 constexpr int kSeekBarCap = 16;  // the channel's rounded ends and then some
 
 // Every control the window places by the skin, by id.
-constexpr int kFirstControl = ctl::kVideo;
-constexpr int kLastControl = ctl::kSpeedText;
 
 Qt::CursorShape cursorFor(Qt::Edges edges)
 {
@@ -71,23 +70,23 @@ void PlayerWindow::resizeEvent(QResizeEvent* e)
     m_layout = WindowLayout(size());
     m_windowBackground = m_layout.background(m_background);
     placeControls();
-    QDialog::resizeEvent(e);
+    QWidget::resizeEvent(e);
 }
 
 void PlayerWindow::placeControls()
 {
-    for (int id = kFirstControl; id <= kLastControl; ++id) {
-        const QString name = ctl::controlName(id);
-        auto* control =
-            name.isEmpty() ? nullptr : findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+    for (const QString& name : placedControls()) {
+        auto* control = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
         if (control == nullptr || (control == m_videoArea && m_videoArea->isFullScreenVideo()))
             continue;
-        const QRect placed = m_layout.place(controlRect(id));
+        const QRect placed = m_layout.place(controlRect(name));
         if (control == m_seekSlider)
             fitSeekBar(placed);
         // An image button is as large as its picture, the seek bar as its channel.
         if (control == m_seekSlider || dynamic_cast<SkinButton*>(control) != nullptr)
             control->move(placed.topLeft());
+        else if (control == m_playlistView)
+            control->setGeometry(skin::withScrollBars(placed));
         else
             control->setGeometry(placed);
     }
@@ -100,13 +99,9 @@ void PlayerWindow::fitSeekBar(const QRect& placed)
 {
     if (m_seekSlider->width() == placed.width())
         return;
-    QImage channel;
-    QImage active;
-    loadResourceImage(kSeekChannelPicture, QStringLiteral("BITMAP"), channel);
-    loadResourceImage(kSeekActivePicture, QStringLiteral("BITMAP"), active);
-    m_seekSlider->setChannelImages(stretchedAcross(channel, placed.width(), kSeekBarCap),
-                                   stretchedAcross(active, placed.width(), kSeekBarCap), false,
-                                   0xFF000000, 0, 0);
+    m_seekSlider->setChannelPictures(
+        stretchedAcross(skinPicture(kSeekChannelPicture), placed.width(), kSeekBarCap),
+        stretchedAcross(skinPicture(kSeekActivePicture), placed.width(), kSeekBarCap));
 }
 
 QPoint PlayerWindow::gaugeOffset() const
@@ -157,14 +152,14 @@ void PlayerWindow::mousePressEvent(QMouseEvent* e)
     } else if (e->button() == Qt::RightButton && pos.y() < skin::kTitleRows) {
         showWindowMenu(e->globalPosition().toPoint());
     }
-    QDialog::mousePressEvent(e);
+    QWidget::mousePressEvent(e);
 }
 
 void PlayerWindow::mouseMoveEvent(QMouseEvent* e)
 {
     if (!(e->buttons() & Qt::LeftButton) || !m_drag.armed) {
         setCursor(cursorFor(edgesAt(e->position().toPoint())));
-        QDialog::mouseMoveEvent(e);
+        QWidget::mouseMoveEvent(e);
         return;
     }
     // The pointer as the display has it: an event's global position comes from where the
@@ -199,7 +194,7 @@ void PlayerWindow::followPointer(QPoint delta)
 void PlayerWindow::mouseReleaseEvent(QMouseEvent* e)
 {
     m_drag = {};
-    QDialog::mouseReleaseEvent(e);
+    QWidget::mouseReleaseEvent(e);
 }
 
 void PlayerWindow::mouseDoubleClickEvent(QMouseEvent* e)
@@ -211,5 +206,5 @@ void PlayerWindow::mouseDoubleClickEvent(QMouseEvent* e)
     } else if (m_layout.place(controlRect(ctl::kVideo)).contains(pos)) {
         toggleFullScreen();
     }
-    QDialog::mouseDoubleClickEvent(e);
+    QWidget::mouseDoubleClickEvent(e);
 }

@@ -8,9 +8,9 @@
 #include <QMenu>
 
 #include "player_settings.h"
+#include "playlist_view.h"
 #include "recording_sources.h"
 #include "skin_button.h"
-#include "skin_list.h"
 #include "video_widget.h"
 
 namespace {

@@ -10,11 +10,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "blit.h"
 #include "dialog_layout.h"
 #include "gauges.h"
 #include "player_settings.h"
-#include "resource_image.h"
+#include "resources.h"
 #include "seek_slider.h"
 #include "skin_button.h"
 #include "snapshot_tags.h"
@@ -36,7 +35,7 @@ QString speedLabel(int kmh, SpeedUnit unit)
 // A recording opened: the seek bar's range, its chart, the volume, its trip on the map.
 void PlayerWindow::showTrack(int, double durationSeconds)
 {
-    m_seekSlider->setRange(0, seekBarUnits(static_cast<int>(durationSeconds)), false);
+    m_seekSlider->setRange(0, seekBarMs(static_cast<int>(durationSeconds)));
     if (!m_firstRecordingOpened) {
         m_firstRecordingOpened = true;
         update(m_videoArea->geometry());
@@ -58,7 +57,7 @@ void PlayerWindow::resetDisplays()
 {
     resetGauges();
     m_waveformView->reset();
-    m_seekSlider->setPosition(0);
+    m_seekSlider->setValue(0);
     clearMap();
     clearTripSummary();
 }
@@ -74,7 +73,7 @@ void PlayerWindow::showPosition(double position, const TelemetryEntry* entry)
 {
     // While paused the bar is the user's to drag.
     if (m_session.state() != PlayState::Paused) {
-        m_seekSlider->setPosition(seekBarUnits(position));
+        m_seekSlider->setValue(seekBarMs(position));
     }
     m_waveformView->setCursorEntry(static_cast<int>(position * 1000 / kMsPerCursorStep));
     m_waveformView->setElapsed(static_cast<int>(position));
@@ -105,7 +104,8 @@ void PlayerWindow::setPlayButton(bool running)
     const QString wanted = running ? QStringLiteral("Pause") : QStringLiteral("Play");
     if (m_playButton->text() != wanted) {
         m_playButton->setText(wanted);
-        m_playButton->setImage(running ? 167 : 152);
+        m_playButton->setImage(
+            skinPicture(running ? QStringLiteral("pause.png") : QStringLiteral("play.png")));
     }
 }
 
@@ -122,7 +122,7 @@ void PlayerWindow::onStop()
 // The thumb was dragged: the time under it, next to it.
 void PlayerWindow::onSeekBarMoving()
 {
-    const int position = m_seekSlider->position();
+    const int position = m_seekSlider->sliderPosition();
     const QPoint thumb(m_seekSlider->positionToPixel(position), 0);
     QToolTip::showText(m_seekSlider->mapToGlobal(thumb), clockText(seekBarSeconds(position)),
                        m_seekSlider);
@@ -131,8 +131,8 @@ void PlayerWindow::onSeekBarMoving()
 // Released or moved by a key: play goes there, and on if it was playing before the press.
 void PlayerWindow::onSeekBarMoved()
 {
-    m_session.seekTo(seekBarSeconds(m_seekSlider->position()));
-    if (m_seekSlider->isDragging()) {
+    m_session.seekTo(seekBarSeconds(m_seekSlider->value()));
+    if (m_seekSlider->isSliderDown()) {
         return;
     }
     QToolTip::hideText();
@@ -187,8 +187,8 @@ void PlayerWindow::setSpeedUnit(SpeedUnit unit)
     m_speedUnit = unit;
     m_dialFace = gauges::dialFor(unit);
     m_dialPicture = QImage();
-    if (m_dialFace.picture != 0) {
-        loadResourceImage(m_dialFace.picture, QStringLiteral("PNG"), m_dialPicture);
+    if (!m_dialFace.picture.isEmpty()) {
+        m_dialPicture = skinPicture(m_dialFace.picture);
     }
     m_waveformView->setSpeedUnit(unit);
     m_speedLabel->setText(speedLabel(m_shownSpeed, unit));

@@ -18,6 +18,3 @@ inline void stretchBlock(QPainter& painter, const QRect& to, const QImage& sourc
     if (!source.isNull() && to.isValid() && from.isValid())
         painter.drawImage(to, source, from);
 }
-
-// Loads bitmap resource ":/BITMAP/<id>"; a null image when it is missing.
-QImage loadBitmap(int id);

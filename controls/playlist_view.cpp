@@ -1,15 +1,12 @@
 #include "playlist_view.h"
 
-#include "horizontal_scroll_bar.h"
-#include "skin_geometry.h"
 #include "skin_header_view.h"
 #include "skin_palette.h"
-#include "vertical_scroll_bar.h"
+#include "skin_scroll_bar.h"
 
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -26,6 +23,7 @@ public:
     {}
 
     void setGroupStartRole(int role) { groupStartRole = role; }
+    void setGround(QColor colour) { ground = colour; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override
@@ -37,7 +35,7 @@ public:
             item.palette.setColor(QPalette::Text, selectedText);
         }
         // The text background; the delegate's own takes it from the model's data only.
-        painter->fillRect(item.rect, wasSelected ? selectedBack : palette::kListGround);
+        painter->fillRect(item.rect, wasSelected ? selectedBack : ground);
         QStyledItemDelegate::paint(painter, item, index);
         if (index.data(groupStartRole).toBool())
             painter->fillRect(item.rect.left(), item.rect.top(), item.rect.width(), 2,
@@ -47,6 +45,7 @@ public:
 private:
     QColor selectedText;
     QColor selectedBack;
+    QColor ground = palette::kListGround;
     int groupStartRole = PlaylistView::kDefaultGroupStartRole;
 };
 
@@ -70,55 +69,14 @@ PlaylistView::PlaylistView(QWidget* parent) : QTableView(parent), m_header(new S
     setFrameShape(QFrame::NoFrame);
     setGroundColour(palette::kListGround);
     fitRowHeight();
-    // Whatever scrolls the list, the companion bars follow.
-    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
-        connect(bar, &QScrollBar::valueChanged, this, &PlaylistView::syncBars);
-        connect(bar, &QScrollBar::rangeChanged, this, &PlaylistView::syncBars);
-    }
-}
-
-PlaylistView::~PlaylistView()
-{
-    delete m_verticalBar.data();
-    delete m_horizontalBar.data();
-}
-
-void PlaylistView::attachScrollBars()
-{
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QWidget* owner = parentWidget();
-    if (!owner)
-        return;
-    if (!m_verticalBar) {
-        m_verticalBar = new VerticalScrollBar(owner);
-        m_verticalBar->setList(this);
-        m_verticalBar->show();
-    }
-    if (!m_horizontalBar) {
-        m_horizontalBar = new HorizontalScrollBar(owner);
-        m_horizontalBar->setList(this);
-        m_horizontalBar->show();
-    }
-    placeScrollBars();
-}
-
-void PlaylistView::placeScrollBars()
-{
-    if (!m_verticalBar || !m_horizontalBar)
-        return;
-    m_verticalBar->setGeometry(skin::verticalScrollBar(geometry()));
-    m_horizontalBar->setGeometry(skin::horizontalScrollBar(geometry()));
-    m_horizontalBar->syncThumb();
-    m_verticalBar->syncThumb();
-}
-
-void PlaylistView::syncBars()
-{
-    if (m_verticalBar)
-        m_verticalBar->syncThumb();
-    if (m_horizontalBar)
-        m_horizontalBar->syncThumb();
+    auto* vertical = new SkinScrollBar(Qt::Vertical);
+    auto* horizontal = new SkinScrollBar(Qt::Horizontal);
+    setVerticalScrollBar(vertical);
+    setHorizontalScrollBar(horizontal);
+    // Shown when there is nothing to scroll too, as the skin draws them.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setCornerWidget(new ScrollBarCorner(vertical, horizontal));
 }
 
 void PlaylistView::setModel(QAbstractItemModel* newModel)
@@ -158,6 +116,9 @@ void PlaylistView::setGroupStartRole(int role)
 
 void PlaylistView::setGroundColour(const QColor& colour)
 {
+    m_groundColour = colour;
+    if (auto* delegate = dynamic_cast<SkinItemDelegate*>(itemDelegate()))
+        delegate->setGround(colour);
     QPalette palette = viewport()->palette();
     palette.setColor(QPalette::Base, colour);
     viewport()->setPalette(palette);
@@ -193,21 +154,23 @@ void PlaylistView::paintEvent(QPaintEvent* event)
 {
     {
         QPainter ground(viewport());
-        ground.fillRect(event->rect(), palette::kListGround);
+        ground.fillRect(event->rect(), m_groundColour);
     }
-    syncBars();
     QTableView::paintEvent(event);
 }
 
-void PlaylistView::wheelEvent(QWheelEvent* event)
+SkinScrollBar* PlaylistView::verticalBar() const
 {
-    syncBars();
-    QTableView::wheelEvent(event);
+    return static_cast<SkinScrollBar*>(verticalScrollBar());
+}
+
+SkinScrollBar* PlaylistView::horizontalBar() const
+{
+    return static_cast<SkinScrollBar*>(horizontalScrollBar());
 }
 
 void PlaylistView::keyPressEvent(QKeyEvent* event)
 {
-    syncBars();
     // Home and End go to the first and last row, as in a list rather than a table.
     const bool rowJump = (event->key() == Qt::Key_Home || event->key() == Qt::Key_End) &&
                          event->modifiers() == Qt::NoModifier;
@@ -219,24 +182,6 @@ void PlaylistView::keyPressEvent(QKeyEvent* event)
                    event->isAutoRepeat(), event->count());
     QTableView::keyPressEvent(&jump);
     event->setAccepted(jump.isAccepted());
-}
-
-void PlaylistView::keyReleaseEvent(QKeyEvent* event)
-{
-    syncBars();
-    QTableView::keyReleaseEvent(event);
-}
-
-void PlaylistView::resizeEvent(QResizeEvent* event)
-{
-    QTableView::resizeEvent(event);
-    placeScrollBars();
-}
-
-void PlaylistView::moveEvent(QMoveEvent* event)
-{
-    QTableView::moveEvent(event);
-    placeScrollBars();
 }
 
 void PlaylistView::changeEvent(QEvent* event)

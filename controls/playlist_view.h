@@ -3,30 +3,23 @@
 #include "skin_palette.h"
 
 #include <QColor>
-#include <QPointer>
 #include <QTableView>
 
 #include <vector>
 
 class SkinHeaderView;
-class VerticalScrollBar;
-class HorizontalScrollBar;
+class SkinScrollBar;
 
 // The play list's view of any table model: rows on a light blue-grey ground, the selected
 // row in light text on a slate bar whether or not the list has the focus, a bitmap header,
-// and two bitmap scroll bars beside and below it (siblings in the parent) in place of its
-// own. Titles, texts, alignment and tips come from the model (a text too long for its
-// column is shortened in the middle, so its end shows); a row whose group-start role
-// is true starts a group (a rule in the selection's slate above it).
+// and bitmap scroll bars at its right and bottom edges, shown whether or not there is
+// anything to scroll. Titles, texts, alignment and tips come from the model (a text too long for
+// its column is shortened in the middle, so its end shows); a row whose group-start role is true
+// starts a group (a rule in the selection's slate above it).
 class PlaylistView : public QTableView
 {
 public:
     explicit PlaylistView(QWidget* parent = nullptr);
-    ~PlaylistView() override;
-
-    // Hides the list's own scroll bars and puts the companion bars beside it; needs a parent.
-    void attachScrollBars();
-    void placeScrollBars();
 
     void setModel(QAbstractItemModel* model) override;
     // The widths of the model's columns in pixels, kept whatever the model does.
@@ -41,8 +34,8 @@ public:
     bool isGroupStart(int row) const;
 
     SkinHeaderView* header() const { return m_header; }
-    VerticalScrollBar* verticalBar() const { return m_verticalBar; }
-    HorizontalScrollBar* horizontalBar() const { return m_horizontalBar; }
+    SkinScrollBar* verticalBar() const;
+    SkinScrollBar* horizontalBar() const;
     QColor selectedTextColour() const { return m_selectedTextColour; }
     QColor selectedBackColour() const { return m_selectedBackColour; }
 
@@ -50,23 +43,17 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    void syncBars();
     void fitRowHeight();
     void applyColumnWidths();
 
     SkinHeaderView* m_header;
     QColor m_selectedTextColour = palette::kListSelectedText;
     QColor m_selectedBackColour = palette::kListSelectedBack;
-    QPointer<VerticalScrollBar> m_verticalBar;
-    QPointer<HorizontalScrollBar> m_horizontalBar;
+    QColor m_groundColour = palette::kListGround;
     std::vector<int> m_columnWidths;
     int m_groupStartRole = kDefaultGroupStartRole;
     QMetaObject::Connection m_widthsOnReset;

@@ -1,8 +1,8 @@
 #pragma once
 
-// Thumb arithmetic shared by the two skinned scroll bars. Along the bar's axis: the thumb
-// is 26 pixels long, `first` is the lowest thumb position (36 or 25) and `arrowStart`
-// where the far arrow begins (H - 37 or W - 26).
+// Thumb arithmetic of the skinned scroll bar, vertical or horizontal. Along its axis, on
+// its length with the corner (H or W): the thumb is 26 pixels long, `first` is the lowest
+// thumb position (36 or 25) and `arrowStart` where the far arrow begins (H - 37 or W - 26).
 
 constexpr int kThumbLength = 26;
 

@@ -1,7 +1,5 @@
 #include "skin_button.h"
 
-#include "resource_image.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -28,13 +26,6 @@ SkinButton::SkinButton(QWidget* parent) : QAbstractButton(parent)
 void SkinButton::setBackdrop(const QImage* skin)
 {
     m_backdrop = skin;
-}
-
-void SkinButton::setImage(int id)
-{
-    QImage strip;
-    loadResourceImage(id, QStringLiteral("PNG"), strip);
-    setImage(strip);
 }
 
 void SkinButton::setImage(const QImage& strip)
@@ -90,7 +81,7 @@ void SkinButton::ownerDraw()
 
 void SkinButton::resetToNormal()
 {
-    m_hovering = 0;
+    m_hovering = false;
     showFrames({0});
 }
 
@@ -113,45 +104,35 @@ void SkinButton::mouseMoveEvent(QMouseEvent* event)
     }
     if (m_hovering)
         return;
-    m_hovering = 1;
+    m_hovering = true;
     showFrames({2});
 }
 
-void SkinButton::leaveEvent(QEvent* event)
+bool SkinButton::event(QEvent* event)
 {
-    QAbstractButton::leaveEvent(event);
-    if (m_hovering)
-        resetToNormal();
-}
-
-void SkinButton::focusInEvent(QFocusEvent* event)
-{
-    QAbstractButton::focusInEvent(event);
-    ownerDraw();
-    if (!m_hovering)
-        showFrames({0});
-}
-
-void SkinButton::focusOutEvent(QFocusEvent* event)
-{
-    QAbstractButton::focusOutEvent(event);
-    resetToNormal();
-}
-
-void SkinButton::changeEvent(QEvent* event)
-{
-    QAbstractButton::changeEvent(event);
-    if (event->type() != QEvent::EnabledChange)
-        return;
-    // Qt has already handed the focus on to the next tab stop.
-    if (!isEnabled())
-        resetToNormal();
-    ownerDraw();
-}
-
-void SkinButton::showEvent(QShowEvent* event)
-{
-    QAbstractButton::showEvent(event);
-    if (!m_hovering)
-        m_frames = stateFrames();
+    const bool handled = QAbstractButton::event(event);
+    switch (event->type()) {
+    case QEvent::Leave:
+        if (m_hovering)
+            resetToNormal();
+        break;
+    case QEvent::FocusIn:
+        ownerDraw();
+        if (!m_hovering)
+            showFrames({0});
+        break;
+    case QEvent::FocusOut: resetToNormal(); break;
+    case QEvent::EnabledChange:
+        // Qt has already handed the focus on to the next tab stop.
+        if (!isEnabled())
+            resetToNormal();
+        ownerDraw();
+        break;
+    case QEvent::Show:
+        if (!m_hovering)
+            m_frames = stateFrames();
+        break;
+    default: break;
+    }
+    return handled;
 }

@@ -15,24 +15,20 @@ public:
 
     // The owner's skin, drawn under the frame; not owned, may be null.
     void setBackdrop(const QImage* skin);
-    // Loads the strip ":/PNG/<id>". The first call sizes the button to one frame keeping
-    // its top-left corner; later calls keep the size and redraw the frame that was showing.
-    void setImage(int id);
-    // The same with the strip in hand; a null image stands for a missing resource.
+    // The strip of four frames. The first call sizes the button to one frame keeping its
+    // top-left corner; later calls keep the size and redraw the frame that was showing. A
+    // null image stands for a missing picture.
     void setImage(const QImage& strip);
 
     int shownFrame() const { return m_frames.back(); }
     int frameWidth() const { return m_frameWidth; }
-    bool isHovering() const { return m_hovering != 0; }
+    bool isHovering() const { return m_hovering; }
 
 protected:
+    // Leaving, the focus, enabling and showing change the frame shown.
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     // Paints frame k (0..3) over the backdrop.
@@ -47,6 +43,6 @@ private:
     int m_frameWidth = 0;
     QImage m_image;
     const QImage* m_backdrop = nullptr;
-    int m_hovering = 0;
+    bool m_hovering = false;
     std::vector<int> m_frames{0};  // what the last drawing put on screen, bottom first; never empty
 };

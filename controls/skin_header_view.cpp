@@ -1,7 +1,7 @@
 #include "skin_header_view.h"
 
 #include "blit.h"
-#include "image_buffer.h"
+#include "resources.h"
 #include "skin_palette.h"
 
 #include <QFontMetrics>
@@ -30,7 +30,9 @@ QColor andOfFirstColumn(const QImage& image)
 
 SkinHeaderImages SkinHeaderImages::load()
 {
-    return {loadBitmap(135), loadBitmap(136), loadBitmap(137)};
+    return {skinPicture(QStringLiteral("header-right-edge.png")),
+            skinPicture(QStringLiteral("header-face.png")),
+            skinPicture(QStringLiteral("header-left-edge.png"))};
 }
 
 SkinHeaderView::SkinHeaderView(QWidget* parent)
@@ -92,10 +94,8 @@ void SkinHeaderView::drawSection(QPainter& painter, int logicalIndex) const
 
 void SkinHeaderView::paintEvent(QPaintEvent*)
 {
-    QPainter screen(viewport());
+    QPainter painter(viewport());
     const QRect client = viewport()->rect();
-    ImageBuffer memDC(screen, client, false);
-    QPainter& painter = memDC.painter();
     painter.fillRect(client, palette::kHeaderGround);
     stretchBlock(painter, QRect(client.left() + kEdge, 0, client.width(), kHeight), m_images.face,
                  QRect(0, 0, 1, kHeight));

@@ -7,12 +7,12 @@
 
 class QFontMetrics;
 
-// Pictures of the header (:/BITMAP/135 to 137), all 24 pixels high.
+// Pictures of the header, all 24 pixels high.
 struct SkinHeaderImages
 {
-    QImage rightEdge;  // 135, 4 x 24: right edge of a column, left 2 columns used
-    QImage face;       // 136, 2 x 24: vertical gradient, first column used
-    QImage leftEdge;   // 137, 4 x 24: left edge of the first column, left 2 columns used
+    QImage rightEdge;  // 4 x 24: right edge of a column, left 2 columns used
+    QImage face;       // 2 x 24: vertical gradient, first column used
+    QImage leftEdge;   // 4 x 24: left edge of the first column, left 2 columns used
 
     static SkinHeaderImages load();
 };

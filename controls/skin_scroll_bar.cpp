@@ -1,8 +1,9 @@
 #include "skin_scroll_bar.h"
 
 #include "blit.h"
-#include "image_buffer.h"
+#include "resources.h"
 #include "scrollbar_geometry.h"
+#include "skin_palette.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,159 +15,237 @@ constexpr int kThickness = 12;
 
 }  // namespace
 
-SkinScrollBar::SkinScrollBar(QWidget* parent, const ScrollBarLayout& layout)
-    : QWidget(parent),
-      m_layout(layout),
+// Where the pieces lie along the axis, on the bar's length plus what runs on into the
+// corner, and the two points where the bars behave differently.
+struct ScrollBarLayout
+{
+    int nearArrow;        // where the up or left arrow begins (after the cap)
+    int firstThumb;       // lowest thumb position, one pixel over the near arrow
+    int trackReserve;     // length - this = thumb pixels for the whole range
+    int farArrowReserve;  // length - this = where the far arrow begins
+    int intoCorner;       // how far the picture runs on past the bar's end
+    QColor fill;          // the ground under the pieces
+    // A release over an arrow steps only when the press was on that arrow; otherwise a
+    // release over either arrow steps, whatever was pressed.
+    bool stepNeedsPressedArrow;
+};
+
+namespace {
+
+// The vertical bar covers the corner square; the horizontal one reaches one pixel into it.
+constexpr int kTopCap = 11;
+const ScrollBarLayout kVertical{.nearArrow = kTopCap,
+                                .firstThumb = kTopCap + kArrowLength - 1,
+                                .trackReserve = 98,
+                                .farArrowReserve = 37,
+                                .intoCorner = kThickness,
+                                .fill = palette::kVScrollFill,
+                                .stepNeedsPressedArrow = true};
+const ScrollBarLayout kHorizontal{.nearArrow = 0,
+                                  .firstThumb = kArrowLength - 1,
+                                  .trackReserve = 75,
+                                  .farArrowReserve = kArrowLength,
+                                  .intoCorner = 1,
+                                  .fill = palette::kHScrollFill,
+                                  .stepNeedsPressedArrow = false};
+
+}  // namespace
+
+ScrollBarPictures ScrollBarPictures::load(Qt::Orientation orientation)
+{
+    const auto load = [](const char* file) { return skinPicture(QLatin1String(file)); };
+    if (orientation == Qt::Vertical)
+        return {load("vscroll-top-cap.png"),    load("vscroll-up.png"),
+                load("vscroll-channel.png"),    load("vscroll-down.png"),
+                load("vscroll-bottom-cap.png"), load("vscroll-thumb.png")};
+    return {{}, load("hscroll-left.png"), load("hscroll-channel.png"), load("hscroll-right.png"),
+            {}, load("hscroll-thumb.png")};
+}
+
+SkinScrollBar::SkinScrollBar(Qt::Orientation orientation, QWidget* parent)
+    : QScrollBar(orientation, parent),
+      m_layout(orientation == Qt::Vertical ? &kVertical : &kHorizontal),
+      m_pictures(ScrollBarPictures::load(orientation)),
       m_arrowRepeat(
-          this, [this] { return pressedFlag(Part::NearArrow) || pressedFlag(Part::FarArrow); },
+          this, [this] { return pressed(NearArrow) || pressed(FarArrow); },
           [this] { repeatStep(); })
-{}
+{
+    // No menu of its own: the bar scrolls with the mouse only.
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void SkinScrollBar::setPictures(const ScrollBarPictures& pictures)
+{
+    m_pictures = pictures;
+    update();
+}
 
 int SkinScrollBar::length() const
 {
-    return m_layout.orientation == Qt::Vertical ? height() : width();
+    return (orientation() == Qt::Vertical ? height() : width()) + m_layout->intoCorner;
 }
 
 int SkinScrollBar::along(QPoint point) const
 {
-    return m_layout.orientation == Qt::Vertical ? point.y() : point.x();
+    return orientation() == Qt::Vertical ? point.y() : point.x();
 }
 
-QRect SkinScrollBar::axisRect(int start, int length, int breadth) const
+QRect SkinScrollBar::axisRect(int start, int length) const
 {
-    if (m_layout.orientation == Qt::Vertical)
-        return {0, start, breadth, length};
-    return {start, 0, length, breadth};
+    if (orientation() == Qt::Vertical)
+        return {0, start, kThickness, length};
+    return {start, 0, length, kThickness};
 }
 
-QRect SkinScrollBar::hitRect(Part part)
+QRect SkinScrollBar::hitRect(Part part) const
 {
     switch (part) {
-    case Part::NearArrow: return axisRect(m_layout.nearArrow, kArrowLength, m_layout.hitBreadth);
-    case Part::FarArrow:
-        return axisRect(length() - m_layout.farArrowReserve, kArrowLength, m_layout.hitBreadth);
-    case Part::Thumb: break;
+    case NearArrow: return axisRect(m_layout->nearArrow, kArrowLength);
+    case FarArrow: return axisRect(length() - m_layout->farArrowReserve, kArrowLength);
+    case Thumb: break;
     }
-    return axisRect(thumbPosition(), kThumbLength, m_layout.hitBreadth);
+    return axisRect(thumbPosition(), kThumbLength);
 }
 
-bool SkinScrollBar::hasThumb() const
+double SkinScrollBar::pixelsPerUnit() const
 {
-    return scrollLimit(m_list, m_layout.orientation) != 0;
+    return ::pixelsPerUnit(length() - m_layout->trackReserve, maximum() - minimum());
 }
 
-void SkinScrollBar::syncThumb()
+int SkinScrollBar::thumbPosition() const
 {
-    const int pos = scrollPos(m_list, m_layout.orientation);
-    const int limit = scrollLimit(m_list, m_layout.orientation);
-    m_pixelsPerUnit = ::pixelsPerUnit(length() - m_layout.trackReserve, limit);
-    thumbPosition() = thumbFromPosition(m_pixelsPerUnit, pos, m_layout.firstThumb);
-    clampThumb();
-    drawBar();
+    const int thumb = m_heldThumb.value_or(
+        thumbFromPosition(pixelsPerUnit(), value() - minimum(), m_layout->firstThumb));
+    return clampThumb(thumb, length() - m_layout->farArrowReserve, m_layout->firstThumb);
 }
 
-void SkinScrollBar::clampThumb()
+QSize SkinScrollBar::sizeHint() const
 {
-    thumbPosition() =
-        ::clampThumb(thumbPosition(), length() - m_layout.farArrowReserve, m_layout.firstThumb);
+    const int along = 2 * kArrowLength + kThumbLength;
+    return orientation() == Qt::Vertical ? QSize(kThickness, along) : QSize(along, kThickness);
 }
 
-void SkinScrollBar::drawBar()
+void SkinScrollBar::sliderChange(SliderChange change)
 {
-    update();
+    m_heldThumb.reset();
+    QScrollBar::sliderChange(change);
 }
 
-void SkinScrollBar::step(ScrollCode code)
+void SkinScrollBar::paintPicture(QPainter& painter) const
 {
-    sendScroll(m_list, m_layout.orientation, code);
-    syncThumb();
-}
-
-void SkinScrollBar::repeatStep()
-{
-    if (pressedFlag(Part::FarArrow))
-        step(ScrollCode::LineDown);
-    if (pressedFlag(Part::NearArrow))
-        step(ScrollCode::LineUp);
-}
-
-void SkinScrollBar::dragThumbTo(int along)
-{
-    thumbPosition() = along - kThumbLength / 2;
-    const int pos = scrollPos(m_list, m_layout.orientation);
-    const int limit = scrollLimit(m_list, m_layout.orientation);
-    m_pixelsPerUnit = ::pixelsPerUnit(length() - m_layout.trackReserve, limit);
-    const int units = unitsFromThumb(thumbPosition(), m_layout.firstThumb, m_pixelsPerUnit, pos);
-    // Vertically the list scrolls in whole rows, horizontally in pixels.
-    if (m_layout.orientation == Qt::Vertical)
-        scrollList(m_list, 0, units * firstRowHeight(m_list));
-    else
-        scrollList(m_list, units, 0);
-    // The thumb follows the mouse until the list's next repaint shows where it came to rest.
-    clampThumb();
-    drawBar();
+    const int end = length();
+    const ScrollBarLayout& layout = *m_layout;
+    const auto drawAt = [&](int start, int across, const QImage& picture) {
+        const QRect slot =
+            axisRect(start, kArrowLength)
+                .translated(orientation() == Qt::Vertical ? QPoint(across, 0) : QPoint(0, across));
+        copyBlock(painter, slot.x(), slot.y(), picture.width(), picture.height(), picture);
+    };
+    painter.fillRect(axisRect(0, end), layout.fill);
+    drawAt(0, 0, m_pictures.nearCap);
+    drawAt(layout.nearArrow, 0, m_pictures.nearArrow);
+    const int channel = layout.nearArrow + kArrowLength;
+    stretchBlock(painter, axisRect(channel, end - channel), m_pictures.channel,
+                 orientation() == Qt::Vertical ? QRect(0, 0, kThickness, 1)
+                                               : QRect(0, 0, 1, kThickness));
+    drawAt(end - layout.farArrowReserve, 0, m_pictures.farArrow);
+    if (!m_pictures.farCap.isNull())
+        drawAt(end - m_pictures.farCap.height(), kThickness - m_pictures.farCap.width(),
+               m_pictures.farCap);
+    if (maximum() != minimum())
+        drawAt(thumbPosition(), 0, m_pictures.thumb);
 }
 
 void SkinScrollBar::paintEvent(QPaintEvent*)
 {
-    QPainter screen(this);
-    ImageBuffer memDC(screen, rect(), false);
-    QPainter& painter = memDC.painter();
-    painter.fillRect(rect(), m_layout.fill);
-    drawPieces(painter);
-    if (hasThumb()) {
-        const QRect thumb = axisRect(thumbPosition(), kThumbLength, kThickness);
-        copyBlock(painter, thumb.x(), thumb.y(), thumb.width(), thumb.height(), thumbImage());
-    }
+    QPainter painter(this);
+    paintPicture(painter);
+}
+
+void SkinScrollBar::step(SliderAction action)
+{
+    triggerAction(action);
+}
+
+void SkinScrollBar::repeatStep()
+{
+    if (pressed(FarArrow))
+        step(SliderSingleStepAdd);
+    if (pressed(NearArrow))
+        step(SliderSingleStepSub);
+}
+
+void SkinScrollBar::dragThumbTo(int along)
+{
+    const int thumb = along - kThumbLength / 2;
+    const double scale = pixelsPerUnit();
+    m_heldThumb = thumb;
+    if (scale != 0.0)
+        setValue(minimum() + unitsFromThumb(thumb, m_layout->firstThumb, scale, 0));
+    update();
 }
 
 void SkinScrollBar::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
+        event->ignore();
         return;
     }
     // Nothing scrolls yet: arrows step on release, or once held past the delay.
     const QPoint point = event->position().toPoint();
-    if (hitRect(Part::Thumb).contains(point))
-        pressedFlag(Part::Thumb) = 1;
-    for (Part arrow : {Part::FarArrow, Part::NearArrow}) {
-        if (hitRect(arrow).contains(point)) {
-            pressedFlag(arrow) = 1;
+    m_pressed[Thumb] = hitRect(Thumb).contains(point);
+    for (Part arrow : {FarArrow, NearArrow}) {
+        m_pressed[arrow] = hitRect(arrow).contains(point);
+        if (m_pressed[arrow])
             m_arrowRepeat.start();
-        }
     }
 }
 
 void SkinScrollBar::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!pressedFlag(Part::Thumb))
-        return;
-    dragThumbTo(along(event->position().toPoint()));
+    if (pressed(Thumb))
+        dragThumbTo(along(event->position().toPoint()));
 }
 
 void SkinScrollBar::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mouseReleaseEvent(event);
+        event->ignore();
         return;
     }
-    syncThumb();
+    m_heldThumb.reset();
     m_arrowRepeat.stop();
     const QPoint point = event->position().toPoint();
-    auto stepsOn = [&](Part arrow) {
-        return (pressedFlag(arrow) || !m_layout.stepNeedsPressedArrow) &&
+    const auto stepsOn = [&](Part arrow) {
+        return (pressed(arrow) || !m_layout->stepNeedsPressedArrow) &&
                hitRect(arrow).contains(point);
     };
-    const bool onNear = stepsOn(Part::NearArrow);
-    const bool onFar = stepsOn(Part::FarArrow);
+    const bool onNear = stepsOn(NearArrow);
+    const bool onFar = stepsOn(FarArrow);
     if (onNear)
-        step(ScrollCode::LineUp);
+        step(SliderSingleStepSub);
     if (onFar)
-        step(ScrollCode::LineDown);
+        step(SliderSingleStepAdd);
     // Anywhere else but the thumb (a cap, the channel, an arrow that does not step) pages
     // once towards the point.
-    if (!onNear && !onFar && !hitRect(Part::Thumb).contains(point) && !pressedFlag(Part::Thumb))
-        step(along(point) > thumbPosition() ? ScrollCode::PageDown : ScrollCode::PageUp);
-    pressedFlag(Part::NearArrow) = pressedFlag(Part::FarArrow) = pressedFlag(Part::Thumb) = 0;
+    if (!onNear && !onFar && !hitRect(Thumb).contains(point) && !pressed(Thumb))
+        step(along(point) > thumbPosition() ? SliderPageStepAdd : SliderPageStepSub);
+    m_pressed = {};
+    update();
+}
+
+ScrollBarCorner::ScrollBarCorner(const SkinScrollBar* vertical, const SkinScrollBar* horizontal,
+                                 QWidget* parent)
+    : QWidget(parent), m_vertical(vertical), m_horizontal(horizontal)
+{}
+
+void ScrollBarCorner::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.translate(0, -m_vertical->height());
+    m_vertical->paintPicture(painter);
+    painter.resetTransform();
+    painter.setClipRect(QRect(0, 0, 1, height()));
+    painter.translate(-m_horizontal->width(), 0);
+    m_horizontal->paintPicture(painter);
 }

@@ -1,86 +1,91 @@
 #pragma once
 
 #include "arrow_repeat.h"
-#include "list_scroll.h"
 
-#include <QAbstractItemView>
-#include <QColor>
-#include <QPointer>
-#include <QRect>
-#include <QWidget>
+#include <QImage>
+#include <QScrollBar>
 
-#include <cstdint>
+#include <array>
+#include <optional>
 
-class QPainter;
-
-// Where the pieces of a bar lie along its axis, and the two points where the bars behave
-// differently.
-struct ScrollBarLayout
+// Pictures of a bar, along its axis: a cap (the vertical bar's only), an arrow, the channel
+// (stretched), the far arrow and cap, and the thumb.
+struct ScrollBarPictures
 {
-    Qt::Orientation orientation;
-    int nearArrow;        // where the up or left arrow begins (11 or 0)
-    int firstThumb;       // lowest thumb position (36 or 25)
-    int trackReserve;     // length - this = thumb pixels for the whole range (98 or 75)
-    int farArrowReserve;  // length - this = where the far arrow begins (37 or 26)
-    int hitBreadth;       // of the arrows' and the thumb's hit rectangles, across the axis
-    QColor fill;          // the ground under the pieces
-    // A release over an arrow steps only when the press was on that arrow; otherwise a
-    // release over either arrow steps, whatever was pressed.
-    bool stepNeedsPressedArrow;
+    QImage nearCap;    // 12 x 11, vertical only
+    QImage nearArrow;  // up or left, 26 long
+    QImage channel;    // 1 long, stretched
+    QImage farArrow;   // down or right, 26 long
+    QImage farCap;     // 11 x 11, vertical only
+    QImage thumb;      // 26 long
+
+    // The skin's pictures for a bar of this orientation.
+    static ScrollBarPictures load(Qt::Orientation orientation);
 };
 
-// What the two skinned scroll bars share: they keep no scroll model of their own, read the
-// list's position and limit, drive the list with line, page and pixel scrolls, and handle
-// the mouse alike along their own axis.
-class SkinScrollBar : public QWidget
+// The play list's scroll bar, drawn from the skin's pictures. It is the list's own bar
+// (setVerticalScrollBar / setHorizontalScrollBar); its picture runs on into the corner
+// where the two bars meet, which ScrollBarCorner draws. Arrows step on release, or every
+// 50 ms once held for 250 ms; a release elsewhere off the thumb pages towards the point.
+class SkinScrollBar : public QScrollBar
 {
 public:
-    void setList(QAbstractItemView* view) { m_list = view; }
+    explicit SkinScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-    // Thumb from the list's position, clamped, and redrawn.
-    void syncThumb();
-    void clampThumb();
-    void drawBar();
+    void setPictures(const ScrollBarPictures& pictures);
 
-    double pixelsPerUnit() const { return m_pixelsPerUnit; }
+    // Where the thumb begins along the axis, and the thumb pixels a unit of the range takes.
+    int thumbPosition() const;
+    double pixelsPerUnit() const;
+
+    // The whole picture, as long as the bar plus what runs on into the corner.
+    void paintPicture(QPainter& painter) const;
+
+    QSize sizeHint() const override;
 
 protected:
-    // The near arrow is the up or left one, the far arrow the down or right one.
-    enum class Part { NearArrow, FarArrow, Thumb };
-
-    SkinScrollBar(QWidget* parent, const ScrollBarLayout& layout);
-
-    // The thumb's position along the axis (thumbTop or thumbLeft).
-    virtual int& thumbPosition() = 0;
-    // The bar's flag for a press on a part.
-    virtual std::uint8_t& pressedFlag(Part part) = 0;
-    // Arrows, channel and caps over the ground; the thumb comes after them.
-    virtual void drawPieces(QPainter& painter) const = 0;
-    virtual const QImage& thumbImage() const = 0;
-
+    void sliderChange(SliderChange change) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-    int length() const;
-    // Sends a line or page scroll to the list, then follows it.
-    void step(ScrollCode code);
-
-    QPointer<QAbstractItemView> m_list;
-    double m_pixelsPerUnit = 0;
-
 private:
-    bool hasThumb() const;
+    // The near part is the up or left arrow, the far part the down or right one.
+    enum Part { NearArrow, FarArrow, Thumb };
+
+    // The length the picture is laid out on.
+    int length() const;
     int along(QPoint point) const;
-    // start .. start + length along the axis, breadth across it.
-    QRect axisRect(int start, int length, int breadth) const;
-    QRect hitRect(Part part);
-    // Drag: the thumb held by its centre at `along`; the list scrolls by the units between.
+    // start .. start + length along the axis, the bar's thickness across it.
+    QRect axisRect(int start, int length) const;
+    QRect hitRect(Part part) const;
+    bool pressed(Part part) const { return m_pressed[part]; }
+    // Drag: the thumb held by its centre at `along`; the list scrolls to where it stands.
     void dragThumbTo(int along);
-    // One step of a held arrow.
+    void step(SliderAction action);
     void repeatStep();
 
-    ScrollBarLayout m_layout;
+    const struct ScrollBarLayout* m_layout;
+    ScrollBarPictures m_pictures;
+    std::array<bool, 3> m_pressed{};
+    // While dragged, the thumb stays under the pointer until the list moves.
+    std::optional<int> m_heldThumb;
     ArrowRepeat m_arrowRepeat;
+};
+
+// The square where the list's two bars meet: the vertical bar's last pieces and the
+// horizontal bar's last column.
+class ScrollBarCorner : public QWidget
+{
+public:
+    ScrollBarCorner(const SkinScrollBar* vertical, const SkinScrollBar* horizontal,
+                    QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const SkinScrollBar* m_vertical;
+    const SkinScrollBar* m_horizontal;
 };

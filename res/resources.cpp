@@ -1,6 +1,11 @@
 #include "resources.h"
 
-QString skinResourcePath(const QString& type, int id)
+QString skinResourcePath(const QString& file)
 {
-    return QStringLiteral(":/%1/%2").arg(type).arg(id);
+    return QStringLiteral(":/skin/") + file;
+}
+
+QImage skinPicture(const QString& file)
+{
+    return QImage(skinResourcePath(file));
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
-// Where a picture of the skin lives among the program's resources: ":/<type>/<id>", with
-// the type "PNG", "JPG", "BITMAP" or "ICON" (the window icon is ICON 128).
-QString skinResourcePath(const QString& type, int id);
+// Where a picture of the skin lives among the program's resources: ":/skin/<file>", for
+// instance ":/skin/play.png"; the window icon is ":/skin/icon.png".
+QString skinResourcePath(const QString& file);
+
+// The picture, alpha channel included; a null image when it is missing or cannot be decoded.
+QImage skinPicture(const QString& file);

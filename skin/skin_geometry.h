@@ -68,6 +68,11 @@ constexpr QRect horizontalScrollBar(const QRect& list)
 {
     return {list.left(), list.bottom() + 1, list.width() + 1, kScrollBarThickness};
 }
+// The list's widget, which holds its scroll bars.
+constexpr QRect withScrollBars(const QRect& list)
+{
+    return list.adjusted(0, 0, kScrollBarThickness, kScrollBarThickness);
+}
 
 // Image buttons: a strip of four frames; a button takes one frame's size at the top-left
 // corner of its rectangle in layout units (layoutRect).
@@ -114,6 +119,28 @@ constexpr QRect layoutRect(Button b)
     case Button::Close: return fromLayoutUnits(566, 3, 13, 12);
     }
     return {};
+}
+
+// The file of a button's strip among the skin's pictures (the cycle button's with its lamp
+// lit, the play button's showing play).
+constexpr const char* stripPicture(Button b)
+{
+    switch (b) {
+    case Button::Cycle: return "cycle-on.png";
+    case Button::Prev: return "previous.png";
+    case Button::Play: return "play.png";
+    case Button::Stop: return "stop.png";
+    case Button::Next: return "next.png";
+    case Button::Print: return "print.png";
+    case Button::Capture: return "capture.png";
+    case Button::Import: return "import.png";
+    case Button::Clear: return "clear.png";
+    case Button::VolumeDown: return "volume-down.png";
+    case Button::VolumeUp: return "volume-up.png";
+    case Button::Minimise: return "minimise.png";
+    case Button::Close: return "close.png";
+    }
+    return "";
 }
 
 constexpr QSize buttonFrame(Button b)

@@ -55,6 +55,4 @@ inline constexpr QColor kNote{236, 196, 92};
 // Calmer than a note.
 inline constexpr QColor kSummary{176, 190, 214};
 
-// Colour key of the bitmaps drawn with a mask.
-inline constexpr QColor kKey{255, 0, 255};
 }  // namespace palette

@@ -18,7 +18,7 @@
 
 #include "allocator_arenas.h"
 #include "player_window.h"
-#include "skin_list.h"
+#include "playlist_view.h"
 #include "trip_index.h"
 #include "video_widget.h"
 

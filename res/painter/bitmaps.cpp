@@ -156,7 +156,7 @@ QImage paintThumb(bool dragging)
         p.drawLine(QPointF(x, 7.5), QPointF(x, 11.5));
     }
     p.end();
-    return flattenOnKey(image, QColor(44, 52, 68), palette::kKey);
+    return hardEdged(image, QColor(44, 52, 68));
 }
 
 QImage paintHeaderFace()
@@ -254,5 +254,5 @@ QImage paintCompassArrow()
     p.setBrush(QColor(42, 46, 56));
     p.drawEllipse(waist, 3, 3);
     p.end();
-    return flattenOnKey(image, QColor(34, 38, 48), palette::kKey);
+    return hardEdged(image, QColor(34, 38, 48));
 }

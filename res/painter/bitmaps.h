@@ -2,9 +2,10 @@
 
 #include <QImage>
 
-// The 24-bit bitmaps of the skinned controls.
+// The small pictures of the skinned controls.
 
-// Seek bar: channel (675 x 9) and thumb (18 x 18 on the colour key, visible rows 5..13).
+// Seek bar: channel (675 x 9) and thumb (18 x 18, clear around the knob, visible rows
+// 5..13).
 QImage paintChannel(bool played);
 QImage paintThumb(bool dragging);
 
@@ -32,5 +33,5 @@ QImage paintScrollPiece(ScrollPiece piece);
 // One bar of the volume indicator, lit (green) or not (grey).
 QImage paintVolumeBar(bool lit);
 
-// The compass arrow, 20 x 72, north up, on the colour key.
+// The compass arrow, 20 x 72, north up, clear around it.
 QImage paintCompassArrow();

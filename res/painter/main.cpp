@@ -1,6 +1,6 @@
 // Draws every picture of the player's skin. The pictures are committed; run this after
 // changing how they are drawn:
-//   skin-painter write <res-dir>     writes them under res/ (PNG/, JPG/, BITMAP/, icon/)
+//   skin-painter write <res-dir>     writes them under res/ (skin/, icon/)
 //   skin-painter check <res-dir>     fails when a stored picture differs from this drawing
 //                                    by more than anti-aliasing on another CPU could
 //   skin-painter preview <file.png>  the whole window with every control's picture in place

@@ -20,25 +20,30 @@ constexpr PictureTolerance kJpegTolerance{16, 0.01, 4};
 
 void addBitmaps(std::vector<Picture>& out)
 {
-    out.push_back({bitmapPath(129), paintChannel(false)});
-    out.push_back({bitmapPath(130), paintChannel(true)});
-    out.push_back({bitmapPath(131), paintThumb(false)});
-    out.push_back({bitmapPath(132), paintThumb(true)});
-    out.push_back({bitmapPath(135), paintHeaderRightEdge()});
-    out.push_back({bitmapPath(136), paintHeaderFace()});
-    out.push_back({bitmapPath(137), paintHeaderLeftEdge()});
-    const std::pair<int, ScrollPiece> pieces[] = {
-        {138, ScrollPiece::LeftArrow}, {139, ScrollPiece::RightArrow},
-        {140, ScrollPiece::HChannel},  {141, ScrollPiece::HThumb},
-        {143, ScrollPiece::BottomCap}, {144, ScrollPiece::DownArrow},
-        {145, ScrollPiece::VChannel},  {146, ScrollPiece::VThumb},
-        {147, ScrollPiece::TopCap},    {148, ScrollPiece::UpArrow}};
-    for (const auto& [id, piece] : pieces) {
-        out.push_back({bitmapPath(id), paintScrollPiece(piece)});
+    out.push_back({skinPath(QStringLiteral("seek-channel.png")), paintChannel(false)});
+    out.push_back({skinPath(QStringLiteral("seek-played.png")), paintChannel(true)});
+    out.push_back({skinPath(QStringLiteral("seek-thumb.png")), paintThumb(false)});
+    out.push_back({skinPath(QStringLiteral("seek-thumb-held.png")), paintThumb(true)});
+    out.push_back({skinPath(QStringLiteral("header-right-edge.png")), paintHeaderRightEdge()});
+    out.push_back({skinPath(QStringLiteral("header-face.png")), paintHeaderFace()});
+    out.push_back({skinPath(QStringLiteral("header-left-edge.png")), paintHeaderLeftEdge()});
+    const std::pair<const char*, ScrollPiece> pieces[] = {
+        {"hscroll-left.png", ScrollPiece::LeftArrow},
+        {"hscroll-right.png", ScrollPiece::RightArrow},
+        {"hscroll-channel.png", ScrollPiece::HChannel},
+        {"hscroll-thumb.png", ScrollPiece::HThumb},
+        {"vscroll-bottom-cap.png", ScrollPiece::BottomCap},
+        {"vscroll-down.png", ScrollPiece::DownArrow},
+        {"vscroll-channel.png", ScrollPiece::VChannel},
+        {"vscroll-thumb.png", ScrollPiece::VThumb},
+        {"vscroll-top-cap.png", ScrollPiece::TopCap},
+        {"vscroll-up.png", ScrollPiece::UpArrow}};
+    for (const auto& [file, piece] : pieces) {
+        out.push_back({skinPath(QLatin1String(file)), paintScrollPiece(piece)});
     }
-    out.push_back({bitmapPath(156), paintVolumeBar(true)});
-    out.push_back({bitmapPath(157), paintVolumeBar(false)});
-    out.push_back({bitmapPath(169), paintCompassArrow()});
+    out.push_back({skinPath(QStringLiteral("volume-lit.png")), paintVolumeBar(true)});
+    out.push_back({skinPath(QStringLiteral("volume-unlit.png")), paintVolumeBar(false)});
+    out.push_back({skinPath(QStringLiteral("compass-arrow.png")), paintCompassArrow()});
 }
 
 QByteArray formatOf(const QString& path)
@@ -48,25 +53,20 @@ QByteArray formatOf(const QString& path)
 
 }  // namespace
 
-QString pngPath(int id)
+QString skinPath(const QString& file)
 {
-    return QStringLiteral("PNG/%1.png").arg(id);
-}
-
-QString bitmapPath(int id)
-{
-    return QStringLiteral("BITMAP/%1.bmp").arg(id);
+    return QStringLiteral("skin/") + file;
 }
 
 std::vector<Picture> paintAllPictures()
 {
     std::vector<Picture> out;
-    out.push_back({pngPath(150), paintSkin()});
-    out.push_back({pngPath(170), paintMphDial()});
+    out.push_back({skinPath(QStringLiteral("skin.png")), paintSkin()});
+    out.push_back({skinPath(QStringLiteral("dial-mph.png")), paintMphDial()});
     for (Strip& s : paintStrips()) {
-        out.push_back({pngPath(s.id), std::move(s.image)});
+        out.push_back({skinPath(s.file), std::move(s.image)});
     }
-    out.push_back({QStringLiteral("JPG/168.jpg"), paintIdlePicture()});
+    out.push_back({skinPath(QStringLiteral("idle.jpg")), paintIdlePicture()});
     addBitmaps(out);
     out.push_back({QStringLiteral("icon/dashcam-player.png"), paintIcon()});
     return out;

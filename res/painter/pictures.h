@@ -6,8 +6,8 @@
 #include <QString>
 #include <vector>
 
-// Every picture of the skin with the path it is kept at under res/ (its resource type is
-// the folder: PNG, JPG, BITMAP; the icon sits in icon/).
+// Every picture of the skin with the path it is kept at under res/ (skin/<name>, the icon
+// in icon/).
 struct Picture
 {
     QString path;
@@ -16,9 +16,8 @@ struct Picture
 
 std::vector<Picture> paintAllPictures();
 
-// Paths of the pictures kept by resource id.
-QString pngPath(int id);
-QString bitmapPath(int id);
+// The path under res/ of the skin's picture `file` ("play.png").
+QString skinPath(const QString& file);
 
 // The picture at `path` among `pictures`, or a null image.
 QImage findPicture(const std::vector<Picture>& pictures, const QString& path);

@@ -10,33 +10,15 @@
 
 namespace {
 
-QImage bitmap(const std::vector<Picture>& all, int id)
+QImage picture(const std::vector<Picture>& all, const char* file)
 {
-    return findPicture(all, bitmapPath(id));
+    return findPicture(all, skinPath(QLatin1String(file)));
 }
 
-QImage strip(const std::vector<Picture>& all, int id)
+void drawFrame(QPainter& p, const std::vector<Picture>& all, const char* file, skin::Button b,
+               int frame)
 {
-    return findPicture(all, pngPath(id));
-}
-
-// Copies `image` to `at` leaving out the pixels of the colour key.
-void drawKeyed(QPainter& p, QPoint at, const QImage& image)
-{
-    QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < argb.height(); ++y) {
-        for (int x = 0; x < argb.width(); ++x) {
-            if (argb.pixelColor(x, y) == palette::kKey) {
-                argb.setPixelColor(x, y, Qt::transparent);
-            }
-        }
-    }
-    p.drawImage(at, argb);
-}
-
-void drawFrame(QPainter& p, const std::vector<Picture>& all, int id, skin::Button b, int frame)
-{
-    const QImage s = strip(all, id);
+    const QImage s = picture(all, file);
     const int w = s.width() / 4;
     p.drawImage(skin::button(b).topLeft(), s, QRect(frame * w, 0, w, s.height()));
 }
@@ -44,17 +26,12 @@ void drawFrame(QPainter& p, const std::vector<Picture>& all, int id, skin::Butto
 void drawButtons(QPainter& p, const std::vector<Picture>& all)
 {
     using skin::Button;
-    const std::pair<Button, int> buttons[] = {
-        {Button::Cycle, 149},      {Button::Prev, 153},     {Button::Play, 152},
-        {Button::Stop, 155},       {Button::Next, 151},     {Button::Print, 158},
-        {Button::Capture, 161},    {Button::Import, 164},   {Button::Clear, 162},
-        {Button::VolumeDown, 160}, {Button::VolumeUp, 159}, {Button::Minimise, 165},
-        {Button::Close, 163}};
-    for (const auto& [b, id] : buttons) {
-        drawFrame(p, all, id, b, b == Button::Play ? 2 : 0);
+    for (const Button b : skin::kButtons) {
+        drawFrame(p, all, skin::stripPicture(b), b, b == Button::Play ? 2 : 0);
     }
     for (int i = 0; i < 10; ++i) {
-        p.drawImage(skin::volumeBar(i).topLeft(), bitmap(all, i < 6 ? 156 : 157));
+        p.drawImage(skin::volumeBar(i).topLeft(),
+                    picture(all, i < 6 ? "volume-lit.png" : "volume-unlit.png"));
     }
 }
 
@@ -62,18 +39,19 @@ void drawSeekBar(QPainter& p, const std::vector<Picture>& all)
 {
     const QRect bar = skin::kSeekBar;
     const int thumbCentre = 9 + 657 * 2 / 5;
-    p.drawImage(bar.topLeft(), bitmap(all, 130), QRect(0, 0, thumbCentre, bar.height()));
-    p.drawImage(bar.topLeft() + QPoint(thumbCentre, 0), bitmap(all, 129),
+    p.drawImage(bar.topLeft(), picture(all, "seek-played.png"),
+                QRect(0, 0, thumbCentre, bar.height()));
+    p.drawImage(bar.topLeft() + QPoint(thumbCentre, 0), picture(all, "seek-channel.png"),
                 QRect(thumbCentre, 0, bar.width() - thumbCentre, bar.height()));
     p.save();
     p.setClipRect(bar);
-    drawKeyed(p, bar.topLeft() + QPoint(thumbCentre - 9, -5), bitmap(all, 131));
+    p.drawImage(bar.topLeft() + QPoint(thumbCentre - 9, -5), picture(all, "seek-thumb.png"));
     p.restore();
 }
 
 void drawHeader(QPainter& p, const std::vector<Picture>& all, const QRect& list)
 {
-    const QImage face = bitmap(all, 136);
+    const QImage face = picture(all, "header-face.png");
     p.fillRect(QRect(list.left(), list.top(), list.width(), 24), palette::kHeaderGround);
     p.drawImage(QRect(list.left() + 2, list.top(), list.width(), 24), face, QRect(0, 0, 1, 24));
     const int widths[] = {32, 140, 130};
@@ -83,12 +61,13 @@ void drawHeader(QPainter& p, const std::vector<Picture>& all, const QRect& list)
     for (int i = 0; i < 3; ++i) {
         const QRect r(left, list.top(), widths[i], 24);
         if (i == 0) {
-            p.drawImage(r.topLeft(), bitmap(all, 137), QRect(0, 0, 2, 24));
+            p.drawImage(r.topLeft(), picture(all, "header-left-edge.png"), QRect(0, 0, 2, 24));
         } else {
             p.fillRect(QRect(r.left() - 1, r.top(), 2, 24), Qt::black);
             p.drawImage(QRect(r.left() + 1, r.top(), 1, 24), face, QRect(0, 0, 1, 24));
         }
-        p.drawImage(QPoint(r.right() + 1 - 2, r.top()), bitmap(all, 135), QRect(0, 0, 2, 24));
+        p.drawImage(QPoint(r.right() + 1 - 2, r.top()), picture(all, "header-right-edge.png"),
+                    QRect(0, 0, 2, 24));
         p.setPen(Qt::black);
         p.drawText(r.adjusted(2, 2, -2, -2), Qt::AlignHCenter | Qt::AlignTop,
                    QString::fromLatin1(titles[i]));
@@ -122,12 +101,12 @@ void drawVerticalBar(QPainter& p, const std::vector<Picture>& all)
     const QRect v = skin::verticalScrollBar(skin::kPlayList);
     const int h = v.height();
     p.fillRect(v, palette::kVScrollFill);
-    p.drawImage(v.topLeft(), bitmap(all, 147));
-    p.drawImage(v.topLeft() + QPoint(0, 11), bitmap(all, 148));
-    p.drawImage(QRect(v.left(), v.top() + 37, 12, h - 37), bitmap(all, 145));
-    p.drawImage(v.topLeft() + QPoint(0, h - 37), bitmap(all, 144));
-    p.drawImage(v.topLeft() + QPoint(1, h - 11), bitmap(all, 143));
-    p.drawImage(v.topLeft() + QPoint(0, 36 + (h - 98) / 3), bitmap(all, 146));
+    p.drawImage(v.topLeft(), picture(all, "vscroll-top-cap.png"));
+    p.drawImage(v.topLeft() + QPoint(0, 11), picture(all, "vscroll-up.png"));
+    p.drawImage(QRect(v.left(), v.top() + 37, 12, h - 37), picture(all, "vscroll-channel.png"));
+    p.drawImage(v.topLeft() + QPoint(0, h - 37), picture(all, "vscroll-down.png"));
+    p.drawImage(v.topLeft() + QPoint(1, h - 11), picture(all, "vscroll-bottom-cap.png"));
+    p.drawImage(v.topLeft() + QPoint(0, 36 + (h - 98) / 3), picture(all, "vscroll-thumb.png"));
 }
 
 void drawHorizontalBar(QPainter& p, const std::vector<Picture>& all)
@@ -135,10 +114,10 @@ void drawHorizontalBar(QPainter& p, const std::vector<Picture>& all)
     const QRect hb = skin::horizontalScrollBar(skin::kPlayList);
     const int w = hb.width();
     p.fillRect(hb, palette::kHScrollFill);
-    p.drawImage(hb.topLeft(), bitmap(all, 138));
-    p.drawImage(QRect(hb.left() + 26, hb.top(), w - 26, 12), bitmap(all, 140));
-    p.drawImage(hb.topLeft() + QPoint(w - 26, 0), bitmap(all, 139));
-    p.drawImage(hb.topLeft() + QPoint(25, 0), bitmap(all, 141));
+    p.drawImage(hb.topLeft(), picture(all, "hscroll-left.png"));
+    p.drawImage(QRect(hb.left() + 26, hb.top(), w - 26, 12), picture(all, "hscroll-channel.png"));
+    p.drawImage(hb.topLeft() + QPoint(w - 26, 0), picture(all, "hscroll-right.png"));
+    p.drawImage(hb.topLeft() + QPoint(25, 0), picture(all, "hscroll-thumb.png"));
 }
 
 void drawNeedle(QPainter& p, int kmh)
@@ -156,8 +135,8 @@ void drawNeedle(QPainter& p, int kmh)
 void drawCompass(QPainter& p, const QImage& arrow, double heading)
 {
     const skin::ArrowTurn turn(arrow.size(), heading);
-    QImage square(turn.side(), turn.side(), QImage::Format_RGB888);
-    square.fill(palette::kKey);
+    QImage square(turn.side(), turn.side(), QImage::Format_ARGB32);
+    square.fill(Qt::transparent);
     for (int i = 0; i < turn.side(); ++i) {
         for (int j = 0; j < turn.side(); ++j) {
             const QPoint from = turn.sourceOf(i, j);
@@ -166,7 +145,7 @@ void drawCompass(QPainter& p, const QImage& arrow, double heading)
             }
         }
     }
-    drawKeyed(p, skin::kCompassOrigin, square);
+    p.drawImage(skin::kCompassOrigin, square);
 }
 
 void drawWaveform(QPainter& p)
@@ -194,9 +173,10 @@ void drawWaveform(QPainter& p)
 
 QImage composePreview(const std::vector<Picture>& all)
 {
-    QImage window = findPicture(all, pngPath(150)).convertToFormat(QImage::Format_RGB32);
+    QImage window = findPicture(all, skinPath(QStringLiteral("skin.png")))
+                        .convertToFormat(QImage::Format_RGB32);
     QPainter p(&window);
-    p.drawImage(skin::kVideo.topLeft(), findPicture(all, QStringLiteral("JPG/168.jpg")));
+    p.drawImage(skin::kVideo.topLeft(), picture(all, "idle.jpg"));
     drawButtons(p, all);
     drawSeekBar(p, all);
     drawWaveform(p);
@@ -204,7 +184,7 @@ QImage composePreview(const std::vector<Picture>& all)
     drawVerticalBar(p, all);
     drawHorizontalBar(p, all);
     drawNeedle(p, 88);
-    drawCompass(p, bitmap(all, 169), 45.0);
+    drawCompass(p, picture(all, "compass-arrow.png"), 45.0);
     p.setPen(palette::kLabel);
     p.setFont(uiFont(12));
     p.drawText(skin::kMapHost, Qt::AlignCenter, QStringLiteral("Loading..."));

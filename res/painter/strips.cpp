@@ -18,7 +18,7 @@ enum Frame { Normal = 0, Pressed = 1, Hover = 2, Disabled = 3 };
 
 struct StripSpec
 {
-    int id;
+    const char* file;
     Symbol symbol;
     Kind kind;
     const char* label = nullptr;  // the text of the list buttons
@@ -27,21 +27,21 @@ struct StripSpec
 };
 
 const StripSpec kStrips[] = {
-    {149, Symbol::CycleOn, Kind::Transport, nullptr, 1},
-    {151, Symbol::Next, Kind::Transport},
-    {152, Symbol::Play, Kind::Transport},
-    {153, Symbol::Prev, Kind::Transport},
-    {154, Symbol::CycleOff, Kind::Transport, nullptr, 0},
-    {155, Symbol::Stop, Kind::Transport},
-    {158, Symbol::Print, Kind::Transport},
-    {159, Symbol::Plus, Kind::Volume},
-    {160, Symbol::Minus, Kind::Volume},
-    {161, Symbol::Capture, Kind::Transport},
-    {162, Symbol::Clear, Kind::List, "Clear"},
-    {163, Symbol::Close, Kind::Title, nullptr, -1, true},
-    {164, Symbol::Import, Kind::List, "Import"},
-    {165, Symbol::Minimise, Kind::Title},
-    {167, Symbol::Pause, Kind::Transport},
+    {"cycle-on.png", Symbol::CycleOn, Kind::Transport, nullptr, 1},
+    {"next.png", Symbol::Next, Kind::Transport},
+    {"play.png", Symbol::Play, Kind::Transport},
+    {"previous.png", Symbol::Prev, Kind::Transport},
+    {"cycle-off.png", Symbol::CycleOff, Kind::Transport, nullptr, 0},
+    {"stop.png", Symbol::Stop, Kind::Transport},
+    {"print.png", Symbol::Print, Kind::Transport},
+    {"volume-up.png", Symbol::Plus, Kind::Volume},
+    {"volume-down.png", Symbol::Minus, Kind::Volume},
+    {"capture.png", Symbol::Capture, Kind::Transport},
+    {"clear.png", Symbol::Clear, Kind::List, "Clear"},
+    {"close.png", Symbol::Close, Kind::Title, nullptr, -1, true},
+    {"import.png", Symbol::Import, Kind::List, "Import"},
+    {"minimise.png", Symbol::Minimise, Kind::Title},
+    {"pause.png", Symbol::Pause, Kind::Transport},
 };
 
 // Colours of a button face in one state.
@@ -222,7 +222,7 @@ std::vector<Strip> paintStrips()
 {
     std::vector<Strip> strips;
     for (const StripSpec& s : kStrips) {
-        strips.push_back({s.id, paintStrip(s)});
+        strips.push_back({QLatin1String(s.file), paintStrip(s)});
     }
     return strips;
 }

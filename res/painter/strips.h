@@ -4,10 +4,10 @@
 #include <vector>
 
 // The image buttons' strips: four frames side by side (normal, pressed, highlighted,
-// disabled), each identified by its PNG resource id.
+// disabled), each kept as the PNG file named here.
 struct Strip
 {
-    int id;
+    QString file;
     QImage image;
 };
 

@@ -54,16 +54,16 @@ QImage transparentImage(int width, int height)
     return image;
 }
 
-QImage flattenOnKey(const QImage& argb, const QColor& matte, const QColor& key)
+QImage hardEdged(const QImage& argb, const QColor& matte)
 {
     const QImage source = argb.convertToFormat(QImage::Format_ARGB32);
-    QImage out(source.size(), QImage::Format_RGB888);
+    QImage out(source.size(), QImage::Format_ARGB32);
     for (int y = 0; y < source.height(); ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(source.constScanLine(y));
         for (int x = 0; x < source.width(); ++x) {
             const int a = qAlpha(row[x]);
             if (a < 128) {
-                out.setPixelColor(x, y, key);
+                out.setPixelColor(x, y, Qt::transparent);
                 continue;
             }
             auto mix = [a](int over, int under) { return (over * a + under * (255 - a)) / 255; };

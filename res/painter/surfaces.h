@@ -22,7 +22,7 @@ QFont uiFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 // A transparent ARGB picture to draw on.
 QImage transparentImage(int width, int height);
 
-// Bitmaps drawn through a colour-key mask have no alpha: every pixel at least half
-// covered is blended over the matte colour it will usually sit on, every other pixel
-// becomes the key colour. Returns a 24-bit picture.
-QImage flattenOnKey(const QImage& argb, const QColor& matte, const QColor& key);
+// Pictures turned pixel by pixel (the compass arrow) or drawn small keep hard edges: every
+// pixel at least half covered is blended over the matte colour it will usually sit on and
+// made opaque, every other pixel clear.
+QImage hardEdged(const QImage& argb, const QColor& matte);

@@ -45,13 +45,13 @@ QImage withNoise(const QImage& picture, int step)
 
 TEST(PictureTolerance, AStrokeMovedByOnePixelIsAChange)
 {
-    const QImage skin(skinResourcePath("PNG", 150));
-    const QImage idle(skinResourcePath("JPG", 168));
+    const QImage skin(skinResourcePath(QStringLiteral("skin.png")));
+    const QImage idle(skinResourcePath(QStringLiteral("idle.jpg")));
     ASSERT_FALSE(skin.isNull());
     ASSERT_FALSE(idle.isNull());
     const QColor faint(22, 25, 32);
-    for (const auto& [path, picture] :
-         {std::pair(pngPath(150), skin), std::pair(QString("JPG/168.jpg"), idle)}) {
+    for (const auto& [path, picture] : {std::pair(skinPath(QStringLiteral("skin.png")), skin),
+                                        std::pair(skinPath(QStringLiteral("idle.jpg")), idle)}) {
         SCOPED_TRACE(path.toStdString());
         const Picture here{path, withStroke(picture, {60, 40}, {300, 200}, faint)};
         const Picture moved{path, withStroke(picture, {61, 40}, {301, 200}, faint)};
@@ -63,12 +63,13 @@ TEST(PictureTolerance, AStrokeMovedByOnePixelIsAChange)
 
 TEST(PictureTolerance, EdgeNoiseOfAnotherCpuPassesAndAWholeSurfaceShiftDoesNot)
 {
-    const QImage skin(skinResourcePath("PNG", 150));
-    const Picture stored{pngPath(150), skin};
+    const QImage skin(skinResourcePath(QStringLiteral("skin.png")));
+    const Picture stored{skinPath(QStringLiteral("skin.png")), skin};
     // 0.5 % of the pixels, the noise seen on another CPU being 17 pixels of 786432.
     EXPECT_TRUE(passes(stored, {stored.path, withNoise(skin, 200)}));
     EXPECT_FALSE(passes(stored, {stored.path, withNoise(skin, 50)})) << "2 % of the pixels";
     // A few pixels of the smallest pictures, a dozen pixels, are still noise.
-    const QImage cap(skinResourcePath("BITMAP", 145));
-    EXPECT_TRUE(passes({bitmapPath(145), cap}, {bitmapPath(145), withNoise(cap, 5)}));
+    const QImage cap(skinResourcePath(QStringLiteral("vscroll-channel.png")));
+    EXPECT_TRUE(passes({skinPath(QStringLiteral("vscroll-channel.png")), cap},
+                       {skinPath(QStringLiteral("vscroll-channel.png")), withNoise(cap, 5)}));
 }

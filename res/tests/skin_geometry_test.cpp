@@ -13,9 +13,9 @@
 
 namespace {
 
-QImage load(const char* type, int id)
+QImage load(const char* file)
 {
-    return QImage(skinResourcePath(QString::fromLatin1(type), id));
+    return skinPicture(QLatin1String(file));
 }
 
 TEST(SkinGeometry, DialogUnitsRoundHalfAwayFromZero)
@@ -31,22 +31,17 @@ TEST(SkinGeometry, DialogUnitsRoundHalfAwayFromZero)
 // The window sizes a control by its picture; the painter lays the skin out by these sizes.
 TEST(SkinGeometry, PicturesHaveTheSizesTheLayoutGivesTheirControls)
 {
-    using skin::Button;
-    const std::pair<Button, int> strips[] = {
-        {Button::Cycle, 149},      {Button::Prev, 153},     {Button::Play, 152},
-        {Button::Stop, 155},       {Button::Next, 151},     {Button::Print, 158},
-        {Button::Capture, 161},    {Button::Import, 164},   {Button::Clear, 162},
-        {Button::VolumeDown, 160}, {Button::VolumeUp, 159}, {Button::Minimise, 165},
-        {Button::Close, 163}};
-    for (const auto& [button, id] : strips) {
-        const QImage strip = load("PNG", id);
-        EXPECT_EQ(QSize(strip.width() / 4, strip.height()), skin::button(button).size()) << id;
+    for (const skin::Button button : skin::kButtons) {
+        const char* file = skin::stripPicture(button);
+        const QImage strip = load(file);
+        ASSERT_FALSE(strip.isNull()) << file;
+        EXPECT_EQ(QSize(strip.width() / 4, strip.height()), skin::button(button).size()) << file;
     }
-    EXPECT_EQ(load("BITMAP", 129).size(), skin::kSeekBar.size());
-    EXPECT_EQ(load("BITMAP", 156).size(), skin::volumeBar(0).size());
-    EXPECT_EQ(load("BITMAP", 169).size(), skin::kCompassArrow);
-    EXPECT_EQ(load("PNG", 170).size(), skin::kDialPicture.size());
-    EXPECT_EQ(load("PNG", 150).size(), skin::kSize);
+    EXPECT_EQ(load("seek-channel.png").size(), skin::kSeekBar.size());
+    EXPECT_EQ(load("volume-lit.png").size(), skin::volumeBar(0).size());
+    EXPECT_EQ(load("compass-arrow.png").size(), skin::kCompassArrow);
+    EXPECT_EQ(load("dial-mph.png").size(), skin::kDialPicture.size());
+    EXPECT_EQ(load("skin.png").size(), skin::kSize);
 }
 
 // Two pixels alike but for the background gradient's steps of a level or two.
@@ -72,7 +67,7 @@ int unlikeNeighbours(const QImage& picture, const QRect& area, QPoint step)
 TEST(SkinGeometry, StretchBandsAreTheSameAllAlong)
 {
     using skin::Band;
-    const QImage skinPicture = load("PNG", 150).convertToFormat(QImage::Format_RGB32);
+    const QImage skinPicture = load("skin.png").convertToFormat(QImage::Format_RGB32);
     const int titleEnd = skin::kTitleRows + 1;
     const int height = skin::kSize.height();
     const auto across = [](const Band& band, int top, int bottom) {

@@ -11,7 +11,7 @@
 
 #include "dialog_layout.h"
 #include "gauges.h"
-#include "resource_image.h"
+#include "resources.h"
 
 namespace {
 
@@ -69,12 +69,11 @@ QImage shot(const QString& dir, const char* name)
 }
 
 // The skin under an image button with the button's first frame over it.
-QImage buttonOnSkin(const QImage& skinPicture, skin::Button button, int strip)
+QImage buttonOnSkin(const QImage& background, skin::Button button, const char* strip)
 {
-    QImage frames;
-    loadResourceImage(strip, QStringLiteral("PNG"), frames);
+    const QImage frames = skinPicture(QLatin1String(strip));
     const QRect place = skin::button(button);
-    QImage picture = skinPicture.copy(place).convertToFormat(QImage::Format_RGB32);
+    QImage picture = background.copy(place).convertToFormat(QImage::Format_RGB32);
     QPainter painter(&picture);
     painter.drawImage(QPoint(0, 0), frames, QRect(QPoint(0, 0), place.size()));
     return picture;
@@ -86,17 +85,17 @@ int checkBackFromFullScreen(const QString& dir)
 {
     const QImage back = shot(dir, "back");
     const QImage later = shot(dir, "back-later");
-    QImage skinPicture;
-    if (back.size() != skin::kSize || later.size() != skin::kSize ||
-        !loadResourceImage(150, QStringLiteral("PNG"), skinPicture)) {
+    const QImage skinImage = skinPicture(QStringLiteral("skin.png"));
+    if (back.size() != skin::kSize || later.size() != skin::kSize || skinImage.isNull()) {
         return fail("no 1024 x 768 screenshots after full screen");
     }
-    const std::pair<skin::Button, int> buttons[] = {
-        {skin::Button::Stop, 155}, {skin::Button::Import, 164}, {skin::Button::Capture, 161}};
+    const std::pair<skin::Button, const char*> buttons[] = {{skin::Button::Stop, "stop.png"},
+                                                            {skin::Button::Import, "import.png"},
+                                                            {skin::Button::Capture, "capture.png"}};
     for (const auto& [button, strip] : buttons) {
-        const double diff = meanDifference(back.copy(skin::button(button)),
-                                           buttonOnSkin(skinPicture, button, strip));
-        std::printf("after full screen, button picture %d differs by %.1f\n", strip, diff);
+        const double diff =
+            meanDifference(back.copy(skin::button(button)), buttonOnSkin(skinImage, button, strip));
+        std::printf("after full screen, button picture %s differs by %.1f\n", strip, diff);
         if (diff > 10) {
             return fail("a button is not painted after full screen");
         }
@@ -156,11 +155,11 @@ int main(int argc, char** argv)
     const QString dir = QString::fromLocal8Bit(argv[1]);
     const QImage idle = shot(dir, "idle");
     const QImage playing = shot(dir, "playing");
-    QImage idlePicture;
+    const QImage idlePicture = skinPicture(QStringLiteral("idle.jpg"));
     if (idle.size() != skin::kSize || playing.size() != idle.size()) {
         return fail("screenshots are not the 1024 x 768 window");
     }
-    if (!loadResourceImage(168, QStringLiteral("JPG"), idlePicture)) {
+    if (idlePicture.isNull()) {
         return fail("no idle picture resource");
     }
     const QRect video = controlRect(ctl::kVideo);

@@ -12,8 +12,8 @@
 #include <QTimer>
 
 #include "dialog_layout.h"
+#include "playlist_view.h"
 #include "seek_slider.h"
-#include "skin_list.h"
 #include "volume_watcher.h"
 #include "waveform_view.h"
 
@@ -158,34 +158,34 @@ void PlayerWindowTest::playRow(int row)
     ASSERT_EQ(dlg->session().state(), PlayState::Running) << statusText().toStdString();
 }
 
-QWidget* PlayerWindowTest::control(int id) const
+QWidget* PlayerWindowTest::control(const QString& name) const
 {
-    return dlg->findChild<QWidget*>(ctl::controlName(id));
+    return dlg->findChild<QWidget*>(name);
 }
 
 PlaylistView& PlayerWindowTest::playlistView() const
 {
-    return *dlg->findChild<PlaylistView*>(ctl::controlName(ctl::kPlayList));
+    return *dlg->findChild<PlaylistView*>(ctl::kPlayList);
 }
 
 SeekSlider& PlayerWindowTest::seekSlider() const
 {
-    return *dlg->findChild<SeekSlider*>(ctl::controlName(ctl::kSeekBar));
+    return *dlg->findChild<SeekSlider*>(ctl::kSeekBar);
 }
 
 WaveformView& PlayerWindowTest::waveformView() const
 {
-    return *dlg->findChild<WaveformView*>(ctl::controlName(ctl::kWaveform));
+    return *dlg->findChild<WaveformView*>(ctl::kWaveform);
 }
 
 QString PlayerWindowTest::speedText() const
 {
-    return dlg->findChild<QLabel*>(ctl::controlName(ctl::kSpeedText))->text();
+    return dlg->findChild<QLabel*>(ctl::kSpeedText)->text();
 }
 
 QString PlayerWindowTest::playButtonText() const
 {
-    return dlg->findChild<QAbstractButton*>(ctl::controlName(ctl::kPlay))->text();
+    return dlg->findChild<QAbstractButton*>(ctl::kPlay)->text();
 }
 
 QString PlayerWindowTest::statusText() const

@@ -105,7 +105,7 @@ protected:
     void playRow(int row);
 
     // The window's widgets, found as a user's tools find them: by their object names.
-    QWidget* control(int id) const;
+    QWidget* control(const QString& name) const;
     PlaylistView& playlistView() const;
     SeekSlider& seekSlider() const;
     WaveformView& waveformView() const;

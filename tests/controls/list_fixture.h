@@ -1,10 +1,9 @@
 #pragma once
 
-#include "horizontal_scroll_bar.h"
 #include "playlist_view.h"
 #include "skin_header_view.h"
+#include "skin_scroll_bar.h"
 #include "test_images.h"
-#include "vertical_scroll_bar.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +16,7 @@ const QColor kBarCap(1, 1, 101);
 const QColor kBarArrow(2, 2, 102);
 const QColor kBarChannel(3, 3, 103);
 const QColor kBarThumb(250, 250, 4);
+const QColor kBarArrowEnd(5, 5, 105);  // the horizontal bar's right arrow
 
 // A row of the three columns as the player's list shows them.
 inline QList<QStandardItem*> listRow(const QString& number, const QString& name,
@@ -40,8 +40,8 @@ inline void fillListModel(QStandardItemModel& model, int rowCount)
                                 QStringLiteral("12:00:00 01-02-2020")));
 }
 
-// A play list as the player window sets it up: 200 x 300 at (10, 10) of its window, the three
-// columns, the companion bars, and `rows` rows.
+// A play list as the player window sets it up: 200 x 300 at (10, 10) of its window with its
+// 12-pixel bars right and below, the three columns, and `rows` rows.
 class ListFixture : public testing::Test
 {
 protected:
@@ -49,8 +49,7 @@ protected:
     {
         window.resize(400, 400);
         list = new PlaylistView(&window);
-        list->setGeometry(10, 10, 200, 300);
-        list->attachScrollBars();
+        list->setGeometry(10, 10, 212, 312);
         fillListModel(rows, rowCount);
         list->setModel(&rows);
         list->setColumnWidths({32, 140, 130});
@@ -58,11 +57,15 @@ protected:
         hbar = list->horizontalBar();
         ASSERT_NE(vbar, nullptr);
         ASSERT_NE(hbar, nullptr);
-        vbar->setImages({solidImage(12, 11, kBarCap), solidImage(12, 26, kBarArrow),
-                         solidImage(12, 1, kBarChannel), solidImage(12, 26, kBarArrow),
-                         solidImage(11, 11, kBarCap), solidImage(12, 26, kBarThumb)});
-        hbar->setImages({solidImage(26, 12, kBarArrow), solidImage(26, 12, kBarArrow),
-                         solidImage(1, 12, kBarChannel), solidImage(26, 12, kBarThumb)});
+        vbar->setPictures({solidImage(12, 11, kBarCap), solidImage(12, 26, kBarArrow),
+                           solidImage(12, 1, kBarChannel), solidImage(12, 26, kBarArrow),
+                           solidImage(11, 11, kBarCap), solidImage(12, 26, kBarThumb)});
+        hbar->setPictures({{},
+                           solidImage(26, 12, kBarArrow),
+                           solidImage(1, 12, kBarChannel),
+                           solidImage(26, 12, kBarArrowEnd),
+                           {},
+                           solidImage(26, 12, kBarThumb)});
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
@@ -75,6 +78,6 @@ protected:
     QStandardItemModel rows;  // outlives the list, a child of the window
     QWidget window;
     PlaylistView* list = nullptr;
-    VerticalScrollBar* vbar = nullptr;
-    HorizontalScrollBar* hbar = nullptr;
+    SkinScrollBar* vbar = nullptr;
+    SkinScrollBar* hbar = nullptr;
 };

@@ -115,10 +115,14 @@ TEST_F(PlaylistViewTest, SelectedRowColoursWithoutFocus)
     checkSelectedRow();
 }
 
-TEST_F(PlaylistViewTest, GroundBelowTheRows)
+TEST_F(PlaylistViewTest, GroundUnderAndBelowTheRowsIsTheOneSet)
 {
+    EXPECT_EQ(pixelOf(onScreen(list), 100, 280), kGround);
+    const QColor other(30, 60, 90);
+    list->setGroundColour(other);
     const QImage shot = onScreen(list);
-    EXPECT_EQ(pixelOf(shot, 100, 280), kGround);
+    EXPECT_EQ(pixelOf(shot, 100, 280), other);
+    EXPECT_EQ(pixelOf(shot, 190, rowBlock(2).center().y()), other);
 }
 
 // The list follows its model's rows, texts, group marks and resets, and keeps its column
@@ -230,29 +234,17 @@ TEST_F(PlaylistViewTest, HeaderTitleEndsInAnEllipsisWhenTooLong)
     EXPECT_GT(inside, 0);
 }
 
-TEST(SkinListStandaloneTest, ListWithoutParentAttachesWithoutBars)
+TEST(SkinListStandaloneTest, ListWithoutParentHasItsBars)
 {
     QStandardItemModel rows;
     PlaylistView list;
-    list.attachScrollBars();
-    EXPECT_EQ(list.verticalBar(), nullptr);
-    EXPECT_EQ(list.horizontalBar(), nullptr);
+    EXPECT_NE(list.verticalBar(), nullptr);
+    EXPECT_NE(list.horizontalBar(), nullptr);
     EXPECT_EQ(list.selectedRow(), -1) << "no model yet";
     fillListModel(rows, 1);
     list.setModel(&rows);
     list.resize(100, 100);
     list.grab();
-}
-
-TEST(SkinListStandaloneTest, BarsGoWithTheList)
-{
-    QWidget window;
-    auto* list = new PlaylistView(&window);
-    list->attachScrollBars();
-    ASSERT_NE(list->verticalBar(), nullptr);
-    delete list;
-    EXPECT_TRUE(window.findChildren<VerticalScrollBar*>().isEmpty());
-    EXPECT_TRUE(window.findChildren<HorizontalScrollBar*>().isEmpty());
 }
 
 }  // namespace

@@ -46,19 +46,20 @@ class ScrollBarTest : public ListFixture
 protected:
     void SetUp() override { build(60); }
 
-    int H() const { return vbar->height(); }
+    // The bars' lengths with what runs on into the corner.
+    int H() const { return vbar->height() + 12; }
+    int W() const { return hbar->width() + 1; }
     QPoint upArrow() const { return {6, 20}; }
     QPoint downArrow() const { return {6, H() - 24}; }
     QPoint leftArrow() const { return {10, 6}; }
-    QPoint rightArrow() const { return {hbar->width() - 10, 6}; }
+    QPoint rightArrow() const { return {W() - 10, 6}; }
 };
 
-TEST_F(ScrollBarTest, BarsSitBesideAndBelowTheList)
+TEST_F(ScrollBarTest, BarsAreTheListsOwnAtItsEdges)
 {
-    EXPECT_EQ(vbar->geometry(), QRect(210, 10, 12, 312));
-    EXPECT_EQ(hbar->geometry(), QRect(10, 310, 201, 12));
-    EXPECT_FALSE(list->verticalScrollBar()->isVisible());
-    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(QRect(vbar->mapTo(list, QPoint(0, 0)), vbar->size()), QRect(200, 0, 12, 300));
+    EXPECT_EQ(QRect(hbar->mapTo(list, QPoint(0, 0)), hbar->size()), QRect(0, 300, 200, 12));
+    EXPECT_EQ(list->viewport()->width(), 200);
     ASSERT_GT(vLimit(), 0);
     ASSERT_GT(hLimit(), 0);
 }
@@ -70,14 +71,14 @@ TEST_F(ScrollBarTest, ThumbFollowsThePositionAndStopsAt62)
         const double scale = double(H() - 98) / vLimit();
         EXPECT_DOUBLE_EQ(vbar->pixelsPerUnit(), scale);
         const int expected = std::min(int(scale * pos) + 36, H() - 62);
-        EXPECT_EQ(vbar->thumbTop(), expected) << pos;
+        EXPECT_EQ(vbar->thumbPosition(), expected) << pos;
     }
-    EXPECT_EQ(vbar->thumbTop(), H() - 62);
+    EXPECT_EQ(vbar->thumbPosition(), H() - 62);
 
     for (int pos : {0, hLimit() / 3, hLimit()}) {
         list->horizontalScrollBar()->setValue(pos);
-        const double scale = double(hbar->width() - 75) / hLimit();
-        EXPECT_EQ(hbar->thumbLeft(), std::min(int(scale * pos) + 25, hbar->width() - 51)) << pos;
+        const double scale = double(W() - 75) / hLimit();
+        EXPECT_EQ(hbar->thumbPosition(), std::min(int(scale * pos) + 25, W() - 51)) << pos;
     }
 }
 
@@ -85,17 +86,25 @@ TEST_F(ScrollBarTest, DrawsPiecesAndThumb)
 {
     list->verticalScrollBar()->setValue(0);
     QCoreApplication::processEvents();
-    const QImage shot = onScreen(vbar);
-    EXPECT_EQ(pixelOf(shot, 6, 5), kBarCap);
-    EXPECT_EQ(pixelOf(shot, 6, 20), kBarArrow);
-    EXPECT_EQ(pixelOf(shot, 6, 48), kBarThumb);  // thumb 36..61
-    EXPECT_EQ(pixelOf(shot, 6, 100), kBarChannel);
-    EXPECT_EQ(pixelOf(shot, 6, H() - 20), kBarArrow);
-    EXPECT_EQ(pixelOf(shot, 6, H() - 5), kBarCap);
+    // The vertical bar at x 200 of the list, 312 long with the corner, which shows its down
+    // arrow's last row, its bottom cap, and the horizontal bar's last column.
+    const QImage shot = onScreen(list);
+    EXPECT_EQ(pixelOf(shot, 206, 5), kBarCap);
+    EXPECT_EQ(pixelOf(shot, 206, 20), kBarArrow);
+    EXPECT_EQ(pixelOf(shot, 206, 48), kBarThumb);  // thumb 36..61
+    EXPECT_EQ(pixelOf(shot, 206, 100), kBarChannel);
+    EXPECT_EQ(pixelOf(shot, 206, H() - 20), kBarArrow);
+    EXPECT_EQ(pixelOf(shot, 206, 300), kBarArrow);
+    EXPECT_EQ(pixelOf(shot, 206, H() - 5), kBarCap);
+    EXPECT_EQ(pixelOf(shot, 201, H() - 5), kBarCap);
+    EXPECT_EQ(pixelOf(shot, 200, H() - 5), kBarArrowEnd);
+    EXPECT_EQ(pixelOf(shot, 199, H() - 5), kBarArrowEnd);
+    EXPECT_EQ(pixelOf(shot, 174, H() - 5), kBarChannel);
+    EXPECT_EQ(pixelOf(shot, 12, H() - 5), kBarArrow);
 
     // Without pictures only the ground is left.
-    vbar->setImages({});
-    hbar->setImages({});
+    vbar->setPictures({});
+    hbar->setPictures({});
     EXPECT_EQ(pixelOf(onScreen(vbar), 6, 48), QColor(74, 82, 107));
     EXPECT_EQ(pixelOf(onScreen(hbar), 100, 6), QColor(76, 85, 118));
 }
@@ -105,10 +114,10 @@ TEST_F(ScrollBarTest, DraggingTheThumbToTheBottomShowsTheLastPage)
     QTest::mousePress(vbar, Qt::LeftButton, {}, QPoint(6, 48));
     QTest::mouseMove(vbar, QPoint(6, H() - 40));
     QTest::mouseMove(vbar, QPoint(6, H() + 30));
-    EXPECT_EQ(vbar->thumbTop(), H() - 62);
+    EXPECT_EQ(vbar->thumbPosition(), H() - 62);
     EXPECT_EQ(vPos(), vLimit());
     QTest::mouseRelease(vbar, Qt::LeftButton, {}, QPoint(6, H() + 30));
-    EXPECT_EQ(vbar->thumbTop(), H() - 62);
+    EXPECT_EQ(vbar->thumbPosition(), H() - 62);
     EXPECT_EQ(vPos(), vLimit());
 }
 
@@ -116,10 +125,10 @@ TEST_F(ScrollBarTest, DraggingTheHorizontalThumbScrollsPixels)
 {
     QTest::mousePress(hbar, Qt::LeftButton, {}, QPoint(38, 6));
     QTest::mouseMove(hbar, QPoint(38 + 40, 6));
-    const double scale = double(hbar->width() - 75) / hLimit();
+    const double scale = double(W() - 75) / hLimit();
     EXPECT_EQ(hPos(), int((38 + 40 - 13 - 25) / scale));
     // Once the list has moved, the thumb shows where it came to rest.
-    EXPECT_EQ(hbar->thumbLeft(), int(scale * hPos()) + 25);
+    EXPECT_EQ(hbar->thumbPosition(), int(scale * hPos()) + 25);
     QTest::mouseRelease(hbar, Qt::LeftButton, {}, QPoint(38 + 40, 6));
 }
 
@@ -200,18 +209,18 @@ TEST_F(ScrollBarTest, ChannelClickPagesTowardsThePointOnRelease)
 {
     list->verticalScrollBar()->setValue(20);
     const int page = list->verticalScrollBar()->pageStep();
-    const int top = vbar->thumbTop();
+    const int top = vbar->thumbPosition();
     QTest::mousePress(vbar, Qt::LeftButton, {}, QPoint(6, top + 40));
     EXPECT_EQ(vPos(), 20);
     QTest::mouseRelease(vbar, Qt::LeftButton, {}, QPoint(6, top + 40));
     EXPECT_EQ(vPos(), 20 + page);
 
-    const int below = vbar->thumbTop();
+    const int below = vbar->thumbPosition();
     QTest::mouseClick(vbar, Qt::LeftButton, {}, QPoint(6, below - 5));
     EXPECT_EQ(vPos(), 20);
 
     // A click on the thumb itself does not page.
-    QTest::mouseClick(vbar, Qt::LeftButton, {}, QPoint(6, vbar->thumbTop() + 13));
+    QTest::mouseClick(vbar, Qt::LeftButton, {}, QPoint(6, vbar->thumbPosition() + 13));
     EXPECT_EQ(vPos(), 20);
 }
 
@@ -222,9 +231,9 @@ TEST_F(ScrollBarTest, KeyboardAndWheelMoveTheThumbs)
     QTest::keyClick(list, Qt::Key_End);
     QCoreApplication::processEvents();
     EXPECT_EQ(vPos(), vLimit());
-    EXPECT_EQ(vbar->thumbTop(), H() - 62);
+    EXPECT_EQ(vbar->thumbPosition(), H() - 62);
     QTest::keyClick(list, Qt::Key_Home);
-    EXPECT_EQ(vbar->thumbTop(), 36);
+    EXPECT_EQ(vbar->thumbPosition(), 36);
 }
 
 class ShortListScrollBarTest : public ListFixture
@@ -239,17 +248,18 @@ TEST_F(ShortListScrollBarTest, NothingToScrollDrawsNoThumbAndIgnoresDrag)
     QCoreApplication::processEvents();
     ASSERT_EQ(vLimit(), 0);
     ASSERT_EQ(hLimit(), 0);
-    EXPECT_EQ(vbar->thumbTop(), 36);
-    EXPECT_EQ(hbar->thumbLeft(), 25);
+    EXPECT_EQ(vbar->thumbPosition(), 36);
+    EXPECT_EQ(hbar->thumbPosition(), 25);
     EXPECT_EQ(pixelOf(onScreen(vbar), 6, 48), kBarChannel);
     EXPECT_EQ(pixelOf(onScreen(hbar), 38, 6), kBarChannel);
+    EXPECT_TRUE(vbar->isVisible());
 
     QTest::mousePress(vbar, Qt::LeftButton, {}, QPoint(6, 48));
     QTest::mouseMove(vbar, QPoint(6, 200));
     QTest::mouseRelease(vbar, Qt::LeftButton, {}, QPoint(6, 200));
-    QTest::mouseClick(vbar, Qt::LeftButton, {}, QPoint(6, vbar->height() - 24));
+    QTest::mouseClick(vbar, Qt::LeftButton, {}, QPoint(6, vbar->height() - 12));  // down arrow
     EXPECT_EQ(vPos(), 0);
-    EXPECT_EQ(vbar->thumbTop(), 36);
+    EXPECT_EQ(vbar->thumbPosition(), 36);
 }
 
 }  // namespace

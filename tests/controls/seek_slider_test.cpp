@@ -1,4 +1,3 @@
-#include "masked_image.h"
 #include "seek_slider.h"
 #include "test_images.h"
 
@@ -21,17 +20,22 @@ struct Notification
     int positionWhenHandled;
 };
 
-// The slider's parent: records both signals in the order they come.
+// The slider's parent: records a drag's moves, and its releases and key actions (where the
+// thumb came to rest), in the order they come.
 class Owner : public QWidget
 {
 public:
     void watch(SeekSlider* watched)
     {
         slider = watched;
-        QObject::connect(slider, &SeekSlider::moved, this,
+        QObject::connect(slider, &SeekSlider::sliderMoved, this,
                          [this](int position) { record(Signal::Moved, position); });
-        QObject::connect(slider, &SeekSlider::released, this,
-                         [this](int position) { record(Signal::Released, position); });
+        QObject::connect(slider, &SeekSlider::sliderReleased, this,
+                         [this] { record(Signal::Released, slider->sliderPosition()); });
+        QObject::connect(slider, &SeekSlider::actionTriggered, this, [this](int action) {
+            if (action != QAbstractSlider::SliderMove)
+                record(Signal::Released, slider->sliderPosition());
+        });
     }
 
     std::vector<Notification> received;
@@ -39,7 +43,7 @@ public:
 private:
     void record(Signal signal, int position)
     {
-        received.push_back({signal, position, slider->position()});
+        received.push_back({signal, position, slider->sliderPosition()});
     }
 
     SeekSlider* slider = nullptr;
@@ -47,14 +51,14 @@ private:
 
 const QColor kPlayed(0, 200, 0);
 const QColor kUnplayed(200, 0, 0);
-const QColor kKey(255, 0, 255);
 const QColor kThumb(0, 0, 255);
 const QColor kActiveThumb(255, 255, 0);
 
-// An 18 x 18 thumb: a ring of the key colour around a solid 14 x 14 core.
-QImage thumbPosition(QColor core)
+// An 18 x 18 thumb: a clear ring around a solid 14 x 14 core.
+QImage thumbPicture(QColor core)
 {
-    QImage image = solidImage(18, 18, kKey);
+    QImage image(18, 18, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
     QPainter(&image).fillRect(2, 2, 14, 14, core);
     return image;
 }
@@ -69,15 +73,13 @@ protected:
         owner.watch(slider);
         slider->move(9, 20);
         // As the player window sets up its seek bar.
-        ASSERT_TRUE(slider->setChannelImages(solidImage(675, 9, kUnplayed),
-                                             solidImage(675, 9, kPlayed), false,
-                                             kTransparentFromSample, 0, 0));
-        ASSERT_TRUE(slider->setThumbImages(thumbPosition(kThumb), thumbPosition(kActiveThumb), true,
-                                           kTransparentFromSample, 0, 0));
-        slider->setFocusFrame(false, false);
-        slider->setRange(0, 100, false);
-        slider->setPosition(0);
-        slider->setMargins(0, -5, 0, 5);
+        slider->setChannelPictures(solidImage(675, 9, kUnplayed), solidImage(675, 9, kPlayed));
+        slider->setThumbPictures(thumbPicture(kThumb), thumbPicture(kActiveThumb));
+        slider->setFocusFrame(false);
+        slider->setRange(0, 100);
+        slider->setPageStep(20);
+        slider->setValue(0);
+        slider->setMargins(QMargins(0, -5, 0, 5));
         owner.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
     }
@@ -101,7 +103,7 @@ TEST_F(SliderTest, ChannelImageSizesTheControl)
 TEST_F(SliderTest, PositionAndPixelMapBothEnds)
 {
     const int n = 1234;
-    slider->setRange(0, n, false);
+    slider->setRange(0, n);
     for (int p : {0, 1, 617, 1233, n})
         EXPECT_EQ(slider->positionToPixel(p), 657 * p / n + 9) << p;
     EXPECT_EQ(slider->positionToPixel(n), 675 - 9);
@@ -113,12 +115,12 @@ TEST_F(SliderTest, PositionAndPixelMapBothEnds)
 
 TEST_F(SliderTest, EmptyRangeOrTravelRestsAtTheLeftEnd)
 {
-    slider->setRange(7, 7, false);
+    slider->setRange(7, 7);
     EXPECT_EQ(slider->positionToPixel(7), 9);
     EXPECT_EQ(slider->pixelToPosition(400), 7);
 
-    slider->setRange(0, 100, false);
-    slider->setChannelImages(solidImage(18, 9, kUnplayed), QImage(), false, 0, 0, 0);
+    slider->setRange(0, 100);
+    slider->setChannelPictures(solidImage(18, 9, kUnplayed), QImage());
     EXPECT_EQ(slider->positionToPixel(50), 9);
     EXPECT_EQ(slider->pixelToPosition(12), 0);
 }
@@ -127,7 +129,7 @@ TEST_F(SliderTest, PressOffTheThumbJumpsAndSignalsThePositionItStored)
 {
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(337, 4));
     const int jumped = slider->pixelToPosition(337);
-    EXPECT_EQ(slider->position(), jumped);
+    EXPECT_EQ(slider->value(), jumped);
 
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(337, 4));
     const auto notes = handled();
@@ -142,10 +144,10 @@ TEST_F(SliderTest, PressOffTheThumbJumpsAndSignalsThePositionItStored)
 
 TEST_F(SliderTest, PressOnTheThumbKeepsTheGrip)
 {
-    slider->setPosition(50);
+    slider->setValue(50);
     const int centre = slider->positionToPixel(50);
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(centre + 6, 4));
-    EXPECT_EQ(slider->position(), 50);
+    EXPECT_EQ(slider->value(), 50);
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(centre + 6, 4));
     auto notes = handled();
     ASSERT_EQ(notes.size(), 1u);
@@ -155,7 +157,7 @@ TEST_F(SliderTest, PressOnTheThumbKeepsTheGrip)
     // Dragging moves the thumb centre by what the mouse moved, not to the mouse.
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(centre + 6, 4));
     QTest::mouseMove(slider, QPoint(centre + 6 + 40, 4));
-    EXPECT_EQ(slider->position(), slider->pixelToPosition(centre + 40));
+    EXPECT_EQ(slider->value(), slider->pixelToPosition(centre + 40));
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(centre + 46, 4));
     notes = handled();
     ASSERT_EQ(notes.size(), 2u);
@@ -165,14 +167,14 @@ TEST_F(SliderTest, PressOnTheThumbKeepsTheGrip)
 
 TEST_F(SliderTest, DraggingPastEitherEndHoldsTheThumbAtTheEnd)
 {
-    slider->setPosition(50);
+    slider->setValue(50);
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(600, 4));
     QTest::mouseMove(slider, QPoint(900, 4));
-    EXPECT_EQ(slider->position(), 100);
-    EXPECT_EQ(slider->positionToPixel(slider->position()), 675 - 9);
+    EXPECT_EQ(slider->value(), 100);
+    EXPECT_EQ(slider->positionToPixel(slider->value()), 675 - 9);
     QTest::mouseMove(slider, QPoint(-200, 4));
-    EXPECT_EQ(slider->position(), 0);
-    EXPECT_EQ(slider->positionToPixel(slider->position()), 9);
+    EXPECT_EQ(slider->value(), 0);
+    EXPECT_EQ(slider->positionToPixel(slider->value()), 9);
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(-200, 4));
     const auto notes = handled();
     ASSERT_EQ(notes.size(), 4u);
@@ -195,7 +197,7 @@ TEST_F(SliderTest, KeysStepAndEachSignalsReleased)
     };
     for (const Step& step : steps) {
         QTest::keyClick(slider, step.key);
-        EXPECT_EQ(slider->position(), step.expected) << step.key;
+        EXPECT_EQ(slider->value(), step.expected) << step.key;
         const auto notes = handled();
         ASSERT_EQ(notes.size(), 1u) << step.key;
         EXPECT_EQ(notes[0].signal, Signal::Released);
@@ -203,31 +205,31 @@ TEST_F(SliderTest, KeysStepAndEachSignalsReleased)
     }
     QTest::keyClick(slider, Qt::Key_A);
     EXPECT_TRUE(handled().empty());
-    EXPECT_EQ(slider->setPageStep(5), 20);
+    slider->setPageStep(5);
     QTest::keyClick(slider, Qt::Key_PageDown);
-    EXPECT_EQ(slider->position(), 5);
-    EXPECT_EQ(slider->setLineStep(3), 1);
+    EXPECT_EQ(slider->value(), 5);
+    slider->setSingleStep(3);
     QTest::keyClick(slider, Qt::Key_Right);
-    EXPECT_EQ(slider->position(), 8);
+    EXPECT_EQ(slider->value(), 8);
     QTest::keyClick(slider, Qt::Key_Up);
-    EXPECT_EQ(slider->position(), 5);
+    EXPECT_EQ(slider->value(), 5);
 }
 
 TEST_F(SliderTest, SetPositionClampsAndPostsNothing)
 {
-    slider->setPosition(250);
-    EXPECT_EQ(slider->position(), 100);
-    slider->setPosition(-3);
-    EXPECT_EQ(slider->position(), 0);
-    slider->setRange(10, 5, false);  // inverted: the minimum wins
-    slider->setPosition(7);
-    EXPECT_EQ(slider->position(), 10);
+    slider->setValue(250);
+    EXPECT_EQ(slider->value(), 100);
+    slider->setValue(-3);
+    EXPECT_EQ(slider->value(), 0);
+    slider->setRange(10, 5);  // inverted: the minimum wins
+    slider->setValue(7);
+    EXPECT_EQ(slider->value(), 10);
     EXPECT_TRUE(handled().empty());
 }
 
 TEST_F(SliderTest, PaintsPlayedPartThumbAndThroughTheThumbMask)
 {
-    slider->setPosition(50);
+    slider->setValue(50);
     const int centre = slider->positionToPixel(50);  // 337
     const QImage shot = onScreen(slider);
     EXPECT_EQ(pixelOf(shot, centre - 20, 4), kPlayed);
@@ -235,14 +237,14 @@ TEST_F(SliderTest, PaintsPlayedPartThumbAndThroughTheThumbMask)
     // Thumb drawn from 5 rows above the control: its core covers the 9 visible rows.
     EXPECT_EQ(pixelOf(shot, centre, 0), kThumb);
     EXPECT_EQ(pixelOf(shot, centre, 8), kThumb);
-    // The thumb's key-coloured ring is transparent: the channel shows through.
+    // The thumb's clear ring: the channel shows through.
     EXPECT_EQ(pixelOf(shot, centre - 9, 4), kPlayed);
     EXPECT_EQ(pixelOf(shot, centre + 8, 4), kUnplayed);
 }
 
 TEST_F(SliderTest, ActiveThumbWhileDragging)
 {
-    slider->setPosition(50);
+    slider->setValue(50);
     const int centre = slider->positionToPixel(50);
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(centre, 4));
     EXPECT_EQ(pixelOf(onScreen(slider), centre, 4), kActiveThumb);
@@ -252,8 +254,8 @@ TEST_F(SliderTest, ActiveThumbWhileDragging)
 
 TEST_F(SliderTest, DisabledShowsNoThumbAndIgnoresInput)
 {
-    slider->setPosition(50);
-    slider->setSliderEnabled(false);
+    slider->setValue(50);
+    slider->setEnabled(false);
     const QImage shot = onScreen(slider);
     for (int x : {0, 100, slider->positionToPixel(50), 674})
         EXPECT_EQ(pixelOf(shot, x, 4), kUnplayed) << x;
@@ -261,34 +263,32 @@ TEST_F(SliderTest, DisabledShowsNoThumbAndIgnoresInput)
     QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(600, 4));
     slider->setFocus();
     QTest::keyClick(slider, Qt::Key_End);
-    EXPECT_EQ(slider->position(), 50);
+    EXPECT_EQ(slider->value(), 50);
     EXPECT_TRUE(handled().empty());
 }
 
 TEST_F(SliderTest, DisablingEndsADrag)
 {
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(100, 4));
-    ASSERT_TRUE(slider->isDragging());
+    ASSERT_TRUE(slider->isSliderDown());
     handled();
-    slider->setSliderEnabled(false);
-    EXPECT_FALSE(slider->isDragging());
-    const int position = slider->position();
+    const int position = slider->value();
+    slider->setEnabled(false);
+    EXPECT_FALSE(slider->isSliderDown());
+    // The drag ends where the thumb stood, as a release there would.
+    const auto ended = handled();
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].signal, Signal::Released);
+    EXPECT_EQ(ended[0].position, position);
     QTest::mouseMove(slider, QPoint(500, 4));
-    EXPECT_EQ(slider->position(), position);
+    EXPECT_EQ(slider->value(), position);
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(500, 4));
     EXPECT_TRUE(handled().empty()) << "the release is ignored while disabled";
 }
 
-TEST_F(SliderTest, MissingBitmapFailsAndDrawsNothingForIt)
-{
-    EXPECT_FALSE(slider->setChannelImages(999999, 0, false, kTransparentFromSample, 0, 0));
-    EXPECT_FALSE(slider->setThumbImages(131131, 0, true, kTransparentFromSample, 0, 0));
-    EXPECT_TRUE(slider->setChannelImages(0, 0, false, 0, 0, 0));  // clearing succeeds
-}
-
 TEST_F(SliderTest, FocusFrameIsDrawnByInversionOnlyWhenAsked)
 {
-    slider->setPosition(50);
+    slider->setValue(50);
     slider->setFocus();
     QCoreApplication::processEvents();
     const QColor inverted(255 - 200, 255, 255);  // the unplayed red, inverted
@@ -300,7 +300,7 @@ TEST_F(SliderTest, FocusFrameIsDrawnByInversionOnlyWhenAsked)
         return n;
     };
     EXPECT_EQ(framed(), 0) << "the seek bar's frame is off";
-    slider->setFocusFrame(true, true);
+    slider->setFocusFrame(true);
     EXPECT_GT(framed(), 50);
     slider->clearFocus();
     QCoreApplication::processEvents();
@@ -309,40 +309,21 @@ TEST_F(SliderTest, FocusFrameIsDrawnByInversionOnlyWhenAsked)
 
 TEST_F(SliderTest, TransparentChannelLeavesNoTraceOfTheThumbWhereItWas)
 {
-    // Key colour in the sampled corner only: the channel is drawn through a mask.
+    // Clear in a corner only: what lies beneath shows there, and the thumb leaves no trace.
     QImage unplayed = solidImage(675, 9, kUnplayed);
     QImage played = solidImage(675, 9, kPlayed);
-    unplayed.setPixelColor(0, 0, kKey);
-    played.setPixelColor(0, 0, kKey);
-    ASSERT_TRUE(slider->setChannelImages(unplayed, played, true, kTransparentFromSample, 0, 0));
-    slider->setPosition(80);
+    unplayed.convertTo(QImage::Format_ARGB32);
+    played.convertTo(QImage::Format_ARGB32);
+    unplayed.setPixelColor(0, 0, Qt::transparent);
+    played.setPixelColor(0, 0, Qt::transparent);
+    slider->setChannelPictures(unplayed, played);
+    slider->setValue(80);
     const int was = slider->positionToPixel(80);
     ASSERT_EQ(pixelOf(onScreen(slider), was - 5, 4), kThumb);
-    slider->setPosition(20);
+    slider->setValue(20);
     const QImage shot = onScreen(slider);
     for (int x : {was - 8, was - 5, was, was + 5})
         EXPECT_EQ(pixelOf(shot, x, 4), kUnplayed) << x;
-}
-
-TEST(MaskTest, KeyColourBecomesClearAndMaskedDrawingKeepsTheTarget)
-{
-    QImage image = solidImage(4, 1, QColor(10, 20, 30));
-    image.setPixel(1, 0, qRgb(0, 255, 0));
-    QImage mask;
-    // 0x00BBGGRR: pure green.
-    makeMask(image, mask, 0x0000FF00, 0, 0);
-    EXPECT_EQ(image.pixel(1, 0), 0u);
-    EXPECT_EQ(qAlpha(mask.pixel(1, 0)), 255);
-    EXPECT_EQ(qAlpha(mask.pixel(0, 0)), 0);
-
-    QImage target = solidImage(4, 1, QColor(200, 100, 50));
-    target.convertTo(QImage::Format_ARGB32_Premultiplied);
-    {
-        QPainter painter(&target);
-        drawPart(painter, 0, 0, 4, 1, image, 0, 0, mask, true);
-    }
-    EXPECT_EQ(pixelOf(target, 0, 0), QColor(10, 20, 30));
-    EXPECT_EQ(pixelOf(target, 1, 0), QColor(200, 100, 50));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "resource_image.h"
+#include "resources.h"
 #include "skin_button.h"
 #include "test_images.h"
 
@@ -178,16 +178,8 @@ TEST(ButtonResourceTest, MissingStripLeavesAnEmptyButton)
     QWidget window;
     SkinButton button(&window);
     button.move(5, 6);
-    button.setImage(987654);
+    button.setImage(skinPicture(QStringLiteral("no-such-picture.png")));
     EXPECT_EQ(button.geometry(), QRect(5, 6, 0, 0));
-}
-
-TEST(ResourceImageTest, MissingResourceLeavesTheImageUntouched)
-{
-    QImage image = solidImage(3, 3, Qt::red);
-    EXPECT_EQ(loadResourceImage(987654, QStringLiteral("PNG"), image), 0);
-    EXPECT_EQ(image.size(), QSize(3, 3));
-    EXPECT_EQ(loadResourceImage(168, QStringLiteral("NOSUCHTYPE"), image), 0);
 }
 
 }  // namespace

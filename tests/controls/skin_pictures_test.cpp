@@ -1,6 +1,5 @@
 // The controls with the skin's own pictures, as the player window sets them up.
-#include "masked_image.h"
-#include "resource_image.h"
+#include "resources.h"
 #include "seek_slider.h"
 #include "skin_button.h"
 
@@ -10,18 +9,12 @@
 
 namespace {
 
-TEST(SkinPicturesTest, LoaderFindsPicturesByTypeAndId)
+TEST(SkinPicturesTest, LoaderFindsPicturesByName)
 {
-    QImage skin;
-    ASSERT_EQ(loadResourceImage(150, QStringLiteral("PNG"), skin), 1);
-    EXPECT_EQ(skin.size(), QSize(1024, 768));
-    QImage idle;
-    ASSERT_EQ(loadResourceImage(168, QStringLiteral("JPG"), idle), 1);
-    EXPECT_EQ(idle.size(), QSize(510, 360));
-    QImage strip;
-    ASSERT_EQ(loadResourceImage(152, QStringLiteral("PNG"), strip), 1);
-    EXPECT_TRUE(strip.hasAlphaChannel());
-    EXPECT_EQ(loadResourceImage(152, QStringLiteral("JPG"), strip), 0);
+    EXPECT_EQ(skinPicture(QStringLiteral("skin.png")).size(), QSize(1024, 768));
+    EXPECT_EQ(skinPicture(QStringLiteral("idle.jpg")).size(), QSize(510, 360));
+    EXPECT_TRUE(skinPicture(QStringLiteral("play.png")).hasAlphaChannel());
+    EXPECT_TRUE(skinPicture(QStringLiteral("play.jpg")).isNull());
 }
 
 TEST(SkinPicturesTest, PlayStripSizesTheButtonAndPauseKeepsIt)
@@ -29,9 +22,9 @@ TEST(SkinPicturesTest, PlayStripSizesTheButtonAndPauseKeepsIt)
     QWidget window;
     SkinButton button(&window);
     button.setGeometry(310, 527, 53, 46);
-    button.setImage(152);
+    button.setImage(skinPicture(QStringLiteral("play.png")));
     EXPECT_EQ(button.geometry(), QRect(310, 527, 52, 51));
-    button.setImage(167);
+    button.setImage(skinPicture(QStringLiteral("pause.png")));
     EXPECT_EQ(button.geometry(), QRect(310, 527, 52, 51));
 }
 
@@ -39,10 +32,12 @@ TEST(SkinPicturesTest, SeekBarTakesItsBitmaps)
 {
     QWidget window;
     SeekSlider slider(&window);
-    EXPECT_TRUE(slider.setChannelImages(129, 130, false, kTransparentFromSample, 0, 0));
-    EXPECT_TRUE(slider.setThumbImages(131, 132, true, kTransparentFromSample, 0, 0));
+    slider.setChannelPictures(skinPicture(QStringLiteral("seek-channel.png")),
+                              skinPicture(QStringLiteral("seek-played.png")));
+    slider.setThumbPictures(skinPicture(QStringLiteral("seek-thumb.png")),
+                            skinPicture(QStringLiteral("seek-thumb-held.png")));
     EXPECT_EQ(slider.size(), QSize(675, 9));
-    slider.setRange(0, 300, false);
+    slider.setRange(0, 300);
     EXPECT_EQ(slider.positionToPixel(300), 666);
 }
 
