@@ -1,6 +1,6 @@
-#include "about_dialog.h"
+#include "app/about_dialog.h"
 
-#include "resources.h"
+#include "res/resources.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

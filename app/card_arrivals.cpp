@@ -1,10 +1,10 @@
-#include "card_arrivals.h"
+#include "app/card_arrivals.h"
 
 #include <QDir>
 #include <QFile>
 
-#include "recording_sources.h"
-#include "volume_watcher.h"
+#include "app/volume_watcher.h"
+#include "session/recording_sources.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "dialog_layout.h"
+#include "app/dialog_layout.h"
 
 #include <utility>
 #include <vector>

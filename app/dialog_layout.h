@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "skin_geometry.h"
+#include "skin/skin_geometry.h"
 
 // The player window's controls by object name: what each is (tests and tools find the
 // controls by it).

@@ -1,4 +1,4 @@
-#include "folder_volumes.h"
+#include "app/folder_volumes.h"
 
 #include <QDir>
 

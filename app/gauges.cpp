@@ -1,4 +1,4 @@
-#include "gauges.h"
+#include "app/gauges.h"
 
 namespace gauges {
 

@@ -5,8 +5,8 @@
 #include <QRect>
 #include <QString>
 
-#include "skin_dial.h"
-#include "speed_unit.h"
+#include "skin/skin_dial.h"
+#include "telemetry/speed_unit.h"
 
 // The needle and the compass arrow the window draws over the skin's faces.
 namespace gauges {

@@ -1,9 +1,9 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 
-#include "allocator_arenas.h"
-#include "player_application.h"
-#include "player_command_line.h"
+#include "app/player_application.h"
+#include "app/player_command_line.h"
+#include "playback/allocator_arenas.h"
 
 int main(int argc, char** argv)
 {

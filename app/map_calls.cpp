@@ -1,6 +1,6 @@
-#include "map_calls.h"
+#include "app/map_calls.h"
 
-#include "map_view.h"
+#include "map/map_view.h"
 
 namespace {
 

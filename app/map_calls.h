@@ -1,6 +1,6 @@
 #pragma once
 
-#include "map_track.h"
+#include "map/map_track.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "mount_table_volumes.h"
+#include "app/mount_table_volumes.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "recording_sources.h"
+#include "session/recording_sources.h"
 
 MountTableVolumes::MountTableVolumes(const QStringList& roots, const QString& table,
                                      QObject* parent)

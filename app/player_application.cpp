@@ -1,12 +1,12 @@
-#include "player_application.h"
+#include "app/player_application.h"
 
 #include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
 
-#include "gstreamer_init.h"
-#include "player_window.h"
+#include "app/player_window.h"
+#include "playback/gstreamer_init.h"
 
 PlayerApplication::PlayerApplication(int& argc, char** argv) : QApplication(argc, argv)
 {

@@ -1,4 +1,4 @@
-#include "player_command_line.h"
+#include "app/player_command_line.h"
 
 #include <QCommandLineParser>
 

@@ -1,9 +1,9 @@
-#include "player_services.h"
+#include "app/player_services.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "volume_watcher.h"
+#include "app/volume_watcher.h"
 
 PlayerServices PlayerServices::desktop()
 {

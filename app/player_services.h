@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
-#include "map_calls.h"
-#include "recording_sources.h"
+#include "app/map_calls.h"
+#include "session/recording_sources.h"
 
 class QWidget;
 class VolumeWatcher;

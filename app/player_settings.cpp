@@ -1,4 +1,4 @@
-#include "player_settings.h"
+#include "app/player_settings.h"
 
 #include <QDir>
 #include <QSettings>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "speed_unit.h"
+#include "telemetry/speed_unit.h"
 
 // What the player remembers between runs, in the desktop's config folder. A missing,
 // unreadable or damaged settings file, or a value out of range, gives the default.

@@ -1,5 +1,5 @@
 // The player window: construction, layout, painting and window commands.
-#include "player_window.h"
+#include "app/player_window.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -14,21 +14,21 @@
 
 #include <functional>
 
-#include "about_dialog.h"
-#include "card_arrivals.h"
-#include "dialog_layout.h"
-#include "gauges.h"
-#include "playback_engine.h"
-#include "player_settings.h"
-#include "playlist_view.h"
-#include "resources.h"
-#include "seek_slider.h"
-#include "skin_button.h"
-#include "skin_geometry.h"
-#include "skin_palette.h"
-#include "video_widget.h"
-#include "volume_watcher.h"
-#include "waveform_view.h"
+#include "app/about_dialog.h"
+#include "app/card_arrivals.h"
+#include "app/dialog_layout.h"
+#include "app/gauges.h"
+#include "app/player_settings.h"
+#include "app/volume_watcher.h"
+#include "controls/playlist_view.h"
+#include "controls/seek_slider.h"
+#include "controls/skin_button.h"
+#include "instruments/waveform_view.h"
+#include "playback/playback_engine.h"
+#include "playback/video_widget.h"
+#include "res/resources.h"
+#include "skin/skin_geometry.h"
+#include "skin/skin_palette.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <array>
 #include <memory>
 
-#include "gauges.h"
-#include "map_calls.h"
-#include "playback_session.h"
-#include "player_services.h"
-#include "speed_unit.h"
-#include "window_layout.h"
+#include "app/gauges.h"
+#include "app/map_calls.h"
+#include "app/player_services.h"
+#include "app/window_layout.h"
+#include "session/playback_session.h"
+#include "telemetry/speed_unit.h"
 
 class SeekSlider;
 class SkinButton;

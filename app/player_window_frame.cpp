@@ -1,6 +1,6 @@
 // The player window on the desktop: its size and layout, moving and resizing the
 // borderless window with the mouse, maximising.
-#include "player_window.h"
+#include "app/player_window.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -9,13 +9,13 @@
 #include <QMouseEvent>
 #include <QWindow>
 
-#include "dialog_layout.h"
-#include "playlist_view.h"
-#include "resources.h"
-#include "seek_slider.h"
-#include "skin_button.h"
-#include "skin_geometry.h"
-#include "video_widget.h"
+#include "app/dialog_layout.h"
+#include "controls/playlist_view.h"
+#include "controls/seek_slider.h"
+#include "controls/skin_button.h"
+#include "playback/video_widget.h"
+#include "res/resources.h"
+#include "skin/skin_geometry.h"
 
 namespace {
 
@@ -30,12 +30,15 @@ constexpr int kSeekBarCap = 16;  // the channel's rounded ends and then some
 
 Qt::CursorShape cursorFor(Qt::Edges edges)
 {
-    if (edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge))
+    if (edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge)) {
         return Qt::SizeFDiagCursor;
-    if (edges == (Qt::TopEdge | Qt::RightEdge) || edges == (Qt::BottomEdge | Qt::LeftEdge))
+    }
+    if (edges == (Qt::TopEdge | Qt::RightEdge) || edges == (Qt::BottomEdge | Qt::LeftEdge)) {
         return Qt::SizeBDiagCursor;
-    if (edges & (Qt::LeftEdge | Qt::RightEdge))
+    }
+    if (edges & (Qt::LeftEdge | Qt::RightEdge)) {
         return Qt::SizeHorCursor;
+    }
     return edges ? Qt::SizeVerCursor : Qt::ArrowCursor;
 }
 
@@ -44,14 +47,18 @@ Qt::CursorShape cursorFor(Qt::Edges edges)
 QRect resized(QRect start, Qt::Edges edges, QPoint delta, QSize minimum)
 {
     QRect g = start;
-    if (edges & Qt::LeftEdge)
+    if (edges & Qt::LeftEdge) {
         g.setLeft(std::min(g.left() + delta.x(), g.right() + 1 - minimum.width()));
-    if (edges & Qt::RightEdge)
+    }
+    if (edges & Qt::RightEdge) {
         g.setRight(std::max(g.right() + delta.x(), g.left() - 1 + minimum.width()));
-    if (edges & Qt::TopEdge)
+    }
+    if (edges & Qt::TopEdge) {
         g.setTop(std::min(g.top() + delta.y(), g.bottom() + 1 - minimum.height()));
-    if (edges & Qt::BottomEdge)
+    }
+    if (edges & Qt::BottomEdge) {
         g.setBottom(std::max(g.bottom() + delta.y(), g.top() - 1 + minimum.height()));
+    }
     return g;
 }
 
@@ -77,18 +84,21 @@ void PlayerWindow::placeControls()
 {
     for (const QString& name : placedControls()) {
         auto* control = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
-        if (control == nullptr || (control == m_videoArea && m_videoArea->isFullScreenVideo()))
+        if (control == nullptr || (control == m_videoArea && m_videoArea->isFullScreenVideo())) {
             continue;
+        }
         const QRect placed = m_layout.place(controlRect(name));
-        if (control == m_seekSlider)
+        if (control == m_seekSlider) {
             fitSeekBar(placed);
+        }
         // An image button is as large as its picture, the seek bar as its channel.
-        if (control == m_seekSlider || dynamic_cast<SkinButton*>(control) != nullptr)
+        if (control == m_seekSlider || dynamic_cast<SkinButton*>(control) != nullptr) {
             control->move(placed.topLeft());
-        else if (control == m_playlistView)
+        } else if (control == m_playlistView) {
             control->setGeometry(skin::withScrollBars(placed));
-        else
+        } else {
             control->setGeometry(placed);
+        }
     }
     m_statusLine->setGeometry(m_layout.place(ctl::kTitleStripText));
     m_summaryLine->setGeometry(m_layout.place(ctl::kTitleStripText));
@@ -97,8 +107,9 @@ void PlayerWindow::placeControls()
 // The seek bar's channel is as wide as the video: its rounded ends stay as drawn.
 void PlayerWindow::fitSeekBar(const QRect& placed)
 {
-    if (m_seekSlider->width() == placed.width())
+    if (m_seekSlider->width() == placed.width()) {
         return;
+    }
     m_seekSlider->setChannelPictures(
         stretchedAcross(skinPicture(kSeekChannelPicture), placed.width(), kSeekBarCap),
         stretchedAcross(skinPicture(kSeekActivePicture), placed.width(), kSeekBarCap));
@@ -111,26 +122,32 @@ QPoint PlayerWindow::gaugeOffset() const
 
 Qt::Edges PlayerWindow::edgesAt(QPoint pos) const
 {
-    if (isMaximized() || isFullScreen())
+    if (isMaximized() || isFullScreen()) {
         return {};
+    }
     Qt::Edges edges;
-    if (pos.x() < kResizeMargin)
+    if (pos.x() < kResizeMargin) {
         edges |= Qt::LeftEdge;
-    if (pos.x() >= width() - kResizeMargin)
+    }
+    if (pos.x() >= width() - kResizeMargin) {
         edges |= Qt::RightEdge;
-    if (pos.y() < kResizeMargin)
+    }
+    if (pos.y() < kResizeMargin) {
         edges |= Qt::TopEdge;
-    if (pos.y() >= height() - kResizeMargin)
+    }
+    if (pos.y() >= height() - kResizeMargin) {
         edges |= Qt::BottomEdge;
+    }
     return edges;
 }
 
 void PlayerWindow::toggleMaximised()
 {
-    if (isMaximized())
+    if (isMaximized()) {
         showNormal();
-    else
+    } else {
         showMaximized();
+    }
 }
 
 // Nothing moves on a press: under a window manager a move started by a mere click
@@ -166,8 +183,9 @@ void PlayerWindow::mouseMoveEvent(QMouseEvent* e)
     // window was, which lags behind while it moves.
     const QPoint delta = QCursor::pos() - m_drag.pressGlobal;
     if (!m_drag.manual) {
-        if (delta.manhattanLength() < QApplication::startDragDistance())
+        if (delta.manhattanLength() < QApplication::startDragDistance()) {
             return;
+        }
         // Wayland lets only the compositor move and resize windows. On X11 the window
         // follows the pointer itself: a move handed to the window manager mid-drag was
         // seen to land up to a hundred pixels off (openbox).
@@ -185,10 +203,11 @@ void PlayerWindow::mouseMoveEvent(QMouseEvent* e)
 
 void PlayerWindow::followPointer(QPoint delta)
 {
-    if (m_drag.edges)
+    if (m_drag.edges) {
         setGeometry(resized(m_drag.startGeometry, m_drag.edges, delta, minimumSize()));
-    else
+    } else {
         move(m_drag.startGeometry.topLeft() + delta);
+    }
 }
 
 void PlayerWindow::mouseReleaseEvent(QMouseEvent* e)

@@ -1,17 +1,17 @@
 // The player window's play list: import, card discovery, moving through the list,
 // delete and lock.
-#include "player_window.h"
+#include "app/player_window.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 
-#include "player_settings.h"
-#include "playlist_view.h"
-#include "recording_sources.h"
-#include "skin_button.h"
-#include "video_widget.h"
+#include "app/player_settings.h"
+#include "controls/playlist_view.h"
+#include "controls/skin_button.h"
+#include "playback/video_widget.h"
+#include "session/recording_sources.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The player window's playing side: what a recording shows when it opens, the play
 // position, the transport and volume buttons, the seek bar, and snapshots.
-#include "player_window.h"
+#include "app/player_window.h"
 
 #include <QLabel>
 #include <QToolTip>
@@ -10,16 +10,16 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "dialog_layout.h"
-#include "gauges.h"
-#include "player_settings.h"
-#include "resources.h"
-#include "seek_slider.h"
-#include "skin_button.h"
-#include "snapshot_tags.h"
-#include "snapshot_target.h"
-#include "video_widget.h"
-#include "waveform_view.h"
+#include "app/dialog_layout.h"
+#include "app/gauges.h"
+#include "app/player_settings.h"
+#include "app/snapshot_tags.h"
+#include "app/snapshot_target.h"
+#include "controls/seek_slider.h"
+#include "controls/skin_button.h"
+#include "instruments/waveform_view.h"
+#include "playback/video_widget.h"
+#include "res/resources.h"
 
 namespace {
 

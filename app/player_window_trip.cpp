@@ -1,13 +1,13 @@
 // The player window's trips: the session's trip on the map and as a summary on the title
 // strip, and the export command.
-#include "player_window.h"
+#include "app/player_window.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 
-#include "player_settings.h"
-#include "waveform_view.h"
+#include "app/player_settings.h"
+#include "instruments/waveform_view.h"
 
 // The open recording's trip, as the session worked it out at the open or a change of list.
 void PlayerWindow::showTrip()

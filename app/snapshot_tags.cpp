@@ -1,10 +1,10 @@
-#include "snapshot_tags.h"
+#include "app/snapshot_tags.h"
 
 #include <QTimeZone>
 
-#include "layout.h"
-#include "recording_entry.h"
-#include "telemetry_table.h"
+#include "telemetry/layout.h"
+#include "telemetry/recording_entry.h"
+#include "telemetry/telemetry_table.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "exif_tags.h"
-#include "speed_unit.h"
+#include "playback/exif_tags.h"
+#include "telemetry/speed_unit.h"
 
 struct TelemetryEntry;
 struct RecordingEntry;

@@ -1,8 +1,8 @@
-#include "snapshot_target.h"
+#include "app/snapshot_target.h"
 
 #include <sys/stat.h>
 
-#include "file_name.h"
+#include "telemetry/file_name.h"
 
 std::string snapshotTargetProblem(const std::string& path)
 {

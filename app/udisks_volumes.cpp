@@ -1,4 +1,4 @@
-#include "udisks_volumes.h"
+#include "app/udisks_volumes.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

@@ -1,8 +1,8 @@
-#include "volume_watcher.h"
+#include "app/volume_watcher.h"
 
-#include "folder_volumes.h"
-#include "mount_table_volumes.h"
-#include "udisks_volumes.h"
+#include "app/folder_volumes.h"
+#include "app/mount_table_volumes.h"
+#include "app/udisks_volumes.h"
 
 #include <QDir>
 

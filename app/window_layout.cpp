@@ -1,11 +1,11 @@
-#include "window_layout.h"
+#include "app/window_layout.h"
 
 #include <QPainter>
 
 #include <algorithm>
 #include <numeric>
 
-#include "skin_geometry.h"
+#include "skin/skin_geometry.h"
 
 StretchAxis::StretchAxis(std::vector<skin::Band> bands, int extra, int shift)
     : m_bands(std::move(bands)), m_shift(shift)
@@ -43,8 +43,9 @@ std::vector<int> StretchAxis::cuts(int from, int to) const
     std::vector<int> edges{from, to};
     for (const skin::Band& band : m_bands) {
         for (int edge : {band.begin, band.end}) {
-            if (edge > from && edge < to)
+            if (edge > from && edge < to) {
                 edges.push_back(edge);
+            }
         }
     }
     std::sort(edges.begin(), edges.end());
@@ -69,8 +70,9 @@ WindowLayout::WindowLayout(QSize window)
 
 WindowLayout::Piece WindowLayout::pieceOf(QPoint skinPoint)
 {
-    if (skinPoint.y() < kTitleHeight)
+    if (skinPoint.y() < kTitleHeight) {
         return Piece::Title;
+    }
     return skinPoint.x() < skin::kColumnSplit ? Piece::Left : Piece::Right;
 }
 
@@ -145,8 +147,9 @@ QImage WindowLayout::background(const QImage& skinPicture) const
 QImage stretchedAcross(const QImage& picture, int width, int cap)
 {
     if (picture.isNull() || width == picture.width() || width < 2 * cap + 1 ||
-        picture.width() < 2 * cap + 1)
+        picture.width() < 2 * cap + 1) {
         return picture;
+    }
     QImage out(width, picture.height(), picture.format());
     QPainter painter(&out);
     painter.setCompositionMode(QPainter::CompositionMode_Source);

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "skin_geometry.h"
-#include "skin_stretch.h"
+#include "skin/skin_geometry.h"
+#include "skin/skin_stretch.h"
 
 // One axis of a piece of the skin: where a skin coordinate lands when the piece's bands
 // take `extra` pixels between them (negative: give them back).

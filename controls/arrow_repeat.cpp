@@ -1,4 +1,4 @@
-#include "arrow_repeat.h"
+#include "controls/arrow_repeat.h"
 
 #include <utility>
 
@@ -12,8 +12,9 @@ ArrowRepeat::ArrowRepeat(QObject* owner, std::function<bool()> held, std::functi
     m_delay->setTimerType(Qt::PreciseTimer);
     m_repeat->setTimerType(Qt::PreciseTimer);
     QObject::connect(m_delay, &QTimer::timeout, owner, [this, held = std::move(held)] {
-        if (!held())
+        if (!held()) {
             return;
+        }
         m_delay->stop();
         m_repeat->start();
     });

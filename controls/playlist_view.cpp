@@ -1,8 +1,8 @@
-#include "playlist_view.h"
+#include "controls/playlist_view.h"
 
-#include "skin_header_view.h"
-#include "skin_palette.h"
-#include "skin_scroll_bar.h"
+#include "controls/skin_header_view.h"
+#include "controls/skin_scroll_bar.h"
+#include "skin/skin_palette.h"
 
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -37,9 +37,10 @@ public:
         // The text background; the delegate's own takes it from the model's data only.
         painter->fillRect(item.rect, wasSelected ? selectedBack : ground);
         QStyledItemDelegate::paint(painter, item, index);
-        if (index.data(groupStartRole).toBool())
+        if (index.data(groupStartRole).toBool()) {
             painter->fillRect(item.rect.left(), item.rect.top(), item.rect.width(), 2,
                               selectedBack);
+        }
     }
 
 private:
@@ -102,23 +103,26 @@ void PlaylistView::setColumnWidths(std::vector<int> widths)
 
 void PlaylistView::applyColumnWidths()
 {
-    for (size_t column = 0; column < m_columnWidths.size(); ++column)
+    for (size_t column = 0; column < m_columnWidths.size(); ++column) {
         setColumnWidth(static_cast<int>(column), m_columnWidths[column]);
+    }
 }
 
 void PlaylistView::setGroupStartRole(int role)
 {
     m_groupStartRole = role;
-    if (auto* delegate = dynamic_cast<SkinItemDelegate*>(itemDelegate()))
+    if (auto* delegate = dynamic_cast<SkinItemDelegate*>(itemDelegate())) {
         delegate->setGroupStartRole(role);
+    }
     viewport()->update();
 }
 
 void PlaylistView::setGroundColour(const QColor& colour)
 {
     m_groundColour = colour;
-    if (auto* delegate = dynamic_cast<SkinItemDelegate*>(itemDelegate()))
+    if (auto* delegate = dynamic_cast<SkinItemDelegate*>(itemDelegate())) {
         delegate->setGround(colour);
+    }
     QPalette palette = viewport()->palette();
     palette.setColor(QPalette::Base, colour);
     viewport()->setPalette(palette);
@@ -126,16 +130,18 @@ void PlaylistView::setGroundColour(const QColor& colour)
 
 int PlaylistView::selectedRow() const
 {
-    if (!selectionModel())
+    if (!selectionModel()) {
         return -1;
+    }
     const QModelIndexList selected = selectionModel()->selectedRows();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void PlaylistView::selectExistingRow(int row)
 {
-    if (model() && row >= 0 && row < model()->rowCount(rootIndex()))
+    if (model() && row >= 0 && row < model()->rowCount(rootIndex())) {
         selectRow(row);
+    }
 }
 
 bool PlaylistView::isGroupStart(int row) const
@@ -187,6 +193,7 @@ void PlaylistView::keyPressEvent(QKeyEvent* event)
 void PlaylistView::changeEvent(QEvent* event)
 {
     QTableView::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         fitRowHeight();
+    }
 }

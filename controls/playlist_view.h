@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skin_palette.h"
+#include "skin/skin_palette.h"
 
 #include <QColor>
 #include <QTableView>

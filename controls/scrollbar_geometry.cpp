@@ -1,6 +1,6 @@
-#include "scrollbar_geometry.h"
+#include "controls/scrollbar_geometry.h"
 
-#include "truncate.h"
+#include "controls/truncate.h"
 
 double pixelsPerUnit(int track, int limit)
 {
@@ -14,16 +14,19 @@ int thumbFromPosition(double pixelsPerUnit, int pos, int first)
 
 int clampThumb(int thumb, int arrowStart, int first)
 {
-    if (thumb + kThumbLength > arrowStart)
+    if (thumb + kThumbLength > arrowStart) {
         thumb = arrowStart - (kThumbLength - 1);
-    if (thumb < first)
+    }
+    if (thumb < first) {
         thumb = first;
+    }
     return thumb;
 }
 
 int unitsFromThumb(int thumb, int first, double pixelsPerUnit, int pos)
 {
-    if (pixelsPerUnit == 0.0)
+    if (pixelsPerUnit == 0.0) {
         return 0;
+    }
     return truncToInt(double(thumb - first) / pixelsPerUnit) - pos;
 }

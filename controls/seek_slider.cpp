@@ -1,6 +1,6 @@
-#include "seek_slider.h"
+#include "controls/seek_slider.h"
 
-#include "truncate.h"
+#include "controls/truncate.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -19,8 +19,9 @@ void SeekSlider::setChannelPictures(const QImage& channel, const QImage& played)
 {
     m_channel = channel;
     m_played = channel.isNull() ? QImage() : played;
-    if (!m_channel.isNull())
+    if (!m_channel.isNull()) {
         resize(m_channel.size());
+    }
     update();
 }
 
@@ -54,8 +55,9 @@ int SeekSlider::positionToPixel(int value) const
 {
     const int travel = thumbTravel();
     const int leftEnd = m_margins.left() + m_thumb.width() / 2;
-    if (maximum() == minimum() || travel == 0)
+    if (maximum() == minimum() || travel == 0) {
         return leftEnd;
+    }
     const double fraction =
         (double(value) - double(minimum())) / (double(maximum()) - double(minimum()));
     return truncToInt(travel * fraction) + leftEnd;
@@ -64,8 +66,9 @@ int SeekSlider::positionToPixel(int value) const
 int SeekSlider::pixelToPosition(int x) const
 {
     const int travel = thumbTravel();
-    if (maximum() == minimum() || travel == 0)
+    if (maximum() == minimum() || travel == 0) {
         return minimum();
+    }
     const double offset = double(x) - double(m_margins.left()) - double(m_thumb.width() / 2);
     return truncToInt(double(minimum()) +
                       offset / travel * (double(maximum()) - double(minimum())));
@@ -77,8 +80,9 @@ void SeekSlider::dragTo(int x)
     const int leftEnd = m_margins.left() + m_thumb.width() / 2;
     const int rightEnd = channel - m_margins.right() - m_thumb.width() / 2;
     const int centre = std::min(std::max(x - m_dragOffset, leftEnd), rightEnd);
-    if (centre != positionToPixel(sliderPosition()))
+    if (centre != positionToPixel(sliderPosition())) {
         setSliderPosition(pixelToPosition(centre));
+    }
 }
 
 void SeekSlider::mousePressEvent(QMouseEvent* event)
@@ -97,8 +101,9 @@ void SeekSlider::mousePressEvent(QMouseEvent* event)
 
 void SeekSlider::mouseMoveEvent(QMouseEvent* event)
 {
-    if (isSliderDown())
+    if (isSliderDown()) {
         dragTo(event->position().toPoint().x());
+    }
 }
 
 void SeekSlider::mouseReleaseEvent(QMouseEvent* event)
@@ -148,8 +153,9 @@ void SeekSlider::drawChannel(QPainter& painter) const
 void SeekSlider::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (!m_channel.isNull())
+    if (!m_channel.isNull()) {
         drawChannel(painter);
+    }
     if (!m_thumb.isNull() && isEnabled()) {
         const QImage& thumb = isSliderDown() && !m_heldThumb.isNull() ? m_heldThumb : m_thumb;
         const int left = positionToPixel(sliderPosition()) - m_thumb.width() / 2;

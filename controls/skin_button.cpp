@@ -1,4 +1,4 @@
-#include "skin_button.h"
+#include "controls/skin_button.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -51,8 +51,9 @@ void SkinButton::drawFrame(QPainter& painter, int k) const
                            p.y() * dpi(m_backdrop->dotsPerMeterY()) / 96, d.width(), d.height());
         painter.drawImage(d, *m_backdrop, source);
     }
-    if (!m_image.isNull())
+    if (!m_image.isNull()) {
         painter.drawImage(d, m_image, QRect(k * m_frameWidth, 0, m_frameWidth, m_image.height()));
+    }
 }
 
 void SkinButton::showFrames(std::vector<int> list)
@@ -65,12 +66,15 @@ void SkinButton::showFrames(std::vector<int> list)
 // whatever the focus: the window's buttons never take the focus.
 std::vector<int> SkinButton::stateFrames() const
 {
-    if (!isEnabled())
+    if (!isEnabled()) {
         return {3};
-    if (isDown())
+    }
+    if (isDown()) {
         return {2, 1};
-    if (hasFocus() || m_hovering)
+    }
+    if (hasFocus() || m_hovering) {
         return {2};
+    }
     return {0};
 }
 
@@ -88,22 +92,25 @@ void SkinButton::resetToNormal()
 void SkinButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    for (const int k : m_frames)
+    for (const int k : m_frames) {
         drawFrame(painter, k);
+    }
 }
 
 void SkinButton::mouseMoveEvent(QMouseEvent* event)
 {
     QAbstractButton::mouseMoveEvent(event);
     event->accept();
-    if ((event->buttons() & Qt::LeftButton) && !m_hovering)
+    if ((event->buttons() & Qt::LeftButton) && !m_hovering) {
         return;
+    }
     if (!rect().contains(event->position().toPoint())) {
         resetToNormal();
         return;
     }
-    if (m_hovering)
+    if (m_hovering) {
         return;
+    }
     m_hovering = true;
     showFrames({2});
 }
@@ -113,24 +120,28 @@ bool SkinButton::event(QEvent* event)
     const bool handled = QAbstractButton::event(event);
     switch (event->type()) {
     case QEvent::Leave:
-        if (m_hovering)
+        if (m_hovering) {
             resetToNormal();
+        }
         break;
     case QEvent::FocusIn:
         ownerDraw();
-        if (!m_hovering)
+        if (!m_hovering) {
             showFrames({0});
+        }
         break;
     case QEvent::FocusOut: resetToNormal(); break;
     case QEvent::EnabledChange:
         // Qt has already handed the focus on to the next tab stop.
-        if (!isEnabled())
+        if (!isEnabled()) {
             resetToNormal();
+        }
         ownerDraw();
         break;
     case QEvent::Show:
-        if (!m_hovering)
+        if (!m_hovering) {
             m_frames = stateFrames();
+        }
         break;
     default: break;
     }

@@ -1,8 +1,8 @@
-#include "skin_header_view.h"
+#include "controls/skin_header_view.h"
 
-#include "blit.h"
-#include "resources.h"
-#include "skin_palette.h"
+#include "controls/blit.h"
+#include "res/resources.h"
+#include "skin/skin_palette.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -21,8 +21,9 @@ const QColor kDivider(Qt::black);
 QColor andOfFirstColumn(const QImage& image)
 {
     QRgb bits = 0xFFFFFF;
-    for (int y = 0; y < image.height(); ++y)
+    for (int y = 0; y < image.height(); ++y) {
         bits &= image.pixel(0, y) & 0xFFFFFF;
+    }
     return image.isNull() ? QColor() : QColor::fromRgb(bits);
 }
 
@@ -59,8 +60,9 @@ QFont SkinHeaderView::titleFont()
     QFont font(QStringLiteral("Arial"));
     int size = kTitleCellHeight;
     font.setPixelSize(size);
-    while (size > 1 && QFontMetrics(font).height() > kTitleCellHeight)
+    while (size > 1 && QFontMetrics(font).height() > kTitleCellHeight) {
         font.setPixelSize(--size);
+    }
     return font;
 }
 
@@ -78,8 +80,9 @@ void SkinHeaderView::drawSection(QPainter& painter, int logicalIndex) const
         painter.fillRect(QRect(r.left() - 1, r.top(), kEdge, kHeight), kDivider);
         copyBlock(painter, r.left() + 1, r.top(), 1, kHeight, m_images.face);
     }
-    if (m_faceLine.isValid())
+    if (m_faceLine.isValid()) {
         painter.fillRect(QRect(r.left() + kEdge, 0, r.width() - 2 * kEdge, 1), m_faceLine);
+    }
     copyBlock(painter, r.x() + r.width() - kEdge, 0, kEdge, kHeight, m_images.rightEdge);
 
     const QString text =
@@ -100,7 +103,8 @@ void SkinHeaderView::paintEvent(QPaintEvent*)
     stretchBlock(painter, QRect(client.left() + kEdge, 0, client.width(), kHeight), m_images.face,
                  QRect(0, 0, 1, kHeight));
     for (int i = 0; i < count(); ++i) {
-        if (!isSectionHidden(i))
+        if (!isSectionHidden(i)) {
             drawSection(painter, i);
+        }
     }
 }

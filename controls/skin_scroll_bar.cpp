@@ -1,9 +1,9 @@
-#include "skin_scroll_bar.h"
+#include "controls/skin_scroll_bar.h"
 
-#include "blit.h"
-#include "resources.h"
-#include "scrollbar_geometry.h"
-#include "skin_palette.h"
+#include "controls/blit.h"
+#include "controls/scrollbar_geometry.h"
+#include "res/resources.h"
+#include "skin/skin_palette.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -54,10 +54,11 @@ const ScrollBarLayout kHorizontal{.nearArrow = 0,
 ScrollBarPictures ScrollBarPictures::load(Qt::Orientation orientation)
 {
     const auto load = [](const char* file) { return skinPicture(QLatin1String(file)); };
-    if (orientation == Qt::Vertical)
+    if (orientation == Qt::Vertical) {
         return {load("vscroll-top-cap.png"),    load("vscroll-up.png"),
                 load("vscroll-channel.png"),    load("vscroll-down.png"),
                 load("vscroll-bottom-cap.png"), load("vscroll-thumb.png")};
+    }
     return {{}, load("hscroll-left.png"), load("hscroll-channel.png"), load("hscroll-right.png"),
             {}, load("hscroll-thumb.png")};
 }
@@ -92,8 +93,9 @@ int SkinScrollBar::along(QPoint point) const
 
 QRect SkinScrollBar::axisRect(int start, int length) const
 {
-    if (orientation() == Qt::Vertical)
+    if (orientation() == Qt::Vertical) {
         return {0, start, kThickness, length};
+    }
     return {start, 0, length, kThickness};
 }
 
@@ -149,11 +151,13 @@ void SkinScrollBar::paintPicture(QPainter& painter) const
                  orientation() == Qt::Vertical ? QRect(0, 0, kThickness, 1)
                                                : QRect(0, 0, 1, kThickness));
     drawAt(end - layout.farArrowReserve, 0, m_pictures.farArrow);
-    if (!m_pictures.farCap.isNull())
+    if (!m_pictures.farCap.isNull()) {
         drawAt(end - m_pictures.farCap.height(), kThickness - m_pictures.farCap.width(),
                m_pictures.farCap);
-    if (maximum() != minimum())
+    }
+    if (maximum() != minimum()) {
         drawAt(thumbPosition(), 0, m_pictures.thumb);
+    }
 }
 
 void SkinScrollBar::paintEvent(QPaintEvent*)
@@ -169,10 +173,12 @@ void SkinScrollBar::step(SliderAction action)
 
 void SkinScrollBar::repeatStep()
 {
-    if (pressed(FarArrow))
+    if (pressed(FarArrow)) {
         step(SliderSingleStepAdd);
-    if (pressed(NearArrow))
+    }
+    if (pressed(NearArrow)) {
         step(SliderSingleStepSub);
+    }
 }
 
 void SkinScrollBar::dragThumbTo(int along)
@@ -180,8 +186,9 @@ void SkinScrollBar::dragThumbTo(int along)
     const int thumb = along - kThumbLength / 2;
     const double scale = pixelsPerUnit();
     m_heldThumb = thumb;
-    if (scale != 0.0)
+    if (scale != 0.0) {
         setValue(minimum() + unitsFromThumb(thumb, m_layout->firstThumb, scale, 0));
+    }
     update();
 }
 
@@ -196,15 +203,17 @@ void SkinScrollBar::mousePressEvent(QMouseEvent* event)
     m_pressed[Thumb] = hitRect(Thumb).contains(point);
     for (Part arrow : {FarArrow, NearArrow}) {
         m_pressed[arrow] = hitRect(arrow).contains(point);
-        if (m_pressed[arrow])
+        if (m_pressed[arrow]) {
             m_arrowRepeat.start();
+        }
     }
 }
 
 void SkinScrollBar::mouseMoveEvent(QMouseEvent* event)
 {
-    if (pressed(Thumb))
+    if (pressed(Thumb)) {
         dragThumbTo(along(event->position().toPoint()));
+    }
 }
 
 void SkinScrollBar::mouseReleaseEvent(QMouseEvent* event)
@@ -222,14 +231,17 @@ void SkinScrollBar::mouseReleaseEvent(QMouseEvent* event)
     };
     const bool onNear = stepsOn(NearArrow);
     const bool onFar = stepsOn(FarArrow);
-    if (onNear)
+    if (onNear) {
         step(SliderSingleStepSub);
-    if (onFar)
+    }
+    if (onFar) {
         step(SliderSingleStepAdd);
+    }
     // Anywhere else but the thumb (a cap, the channel, an arrow that does not step) pages
     // once towards the point.
-    if (!onNear && !onFar && !hitRect(Thumb).contains(point) && !pressed(Thumb))
+    if (!onNear && !onFar && !hitRect(Thumb).contains(point) && !pressed(Thumb)) {
         step(along(point) > thumbPosition() ? SliderPageStepAdd : SliderPageStepSub);
+    }
     m_pressed = {};
     update();
 }

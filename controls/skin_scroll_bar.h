@@ -1,6 +1,6 @@
 #pragma once
 
-#include "arrow_repeat.h"
+#include "controls/arrow_repeat.h"
 
 #include <QImage>
 #include <QScrollBar>

@@ -1,6 +1,6 @@
-#include "waveform_geometry.h"
+#include "instruments/waveform_geometry.h"
 
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 #include <algorithm>
 #include <array>
@@ -18,10 +18,12 @@ constexpr double kFarPixel = 1 << 20;
 
 int truncPixel(double v)
 {
-    if (!(v > -kFarPixel))  // also NaN
+    if (!(v > -kFarPixel)) {  // also NaN
         return static_cast<int>(-kFarPixel);
-    if (v > kFarPixel)
+    }
+    if (v > kFarPixel) {
         return static_cast<int>(kFarPixel);
+    }
     return static_cast<int>(v);
 }
 
@@ -68,8 +70,9 @@ int curveX(int left, float xStep, int i)
 
 float curveXStep(const PlotRect& plot, int pointCount)
 {
-    if (pointCount < 2)
+    if (pointCount < 2) {
         return 0.0f;
+    }
     return static_cast<float>(plot.width()) / static_cast<float>(pointCount - 1);
 }
 
@@ -99,8 +102,9 @@ SpeedCurveFrame makeSpeedCurveFrame(const PlotRect& plot, int pointCount, SpeedU
 
 int cursorPoint(int cursorIndex, int step, bool speedView)
 {
-    if (speedView)
+    if (speedView) {
         return cursorIndex / kWaveEntriesPerSecond;
+    }
     return step > 0 ? cursorIndex / step : cursorIndex;
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "speed_unit.h"
+#include "telemetry/speed_unit.h"
 
 struct TelemetryEntry;
 

@@ -1,7 +1,7 @@
-#include "waveform_view.h"
+#include "instruments/waveform_view.h"
 
-#include "skin_palette.h"
-#include "telemetry_table.h"
+#include "skin/skin_palette.h"
+#include "telemetry/telemetry_table.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -41,8 +41,9 @@ QFont cellHeightFont(int cellHeight)
     font.setWeight(QFont::Normal);
     for (int pixels = cellHeight; pixels > 1; --pixels) {
         font.setPixelSize(pixels);
-        if (QFontMetrics(font).height() <= cellHeight)
+        if (QFontMetrics(font).height() <= cellHeight) {
             break;
+        }
     }
     return font;
 }
@@ -92,8 +93,9 @@ void WaveformView::reload()
 
 void WaveformView::setCursorEntry(int index)
 {
-    if (index < 0 || index > m_entryCount)
+    if (index < 0 || index > m_entryCount) {
         return;
+    }
     m_cursorIndex = index;
     update();
 }
@@ -148,8 +150,9 @@ int WaveformView::entryX(const PlotRect& plot, int index) const
 
 QRect WaveformView::peakMarkRect() const
 {
-    if (m_peakIndex < 0 || m_peakIndex > m_entryCount)
+    if (m_peakIndex < 0 || m_peakIndex > m_entryCount) {
         return {};
+    }
     const PlotRect plot = plotRectFor(width(), height());
     const int x = entryX(plot, m_peakIndex);
     return QRect(x - kPeakFlagSize / 2, plot.top, kPeakFlagSize, kPeakFlagSize);
@@ -172,8 +175,9 @@ void WaveformView::mousePressEvent(QMouseEvent* event)
 void WaveformView::drawPeakMark(QPainter& painter, const PlotRect& plot) const
 {
     const QRect flag = peakMarkRect();
-    if (flag.isEmpty())
+    if (flag.isEmpty()) {
         return;
+    }
     const int x = flag.center().x();
     QPen line(QColor(kPeakColor), 1, Qt::DashLine);
     painter.setPen(line);
@@ -194,16 +198,18 @@ const TelemetryEntry* WaveformView::telemetryEntry(int index) const
 
 void WaveformView::paintEvent(QPaintEvent*)
 {
-    if (width() <= 0 || height() <= 0)
+    if (width() <= 0 || height() <= 0) {
         return;
+    }
     const PlotRect plot = plotRectFor(width(), height());
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     // A resized or moved-to-another-screen control needs a layer of its new size.
     if (m_layerStale || m_layerPixels.size() != pixels ||
         m_layerPixels.devicePixelRatio() != ratio) {
-        if (m_layerPixels.size() != pixels)
+        if (m_layerPixels.size() != pixels) {
             m_layerPixels = QPixmap(pixels);
+        }
         m_layerPixels.setDevicePixelRatio(ratio);
         buildLayer(plot);
     }
@@ -220,18 +226,20 @@ void WaveformView::buildLayer(const PlotRect& plot)
     drawLabels(painter, plot);
     drawGrid(painter, plot);
     m_xStep = 0.0f;
-    if (m_speedView)
+    if (m_speedView) {
         drawSpeedCurve(painter, plot);
-    else
+    } else {
         drawGCurves(painter, plot);
+    }
     m_layerStale = false;
 }
 
 void WaveformView::drawLabels(QPainter& painter, const PlotRect& plot) const
 {
     painter.setFont(m_font);
-    for (const ScaleLabel& label : scaleLabels(plot, m_speedView, m_unit))
+    for (const ScaleLabel& label : scaleLabels(plot, m_speedView, m_unit)) {
         drawText(painter, label.x, label.y, palette::kLabel, label.text);
+    }
 }
 
 void WaveformView::drawGrid(QPainter& painter, const PlotRect& plot) const
@@ -257,8 +265,9 @@ void WaveformView::drawGrid(QPainter& painter, const PlotRect& plot) const
 void WaveformView::drawGCurves(QPainter& painter, const PlotRect& plot)
 {
     const int points = gPointCount(m_entryCount, m_step);
-    if (m_entryCount < 2 || points < 2)
+    if (m_entryCount < 2 || points < 2) {
         return;
+    }
     const GCurveFrame frame = makeGCurveFrame(plot, points);
     m_xStep = frame.xStep;
 
@@ -281,8 +290,9 @@ void WaveformView::drawGCurves(QPainter& painter, const PlotRect& plot)
 void WaveformView::drawSpeedCurve(QPainter& painter, const PlotRect& plot)
 {
     const int points = speedPointCount(m_entryCount);
-    if (points < 2)
+    if (points < 2) {
         return;
+    }
     const SpeedCurveFrame frame = makeSpeedCurveFrame(plot, points, m_unit);
     m_xStep = frame.xStep;
 

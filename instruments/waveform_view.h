@@ -1,6 +1,6 @@
 #pragma once
 
-#include "waveform_geometry.h"
+#include "instruments/waveform_geometry.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "map_page.h"
+#include "map/map_page.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "map_track.h"
+#include "map/map_track.h"
 
 QJsonArray trackToJson(const MapTrack& track)
 {

@@ -1,7 +1,7 @@
-#include "map_view.h"
+#include "map/map_view.h"
 
-#include "map_page.h"
-#include "script_call.h"
+#include "map/map_page.h"
+#include "map/script_call.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

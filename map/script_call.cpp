@@ -1,4 +1,4 @@
-#include "script_call.h"
+#include "map/script_call.h"
 
 #include <QJsonDocument>
 

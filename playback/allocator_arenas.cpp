@@ -1,4 +1,4 @@
-#include "allocator_arenas.h"
+#include "playback/allocator_arenas.h"
 
 #include <malloc.h>
 

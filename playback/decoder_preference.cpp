@@ -1,4 +1,4 @@
-#include "decoder_preference.h"
+#include "playback/decoder_preference.h"
 
 #include <gst/gst.h>
 
@@ -25,8 +25,9 @@ std::string preferDecoder(std::span<const char* const> candidates)
     GstRegistry* registry = gst_registry_get();
     for (const char* name : candidates) {
         GstPluginFeature* feature = gst_registry_lookup_feature(registry, name);
-        if (feature == nullptr)
+        if (feature == nullptr) {
             continue;
+        }
         gst_plugin_feature_set_rank(feature, kPreferredRank);
         gst_object_unref(feature);
         return name;

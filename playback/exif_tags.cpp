@@ -1,4 +1,4 @@
-#include "exif_tags.h"
+#include "playback/exif_tags.h"
 
 #include <libexif/exif-data.h>
 

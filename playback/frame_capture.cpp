@@ -1,6 +1,6 @@
-#include "frame_capture.h"
+#include "playback/frame_capture.h"
 
-#include "jpeg_writer.h"
+#include "playback/jpeg_writer.h"
 
 #include <cstring>
 
@@ -8,8 +8,9 @@ namespace {
 
 void putLe32(std::uint8_t* at, std::uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
 }
 
 void putLe16(std::uint8_t* at, std::uint16_t value)
@@ -34,8 +35,9 @@ std::uint16_t le16(const std::uint8_t* at)
 std::vector<std::uint8_t> makeFrameBlock(const std::uint8_t* bgrx, int width, int height,
                                          int stride)
 {
-    if (bgrx == nullptr || width <= 0 || height <= 0 || stride < width * 4)
+    if (bgrx == nullptr || width <= 0 || height <= 0 || stride < width * 4) {
         return {};
+    }
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     std::vector<std::uint8_t> block(kFrameHeaderSize + rowBytes * height, 0);
     std::uint8_t* header = block.data();
@@ -57,19 +59,22 @@ std::vector<std::uint8_t> makeFrameBlock(const std::uint8_t* bgrx, int width, in
 int saveFrameBlock(const std::vector<std::uint8_t>& block, const QString& fileName,
                    const SnapshotTags* tags)
 {
-    if (block.size() < static_cast<std::size_t>(kFrameHeaderSize))
+    if (block.size() < static_cast<std::size_t>(kFrameHeaderSize)) {
         return 0;
+    }
     const auto width = static_cast<std::int32_t>(le32(block.data() + 4));
     const auto height = static_cast<std::int32_t>(le32(block.data() + 8));
     const int bitCount = le16(block.data() + 14);
-    if (width <= 0 || height <= 0 || (bitCount != 24 && bitCount != 32))
+    if (width <= 0 || height <= 0 || (bitCount != 24 && bitCount != 32)) {
         return 0;
+    }
     const int bytesPerPixel = bitCount / 8;
     const auto expected = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) *
                               static_cast<std::uint64_t>(bytesPerPixel) +
                           kFrameHeaderSize;
-    if (block.size() != expected)
+    if (block.size() != expected) {
         return 0;
+    }
     return writeJpegFrame(block.data() + kFrameHeaderSize, width, height, bytesPerPixel, fileName,
                           tags);
 }

@@ -1,4 +1,4 @@
-#include "frame_mailbox.h"
+#include "playback/frame_mailbox.h"
 
 #include <QWidget>
 
@@ -25,16 +25,18 @@ void FrameMailbox::post(GstSample* sample)
                 receiver, [receiver] { receiver->update(); }, Qt::QueuedConnection);
         }
     }
-    if (replaced != nullptr)
+    if (replaced != nullptr) {
         gst_sample_unref(replaced);
+    }
 }
 
 FrameMailbox::Newest FrameMailbox::take()
 {
     std::lock_guard lock(m_mutex);
     m_repaintAsked = false;
-    if (m_sample == nullptr)
+    if (m_sample == nullptr) {
         return {};
+    }
     return {gst_sample_ref(m_sample), m_posted};
 }
 
@@ -46,8 +48,9 @@ void FrameMailbox::clear()
         dropped = m_sample;
         m_sample = nullptr;
     }
-    if (dropped != nullptr)
+    if (dropped != nullptr) {
         gst_sample_unref(dropped);
+    }
 }
 
 void FrameMailbox::detach()

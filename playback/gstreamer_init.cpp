@@ -1,6 +1,6 @@
-#include "gstreamer_init.h"
+#include "playback/gstreamer_init.h"
 
-#include "decoder_preference.h"
+#include "playback/decoder_preference.h"
 
 #include <gst/gst.h>
 
@@ -8,9 +8,10 @@ bool initGStreamer(QString* reason)
 {
     GError* error = nullptr;
     if (!gst_init_check(nullptr, nullptr, &error)) {
-        if (reason != nullptr)
+        if (reason != nullptr) {
             *reason =
                 QString::fromUtf8(error != nullptr ? error->message : "GStreamer did not start");
+        }
         g_clear_error(&error);
         return false;
     }

@@ -1,6 +1,6 @@
-#include "jpeg_writer.h"
+#include "playback/jpeg_writer.h"
 
-#include "exif_tags.h"
+#include "playback/exif_tags.h"
 
 #include <QSaveFile>
 
@@ -110,17 +110,20 @@ bool validFrame(const std::uint8_t* pixels, int width, int height, int bytesPerP
 int writeJpegFrame(const std::uint8_t* pixels, int width, int height, int bytesPerPixel,
                    const QString& fileName, const SnapshotTags* tags)
 {
-    if (!validFrame(pixels, width, height, bytesPerPixel))
+    if (!validFrame(pixels, width, height, bytesPerPixel)) {
         return 0;
+    }
     std::vector<unsigned char> line(static_cast<std::size_t>(width) * 3);
     const std::vector<unsigned char> exif =
         tags ? exifSegment(*tags, width, height) : std::vector<unsigned char>();
-    if (exif.size() > kMaxMarkerBytes)
+    if (exif.size() > kMaxMarkerBytes) {
         return 0;
+    }
 
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
         return 0;
+    }
 
     Compression job{};
     const FrameSource frame{pixels, width, height, bytesPerPixel, &exif};

@@ -1,4 +1,4 @@
-#include "media_engine.h"
+#include "playback/media_engine.h"
 
 VideoOutput::~VideoOutput() = default;
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "playback_result.h"
+#include "playback/playback_result.h"
 
 struct SnapshotTags;
 

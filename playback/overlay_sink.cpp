@@ -1,4 +1,4 @@
-#include "overlay_sink.h"
+#include "playback/overlay_sink.h"
 
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -14,8 +14,9 @@ constexpr GstClockTime kConvertTimeout = 3 * GST_SECOND;
 GstElement* openedSink(const char* factory)
 {
     GstElement* sink = gst_element_factory_make(factory, nullptr);
-    if (sink == nullptr)
+    if (sink == nullptr) {
         return nullptr;
+    }
     gst_object_ref_sink(sink);
     if (gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_SUCCESS) {
         gst_element_set_state(sink, GST_STATE_NULL);
@@ -45,8 +46,9 @@ GstElement* withSizeFilter(GstElement* sink)
 // The element that draws: the sink itself, or the one inside the size bin.
 GstElement* overlayOf(GstElement* sink)
 {
-    if (!GST_IS_BIN(sink))
+    if (!GST_IS_BIN(sink)) {
         return GST_IS_VIDEO_OVERLAY(sink) ? GST_ELEMENT(gst_object_ref(sink)) : nullptr;
+    }
     return gst_bin_get_by_interface(GST_BIN(sink), GST_TYPE_VIDEO_OVERLAY);
 }
 
@@ -57,12 +59,14 @@ GstElement* makeOverlaySink(const QString& platformName)
     // Only X11 for now: on Wayland a widget's window id is not the wl_surface that
     // waylandsink and glimagesink draw into, and they need the application's
     // wl_display handed over as a context besides.
-    if (platformName != QLatin1String("xcb"))
+    if (platformName != QLatin1String("xcb")) {
         return nullptr;
+    }
     for (const char* factory : {"xvimagesink", "ximagesink"}) {
         GstElement* sink = openedSink(factory);
-        if (sink == nullptr)
+        if (sink == nullptr) {
             continue;
+        }
         g_object_set(sink, "enable-last-sample", TRUE, nullptr);
         gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(sink), FALSE);
         const bool scales = g_strcmp0(factory, "ximagesink") != 0;
@@ -87,11 +91,13 @@ void setOverlayWindow(GstElement* sink, unsigned long handle)
 
 bool fitOverlaySink(GstElement* sink, QSize pixels)
 {
-    if (!GST_IS_BIN(sink) || pixels.isEmpty())
+    if (!GST_IS_BIN(sink) || pixels.isEmpty()) {
         return false;
+    }
     GstElement* filter = gst_bin_get_by_name(GST_BIN(sink), kSizeFilterName);
-    if (filter == nullptr)
+    if (filter == nullptr) {
         return false;
+    }
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, pixels.width(),
                                         "height", G_TYPE_INT, pixels.height(), "pixel-aspect-ratio",
                                         GST_TYPE_FRACTION, 1, 1, nullptr);
@@ -119,8 +125,9 @@ OverlayFrameCounts overlayFrameCounts(GstElement* sink)
 {
     OverlayFrameCounts counts;
     GstElement* overlay = overlayOf(sink);
-    if (overlay == nullptr)
+    if (overlay == nullptr) {
         return counts;
+    }
     GstStructure* stats = nullptr;
     g_object_get(overlay, "stats", &stats, nullptr);
     guint64 rendered = 0;
@@ -136,12 +143,14 @@ OverlayFrameCounts overlayFrameCounts(GstElement* sink)
 
 GstSample* bgrxSample(GstSample* sample, QSize size)
 {
-    if (sample == nullptr)
+    if (sample == nullptr) {
         return nullptr;
+    }
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
-    if (!size.isEmpty())
+    if (!size.isEmpty()) {
         gst_caps_set_simple(caps, "width", G_TYPE_INT, size.width(), "height", G_TYPE_INT,
                             size.height(), "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+    }
     GError* error = nullptr;
     GstSample* converted = gst_video_convert_sample(sample, caps, kConvertTimeout, &error);
     g_clear_error(&error);

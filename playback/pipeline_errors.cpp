@@ -1,4 +1,4 @@
-#include "pipeline_errors.h"
+#include "playback/pipeline_errors.h"
 
 #include <gst/gst.h>
 
@@ -6,18 +6,23 @@ namespace {
 
 PlaybackError errorKind(const GError* error)
 {
-    if (error == nullptr)
+    if (error == nullptr) {
         return PlaybackError::Failed;
+    }
     if (error->domain == GST_RESOURCE_ERROR && (error->code == GST_RESOURCE_ERROR_NOT_FOUND ||
-                                                error->code == GST_RESOURCE_ERROR_OPEN_READ))
+                                                error->code == GST_RESOURCE_ERROR_OPEN_READ)) {
         return PlaybackError::FileNotFound;
-    if (error->domain == GST_STREAM_ERROR &&
-        (error->code == GST_STREAM_ERROR_CODEC_NOT_FOUND || error->code == GST_STREAM_ERROR_DECODE))
+    }
+    if (error->domain == GST_STREAM_ERROR && (error->code == GST_STREAM_ERROR_CODEC_NOT_FOUND ||
+                                              error->code == GST_STREAM_ERROR_DECODE)) {
         return PlaybackError::NoDecoder;
-    if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN)
+    }
+    if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN) {
         return PlaybackError::NoDecoder;
-    if (error->domain == GST_STREAM_ERROR)
+    }
+    if (error->domain == GST_STREAM_ERROR) {
         return PlaybackError::UnsupportedStream;
+    }
     return PlaybackError::Failed;
 }
 

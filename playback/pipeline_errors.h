@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback_result.h"
+#include "playback/playback_result.h"
 
 typedef struct _GstMessage GstMessage;
 

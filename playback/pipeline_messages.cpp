@@ -1,4 +1,4 @@
-#include "pipeline_messages.h"
+#include "playback/pipeline_messages.h"
 
 #include <gst/gst.h>
 
@@ -43,8 +43,9 @@ void PipelineMessageQueue::setWakeUp(std::function<void()> wakeUp)
     std::lock_guard lock(m_mutex);
     m_wakeUp = std::move(wakeUp);
     m_woken = false;
-    if (!m_messages.empty())
+    if (!m_messages.empty()) {
         wakeLocked();
+    }
 }
 
 std::vector<GstMessage*> PipelineMessageQueue::takeAll()
@@ -77,8 +78,9 @@ bool PipelineMessageQueue::errorQueuedLocked() const
 
 void PipelineMessageQueue::clear()
 {
-    for (GstMessage* message : takeAll())
+    for (GstMessage* message : takeAll()) {
         gst_message_unref(message);
+    }
 }
 
 void PipelineMessageQueue::collect(GstMessage* message)
@@ -86,21 +88,24 @@ void PipelineMessageQueue::collect(GstMessage* message)
     // Only what the engine acts on is kept; the rest (state changes, tags,
     // stream status) would only wake the owner for nothing.
     const GstMessageType type = GST_MESSAGE_TYPE(message);
-    if (type != GST_MESSAGE_EOS && type != GST_MESSAGE_ERROR)
+    if (type != GST_MESSAGE_EOS && type != GST_MESSAGE_ERROR) {
         return;
+    }
     {
         std::lock_guard lock(m_mutex);
         m_messages.push_back(gst_message_ref(message));
         wakeLocked();
     }
-    if (type == GST_MESSAGE_ERROR)
+    if (type == GST_MESSAGE_ERROR) {
         m_errorQueued.notify_all();
+    }
 }
 
 void PipelineMessageQueue::wakeLocked()
 {
-    if (!m_wakeUp || m_woken)
+    if (!m_wakeUp || m_woken) {
         return;
+    }
     m_woken = true;
     m_wakeUp();
 }

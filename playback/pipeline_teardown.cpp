@@ -1,6 +1,6 @@
-#include "pipeline_teardown.h"
+#include "playback/pipeline_teardown.h"
 
-#include "allocator_arenas.h"
+#include "playback/allocator_arenas.h"
 
 #include <gst/gst.h>
 

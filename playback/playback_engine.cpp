@@ -1,13 +1,13 @@
-#include "playback_engine.h"
+#include "playback/playback_engine.h"
 
-#include "frame_capture.h"
-#include "gstreamer_init.h"
-#include "overlay_sink.h"
-#include "pipeline_errors.h"
-#include "recording_check.h"
-#include "video_sink.h"
-#include "video_surface.h"
-#include "video_widget.h"
+#include "playback/frame_capture.h"
+#include "playback/gstreamer_init.h"
+#include "playback/overlay_sink.h"
+#include "playback/pipeline_errors.h"
+#include "playback/recording_check.h"
+#include "playback/video_sink.h"
+#include "playback/video_surface.h"
+#include "playback/video_widget.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -44,8 +44,9 @@ double linearFromCentibels(int centibels)
 
 int centibelsFromLinear(double linear)
 {
-    if (!(linear > 0.0))
+    if (!(linear > 0.0)) {
         return kMinCentibels;
+    }
     const long centibels = std::lround(2000.0 * std::log10(linear));
     return static_cast<int>(std::clamp<long>(centibels, kMinCentibels, 0));
 }
@@ -78,8 +79,9 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
         close();
         return {PlaybackError::InvalidArgument, QStringLiteral("No video widget to draw into.")};
     }
-    if (m_playbin != nullptr)
+    if (m_playbin != nullptr) {
         releaseAll();
+    }
 
     m_videoWindow = videoWindow;
     if (m_videoWindow) {
@@ -104,8 +106,9 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
     });
     const PlaybackResult placement = initVideoWindow();
     setState(PlayState::Paused);
-    if (m_videoWindow)
+    if (m_videoWindow) {
         m_videoWindow->setFocus();
+    }
     return placement;
 }
 
@@ -118,8 +121,9 @@ QString PlaybackEngine::fileName() const
 // block on a special file, or take minutes over an index of thousands of tracks.
 PlaybackResult PlaybackEngine::openPipeline()
 {
-    if (PlaybackResult refused = checkRecording(m_path); !refused)
+    if (PlaybackResult refused = checkRecording(m_path); !refused) {
         return refused;
+    }
     const PlaybackResult result = buildPipeline();
     return result ? cue() : result;
 }
@@ -127,8 +131,9 @@ PlaybackResult PlaybackEngine::openPipeline()
 PlaybackResult PlaybackEngine::buildPipeline()
 {
     m_playbin = gst_element_factory_make("playbin", "recording");
-    if (m_playbin == nullptr)
+    if (m_playbin == nullptr) {
         return {PlaybackError::Failed, QStringLiteral("GStreamer has no playbin.")};
+    }
     gst_object_ref_sink(m_playbin);
 
     m_events = std::make_shared<PipelineMessageQueue>();
@@ -137,28 +142,32 @@ PlaybackResult PlaybackEngine::buildPipeline()
     gst_object_unref(bus);
 
     gchar* uri = gst_filename_to_uri(m_path.c_str(), nullptr);
-    if (uri == nullptr)
+    if (uri == nullptr) {
         return {PlaybackError::FileNotFound, QStringLiteral("The name is not a path.")};
+    }
     m_videoSink = makeOverlayOutput();
     if (m_videoSink == nullptr) {
         m_frames = std::make_shared<FrameGate>(m_videoWindow ? m_videoWindow->mailbox() : nullptr);
         m_videoSink = makeVideoSink(m_frames);
     }
-    if (m_videoSink != nullptr)
+    if (m_videoSink != nullptr) {
         g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink,
                      nullptr);
+    }
     g_free(uri);
-    if (m_videoSink == nullptr)
+    if (m_videoSink == nullptr) {
         return {PlaybackError::Failed, QStringLiteral("No video output.")};
+    }
 
     const QString output = m_audioSink.isEmpty() ? QString(kDefaultAudioSink) : m_audioSink;
     GError* error = nullptr;
     GstElement* audioSink =
         gst_parse_bin_from_description(("volume ! " + output).toUtf8().constData(), TRUE, &error);
     g_clear_error(&error);
-    if (audioSink == nullptr)
+    if (audioSink == nullptr) {
         return {PlaybackError::InvalidArgument,
                 QStringLiteral("The audio output cannot be built.")};
+    }
     g_object_set(m_playbin, "audio-sink", audioSink, nullptr);
     // The system clock drives the pipeline, whatever the audio output offers.
     GstClock* clock = gst_system_clock_obtain();
@@ -174,11 +183,13 @@ PlaybackResult PlaybackEngine::cue()
     const auto settled = change == GST_STATE_CHANGE_ASYNC
                              ? static_cast<GstStateChangeReturn>(settle(kCueTimeout))
                              : change;
-    if (settled == GST_STATE_CHANGE_SUCCESS || settled == GST_STATE_CHANGE_NO_PREROLL)
+    if (settled == GST_STATE_CHANGE_SUCCESS || settled == GST_STATE_CHANGE_NO_PREROLL) {
         return {};
-    if (settled == GST_STATE_CHANGE_ASYNC && !m_events->hasError())
+    }
+    if (settled == GST_STATE_CHANGE_ASYNC && !m_events->hasError()) {
         return {PlaybackError::TimedOut,
                 QStringLiteral("No picture within %1 s.").arg(kCueTimeout.count() / 1000)};
+    }
     return failedStatus();
 }
 
@@ -191,8 +202,9 @@ int PlaybackEngine::settle(std::chrono::milliseconds bound) const
     const auto slices = std::max<std::int64_t>(1, bound.count() * GST_MSECOND / kSettleSlice);
     GstStateChangeReturn result = GST_STATE_CHANGE_ASYNC;
     for (std::int64_t i = 0; i < slices && result == GST_STATE_CHANGE_ASYNC; ++i) {
-        if (m_events->hasError())
+        if (m_events->hasError()) {
             break;
+        }
         result = gst_element_get_state(m_playbin, nullptr, nullptr, kSettleSlice);
     }
     return result;
@@ -205,8 +217,9 @@ PlaybackResult PlaybackEngine::failedStatus()
     m_events->waitForError(kErrorMessageWait);
     std::optional<PlaybackResult> result;
     for (GstMessage* message : m_events->takeAll()) {
-        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !result)
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !result) {
             result = parsePipelineError(message);
+        }
         gst_message_unref(message);
     }
     return result.value_or(PlaybackResult(PlaybackError::Failed));
@@ -216,18 +229,21 @@ std::optional<QSize> PlaybackEngine::nativeVideoSize() const
 {
     gint videoStreams = 0;
     g_object_get(m_playbin, "n-video", &videoStreams, nullptr);
-    if (videoStreams <= 0 || m_videoSink == nullptr)
+    if (videoStreams <= 0 || m_videoSink == nullptr) {
         return std::nullopt;
+    }
     QSize size(0, 0);
     // The decoded stream's size: an overlay sink may be given frames scaled to its window.
     GstPad* pad = nullptr;
     g_signal_emit_by_name(m_playbin, "get-video-pad", 0, &pad);
-    if (pad == nullptr)
+    if (pad == nullptr) {
         return size;
+    }
     if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
         GstVideoInfo info;
-        if (gst_video_info_from_caps(&info, caps))
+        if (gst_video_info_from_caps(&info, caps)) {
             size = QSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info));
+        }
         gst_caps_unref(caps);
     }
     gst_object_unref(pad);
@@ -238,10 +254,12 @@ std::optional<QSize> PlaybackEngine::nativeVideoSize() const
 PlaybackResult PlaybackEngine::initVideoWindow()
 {
     const std::optional<QSize> size = nativeVideoSize();
-    if (size && m_videoWindow)
+    if (size && m_videoWindow) {
         m_videoWindow->setVideoSize(size);
-    if (m_videoWindow && m_overlay)
+    }
+    if (m_videoWindow && m_overlay) {
         m_videoWindow->setSurfaceShown(true);
+    }
     return {};
 }
 
@@ -250,11 +268,13 @@ PlaybackResult PlaybackEngine::initVideoWindow()
 // widget's mailbox. The surface's window exists before the pipeline cues.
 GstElement* PlaybackEngine::makeOverlayOutput()
 {
-    if (!m_videoWindow)
+    if (!m_videoWindow) {
         return nullptr;
+    }
     GstElement* sink = makeOverlaySink(QGuiApplication::platformName());
-    if (sink == nullptr)
+    if (sink == nullptr) {
         return nullptr;
+    }
     VideoSurface* surface = m_videoWindow->videoSurface();
     surface->attach(sink);
     m_overlay = true;
@@ -270,8 +290,9 @@ void PlaybackEngine::renderAgain()
     GstState current = GST_STATE_NULL;
     if (m_playbin == nullptr ||
         gst_element_get_state(m_playbin, &current, nullptr, 0) != GST_STATE_CHANGE_SUCCESS ||
-        current != GST_STATE_PAUSED)
+        current != GST_STATE_PAUSED) {
         return;
+    }
     seek(position());
 }
 
@@ -280,8 +301,9 @@ GstSample* PlaybackEngine::shownFrame() const
 {
     GstSample* sample = nullptr;
     g_object_get(m_playbin, "sample", &sample, nullptr);
-    if (sample == nullptr || !m_overlay)
+    if (sample == nullptr || !m_overlay) {
         return sample;
+    }
     GstSample* converted = bgrxSample(sample, nativeVideoSize().value_or(QSize()));
     gst_sample_unref(sample);
     return converted;
@@ -291,10 +313,12 @@ GstSample* PlaybackEngine::shownFrame() const
 // the frame instead.
 void PlaybackEngine::holdStillPicture()
 {
-    if (!m_videoWindow)
+    if (!m_videoWindow) {
         return;
-    if (GstSample* still = shownFrame())
+    }
+    if (GstSample* still = shownFrame()) {
         m_videoWindow->mailbox()->post(still);
+    }
     m_videoWindow->setSurfaceShown(false);
 }
 
@@ -311,8 +335,9 @@ void PlaybackEngine::releaseAll()
         }
         m_overlay = false;
     }
-    if (m_frames != nullptr)
+    if (m_frames != nullptr) {
         m_frames->close();
+    }
     if (m_playbin != nullptr) {
         GstBus* bus = gst_element_get_bus(m_playbin);
         PipelineMessageQueue::detach(bus);
@@ -336,34 +361,40 @@ void PlaybackEngine::close()
     m_path.clear();
     m_errorPosition = 0.0;
     setState(PlayState::Closed);
-    if (m_videoWindow)
+    if (m_videoWindow) {
         m_videoWindow->update();
+    }
 }
 
 void PlaybackEngine::setState(PlayState state)
 {
-    if (state == m_state)
+    if (state == m_state) {
         return;
+    }
     m_state = state;
     emit stateChanged(state);
 }
 
 PlaybackResult PlaybackEngine::changeState(int gstState)
 {
-    if (m_playbin == nullptr)
+    if (m_playbin == nullptr) {
         return {};
+    }
     const auto change = gst_element_set_state(m_playbin, static_cast<GstState>(gstState));
-    if (change == GST_STATE_CHANGE_FAILURE)
+    if (change == GST_STATE_CHANGE_FAILURE) {
         return {PlaybackError::Failed, QStringLiteral("The pipeline refused to change state.")};
-    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED)
+    }
+    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED) {
         m_videoWindow->setSurfaceShown(true);
+    }
     return {};
 }
 
 PlaybackResult PlaybackEngine::togglePlay()
 {
-    if (m_playbin == nullptr)
+    if (m_playbin == nullptr) {
         return {};
+    }
     const bool start = m_state == PlayState::Paused || m_state == PlayState::Stopped;
     const PlaybackResult result = changeState(start ? GST_STATE_PLAYING : GST_STATE_PAUSED);
     if (result) {
@@ -375,22 +406,26 @@ PlaybackResult PlaybackEngine::togglePlay()
 
 PlaybackResult PlaybackEngine::pause()
 {
-    if (m_playbin == nullptr)
+    if (m_playbin == nullptr) {
         return {};
+    }
     const PlaybackResult result = changeState(GST_STATE_PAUSED);
-    if (result)
+    if (result) {
         setState(PlayState::Paused);
+    }
     return result;
 }
 
 PlaybackResult PlaybackEngine::stop()
 {
-    if (m_playbin == nullptr || (m_state != PlayState::Paused && m_state != PlayState::Running))
+    if (m_playbin == nullptr || (m_state != PlayState::Paused && m_state != PlayState::Running)) {
         return {};
+    }
     // Paused at 0 rather than torn down, so that the first frame shows.
     const PlaybackResult result = changeState(GST_STATE_PAUSED);
-    if (!result)
+    if (!result) {
         return result;
+    }
     setState(PlayState::Stopped);
     return seek(0.0);
 }
@@ -398,25 +433,30 @@ PlaybackResult PlaybackEngine::stop()
 double PlaybackEngine::position() const
 {
     gint64 position = 0;
-    if (m_playbin == nullptr)
+    if (m_playbin == nullptr) {
         return 0.0;
-    if (!gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position))
+    }
+    if (!gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position)) {
         return m_errorPosition;
+    }
     return static_cast<double>(position) / GST_SECOND;
 }
 
 PlaybackResult PlaybackEngine::setPosition(double seconds)
 {
-    if (m_playbin == nullptr)
+    if (m_playbin == nullptr) {
         return {};
+    }
     return seek(seconds);
 }
 
 double PlaybackEngine::duration() const
 {
     gint64 duration = 0;
-    if (m_playbin == nullptr || !gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration))
+    if (m_playbin == nullptr ||
+        !gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration)) {
         return 0.0;
+    }
     return static_cast<double>(duration) / GST_SECOND;
 }
 
@@ -426,20 +466,24 @@ PlaybackResult PlaybackEngine::seek(double seconds)
     const auto position = static_cast<gint64>(std::max(0.0, seconds) * GST_SECOND);
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     const bool accepted = gst_element_seek_simple(m_playbin, GST_FORMAT_TIME, flags, position);
-    if (!accepted)
+    if (!accepted) {
         return {PlaybackError::Failed, QStringLiteral("The pipeline refused the seek.")};
+    }
     const int settled = settle(kSeekTimeout);
-    if (settled == GST_STATE_CHANGE_FAILURE || m_events->hasError())
+    if (settled == GST_STATE_CHANGE_FAILURE || m_events->hasError()) {
         return {PlaybackError::Failed, QStringLiteral("The seek failed.")};
-    if (settled == GST_STATE_CHANGE_ASYNC)
+    }
+    if (settled == GST_STATE_CHANGE_ASYNC) {
         return {PlaybackError::TimedOut, QStringLiteral("The seek did not finish in time.")};
+    }
     return {};
 }
 
 int PlaybackEngine::volumeLevel() const
 {
-    if (m_playbin == nullptr)
+    if (m_playbin == nullptr) {
         return 0;
+    }
     gdouble linear = 1.0;
     g_object_get(m_playbin, "volume", &linear, nullptr);
     return 10 - std::abs(centibelsFromLinear(linear) / 300);
@@ -449,24 +493,28 @@ void PlaybackEngine::setVolumeLevel(int level)
 {
     const int centibels = level * 300 - 3000;
     // A level outside the eleven steps is refused, not clamped.
-    if (m_playbin == nullptr || centibels < kMinCentibels || centibels > 0)
+    if (m_playbin == nullptr || centibels < kMinCentibels || centibels > 0) {
         return;
+    }
     g_object_set(m_playbin, "volume", linearFromCentibels(centibels), nullptr);
 }
 
 void PlaybackEngine::setFullScreen(bool on)
 {
-    if (m_playbin != nullptr && m_videoWindow)
+    if (m_playbin != nullptr && m_videoWindow) {
         m_videoWindow->setFullScreen(on);
+    }
 }
 
 bool PlaybackEngine::captureFrame(const QString& fileName, const SnapshotTags* tags)
 {
-    if (m_playbin == nullptr)
+    if (m_playbin == nullptr) {
         return false;
+    }
     GstSample* sample = shownFrame();
-    if (sample == nullptr)
+    if (sample == nullptr) {
         return false;
+    }
     GstVideoInfo info;
     GstVideoFrame frame;
     GstCaps* caps = gst_sample_get_caps(sample);
@@ -493,19 +541,22 @@ void PlaybackEngine::takePipelineMessages()
     std::optional<PlaybackResult> error;
     bool ended = false;
     for (GstMessage* message : m_events->takeAll()) {
-        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !error)
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !error) {
             error = parsePipelineError(message);
+        }
         ended = ended || GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
         gst_message_unref(message);
     }
-    if (m_playbin == nullptr)
+    if (m_playbin == nullptr) {
         return;
+    }
     // An error outweighs an end that follows it: the rest was never played. A pipeline
     // often posts more than one error as it breaks; once stopped by the first (or by the
     // user), the others are stale and must not fail the recording again.
     if (error) {
-        if (m_state != PlayState::Stopped)
+        if (m_state != PlayState::Stopped) {
             stopAfterError(*error);
+        }
         return;
     }
     // An end that comes after a stop is stale: the stop has already rewound.
@@ -518,13 +569,16 @@ void PlaybackEngine::takePipelineMessages()
 // The end of the stream: back to 0, paused there so that the first frame shows.
 PlaybackResult PlaybackEngine::rewindToStart()
 {
-    if (PlaybackResult paused = changeState(GST_STATE_PAUSED); !paused)
+    if (PlaybackResult paused = changeState(GST_STATE_PAUSED); !paused) {
         return paused;
+    }
     if (!seek(0.0)) {
-        if (PlaybackResult ready = changeState(GST_STATE_READY); !ready)
+        if (PlaybackResult ready = changeState(GST_STATE_READY); !ready) {
             return ready;
-        if (PlaybackResult paused = changeState(GST_STATE_PAUSED); !paused)
+        }
+        if (PlaybackResult paused = changeState(GST_STATE_PAUSED); !paused) {
             return paused;
+        }
     }
     setState(PlayState::Stopped);
     return {};
@@ -536,8 +590,9 @@ PlaybackResult PlaybackEngine::rewindToStart()
 void PlaybackEngine::stopAfterError(const PlaybackResult& error)
 {
     m_errorPosition = position();
-    if (m_overlay)
+    if (m_overlay) {
         holdStillPicture();
+    }
     changeState(GST_STATE_READY);
     setState(PlayState::Stopped);
     emit failed(error.reason());

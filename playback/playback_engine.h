@@ -1,9 +1,9 @@
 #pragma once
 
-#include "media_engine.h"
-#include "pipeline_messages.h"
-#include "pipeline_teardown.h"
-#include "playback_result.h"
+#include "playback/media_engine.h"
+#include "playback/pipeline_messages.h"
+#include "playback/pipeline_teardown.h"
+#include "playback/playback_result.h"
 
 #include <QPointer>
 #include <QSize>

@@ -1,6 +1,6 @@
-#include "recording_check.h"
+#include "playback/recording_check.h"
 
-#include "atom_walker.h"
+#include "telemetry/atom_walker.h"
 
 #include <cstring>
 #include <filesystem>
@@ -24,20 +24,23 @@ struct TopLevelAtom
 std::optional<TopLevelAtom> readTopLevelAtom(BinaryFile& file, uint64_t at)
 {
     unsigned char header[16];
-    if (!file.readExact(at, header, 8))
+    if (!file.readExact(at, header, 8)) {
         return std::nullopt;
+    }
     uint64_t size = loadBE32(header);
     uint64_t headerSize = 8;
     if (size == 1) {
-        if (!file.readExact(at + 8, header + 8, 8))
+        if (!file.readExact(at + 8, header + 8, 8)) {
             return std::nullopt;
+        }
         size = uint64_t{loadBE32(header + 8)} << 32 | loadBE32(header + 12);
         headerSize = 16;
     } else if (size == 0) {
         size = file.size() - at;
     }
-    if (size < headerSize)
+    if (size < headerSize) {
         return std::nullopt;
+    }
     TopLevelAtom atom;
     std::memcpy(atom.type, header + 4, 4);
     // A cut recording's last atom reaches past the end of the file.
@@ -53,12 +56,15 @@ std::optional<QString> indexRefusal(BinaryFile& file, Span moov)
     int children = 0;
     int tracks = 0;
     while (const std::optional<AtomHeader> atom = walker.next()) {
-        if (atom->is("trak") && ++tracks > kMaxTracks)
+        if (atom->is("trak") && ++tracks > kMaxTracks) {
             return QStringLiteral("its index declares more than %1 tracks").arg(kMaxTracks);
-        if (atom->is("cmov"))
+        }
+        if (atom->is("cmov")) {
             return QStringLiteral("its index is compressed");
-        if (++children > kMaxSkippedAtoms + kMaxTracks)
+        }
+        if (++children > kMaxSkippedAtoms + kMaxTracks) {
             return QStringLiteral("its index has more entries than a camera writes");
+        }
     }
     return std::nullopt;
 }
@@ -66,8 +72,9 @@ std::optional<QString> indexRefusal(BinaryFile& file, Span moov)
 bool opensQuickTime(const TopLevelAtom& first)
 {
     for (const char* type : {"ftyp", "moov", "mdat", "free", "skip", "wide"}) {
-        if (std::memcmp(first.type, type, 4) == 0)
+        if (std::memcmp(first.type, type, 4) == 0) {
             return true;
+        }
     }
     return false;
 }
@@ -82,18 +89,22 @@ std::optional<QString> recordingRefusal(BinaryFile& file)
     uint64_t at = 0;
     bool quickTime = false;
     for (int count = 0; at < file.size(); ++count) {
-        if (count == kMaxTopLevelAtoms)
+        if (count == kMaxTopLevelAtoms) {
             return QStringLiteral("it has more top-level entries than a camera writes");
+        }
         const std::optional<TopLevelAtom> atom = readTopLevelAtom(file, at);
-        if (!atom)
+        if (!atom) {
             return std::nullopt;
-        if (std::memcmp(atom->type, "moov", 4) == 0)
+        }
+        if (std::memcmp(atom->type, "moov", 4) == 0) {
             return indexRefusal(file, atom->content);
+        }
         quickTime = quickTime || (count == 0 && opensQuickTime(*atom));
         at = atom->end;
     }
-    if (quickTime)
+    if (quickTime) {
         return QStringLiteral("it has no index; the recording was cut off before it was written");
+    }
     return std::nullopt;
 }
 
@@ -103,16 +114,21 @@ PlaybackResult checkRecording(const std::string& path)
 {
     std::error_code error;
     const std::filesystem::file_status found = std::filesystem::status(path, error);
-    if (found.type() == std::filesystem::file_type::not_found)
+    if (found.type() == std::filesystem::file_type::not_found) {
         return {PlaybackError::FileNotFound, QStringLiteral("No such file.")};
-    if (error)
+    }
+    if (error) {
         return {PlaybackError::FileNotFound, QString::fromStdString(error.message())};
-    if (found.type() != std::filesystem::file_type::regular)
+    }
+    if (found.type() != std::filesystem::file_type::regular) {
         return {PlaybackError::InvalidArgument, QStringLiteral("It is not a regular file.")};
+    }
     BinaryFile file;
-    if (!file.open(path))
+    if (!file.open(path)) {
         return {};
-    if (const std::optional<QString> reason = recordingRefusal(file))
+    }
+    if (const std::optional<QString> reason = recordingRefusal(file)) {
         return {PlaybackError::UnsupportedStream, QStringLiteral("Not played: %1.").arg(*reason)};
+    }
     return {};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pipeline_errors.h"
+#include "playback/pipeline_errors.h"
 
 #include <string>
 

@@ -1,11 +1,12 @@
-#include "video_placement.h"
+#include "playback/video_placement.h"
 
 QRect placeVideo(QSize video, QSize area)
 {
     const int areaWidth = area.width();
     const int areaHeight = area.height();
-    if (video.width() < 1 || video.height() < 1)
+    if (video.width() < 1 || video.height() < 1) {
         return QRect(0, 0, areaWidth, areaHeight);
+    }
 
     // Truncated toward zero, so the picture never spills a pixel past the area; single
     // precision, as the placement has always been computed, so no picture moves by a pixel.
@@ -15,8 +16,9 @@ QRect placeVideo(QSize video, QSize area)
     if (areaWidth < width) {
         width = areaWidth;
         height = static_cast<int>(static_cast<float>(areaWidth) / aspect);
-        if (areaHeight < height)
+        if (areaHeight < height) {
             height = areaHeight;
+        }
     }
     const int left = (areaWidth - width) / 2;
     const int top = (areaHeight - height) / 2;

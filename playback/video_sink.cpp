@@ -1,4 +1,4 @@
-#include "video_sink.h"
+#include "playback/video_sink.h"
 
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
@@ -12,15 +12,17 @@ constexpr gint64 kMaxLateness = 20 * GST_MSECOND;
 
 GstFlowReturn onNewSample(GstAppSink* sink, gpointer gate)
 {
-    if (GstSample* sample = gst_app_sink_pull_sample(sink))
+    if (GstSample* sample = gst_app_sink_pull_sample(sink)) {
         (*static_cast<GateRef*>(gate))->post(sample);
+    }
     return GST_FLOW_OK;
 }
 
 GstFlowReturn onNewPreroll(GstAppSink* sink, gpointer gate)
 {
-    if (GstSample* sample = gst_app_sink_pull_preroll(sink))
+    if (GstSample* sample = gst_app_sink_pull_preroll(sink)) {
         (*static_cast<GateRef*>(gate))->post(sample);
+    }
     return GST_FLOW_OK;
 }
 
@@ -34,10 +36,11 @@ void releaseGate(gpointer gate)
 void FrameGate::post(GstSample* sample)
 {
     std::lock_guard lock(m_mutex);
-    if (m_mailbox != nullptr)
+    if (m_mailbox != nullptr) {
         m_mailbox->post(sample);
-    else
+    } else {
         gst_sample_unref(sample);
+    }
 }
 
 void FrameGate::close()
@@ -49,8 +52,9 @@ void FrameGate::close()
 GstElement* makeVideoSink(std::shared_ptr<FrameGate> gate)
 {
     GstElement* sink = gst_element_factory_make("appsink", "video-output");
-    if (sink == nullptr)
+    if (sink == nullptr) {
         return nullptr;
+    }
     GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
     g_object_set(sink, "caps", caps, "max-buffers", 1u, "drop", TRUE, "sync", TRUE, "qos", TRUE,
                  "max-lateness", kMaxLateness, nullptr);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame_mailbox.h"
+#include "playback/frame_mailbox.h"
 
 #include <memory>
 #include <mutex>

@@ -1,6 +1,6 @@
-#include "video_surface.h"
+#include "playback/video_surface.h"
 
-#include "overlay_sink.h"
+#include "playback/overlay_sink.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -43,18 +43,21 @@ void VideoSurface::adopt(VideoSurface& other)
 {
     detach();
     std::swap(m_sink, other.m_sink);
-    if (m_sink == nullptr)
+    if (m_sink == nullptr) {
         return;
+    }
     pointSinkHere();
     // A hidden stand-in keeps the size the sink has.
-    if (isVisible() && fitOverlaySink(m_sink, pixelSize()))
+    if (isVisible() && fitOverlaySink(m_sink, pixelSize())) {
         emit frameSizeChanged();
+    }
 }
 
 void VideoSurface::detach()
 {
-    if (m_sink == nullptr)
+    if (m_sink == nullptr) {
         return;
+    }
     stopOverlaySink(m_sink);
     gst_object_unref(m_sink);
     m_sink = nullptr;
@@ -73,29 +76,33 @@ void VideoSurface::pointSinkHere()
 
 bool VideoSurface::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Expose && m_sink != nullptr)
+    if (event->type() == QEvent::Expose && m_sink != nullptr) {
         exposeOverlay(m_sink);
+    }
     return QWidget::eventFilter(watched, event);
 }
 
 bool VideoSurface::event(QEvent* event)
 {
     // The native window was made anew (the widget moved to another top-level window).
-    if (event->type() == QEvent::WinIdChange && m_sink != nullptr)
+    if (event->type() == QEvent::WinIdChange && m_sink != nullptr) {
         pointSinkHere();
+    }
     return QWidget::event(event);
 }
 
 void VideoSurface::paintEvent(QPaintEvent*)
 {
-    if (m_sink != nullptr)
+    if (m_sink != nullptr) {
         exposeOverlay(m_sink);
+    }
 }
 
 void VideoSurface::resizeEvent(QResizeEvent*)
 {
-    if (m_sink != nullptr && fitOverlaySink(m_sink, pixelSize()))
+    if (m_sink != nullptr && fitOverlaySink(m_sink, pixelSize())) {
         emit frameSizeChanged();
+    }
 }
 
 QSize VideoSurface::pixelSize() const

@@ -1,8 +1,8 @@
-#include "video_widget.h"
+#include "playback/video_widget.h"
 
-#include "overlay_sink.h"
-#include "video_placement.h"
-#include "video_surface.h"
+#include "playback/overlay_sink.h"
+#include "playback/video_placement.h"
+#include "playback/video_surface.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -47,8 +47,9 @@ QRect VideoWidget::videoRect() const
 
 void VideoWidget::setFullScreen(bool on)
 {
-    if (on == m_fullScreen)
+    if (on == m_fullScreen) {
         return;
+    }
     m_fullScreen = on;
     // A child widget becomes a window of its own while full screen and goes back
     // into its parent afterwards. Qt makes the windows anew on the way, its native
@@ -69,8 +70,9 @@ void VideoWidget::setFullScreen(bool on)
     }
     if (on) {
         m_normalGeometry = geometry();
-        if (child)
+        if (child) {
             setWindowFlag(Qt::Window, true);
+        }
         showFullScreen();
     } else {
         if (child) {
@@ -129,8 +131,9 @@ void VideoWidget::setSurfaceShown(bool shown)
 
 void VideoWidget::placeSurface()
 {
-    if (m_surface == nullptr)
+    if (m_surface == nullptr) {
         return;
+    }
     const QRect target = videoRect();
     m_surface->setGeometry(target);
     m_surface->setVisible(m_surfaceShown && !target.isEmpty());
@@ -155,8 +158,9 @@ void VideoWidget::paintEvent(QPaintEvent*)
         painter.setClipping(false);
         paintSample(painter, newest.sample, target);
     }
-    if (newest.sample == nullptr)
+    if (newest.sample == nullptr) {
         return;
+    }
     if (newest.sequence != m_paintedSequence) {
         m_paintedSequence = newest.sequence;
         ++m_painted;

@@ -4,8 +4,8 @@
 #include <QSize>
 #include <QWidget>
 
-#include "frame_mailbox.h"
-#include "media_engine.h"
+#include "playback/frame_mailbox.h"
+#include "playback/media_engine.h"
 
 #include <memory>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "resources.h"
+#include "res/resources.h"
 
 QString skinResourcePath(const QString& file)
 {

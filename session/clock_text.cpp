@@ -1,8 +1,8 @@
-#include "clock_text.h"
+#include "session/clock_text.h"
 
 #include <algorithm>
 
-#include "track_export.h"
+#include "telemetry/track_export.h"
 
 QString clockText(double seconds)
 {

@@ -1,4 +1,4 @@
-#include "playback_session.h"
+#include "session/playback_session.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <span>
 
-#include "file_attributes.h"
-#include "file_name.h"
-#include "recording_sources.h"
-#include "track_export.h"
+#include "session/recording_sources.h"
+#include "telemetry/file_attributes.h"
+#include "telemetry/file_name.h"
+#include "telemetry/track_export.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "clock_text.h"
-#include "media_engine.h"
-#include "playlist_catalogue.h"
-#include "playlist_model.h"
-#include "telemetry_table.h"
-#include "trip_index.h"
-#include "trip_report.h"
+#include "playback/media_engine.h"
+#include "session/clock_text.h"
+#include "session/playlist_catalogue.h"
+#include "session/playlist_model.h"
+#include "session/trip_index.h"
+#include "session/trip_report.h"
+#include "telemetry/telemetry_table.h"
 
 class RemovableVolumes;
 

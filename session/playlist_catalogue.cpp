@@ -1,13 +1,13 @@
-#include "playlist_catalogue.h"
+#include "session/playlist_catalogue.h"
 
-#include "file_name.h"
+#include "telemetry/file_name.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
 
-#include "file_attributes.h"
+#include "telemetry/file_attributes.h"
 
 namespace {
 
@@ -22,16 +22,19 @@ bool sidecarShared(const RecordingEntry& node)
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         if (!isRecordingExtension(it->path().extension().string()) ||
-            !it->is_regular_file(typeError))
+            !it->is_regular_file(typeError)) {
             continue;
+        }
         const std::string other =
             (movie.has_parent_path() ? it->path() : it->path().filename()).string();
         std::error_code same;
-        if (other == node.filePath)
+        if (other == node.filePath) {
             continue;
+        }
         if (const std::optional<std::string> sidecar = findGpsFile(other);
-            sidecar && fs::equivalent(*sidecar, node.sidecarPath, same))
+            sidecar && fs::equivalent(*sidecar, node.sidecarPath, same)) {
             return true;
+        }
     }
     // A folder that cannot be listed cannot show the sidecar to be unshared.
     return static_cast<bool>(ec);
@@ -51,8 +54,9 @@ bool PlaylistCatalogue::addFile(const std::string& path, const std::string& name
                                 const std::string& ext)
 {
     std::string canonical = canonicalPath(path);
-    if (!m_listed.insert(canonical).second)
+    if (!m_listed.insert(canonical).second) {
         return false;
+    }
     Entry entry{describeRecording(path, name, ext), std::move(canonical)};
     const int index = count();
     emit entryAboutToBeAdded(index);
@@ -64,8 +68,9 @@ bool PlaylistCatalogue::addFile(const std::string& path, const std::string& name
 int PlaylistCatalogue::rowOf(const std::string& path) const
 {
     const std::string canonical = canonicalPath(path);
-    if (!m_listed.contains(canonical))
+    if (!m_listed.contains(canonical)) {
         return -1;
+    }
     const auto found = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
         return entry.canonicalPath == canonical;
     });
@@ -74,8 +79,9 @@ int PlaylistCatalogue::rowOf(const std::string& path) const
 
 bool PlaylistCatalogue::entryAt(int index, RecordingEntry& out) const
 {
-    if (index < 0 || index >= count())
+    if (index < 0 || index >= count()) {
         return false;
+    }
     out = m_entries[static_cast<size_t>(index)].node;
     return true;
 }
@@ -90,21 +96,25 @@ void PlaylistCatalogue::removeAll()
 
 bool PlaylistCatalogue::deleteFileAt(int index)
 {
-    if (index < 0 || index >= count())
+    if (index < 0 || index >= count()) {
         return false;
+    }
     const RecordingEntry& node = m_entries[static_cast<size_t>(index)].node;
 
     // A locked recording is protected, as a read-only file is where the cameras come from.
     const auto attributes = readFileAttributes(node.filePath);
-    if (attributes && attributes->bReadOnly)
+    if (attributes && attributes->bReadOnly) {
         return false;
+    }
     // A movie that is already gone lets its entry go; any other failure keeps it listed.
-    if (!removeFile(node.filePath) && errno != ENOENT)
+    if (!removeFile(node.filePath) && errno != ENOENT) {
         return false;
+    }
     // Another recording of the folder may share the sidecar (B.mov and a locked B.MOV, A.TS
     // and A.MOV): it stays while one does.
-    if (!node.sidecarPath.empty() && !sidecarShared(node))
+    if (!node.sidecarPath.empty() && !sidecarShared(node)) {
         removeFile(node.sidecarPath);
+    }
 
     emit entryAboutToBeRemoved(index);
     m_listed.erase(m_entries[static_cast<size_t>(index)].canonicalPath);
@@ -115,16 +125,19 @@ bool PlaylistCatalogue::deleteFileAt(int index)
 
 bool PlaylistCatalogue::toggleLock(int index)
 {
-    if (index < 0 || index >= count())
+    if (index < 0 || index >= count()) {
         return false;
+    }
     Entry& entry = m_entries[static_cast<size_t>(index)];
     const std::optional<unsigned> before = writeBits(entry.node.filePath);
-    if (!before)
+    if (!before) {
         return false;
+    }
     const bool lock = *before != 0;  // read-only is no write bit at all
     // The entry follows the file only once the file has changed.
-    if (!setReadOnly(entry.node.filePath, lock, entry.unlockedWriteBits))
+    if (!setReadOnly(entry.node.filePath, lock, entry.unlockedWriteBits)) {
         return false;
+    }
     entry.unlockedWriteBits = lock ? *before : 0;
     entry.node.locked = lock;
     emit lockChanged(index);

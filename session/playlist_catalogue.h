@@ -6,7 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "recording_entry.h"
+#include "telemetry/recording_entry.h"
 
 // The ordered list of recordings the player plays from. Every change is announced before
 // and after it happens, so a model over the list can keep its views in step.

@@ -1,14 +1,15 @@
-#include "playlist_model.h"
+#include "session/playlist_model.h"
 
 #include <QStringList>
 
-#include "playlist_catalogue.h"
+#include "session/playlist_catalogue.h"
 
 PlaylistModel::PlaylistModel(PlaylistCatalogue& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list)
 {
-    for (int row = 0; row < m_list.count(); ++row)
+    for (int row = 0; row < m_list.count(); ++row) {
         m_marks.push_back(numbered(row));
+    }
     connectList();
 }
 
@@ -31,16 +32,19 @@ void PlaylistModel::connectList()
             [this](int row) { beginRemoveRows({}, row, row); });
     connect(&m_list, &PlaylistCatalogue::entryRemoved, this, [this](int row) {
         m_marks.erase(m_marks.begin() + row);
-        if (m_playingRow == row)
+        if (m_playingRow == row) {
             m_playingRow = -1;
-        else if (m_playingRow > row)
+        } else if (m_playingRow > row) {
             --m_playingRow;
+        }
         endRemoveRows();
         // The rows below moved up: their numbers follow, so that none is missing.
-        for (size_t below = static_cast<size_t>(row); below < m_marks.size(); ++below)
+        for (size_t below = static_cast<size_t>(row); below < m_marks.size(); ++below) {
             m_marks[below].number = static_cast<int>(below) + 1;
-        if (row < rowCount())
+        }
+        if (row < rowCount()) {
             emit dataChanged(index(row, NumberColumn), index(rowCount() - 1, NumberColumn));
+        }
     });
     connect(&m_list, &PlaylistCatalogue::aboutToBeCleared, this, [this] { beginResetModel(); });
     connect(&m_list, &PlaylistCatalogue::cleared, this, [this] {
@@ -72,17 +76,20 @@ QString PlaylistModel::numberText(int row) const
 QVariant PlaylistModel::toolTip(int column, const RecordingEntry& node, const RowMarks& marks)
 {
     QStringList lines;
-    if (column == NameColumn)
+    if (column == NameColumn) {
         lines << QString::fromStdString(node.displayName);
-    if (marks.tripStart)
+    }
+    if (marks.tripStart) {
         lines << marks.tripTip;
+    }
     return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
 }
 
 QVariant PlaylistModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) {
         return {};
+    }
     const int row = index.row();
     const RowMarks& marks = m_marks[static_cast<size_t>(row)];
     const RecordingEntry& node = m_list.entryAt(row);
@@ -106,8 +113,9 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
 
 QVariant PlaylistModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
+    }
     switch (section) {
     case NumberColumn: return QStringLiteral("No.");
     case NameColumn: return QStringLiteral("Files");
@@ -135,10 +143,12 @@ void PlaylistModel::setPlayingRow(int row)
 {
     const int before = m_playingRow;
     m_playingRow = row >= 0 && row < rowCount() ? row : -1;
-    if (before >= 0)
+    if (before >= 0) {
         changeRow(before);
-    if (m_playingRow >= 0 && m_playingRow != before)
+    }
+    if (m_playingRow >= 0 && m_playingRow != before) {
         changeRow(m_playingRow);
+    }
 }
 
 void PlaylistModel::changeRow(int row)
@@ -148,6 +158,7 @@ void PlaylistModel::changeRow(int row)
 
 void PlaylistModel::changeAll()
 {
-    if (rowCount() > 0)
+    if (rowCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+    }
 }

@@ -1,4 +1,4 @@
-#include "recording_sources.h"
+#include "session/recording_sources.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,8 +7,8 @@
 #include <sstream>
 #include <system_error>
 
-#include "file_name.h"
-#include "playlist_catalogue.h"
+#include "session/playlist_catalogue.h"
+#include "telemetry/file_name.h"
 
 namespace fs = std::filesystem;
 
@@ -73,10 +73,12 @@ void addDcimSubfolders(const std::string& dcim, std::vector<std::string>& folder
     std::error_code typeError;
     fs::recursive_directory_iterator sub(dcim, fs::directory_options::skip_permission_denied, ec);
     for (fs::recursive_directory_iterator subEnd; !ec && sub != subEnd; sub.increment(ec)) {
-        if (sub.depth() + 1 >= kMaxDcimDepth)
+        if (sub.depth() + 1 >= kMaxDcimDepth) {
             sub.disable_recursion_pending();
-        if (sub->is_directory(typeError) && !sub->is_symlink(typeError))
+        }
+        if (sub->is_directory(typeError) && !sub->is_symlink(typeError)) {
             folders.push_back(sub->path().string());
+        }
     }
 }
 
@@ -88,8 +90,9 @@ std::vector<std::string> modernFolders(const std::string& root)
     std::error_code ec;
     for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
-        if (!it->is_directory(typeError) || it->is_symlink(typeError))
+        if (!it->is_directory(typeError) || it->is_symlink(typeError)) {
             continue;
+        }
         const std::string upper = upperCase(it->path().filename().string());
         const std::string path = it->path().string();
         if (upper == "DCIM") {

@@ -1,11 +1,11 @@
-#include "trip_index.h"
+#include "session/trip_index.h"
 
 #include <sys/stat.h>
 
 #include <utility>
 
-#include "playlist_catalogue.h"
-#include "telemetry_table.h"
+#include "session/playlist_catalogue.h"
+#include "telemetry/telemetry_table.h"
 
 namespace {
 
@@ -13,8 +13,9 @@ std::string cacheKey(const std::string& path)
 {
     struct stat st
     {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0) {
         return path;
+    }
     return path + '\n' + std::to_string(st.st_size) + ':' + std::to_string(st.st_mtim.tv_sec) +
            '.' + std::to_string(st.st_mtim.tv_nsec);
 }
@@ -29,8 +30,9 @@ void TripIndex::update(const PlaylistCatalogue& list)
     for (int row = 0; list.entryAt(row, node); ++row) {
         const std::string key = cacheKey(node.filePath);
         auto known = m_clocks.find(key);
-        if (known == m_clocks.end())
+        if (known == m_clocks.end()) {
             known = m_clocks.emplace(key, readRecordingClock(node.filePath)).first;
+        }
         m_rowClocks.push_back(known->second);
     }
     m_plan = TripPlan(m_rowClocks);
@@ -47,8 +49,9 @@ const TrackDigest& TripIndex::digest(const RecordingEntry& node, const Telemetry
 {
     const std::string key = cacheKey(node.filePath);
     const auto known = m_digests.find(key);
-    if (known != m_digests.end())
+    if (known != m_digests.end()) {
         return known->second;
+    }
     TrackDigest digest;
     if (table) {
         digest = digestTable(*table);
@@ -59,8 +62,9 @@ const TrackDigest& TripIndex::digest(const RecordingEntry& node, const Telemetry
     }
     // The trip's time between recordings comes from their clocks.
     auto clock = m_clocks.find(key);
-    if (clock == m_clocks.end())
+    if (clock == m_clocks.end()) {
         clock = m_clocks.emplace(key, readRecordingClock(node.filePath)).first;
+    }
     digest.clock = clock->second;
     return m_digests.emplace(key, std::move(digest)).first->second;
 }

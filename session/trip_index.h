@@ -4,8 +4,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "trip.h"
-#include "trip_summary.h"
+#include "telemetry/trip.h"
+#include "telemetry/trip_summary.h"
 
 class TelemetryTable;
 class PlaylistCatalogue;

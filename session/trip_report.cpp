@@ -1,4 +1,4 @@
-#include "trip_report.h"
+#include "session/trip_report.h"
 
 #include <QSaveFile>
 
@@ -8,11 +8,11 @@
 
 #include <unistd.h>
 
-#include "clock_text.h"
-#include "playlist_catalogue.h"
-#include "telemetry_table.h"
-#include "track_export.h"
-#include "trip_index.h"
+#include "session/clock_text.h"
+#include "session/playlist_catalogue.h"
+#include "session/trip_index.h"
+#include "telemetry/telemetry_table.h"
+#include "telemetry/track_export.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "speed_unit.h"
-#include "trip_summary.h"
+#include "telemetry/speed_unit.h"
+#include "telemetry/trip_summary.h"
 
 class PlaylistCatalogue;
 class TripIndex;

@@ -1,11 +1,11 @@
 #include <array>
 #include <vector>
 
-#include "atom_walker.h"
-#include "chip_detect.h"
-#include "layout_reader.h"
-#include "nmea_sentence.h"
-#include "telemetry_table.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/nmea_sentence.h"
+#include "telemetry/telemetry_table.h"
 
 namespace {
 
@@ -22,13 +22,15 @@ bool readChunkSample(BinaryFile& file, uint32_t offset, SampleText& text, uint16
 {
     unsigned char bytes[2 + kSampleBuffer - 1];
     const size_t got = file.readAt(offset, bytes, sizeof bytes);
-    if (got < 2)
+    if (got < 2) {
         return false;
+    }
     length = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
     const bool complete =
         length < kSampleBuffer ? got >= 2u + length : uint64_t{offset} + 2 + length <= file.size();
-    if (!complete)
+    if (!complete) {
         return false;
+    }
     text.fill('\0');
     const size_t kept = length < kSampleBuffer ? length : kSampleBuffer - 1;
     std::copy(bytes + 2, bytes + 2 + kept, text.begin());
@@ -43,8 +45,9 @@ ReadOutcome readSamples(BinaryFile& file, TelemetryTable& table)
         moov ? findNthChild(file, moov->content(), "trak", kTelemetryTrack) : std::nullopt;
     const std::optional<AtomHeader> stco =
         trak ? findPath(file, trak->content(), {"mdia", "minf", "stbl", "stco"}) : std::nullopt;
-    if (!stco)
+    if (!stco) {
         return ReadOutcome::empty("no chunk table in the third track");
+    }
 
     // Samples before the key sample wait (at most 20 of them) until the shift is known.
     std::optional<int> shift;
@@ -52,22 +55,25 @@ ReadOutcome readSamples(BinaryFile& file, TelemetryTable& table)
     SampleText text;
     forEachChunkOffset(file, *stco, [&](uint32_t j, uint32_t offset) {
         uint16_t length = 0;
-        if (!readChunkSample(file, offset, text, length))
+        if (!readChunkSample(file, offset, text, length)) {
             return false;
+        }
         if (shift) {
             table.parseAssistLine(text.data() + 1, *shift);
         } else if (length == kKeySampleLength) {
             shift = keyDigitSum(std::string_view(text.data() + 1, 8));
-            for (SampleText& kept : early)
+            for (SampleText& kept : early) {
                 table.parseAssistLine(kept.data() + 1, *shift);
+            }
             early.clear();
         } else if (j < kMaxEarlySamples) {
             early.push_back(text);
         }
         return !table.full();
     });
-    if (!shift)
+    if (!shift) {
         return ReadOutcome::empty("no key sample");
+    }
     return ReadOutcome::read(table.count());
 }
 

@@ -1,4 +1,4 @@
-#include "atom_walker.h"
+#include "telemetry/atom_walker.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "file_attributes.h"
+#include "telemetry/file_attributes.h"
 
 namespace {
 
@@ -21,16 +21,19 @@ constexpr size_t kMaxWindowedRead = kWindowSize / 8;
 // Why the path is no file to read, before anything opens it; empty when it may be one.
 std::string openFailure(const std::string& path)
 {
-    if (pathCharacterCount(path) < kMinPathLength)
+    if (pathCharacterCount(path) < kMinPathLength) {
         return "path too short";
+    }
     struct stat st
     {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0) {
         return std::strerror(errno);
+    }
     // Directories, pipes and devices are no recordings (a pipe or device could block or
     // be read forever).
-    if (!S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode)) {
         return kNotRegularFile;
+    }
     return {};
 }
 
@@ -38,15 +41,17 @@ std::string openFailure(const std::string& path)
 
 BinaryFile::~BinaryFile()
 {
-    if (m_file != nullptr)
+    if (m_file != nullptr) {
         std::fclose(m_file);
+    }
 }
 
 bool BinaryFile::open(const std::string& path)
 {
     m_failure = openFailure(path);
-    if (!m_failure.empty())
+    if (!m_failure.empty()) {
         return false;
+    }
     m_file = std::fopen(path.c_str(), "rb");
     if (m_file == nullptr) {
         m_failure = std::strerror(errno);
@@ -63,15 +68,17 @@ bool BinaryFile::open(const std::string& path)
 
 size_t BinaryFile::readAt(uint64_t offset, void* buffer, size_t n)
 {
-    if (m_file == nullptr || n == 0 || offset >= m_size)
+    if (m_file == nullptr || n == 0 || offset >= m_size) {
         return 0;
+    }
     const uint64_t windowEnd = m_windowStart + m_window.size();
     const bool inWindow = offset >= m_windowStart &&
                           (offset + n <= windowEnd || (windowEnd == m_size && offset < windowEnd));
     const bool nearLast = offset >= m_lastOffset && offset - m_lastOffset < kWindowSize;
     m_lastOffset = offset;
-    if (n > kMaxWindowedRead || (!inWindow && !nearLast))
+    if (n > kMaxWindowedRead || (!inWindow && !nearLast)) {
         return readDirect(offset, buffer, n);
+    }
     if (!inWindow) {
         m_window.resize(kWindowSize);
         m_window.resize(readDirect(offset, m_window.data(), kWindowSize));
@@ -86,16 +93,18 @@ size_t BinaryFile::readAt(uint64_t offset, void* buffer, size_t n)
 
 size_t BinaryFile::readDirect(uint64_t offset, void* buffer, size_t n)
 {
-    if (::fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0)
+    if (::fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0) {
         return 0;
+    }
     return std::fread(buffer, 1, n, m_file);
 }
 
 std::optional<uint32_t> BinaryFile::readBE32(uint64_t offset)
 {
     unsigned char bytes[4];
-    if (!readExact(offset, bytes, sizeof bytes))
+    if (!readExact(offset, bytes, sizeof bytes)) {
         return std::nullopt;
+    }
     return loadBE32(bytes);
 }
 
@@ -161,10 +170,12 @@ std::optional<AtomHeader> findNthChild(BinaryFile& file, Span parent, std::strin
     int skipped = 0;
     int seen = 0;
     while (const std::optional<AtomHeader> atom = walker.next()) {
-        if (atom->is(type) && ++seen == n)
+        if (atom->is(type) && ++seen == n) {
             return atom;
-        if (++skipped > kMaxSkippedAtoms)
+        }
+        if (++skipped > kMaxSkippedAtoms) {
             return std::nullopt;
+        }
     }
     return std::nullopt;
 }
@@ -180,8 +191,9 @@ std::optional<AtomHeader> findPath(BinaryFile& file, Span parent,
     std::optional<AtomHeader> atom;
     for (std::string_view type : types) {
         atom = findChildAtom(file, parent, type);
-        if (!atom)
+        if (!atom) {
             return std::nullopt;
+        }
         parent = atom->content();
     }
     return atom;

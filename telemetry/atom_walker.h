@@ -125,11 +125,13 @@ uint32_t forEachBE32(BinaryFile& file, uint64_t begin, uint64_t end, uint32_t co
             static_cast<size_t>(total - index < kChunkEntries ? total - index : kChunkEntries);
         const size_t got = file.readAt(begin + uint64_t{index} * 4, chunk, want * 4) / 4;
         for (size_t i = 0; i < got; ++i, ++index) {
-            if (!visit(index, loadBE32(chunk + i * 4)))
+            if (!visit(index, loadBE32(chunk + i * 4))) {
                 return index + 1;
+            }
         }
-        if (got < want)
+        if (got < want) {
             break;
+        }
     }
     return index;
 }
@@ -140,8 +142,10 @@ template <class Visit>
 void forEachChunkOffset(BinaryFile& file, const AtomHeader& table, Visit&& visit)
 {
     const Span content = table.content();
-    if (content.end - content.begin < 8)
+    if (content.end - content.begin < 8) {
         return;
-    if (const std::optional<uint32_t> count = file.readBE32(content.begin + 4))
+    }
+    if (const std::optional<uint32_t> count = file.readBE32(content.begin + 4)) {
         forEachBE32(file, content.begin + 8, content.end, *count, visit);
+    }
 }

@@ -1,11 +1,11 @@
-#include "chip_detect.h"
+#include "telemetry/chip_detect.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
-#include "atom_walker.h"
-#include "movie_header.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/movie_header.h"
 
 namespace {
 
@@ -33,11 +33,13 @@ MovieTime utcTime(int64_t ms)
 
 bool endsWithIcatName(BinaryFile& file)
 {
-    if (file.size() < kChipNameLength)
+    if (file.size() < kChipNameLength) {
         return false;
+    }
     char tail[kChipNameLength];
-    if (!file.readExact(file.size() - kChipNameLength, tail, sizeof tail))
+    if (!file.readExact(file.size() - kChipNameLength, tail, sizeof tail)) {
         return false;
+    }
     const std::string_view name(tail, sizeof tail);
     return name == "ICAT6330" || name == "ICAT6350";
 }
@@ -45,16 +47,19 @@ bool endsWithIcatName(BinaryFile& file)
 std::string udtaChipText(BinaryFile& file)
 {
     const std::optional<AtomHeader> udta = findPath(file, wholeFile(file), {"moov", "udta"});
-    if (!udta)
+    if (!udta) {
         return {};
+    }
     // The size field of the first child says how many bytes name the chip.
     const std::optional<uint32_t> count = file.readBE32(udta->content().begin);
-    if (!count)
+    if (!count) {
         return {};
+    }
     const uint32_t n = std::min(*count, kMaxUdtaBytes);
     std::string bytes(n, '\0');
-    if (n == 0 || !file.readExact(udta->content().begin + 4, bytes.data(), n))
+    if (n == 0 || !file.readExact(udta->content().begin + 4, bytes.data(), n)) {
         return {};
+    }
     return bytes;
 }
 
@@ -67,18 +72,21 @@ bool namesChip(std::string_view chipText, std::string_view chip)
 std::optional<double> readMovieSeconds(BinaryFile& file)
 {
     const std::optional<MovieHeader> header = readMovieHeader(file);
-    if (!header || header->seconds() == 0.0)
+    if (!header || header->seconds() == 0.0) {
         return std::nullopt;
+    }
     return header->seconds();
 }
 
 std::optional<MovieTime> readMovieTime(const std::string& path)
 {
     BinaryFile file;
-    if (!file.open(path))
+    if (!file.open(path)) {
         return std::nullopt;
+    }
     const std::optional<int64_t> startMs = readRecordingStartUtcMs(file);
-    if (!startMs)
+    if (!startMs) {
         return std::nullopt;
+    }
     return utcTime(*startMs);
 }

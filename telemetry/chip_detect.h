@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "atom_walker.h"
+#include "telemetry/atom_walker.h"
 
 // Broken-down UTC time of a movie header (month 1-12, full year).
 struct MovieTime

@@ -1,4 +1,4 @@
-#include "file_attributes.h"
+#include "telemetry/file_attributes.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,8 +22,9 @@ std::optional<FileAttributes> readFileAttributes(const std::string& path)
 {
     struct stat st
     {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0) {
         return std::nullopt;
+    }
     FileAttributes attributes;
     attributes.bReadOnly = (st.st_mode & kWriteBits) == 0;
     attributes.lastWrite = st.st_mtime;
@@ -34,14 +35,16 @@ bool setReadOnly(const std::string& path, bool readOnly, unsigned writeBits)
 {
     struct stat st
     {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0) {
         return false;
+    }
     const mode_t restored =
         (writeBits & kWriteBits) != 0 ? (writeBits & kWriteBits) : permittedWriteBits();
     const mode_t permissions = st.st_mode & 07777 & ~kWriteBits;
     const mode_t changed = readOnly ? permissions : (permissions | restored | S_IWUSR);
-    if (::chmod(path.c_str(), changed) != 0)
+    if (::chmod(path.c_str(), changed) != 0) {
         return false;
+    }
     // Some file systems accept a mode they cannot keep: believe only what is on disk.
     const std::optional<FileAttributes> now = readFileAttributes(path);
     return now && now->bReadOnly == readOnly;
@@ -51,8 +54,9 @@ std::optional<unsigned> writeBits(const std::string& path)
 {
     struct stat st
     {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0) {
         return std::nullopt;
+    }
     return static_cast<unsigned>(st.st_mode & kWriteBits);
 }
 

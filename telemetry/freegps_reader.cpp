@@ -1,11 +1,11 @@
-#include "freegps_reader.h"
+#include "telemetry/freegps_reader.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string_view>
 
-#include "nmea_box_reader.h"
+#include "telemetry/nmea_box_reader.h"
 
 namespace {
 
@@ -90,25 +90,31 @@ bool isDigits(std::string_view text)
 // 'A' with both hemisphere letters, or 'V' (a void record may leave the letters out).
 bool statusAt(std::string_view block, size_t at)
 {
-    if (at + 3 > block.size())
+    if (at + 3 > block.size()) {
         return false;
-    if (block[at] == 'V')
+    }
+    if (block[at] == 'V') {
         return true;
+    }
     return block[at] == 'A' && (block[at + 1] == 'N' || block[at + 1] == 'S') &&
            (block[at + 2] == 'E' || block[at + 2] == 'W');
 }
 
 Shape classify(std::string_view block)
 {
-    if (block.size() < kMinRecordBlock)
+    if (block.size() < kMinRecordBlock) {
         return Shape::Unknown;
-    if (isDigits(block.substr(kCameraTime, kCameraTimeDigits)))
+    }
+    if (isDigits(block.substr(kCameraTime, kCameraTimeDigits))) {
         return Shape::Sentences;
+    }
     if (block.substr(kEarlyTime + kStatusAfterTime - 3, 3) == "\0\0\0"sv &&
-        statusAt(block, kEarlyTime + kStatusAfterTime))
+        statusAt(block, kEarlyTime + kStatusAfterTime)) {
         return Shape::Early;
-    if (statusAt(block, kCommonTime + kStatusAfterTime))
+    }
+    if (statusAt(block, kCommonTime + kStatusAfterTime)) {
         return Shape::Common;
+    }
     return Shape::Unknown;
 }
 
@@ -162,8 +168,9 @@ BlockRecord decodeBinary(std::string_view block, size_t time, double seconds)
     }
     BlockRecord record{fix, std::nullopt};
     const std::string_view accel = block.substr(time + kAccelAfterTime, 12);
-    if (early && accel != kNoAccelZero && accel != kNoAccelCount)
+    if (early && accel != kNoAccelZero && accel != kNoAccelCount) {
         record.acceleration = accelerationAt(block, time + kAccelAfterTime, seconds);
+    }
     return record;
 }
 
@@ -171,8 +178,9 @@ BlockRecord decodeBinary(std::string_view block, size_t time, double seconds)
 std::string_view upToLineEnd(std::string_view text)
 {
     size_t end = 0;
-    while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0')
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0') {
         ++end;
+    }
     return text.substr(0, end);
 }
 
@@ -189,12 +197,14 @@ std::optional<TimedFix> firstSentenceFix(std::string_view block)
     std::optional<TimedFix> gga;
     for (size_t at = block.find('$'); at != std::string_view::npos; at = block.find('$', at + 1)) {
         const std::string_view sentence = upToLineEnd(block.substr(at));
-        if (sentence.size() < 7)
+        if (sentence.size() < 7) {
             continue;
+        }
         const std::string_view type = sentence.substr(3, 3);
         if (type == "RMC") {
-            if (std::optional<TimedFix> fix = fixFromSentence(sentence))
+            if (std::optional<TimedFix> fix = fixFromSentence(sentence)) {
                 return fix;
+            }
         } else if (type == "GGA" && !gga) {
             gga = fixFromSentence(sentence);
         }
@@ -206,12 +216,14 @@ BlockRecord decodeSentences(std::string_view block, double seconds)
 {
     BlockRecord record;
     record.fix = firstSentenceFix(block);
-    if (!record.fix)
+    if (!record.fix) {
         return record;
+    }
     record.fix->videoSeconds = seconds;
     // The accelerations are only meaningful beside a position.
-    if (record.fix->valid)
+    if (record.fix->valid) {
         record.acceleration = accelerationAt(block, kSentenceAccel, seconds);
+    }
     return record;
 }
 
@@ -225,14 +237,17 @@ public:
     // block or starts inside the bytes read of the previous one.
     void add(uint64_t position, uint64_t size)
     {
-        if (position < m_nextFree || size < kBlockHeader)
+        if (position < m_nextFree || size < kBlockHeader) {
             return;
+        }
         if (!read(position, size, kFirstRead) ||
-            m_buffer.compare(kTagOffset, kTag.size(), kTag) != 0)
+            m_buffer.compare(kTagOffset, kTag.size(), kTag) != 0) {
             return;
+        }
         const Shape shape = classify(m_buffer);
-        if (shape == Shape::Sentences && size > m_buffer.size() && !hasWholeRmc(m_buffer))
+        if (shape == Shape::Sentences && size > m_buffer.size() && !hasWholeRmc(m_buffer)) {
             read(position, size, kSentenceRead);
+        }
         // The next block starts after the bytes read: a tag inside them is no block, and
         // a wrong size field does not hide the blocks after it.
         m_nextFree = position + m_buffer.size();
@@ -264,8 +279,9 @@ private:
             ++m_known;
             m_track.fixes.push_back(*record.fix);
         }
-        if (record.acceleration)
+        if (record.acceleration) {
             m_track.accelerations.push_back(*record.acceleration);
+        }
     }
 
     BinaryFile& m_file;
@@ -288,11 +304,13 @@ void forEachIndexEntry(BinaryFile& file, const AtomHeader& index, uint64_t maxEn
                        Visit&& visit)
 {
     const Span content = index.content();
-    if (content.end - content.begin < 8)
+    if (content.end - content.begin < 8) {
         return;
+    }
     const std::optional<uint32_t> count = file.readBE32(content.begin + 4);
-    if (!count)
+    if (!count) {
         return;
+    }
     const uint64_t entries = std::min<uint64_t>(*count, maxEntries);
     const uint64_t words = std::min<uint64_t>(entries * 2, (content.end - content.begin - 8) / 4);
     uint64_t position = 0;
@@ -326,14 +344,16 @@ bool indexPointsAtBlock(BinaryFile& file, const AtomHeader& index)
 bool blockNearMediaStart(BinaryFile& file)
 {
     const std::optional<AtomHeader> mdat = findChildAtom(file, wholeFile(file), "mdat");
-    if (!mdat)
+    if (!mdat) {
         return false;
+    }
     const Span content = mdat->content();
     const uint64_t end = std::min(content.end, content.begin + kDetectSpan);
     for (uint64_t at = (content.begin + kBoundary - 1) / kBoundary * kBoundary;
          at + kBlockHeader <= end; at += kBoundary) {
-        if (isBlockAt(file, at))
+        if (isBlockAt(file, at)) {
             return true;
+        }
     }
     return false;
 }
@@ -366,14 +386,17 @@ void scanSpan(BinaryFile& file, Span span, Collector& blocks)
         for (size_t at = view.find(kTag); at != std::string_view::npos;
              at = view.find(kTag, at + 1)) {
             const uint64_t start = position + at;
-            if (start < span.begin + kTagOffset)
+            if (start < span.begin + kTagOffset) {
                 continue;
-            if (const std::optional<uint32_t> size = file.readBE32(start - kTagOffset))
+            }
+            if (const std::optional<uint32_t> size = file.readBE32(start - kTagOffset)) {
                 blocks.add(start - kTagOffset,
                            std::min<uint64_t>(*size, span.end - (start - kTagOffset)));
+            }
         }
-        if (got < want || position + got >= span.end)
+        if (got < want || position + got >= span.end) {
             break;
+        }
         // Overlap by a tag's length less one, so a tag across the seam is found once.
         position += got - (kTag.size() - 1);
     }
@@ -384,10 +407,12 @@ void scanMediaData(BinaryFile& file, Collector& blocks)
     AtomWalker walker(file, wholeFile(file));
     int visited = 0;
     while (const std::optional<AtomHeader> atom = walker.next()) {
-        if (++visited > kMaxSkippedAtoms)
+        if (++visited > kMaxSkippedAtoms) {
             break;
-        if (atom->is("mdat"))
+        }
+        if (atom->is("mdat")) {
             scanSpan(file, atom->content(), blocks);
+        }
     }
 }
 
@@ -403,10 +428,12 @@ std::optional<TimedTrack> decodeFreeGps(BinaryFile& file, std::string& reason)
 {
     Collector blocks(file);
     const std::optional<AtomHeader> index = findIndex(file);
-    if (index)
+    if (index) {
         addIndexedBlocks(file, *index, blocks);
-    if (blocks.blocks() == 0)
+    }
+    if (blocks.blocks() == 0) {
         scanMediaData(file, blocks);
+    }
     if (blocks.blocks() == 0) {
         reason = index ? "the `gps ` index lists no freeGPS block and the media data holds none"
                        : "no `gps ` index in moov and no freeGPS block in the media data";

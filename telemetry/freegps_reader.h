@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "atom_walker.h"
-#include "timed_track.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/timed_track.h"
 
 // Novatek "freeGPS " blocks: `free` atoms inside the media data ("freeGPS " right after the
 // size), one GPS record each, usually one per second at 32 KiB boundaries of the file.

@@ -1,13 +1,13 @@
-#include "gopro_reader.h"
+#include "telemetry/gopro_reader.h"
 
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "chip_detect.h"
-#include "gpmf.h"
-#include "sample_table.h"
-#include "track_table.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/gpmf.h"
+#include "telemetry/sample_table.h"
+#include "telemetry/track_table.h"
 
 namespace {
 
@@ -36,16 +36,19 @@ bool formatIs(BinaryFile& file, Span trak, const char (&format)[5])
 std::optional<AtomHeader> findGpmdTrack(BinaryFile& file)
 {
     const std::optional<AtomHeader> moov = findChildAtom(file, wholeFile(file), "moov");
-    if (!moov)
+    if (!moov) {
         return std::nullopt;
+    }
     AtomWalker walker(file, moov->content());
     for (int seen = 0; seen <= kMaxSkippedAtoms; ++seen) {
         const std::optional<AtomHeader> atom = walker.next();
-        if (!atom)
+        if (!atom) {
             break;
+        }
         if (atom->is("trak") && handlerIs(file, atom->content(), "meta") &&
-            formatIs(file, atom->content(), "gpmd"))
+            formatIs(file, atom->content(), "gpmd")) {
             return atom;
+        }
     }
     return std::nullopt;
 }
@@ -80,13 +83,16 @@ std::optional<TimedTrack> readGoPro(BinaryFile& movie, std::string& why)
     GpmfDecoder decoder;
     std::vector<unsigned char> payload;
     for (const MediaSample& sample : samples) {
-        if (sample.start >= useful)
+        if (sample.start >= useful) {
             break;
-        if (sample.size > kMaxPayload)
+        }
+        if (sample.size > kMaxPayload) {
             continue;
+        }
         payload.resize(sample.size);
-        if (movie.readExact(sample.offset, payload.data(), payload.size()))
+        if (movie.readExact(sample.offset, payload.data(), payload.size())) {
             decoder.addPayload(payload, sample.start, sample.duration);
+        }
     }
     TimedTrack track = decoder.take();
     if (track.fixes.empty() && track.accelerations.empty()) {

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "atom_walker.h"
-#include "timed_track.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/timed_track.h"
 
 // GoPro's GPMF telemetry (and that of the cameras reusing it): a timed-metadata track whose
 // handler is "meta" and whose sample description is "gpmd", each sample one GPMF payload.

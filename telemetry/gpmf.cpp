@@ -1,4 +1,4 @@
-#include "gpmf.h"
+#include "telemetry/gpmf.h"
 
 #include <array>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "nmea_sentence.h"
+#include "telemetry/nmea_sentence.h"
 
 namespace {
 
@@ -35,16 +35,18 @@ struct Klv
 // item does not fit.
 std::optional<Klv> nextKlv(std::span<const unsigned char>& bytes)
 {
-    if (bytes.size() < 8)
+    if (bytes.size() < 8) {
         return std::nullopt;
+    }
     Klv item;
     item.key = std::string_view(reinterpret_cast<const char*>(bytes.data()), 4);
     item.type = static_cast<char>(bytes[4]);
     item.recordSize = bytes[5];
     item.records = static_cast<size_t>(bytes[6] << 8 | bytes[7]);
     const size_t size = item.recordSize * item.records;
-    if (size > bytes.size() - 8)
+    if (size > bytes.size() - 8) {
         return std::nullopt;
+    }
     item.data = bytes.subspan(8, size);
     const size_t padded = (size + 3) & ~size_t{3};
     bytes = bytes.subspan(std::min(bytes.size(), 8 + padded));
@@ -74,8 +76,9 @@ size_t typeSize(char type)
 uint64_t loadBE(const unsigned char* p, size_t n)
 {
     uint64_t value = 0;
-    for (size_t i = 0; i < n; ++i)
+    for (size_t i = 0; i < n; ++i) {
         value = value << 8 | p[i];
+    }
     return value;
 }
 
@@ -113,15 +116,17 @@ std::string elementTypes(const Klv& item, std::string_view streamTypes)
 {
     if (item.type == '?') {
         size_t total = 0;
-        for (char t : streamTypes)
+        for (char t : streamTypes) {
             total += typeSize(t);
+        }
         return total == item.recordSize && typeSize(streamTypes.empty() ? 0 : streamTypes[0]) != 0
                    ? std::string(streamTypes)
                    : std::string();
     }
     const size_t size = typeSize(item.type);
-    if (size == 0 || item.recordSize % size != 0)
+    if (size == 0 || item.recordSize % size != 0) {
         return {};
+    }
     return std::string(item.recordSize / size, item.type);
 }
 
@@ -151,8 +156,9 @@ std::vector<double> divisors(const Klv& item)
     for (size_t r = 0; r < item.records && !types.empty(); ++r) {
         const unsigned char* p = item.data.data() + r * item.recordSize;
         for (char t : types) {
-            if (out.size() == kMaxElements)
+            if (out.size() == kMaxElements) {
                 return out;
+            }
             out.push_back(value(t, p));
             p += typeSize(t);
         }
@@ -163,8 +169,9 @@ std::vector<double> divisors(const Klv& item)
 // "yymmddhhmmss.sss" (GPSU) in milliseconds since 1970.
 std::optional<int64_t> gpsuMs(std::span<const unsigned char> text)
 {
-    if (text.size() < 16)
+    if (text.size() < 16) {
         return std::nullopt;
+    }
     const std::string_view s(reinterpret_cast<const char*>(text.data()), 16);
     // The RMC rule reads "hhmmss.sss" and "ddmmyy": rebuild the two fields from it.
     std::string sentence = "$GPRMC,";
@@ -201,8 +208,9 @@ Records scaledRecords(const Klv& item, const StreamState& state, double start, d
 {
     Records r;
     const std::string types = elementTypes(item, state.types);
-    if (types.empty() || types.size() > kMaxElements || item.records == 0)
+    if (types.empty() || types.size() > kMaxElements || item.records == 0) {
         return r;
+    }
     size_t offset = 0;
     for (size_t e = 0; e < types.size(); ++e) {
         r.types[e] = types[e];
@@ -269,8 +277,9 @@ void forEachTaken(const Records& r, double perSecond, Visit&& visit)
     for (size_t i = 0; i < r.count; ++i) {
         const Edges edges = edgesUpTo(r.time(i));
         if (i == 0 || edges.minusSlack > previous.minusSlack ||
-            edges.plusSlack > previous.plusSlack)
+            edges.plusSlack > previous.plusSlack) {
             visit(i);
+        }
         previous = edges;
     }
 }
@@ -278,12 +287,14 @@ void forEachTaken(const Records& r, double perSecond, Visit&& visit)
 // lat, lon, alt, 2D speed, 3D speed; one fix state and one UTC time per payload.
 void addGps5(const Records& r, const StreamState& state, std::vector<TimedFix>& out)
 {
-    if (r.perRecord < 5)
+    if (r.perRecord < 5) {
         return;
+    }
     forEachTaken(r, kFixesPerSecond, [&](size_t i) {
         TimedFix fix = Fix(r, i, state.gpsFix);
-        if (state.gpsUtcMs)
+        if (state.gpsUtcMs) {
             fix.utcMs = *state.gpsUtcMs + std::llround((r.time(i) - r.start) * 1000.0);
+        }
         out.push_back(fix);
     });
 }
@@ -291,15 +302,17 @@ void addGps5(const Records& r, const StreamState& state, std::vector<TimedFix>& 
 // lat, lon, alt, 2D speed, 3D speed, days since 2000, seconds of the day, DOP, fix.
 void addGps9(const Records& r, std::vector<TimedFix>& out)
 {
-    if (r.perRecord < 9)
+    if (r.perRecord < 9) {
         return;
+    }
     forEachTaken(r, kFixesPerSecond, [&](size_t i) {
         TimedFix fix = Fix(r, i, fixType(r.valueAt(i, 8)));
         const double days = r.valueAt(i, 5);
         const double seconds = r.valueAt(i, 6);
-        if (days >= 0 && days < 100000 && seconds >= 0 && seconds < 86401)
+        if (days >= 0 && days < 100000 && seconds >= 0 && seconds < 86401) {
             fix.utcMs = (kDaysFrom1970To2000 + static_cast<int64_t>(days)) * kMsPerDay +
                         std::llround(seconds * 1000.0);
+        }
         out.push_back(fix);
     });
 }
@@ -307,8 +320,9 @@ void addGps9(const Records& r, std::vector<TimedFix>& out)
 // A drone's raw GPS: time, lat, lon, alt, eph, epv, speed, course, fix, satellites.
 void addGpri(const Records& r, std::vector<TimedFix>& out)
 {
-    if (r.perRecord < 9)
+    if (r.perRecord < 9) {
         return;
+    }
     forEachTaken(r, kFixesPerSecond, [&](size_t i) {
         TimedFix fix = Fix(r, i, fixType(r.valueAt(i, 8)), 1, 6);
         fix.course = r.valueAt(i, 7);
@@ -319,8 +333,9 @@ void addGpri(const Records& r, std::vector<TimedFix>& out)
 // Three axes in m/s².
 void addAccl(const Records& r, std::vector<TimedAcceleration>& out)
 {
-    if (r.perRecord != 3)
+    if (r.perRecord != 3) {
         return;
+    }
     forEachTaken(r, kReadingsPerSecond, [&](size_t i) {
         out.push_back({r.time(i), r.valueAt(i, 0) / kStandardGravity,
                        r.valueAt(i, 1) / kStandardGravity, r.valueAt(i, 2) / kStandardGravity});
@@ -340,8 +355,9 @@ void fillCourses(std::vector<TimedFix>& fixes)
     const TimedFix* previous = nullptr;
     double course = 0.0;
     for (TimedFix& fix : fixes) {
-        if (!fix.valid)
+        if (!fix.valid) {
             continue;
+        }
         if (previous) {
             const double north = (fix.latitude - previous->latitude) * kRadians;
             const double east = (fix.longitude - previous->longitude) * kRadians *
@@ -372,8 +388,9 @@ public:
         StreamState state;
         while (const std::optional<Klv> item = nextKlv(bytes)) {
             if (item->type == 0) {
-                if (depth < kMaxGpmfDepth)
+                if (depth < kMaxGpmfDepth) {
                     decodeContainer(item->data, depth + 1);
+                }
                 continue;
             }
             decodeItem(*item, state);

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "timed_track.h"
+#include "telemetry/timed_track.h"
 
 // The GPS and accelerometer streams of GPMF payloads (GoPro's key-length-value metadata),
 // gathered payload by payload, each spread evenly over its payload's time.

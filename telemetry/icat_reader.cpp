@@ -1,11 +1,11 @@
 #include <cstring>
 #include <vector>
 
-#include "atom_walker.h"
-#include "chip_detect.h"
-#include "layout_reader.h"
-#include "nmea_sentence.h"
-#include "telemetry_table.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/nmea_sentence.h"
+#include "telemetry/telemetry_table.h"
 
 namespace {
 
@@ -23,11 +23,13 @@ std::optional<uint64_t> telemetryStart(BinaryFile& file)
     std::optional<AtomHeader> atom;
     for (int i = 0; i < 4; ++i) {
         atom = walker.next();
-        if (!atom || atom->nextSibling() > file.size())
+        if (!atom || atom->nextSibling() > file.size()) {
             return std::nullopt;
+        }
     }
-    if (atom->is("free"))
+    if (atom->is("free")) {
         return atom->nextSibling() + kHeaderSize;  // the log atom's plain header is not read
+    }
     return atom->content().begin;
 }
 
@@ -44,8 +46,9 @@ TelemetryEntry decodeRecord(const unsigned char* record, int shift)
     sample.gY = static_cast<float>(unshift16(record + 2, shift) / 1000.0);
     sample.gZ = static_cast<float>(unshift16(record + 4, shift) / 1000.0);
     char text[kTextSize];
-    for (size_t i = 0; i < kTextSize; ++i)
+    for (size_t i = 0; i < kTextSize; ++i) {
         text[i] = static_cast<char>(record[6 + i] - shift);
+    }
     const std::string_view sentence(text, strnlen(text, kTextSize));
     parseGPRMC(sentence, sample.position, sample.speedKmh, sample.course);
     sample.utcMs = rmcUtcMs(sentence);
@@ -56,10 +59,12 @@ ReadOutcome readRecords(BinaryFile& file, TelemetryTable& table)
 {
     const std::optional<uint64_t> start = telemetryStart(file);
     unsigned char header[kMarkerHeader];
-    if (!start || !file.readExact(*start, header, sizeof header))
+    if (!start || !file.readExact(*start, header, sizeof header)) {
         return ReadOutcome::empty("no telemetry atom");
-    if (std::memcmp(header, "vorlan1", 7) != 0)
+    }
+    if (std::memcmp(header, "vorlan1", 7) != 0) {
         return ReadOutcome::empty("no vorlan1 marker");
+    }
     const int shift = keyByteSum(header + 7) % 256;
 
     std::vector<unsigned char> records(kRecordSize * kRecordsPerRead);
@@ -67,10 +72,12 @@ ReadOutcome readRecords(BinaryFile& file, TelemetryTable& table)
     for (;;) {
         const size_t got = file.readAt(position, records.data(), records.size());
         const size_t whole = got / kRecordSize;
-        for (size_t i = 0; i < whole; ++i)
+        for (size_t i = 0; i < whole; ++i) {
             table.appendSample(decodeRecord(records.data() + i * kRecordSize, shift));
-        if (got < records.size() || table.full())
+        }
+        if (got < records.size() || table.full()) {
             break;
+        }
         position += got;
     }
     return ReadOutcome::read(table.count());

@@ -1,9 +1,9 @@
-#include "layout_reader.h"
+#include "telemetry/layout_reader.h"
 
 #include <new>
 
-#include "recording_entry.h"
-#include "timed_track_layout.h"
+#include "telemetry/recording_entry.h"
+#include "telemetry/timed_track_layout.h"
 
 namespace {
 
@@ -32,8 +32,9 @@ ReadOutcome MovieLayoutReader::read(const RecordingEntry&, BinaryFile& movie,
                                     TelemetryTable& table) const
 {
     table.clear();
-    if (!movie.isOpen())
+    if (!movie.isOpen()) {
         return ReadOutcome::unopened(movie.failure());
+    }
     // Every size a file declares is bounded, but a file that still asks for more memory
     // than there is makes this one recording unreadable, not the program end.
     try {
@@ -47,12 +48,14 @@ ReadOutcome MovieLayoutReader::read(const RecordingEntry&, BinaryFile& movie,
 Layout detectLayout(const std::string& path)
 {
     BinaryFile movie;
-    if (!movie.open(path))
+    if (!movie.open(path)) {
         return Layout::None;
+    }
     try {
         for (const LayoutRow& row : movieLayouts()) {
-            if (row.reader().detect(movie))
+            if (row.reader().detect(movie)) {
                 return row.layout;
+            }
         }
     } catch (const std::bad_alloc&) {
         // As when reading: this file is not listed with a layout, the program goes on.
@@ -63,8 +66,9 @@ Layout detectLayout(const std::string& path)
 std::optional<int64_t> firstUtcMs(const std::string& path, Layout layout)
 {
     BinaryFile movie;
-    if (!movie.open(path))
+    if (!movie.open(path)) {
         return std::nullopt;
+    }
     try {
         return readerFor(layout).firstUtcMs(movie);
     } catch (const std::bad_alloc&) {

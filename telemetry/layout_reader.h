@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "atom_walker.h"
-#include "layout.h"
-#include "telemetry_table.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/layout.h"
+#include "telemetry/telemetry_table.h"
 
 struct RecordingEntry;
 

@@ -1,8 +1,8 @@
-#include "layout_reader.h"
+#include "telemetry/layout_reader.h"
 
 #include <array>
 
-#include "timed_track_layout.h"
+#include "telemetry/timed_track_layout.h"
 
 namespace {
 
@@ -25,8 +25,9 @@ static_assert(kLayouts[0].layout == Layout::None && kLayouts[1].layout == Layout
 const LayoutRow& layoutRow(Layout layout)
 {
     for (const LayoutRow& row : kLayouts) {
-        if (row.layout == layout)
+        if (row.layout == layout) {
             return row;
+        }
     }
     return kLayouts[0];
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "atom_walker.h"
+#include "telemetry/atom_walker.h"
 
 // The movie header (moov/mvhd) of a recording, found by walking the atoms wherever the
 // muxer put them; versions 0 and 1.

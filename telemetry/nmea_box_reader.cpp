@@ -1,9 +1,9 @@
-#include "nmea_box_reader.h"
+#include "telemetry/nmea_box_reader.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "nmea_sentence.h"
+#include "telemetry/nmea_sentence.h"
 
 namespace {
 
@@ -42,8 +42,9 @@ std::string_view field(std::string_view sentence, int n)
     size_t start = 0;
     for (int i = 0; i < n; ++i) {
         const size_t comma = sentence.find(',', start);
-        if (comma == std::string_view::npos)
+        if (comma == std::string_view::npos) {
             return {};
+        }
         start = comma + 1;
     }
     const size_t end = std::min(sentence.find(',', start), sentence.size());
@@ -53,12 +54,14 @@ std::string_view field(std::string_view sentence, int n)
 // Value of count digits at text[at], or -1.
 int digits(std::string_view text, size_t at, size_t count)
 {
-    if (at + count > text.size())
+    if (at + count > text.size()) {
         return -1;
+    }
     int value = 0;
     for (size_t i = at; i < at + count; ++i) {
-        if (!isDigit(text[i]))
+        if (!isDigit(text[i])) {
             return -1;
+        }
         value = value * 10 + (text[i] - '0');
     }
     return value;
@@ -67,18 +70,21 @@ int digits(std::string_view text, size_t at, size_t count)
 // RMC hhmmss[.sss] and ddmmyy (years 70-99 are 19xx).
 std::optional<int64_t> rmcUtc(std::string_view time, std::string_view date)
 {
-    if (date.size() != 6)
+    if (date.size() != 6) {
         return std::nullopt;
+    }
     const int year = digits(date, 4, 2);
     int millisecond = 0;
     if (time.size() > 7 && time[6] == '.') {
         const std::string_view fraction = time.substr(7, 3);
         millisecond = digits(fraction, 0, fraction.size());
-        for (size_t i = fraction.size(); i < 3; ++i)
+        for (size_t i = fraction.size(); i < 3; ++i) {
             millisecond *= 10;
+        }
     }
-    if (year < 0 || millisecond < 0)
+    if (year < 0 || millisecond < 0) {
         return std::nullopt;
+    }
     return utcMilliseconds(year + (year >= 70 ? 1900 : 2000), digits(date, 2, 2),
                            digits(date, 0, 2), digits(time, 0, 2), digits(time, 2, 2),
                            digits(time, 4, 2), millisecond);
@@ -115,8 +121,9 @@ bool startsLikeLog(BinaryFile& file, const AtomHeader& box)
 std::optional<LogBoxes> logIn(BinaryFile& file, const AtomHeader& parent)
 {
     const std::optional<AtomHeader> text = findChildAtom(file, parent.content(), "gps ");
-    if (!text || !startsLikeLog(file, *text))
+    if (!text || !startsLikeLog(file, *text)) {
         return std::nullopt;
+    }
     return LogBoxes{*text, findChildAtom(file, parent.content(), "3gf "),
                     findChildAtom(file, parent.content(), "sttm")};
 }
@@ -126,12 +133,15 @@ std::optional<LogBoxes> findLog(BinaryFile& file)
     AtomWalker walker(file, wholeFile(file));
     int visited = 0;
     while (const std::optional<AtomHeader> atom = walker.next()) {
-        if (++visited > kMaxSkippedAtoms)
+        if (++visited > kMaxSkippedAtoms) {
             break;
-        if (!atom->is("free") && !atom->is("moov"))
+        }
+        if (!atom->is("free") && !atom->is("moov")) {
             continue;
-        if (std::optional<LogBoxes> boxes = logIn(file, *atom))
+        }
+        if (std::optional<LogBoxes> boxes = logIn(file, *atom)) {
             return boxes;
+        }
     }
     return std::nullopt;
 }
@@ -139,15 +149,18 @@ std::optional<LogBoxes> findLog(BinaryFile& file)
 // "[milliseconds]" at the line's start, advancing past it.
 std::optional<int64_t> lineTime(std::string_view& line)
 {
-    if (line.empty() || line.front() != '[')
+    if (line.empty() || line.front() != '[') {
         return std::nullopt;
+    }
     const size_t close = line.find(']');
-    if (close == std::string_view::npos || close < 2 || close - 1 > kMaxTimeDigits)
+    if (close == std::string_view::npos || close < 2 || close - 1 > kMaxTimeDigits) {
         return std::nullopt;
+    }
     int64_t ms = 0;
     for (size_t i = 1; i < close; ++i) {
-        if (!isDigit(line[i]))
+        if (!isDigit(line[i])) {
             return std::nullopt;
+        }
         ms = ms * 10 + (line[i] - '0');
     }
     line.remove_prefix(close + 1);
@@ -158,8 +171,9 @@ std::optional<int64_t> lineTime(std::string_view& line)
 std::string_view upToReturn(std::string_view line)
 {
     size_t end = 0;
-    while (end < line.size() && line[end] != '\r' && line[end] != '\0')
+    while (end < line.size() && line[end] != '\r' && line[end] != '\0') {
         ++end;
+    }
     return line.substr(0, end);
 }
 
@@ -176,10 +190,12 @@ std::vector<LoggedFix> logFixes(std::string_view text)
         line = upToReturn(line);
         const bool isRmc = line.size() > 6 && line.substr(3, 3) == "RMC";
         // Once there is an RMC, the GGA lines are not needed.
-        if (!isRmc && !rmc.empty())
+        if (!isRmc && !rmc.empty()) {
             continue;
-        if (const std::optional<TimedFix> fix = fixFromSentence(line))
+        }
+        if (const std::optional<TimedFix> fix = fixFromSentence(line)) {
             (isRmc ? rmc : gga).push_back({ms, *fix});
+        }
     }
     return rmc.empty() ? gga : rmc;
 }
@@ -195,8 +211,9 @@ std::vector<TimedFix> onVideoTime(const std::vector<LoggedFix>& logged,
             break;
         }
     }
-    if (base && start && *start <= *base && *base - *start <= kMaxStartLeadMs)
+    if (base && start && *start <= *base && *base - *start <= kMaxStartLeadMs) {
         base = start;
+    }
     std::vector<TimedFix> fixes;
     fixes.reserve(logged.size());
     for (size_t i = 0; i < logged.size(); ++i) {
@@ -218,8 +235,9 @@ std::vector<TimedAcceleration> accelerations(const std::string& records)
     const auto* bytes = reinterpret_cast<const unsigned char*>(records.data());
     for (size_t at = 0; at + kAccelRecordSize <= records.size(); at += kAccelRecordSize) {
         const uint32_t ms = loadBE32(bytes + at);
-        if (ms == kAccelEnd)
+        if (ms == kAccelEnd) {
             break;
+        }
         out.push_back({ms / 1000.0, loadBE16(bytes + at + 4) / kAccelPerG,
                        loadBE16(bytes + at + 6) / kAccelPerG,
                        loadBE16(bytes + at + 8) / kAccelPerG});
@@ -235,8 +253,9 @@ std::optional<int64_t> startTime(BinaryFile& file, const std::optional<AtomHeade
 {
     unsigned char bytes[8];
     if (!box || box->content().end - box->content().begin < sizeof bytes ||
-        !file.readExact(box->content().begin, bytes, sizeof bytes))
+        !file.readExact(box->content().begin, bytes, sizeof bytes)) {
         return std::nullopt;
+    }
     // Before 1970 it is no start time (and could not be subtracted from one).
     const int64_t start = loadBE64(bytes);
     return start >= 0 ? std::optional<int64_t>(start) : std::nullopt;
@@ -249,8 +268,9 @@ std::optional<int64_t> utcMilliseconds(int year, int month, int day, int hour, i
 {
     if (year < 1970 || year > 2199 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
         hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60 || millisecond < 0 ||
-        millisecond > 999)
+        millisecond > 999) {
         return std::nullopt;
+    }
     // Days from 1970-01-01 of a proleptic Gregorian date (the usual era arithmetic).
     const int y = year - (month <= 2 ? 1 : 0);
     const int era = y / 400;
@@ -263,11 +283,13 @@ std::optional<int64_t> utcMilliseconds(int year, int month, int day, int hour, i
 
 std::optional<TimedFix> fixFromSentence(std::string_view sentence)
 {
-    if (sentence.size() < 7 || sentence[0] != '$' || sentence[6] != ',')
+    if (sentence.size() < 7 || sentence[0] != '$' || sentence[6] != ',') {
         return std::nullopt;
+    }
     const std::string_view type = sentence.substr(3, 3);
-    if (type != "RMC" && type != "GGA")
+    if (type != "RMC" && type != "GGA") {
         return std::nullopt;
+    }
     // The parser knows the "$GP" talker only; other talkers write the same fields.
     const std::string normal = "$GP" + std::string(sentence.substr(3));
     std::optional<Position> position;
@@ -284,8 +306,9 @@ std::optional<TimedFix> fixFromSentence(std::string_view sentence)
         accepted = parseGPGGA(normal, position);
         fix.valid = decimalValue(field(normal, 6)) > 0;
     }
-    if (!accepted)
+    if (!accepted) {
         return std::nullopt;
+    }
     if (position) {
         fix.latitude = position->latitude.value;
         fix.longitude = position->longitude.value;
@@ -310,8 +333,9 @@ std::optional<TimedTrack> decodeNmeaBox(BinaryFile& file, std::string& reason)
     TimedTrack track;
     track.fixes =
         onVideoTime(logFixes(readContent(file, boxes->text)), startTime(file, boxes->start));
-    if (boxes->accelerations)
+    if (boxes->accelerations) {
         track.accelerations = accelerations(readContent(file, *boxes->accelerations));
+    }
     if (track.fixes.empty() && track.accelerations.empty()) {
         reason = "the NMEA log holds no RMC or GGA sentence and there are no accelerometer records";
         return std::nullopt;

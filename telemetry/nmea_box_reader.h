@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "atom_walker.h"
-#include "timed_track.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/timed_track.h"
 
 // NMEA in a box: a `gps ` box of text lines "[unix milliseconds]$GPRMC,...", beside a `3gf `
 // box of accelerometer records (big-endian: 32-bit milliseconds of video, three signed

@@ -1,4 +1,4 @@
-#include "nmea_sentence.h"
+#include "telemetry/nmea_sentence.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 namespace {
 
@@ -32,8 +32,9 @@ bool isDigit(char c)
 
 size_t skipSpace(std::string_view text, size_t at)
 {
-    while (at < text.size() && isSpace(text[at]))
+    while (at < text.size() && isSpace(text[at])) {
         ++at;
+    }
     return at;
 }
 
@@ -42,18 +43,21 @@ bool readInt(std::string_view text, size_t& at, int& value)
 {
     size_t i = skipSpace(text, at);
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i++] == '-';
+    }
     const size_t digitsStart = i;
     int64_t magnitude = 0;
     bool tooLarge = false;
     for (; i < text.size() && isDigit(text[i]); ++i) {
-        if (!tooLarge)
+        if (!tooLarge) {
             magnitude = magnitude * 10 + (text[i] - '0');
+        }
         tooLarge = tooLarge || magnitude > (int64_t{1} << 32);
     }
-    if (i == digitsStart)
+    if (i == digitsStart) {
         return false;
+    }
     const int64_t signedValue = negative ? -magnitude : magnitude;
     const bool inRange = !tooLarge && signedValue >= std::numeric_limits<int>::min() &&
                          signedValue <= std::numeric_limits<int>::max();
@@ -84,8 +88,9 @@ size_t splitFields(std::string_view sentence, std::array<std::string_view, kMaxF
 // The value of exactly two digits at text[at], or -1.
 int twoDigits(std::string_view text, size_t at)
 {
-    if (at + 2 > text.size() || !isDigit(text[at]) || !isDigit(text[at + 1]))
+    if (at + 2 > text.size() || !isDigit(text[at]) || !isDigit(text[at + 1])) {
         return -1;
+    }
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
 
@@ -95,17 +100,21 @@ int64_t dayMs(std::string_view field)
     const int h = twoDigits(field, 0);
     const int m = twoDigits(field, 2);
     const int s = twoDigits(field, 4);
-    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 60)
+    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 60) {
         return -1;
+    }
     int64_t ms = ((h * 60 + m) * 60 + s) * int64_t{1000};
-    if (field.size() == 6)
+    if (field.size() == 6) {
         return ms;
-    if (field[6] != '.')
+    }
+    if (field[6] != '.') {
         return -1;
+    }
     int64_t scale = 100;
     for (const char c : field.substr(7)) {
-        if (!isDigit(c))
+        if (!isDigit(c)) {
             return -1;
+        }
         ms += (c - '0') * scale;
         scale /= 10;
     }
@@ -119,12 +128,14 @@ std::optional<int64_t> dateMs(std::string_view field)
     const int d = twoDigits(field, 0);
     const int m = twoDigits(field, 2);
     const int y = twoDigits(field, 4);
-    if (field.size() != 6 || d < 0 || m < 0 || y < 0)
+    if (field.size() != 6 || d < 0 || m < 0 || y < 0) {
         return std::nullopt;
+    }
     const year_month_day date{year{y < 80 ? 2000 + y : 1900 + y}, month{static_cast<unsigned>(m)},
                               day{static_cast<unsigned>(d)}};
-    if (!date.ok())
+    if (!date.ok()) {
         return std::nullopt;
+    }
     return duration_cast<milliseconds>(sys_days{date}.time_since_epoch()).count();
 }
 
@@ -137,8 +148,9 @@ char firstLetter(std::string_view field)
 int truncateToInt(double value)
 {
     if (!(value > static_cast<double>(std::numeric_limits<int>::min()) - 1.0 &&
-          value < static_cast<double>(std::numeric_limits<int>::max()) + 1.0))
+          value < static_cast<double>(std::numeric_limits<int>::max()) + 1.0)) {
         return 0;
+    }
     return static_cast<int>(value);
 }
 
@@ -151,8 +163,9 @@ std::optional<Position> readPosition(const std::array<std::string_view, kMaxFiel
         nmeaDegrees(fields[first], firstLetter(fields[first + 1]));
     const std::optional<Degrees> longitude =
         nmeaDegrees(fields[first + 2], firstLetter(fields[first + 3]));
-    if (!latitude || !longitude)
+    if (!latitude || !longitude) {
         return std::nullopt;
+    }
     return Position{*latitude, *longitude};
 }
 
@@ -160,19 +173,22 @@ std::optional<Position> readPosition(const std::array<std::string_view, kMaxFiel
 
 void descrambleLine(char* text, int shift)
 {
-    if (text == nullptr)
+    if (text == nullptr) {
         return;
+    }
     const auto delta = static_cast<unsigned char>(shift & 0xFF);
-    for (char* p = text; *p != '\0' && *p != '\n' && *p != '\r'; ++p)
+    for (char* p = text; *p != '\0' && *p != '\n' && *p != '\r'; ++p) {
         *p = static_cast<char>(static_cast<unsigned char>(*p) - delta);
+    }
 }
 
 int keyDigitSum(std::string_view digits)
 {
     int sum = 0;
     for (size_t i = 0; i < kKeyWeights.size() && i < digits.size(); ++i) {
-        if (isDigit(digits[i]))
+        if (isDigit(digits[i])) {
             sum += kKeyWeights[i] * (digits[i] - '0');
+        }
     }
     return sum;
 }
@@ -180,8 +196,9 @@ int keyDigitSum(std::string_view digits)
 int keyByteSum(const unsigned char* bytes)
 {
     int sum = 0;
-    for (size_t i = 0; i < kKeyWeights.size(); ++i)
+    for (size_t i = 0; i < kKeyWeights.size(); ++i) {
         sum += kKeyWeights[i] * bytes[i];
+    }
     return sum;
 }
 
@@ -189,29 +206,35 @@ double decimalValue(std::string_view text)
 {
     size_t i = skipSpace(text, 0);
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i++] == '-';
+    }
     const size_t start = i;
-    while (i < text.size() && isDigit(text[i]))
+    while (i < text.size() && isDigit(text[i])) {
         ++i;
+    }
     size_t intDigits = i - start;
     size_t fracDigits = 0;
     if (i < text.size() && text[i] == '.') {
         size_t j = i + 1;
-        while (j < text.size() && isDigit(text[j]))
+        while (j < text.size() && isDigit(text[j])) {
             ++j;
+        }
         fracDigits = j - i - 1;
-        if (intDigits + fracDigits > 0)
+        if (intDigits + fracDigits > 0) {
             i = j;
+        }
     }
-    if (intDigits + fracDigits == 0)
+    if (intDigits + fracDigits == 0) {
         return 0.0;
+    }
     // Only digits and one point are handed over, so no exponent or hex form can be read.
     double value = 0.0;
     const auto result =
         std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::fixed);
-    if (result.ec != std::errc())
+    if (result.ec != std::errc()) {
         return 0.0;
+    }
     return negative ? -value : value;
 }
 
@@ -219,12 +242,14 @@ LogLine splitLogLine(std::string_view line)
 {
     LogLine out;
     size_t at = 0;
-    if (!readInt(line, at, out.x) || !readInt(line, at, out.y) || !readInt(line, at, out.z))
+    if (!readInt(line, at, out.x) || !readInt(line, at, out.y) || !readInt(line, at, out.z)) {
         return out;
+    }
     const size_t start = skipSpace(line, at);
     size_t end = start;
-    while (end < line.size() && !isSpace(line[end]) && end - start < kSentenceBuffer - 1)
+    while (end < line.size() && !isSpace(line[end]) && end - start < kSentenceBuffer - 1) {
         ++end;
+    }
     out.sentence = line.substr(start, end - start);
     return out;
 }
@@ -232,12 +257,14 @@ LogLine splitLogLine(std::string_view line)
 std::optional<Degrees> nmeaDegrees(std::string_view field, char letter)
 {
     const size_t point = field.find('.');
-    if (point == std::string_view::npos)
+    if (point == std::string_view::npos) {
         return std::nullopt;
+    }
     const std::string_view fractionText = field.substr(point + 1);
     const int decimals = fractionText.size() == 4 ? 6 : fractionText.size() == 5 ? 7 : 0;
-    if (decimals == 0)
+    if (decimals == 0) {
         return std::nullopt;
+    }
     const int64_t whole = truncateToInt(decimalValue(field.substr(0, point)));
     const int64_t degrees = whole / 100;
     const int64_t minutes = whole % 100;
@@ -256,13 +283,15 @@ bool parseGPRMC(std::string_view sentence, std::optional<Position>& position, in
                 double& course)
 {
     std::array<std::string_view, kMaxFields> f;
-    if (splitFields(sentence, f) < 9 || f[0] != "$GPRMC")
+    if (splitFields(sentence, f) < 9 || f[0] != "$GPRMC") {
         return false;
+    }
     // The last field may carry the rest of the sentence: only its text before a comma counts.
     const std::string_view courseField = f[8].substr(0, f[8].find(','));
     for (std::string_view used : {f[3], f[5], f[7], courseField}) {
-        if (used.size() > kMaxFieldLength)
+        if (used.size() > kMaxFieldLength) {
             return false;
+        }
     }
     position = readPosition(f, 3);
     speed = truncateToInt(decimalValue(f[7]) * kKnotsToKmh);
@@ -273,10 +302,12 @@ bool parseGPRMC(std::string_view sentence, std::optional<Position>& position, in
 bool parseGPGGA(std::string_view sentence, std::optional<Position>& position)
 {
     std::array<std::string_view, kMaxFields> f;
-    if (splitFields(sentence, f) < 6 || f[0] != "$GPGGA")
+    if (splitFields(sentence, f) < 6 || f[0] != "$GPGGA") {
         return false;
-    if (f[2].size() > kMaxFieldLength || f[4].size() > kMaxFieldLength)
+    }
+    if (f[2].size() > kMaxFieldLength || f[4].size() > kMaxFieldLength) {
         return false;
+    }
     position = readPosition(f, 2);
     return true;
 }
@@ -285,21 +316,24 @@ std::optional<int64_t> rmcUtcMs(std::string_view sentence)
 {
     constexpr size_t kTimeField = 1;
     constexpr size_t kDateField = 9;
-    if (!sentence.starts_with("$GPRMC,"))
+    if (!sentence.starts_with("$GPRMC,")) {
         return std::nullopt;
+    }
     std::array<std::string_view, kDateField + 1> f;
     size_t start = 0;
     for (size_t i = 0; i <= kDateField; ++i) {
-        if (start > sentence.size())
+        if (start > sentence.size()) {
             return std::nullopt;
+        }
         const size_t end = std::min(sentence.find_first_of(",*", start), sentence.size());
         f[i] = sentence.substr(start, end - start);
         start = end + 1;
     }
     const int64_t ms = dayMs(f[kTimeField]);
     const std::optional<int64_t> date = dateMs(f[kDateField]);
-    if (ms < 0 || !date)
+    if (ms < 0 || !date) {
         return std::nullopt;
+    }
     return *date + ms;
 }
 
@@ -315,8 +349,9 @@ void parseSentence(std::string_view sentence, TelemetryEntry& sample)
 
 int TelemetryTable::parseAssistLine(char* line, int shift)
 {
-    if (line == nullptr)
+    if (line == nullptr) {
         return -1;
+    }
     descrambleLine(line, shift);
     const LogLine items = splitLogLine(line);
     TelemetryEntry sample;

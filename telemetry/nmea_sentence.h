@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 // Shared pieces of every telemetry layout: the byte shift, the key digits, the log line
 // and the two NMEA sentence types the cameras write.

@@ -1,11 +1,11 @@
 #include <cstring>
 #include <vector>
 
-#include "atom_walker.h"
-#include "chip_detect.h"
-#include "layout_reader.h"
-#include "nmea_sentence.h"
-#include "telemetry_table.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/nmea_sentence.h"
+#include "telemetry/telemetry_table.h"
 
 namespace {
 
@@ -36,8 +36,9 @@ std::optional<ChosenTrack> chooseTrack(BinaryFile& file, Span moov)
     int skipped = 0;
     while (const std::optional<AtomHeader> atom = walker.next()) {
         if (atom->is("trak")) {
-            if (first)
+            if (first) {
                 return ChosenTrack{*atom, true};
+            }
             first = atom;
         } else if (first) {
             return ChosenTrack{*first, false};
@@ -45,8 +46,9 @@ std::optional<ChosenTrack> chooseTrack(BinaryFile& file, Span moov)
             return std::nullopt;
         }
     }
-    if (first && !walker.broken())
+    if (first && !walker.broken()) {
         return ChosenTrack{*first, false};
+    }
     return std::nullopt;
 }
 
@@ -60,8 +62,9 @@ TelemetryEntry decodeBlock(unsigned char (&b)[kBlockRead])
     const int shift = keyDigitSum(std::string_view(reinterpret_cast<const char*>(b + kKeyAt), 8));
     for (size_t i = kScrambledAt; i < kScrambledAt + kScrambledSize; ++i) {
         const bool twoLeft = i + 1 < kScrambledAt + kScrambledSize;
-        if (twoLeft && b[i] == '\r' && b[i + 1] == '\n')
+        if (twoLeft && b[i] == '\r' && b[i + 1] == '\n') {
             break;
+        }
         b[i] = static_cast<unsigned char>(b[i] - shift);
     }
     int32_t x = readAxis(b + kAxesAt);
@@ -101,8 +104,9 @@ GroupSizes readGroupSizes(BinaryFile& file, const AtomHeader& stsz)
     unsigned char head[12];  // version and flags, uniform size, sample count
     GroupSizes out;
     if (content.end - content.begin < sizeof head ||
-        !file.readExact(content.begin, head, sizeof head))
+        !file.readExact(content.begin, head, sizeof head)) {
         return out;
+    }
     out.uniform = loadBE32(head + 4);
     const uint32_t count = loadBE32(head + 8);
     if (out.uniform != 0) {
@@ -111,8 +115,9 @@ GroupSizes readGroupSizes(BinaryFile& file, const AtomHeader& stsz)
         return out;
     }
     forEachBE32(file, content.begin + 12, content.end, count, [&](uint32_t i, uint32_t size) {
-        if (i % kGroup == kGroup - 1)
+        if (i % kGroup == kGroup - 1) {
             out.sizes.push_back(size);
+        }
         return true;
     });
     out.groups = out.sizes.size();
@@ -134,13 +139,15 @@ ReadOutcome readBlocks(BinaryFile& file, TelemetryTable& table)
         moov ? chooseTrack(file, moov->content()) : std::nullopt;
     const std::optional<AtomHeader> stbl =
         track ? findPath(file, track->trak.content(), {"mdia", "minf", "stbl"}) : std::nullopt;
-    if (!stbl)
+    if (!stbl) {
         return noTables;
+    }
 
     if (track->second) {
         const std::optional<AtomHeader> stco = findChildAtom(file, stbl->content(), "stco");
-        if (!stco)
+        if (!stco) {
             return noTables;
+        }
         forEachChunkOffset(file, *stco, [&](uint32_t, uint32_t offset) {
             return readBlock(offset + kChunkToBlock);
         });
@@ -148,21 +155,25 @@ ReadOutcome readBlocks(BinaryFile& file, TelemetryTable& table)
     }
 
     const std::optional<AtomHeader> stsz = findChildAtom(file, stbl->content(), "stsz");
-    if (!stsz)
+    if (!stsz) {
         return noTables;
+    }
     const GroupSizes sizes = readGroupSizes(file, *stsz);
-    if (sizes.groups == 0)
+    if (sizes.groups == 0) {
         return ReadOutcome::empty("fewer than 30 video samples");
+    }
 
     // The chunk offset table is the atom right after "stsz", whatever its type.
     AtomWalker after(file, {stsz->nextSibling(), stbl->content().end});
     const std::optional<AtomHeader> chunks = after.next();
-    if (!chunks)
+    if (!chunks) {
         return noTables;
+    }
     uint64_t block = 0;
     forEachChunkOffset(file, *chunks, [&](uint32_t i, uint32_t offset) {
-        if (i % kGroup != kGroup - 1)
+        if (i % kGroup != kGroup - 1) {
             return true;
+        }
         const uint64_t end = uint64_t{offset} + sizes.size(block);
         return readBlock((end + kBlockAlign - 1) / kBlockAlign * kBlockAlign) &&
                ++block < sizes.groups;

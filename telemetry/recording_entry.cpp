@@ -1,4 +1,4 @@
-#include "recording_entry.h"
+#include "telemetry/recording_entry.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,10 +6,10 @@
 #include <ctime>
 #include <optional>
 
-#include "chip_detect.h"
-#include "file_attributes.h"
-#include "file_name.h"
-#include "layout_reader.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/file_attributes.h"
+#include "telemetry/file_name.h"
+#include "telemetry/layout_reader.h"
 
 namespace {
 
@@ -44,8 +44,9 @@ std::string formatTime(const MovieTime& t)
 std::optional<MovieTime> localTime(std::time_t time)
 {
     std::tm local{};
-    if (::localtime_r(&time, &local) == nullptr)
+    if (::localtime_r(&time, &local) == nullptr) {
         return std::nullopt;
+    }
     return MovieTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                      local.tm_hour,        local.tm_min,     local.tm_sec};
 }
@@ -55,8 +56,9 @@ std::vector<std::string> caseVariants(const std::string& text)
 {
     std::vector<std::string> variants = {text};
     for (size_t i = 0; i < text.size(); ++i) {
-        if (!std::isalpha(static_cast<unsigned char>(text[i])))
+        if (!std::isalpha(static_cast<unsigned char>(text[i]))) {
             continue;
+        }
         const size_t count = variants.size();
         for (size_t v = 0; v < count; ++v) {
             std::string flipped = variants[v];
@@ -80,8 +82,9 @@ std::string firstRegularFile(const std::vector<std::string>& names)
 std::vector<std::string> sidecarNames(const std::string& folder, const std::string& baseName)
 {
     std::vector<std::string> names;
-    for (const std::string& ext : caseVariants(".DAT"))
+    for (const std::string& ext : caseVariants(".DAT")) {
         names.push_back(folder + baseName + ext);
+    }
     return names;
 }
 
@@ -93,11 +96,13 @@ void setRecordingTime(RecordingEntry& node, bool movie)
     const auto attributes = readFileAttributes(node.filePath);
     node.locked = attributes && attributes->bReadOnly;
     std::optional<MovieTime> time = movie ? readMovieTime(node.filePath) : std::nullopt;
-    if (!time && attributes && (!movie || readerFor(node.layout).timeFromLastWrite()))
+    if (!time && attributes && (!movie || readerFor(node.layout).timeFromLastWrite())) {
         time = localTime(attributes->lastWrite);
+    }
     if (!time && movie) {
-        if (const std::optional<int64_t> utc = firstUtcMs(node.filePath, node.layout))
+        if (const std::optional<int64_t> utc = firstUtcMs(node.filePath, node.layout)) {
             time = utcTime(*utc);
+        }
     }
     node.timeText = time ? formatTime(*time) : std::string();
 }
@@ -129,15 +134,19 @@ std::optional<std::string> findGpsFile(const std::string& path)
     // FAT's upper-case names (GPS/, .dat), any letter case of the folder and extension.
     std::string found = firstRegularFile(
         {parts.folder + parts.baseName + ".DAT", parts.folder + "gps/" + parts.baseName + ".DAT"});
-    if (found.empty())
+    if (found.empty()) {
         found = firstRegularFile(sidecarNames(parts.folder, parts.baseName));
-    for (const std::string& gps : caseVariants("gps")) {
-        if (!found.empty())
-            break;
-        if (isDirectory(parts.folder + gps))
-            found = firstRegularFile(sidecarNames(parts.folder + gps + "/", parts.baseName));
     }
-    if (found.empty())
+    for (const std::string& gps : caseVariants("gps")) {
+        if (!found.empty()) {
+            break;
+        }
+        if (isDirectory(parts.folder + gps)) {
+            found = firstRegularFile(sidecarNames(parts.folder + gps + "/", parts.baseName));
+        }
+    }
+    if (found.empty()) {
         return std::nullopt;
+    }
     return found;
 }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "layout.h"
+#include "telemetry/layout.h"
 
 // One recording as the player lists it: its files, its time and how its telemetry is read.
 struct RecordingEntry

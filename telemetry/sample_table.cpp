@@ -1,4 +1,4 @@
-#include "sample_table.h"
+#include "telemetry/sample_table.h"
 
 #include <algorithm>
 #include <optional>
@@ -30,12 +30,14 @@ std::vector<uint32_t> tableWords(BinaryFile& file, const AtomHeader& table, uint
     std::vector<uint32_t> words;
     const Span content = table.content();
     const uint64_t headerBytes = 8 + uint64_t{skipWords} * 4;
-    if (content.end - content.begin < headerBytes)
+    if (content.end - content.begin < headerBytes) {
         return words;
+    }
     const std::optional<uint32_t> count =
         file.readBE32(content.begin + 4 + uint64_t{skipWords} * 4);
-    if (!count)
+    if (!count) {
         return words;
+    }
     const uint64_t entries = std::min(*count, kMaxTrackSamples);
     const uint64_t wanted = entries * wordsPerEntry;
     forEachBE32(file, content.begin + headerBytes, content.end, static_cast<uint32_t>(wanted),
@@ -51,12 +53,14 @@ std::vector<uint64_t> chunkOffsets(BinaryFile& file, Span stbl)
 {
     std::vector<uint64_t> offsets;
     if (const std::optional<AtomHeader> stco = findChildAtom(file, stbl, "stco")) {
-        for (uint32_t word : tableWords(file, *stco, 1))
+        for (uint32_t word : tableWords(file, *stco, 1)) {
             offsets.push_back(word);
+        }
     } else if (const std::optional<AtomHeader> co64 = findChildAtom(file, stbl, "co64")) {
         const std::vector<uint32_t> words = tableWords(file, *co64, 2);
-        for (size_t i = 0; i < words.size(); i += 2)
+        for (size_t i = 0; i < words.size(); i += 2) {
             offsets.push_back(uint64_t{words[i]} << 32 | words[i + 1]);
+        }
     }
     return offsets;
 }
@@ -71,10 +75,12 @@ struct SampleSizes
 
     std::optional<uint32_t> size(uint32_t index) const
     {
-        if (index >= count)
+        if (index >= count) {
             return std::nullopt;
-        if (uniform != 0)
+        }
+        if (uniform != 0) {
             return uniform;
+        }
         return index < sizes.size() ? std::optional(sizes[index]) : std::nullopt;
     }
 };
@@ -83,19 +89,22 @@ SampleSizes readSizes(BinaryFile& file, Span stbl)
 {
     SampleSizes out;
     const std::optional<AtomHeader> stsz = findChildAtom(file, stbl, "stsz");
-    if (!stsz || stsz->content().end - stsz->content().begin < 12)
+    if (!stsz || stsz->content().end - stsz->content().begin < 12) {
         return out;
+    }
     const std::optional<uint32_t> uniform = file.readBE32(stsz->content().begin + 4);
     const std::optional<uint32_t> count = file.readBE32(stsz->content().begin + 8);
-    if (!uniform || !count)
+    if (!uniform || !count) {
         return out;
+    }
     out.uniform = *uniform;
     // Samples of one size cannot be more than the file has bytes for.
     out.count = out.uniform == 0
                     ? *count
                     : static_cast<uint32_t>(std::min<uint64_t>(*count, file.size() / out.uniform));
-    if (out.uniform == 0)
+    if (out.uniform == 0) {
         out.sizes = tableWords(file, *stsz, 1, 1);
+    }
     return out;
 }
 
@@ -104,11 +113,13 @@ std::vector<Run> readRuns(BinaryFile& file, Span stbl, std::string_view type)
 {
     std::vector<Run> runs;
     const std::optional<AtomHeader> table = findChildAtom(file, stbl, type);
-    if (!table)
+    if (!table) {
         return runs;
+    }
     const std::vector<uint32_t> words = tableWords(file, *table, type == "stsc" ? 3 : 2);
-    for (size_t i = 0; i + 1 < words.size(); i += type == "stsc" ? 3 : 2)
+    for (size_t i = 0; i + 1 < words.size(); i += type == "stsc" ? 3 : 2) {
         runs.push_back({words[i], words[i + 1]});
+    }
     return runs;
 }
 
@@ -121,14 +132,16 @@ std::vector<MediaSample> placeSamples(BinaryFile& file, const std::vector<uint64
     size_t run = 0;
     uint32_t index = 0;
     for (size_t chunk = 0; chunk < chunks.size(); ++chunk) {
-        while (run + 1 < runs.size() && runs[run + 1].firstChunk <= chunk + 1)
+        while (run + 1 < runs.size() && runs[run + 1].firstChunk <= chunk + 1) {
             ++run;
+        }
         const uint32_t inChunk = runs.empty() ? 0 : runs[run].samplesPerChunk;
         uint64_t offset = chunks[chunk];
         for (uint32_t k = 0; k < inChunk; ++k, ++index) {
             const std::optional<uint32_t> size = sizes.size(index);
-            if (!size || offset + *size > file.size() || samples.size() == kMaxTrackSamples)
+            if (!size || offset + *size > file.size() || samples.size() == kMaxTrackSamples) {
                 return samples;
+            }
             samples.push_back({offset, *size, 0.0, 0.0});
             offset += *size;
         }
@@ -155,8 +168,9 @@ void timeSamples(const std::vector<TimeRun>& runs, uint32_t timescale,
 
 std::vector<MediaSample> readSampleTable(BinaryFile& file, Span stbl, uint32_t timescale)
 {
-    if (timescale == 0)
+    if (timescale == 0) {
         return {};
+    }
     std::vector<MediaSample> samples =
         placeSamples(file, chunkOffsets(file, stbl), readRuns<ChunkRun>(file, stbl, "stsc"),
                      readSizes(file, stbl));
@@ -167,15 +181,18 @@ std::vector<MediaSample> readSampleTable(BinaryFile& file, Span stbl, uint32_t t
 uint32_t readMediaTimescale(BinaryFile& file, Span trak)
 {
     const std::optional<AtomHeader> mdhd = findPath(file, trak, {"mdia", "mdhd"});
-    if (!mdhd)
+    if (!mdhd) {
         return 0;
+    }
     const uint64_t begin = mdhd->content().begin;
     unsigned char version = 0;
-    if (!file.readExact(begin, &version, 1))
+    if (!file.readExact(begin, &version, 1)) {
         return 0;
+    }
     // Version 1 has 64-bit creation and modification times before the time scale.
     const uint64_t at = begin + (version == 1 ? 20 : 12);
-    if (at + 4 > mdhd->end)
+    if (at + 4 > mdhd->end) {
         return 0;
+    }
     return file.readBE32(at).value_or(0);
 }

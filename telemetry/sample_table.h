@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "atom_walker.h"
+#include "telemetry/atom_walker.h"
 
 // One sample of a track: where its bytes are and when it plays, in seconds of the track.
 struct MediaSample

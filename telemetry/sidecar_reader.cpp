@@ -2,11 +2,11 @@
 #include <array>
 #include <string_view>
 
-#include "atom_walker.h"
-#include "layout_reader.h"
-#include "nmea_sentence.h"
-#include "recording_entry.h"
-#include "telemetry_table.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/nmea_sentence.h"
+#include "telemetry/recording_entry.h"
+#include "telemetry/telemetry_table.h"
 
 namespace {
 
@@ -20,8 +20,9 @@ public:
 
     int get()
     {
-        if (m_pos == m_end && !fill())
+        if (m_pos == m_end && !fill()) {
             return -1;
+        }
         return m_buffer[m_pos++];
     }
 
@@ -49,8 +50,9 @@ bool readPiece(ByteStream& in, std::string& piece, bool& lineEnded)
     lineEnded = false;
     while (piece.size() < kPieceLength) {
         const int c = in.get();
-        if (c < 0)
+        if (c < 0) {
             return !piece.empty();
+        }
         if (c == '\n') {
             lineEnded = true;
             return true;
@@ -66,8 +68,9 @@ int keyLineShift(std::string_view keyLine)
 {
     const std::string_view digits = keyLine.substr(0, 8);
     const auto nonZeroDigit = [](char c) { return c >= '1' && c <= '9'; };
-    if (digits.size() < 8 || !std::all_of(digits.begin(), digits.end(), nonZeroDigit))
+    if (digits.size() < 8 || !std::all_of(digits.begin(), digits.end(), nonZeroDigit)) {
         return 0;
+    }
     return keyDigitSum(digits);
 }
 
@@ -79,19 +82,22 @@ ReadOutcome readLines(BinaryFile& file, TelemetryTable& table)
     std::string keyLine;
     bool lineEnded = false;
     std::string piece;
-    if (!readPiece(in, keyLine, lineEnded))
+    if (!readPiece(in, keyLine, lineEnded)) {
         return ReadOutcome::empty("empty sidecar");
+    }
     while (!lineEnded && readPiece(in, piece, lineEnded)) {}
     const int shift = keyLineShift(keyLine);
-    if (shift == 0)
+    if (shift == 0) {
         return ReadOutcome::empty("no key line");
+    }
 
     bool continuation = false;
     while (!table.full() && readPiece(in, piece, lineEnded)) {
         // The line end of a line that filled its last piece exactly is no piece of its own.
         const bool onlyLineEnd = continuation && (piece.empty() || piece == "\r");
-        if (!onlyLineEnd)
+        if (!onlyLineEnd) {
             table.parseAssistLine(piece.data(), shift);
+        }
         continuation = !lineEnded;
     }
     return ReadOutcome::read(table.count());
@@ -115,8 +121,9 @@ ReadOutcome readSidecar(const std::string& path, TelemetryTable& table)
 {
     table.clear();
     BinaryFile file;
-    if (!file.open(path))
+    if (!file.open(path)) {
         return ReadOutcome::unopened("sidecar " + path + ": " + file.failure());
+    }
     return readLines(file, table);
 }
 

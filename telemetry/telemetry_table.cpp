@@ -1,10 +1,10 @@
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "layout_reader.h"
+#include "telemetry/layout_reader.h"
 
 void TelemetryTable::clear()
 {
@@ -19,8 +19,9 @@ int TelemetryTable::count() const
 
 const TelemetryEntry* TelemetryTable::find(int index) const
 {
-    if (index < 0 || index >= count())
+    if (index < 0 || index >= count()) {
         return nullptr;
+    }
     return &m_rows[static_cast<size_t>(index / m_entriesPerRow)];
 }
 
@@ -49,16 +50,18 @@ std::string degreesText(const Degrees& degrees)
 
 void TelemetryTable::appendSample(const TelemetryEntry& sample)
 {
-    if (full())
+    if (full()) {
         return;
+    }
     m_rows.insert(m_rows.end(), static_cast<size_t>(kEntriesPerSample / m_entriesPerRow), sample);
 }
 
 void TelemetryTable::appendSample(const TelemetryEntry& sample,
                                   std::span<const EntryAxes, kEntriesPerSample> entryAxes)
 {
-    if (full())
+    if (full()) {
         return;
+    }
     keepEveryEntry();
     for (const EntryAxes& axes : entryAxes) {
         TelemetryEntry& entry = m_rows.emplace_back(sample);
@@ -70,12 +73,14 @@ void TelemetryTable::appendSample(const TelemetryEntry& sample,
 
 void TelemetryTable::keepEveryEntry()
 {
-    if (m_entriesPerRow == 1)
+    if (m_entriesPerRow == 1) {
         return;
+    }
     std::vector<TelemetryEntry> entries;
     entries.reserve(m_rows.size() * kEntriesPerSample);
-    for (const TelemetryEntry& row : m_rows)
+    for (const TelemetryEntry& row : m_rows) {
         entries.insert(entries.end(), kEntriesPerSample, row);
+    }
     m_rows = std::move(entries);
     m_entriesPerRow = 1;
 }

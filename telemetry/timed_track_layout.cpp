@@ -1,17 +1,18 @@
-#include "timed_track_layout.h"
+#include "telemetry/timed_track_layout.h"
 
-#include "chip_detect.h"
-#include "freegps_reader.h"
-#include "gopro_reader.h"
-#include "nmea_box_reader.h"
-#include "track_table.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/freegps_reader.h"
+#include "telemetry/gopro_reader.h"
+#include "telemetry/nmea_box_reader.h"
+#include "telemetry/track_table.h"
 
 ReadOutcome TimedTrackLayout::readOpened(BinaryFile& movie, TelemetryTable& table) const
 {
     std::string why;
     const std::optional<TimedTrack> track = m_decode(movie, why);
-    if (!track)
+    if (!track) {
         return ReadOutcome::empty(why.empty() ? "no telemetry" : why);
+    }
     fillTable(*track, readMovieSeconds(movie), table);
     return ReadOutcome::read(table.count());
 }
@@ -20,11 +21,13 @@ std::optional<int64_t> TimedTrackLayout::firstUtcMs(BinaryFile& movie) const
 {
     std::string why;
     const std::optional<TimedTrack> track = m_decode(movie, why);
-    if (!track)
+    if (!track) {
         return std::nullopt;
+    }
     for (const TimedFix& fix : track->fixes) {
-        if (fix.utcMs)
+        if (fix.utcMs) {
             return fix.utcMs;
+        }
     }
     return std::nullopt;
 }

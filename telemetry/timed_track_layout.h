@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "layout_reader.h"
-#include "timed_track.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/timed_track.h"
 
 // Tells whether the open movie is in a layout that decodes into fixes and accelerations.
 using TrackDetector = bool (*)(BinaryFile& movie);

@@ -1,4 +1,4 @@
-#include "track_export.h"
+#include "telemetry/track_export.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 namespace {
 
@@ -29,8 +29,9 @@ size_t xmlCharacterLength(std::string_view text, size_t at)
         return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0;
     };
     const unsigned char lead = byte(0);
-    if (lead >= 0xC2 && lead <= 0xDF)
+    if (lead >= 0xC2 && lead <= 0xDF) {
         return isContinuation(byte(1)) ? 2 : 0;
+    }
     if (lead >= 0xE0 && lead <= 0xEF) {
         const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
         const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
@@ -61,10 +62,11 @@ std::string xmlEscaped(const std::string& text)
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x80) {
             const size_t length = xmlCharacterLength(text, i);
-            if (length == 0)
+            if (length == 0) {
                 escaped += kReplacementCharacter;
-            else
+            } else {
                 escaped.append(text, i, length);
+            }
             i += std::max<size_t>(length, 1);
             continue;
         }
@@ -99,10 +101,12 @@ void writeCoordinates(std::ostream& out, const Position& position, const char* b
 std::optional<std::int64_t> sampleTime(const ExportPart& part, int sample,
                                        const TelemetryEntry& entry)
 {
-    if (entry.utcMs)
+    if (entry.utcMs) {
         return entry.utcMs;
-    if (!part.startUtcMs)
+    }
+    if (!part.startUtcMs) {
         return std::nullopt;
+    }
     return *part.startUtcMs + sample * kMsPerSample;
 }
 
@@ -112,8 +116,9 @@ void writeTrackPoint(std::ostream& out, const TelemetryEntry& sample, const Posi
     out << "<trkpt lat=\"";
     writeCoordinates(out, position, "\" lon=\"");
     out << "\">";
-    if (utcMs)
+    if (utcMs) {
         out << "<time>" << isoUtcTime(*utcMs) << "</time>";
+    }
     // A sample without speed and course (a GGA sentence) logs both as zero.
     if (sample.speedKmh != 0 || sample.course != 0.0) {
         char motion[200];
@@ -142,9 +147,10 @@ std::string isoUtcTime(std::int64_t utcMs)
         static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
         static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
         static_cast<int>(clock.seconds().count()));
-    if (const auto ms = clock.subseconds().count(); ms != 0)
+    if (const auto ms = clock.subseconds().count(); ms != 0) {
         length += std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ".%03d",
                                 static_cast<int>(ms));
+    }
     return std::string(text, static_cast<size_t>(length)) + "Z";
 }
 
@@ -175,9 +181,10 @@ void writeGpxSegment(std::ostream& out, const ExportPart& part)
     const int count = part.table ? part.table->count() : 0;
     for (int i = 0; i < count; i += kEntriesPerSample) {
         const TelemetryEntry& sample = *part.table->find(i);
-        if (const Position* position = exportablePosition(sample))
+        if (const Position* position = exportablePosition(sample)) {
             writeTrackPoint(out, sample, *position,
                             sampleTime(part, i / kEntriesPerSample, sample));
+        }
     }
     out << "</trkseg>\n";
 }
@@ -202,14 +209,16 @@ void writeCsvRows(std::ostream& out, const ExportPart& part)
     const int count = part.table ? part.table->count() : 0;
     for (int i = 0; i < count; i += kEntriesPerSample) {
         const TelemetryEntry& sample = *part.table->find(i);
-        if (const auto utcMs = sampleTime(part, i / kEntriesPerSample, sample))
+        if (const auto utcMs = sampleTime(part, i / kEntriesPerSample, sample)) {
             out << isoUtcTime(*utcMs);
+        }
         out << ',';
         // Coordinates are plain numbers, so no field needs quoting.
-        if (const Position* position = exportablePosition(sample))
+        if (const Position* position = exportablePosition(sample)) {
             writeCoordinates(out, *position, ",");
-        else
+        } else {
             out << ',';
+        }
         char numbers[160];
         const int length =
             std::snprintf(numbers, sizeof numbers, ",%d,%.3f,%.4f,%.4f,%.4f\n", sample.speedKmh,

@@ -1,4 +1,4 @@
-#include "track_table.h"
+#include "telemetry/track_table.h"
 
 #include <algorithm>
 #include <array>
@@ -20,11 +20,13 @@ public:
 
     const Record* atOrAfter(double t)
     {
-        while (m_next < m_records.size() && m_records[m_next].videoSeconds < t)
+        while (m_next < m_records.size() && m_records[m_next].videoSeconds < t) {
             ++m_next;
+        }
         if (m_next == m_records.size() ||
-            !(m_records[m_next].videoSeconds < t + kTrackWindowSeconds))
+            !(m_records[m_next].videoSeconds < t + kTrackWindowSeconds)) {
             return nullptr;
+        }
         return &m_records[m_next];
     }
 
@@ -46,16 +48,18 @@ double sampleCount(const TimedTrack& track, std::optional<double> videoSeconds)
     const double records = static_cast<double>(track.fixes.size() + track.accelerations.size());
     const double recorded =
         last < 0.0 ? 0.0 : std::min(std::floor(last) + 1.0, records * kSecondsPerRecord);
-    if (videoSeconds && *videoSeconds > 0.0)
+    if (videoSeconds && *videoSeconds > 0.0) {
         return std::min(recorded, std::ceil(*videoSeconds));
+    }
     return recorded;
 }
 
 TelemetryEntry sampleOf(const TimedFix* fix)
 {
     TelemetryEntry sample;
-    if (fix == nullptr || !fix->valid)
+    if (fix == nullptr || !fix->valid) {
         return sample;
+    }
     sample.position = Position{tableDegrees(fix->latitude), tableDegrees(fix->longitude)};
     // A float layout can log anything: no speed or course is better than a made-up one.
     const double speed =
@@ -68,8 +72,9 @@ TelemetryEntry sampleOf(const TimedFix* fix)
 
 EntryAxes axesOf(const TimedAcceleration* acceleration)
 {
-    if (acceleration == nullptr)
+    if (acceleration == nullptr) {
         return {};
+    }
     return {static_cast<float>(acceleration->x), static_cast<float>(acceleration->y),
             static_cast<float>(acceleration->z)};
 }
@@ -93,8 +98,9 @@ void fillTable(const TimedTrack& track, std::optional<double> videoSeconds, Tele
     std::array<EntryAxes, kEntriesPerSample> axes;
     for (int i = 0; i < samples && !table.full(); ++i) {
         const TelemetryEntry sample = sampleOf(fixes.atOrAfter(i));
-        for (int j = 0; j < kEntriesPerSample; ++j)
+        for (int j = 0; j < kEntriesPerSample; ++j) {
             axes[static_cast<size_t>(j)] = axesOf(accelerations.atOrAfter(i + j / 10.0));
+        }
         table.appendSample(sample, axes);
     }
 }

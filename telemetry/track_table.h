@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "telemetry_table.h"
-#include "timed_track.h"
+#include "telemetry/telemetry_table.h"
+#include "telemetry/timed_track.h"
 
 // How a decoded track becomes the table, the same for every layout that decodes one.
 //

@@ -1,19 +1,21 @@
-#include "trip.h"
+#include "telemetry/trip.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "movie_header.h"
+#include "telemetry/movie_header.h"
 
 RecordingClock readRecordingClock(const std::string& path)
 {
     BinaryFile file;
-    if (!file.open(path))
+    if (!file.open(path)) {
         return {};
+    }
     RecordingClock clock;
     clock.startUtcMs = readRecordingStartUtcMs(file);
-    if (const std::optional<MovieHeader> header = readMovieHeader(file))
+    if (const std::optional<MovieHeader> header = readMovieHeader(file)) {
         clock.seconds = header->seconds();
+    }
     return clock;
 }
 
@@ -22,10 +24,11 @@ TripPlan::TripPlan(std::span<const RecordingClock> clocks)
 {
     std::vector<int> timed;
     for (int row = 0; row < static_cast<int>(clocks.size()); ++row) {
-        if (clocks[row].startUtcMs)
+        if (clocks[row].startUtcMs) {
             timed.push_back(row);
-        else
+        } else {
             m_trips.push_back({row});
+        }
     }
     std::stable_sort(timed.begin(), timed.end(),
                      [&](int a, int b) { return *clocks[a].startUtcMs < *clocks[b].startUtcMs; });
@@ -55,8 +58,9 @@ TripPlan::TripPlan(std::span<const RecordingClock> clocks)
             m_playOrder[places[i]] = m_trips[trip][i];
         }
     }
-    for (int position = 0; position < static_cast<int>(m_playOrder.size()); ++position)
+    for (int position = 0; position < static_cast<int>(m_playOrder.size()); ++position) {
         m_playPosition[m_playOrder[position]] = position;
+    }
 }
 
 int TripPlan::tripOf(int row) const
@@ -78,16 +82,18 @@ bool TripPlan::startsTrip(int row) const
 
 int TripPlan::next(int row) const
 {
-    if (row < 0 || row >= rowCount())
+    if (row < 0 || row >= rowCount()) {
         return -1;
+    }
     const int position = m_playPosition[row] + 1;
     return position < static_cast<int>(m_playOrder.size()) ? m_playOrder[position] : -1;
 }
 
 int TripPlan::previous(int row) const
 {
-    if (row < 0 || row >= rowCount())
+    if (row < 0 || row >= rowCount()) {
         return -1;
+    }
     const int position = m_playPosition[row] - 1;
     return position >= 0 ? m_playOrder[position] : -1;
 }

@@ -1,10 +1,10 @@
-#include "trip_summary.h"
+#include "telemetry/trip_summary.h"
 
 #include <cmath>
 #include <numbers>
 #include <optional>
 
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 namespace {
 
@@ -17,24 +17,27 @@ double radians(double degrees)
 
 std::optional<GeoPoint> positionOf(const TelemetryEntry& sample)
 {
-    if (!sample.position || !isOnEarth(*sample.position))
+    if (!sample.position || !isOnEarth(*sample.position)) {
         return std::nullopt;
+    }
     return GeoPoint{sample.position->latitude.value, sample.position->longitude.value};
 }
 
 double sum(std::span<const GeoPoint> points)
 {
     double metres = 0.0;
-    for (size_t i = 1; i < points.size(); ++i)
+    for (size_t i = 1; i < points.size(); ++i) {
         metres += greatCircleMetres(points[i - 1], points[i]);
+    }
     return metres;
 }
 
 GPeak strongestPeak(const TelemetryTable& table)
 {
     const int count = table.count();
-    if (count == 0)
+    if (count == 0) {
         return {};
+    }
     double mean[3] = {};
     for (int i = 0; i < count; ++i) {
         const TelemetryEntry& e = *table.find(i);
@@ -42,14 +45,16 @@ GPeak strongestPeak(const TelemetryTable& table)
         mean[1] += e.gY;
         mean[2] += e.gZ;
     }
-    for (double& m : mean)
+    for (double& m : mean) {
         m /= count;
+    }
     GPeak peak;
     for (int i = 0; i < count; ++i) {
         const TelemetryEntry& e = *table.find(i);
         const double g = std::hypot(e.gX - mean[0], e.gY - mean[1], e.gZ - mean[2]);
-        if (g > peak.g)
+        if (g > peak.g) {
             peak = {g, i};
+        }
     }
     return peak;
 }
@@ -59,13 +64,15 @@ GPeak strongestPeak(const TelemetryTable& table)
 // A header without a length ends with the log.
 std::optional<int> secondsBetween(const TrackDigest& before, const TrackDigest& after)
 {
-    if (!before.clock.startUtcMs || !after.clock.startUtcMs)
+    if (!before.clock.startUtcMs || !after.clock.startUtcMs) {
         return std::nullopt;
+    }
     const double length = before.clock.seconds > 0.0 ? before.clock.seconds : before.seconds;
     const double end = static_cast<double>(*before.clock.startUtcMs) + length * 1000.0;
     const double gapMs = std::max(0.0, static_cast<double>(*after.clock.startUtcMs) - end);
-    if (gapMs > static_cast<double>(kTripGapMs))
+    if (gapMs > static_cast<double>(kTripGapMs)) {
         return std::nullopt;
+    }
     return static_cast<int>(std::lround(gapMs / 1000.0));
 }
 
@@ -110,8 +117,9 @@ TripSummary summariseTrip(std::span<const TrackDigest* const> parts)
             timedSinceLast = timedSinceLast && gap;
         }
         summary.metres += part.metres;
-        if (last && timedSinceLast && !part.positions.empty())
+        if (last && timedSinceLast && !part.positions.empty()) {
             summary.metres += greatCircleMetres(*last, part.positions.front());
+        }
         if (!part.positions.empty()) {
             last = &part.positions.back();
             timedSinceLast = true;
@@ -123,7 +131,8 @@ TripSummary summariseTrip(std::span<const TrackDigest* const> parts)
             summary.peakPart = static_cast<int>(i);
         }
     }
-    if (summary.seconds > 0)
+    if (summary.seconds > 0) {
         summary.averageKmh = summary.metres / summary.seconds * 3.6;
+    }
     return summary;
 }

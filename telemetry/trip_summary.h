@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "trip.h"
+#include "telemetry/trip.h"
 
 class TelemetryTable;
 

@@ -2,7 +2,7 @@
 // recording up to its first painted frame with the track sent to the map; the same
 // double-click on one recording alone and inside a trip of 60 one-minute recordings.
 //   bench_app SAMPLE-MAKER [benchmark options]   (QT_QPA_PLATFORM=offscreen)
-#include "benchmark_args.h"
+#include "bench/benchmark_args.h"
 #include <benchmark/benchmark.h>
 #include <gst/gst.h>
 
@@ -16,11 +16,11 @@
 
 #include <memory>
 
-#include "allocator_arenas.h"
-#include "player_window.h"
-#include "playlist_view.h"
-#include "trip_index.h"
-#include "video_widget.h"
+#include "app/player_window.h"
+#include "controls/playlist_view.h"
+#include "playback/allocator_arenas.h"
+#include "playback/video_widget.h"
+#include "session/trip_index.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Waveform repaint costs while a recording plays: the ten-times-a-second overlay repaint
 // over the cached layer, and the layer rebuild after Reload or toggleMode.
-#include "sample_drive.h"
-#include "waveform_view.h"
+#include "instruments/waveform_view.h"
+#include "tests/instruments/sample_drive.h"
 
-#include "benchmark_args.h"
+#include "bench/benchmark_args.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -26,8 +26,9 @@ struct ShownWaveform
         wave.reload();
         wave.show();
         // The offscreen screen exposes the window from its event loop.
-        for (int round = 0; round < 100 && !isExposed(); ++round)
+        for (int round = 0; round < 100 && !isExposed(); ++round) {
             QApplication::processEvents();
+        }
         wave.repaint();
     }
     bool isExposed() const { return wave.windowHandle() && wave.windowHandle()->isExposed(); }
@@ -47,8 +48,9 @@ void BM_OverlayRepaint(benchmark::State& state)
         shown.wave.setElapsed(cursor / 10);
         shown.wave.repaint();
     }
-    if (shown.wave.isLayerStale())
+    if (shown.wave.isLayerStale()) {
         state.SkipWithError("layer was not built");
+    }
 }
 BENCHMARK(BM_OverlayRepaint)->Unit(benchmark::kMicrosecond);
 
@@ -60,8 +62,9 @@ void BM_LayerRebuild(benchmark::State& state)
         shown.wave.reload();
         shown.wave.repaint();
     }
-    if (shown.wave.isLayerStale())
+    if (shown.wave.isLayerStale()) {
         state.SkipWithError("layer was not rebuilt");
+    }
 }
 BENCHMARK(BM_LayerRebuild)->Arg(kHourSeconds)->Arg(600)->Unit(benchmark::kMillisecond);
 
@@ -73,8 +76,9 @@ void BM_LayerRebuildSpeedView(benchmark::State& state)
         shown.wave.reload();
         shown.wave.repaint();
     }
-    if (shown.wave.isLayerStale())
+    if (shown.wave.isLayerStale()) {
         state.SkipWithError("layer was not rebuilt");
+    }
 }
 BENCHMARK(BM_LayerRebuildSpeedView)->Unit(benchmark::kMillisecond);
 
@@ -82,12 +86,14 @@ BENCHMARK(BM_LayerRebuildSpeedView)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     if (const int status =
             takeBenchmarkArgs(&argc, argv, "usage: bench_instruments [benchmark options]\n");
-        status >= 0)
+        status >= 0) {
         return status;
+    }
     return runBenchmarks();
 }

@@ -11,7 +11,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "map_view.h"
+#include "map/map_view.h"
 
 namespace {
 

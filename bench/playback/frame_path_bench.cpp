@@ -1,15 +1,15 @@
 // Per-frame costs on the way from decoder to screen and snapshot, at 1280 x 720:
 // the colour conversion the pipeline does, the paint into the window's backing
 // store (1:1 and scaled into the player's video area), the snapshot block and JPEG.
-#include "frame_capture.h"
-#include "jpeg_writer.h"
-#include "video_placement.h"
+#include "playback/frame_capture.h"
+#include "playback/jpeg_writer.h"
+#include "playback/video_placement.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 
-#include "benchmark_args.h"
+#include "bench/benchmark_args.h"
 #include <benchmark/benchmark.h>
 #include <gst/video/video.h>
 
@@ -25,8 +25,9 @@ QImage testFrame()
     QImage frame(kWidth, kHeight, QImage::Format_RGB32);
     for (int y = 0; y < kHeight; ++y) {
         auto* line = reinterpret_cast<QRgb*>(frame.scanLine(y));
-        for (int x = 0; x < kWidth; ++x)
+        for (int x = 0; x < kWidth; ++x) {
             line[x] = qRgb(x & 0xff, y & 0xff, (x ^ y) & 0xff);
+        }
     }
     return frame;
 }
@@ -48,8 +49,9 @@ void BM_ConvertI420ToBgrx(benchmark::State& state)
     gst_video_frame_map(&inFrame, &in, inBuffer, GST_MAP_READ);
     gst_video_frame_map(&outFrame, &out, outBuffer, GST_MAP_WRITE);
     GstVideoConverter* converter = gst_video_converter_new(&in, &out, nullptr);
-    for (auto _ : state)
+    for (auto _ : state) {
         gst_video_converter_frame(converter, &inFrame, &outFrame);
+    }
     gst_video_converter_free(converter);
     gst_video_frame_unmap(&inFrame);
     gst_video_frame_unmap(&outFrame);
@@ -75,9 +77,10 @@ BENCHMARK(BM_PaintFrame)->Args({1280, 720})->Args({672, 378})->Unit(benchmark::k
 void BM_MakeFrameBlock(benchmark::State& state)
 {
     const QImage frame = testFrame();
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(makeFrameBlock(frame.constBits(), kWidth, kHeight,
                                                 static_cast<int>(frame.bytesPerLine())));
+    }
 }
 BENCHMARK(BM_MakeFrameBlock)->Unit(benchmark::kMillisecond);
 
@@ -88,8 +91,9 @@ void BM_WriteJpeg(benchmark::State& state)
     const std::vector<std::uint8_t> block =
         makeFrameBlock(frame.constBits(), kWidth, kHeight, static_cast<int>(frame.bytesPerLine()));
     const QString path = dir.filePath("frame.jpg");
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(saveFrameBlock(block, path));
+    }
 }
 BENCHMARK(BM_WriteJpeg)->Unit(benchmark::kMillisecond);
 

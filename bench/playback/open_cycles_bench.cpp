@@ -4,10 +4,10 @@
 // and at the end the memory still resident once the allocator has handed back
 // what it keeps for its threads (malloc_trim): what a leak would show in.
 //   bench_open_cycles [benchmark options]   (QT_QPA_PLATFORM=offscreen)
-#include "allocator_arenas.h"
-#include "media_fixtures.h"
-#include "playback_engine.h"
-#include "video_widget.h"
+#include "playback/allocator_arenas.h"
+#include "playback/playback_engine.h"
+#include "playback/video_widget.h"
+#include "tests/playback/media_fixtures.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,11 +29,13 @@ constexpr int kEarly = 10;
 double residentMiB()
 {
     QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
+    if (!status.open(QIODevice::ReadOnly)) {
         return -1;
+    }
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
+        if (line.startsWith("VmRSS:")) {
             return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+        }
     }
     return -1;
 }
@@ -49,8 +51,9 @@ void spin(int milliseconds)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < milliseconds)
+    while (clock.elapsed() < milliseconds) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
 }
 
 void BM_OpenPlayCloseCycles(benchmark::State& state)

@@ -3,9 +3,9 @@
 // the frames are the overlay sink's (given to it, drawn by it); elsewhere the
 // widget's mailbox's (posted, painted).
 //   play_clip <file> [width height]
-#include "playback_engine.h"
-#include "program_args.h"
-#include "video_widget.h"
+#include "playback/playback_engine.h"
+#include "playback/video_widget.h"
+#include "tools/program_args/program_args.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -67,8 +67,9 @@ int main(int argc, char** argv)
     VideoWidget::FrameCounts counts = cued;
     QTimer countReader;
     countReader.callOnTimeout([&] {
-        if (engine.state() == PlayState::Running)
+        if (engine.state() == PlayState::Running) {
             counts = area.frameCounts();
+        }
     });
     countReader.start(100);
     QElapsedTimer wall;

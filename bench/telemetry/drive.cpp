@@ -1,4 +1,4 @@
-#include "drive.h"
+#include "bench/telemetry/drive.h"
 
 #include <cstdio>
 
@@ -24,7 +24,8 @@ std::vector<lw::Sample> driveSamples(int seconds)
 std::string driveNmea(const std::vector<lw::Sample>& samples)
 {
     std::string text;
-    for (const lw::Sample& sample : samples)
+    for (const lw::Sample& sample : samples) {
         text += sample.sentence + "\r\n";
+    }
     return text;
 }

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 // A made-up drive logged once a second: RMC fixes with time and date, moving north-east.
 std::vector<layout_writer::Sample> driveSamples(int seconds);

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "drive.h"
-#include "program_args.h"
+#include "bench/telemetry/drive.h"
+#include "tools/program_args/program_args.h"
 
 int main(int argc, char** argv)
 {

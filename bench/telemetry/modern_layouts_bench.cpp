@@ -7,9 +7,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "freegps_reader.h"
-#include "layout_writer.h"
-#include "nmea_box_reader.h"
+#include "telemetry/freegps_reader.h"
+#include "telemetry/nmea_box_reader.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 
@@ -43,8 +43,9 @@ public:
         lw::FreeGpsOptions scanned;
         scanned.index = false;
         ok = ok && lw::writeFile(path("freegps-scanned.MP4"), lw::freeGpsMovie(hour, scanned));
-        if (!ok)
+        if (!ok) {
             std::abort();
+        }
     }
     ~Recordings()
     {

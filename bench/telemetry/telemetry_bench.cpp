@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "benchmark_args.h"
+#include "bench/benchmark_args.h"
 #include <benchmark/benchmark.h>
 
-#include "drive.h"
-#include "layout_reader.h"
-#include "layout_writer.h"
-#include "recording_entry.h"
-#include "telemetry_table.h"
-#include "timed_track_layout.h"
-#include "track_export.h"
-#include "trip.h"
+#include "bench/telemetry/drive.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/recording_entry.h"
+#include "telemetry/telemetry_table.h"
+#include "telemetry/timed_track_layout.h"
+#include "telemetry/track_export.h"
+#include "telemetry/trip.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 
@@ -34,8 +34,9 @@ public:
     Recordings()
     {
         std::string pattern = (fs::temp_directory_path() / "dashcam-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
+        if (::mkdtemp(pattern.data()) == nullptr) {
             std::abort();
+        }
         m_root = pattern;
         writeHours();
         writeFolder();
@@ -62,8 +63,9 @@ private:
         ok = ok && lw::writeFile(hour("nt-first.MOV"), lw::nt96650FirstTrackMovie(samples));
         ok = ok && lw::writeFile(hour("nt-second.MOV"), lw::nt96650SecondTrackMovie(samples));
         ok = ok && lw::writeFile(hour("gopro.MP4"), lw::goProMovie(lw::gpmfDrive(kHour)));
-        if (!ok)
+        if (!ok) {
             std::abort();
+        }
     }
 
     // A card's worth of one-minute recordings, the five layouts in turn.
@@ -91,8 +93,9 @@ private:
             }
             m_folder.push_back(movie);
         }
-        if (!ok)
+        if (!ok) {
             std::abort();
+        }
     }
 };
 
@@ -124,8 +127,9 @@ void readHour(benchmark::State& state, Reader reader, const std::string& name)
         state.SkipWithError("the recording did not read as one hour");
         return;
     }
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(reader(table, path));
+    }
     state.SetItemsProcessed(state.iterations() * kHour);
 }
 
@@ -192,8 +196,9 @@ void groupFolderIntoTrips(benchmark::State& state)
     for (auto _ : state) {
         std::vector<RecordingClock> clocks;
         clocks.reserve(folder.size());
-        for (const std::string& path : folder)
+        for (const std::string& path : folder) {
             clocks.push_back(readRecordingClock(path));
+        }
         benchmark::DoNotOptimize(TripPlan(clocks).trips().size());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(folder.size()));

@@ -2,18 +2,20 @@
 #include <cstdint>
 #include <vector>
 
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0)
+    if (size == 0) {
         return 0;
+    }
     std::vector<char> line(data + 1, data + size);
     line.push_back('\0');
     TelemetryTable table;
     table.parseAssistLine(line.data(), data[0]);
     TelemetryEntry entry;
-    for (int i = 0; i < table.count(); ++i)
+    for (int i = 0; i < table.count(); ++i) {
         table.copyEntry(i, entry);
+    }
     return 0;
 }

@@ -1,10 +1,10 @@
 // A movie file through layout identification, the header time and every movie layout reader.
 #include <cstdint>
 
-#include "chip_detect.h"
-#include "fuzz_file.h"
-#include "layout_reader.h"
-#include "telemetry_table.h"
+#include "fuzz/harnesses/fuzz_file.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/telemetry_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -16,8 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     TelemetryTable table;
     for (const LayoutRow& row : movieLayouts()) {
-        if (readMovieFile(row.reader(), path, table) != table.count())
+        if (readMovieFile(row.reader(), path, table) != table.count()) {
             __builtin_trap();
+        }
     }
     return 0;
 }

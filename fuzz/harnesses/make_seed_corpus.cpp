@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 
@@ -151,8 +151,9 @@ bool nmeaBoxMovies(const fs::path& folder)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 2) {
         return 2;
+    }
     const fs::path root = argv[1];
     const bool ok = assistLines(root / "fuzz_assist_line") && datFiles(root / "fuzz_dat_file") &&
                     movies(root / "fuzz_movie") && goProFiles(root / "fuzz_gopro") &&

@@ -1,8 +1,8 @@
-#include "artwork.h"
+#include "res/painter/artwork.h"
 
-#include "skin_palette.h"
-#include "surfaces.h"
-#include "symbols.h"
+#include "res/painter/surfaces.h"
+#include "res/painter/symbols.h"
+#include "skin/skin_palette.h"
 
 #include <QLinearGradient>
 #include <QPainter>

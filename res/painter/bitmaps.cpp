@@ -1,9 +1,9 @@
-#include "bitmaps.h"
+#include "res/painter/bitmaps.h"
 
-#include "skin_dial.h"
-#include "skin_geometry.h"
-#include "skin_palette.h"
-#include "surfaces.h"
+#include "res/painter/surfaces.h"
+#include "skin/skin_dial.h"
+#include "skin/skin_geometry.h"
+#include "skin/skin_palette.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "gauges.h"
+#include "res/painter/gauges.h"
 
-#include "skin_palette.h"
-#include "surfaces.h"
+#include "res/painter/surfaces.h"
+#include "skin/skin_palette.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -2,7 +2,7 @@
 
 #include <QPointF>
 
-#include "skin_dial.h"
+#include "skin/skin_dial.h"
 
 class QPainter;
 

@@ -5,9 +5,9 @@
 //                                    by more than anti-aliasing on another CPU could
 //   skin-painter preview <file.png>  the whole window with every control's picture in place
 
-#include "pictures.h"
-#include "preview.h"
-#include "program_args.h"
+#include "res/painter/pictures.h"
+#include "res/painter/preview.h"
+#include "tools/program_args/program_args.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "picture_compare.h"
+#include "res/painter/picture_compare.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "pictures.h"
+#include "res/painter/pictures.h"
 
-#include "artwork.h"
-#include "bitmaps.h"
-#include "skin.h"
-#include "strips.h"
+#include "res/painter/artwork.h"
+#include "res/painter/bitmaps.h"
+#include "res/painter/skin.h"
+#include "res/painter/strips.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture_compare.h"
+#include "res/painter/picture_compare.h"
 
 #include <QImage>
 #include <QString>

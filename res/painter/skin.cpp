@@ -1,10 +1,10 @@
-#include "skin.h"
+#include "res/painter/skin.h"
 
-#include "gauges.h"
-#include "skin_dial.h"
-#include "skin_geometry.h"
-#include "skin_palette.h"
-#include "surfaces.h"
+#include "res/painter/gauges.h"
+#include "res/painter/surfaces.h"
+#include "skin/skin_dial.h"
+#include "skin/skin_geometry.h"
+#include "skin/skin_palette.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "gauges.h"
+#include "res/painter/gauges.h"
 
 // The window's skin, 1024 x 768: title strip, the wells and panels the controls sit on,
 // the speedometer face (in km/h) and the compass rose.

@@ -1,9 +1,9 @@
-#include "strips.h"
+#include "res/painter/strips.h"
 
-#include "skin_geometry.h"
-#include "skin_palette.h"
-#include "surfaces.h"
-#include "symbols.h"
+#include "res/painter/surfaces.h"
+#include "res/painter/symbols.h"
+#include "skin/skin_geometry.h"
+#include "skin/skin_palette.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

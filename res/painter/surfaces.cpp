@@ -1,7 +1,7 @@
-#include "surfaces.h"
+#include "res/painter/surfaces.h"
 
-#include "skin_geometry.h"
-#include "skin_palette.h"
+#include "skin/skin_geometry.h"
+#include "skin/skin_palette.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "symbols.h"
+#include "res/painter/symbols.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -2,8 +2,8 @@
 // or two by which anti-aliased edges come out on another CPU, and nothing a real change of
 // the drawing does.
 
-#include "pictures.h"
-#include "resources.h"
+#include "res/painter/pictures.h"
+#include "res/resources.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

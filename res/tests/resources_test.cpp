@@ -1,7 +1,7 @@
 // The skin's pictures as the program finds them: names, sizes, file formats and the few
 // pixels other parts of the program rely on.
 
-#include "resources.h"
+#include "res/resources.h"
 
 #include <QFile>
 #include <QImage>

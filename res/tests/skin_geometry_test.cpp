@@ -1,10 +1,10 @@
 // The one skin layout against an independent rounding and against the committed pictures
 // the window places by it.
 
-#include "resources.h"
-#include "skin_dial.h"
-#include "skin_geometry.h"
-#include "skin_stretch.h"
+#include "res/resources.h"
+#include "skin/skin_dial.h"
+#include "skin/skin_geometry.h"
+#include "skin/skin_stretch.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -55,9 +55,11 @@ bool alike(QRgb a, QRgb b)
 int unlikeNeighbours(const QImage& picture, const QRect& area, QPoint step)
 {
     int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
             count += !alike(picture.pixel(x, y), picture.pixel(QPoint(x, y) + step));
+        }
+    }
     return count;
 }
 

@@ -13,7 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "window_fixture.h"
+#include "tests/app/window_fixture.h"
 
 namespace {
 

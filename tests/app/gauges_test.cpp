@@ -2,8 +2,8 @@
 
 #include <QImage>
 
-#include "dialog_layout.h"
-#include "gauges.h"
+#include "app/dialog_layout.h"
+#include "app/gauges.h"
 
 namespace {
 

@@ -23,15 +23,15 @@
 
 #include <QTimer>
 
-#include "about_dialog.h"
-#include "dialog_layout.h"
-#include "gauges.h"
-#include "media_fixtures.h"
-#include "playlist_view.h"
-#include "seek_slider.h"
-#include "video_widget.h"
-#include "waveform_view.h"
-#include "window_fixture.h"
+#include "app/about_dialog.h"
+#include "app/dialog_layout.h"
+#include "app/gauges.h"
+#include "controls/playlist_view.h"
+#include "controls/seek_slider.h"
+#include "instruments/waveform_view.h"
+#include "playback/video_widget.h"
+#include "tests/app/window_fixture.h"
+#include "tests/playback/media_fixtures.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "dialog_layout.h"
-#include "gauges.h"
-#include "resources.h"
+#include "app/dialog_layout.h"
+#include "app/gauges.h"
+#include "res/resources.h"
 
 namespace {
 

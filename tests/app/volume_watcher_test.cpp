@@ -1,6 +1,6 @@
 // Volumes mounted after start, seen in injected automounter folders and on a private bus
 // where a stand-in for the disk service announces its mounts as UDisks2 does.
-#include "volume_watcher.h"
+#include "app/volume_watcher.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

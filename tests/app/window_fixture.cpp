@@ -1,4 +1,4 @@
-#include "window_fixture.h"
+#include "tests/app/window_fixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,11 +11,11 @@
 #include <QSettings>
 #include <QTimer>
 
-#include "dialog_layout.h"
-#include "playlist_view.h"
-#include "seek_slider.h"
-#include "volume_watcher.h"
-#include "waveform_view.h"
+#include "app/dialog_layout.h"
+#include "app/volume_watcher.h"
+#include "controls/playlist_view.h"
+#include "controls/seek_slider.h"
+#include "instruments/waveform_view.h"
 
 void PlayerWindowTest::SetUpTestSuite()
 {

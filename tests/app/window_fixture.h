@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "map_calls.h"
-#include "player_window.h"
+#include "app/map_calls.h"
+#include "app/player_window.h"
 
 class SeekSlider;
 class PlaylistView;

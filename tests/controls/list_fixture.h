@@ -1,9 +1,9 @@
 #pragma once
 
-#include "playlist_view.h"
-#include "skin_header_view.h"
-#include "skin_scroll_bar.h"
-#include "test_images.h"
+#include "controls/playlist_view.h"
+#include "controls/skin_header_view.h"
+#include "controls/skin_scroll_bar.h"
+#include "tests/controls/test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -35,9 +35,10 @@ inline void fillListModel(QStandardItemModel& model, int rowCount)
 {
     model.setHorizontalHeaderLabels(
         {QStringLiteral("No."), QStringLiteral("Files"), QStringLiteral("Time")});
-    for (int i = 0; i < rowCount; ++i)
+    for (int i = 0; i < rowCount; ++i) {
         model.appendRow(listRow(QString::number(i + 1), QStringLiteral("FILE%1.MOV").arg(i),
                                 QStringLiteral("12:00:00 01-02-2020")));
+    }
 }
 
 // A play list as the player window sets it up: 200 x 300 at (10, 10) of its window with its

@@ -1,4 +1,4 @@
-#include "list_fixture.h"
+#include "tests/controls/list_fixture.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -18,13 +18,14 @@ const QColor kSelectedBack(115, 123, 165);
 int countColour(const QImage& image, const QRect& block, QColor colour, int levels = 0)
 {
     int n = 0;
-    for (int y = block.top(); y <= block.bottom(); ++y)
+    for (int y = block.top(); y <= block.bottom(); ++y) {
         for (int x = block.left(); x <= block.right(); ++x) {
             const QColor c = pixelOf(image, x, y);
             n += std::abs(c.red() - colour.red()) <= levels &&
                  std::abs(c.green() - colour.green()) <= levels &&
                  std::abs(c.blue() - colour.blue()) <= levels;
         }
+    }
     return n;
 }
 
@@ -175,8 +176,9 @@ TEST_F(PlaylistViewTest, ALongNameIsShortenedInTheMiddle)
 // A group's first row carries a slate rule above it; a plain row has none.
 TEST_F(PlaylistViewTest, GroupStartDrawsARule)
 {
-    for (int column = 0; column < 3; ++column)
+    for (int column = 0; column < 3; ++column) {
         rows.item(3, column)->setData(true, PlaylistView::kDefaultGroupStartRole);
+    }
     const QImage shot = onScreen(list);
     for (const int x : {5, 100, 190}) {
         EXPECT_EQ(pixelOf(shot, x, rowBlock(3).top()), kSelectedBack) << x;
@@ -189,8 +191,9 @@ TEST_F(PlaylistViewTest, HeaderDrawnFromItsPictures)
     const QColor right(5, 5, 150);
     const QColor left(6, 150, 6);
     QImage face(2, 24, QImage::Format_RGB32);
-    for (int y = 0; y < 24; ++y)
+    for (int y = 0; y < 24; ++y) {
         face.setPixel(0, y, qRgb(0xF0 - y, 0xF0 - y, 0xFF - y));
+    }
     SkinHeaderView* header = list->header();
     header->setImages({solidImage(4, 24, right), face, solidImage(4, 24, left)});
     QCoreApplication::processEvents();
@@ -202,8 +205,9 @@ TEST_F(PlaylistViewTest, HeaderDrawnFromItsPictures)
     EXPECT_EQ(pixelOf(shot, 33, 12), QColor(face.pixel(0, 12)));
     // Row 0 inside a column: the face's column squeezed by AND.
     QRgb squeezed = 0xFFFFFF;
-    for (int y = 0; y < 24; ++y)
+    for (int y = 0; y < 24; ++y) {
         squeezed &= face.pixel(0, y) & 0xFFFFFF;
+    }
     EXPECT_EQ(pixelOf(shot, 80, 0), QColor::fromRgb(squeezed));
     EXPECT_EQ(pixelOf(shot, 80, 23), QColor(face.pixel(0, 23)));
 }
@@ -227,8 +231,9 @@ TEST_F(PlaylistViewTest, HeaderTitleEndsInAnEllipsisWhenTooLong)
     const QImage shot = onScreen(header);
     int inside = 0;
     for (int y = 2; y < 22; ++y) {
-        for (int x = 0; x < 29; ++x)
+        for (int x = 0; x < 29; ++x) {
             inside += pixelOf(shot, x, y) != Qt::white;
+        }
         EXPECT_EQ(pixelOf(shot, 29, y), Qt::white) << y;
     }
     EXPECT_GT(inside, 0);

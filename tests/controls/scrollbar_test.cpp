@@ -1,5 +1,5 @@
-#include "list_fixture.h"
-#include "scrollbar_geometry.h"
+#include "controls/scrollbar_geometry.h"
+#include "tests/controls/list_fixture.h"
 
 #include <QTimer>
 #include <QTimerEvent>
@@ -156,8 +156,9 @@ TEST_F(ScrollBarTest, HeldArrowRepeatsEvery50msAfter250ms)
     fire(vbar, "arrowDelayTimer");
     EXPECT_FALSE(active(vbar, "arrowDelayTimer"));
     EXPECT_EQ(vPos(), 0);
-    for (int i = 0; i < 15; ++i)
+    for (int i = 0; i < 15; ++i) {
         fire(vbar, "arrowRepeatTimer");
+    }
     EXPECT_EQ(vPos(), 15);
     QTest::mouseRelease(vbar, Qt::LeftButton, {}, downArrow());
     EXPECT_EQ(vPos(), 16);

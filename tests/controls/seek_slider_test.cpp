@@ -1,5 +1,5 @@
-#include "seek_slider.h"
-#include "test_images.h"
+#include "controls/seek_slider.h"
+#include "tests/controls/test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -33,8 +33,9 @@ public:
         QObject::connect(slider, &SeekSlider::sliderReleased, this,
                          [this] { record(Signal::Released, slider->sliderPosition()); });
         QObject::connect(slider, &SeekSlider::actionTriggered, this, [this](int action) {
-            if (action != QAbstractSlider::SliderMove)
+            if (action != QAbstractSlider::SliderMove) {
                 record(Signal::Released, slider->sliderPosition());
+            }
         });
     }
 
@@ -104,8 +105,9 @@ TEST_F(SliderTest, PositionAndPixelMapBothEnds)
 {
     const int n = 1234;
     slider->setRange(0, n);
-    for (int p : {0, 1, 617, 1233, n})
+    for (int p : {0, 1, 617, 1233, n}) {
         EXPECT_EQ(slider->positionToPixel(p), 657 * p / n + 9) << p;
+    }
     EXPECT_EQ(slider->positionToPixel(n), 675 - 9);
     EXPECT_EQ(slider->pixelToPosition(9), 0);
     EXPECT_EQ(slider->pixelToPosition(666), n);
@@ -257,8 +259,9 @@ TEST_F(SliderTest, DisabledShowsNoThumbAndIgnoresInput)
     slider->setValue(50);
     slider->setEnabled(false);
     const QImage shot = onScreen(slider);
-    for (int x : {0, 100, slider->positionToPixel(50), 674})
+    for (int x : {0, 100, slider->positionToPixel(50), 674}) {
         EXPECT_EQ(pixelOf(shot, x, 4), kUnplayed) << x;
+    }
 
     QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(600, 4));
     slider->setFocus();
@@ -295,8 +298,9 @@ TEST_F(SliderTest, FocusFrameIsDrawnByInversionOnlyWhenAsked)
     auto framed = [&] {
         const QImage shot = onScreen(slider);
         int n = 0;
-        for (int x = 400; x < 600; ++x)
+        for (int x = 400; x < 600; ++x) {
             n += pixelOf(shot, x, 0) == inverted;
+        }
         return n;
     };
     EXPECT_EQ(framed(), 0) << "the seek bar's frame is off";
@@ -322,8 +326,9 @@ TEST_F(SliderTest, TransparentChannelLeavesNoTraceOfTheThumbWhereItWas)
     ASSERT_EQ(pixelOf(onScreen(slider), was - 5, 4), kThumb);
     slider->setValue(20);
     const QImage shot = onScreen(slider);
-    for (int x : {was - 8, was - 5, was, was + 5})
+    for (int x : {was - 8, was - 5, was, was + 5}) {
         EXPECT_EQ(pixelOf(shot, x, 4), kUnplayed) << x;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-#include "resources.h"
-#include "skin_button.h"
-#include "test_images.h"
+#include "controls/skin_button.h"
+#include "res/resources.h"
+#include "tests/controls/test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +32,9 @@ class PaintCounter : public QObject
 public:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints;
+        }
         return false;
     }
     int paints = 0;

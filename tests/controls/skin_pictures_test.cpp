@@ -1,7 +1,7 @@
 // The controls with the skin's own pictures, as the player window sets them up.
-#include "resources.h"
-#include "seek_slider.h"
-#include "skin_button.h"
+#include "controls/seek_slider.h"
+#include "controls/skin_button.h"
+#include "res/resources.h"
 
 #include <gtest/gtest.h>
 

@@ -22,9 +22,11 @@ inline QRgb coordinateColour(int x, int y)
 inline QImage coordinateImage(int w, int h)
 {
     QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
             image.setPixel(x, y, coordinateColour(x, y));
+        }
+    }
     return image;
 }
 

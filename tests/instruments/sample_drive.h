@@ -1,6 +1,6 @@
 #pragma once
 
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 #include <algorithm>
 #include <random>

@@ -1,6 +1,6 @@
-#include "waveform_geometry.h"
+#include "instruments/waveform_geometry.h"
 
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 #include <gtest/gtest.h>
 

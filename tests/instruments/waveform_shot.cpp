@@ -1,7 +1,7 @@
 // Renders the waveform as the player shows it (677 x 161) over a sample drive, for a look
 // by eye: waveform_shot OUT.png [speed] [seconds]
-#include "sample_drive.h"
-#include "waveform_view.h"
+#include "instruments/waveform_view.h"
+#include "tests/instruments/sample_drive.h"
 
 #include <QApplication>
 #include <QImage>
@@ -16,8 +16,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s OUT.png [speed] [seconds]\n", argv[0]);
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
 
     const bool speedView = argc > 2 && std::strcmp(argv[2], "speed") == 0;
@@ -30,8 +31,9 @@ int main(int argc, char** argv)
     wave.setSource(&table);
     wave.setDuration(seconds);
     wave.reload();
-    if (speedView)
+    if (speedView) {
         wave.toggleMode();
+    }
     const double position = seconds * 0.4;  // somewhere into the drive
     wave.setCursorEntry(static_cast<int>(position * 1000 / 100));
     wave.setElapsed(static_cast<int>(position));

@@ -1,6 +1,6 @@
-#include "waveform_view.h"
+#include "instruments/waveform_view.h"
 
-#include "telemetry_table.h"
+#include "telemetry/telemetry_table.h"
 
 #include <gtest/gtest.h>
 
@@ -51,8 +51,9 @@ protected:
     void load(const std::function<TelemetryEntry(int)>& make, int samples = kSamples)
     {
         table.clear();
-        for (int k = 0; k < samples; ++k)
+        for (int k = 0; k < samples; ++k) {
             table.appendSample(make(k));
+        }
         wave.reload();
     }
 
@@ -69,9 +70,11 @@ protected:
     static int countColor(const QImage& image, const QRect& area, QRgb color)
     {
         int n = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
                 n += pixelAt(image, x, y) == color;
+            }
+        }
         return n;
     }
 
@@ -174,8 +177,9 @@ TEST_F(WaveformViewTest, CursorAndTimeRepaintOverTheCachedLayer)
 
     // Refill the table behind the control's back: cursor moves keep the cached curves.
     table.clear();
-    for (int k = 0; k < kSamples; ++k)
+    for (int k = 0; k < kSamples; ++k) {
         table.appendSample(makeEntry(-1.0f, 0.0f, 0.0f));
+    }
     wave.setCursorEntry(5);
     wave.setElapsed(3);
     EXPECT_FALSE(wave.isLayerStale());
@@ -235,8 +239,9 @@ TEST_F(WaveformViewTest, SpeedViewDrawsOnePointPerSecondOnTheKmhScale)
     const QImage image = render();
     const SpeedCurveFrame frame = makeSpeedCurveFrame(kPlot, kSamples);
     for (int s = 1; s < kSamples; ++s) {
-        if (s == 12)
+        if (s == 12) {
             continue;  // under the cursor
+        }
         SCOPED_TRACE(s);
         ASSERT_EQ(pixelAt(image, frame.X(s), frame.Y(s * 3 / 2)), kYellow);
     }
@@ -312,9 +317,11 @@ TEST_F(WaveformViewTest, ResizeRebuildsTheLayer)
 std::vector<bool> bottomLineInk(const QImage& image, const PlotRect& plot)
 {
     std::vector<bool> ink(image.width(), false);
-    for (int x = 0; x < image.width(); ++x)
-        for (int y = plot.bottom + 1; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = plot.bottom + 1; y < image.height(); ++y) {
             ink[x] = ink[x] || image.pixel(x, y) != qRgb(10, 10, 10);
+        }
+    }
     return ink;
 }
 
@@ -340,8 +347,9 @@ TEST(WaveFormBottomLineTest, SpeedAndTimeFitApartAtThePlayersSize)
     for (int speed : {8, 50, 120}) {
         SCOPED_TRACE(speed);
         TelemetryTable table;
-        for (int k = 0; k < 240; ++k)
+        for (int k = 0; k < 240; ++k) {
             table.appendSample(makeEntry(0.0f, 0.0f, 1.0f, speed));
+        }
         WaveformView wave;
         wave.resize(width, height);
         wave.setSource(&table);

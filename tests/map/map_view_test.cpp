@@ -1,6 +1,6 @@
 // The map view in a real Qt WebEngine view, driven through its C++ operations,
 // with the page's state read back through the view.
-#include "map_view.h"
+#include "map/map_view.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,10 +1,10 @@
 // What an engine leaves behind over many recordings: memory, descriptors, pipelines.
-#include "allocator_arenas.h"
-#include "media_fixtures.h"
-#include "pipeline_teardown.h"
-#include "playback_engine.h"
-#include "test_support.h"
-#include "video_widget.h"
+#include "playback/allocator_arenas.h"
+#include "playback/pipeline_teardown.h"
+#include "playback/playback_engine.h"
+#include "playback/video_widget.h"
+#include "tests/playback/media_fixtures.h"
+#include "tests/playback/test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,11 +24,13 @@ namespace {
 long vmRssKiB()
 {
     QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
+    if (!status.open(QIODevice::ReadOnly)) {
         return -1;
+    }
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
+        if (line.startsWith("VmRSS:")) {
             return line.mid(6).trimmed().split(' ').front().toLong();
+        }
     }
     return -1;
 }
@@ -46,8 +48,9 @@ long residentKiB()
 char* touchedFrame(std::size_t bytes)
 {
     auto* frame = static_cast<char*>(std::malloc(bytes));
-    if (frame != nullptr)
+    if (frame != nullptr) {
         std::memset(frame, 1, bytes);
+    }
     return frame;
 }
 
@@ -105,14 +108,16 @@ TEST_F(EngineLifetime, TwoHundredRecordingsKeepMemoryAndDescriptorsFlat)
     const QString path = media::videoWithAudio();
     const DescriptorLimit limit(64);
     ASSERT_TRUE(limit.ok());
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 20; ++i) {
         ASSERT_NO_FATAL_FAILURE(playBriefly(path)) << "open " << i;
+    }
     // The first opens load plugins and fill caches; from here on nothing may pile up.
     waitUntil([] { return false; }, 200);
     const long residentBefore = residentKiB();
     const qsizetype descriptorsBefore = openDescriptors();
-    for (int i = 20; i < 200; ++i)
+    for (int i = 20; i < 200; ++i) {
         ASSERT_NO_FATAL_FAILURE(playBriefly(path)) << "open " << i;
+    }
     // Pipelines stop on a worker: give the last one time to go.
     waitUntil([&] { return openDescriptors() <= descriptorsBefore; }, 2000);
     EXPECT_LE(openDescriptors(), descriptorsBefore);
@@ -141,15 +146,18 @@ TEST(Allocator, FreedFramesGiveTheirPagesBack)
         frames.push_back(touchedFrame(kFrameBytes));
         live.push_back(touchedFrame(kLiveBytes));
     }
-    for (const char* frame : frames)
+    for (const char* frame : frames) {
         written += frame[kFrameBytes - 1];
+    }
     EXPECT_EQ(written, kFrames + 1);
     const long held = vmRssKiB();
-    for (char* frame : frames)
+    for (char* frame : frames) {
         std::free(frame);
+    }
     const long after = vmRssKiB();
-    for (char* block : live)
+    for (char* block : live) {
         std::free(block);
+    }
     EXPECT_GT(held - before, kFramesKiB * 9 / 10);
     EXPECT_LT(after - before, kLiveKiB + kFramesKiB / 10) << "held " << held - before << " KiB";
 }

@@ -1,6 +1,6 @@
 // A snapshot's EXIF as ExifTool reads it: the time, place, speed and heading of the frame.
-#include "exif_tags.h"
-#include "frame_capture.h"
+#include "playback/exif_tags.h"
+#include "playback/frame_capture.h"
 
 #include <QImage>
 #include <QJsonArray>

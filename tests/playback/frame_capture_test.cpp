@@ -1,6 +1,6 @@
-#include "frame_capture.h"
-#include "jpeg_writer.h"
-#include "test_support.h"
+#include "playback/frame_capture.h"
+#include "playback/jpeg_writer.h"
+#include "tests/playback/test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,8 +27,9 @@ constexpr Colour kGreen{20, 200, 20};
 // A picture whose orientation shows: top-left red, top-right blue, bottom half green.
 Colour pictureAt(int x, int y, int width, int height)
 {
-    if (y >= height / 2)
+    if (y >= height / 2) {
         return kGreen;
+    }
     return x < width / 2 ? kRed : kBlue;
 }
 
@@ -37,7 +38,7 @@ std::vector<std::uint8_t> topDownBgrx(int width, int height, int padding)
 {
     const int stride = width * 4 + padding;
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * height, 0x55);
-    for (int y = 0; y < height; ++y)
+    for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const Colour c = pictureAt(x, y, width, height);
             std::uint8_t* pixel = rows.data() + static_cast<std::size_t>(y) * stride + x * 4;
@@ -46,6 +47,7 @@ std::vector<std::uint8_t> topDownBgrx(int width, int height, int padding)
             pixel[2] = c.r;
             pixel[3] = 0xff;
         }
+    }
     return rows;
 }
 
@@ -62,13 +64,14 @@ std::vector<std::uint8_t> block24(int width, int height)
     block[12] = 1;
     block[14] = 24;
     std::uint8_t* pixel = block.data() + kFrameHeaderSize;
-    for (int storedRow = 0; storedRow < height; ++storedRow)
+    for (int storedRow = 0; storedRow < height; ++storedRow) {
         for (int x = 0; x < width; ++x) {
             const Colour c = pictureAt(x, height - 1 - storedRow, width, height);
             *pixel++ = c.b;
             *pixel++ = c.g;
             *pixel++ = c.r;
         }
+    }
     return block;
 }
 

@@ -1,4 +1,4 @@
-#include "media_fixtures.h"
+#include "tests/playback/media_fixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,8 +34,9 @@ bool runPipeline(const QString& description)
     GstMessage* done = gst_bus_timed_pop_filtered(
         bus, 120 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     const bool ok = done != nullptr && GST_MESSAGE_TYPE(done) == GST_MESSAGE_EOS;
-    if (done != nullptr)
+    if (done != nullptr) {
         gst_message_unref(done);
+    }
     gst_object_unref(bus);
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
@@ -48,12 +49,14 @@ template <typename Make>
 QString fixture(const QString& name, Make make)
 {
     const QString path = mediaDir() + '/' + name;
-    if (QFileInfo::exists(path))
+    if (QFileInfo::exists(path)) {
         return path;
+    }
     const QString temporary =
         path + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
-    if (!make(temporary))
+    if (!make(temporary)) {
         throw std::runtime_error("cannot make fixture " + name.toStdString());
+    }
     QFile::remove(path);
     QFile::rename(temporary, path);
     return path;
@@ -81,8 +84,9 @@ bool truncateCopy(const QString& source, const QString& target, double fraction)
 {
     QFile in(source);
     QFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
         return false;
+    }
     const QByteArray bytes = in.readAll();
     const auto kept = static_cast<qsizetype>(bytes.size() * fraction);
     return out.write(bytes.left(kept)) == kept;
@@ -94,8 +98,9 @@ bool editCopy(const QString& source, const QString& target, Edit edit)
 {
     QFile in(source);
     QFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
         return false;
+    }
     QByteArray bytes = in.readAll();
     return edit(bytes) && out.write(bytes) == bytes.size();
 }
@@ -105,8 +110,9 @@ bool renameCoding(const QString& source, const QString& target)
 {
     return editCopy(source, target, [](QByteArray& bytes) {
         const qsizetype at = bytes.indexOf("avc1");
-        if (at >= 0)
+        if (at >= 0) {
             bytes.replace(at, 4, "zzzz");
+        }
         return at >= 0;
     });
 }
@@ -118,8 +124,9 @@ bool breakSample(const QString& source, const QString& target, int index)
     return editCopy(source, target, [index](QByteArray& bytes) {
         const qsizetype table = bytes.indexOf("stsz");
         const qsizetype entry = table + 16 + 4 * index;
-        if (table < 0 || entry + 4 > bytes.size())
+        if (table < 0 || entry + 4 > bytes.size()) {
             return false;
+        }
         bytes.replace(entry, 4, QByteArray("\x7f\xff\xff\xf0", 4));
         return true;
     });

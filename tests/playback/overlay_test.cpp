@@ -1,11 +1,11 @@
 // The engine drawing through an overlay sink into the video widget's surface, checked
 // on the screen itself. Needs an X display (QT_QPA_PLATFORM=xcb under Xvfb); skipped
 // on other platforms, where the engine keeps its own frame path.
-#include "media_fixtures.h"
-#include "playback_engine.h"
-#include "test_support.h"
-#include "video_surface.h"
-#include "video_widget.h"
+#include "playback/playback_engine.h"
+#include "playback/video_surface.h"
+#include "playback/video_widget.h"
+#include "tests/playback/media_fixtures.h"
+#include "tests/playback/test_support.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -41,8 +41,9 @@ class OverlayEngine : public testing::Test
 protected:
     void SetUp() override
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
             GTEST_SKIP() << "needs an X display";
+        }
         m_engine.setAudioSink("fakesink sync=true");
         QPalette palette = m_window.palette();
         palette.setColor(QPalette::Window, kWindowColour);

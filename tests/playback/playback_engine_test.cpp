@@ -1,9 +1,9 @@
-#include "decoder_preference.h"
-#include "media_fixtures.h"
-#include "playback_engine.h"
-#include "test_support.h"
-#include "video_placement.h"
-#include "video_widget.h"
+#include "playback/decoder_preference.h"
+#include "playback/playback_engine.h"
+#include "playback/video_placement.h"
+#include "playback/video_widget.h"
+#include "tests/playback/media_fixtures.h"
+#include "tests/playback/test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -265,8 +265,9 @@ TEST_F(Engine, NameThatIsNotUtf8Plays)
 
 TEST_F(Engine, RecordingCutAfterItsIndexEndsCleanly)
 {
-    if (!open(media::truncatedIndexed()))
+    if (!open(media::truncatedIndexed())) {
         GTEST_SKIP() << "refused at open";
+    }
     ASSERT_TRUE(m_engine.togglePlay().ok());
     EXPECT_TRUE(playToEnd());
     EXPECT_NEAR(m_engine.position(), 0.0, 0.01);

@@ -1,8 +1,8 @@
 // What is refused before a pipeline is built: files that are not regular, and indexes
 // beyond what a camera writes. Real camera recordings pass.
-#include "media_fixtures.h"
-#include "recording_check.h"
-#include "shared_testdata.h"
+#include "playback/recording_check.h"
+#include "tests/common/shared_testdata.h"
+#include "tests/playback/media_fixtures.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -32,8 +32,9 @@ std::string atom(const char* type, const std::string& content)
 std::string indexWithTracks(int tracks)
 {
     std::string moov = atom("mvhd", std::string(100, '\0'));
-    for (int i = 0; i < tracks; ++i)
+    for (int i = 0; i < tracks; ++i) {
         moov += atom("trak", atom("tkhd", std::string(84, '\0')));
+    }
     return atom("ftyp", "qt  \0\0\0\0qt  ") + atom("moov", moov) + atom("mdat", "data");
 }
 

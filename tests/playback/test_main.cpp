@@ -5,8 +5,9 @@
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     testing::InitGoogleTest(&argc, argv);
     gst_init(nullptr, nullptr);
     int failed = 0;

@@ -1,4 +1,4 @@
-#include "test_support.h"
+#include "tests/playback/test_support.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,8 +19,9 @@ DecodedJpeg decodeJpeg(const QString& path)
 {
     DecodedJpeg result;
     FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
-    if (file == nullptr)
+    if (file == nullptr) {
         return result;
+    }
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -28,8 +29,9 @@ DecodedJpeg decodeJpeg(const QString& path)
     jpeg_stdio_src(&info, file);
     jpeg_read_header(&info, TRUE);
     result.progressive = info.progressive_mode;
-    if (info.quant_tbl_ptrs[0] != nullptr)
+    if (info.quant_tbl_ptrs[0] != nullptr) {
         result.firstLuminanceQuant = info.quant_tbl_ptrs[0]->quantval[0];
+    }
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
     result.width = static_cast<int>(info.output_width);

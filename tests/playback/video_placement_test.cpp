@@ -1,4 +1,4 @@
-#include "video_placement.h"
+#include "playback/video_placement.h"
 
 #include <gtest/gtest.h>
 

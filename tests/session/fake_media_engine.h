@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "media_engine.h"
+#include "playback/media_engine.h"
 
 // An engine on virtual time: nothing plays until the test calls advance(). What a file
 // does (its length, a refused open, a break part-way) is set by its file name.

@@ -8,10 +8,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include "exif_tags.h"
-#include "fake_media_engine.h"
-#include "layout_writer.h"
-#include "playback_session.h"
+#include "playback/exif_tags.h"
+#include "session/playback_session.h"
+#include "tests/session/fake_media_engine.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 

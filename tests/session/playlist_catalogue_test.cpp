@@ -12,12 +12,12 @@
 
 #include <QAbstractItemModelTester>
 
-#include "catalogue_fixtures.h"
-#include "layout_writer.h"
-#include "playlist_catalogue.h"
-#include "playlist_model.h"
-#include "trip_index.h"
-#include "trip_summary.h"
+#include "session/playlist_catalogue.h"
+#include "session/playlist_model.h"
+#include "session/trip_index.h"
+#include "telemetry/trip_summary.h"
+#include "tests/telemetry/catalogue_fixtures.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 
@@ -40,9 +40,10 @@ public:
         std::vector<Row> rows;
         for (int row = 0; row < m_model.rowCount(); ++row) {
             Row& texts = rows.emplace_back();
-            for (int column = 0; column < 3; ++column)
+            for (int column = 0; column < 3; ++column) {
                 texts[static_cast<size_t>(column)] =
                     m_model.index(row, column).data().toString().toStdString();
+            }
         }
         return rows;
     }
@@ -50,8 +51,9 @@ public:
     std::vector<std::string> labels() const
     {
         std::vector<std::string> labels;
-        for (const Row& row : signalRows())
+        for (const Row& row : signalRows()) {
             labels.push_back(row[0]);
+        }
         return labels;
     }
 
@@ -110,8 +112,9 @@ protected:
             folder.write(std::string(base) + ".DAT", sidecarBytes());
         }
         setPermissionBits(movies[2], 0444);
-        for (const std::string& movie : movies)
+        for (const std::string& movie : movies) {
             list.addFile(movie, "", ".TS");
+        }
         return movies;
     }
 };
@@ -273,10 +276,12 @@ TEST_F(PlaylistCatalogueTest, OtherMoviesTakeTheHeaderCreationTimeUnconverted)
     }());
     setLastWrite(firstShape, kNewYearsEve2021);
 
-    for (const std::string& movie : {firstShape, secondShape, icat})
+    for (const std::string& movie : {firstShape, secondShape, icat}) {
         list.addFile(movie, "", ".MOV");
-    for (int i = 0; i < 3; ++i)
+    }
+    for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(nodeAt(list, i).timeText, "05:06:07 03-04-2021") << "movie " << i;
+    }
 }
 
 // An MP4 keeps its time as a MOV does; without one, its first dated GPS fix gives it.
@@ -346,8 +351,9 @@ TEST_F(PlaylistCatalogueTest, TripDigestsKnowTheirClocksSoBreaksCountInTheTime)
     constexpr uint32_t kMorning1904 = 2082844800u + 1718093700u;  // 2024-06-11 08:15:00 UTC
     for (const uint32_t start : {kMorning1904, kMorning1904 + 60}) {
         std::vector<lw::Sample> samples;
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 5; ++i) {
             samples.push_back({0, 0, 1000, lw::rmc(47.0 + i * 0.001, 8.5, 20.0, 90.0)});
+        }
         lw::IcatOptions options;
         options.creationTime = start;
         const std::string movie =
@@ -509,8 +515,9 @@ TEST_F(PlaylistCatalogueTest, BadIndicesDoNothing)
     EXPECT_FALSE(list.deleteFileAt(3));
     EXPECT_FALSE(list.deleteFileAt(-1));
     EXPECT_EQ(list.count(), 3);
-    for (const std::string& movie : movies)
+    for (const std::string& movie : movies) {
         EXPECT_TRUE(fs::exists(movie));
+    }
 }
 
 TEST_F(PlaylistCatalogueTest, RemoveAllEmptiesListAndRowsButLeavesFiles)
@@ -519,8 +526,9 @@ TEST_F(PlaylistCatalogueTest, RemoveAllEmptiesListAndRowsButLeavesFiles)
     list.removeAll();
     EXPECT_EQ(list.count(), 0);
     EXPECT_TRUE(view.signalRows().empty());
-    for (const std::string& movie : movies)
+    for (const std::string& movie : movies) {
         EXPECT_TRUE(fs::exists(movie));
+    }
 
     list.addFile(movies[0], "", ".TS");
     EXPECT_EQ(view.labels(), (std::vector<std::string>{" 1"}));

@@ -9,8 +9,8 @@
 #include <optional>
 #include <set>
 
-#include "playlist_catalogue.h"
-#include "recording_sources.h"
+#include "session/playlist_catalogue.h"
+#include "session/recording_sources.h"
 
 namespace fs = std::filesystem;
 
@@ -53,8 +53,9 @@ protected:
     {
         CardRoot found;
         PlaylistCatalogue list;
-        if (!findCardRoot({card}, found) || !importCard(FixedVolumes({card}), list))
+        if (!findCardRoot({card}, found) || !importCard(FixedVolumes({card}), list)) {
             return std::nullopt;
+        }
         return ImportedCard{found.layout, names(list)};
     }
 

@@ -11,9 +11,9 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include "fake_media_engine.h"
-#include "layout_writer.h"
-#include "playback_session.h"
+#include "session/playback_session.h"
+#include "tests/session/fake_media_engine.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "telemetry_table.h"
-#include "test_samples.h"
+#include "telemetry/telemetry_table.h"
+#include "tests/telemetry/test_samples.h"
 
 namespace {
 
@@ -30,8 +30,9 @@ TEST_F(A7lReader, OnlyTheFirstTwentyEarlySamplesAreKept)
     A7lOptions options;
     options.keyIndex = 25;
     std::vector<int> expected = range(20);
-    for (int i = 25; i < 30; ++i)
+    for (int i = 25; i < 30; ++i) {
         expected.push_back(i);
+    }
     EXPECT_EQ(read(a7lMovie(makeSamples(30), options)), 250);
     expectMadeSamples(table, expected);
 }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "atom_walker.h"
-#include "temp_dir.h"
+#include "telemetry/atom_walker.h"
+#include "tests/telemetry/temp_dir.h"
 
 namespace {
 
@@ -14,8 +14,9 @@ using layout_writer::BE32;
 std::string skips(int count, std::string_view type = "skip")
 {
     std::string atoms;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         atoms += Atom(type, "x");
+    }
     return atoms;
 }
 
@@ -136,8 +137,9 @@ TEST_F(AtomWalkerTest, AtomsPastTheEndOfTheFileAreCut)
 TEST_F(AtomWalkerTest, TableReadsStopAtTheSpanAndTheFile)
 {
     std::string bytes;
-    for (uint32_t i = 0; i < 10000; ++i)
+    for (uint32_t i = 0; i < 10000; ++i) {
         bytes += BE32(i * 3);
+    }
     open(bytes);
     std::vector<uint32_t> seen;
     auto collect = [&](uint32_t index, uint32_t value) {
@@ -188,8 +190,9 @@ TEST_F(AtomWalkerTest, ReadsNearEachOtherAndFarApartGiveTheFilesBytes)
     std::string bytes(100000, '\0');
     uint32_t state = 12345;
     auto next = [&] { return state = state * 1103515245u + 12345u; };
-    for (char& c : bytes)
+    for (char& c : bytes) {
         c = static_cast<char>(next() >> 24);
+    }
     open(bytes);
     std::vector<char> buffer(5000);
     uint64_t offset = 0;
@@ -202,8 +205,9 @@ TEST_F(AtomWalkerTest, ReadsNearEachOtherAndFarApartGiveTheFilesBytes)
         ASSERT_EQ(std::string_view(buffer.data(), expected),
                   std::string_view(bytes).substr(std::min<size_t>(offset, bytes.size()), expected))
             << offset << " " << n;
-        if (offset >= bytes.size())
+        if (offset >= bytes.size()) {
             offset = 0;
+        }
     }
 }
 

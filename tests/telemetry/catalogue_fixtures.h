@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "temp_dir.h"
+#include "tests/telemetry/temp_dir.h"
 
 // The test's temporary folder, addressed by relative paths that may name subfolders.
 class TempFolder
@@ -34,17 +34,19 @@ class JapanTime
 public:
     JapanTime()
     {
-        if (const char* tz = std::getenv("TZ"))
+        if (const char* tz = std::getenv("TZ")) {
             m_saved = tz;
+        }
         ::setenv("TZ", "JST-9", 1);
         ::tzset();
     }
     ~JapanTime()
     {
-        if (m_saved.empty())
+        if (m_saved.empty()) {
             ::unsetenv("TZ");
-        else
+        } else {
             ::setenv("TZ", m_saved.c_str(), 1);
+        }
         ::tzset();
     }
     JapanTime(const JapanTime&) = delete;

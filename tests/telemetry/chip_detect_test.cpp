@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "chip_detect.h"
-#include "layout_reader.h"
-#include "movie_header.h"
-#include "temp_dir.h"
-#include "test_samples.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/movie_header.h"
+#include "tests/telemetry/temp_dir.h"
+#include "tests/telemetry/test_samples.h"
 
 namespace {
 
@@ -94,13 +94,15 @@ TEST_F(ChipDetect, CountOfBytesComesFromTheFirstChildSize)
 TEST_F(ChipDetect, MovieAtomAfter128OtherAtomsIsFoundNotAfter129)
 {
     std::string skips;
-    for (int i = 0; i < 128; ++i)
+    for (int i = 0; i < 128; ++i) {
         skips += Atom("free", "");
+    }
     EXPECT_EQ(detect(skips + movieNaming("NT96650A")), kNone);  // ftyp is the 129th
     EXPECT_EQ(detect(skips.substr(8) + movieNaming("NT96650A")), kNt);
     std::string children;
-    for (int i = 0; i < 129; ++i)
+    for (int i = 0; i < 129; ++i) {
         children += Atom("free", "");
+    }
     EXPECT_EQ(detect(Atom("moov", children + udtaAtom("NT96650A"))), kNone);
     EXPECT_EQ(detect(Atom("moov", children.substr(8) + udtaAtom("NT96650A"))), kNt);
 }

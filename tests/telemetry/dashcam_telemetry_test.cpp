@@ -11,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue_fixtures.h"
-#include "layout_writer.h"
-#include "telemetry_dump.h"
-#include "test_samples.h"
+#include "tests/telemetry/catalogue_fixtures.h"
+#include "tests/telemetry/test_samples.h"
+#include "tools/dashcam-telemetry/telemetry_dump.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 
@@ -30,8 +30,9 @@ std::vector<lw::Sample> twoSamples()
 std::string tenLines(int first, const std::string& fields)
 {
     std::string lines;
-    for (int i = first; i < first + 10; ++i)
+    for (int i = first; i < first + 10; ++i) {
         lines += std::to_string(i) + "\t" + fields + "\n";
+    }
     return lines;
 }
 
@@ -95,8 +96,9 @@ std::vector<std::string> gpsbabelCsv(const TempFolder& folder, const std::string
     EXPECT_EQ(babel.status, 0) << babel.err;
     std::vector<std::string> lines;
     std::istringstream in(babel.out);
-    for (std::string line; std::getline(in, line);)
+    for (std::string line; std::getline(in, line);) {
         lines.push_back(line);
+    }
     return lines;
 }
 
@@ -282,17 +284,20 @@ TEST(DashcamTelemetry, AShortRelativeNameIsRead)
 // failed write comes mid-run (output beyond the program's buffer) or at the final flush.
 TEST(DashcamTelemetry, AFullOutputIsAnError)
 {
-    if (!std::filesystem::exists("/dev/full"))
+    if (!std::filesystem::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full on this machine";
+    }
     TempFolder folder;
     std::vector<lw::Sample> samples;
-    for (int i = 0; i < 60; ++i)
+    for (int i = 0; i < 60; ++i) {
         samples.push_back({i, -i, 1000, lw::rmc(47.0 + i * 0.001, 8.5, i, 90.0)});
+    }
     const std::string movie = folder.write("drive.MOV", lw::icatMovie(samples));
     const std::string program = DASHCAM_TELEMETRY;
     std::string manyCopies;
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         manyCopies += " '" + movie + "'";
+    }
     ASSERT_GT(runInProcess({movie, movie, movie, movie, movie, movie, movie, movie}).out.size(),
               1u << 17);
     for (const std::string& files : {" '" + movie + "'", manyCopies}) {
@@ -341,8 +346,9 @@ TEST(DashcamTelemetryGpx, GpsbabelReadsTheSamePointsBack)
 {
     TempFolder folder;
     std::vector<lw::Sample> samples;
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < 50; ++i) {
         samples.push_back({i, -i, 1000, lw::rmc(47.0 + i * 0.001, 8.5 - i * 0.0007, i, i * 7.0)});
+    }
     const std::string movie = folder.write("drive.MOV", lw::icatMovie(samples));
     const std::string gpxPath = folder.path("track.gpx");
     const std::string program = DASHCAM_TELEMETRY;
@@ -380,8 +386,9 @@ TEST(DashcamTelemetryGpx, ANameThatIsNoUtf8KeepsTheDocumentReadable)
 {
     TempFolder folder;
     std::vector<lw::Sample> samples;
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         samples.push_back({0, 0, 1000, lw::rmc(47.0 + i * 0.001, 8.5, 10.0, 90.0)});
+    }
     // Latin-1 é, a lone 0xFF, an encoded surrogate, valid ü, a cut sequence.
     const std::string movie =
         folder.write("\xE9t\xE9 \xFF\xED\xA0\x80 \xC3\xBC\xC3.MOV", lw::icatMovie(samples));
@@ -449,8 +456,9 @@ TEST(DashcamTelemetryTrips, GpsbabelReadsOneTrackPerTripWithItsTimes)
     // Two tracks (trips); the first has two segments (recordings), the second one.
     const auto count = [](const std::string& text, const std::string& what) {
         size_t n = 0;
-        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
             ++n;
+        }
         return n;
     };
     const size_t secondTrack = dump.out.find("<trk>", dump.out.find("<trk>") + 1);
@@ -507,8 +515,9 @@ TEST(DashcamTelemetryTrips, PythonReadsTheCsvBack)
 TEST(DashcamTelemetryTrips, ALongRunShowsItsProgressOnlyWhenAsked)
 {
     TempFolder folder;
-    for (int i = 0; i < 120; ++i)
+    for (int i = 0; i < 120; ++i) {
         folder.write("card/" + std::to_string(1000 + i) + ".TS", "");
+    }
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(runDashcamTelemetry({"--csv", folder.path("card")}, out, err, true), 0);

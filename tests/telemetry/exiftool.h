@@ -24,8 +24,9 @@ inline std::vector<ExifFix> exifToolFixes(const std::string& path)
         path + "' 2>/dev/null";
     std::map<std::string, std::pair<std::vector<double>, std::vector<double>>> documents;
     std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
+    if (pipe == nullptr) {
         return {};
+    }
     char group[64];
     char tag[64];
     double value = 0.0;
@@ -36,8 +37,9 @@ inline std::vector<ExifFix> exifToolFixes(const std::string& path)
     ::pclose(pipe);
     std::vector<ExifFix> fixes;
     for (const auto& [group, coordinates] : documents) {
-        for (size_t i = 0; i < coordinates.first.size() && i < coordinates.second.size(); ++i)
+        for (size_t i = 0; i < coordinates.first.size() && i < coordinates.second.size(); ++i) {
             fixes.push_back({coordinates.first[i], coordinates.second[i]});
+        }
     }
     return fixes;
 }

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "timed_track.h"
+#include "telemetry/timed_track.h"
 
 // ExifTool as the independent judge of a written layout: the numbers of each line that
 // `exiftool -ee -n -p FORMAT FILE` prints (one line per embedded fix or record).
@@ -18,19 +18,22 @@ inline std::vector<std::vector<double>> exifToolLines(const std::string& path,
     std::vector<std::vector<double>> lines;
     FILE* pipe = ::popen(command.c_str(), "r");
     EXPECT_NE(pipe, nullptr) << "cannot run exiftool";
-    if (pipe == nullptr)
+    if (pipe == nullptr) {
         return lines;
+    }
     char buffer[512];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
         std::string text(buffer);
         for (char& c : text) {
-            if (c == ',')
+            if (c == ',') {
                 c = ' ';
+            }
         }
         std::istringstream in(text);
         std::vector<double> numbers;
-        for (double value; in >> value;)
+        for (double value; in >> value;) {
             numbers.push_back(value);
+        }
         lines.push_back(numbers);
     }
     EXPECT_EQ(::pclose(pipe), 0) << "exiftool failed (is libimage-exiftool-perl installed?)";
@@ -44,8 +47,9 @@ inline void expectExifToolAgrees(const std::string& path, const TimedTrack& trac
     const auto lines = exifToolLines(path, "$GPSLatitude $GPSLongitude $GPSSpeed");
     std::vector<TimedFix> valid;
     for (const TimedFix& fix : track.fixes) {
-        if (fix.valid)
+        if (fix.valid) {
             valid.push_back(fix);
+        }
     }
     ASSERT_EQ(lines.size(), valid.size()) << path;
     for (size_t i = 0; i < valid.size(); ++i) {

@@ -1,4 +1,4 @@
-#include "file_name.h"
+#include "telemetry/file_name.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 #include <filesystem>
 #include <set>
 
-#include "exiftool_judge.h"
-#include "freegps_reader.h"
-#include "layout_writer.h"
-#include "nmea_box_reader.h"
-#include "shared_testdata.h"
-#include "temp_dir.h"
+#include "telemetry/freegps_reader.h"
+#include "telemetry/nmea_box_reader.h"
+#include "tests/common/shared_testdata.h"
+#include "tests/telemetry/exiftool_judge.h"
+#include "tests/telemetry/temp_dir.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 
@@ -85,8 +85,9 @@ TEST_P(FreeGpsRecords, AgreeWithExifTool)
     for (const TimedAcceleration& a : track.accelerations) {
         const GpsPoint& written = points.at(static_cast<size_t>(a.videoSeconds));
         EXPECT_NEAR(a.z, written.milliG[2] / 1000.0, 1.0 / 256);
-        if (written.status == 'A')
+        if (written.status == 'A') {
             withFix.push_back(a);
+        }
     }
     EXPECT_GE(track.accelerations.size(), 7u);
     expectExifToolAccelerations(path, withFix, 1.0);
@@ -108,8 +109,9 @@ TEST(FreeGpsMalformed, IndexPastTheFileAndHugeCountFallBackToScanning)
     std::string bytes = freeGpsMovie(gpsDrive(5), options).flatten();
     const size_t index = findAtom(bytes, "gps ");
     ASSERT_NE(index, std::string::npos);
-    for (size_t k = 0; k < 5; ++k)
+    for (size_t k = 0; k < 5; ++k) {
         patchBE32(bytes, index + 16 + 8 * k, 0xFFFFFF00u);
+    }
     // A size field far too large does not hide the blocks after it.
     patchBE32(bytes, kFreeGpsBlockSize, 0xFFFFFFF0u);
     TempDir dir;
@@ -143,8 +145,9 @@ TEST(FreeGpsMalformed, TruncatedBlocksAndUnknownRecords)
     ASSERT_TRUE(decoded.track) << decoded.reason;
     EXPECT_EQ(decoded.track->fixes.size(), 2u);
 
-    for (size_t k = 1; k <= 4; ++k)
+    for (size_t k = 1; k <= 4; ++k) {
         bytes[k * kFreeGpsBlockSize + 72] = 'X';
+    }
     decoded = decode(dir.write("unknown.MP4", bytes));
     EXPECT_FALSE(decoded.track);
     EXPECT_EQ(decoded.reason, "4 freeGPS blocks, none with a known record");
@@ -163,8 +166,9 @@ TEST(ModernLayouts, RealMoviesAreNeitherLayout)
     const std::set<std::string> movies = {".mov", ".m4a", ".heic", ".cr3", ".mp4"};
     int checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (movies.count(entry.path().extension().string()) == 0)
+        if (movies.count(entry.path().extension().string()) == 0) {
             continue;
+        }
         const Decoded decoded = decode(entry.path().string());
         EXPECT_FALSE(decoded.detected) << entry.path();
         EXPECT_FALSE(decoded.otherLayout) << entry.path();

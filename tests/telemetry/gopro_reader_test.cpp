@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "exiftool.h"
-#include "gopro_reader.h"
-#include "layout_reader.h"
-#include "recording_entry.h"
-#include "shared_testdata.h"
-#include "temp_dir.h"
-#include "test_samples.h"
+#include "telemetry/gopro_reader.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/recording_entry.h"
+#include "tests/common/shared_testdata.h"
+#include "tests/telemetry/exiftool.h"
+#include "tests/telemetry/temp_dir.h"
+#include "tests/telemetry/test_samples.h"
 
 namespace {
 
@@ -128,8 +128,9 @@ void declareEndlessPayloads(std::string& movie)
     ASSERT_NE(gpmd, std::string::npos);
     size_t mdhd = std::string::npos;
     for (size_t at = lw::findAtom(movie, "mdhd"); at < gpmd;
-         at = lw::findAtom(movie, "mdhd", at + 1))
+         at = lw::findAtom(movie, "mdhd", at + 1)) {
         mdhd = at;
+    }
     const size_t stts = lw::findAtom(movie, "stts", gpmd);
     ASSERT_NE(mdhd, std::string::npos);
     ASSERT_NE(stts, std::string::npos);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "telemetry_table.h"
-#include "test_samples.h"
+#include "telemetry/telemetry_table.h"
+#include "tests/telemetry/test_samples.h"
 
 namespace {
 

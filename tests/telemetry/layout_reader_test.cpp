@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "layout_reader.h"
-#include "recording_entry.h"
-#include "temp_dir.h"
-#include "test_samples.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/recording_entry.h"
+#include "tests/telemetry/temp_dir.h"
+#include "tests/telemetry/test_samples.h"
 
 namespace {
 

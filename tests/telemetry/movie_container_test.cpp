@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "exiftool.h"
-#include "layout_reader.h"
-#include "recording_entry.h"
-#include "temp_dir.h"
-#include "test_samples.h"
-#include "trip.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/recording_entry.h"
+#include "telemetry/trip.h"
+#include "tests/telemetry/exiftool.h"
+#include "tests/telemetry/temp_dir.h"
+#include "tests/telemetry/test_samples.h"
 
 // Movie containers as other programs write them, past 4 GiB and with absurd sample tables.
 
@@ -26,8 +26,9 @@ std::string commandOutput(const std::string& command)
     std::string out;
     if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
             out += buffer;
+        }
         ::pclose(pipe);
     }
     return out;
@@ -47,8 +48,9 @@ JudgedTime ffprobeCreationTime(const std::string& path)
         "ffprobe -v error -show_entries format_tags=creation_time -of default=nw=1:nk=1 '" + path +
         "'");
     std::tm t{};
-    if (::strptime(iso.c_str(), "%Y-%m-%dT%H:%M:%S", &t) == nullptr)
+    if (::strptime(iso.c_str(), "%Y-%m-%dT%H:%M:%S", &t) == nullptr) {
         return {};
+    }
     char text[32];
     std::strftime(text, sizeof text, "%H:%M:%S %m-%d-%Y", &t);
     return {text, int64_t{::timegm(&t)} * 1000};

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "exiftool_judge.h"
-#include "freegps_reader.h"
-#include "layout_writer.h"
-#include "nmea_box_reader.h"
-#include "temp_dir.h"
+#include "telemetry/freegps_reader.h"
+#include "telemetry/nmea_box_reader.h"
+#include "tests/telemetry/exiftool_judge.h"
+#include "tests/telemetry/temp_dir.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 
@@ -15,8 +15,9 @@ std::optional<TimedTrack> decode(const std::string& path, std::string& reason)
     BinaryFile file;
     EXPECT_TRUE(file.open(path));
     EXPECT_FALSE(detectFreeGps(file));
-    if (!detectNmeaBox(file))
+    if (!detectNmeaBox(file)) {
         reason = "not detected";
+    }
     return decodeNmeaBox(file, reason);
 }
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "layout_writer.h"
-#include "nmea_sentence.h"
-#include "telemetry_table.h"
+#include "telemetry/nmea_sentence.h"
+#include "telemetry/telemetry_table.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 
@@ -116,8 +116,9 @@ TEST(FormatCoordinate, SignLettersAndSmallValues)
 TEST(FormatCoordinate, NoPointOrOtherFractionCountsAreNoCoordinate)
 {
     for (const char* field :
-         {"", "2232", "2232.", "2232.1", "2232.123", "2232.123456", "2232.1234567"})
+         {"", "2232", "2232.", "2232.1", "2232.123", "2232.123456", "2232.1234567"}) {
         EXPECT_EQ(coordinate(field, 'N'), "none") << field;
+    }
     // Out-of-range whole parts give no undefined arithmetic.
     EXPECT_EQ(coordinate("99999999999999999999.1234", 'N'), "0.002056");
     // Sixty minutes or more run into the next degree (no camera writes them).

@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "chip_detect.h"
-#include "exiftool.h"
-#include "layout_reader.h"
-#include "nmea_sentence.h"
-#include "recording_entry.h"
-#include "shared_testdata.h"
-#include "telemetry_table.h"
-#include "test_samples.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/nmea_sentence.h"
+#include "telemetry/recording_entry.h"
+#include "telemetry/telemetry_table.h"
+#include "tests/common/shared_testdata.h"
+#include "tests/telemetry/exiftool.h"
+#include "tests/telemetry/test_samples.h"
 
 namespace {
 
@@ -34,8 +34,9 @@ std::vector<Row> readRows()
     while (std::getline(in, line)) {
         std::vector<std::string> cols;
         std::stringstream split(line);
-        for (std::string col; std::getline(split, col, '\t');)
+        for (std::string col; std::getline(split, col, '\t');) {
             cols.push_back(col);
+        }
         cols.resize(11);
         rows.push_back({cols[0], cols[1], cols[2], cols[3], cols[4], cols[5], cols[9]});
     }
@@ -53,8 +54,9 @@ std::vector<std::string> sentenceFields(const std::string& sentence)
 {
     std::vector<std::string> fields;
     std::stringstream split(sentence);
-    for (std::string field; std::getline(split, field, ',');)
+    for (std::string field; std::getline(split, field, ',');) {
         fields.push_back(field);
+    }
     return fields;
 }
 
@@ -143,8 +145,9 @@ TEST(RealMovies, NoFalseLayoutAndNoCrash)
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kTestData / "real-movies")) {
         const std::string ext = entry.path().extension().string();
-        if (ext != ".mov" && ext != ".mp4" && ext != ".m4a" && ext != ".heic" && ext != ".cr3")
+        if (ext != ".mov" && ext != ".mp4" && ext != ".m4a" && ext != ".heic" && ext != ".cr3") {
             continue;
+        }
         ++files;
         const std::string path = entry.path().string();
         const Layout layout = detectLayout(path);
@@ -201,14 +204,16 @@ TEST(RealMovies, GoProTelemetryAgreesWithExifTool)
         for (int i = 0; i < table.count(); ++i) {
             const TelemetryEntry& entry = *table.find(i);
             gSum += std::sqrt(entry.gX * entry.gX + entry.gY * entry.gY + entry.gZ * entry.gZ);
-            if (i % kEntriesPerSample != 0 || !entry.hasPosition())
+            if (i % kEntriesPerSample != 0 || !entry.hasPosition()) {
                 continue;
+            }
             ++positions;
             double nearest = 1e9;
-            for (const ExifFix& fix : judge)
+            for (const ExifFix& fix : judge) {
                 nearest = std::min(nearest, metresBetween(std::stod(latitudeText(entry)),
                                                           std::stod(longitudeText(entry)),
                                                           fix.latitude, fix.longitude));
+            }
             EXPECT_LT(nearest, 25.0) << path << " sample " << i / kEntriesPerSample;
         }
         EXPECT_GE(positions, file.samples - 1) << path;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "telemetry_table.h"
-#include "test_samples.h"
+#include "telemetry/telemetry_table.h"
+#include "tests/telemetry/test_samples.h"
 
 namespace {
 
@@ -108,8 +108,9 @@ TEST_F(SidecarReader, LongLinesAreCutIntoPiecesOf1023Bytes)
 TEST_F(SidecarReader, BinaryGarbageEndsWithoutCrash)
 {
     std::string bytes = "12345678\n";
-    for (int i = 0; i < 5000; ++i)
+    for (int i = 0; i < 5000; ++i) {
         bytes += static_cast<char>((i * 7919) % 256);
+    }
     const int count = read(bytes);
     EXPECT_GT(count, 0);
     EXPECT_EQ(count % 10, 0);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "recording_entry.h"
-#include "telemetry_table.h"
-#include "temp_dir.h"
-#include "test_samples.h"
+#include "telemetry/recording_entry.h"
+#include "telemetry/telemetry_table.h"
+#include "tests/telemetry/temp_dir.h"
+#include "tests/telemetry/test_samples.h"
 
 namespace {
 
@@ -26,8 +26,9 @@ TEST(AssistTable, EmptyTableMissesEveryIndex)
 {
     TelemetryTable table;
     EXPECT_EQ(table.count(), 0);
-    for (int index : {-1, 0, 1, 10})
+    for (int index : {-1, 0, 1, 10}) {
         expectMiss(table, index);
+    }
 }
 
 TEST(AssistTable, TenEntriesPerSampleInLogOrderAndMissesOutside)
@@ -99,8 +100,9 @@ TEST(AssistTable, TheTableHoldsWhatTheRecordingCanShowNotWhatTheLogClaims)
 {
     TempDir dir;
     std::string lines = "12345678\n";
-    for (int i = 0; i < kMaxTableSamples + 500; ++i)
+    for (int i = 0; i < kMaxTableSamples + 500; ++i) {
         lines += "\n";
+    }
     RecordingEntry node;
     node.filePath = dir.write("A.MOV", "");
     node.sidecarPath = dir.write("A.DAT", lines);

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 // A fresh folder per test, removed afterwards; Write puts bytes in a file inside it.
 class TempDir
@@ -17,8 +17,9 @@ public:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string("telemetry-") + info->test_suite_name() + "-" + info->name();
         for (char& c : name) {
-            if (c == '/')
+            if (c == '/') {
                 c = '_';
+            }
         }
         m_path = std::filesystem::temp_directory_path() / name;
         std::filesystem::remove_all(m_path);

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "layout_reader.h"
-#include "layout_writer.h"
-#include "telemetry_table.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/telemetry_table.h"
+#include "tools/layout_writer/layout_writer.h"
 
 // The entry's coordinates as the player prints them; "" without a position.
 inline std::string latitudeText(const TelemetryEntry& entry)
@@ -58,20 +58,22 @@ inline void expectMadeSamples(const TelemetryTable& table, const std::vector<int
 {
     ASSERT_EQ(table.count(), static_cast<int>(order.size()) * kEntriesPerSample);
     for (size_t s = 0; s < order.size(); ++s) {
-        for (int copy = 0; copy < kEntriesPerSample; copy += 9)
+        for (int copy = 0; copy < kEntriesPerSample; copy += 9) {
             expectMadeSample(table, static_cast<int>(s) * kEntriesPerSample + copy, order[s]);
+        }
     }
 }
 
 inline std::vector<int> range(int count)
 {
     std::vector<int> order;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         order.push_back(i);
+    }
     return order;
 }
 
-#include "temp_dir.h"
+#include "tests/telemetry/temp_dir.h"
 
 // A reader over a path: the entries read, or -1 when the file does not open.
 using PathReader = int (*)(const std::string& path, TelemetryTable& table);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "test_samples.h"
-#include "track_table.h"
+#include "telemetry/track_table.h"
+#include "tests/telemetry/test_samples.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "layout_writer.h"
-#include "telemetry_table.h"
-#include "temp_dir.h"
-#include "track_export.h"
-#include "trip.h"
-#include "trip_summary.h"
+#include "telemetry/telemetry_table.h"
+#include "telemetry/track_export.h"
+#include "telemetry/trip.h"
+#include "telemetry/trip_summary.h"
+#include "tests/telemetry/temp_dir.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace {
 
@@ -97,8 +97,9 @@ TEST(TripPlan, ReadFromRealHeadersOnDisk)
                                             dir.write("3.MOV", Movie(kMorning + 239 + 121, 60000)),
                                             dir.write("4.MOV", lw::movieSecondShape(0))};
     std::vector<RecordingClock> clocks;
-    for (const std::string& path : paths)
+    for (const std::string& path : paths) {
         clocks.push_back(readRecordingClock(path));
+    }
     EXPECT_EQ(tripsOf(clocks), (std::vector<std::vector<int>>{{0, 1}, {2}, {3}}));
 }
 

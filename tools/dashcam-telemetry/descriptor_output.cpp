@@ -1,4 +1,4 @@
-#include "descriptor_output.h"
+#include "tools/dashcam-telemetry/descriptor_output.h"
 
 #include <unistd.h>
 
@@ -11,8 +11,9 @@ DescriptorOutput::DescriptorOutput(int fd) : m_fd(fd)
 
 DescriptorOutput::int_type DescriptorOutput::overflow(int_type c)
 {
-    if (!drain())
+    if (!drain()) {
         return traits_type::eof();
+    }
     if (!traits_type::eq_int_type(c, traits_type::eof())) {
         *pptr() = traits_type::to_char_type(c);
         pbump(1);
@@ -27,13 +28,15 @@ int DescriptorOutput::sync()
 
 bool DescriptorOutput::drain()
 {
-    if (m_error != 0)
+    if (m_error != 0) {
         return false;
+    }
     const char* next = pbase();
     while (next < pptr()) {
         const ssize_t written = ::write(m_fd, next, static_cast<size_t>(pptr() - next));
-        if (written < 0 && errno == EINTR)
+        if (written < 0 && errno == EINTR) {
             continue;
+        }
         if (written <= 0) {
             m_error = written < 0 ? errno : EIO;
             return false;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "descriptor_output.h"
-#include "telemetry_dump.h"
+#include "tools/dashcam-telemetry/descriptor_output.h"
+#include "tools/dashcam-telemetry/telemetry_dump.h"
 
 int main(int argc, char** argv)
 {

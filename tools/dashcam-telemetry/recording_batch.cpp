@@ -1,12 +1,12 @@
-#include "recording_batch.h"
+#include "tools/dashcam-telemetry/recording_batch.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
 
-#include "file_name.h"
-#include "trip.h"
+#include "telemetry/file_name.h"
+#include "telemetry/trip.h"
 
 namespace fs = std::filesystem;
 
@@ -21,8 +21,9 @@ std::vector<std::string> folderRecordings(const std::string& folder, std::error_
     std::vector<std::string> found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
-        if (it->is_regular_file(ignored) && isRecordingExtension(it->path().extension().string()))
+        if (it->is_regular_file(ignored) && isRecordingExtension(it->path().extension().string())) {
             found.push_back(it->path().string());
+        }
     }
     std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
         return fs::path(a).filename() < fs::path(b).filename();
@@ -58,14 +59,16 @@ std::vector<std::vector<int>> groupRecordings(const std::vector<std::string>& re
 {
     if (!byTrip) {
         std::vector<std::vector<int>> each;
-        for (int i = 0; i < static_cast<int>(recordings.size()); ++i)
+        for (int i = 0; i < static_cast<int>(recordings.size()); ++i) {
             each.push_back({i});
+        }
         return each;
     }
     std::vector<RecordingClock> clocks;
     clocks.reserve(recordings.size());
-    for (const std::string& path : recordings)
+    for (const std::string& path : recordings) {
         clocks.push_back(readRecordingClock(path));
+    }
     return TripPlan(clocks).trips();
 }
 
@@ -75,14 +78,16 @@ DumpProgress::DumpProgress(std::ostream& err, bool enabled, int total)
 
 DumpProgress::~DumpProgress()
 {
-    if (m_enabled)
+    if (m_enabled) {
         m_err << "\rdashcam-telemetry: " << m_done << '/' << m_total << " recordings\n"
               << std::flush;
+    }
 }
 
 void DumpProgress::step()
 {
     ++m_done;
-    if (m_enabled && m_done % kProgressEvery == 0)
+    if (m_enabled && m_done % kProgressEvery == 0) {
         m_err << "\rdashcam-telemetry: " << m_done << '/' << m_total << std::flush;
+    }
 }

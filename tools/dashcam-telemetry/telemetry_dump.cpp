@@ -1,14 +1,14 @@
-#include "telemetry_dump.h"
+#include "tools/dashcam-telemetry/telemetry_dump.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
 
-#include "chip_detect.h"
-#include "file_name.h"
-#include "recording_batch.h"
-#include "track_export.h"
-#include "trip.h"
+#include "telemetry/chip_detect.h"
+#include "telemetry/file_name.h"
+#include "telemetry/track_export.h"
+#include "telemetry/trip.h"
+#include "tools/dashcam-telemetry/recording_batch.h"
 
 namespace {
 
@@ -72,11 +72,12 @@ void writeEntryLine(std::ostream& out, int index, const TelemetryEntry& entry)
                                      entry.gX, entry.gY, entry.gZ);
     out.write(numbers, length);
     // No fix: both position fields empty.
-    if (entry.position)
+    if (entry.position) {
         out << degreesText(entry.position->latitude) << '\t'
             << degreesText(entry.position->longitude) << '\t';
-    else
+    } else {
         out << "\t\t";
+    }
     const int tailLength =
         std::snprintf(numbers, sizeof numbers, "%d\t%.3f\n", entry.speedKmh, entry.course);
     out.write(numbers, tailLength);
@@ -121,8 +122,9 @@ void writeTableBlock(std::ostream& out, const DumpedRecording& recording)
         << "locked\t" << node.locked << '\n'
         << "result\t" << recording.outcome.result << '\n'
         << "count\t" << count << '\n';
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         writeEntryLine(out, i, *recording.table.find(i));
+    }
     out << '\n';
 }
 
@@ -161,13 +163,16 @@ int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
     const std::vector<std::string> recordings = expandFolders(files, err, status);
     const std::vector<std::vector<int>> groups = groupRecordings(recordings, trips);
     DumpProgress progress(err, showProgress, static_cast<int>(recordings.size()));
-    if (format == DumpFormat::Gpx)
+    if (format == DumpFormat::Gpx) {
         writeGpxHeader(out, "dashcam-telemetry");
-    if (format == DumpFormat::Csv)
+    }
+    if (format == DumpFormat::Csv) {
         writeCsvHeader(out);
+    }
     for (const std::vector<int>& group : groups) {
-        if (format == DumpFormat::Gpx)
+        if (format == DumpFormat::Gpx) {
             writeGpxTrackBegin(out, fileName(recordings[group.front()]));
+        }
         for (const int index : group) {
             const std::string& path = recordings[index];
             DumpedRecording recording;
@@ -183,13 +188,16 @@ int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
             }
             writeRecording(out, format, recording);
             progress.step();
-            if (!out)
+            if (!out) {
                 return status;  // nowhere to write the rest: the caller says why
+            }
         }
-        if (format == DumpFormat::Gpx)
+        if (format == DumpFormat::Gpx) {
             writeGpxTrackEnd(out);
+        }
     }
-    if (format == DumpFormat::Gpx)
+    if (format == DumpFormat::Gpx) {
         writeGpxFooter(out);
+    }
     return status;
 }

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "layout_reader.h"
-#include "recording_entry.h"
-#include "telemetry_table.h"
+#include "telemetry/layout_reader.h"
+#include "telemetry/recording_entry.h"
+#include "telemetry/telemetry_table.h"
 
 // One file as the player sees it: its play list entry and the table its reader filled.
 struct DumpedRecording

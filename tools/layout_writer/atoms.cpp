@@ -1,4 +1,4 @@
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 #include <algorithm>
 
@@ -54,8 +54,9 @@ std::string mvhdAtom(uint32_t creationTime, uint32_t durationMs)
     content += be16(0x0100);        // volume 1.0
     content.append(10, '\0');
     const uint32_t matrix[9] = {0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000};
-    for (uint32_t m : matrix)
+    for (uint32_t m : matrix) {
         content += BE32(m);
+    }
     content.append(24, '\0');  // preview, poster, selection, current time
     content += BE32(2);        // next track id
     return Atom("mvhd", content);
@@ -63,8 +64,9 @@ std::string mvhdAtom(uint32_t creationTime, uint32_t durationMs)
 
 std::string udtaAtom(std::string_view chip, size_t padBefore)
 {
-    if (chip.empty())
+    if (chip.empty()) {
         return Atom("udta", "");
+    }
     std::string child(padBefore, '\0');
     child.append(chip);
     // The chip is searched in (child size) bytes after the child's size field, which
@@ -81,8 +83,9 @@ std::string stcoAtom(const std::vector<uint32_t>& offsets, std::optional<uint32_
 {
     std::string content = BE32(0);
     content += BE32(countField.value_or(static_cast<uint32_t>(offsets.size())));
-    for (uint32_t offset : offsets)
+    for (uint32_t offset : offsets) {
         content += BE32(offset);
+    }
     return Atom("stco", content);
 }
 
@@ -93,8 +96,9 @@ std::string stszAtom(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
     content += BE32(uniformSize);
     content += BE32(countField.value_or(static_cast<uint32_t>(sizes.size())));
     if (uniformSize == 0) {
-        for (uint32_t size : sizes)
+        for (uint32_t size : sizes) {
             content += BE32(size);
+        }
     }
     return Atom("stsz", content);
 }
@@ -102,8 +106,9 @@ std::string stszAtom(uint32_t uniformSize, const std::vector<uint32_t>& sizes,
 size_t findAtom(std::string_view bytes, std::string_view type, size_t from)
 {
     size_t at = bytes.find(type, from + 4);
-    while (at != std::string_view::npos && at < 4)
+    while (at != std::string_view::npos && at < 4) {
         at = bytes.find(type, at + 1);
+    }
     return at == std::string_view::npos ? std::string::npos : at - 4;
 }
 
@@ -115,8 +120,9 @@ void patchBE32(std::string& bytes, size_t offset, uint32_t value)
 std::string scramble(std::string_view text, int shift)
 {
     std::string out(text);
-    for (char& c : out)
+    for (char& c : out) {
         c = static_cast<char>(static_cast<unsigned char>(c) + shift);
+    }
     return out;
 }
 

@@ -1,4 +1,4 @@
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 #include <fstream>
 
@@ -13,8 +13,9 @@ void SparseFile::put(uint64_t offset, std::string bytes)
 std::string SparseFile::flatten() const
 {
     std::string out(static_cast<size_t>(size), '\0');
-    for (const auto& [offset, bytes] : pieces)
+    for (const auto& [offset, bytes] : pieces) {
         out.replace(static_cast<size_t>(offset), bytes.size(), bytes);
+    }
     return out;
 }
 
@@ -35,8 +36,9 @@ bool writeFile(const std::string& path, const SparseFile& file)
     }
     // The tail may be a hole: place one byte at the end unless a piece already covers it.
     bool endCovered = file.size == 0;
-    for (const auto& [offset, bytes] : file.pieces)
+    for (const auto& [offset, bytes] : file.pieces) {
         endCovered = endCovered || offset + bytes.size() == file.size;
+    }
     if (!endCovered) {
         out.seekp(static_cast<std::streamoff>(file.size - 1));
         out.put('\0');

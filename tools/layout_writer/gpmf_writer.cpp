@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace layout_writer {
 
@@ -38,22 +38,25 @@ std::string nest(std::string_view key, const std::string& children)
 std::string longs(std::initializer_list<int32_t> values)
 {
     std::string out;
-    for (int32_t v : values)
+    for (int32_t v : values) {
         out += BE32(static_cast<uint32_t>(v));
+    }
     return out;
 }
 
 std::string gps5Stream(const GpmfSecond& second)
 {
     std::string records;
-    for (const GpmfFix& f : second.fixes)
+    for (const GpmfFix& f : second.fixes) {
         records += longs({scaled(f.latitude, kLatLonScale), scaled(f.longitude, kLatLonScale),
                           scaled(f.altitude, kMetreScale), scaled(f.speed, kMetreScale),
                           scaled(f.speed, kSpeedScale)});
+    }
     std::string stream = Klv("STNM", 'c', 1, 3, "GPS");
     stream += Klv("GPSF", 'L', 4, 1, BE32(second.fixType));
-    if (!second.utc.empty())
+    if (!second.utc.empty()) {
         stream += Klv("GPSU", 'U', 16, 1, second.utc);
+    }
     stream += Klv("SCAL", 'l', 4, 5,
                   longs({scaled(1, kLatLonScale), scaled(1, kLatLonScale), scaled(1, kMetreScale),
                          scaled(1, kMetreScale), scaled(1, kSpeedScale)}));
@@ -63,8 +66,9 @@ std::string gps5Stream(const GpmfSecond& second)
 // Days since 2000 and seconds of the day of "yymmddhhmmss.sss", plus offset seconds.
 std::pair<int32_t, double> gps9Time(const std::string& utc, double offset)
 {
-    if (utc.size() < 16)
+    if (utc.size() < 16) {
         return {0, offset};
+    }
     const auto num = [&](size_t at, size_t n) { return std::stoi(utc.substr(at, n)); };
     const int year = 2000 + num(0, 2);
     const int month = num(2, 2);
@@ -103,10 +107,12 @@ std::string gps9Stream(const GpmfSecond& second)
 std::string acclStream(const GpmfSecond& second)
 {
     std::string records;
-    for (const auto& a : second.accelerations)
-        for (double axis : a)
+    for (const auto& a : second.accelerations) {
+        for (double axis : a) {
             records +=
                 be16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(axis * kAccelScale))));
+        }
+    }
     return Klv("SCAL", 's', 2, 1, be16(static_cast<uint16_t>(kAccelScale))) +
            Klv("ACCL", 's', 6, second.accelerations.size(), records);
 }
@@ -117,8 +123,9 @@ std::string chunkOffsetAtom(const std::vector<uint64_t>& offsets)
     const bool wide = !offsets.empty() && offsets.back() > UINT32_MAX;
     std::string content = BE32(0) + BE32(static_cast<uint32_t>(offsets.size()));
     for (uint64_t offset : offsets) {
-        if (wide)
+        if (wide) {
             content += BE32(static_cast<uint32_t>(offset >> 32));
+        }
         content += BE32(static_cast<uint32_t>(offset));
     }
     return Atom(wide ? "co64" : "stco", content);
@@ -222,8 +229,9 @@ std::vector<GpmfSecond> gpmfDrive(int seconds)
             const double t = s + static_cast<double>(k) / kFixesPerSecond;
             second.fixes.push_back({47.3 + t * 1e-4, 8.5 - t * 7e-5, 400.0 + std::sin(t), 12.5});
         }
-        for (int k = 0; k < kReadingsPerSecond; ++k)
+        for (int k = 0; k < kReadingsPerSecond; ++k) {
             second.accelerations.push_back({0.3 * std::sin(k * 0.1), -0.2, 9.80665});
+        }
     }
     return drive;
 }

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "nmea_sentence.h"
+#include "telemetry/nmea_sentence.h"
 
 namespace layout_writer {
 

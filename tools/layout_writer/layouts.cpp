@@ -1,4 +1,4 @@
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 #include <algorithm>
 
@@ -23,8 +23,9 @@ std::string sidecar(const std::vector<Sample>& samples, const SidecarOptions& op
 {
     const int shift = keyDigitSum(options.keyLine);
     std::string text = options.keyLine + options.lineEnd;
-    for (const Sample& sample : samples)
+    for (const Sample& sample : samples) {
         text += scramble(logLineText(sample), shift) + options.lineEnd;
+    }
     return text;
 }
 
@@ -38,8 +39,9 @@ int icatShift(const std::array<uint8_t, 8>& keyBytes)
 std::string icatRecord(const Sample& sample, int shift)
 {
     std::string record;
-    for (int axis : {sample.x, sample.y, sample.z})
+    for (int axis : {sample.x, sample.y, sample.z}) {
         record += LE16(static_cast<uint16_t>(axis + shift));
+    }
     std::string text = sample.sentence.substr(0, 126);
     text.resize(126, '\0');
     return record + scramble(text, shift);
@@ -52,8 +54,9 @@ std::string icatTelemetryAtom(const std::vector<Sample>& samples, const IcatOpti
     content.append(options.keyBytes.begin(), options.keyBytes.end());
     content += '\0';
     const int shift = icatShift(options.keyBytes);
-    for (const Sample& sample : samples)
+    for (const Sample& sample : samples) {
         content += icatRecord(sample, shift);
+    }
     const auto realSize = static_cast<uint32_t>(content.size() + 8);
     return atomWithSize(options.telemetrySizeField.value_or(realSize), "gps ", content);
 }
@@ -61,13 +64,16 @@ std::string icatTelemetryAtom(const std::vector<Sample>& samples, const IcatOpti
 std::string icatMovie(const std::vector<Sample>& samples, const IcatOptions& options)
 {
     std::string file;
-    if (options.leadingAtoms.empty())
+    if (options.leadingAtoms.empty()) {
         file =
             ftypAtom() + Atom("mdat", std::string(64, '\0')) + moovAtom(options.creationTime, "");
-    for (const std::string& atom : options.leadingAtoms)
+    }
+    for (const std::string& atom : options.leadingAtoms) {
         file += atom;
-    if (options.freeAtom)
+    }
+    if (options.freeAtom) {
         file += Atom("free", std::string(16, '\0'));
+    }
     file += icatTelemetryAtom(samples, options);
     return file + options.chip;
 }
@@ -89,8 +95,9 @@ std::string a7lKeyText(std::string_view keyDigits)
 static std::string a7lTracks(int trackCount, const std::vector<uint32_t>& offsets)
 {
     std::string traks;
-    for (int t = 1; t <= trackCount; ++t)
+    for (int t = 1; t <= trackCount; ++t) {
         traks += trakAtom(stcoAtom(t == 3 ? offsets : std::vector<uint32_t>{}));
+    }
     return traks;
 }
 
@@ -117,12 +124,14 @@ std::string a7lMovie(const std::vector<Sample>& samples, const A7lOptions& optio
     const int shift = keyDigitSum(options.keyDigits);
     std::vector<std::string> texts;
     for (const Sample& sample : samples) {
-        if (options.keyIndex && texts.size() == *options.keyIndex)
+        if (options.keyIndex && texts.size() == *options.keyIndex) {
             texts.push_back(a7lKeyText(options.keyDigits));
+        }
         texts.push_back(a7lSampleText(sample, shift, options.lineEnd));
     }
-    if (options.keyIndex && texts.size() == *options.keyIndex)
+    if (options.keyIndex && texts.size() == *options.keyIndex) {
         texts.push_back(a7lKeyText(options.keyDigits));
+    }
     return a7lMovieFromChunks(texts, options);
 }
 
@@ -138,8 +147,9 @@ std::string nt96650Block(const Sample& sample, std::string_view keyDigits, bool 
     // Scrambled area of 128 bytes: one spare byte, the sentence, a plain CR LF.
     std::string area = scramble(std::string(1, '\0'), shift);
     area += scramble(sample.sentence.substr(0, crlf ? 125 : 127), shift);
-    if (crlf)
+    if (crlf) {
         area += "\r\n";
+    }
     area.resize(128, '\0');
     block += area;
     std::string key(keyDigits.substr(0, 8));
@@ -151,8 +161,9 @@ std::string nt96650Block(const Sample& sample, std::string_view keyDigits, bool 
 
 static std::string ntKeyFor(const Nt96650Options& options, size_t index)
 {
-    if (options.keyDigits.empty())
+    if (options.keyDigits.empty()) {
         return "00000000";
+    }
     return options.keyDigits[index % options.keyDigits.size()];
 }
 
@@ -189,8 +200,9 @@ SparseFile nt96650FirstTrackMovie(const std::vector<Sample>& samples, const Nt96
         offsets[i] = static_cast<uint32_t>(std::max<int64_t>(offset, 0));
         end = std::max<uint64_t>(end, offsets[i] + uint64_t{size});
     }
-    if (groups > 0)
+    if (groups > 0) {
         end = std::max(end, blockPosition(groups) + kNtBlockSpan);
+    }
 
     std::vector<uint32_t> chunks(options.chunkCount.value_or(count), 0);
     std::copy_n(offsets.begin(), std::min<size_t>(chunks.size(), offsets.size()), chunks.begin());
@@ -203,9 +215,10 @@ SparseFile nt96650FirstTrackMovie(const std::vector<Sample>& samples, const Nt96
     SparseFile file;
     const std::string ftyp = ftypAtom();
     file.put(0, ftyp + BE32(static_cast<uint32_t>(end - ftyp.size())) + "mdat");
-    for (uint32_t k = 1; k <= groups && k <= samples.size(); ++k)
+    for (uint32_t k = 1; k <= groups && k <= samples.size(); ++k) {
         file.put(blockPosition(k) + 48,
                  nt96650Block(samples[k - 1], ntKeyFor(options, k - 1), options.crlf));
+    }
     file.put(end, ntMoov(options, trak));
     return file;
 }
@@ -218,13 +231,15 @@ std::string nt96650SecondTrackMovie(const std::vector<Sample>& samples,
     const std::string ftyp = ftypAtom();
     const size_t mdatContent =
         ftyp.size() + ntMoov(options, videoTrak + trakAtom(stcoAtom(offsets))).size() + 8;
-    for (size_t j = 0; j < samples.size(); ++j)
+    for (size_t j = 0; j < samples.size(); ++j) {
         offsets[j] = static_cast<uint32_t>(mdatContent + j * kNtBlockSpan);
+    }
 
     std::string mdat(kNtChunkDistance + samples.size() * kNtBlockSpan, '\0');
-    for (size_t j = 0; j < samples.size(); ++j)
+    for (size_t j = 0; j < samples.size(); ++j) {
         mdat.replace(kNtChunkDistance + j * kNtBlockSpan + 48, kNtBlockRead,
                      nt96650Block(samples[j], ntKeyFor(options, j), options.crlf));
+    }
     return ftyp + ntMoov(options, videoTrak + trakAtom(stcoAtom(offsets))) + Atom("mdat", mdat);
 }
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 namespace layout_writer {
 
@@ -75,14 +75,16 @@ std::string binaryFields(const GpsPoint& point)
 {
     std::string fields;
     for (int value :
-         {point.hour, point.minute, point.second, point.year - 2000, point.month, point.day})
+         {point.hour, point.minute, point.second, point.year - 2000, point.month, point.day}) {
         fields += le32Int(value);
+    }
     fields += point.status;
     fields += point.latitude < 0 ? 'S' : 'N';
     fields += point.longitude < 0 ? 'W' : 'E';
     fields += '\0';
-    for (double value : {ddmm(point.latitude), ddmm(point.longitude), point.knots, point.course})
+    for (double value : {ddmm(point.latitude), ddmm(point.longitude), point.knots, point.course}) {
         fields += le32Float(value);
+    }
     return fields;
 }
 
@@ -90,8 +92,9 @@ std::string binaryFields(const GpsPoint& point)
 std::string accelerations256(const GpsPoint& point)
 {
     std::string bytes;
-    for (int milli : point.milliG)
+    for (int milli : point.milliG) {
         bytes += le32Int(static_cast<int>(std::lround(milli * 256.0 / 1000.0)));
+    }
     return bytes;
 }
 
@@ -105,8 +108,9 @@ std::string cameraDateTime(const GpsPoint& point)
 
 std::string paddedHead(std::string head)
 {
-    if (head.size() < kMinBlockHead)
+    if (head.size() < kMinBlockHead) {
         head.resize(kMinBlockHead, '\0');
+    }
     return head;
 }
 
@@ -146,8 +150,9 @@ std::string freeGpsBlockHead(const GpsPoint& point, FreeGpsRecord record, uint32
         std::string sentences =
             rmc(point.latitude, point.longitude, point.knots, point.course, options) + "\r\n";
         // A receiver without a fix has no GGA position to give.
-        if (point.status == 'A')
+        if (point.status == 'A') {
             sentences += gga(point.latitude, point.longitude, options) + "\r\n";
+        }
         return paddedHead(header(blockSize, kSentencesLength) +
                           std::string(kCameraTime - 16, '\0') + cameraDateTime(point) +
                           std::string(2, '\0') + accelerations256(point) + sentences);
@@ -194,8 +199,9 @@ std::string accelerometerRecords(const std::vector<GpsPoint>& points, int perSec
         for (int k = 0; k < perSecond; ++k) {
             records +=
                 BE32(static_cast<uint32_t>(i * 1000 + static_cast<size_t>(k * 1000 / perSecond)));
-            for (int milli : points[i].milliG)
+            for (int milli : points[i].milliG) {
                 records += be16(static_cast<uint16_t>(std::lround(milli * 128.0 / 1000.0)));
+            }
         }
     }
     return records + BE32(0xFFFFFFFFu) + std::string(6, '\0');
@@ -207,8 +213,9 @@ std::string nmeaBoxMovie(const std::vector<GpsPoint>& points, const NmeaBoxOptio
         Atom("sttm", BE64(options.startMs)) + Atom("gps ", nmeaBoxLog(points, options.startMs)) +
         Atom("3gf ", accelerometerRecords(points, options.accelerationsPerSecond));
     const std::string mdat = Atom("mdat", std::string(64, '\0'));
-    if (options.inMoov)
+    if (options.inMoov) {
         return ftypAtom() + mdat + moovAtom(options.creationTime, boxes);
+    }
     return ftypAtom() + Atom("free", boxes) + mdat + moovAtom(options.creationTime, "");
 }
 

@@ -1,4 +1,4 @@
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 #include <cmath>
 #include <cstdio>
@@ -8,8 +8,9 @@ namespace layout_writer {
 std::string withChecksum(std::string_view body)
 {
     unsigned char sum = 0;
-    for (char c : body)
+    for (char c : body) {
         sum ^= static_cast<unsigned char>(c);
+    }
     char tail[8];
     std::snprintf(tail, sizeof tail, "*%02X", sum);
     return "$" + std::string(body) + tail;
@@ -27,8 +28,9 @@ std::string nmeaAngle(double degrees, bool longitude, int fractionDigits)
     const double magnitude = std::fabs(degrees);
     long long whole = static_cast<long long>(magnitude);
     long long scale = 1;
-    for (int i = 0; i < fractionDigits; ++i)
+    for (int i = 0; i < fractionDigits; ++i) {
         scale *= 10;
+    }
     long long units =
         std::llround((magnitude - static_cast<double>(whole)) * 60.0 * static_cast<double>(scale));
     if (units >= 60 * scale) {  // rounding reached a full degree
@@ -36,8 +38,9 @@ std::string nmeaAngle(double degrees, bool longitude, int fractionDigits)
         ++whole;
     }
     std::string text = padded(whole, longitude ? 3 : 2) + padded(units / scale, 2);
-    if (fractionDigits > 0)
+    if (fractionDigits > 0) {
         text += "." + padded(units % scale, static_cast<size_t>(fractionDigits));
+    }
     return text;
 }
 

@@ -1,10 +1,10 @@
-#include "camera_movie.h"
+#include "tools/make-sample-recordings/camera_movie.h"
 
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
-#include "movie_atoms.h"
+#include "tools/make-sample-recordings/movie_atoms.h"
 
 namespace camera_movie {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "layout_writer.h"
+#include "tools/layout_writer/layout_writer.h"
 
 // Rewrites a muxer's QuickTime file into the shape the cameras write (ftyp, mdat, moov,
 // then the camera's own atoms) with its telemetry embedded. Every function reads the

@@ -1,4 +1,4 @@
-#include "drive.h"
+#include "tools/make-sample-recordings/drive.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "encode.h"
+#include "tools/make-sample-recordings/encode.h"
 
 #include <gst/gst.h>
 

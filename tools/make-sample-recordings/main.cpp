@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "camera_movie.h"
-#include "drive.h"
-#include "encode.h"
-#include "layout.h"
-#include "layout_writer.h"
-#include "program_args.h"
+#include "telemetry/layout.h"
+#include "tools/layout_writer/layout_writer.h"
+#include "tools/make-sample-recordings/camera_movie.h"
+#include "tools/make-sample-recordings/drive.h"
+#include "tools/make-sample-recordings/encode.h"
+#include "tools/program_args/program_args.h"
 
 namespace fs = std::filesystem;
 namespace lw = layout_writer;

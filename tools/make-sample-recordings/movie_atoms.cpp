@@ -1,4 +1,4 @@
-#include "movie_atoms.h"
+#include "tools/make-sample-recordings/movie_atoms.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "program_args.h"
+#include "tools/program_args/program_args.h"
 
 #include <iostream>
 
