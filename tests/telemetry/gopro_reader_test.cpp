@@ -120,8 +120,8 @@ TEST(GoProReader, TheFileBoundsWhatItsIndexClaims)
 }
 
 // The gpmd track's own samples play 2^32-1 units each at one unit a second: a payload's
-// few records lie years apart. The table still ends with the movie, and reading it takes
-// no longer than reading the honest file (before, minutes of looking for records between).
+// few records lie years apart. The table still ends with the movie, and the work follows
+// the records that exist, not the years declared between them.
 void declareEndlessPayloads(std::string& movie)
 {
     const size_t gpmd = movie.rfind("gpmd");
