@@ -4,6 +4,8 @@
 
 #include <pwd.h>
 
+#include "app/volume_changes.h"
+
 namespace {
 
 bool isUserName(const QString& name)
@@ -24,14 +26,7 @@ FolderVolumes::FolderVolumes(const QStringList& roots, QObject* parent)
 // (a root that does not exist yet is picked up by the next change of another).
 void FolderVolumes::rescan()
 {
-    const QSet<QString> now = scan();
-    for (const QString& path : m_volumes - now) {
-        emit removed(path);
-    }
-    for (const QString& path : now - m_volumes) {
-        emit mounted(path);
-    }
-    m_volumes = now;
+    announceVolumeChanges(this, m_volumes, scan());
 }
 
 QSet<QString> FolderVolumes::scan()

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/volume_changes.h"
 #include "session/recording_sources.h"
 
 MountTableVolumes::MountTableVolumes(const QStringList& roots, const QString& table,
@@ -36,14 +37,7 @@ MountTableVolumes::~MountTableVolumes()
 
 void MountTableVolumes::reread()
 {
-    const QSet<QString> now = read();
-    for (const QString& path : m_volumes - now) {
-        emit removed(path);
-    }
-    for (const QString& path : now - m_volumes) {
-        emit mounted(path);
-    }
-    m_volumes = now;
+    announceVolumeChanges(this, m_volumes, read());
 }
 
 QSet<QString> MountTableVolumes::read() const
