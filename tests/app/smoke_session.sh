@@ -56,6 +56,8 @@ start_window_manager() {
   fi
 }
 
+visible_windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | sort; }
+
 # Starts the player in the user's own environment: nothing of the caller's home or runtime.
 start_player() {
   cp "$XAUTHORITY" "$USER_HOME/.Xauthority"
@@ -71,14 +73,20 @@ start_player() {
     XDG_DATA_HOME="$USER_HOME/.local/share" \
     "$PLAYER" "$RECORDINGS") >"$WORK/player.log" 2>&1 &
   pid=$!
-  win=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" | head -n1)
+  # xdotool gives up with BadWindow when a window of the search goes away meanwhile (the
+  # start-up's short-lived windows): ask again until the player's own shows.
+  win=
+  for _ in $(seq 120); do
+    win=$(visible_windows | head -n1)
+    [ -z "$win" ] || break
+    sleep 0.5
+  done
   [ -n "$win" ] || { echo "no player window"; cat "$WORK/player.log"; exit 1; }
   local owner
   owner=$(ps -o user= -p "$pid")
   [ "$owner" = "${SMOKE_USER:-$(id -un)}" ] || { echo "the player runs as $owner"; exit 1; }
 }
 
-visible_windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | sort; }
 
 window_type() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null; }
 
