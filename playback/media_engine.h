@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 #include "playback/playback_result.h"
 
@@ -20,6 +21,14 @@ public:
     virtual ~VideoOutput();
 };
 
+// One channel of a moment as an engine plays it.
+struct ChannelSource
+{
+    QString label;        // "F", "R", "I", "T": shown with its picture
+    std::string path;     // the file's name as the file system has it
+    double offset = 0.0;  // seconds from the moment's earliest start to this file's start
+};
+
 // One recording at a time: what the play session drives. Every call comes from the GUI
 // thread and every signal is emitted there.
 class MediaEngine : public QObject
@@ -33,6 +42,11 @@ public:
     // Cues the file paused at 0, its picture in `video` (null: none). On failure the engine
     // is Closed and the result says why.
     virtual PlaybackResult open(const std::string& path, VideoOutput* video) = 0;
+    // Cues all channels of one moment paused at 0 on one clock, the first as the main
+    // picture. Positions and the duration are the moment's. The default opens the first
+    // channel alone.
+    virtual PlaybackResult openChannels(const std::vector<ChannelSource>& channels,
+                                        VideoOutput* video);
     virtual void close() = 0;
 
     virtual PlaybackResult togglePlay() = 0;
