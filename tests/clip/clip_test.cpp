@@ -365,13 +365,22 @@ TEST_F(ClipCut, CancelLeavesNothing)
     EXPECT_EQ(entries(out.path()), 0u);
 }
 
-TEST_F(ClipCut, RefusesASpanThatEndsBeforeItStarts)
+TEST_F(ClipCut, RefusesABackwardsSpanOrACutOffRecording)
 {
-    const Folder out("backwards");
+    const Folder out("refused");
     const CommandRun backwards =
         cut(out.path(), recording(kSecond) + "@3", recording(kFirst) + "@5");
     EXPECT_EQ(backwards.status, 1);
     EXPECT_EQ(backwards.err, "dashcam-clip: the end is not after the start\n");
+
+    // The first half of a recording whose index came last: the camera lost power.
+    const Folder recordings("cut-off");
+    const std::string whole = readWhole(recording(kFirst));
+    const std::string cutOff = recordings / kFirst;
+    std::ofstream(cutOff, std::ios::binary) << whole.substr(0, whole.size() / 2);
+    const CommandRun damaged = cut(out.path(), cutOff + "@1", cutOff + "@3");
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.err.find("no movie index"), std::string::npos) << damaged.err;
     EXPECT_EQ(entries(out.path()), 0u);
 }
 
