@@ -148,12 +148,13 @@ int main(int argc, char** argv)
     }
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    ClipRequest request{span->recordings,
-                        span->in,
-                        span->out,
-                        options.folder,
-                        unusedClipName(options.folder, clipName(*span)),
-                        options.unit};
+    ClipRequest request;
+    request.recordings = span->recordings;
+    request.in = span->in;
+    request.out = span->out;
+    request.folder = options.folder;
+    request.name = unusedClipName(options.folder, clipName(*span));
+    request.unit = options.unit;
     const ClipResult result = exportClip(request, {nullptr, &g_interrupted});
     if (!result.ok) {
         return fail(result.error);
