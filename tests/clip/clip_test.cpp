@@ -256,6 +256,41 @@ TEST_F(ClipCut, SpanAcrossTwoRecordingsIsTheSourceFramesWithTheirTelemetry)
     EXPECT_EQ(readWhole(byTime / "clip_20240611_081515_F.mp4"), readWhole(base + ".mp4"));
 }
 
+// The mean PSNR (dB) of a band of the frames of two movies: top and height as shares of the
+// frame's height.
+double bandPsnr(const std::string& a, const std::string& b, double top, double height)
+{
+    const std::string crop =
+        "crop=iw:ih*" + std::to_string(height) + ":0:ih*" + std::to_string(top);
+    const CommandRun psnr = run("ffmpeg -v info -nostats -i " + quoted(a) + " -i " + quoted(b) +
+                                " -lavfi '[0:v]" + crop + "[a];[1:v]" + crop +
+                                "[b];[a][b]psnr' -f null - 2>&1 | grep -o 'average:[0-9.inf]*'");
+    EXPECT_EQ(psnr.status, 0) << psnr.err;
+    return std::atof(psnr.out.substr(psnr.out.find(':') + 1).c_str());
+}
+
+TEST_F(ClipCut, OverlayDrawsTheTelemetryIntoTheSameFrames)
+{
+    const Folder out("overlay");
+    const CommandRun lossless =
+        cut(out.path(), recording(kFirst) + "@15.5", recording(kSecond) + "@4.2");
+    ASSERT_EQ(lossless.status, 0) << lossless.err;
+    const CommandRun overlay = run(
+        std::string(DASHCAM_CLIP) + " --overlay -o " + quoted(out.path().string()) + " --from " +
+        quoted(recording(kFirst) + "@15.5") + " --to " + quoted(recording(kSecond) + "@4.2"));
+    ASSERT_EQ(overlay.status, 0) << overlay.err;
+    const std::string drawn = lines(overlay.out).at(0);
+    EXPECT_EQ(drawn, out / "clip_20240611_081515_F-2.mp4");
+    const CommandRun streams = run("ffprobe -v error -show_entries stream=codec_name,nb_frames "
+                                   "-of csv=p=0 " +
+                                   quoted(drawn));
+    EXPECT_EQ(streams.out, "h264,276\naac,431\n");
+    // The picture is the clip's above the band, and something else in it.
+    const std::string source = lines(lossless.out).at(0);
+    EXPECT_GT(bandPsnr(drawn, source, 0.0, 0.85), 30.0);
+    EXPECT_LT(bandPsnr(drawn, source, 0.92, 0.08), 20.0);
+}
+
 TEST_F(ClipCut, BFramesAndPrimedAudioKeepEveryFrame)
 {
     const Folder out("bframes");

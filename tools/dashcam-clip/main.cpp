@@ -5,11 +5,15 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <QGuiApplication>
+
 #include "clip/clip_export.h"
+#include "clip/overlay_encoder.h"
 #include "tools/dashcam-clip/clip_span.h"
 
 namespace {
@@ -30,7 +34,8 @@ const char kUsage[] =
     "                   file is never replaced: the clip takes the next free name\n"
     "  --channel C      F (front, the default), R, I or all\n"
     "  --mph            speeds in mph instead of km/h\n"
-    "  --overlay        draw the telemetry into the picture (not yet supported)\n"
+    "  --overlay        draw the time, speed, position, heading and a G bar into the\n"
+    "                   picture (re-encodes the video as H.264; no subtitle track)\n"
     "\n"
     "Exits 0, or 1 with the reason on standard error (2 for a wrong command line).\n";
 
@@ -130,9 +135,6 @@ int main(int argc, char** argv)
             parseOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
         return *status;
     }
-    if (options.overlay) {
-        return fail("--overlay is not yet supported; leave it out for the lossless clip");
-    }
     // The recordings' channels are not told apart yet: every recording is the front one.
     if (options.channel == "R" || options.channel == "I") {
         return fail("no " + std::string(options.channel == "R" ? "rear" : "interior") +
@@ -155,6 +157,15 @@ int main(int argc, char** argv)
     request.folder = options.folder;
     request.name = unusedClipName(options.folder, clipName(*span));
     request.unit = options.unit;
+    // Text needs a GUI application for its fonts; no window is ever shown.
+    std::unique_ptr<QGuiApplication> fonts;
+    if (options.overlay) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        fonts = std::make_unique<QGuiApplication>(argc, argv);
+        request.reencode = encodeWithOverlay;
+    }
     const ClipResult result = exportClip(request, {nullptr, &g_interrupted});
     if (!result.ok) {
         return fail(result.error);
