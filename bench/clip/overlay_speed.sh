@@ -28,3 +28,9 @@ end=$(date +%s.%N)
 seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work"/clip_*.mp4)
 echo "span: $seconds s of 720p video, $(nproc) cores"
 echo "$start $end $seconds" | awk '{ printf "overlay export: %.2f s, %.2fx real time (target at least 1x)\n", $2 - $1, $3 / ($2 - $1) }'
+# On a machine shared with other work the wall time says little: the processor time of
+# the export (its second line: children's user and system time) tells what 2 free cores
+# would take at most.
+times >"$work/times"
+tail -n 1 "$work/times" | sed 's/^/processor time (user, system): /'
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"

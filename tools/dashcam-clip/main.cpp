@@ -126,6 +126,18 @@ std::string clipName(const ResolvedSpan& span)
     return text;
 }
 
+ClipRequest clipRequest(const ResolvedSpan& span, const Options& options)
+{
+    ClipRequest request;
+    request.recordings = span.recordings;
+    request.in = span.in;
+    request.out = span.out;
+    request.folder = options.folder;
+    request.name = unusedClipName(options.folder, clipName(span));
+    request.unit = options.unit;
+    return request;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -150,13 +162,7 @@ int main(int argc, char** argv)
     }
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    ClipRequest request;
-    request.recordings = span->recordings;
-    request.in = span->in;
-    request.out = span->out;
-    request.folder = options.folder;
-    request.name = unusedClipName(options.folder, clipName(*span));
-    request.unit = options.unit;
+    ClipRequest request = clipRequest(*span, options);
     // Text needs a GUI application for its fonts; no window is ever shown.
     std::unique_ptr<QGuiApplication> fonts;
     if (options.overlay) {
