@@ -129,12 +129,13 @@ bool makeRecordings(const fs::path& folder)
         run(std::string(MAKE_SAMPLE_RECORDINGS) + " " + quoted(folder.string()) + " 20 ICAT A7L");
     EXPECT_EQ(samples.status, 0) << samples.err;
     fs::create_directories(folder / "bframes");
-    for (const char* part : {"-t 8 A.mp4", "-ss 8 -t 8 B.mp4"}) {
+    for (const char* part : {"-t 8 -metadata creation_time=2024-06-11T09:00:00Z A.mp4",
+                             "-ss 8 -t 8 -metadata creation_time=2024-06-11T09:00:08Z B.mp4"}) {
         const CommandRun made =
             run("cd " + quoted((folder / "bframes").string()) +
                 " && ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25 -f lavfi"
                 " -i sine=frequency=440:sample_rate=44100 -c:v libx264 -g 25 -bf 2 -c:a aac"
-                " -metadata creation_time=2024-06-11T09:00:00Z " +
+                " " +
                 part);
         EXPECT_EQ(made.status, 0) << made.err;
         if (made.status != 0) {
@@ -144,13 +145,16 @@ bool makeRecordings(const fs::path& folder)
     return samples.status == 0;
 }
 
+constexpr char kReady[] = "ready-2";
+
 class ClipCut : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
         const fs::path media = CLIP_MEDIA_DIR;
-        if (fs::exists(media / "ready")) {
+        // The stamp names the set: a new set of recordings gets a new name.
+        if (fs::exists(media / kReady)) {
             return;
         }
         // Made aside and moved in whole, so that tests run side by side see all or nothing.
@@ -158,10 +162,15 @@ protected:
         fs::remove_all(making);
         fs::create_directories(making);
         ASSERT_TRUE(makeRecordings(making));
-        std::ofstream(making / "ready") << "ready\n";
-        std::error_code taken;
-        fs::rename(making, media, taken);
-        fs::remove_all(making, taken);
+        std::ofstream(making / kReady) << "ready\n";
+        std::error_code ignored;
+        const fs::path outdated = media.string() + ".outdated-" + std::to_string(::getpid());
+        if (!fs::exists(media / kReady)) {
+            fs::rename(media, outdated, ignored);
+        }
+        fs::rename(making, media, ignored);  // fails when another test placed its set first
+        fs::remove_all(making, ignored);
+        fs::remove_all(outdated, ignored);
     }
 
     static std::string recording(const std::string& name)
@@ -412,7 +421,7 @@ TEST_F(ClipCut, CancelLeavesNothing)
     EXPECT_EQ(entries(out.path()), 0u);
 }
 
-TEST_F(ClipCut, RefusesABackwardsSpanOrACutOffRecording)
+TEST_F(ClipCut, RefusesABackwardsSpanACutOffRecordingOrMixedChannels)
 {
     const Folder out("refused");
     const CommandRun backwards =
@@ -428,6 +437,17 @@ TEST_F(ClipCut, RefusesABackwardsSpanOrACutOffRecording)
     const CommandRun damaged = cut(out.path(), cutOff + "@1", cutOff + "@3");
     EXPECT_EQ(damaged.status, 1);
     EXPECT_NE(damaged.err.find("no movie index"), std::string::npos) << damaged.err;
+
+    // Two channels of one moment in one folder (the same recording twice) are not joined
+    // one after the other.
+    const Folder channels("channels");
+    fs::copy_file(recording(kFirst), channels / "20240611_081500_F.MOV");
+    fs::copy_file(recording(kFirst), channels / "20240611_081500_R.MOV");
+    fs::copy_file(recording(kSecond), channels / kSecond);
+    const CommandRun mixed =
+        cut(out.path(), channels / "20240611_081500_F.MOV@15", channels / kSecond + "@4");
+    EXPECT_EQ(mixed.status, 1);
+    EXPECT_NE(mixed.err.find("runs at the same time as"), std::string::npos) << mixed.err;
     EXPECT_EQ(entries(out.path()), 0u);
 }
 

@@ -68,6 +68,17 @@ bool listFolder(const std::string& folder, FolderRecordings& found, std::string&
     return true;
 }
 
+// Recordings of one channel follow each other; two that run at the same time are two
+// channels of one moment, which this cut does not tell apart yet.
+constexpr int64_t kOverlapMs = 1000;
+
+bool overlapping(const RecordingClock& earlier, const RecordingClock& later)
+{
+    return earlier.startUtcMs && later.startUtcMs &&
+           *later.startUtcMs + kOverlapMs <
+               *earlier.startUtcMs + std::llround(earlier.seconds * 1000);
+}
+
 struct Place
 {
     int row = -1;
@@ -155,7 +166,15 @@ std::optional<ResolvedSpan> resolveSpan(const When& from, const When& to, const 
     }
     ResolvedSpan span;
     for (auto row = first; row <= last; ++row) {
-        span.recordings.push_back(recordings.paths[static_cast<size_t>(*row)]);
+        const auto index = static_cast<size_t>(*row);
+        if (row != first && overlapping(recordings.clocks[static_cast<size_t>(row[-1])],
+                                        recordings.clocks[index])) {
+            error = recordings.paths[index] + " runs at the same time as " +
+                    recordings.paths[static_cast<size_t>(row[-1])] +
+                    ": the folder holds several channels, which are not told apart yet";
+            return std::nullopt;
+        }
+        span.recordings.push_back(recordings.paths[index]);
     }
     span.in = begin->seconds;
     span.out = end->seconds;
