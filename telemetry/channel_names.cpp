@@ -173,10 +173,16 @@ public:
 
     std::optional<ChannelName> parse(const fs::path& path) const
     {
-        if (std::optional<ChannelName> named = parseName(path.stem().string())) {
-            return named;
+        std::optional<NamedStem> named = parseName(path.stem().string());
+        if (named && named->lettered) {
+            return named->name;
         }
         const std::optional<Channel> folder = channelFolder(path.parent_path().filename().string());
+        if (named) {
+            // A name without a channel letter under Rear/ is the rear.
+            named->name.channel = folder.value_or(Channel::Front);
+            return named->name;
+        }
         if (!folder) {
             return std::nullopt;
         }
@@ -185,7 +191,13 @@ public:
     }
 
 private:
-    std::optional<ChannelName> parseName(const std::string& stem) const
+    struct NamedStem
+    {
+        ChannelName name;
+        bool lettered;  // the name carries its channel letter
+    };
+
+    std::optional<NamedStem> parseName(const std::string& stem) const
     {
         std::smatch match;
         for (size_t i = 0; i < kFamilies.size(); ++i) {
@@ -204,8 +216,9 @@ private:
             const char mark = upperLetter(match, family.fields.mark);
             const std::string sequence =
                 family.fields.sequence == 0 ? std::string() : match[family.fields.sequence].str();
-            return ChannelName{family.name, channel, std::string(family.name) + "#" + sequence,
-                               time, mark == 'E' || mark == 'P'};
+            return NamedStem{{family.name, channel, std::string(family.name) + "#" + sequence, time,
+                              mark == 'E' || mark == 'P'},
+                             at != nullptr};
         }
         return std::nullopt;
     }
@@ -215,7 +228,7 @@ private:
 
 bool isChannelLetter(char c)
 {
-    return std::strchr("FRIT", std::toupper(static_cast<unsigned char>(c))) != nullptr;
+    return c != '\0' && std::strchr("FRIT", std::toupper(static_cast<unsigned char>(c))) != nullptr;
 }
 
 bool isLetter(const std::string& text, size_t i)
@@ -415,7 +428,8 @@ std::vector<std::string> momentCandidates(const fs::path& file)
     std::set<fs::path> seen;
     size_t scanned = 0;
     for (const fs::path& folder : momentFolders(file)) {
-        if (!seen.insert(fs::weakly_canonical(folder)).second) {
+        std::error_code canonicalError;
+        if (!seen.insert(fs::weakly_canonical(folder, canonicalError)).second) {
             continue;
         }
         const bool own = sameFolder(folder, file.parent_path().empty() ? "." : file.parent_path());

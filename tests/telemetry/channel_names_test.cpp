@@ -113,16 +113,23 @@ TEST(ChannelNames, NamedChannelsPairWithinASecondOfTheirFamilyAndTree)
 
 TEST(ChannelNames, ChannelFoldersPairTheSameNameOnly)
 {
-    const std::vector<std::string> paths = {"/c/Rear/REC0001.MP4",     "/c/FRONT/REC0001.MP4",
-                                            "/c/interior/REC0001.MP4", "/c/Front/REC0002.MP4",
-                                            "/c/Rear/rec0002.MP4",     "/d/Rear/REC0001.MP4",
-                                            "/c/Front/Old/REC0001.MP4"};
+    const std::vector<std::string> paths = {"/c/Rear/REC0001.MP4",
+                                            "/c/FRONT/REC0001.MP4",
+                                            "/c/interior/REC0001.MP4",
+                                            "/c/Front/REC0002.MP4",
+                                            "/c/Rear/rec0002.MP4",
+                                            "/d/Rear/REC0001.MP4",
+                                            "/c/Front/Old/REC0001.MP4",
+                                            "/c/Rear/2026_0820_045542_0001.MP4",
+                                            "/c/Front/2026_0820_045542_0001.MP4"};
     const std::vector<std::string> expected = {
         "F /c/FRONT/REC0001.MP4 R /c/Rear/REC0001.MP4 I /c/interior/REC0001.MP4",
         "F /c/Front/REC0002.MP4",
         "R /c/Rear/rec0002.MP4",
         "R /d/Rear/REC0001.MP4",
         "F /c/Front/Old/REC0001.MP4",
+        // A family's name without its channel letter takes the folder's.
+        "F /c/Front/2026_0820_045542_0001.MP4 R /c/Rear/2026_0820_045542_0001.MP4",
     };
     EXPECT_EQ(describe(groupMoments(paths, kNoStartTimes)), expected);
 }
