@@ -160,7 +160,7 @@ char upperLetter(const std::smatch& match, int field)
                         : static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
 }
 
-// The compiled naming families; one per grouping, not per file.
+// The compiled naming families.
 class NameParser
 {
 public:
@@ -268,11 +268,19 @@ struct Identity
     int64_t spread = 0;  // how far the partners' named times may lie from it
 };
 
-Identity identify(const NameParser& parser, const std::string& path)
+// Compiled once: a pattern costs far more to compile than to match, and matching a const
+// regex is safe from any thread.
+const NameParser& nameParser()
+{
+    static const NameParser parser;
+    return parser;
+}
+
+Identity identify(const std::string& path)
 {
     const fs::path file(path);
     const std::string tree = treeOf(file).string() + '\n';
-    if (const std::optional<ChannelName> name = parser.parse(file)) {
+    if (const std::optional<ChannelName> name = nameParser().parse(file)) {
         if (std::string_view(name->family) == kChannelFolderFamily) {
             // Only the direct channel folder counts, so the tree is its parent.
             const std::string parent = file.parent_path().parent_path().string() + '\n';
@@ -294,7 +302,7 @@ public:
 
     void add(const std::string& path)
     {
-        const Identity id = identify(m_parser, path);
+        const Identity id = identify(path);
         if (const std::optional<size_t> joined = findMoment(id, path)) {
             m_moments[*joined].files.channels.push_back({id.channel, path});
             return;
@@ -381,7 +389,6 @@ private:
     }
 
     const StartTimeOf& m_startOf;
-    NameParser m_parser;
     std::vector<Moment> m_moments;
     std::unordered_map<std::string, std::vector<size_t>> m_index;
 };
@@ -456,7 +463,7 @@ std::vector<std::string> momentCandidates(const fs::path& file)
 
 std::optional<ChannelName> parseChannelName(const std::string& path)
 {
-    return NameParser().parse(fs::path(path));
+    return nameParser().parse(fs::path(path));
 }
 
 std::vector<MomentFiles> groupMoments(const std::vector<std::string>& paths,
