@@ -21,7 +21,7 @@ class SkinButton;
 class PlaylistView;
 class WaveformView;
 class QLabel;
-class VideoWidget;
+class ChannelsView;
 class CardArrivals;
 
 // The player window: the skinned 1024 x 768 window with the video, the play list, the map,
@@ -162,7 +162,7 @@ private:
     QLabel* m_statusLine = nullptr;
     QLabel* m_summaryLine = nullptr;  // the playing trip's summary, under any note
     QLabel* m_mapHost = nullptr;
-    VideoWidget* m_videoArea = nullptr;
+    ChannelsView* m_videoArea = nullptr;
     std::unique_ptr<MapCalls> m_mapView;
     SpeedUnit m_speedUnit = SpeedUnit::Kmh;
     gauges::DialFace m_dialFace;

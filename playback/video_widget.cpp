@@ -92,6 +92,7 @@ void VideoWidget::setMirrored(bool on)
     if (on != m_mirrored) {
         m_mirrored = on;
         update();
+        emit mirroredChanged(on);
     }
 }
 

@@ -57,7 +57,8 @@ public:
     QString note() const { return m_note; }
     // Where the caption shows, in widget coordinates; empty when there is none.
     QRect captionRect() const;
-    // The picture turned left to right, as a rear-view mirror shows it (frames Qt paints).
+    // The picture turned left to right, as a rear-view mirror shows it. Qt turns the frames
+    // it paints; an engine drawing through an overlay sink turns them itself.
     void setMirrored(bool on);
     bool isMirrored() const { return m_mirrored; }
     // Parts of this widget that widgets stacked above it cover: the surface leaves them out,
@@ -84,6 +85,7 @@ signals:
     void clicked();
     // Where the picture lies may have changed: a new native size, or none.
     void pictureMoved();
+    void mirroredChanged(bool on);
     // The overlay sink was given a new size: a paused pipeline must render its frame again.
     void surfaceFrameSizeChanged();
 
