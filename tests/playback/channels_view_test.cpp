@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <gst/gst.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,6 +22,20 @@ bool tiles(const std::vector<QRect>& places, QSize area)
         pixels += place.width() * place.height();
     }
     return covered == QRegion(QRect(QPoint(), area)) && pixels == area.width() * area.height();
+}
+
+// A frame of two pixels, red on the left and blue on the right, as a pipeline posts it.
+GstSample* redThenBlue()
+{
+    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", "width",
+                                        G_TYPE_INT, 2, "height", G_TYPE_INT, 1, nullptr);
+    const guint8 pixels[] = {0, 0, 255, 0, 255, 0, 0, 0};
+    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, sizeof pixels, nullptr);
+    gst_buffer_fill(buffer, 0, pixels, sizeof pixels);
+    GstSample* sample = gst_sample_new(buffer, caps, nullptr, nullptr);
+    gst_buffer_unref(buffer);
+    gst_caps_unref(caps);
+    return sample;
 }
 
 TEST(ChannelArrangement, EachArrangementPlacesEveryChannel)
@@ -134,6 +149,29 @@ TEST_F(ChannelsViewTest, AClickOnTheInsetMakesItTheMainPicture)
     view->setChannelLayout(alone);
     EXPECT_TRUE(view->isChannelShown(1));
     EXPECT_FALSE(view->isChannelShown(0));
+}
+
+TEST_F(ChannelsViewTest, TheRearInsetIsMirroredOnlyWhenAsked)
+{
+    VideoWidget* rear = view->showChannels({"F", "R"})[1];
+    rear->setVideoSize(QSize(2, 1));
+    rear->mailbox()->post(redThenBlue());
+    const auto leftIsRed = [rear] {
+        const QRect picture = rear->videoRect();
+        const QImage shot = rear->grab().toImage();
+        const QRgb left = shot.pixel(picture.left() + 2, picture.center().y());
+        const QRgb right = shot.pixel(picture.right() - 2, picture.center().y());
+        EXPECT_NE(qRed(left) > 200, qRed(right) > 200) << "one side red, the other not";
+        return qRed(left) > 200 && qBlue(right) > 200;
+    };
+    EXPECT_TRUE(leftIsRed());
+    ChannelLayout layout = view->channelLayout();
+    layout.mirrorRear = true;
+    view->setChannelLayout(layout);
+    EXPECT_FALSE(leftIsRed());
+    layout.arrangement = ChannelArrangement::SideBySide;
+    view->setChannelLayout(layout);
+    EXPECT_TRUE(leftIsRed()) << "mirrored as an inset only";
 }
 
 TEST_F(ChannelsViewTest, NotesAndLabelsArePaintedOverTheChannelsPicture)

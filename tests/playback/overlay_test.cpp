@@ -194,9 +194,25 @@ TEST_F(OverlayEngine, TheInsetAndTheLabelShowOverTheSinksPicture)
     // Swapped: the main picture's sink now draws in the inset, at its size.
     QTest::mouseClick(channels[1], Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_EQ(view->channelAt(0), 1);
-    EXPECT_TRUE(waitUntil(
-        [&] { return isBlue(screenPixelOf(channels[0], blueBarOf(channels[0]->videoRect()))); },
-        5000));
+    const auto insetShowsBlue = [&] {
+        return waitUntil(
+            [&] { return isBlue(screenPixelOf(channels[0], blueBarOf(channels[0]->videoRect()))); },
+            5000);
+    };
+    EXPECT_TRUE(insetShowsBlue());
+    const QRect swappedInset = channels[0]->geometry();
+
+    // Full screen and back keep the arrangement, the sink drawing on in the inset.
+    view->setFullScreen(true);
+    ASSERT_TRUE(view->isWindow());
+    ASSERT_TRUE(waitUntil([&] { return view->size() == view->screen()->size(); }, 3000));
+    EXPECT_EQ(channels[1]->geometry(), view->rect());
+    EXPECT_LT(channels[0]->width(), view->width() / 2);
+    EXPECT_TRUE(insetShowsBlue());
+    view->setFullScreen(false);
+    EXPECT_EQ(view->geometry(), QRect(10, 20, 640, 360));
+    EXPECT_EQ(channels[0]->geometry(), swappedInset);
+    EXPECT_TRUE(insetShowsBlue());
     m_engine.close();
 }
 
