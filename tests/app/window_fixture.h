@@ -55,8 +55,10 @@ public:
     }
     void clearMap() override { m_calls->push_back({QStringLiteral("clearMap"), {}}); }
     void whenLoaded(std::function<void()> callback) override { loaded = std::move(callback); }
+    void grabTrip(std::function<void(const QImage&)> done) override { done(picture); }
 
     std::function<void()> loaded;  // what the window asked to be called on page load
+    QImage picture;                // the map's picture; null: the map shows no trip
 
 private:
     std::vector<MapCall>* m_calls;
@@ -130,6 +132,8 @@ protected:
     QString chosenExport;
     QStringList exportStarts;
     QStringList snapshotStarts;
+    QString chosenReport;  // the PDF the print dialog is set to; empty: cancelled
+    int printDialogs = 0;
     std::vector<std::string> volumes;
     std::unique_ptr<PlayerWindow> dlg;
 };
