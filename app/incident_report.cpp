@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 namespace {
 
 constexpr qint64 kHashBlock = 1 << 20;
+constexpr int kMapAnswerMs = 5000;
 
 // Channels in the order the cameras name them; other labels after them.
 int channelRank(const QString& label)
@@ -84,7 +86,7 @@ QString openStreetMapLink(const Degrees& latitude, const Degrees& longitude)
         .arg(lat, lon);
 }
 
-EvidenceFile describeEvidence(const QString& path)
+EvidenceFile describeEvidence(const QString& path, const std::atomic_bool* stop)
 {
     EvidenceFile evidence;
     evidence.path = path;
@@ -97,6 +99,10 @@ EvidenceFile describeEvidence(const QString& path)
     QByteArray block(kHashBlock, Qt::Uninitialized);
     qint64 total = 0;
     for (;;) {
+        if (stop != nullptr && *stop) {
+            evidence.problem = QStringLiteral("not read to the end");
+            return evidence;
+        }
         const qint64 got = file.read(block.data(), block.size());
         if (got < 0) {
             evidence.problem = file.errorString();
@@ -175,9 +181,10 @@ IncidentReportJob::IncidentReportJob(IncidentFacts facts, QObject* parent)
     : QObject(parent), m_facts(std::move(facts))
 {}
 
-// The hashing thread cannot be interrupted: the window waits for it when it closes.
+// A window that closes meanwhile waits only for the block being read.
 IncidentReportJob::~IncidentReportJob()
 {
+    *m_stop = true;
     m_hashing.waitForFinished();
 }
 
@@ -192,10 +199,10 @@ void IncidentReportJob::start(MapCalls* map)
     for (const EvidenceFile& file : m_facts.files) {
         paths.push_back(file.path);
     }
-    m_hashing.setFuture(QtConcurrent::run([paths] {
+    m_hashing.setFuture(QtConcurrent::run([paths, stop = m_stop] {
         std::vector<EvidenceFile> files;
         for (const QString& path : paths) {
-            files.push_back(describeEvidence(path));
+            files.push_back(describeEvidence(path, stop.get()));
         }
         return files;
     }));
@@ -203,13 +210,22 @@ void IncidentReportJob::start(MapCalls* map)
         m_mapAnswered = true;
         return;
     }
+    QTimer::singleShot(kMapAnswerMs, this, [this] { takeMapPicture({}); });
     map->grabTrip([job = QPointer<IncidentReportJob>(this)](const QImage& picture) {
         if (job) {
-            job->m_facts.mapPicture = picture;
-            job->m_mapAnswered = true;
-            job->finishWhenComplete();
+            job->takeMapPicture(picture);
         }
     });
+}
+
+void IncidentReportJob::takeMapPicture(const QImage& picture)
+{
+    if (m_mapAnswered) {
+        return;  // too late: the track is drawn instead
+    }
+    m_facts.mapPicture = picture;
+    m_mapAnswered = true;
+    finishWhenComplete();
 }
 
 void IncidentReportJob::finishWhenComplete()

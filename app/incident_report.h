@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -68,8 +70,9 @@ std::optional<GAround> gAround(const TelemetryTable& table, int entry, int windo
 // https://www.openstreetmap.org/?mlat=..&mlon=..#map=17/../..
 QString openStreetMapLink(const Degrees& latitude, const Degrees& longitude);
 
-// The file's size and SHA-256, read in blocks (a recording may be gigabytes).
-EvidenceFile describeEvidence(const QString& path);
+// The file's size and SHA-256, read in blocks (a recording may be gigabytes); stops with a
+// problem once *stop is set.
+EvidenceFile describeEvidence(const QString& path, const std::atomic_bool* stop = nullptr);
 
 // The pictures the engine wrote for `file` (base.jpg, or base_F.jpg, base_R.jpg ... when it
 // showed several channels), front channel first.
@@ -80,7 +83,8 @@ std::vector<ReportFrame> writtenFrames(const QString& file);
 std::optional<IncidentFacts> captureIncident(PlaybackSession& session, SpeedUnit unit);
 
 // Completes captured facts off the GUI thread: the files' hashes, and the map's picture
-// when it shows the trip. ready() comes once, on the GUI thread.
+// when it shows the trip (a map that does not answer in time is left out). ready() comes
+// once, on the GUI thread.
 class IncidentReportJob : public QObject
 {
     Q_OBJECT
@@ -97,10 +101,12 @@ signals:
     void ready();
 
 private:
+    void takeMapPicture(const QImage& picture);
     void finishWhenComplete();
 
     IncidentFacts m_facts;
     QFutureWatcher<std::vector<EvidenceFile>> m_hashing;
+    std::shared_ptr<std::atomic_bool> m_stop = std::make_shared<std::atomic_bool>(false);
     bool m_hashed = false;
     bool m_mapAnswered = false;
 };
