@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPrinter>
 
+#include <algorithm>
+
 #include "app/incident_report.h"
 #include "app/report_document.h"
 #include "controls/skin_button.h"
@@ -15,6 +17,17 @@ namespace {
 bool frameShown(PlayState state)
 {
     return state == PlayState::Running || state == PlayState::Paused;
+}
+
+// The name the dialog offers for a PDF: the recording's and the moment's, as a snapshot's
+// (20240611_081500_00m42s_report).
+QString reportName(const IncidentFacts& facts)
+{
+    const int seconds = std::max(0, static_cast<int>(facts.positionSeconds));
+    return QStringLiteral("%1_%2m%3s_report")
+        .arg(QFileInfo(facts.recording).completeBaseName())
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace
@@ -52,7 +65,7 @@ void PlayerWindow::printReport()
     m_printButton->setEnabled(frameShown(m_session.state()));
     m_statusLine->hide();
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Incident report"));
+    printer.setDocName(reportName(job->facts()));
     printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     if (!m_services.choosePrinter || !m_services.choosePrinter(this, printer)) {
         return;
