@@ -1,11 +1,13 @@
 // The Print button's report, printed to PDF through the window's own path with the print
 // dialog answered by the test, and read back with poppler's tools.
 #include <QAbstractButton>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include "app/dialog_layout.h"
 #include "app/incident_report.h"
@@ -29,6 +31,8 @@ QString run(const QString& program, const QStringList& arguments)
 
 TEST_F(PlayerWindowTest, PrintReportsTheMomentShownWithEveryFieldAndTheFilesHashes)
 {
+    // Five and a half hours ahead of UTC, by a rule that needs no time zone data.
+    const ScopedTimeZone zone("<+0530>-05:30");
     auto* print = qobject_cast<QAbstractButton*>(control(ctl::kPrint));
     ASSERT_NE(print, nullptr);
     EXPECT_FALSE(print->isEnabled()) << "nothing open";
@@ -59,6 +63,12 @@ TEST_F(PlayerWindowTest, PrintReportsTheMomentShownWithEveryFieldAndTheFilesHash
                               "G-sensor", "Peak within ±10 s", "Drawn from the logged positions"}) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(field))) << field << "\n" << text.toStdString();
     }
+    // The fix's UTC, and the same moment on this computer's clock.
+    ASSERT_TRUE(shown.utcMs);
+    const QDateTime utc = QDateTime::fromMSecsSinceEpoch(*shown.utcMs, QTimeZone::utc());
+    const QString format = "yyyy-MM-dd hh:mm:ss";
+    EXPECT_TRUE(text.contains(utc.toString(format) + " UTC")) << text.toStdString();
+    EXPECT_TRUE(text.contains(utc.addSecs(5 * 3600 + 30 * 60).toString(format) + " UTC+05:30"));
     const QString latitude = QString::fromStdString(degreesText(shown.position->latitude));
     const QString longitude = QString::fromStdString(degreesText(shown.position->longitude));
     EXPECT_TRUE(text.contains(latitude + ", " + longitude));

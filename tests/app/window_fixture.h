@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <time.h>
 #include <vector>
 
 #include "app/map_calls.h"
@@ -67,6 +68,27 @@ private:
 // Once the next popup menu opens: its action texts go to *texts, and the action whose text
 // is choose is triggered (none: the menu is closed).
 void onNextMenu(QStringList* texts, const QString& choose);
+
+// The local time zone of the process set to a fixed rule for a test, and put back after it.
+class ScopedTimeZone
+{
+public:
+    explicit ScopedTimeZone(const QByteArray& rule)
+        : m_saved(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", rule);
+        ::tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        m_had ? qputenv("TZ", m_saved) : qunsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    QByteArray m_saved;
+    bool m_had;
+};
 
 // Runs the event loop until the condition holds or the time is up.
 inline bool waitFor(const std::function<bool()>& condition, int timeoutMs)
