@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int kPreparingNoteMs = 10 * 60 * 1000;
+
 bool frameShown(PlayState state)
 {
     return state == PlayState::Running || state == PlayState::Paused;
@@ -53,7 +55,9 @@ void PlayerWindow::onPrint()
     }
     m_reportJob = std::make_unique<IncidentReportJob>(std::move(*facts));
     m_printButton->setEnabled(false);
-    showStatus(QStringLiteral("Preparing the report: checking the recording's files..."));
+    // Shown until the report is ready: hashing recordings of gigabytes takes a while.
+    showStatus(QStringLiteral("Preparing the report: checking the recording's files..."),
+               kPreparingNoteMs);
     connect(m_reportJob.get(), &IncidentReportJob::ready, this, &PlayerWindow::printReport,
             Qt::QueuedConnection);
     m_reportJob->start(m_mapView.get());
@@ -63,6 +67,7 @@ void PlayerWindow::printReport()
 {
     const std::unique_ptr<IncidentReportJob> job = std::move(m_reportJob);
     m_printButton->setEnabled(frameShown(m_session.state()));
+    m_statusLine->hide();
     m_statusLine->hide();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(reportName(job->facts()));

@@ -35,6 +35,8 @@ QFont bodyFont(double points, bool bold = false)
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
+    // Any spacing turns ligatures off: "fi" stays two letters that a search in the PDF finds.
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.0 / 64);  // the smallest step
     return font;
 }
 

@@ -110,6 +110,18 @@ TEST_F(PlayerWindowTest, PrintReportsTheMomentShownWithEveryFieldAndTheFilesHash
     dlg->onPrint();
     ASSERT_TRUE(waitFor([&] { return printDialogs == 4; }, 30000));
     EXPECT_EQ(QDir(folder.path()).entryList({"*.pdf"}), QStringList({"map.pdf", "report.pdf"}));
+
+    // A recording that logged nothing still has its picture and its file in the report.
+    playRow(rowOf("PLAIN"));
+    ASSERT_TRUE(waitFor([&] { return dlg->session().position() >= 1.0; }, 5000));
+    map->picture = {};
+    chosenReport = QDir(folder.path()).filePath("plain.pdf");
+    dlg->onPrint();
+    ASSERT_TRUE(waitFor([&] { return printDialogs == 5; }, 30000));
+    const QString plain = run("pdftotext", {chosenReport, "-"});
+    EXPECT_TRUE(plain.contains("no fix logged at this moment")) << plain.toStdString();
+    EXPECT_TRUE(plain.contains("No position logged on this trip."));
+    EXPECT_TRUE(plain.contains("20240611_081900_PLAIN.TS"));
 }
 
 TEST(IncidentReport, GAroundFindsThePeakOnlyWithinItsWindow)
