@@ -18,6 +18,7 @@
 #include "app/card_arrivals.h"
 #include "app/dialog_layout.h"
 #include "app/gauges.h"
+#include "app/incident_report.h"
 #include "app/player_settings.h"
 #include "app/volume_watcher.h"
 #include "controls/playlist_view.h"
@@ -130,6 +131,7 @@ PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
         connect(m_statusLine, &QLabel::linkActivated, this, &PlayerWindow::importOfferedCard);
     }
     createShortcuts();
+    setUpReport();
     restoreSettings();
 }
 

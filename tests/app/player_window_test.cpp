@@ -383,27 +383,6 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
         << "another row's delete leaves playback alone";
 }
 
-// The local time zone of the process set to a fixed rule for a test, and put back after it.
-class ScopedTimeZone
-{
-public:
-    explicit ScopedTimeZone(const QByteArray& rule)
-        : m_saved(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", rule);
-        ::tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        m_had ? qputenv("TZ", m_saved) : qunsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    QByteArray m_saved;
-    bool m_had;
-};
-
 TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
 {
     // Five and a half hours ahead of UTC, by a rule that needs no time zone data.
