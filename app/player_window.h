@@ -21,8 +21,9 @@ class SkinButton;
 class PlaylistView;
 class WaveformView;
 class QLabel;
-class VideoWidget;
+class ChannelsView;
 class CardArrivals;
+class IncidentReportJob;
 
 // The player window: the skinned 1024 x 768 window with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
@@ -58,6 +59,8 @@ public:
     void onVolumeDown();
     void onVolumeUp();
     void onCapture();
+    // The report of the moment shown, to the print dialog (player_window_report.cpp).
+    void onPrint();
     void drawVolumeIndicator(int level);
     void drawSpeedNeedle(int speed);
     void drawCompass(double heading);
@@ -137,6 +140,8 @@ private:
     QString snapshotSuggestion() const;
     void saveSnapshot(const QString& file);
     void paintGauges(QPainter& painter);
+    void setUpReport();
+    void printReport();
 
     PlayerServices m_services;
     PlaybackSession m_session;
@@ -162,7 +167,7 @@ private:
     QLabel* m_statusLine = nullptr;
     QLabel* m_summaryLine = nullptr;  // the playing trip's summary, under any note
     QLabel* m_mapHost = nullptr;
-    VideoWidget* m_videoArea = nullptr;
+    ChannelsView* m_videoArea = nullptr;
     std::unique_ptr<MapCalls> m_mapView;
     SpeedUnit m_speedUnit = SpeedUnit::Kmh;
     gauges::DialFace m_dialFace;
@@ -189,5 +194,6 @@ private:
     QTimer m_cardDiscovery;  // once, a moment after start: a camera card already in
     QTimer m_statusTimer;    // hides a note after a few seconds
     std::unique_ptr<CardArrivals> m_cardArrivals;
-    QString m_offeredCard;  // a card mounted after start, until imported
+    QString m_offeredCard;                           // a card mounted after start, until imported
+    std::unique_ptr<IncidentReportJob> m_reportJob;  // a report being made
 };
