@@ -318,6 +318,43 @@ TEST_F(ClipCut, BFramesAndPrimedAudioKeepEveryFrame)
     EXPECT_EQ(run("ffmpeg -v error -i " + quoted(movie) + " -f null -").err, "");
 }
 
+// Front and rear files of two moments in one folder, paired by their names: one clip per
+// channel, each of its own channel's recordings.
+TEST_F(ClipCut, EveryChannelOfTheMomentIsCut)
+{
+    const Folder channels("channels");
+    const Folder out("channels-out");
+    fs::copy_file(recording(kFirst), channels / "20240611_081500_F.MOV");
+    fs::copy_file(recording(kSecond), channels / "20240611_081500_R.MOV");
+    fs::copy_file(recording(kSecond), channels / "20240611_081520_F.MOV");
+    fs::copy_file(recording(kFirst), channels / "20240611_081520_R.MOV");
+    const CommandRun clip = cut(out.path(), channels / "20240611_081500_F.MOV@18",
+                                channels / "20240611_081520_F.MOV@2");
+    ASSERT_EQ(clip.status, 0) << clip.err;
+    const std::string front = out / "clip_20240611_081518_F";
+    const std::string rear = out / "clip_20240611_081518_R";
+    ASSERT_EQ(lines(clip.out),
+              (std::vector<std::string>{front + ".mp4", front + ".gpx", front + ".csv",
+                                        rear + ".mp4", rear + ".gpx", rear + ".csv"}));
+    const std::vector<std::string> first = frameChecksums(recording(kFirst), "v");
+    const std::vector<std::string> second = frameChecksums(recording(kSecond), "v");
+    std::vector<std::string> frontFrames = slice(first, 540, 60);
+    std::vector<std::string> rearFrames = slice(second, 540, 60);
+    for (size_t i = 0; i < 60; ++i) {
+        frontFrames.push_back(second[i]);
+        rearFrames.push_back(first[i]);
+    }
+    EXPECT_EQ(frameChecksums(front + ".mp4", "v"), frontFrames);
+    EXPECT_EQ(frameChecksums(rear + ".mp4", "v"), rearFrames);
+
+    const CommandRun rearOnly =
+        run("cd " + quoted(out.path().string()) + " && " + DASHCAM_CLIP + " --channel R --from " +
+            quoted(channels / "20240611_081500_F.MOV@18") + " --to " +
+            quoted(channels / "20240611_081520_F.MOV@2"));
+    ASSERT_EQ(rearOnly.status, 0) << rearOnly.err;
+    EXPECT_EQ(lines(rearOnly.out).at(0), "./clip_20240611_081518_R-2.mp4");
+}
+
 TEST_F(ClipCut, NeverReplacesAFile)
 {
     const Folder out("twice");
@@ -421,7 +458,7 @@ TEST_F(ClipCut, CancelLeavesNothing)
     EXPECT_EQ(entries(out.path()), 0u);
 }
 
-TEST_F(ClipCut, RefusesABackwardsSpanACutOffRecordingOrMixedChannels)
+TEST_F(ClipCut, RefusesABackwardsSpanACutOffRecordingOrAMissingChannel)
 {
     const Folder out("refused");
     const CommandRun backwards =
@@ -438,16 +475,16 @@ TEST_F(ClipCut, RefusesABackwardsSpanACutOffRecordingOrMixedChannels)
     EXPECT_EQ(damaged.status, 1);
     EXPECT_NE(damaged.err.find("no movie index"), std::string::npos) << damaged.err;
 
-    // Two channels of one moment in one folder (the same recording twice) are not joined
-    // one after the other.
-    const Folder channels("channels");
+    // A rear channel that the second moment lacks.
+    const Folder channels("one-rear");
     fs::copy_file(recording(kFirst), channels / "20240611_081500_F.MOV");
     fs::copy_file(recording(kFirst), channels / "20240611_081500_R.MOV");
-    fs::copy_file(recording(kSecond), channels / kSecond);
-    const CommandRun mixed =
-        cut(out.path(), channels / "20240611_081500_F.MOV@15", channels / kSecond + "@4");
-    EXPECT_EQ(mixed.status, 1);
-    EXPECT_NE(mixed.err.find("runs at the same time as"), std::string::npos) << mixed.err;
+    fs::copy_file(recording(kSecond), channels / "20240611_081520_F.MOV");
+    const CommandRun rear = cut(out.path(), channels / "20240611_081500_F.MOV@15",
+                                channels / "20240611_081520_F.MOV@4");
+    EXPECT_EQ(rear.status, 1);
+    EXPECT_EQ(rear.err, "dashcam-clip: no rear recording of the moment of " +
+                            (channels / "20240611_081520_F.MOV") + "\n");
     EXPECT_EQ(entries(out.path()), 0u);
 }
 

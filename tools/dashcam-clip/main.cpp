@@ -32,7 +32,8 @@ const char kUsage[] =
     "                   folder (the current folder when both are times), in trip order.\n"
     "  -o DIR           where the clip goes (the current folder by default); an existing\n"
     "                   file is never replaced: the clip takes the next free name\n"
-    "  --channel C      F (front, the default), R, I or all\n"
+    "  --channel C      F (front), R (rear), I (interior) or all (the default): one clip\n"
+    "                   per channel of the moment, its files paired by their names\n"
     "  --mph            speeds in mph instead of km/h\n"
     "  --overlay        draw the time, speed, position, heading and a G bar into the\n"
     "                   picture (re-encodes the video as H.264; no subtitle track)\n"
@@ -51,7 +52,7 @@ extern "C" void onInterrupt(int)
 struct Options
 {
     std::string folder = ".";
-    std::string channel = "F";
+    std::string channel = "all";
     std::string from;
     std::string to;
     bool overlay = false;
@@ -112,29 +113,43 @@ int fail(const std::string& reason)
     return 1;
 }
 
-// "clip_20240611_081512_F", or after the first recording's name when it has no time.
-std::string clipName(const ResolvedSpan& span)
+std::optional<Channel> wantedChannel(const std::string& choice)
 {
+    if (choice == "all") {
+        return std::nullopt;
+    }
+    return static_cast<Channel>(choice.front());
+}
+
+// "clip_20240611_081512_F", or after the first recording's name when it has no time.
+std::string clipName(const ResolvedSpan& span, const ChannelRecordings& channel)
+{
+    const std::string letter(1, static_cast<char>(channel.channel));
     if (!span.startUtcMs) {
-        return std::filesystem::path(span.recordings.front()).stem().string() + "_clip_F";
+        return std::filesystem::path(channel.recordings.front()).stem().string() + "_clip_" +
+               letter;
     }
     const std::time_t seconds = static_cast<std::time_t>(*span.startUtcMs / 1000);
     std::tm tm{};
     gmtime_r(&seconds, &tm);
     char text[64];
-    std::strftime(text, sizeof text, "clip_%Y%m%d_%H%M%S_F", &tm);
-    return text;
+    std::strftime(text, sizeof text, "clip_%Y%m%d_%H%M%S_", &tm);
+    return text + letter;
 }
 
-ClipRequest clipRequest(const ResolvedSpan& span, const Options& options)
+ClipRequest clipRequest(const ResolvedSpan& span, const ChannelRecordings& channel,
+                        const Options& options)
 {
     ClipRequest request;
-    request.recordings = span.recordings;
+    request.recordings = channel.recordings;
     request.in = span.in;
     request.out = span.out;
     request.folder = options.folder;
-    request.name = unusedClipName(options.folder, clipName(span));
+    request.name = unusedClipName(options.folder, clipName(span, channel));
     request.unit = options.unit;
+    if (options.overlay) {
+        request.reencode = encodeWithOverlay;
+    }
     return request;
 }
 
@@ -147,22 +162,16 @@ int main(int argc, char** argv)
             parseOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
         return *status;
     }
-    // The recordings' channels are not told apart yet: every recording is the front one.
-    if (options.channel == "R" || options.channel == "I") {
-        return fail("no " + std::string(options.channel == "R" ? "rear" : "interior") +
-                    " channel: only front recordings are cut");
-    }
     std::string error;
     const std::optional<When> from = parseWhen(options.from, error);
     const std::optional<When> to = from ? parseWhen(options.to, error) : std::nullopt;
     const std::optional<ResolvedSpan> span =
-        to ? resolveSpan(*from, *to, ".", error) : std::nullopt;
+        to ? resolveSpan(*from, *to, ".", wantedChannel(options.channel), error) : std::nullopt;
     if (!span) {
         return fail(error);
     }
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    ClipRequest request = clipRequest(*span, options);
     // Text needs a GUI application for its fonts; no window is ever shown.
     std::unique_ptr<QGuiApplication> fonts;
     if (options.overlay) {
@@ -170,15 +179,17 @@ int main(int argc, char** argv)
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
         fonts = std::make_unique<QGuiApplication>(argc, argv);
-        request.reencode = encodeWithOverlay;
     }
-    const ClipResult result = exportClip(request, {nullptr, &g_interrupted});
-    if (!result.ok) {
-        return fail(result.error);
+    for (const ChannelRecordings& channel : span->channels) {
+        const ClipResult result =
+            exportClip(clipRequest(*span, channel, options), {nullptr, &g_interrupted});
+        if (!result.ok) {
+            return fail(result.error);
+        }
+        for (const std::string& path : result.written) {
+            std::cout << path << '\n';
+        }
+        std::cout.flush();
     }
-    for (const std::string& path : result.written) {
-        std::cout << path << '\n';
-    }
-    std::cout.flush();
     return std::cout ? 0 : 1;
 }
