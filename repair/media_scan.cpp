@@ -1,0 +1,236 @@
+#include "repair/media_scan.h"
+
+#include "repair/aac_frames.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Far beyond a day of 60 fps video; what the tables of a damaged file may cost at most.
+constexpr uint64_t kMaxSamples = 1u << 23;
+constexpr int kMaxNalsPerPicture = 1024;
+constexpr size_t kScanBlock = 1u << 20;
+constexpr size_t kProbeBytes = 4 + kNalProbeBytes;
+// The longest audio run between two pictures taken as audio, in seconds of audio.
+constexpr uint32_t kMaxAudioRunSeconds = 4;
+
+struct Picture
+{
+    uint64_t end = 0;
+    bool keyframe = false;
+};
+
+struct Probe
+{
+    uint64_t length = 0;  // of the NAL unit after the prefix
+    NalInfo info;
+};
+
+std::optional<Probe> probeNal(const NalRules& rules, const unsigned char* bytes, size_t count)
+{
+    const size_t prefix = static_cast<size_t>(rules.lengthSize);
+    if (count < prefix + 3) {
+        return std::nullopt;
+    }
+    uint64_t length = 0;
+    for (size_t i = 0; i < prefix; ++i) {
+        length = length << 8 | bytes[i];
+    }
+    return Probe{length, classifyNal(rules, bytes + prefix, count - prefix, length)};
+}
+
+// The picture whose first NAL unit starts at `at`; nothing when the bytes there are no
+// picture's start or the picture does not end before `end`.
+std::optional<Picture> readPicture(BinaryFile& file, const NalRules& rules, uint64_t at,
+                                   uint64_t end)
+{
+    Picture picture;
+    bool sliceSeen = false;
+    for (int nals = 0; nals < kMaxNalsPerPicture && at < end; ++nals) {
+        unsigned char bytes[kProbeBytes];
+        const size_t count =
+            file.readAt(at, bytes, static_cast<size_t>(std::min<uint64_t>(kProbeBytes, end - at)));
+        const std::optional<Probe> probe = probeNal(rules, bytes, count);
+        if (!probe || probe->info.role == NalRole::Invalid) {
+            break;
+        }
+        const NalRole role = probe->info.role;
+        const bool continues = sliceSeen ? role == NalRole::LaterSlice || role == NalRole::Trailer
+                                         : role == NalRole::Prefix || role == NalRole::FirstSlice;
+        if (!continues) {
+            if (!sliceSeen) {
+                return std::nullopt;
+            }
+            break;
+        }
+        const uint64_t nalEnd = at + rules.lengthSize + probe->length;
+        if (nalEnd > end) {
+            return std::nullopt;  // cut inside this picture
+        }
+        sliceSeen = sliceSeen || role == NalRole::FirstSlice;
+        picture.keyframe = picture.keyframe || probe->info.keyframe;
+        at = nalEnd;
+    }
+    if (!sliceSeen) {
+        return std::nullopt;
+    }
+    picture.end = at;
+    return picture;
+}
+
+// The first position in [from, end) where a picture starts, or end.
+uint64_t findPicture(BinaryFile& file, const NalRules& rules, uint64_t from, uint64_t end)
+{
+    std::vector<unsigned char> block;
+    for (uint64_t blockStart = from; blockStart < end;) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(kScanBlock, end - blockStart));
+        block.resize(want);
+        block.resize(file.readAt(blockStart, block.data(), want));
+        if (block.empty()) {
+            return end;
+        }
+        // Positions near the block's end are tried again at the start of the next block.
+        const size_t last = block.size() == want && blockStart + want < end
+                                ? block.size() - std::min(block.size() - 1, kProbeBytes)
+                                : block.size();
+        for (size_t i = 0; i < last; ++i) {
+            // A slice's length prefix starts with a zero byte: far below 2^24 bytes.
+            if (rules.lengthSize == 4 && block[i] != 0) {
+                continue;
+            }
+            const std::optional<Probe> probe =
+                probeNal(rules, block.data() + i, std::min(kProbeBytes, block.size() - i));
+            if (probe &&
+                (probe->info.role == NalRole::Prefix || probe->info.role == NalRole::FirstSlice) &&
+                readPicture(file, rules, blockStart + i, end)) {
+                return blockStart + i;
+            }
+        }
+        blockStart += last;
+    }
+    return end;
+}
+
+// The end of a free or skip atom at `at` that lies inside the data, or nothing.
+std::optional<uint64_t> embeddedAtomEnd(BinaryFile& file, uint64_t at, uint64_t end)
+{
+    unsigned char header[8];
+    if (end - at < 8 || !file.readExact(at, header, 8)) {
+        return std::nullopt;
+    }
+    const uint32_t size = loadBE32(header);
+    const bool filler =
+        std::memcmp(header + 4, "free", 4) == 0 || std::memcmp(header + 4, "skip", 4) == 0;
+    if (!filler || size < 8 || size > end - at) {
+        return std::nullopt;
+    }
+    return at + size;
+}
+
+class AudioFramer
+{
+public:
+    explicit AudioFramer(const ReferenceLayout& layout)
+        : m_layout(layout), m_aac(layout.audioConfig)
+    {}
+
+    void add(BinaryFile& file, uint64_t begin, uint64_t end, RebuiltTrack& track)
+    {
+        const uint64_t size = end - begin;
+        const uint32_t duration = m_layout.audio.sampleDuration;
+        if (m_layout.audioFraming == AudioFraming::Fixed) {
+            const uint64_t count = size / m_layout.audioSampleSize;
+            if (count > 0 && count <= UINT32_MAX) {
+                track.uniformSize = m_layout.audioSampleSize;
+                track.add(begin, m_layout.audioSampleSize, duration, static_cast<uint32_t>(count),
+                          false);
+            }
+            return;
+        }
+        if (m_layout.audioFraming != AudioFraming::Aac || !m_aac.isReady() ||
+            size > longestAacRun()) {
+            return;
+        }
+        std::vector<unsigned char> bytes(static_cast<size_t>(size));
+        if (!file.readExact(begin, bytes.data(), bytes.size())) {
+            return;
+        }
+        uint64_t at = begin;
+        for (uint32_t frame : m_aac.split(bytes.data(), bytes.size())) {
+            track.add(at, frame, duration, 1, false);
+            at += frame;
+        }
+    }
+
+private:
+    // Far more bytes than the audio between two pictures takes.
+    uint64_t longestAacRun() const
+    {
+        const TrackTemplate& audio = m_layout.audio;
+        const uint64_t framesPerSecond = audio.timescale / audio.sampleDuration + 1;
+        return kMaxAudioRunSeconds * framesPerSecond * 4 * uint64_t{m_layout.audioSampleSize};
+    }
+
+    const ReferenceLayout& m_layout;
+    AacFrameSplitter m_aac;
+};
+
+}  // namespace
+
+void RebuiltTrack::add(uint64_t offset, uint32_t size, uint32_t sampleDuration, uint32_t count,
+                       bool keyframe)
+{
+    if (keyframe) {
+        syncSamples.push_back(static_cast<uint32_t>(sampleCount + 1));
+    }
+    if (uniformSize == 0) {
+        sizes.push_back(size);
+    }
+    if (!chunks.empty() && chunkEnd == offset) {
+        chunks.back().samples += count;
+    } else {
+        chunks.push_back({offset, count});
+    }
+    if (!times.empty() && times.back().duration == sampleDuration) {
+        times.back().count += count;
+    } else {
+        times.push_back({count, sampleDuration});
+    }
+    sampleCount += count;
+    duration += uint64_t{sampleDuration} * count;
+    chunkEnd = offset + uint64_t{size} * count;
+}
+
+MediaScan scanMediaData(BinaryFile& file, Span data, const ReferenceLayout& layout)
+{
+    MediaScan scan;
+    AudioFramer audio(layout);
+    const NalRules& rules = layout.nalRules;
+    uint64_t at = data.begin;
+    while (at < data.end && scan.video.sampleCount < kMaxSamples &&
+           scan.audio.sampleCount < kMaxSamples && scan.audio.chunks.size() < kMaxSamples) {
+        if (const std::optional<Picture> picture = readPicture(file, rules, at, data.end)) {
+            // Pictures before the first keyframe cannot be decoded.
+            if (picture->keyframe || scan.video.sampleCount > 0) {
+                scan.video.add(at, static_cast<uint32_t>(picture->end - at),
+                               layout.video.sampleDuration, 1, picture->keyframe);
+                scan.keptEnd = picture->end;
+            }
+            at = picture->end;
+            continue;
+        }
+        if (const std::optional<uint64_t> atomEnd = embeddedAtomEnd(file, at, data.end)) {
+            at = *atomEnd;
+            continue;
+        }
+        const uint64_t next = findPicture(file, rules, at + 1, data.end);
+        if (next == data.end) {
+            break;  // what follows the last picture may be cut anywhere
+        }
+        audio.add(file, at, next, scan.audio);
+        at = next;
+    }
+    scan.keptEnd = std::max(scan.keptEnd, scan.audio.chunkEnd);
+    return scan;
+}
