@@ -13,6 +13,7 @@
 
 #include "repair/index_writer.h"
 #include "repair/media_scan.h"
+#include "repair/picture_check.h"
 #include "repair/reference_layout.h"
 #include "telemetry/atom_walker.h"
 #include "telemetry/file_name.h"
@@ -103,40 +104,54 @@ std::vector<fs::path> referenceCandidates(const fs::path& damaged)
     return ordered;
 }
 
-// How many pictures the layout finds at the start of the damaged data.
-uint64_t trialPictures(BinaryFile& file, Span data, const ReferenceLayout& layout)
+// The bytes of the first picture the layout finds at the start of the damaged data.
+std::vector<unsigned char> firstPicture(BinaryFile& file, Span data, const ReferenceLayout& layout)
 {
     const Span start{data.begin, std::min(data.end, data.begin + kTrialBytes)};
-    return scanMediaData(file, start, layout).video.sampleCount;
+    const MediaScan scan = scanMediaData(file, start, layout);
+    std::vector<unsigned char> picture;
+    if (!scan.video.chunks.empty() && !scan.video.sizes.empty()) {
+        picture.resize(scan.video.sizes.front());
+        if (!file.readExact(scan.video.chunks.front().offset, picture.data(), picture.size())) {
+            picture.clear();
+        }
+    }
+    return picture;
 }
 
+// A layout whose configuration decodes the damaged recording's first picture without a
+// flaw: the one given, or the nearest by name in the folder.
 std::optional<ReferenceLayout> chooseReference(BinaryFile& file, Span data,
                                                const RepairRequest& request, std::string& reason)
 {
-    if (!request.reference.empty()) {
-        std::optional<ReferenceLayout> layout = readReferenceLayout(request.reference, reason);
-        if (layout && trialPictures(file, data, *layout) == 0) {
-            reason = "its media data holds no picture coded as in " + request.reference;
+    std::vector<fs::path> candidates = {request.reference};
+    if (request.reference.empty()) {
+        candidates = referenceCandidates(request.damaged);
+    }
+    bool pictureFound = false;
+    for (const fs::path& candidate : candidates) {
+        std::optional<ReferenceLayout> layout = readReferenceLayout(candidate.string(), reason);
+        if (!layout && !request.reference.empty()) {
             return std::nullopt;
         }
-        return layout;
-    }
-    std::optional<ReferenceLayout> best;
-    uint64_t bestPictures = 0;
-    for (const fs::path& candidate : referenceCandidates(request.damaged)) {
-        std::string ignored;
-        std::optional<ReferenceLayout> layout = readReferenceLayout(candidate.string(), ignored);
-        const uint64_t pictures = layout ? trialPictures(file, data, *layout) : 0;
-        if (pictures > bestPictures) {
-            best = std::move(layout);
-            bestPictures = pictures;
+        const std::vector<unsigned char> picture =
+            layout ? firstPicture(file, data, *layout) : std::vector<unsigned char>{};
+        if (!picture.empty() && decodesCleanly(*layout, picture)) {
+            return layout;
         }
+        pictureFound = pictureFound || !picture.empty();
     }
-    if (!best) {
-        reason = "no healthy recording in its folder codes its pictures the same way "
-                 "(give one of the same camera and resolution)";
+    if (!pictureFound && (!request.reference.empty() || !candidates.empty())) {
+        reason = "its media data holds no picture coded as in " +
+                 (request.reference.empty() ? std::string("the healthy recordings beside it")
+                                            : request.reference);
+        return std::nullopt;
     }
-    return best;
+    reason = request.reference.empty()
+                 ? "no healthy recording in its folder has its resolution and coding (give one "
+                   "of the same camera)"
+                 : "its first picture does not decode as coded in " + request.reference;
+    return std::nullopt;
 }
 
 class OutputFile

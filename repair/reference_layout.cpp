@@ -104,7 +104,7 @@ std::optional<AtomHeader> sampleEntry(BinaryFile& file, Span stbl, TrackTemplate
     return entries.next();
 }
 
-// Length size, parameter sets and the first SPS from an avcC or hvcC configuration.
+// Length size and picture parameter sets from an avcC or hvcC configuration.
 bool readAvcConfiguration(const std::vector<unsigned char>& c, ReferenceLayout& layout)
 {
     if (c.size() < 7) {
@@ -124,9 +124,6 @@ bool readAvcConfiguration(const std::vector<unsigned char>& c, ReferenceLayout& 
             }
             const size_t size = c[at] << 8 | c[at + 1];
             const unsigned char* nal = c.data() + at + 2;
-            if (list == 0 && layout.sequenceSet.empty()) {
-                layout.sequenceSet.assign(nal, nal + size);
-            }
             if (list == 1) {
                 if (const std::optional<uint32_t> id = pictureSetId(VideoCoding::H264, nal, size)) {
                     layout.nalRules.pictureSets.push_back(*id);
@@ -159,9 +156,6 @@ bool readHevcConfiguration(const std::vector<unsigned char>& c, ReferenceLayout&
             }
             const size_t size = c[at] << 8 | c[at + 1];
             const unsigned char* nal = c.data() + at + 2;
-            if (type == 33 && layout.sequenceSet.empty()) {
-                layout.sequenceSet.assign(nal, nal + size);
-            }
             if (type == 34) {
                 if (const std::optional<uint32_t> id = pictureSetId(VideoCoding::H265, nal, size)) {
                     layout.nalRules.pictureSets.push_back(*id);
@@ -197,8 +191,9 @@ bool readVideoEntry(BinaryFile& file, const AtomHeader& entry, ReferenceLayout& 
     if (!config) {
         return false;
     }
-    const std::vector<unsigned char> bytes = readSpan(file, config->content());
-    return avc ? readAvcConfiguration(bytes, layout) : readHevcConfiguration(bytes, layout);
+    layout.videoConfig = readSpan(file, config->content());
+    return avc ? readAvcConfiguration(layout.videoConfig, layout)
+               : readHevcConfiguration(layout.videoConfig, layout);
 }
 
 bool readTrack(BinaryFile& file, Span trak, TrackTemplate& track, SampleStatistics& statistics,

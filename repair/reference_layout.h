@@ -29,7 +29,7 @@ struct ReferenceLayout
 {
     TrackTemplate video;
     NalRules nalRules;
-    std::vector<unsigned char> sequenceSet;  // the first SPS of the configuration
+    std::vector<unsigned char> videoConfig;  // the avcC or hvcC contents
 
     TrackTemplate audio;
     AudioFraming audioFraming = AudioFraming::None;

@@ -1,0 +1,256 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "repair/recording_repair.h"
+
+// Recordings ffmpeg writes with their index last, as a camera does, cut where a camera
+// losing power would leave them; the repaired copies judged by ffprobe and ffmpeg alone.
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kH264 = "-c:v libx264 -bf 0 -g 30 -pix_fmt yuv420p";
+const std::string kH265 =
+    "-c:v libx265 -x265-params log-level=error:bframes=0 -tag:v hvc1 -pix_fmt yuv420p";
+
+std::string commandOutput(const std::string& command)
+{
+    std::string out;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            out.append(buffer, n);
+        }
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::string fileBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class Folder
+{
+public:
+    Folder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "repair-XXXXXX").string();
+        m_path = ::mkdtemp(pattern.data());
+    }
+    ~Folder() { fs::remove_all(m_path); }
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+// A healthy recording: test pictures and a tone, the audio interleaved with the video.
+fs::path record(const fs::path& path, int seconds, const std::string& video,
+                const std::string& size = "320x240")
+{
+    const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc2=size=" + size +
+                                ":rate=30 -f lavfi -i sine=frequency=440:sample_rate=44100 -t " +
+                                std::to_string(seconds) + " " + video +
+                                " -c:a aac -shortest -f mp4 '" + path.string() + "' 2>&1";
+    EXPECT_EQ(commandOutput(command), "");
+    return path;
+}
+
+// The packets of a stream ("v" or "a") whose bytes lie wholly before `cut`.
+size_t packetsBefore(const fs::path& path, const char* stream, uint64_t cut)
+{
+    size_t count = 0;
+    for (const std::string& line : lines(
+             commandOutput(std::string("ffprobe -v error -select_streams ") + stream +
+                           " -show_entries packet=pos,size -of csv=p=0 '" + path.string() + "'"))) {
+        uint64_t pos = 0;
+        uint64_t size = 0;
+        if (std::sscanf(line.c_str(), "%lu,%lu", &pos, &size) == 2 && pos + size <= cut) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The checksum of every decoded frame of the stream, in order.
+std::vector<std::string> frameDigests(const fs::path& path, const char* stream)
+{
+    std::vector<std::string> digests;
+    for (const std::string& line :
+         lines(commandOutput(std::string("ffmpeg -v error -i '") + path.string() +
+                             "' -map 0:" + stream + " -f framemd5 -"))) {
+        if (!line.empty() && line[0] != '#') {
+            digests.push_back(line.substr(line.rfind(',') + 1));
+        }
+    }
+    return digests;
+}
+
+// How many of the source's first decoded frames follow one another in the copy's.
+size_t framesKeptInOrder(const std::vector<std::string>& source,
+                         const std::vector<std::string>& copy)
+{
+    if (source.empty()) {
+        return 0;
+    }
+    // The source's index may trim the encoder's first audio frame; the copy keeps it.
+    const auto start = std::find(copy.begin(), copy.end(), source.front());
+    size_t kept = 0;
+    for (auto it = start; it != copy.end() && kept < source.size() && *it == source[kept]; ++it) {
+        ++kept;
+    }
+    return kept;
+}
+
+std::vector<std::string> folderNames(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Cut
+{
+    const std::string* video;
+    int percent;
+};
+
+TEST(RecordingRepair, CopyOfACutRecordingHoldsTheFramesWrittenBeforeTheCut)
+{
+    Folder sources;
+    const fs::path h264 = record(sources.path() / "h264.MP4", 10, kH264);
+    const fs::path h265 = record(sources.path() / "h265.MP4", 6, kH265);
+    for (const Cut& cut : {Cut{&kH264, 30}, Cut{&kH264, 60}, Cut{&kH264, 90}, Cut{&kH265, 60}}) {
+        SCOPED_TRACE(*cut.video + " cut at " + std::to_string(cut.percent) + " %");
+        const fs::path& source = cut.video == &kH264 ? h264 : h265;
+        // The camera's folder: a healthy recording of another resolution just before the
+        // cut one, one of the same resolution after it.
+        Folder card;
+        record(card.path() / "0000.MP4", 2, *cut.video, "640x480");
+        record(card.path() / "0002.MP4", 3, *cut.video);
+        const std::string whole = fileBytes(source);
+        const uint64_t cutAt = whole.size() * cut.percent / 100;
+        const fs::path damaged = card.path() / "0001.MP4";
+        writeBytes(damaged, whole.substr(0, cutAt));
+
+        std::string reason;
+        const std::optional<std::string> repaired =
+            repairRecording({damaged.string(), {}, {}}, reason);
+        ASSERT_TRUE(repaired) << reason;
+        EXPECT_EQ(*repaired, (card.path() / "0001_repaired.MP4").string());
+        EXPECT_EQ(fileBytes(damaged), whole.substr(0, cutAt));
+        EXPECT_EQ(commandOutput("ffmpeg -v error -i '" + *repaired + "' -f null - 2>&1"), "");
+
+        const size_t pictures = packetsBefore(source, "v", cutAt);
+        const size_t keptPictures =
+            framesKeptInOrder(frameDigests(source, "v"), frameDigests(*repaired, "v"));
+        EXPECT_GE(keptPictures, pictures * 95 / 100) << "of " << pictures;
+        const size_t sounds = packetsBefore(source, "a", cutAt);
+        const size_t keptSounds =
+            framesKeptInOrder(frameDigests(source, "a"), frameDigests(*repaired, "a"));
+        EXPECT_GE(keptSounds, sounds * 95 / 100) << "of " << sounds;
+    }
+}
+
+TEST(RecordingRepair, MediaDataWithoutPicturesGivesAReasonAndNoFile)
+{
+    Folder card;
+    record(card.path() / "0000.MP4", 2, kH264);
+    const std::string healthy = fileBytes(card.path() / "0000.MP4");
+    // The healthy file's header, then noise where the pictures should be.
+    std::string garbage = healthy.substr(0, healthy.find("mdat") + 4);
+    std::srand(7);
+    while (garbage.size() < 300000) {
+        garbage.push_back(static_cast<char>(std::rand()));
+    }
+    writeBytes(card.path() / "0001.MP4", garbage);
+    const std::vector<std::string> before = folderNames(card.path());
+
+    std::string reason;
+    EXPECT_FALSE(repairRecording({(card.path() / "0001.MP4").string(), {}, {}}, reason));
+    EXPECT_NE(reason.find("picture"), std::string::npos) << reason;
+    EXPECT_EQ(folderNames(card.path()), before);
+    EXPECT_EQ(fileBytes(card.path() / "0001.MP4"), garbage);
+}
+
+// The command line: the copy's path on success; on failure exit 1, the reason, no file.
+TEST(RecordingRepair, CommandPrintsTheCopyOrWhyThereIsNone)
+{
+    Folder card;
+    Folder out;
+    const fs::path healthy = record(card.path() / "A.MP4", 2, kH264);
+    const std::string whole = fileBytes(record(out.path() / "B.MP4", 3, kH264));
+    fs::remove(out.path() / "B.MP4");
+    writeBytes(card.path() / "B.MP4", whole.substr(0, whole.size() / 2));
+    const std::string command = std::string(DASHCAM_CLIP) + " --repair '" +
+                                (card.path() / "B.MP4").string() + "' --like '" + healthy.string() +
+                                "' -o '" + out.path().string() + "'";
+    EXPECT_EQ(commandOutput(command + " 2>&1"), (out.path() / "B_repaired.MP4").string() + "\n");
+    // A second repair does not replace the first copy.
+    const std::string first = fileBytes(out.path() / "B_repaired.MP4");
+    EXPECT_NE(commandOutput(command + " 2>&1; echo $?").find("exists\n1\n"), std::string::npos);
+    EXPECT_EQ(fileBytes(out.path() / "B_repaired.MP4"), first);
+    EXPECT_EQ(folderNames(out.path()), std::vector<std::string>{"B_repaired.MP4"});
+
+    // A healthy recording is no repair's input.
+    EXPECT_NE(commandOutput(std::string(DASHCAM_CLIP) + " --repair '" + healthy.string() +
+                            "' 2>&1; echo $?")
+                  .find("needs no repair\n1\n"),
+              std::string::npos);
+}
+
+TEST(RecordingRepair, UnwritableFolderGivesAReason)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into a read-only folder";
+    }
+    Folder card;
+    Folder out;
+    record(card.path() / "A.MP4", 2, kH264);
+    const std::string whole = fileBytes(record(out.path() / "B.MP4", 3, kH264));
+    writeBytes(card.path() / "B.MP4", whole.substr(0, whole.size() / 2));
+    fs::remove(out.path() / "B.MP4");
+    ::chmod(out.path().c_str(), 0555);
+    std::string reason;
+    EXPECT_FALSE(
+        repairRecording({(card.path() / "B.MP4").string(), "", out.path().string()}, reason));
+    EXPECT_NE(reason.find("Permission denied"), std::string::npos) << reason;
+    ::chmod(out.path().c_str(), 0755);
+    EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
+}  // namespace
