@@ -14,6 +14,10 @@
 #include <gtest/gtest.h>
 
 #include "repair/recording_repair.h"
+#include "telemetry/atom_walker.h"
+#include "telemetry/freegps_reader.h"
+#include "telemetry/nmea_box_reader.h"
+#include "tools/layout_writer/layout_writer.h"
 
 // Recordings ffmpeg writes with their index last, as a camera does, cut where a camera
 // losing power would leave them; the repaired copies judged by ffprobe and ffmpeg alone.
@@ -21,6 +25,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+namespace lw = layout_writer;
 
 const std::string kH264 = "-c:v libx264 -bf 0 -g 30 -pix_fmt yuv420p";
 const std::string kH265 =
@@ -94,13 +99,33 @@ size_t packetsBefore(const fs::path& path, const char* stream, uint64_t cut)
     for (const std::string& line : lines(
              commandOutput(std::string("ffprobe -v error -select_streams ") + stream +
                            " -show_entries packet=pos,size -of csv=p=0 '" + path.string() + "'"))) {
+        uint64_t size = 0;  // ffprobe writes the size before the position
         uint64_t pos = 0;
-        uint64_t size = 0;
-        if (std::sscanf(line.c_str(), "%lu,%lu", &pos, &size) == 2 && pos + size <= cut) {
+        if (std::sscanf(line.c_str(), "%lu,%lu", &size, &pos) == 2 && pos + size <= cut) {
             ++count;
         }
     }
     return count;
+}
+
+// Where the keyframes of the video start, in file order.
+std::vector<uint64_t> keyframePositions(const std::string& bytes, const fs::path& scratch)
+{
+    writeBytes(scratch, bytes);
+    std::vector<uint64_t> positions;
+    for (const std::string& line :
+         lines(commandOutput("ffprobe -v error -select_streams v -show_entries packet=pos,flags "
+                             "-of csv=p=0 '" +
+                             scratch.string() + "'"))) {
+        uint64_t pos = 0;
+        char key = 0;
+        if (std::sscanf(line.c_str(), "%lu,%c", &pos, &key) == 2 && key == 'K') {
+            positions.push_back(pos);
+        }
+    }
+    fs::remove(scratch);
+    std::sort(positions.begin(), positions.end());
+    return positions;
 }
 
 // The checksum of every decoded frame of the stream, in order.
@@ -184,6 +209,61 @@ TEST(RecordingRepair, CopyOfACutRecordingHoldsTheFramesWrittenBeforeTheCut)
             framesKeptInOrder(frameDigests(source, "a"), frameDigests(*repaired, "a"));
         EXPECT_GE(keptSounds, sounds * 95 / 100) << "of " << sounds;
     }
+}
+
+// A camera of the modern layouts: NMEA lines in a free atom before the media data, and a
+// freeGPS block before every keyframe, as the camera writes one a second.
+TEST(RecordingRepair, TelemetryOfTheCutRecordingIsReadFromTheCopy)
+{
+    Folder card;
+    record(card.path() / "0000.MP4", 2, kH264);
+    const std::string whole = fileBytes(record(card.path() / "source.MP4", 8, kH264));
+    const std::vector<uint64_t> keyframes = keyframePositions(whole, card.path() / "source.MP4");
+    ASSERT_EQ(keyframes.size(), 8u);
+    const std::vector<lw::GpsPoint> points = lw::gpsDrive(static_cast<int>(keyframes.size()));
+
+    constexpr uint32_t kBlockSize = 256;
+    std::string media;
+    uint64_t copied = keyframes.front();
+    for (size_t k = 0; k < keyframes.size(); ++k) {
+        media += whole.substr(copied, keyframes[k] - copied);
+        std::string block = lw::freeGpsBlockHead(points[k], lw::FreeGpsRecord::Common, kBlockSize);
+        block.resize(kBlockSize, '\0');
+        media += block;
+        copied = keyframes[k];
+    }
+    media += whole.substr(copied, whole.rfind("moov") - 4 - copied);
+    const std::string log =
+        lw::Atom("sttm", std::string(8, '\0')) + lw::Atom("gps ", lw::nmeaBoxLog(points, 0));
+    // A camera that lost power leaves the media data's size at 0.
+    const std::string ftyp =
+        whole.substr(0, loadBE32(reinterpret_cast<const unsigned char*>(whole.data())));
+    const std::string damaged = ftyp + lw::Atom("free", log) + lw::BE32(0) + "mdat" + media;
+    const size_t cutAt = damaged.size() * 7 / 10;
+    const fs::path cut = card.path() / "0001.MP4";
+    writeBytes(cut, damaged.substr(0, cutAt));
+
+    std::string reason;
+    const std::optional<std::string> repaired = repairRecording({cut.string(), {}, {}}, reason);
+    ASSERT_TRUE(repaired) << reason;
+    EXPECT_EQ(commandOutput("ffmpeg -v error -i '" + *repaired + "' -f null - 2>&1"), "");
+    BinaryFile copy;
+    ASSERT_TRUE(copy.open(*repaired));
+    const std::optional<TimedTrack> blocks = decodeFreeGps(copy, reason);
+    ASSERT_TRUE(blocks) << reason;
+    // Block k sits before keyframe k, moved on by the blocks before it and the log's atom;
+    // one after the last whole picture goes with the cut.
+    const size_t shift = ftyp.size() + log.size() + 16 - keyframes.front();
+    size_t blocksBeforeCut = 0;
+    for (size_t k = 0; k < keyframes.size(); ++k) {
+        blocksBeforeCut += keyframes[k] + shift + (k + 1) * kBlockSize <= cutAt ? 1 : 0;
+    }
+    EXPECT_GE(blocks->fixes.size() + 1, blocksBeforeCut);
+    EXPECT_LE(blocks->fixes.size(), blocksBeforeCut);
+    EXPECT_NEAR(blocks->fixes.front().latitude, points.front().latitude, 1e-4);
+    const std::optional<TimedTrack> logged = decodeNmeaBox(copy, reason);
+    ASSERT_TRUE(logged) << reason;
+    EXPECT_EQ(logged->fixes.size(), points.size());
 }
 
 TEST(RecordingRepair, MediaDataWithoutPicturesGivesAReasonAndNoFile)
