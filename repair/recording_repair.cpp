@@ -24,7 +24,8 @@ namespace {
 
 constexpr char kRepairedSuffix[] = "_repaired";
 constexpr int kMaxReferenceCandidates = 16;
-constexpr uint64_t kTrialBytes = 4u << 20;
+constexpr uint64_t kTrialBytes = 16u << 20;
+constexpr size_t kTrialKeyframes = 3;
 constexpr size_t kCopyBlock = 1u << 20;
 constexpr uint64_t kLargeHeader = 16;
 
@@ -104,23 +105,35 @@ std::vector<fs::path> referenceCandidates(const fs::path& damaged)
     return ordered;
 }
 
-// The bytes of the first picture the layout finds at the start of the damaged data.
-std::vector<unsigned char> firstPicture(BinaryFile& file, Span data, const ReferenceLayout& layout)
+// The bytes of the first keyframes the layout finds at the start of the damaged data.
+std::vector<std::vector<unsigned char>> firstKeyframes(BinaryFile& file, Span data,
+                                                       const ReferenceLayout& layout)
 {
     const Span start{data.begin, std::min(data.end, data.begin + kTrialBytes)};
     const MediaScan scan = scanMediaData(file, start, layout);
-    std::vector<unsigned char> picture;
-    if (!scan.video.chunks.empty() && !scan.video.sizes.empty()) {
-        picture.resize(scan.video.sizes.front());
-        if (!file.readExact(scan.video.chunks.front().offset, picture.data(), picture.size())) {
-            picture.clear();
+    const RebuiltTrack& video = scan.video;
+    std::vector<std::vector<unsigned char>> pictures;
+    size_t sample = 0;
+    for (const RebuiltTrack::Chunk& chunk : video.chunks) {
+        uint64_t offset = chunk.offset;
+        for (uint32_t k = 0; k < chunk.samples && sample < video.sizes.size(); ++k, ++sample) {
+            const uint32_t size = video.sizes[sample];
+            const bool key = std::find(video.syncSamples.begin(), video.syncSamples.end(),
+                                       sample + 1) != video.syncSamples.end();
+            if (key && pictures.size() < kTrialKeyframes) {
+                std::vector<unsigned char>& picture = pictures.emplace_back(size);
+                if (!file.readExact(offset, picture.data(), size)) {
+                    pictures.pop_back();
+                }
+            }
+            offset += size;
         }
     }
-    return picture;
+    return pictures;
 }
 
-// A layout whose configuration decodes the damaged recording's first picture without a
-// flaw: the one given, or the nearest by name in the folder.
+// A layout whose configuration decodes one of the damaged recording's first keyframes
+// without a flaw: the one given, or the nearest by name in the folder.
 std::optional<ReferenceLayout> chooseReference(BinaryFile& file, Span data,
                                                const RepairRequest& request, std::string& reason)
 {
@@ -134,12 +147,16 @@ std::optional<ReferenceLayout> chooseReference(BinaryFile& file, Span data,
         if (!layout && !request.reference.empty()) {
             return std::nullopt;
         }
-        const std::vector<unsigned char> picture =
-            layout ? firstPicture(file, data, *layout) : std::vector<unsigned char>{};
-        if (!picture.empty() && decodesCleanly(*layout, picture)) {
-            return layout;
+        const std::vector<std::vector<unsigned char>> pictures =
+            layout ? firstKeyframes(file, data, *layout)
+                   : std::vector<std::vector<unsigned char>>{};
+        // A flaw in one keyframe may be damage; the wrong resolution flaws them all.
+        for (const std::vector<unsigned char>& picture : pictures) {
+            if (decodesCleanly(*layout, picture)) {
+                return layout;
+            }
         }
-        pictureFound = pictureFound || !picture.empty();
+        pictureFound = pictureFound || !pictures.empty();
     }
     if (!pictureFound && (!request.reference.empty() || !candidates.empty())) {
         reason = "its media data holds no picture coded as in " +
@@ -150,7 +167,7 @@ std::optional<ReferenceLayout> chooseReference(BinaryFile& file, Span data,
     reason = request.reference.empty()
                  ? "no healthy recording in its folder has its resolution and coding (give one "
                    "of the same camera)"
-                 : "its first picture does not decode as coded in " + request.reference;
+                 : "its first keyframes do not decode as coded in " + request.reference;
     return std::nullopt;
 }
 
