@@ -95,25 +95,26 @@ bool AacFrameSplitter::decodesOneFrame(const unsigned char* bytes, size_t count)
     return decoded;
 }
 
-std::vector<uint32_t> AacFrameSplitter::split(const unsigned char* bytes, size_t count)
+std::optional<uint32_t> AacFrameSplitter::frameLength(const unsigned char* bytes, size_t count,
+                                                      size_t likely)
 {
-    std::vector<uint32_t> sizes;
-    if (!m_decoder || count > INT32_MAX) {
-        return sizes;
+    if (!m_decoder || count == 0 || count > INT32_MAX) {
+        return std::nullopt;
     }
-    size_t at = 0;
-    while (at < count && decodesOneFrame(bytes + at, count - at)) {
-        // The shortest length that still decodes: every longer one does, no shorter one.
-        size_t failing = 0;
-        size_t decoding = count - at;
-        while (decoding - failing > 1) {
-            const size_t middle = failing + (decoding - failing) / 2;
-            (decodesOneFrame(bytes + at, middle) ? decoding : failing) = middle;
+    size_t decoding = std::min(count, std::max<size_t>(likely, 1));
+    if (!decodesOneFrame(bytes, decoding)) {
+        decoding = count;
+        if (likely >= count || !decodesOneFrame(bytes, decoding)) {
+            return std::nullopt;
         }
-        sizes.push_back(static_cast<uint32_t>(decoding));
-        at += decoding;
     }
-    return sizes;
+    // The shortest length that still decodes: every longer one does, no shorter one.
+    size_t failing = 0;
+    while (decoding - failing > 1) {
+        const size_t middle = failing + (decoding - failing) / 2;
+        (decodesOneFrame(bytes, middle) ? decoding : failing) = middle;
+    }
+    return static_cast<uint32_t>(decoding);
 }
 
 std::vector<unsigned char> audioSpecificConfig(const unsigned char* esds, size_t count)

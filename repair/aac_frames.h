@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Raw AAC frames carry no length of their own: where one ends is known only by parsing it.
@@ -19,9 +20,9 @@ public:
 
     bool isReady() const { return m_decoder != nullptr; }
 
-    // The sizes of the whole frames at the start of the bytes, in order, up to the first
-    // byte that does not start one.
-    std::vector<uint32_t> split(const unsigned char* bytes, size_t count);
+    // The size of the whole frame at the start of the bytes, or nothing when none starts
+    // there. A frame is looked for in the first `likely` bytes first.
+    std::optional<uint32_t> frameLength(const unsigned char* bytes, size_t count, size_t likely);
 
 private:
     bool decodesOneFrame(const unsigned char* bytes, size_t count);

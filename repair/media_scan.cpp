@@ -12,11 +12,12 @@ constexpr uint64_t kMaxSamples = 1u << 23;
 constexpr int kMaxNalsPerPicture = 1024;
 constexpr size_t kScanBlock = 1u << 20;
 constexpr size_t kProbeBytes = 4 + kNalProbeBytes;
-// The longest audio run between two pictures taken as audio, in seconds of audio.
-constexpr uint32_t kMaxAudioRunSeconds = 4;
+// An AAC frame holds at most 6144 bits a channel; cameras record one or two channels.
+constexpr size_t kMaxAacFrameBytes = 8192;
 
 struct Picture
 {
+    enum Read { Whole, None, Cut } read = None;  // Cut: it starts here but ends past the data
     uint64_t end = 0;
     bool keyframe = false;
 };
@@ -40,10 +41,8 @@ std::optional<Probe> probeNal(const NalRules& rules, const unsigned char* bytes,
     return Probe{length, classifyNal(rules, bytes + prefix, count - prefix, length)};
 }
 
-// The picture whose first NAL unit starts at `at`; nothing when the bytes there are no
-// picture's start or the picture does not end before `end`.
-std::optional<Picture> readPicture(BinaryFile& file, const NalRules& rules, uint64_t at,
-                                   uint64_t end)
+// The picture whose first NAL unit starts at `at`.
+Picture readPicture(BinaryFile& file, const NalRules& rules, uint64_t at, uint64_t end)
 {
     Picture picture;
     bool sliceSeen = false;
@@ -60,21 +59,22 @@ std::optional<Picture> readPicture(BinaryFile& file, const NalRules& rules, uint
                                          : role == NalRole::Prefix || role == NalRole::FirstSlice;
         if (!continues) {
             if (!sliceSeen) {
-                return std::nullopt;
+                return {};
             }
             break;
         }
         const uint64_t nalEnd = at + rules.lengthSize + probe->length;
         if (nalEnd > end) {
-            return std::nullopt;  // cut inside this picture
+            return {Picture::Cut};
         }
         sliceSeen = sliceSeen || role == NalRole::FirstSlice;
         picture.keyframe = picture.keyframe || probe->info.keyframe;
         at = nalEnd;
     }
     if (!sliceSeen) {
-        return std::nullopt;
+        return {};
     }
+    picture.read = Picture::Whole;
     picture.end = at;
     return picture;
 }
@@ -103,7 +103,7 @@ uint64_t findPicture(BinaryFile& file, const NalRules& rules, uint64_t from, uin
                 probeNal(rules, block.data() + i, std::min(kProbeBytes, block.size() - i));
             if (probe &&
                 (probe->info.role == NalRole::Prefix || probe->info.role == NalRole::FirstSlice) &&
-                readPicture(file, rules, blockStart + i, end)) {
+                readPicture(file, rules, blockStart + i, end).read == Picture::Whole) {
                 return blockStart + i;
             }
         }
@@ -128,6 +128,8 @@ std::optional<uint64_t> embeddedAtomEnd(BinaryFile& file, uint64_t at, uint64_t 
     return at + size;
 }
 
+// The audio between the pictures: AAC frame by frame, each found by decoding it, or a run
+// of fixed-size samples up to the next picture.
 class AudioFramer
 {
 public:
@@ -135,43 +137,42 @@ public:
         : m_layout(layout), m_aac(layout.audioConfig)
     {}
 
-    void add(BinaryFile& file, uint64_t begin, uint64_t end, RebuiltTrack& track)
+    bool framesAac() const { return m_layout.audioFraming == AudioFraming::Aac && m_aac.isReady(); }
+
+    // The AAC frame at `at`, added to the track; false when none starts there.
+    bool addAacFrame(BinaryFile& file, uint64_t at, uint64_t end, RebuiltTrack& track)
     {
-        const uint64_t size = end - begin;
-        const uint32_t duration = m_layout.audio.sampleDuration;
-        if (m_layout.audioFraming == AudioFraming::Fixed) {
-            const uint64_t count = size / m_layout.audioSampleSize;
-            if (count > 0 && count <= UINT32_MAX) {
-                track.uniformSize = m_layout.audioSampleSize;
-                track.add(begin, m_layout.audioSampleSize, duration, static_cast<uint32_t>(count),
-                          false);
-            }
+        unsigned char bytes[kMaxAacFrameBytes];
+        const size_t count =
+            file.readAt(at, bytes, static_cast<size_t>(std::min<uint64_t>(sizeof bytes, end - at)));
+        // A raw data block opens with a channel element, data, program config or fill.
+        const int element = count > 0 ? bytes[0] >> 5 : 7;
+        if (element == 2 || element == 3 || element == 7) {
+            return false;
+        }
+        const std::optional<uint32_t> size =
+            m_aac.frameLength(bytes, count, 4 * m_layout.audioSampleSize);
+        if (!size) {
+            return false;
+        }
+        track.add(at, *size, m_layout.audio.sampleDuration, 1, false);
+        return true;
+    }
+
+    void addFixedRun(uint64_t begin, uint64_t end, RebuiltTrack& track)
+    {
+        if (m_layout.audioFraming != AudioFraming::Fixed) {
             return;
         }
-        if (m_layout.audioFraming != AudioFraming::Aac || !m_aac.isReady() ||
-            size > longestAacRun()) {
-            return;
-        }
-        std::vector<unsigned char> bytes(static_cast<size_t>(size));
-        if (!file.readExact(begin, bytes.data(), bytes.size())) {
-            return;
-        }
-        uint64_t at = begin;
-        for (uint32_t frame : m_aac.split(bytes.data(), bytes.size())) {
-            track.add(at, frame, duration, 1, false);
-            at += frame;
+        const uint64_t count = (end - begin) / m_layout.audioSampleSize;
+        if (count > 0 && count <= UINT32_MAX) {
+            track.uniformSize = m_layout.audioSampleSize;
+            track.add(begin, m_layout.audioSampleSize, m_layout.audio.sampleDuration,
+                      static_cast<uint32_t>(count), false);
         }
     }
 
 private:
-    // Far more bytes than the audio between two pictures takes.
-    uint64_t longestAacRun() const
-    {
-        const TrackTemplate& audio = m_layout.audio;
-        const uint64_t framesPerSecond = audio.timescale / audio.sampleDuration + 1;
-        return kMaxAudioRunSeconds * framesPerSecond * 4 * uint64_t{m_layout.audioSampleSize};
-    }
-
     const ReferenceLayout& m_layout;
     AacFrameSplitter m_aac;
 };
@@ -210,25 +211,37 @@ MediaScan scanMediaData(BinaryFile& file, Span data, const ReferenceLayout& layo
     uint64_t at = data.begin;
     while (at < data.end && scan.video.sampleCount < kMaxSamples &&
            scan.audio.sampleCount < kMaxSamples && scan.audio.chunks.size() < kMaxSamples) {
-        if (const std::optional<Picture> picture = readPicture(file, rules, at, data.end)) {
+        const Picture picture = readPicture(file, rules, at, data.end);
+        if (picture.read == Picture::Whole) {
             // Pictures before the first keyframe cannot be decoded.
-            if (picture->keyframe || scan.video.sampleCount > 0) {
-                scan.video.add(at, static_cast<uint32_t>(picture->end - at),
-                               layout.video.sampleDuration, 1, picture->keyframe);
-                scan.keptEnd = picture->end;
+            if (picture.keyframe || scan.video.sampleCount > 0) {
+                scan.video.add(at, static_cast<uint32_t>(picture.end - at),
+                               layout.video.sampleDuration, 1, picture.keyframe);
+                scan.keptEnd = picture.end;
             }
-            at = picture->end;
+            at = picture.end;
             continue;
         }
         if (const std::optional<uint64_t> atomEnd = embeddedAtomEnd(file, at, data.end)) {
             at = *atomEnd;
             continue;
         }
+        // Frame by frame where the frames can be told apart: bytes of audio that look like
+        // the start of a picture are not taken for one.
+        if (audio.framesAac() && audio.addAacFrame(file, at, data.end, scan.audio)) {
+            at = scan.audio.chunkEnd;
+            continue;
+        }
+        // The cut: the bytes of a picture that was being written are no place to look for
+        // another.
+        if (picture.read == Picture::Cut) {
+            break;
+        }
         const uint64_t next = findPicture(file, rules, at + 1, data.end);
         if (next == data.end) {
             break;  // what follows the last picture may be cut anywhere
         }
-        audio.add(file, at, next, scan.audio);
+        audio.addFixedRun(at, next, scan.audio);
         at = next;
     }
     scan.keptEnd = std::max(scan.keptEnd, scan.audio.chunkEnd);

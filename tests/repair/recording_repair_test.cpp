@@ -108,24 +108,32 @@ size_t packetsBefore(const fs::path& path, const char* stream, uint64_t cut)
     return count;
 }
 
-// Where the keyframes of the video start, in file order.
-std::vector<uint64_t> keyframePositions(const std::string& bytes, const fs::path& scratch)
+struct Packet
+{
+    uint64_t pos = 0;
+    uint64_t size = 0;
+};
+
+// The keyframes of the video, in file order.
+std::vector<Packet> keyframes(const std::string& bytes, const fs::path& scratch)
 {
     writeBytes(scratch, bytes);
-    std::vector<uint64_t> positions;
-    for (const std::string& line :
-         lines(commandOutput("ffprobe -v error -select_streams v -show_entries packet=pos,flags "
-                             "-of csv=p=0 '" +
-                             scratch.string() + "'"))) {
-        uint64_t pos = 0;
+    std::vector<Packet> packets;
+    for (const std::string& line : lines(
+             commandOutput("ffprobe -v error -select_streams v -show_entries packet=pos,size,flags "
+                           "-of csv=p=0 '" +
+                           scratch.string() + "'"))) {
+        Packet packet;
         char key = 0;
-        if (std::sscanf(line.c_str(), "%lu,%c", &pos, &key) == 2 && key == 'K') {
-            positions.push_back(pos);
+        if (std::sscanf(line.c_str(), "%lu,%lu,%c", &packet.size, &packet.pos, &key) == 3 &&
+            key == 'K') {
+            packets.push_back(packet);
         }
     }
     fs::remove(scratch);
-    std::sort(positions.begin(), positions.end());
-    return positions;
+    std::sort(packets.begin(), packets.end(),
+              [](const Packet& a, const Packet& b) { return a.pos < b.pos; });
+    return packets;
 }
 
 // The checksum of every decoded frame of the stream, in order.
@@ -218,19 +226,22 @@ TEST(RecordingRepair, TelemetryOfTheCutRecordingIsReadFromTheCopy)
     Folder card;
     record(card.path() / "0000.MP4", 2, kH264);
     const std::string whole = fileBytes(record(card.path() / "source.MP4", 8, kH264));
-    const std::vector<uint64_t> keyframes = keyframePositions(whole, card.path() / "source.MP4");
-    ASSERT_EQ(keyframes.size(), 8u);
-    const std::vector<lw::GpsPoint> points = lw::gpsDrive(static_cast<int>(keyframes.size()));
+    std::vector<uint64_t> starts;
+    for (const Packet& packet : keyframes(whole, card.path() / "source.MP4")) {
+        starts.push_back(packet.pos);
+    }
+    ASSERT_EQ(starts.size(), 8u);
+    const std::vector<lw::GpsPoint> points = lw::gpsDrive(static_cast<int>(starts.size()));
 
     constexpr uint32_t kBlockSize = 256;
     std::string media;
-    uint64_t copied = keyframes.front();
-    for (size_t k = 0; k < keyframes.size(); ++k) {
-        media += whole.substr(copied, keyframes[k] - copied);
+    uint64_t copied = starts.front();
+    for (size_t k = 0; k < starts.size(); ++k) {
+        media += whole.substr(copied, starts[k] - copied);
         std::string block = lw::freeGpsBlockHead(points[k], lw::FreeGpsRecord::Common, kBlockSize);
         block.resize(kBlockSize, '\0');
         media += block;
-        copied = keyframes[k];
+        copied = starts[k];
     }
     media += whole.substr(copied, whole.rfind("moov") - 4 - copied);
     const std::string log =
@@ -253,10 +264,10 @@ TEST(RecordingRepair, TelemetryOfTheCutRecordingIsReadFromTheCopy)
     ASSERT_TRUE(blocks) << reason;
     // Block k sits before keyframe k, moved on by the blocks before it and the log's atom;
     // one after the last whole picture goes with the cut.
-    const size_t shift = ftyp.size() + log.size() + 16 - keyframes.front();
+    const size_t shift = ftyp.size() + log.size() + 16 - starts.front();
     size_t blocksBeforeCut = 0;
-    for (size_t k = 0; k < keyframes.size(); ++k) {
-        blocksBeforeCut += keyframes[k] + shift + (k + 1) * kBlockSize <= cutAt ? 1 : 0;
+    for (size_t k = 0; k < starts.size(); ++k) {
+        blocksBeforeCut += starts[k] + shift + (k + 1) * kBlockSize <= cutAt ? 1 : 0;
     }
     EXPECT_GE(blocks->fixes.size() + 1, blocksBeforeCut);
     EXPECT_LE(blocks->fixes.size(), blocksBeforeCut);
@@ -264,6 +275,35 @@ TEST(RecordingRepair, TelemetryOfTheCutRecordingIsReadFromTheCopy)
     const std::optional<TimedTrack> logged = decodeNmeaBox(copy, reason);
     ASSERT_TRUE(logged) << reason;
     EXPECT_EQ(logged->fixes.size(), points.size());
+}
+
+// The picture the cut went through may hold bytes that look like a whole picture: they are
+// not taken for one.
+TEST(RecordingRepair, NoPictureIsFoundInsideThePictureTheCutWentThrough)
+{
+    Folder card;
+    const std::string healthy = fileBytes(record(card.path() / "0000.MP4", 2, kH264));
+    const std::vector<Packet> found = keyframes(healthy, card.path() / "probe.MP4");
+    ASSERT_FALSE(found.empty());
+    const std::string keyframe = healthy.substr(found.front().pos, found.front().size);
+    // After the encoder's note, the keyframe's slice: its start again as a short picture.
+    const uint32_t note = loadBE32(reinterpret_cast<const unsigned char*>(keyframe.data()));
+    const std::string lookalike = lw::BE32(60) + keyframe.substr(4 + note + 4, 60);
+    const std::string ftyp =
+        healthy.substr(0, loadBE32(reinterpret_cast<const unsigned char*>(healthy.data())));
+    writeBytes(card.path() / "0001.MP4", ftyp + lw::BE32(0) + "mdat" + keyframe +
+                                             keyframe.substr(0, 200) + lookalike +
+                                             keyframe.substr(200, 100));
+
+    std::string reason;
+    const std::optional<std::string> repaired =
+        repairRecording({(card.path() / "0001.MP4").string(), {}, {}}, reason);
+    ASSERT_TRUE(repaired) << reason;
+    EXPECT_EQ(commandOutput("ffmpeg -v error -i '" + *repaired + "' -f null - 2>&1"), "");
+    EXPECT_EQ(commandOutput("ffprobe -v error -select_streams v -show_entries stream=nb_frames "
+                            "-of csv=p=0 '" +
+                            *repaired + "'"),
+              "1\n");
 }
 
 TEST(RecordingRepair, MediaDataWithoutPicturesGivesAReasonAndNoFile)
