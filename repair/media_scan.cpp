@@ -7,8 +7,9 @@
 
 namespace {
 
-// Far beyond a day of 60 fps video; what the tables of a damaged file may cost at most.
-constexpr uint64_t kMaxSamples = 1u << 23;
+// Over four hours of 60 fps video or of AAC at 48 kHz, longer than a camera records one
+// file: what the tables of a damaged file may cost at most (about 20 MB a track).
+constexpr uint64_t kMaxSamples = 1u << 20;
 constexpr int kMaxNalsPerPicture = 1024;
 constexpr size_t kScanBlock = 1u << 20;
 constexpr size_t kProbeBytes = 4 + kNalProbeBytes;
@@ -209,8 +210,9 @@ MediaScan scanMediaData(BinaryFile& file, Span data, const ReferenceLayout& layo
     AudioFramer audio(layout);
     const NalRules& rules = layout.nalRules;
     uint64_t at = data.begin;
+    // The limit is on the entries kept: samples of one size are counted, not listed.
     while (at < data.end && scan.video.sampleCount < kMaxSamples &&
-           scan.audio.sampleCount < kMaxSamples && scan.audio.chunks.size() < kMaxSamples) {
+           scan.audio.sizes.size() < kMaxSamples && scan.audio.chunks.size() < kMaxSamples) {
         const Picture picture = readPicture(file, rules, at, data.end);
         if (picture.read == Picture::Whole) {
             // Pictures before the first keyframe cannot be decoded.
