@@ -96,7 +96,43 @@ struct TrackPlan
     const RebuiltTrack& samples;
     uint32_t id = 1;
     bool video = true;
+    const CompositionOffsets* offsets = nullptr;  // video shown in another order, or null
+
+    uint32_t frameDuration() const { return format.sampleDuration; }
 };
+
+// Composition offsets, run by run, in the media's time scale.
+void compositionTable(AtomBuffer& out, const CompositionOffsets& offsets, uint32_t duration)
+{
+    std::vector<std::pair<uint32_t, uint32_t>> runs;
+    for (uint32_t frames : offsets.frames) {
+        if (!runs.empty() && runs.back().second == frames * duration) {
+            ++runs.back().first;
+        } else {
+            runs.push_back({1, frames * duration});
+        }
+    }
+    out.openFull("ctts");
+    out.u32(static_cast<uint32_t>(runs.size()));
+    for (const auto& [count, offset] : runs) {
+        out.u32(count);
+        out.u32(offset);
+    }
+    out.close();
+}
+
+// The frames the offsets hold the first picture back, cut from the start of the track.
+void editList(AtomBuffer& out, const TrackPlan& track)
+{
+    out.open("edts");
+    out.openFull("elst");
+    out.u32(1);
+    out.u32(movieTime(track.samples.duration, track.format.timescale));
+    out.u32(track.offsets->shift * track.frameDuration());
+    out.u32(0x10000);  // rate 1.0
+    out.close();
+    out.close();
+}
 
 void trackHeader(AtomBuffer& out, const TrackPlan& track)
 {
@@ -148,6 +184,9 @@ void sampleTables(AtomBuffer& out, const TrackPlan& track, int64_t shift, bool w
         out.u32(run.duration);
     }
     out.close();
+    if (track.offsets != nullptr) {
+        compositionTable(out, *track.offsets, track.frameDuration());
+    }
     if (track.video) {
         out.openFull("stss");
         out.u32(static_cast<uint32_t>(s.syncSamples.size()));
@@ -214,6 +253,9 @@ void track(AtomBuffer& out, const TrackPlan& plan, int64_t shift, bool wide)
 {
     out.open("trak");
     trackHeader(out, plan);
+    if (plan.offsets != nullptr) {
+        editList(out, plan);
+    }
     out.open("mdia");
     mediaHeaders(out, plan);
     mediaInformation(out, plan, shift, wide);
@@ -228,7 +270,8 @@ std::vector<unsigned char> buildMovieIndex(const ReferenceLayout& layout, const 
 {
     const bool withAudio = scan.audio.sampleCount > 0;
     const bool wide = static_cast<int64_t>(scan.keptEnd) + shift > int64_t{UINT32_MAX};
-    const TrackPlan video{layout.video, scan.video, 1, true};
+    const TrackPlan video{layout.video, scan.video, 1, true,
+                          scan.videoOffsets.frames.empty() ? nullptr : &scan.videoOffsets};
     const TrackPlan audio{layout.audio, scan.audio, 2, false};
     uint32_t duration = movieTime(scan.video.duration, layout.video.timescale);
     if (withAudio) {

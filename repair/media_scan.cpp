@@ -21,6 +21,7 @@ struct Picture
     enum Read { Whole, None, Cut } read = None;  // Cut: it starts here but ends past the data
     uint64_t end = 0;
     bool keyframe = false;
+    StoredPicture order;
 };
 
 struct Probe
@@ -66,7 +67,15 @@ Picture readPicture(BinaryFile& file, const NalRules& rules, uint64_t at, uint64
         }
         const uint64_t nalEnd = at + rules.lengthSize + probe->length;
         if (nalEnd > end) {
-            return {Picture::Cut};
+            return {Picture::Cut, 0, false, {}};
+        }
+        if (role == NalRole::FirstSlice) {
+            const unsigned char* nal = bytes + rules.lengthSize;
+            const size_t nalBytes = count - static_cast<size_t>(rules.lengthSize);
+            picture.order.orderLowBits =
+                pictureOrderLowBits(rules.order, nal, nalBytes).value_or(0);
+            picture.order.referenced = (nal[0] & 0x60) != 0;
+            picture.order.idr = probe->info.keyframe;
         }
         sliceSeen = sliceSeen || role == NalRole::FirstSlice;
         picture.keyframe = picture.keyframe || probe->info.keyframe;
@@ -207,6 +216,7 @@ void RebuiltTrack::add(uint64_t offset, uint32_t size, uint32_t sampleDuration, 
 MediaScan scanMediaData(BinaryFile& file, Span data, const ReferenceLayout& layout)
 {
     MediaScan scan;
+    std::vector<StoredPicture> order;
     AudioFramer audio(layout);
     const NalRules& rules = layout.nalRules;
     uint64_t at = data.begin;
@@ -219,6 +229,7 @@ MediaScan scanMediaData(BinaryFile& file, Span data, const ReferenceLayout& layo
             if (picture.keyframe || scan.video.sampleCount > 0) {
                 scan.video.add(at, static_cast<uint32_t>(picture.end - at),
                                layout.video.sampleDuration, 1, picture.keyframe);
+                order.push_back(picture.order);
                 scan.keptEnd = picture.end;
             }
             at = picture.end;
@@ -247,5 +258,8 @@ MediaScan scanMediaData(BinaryFile& file, Span data, const ReferenceLayout& layo
         at = next;
     }
     scan.keptEnd = std::max(scan.keptEnd, scan.audio.chunkEnd);
+    if (rules.coding == VideoCoding::H264) {
+        scan.videoOffsets = compositionOffsets(rules.order, order);
+    }
     return scan;
 }

@@ -39,6 +39,7 @@ struct RebuiltTrack
 struct MediaScan
 {
     RebuiltTrack video;
+    CompositionOffsets videoOffsets;  // when pictures are shown in another order
     RebuiltTrack audio;
     uint64_t keptEnd = 0;  // the end of the last byte any sample uses
 };

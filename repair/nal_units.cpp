@@ -1,5 +1,7 @@
 #include "repair/nal_units.h"
 
+#include "repair/bit_reader.h"
+
 #include <algorithm>
 
 namespace {
@@ -8,55 +10,6 @@ namespace {
 constexpr uint64_t kMaxSliceBytes = 64ull << 20;
 constexpr uint64_t kMaxOtherNalBytes = 1u << 20;
 constexpr uint32_t kMaxPictureSetId = 255;
-
-// Exp-Golomb reading over a few bytes, without emulation prevention: the fields read here
-// sit within the first bytes of a slice, where a 0x000003 cannot come before them.
-class BitReader
-{
-public:
-    BitReader(const unsigned char* bytes, size_t count) : m_bytes(bytes), m_bits(count * 8) {}
-
-    std::optional<uint32_t> bit()
-    {
-        if (m_at >= m_bits) {
-            return std::nullopt;
-        }
-        const uint32_t value = (m_bytes[m_at / 8] >> (7 - m_at % 8)) & 1u;
-        ++m_at;
-        return value;
-    }
-
-    std::optional<uint32_t> unsignedGolomb()
-    {
-        int zeros = 0;
-        for (;;) {
-            const std::optional<uint32_t> b = bit();
-            if (!b) {
-                return std::nullopt;
-            }
-            if (*b == 1) {
-                break;
-            }
-            if (++zeros > 31) {
-                return std::nullopt;
-            }
-        }
-        uint64_t value = 1;
-        for (int i = 0; i < zeros; ++i) {
-            const std::optional<uint32_t> b = bit();
-            if (!b) {
-                return std::nullopt;
-            }
-            value = value << 1 | *b;
-        }
-        return static_cast<uint32_t>(value - 1);
-    }
-
-private:
-    const unsigned char* m_bytes;
-    size_t m_bits;
-    size_t m_at = 0;
-};
 
 bool knownPictureSet(const NalRules& rules, uint32_t id)
 {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "repair/picture_order.h"
+
 // The NAL units of length-prefixed H.264 and H.265 samples, judged from their first bytes
 // alone: enough to tell a picture's data from other bytes in the media data and to find
 // where one picture (access unit) ends and the next begins.
@@ -18,6 +20,7 @@ struct NalRules
     int lengthSize = 4;                 // bytes of each NAL unit's length prefix
     std::vector<uint32_t> pictureSets;  // the picture parameter set ids the configuration holds
     uint32_t maxMacroblocks = 0;        // H.264: the picture's 16x16 blocks; 0 when unknown
+    PictureOrderRules order;            // H.264: how the shown order is coded
 };
 
 // Bytes of a NAL unit's start that classifyNal reads (after the length prefix).

@@ -124,6 +124,9 @@ bool readAvcConfiguration(const std::vector<unsigned char>& c, ReferenceLayout& 
             }
             const size_t size = c[at] << 8 | c[at + 1];
             const unsigned char* nal = c.data() + at + 2;
+            if (list == 0 && i == 0) {
+                layout.nalRules.order = readPictureOrderRules(nal, size);
+            }
             if (list == 1) {
                 if (const std::optional<uint32_t> id = pictureSetId(VideoCoding::H264, nal, size)) {
                     layout.nalRules.pictureSets.push_back(*id);

@@ -28,6 +28,8 @@ namespace fs = std::filesystem;
 namespace lw = layout_writer;
 
 const std::string kH264 = "-c:v libx264 -bf 0 -g 30 -pix_fmt yuv420p";
+// Pictures stored in another order than they are shown.
+const std::string kH264BFrames = "-c:v libx264 -bf 2 -g 30 -pix_fmt yuv420p";
 const std::string kH265 =
     "-c:v libx265 -x265-params log-level=error:bframes=0 -tag:v hvc1 -pix_fmt yuv420p";
 
@@ -186,10 +188,14 @@ TEST(RecordingRepair, CopyOfACutRecordingHoldsTheFramesWrittenBeforeTheCut)
 {
     Folder sources;
     const fs::path h264 = record(sources.path() / "h264.MP4", 10, kH264);
+    const fs::path h264BFrames = record(sources.path() / "h264b.MP4", 6, kH264BFrames);
     const fs::path h265 = record(sources.path() / "h265.MP4", 6, kH265);
-    for (const Cut& cut : {Cut{&kH264, 30}, Cut{&kH264, 60}, Cut{&kH264, 90}, Cut{&kH265, 60}}) {
+    for (const Cut& cut : {Cut{&kH264, 30}, Cut{&kH264, 60}, Cut{&kH264, 90},
+                           Cut{&kH264BFrames, 60}, Cut{&kH265, 60}}) {
         SCOPED_TRACE(*cut.video + " cut at " + std::to_string(cut.percent) + " %");
-        const fs::path& source = cut.video == &kH264 ? h264 : h265;
+        const fs::path& source = cut.video == &kH264          ? h264
+                                 : cut.video == &kH264BFrames ? h264BFrames
+                                                              : h265;
         // The camera's folder: a healthy recording of another resolution just before the
         // cut one, one of the same resolution after it.
         Folder card;
