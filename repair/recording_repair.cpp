@@ -24,6 +24,7 @@ namespace {
 
 constexpr char kRepairedSuffix[] = "_repaired";
 constexpr int kMaxReferenceCandidates = 16;
+constexpr size_t kMaxFolderEntries = 100000;
 constexpr uint64_t kTrialBytes = 16u << 20;
 constexpr size_t kTrialKeyframes = 3;
 constexpr size_t kCopyBlock = 1u << 20;
@@ -75,31 +76,28 @@ bool sameFile(const fs::path& a, const fs::path& b)
 // the one before it first at equal distance.
 std::vector<fs::path> referenceCandidates(const fs::path& damaged)
 {
-    std::vector<fs::path> names;
+    const fs::path folder = damaged.parent_path().empty() ? "." : damaged.parent_path();
+    std::vector<std::string> names;
     std::error_code error;
-    for (fs::directory_iterator
-             it(damaged.parent_path().empty() ? "." : damaged.parent_path(), error),
-         end;
-         !error && it != end; it.increment(error)) {
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string ext = upperExtension(it->path().string());
         if ((ext == ".MP4" || ext == ".MOV") && it->is_regular_file(error) &&
-            !sameFile(it->path(), damaged) && names.size() < 100000) {
-            names.push_back(it->path());
+            !sameFile(it->path(), damaged) && names.size() < kMaxFolderEntries) {
+            names.push_back(it->path().filename().string());
         }
     }
-    const std::string own = damaged.filename().string();
     std::sort(names.begin(), names.end());
-    const auto split = std::lower_bound(names.begin(), names.end(), damaged.parent_path() / own);
+    const auto split = std::lower_bound(names.begin(), names.end(), damaged.filename().string());
     std::vector<fs::path> ordered;
     auto before = split;
     auto after = split;
     while (ordered.size() < kMaxReferenceCandidates &&
            (before != names.begin() || after != names.end())) {
         if (before != names.begin()) {
-            ordered.push_back(*--before);
+            ordered.push_back(folder / *--before);
         }
         if (after != names.end() && ordered.size() < kMaxReferenceCandidates) {
-            ordered.push_back(*after++);
+            ordered.push_back(folder / *after++);
         }
     }
     return ordered;
