@@ -223,8 +223,7 @@ public:
         if (::close(fd) != 0) {
             return fail("cannot write the repaired copy", reason);
         }
-        if (::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, target.c_str(),
-                        RENAME_NOREPLACE) != 0) {
+        if (!renameWithoutReplacing(target)) {
             if (errno == EEXIST) {
                 reason = target.string() + " already exists";
                 return false;
@@ -236,6 +235,25 @@ public:
     }
 
 private:
+    bool renameWithoutReplacing(const fs::path& target) const
+    {
+        if (::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, target.c_str(),
+                        RENAME_NOREPLACE) == 0) {
+            return true;
+        }
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+            return false;
+        }
+        // Some FUSE file systems (exFAT cards) cannot refuse to replace: looked at first.
+        struct stat existing
+        {};
+        if (::lstat(target.c_str(), &existing) == 0) {
+            errno = EEXIST;
+            return false;
+        }
+        return ::rename(m_temporary.c_str(), target.c_str()) == 0;
+    }
+
     static bool fail(const std::string& what, std::string& reason)
     {
         reason = what + ": " + std::strerror(errno);
