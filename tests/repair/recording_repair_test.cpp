@@ -1,9 +1,11 @@
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -359,24 +361,35 @@ TEST(RecordingRepair, CommandPrintsTheCopyOrWhyThereIsNone)
               std::string::npos);
 }
 
-TEST(RecordingRepair, UnwritableFolderGivesAReason)
+// A full disk (as root, a small tmpfs of the test's own) or a read-only folder: the reason,
+// and nothing left behind.
+TEST(RecordingRepair, AFolderThatCannotTakeTheCopyGivesAReasonAndNoFile)
 {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes into a read-only folder";
-    }
     Folder card;
     Folder out;
     record(card.path() / "A.MP4", 2, kH264);
-    const std::string whole = fileBytes(record(out.path() / "B.MP4", 3, kH264));
+    const std::string whole = fileBytes(record(out.path() / "B.MP4", 4, kH264));
     writeBytes(card.path() / "B.MP4", whole.substr(0, whole.size() / 2));
     fs::remove(out.path() / "B.MP4");
-    ::chmod(out.path().c_str(), 0555);
+    ASSERT_GT(whole.size() / 2, 64u << 10);
+    const bool root = ::geteuid() == 0;
+    if (root && ::mount("tmpfs", out.path().c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    }
+    if (!root) {
+        ::chmod(out.path().c_str(), 0555);
+    }
     std::string reason;
     EXPECT_FALSE(
         repairRecording({(card.path() / "B.MP4").string(), "", out.path().string()}, reason));
-    EXPECT_NE(reason.find("Permission denied"), std::string::npos) << reason;
-    ::chmod(out.path().c_str(), 0755);
+    EXPECT_NE(reason.find(root ? "No space left" : "Permission denied"), std::string::npos)
+        << reason;
     EXPECT_TRUE(fs::is_empty(out.path()));
+    if (root) {
+        ::umount2(out.path().c_str(), MNT_DETACH);
+    } else {
+        ::chmod(out.path().c_str(), 0755);
+    }
 }
 
 }  // namespace
