@@ -11,6 +11,7 @@ namespace {
 // file: what the tables of a damaged file may cost at most (about 20 MB a track).
 constexpr uint64_t kMaxSamples = 1u << 20;
 constexpr int kMaxNalsPerPicture = 1024;
+constexpr uint64_t kMaxPictureBytes = 64u << 20;  // far above a 4K camera's keyframe
 constexpr size_t kScanBlock = 1u << 20;
 constexpr size_t kProbeBytes = 4 + kNalProbeBytes;
 // An AAC frame holds at most 6144 bits a channel; cameras record one or two channels.
@@ -46,6 +47,7 @@ std::optional<Probe> probeNal(const NalRules& rules, const unsigned char* bytes,
 // The picture whose first NAL unit starts at `at`.
 Picture readPicture(BinaryFile& file, const NalRules& rules, uint64_t at, uint64_t end)
 {
+    const uint64_t start = at;
     Picture picture;
     bool sliceSeen = false;
     for (int nals = 0; nals < kMaxNalsPerPicture && at < end; ++nals) {
@@ -66,6 +68,9 @@ Picture readPicture(BinaryFile& file, const NalRules& rules, uint64_t at, uint64
             break;
         }
         const uint64_t nalEnd = at + rules.lengthSize + probe->length;
+        if (nalEnd - start > kMaxPictureBytes) {
+            return {};
+        }
         if (nalEnd > end) {
             return {Picture::Cut, 0, false, {}};
         }
