@@ -12,6 +12,7 @@
 #include "app/gauges.h"
 #include "app/map_calls.h"
 #include "app/player_services.h"
+#include "app/recording_repairer.h"
 #include "app/window_layout.h"
 #include "session/playback_session.h"
 #include "telemetry/speed_unit.h"
@@ -45,6 +46,8 @@ public:
     void onToggleLock();
     void showListMenu(const QPoint& viewportPos);
     void onExportTrack();
+    // A copy of a recording cut off before its index, repaired off the window's thread.
+    void onRepairFile();
     void discoverCard();
     // A camera card mounted while the player runs is offered on the status line.
     void onCardArrived(const QString& path);
@@ -124,6 +127,7 @@ private:
     void showTrack(int row, double durationSeconds);
     void showEntry(int row);  // the row the session shows as current, selected
     int selectedRow() const;
+    bool rowLacksIndex(int row) const;
     void sendTrack();
     // Trips (player_window_trip.cpp).
     void showTrip();
@@ -196,4 +200,5 @@ private:
     std::unique_ptr<CardArrivals> m_cardArrivals;
     QString m_offeredCard;                           // a card mounted after start, until imported
     std::unique_ptr<IncidentReportJob> m_reportJob;  // a report being made
+    std::unique_ptr<RecordingRepairer> m_repairer;   // made at the first repair
 };

@@ -11,7 +11,8 @@ struct RecordingEntry;
 
 // The play list as the list view shows it: a number column (a '*' before the number of a
 // locked recording), the name (its tip the whole name, which the view may shorten) and the
-// recording's time. Rows are numbered from 1 without gaps, whatever was deleted.
+// recording's time. A repaired copy of a cut-off recording says so in its tip. Rows are numbered
+// from 1 without gaps, whatever was deleted.
 class PlaylistModel : public QAbstractTableModel
 {
     Q_OBJECT

@@ -527,6 +527,50 @@ TEST_F(PlayerWindowTest, AHostileFolderNeverBlocksTheWindow)
     EXPECT_TRUE(statusText().contains("cut.MOV") || dlg->session().state() != PlayState::Closed);
 }
 
+// A cut-off recording offers a repair in its row's menu; the copy is listed, marked and
+// played, and the recording itself stays as it was.
+TEST_F(PlayerWindowTest, ACutOffRecordingIsRepairedIntoACopyThatPlays)
+{
+    QTemporaryDir card;
+    const QDir dir(card.path());
+    ASSERT_TRUE(QFile::copy(media::videoWithAudio(), dir.filePath("A.MOV")));
+    ASSERT_TRUE(QFile::copy(media::truncatedNoIndex(), dir.filePath("B.MOV")));
+    QFile cut(dir.filePath("B.MOV"));
+    ASSERT_TRUE(cut.open(QIODevice::ReadOnly));
+    const QByteArray cutBytes = cut.readAll();
+    cut.close();
+    chosenFolder = card.path();
+    dlg->onImport();
+    ASSERT_EQ(dlg->session().catalogue().count(), 2);
+    const auto menuOfRow = [this](int row, const QString& choose) {
+        QStringList texts;
+        onNextMenu(&texts, choose);
+        dlg->showListMenu(
+            playlistView().visualRect(playlistView().model()->index(row, 1)).center());
+        return texts;
+    };
+    const QString repair = "Repair a copy (the recording was cut off)";
+    EXPECT_FALSE(menuOfRow(0, {}).contains(repair)) << "a healthy recording has no repair";
+    EXPECT_TRUE(menuOfRow(1, repair).contains(repair));
+
+    ASSERT_TRUE(waitFor([&] { return dlg->session().catalogue().count() == 3; }, 30000))
+        << statusText().toStdString();
+    EXPECT_EQ(statusText(), "Repaired copy: B_repaired.MOV");
+    const int row = dlg->session().catalogue().rowOf(dir.filePath("B_repaired.MOV").toStdString());
+    ASSERT_GE(row, 0);
+    EXPECT_TRUE(playlistView()
+                    .model()
+                    ->index(row, 1)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains("Repaired copy of a recording that was cut off"));
+    EXPECT_FALSE(menuOfRow(row, {}).contains(repair));
+    ASSERT_TRUE(waitFor([&] { return dlg->session().state() == PlayState::Running; }, 10000));
+    EXPECT_EQ(dlg->session().currentIndex(), row);
+    ASSERT_TRUE(cut.open(QIODevice::ReadOnly));
+    EXPECT_EQ(cut.readAll(), cutBytes);
+}
+
 TEST_F(PlayerWindowTest, ACardMountedAfterStartIsOfferedAndPullingItOutStopsPlayback)
 {
     // The card arrives whole, as a mount does.

@@ -15,11 +15,13 @@
 #include "clip/clip_export.h"
 #include "clip/overlay_encoder.h"
 #include "tools/dashcam-clip/clip_span.h"
+#include "tools/dashcam-clip/repair_command.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: dashcam-clip [-o DIR] [--overlay] [--channel F|R|I|all] --from WHEN --to WHEN\n"
+    "       dashcam-clip --repair FILE [--like HEALTHY-FILE] [-o DIR]\n"
     "\n"
     "Cuts the span between two moments of a trip out of its recordings, without\n"
     "re-encoding: the clip starts at the key frame at or before --from and ends at or after\n"
@@ -73,7 +75,7 @@ std::optional<int> parseOptions(const std::vector<std::string>& args, Options& o
         const bool takesValue =
             arg == "-o" || arg == "--channel" || arg == "--from" || arg == "--to";
         if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+            std::cout << kUsage << '\n' << kRepairUsage;
             return 0;
         }
         if (takesValue && i + 1 == args.size()) {
@@ -157,9 +159,12 @@ ClipRequest clipRequest(const ResolvedSpan& span, const ChannelRecordings& chann
 
 int main(int argc, char** argv)
 {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (isRepairCommand(args)) {
+        return runRepairCommand(args, std::cout, std::cerr);
+    }
     Options options;
-    if (const std::optional<int> status =
-            parseOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
+    if (const std::optional<int> status = parseOptions(args, options)) {
         return *status;
     }
     std::string error;
