@@ -240,6 +240,35 @@ TEST(DashcamTelemetry, UsageErrorsAndHelp)
     EXPECT_EQ(help.err, "");
 }
 
+// One line per push, tab-separated; a recording without pushes or telemetry adds none.
+TEST(DashcamTelemetry, EventsOneLinePerPush)
+{
+    TempFolder folder;
+    std::vector<lw::Sample> samples;
+    for (int i = 0; i < 100; ++i) {
+        lw::FixOptions at;
+        char time[8];
+        std::snprintf(time, sizeof time, "08%02d%02d", 15 + i / 60, i % 60);
+        at.time = time;
+        at.date = "110624";
+        // Two seconds of braking at 0.6 g from 50 s on, at 40 knots (74 km/h in the table).
+        const int x = i == 50 || i == 51 ? -600 : 0;
+        samples.push_back({x, 0, 1000, lw::rmc(47.0, 8.5, 40.0, 90.0, at)});
+    }
+    const std::string pushed = folder.write("tab\tname.MOV", lw::icatMovie(samples));
+    samples[50].x = samples[51].x = 0;
+    const std::string calm = folder.write("calm.MOV", lw::icatMovie(samples));
+    const std::string plain = folder.write("plain.MOV", lw::movieSecondShape(3600000000u));
+
+    const ToolRun run = runInProcess({"--events", pushed, calm, plain});
+    EXPECT_EQ(run.status, 0);
+    // 0.6 g less the push's share of the mean (0.012 g).
+    EXPECT_EQ(run.out,
+              folder.path("tab\\tname.MOV") + "\t50.0\t2024-06-11T08:15:50Z\tbraking\t0.59\t74\n");
+    EXPECT_NE(runInProcess({"--help"}).out.find("dashcam-telemetry --events FILE|FOLDER..."),
+              std::string::npos);
+}
+
 TEST(DashcamTelemetry, DoubleDashEndsOptions)
 {
     TempFolder folder;

@@ -1,11 +1,15 @@
 #include "tools/dashcam-telemetry/telemetry_dump.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "telemetry/chip_detect.h"
 #include "telemetry/file_name.h"
+#include "telemetry/g_events.h"
 #include "telemetry/track_export.h"
 #include "telemetry/trip.h"
 #include "tools/dashcam-telemetry/recording_batch.h"
@@ -16,6 +20,7 @@ const char kUsage[] =
     "usage: dashcam-telemetry [--trip] FILE|FOLDER...\n"
     "       dashcam-telemetry --gpx [--trip] FILE|FOLDER...\n"
     "       dashcam-telemetry --csv [--trip] FILE|FOLDER...\n"
+    "       dashcam-telemetry --events FILE|FOLDER...\n"
     "\n"
     "Lists each recording as the player's play list does and prints its telemetry\n"
     "table, tab-separated. With --gpx, writes the logged positions of all files as\n"
@@ -23,6 +28,11 @@ const char kUsage[] =
     "dates the fix (RMC date and time, GoPro GPS time), else from the movie header's\n"
     "creation time. With --csv, writes one row per logged second:\n"
     "time,latitude,longitude,speed_kmh,course,x_g,y_g,z_g.\n"
+    "With --events, prints one tab-separated line per push the G-sensor logged:\n"
+    "file, seconds into the recording, UTC time, kind (braking, acceleration,\n"
+    "cornering, impact), peak g, speed in km/h (time and speed empty when unknown).\n"
+    "A push counts beyond 0.35 g along the car, 0.40 g across it or 1.0 g in any\n"
+    "direction, measured from the recording's mean; a push that lasts is one line.\n"
     "A FOLDER stands for its .MOV, .MP4 and .TS files in name order. With --trip,\n"
     "recordings that start within two minutes of the previous one's end form one trip\n"
     "(one GPX track, one segment per recording), as in the player.\n"
@@ -88,7 +98,23 @@ bool isOption(const std::string& arg)
     return arg.size() > 1 && arg[0] == '-';
 }
 
-enum class DumpFormat { Table, Gpx, Csv };
+enum class DumpFormat { Table, Gpx, Csv, Events };
+
+void writeEventLines(std::ostream& out, const DumpedRecording& recording,
+                     std::optional<std::int64_t> startUtcMs)
+{
+    const std::string file = printableName(recording.path);
+    for (const GEvent& event : detectGEvents(recording.table)) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", event.seconds());
+        char peak[32];
+        std::snprintf(peak, sizeof peak, "%.2f", event.peakG);
+        const std::optional<std::int64_t> utcMs = gEventUtcMs(event, startUtcMs);
+        out << file << '\t' << seconds << '\t' << (utcMs ? isoUtcTime(*utcMs) : "") << '\t'
+            << gEventKindName(event.kind) << '\t' << peak << '\t'
+            << (event.speedKmh ? std::to_string(*event.speedKmh) : "") << '\n';
+    }
+}
 
 void writeRecording(std::ostream& out, DumpFormat format, const DumpedRecording& recording)
 {
@@ -98,6 +124,7 @@ void writeRecording(std::ostream& out, DumpFormat format, const DumpedRecording&
     case DumpFormat::Table: writeTableBlock(out, recording); break;
     case DumpFormat::Gpx: writeGpxSegment(out, part); break;
     case DumpFormat::Csv: writeCsvRows(out, part); break;
+    case DumpFormat::Events: writeEventLines(out, recording, part.startUtcMs); break;
     }
 }
 
@@ -144,6 +171,8 @@ int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
             format = DumpFormat::Gpx;
         } else if (arg == "--csv") {
             format = DumpFormat::Csv;
+        } else if (arg == "--events") {
+            format = DumpFormat::Events;
         } else if (arg == "--trip") {
             trips = true;
         } else if (arg == "--help") {
