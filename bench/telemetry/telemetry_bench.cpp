@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/telemetry/drive.h"
+#include "telemetry/g_events.h"
 #include "telemetry/layout_reader.h"
 #include "telemetry/recording_entry.h"
 #include "telemetry/telemetry_table.h"
@@ -188,6 +189,27 @@ void exportHour(benchmark::State& state, bool csv)
 }
 BENCHMARK_CAPTURE(exportHour, gpx, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(exportHour, csv, true)->Unit(benchmark::kMillisecond);
+
+// The G-sensor's pushes found in an hour's table: one reading a second (ICAT) or ten
+// (GoPro, one row per entry). Target: under 5 ms.
+void detectEventsHour(benchmark::State& state, const LayoutReader& layout, const std::string& name)
+{
+    TelemetryTable table;
+    if (readMovieFile(layout, files().hour(name), table) != kHour * kEntriesPerSample) {
+        state.SkipWithError("the recording did not read as one hour");
+        return;
+    }
+    size_t events = 0;
+    for (auto _ : state) {
+        events = detectGEvents(table).size();
+        benchmark::DoNotOptimize(events);
+    }
+    state.counters["events"] = static_cast<double>(events);
+    state.SetItemsProcessed(state.iterations() * kHour);
+}
+BENCHMARK_CAPTURE(detectEventsHour, icat, icatLayout(), "icat.MOV")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(detectEventsHour, gopro, goProLayout(), "gopro.MP4")
+    ->Unit(benchmark::kMillisecond);
 
 // Grouping a card of one-minute recordings into trips, headers read from disk.
 void groupFolderIntoTrips(benchmark::State& state)
