@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "telemetry/chip_detect.h"
+#include "telemetry/event_marks.h"
 #include "telemetry/file_attributes.h"
 #include "telemetry/file_name.h"
 #include "telemetry/layout_reader.h"
@@ -116,6 +117,7 @@ RecordingEntry describeRecording(const std::string& path, const std::string& nam
     RecordingEntry node;
     node.filePath = path;
     node.displayName = name.empty() ? lastPathPart(path) : name;
+    node.markedEvent = isEventPath(path);
     if (std::optional<std::string> sidecar = findGpsFile(path)) {
         node.sidecarPath = std::move(*sidecar);
         node.layout = Layout::Sidecar;

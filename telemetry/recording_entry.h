@@ -14,6 +14,11 @@ struct RecordingEntry
     std::string timeText{};        // "%02d:%02d:%02d %02d-%02d-%04d": h, min, s, month, day, year
     bool locked = false;           // movie file read-only when listed or last toggled
     Layout layout = Layout::None;  // Sidecar when sidecarPath is set, else the movie's own
+    bool markedEvent = false;      // in an event folder or named as an event (isEventPath)
+
+    // Marked by the camera as an event: by folder or name, or locked, as cameras lock what
+    // they mark.
+    bool event() const { return markedEvent || locked; }
 };
 
 // The entry of a recording: its sidecar, layout, time and lock state read from disk.

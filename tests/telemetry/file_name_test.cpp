@@ -1,4 +1,6 @@
+#include "telemetry/event_marks.h"
 #include "telemetry/file_name.h"
+#include "telemetry/recording_entry.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +24,32 @@ TEST(FileName, RecordingExtensionsInAnyCase)
     EXPECT_FALSE(isRecordingExtension(".M4V"));
     EXPECT_FALSE(isRecordingExtension(""));
     EXPECT_FALSE(isRecordingExtension(upperExtension("/a/.MOV")));
+}
+
+TEST(EventMarks, EventFoldersAndEventLettersInAnyCase)
+{
+    for (const char* path :
+         {"/card/EVENT/20240611_081500.MOV", "/card/DCIM/Event/a.MP4", "/card/ro/a.mp4",
+          "/card/evt_rec/a.MP4", "/card/PARKING/a.MP4", "/card/Event/Front/a.MP4",
+          "/card/Normal/20240611_081500_EF.mp4", "/card/Normal/FILE240611-081500-0001EF.MP4",
+          "/c/x-PR.mov", "/c/20240611_081500_ef.mp4", "EVENT/a.MOV", "2024_ET.TS"}) {
+        EXPECT_TRUE(isEventPath(path)) << path;
+    }
+    for (const char* path :
+         {"/card/Normal/20240611_081500_NF.mp4", "/card/Normal/20240611_081500_F.MP4",
+          "/card/Normal/CHEF.MP4", "/card/Normal/20240611_REF.MP4", "/card/Front/a.MP4",
+          "/card/EVENT.bak/a.MOV", "/media/ro/DCIM/100MEDIA/a.MOV", "/card/EVENT/x/y/a.MOV",
+          "/card/event", "EF.MP4", ""}) {
+        EXPECT_FALSE(isEventPath(path)) << path;
+    }
+
+    // The entry's mark: by name, or locked.
+    RecordingEntry entry;
+    EXPECT_FALSE(entry.event());
+    entry.locked = true;
+    EXPECT_TRUE(entry.event());
+    EXPECT_TRUE(describeRecording("/nowhere/EVENT/a.MOV", "", ".MOV").event());
+    EXPECT_FALSE(describeRecording("/nowhere/Normal/a.MOV", "", ".MOV").event());
 }
 
 }  // namespace
