@@ -509,6 +509,8 @@ void PlayerWindow::showWindowMenu(const QPoint& globalPos)
         units->addAction(action);
     }
     menu.addSeparator();
+    addEventsOnlyAction(menu);
+    menu.addSeparator();
     menu.addAction(QStringLiteral("&About Player..."), this, &PlayerWindow::showAbout);
     menu.exec(globalPos);
 }

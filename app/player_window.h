@@ -23,6 +23,7 @@ class PlaylistView;
 class WaveformView;
 class QLabel;
 class ChannelsView;
+class QMenu;
 class CardArrivals;
 class IncidentReportJob;
 
@@ -45,6 +46,9 @@ public:
     void onDeleteFile();
     void onToggleLock();
     void showListMenu(const QPoint& viewportPos);
+    // The list shows only the recordings the camera marked as events.
+    void setEventsOnly(bool on);
+    bool eventsOnly() const;
     void onExportTrack();
     // A copy of a recording cut off before its index, repaired off the window's thread.
     void onRepairFile();
@@ -113,6 +117,7 @@ private:
     void savePlayList();
 
     void showWindowMenu(const QPoint& globalPos);
+    void addEventsOnlyAction(QMenu& menu);
     // The window on the desktop (player_window_frame.cpp).
     void setUpWindowFrame();
     void placeControls();

@@ -142,36 +142,62 @@ void PlayerWindow::showEntry(int row)
 }
 
 // A right-click selects the row under the pointer first, as list views do everywhere, and
-// the commands act on that row; on empty space there is no file to act on.
+// the commands act on that row; on empty space there is no file to act on, only the filter.
 void PlayerWindow::showListMenu(const QPoint& viewportPos)
 {
     const QModelIndex index = m_playlistView->indexAt(viewportPos);
-    if (!index.isValid()) {
+    QMenu menu(this);
+    QAction* remove = nullptr;
+    QAction* lock = nullptr;
+    QAction* exportTrack = nullptr;
+    QAction* repair = nullptr;
+    if (index.isValid()) {
+        m_playlistView->selectExistingRow(index.row());
+        remove = menu.addAction(QStringLiteral("Delete file from disk"));
+        remove->setData(kDeleteCommand);
+        lock = menu.addAction(QStringLiteral("Lock/UnLock current file"));
+        lock->setData(kLockCommand);
+        exportTrack = menu.addAction(QStringLiteral("Export track..."));
+        exportTrack->setData(kExportCommand);
+        if (rowLacksIndex(index.row())) {
+            repair = menu.addAction(QStringLiteral("Repair a copy (the recording was cut off)"));
+            repair->setData(kRepairCommand);
+        }
+        menu.addSeparator();
+    }
+    addEventsOnlyAction(menu);
+    const QAction* chosen = menu.exec(m_playlistView->viewport()->mapToGlobal(viewportPos));
+    if (chosen == nullptr) {
         return;
     }
-    m_playlistView->selectExistingRow(index.row());
-    QMenu menu(this);
-    QAction* remove = menu.addAction(QStringLiteral("Delete file from disk"));
-    remove->setData(kDeleteCommand);
-    QAction* lock = menu.addAction(QStringLiteral("Lock/UnLock current file"));
-    lock->setData(kLockCommand);
-    QAction* exportTrack = menu.addAction(QStringLiteral("Export track..."));
-    exportTrack->setData(kExportCommand);
-    QAction* repair = nullptr;
-    if (rowLacksIndex(index.row())) {
-        repair = menu.addAction(QStringLiteral("Repair a copy (the recording was cut off)"));
-        repair->setData(kRepairCommand);
-    }
-    const QAction* chosen = menu.exec(m_playlistView->viewport()->mapToGlobal(viewportPos));
     if (chosen == remove) {
         onDeleteFile();
     } else if (chosen == lock) {
         onToggleLock();
     } else if (chosen == exportTrack) {
         onExportTrack();
-    } else if (chosen != nullptr && chosen == repair) {
+    } else if (chosen == repair) {
         onRepairFile();
     }
+}
+
+void PlayerWindow::addEventsOnlyAction(QMenu& menu)
+{
+    QAction* filter = menu.addAction(QStringLiteral("Show events only"), this,
+                                     [this](bool on) { setEventsOnly(on); });
+    filter->setCheckable(true);
+    filter->setChecked(eventsOnly());
+}
+
+// Only the recordings the camera marked as events; the rows keep their numbers.
+void PlayerWindow::setEventsOnly(bool on)
+{
+    m_playlistView->setFilterRole(on ? PlaylistModel::EventRole : 0);
+}
+
+bool PlayerWindow::eventsOnly() const
+{
+    return m_playlistView->filterRole() == PlaylistModel::EventRole;
 }
 
 void PlayerWindow::onDeleteFile()

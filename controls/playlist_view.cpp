@@ -84,8 +84,24 @@ void PlaylistView::setModel(QAbstractItemModel* newModel)
 {
     disconnect(m_widthsOnReset);
     disconnect(m_widthsOnNewColumns);
+    for (const QMetaObject::Connection& connection : m_filterOnChanges) {
+        disconnect(connection);
+    }
+    m_filterOnChanges.clear();
     QTableView::setModel(newModel);
     if (newModel) {
+        const auto refilter = [this] {
+            if (m_filterRole != 0) {
+                applyFilter();
+            }
+        };
+        m_filterOnChanges = {
+            connect(newModel, &QAbstractItemModel::rowsInserted, this, refilter),
+            connect(newModel, &QAbstractItemModel::rowsRemoved, this, refilter),
+            connect(newModel, &QAbstractItemModel::modelReset, this, refilter),
+            connect(newModel, &QAbstractItemModel::layoutChanged, this, refilter),
+            connect(newModel, &QAbstractItemModel::dataChanged, this, refilter),
+        };
         // A reset rebuilds the header's sections at their default size.
         m_widthsOnReset = connect(newModel, &QAbstractItemModel::modelReset, this,
                                   &PlaylistView::applyColumnWidths);
@@ -93,6 +109,7 @@ void PlaylistView::setModel(QAbstractItemModel* newModel)
                                        &PlaylistView::applyColumnWidths);
     }
     applyColumnWidths();
+    applyFilter();
 }
 
 void PlaylistView::setColumnWidths(std::vector<int> widths)
@@ -115,6 +132,26 @@ void PlaylistView::setGroupStartRole(int role)
         delegate->setGroupStartRole(role);
     }
     viewport()->update();
+}
+
+void PlaylistView::setFilterRole(int role)
+{
+    m_filterRole = role;
+    applyFilter();
+}
+
+void PlaylistView::applyFilter()
+{
+    if (!model()) {
+        return;
+    }
+    for (int row = 0, rows = model()->rowCount(rootIndex()); row < rows; ++row) {
+        const bool shown =
+            m_filterRole == 0 || model()->index(row, 0, rootIndex()).data(m_filterRole).toBool();
+        if (isRowHidden(row) == shown) {
+            setRowHidden(row, !shown);
+        }
+    }
 }
 
 void PlaylistView::setGroundColour(const QColor& colour)

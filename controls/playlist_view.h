@@ -26,6 +26,10 @@ public:
     void setColumnWidths(std::vector<int> widths);
     // The model's role that marks a group's first row (a bool).
     void setGroupStartRole(int role);
+    // Shows only the rows whose role (a bool) is true, as the model changes too; 0 shows all.
+    // Rows keep their model numbers: hidden ones are only not shown.
+    void setFilterRole(int role);
+    int filterRole() const { return m_filterRole; }
     void setGroundColour(const QColor& colour);
     // The selected row, -1 when none.
     int selectedRow() const;
@@ -49,6 +53,7 @@ protected:
 private:
     void fitRowHeight();
     void applyColumnWidths();
+    void applyFilter();
 
     SkinHeaderView* m_header;
     QColor m_selectedTextColour = palette::kListSelectedText;
@@ -56,6 +61,8 @@ private:
     QColor m_groundColour = palette::kListGround;
     std::vector<int> m_columnWidths;
     int m_groupStartRole = kDefaultGroupStartRole;
+    int m_filterRole = 0;
+    std::vector<QMetaObject::Connection> m_filterOnChanges;
     QMetaObject::Connection m_widthsOnReset;
     QMetaObject::Connection m_widthsOnNewColumns;
 };

@@ -68,8 +68,11 @@ int PlaylistModel::columnCount(const QModelIndex& parent) const
 
 QString PlaylistModel::numberText(int row) const
 {
-    return (m_list.entryAt(row).locked ? QStringLiteral("*") : QStringLiteral(" ")) +
-           QString::number(m_marks[static_cast<size_t>(row)].number);
+    const RecordingEntry& node = m_list.entryAt(row);
+    const QChar mark = node.locked    ? QLatin1Char('*')
+                       : node.event() ? QLatin1Char('!')
+                                      : QLatin1Char(' ');
+    return mark + QString::number(m_marks[static_cast<size_t>(row)].number);
 }
 
 // The name's tip is the whole name (the view shortens a long one), and the first row of a
@@ -79,6 +82,10 @@ QVariant PlaylistModel::toolTip(int column, const RecordingEntry& node, const Ro
     QStringList lines;
     if (column == NameColumn) {
         lines << QString::fromStdString(node.displayName);
+    }
+    if (column == NumberColumn && node.event()) {
+        lines << (node.markedEvent ? QStringLiteral("Event recording")
+                                   : QStringLiteral("Locked: kept as an event"));
     }
     if (marks.tripStart) {
         lines << marks.tripTip;
@@ -111,6 +118,7 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
     case TripStartRole: return marks.tripStart;
     case PlayingRole: return row == m_playingRow;
     case LockedRole: return node.locked;
+    case EventRole: return node.event();
     default: return {};
     }
 }

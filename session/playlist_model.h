@@ -10,9 +10,10 @@ class PlaylistCatalogue;
 struct RecordingEntry;
 
 // The play list as the list view shows it: a number column (a '*' before the number of a
-// locked recording), the name (its tip the whole name, which the view may shorten) and the
-// recording's time. A repaired copy of a cut-off recording says so in its tip. Rows are numbered
-// from 1 without gaps, whatever was deleted.
+// locked recording, a '!' before that of another the camera marked as an event), the name (its tip
+// the whole name, which the view may shorten) and the recording's time. A repaired copy of a
+// cut-off recording says so in its tip. Rows are numbered from 1 without gaps, whatever was
+// deleted.
 class PlaylistModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -23,6 +24,7 @@ public:
         TripStartRole = Qt::UserRole + 1,  // bool: the row starts a trip
         PlayingRole,                       // bool: the row is the recording open
         LockedRole,                        // bool: the recording is read-only
+        EventRole,                         // bool: the camera marked it as an event
     };
 
     explicit PlaylistModel(PlaylistCatalogue& list, QObject* parent = nullptr);

@@ -609,19 +609,29 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     QStringList texts;
     onNextMenu(&texts, "Delete file from disk");
     rightClick(playlistView().visualRect(playlistView().model()->index(2, 1)).center());
-    EXPECT_EQ(texts, QStringList(
-                         {"Delete file from disk", "Lock/UnLock current file", "Export track..."}));
+    EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file",
+                                  "Export track...", "", "Show events only"}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
     EXPECT_EQ(dlg->session().state(), PlayState::Running);
     EXPECT_EQ(dlg->session().currentIndex(), 0);
 
     texts.clear();
-    onNextMenu(&texts, {});
+    onNextMenu(&texts, "Show events only");
     rightClick(QPoint(10, rows->height() - 5));  // below the last row
     spin(200);
-    EXPECT_TRUE(texts.isEmpty()) << "no file command on empty space";
+    EXPECT_EQ(texts, QStringList({"Show events only"})) << "no file command on empty space";
     EXPECT_EQ(dlg->session().catalogue().count(), 4);
+    // None of the samples is an event: the filter hides every row.
+    EXPECT_TRUE(dlg->eventsOnly());
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_TRUE(playlistView().isRowHidden(row)) << row;
+    }
+    dlg->session().toggleLock(2);  // a locked file counts as an event
+    EXPECT_FALSE(playlistView().isRowHidden(2));
+    EXPECT_TRUE(playlistView().isRowHidden(1));
+    dlg->setEventsOnly(false);
+    EXPECT_FALSE(playlistView().isRowHidden(1));
 }
 
 TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)

@@ -156,6 +156,34 @@ TEST_F(PlaylistViewTest, FollowsItsModel)
     EXPECT_EQ(list->columnWidth(2), 130);
 }
 
+TEST_F(PlaylistViewTest, AFilterRoleShowsOnlyItsRowsAsTheModelChanges)
+{
+    constexpr int kMarked = Qt::UserRole + 9;
+    rows.item(1, 0)->setData(true, kMarked);
+    rows.item(3, 0)->setData(true, kMarked);
+    list->setFilterRole(kMarked);
+    const auto shown = [this] {
+        QList<int> visible;
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            if (!list->isRowHidden(row)) {
+                visible << row;
+            }
+        }
+        return visible;
+    };
+    EXPECT_EQ(shown(), (QList<int>{1, 3}));
+    rows.item(4, 0)->setData(true, kMarked);  // a row that becomes marked
+    rows.item(1, 0)->setData(false, kMarked);
+    EXPECT_EQ(shown(), (QList<int>{3, 4}));
+    rows.insertRow(0, listRow(QStringLiteral("0"), QStringLiteral("NEW.MOV"), QStringLiteral("t")));
+    EXPECT_EQ(shown(), (QList<int>{4, 5}));
+    rows.clear();  // a reset
+    fillListModel(rows, 2);
+    EXPECT_TRUE(shown().isEmpty());
+    list->setFilterRole(0);
+    EXPECT_EQ(shown(), (QList<int>{0, 1}));
+}
+
 // A name too long for its column keeps its start and its end (a camera's channel letter
 // and the extension), shortened in the middle.
 TEST_F(PlaylistViewTest, ALongNameIsShortenedInTheMiddle)

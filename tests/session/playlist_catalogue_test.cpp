@@ -387,6 +387,31 @@ TEST_F(PlaylistCatalogueTest, ToggleLockFlipsTheFileTheEntryAndTheLabel)
     EXPECT_EQ(permissionBits(folder.path("C.DAT")) & 0200, 0200u);  // sidecar untouched
 }
 
+// Camera-marked events carry a '!' (a locked one its '*'), a tip, and the role the list's
+// "events only" filter reads; unlocking a file the camera did not mark takes the mark away.
+TEST_F(PlaylistCatalogueTest, CameraMarkedEventsAreMarkedInTheList)
+{
+    const std::vector<std::string> movies = addThreeRecordings();
+    list.addFile(folder.write("Event/E.TS", "not a movie"), "", ".TS");
+    list.addFile(folder.write("20240611_081500_EF.TS", "not a movie"), "", ".TS");
+    EXPECT_EQ(view.labels(), (std::vector<std::string>{" 1", " 2", "*3", "!4", "!5"}));
+    PlaylistModel& model = view.Model();
+    const auto eventRows = [&model] {
+        std::vector<int> rows;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            if (model.index(row, 0).data(PlaylistModel::EventRole).toBool()) {
+                rows.push_back(row);
+            }
+        }
+        return rows;
+    };
+    EXPECT_EQ(eventRows(), (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(model.index(3, PlaylistModel::NumberColumn).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Event recording"));
+    EXPECT_TRUE(list.toggleLock(2));
+    EXPECT_EQ(eventRows(), (std::vector<int>{3, 4}));
+}
+
 TEST_F(PlaylistCatalogueTest, LockingClearsEveryWriteBit)
 {
     const std::vector<std::string> movies = addThreeRecordings();
