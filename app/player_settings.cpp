@@ -22,6 +22,12 @@ constexpr char kInsetCorner[] = "display/insetCorner";
 constexpr char kInsetSize[] = "display/insetSize";
 constexpr char kMirrorRear[] = "display/mirrorRear";
 
+constexpr char kLongitudinalG[] = "events/longitudinal_g";
+constexpr char kLateralG[] = "events/lateral_g";
+constexpr char kImpactG[] = "events/impact_g";
+constexpr double kMinThresholdG = 0.05;
+constexpr double kMaxThresholdG = 4.0;
+
 constexpr char kMph[] = "mph";
 constexpr char kSpeedView[] = "speed";
 
@@ -32,6 +38,13 @@ int readInt(const QString& key, int min, int max, int fallback)
     bool ok = false;
     const int value = QSettings().value(key).toString().toInt(&ok);
     return ok && value >= min && value <= max ? value : fallback;
+}
+
+double readThreshold(const QString& key, double fallback)
+{
+    bool ok = false;
+    const double value = QSettings().value(key).toString().toDouble(&ok);
+    return ok && value >= kMinThresholdG && value <= kMaxThresholdG ? value : fallback;
 }
 
 QString existingFolder(const QString& key)
@@ -145,6 +158,24 @@ void setChannelLayout(const ChannelLayout& layout)
     settings.setValue(kInsetCorner, static_cast<int>(layout.corner));
     settings.setValue(kInsetSize, layout.insetPercent);
     settings.setValue(kMirrorRear, layout.mirrorRear ? 1 : 0);
+}
+
+GEventThresholds eventThresholds()
+{
+    const GEventThresholds defaults;
+    GEventThresholds thresholds;
+    thresholds.longitudinalG = readThreshold(kLongitudinalG, defaults.longitudinalG);
+    thresholds.lateralG = readThreshold(kLateralG, defaults.lateralG);
+    thresholds.impactG = readThreshold(kImpactG, defaults.impactG);
+    return thresholds;
+}
+
+void setEventThresholds(const GEventThresholds& thresholds)
+{
+    QSettings settings;
+    settings.setValue(kLongitudinalG, QString::number(thresholds.longitudinalG));
+    settings.setValue(kLateralG, QString::number(thresholds.lateralG));
+    settings.setValue(kImpactG, QString::number(thresholds.impactG));
 }
 
 QString exportFolder()

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "playback/channel_arrangement.h"
+#include "telemetry/g_events.h"
 #include "telemetry/speed_unit.h"
 
 // What the player remembers between runs, in the desktop's config folder. A missing,
@@ -38,6 +39,11 @@ void setChartSpeedView(bool speedView);
 // bottom right corner, unmirrored, unless changed.
 ChannelLayout channelLayout();
 void setChannelLayout(const ChannelLayout& layout);
+
+// When a push of the G-sensor is an event: each threshold in g, within 0.05 .. 4.0, else
+// its default (0.35 along the car, 0.40 across, 1.0 any way).
+GEventThresholds eventThresholds();
+void setEventThresholds(const GEventThresholds& thresholds);
 
 // Where track export opens: the folder of the last export, else the documents folder.
 QString exportFolder();

@@ -140,6 +140,20 @@ void PlaybackSession::activateRow(int row)
     playEntry(row);
 }
 
+void PlaybackSession::playFrom(int row, double seconds)
+{
+    if (row != m_currentIndex || !isPlayingOrPaused()) {
+        playEntry(row);  // a stopped one too: it has no place to seek from
+    }
+    if (!isPlayingOrPaused() || m_currentIndex != row) {
+        return;  // it did not open: the failure is already told
+    }
+    seekTo(std::max(seconds, 0.0));
+    if (state() == PlayState::Paused) {
+        m_engine->togglePlay();
+    }
+}
+
 void PlaybackSession::playOrPause(int selectedRow)
 {
     // While a recording plays, Pause pauses it: a row clicked to look at it waits. When

@@ -107,6 +107,9 @@ public:
     void playEntry(int row);
     // Enter or a double-click on a row: plays it, unless it is the recording already open.
     void activateRow(int row);
+    // Plays the row from the given second (from 0 when before the start), opening it first
+    // when it is not the recording open.
+    void playFrom(int row, double seconds);
     // Pauses what plays. Else plays the selected row when it is not the one open, or
     // resumes the one open.
     void playOrPause(int selectedRow);

@@ -10,6 +10,7 @@
 
 #include "playback/exif_tags.h"
 #include "session/playback_session.h"
+#include "session/trip_events.h"
 #include "tests/session/fake_media_engine.h"
 #include "tools/layout_writer/layout_writer.h"
 
@@ -156,6 +157,43 @@ TEST_F(PlaybackSessionTest, ActivatingTheOpenRowNeitherRestartsNorReopensIt)
     EXPECT_EQ(session.position(), 1.0) << "not back to the start";
     session.activateRow(1);
     EXPECT_EQ(signalRows(loaded), (std::vector<int>{1}));
+}
+
+// The events of a trip's recordings, each read from its files with the thresholds given,
+// and a click on one: its recording plays from five seconds before it.
+TEST_F(PlaybackSessionTest, ATripsEventsAndPlayingFromOne)
+{
+    for (const auto& [name, pushAt] : {std::pair{"A.MOV", 20}, std::pair{"B.MOV", 40}}) {
+        std::vector<lw::Sample> samples;
+        for (int s = 0; s < 60; ++s) {
+            samples.push_back(
+                {s == pushAt ? -500 : 0, s == 50 ? 380 : 0, 1000, lw::rmc(47.0, 8.5, 10.0, 90.0)});
+        }
+        makeFile(QString::fromLatin1(name), lw::icatMovie(samples));
+    }
+    importFolder();
+    ASSERT_EQ(session.catalogue().count(), 2);
+
+    const std::vector<TripEvent> events = detectTripEvents(session.catalogue(), {1, 0, 7}, {});
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].row, 1);
+    EXPECT_EQ(events[0].event.seconds(), 40.0);
+    EXPECT_EQ(events[1].row, 0);
+    EXPECT_EQ(events[1].event.kind, GEventKind::Braking);
+    GEventThresholds lower;
+    lower.lateralG = 0.35;  // the corners at 50 s (0.38 g) count too
+    EXPECT_EQ(detectTripEvents(session.catalogue(), {0, 1}, lower).size(), 4u);
+
+    session.playEntry(0);
+    engine.advance(1.0);
+    session.playFrom(events[0].row, events[0].event.seconds() - 5.0);
+    EXPECT_EQ(session.currentIndex(), 1);
+    EXPECT_EQ(session.position(), 35.0);
+    EXPECT_EQ(session.state(), PlayState::Running);
+    session.stop();
+    session.playFrom(1, -3.0);  // an event in the first seconds plays from the start
+    EXPECT_EQ(session.position(), 0.0);
+    EXPECT_EQ(session.state(), PlayState::Running);
 }
 
 TEST_F(PlaybackSessionTest, SeekingHoldsPlayAndResumesAndStopsAtTheStart)
