@@ -1,6 +1,7 @@
 #include "controls/seek_slider.h"
 
 #include "controls/truncate.h"
+#include "skin/skin_palette.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -8,6 +9,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
+
+namespace {
+
+constexpr int kTickWidth = 2;
+
+}  // namespace
 
 SeekSlider::SeekSlider(QWidget* parent) : QAbstractSlider(parent)
 {
@@ -150,12 +158,34 @@ void SeekSlider::drawChannel(QPainter& painter) const
     }
 }
 
+void SeekSlider::setTicks(std::vector<int> values)
+{
+    m_ticks = std::move(values);
+    update();
+}
+
+QRect SeekSlider::tickRect(int value) const
+{
+    return {positionToPixel(value) - kTickWidth / 2, 0, kTickWidth,
+            m_channel.isNull() ? height() : m_channel.height()};
+}
+
+void SeekSlider::drawTicks(QPainter& painter) const
+{
+    for (const int value : m_ticks) {
+        if (value >= minimum() && value <= maximum()) {
+            painter.fillRect(tickRect(value), palette::kWarn);
+        }
+    }
+}
+
 void SeekSlider::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     if (!m_channel.isNull()) {
         drawChannel(painter);
     }
+    drawTicks(painter);
     if (!m_thumb.isNull() && isEnabled()) {
         const QImage& thumb = isSliderDown() && !m_heldThumb.isNull() ? m_heldThumb : m_thumb;
         const int left = positionToPixel(sliderPosition()) - m_thumb.width() / 2;

@@ -3,6 +3,9 @@
 #include <QAbstractSlider>
 #include <QImage>
 #include <QMargins>
+#include <QRect>
+
+#include <vector>
 
 class QPainter;
 
@@ -27,6 +30,11 @@ public:
     void setMargins(const QMargins& margins);
     // A dotted frame, drawn by inversion, while the slider has the keyboard focus.
     void setFocusFrame(bool show);
+    // Values marked on the channel by a tick each (the detected events), under the thumb.
+    void setTicks(std::vector<int> values);
+    const std::vector<int>& ticks() const { return m_ticks; }
+    // Where a value's tick is drawn, in the control's pixels.
+    QRect tickRect(int value) const;
 
     // Thumb centre for a value and back; both rest at the left end when the range or the
     // travel is empty.
@@ -45,6 +53,7 @@ private:
     void dragTo(int x);
     int thumbTravel() const;
     void drawChannel(QPainter& painter) const;
+    void drawTicks(QPainter& painter) const;
 
     QImage m_channel;
     QImage m_played;
@@ -53,4 +62,5 @@ private:
     QMargins m_margins;
     int m_dragOffset = 0;
     bool m_showFocusFrame = true;
+    std::vector<int> m_ticks;
 };

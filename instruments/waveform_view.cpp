@@ -16,6 +16,8 @@ constexpr QRgb kSpeedColor = qRgb(255, 255, 0);
 constexpr QRgb kPeakColor = qRgb(255, 160, 0);
 constexpr int kPeakFlagSize = 9;    // the flag's width and height in pixels
 constexpr int kPeakClickSlack = 3;  // pixels around the flag that still hit it
+constexpr int kEventTickWidth = 3;
+constexpr int kEventTickHeight = 6;
 
 constexpr int kFontCellHeight = 14;
 constexpr int kValueTextX[3] = {200, 280, 360};  // X, Y, Z; from the plot's left
@@ -133,6 +135,7 @@ void WaveformView::reset()
     m_totalSeconds = 0;
     m_step = 1;
     m_peakIndex = -1;
+    m_eventEntries.clear();
     m_layerStale = true;
     update();
 }
@@ -156,6 +159,32 @@ QRect WaveformView::peakMarkRect() const
     const PlotRect plot = plotRectFor(width(), height());
     const int x = entryX(plot, m_peakIndex);
     return QRect(x - kPeakFlagSize / 2, plot.top, kPeakFlagSize, kPeakFlagSize);
+}
+
+void WaveformView::setEventEntries(std::vector<int> entries)
+{
+    m_eventEntries = std::move(entries);
+    update();
+}
+
+QRect WaveformView::eventMarkRect(int index) const
+{
+    if (index < 0 || index > m_entryCount) {
+        return {};
+    }
+    const PlotRect plot = plotRectFor(width(), height());
+    return QRect(entryX(plot, index) - kEventTickWidth / 2, plot.top, kEventTickWidth,
+                 kEventTickHeight);
+}
+
+void WaveformView::drawEventMarks(QPainter& painter) const
+{
+    for (const int index : m_eventEntries) {
+        const QRect tick = eventMarkRect(index);
+        if (!tick.isEmpty()) {
+            painter.fillRect(tick, palette::kWarn);
+        }
+    }
 }
 
 void WaveformView::mousePressEvent(QMouseEvent* event)
@@ -307,6 +336,7 @@ void WaveformView::drawSpeedCurve(QPainter& painter, const PlotRect& plot)
 
 void WaveformView::drawOverlays(QPainter& painter, const PlotRect& plot) const
 {
+    drawEventMarks(painter);
     drawPeakMark(painter, plot);
     if (cursorInRange()) {
         const int x = entryX(plot, m_cursorIndex);

@@ -8,6 +8,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <vector>
+
 class TelemetryTable;
 class QMouseEvent;
 class QPainter;
@@ -43,6 +45,11 @@ public:
     int peakIndex() const { return m_peakIndex; }
     // Where the mark's flag is drawn, in the control's pixels; empty when there is none.
     QRect peakMarkRect() const;
+    // Marks entries (the detected events) with a tick each on the top edge.
+    void setEventEntries(std::vector<int> entries);
+    const std::vector<int>& eventEntries() const { return m_eventEntries; }
+    // Where an entry's tick is drawn; empty outside 0 .. entry count.
+    QRect eventMarkRect(int index) const;
 
     int entryCount() const { return m_entryCount; }
     int stepSize() const { return m_step; }
@@ -70,6 +77,7 @@ private:
     void drawSpeedCurve(QPainter& painter, const PlotRect& plot);
     void drawOverlays(QPainter& painter, const PlotRect& plot) const;
     void drawPeakMark(QPainter& painter, const PlotRect& plot) const;
+    void drawEventMarks(QPainter& painter) const;
     int entryX(const PlotRect& plot, int index) const;
     void drawText(QPainter& painter, int x, int y, const QColor& color,
                   const std::string& text) const;
@@ -81,6 +89,7 @@ private:
     SpeedUnit m_unit = SpeedUnit::Kmh;
     int m_cursorIndex = -1;
     int m_peakIndex = -1;
+    std::vector<int> m_eventEntries;
     int m_elapsedSeconds = 0;
     int m_totalSeconds = 0;
     float m_xStep = 0.0f;  // of the curve in the layer; the cursor follows it

@@ -1,4 +1,5 @@
 #include "controls/seek_slider.h"
+#include "skin/skin_palette.h"
 #include "tests/controls/test_images.h"
 
 #include <gtest/gtest.h>
@@ -242,6 +243,28 @@ TEST_F(SliderTest, PaintsPlayedPartThumbAndThroughTheThumbMask)
     // The thumb's clear ring: the channel shows through.
     EXPECT_EQ(pixelOf(shot, centre - 9, 4), kPlayed);
     EXPECT_EQ(pixelOf(shot, centre + 8, 4), kUnplayed);
+}
+
+// Event ticks sit on the channel at their values, under the thumb; values outside the
+// range draw nothing.
+TEST_F(SliderTest, TicksMarkTheirValuesOnTheChannel)
+{
+    slider->setValue(50);
+    slider->setTicks({20, 80, 50, 150});
+    const QImage shot = onScreen(slider);
+    const QColor tick = palette::kWarn;
+    for (const int value : {20, 80}) {
+        const QRect r = slider->tickRect(value);
+        EXPECT_EQ(r.width(), 2);
+        EXPECT_EQ(pixelOf(shot, r.left(), 4), tick) << value;
+        EXPECT_EQ(pixelOf(shot, r.right(), 8), tick) << value;
+        EXPECT_NE(pixelOf(shot, r.left() - 1, 4), tick) << value;
+        EXPECT_NE(pixelOf(shot, r.right() + 1, 4), tick) << value;
+    }
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(50), 4), kThumb);
+    EXPECT_EQ(pixelOf(shot, 674, 4), kUnplayed);
+    slider->setTicks({});
+    EXPECT_EQ(pixelOf(onScreen(slider), slider->tickRect(20).left(), 4), kPlayed);
 }
 
 TEST_F(SliderTest, ActiveThumbWhileDragging)

@@ -1,4 +1,5 @@
 #include "instruments/waveform_view.h"
+#include "skin/skin_palette.h"
 
 #include "telemetry/telemetry_table.h"
 
@@ -249,6 +250,26 @@ TEST_F(WaveformViewTest, SpeedViewDrawsOnePointPerSecondOnTheKmhScale)
     // The cursor advances one point per second: entry 125 is second 12.
     EXPECT_EQ(pixelAt(image, frame.X(12), 20), kGreen);
     EXPECT_EQ(pixelAt(image, kPlot.left + 125, 20), kPlotColor);
+}
+
+// Detected events: a tick each on the top edge at its entry, gone with a reset.
+TEST_F(WaveformViewTest, EventTicksSitOnTheTopEdgeAtTheirEntries)
+{
+    load([](int) { return makeEntry(0.0f, 0.0f, 1.0f); });
+    wave.setEventEntries({100, 400, 9999});
+    const QRgb tick = QColor(palette::kWarn).rgb();
+    const QImage image = render();
+    for (const int entry : {100, 400}) {
+        const QRect r = wave.eventMarkRect(entry);
+        EXPECT_EQ(r.center().x(), kPlot.left + entry) << entry;
+        EXPECT_EQ(r.top(), kPlot.top);
+        EXPECT_EQ(countColor(image, r, tick), r.width() * r.height()) << entry;
+    }
+    EXPECT_TRUE(wave.eventMarkRect(9999).isEmpty());
+    EXPECT_EQ(countColor(image, QRect(0, 0, kWidth, kHeight), tick),
+              2 * wave.eventMarkRect(100).width() * wave.eventMarkRect(100).height());
+    wave.reset();
+    EXPECT_TRUE(wave.eventEntries().empty());
 }
 
 TEST_F(WaveformViewTest, ResetEmptiesTheChartButKeepsTheView)
