@@ -316,6 +316,8 @@ void PlayerWindow::connectSession()
     connect(&m_session, &PlaybackSession::trackLoaded, this, &PlayerWindow::showTrack);
     connect(&m_session, &PlaybackSession::trackLoaded, this, &PlayerWindow::savePlayList);
     connect(&m_session, &PlaybackSession::listChanged, this, &PlayerWindow::onListChanged);
+    // The dialog's rows are list rows: a change of the list takes them away.
+    connect(&m_session, &PlaybackSession::listChanged, this, [this] { delete m_eventsDialog; });
     connect(&m_session, &PlaybackSession::entryShown, this, &PlayerWindow::showEntry);
     connect(&m_session, &PlaybackSession::recordingClosed, this, &PlayerWindow::resetDisplays);
     connect(&m_session, &PlaybackSession::positionChanged, this, &PlayerWindow::showPosition);
@@ -396,6 +398,7 @@ void PlayerWindow::restoreSettings()
 {
     m_session.setVolumeLevel(player_settings::volumeLevel());
     m_session.setCycleMode(player_settings::cycleMode());
+    m_eventThresholds = player_settings::eventThresholds();
     m_waveformView->setSpeedView(player_settings::chartSpeedView());
     setSpeedUnit(player_settings::units());
     m_videoArea->setChannelLayout(player_settings::channelLayout());
@@ -510,6 +513,7 @@ void PlayerWindow::showWindowMenu(const QPoint& globalPos)
     }
     menu.addSeparator();
     addEventsOnlyAction(menu);
+    menu.addAction(QStringLiteral("Events of this trip..."), this, &PlayerWindow::showEvents);
     menu.addSeparator();
     menu.addAction(QStringLiteral("&About Player..."), this, &PlayerWindow::showAbout);
     menu.exec(globalPos);

@@ -3,18 +3,21 @@
 #include <QImage>
 #include <QPen>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <array>
 #include <memory>
 
+#include "app/events_dialog.h"
 #include "app/gauges.h"
 #include "app/map_calls.h"
 #include "app/player_services.h"
 #include "app/recording_repairer.h"
 #include "app/window_layout.h"
 #include "session/playback_session.h"
+#include "telemetry/g_events.h"
 #include "telemetry/speed_unit.h"
 
 class SeekSlider;
@@ -52,6 +55,13 @@ public:
     void onExportTrack();
     // A copy of a recording cut off before its index, repaired off the window's thread.
     void onRepairFile();
+    // The detected events of the open recording's trip (else the selected row's), in a
+    // dialog that stays open beside the window; a click plays from 5 s before an event.
+    void showEvents();
+    EventsDialog* eventsDialog() const { return m_eventsDialog; }
+    // The thresholds events are detected with; remembered, and the marks follow.
+    void setEventThresholds(const GEventThresholds& thresholds);
+    const GEventThresholds& eventThresholds() const { return m_eventThresholds; }
     void discoverCard();
     // A camera card mounted while the player runs is offered on the status line.
     void onCardArrived(const QString& path);
@@ -130,6 +140,8 @@ private:
     void onSeekBarMoving();
     void onSeekBarMoved();
     void showTrack(int row, double durationSeconds);
+    void showEventMarks();  // the open recording's events on the seek bar and the chart
+    void showEventsOf(int row);
     void showEntry(int row);  // the row the session shows as current, selected
     int selectedRow() const;
     bool rowLacksIndex(int row) const;
@@ -206,4 +218,6 @@ private:
     QString m_offeredCard;                           // a card mounted after start, until imported
     std::unique_ptr<IncidentReportJob> m_reportJob;  // a report being made
     std::unique_ptr<RecordingRepairer> m_repairer;   // made at the first repair
+    GEventThresholds m_eventThresholds;
+    QPointer<EventsDialog> m_eventsDialog;
 };

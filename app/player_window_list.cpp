@@ -151,6 +151,7 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
     QAction* lock = nullptr;
     QAction* exportTrack = nullptr;
     QAction* repair = nullptr;
+    QAction* events = nullptr;
     if (index.isValid()) {
         m_playlistView->selectExistingRow(index.row());
         remove = menu.addAction(QStringLiteral("Delete file from disk"));
@@ -159,6 +160,7 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
         lock->setData(kLockCommand);
         exportTrack = menu.addAction(QStringLiteral("Export track..."));
         exportTrack->setData(kExportCommand);
+        events = menu.addAction(QStringLiteral("Events of this trip..."));
         if (rowLacksIndex(index.row())) {
             repair = menu.addAction(QStringLiteral("Repair a copy (the recording was cut off)"));
             repair->setData(kRepairCommand);
@@ -178,6 +180,8 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
         onExportTrack();
     } else if (chosen == repair) {
         onRepairFile();
+    } else if (chosen == events) {
+        showEventsOf(index.row());
     }
 }
 

@@ -42,6 +42,7 @@ void PlayerWindow::showTrack(int, double durationSeconds)
     }
     m_waveformView->setDuration(static_cast<int>(durationSeconds));
     m_waveformView->reload();
+    showEventMarks();
     drawVolumeIndicator(m_session.volumeLevel());
     resetGauges();
 }
@@ -57,6 +58,7 @@ void PlayerWindow::resetDisplays()
 {
     resetGauges();
     m_waveformView->reset();
+    m_seekSlider->setTicks({});
     m_seekSlider->setValue(0);
     clearMap();
     clearTripSummary();

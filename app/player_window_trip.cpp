@@ -6,8 +6,16 @@
 #include <QFileInfo>
 #include <QLabel>
 
+#include "app/events_dialog.h"
 #include "app/player_settings.h"
+#include "controls/seek_slider.h"
 #include "instruments/waveform_view.h"
+
+namespace {
+
+constexpr double kEventLeadSeconds = 5.0;  // an event plays from this long before it
+
+}  // namespace
 
 // The open recording's trip, as the session worked it out at the open or a change of list.
 void PlayerWindow::showTrip()
@@ -98,4 +106,48 @@ void PlayerWindow::exportTrip(int row, const QString& file)
     showStatus(QStringLiteral("Exported the trip of %1 recording(s) to %2")
                    .arg(result.recordings)
                    .arg(QFileInfo(file).fileName()));
+}
+
+void PlayerWindow::showEventMarks()
+{
+    std::vector<int> entries;
+    std::vector<int> ms;
+    if (m_session.isOpen()) {
+        for (const GEvent& event : detectGEvents(m_session.telemetry(), m_eventThresholds)) {
+            entries.push_back(event.entry);
+            ms.push_back(seekBarMs(event.seconds()));
+        }
+    }
+    m_waveformView->setEventEntries(std::move(entries));
+    m_seekSlider->setTicks(std::move(ms));
+}
+
+void PlayerWindow::setEventThresholds(const GEventThresholds& thresholds)
+{
+    m_eventThresholds = thresholds;
+    player_settings::setEventThresholds(thresholds);
+    showEventMarks();
+}
+
+void PlayerWindow::showEvents()
+{
+    showEventsOf(m_session.isOpen() ? m_session.currentIndex() : selectedRow());
+}
+
+void PlayerWindow::showEventsOf(int row)
+{
+    if (row < 0 || row >= m_session.catalogue().count()) {
+        showStatus(QStringLiteral("Choose a recording to see the events of its trip."));
+        return;
+    }
+    delete m_eventsDialog;
+    m_eventsDialog = new EventsDialog(m_session.catalogue(), m_session.tripRows(row),
+                                      m_eventThresholds, m_speedUnit, this);
+    m_eventsDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_eventsDialog, &EventsDialog::eventChosen, this, [this](int eventRow, double seconds) {
+        m_session.playFrom(eventRow, seconds - kEventLeadSeconds);
+    });
+    connect(m_eventsDialog, &EventsDialog::thresholdsChanged, this,
+            &PlayerWindow::setEventThresholds);
+    m_eventsDialog->show();
 }

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
 
@@ -609,8 +610,9 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     QStringList texts;
     onNextMenu(&texts, "Delete file from disk");
     rightClick(playlistView().visualRect(playlistView().model()->index(2, 1)).center());
-    EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file",
-                                  "Export track...", "", "Show events only"}));
+    EXPECT_EQ(texts,
+              QStringList({"Delete file from disk", "Lock/UnLock current file", "Export track...",
+                           "Events of this trip...", "", "Show events only"}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
     EXPECT_EQ(dlg->session().state(), PlayState::Running);
@@ -632,6 +634,56 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     EXPECT_TRUE(playlistView().isRowHidden(1));
     dlg->setEventsOnly(false);
     EXPECT_FALSE(playlistView().isRowHidden(1));
+}
+
+// Detected events on the seek bar and the chart, and the trip's list of them: the samples'
+// pushes are gentle, so the thresholds are lowered (and remembered). The ICAT sample speeds
+// up at 3 s (0.26 g against a mean of 0.06 g); the sidecar sample starts at 0.25 g.
+TEST_F(PlayerWindowTest, DetectedEventsAreMarkedListedAndPlayedFromBefore)
+{
+    dlg->onImport();
+    const int icat = rowOf("ICAT");
+    const int sidecar = rowOf("SIDECAR");
+    GEventThresholds gentle;
+    gentle.longitudinalG = 0.15;
+    dlg->setEventThresholds(gentle);
+    EXPECT_EQ(QSettings().value("events/longitudinal_g").toString(), "0.15");
+    playRow(icat);
+    EXPECT_EQ(seekSlider().ticks(), std::vector<int>{3000});
+    EXPECT_EQ(waveformView().eventEntries(), std::vector<int>{30});
+
+    dlg->showEvents();
+    EventsDialog* events = dlg->eventsDialog();
+    ASSERT_NE(events, nullptr);
+    QTreeWidget* list = events->eventList();
+    std::vector<std::pair<int, double>> found;
+    int sidecarItem = -1;
+    for (const TripEvent& event : events->events()) {
+        if (event.row == sidecar) {
+            sidecarItem = static_cast<int>(found.size());
+        }
+        found.emplace_back(event.row, event.event.seconds());
+    }
+    ASSERT_GE(found.size(), 2u);
+    EXPECT_EQ(found.front(), (std::pair<int, double>{icat, 3.0}));
+    ASSERT_GE(sidecarItem, 0);
+    EXPECT_EQ(list->topLevelItemCount(), static_cast<int>(found.size()));
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "0:03");
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "acceleration");
+
+    // A click plays the sidecar recording from 5 s before its event, here its start.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(events));
+    QTreeWidgetItem* item = list->topLevelItem(sidecarItem);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    ASSERT_TRUE(waitFor([&] { return dlg->session().currentIndex() == sidecar; }, 5000));
+    EXPECT_EQ(dlg->session().state(), PlayState::Running);
+    EXPECT_LT(dlg->session().position(), 1.0);
+
+    // The dialog's thresholds are the window's: back to the defaults, no ticks here.
+    events->setThresholds(GEventThresholds{});
+    EXPECT_EQ(dlg->eventThresholds().longitudinalG, 0.35);
+    EXPECT_TRUE(seekSlider().ticks().empty());
 }
 
 TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)
