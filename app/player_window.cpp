@@ -317,7 +317,11 @@ void PlayerWindow::connectSession()
     connect(&m_session, &PlaybackSession::trackLoaded, this, &PlayerWindow::savePlayList);
     connect(&m_session, &PlaybackSession::listChanged, this, &PlayerWindow::onListChanged);
     // The dialog's rows are list rows: a change of the list takes them away.
-    connect(&m_session, &PlaybackSession::listChanged, this, [this] { delete m_eventsDialog; });
+    connect(&m_session, &PlaybackSession::listChanged, this, [this] {
+        if (m_eventsDialog) {
+            m_eventsDialog->close();  // deletes itself, later: it may be what changed the list
+        }
+    });
     connect(&m_session, &PlaybackSession::entryShown, this, &PlayerWindow::showEntry);
     connect(&m_session, &PlaybackSession::recordingClosed, this, &PlayerWindow::resetDisplays);
     connect(&m_session, &PlaybackSession::positionChanged, this, &PlayerWindow::showPosition);
