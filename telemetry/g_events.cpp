@@ -12,6 +12,7 @@ constexpr int kKinds = 4;
 constexpr std::int64_t kMsPerEntry = 1000 / kEntriesPerSample;
 // An axis holds gravity when its mean is at least this far from zero.
 constexpr double kGravityMeanG = 0.5;
+constexpr double kMaxJoinSeconds = 60.0;
 
 using Axes = std::array<double, 3>;
 
@@ -135,8 +136,10 @@ std::vector<GEvent> detectGEvents(const TelemetryTable& table, const GEventThres
     const AxisRoles roles = axisRoles(mean);
     const std::array<double, kKinds> limits = {thresholds.longitudinalG, thresholds.longitudinalG,
                                                thresholds.lateralG, thresholds.impactG};
-    const int joinEntries =
-        static_cast<int>(std::lround(std::max(thresholds.joinSeconds, 0.0) * kEntriesPerSample));
+    // Any join time, even a nonsense one, stays within a minute.
+    const double joinSeconds =
+        thresholds.joinSeconds > 0.0 ? std::min(thresholds.joinSeconds, kMaxJoinSeconds) : 0.0;
+    const int joinEntries = static_cast<int>(std::lround(joinSeconds * kEntriesPerSample));
 
     std::vector<GEvent> events;
     std::array<OpenPush, kKinds> pushes{};
