@@ -1,8 +1,11 @@
 #include "telemetry/event_marks.h"
 
+#include "telemetry/channel_names.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -10,8 +13,6 @@ namespace {
 constexpr std::array<std::string_view, 4> kEventFolders = {"event", "ro", "evt_rec", "parking"};
 constexpr std::array<std::string_view, 6> kChannelFolders = {"front",    "rear",  "inside",
                                                              "interior", "cabin", "tele"};
-constexpr std::string_view kChannelLetters = "FRIT";
-constexpr std::string_view kEventLetters = "EP";
 
 bool sameLetters(std::string_view a, std::string_view b)
 {
@@ -53,31 +54,13 @@ bool inEventFolder(std::string_view path)
            isOneOf(lastPart(above, rest), kEventFolders);
 }
 
-bool hasLetter(std::string_view letters, char c)
-{
-    return letters.find(static_cast<char>(std::toupper(static_cast<unsigned char>(c)))) !=
-           std::string_view::npos;
-}
-
-// "..._EF", "...0001EF": an event letter and a channel letter after a separator or digit.
-bool namedAsEvent(std::string_view path)
-{
-    std::string_view folder;
-    std::string_view base = lastPart(path, folder);
-    base = base.substr(0, std::min(base.rfind('.'), base.size()));
-    if (base.size() < 3) {
-        return false;
-    }
-    const char before = base[base.size() - 3];
-    const bool separated =
-        before == '_' || before == '-' || std::isdigit(static_cast<unsigned char>(before)) != 0;
-    return separated && hasLetter(kEventLetters, base[base.size() - 2]) &&
-           hasLetter(kChannelLetters, base.back());
-}
-
 }  // namespace
 
 bool isEventPath(const std::string& path)
 {
-    return inEventFolder(path) || namedAsEvent(path);
+    if (inEventFolder(path)) {
+        return true;
+    }
+    const std::optional<ChannelName> name = parseChannelName(path);
+    return name && name->event;
 }
