@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "session/playlist_catalogue.h"
+#include "telemetry/recording_entry.h"
 
 PlaylistModel::PlaylistModel(PlaylistCatalogue& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list)
@@ -53,6 +54,7 @@ void PlaylistModel::connectList()
         endResetModel();
     });
     connect(&m_list, &PlaylistCatalogue::lockChanged, this, [this](int row) { changeRow(row); });
+    connect(&m_list, &PlaylistCatalogue::entryChanged, this, [this](int row) { changeRow(row); });
 }
 
 int PlaylistModel::rowCount(const QModelIndex& parent) const
@@ -71,6 +73,23 @@ QString PlaylistModel::numberText(int row) const
            QString::number(m_marks[static_cast<size_t>(row)].number);
 }
 
+QString PlaylistModel::channelLetters(const RecordingEntry& node)
+{
+    QStringList letters;
+    for (const ChannelEntry& channel : node.channels) {
+        letters << QChar::fromLatin1(static_cast<char>(channel.channel));
+    }
+    return letters.join(QLatin1Char(' '));
+}
+
+// The letters follow the name, where the view's shortening in the middle leaves them.
+QString PlaylistModel::nameText(const RecordingEntry& node)
+{
+    const QString name = QString::fromStdString(node.displayName);
+    return node.channels.size() < 2 ? name
+                                    : QStringLiteral("%1 [%2]").arg(name, channelLetters(node));
+}
+
 // The name's tip is the whole name (the view shortens a long one), and the first row of a
 // trip tells of the trip on every cell.
 QVariant PlaylistModel::toolTip(int column, const RecordingEntry& node, const RowMarks& marks)
@@ -78,6 +97,10 @@ QVariant PlaylistModel::toolTip(int column, const RecordingEntry& node, const Ro
     QStringList lines;
     if (column == NameColumn) {
         lines << QString::fromStdString(node.displayName);
+        for (size_t i = 1; i < node.channels.size(); ++i) {
+            lines
+                << QString::fromStdString(node.channels[i].filePath).section(QLatin1Char('/'), -1);
+        }
     }
     if (marks.tripStart) {
         lines << marks.tripTip;
@@ -97,7 +120,7 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case NumberColumn: return numberText(row);
-        case NameColumn: return QString::fromStdString(node.displayName);
+        case NameColumn: return nameText(node);
         default: return QString::fromStdString(node.timeText);
         }
     case Qt::TextAlignmentRole:
@@ -107,6 +130,7 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
     case TripStartRole: return marks.tripStart;
     case PlayingRole: return row == m_playingRow;
     case LockedRole: return node.locked;
+    case ChannelsRole: return channelLetters(node);
     default: return {};
     }
 }

@@ -10,8 +10,9 @@ class PlaylistCatalogue;
 struct RecordingEntry;
 
 // The play list as the list view shows it: a number column (a '*' before the number of a
-// locked recording), the name (its tip the whole name, which the view may shorten) and the
-// recording's time. Rows are numbered from 1 without gaps, whatever was deleted.
+// locked recording), the name (its tip the whole name, which the view may shorten; a moment
+// of several channels ends with their letters, "[F R I]") and the recording's time. Rows are
+// numbered from 1 without gaps, whatever was deleted.
 class PlaylistModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -22,6 +23,7 @@ public:
         TripStartRole = Qt::UserRole + 1,  // bool: the row starts a trip
         PlayingRole,                       // bool: the row is the recording open
         LockedRole,                        // bool: the recording is read-only
+        ChannelsRole,                      // QString: the channels' letters, "F R I"
     };
 
     explicit PlaylistModel(PlaylistCatalogue& list, QObject* parent = nullptr);
@@ -51,6 +53,8 @@ private:
     void changeRow(int row);
     void changeAll();
     QString numberText(int row) const;
+    static QString channelLetters(const RecordingEntry& node);
+    static QString nameText(const RecordingEntry& node);
     static QVariant toolTip(int column, const RecordingEntry& node, const RowMarks& marks);
 
     PlaylistCatalogue& m_list;
