@@ -290,8 +290,8 @@ TEST_F(PlaybackSessionTest, DeletingFollowsTheLockAndTheOpenRecording)
     QSignalSpy notes(&session, &PlaybackSession::statusNote);
     QSignalSpy closed(&session, &PlaybackSession::recordingClosed);
     QStringList asked;
-    const auto yes = [&](const QString& name) {
-        asked << name;
+    const auto yes = [&](const QStringList& files) {
+        asked << files;
         return true;
     };
 
@@ -300,11 +300,11 @@ TEST_F(PlaybackSessionTest, DeletingFollowsTheLockAndTheOpenRecording)
     EXPECT_TRUE(asked.isEmpty()) << "no question for what cannot be deleted";
     EXPECT_EQ(notes.at(0).at(0).toString(), QStringLiteral("The recording is locked."));
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("CLIP1.MOV"))));
-    session.deleteRecording(0, [](const QString&) { return false; });
+    session.deleteRecording(0, [](const QStringList&) { return false; });
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("CLIP0.MOV")))) << "No keeps it";
 
     session.deleteRecording(0, yes);  // above the open one: the index follows its row
-    EXPECT_EQ(asked, QStringList{QStringLiteral("CLIP0.MOV")});
+    EXPECT_EQ(asked, QStringList{path(QStringLiteral("CLIP0.MOV"))});
     EXPECT_EQ(session.currentIndex(), 1);
     EXPECT_EQ(session.state(), PlayState::Running);
     EXPECT_TRUE(closed.isEmpty());
