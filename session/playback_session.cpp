@@ -364,6 +364,9 @@ void PlaybackSession::importPaths(const QStringList& paths)
                 moment.push_back(namedOnDisk(channel.path));
             }
             m_catalogue.addFiles(moment);
+            if (m_catalogue.rowOf(file) < 0) {
+                m_catalogue.addFile(file, info.fileName().toStdString(), ext);
+            }
             played = m_catalogue.rowOf(file);  // listed before, or now
         }
     }
