@@ -111,7 +111,7 @@ bool PlaybackSession::play(Step step)
         return false;
     }
     emit opening();
-    const std::vector<ChannelSource> sources = channelSources(node, recordingStartSeconds);
+    const std::vector<ChannelSource> sources = channelSources(node, recordingStartTime);
     if (const PlaybackResult opened = m_engine->openChannels(sources, m_video); !opened) {
         m_displayTimer.stop();
         m_telemetry.clear();
@@ -360,7 +360,7 @@ void PlaybackSession::importPaths(const QStringList& paths)
         } else {
             // One channel's file stands for its whole moment.
             std::vector<ListedFile> moment;
-            for (const ChannelFile& channel : findMoment(file, recordingStartSeconds).channels) {
+            for (const ChannelFile& channel : findMoment(file, recordingStartTime).channels) {
                 moment.push_back(namedOnDisk(channel.path));
             }
             m_catalogue.addFiles(moment);

@@ -3,6 +3,7 @@
 #include "telemetry/file_name.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
@@ -124,21 +125,28 @@ void PlaylistCatalogue::joinRow(int index, const std::vector<ChannelFile>& added
     emit entryChanged(index);
 }
 
-// The listed files that may be channels of the new ones' moments: those in the same folder
-// tree (the same folder's parent), where the cameras put a moment's channels.
+// The listed files that may be channels of the new ones' moments: those that share a folder
+// or its parent with one (the camera's folders of one tree: Movie and Movie/RO, Front and
+// Rear).
 std::vector<std::string>
 PlaylistCatalogue::relatedListedPaths(const std::vector<ListedFile>& fresh) const
 {
     namespace fs = std::filesystem;
-    std::unordered_set<std::string> trees;
+    const auto folders = [](const std::string& canonical) {
+        const fs::path folder = fs::path(canonical).parent_path();
+        return std::array<std::string, 2>{folder.string(), folder.parent_path().string()};
+    };
+    std::unordered_set<std::string> near;
     for (const ListedFile& file : fresh) {
-        trees.insert(fs::path(canonicalPath(file.path)).parent_path().parent_path().string());
+        for (const std::string& folder : folders(canonicalPath(file.path))) {
+            near.insert(folder);
+        }
     }
     std::vector<std::string> related;
     for (const Entry& entry : m_entries) {
         for (size_t i = 0; i < entry.canonicalPaths.size(); ++i) {
-            if (trees.contains(
-                    fs::path(entry.canonicalPaths[i]).parent_path().parent_path().string())) {
+            const auto own = folders(entry.canonicalPaths[i]);
+            if (near.contains(own[0]) || near.contains(own[1])) {
                 related.push_back(entry.node.channels[i].filePath);
             }
         }
@@ -172,9 +180,8 @@ int PlaylistCatalogue::addFiles(const std::vector<ListedFile>& files)
     std::map<std::string, std::optional<double>> starts;
     const StartTimeOf startOf = [&starts](const std::string& path) {
         const auto known = starts.find(path);
-        return known != starts.end()
-                   ? known->second
-                   : starts.emplace(path, recordingStartSeconds(path)).first->second;
+        return known != starts.end() ? known->second
+                                     : starts.emplace(path, recordingStartTime(path)).first->second;
     };
     for (const MomentFiles& moment : groupMoments(paths, startOf)) {
         MomentFiles added;

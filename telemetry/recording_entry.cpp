@@ -182,17 +182,20 @@ RecordingEntry channelRecording(const RecordingEntry& node, size_t index)
     return alone;
 }
 
-std::optional<double> recordingStartSeconds(const std::string& path)
+std::optional<double> recordingStartTime(const std::string& path)
 {
-    BinaryFile file;
-    if (!file.open(path)) {
+    BinaryFile movie;
+    if (!movie.open(path)) {
         return std::nullopt;
     }
-    std::optional<int64_t> ms = readRecordingStartUtcMs(file);
+    std::optional<int64_t> ms = readRecordingStartUtcMs(movie);
     if (!ms) {
-        ms = firstUtcMs(path, describeChannel(Channel::Front, path).layout);
+        ms = firstUtcMs(path, detectLayout(path));
     }
-    return ms ? std::optional<double>(static_cast<double>(*ms) / 1000.0) : std::nullopt;
+    if (!ms) {
+        return std::nullopt;
+    }
+    return static_cast<double>(*ms) / 1000.0;
 }
 
 std::optional<std::string> findGpsFile(const std::string& path)

@@ -46,8 +46,9 @@ size_t telemetryChannel(const RecordingEntry& node);
 // telemetry; the entry itself when it has no such channel.
 RecordingEntry channelRecording(const RecordingEntry& node, size_t index);
 
+// When the recording started, in seconds since 1970 UTC: the movie header's time, else its
+// layout's first dated GPS fix; nothing when neither is known (what moments are paired by).
+std::optional<double> recordingStartTime(const std::string& path);
+
 // The sidecar .DAT of a movie, when it has one.
 std::optional<std::string> findGpsFile(const std::string& path);
-
-// A file's start in seconds since 1970 (UTC): its movie header's, else its first dated fix's.
-std::optional<double> recordingStartSeconds(const std::string& path);
