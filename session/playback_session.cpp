@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <span>
+#include <unordered_set>
 
 #include "session/moment_sources.h"
 #include "session/recording_sources.h"
@@ -339,10 +340,22 @@ void PlaybackSession::importCard(const RemovableVolumes& volumes)
 void PlaybackSession::importPaths(const QStringList& paths)
 {
     QStringList skipped;
-    int played = -1;
+    std::string played;
+    // Each file's moment is looked for on disk, unless so many files are given that the
+    // search would take long: then they are what the user chose, grouped among themselves.
+    const bool searchMoments = std::count_if(paths.begin(), paths.end(), [](const QString& path) {
+                                   return !QFileInfo(path).isDir();
+                               }) <= kMomentSearchFiles;
+    std::vector<ListedFile> files;
+    std::unordered_set<std::string> collected;
+    const auto listFiles = [&] {
+        m_catalogue.addFiles(files);
+        files.clear();
+    };
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
+            listFiles();  // the rows keep the order given
             if (::importFolder(QFile::encodeName(info.absoluteFilePath()).toStdString(),
                                m_catalogue) == 0) {
                 skipped << QStringLiteral("%1 (no recordings found)").arg(info.fileName());
@@ -357,19 +370,23 @@ void PlaybackSession::importPaths(const QStringList& paths)
                                                            : nullptr;
         if (problem) {
             skipped << QStringLiteral("%1 (%2)").arg(info.fileName(), QLatin1String(problem));
-        } else {
-            // One channel's file stands for its whole moment.
-            std::vector<ListedFile> moment;
-            for (const ChannelFile& channel : findMoment(file, recordingStartTime).channels) {
-                moment.push_back(namedOnDisk(channel.path));
+            continue;
+        }
+        played = file;
+        if (collected.insert(file).second) {
+            files.push_back({file, info.fileName().toStdString(), ext});
+        }
+        if (!searchMoments) {
+            continue;
+        }
+        // One channel's file stands for its whole moment.
+        for (const ChannelFile& channel : findMoment(file, recordingStartTime).channels) {
+            if (collected.insert(channel.path).second) {
+                files.push_back(namedOnDisk(channel.path));
             }
-            m_catalogue.addFiles(moment);
-            if (m_catalogue.rowOf(file) < 0) {
-                m_catalogue.addFile(file, info.fileName().toStdString(), ext);
-            }
-            played = m_catalogue.rowOf(file);  // listed before, or now
         }
     }
+    listFiles();
     refreshTrips();
     if (!skipped.isEmpty()) {
         const QString note = QStringLiteral("Skipped: %1").arg(skipped.join(QStringLiteral(", ")));
@@ -377,8 +394,8 @@ void PlaybackSession::importPaths(const QStringList& paths)
         qWarning("%s", qPrintable(note));
     }
     // A single file given is also played, as a double-click on it would.
-    if (paths.size() == 1 && played >= 0) {
-        playEntry(played);
+    if (paths.size() == 1 && !played.empty()) {
+        playEntry(m_catalogue.rowOf(played));
     }
 }
 

@@ -37,6 +37,9 @@ public:
     static constexpr double kShortSeekSeconds = 5.0;
     static constexpr double kLongSeekSeconds = 30.0;
 
+    // Files given at once up to which each one's moment is looked for on disk.
+    static constexpr int kMomentSearchFiles = 32;
+
     // How often the play position is pushed while a recording plays or is paused.
     static constexpr int kDisplayTickMs = 100;
 
@@ -126,8 +129,8 @@ public:
     void importFolder(const std::string& folder);
     void importCard(const RemovableVolumes& volumes);
     // Files or folders, as from the command line; a file brings its whole moment (its other
-    // channels' files in its folder and the sibling channel folders); a single file given
-    // is also played.
+    // channels' files in its folder and the sibling channel folders) when at most
+    // kMomentSearchFiles files are given; a single file given is also played.
     void importPaths(const QStringList& paths);
     // The list of an earlier run (every channel's file): the files that are still
     // recordings are listed as moments, and the one that was open becomes the current row
