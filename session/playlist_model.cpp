@@ -130,7 +130,6 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
     case TripStartRole: return marks.tripStart;
     case PlayingRole: return row == m_playingRow;
     case LockedRole: return node.locked;
-    case ChannelsRole: return channelLetters(node);
     default: return {};
     }
 }

@@ -23,7 +23,6 @@ public:
         TripStartRole = Qt::UserRole + 1,  // bool: the row starts a trip
         PlayingRole,                       // bool: the row is the recording open
         LockedRole,                        // bool: the recording is read-only
-        ChannelsRole,                      // QString: the channels' letters, "F R I"
     };
 
     explicit PlaylistModel(PlaylistCatalogue& list, QObject* parent = nullptr);
