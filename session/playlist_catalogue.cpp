@@ -286,8 +286,12 @@ bool PlaylistCatalogue::deleteFileAt(int index)
     if (!left.channels.empty()) {
         if (left.channels.size() != channels.size()) {
             const std::string& main = left.channels.front().path;
+            for (const std::string& canonical : entry.canonicalPaths) {
+                m_listed.erase(canonical);
+            }
             entry = makeEntry(left, std::filesystem::path(main).filename().string(),
                               upperExtension(main));
+            m_listed.insert(entry.canonicalPaths.begin(), entry.canonicalPaths.end());
             emit entryChanged(index);
         }
         return false;

@@ -512,6 +512,9 @@ TEST_F(PlaylistCatalogueTest, AMomentPartlyDeletedKeepsTheChannelsLeft)
     ASSERT_EQ(nodeAt(list, 0).channels.size(), 1u);
     EXPECT_EQ(nodeAt(list, 0).filePath, front);
     EXPECT_EQ(view.signalRows()[0][1], "2026_0820_045542_0001F.MP4") << "no channel mark left";
+    folder.write("2026_0820_045542_0001R.MP4", "");
+    EXPECT_EQ(list.addFiles({{rear, "", ".MP4"}}), 1) << "a rear written again is listed again";
+    EXPECT_EQ(nodeAt(list, 0).channels.size(), 2u);
 }
 
 TEST_F(PlaylistCatalogueTest, AMovieAlreadyGoneLetsItsEntryGo)
