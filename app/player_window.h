@@ -12,6 +12,7 @@
 #include "app/gauges.h"
 #include "app/map_calls.h"
 #include "app/player_services.h"
+#include "app/recording_repairer.h"
 #include "app/window_layout.h"
 #include "session/playback_session.h"
 #include "telemetry/speed_unit.h"
@@ -21,8 +22,9 @@ class SkinButton;
 class PlaylistView;
 class WaveformView;
 class QLabel;
-class VideoWidget;
+class ChannelsView;
 class CardArrivals;
+class IncidentReportJob;
 
 // The player window: the skinned 1024 x 768 window with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
@@ -44,6 +46,8 @@ public:
     void onToggleLock();
     void showListMenu(const QPoint& viewportPos);
     void onExportTrack();
+    // A copy of a recording cut off before its index, repaired off the window's thread.
+    void onRepairFile();
     void discoverCard();
     // A camera card mounted while the player runs is offered on the status line.
     void onCardArrived(const QString& path);
@@ -58,6 +62,8 @@ public:
     void onVolumeDown();
     void onVolumeUp();
     void onCapture();
+    // The report of the moment shown, to the print dialog (player_window_report.cpp).
+    void onPrint();
     void drawVolumeIndicator(int level);
     void drawSpeedNeedle(int speed);
     void drawCompass(double heading);
@@ -121,6 +127,7 @@ private:
     void showTrack(int row, double durationSeconds);
     void showEntry(int row);  // the row the session shows as current, selected
     int selectedRow() const;
+    bool rowLacksIndex(int row) const;
     void sendTrack();
     // Trips (player_window_trip.cpp).
     void showTrip();
@@ -137,6 +144,8 @@ private:
     QString snapshotSuggestion() const;
     void saveSnapshot(const QString& file);
     void paintGauges(QPainter& painter);
+    void setUpReport();
+    void printReport();
 
     PlayerServices m_services;
     PlaybackSession m_session;
@@ -162,7 +171,7 @@ private:
     QLabel* m_statusLine = nullptr;
     QLabel* m_summaryLine = nullptr;  // the playing trip's summary, under any note
     QLabel* m_mapHost = nullptr;
-    VideoWidget* m_videoArea = nullptr;
+    ChannelsView* m_videoArea = nullptr;
     std::unique_ptr<MapCalls> m_mapView;
     SpeedUnit m_speedUnit = SpeedUnit::Kmh;
     gauges::DialFace m_dialFace;
@@ -189,5 +198,7 @@ private:
     QTimer m_cardDiscovery;  // once, a moment after start: a camera card already in
     QTimer m_statusTimer;    // hides a note after a few seconds
     std::unique_ptr<CardArrivals> m_cardArrivals;
-    QString m_offeredCard;  // a card mounted after start, until imported
+    QString m_offeredCard;                           // a card mounted after start, until imported
+    std::unique_ptr<IncidentReportJob> m_reportJob;  // a report being made
+    std::unique_ptr<RecordingRepairer> m_repairer;   // made at the first repair
 };

@@ -10,7 +10,7 @@
 #include "app/player_settings.h"
 #include "controls/playlist_view.h"
 #include "controls/skin_button.h"
-#include "playback/video_widget.h"
+#include "playback/channels_view.h"
 #include "session/recording_sources.h"
 
 namespace {
@@ -18,6 +18,7 @@ namespace {
 constexpr int kDeleteCommand = 32772;
 constexpr int kLockCommand = 32774;
 constexpr int kExportCommand = 32776;
+constexpr int kRepairCommand = 32778;
 constexpr int kCardOfferShownMs = 30000;  // an offer waits longer than a note
 
 }  // namespace
@@ -158,6 +159,11 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
     lock->setData(kLockCommand);
     QAction* exportTrack = menu.addAction(QStringLiteral("Export track..."));
     exportTrack->setData(kExportCommand);
+    QAction* repair = nullptr;
+    if (rowLacksIndex(index.row())) {
+        repair = menu.addAction(QStringLiteral("Repair a copy (the recording was cut off)"));
+        repair->setData(kRepairCommand);
+    }
     const QAction* chosen = menu.exec(m_playlistView->viewport()->mapToGlobal(viewportPos));
     if (chosen == remove) {
         onDeleteFile();
@@ -165,6 +171,8 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
         onToggleLock();
     } else if (chosen == exportTrack) {
         onExportTrack();
+    } else if (chosen != nullptr && chosen == repair) {
+        onRepairFile();
     }
 }
 

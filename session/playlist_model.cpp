@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "repair/recording_repair.h"
 #include "session/playlist_catalogue.h"
 #include "telemetry/recording_entry.h"
 
@@ -104,6 +105,9 @@ QVariant PlaylistModel::toolTip(int column, const RecordingEntry& node, const Ro
     }
     if (marks.tripStart) {
         lines << marks.tripTip;
+    }
+    if (isRepairedCopyName(node.filePath)) {
+        lines << QStringLiteral("Repaired copy of a recording that was cut off");
     }
     return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
 }

@@ -11,8 +11,9 @@ struct RecordingEntry;
 
 // The play list as the list view shows it: a number column (a '*' before the number of a
 // locked recording), the name (its tip the whole name, which the view may shorten; a moment
-// of several channels ends with their letters, "[F R I]") and the recording's time. Rows are
-// numbered from 1 without gaps, whatever was deleted.
+// of several channels ends with their letters, "[F R I]") and the recording's time. A
+// repaired copy of a cut-off recording says so in its tip. Rows are numbered from 1 without
+// gaps, whatever was deleted.
 class PlaylistModel : public QAbstractTableModel
 {
     Q_OBJECT

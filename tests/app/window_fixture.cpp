@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPrinter>
 #include <QProcess>
 #include <QSettings>
 #include <QTimer>
@@ -60,6 +61,12 @@ void PlayerWindowTest::makeWindow()
     services.chooseExportFile = [this](QWidget*, const QString& start) {
         exportStarts << start;
         return chosenExport;
+    };
+    services.choosePrinter = [this](QWidget*, QPrinter& printer) {
+        ++printDialogs;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(chosenReport);
+        return !chosenReport.isEmpty();
     };
     services.confirm = [this](QWidget*, const QString& question) {
         questions << question;
