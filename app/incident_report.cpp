@@ -29,12 +29,19 @@ int channelRank(const QString& label)
     return at < 0 ? 4 : at;
 }
 
-// The files that make up the recording: the movie and its sidecar log.
+// The files that make up the recording: every channel's movie and sidecar log.
 std::vector<QString> evidencePaths(const RecordingEntry& recording)
 {
-    std::vector<QString> paths = {QString::fromStdString(recording.filePath)};
-    if (!recording.sidecarPath.empty()) {
-        paths.push_back(QString::fromStdString(recording.sidecarPath));
+    const std::vector<ChannelEntry> channels =
+        recording.channels.empty()
+            ? std::vector<ChannelEntry>{{Channel::Front, recording.filePath, recording.sidecarPath}}
+            : recording.channels;
+    std::vector<QString> paths;
+    for (const ChannelEntry& channel : channels) {
+        paths.push_back(QString::fromStdString(channel.filePath));
+        if (!channel.sidecarPath.empty()) {
+            paths.push_back(QString::fromStdString(channel.sidecarPath));
+        }
     }
     return paths;
 }

@@ -109,7 +109,9 @@ void PlayerWindow::savePlayList()
     const PlaylistCatalogue& catalogue = m_session.catalogue();
     list.files.reserve(static_cast<size_t>(catalogue.count()));
     for (int row = 0; row < catalogue.count(); ++row) {
-        list.files.push_back(catalogue.entryAt(row).filePath);
+        for (const ChannelEntry& channel : catalogue.entryAt(row).channels) {
+            list.files.push_back(channel.filePath);
+        }
     }
     list.open = m_session.openFile();
     player_settings::setPlayList(list);
@@ -206,9 +208,13 @@ bool PlayerWindow::eventsOnly() const
 
 void PlayerWindow::onDeleteFile()
 {
-    m_session.deleteRecording(selectedRow(), [this](const QString& name) {
-        return m_services.confirm &&
-               m_services.confirm(this, QStringLiteral("Delete %1 from the disk?").arg(name));
+    m_session.deleteRecording(selectedRow(), [this](const QStringList& files) {
+        const QString question = files.size() == 1
+                                     ? QStringLiteral("Delete %1 from the disk?").arg(files.front())
+                                     : QStringLiteral("Delete these %1 files from the disk?\n%2")
+                                           .arg(files.size())
+                                           .arg(files.join(QLatin1Char('\n')));
+        return m_services.confirm && m_services.confirm(this, question);
     });
 }
 

@@ -27,7 +27,9 @@ SnapshotTags snapshotTagsFor(const RecordingEntry& recording, const TelemetryEnt
                              double positionSeconds, SpeedUnit unit)
 {
     SnapshotTags tags;
-    tags.layout = QString::fromLatin1(layoutName(recording.layout));
+    // The layout of the channel whose telemetry the picture's tags come from.
+    tags.layout = QString::fromLatin1(
+        layoutName(channelRecording(recording, telemetryChannel(recording)).layout));
     if (shown && shown->utcMs) {
         tags.fixTime = QDateTime::fromMSecsSinceEpoch(*shown->utcMs, QTimeZone::utc());
         tags.frameTime = inThisZone(tags.fixTime);

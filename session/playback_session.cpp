@@ -5,10 +5,14 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <span>
+#include <unordered_set>
 
+#include "session/moment_sources.h"
 #include "session/recording_sources.h"
+#include "telemetry/channel_names.h"
 #include "telemetry/file_attributes.h"
 #include "telemetry/file_name.h"
 #include "telemetry/track_export.h"
@@ -18,6 +22,21 @@ namespace {
 QString displayName(const RecordingEntry& node)
 {
     return QString::fromStdString(node.displayName);
+}
+
+// A file to list, named as on disk.
+ListedFile namedOnDisk(const std::string& path)
+{
+    return {path, std::filesystem::path(path).filename().string(), upperExtension(path)};
+}
+
+QString nativeList(const std::vector<std::string>& paths)
+{
+    QStringList names;
+    for (const std::string& path : paths) {
+        names << QDir::toNativeSeparators(QFile::decodeName(path.c_str()));
+    }
+    return names.join(QStringLiteral(", "));
 }
 
 // The tip on a trip's first row.
@@ -56,7 +75,9 @@ bool PlaybackSession::isPlayingOrPaused() const
 
 const TelemetryEntry* PlaybackSession::currentSample() const
 {
-    return m_telemetry.find(static_cast<int>(m_engine->position()) * kEntriesPerSample);
+    // The table runs on its channel's own clock, which starts at its offset in the moment.
+    const double seconds = std::floor(m_engine->position() - m_telemetryOffset);
+    return m_telemetry.find(static_cast<int>(seconds) * kEntriesPerSample);
 }
 
 void PlaybackSession::displayTick()
@@ -91,7 +112,8 @@ bool PlaybackSession::play(Step step)
         return false;
     }
     emit opening();
-    if (const PlaybackResult opened = m_engine->open(node.filePath, m_video); !opened) {
+    const std::vector<ChannelSource> sources = channelSources(node, recordingStartTime);
+    if (const PlaybackResult opened = m_engine->openChannels(sources, m_video); !opened) {
         m_displayTimer.stop();
         m_telemetry.clear();
         m_trip = {};
@@ -109,6 +131,9 @@ bool PlaybackSession::play(Step step)
     m_resumeAfterSeek = false;
     const double duration = m_engine->duration();
     m_telemetry.readRecording(node, duration);
+    const size_t telemetrySource = telemetryChannel(node);
+    m_telemetryOffset = telemetrySource < sources.size() ? sources[telemetrySource].offset : 0.0;
+    noteDisagreeingChannels(node, sources, duration);
     // The level the user set holds for every recording; the first open reads the default.
     if (m_volumeLevel == -1) {
         m_volumeLevel = m_engine->volumeLevel();
@@ -121,6 +146,33 @@ bool PlaybackSession::play(Step step)
     m_displayTimer.start();
     emit entryShown(m_currentIndex);
     return true;
+}
+
+// Channels that each log positions and place the car far apart: the user learns it once per
+// open, and the map shows the channel the telemetry comes from.
+void PlaybackSession::noteDisagreeingChannels(const RecordingEntry& node,
+                                              const std::vector<ChannelSource>& sources,
+                                              double duration)
+{
+    const size_t used = telemetryChannel(node);
+    if (used >= node.channels.size() || sources.size() != node.channels.size()) {
+        return;
+    }
+    for (size_t other = 0; other < node.channels.size(); ++other) {
+        if (other == used || node.channels[other].layout == Layout::None) {
+            continue;
+        }
+        TelemetryTable table;
+        table.readRecording(channelRecording(node, other), duration);
+        if (positionsDisagree(m_telemetry, sources[used].offset, table, sources[other].offset,
+                              kChannelsApartMetres)) {
+            emit statusNote(QStringLiteral("The %1 and %2 channels place the car more than %3 m "
+                                           "apart; the map follows %1.")
+                                .arg(sources[used].label, sources[other].label)
+                                .arg(kChannelsApartMetres));
+            return;
+        }
+    }
 }
 
 void PlaybackSession::playEntry(int row)
@@ -302,10 +354,22 @@ void PlaybackSession::importCard(const RemovableVolumes& volumes)
 void PlaybackSession::importPaths(const QStringList& paths)
 {
     QStringList skipped;
-    int played = -1;
+    std::string played;
+    // Each file's moment is looked for on disk, unless so many files are given that the
+    // search would take long: then they are what the user chose, grouped among themselves.
+    const bool searchMoments = std::count_if(paths.begin(), paths.end(), [](const QString& path) {
+                                   return !QFileInfo(path).isDir();
+                               }) <= kMomentSearchFiles;
+    std::vector<ListedFile> files;
+    std::unordered_set<std::string> collected;
+    const auto listFiles = [&] {
+        m_catalogue.addFiles(files);
+        files.clear();
+    };
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
+            listFiles();  // the rows keep the order given
             if (::importFolder(QFile::encodeName(info.absoluteFilePath()).toStdString(),
                                m_catalogue) == 0) {
                 skipped << QStringLiteral("%1 (no recordings found)").arg(info.fileName());
@@ -320,11 +384,23 @@ void PlaybackSession::importPaths(const QStringList& paths)
                                                            : nullptr;
         if (problem) {
             skipped << QStringLiteral("%1 (%2)").arg(info.fileName(), QLatin1String(problem));
-        } else {
-            m_catalogue.addFile(file, info.fileName().toStdString(), ext);
-            played = m_catalogue.rowOf(file);  // listed before, or now
+            continue;
+        }
+        played = file;
+        if (collected.insert(file).second) {
+            files.push_back({file, info.fileName().toStdString(), ext});
+        }
+        if (!searchMoments) {
+            continue;
+        }
+        // One channel's file stands for its whole moment.
+        for (const ChannelFile& channel : findMoment(file, recordingStartTime).channels) {
+            if (collected.insert(channel.path).second) {
+                files.push_back(namedOnDisk(channel.path));
+            }
         }
     }
+    listFiles();
     refreshTrips();
     if (!skipped.isEmpty()) {
         const QString note = QStringLiteral("Skipped: %1").arg(skipped.join(QStringLiteral(", ")));
@@ -332,20 +408,21 @@ void PlaybackSession::importPaths(const QStringList& paths)
         qWarning("%s", qPrintable(note));
     }
     // A single file given is also played, as a double-click on it would.
-    if (paths.size() == 1 && played >= 0) {
-        playEntry(played);
+    if (paths.size() == 1 && !played.empty()) {
+        playEntry(m_catalogue.rowOf(played));
     }
 }
 
 int PlaybackSession::restoreList(const std::vector<std::string>& files, const std::string& open)
 {
+    std::vector<ListedFile> present;
     for (const std::string& file : files) {
-        const std::string ext = upperExtension(file);
         // Gone, or no longer a recording, since the last run: left out without a word.
-        if (isRegularFile(file) && isRecordingExtension(ext)) {
-            m_catalogue.addFile(file, std::filesystem::path(file).filename().string(), ext);
+        if (isRegularFile(file) && isRecordingExtension(upperExtension(file))) {
+            present.push_back(namedOnDisk(file));
         }
     }
+    m_catalogue.addFiles(present);
     refreshTrips();
     const int row = open.empty() ? -1 : m_catalogue.rowOf(open);
     if (row >= 0) {
@@ -384,27 +461,40 @@ void PlaybackSession::shutDown()
 }
 
 void PlaybackSession::deleteRecording(int row,
-                                      const std::function<bool(const QString& name)>& confirm)
+                                      const std::function<bool(const QStringList&)>& confirm)
 {
     RecordingEntry node;
     if (row < 0 || !m_catalogue.entryAt(row, node)) {
         return;
     }
     const QString name = displayName(node);
-    // A locked recording stays, and so does everything that shows it.
-    const auto attributes = readFileAttributes(node.filePath);
-    if (attributes && attributes->bReadOnly) {
+    // A locked channel keeps its whole moment, and everything that shows it.
+    const bool locked = std::any_of(node.channels.begin(), node.channels.end(), [](const auto& c) {
+        const auto attributes = readFileAttributes(c.filePath);
+        return attributes && attributes->bReadOnly;
+    });
+    if (locked) {
         emit statusNote(QStringLiteral("The recording is locked."));
         return;
     }
-    if (!confirm || !confirm(name)) {
+    QStringList files;
+    for (const std::string& file : m_catalogue.filesToDelete(row)) {
+        files << QDir::toNativeSeparators(QFile::decodeName(file.c_str()));
+    }
+    if (!confirm || !confirm(files)) {
         return;
     }
     if (row == m_currentIndex && isOpen()) {
         closeRecording();
     }
     if (!m_catalogue.deleteFileAt(row)) {
-        emit statusNote(QStringLiteral("%1 could not be deleted.").arg(name));
+        std::vector<std::string> left;
+        for (const ChannelEntry& channel : m_catalogue.entryAt(row).channels) {
+            left.push_back(channel.filePath);
+        }
+        emit statusNote(
+            QStringLiteral("%1 could not be deleted: %2 stayed.").arg(name, nativeList(left)));
+        refreshTrips();
         return;
     }
     if (m_currentIndex >= row && m_currentIndex > 0) {

@@ -37,6 +37,9 @@ public:
     static constexpr double kShortSeekSeconds = 5.0;
     static constexpr double kLongSeekSeconds = 30.0;
 
+    // Files given at once up to which each one's moment is looked for on disk.
+    static constexpr int kMomentSearchFiles = 32;
+
     // How often the play position is pushed while a recording plays or is paused.
     static constexpr int kDisplayTickMs = 100;
 
@@ -128,16 +131,21 @@ public:
     // A chosen folder, and the card folders in it; a note when it holds no recording.
     void importFolder(const std::string& folder);
     void importCard(const RemovableVolumes& volumes);
-    // Files or folders, as from the command line; a single file given is also played.
+    // Files or folders, as from the command line; a file brings its whole moment (its other
+    // channels' files in its folder and the sibling channel folders) when at most
+    // kMomentSearchFiles files are given; a single file given is also played.
     void importPaths(const QStringList& paths);
-    // The list of an earlier run: the files that are still recordings are listed, and the
-    // one that was open becomes the current row without playing. Returns that row, or -1.
+    // The list of an earlier run (every channel's file): the files that are still
+    // recordings are listed as moments, and the one that was open becomes the current row
+    // without playing. Returns that row, or -1.
     int restoreList(const std::vector<std::string>& files, const std::string& open);
     // Empties the list and closes the open recording.
     void clear();
-    // Deletes the row's recording from the disk after confirm(name) agrees; a locked one
-    // is refused before the question.
-    void deleteRecording(int row, const std::function<bool(const QString& name)>& confirm);
+    // Deletes the row's moment from the disk after confirm(files) agrees to the files it
+    // removes (every channel's movie and sidecar); one with a locked channel is refused
+    // before the question.
+    void deleteRecording(int row, const std::function<bool(const QStringList& files)>& confirm);
+    // Locks every channel of the row's moment, or unlocks them all.
     void toggleLock(int row);
     // A volume went away: a recording of it that is open is closed.
     void volumeRemoved(const QString& root);
@@ -172,6 +180,8 @@ private:
     void onEndReached();
     void onFailed();
     void failRecording(const QString& note);
+    void noteDisagreeingChannels(const RecordingEntry& node,
+                                 const std::vector<ChannelSource>& sources, double duration);
     void closeRecording();
     void pushPosition();
     void refreshTrips();
@@ -195,4 +205,5 @@ private:
     bool m_movingPastFailure = false;  // cycle mode moves on from a recording that failed
     QStringList m_failureNotes;        // the failures since the last open or start by the user
     int m_volumeLevel = -1;
+    double m_telemetryOffset = 0.0;  // the telemetry channel's start in the moment, seconds
 };

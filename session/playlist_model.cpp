@@ -4,6 +4,7 @@
 
 #include "repair/recording_repair.h"
 #include "session/playlist_catalogue.h"
+#include "telemetry/recording_entry.h"
 
 PlaylistModel::PlaylistModel(PlaylistCatalogue& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list)
@@ -54,6 +55,7 @@ void PlaylistModel::connectList()
         endResetModel();
     });
     connect(&m_list, &PlaylistCatalogue::lockChanged, this, [this](int row) { changeRow(row); });
+    connect(&m_list, &PlaylistCatalogue::entryChanged, this, [this](int row) { changeRow(row); });
 }
 
 int PlaylistModel::rowCount(const QModelIndex& parent) const
@@ -75,6 +77,23 @@ QString PlaylistModel::numberText(int row) const
     return mark + QString::number(m_marks[static_cast<size_t>(row)].number);
 }
 
+QString PlaylistModel::channelLetters(const RecordingEntry& node)
+{
+    QStringList letters;
+    for (const ChannelEntry& channel : node.channels) {
+        letters << QChar::fromLatin1(static_cast<char>(channel.channel));
+    }
+    return letters.join(QLatin1Char(' '));
+}
+
+// The letters follow the name, where the view's shortening in the middle leaves them.
+QString PlaylistModel::nameText(const RecordingEntry& node)
+{
+    const QString name = QString::fromStdString(node.displayName);
+    return node.channels.size() < 2 ? name
+                                    : QStringLiteral("%1 [%2]").arg(name, channelLetters(node));
+}
+
 // The name's tip is the whole name (the view shortens a long one), and the first row of a
 // trip tells of the trip on every cell.
 QVariant PlaylistModel::toolTip(int column, const RecordingEntry& node, const RowMarks& marks)
@@ -82,6 +101,10 @@ QVariant PlaylistModel::toolTip(int column, const RecordingEntry& node, const Ro
     QStringList lines;
     if (column == NameColumn) {
         lines << QString::fromStdString(node.displayName);
+        for (size_t i = 1; i < node.channels.size(); ++i) {
+            lines
+                << QString::fromStdString(node.channels[i].filePath).section(QLatin1Char('/'), -1);
+        }
     }
     if (column == NumberColumn && node.event()) {
         lines << (node.markedEvent ? QStringLiteral("Event recording")
@@ -108,7 +131,7 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case NumberColumn: return numberText(row);
-        case NameColumn: return QString::fromStdString(node.displayName);
+        case NameColumn: return nameText(node);
         default: return QString::fromStdString(node.timeText);
         }
     case Qt::TextAlignmentRole:

@@ -10,10 +10,10 @@ class PlaylistCatalogue;
 struct RecordingEntry;
 
 // The play list as the list view shows it: a number column (a '*' before the number of a
-// locked recording, a '!' before that of another the camera marked as an event), the name (its tip
-// the whole name, which the view may shorten) and the recording's time. A repaired copy of a
-// cut-off recording says so in its tip. Rows are numbered from 1 without gaps, whatever was
-// deleted.
+// locked recording, a '!' before that of another the camera marked as an event), the name (its
+// tip the whole name, which the view may shorten; a moment of several channels ends with their
+// letters, "[F R I]") and the recording's time. A repaired copy of a cut-off recording says so
+// in its tip. Rows are numbered from 1 without gaps, whatever was deleted.
 class PlaylistModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -54,6 +54,8 @@ private:
     void changeRow(int row);
     void changeAll();
     QString numberText(int row) const;
+    static QString channelLetters(const RecordingEntry& node);
+    static QString nameText(const RecordingEntry& node);
     static QVariant toolTip(int column, const RecordingEntry& node, const RowMarks& marks);
 
     PlaylistCatalogue& m_list;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <system_error>
 
@@ -266,17 +267,41 @@ bool holdsCardRecordings(const std::string& volume)
     return false;
 }
 
+namespace {
+
+// The .MOV and .MP4 recordings of one card folder ("*.MOV" and "*.MP4" without regard to
+// case), named with the upper-cased extension.
+std::vector<ListedFile> cardFolderFiles(const std::string& folder)
+{
+    std::vector<ListedFile> files;
+    for (const auto& [path, fileName] : listRecordings(folder)) {
+        if (isCardMovie(path)) {
+            const std::string ext = upperExtension(path);
+            files.push_back({path, fs::path(fileName).stem().string() + ext, ext});
+        }
+    }
+    return files;
+}
+
+// Every card folder's recordings at once, so that the channels of a moment kept in
+// separate folders (Front/, Rear/) are listed as one.
+std::vector<ListedFile> cardFiles(const std::vector<std::string>& folders)
+{
+    std::vector<ListedFile> files;
+    for (const std::string& folder : folders) {
+        std::vector<ListedFile> found = cardFolderFiles(folder);
+        std::move(found.begin(), found.end(), std::back_inserter(files));
+    }
+    return files;
+}
+
+}  // namespace
+
 int importCardFolder(const std::string& folder, PlaylistCatalogue& list)
 {
-    auto found = listRecordings(folder);
-    // The card patterns are "*.MOV" and "*.MP4" (matched without regard to case).
-    std::erase_if(found, [](const auto& entry) { return !isCardMovie(entry.first); });
-    for (const auto& [path, fileName] : found) {
-        const std::string ext = upperExtension(path);
-        const std::string name = fs::path(fileName).stem().string() + ext;
-        list.addFile(path, name, ext);
-    }
-    return static_cast<int>(found.size());
+    const std::vector<ListedFile> files = cardFolderFiles(folder);
+    list.addFiles(files);
+    return static_cast<int>(files.size());
 }
 
 bool importCard(const RemovableVolumes& volumes, PlaylistCatalogue& list)
@@ -285,9 +310,7 @@ bool importCard(const RemovableVolumes& volumes, PlaylistCatalogue& list)
     if (!findCardRoot(volumes.rootPaths(), card)) {
         return false;
     }
-    for (const std::string& folder : cardFolders(card)) {
-        importCardFolder(folder, list);
-    }
+    list.addFiles(cardFiles(cardFolders(card)));
     return true;
 }
 
@@ -312,13 +335,12 @@ std::vector<std::string> chosenCardFolders(const std::string& folder)
 
 int importFolder(const std::string& folder, PlaylistCatalogue& list)
 {
-    const auto own = listRecordings(folder);
-    for (const auto& [path, fileName] : own) {
-        list.addFile(path, fileName, upperExtension(path));
+    std::vector<ListedFile> files;
+    for (const auto& [path, fileName] : listRecordings(folder)) {
+        files.push_back({path, fileName, upperExtension(path)});
     }
-    int found = static_cast<int>(own.size());
-    for (const std::string& cardFolder : chosenCardFolders(folder)) {
-        found += importCardFolder(cardFolder, list);
-    }
-    return found;
+    std::vector<ListedFile> card = cardFiles(chosenCardFolders(folder));
+    std::move(card.begin(), card.end(), std::back_inserter(files));
+    list.addFiles(files);
+    return static_cast<int>(files.size());
 }

@@ -109,25 +109,80 @@ void setRecordingTime(RecordingEntry& node, bool movie)
     node.timeText = time ? formatTime(*time) : std::string();
 }
 
+// A channel's file with its sidecar, else the layout its movie carries.
+ChannelEntry describeChannel(Channel channel, const std::string& path)
+{
+    ChannelEntry entry{channel, path};
+    if (std::optional<std::string> sidecar = findGpsFile(path)) {
+        entry.sidecarPath = std::move(*sidecar);
+        entry.layout = Layout::Sidecar;
+    } else {
+        entry.layout = detectLayout(path);
+    }
+    return entry;
+}
+
 }  // namespace
 
 RecordingEntry describeRecording(const std::string& path, const std::string& name,
                                  const std::string& ext)
 {
+    const ChannelEntry channel = describeChannel(Channel::Front, path);
     RecordingEntry node;
     node.filePath = path;
     node.displayName = name.empty() ? lastPathPart(path) : name;
     node.markedEvent = isEventPath(path);
-    if (std::optional<std::string> sidecar = findGpsFile(path)) {
-        node.sidecarPath = std::move(*sidecar);
-        node.layout = Layout::Sidecar;
-    } else {
-        node.layout = detectLayout(path);
-    }
+    node.sidecarPath = channel.sidecarPath;
+    node.layout = channel.layout;
+    node.channels = {channel};
 
     // MP4 is the movie format of today's cameras: it keeps its time in the same header.
     setRecordingTime(node, ext == ".MOV" || ext == ".MP4");
     return node;
+}
+
+RecordingEntry describeMoment(const MomentFiles& moment, const std::string& name,
+                              const std::string& ext)
+{
+    if (moment.channels.empty()) {
+        return {};
+    }
+    RecordingEntry node = describeRecording(moment.channels.front().path, name, ext);
+    node.channels.front().channel = moment.channels.front().channel;
+    for (size_t i = 1; i < moment.channels.size(); ++i) {
+        const ChannelFile& file = moment.channels[i];
+        node.channels.push_back(describeChannel(file.channel, file.path));
+        const auto attributes = readFileAttributes(file.path);
+        node.locked = node.locked || (attributes && attributes->bReadOnly);
+        node.markedEvent = node.markedEvent || isEventPath(file.path);
+    }
+    return node;
+}
+
+size_t telemetryChannel(const RecordingEntry& node)
+{
+    const auto& channels = node.channels;
+    const auto carries = [](const ChannelEntry& c) { return c.layout != Layout::None; };
+    const auto front = std::find_if(channels.begin(), channels.end(), [&](const ChannelEntry& c) {
+        return c.channel == Channel::Front && carries(c);
+    });
+    const auto any =
+        front != channels.end() ? front : std::find_if(channels.begin(), channels.end(), carries);
+    return any == channels.end() ? 0 : static_cast<size_t>(any - channels.begin());
+}
+
+RecordingEntry channelRecording(const RecordingEntry& node, size_t index)
+{
+    if (index >= node.channels.size()) {
+        return node;
+    }
+    const ChannelEntry& channel = node.channels[index];
+    RecordingEntry alone = node;
+    alone.filePath = channel.filePath;
+    alone.sidecarPath = channel.sidecarPath;
+    alone.layout = channel.layout;
+    alone.channels = {channel};
+    return alone;
 }
 
 std::optional<double> recordingStartTime(const std::string& path)

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "telemetry/layout_reader.h"
+#include "telemetry/recording_entry.h"
 
 void TelemetryTable::clear()
 {
@@ -95,5 +96,6 @@ int TelemetryTable::readRecording(const RecordingEntry& node, double videoSecond
     const bool known = videoSeconds > 0.0 && videoSeconds < kMaxTableSamples;
     setSampleLimit(known ? static_cast<int>(std::ceil(videoSeconds)) + kTableMarginSamples
                          : kMaxTableSamples);
-    return readTelemetry(node, *this).result;
+    // A moment's telemetry is the one of the channel that carries it.
+    return readTelemetry(channelRecording(node, telemetryChannel(node)), *this).result;
 }

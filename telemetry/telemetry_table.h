@@ -71,7 +71,8 @@ public:
     // The entry without a copy, or nullptr outside the table (for per-entry consumers).
     const TelemetryEntry* find(int index) const;
 
-    // The reader of the entry's layout. videoSeconds, when the caller knows the video's
+    // The reader of the entry's layout (of the moment's channel that carries telemetry:
+    // telemetryChannel). videoSeconds, when the caller knows the video's
     // length, bounds the table to that plus kTableMarginSamples seconds.
     int readRecording(const RecordingEntry& node, double videoSeconds = 0.0);
 

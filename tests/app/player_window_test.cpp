@@ -328,7 +328,8 @@ TEST_F(PlayerWindowTest, DeletingThePlayingRecordingStopsAndClearsEverything)
     playlistView().selectExistingRow(row);
     confirmAnswer = false;
     dlg->onDeleteFile();
-    EXPECT_EQ(questions, QStringList({"Delete " + cell(row, 1) + " from the disk?"}));
+    EXPECT_EQ(questions,
+              QStringList({"Delete these 2 files from the disk?\n" + movie + "\n" + sidecar}));
     EXPECT_TRUE(QFile::exists(movie)) << "No keeps the recording";
     EXPECT_EQ(dlg->session().state(), PlayState::Running);
     confirmAnswer = true;

@@ -117,8 +117,12 @@ void PlayerWindowTest::TearDown()
 
 QString PlayerWindowTest::samplePath(const QString& layout) const
 {
-    const QStringList names =
+    QStringList names =
         QDir(folder.path()).entryList({QStringLiteral("*_") + layout + QStringLiteral(".*")});
+    // The movie, not its sidecar, which sorts first.
+    names.removeIf([](const QString& name) {
+        return name.endsWith(QStringLiteral(".DAT"), Qt::CaseInsensitive);
+    });
     return names.isEmpty() ? QString() : QDir(folder.path()).filePath(names.front());
 }
 

@@ -23,7 +23,8 @@ public:
 
     // Keyed by the file's name without its folder; any other file plays for 2 s.
     std::map<std::string, Script> scripts;
-    std::vector<std::string> opened;  // every open asked for, in order
+    std::vector<std::string> opened;                         // every open asked for, in order
+    std::vector<std::vector<ChannelSource>> openedChannels;  // every moment asked for, in order
     struct Capture
     {
         QString file;
@@ -64,6 +65,13 @@ public:
         m_volume = 10;
         setState(PlayState::Paused);
         return {};
+    }
+    // The moment's first channel plays; the others are only recorded.
+    PlaybackResult openChannels(const std::vector<ChannelSource>& channels,
+                                VideoOutput* video) override
+    {
+        openedChannels.push_back(channels);
+        return open(channels.empty() ? std::string() : channels.front().path, video);
     }
     void close() override
     {

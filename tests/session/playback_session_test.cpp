@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -328,8 +329,8 @@ TEST_F(PlaybackSessionTest, DeletingFollowsTheLockAndTheOpenRecording)
     QSignalSpy notes(&session, &PlaybackSession::statusNote);
     QSignalSpy closed(&session, &PlaybackSession::recordingClosed);
     QStringList asked;
-    const auto yes = [&](const QString& name) {
-        asked << name;
+    const auto yes = [&](const QStringList& files) {
+        asked << files;
         return true;
     };
 
@@ -338,11 +339,11 @@ TEST_F(PlaybackSessionTest, DeletingFollowsTheLockAndTheOpenRecording)
     EXPECT_TRUE(asked.isEmpty()) << "no question for what cannot be deleted";
     EXPECT_EQ(notes.at(0).at(0).toString(), QStringLiteral("The recording is locked."));
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("CLIP1.MOV"))));
-    session.deleteRecording(0, [](const QString&) { return false; });
+    session.deleteRecording(0, [](const QStringList&) { return false; });
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("CLIP0.MOV")))) << "No keeps it";
 
     session.deleteRecording(0, yes);  // above the open one: the index follows its row
-    EXPECT_EQ(asked, QStringList{QStringLiteral("CLIP0.MOV")});
+    EXPECT_EQ(asked, QStringList{path(QStringLiteral("CLIP0.MOV"))});
     EXPECT_EQ(session.currentIndex(), 1);
     EXPECT_EQ(session.state(), PlayState::Running);
     EXPECT_TRUE(closed.isEmpty());
@@ -465,6 +466,185 @@ TEST_F(PlaybackSessionTest, TheTripIsAnnouncedOncePerOpenAndOnChangesOfTheList)
     EXPECT_EQ(trip.size(), 2);
     session.clear();
     EXPECT_TRUE(session.trip().rows.empty());
+}
+
+// ---- Moments of several channels ------------------------------------------------------
+
+// A camera's name of one channel of a moment ("2026_0820_045542_0001F.MP4").
+QString channelFile(const char* time, char channel)
+{
+    return QStringLiteral("2026_0820_%1_0001%2.MP4").arg(QLatin1String(time)).arg(channel);
+}
+
+QStringList labelsOf(const std::vector<ChannelSource>& sources)
+{
+    QStringList labels;
+    for (const ChannelSource& source : sources) {
+        labels << source.label;
+    }
+    return labels;
+}
+
+bool writable(const QString& file)
+{
+    return QFileInfo(file).permissions() &
+           (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther);
+}
+
+// A car logged by two channels: `metresApart` north of it on the rear, which starts a second
+// after the front. It moves 67 m a second, so a channel read a second out of step would
+// place it too far away.
+std::pair<std::string, std::string> twoLoggingChannels(double metresApart)
+{
+    constexpr double kDegreesPerSecond = 0.0006;
+    constexpr double kMetresPerDegree = 111195.0;
+    std::vector<lw::Sample> front;
+    std::vector<lw::Sample> rear;
+    for (int second = 0; second < 6; ++second) {
+        const double north = 22.5 + kDegreesPerSecond * second;
+        front.push_back({0, 0, 1000, lw::rmc(north, 113.75, 10.0, 10.0 * second)});
+        rear.push_back({0, 0, 1000,
+                        lw::rmc(north + kDegreesPerSecond + metresApart / kMetresPerDegree, 113.75,
+                                10.0, 10.0 * (second + 1))});
+    }
+    lw::IcatOptions late;
+    late.creationTime += 1;
+    return {lw::icatMovie(front), lw::icatMovie(rear, late)};
+}
+
+TEST_F(PlaybackSessionTest, AMomentIsOneRowThatItsChannelsJoinAndThatPlaysAsOne)
+{
+    const QString front = channelFile("045542", 'F');
+    const QString rear = channelFile("045542", 'R');
+    const QString next = channelFile("050042", 'F');
+    makeFile(front);
+    makeFile(next);
+    importFolder();
+    makeFile(rear);
+    importFolder();  // the rear of a listed moment joins its row
+    ASSERT_EQ(session.catalogue().count(), 2);
+    const RecordingEntry& moment = session.catalogue().entryAt(0);
+    ASSERT_EQ(moment.channels.size(), 2u);
+    EXPECT_EQ(moment.filePath, path(front).toStdString()) << "the front is the main channel";
+    EXPECT_EQ(moment.channels[1].filePath, path(rear).toStdString());
+    const QAbstractItemModel& model = session.model();
+    EXPECT_EQ(model.index(0, PlaylistModel::NameColumn).data(), front + QStringLiteral(" [F R]"));
+    EXPECT_EQ(model.index(1, PlaylistModel::NameColumn).data(), next) << "one channel: no mark";
+
+    session.playEntry(0);
+    engine.advance(2.0);  // cycle mode moves on by rows
+    ASSERT_EQ(engine.openedChannels.size(), 2u);
+    EXPECT_EQ(labelsOf(engine.openedChannels[0]), QStringList({"F", "R"}));
+    EXPECT_EQ(labelsOf(engine.openedChannels[1]), QStringList({"F"}));
+    EXPECT_EQ(session.currentIndex(), 1);
+
+    // The saved list holds every channel's file; restored, they are the same two rows.
+    session.clear();
+    const int open = session.restoreList(
+        {path(front).toStdString(), path(rear).toStdString(), path(next).toStdString()},
+        path(front).toStdString());
+    EXPECT_EQ(open, 0);
+    EXPECT_EQ(session.catalogue().count(), 2);
+    EXPECT_EQ(session.catalogue().entryAt(0).channels.size(), 2u);
+}
+
+TEST_F(PlaybackSessionTest, DeleteAndLockActOnEveryChannelOfAMoment)
+{
+    const QString front = channelFile("045542", 'F');
+    const QString rear = channelFile("045542", 'R');
+    const QStringList files = {path(front), path(QString(front).replace(".MP4", ".DAT")),
+                               path(rear), path(QString(rear).replace(".MP4", ".DAT"))};
+    for (const QString& file : files) {
+        makeFile(QFileInfo(file).fileName());
+    }
+    importFolder();
+    ASSERT_EQ(session.catalogue().count(), 1);
+
+    session.toggleLock(0);
+    EXPECT_FALSE(writable(files[0]));
+    EXPECT_FALSE(writable(files[2]));
+    EXPECT_TRUE(session.model().index(0, 0).data(PlaylistModel::LockedRole).toBool());
+    session.toggleLock(0);
+    EXPECT_TRUE(writable(files[0]));
+    EXPECT_TRUE(writable(files[2]));
+
+    // The rear locked elsewhere keeps the whole moment, and no question is asked.
+    ASSERT_TRUE(QFile::setPermissions(files[2], QFile::ReadOwner | QFile::ReadGroup));
+    QSignalSpy notes(&session, &PlaybackSession::statusNote);
+    QStringList asked;
+    const auto yes = [&](const QStringList& listed) {
+        asked = listed;
+        return true;
+    };
+    session.deleteRecording(0, yes);
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_EQ(lastNote(notes), QStringLiteral("The recording is locked."));
+    EXPECT_TRUE(QFile::exists(files[0]));
+    session.toggleLock(0);  // one channel locked: the toggle unlocks them all
+    EXPECT_TRUE(writable(files[2]));
+
+    session.deleteRecording(0, yes);
+    EXPECT_EQ(asked, files) << "every channel's movie and sidecar is named";
+    for (const QString& file : files) {
+        EXPECT_FALSE(QFile::exists(file)) << file.toStdString();
+    }
+    EXPECT_EQ(session.catalogue().count(), 0);
+}
+
+// Open-with of the rear file: the whole moment, front first, the rear a second later; the
+// telemetry comes from the rear, the only channel that logs, on the rear's own clock.
+TEST_F(PlaybackSessionTest, OpeningARearFileOpensItsMomentWithTheRearsTelemetry)
+{
+    const QString front = channelFile("045542", 'F');
+    const QString rear = channelFile("045542", 'R');
+    makeFile(front,
+             lw::ftypAtom() + lw::Atom("moov", lw::mvhdAtom(lw::IcatOptions{}.creationTime)));
+    makeFile(rear, twoLoggingChannels(0.0).second);
+    engine.scripts[front.toStdString()].duration = 6.0;
+
+    session.importPaths({path(rear)});
+    ASSERT_EQ(session.catalogue().count(), 1);
+    ASSERT_EQ(engine.openedChannels.size(), 1u);
+    const std::vector<ChannelSource>& sources = engine.openedChannels[0];
+    ASSERT_EQ(labelsOf(sources), QStringList({"F", "R"}));
+    EXPECT_EQ(QFileInfo(QString::fromStdString(sources[0].path)).fileName(), front);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(sources[1].path)).fileName(), rear);
+    EXPECT_EQ(sources[0].offset, 0.0);
+    EXPECT_EQ(sources[1].offset, 1.0);
+    EXPECT_EQ(session.state(), PlayState::Running);
+
+    ASSERT_GT(session.telemetry().count(), 0) << "read from the rear";
+    engine.advance(3.5);  // the rear's 2.5 s: its third sample
+    ASSERT_NE(session.currentSample(), nullptr);
+    EXPECT_EQ(session.currentSample()->course, 30.0);
+    session.seekTo(0.5);  // before the rear starts
+    EXPECT_EQ(session.currentSample(), nullptr);
+}
+
+TEST_F(PlaybackSessionTest, ChannelsThatPlaceTheCarOver50mApartAreNotedOncePerOpen)
+{
+    const auto [frontNear, rearNear] = twoLoggingChannels(30.0);
+    const auto [frontFar, rearFar] = twoLoggingChannels(70.0);
+    makeFile(channelFile("045542", 'F'), frontNear);
+    makeFile(channelFile("045542", 'R'), rearNear);
+    makeFile(channelFile("050042", 'F'), frontFar);
+    makeFile(channelFile("050042", 'R'), rearFar);
+    engine.scripts[channelFile("045542", 'F').toStdString()].duration = 6.0;
+    engine.scripts[channelFile("050042", 'F').toStdString()].duration = 6.0;
+    importFolder();
+    ASSERT_EQ(session.catalogue().count(), 2);
+    QSignalSpy notes(&session, &PlaybackSession::statusNote);
+
+    session.playEntry(0);
+    EXPECT_TRUE(notes.isEmpty()) << "30 m apart, the rear read a second later";
+    session.playEntry(1);
+    for (int tick = 0; tick < 5; ++tick) {
+        engine.advance(1.0);
+        session.displayTick();
+    }
+    session.seekTo(1.0);
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(lastNote(notes).contains(QStringLiteral("50 m"))) << lastNote(notes).toStdString();
 }
 
 }  // namespace

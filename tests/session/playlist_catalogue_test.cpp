@@ -520,6 +520,28 @@ TEST_F(PlaylistCatalogueTest, AMovieThatCannotBeDeletedKeepsItsSidecarEntryAndRo
     EXPECT_EQ(view.signalRows().size(), 1u);
 }
 
+// A moment whose front cannot be unlinked: the rear goes, the row stays with the front alone,
+// and nothing claims the moment was deleted.
+TEST_F(PlaylistCatalogueTest, AMomentPartlyDeletedKeepsTheChannelsLeft)
+{
+    const std::string front = folder.path("2026_0820_045542_0001F.MP4");
+    fs::create_directories(front);
+    const std::string rear = folder.write("2026_0820_045542_0001R.MP4", "");
+    EXPECT_EQ(list.addFiles({{front, "", ".MP4"}, {rear, "", ".MP4"}}), 2);
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.filesToDelete(0), (std::vector<std::string>{front, rear}));
+
+    EXPECT_FALSE(list.deleteFileAt(0));
+    EXPECT_FALSE(fs::exists(rear));
+    ASSERT_EQ(list.count(), 1);
+    ASSERT_EQ(nodeAt(list, 0).channels.size(), 1u);
+    EXPECT_EQ(nodeAt(list, 0).filePath, front);
+    EXPECT_EQ(view.signalRows()[0][1], "2026_0820_045542_0001F.MP4") << "no channel mark left";
+    folder.write("2026_0820_045542_0001R.MP4", "");
+    EXPECT_EQ(list.addFiles({{rear, "", ".MP4"}}), 1) << "a rear written again is listed again";
+    EXPECT_EQ(nodeAt(list, 0).channels.size(), 2u);
+}
+
 TEST_F(PlaylistCatalogueTest, AMovieAlreadyGoneLetsItsEntryGo)
 {
     const std::vector<std::string> movies = addThreeRecordings();

@@ -215,4 +215,29 @@ TEST_F(RecordingSources, TodaysCardFoldersAndMp4FilesInAnyCase)
         << "DCIM/Movie, RO, normal; Normal/Front is two levels below the root";
 }
 
+// A moment's channels in the card's Front and Rear folders, and in one movie folder, are one
+// row each; a channel whose partner is gone is a row of its own.
+TEST_F(RecordingSources, TheChannelsOfAMomentOnACardAreOneRow)
+{
+    const std::string card = root("card");
+    touch(card + "Front/REC0001.MP4");
+    touch(card + "Rear/REC0001.MP4");
+    touch(card + "Rear/REC0002.MP4");
+    touch(card + "DCIM/Movie/2026_0820_045542_0001F.MP4");
+    touch(card + "DCIM/Movie/2026_0820_045542_0001R.MP4");
+    PlaylistCatalogue list;
+    ASSERT_TRUE(importCard(FixedVolumes({card}), list));
+    std::vector<std::string> letters;
+    for (int i = 0; i < list.count(); ++i) {
+        std::string row;
+        for (const ChannelEntry& channel : list.entryAt(i).channels) {
+            row += static_cast<char>(channel.channel);
+        }
+        letters.push_back(list.entryAt(i).displayName + " " + row);
+    }
+    EXPECT_EQ(letters, (std::vector<std::string>{"2026_0820_045542_0001F.MP4 FR", "REC0001.MP4 FR",
+                                                 "REC0002.MP4 R"}));
+    EXPECT_EQ(list.entryAt(1).filePath, card + "Front/REC0001.MP4");
+}
+
 }  // namespace
