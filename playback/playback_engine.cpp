@@ -32,6 +32,7 @@ constexpr GstClockTime kSettleSlice = 20 * GST_MSECOND;
 // balance stages. The volume is a stage of our own audio output: the one
 // playbin adds for its software-volume flag is never freed (GStreamer 1.22).
 constexpr guint kPlayFlags = 0x01 | 0x02;
+constexpr guint kVideoOnly = 0x01;
 constexpr const char* kDefaultAudioSink = "autoaudiosink";
 
 // The audio renderer's scale: hundredths of a decibel, -10000 (silence) to 0 (full).
@@ -84,7 +85,8 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
     }
 
     m_videoWindow = videoWindow;
-    if (m_videoWindow) {
+    m_blanked = false;
+    if (m_videoWindow && !m_inStep) {
         m_videoWindow->show();
         m_videoWindow->raise();
         m_videoWindow->update();
@@ -106,7 +108,7 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
     });
     const PlaybackResult placement = initVideoWindow();
     setState(PlayState::Paused);
-    if (m_videoWindow) {
+    if (m_videoWindow && !m_inStep) {
         m_videoWindow->setFocus();
     }
     return placement;
@@ -151,8 +153,8 @@ PlaybackResult PlaybackEngine::buildPipeline()
         m_videoSink = makeVideoSink(m_frames);
     }
     if (m_videoSink != nullptr) {
-        g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink,
-                     nullptr);
+        g_object_set(m_playbin, "uri", uri, "flags", m_audioWanted ? kPlayFlags : kVideoOnly,
+                     "video-sink", m_videoSink, nullptr);
     }
     g_free(uri);
     if (m_videoSink == nullptr) {
@@ -173,6 +175,10 @@ PlaybackResult PlaybackEngine::buildPipeline()
     GstClock* clock = gst_system_clock_obtain();
     gst_pipeline_use_clock(GST_PIPELINE(m_playbin), clock);
     gst_object_unref(clock);
+    if (m_inStep) {
+        // The base time is the caller's, the same for every channel.
+        gst_element_set_start_time(m_playbin, GST_CLOCK_TIME_NONE);
+    }
     return {};
 }
 
@@ -384,7 +390,7 @@ PlaybackResult PlaybackEngine::changeState(int gstState)
     if (change == GST_STATE_CHANGE_FAILURE) {
         return {PlaybackError::Failed, QStringLiteral("The pipeline refused to change state.")};
     }
-    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED) {
+    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED && !m_blanked) {
         m_videoWindow->setSurfaceShown(true);
     }
     return {};
@@ -428,6 +434,50 @@ PlaybackResult PlaybackEngine::stop()
     }
     setState(PlayState::Stopped);
     return seek(0.0);
+}
+
+void PlaybackEngine::setInStep(bool audio)
+{
+    m_inStep = true;
+    m_audioWanted = audio;
+}
+
+PlaybackResult PlaybackEngine::playAt(std::uint64_t baseTime)
+{
+    if (m_playbin == nullptr) {
+        return {};
+    }
+    gst_element_set_base_time(m_playbin, baseTime);
+    const PlaybackResult result = changeState(GST_STATE_PLAYING);
+    if (result) {
+        m_errorPosition = 0.0;
+        setState(PlayState::Running);
+    }
+    return result;
+}
+
+void PlaybackEngine::setPictureBlanked(bool blanked)
+{
+    m_blanked = blanked;
+    if (!m_videoWindow) {
+        return;
+    }
+    if (blanked) {
+        m_videoWindow->mailbox()->clear();
+    }
+    if (m_overlay) {
+        m_videoWindow->setSurfaceShown(!blanked);
+    }
+    m_videoWindow->update();
+}
+
+bool PlaybackEngine::hasAudio() const
+{
+    gint audioStreams = 0;
+    if (m_playbin != nullptr) {
+        g_object_get(m_playbin, "n-audio", &audioStreams, nullptr);
+    }
+    return audioStreams > 0;
 }
 
 double PlaybackEngine::position() const
@@ -561,7 +611,9 @@ void PlaybackEngine::takePipelineMessages()
     }
     // An end that comes after a stop is stale: the stop has already rewound.
     if (ended && m_state != PlayState::Stopped) {
-        rewindToStart();
+        if (!m_inStep) {
+            rewindToStart();
+        }
         emit endReached();
     }
 }

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,18 @@ public:
     // The audio output as a gst-launch description, for example
     // "fakesink sync=true" on a machine without sound; empty means the default.
     void setAudioSink(const QString& description) { m_audioSink = description; }
+
+    // As one channel of several that play in step on the system clock, set before open:
+    // every start is at a base time the caller gives (playAt), the end of the stream keeps
+    // the last frame and is only reported, and the widget stays where the caller's view put
+    // it. Without `audio` the file's sound is not even decoded.
+    void setInStep(bool audio);
+    // Plays on with running time 0 at `baseTime` on the system clock.
+    PlaybackResult playAt(std::uint64_t baseTime);
+    // Black instead of the cued picture (a channel whose file starts later), or the
+    // picture again.
+    void setPictureBlanked(bool blanked);
+    bool hasAudio() const;
 
     // Builds the pipeline for the file and cues it paused at 0. Fails when the file is
     // missing, not a regular file, not a movie, has an index beyond what a camera writes,
@@ -88,6 +101,9 @@ private:
     QPointer<VideoWidget> m_videoWindow;
     std::string m_path;
     QString m_audioSink;
+    bool m_inStep = false;
+    bool m_audioWanted = true;
+    bool m_blanked = false;
     PlayState m_state = PlayState::Closed;
     double m_errorPosition = 0.0;  // reported while an error holds the pipeline stopped
     GstElement* m_playbin = nullptr;
