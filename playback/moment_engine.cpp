@@ -140,22 +140,22 @@ PlaybackResult MomentEngine::openSeveral(const std::vector<ChannelSource>& chann
     const std::vector<VideoWidget*> widgets =
         outputs != nullptr ? outputs->showChannels(labels) : std::vector<VideoWidget*>();
     m_channels.resize(channels.size());
-    PlaybackResult firstError;
+    // All cue at once: the moment shows about as soon as its slowest channel.
     for (size_t i = 0; i < channels.size(); ++i) {
-        Channel& channel = m_channels[i];
-        channel.source = channels[i];
-        openChannel(channel, static_cast<int>(i), i < widgets.size() ? widgets[i] : nullptr,
-                    m_audio < 0);
-        if (!channel.broken.isEmpty() && firstError.ok()) {
-            firstError = {PlaybackError::Failed, channel.broken};
-        }
+        m_channels[i].source = channels[i];
+        beginChannel(m_channels[i], i < widgets.size() ? widgets[i] : nullptr, i == 0);
+    }
+    for (size_t i = 0; i < channels.size(); ++i) {
+        finishChannel(m_channels[i], static_cast<int>(i));
     }
     const bool anyOpen = std::any_of(m_channels.begin(), m_channels.end(),
                                      [](const Channel& c) { return c.engine != nullptr; });
     if (!anyOpen) {
+        const PlaybackResult why{PlaybackError::Failed, m_channels.front().broken};
         close();
-        return firstError;
+        return why;
     }
+    chooseSound(widgets);
     m_path = channels.front().path;
     for (const Channel& channel : m_channels) {
         m_duration = std::max(m_duration, channel.source.offset + channel.length);
@@ -166,25 +166,56 @@ PlaybackResult MomentEngine::openSeveral(const std::vector<ChannelSource>& chann
     return {};
 }
 
-void MomentEngine::openChannel(Channel& channel, int index, VideoWidget* widget, bool audio)
+void MomentEngine::beginChannel(Channel& channel, VideoWidget* widget, bool audio)
 {
     channel.source.offset = std::max(0.0, channel.source.offset);
     channel.engine = newChannelEngine(audio);
-    const PlaybackResult opened = channel.engine->open(channel.source.path, widget);
+    const PlaybackResult begun = channel.engine->beginOpen(channel.source.path, widget);
+    if (!begun) {
+        setBroken(channel, begun);
+    }
+}
+
+void MomentEngine::finishChannel(Channel& channel, int index)
+{
+    if (channel.engine == nullptr) {
+        return;
+    }
+    const PlaybackResult opened = channel.engine->finishOpen();
     if (!opened) {
-        channel.broken =
-            opened.reason().isEmpty() ? QStringLiteral("cannot be played") : opened.reason();
-        dropEngine(channel.engine);
+        setBroken(channel, opened);
         return;
     }
     channel.length = channel.engine->duration();
-    if (audio && channel.engine->hasAudio()) {
-        m_audio = index;
-    }
     PlaybackEngine* engine = channel.engine.get();
     connect(engine, &MediaEngine::endReached, this, [this, index] { onChannelEnded(index); });
     connect(engine, &MediaEngine::failed, this,
             [this, index](const QString& reason) { onChannelFailed(index, reason); });
+}
+
+void MomentEngine::setBroken(Channel& channel, const PlaybackResult& why)
+{
+    channel.broken = why.reason().isEmpty() ? QStringLiteral("cannot be played") : why.reason();
+    dropEngine(channel.engine);
+}
+
+// The front's sound, else the first channel's that has any: that one is opened again with
+// its sound (the others never decode theirs).
+void MomentEngine::chooseSound(const std::vector<VideoWidget*>& widgets)
+{
+    for (size_t i = 0; i < m_channels.size(); ++i) {
+        Channel& channel = m_channels[i];
+        if (channel.engine == nullptr || !channel.engine->hasAudio()) {
+            continue;
+        }
+        if (i > 0) {
+            dropEngine(channel.engine);
+            beginChannel(channel, i < widgets.size() ? widgets[i] : nullptr, true);
+            finishChannel(channel, static_cast<int>(i));
+        }
+        m_audio = channel.engine != nullptr ? static_cast<int>(i) : -1;
+        return;
+    }
 }
 
 void MomentEngine::close()
@@ -275,7 +306,17 @@ void MomentEngine::cueAll(double position)
         channel.ended = false;
         const double last = std::max(0.0, channel.length - kLastFrame);
         channel.cuedAt = std::clamp(position - channel.source.offset, 0.0, last);
-        const PlaybackResult sought = channel.engine->setPosition(channel.cuedAt);
+        const PlaybackResult sought = channel.engine->beginSeek(channel.cuedAt);
+        if (!sought) {
+            channel.broken = sought.reason();
+        }
+    }
+    // All seek at once; each then waits for its own.
+    for (Channel& channel : m_channels) {
+        if (phaseAt(channel, -1.0) == Phase::Broken) {
+            continue;
+        }
+        const PlaybackResult sought = channel.engine->finishSeek();
         if (!sought) {
             channel.broken = sought.reason();
         }

@@ -79,7 +79,10 @@ private:
     void releaseChannels();
     PlaybackResult openSingle(const ChannelSource& channel, VideoOutput* video);
     PlaybackResult openSeveral(const std::vector<ChannelSource>& channels, ChannelOutputs* outputs);
-    void openChannel(Channel& channel, int index, VideoWidget* widget, bool audio);
+    void beginChannel(Channel& channel, VideoWidget* widget, bool audio);
+    void finishChannel(Channel& channel, int index);
+    void setBroken(Channel& channel, const PlaybackResult& why);
+    void chooseSound(const std::vector<VideoWidget*>& widgets);
     void dropEngine(std::unique_ptr<PlaybackEngine>& engine);
 
     Phase phaseAt(const Channel& channel, double position) const;

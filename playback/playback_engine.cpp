@@ -71,6 +71,12 @@ PlaybackResult PlaybackEngine::open(const QString& fileName, VideoWidget* videoW
 
 PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
 {
+    const PlaybackResult begun = beginOpen(path, video);
+    return begun ? finishOpen() : begun;
+}
+
+PlaybackResult PlaybackEngine::beginOpen(const std::string& path, VideoOutput* video)
+{
     if (path.empty()) {
         close();
         return {PlaybackError::InvalidArgument, QStringLiteral("No file name.")};
@@ -98,6 +104,18 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
     const PlaybackResult result = openPipeline();
     if (!result) {
         // Nothing of a failed open stays: no pipeline to start, no position to report.
+        close();
+    }
+    return result;
+}
+
+PlaybackResult PlaybackEngine::finishOpen()
+{
+    if (m_playbin == nullptr) {
+        return {PlaybackError::Failed, QStringLiteral("Nothing is being opened.")};
+    }
+    const PlaybackResult result = finishCue();
+    if (!result) {
         close();
         return result;
     }
@@ -127,7 +145,10 @@ PlaybackResult PlaybackEngine::openPipeline()
         return refused;
     }
     const PlaybackResult result = buildPipeline();
-    return result ? cue() : result;
+    if (result) {
+        m_cueChange = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    }
+    return result;
 }
 
 PlaybackResult PlaybackEngine::buildPipeline()
@@ -182,10 +203,10 @@ PlaybackResult PlaybackEngine::buildPipeline()
     return {};
 }
 
-// Renders the file up to its first frame, paused.
-PlaybackResult PlaybackEngine::cue()
+// Waits until the file is rendered up to its first frame, paused.
+PlaybackResult PlaybackEngine::finishCue()
 {
-    const GstStateChangeReturn change = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    const auto change = static_cast<GstStateChangeReturn>(m_cueChange);
     const auto settled = change == GST_STATE_CHANGE_ASYNC
                              ? static_cast<GstStateChangeReturn>(settle(kCueTimeout))
                              : change;
@@ -513,11 +534,28 @@ double PlaybackEngine::duration() const
 // Returns once the pipeline shows the new position.
 PlaybackResult PlaybackEngine::seek(double seconds)
 {
+    const PlaybackResult begun = beginSeek(seconds);
+    return begun ? finishSeek() : begun;
+}
+
+PlaybackResult PlaybackEngine::beginSeek(double seconds)
+{
+    if (m_playbin == nullptr) {
+        return {};
+    }
     const auto position = static_cast<gint64>(std::max(0.0, seconds) * GST_SECOND);
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     const bool accepted = gst_element_seek_simple(m_playbin, GST_FORMAT_TIME, flags, position);
     if (!accepted) {
         return {PlaybackError::Failed, QStringLiteral("The pipeline refused the seek.")};
+    }
+    return {};
+}
+
+PlaybackResult PlaybackEngine::finishSeek()
+{
+    if (m_playbin == nullptr) {
+        return {};
     }
     const int settled = settle(kSeekTimeout);
     if (settled == GST_STATE_CHANGE_FAILURE || m_events->hasError()) {

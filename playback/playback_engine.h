@@ -54,6 +54,11 @@ public:
     // QString name goes through QFile::encodeName.
     PlaybackResult open(const std::string& path, VideoOutput* video) override;
     PlaybackResult open(const QString& fileName, VideoWidget* videoWindow);
+    // open() in two halves, so that several pipelines cue at the same time: the first
+    // checks the file, builds the pipeline and starts cueing it, the second waits for the
+    // cue. Either leaves the engine Closed when it fails.
+    PlaybackResult beginOpen(const std::string& path, VideoOutput* video);
+    PlaybackResult finishOpen();
     // Returns at once; the pipeline stops on a worker thread.
     void close() override;
 
@@ -65,6 +70,9 @@ public:
     // After an error: where it stopped.
     double position() const override;
     PlaybackResult setPosition(double seconds) override;
+    // setPosition() in two halves, for several pipelines that seek at the same time.
+    PlaybackResult beginSeek(double seconds);
+    PlaybackResult finishSeek();
     double duration() const override;
 
     int volumeLevel() const override;
@@ -80,7 +88,7 @@ public:
 private:
     PlaybackResult openPipeline();
     PlaybackResult buildPipeline();
-    PlaybackResult cue();
+    PlaybackResult finishCue();
     PlaybackResult failedStatus();
     std::optional<QSize> nativeVideoSize() const;
     PlaybackResult initVideoWindow();
@@ -106,6 +114,7 @@ private:
     bool m_blanked = false;
     PlayState m_state = PlayState::Closed;
     double m_errorPosition = 0.0;  // reported while an error holds the pipeline stopped
+    int m_cueChange = 0;           // what starting to cue answered
     GstElement* m_playbin = nullptr;
     GstElement* m_videoSink = nullptr;  // owned by m_playbin
     bool m_overlay = false;             // m_videoSink draws into the widget's video surface

@@ -233,6 +233,24 @@ TEST_F(Moment, BrokenRearNeverStopsTheFront)
     }
 }
 
+// The front is silent here: the sound, and the volume with it, is the second channel's.
+TEST_F(Moment, SoundComesFromTheFirstChannelThatHasAny)
+{
+    const auto channel = [](const char* label, const QString& path) {
+        return ChannelSource{label, QFile::encodeName(path).toStdString(), 0.0};
+    };
+    ASSERT_TRUE(
+        m_engine.openChannels({channel("R", m_moment.rear), channel("F", m_moment.front)}, &m_view)
+            .ok());
+    EXPECT_EQ(m_engine.volumeLevel(), 10);
+    m_engine.setVolumeLevel(4);
+    EXPECT_EQ(m_engine.volumeLevel(), 4);
+    ASSERT_TRUE(
+        m_engine.openChannels({channel("R", m_moment.rear), channel("I", m_moment.rear)}, &m_view)
+            .ok());
+    EXPECT_EQ(m_engine.volumeLevel(), 0);
+}
+
 // One recording plays through the moment engine as through the engine it always had.
 TEST(MomentSingle, PlaysAsThePlaybackEngineDoes)
 {
