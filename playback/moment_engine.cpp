@@ -305,8 +305,8 @@ void MomentEngine::cueAll(double position)
         }
         channel.ended = false;
         const double last = std::max(0.0, channel.length - kLastFrame);
-        channel.cuedAt = std::clamp(position - channel.source.offset, 0.0, last);
-        const PlaybackResult sought = channel.engine->beginSeek(channel.cuedAt);
+        const double at = std::clamp(position - channel.source.offset, 0.0, last);
+        const PlaybackResult sought = channel.engine->beginSeek(at);
         if (!sought) {
             channel.broken = sought.reason();
         }
@@ -326,7 +326,7 @@ void MomentEngine::cueAll(double position)
 }
 
 // Every channel that still has pictures to show plays; its running time 0, at
-// `cuedAt` in its file, falls on the moment's time offset + cuedAt.
+// runningFrom in its file, falls on the moment's time offset + runningFrom.
 PlaybackResult MomentEngine::startAll()
 {
     m_baseTime = clockNow() + kStartMargin;
@@ -336,7 +336,7 @@ PlaybackResult MomentEngine::startAll()
         if (!channel.playing) {
             continue;
         }
-        const double startsAt = channel.source.offset + channel.cuedAt - m_anchor;
+        const double startsAt = channel.source.offset + channel.engine->runningFrom() - m_anchor;
         const auto base = static_cast<std::int64_t>(m_baseTime) +
                           static_cast<std::int64_t>(std::llround(startsAt * GST_SECOND));
         const PlaybackResult started = channel.engine->playAt(static_cast<std::uint64_t>(base));

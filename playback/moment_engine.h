@@ -66,8 +66,7 @@ private:
         ChannelSource source;
         std::unique_ptr<PlaybackEngine> engine;  // null when the file did not open
         double length = 0.0;
-        double cuedAt = 0.0;  // the file's position at running time 0
-        bool ended = false;   // its stream ended while playing
+        bool ended = false;  // its stream ended while playing
         bool playing = false;
         QString broken;  // why it stopped, or did not open
         QString note;    // as last shown

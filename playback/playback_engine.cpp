@@ -99,6 +99,7 @@ PlaybackResult PlaybackEngine::beginOpen(const std::string& path, VideoOutput* v
     }
     m_path = path;
     m_errorPosition = 0.0;
+    m_runningFrom = 0.0;
     setState(PlayState::Stopped);
 
     const PlaybackResult result = openPipeline();
@@ -320,7 +321,30 @@ void PlaybackEngine::renderAgain()
         current != GST_STATE_PAUSED) {
         return;
     }
-    seek(position());
+    // Paused without a start time of its own, the pipeline reports the shown frame's end:
+    // a seek there would show the next one.
+    seek(m_inStep ? shownFrameTime().value_or(position()) : position());
+}
+
+std::optional<double> PlaybackEngine::shownFrameTime() const
+{
+    GstSample* sample = nullptr;
+    g_object_get(m_playbin, "sample", &sample, nullptr);
+    if (sample == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<double> seconds;
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    const GstSegment* segment = gst_sample_get_segment(sample);
+    if (buffer != nullptr && segment != nullptr && GST_BUFFER_PTS_IS_VALID(buffer)) {
+        const guint64 time =
+            gst_segment_to_stream_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        if (time != GST_CLOCK_TIME_NONE) {
+            seconds = static_cast<double>(time) / GST_SECOND;
+        }
+    }
+    gst_sample_unref(sample);
+    return seconds;
 }
 
 // The frame being shown as BGRx at the video's native size; a new reference or null.
@@ -549,6 +573,7 @@ PlaybackResult PlaybackEngine::beginSeek(double seconds)
     if (!accepted) {
         return {PlaybackError::Failed, QStringLiteral("The pipeline refused the seek.")};
     }
+    m_runningFrom = std::max(0.0, seconds);
     return {};
 }
 

@@ -42,6 +42,9 @@ public:
     void setInStep(bool audio);
     // Plays on with running time 0 at `baseTime` on the system clock.
     PlaybackResult playAt(std::uint64_t baseTime);
+    // The position in the file at running time 0: where the last seek went, 0 after open.
+    // The engine seeks by itself too (a paused overlay sink given a new size).
+    double runningFrom() const { return m_runningFrom; }
     // Black instead of the cued picture (a channel whose file starts later), or the
     // picture again.
     void setPictureBlanked(bool blanked);
@@ -94,6 +97,7 @@ private:
     PlaybackResult initVideoWindow();
     GstElement* makeOverlayOutput();
     void renderAgain();
+    std::optional<double> shownFrameTime() const;
     GstSample* shownFrame() const;
     void holdStillPicture();
     void releaseAll();
@@ -115,6 +119,7 @@ private:
     PlayState m_state = PlayState::Closed;
     double m_errorPosition = 0.0;  // reported while an error holds the pipeline stopped
     int m_cueChange = 0;           // what starting to cue answered
+    double m_runningFrom = 0.0;
     GstElement* m_playbin = nullptr;
     GstElement* m_videoSink = nullptr;  // owned by m_playbin
     bool m_overlay = false;             // m_videoSink draws into the widget's video surface
