@@ -19,6 +19,8 @@ namespace {
 constexpr std::uint64_t kStartMargin = 40 * GST_MSECOND;
 // A channel sought past its end shows its last frame: one frame at 30 fps before the end.
 constexpr double kLastFrame = 0.034;
+// Frames of two channels that start less than half a frame at 30 fps apart show one moment.
+constexpr double kFrameSlack = 0.017;
 
 QString clockText(double seconds)
 {
@@ -56,11 +58,13 @@ MomentEngine::MomentEngine(QObject* parent)
     });
 }
 
-// Not inside any signal of a channel's here: the engines go at once.
+// Not inside any signal of a channel's here: the engines go at once, and tell nothing.
 MomentEngine::~MomentEngine()
 {
     m_startTimer.stop();
     m_channels.clear();
+    m_single->disconnect(this);
+    m_single->close();
 }
 
 void MomentEngine::setAudioSink(const QString& description)
@@ -114,6 +118,10 @@ PlaybackResult MomentEngine::openSingle(const ChannelSource& channel, VideoOutpu
     m_outputs = dynamic_cast<ChannelOutputs*>(video);
     VideoOutput* output = video;
     if (m_outputs != nullptr) {
+        // The view may make new widgets: the old one's pipeline stops first, quietly, as
+        // an engine that opens the next recording lets the last one go.
+        const QSignalBlocker quiet(m_single.get());
+        m_single->close();
         const std::vector<VideoWidget*> widgets = m_outputs->showChannels({channel.label});
         output = widgets.empty() ? nullptr : widgets.front();
         m_outputs->setChannelNote(0, {});
@@ -130,8 +138,11 @@ PlaybackResult MomentEngine::openSeveral(const std::vector<ChannelSource>& chann
 {
     if (m_singleOpen) {
         m_singleOpen = false;
+        const QSignalBlocker quiet(m_single.get());
         m_single->close();
     }
+    // As an engine that opens the next recording: Stopped while it cues, then Paused.
+    setState(PlayState::Stopped);
     m_outputs = outputs;
     QStringList labels;
     for (const ChannelSource& channel : channels) {
@@ -248,9 +259,14 @@ void MomentEngine::releaseChannels()
     m_anchor = 0.0;
 }
 
+bool MomentEngine::isBroken(const Channel& channel)
+{
+    return channel.engine == nullptr || !channel.broken.isEmpty();
+}
+
 MomentEngine::Phase MomentEngine::phaseAt(const Channel& channel, double position) const
 {
-    if (channel.engine == nullptr || !channel.broken.isEmpty()) {
+    if (isBroken(channel)) {
         return Phase::Broken;
     }
     if (position < channel.source.offset) {
@@ -283,7 +299,7 @@ void MomentEngine::showPhases(double position)
     for (size_t i = 0; i < m_channels.size(); ++i) {
         Channel& channel = m_channels[i];
         const Phase phase = phaseAt(channel, position);
-        if (channel.engine != nullptr && channel.broken.isEmpty()) {
+        if (!isBroken(channel)) {
             channel.engine->setPictureBlanked(phase == Phase::Waiting);
         }
         const QString note = noteFor(channel, phase);
@@ -300,7 +316,7 @@ void MomentEngine::cueAll(double position)
 {
     for (size_t i = 0; i < m_channels.size(); ++i) {
         Channel& channel = m_channels[i];
-        if (phaseAt(channel, -1.0) == Phase::Broken) {
+        if (isBroken(channel)) {
             continue;
         }
         channel.ended = false;
@@ -313,16 +329,53 @@ void MomentEngine::cueAll(double position)
     }
     // All seek at once; each then waits for its own.
     for (Channel& channel : m_channels) {
-        if (phaseAt(channel, -1.0) == Phase::Broken) {
+        if (isBroken(channel)) {
             continue;
         }
-        const PlaybackResult sought = channel.engine->finishSeek();
+        const PlaybackResult sought = channel.engine->waitUntilCued();
         if (!sought) {
             channel.broken = sought.reason();
         }
     }
     m_anchor = position;
     showPhases(position);
+}
+
+// The channels stop one after the other, and one stopped late may show a later frame than
+// the others: once each shows the frame it stopped at, a late one is sought back to the
+// moment of the earliest. Returns that moment, or
+// `position` when no channel shows a frame.
+double MomentEngine::alignShownFrames(double position)
+{
+    std::vector<std::optional<double>> shown(m_channels.size());
+    double earliest = -1.0;
+    for (size_t i = 0; i < m_channels.size(); ++i) {
+        const Channel& channel = m_channels[i];
+        if (phaseAt(channel, position) == Phase::Showing && channel.engine->waitUntilCued()) {
+            shown[i] = channel.engine->shownFrameTime();
+        }
+        if (shown[i]) {
+            *shown[i] += channel.source.offset;
+            earliest = earliest < 0.0 ? *shown[i] : std::min(earliest, *shown[i]);
+        }
+    }
+    if (earliest < 0.0) {
+        return position;
+    }
+    std::vector<Channel*> late;
+    for (size_t i = 0; i < m_channels.size(); ++i) {
+        Channel& channel = m_channels[i];
+        if (shown[i] && *shown[i] > earliest + kFrameSlack &&
+            channel.engine->beginSeek(earliest - channel.source.offset)) {
+            late.push_back(&channel);
+        }
+    }
+    for (Channel* channel : late) {
+        if (const PlaybackResult sought = channel->engine->waitUntilCued(); !sought) {
+            channel->broken = sought.reason();
+        }
+    }
+    return earliest;
 }
 
 // Every channel that still has pictures to show plays; its running time 0, at
@@ -357,7 +410,7 @@ void MomentEngine::pauseAll()
 {
     m_startTimer.stop();
     for (Channel& channel : m_channels) {
-        if (channel.playing && channel.broken.isEmpty()) {
+        if (channel.playing && !isBroken(channel)) {
             channel.engine->pause();
         }
         channel.playing = false;
@@ -449,9 +502,9 @@ PlaybackResult MomentEngine::pause()
     }
     const double now = position();
     pauseAll();
-    m_anchor = now;
+    m_anchor = alignShownFrames(now);
     setState(PlayState::Paused);
-    showPhases(now);
+    showPhases(m_anchor);
     return {};
 }
 

@@ -84,10 +84,12 @@ private:
     void chooseSound(const std::vector<VideoWidget*>& widgets);
     void dropEngine(std::unique_ptr<PlaybackEngine>& engine);
 
+    static bool isBroken(const Channel& channel);
     Phase phaseAt(const Channel& channel, double position) const;
     QString noteFor(const Channel& channel, Phase phase) const;
     void showPhases(double position);
     void cueAll(double position);
+    double alignShownFrames(double position);
     PlaybackResult startAll();
     void pauseAll();
     void scheduleNextStart();

@@ -559,7 +559,7 @@ double PlaybackEngine::duration() const
 PlaybackResult PlaybackEngine::seek(double seconds)
 {
     const PlaybackResult begun = beginSeek(seconds);
-    return begun ? finishSeek() : begun;
+    return begun ? waitUntilCued() : begun;
 }
 
 PlaybackResult PlaybackEngine::beginSeek(double seconds)
@@ -577,7 +577,7 @@ PlaybackResult PlaybackEngine::beginSeek(double seconds)
     return {};
 }
 
-PlaybackResult PlaybackEngine::finishSeek()
+PlaybackResult PlaybackEngine::waitUntilCued()
 {
     if (m_playbin == nullptr) {
         return {};

@@ -42,6 +42,8 @@ public:
     void setInStep(bool audio);
     // Plays on with running time 0 at `baseTime` on the system clock.
     PlaybackResult playAt(std::uint64_t baseTime);
+    // Where in the file the frame being shown starts; nothing without a frame.
+    std::optional<double> shownFrameTime() const;
     // The position in the file at running time 0: where the last seek went, 0 after open.
     // The engine seeks by itself too (a paused overlay sink given a new size).
     double runningFrom() const { return m_runningFrom; }
@@ -73,9 +75,11 @@ public:
     // After an error: where it stopped.
     double position() const override;
     PlaybackResult setPosition(double seconds) override;
-    // setPosition() in two halves, for several pipelines that seek at the same time.
+    // setPosition() in two halves, for several pipelines that seek at the same time: the
+    // seek, then the wait, within a bound, until the pipeline shows the frame there (which
+    // also ends the wait after a pause for the frame it stops at).
     PlaybackResult beginSeek(double seconds);
-    PlaybackResult finishSeek();
+    PlaybackResult waitUntilCued();
     double duration() const override;
 
     int volumeLevel() const override;
@@ -97,7 +101,6 @@ private:
     PlaybackResult initVideoWindow();
     GstElement* makeOverlayOutput();
     void renderAgain();
-    std::optional<double> shownFrameTime() const;
     GstSample* shownFrame() const;
     void holdStillPicture();
     void releaseAll();
