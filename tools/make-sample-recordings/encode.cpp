@@ -42,11 +42,13 @@ std::string pipelineText(const ClipOptions& clip, const std::string& path)
 {
     const int frames = clip.seconds * kFps;
     const std::string muxer = clip.transportStream ? "mpegtsmux" : "qtmux";
-    std::string text =
-        "videotestsrc num-buffers=" + std::to_string(frames) + " pattern=" + clip.pattern +
-        " ! video/x-raw,format=I420,width=640,height=360,framerate=30/1 ! " + textStages(clip) +
-        " ! x264enc speed-preset=ultrafast key-int-max=30 bframes=0 ! h264parse ! " + muxer +
-        " name=mux ! filesink location=" + quoted(path);
+    // The stamp is drawn into I420 frames; other samples keep what the elements agree on.
+    const std::string format = clip.stampChannel >= 0 ? "format=I420," : "";
+    std::string text = "videotestsrc num-buffers=" + std::to_string(frames) +
+                       " pattern=" + clip.pattern + " ! video/x-raw," + format +
+                       "width=640,height=360,framerate=30/1 ! " + textStages(clip) +
+                       " ! x264enc speed-preset=ultrafast key-int-max=30 bframes=0 ! h264parse ! " +
+                       muxer + " name=mux ! filesink location=" + quoted(path);
     if (clip.audio) {
         const int blocks = clip.seconds * 10;
         text +=
