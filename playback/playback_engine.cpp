@@ -33,6 +33,7 @@ constexpr GstClockTime kSettleSlice = 20 * GST_MSECOND;
 // balance stages. The volume is a stage of our own audio output: the one
 // playbin adds for its software-volume flag is never freed (GStreamer 1.22).
 constexpr guint kPlayFlags = 0x01 | 0x02;
+constexpr guint kVideoOnly = 0x01;
 constexpr const char* kDefaultAudioSink = "autoaudiosink";
 
 // The audio renderer's scale: hundredths of a decibel, -10000 (silence) to 0 (full).
@@ -71,6 +72,12 @@ PlaybackResult PlaybackEngine::open(const QString& fileName, VideoWidget* videoW
 
 PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
 {
+    const PlaybackResult begun = beginOpen(path, video);
+    return begun ? finishOpen() : begun;
+}
+
+PlaybackResult PlaybackEngine::beginOpen(const std::string& path, VideoOutput* video)
+{
     if (path.empty()) {
         close();
         return {PlaybackError::InvalidArgument, QStringLiteral("No file name.")};
@@ -88,18 +95,32 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
     // A view of channels shows the recording as its one channel.
     m_channels = channels;
     m_videoWindow = channels ? channels->showChannels({QString()}).front() : videoWindow;
-    if (m_videoWindow) {
+    m_blanked = false;
+    if (m_videoWindow && !m_inStep) {
         m_videoWindow->show();
         m_videoWindow->raise();
         m_videoWindow->update();
     }
     m_path = path;
     m_errorPosition = 0.0;
+    m_runningFrom = 0.0;
     setState(PlayState::Stopped);
 
     const PlaybackResult result = openPipeline();
     if (!result) {
         // Nothing of a failed open stays: no pipeline to start, no position to report.
+        close();
+    }
+    return result;
+}
+
+PlaybackResult PlaybackEngine::finishOpen()
+{
+    if (m_playbin == nullptr) {
+        return {PlaybackError::Failed, QStringLiteral("Nothing is being opened.")};
+    }
+    const PlaybackResult result = finishCue();
+    if (!result) {
         close();
         return result;
     }
@@ -110,7 +131,7 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
     });
     const PlaybackResult placement = initVideoWindow();
     setState(PlayState::Paused);
-    if (m_videoWindow) {
+    if (m_videoWindow && !m_inStep) {
         m_videoWindow->setFocus();
     }
     return placement;
@@ -129,7 +150,10 @@ PlaybackResult PlaybackEngine::openPipeline()
         return refused;
     }
     const PlaybackResult result = buildPipeline();
-    return result ? cue() : result;
+    if (result) {
+        m_cueChange = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    }
+    return result;
 }
 
 PlaybackResult PlaybackEngine::buildPipeline()
@@ -155,8 +179,8 @@ PlaybackResult PlaybackEngine::buildPipeline()
         m_videoSink = makeVideoSink(m_frames);
     }
     if (m_videoSink != nullptr) {
-        g_object_set(m_playbin, "uri", uri, "flags", kPlayFlags, "video-sink", m_videoSink,
-                     nullptr);
+        g_object_set(m_playbin, "uri", uri, "flags", m_audioWanted ? kPlayFlags : kVideoOnly,
+                     "video-sink", m_videoSink, nullptr);
     }
     g_free(uri);
     if (m_videoSink == nullptr) {
@@ -177,13 +201,17 @@ PlaybackResult PlaybackEngine::buildPipeline()
     GstClock* clock = gst_system_clock_obtain();
     gst_pipeline_use_clock(GST_PIPELINE(m_playbin), clock);
     gst_object_unref(clock);
+    if (m_inStep) {
+        // The base time is the caller's, the same for every channel.
+        gst_element_set_start_time(m_playbin, GST_CLOCK_TIME_NONE);
+    }
     return {};
 }
 
-// Renders the file up to its first frame, paused.
-PlaybackResult PlaybackEngine::cue()
+// Waits until the file is rendered up to its first frame, paused.
+PlaybackResult PlaybackEngine::finishCue()
 {
-    const GstStateChangeReturn change = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    const auto change = static_cast<GstStateChangeReturn>(m_cueChange);
     const auto settled = change == GST_STATE_CHANGE_ASYNC
                              ? static_cast<GstStateChangeReturn>(settle(kCueTimeout))
                              : change;
@@ -297,7 +325,30 @@ void PlaybackEngine::renderAgain()
         current != GST_STATE_PAUSED) {
         return;
     }
-    seek(position());
+    // Paused without a start time of its own, the pipeline reports the shown frame's end:
+    // a seek there would show the next one.
+    seek(m_inStep ? shownFrameTime().value_or(position()) : position());
+}
+
+std::optional<double> PlaybackEngine::shownFrameTime() const
+{
+    GstSample* sample = nullptr;
+    g_object_get(m_playbin, "sample", &sample, nullptr);
+    if (sample == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<double> seconds;
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    const GstSegment* segment = gst_sample_get_segment(sample);
+    if (buffer != nullptr && segment != nullptr && GST_BUFFER_PTS_IS_VALID(buffer)) {
+        const guint64 time =
+            gst_segment_to_stream_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        if (time != GST_CLOCK_TIME_NONE) {
+            seconds = static_cast<double>(time) / GST_SECOND;
+        }
+    }
+    gst_sample_unref(sample);
+    return seconds;
 }
 
 // The frame being shown as BGRx at the video's native size; a new reference or null.
@@ -388,7 +439,7 @@ PlaybackResult PlaybackEngine::changeState(int gstState)
     if (change == GST_STATE_CHANGE_FAILURE) {
         return {PlaybackError::Failed, QStringLiteral("The pipeline refused to change state.")};
     }
-    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED) {
+    if (m_overlay && m_videoWindow && gstState >= GST_STATE_PAUSED && !m_blanked) {
         m_videoWindow->setSurfaceShown(true);
     }
     return {};
@@ -434,6 +485,50 @@ PlaybackResult PlaybackEngine::stop()
     return seek(0.0);
 }
 
+void PlaybackEngine::setInStep(bool audio)
+{
+    m_inStep = true;
+    m_audioWanted = audio;
+}
+
+PlaybackResult PlaybackEngine::playAt(std::uint64_t baseTime)
+{
+    if (m_playbin == nullptr) {
+        return {};
+    }
+    gst_element_set_base_time(m_playbin, baseTime);
+    const PlaybackResult result = changeState(GST_STATE_PLAYING);
+    if (result) {
+        m_errorPosition = 0.0;
+        setState(PlayState::Running);
+    }
+    return result;
+}
+
+void PlaybackEngine::setPictureBlanked(bool blanked)
+{
+    m_blanked = blanked;
+    if (!m_videoWindow) {
+        return;
+    }
+    if (blanked) {
+        m_videoWindow->mailbox()->clear();
+    }
+    if (m_overlay) {
+        m_videoWindow->setSurfaceShown(!blanked);
+    }
+    m_videoWindow->update();
+}
+
+bool PlaybackEngine::hasAudio() const
+{
+    gint audioStreams = 0;
+    if (m_playbin != nullptr) {
+        g_object_get(m_playbin, "n-audio", &audioStreams, nullptr);
+    }
+    return audioStreams > 0;
+}
+
 double PlaybackEngine::position() const
 {
     gint64 position = 0;
@@ -467,11 +562,29 @@ double PlaybackEngine::duration() const
 // Returns once the pipeline shows the new position.
 PlaybackResult PlaybackEngine::seek(double seconds)
 {
+    const PlaybackResult begun = beginSeek(seconds);
+    return begun ? waitUntilCued() : begun;
+}
+
+PlaybackResult PlaybackEngine::beginSeek(double seconds)
+{
+    if (m_playbin == nullptr) {
+        return {};
+    }
     const auto position = static_cast<gint64>(std::max(0.0, seconds) * GST_SECOND);
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     const bool accepted = gst_element_seek_simple(m_playbin, GST_FORMAT_TIME, flags, position);
     if (!accepted) {
         return {PlaybackError::Failed, QStringLiteral("The pipeline refused the seek.")};
+    }
+    m_runningFrom = std::max(0.0, seconds);
+    return {};
+}
+
+PlaybackResult PlaybackEngine::waitUntilCued()
+{
+    if (m_playbin == nullptr) {
+        return {};
     }
     const int settled = settle(kSeekTimeout);
     if (settled == GST_STATE_CHANGE_FAILURE || m_events->hasError()) {
@@ -576,7 +689,9 @@ void PlaybackEngine::takePipelineMessages()
     }
     // An end that comes after a stop is stale: the stop has already rewound.
     if (ended && m_state != PlayState::Stopped) {
-        rewindToStart();
+        if (!m_inStep) {
+            rewindToStart();
+        }
         emit endReached();
     }
 }

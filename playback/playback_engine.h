@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,23 @@ public:
     // "fakesink sync=true" on a machine without sound; empty means the default.
     void setAudioSink(const QString& description) { m_audioSink = description; }
 
+    // As one channel of several that play in step on the system clock, set before open:
+    // every start is at a base time the caller gives (playAt), the end of the stream keeps
+    // the last frame and is only reported, and the widget stays where the caller's view put
+    // it. Without `audio` the file's sound is not even decoded.
+    void setInStep(bool audio);
+    // Plays on with running time 0 at `baseTime` on the system clock.
+    PlaybackResult playAt(std::uint64_t baseTime);
+    // Where in the file the frame being shown starts; nothing without a frame.
+    std::optional<double> shownFrameTime() const;
+    // The position in the file at running time 0: where the last seek went, 0 after open.
+    // The engine seeks by itself too (a paused overlay sink given a new size).
+    double runningFrom() const { return m_runningFrom; }
+    // Black instead of the cued picture (a channel whose file starts later), or the
+    // picture again.
+    void setPictureBlanked(bool blanked);
+    bool hasAudio() const;
+
     // Builds the pipeline for the file and cues it paused at 0. Fails when the file is
     // missing, not a regular file, not a movie, has an index beyond what a camera writes,
     // or cannot be decoded, or the output is no VideoWidget; the engine is then Closed.
@@ -43,6 +61,11 @@ public:
     // QString name goes through QFile::encodeName.
     PlaybackResult open(const std::string& path, VideoOutput* video) override;
     PlaybackResult open(const QString& fileName, VideoWidget* videoWindow);
+    // open() in two halves, so that several pipelines cue at the same time: the first
+    // checks the file, builds the pipeline and starts cueing it, the second waits for the
+    // cue. Either leaves the engine Closed when it fails.
+    PlaybackResult beginOpen(const std::string& path, VideoOutput* video);
+    PlaybackResult finishOpen();
     // Returns at once; the pipeline stops on a worker thread.
     void close() override;
 
@@ -54,6 +77,11 @@ public:
     // After an error: where it stopped.
     double position() const override;
     PlaybackResult setPosition(double seconds) override;
+    // setPosition() in two halves, for several pipelines that seek at the same time: the
+    // seek, then the wait, within a bound, until the pipeline shows the frame there (which
+    // also ends the wait after a pause for the frame it stops at).
+    PlaybackResult beginSeek(double seconds);
+    PlaybackResult waitUntilCued();
     double duration() const override;
 
     int volumeLevel() const override;
@@ -69,7 +97,7 @@ public:
 private:
     PlaybackResult openPipeline();
     PlaybackResult buildPipeline();
-    PlaybackResult cue();
+    PlaybackResult finishCue();
     PlaybackResult failedStatus();
     std::optional<QSize> nativeVideoSize() const;
     PlaybackResult initVideoWindow();
@@ -92,8 +120,13 @@ private:
     ChannelOutputs* m_channels = nullptr;  // the view m_videoWindow belongs to, if any
     std::string m_path;
     QString m_audioSink;
+    bool m_inStep = false;
+    bool m_audioWanted = true;
+    bool m_blanked = false;
     PlayState m_state = PlayState::Closed;
     double m_errorPosition = 0.0;  // reported while an error holds the pipeline stopped
+    int m_cueChange = 0;           // what starting to cue answered
+    double m_runningFrom = 0.0;
     GstElement* m_playbin = nullptr;
     GstElement* m_videoSink = nullptr;  // owned by m_playbin
     bool m_overlay = false;             // m_videoSink draws into the widget's video surface

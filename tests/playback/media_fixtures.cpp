@@ -80,6 +80,21 @@ bool writeMovie(const QString& path, const QString& branches, bool indexFirst)
                            .arg(indexFirst ? "true" : "false", path, branches));
 }
 
+QString indexedVideo()
+{
+    return fixture("indexed.mov", [](const QString& path) {
+        return writeMovie(path, videoBranch(60) + ' ' + kAudio, true);
+    });
+}
+
+QString videoOnly()
+{
+    return fixture("video-only.mov",
+                   [](const QString& path) { return writeMovie(path, videoBranch(60), false); });
+}
+
+}  // namespace
+
 bool truncateCopy(const QString& source, const QString& target, double fraction)
 {
     QFile in(source);
@@ -91,6 +106,8 @@ bool truncateCopy(const QString& source, const QString& target, double fraction)
     const auto kept = static_cast<qsizetype>(bytes.size() * fraction);
     return out.write(bytes.left(kept)) == kept;
 }
+
+namespace {
 
 // Writes `target` as `source` changed by `edit`, which says whether it found what to change.
 template <typename Edit>
@@ -117,6 +134,8 @@ bool renameCoding(const QString& source, const QString& target)
     });
 }
 
+}  // namespace
+
 // Gives the first track's sample `index` a size beyond any the demuxer reads: it
 // fails there, with an error, as at the first damaged block of a recording.
 bool breakSample(const QString& source, const QString& target, int index)
@@ -131,21 +150,6 @@ bool breakSample(const QString& source, const QString& target, int index)
         return true;
     });
 }
-
-QString indexedVideo()
-{
-    return fixture("indexed.mov", [](const QString& path) {
-        return writeMovie(path, videoBranch(60) + ' ' + kAudio, true);
-    });
-}
-
-QString videoOnly()
-{
-    return fixture("video-only.mov",
-                   [](const QString& path) { return writeMovie(path, videoBranch(60), false); });
-}
-
-}  // namespace
 
 QString videoWithAudio()
 {

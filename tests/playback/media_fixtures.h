@@ -14,4 +14,10 @@ QString truncatedIndexed();        // index first, then 60 % of the samples it l
 QString undecodableVideo();        // video only, in a coding no decoder knows
 QString damagedAfterTenSeconds();  // 12 s, the demuxer fails at the video sample at 10 s
 
+// Copies of a recording made worse: only the first `fraction` of its bytes; or its first
+// track's sample `index` given a size no demuxer reads, which fails there as at the first
+// damaged block of a recording.
+bool truncateCopy(const QString& source, const QString& target, double fraction);
+bool breakSample(const QString& source, const QString& target, int index);
+
 }  // namespace media
