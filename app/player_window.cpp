@@ -26,7 +26,7 @@
 #include "controls/skin_button.h"
 #include "instruments/waveform_view.h"
 #include "playback/channels_view.h"
-#include "playback/playback_engine.h"
+#include "playback/moment_engine.h"
 #include "res/resources.h"
 #include "skin/skin_geometry.h"
 #include "skin/skin_palette.h"
@@ -39,7 +39,7 @@ constexpr int kCardDiscoveryDelayMs = 1000;
 // The GStreamer engine the session drives; the window keeps no hold on it.
 std::unique_ptr<MediaEngine> gstreamerEngine(const QString& audioSink)
 {
-    auto engine = std::make_unique<PlaybackEngine>();
+    auto engine = std::make_unique<MomentEngine>();
     engine->setAudioSink(audioSink);
     return engine;
 }

@@ -312,7 +312,31 @@ GstElement* PlaybackEngine::makeOverlayOutput()
     m_overlay = true;
     m_refit = connect(m_videoWindow, &VideoWidget::surfaceFrameSizeChanged, this,
                       &PlaybackEngine::renderAgain);
+    if (m_inStep) {
+        addOverlayMirror();  // only a moment's inset is ever mirrored
+    }
     return sink;
+}
+
+// The overlay sink draws the frames itself, past Qt's painting: a mirrored picture (a rear
+// inset as a rear-view mirror shows it) is turned before the sink. Identity passes through.
+void PlaybackEngine::addOverlayMirror()
+{
+    m_flip = gst_element_factory_make("videoflip", nullptr);
+    if (m_flip == nullptr) {
+        return;
+    }
+    g_object_set(m_playbin, "video-filter", m_flip, nullptr);
+    const auto turn = [this](bool mirrored) {
+        g_object_set(m_flip, "video-direction",
+                     mirrored ? GST_VIDEO_ORIENTATION_HORIZ : GST_VIDEO_ORIENTATION_IDENTITY,
+                     nullptr);
+    };
+    turn(m_videoWindow->isMirrored());
+    m_mirror = connect(m_videoWindow, &VideoWidget::mirroredChanged, this, [this, turn](bool on) {
+        turn(on);
+        renderAgain();
+    });
 }
 
 // A paused pipeline renders the frame it shows once more, for a sink that was given
@@ -384,6 +408,8 @@ void PlaybackEngine::releaseAll()
     // The sink stops here, on the GUI thread, while the window it draws into exists.
     if (m_overlay) {
         QObject::disconnect(m_refit);
+        QObject::disconnect(m_mirror);
+        m_flip = nullptr;
         if (m_videoWindow) {
             m_videoWindow->setSurfaceShown(false);
             m_videoWindow->videoSurface()->detach();

@@ -102,6 +102,7 @@ private:
     std::optional<QSize> nativeVideoSize() const;
     PlaybackResult initVideoWindow();
     GstElement* makeOverlayOutput();
+    void addOverlayMirror();
     void renderAgain();
     GstSample* shownFrame() const;
     void holdStillPicture();
@@ -131,6 +132,8 @@ private:
     GstElement* m_videoSink = nullptr;  // owned by m_playbin
     bool m_overlay = false;             // m_videoSink draws into the widget's video surface
     QMetaObject::Connection m_refit;    // the surface's new size, shown while paused
+    GstElement* m_flip = nullptr;       // the overlay's mirror; owned by m_playbin
+    QMetaObject::Connection m_mirror;   // the widget turned mirrored or back
     std::shared_ptr<FrameGate> m_frames;
     std::shared_ptr<PipelineMessageQueue> m_events = std::make_shared<PipelineMessageQueue>();
     PipelineTeardown m_teardown;
