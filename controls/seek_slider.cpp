@@ -44,6 +44,23 @@ void SeekSlider::setFocusFrame(bool show)
     update();
 }
 
+void SeekSlider::setTicks(int kind, std::vector<SeekTick> ticks)
+{
+    if (ticks.empty()) {
+        m_ticks.erase(kind);
+    } else {
+        m_ticks[kind] = std::move(ticks);
+    }
+    update();
+}
+
+const std::vector<SeekTick>& SeekSlider::ticks(int kind) const
+{
+    static const std::vector<SeekTick> kNone;
+    const auto found = m_ticks.find(kind);
+    return found == m_ticks.end() ? kNone : found->second;
+}
+
 // Without a channel the thumb travels the control as it is.
 int SeekSlider::thumbTravel() const
 {
@@ -150,11 +167,27 @@ void SeekSlider::drawChannel(QPainter& painter) const
     }
 }
 
+// Two pixels wide, so that a tick stays visible on the played picture too; a value outside
+// the range (a mark in another recording) has no place on the bar.
+void SeekSlider::drawTicks(QPainter& painter) const
+{
+    for (const auto& [kind, ticks] : m_ticks) {
+        for (const SeekTick& tick : ticks) {
+            if (tick.value >= minimum() && tick.value <= maximum()) {
+                painter.fillRect(positionToPixel(tick.value) - 1, 0, 2, height(), tick.colour);
+            }
+        }
+    }
+}
+
 void SeekSlider::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     if (!m_channel.isNull()) {
         drawChannel(painter);
+    }
+    if (isEnabled()) {
+        drawTicks(painter);
     }
     if (!m_thumb.isNull() && isEnabled()) {
         const QImage& thumb = isSliderDown() && !m_heldThumb.isNull() ? m_heldThumb : m_thumb;

@@ -1,10 +1,21 @@
 #pragma once
 
 #include <QAbstractSlider>
+#include <QColor>
 #include <QImage>
 #include <QMargins>
 
+#include <map>
+#include <vector>
+
 class QPainter;
+
+// A mark on the seek bar at a value, drawn as a line across the channel in its colour.
+struct SeekTick
+{
+    int value = 0;
+    QColor colour;
+};
 
 // Horizontal slider drawn from a channel and a thumb picture, each with a second picture:
 // the channel's left of the thumb (the played part), the thumb's while it is held. The
@@ -28,6 +39,11 @@ public:
     // A dotted frame, drawn by inversion, while the slider has the keyboard focus.
     void setFocusFrame(bool show);
 
+    // The ticks of one kind (marks, events ...), replacing that kind's earlier ones; each
+    // kind keeps its own, drawn under the thumb in the order of their kinds.
+    void setTicks(int kind, std::vector<SeekTick> ticks);
+    const std::vector<SeekTick>& ticks(int kind) const;
+
     // Thumb centre for a value and back; both rest at the left end when the range or the
     // travel is empty.
     int positionToPixel(int value) const;
@@ -45,12 +61,14 @@ private:
     void dragTo(int x);
     int thumbTravel() const;
     void drawChannel(QPainter& painter) const;
+    void drawTicks(QPainter& painter) const;
 
     QImage m_channel;
     QImage m_played;
     QImage m_thumb;
     QImage m_heldThumb;
     QMargins m_margins;
+    std::map<int, std::vector<SeekTick>> m_ticks;
     int m_dragOffset = 0;
     bool m_showFocusFrame = true;
 };

@@ -244,6 +244,25 @@ TEST_F(SliderTest, PaintsPlayedPartThumbAndThroughTheThumbMask)
     EXPECT_EQ(pixelOf(shot, centre + 8, 4), kUnplayed);
 }
 
+// Each kind keeps its ticks when another's change; a value off the range draws nothing.
+TEST_F(SliderTest, TicksOfEachKindShowOnBothSidesOfTheThumbUntilReplaced)
+{
+    const QColor in(255, 0, 255);
+    const QColor event(0, 255, 255);
+    slider->setValue(50);
+    slider->setTicks(0, {{20, in}, {150, in}});
+    slider->setTicks(1, {{80, event}});
+    QImage shot = onScreen(slider);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(20), 4), in);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(80), 4), event);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(20) + 10, 4), kPlayed);
+    EXPECT_EQ(pixelOf(shot, slider->width() - 3, 4), kUnplayed) << "150 is past the range";
+    slider->setTicks(0, {});
+    shot = onScreen(slider);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(20), 4), kPlayed);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(80), 4), event);
+}
+
 TEST_F(SliderTest, ActiveThumbWhileDragging)
 {
     slider->setValue(50);
