@@ -2,14 +2,13 @@
 // telemetry as a text track, a GPX and a CSV.
 #include <atomic>
 #include <csignal>
-#include <ctime>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "clip/clip_export.h"
+#include "clip/clip_name.h"
 #include "tools/dashcam-clip/clip_span.h"
 
 namespace {
@@ -107,20 +106,6 @@ int fail(const std::string& reason)
     return 1;
 }
 
-// "clip_20240611_081512_F", or after the first recording's name when it has no time.
-std::string clipName(const ResolvedSpan& span)
-{
-    if (!span.startUtcMs) {
-        return std::filesystem::path(span.recordings.front()).stem().string() + "_clip_F";
-    }
-    const std::time_t seconds = static_cast<std::time_t>(*span.startUtcMs / 1000);
-    std::tm tm{};
-    gmtime_r(&seconds, &tm);
-    char text[64];
-    std::strftime(text, sizeof text, "clip_%Y%m%d_%H%M%S_F", &tm);
-    return text;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -152,7 +137,8 @@ int main(int argc, char** argv)
                         span->in,
                         span->out,
                         options.folder,
-                        unusedClipName(options.folder, clipName(*span)),
+                        unusedClipName(options.folder, clipBaseName(span->recordings.front(),
+                                                                    span->startUtcMs, 'F')),
                         options.unit};
     const ClipResult result = exportClip(request, {nullptr, &g_interrupted});
     if (!result.ok) {
