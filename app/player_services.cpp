@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "app/clip_target_dialog.h"
 #include "app/volume_watcher.h"
 
 PlayerServices PlayerServices::desktop()
@@ -27,6 +28,7 @@ PlayerServices PlayerServices::desktop()
                                             QStringLiteral("GPX track (*.gpx);;CSV table (*.csv)"),
                                             &filter);
     };
+    services.chooseClipTarget = ::chooseClipTarget;
     services.confirm = [](QWidget* owner, const QString& question) {
         return QMessageBox::question(owner, QStringLiteral("Player"), question,
                                      QMessageBox::Yes | QMessageBox::No,

@@ -23,6 +23,9 @@ class WaveformView;
 class QLabel;
 class VideoWidget;
 class CardArrivals;
+class ClipExportJob;
+class QProgressDialog;
+struct ClipJobResult;
 
 // The player window: the skinned 1024 x 768 window with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
@@ -62,6 +65,12 @@ public:
     void drawSpeedNeedle(int speed);
     void drawCompass(double heading);
     void showAbout();
+    // Clips (player_window_clip.cpp): the marks at the play position, and the export of the
+    // span between them, on a worker while playback goes on.
+    void setMark(PlaybackSession::Mark which);
+    void onExportClip();
+    bool clipExportRunning() const;
+    void cancelClipExport();
     void setSpeedUnit(SpeedUnit unit);  // speed text, chart and dial; remembered
 
     PlaybackSession& session() { return m_session; }
@@ -137,6 +146,9 @@ private:
     QString snapshotSuggestion() const;
     void saveSnapshot(const QString& file);
     void paintGauges(QPainter& painter);
+    void showMarkTicks();
+    void startClipExport(const MarkedSpan& span, const ClipTarget& target);
+    void onClipExported(const ClipJobResult& result);
 
     PlayerServices m_services;
     PlaybackSession m_session;
@@ -190,4 +202,6 @@ private:
     QTimer m_statusTimer;    // hides a note after a few seconds
     std::unique_ptr<CardArrivals> m_cardArrivals;
     QString m_offeredCard;  // a card mounted after start, until imported
+    std::unique_ptr<ClipExportJob> m_clipJob;
+    QProgressDialog* m_clipProgress = nullptr;  // while a clip is exported
 };

@@ -156,6 +156,7 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
     lock->setData(kLockCommand);
     QAction* exportTrack = menu.addAction(QStringLiteral("Export track..."));
     exportTrack->setData(kExportCommand);
+    QAction* exportClip = menu.addAction(QStringLiteral("Export clip..."));
     const QAction* chosen = menu.exec(m_playlistView->viewport()->mapToGlobal(viewportPos));
     if (chosen == remove) {
         onDeleteFile();
@@ -163,6 +164,8 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
         onToggleLock();
     } else if (chosen == exportTrack) {
         onExportTrack();
+    } else if (chosen == exportClip) {
+        onExportClip();
     }
 }
 

@@ -12,6 +12,9 @@
 
 #include "clip/clip_export.h"
 
+// The cut itself: exportClip, or the export that draws the telemetry into the picture.
+using ClipJobExporter = std::function<ClipResult(const ClipRequest&, const CopyControl&)>;
+
 struct ClipJobResult
 {
     bool ok = false;
@@ -29,8 +32,7 @@ class ClipExportJob : public QObject
     Q_OBJECT
 
 public:
-    // The cut itself: exportClip, or the export that draws the telemetry into the picture.
-    using Exporter = std::function<ClipResult(const ClipRequest&, const CopyControl&)>;
+    using Exporter = ClipJobExporter;
 
     explicit ClipExportJob(QObject* parent = nullptr);
     // Cancels a running export and waits for it to clean up.

@@ -61,6 +61,7 @@ void PlayerWindowTest::makeWindow()
         exportStarts << start;
         return chosenExport;
     };
+    services.chooseClipTarget = [this](QWidget*, const QString&) { return chosenClip; };
     services.confirm = [this](QWidget*, const QString& question) {
         questions << question;
         return confirmAnswer;

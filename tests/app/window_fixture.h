@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/map_calls.h"
@@ -128,6 +129,7 @@ protected:
     QStringList folderStarts;  // where each import dialog opened
     QString chosenSnapshot;
     QString chosenExport;
+    std::optional<ClipTarget> chosenClip;
     QStringList exportStarts;
     QStringList snapshotStarts;
     std::vector<std::string> volumes;
