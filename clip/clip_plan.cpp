@@ -5,6 +5,10 @@
 
 namespace {
 
+// Longer than any trip: a clip past it comes from damaged tables, and its cues would never
+// end.
+constexpr double kMaxClipSeconds = 7 * 24 * 3600;
+
 struct SampleRange
 {
     size_t first = 0;
@@ -237,7 +241,8 @@ std::optional<ClipTrack> planAudio(const std::vector<SourceMovie>& movies,
         return std::nullopt;
     }
     for (size_t i = 0; i + 1 < joined.size(); ++i) {
-        joined[i].sample.duration = static_cast<uint32_t>(joined[i + 1].start - joined[i].start);
+        joined[i].sample.duration = static_cast<uint32_t>(
+            std::min<int64_t>(joined[i + 1].start - joined[i].start, UINT32_MAX));
     }
     const int64_t start = joined.front().start;
     track.mediaStart = start < 0 ? -start : 0;
@@ -298,6 +303,10 @@ std::optional<ClipPlan> planClip(const std::vector<SourceMovie>& movies, double 
     ClipPlan plan;
     plan.tracks.push_back(planVideo(movies, ranges, plan.spans));
     plan.seconds = plan.tracks.front().seconds();
+    if (!(plan.seconds <= kMaxClipSeconds)) {
+        error = "the recordings' tables give the clip an impossible length";
+        return std::nullopt;
+    }
     plan.firstSecond = -plan.spans.front().shift;
     if (std::optional<ClipTrack> audio = planAudio(movies, plan.spans, plan.seconds)) {
         plan.tracks.push_back(std::move(*audio));

@@ -483,8 +483,24 @@ private:
     std::vector<std::string> m_paths;
 };
 
-// Copies a chunk's samples, reading each run of samples that lie one after the other in
-// their source with a single read.
+// Copies bytes of a source through the buffer, a buffer's worth at a time.
+bool copyRange(int fd, const SourceFiles& sources, int source, uint64_t offset, uint64_t bytes,
+               std::vector<char>& buffer, std::string& error)
+{
+    while (bytes > 0) {
+        const size_t piece = static_cast<size_t>(std::min<uint64_t>(bytes, buffer.size()));
+        if (!sources.read(source, offset, buffer.data(), piece, error) ||
+            !writeAll(fd, buffer.data(), piece, error)) {
+            return false;
+        }
+        offset += piece;
+        bytes -= piece;
+    }
+    return true;
+}
+
+// Copies a chunk's samples, each run of samples that lie one after the other in their
+// source as one range.
 bool copyChunk(int fd, const ClipTrack& track, const Chunk& chunk, const SourceFiles& sources,
                std::vector<char>& buffer, std::string& error)
 {
@@ -503,15 +519,10 @@ bool copyChunk(int fd, const ClipTrack& track, const Chunk& chunk, const SourceF
         uint64_t bytes = first.size;
         size_t j = i + 1;
         while (j < end && track.samples[j].source == first.source &&
-               track.samples[j].offset == first.offset + bytes &&
-               bytes + track.samples[j].size <= buffer.size()) {
+               track.samples[j].offset == first.offset + bytes) {
             bytes += track.samples[j++].size;
         }
-        if (bytes > buffer.size()) {
-            buffer.resize(bytes);  // one sample larger than the buffer: a rare huge key frame
-        }
-        if (!sources.read(first.source, first.offset, buffer.data(), bytes, error) ||
-            !writeAll(fd, buffer.data(), bytes, error)) {
+        if (!copyRange(fd, sources, first.source, first.offset, bytes, buffer, error)) {
             return false;
         }
         i = j;
