@@ -52,6 +52,7 @@ uint64_t creationTime(const RecordingTelemetry& first, double firstSecond)
 struct ClipContent
 {
     ClipPlan plan;
+    std::vector<RecordingTelemetry> telemetry;
     Mp4Header header;
     std::string gpx;
     std::string csv;
@@ -67,7 +68,7 @@ bool prepare(const ClipRequest& request, ClipContent& content, std::string& erro
     if (!plan) {
         return false;
     }
-    std::vector<RecordingTelemetry> telemetry;
+    std::vector<RecordingTelemetry>& telemetry = content.telemetry;
     for (const SourceMovie& movie : movies) {
         telemetry.push_back(readRecordingTelemetry(movie.path, movie.videoSeconds()));
     }
@@ -99,6 +100,47 @@ bool checkRoom(const ClipRequest& request, const ClipContent& content,
     return true;
 }
 
+// A control for one stage of the work: its progress is the share [from, to) of the whole.
+CopyControl stage(const CopyControl& control, double from, double to)
+{
+    CopyControl part{nullptr, control.cancel};
+    if (control.progress) {
+        part.progress = [&control, from, to](double done) {
+            control.progress(from + (to - from) * done);
+        };
+    }
+    return part;
+}
+
+// The share of a re-encoding export the lossless cut takes.
+constexpr double kCutShare = 0.1;
+
+bool writeClip(const ClipRequest& request, const ClipContent& content, PendingFile& clip,
+               const CopyControl& control, std::string& error)
+{
+    if (!request.reencode) {
+        return writeMp4(clip.fd(), content.plan, request.recordings, content.header, control,
+                        error) &&
+               clip.finish(error);
+    }
+    PendingFile lossless;
+    if (!lossless.create(clip.target() + ".lossless", error) ||
+        !writeMp4(lossless.fd(), content.plan, request.recordings, content.header,
+                  stage(control, 0.0, kCutShare), error) ||
+        !lossless.finish(error)) {
+        return false;
+    }
+    Reencode job;
+    job.source = lossless.temporaryPath();
+    job.target = clip.temporaryPath();
+    job.hasAudio = content.plan.tracks.size() > 2;  // video, audio, text
+    job.seconds = content.plan.seconds;
+    job.overlayAt = [&](double seconds) {
+        return overlayAt(content.plan, content.telemetry, request.unit, seconds);
+    };
+    return request.reencode(job, stage(control, kCutShare, 1.0), error) && clip.finish(error);
+}
+
 bool writeFiles(const ClipRequest& request, const ClipContent& content,
                 std::array<PendingFile, 3>& files, const std::vector<std::string>& targets,
                 const CopyControl& control, std::string& error)
@@ -109,11 +151,9 @@ bool writeFiles(const ClipRequest& request, const ClipContent& content,
         }
     }
     std::string detail;
-    const bool ok = writeMp4(files[0].fd(), content.plan, request.recordings, content.header,
-                             control, detail) &&
-                    files[0].finish(detail) && files[1].write(content.gpx, detail) &&
-                    files[1].finish(detail) && files[2].write(content.csv, detail) &&
-                    files[2].finish(detail);
+    const bool ok = writeClip(request, content, files[0], control, detail) &&
+                    files[1].write(content.gpx, detail) && files[1].finish(detail) &&
+                    files[2].write(content.csv, detail) && files[2].finish(detail);
     if (!ok) {
         error = detail == "cancelled" ? detail : "writing the clip: " + detail;
     }

@@ -1,10 +1,25 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "clip/clip_telemetry.h"
 #include "clip/mp4_writer.h"
 #include "telemetry/speed_unit.h"
+
+// A re-encode of the lossless clip: read `source`, write `target` (both in the target
+// folder, under temporary names the export owns).
+struct Reencode
+{
+    std::string source;
+    std::string target;
+    bool hasAudio = false;
+    double seconds = 0.0;
+    std::function<OverlayText(double clipSeconds)> overlayAt;
+};
+// False with the reason; obeys the control's cancel flag and reports its progress.
+using Reencoder = std::function<bool(const Reencode&, const CopyControl&, std::string& error)>;
 
 // A span of one channel's recordings to take out as a clip.
 struct ClipRequest
@@ -15,6 +30,7 @@ struct ClipRequest
     std::string folder;                   // where the clip goes
     std::string name;                     // its file name without extension
     SpeedUnit unit = SpeedUnit::Kmh;      // of the speeds in the text track
+    Reencoder reencode;                   // none: the lossless clip is the clip
 };
 
 struct ClipResult

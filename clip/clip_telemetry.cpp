@@ -121,6 +121,27 @@ std::string cueText(const RecordingTelemetry& recording, double seconds, SpeedUn
     return text;
 }
 
+OverlayText overlayAt(const ClipPlan& plan, const std::vector<RecordingTelemetry>& telemetry,
+                      SpeedUnit unit, double clipSeconds)
+{
+    OverlayText overlay;
+    const RecordingSpan* span = spanAt(plan, clipSeconds);
+    if (!span) {
+        return overlay;
+    }
+    const RecordingTelemetry& recording = telemetry[static_cast<size_t>(span->source)];
+    const double seconds = clipSeconds - span->shift;
+    overlay.text = cueText(recording, seconds, unit);
+    if (const TelemetryEntry* entry =
+            recording.table.find(static_cast<int>(std::floor(std::max(seconds, 0.0) * 10)))) {
+        overlay.hasAxes = true;
+        overlay.gX = entry->gX;
+        overlay.gY = entry->gY;
+        overlay.gZ = entry->gZ;
+    }
+    return overlay;
+}
+
 ClipTrack textTrack(const ClipPlan& plan, const std::vector<RecordingTelemetry>& telemetry,
                     SpeedUnit unit)
 {

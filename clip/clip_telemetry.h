@@ -24,6 +24,21 @@ RecordingTelemetry readRecordingTelemetry(const std::string& path, double videoS
 // left out when the log does not have it.
 std::string cueText(const RecordingTelemetry& recording, double seconds, SpeedUnit unit);
 
+// What the picture shows at a time of the clip when the telemetry is drawn into it.
+struct OverlayText
+{
+    std::string text;  // the cue's text: time, speed, position, heading
+    bool hasAxes = false;
+    float gX = 0.0f;  // G-sensor axes in g
+    float gY = 0.0f;
+    float gZ = 0.0f;
+};
+
+// What the picture shows at a time of the clip: the cue's text and the G-sensor axes of
+// that tenth of a second.
+OverlayText overlayAt(const ClipPlan& plan, const std::vector<RecordingTelemetry>& telemetry,
+                      SpeedUnit unit, double clipSeconds);
+
 // A timed-text (tx3g) track of one cue per second of the clip, the cue of each second
 // taken from the recording shown at its start.
 ClipTrack textTrack(const ClipPlan& plan, const std::vector<RecordingTelemetry>& telemetry,

@@ -33,6 +33,8 @@ public:
     // Removes the committed file again (a later part of the same export failed).
     void withdraw();
     const std::string& target() const { return m_target; }
+    // Where the file is until commit(), for a writer that opens it by name.
+    const std::string& temporaryPath() const { return m_temporary; }
 
 private:
     int m_fd = -1;

@@ -177,6 +177,18 @@ protected:
     }
 };
 
+ClipRequest request(const std::vector<std::string>& recordings, double in, double out,
+                    const fs::path& folder, const std::string& name)
+{
+    ClipRequest made;
+    made.recordings = recordings;
+    made.in = in;
+    made.out = out;
+    made.folder = folder.string();
+    made.name = name;
+    return made;
+}
+
 const char kFirst[] = "20240611_081500_ICAT.MOV";
 const char kSecond[] = "20240611_081600_A7L.MOV";
 
@@ -280,8 +292,8 @@ TEST_F(ClipCut, NeverReplacesAFile)
     EXPECT_EQ(readWhole(out / "clip_20240611_081502_F-2.mp4"), made);
 
     // The library itself refuses a name that is taken.
-    ClipRequest request{{recording(kFirst)}, 2, 4, out.path(), "clip_20240611_081502_F"};
-    const ClipResult refused = exportClip(request, {});
+    const ClipResult refused =
+        exportClip(request({recording(kFirst)}, 2, 4, out.path(), "clip_20240611_081502_F"), {});
     EXPECT_FALSE(refused.ok);
     EXPECT_NE(refused.error.find("already exists"), std::string::npos) << refused.error;
     EXPECT_EQ(readWhole(out / "clip_20240611_081502_F.gpx"), "kept");
@@ -358,7 +370,7 @@ TEST_F(ClipCut, CancelLeavesNothing)
     int reports = 0;
     const CopyControl control{[&](double) { cancel = ++reports == 2; }, &cancel};
     const ClipResult result = exportClip(
-        {{recording(kFirst), recording(kSecond)}, 1, 19, out.path(), "cancelled"}, control);
+        request({recording(kFirst), recording(kSecond)}, 1, 19, out.path(), "cancelled"), control);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, "cancelled");
     EXPECT_EQ(reports, 2);

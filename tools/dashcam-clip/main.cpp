@@ -133,13 +133,14 @@ int main(int argc, char** argv)
     }
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    ClipRequest request{span->recordings,
-                        span->in,
-                        span->out,
-                        options.folder,
-                        unusedClipName(options.folder, clipBaseName(span->recordings.front(),
-                                                                    span->startUtcMs, 'F')),
-                        options.unit};
+    ClipRequest request;
+    request.recordings = span->recordings;
+    request.in = span->in;
+    request.out = span->out;
+    request.folder = options.folder;
+    request.name = unusedClipName(options.folder,
+                                  clipBaseName(span->recordings.front(), span->startUtcMs, 'F'));
+    request.unit = options.unit;
     const ClipResult result = exportClip(request, {nullptr, &g_interrupted});
     if (!result.ok) {
         return fail(result.error);
