@@ -8,6 +8,7 @@
 #include <QProgressDialog>
 
 #include "app/player_settings.h"
+#include "clip/overlay_export.h"
 #include "controls/seek_slider.h"
 #include "session/clip_export_job.h"
 #include "skin/skin_palette.h"
@@ -89,7 +90,13 @@ void PlayerWindow::startClipExport(const MarkedSpan& span, const ClipTarget& tar
         connect(m_clipJob.get(), &ClipExportJob::finished, this, &PlayerWindow::onClipExported);
     }
     const std::string folder = QFile::encodeName(QDir(target.folder).absolutePath()).toStdString();
-    m_clipJob->start(clipRequests(span, folder, m_speedUnit), exportClip);
+    std::vector<ClipRequest> requests = clipRequests(span, folder, m_speedUnit);
+    for (ClipRequest& request : requests) {
+        if (target.overlay) {
+            request.reencode = reencodeWithOverlay;
+        }
+    }
+    m_clipJob->start(std::move(requests), exportClip);
     player_settings::setExportFolder(QDir(target.folder).absolutePath());
 
     // Not modal: the player plays on, and its keys work, while the clip is written.
