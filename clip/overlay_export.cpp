@@ -22,6 +22,9 @@ namespace {
 // write themselves.
 constexpr int kQuantizer = 23;
 constexpr guint64 kPullTimeout = 100 * GST_MSECOND;
+// A pipeline that gives nothing for this long is stuck (a stream it cannot take apart):
+// the export fails instead of waiting for ever.
+constexpr int kStalledPulls = 300;
 constexpr int kQueuedFrames = 4;
 
 // The clip's video decoded into BGRx pictures for the painter, and the painted pictures
@@ -119,7 +122,7 @@ public:
         if (!build(error) || !start(error)) {
             return false;
         }
-        while (true) {
+        for (int idle = 0; idle < kStalledPulls; ++idle) {
             if (m_control.cancelled()) {
                 error = "cancelled";
                 return false;
@@ -129,6 +132,7 @@ public:
             }
             GstSample* sample = gst_app_sink_try_pull_sample(m_frames, kPullTimeout);
             if (sample) {
+                idle = -1;
                 const bool pushed = paintAndPush(sample);
                 gst_sample_unref(sample);
                 if (!pushed) {
@@ -138,11 +142,12 @@ public:
                     return false;
                 }
             } else if (gst_app_sink_is_eos(m_frames)) {
-                break;
+                gst_app_src_end_of_stream(m_painted);
+                return waitForEnd(error);
             }
         }
-        gst_app_src_end_of_stream(m_painted);
-        return waitForEnd(error);
+        error = "re-encoding: the decoder gave no picture for 30 s";
+        return false;
     }
 
 private:
@@ -213,7 +218,7 @@ private:
     // The muxer writes its index at the end of the stream: only then is the file whole.
     bool waitForEnd(std::string& error)
     {
-        while (true) {
+        for (int idle = 0; idle < kStalledPulls; ++idle) {
             if (m_control.cancelled()) {
                 error = "cancelled";
                 return false;
@@ -234,6 +239,8 @@ private:
             gst_message_unref(message);
             return ended;
         }
+        error = "re-encoding: the clip's end was not written within 30 s";
+        return false;
     }
 
     const Reencode& m_job;

@@ -584,8 +584,8 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     QStringList texts;
     onNextMenu(&texts, "Delete file from disk");
     rightClick(playlistView().visualRect(playlistView().model()->index(2, 1)).center());
-    EXPECT_EQ(texts, QStringList(
-                         {"Delete file from disk", "Lock/UnLock current file", "Export track..."}));
+    EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file",
+                                  "Export track...", "Export clip..."}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
     EXPECT_EQ(dlg->session().state(), PlayState::Running);
