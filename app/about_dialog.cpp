@@ -21,6 +21,8 @@ QString AboutDialog::keyboardHelp()
         "<tr><td>Ctrl+S</td><td>Save a snapshot</td></tr>"
         "<tr><td>F</td><td>Full screen on or off</td></tr>"
         "<tr><td>Escape</td><td>Leave full screen (nothing more)</td></tr>"
+        "<tr><td>V</td><td>Next arrangement of the channels</td></tr>"
+        "<tr><td>X</td><td>Swap the channels</td></tr>"
         "<tr><td>Ctrl+Q</td><td>Close the player</td></tr>"
         "</table>");
 }

@@ -2,6 +2,7 @@
 
 #include "map/map_track.h"
 
+#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -24,6 +25,9 @@ public:
     virtual void clearMap() = 0;
     // Calls made before the page has loaded are lost: the owner sends again from here.
     virtual void whenLoaded(std::function<void()> callback) = 0;
+    // The map's picture when it shows the trip on its tiles, else a null image; the answer
+    // may come later, on the GUI thread.
+    virtual void grabTrip(std::function<void(const QImage&)> done) { done({}); }
 };
 
 // The map view created inside the map host widget (hidden until its page has loaded).

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 
 #include "app/clip_target_dialog.h"
 #include "app/volume_watcher.h"
@@ -33,6 +34,11 @@ PlayerServices PlayerServices::desktop()
         return QMessageBox::question(owner, QStringLiteral("Player"), question,
                                      QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::No) == QMessageBox::Yes;
+    };
+    services.choosePrinter = [](QWidget* owner, QPrinter& printer) {
+        QPrintDialog dialog(&printer, owner);
+        dialog.setWindowTitle(QStringLiteral("Print the incident report"));
+        return dialog.exec() == QDialog::Accepted;
     };
     services.createMap = createMapView;
     services.volumes = std::make_shared<MountedVolumes>();

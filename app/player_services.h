@@ -9,6 +9,7 @@
 #include "app/map_calls.h"
 #include "session/recording_sources.h"
 
+class QPrinter;
 class QWidget;
 class VolumeWatcher;
 
@@ -33,6 +34,8 @@ struct PlayerServices
     std::function<std::optional<ClipTarget>(QWidget* owner, const QString& start)> chooseClipTarget;
     // A yes/no question whose safe answer, No, is the default.
     std::function<bool(QWidget* owner, const QString& question)> confirm;
+    // The print dialog: false when cancelled, else the printer is set up (or a PDF file).
+    std::function<bool(QWidget* owner, QPrinter& printer)> choosePrinter;
     std::function<std::unique_ptr<MapCalls>(QWidget* host)> createMap;
     std::shared_ptr<const RemovableVolumes> volumes;
     // Volumes mounted or removed while the player runs; null: none are watched.

@@ -17,6 +17,11 @@ constexpr char kCycle[] = "play/cycle";
 constexpr char kUnits[] = "display/units";
 constexpr char kChartView[] = "display/chart";
 
+constexpr char kArrangement[] = "display/arrangement";
+constexpr char kInsetCorner[] = "display/insetCorner";
+constexpr char kInsetSize[] = "display/insetSize";
+constexpr char kMirrorRear[] = "display/mirrorRear";
+
 constexpr char kMph[] = "mph";
 constexpr char kSpeedView[] = "speed";
 
@@ -114,6 +119,32 @@ bool chartSpeedView()
 void setChartSpeedView(bool speedView)
 {
     QSettings().setValue(kChartView, speedView ? kSpeedView : QStringLiteral("g"));
+}
+
+// Stored as numbers in the enumerations' order, which stays as it is.
+ChannelLayout channelLayout()
+{
+    const ChannelLayout defaults;
+    ChannelLayout layout;
+    layout.arrangement = static_cast<ChannelArrangement>(
+        readInt(kArrangement, 0, static_cast<int>(ChannelArrangement::MainOnly),
+                static_cast<int>(defaults.arrangement)));
+    layout.corner = static_cast<InsetCorner>(readInt(kInsetCorner, 0,
+                                                     static_cast<int>(InsetCorner::BottomRight),
+                                                     static_cast<int>(defaults.corner)));
+    layout.insetPercent = readInt(kInsetSize, ChannelLayout::kMinInsetPercent,
+                                  ChannelLayout::kMaxInsetPercent, defaults.insetPercent);
+    layout.mirrorRear = readInt(kMirrorRear, 0, 1, defaults.mirrorRear ? 1 : 0) == 1;
+    return layout;
+}
+
+void setChannelLayout(const ChannelLayout& layout)
+{
+    QSettings settings;
+    settings.setValue(kArrangement, static_cast<int>(layout.arrangement));
+    settings.setValue(kInsetCorner, static_cast<int>(layout.corner));
+    settings.setValue(kInsetSize, layout.insetPercent);
+    settings.setValue(kMirrorRear, layout.mirrorRear ? 1 : 0);
 }
 
 QString exportFolder()

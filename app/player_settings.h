@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "playback/channel_arrangement.h"
 #include "telemetry/speed_unit.h"
 
 // What the player remembers between runs, in the desktop's config folder. A missing,
@@ -32,6 +33,11 @@ void setCycleMode(bool on);
 
 bool chartSpeedView();  // the G-sensor view unless the speed view was chosen
 void setChartSpeedView(bool speedView);
+
+// How the channels of a moment share the video area: picture in picture, the inset in the
+// bottom right corner, unmirrored, unless changed.
+ChannelLayout channelLayout();
+void setChannelLayout(const ChannelLayout& layout);
 
 // Where track export opens: the folder of the last export, else the documents folder.
 QString exportFolder();

@@ -18,14 +18,15 @@
 #include "app/card_arrivals.h"
 #include "app/dialog_layout.h"
 #include "app/gauges.h"
+#include "app/incident_report.h"
 #include "app/player_settings.h"
 #include "app/volume_watcher.h"
 #include "controls/playlist_view.h"
 #include "controls/seek_slider.h"
 #include "controls/skin_button.h"
 #include "instruments/waveform_view.h"
+#include "playback/channels_view.h"
 #include "playback/playback_engine.h"
-#include "playback/video_widget.h"
 #include "res/resources.h"
 #include "session/clip_export_job.h"
 #include "skin/skin_geometry.h"
@@ -131,6 +132,7 @@ PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
         connect(m_statusLine, &QLabel::linkActivated, this, &PlayerWindow::importOfferedCard);
     }
     createShortcuts();
+    setUpReport();
     restoreSettings();
 }
 
@@ -144,7 +146,7 @@ PlayerWindow::~PlayerWindow()
 
 void PlayerWindow::createControls()
 {
-    m_videoArea = new VideoWidget(this);
+    m_videoArea = new ChannelsView(this);
     m_videoArea->setGeometry(controlRect(ctl::kVideo));
     m_videoArea->setObjectName(ctl::kVideo);
     // Until the first recording is opened the window paints the idle picture there.
@@ -360,7 +362,9 @@ void PlayerWindow::connectCommands()
     connect(m_volumeUpButton, &QAbstractButton::clicked, this, &PlayerWindow::onVolumeUp);
     connect(m_playlistView, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex&) { onListDoubleClick(selectedRow()); });
-    connect(m_videoArea, &VideoWidget::doubleClicked, this, &PlayerWindow::toggleFullScreen);
+    connect(m_videoArea, &ChannelsView::doubleClicked, this, &PlayerWindow::toggleFullScreen);
+    connect(m_videoArea, &ChannelsView::channelLayoutChanged, this,
+            [](const ChannelLayout& layout) { player_settings::setChannelLayout(layout); });
 }
 
 // Application-wide: the full-screen video is a window of its own and obeys them too. A
@@ -385,6 +389,8 @@ void PlayerWindow::createShortcuts()
     add(QKeySequence(Qt::Key_PageUp), [this] { m_session.play(PlaybackSession::Step::Previous); });
     add(QKeySequence(Qt::Key_PageDown), [this] { m_session.play(PlaybackSession::Step::Next); });
     add(QKeySequence(Qt::Key_F), &PlayerWindow::toggleFullScreen);
+    add(QKeySequence(Qt::Key_V), [this] { m_videoArea->cycleArrangement(); });
+    add(QKeySequence(Qt::Key_X), [this] { m_videoArea->swapChannels(); });
     add(QKeySequence(Qt::Key_Return), playSelected);
     add(QKeySequence(Qt::Key_Enter), playSelected);
     add(QKeySequence(Qt::Key_Delete), &PlayerWindow::onDeleteFile);
@@ -400,6 +406,7 @@ void PlayerWindow::restoreSettings()
     m_session.setCycleMode(player_settings::cycleMode());
     m_waveformView->setSpeedView(player_settings::chartSpeedView());
     setSpeedUnit(player_settings::units());
+    m_videoArea->setChannelLayout(player_settings::channelLayout());
     restorePlayList();
 }
 

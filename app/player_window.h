@@ -21,11 +21,12 @@ class SkinButton;
 class PlaylistView;
 class WaveformView;
 class QLabel;
-class VideoWidget;
+class ChannelsView;
 class CardArrivals;
 class ClipExportJob;
 class QProgressDialog;
 struct ClipJobResult;
+class IncidentReportJob;
 
 // The player window: the skinned 1024 x 768 window with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
@@ -61,6 +62,8 @@ public:
     void onVolumeDown();
     void onVolumeUp();
     void onCapture();
+    // The report of the moment shown, to the print dialog (player_window_report.cpp).
+    void onPrint();
     void drawVolumeIndicator(int level);
     void drawSpeedNeedle(int speed);
     void drawCompass(double heading);
@@ -149,6 +152,8 @@ private:
     void showMarkTicks();
     void startClipExport(const MarkedSpan& span, const ClipTarget& target);
     void onClipExported(const ClipJobResult& result);
+    void setUpReport();
+    void printReport();
 
     PlayerServices m_services;
     PlaybackSession m_session;
@@ -174,7 +179,7 @@ private:
     QLabel* m_statusLine = nullptr;
     QLabel* m_summaryLine = nullptr;  // the playing trip's summary, under any note
     QLabel* m_mapHost = nullptr;
-    VideoWidget* m_videoArea = nullptr;
+    ChannelsView* m_videoArea = nullptr;
     std::unique_ptr<MapCalls> m_mapView;
     SpeedUnit m_speedUnit = SpeedUnit::Kmh;
     gauges::DialFace m_dialFace;
@@ -201,7 +206,8 @@ private:
     QTimer m_cardDiscovery;  // once, a moment after start: a camera card already in
     QTimer m_statusTimer;    // hides a note after a few seconds
     std::unique_ptr<CardArrivals> m_cardArrivals;
-    QString m_offeredCard;  // a card mounted after start, until imported
+    QString m_offeredCard;                           // a card mounted after start, until imported
+    std::unique_ptr<IncidentReportJob> m_reportJob;  // a report being made
     std::unique_ptr<ClipExportJob> m_clipJob;
     QProgressDialog* m_clipProgress = nullptr;  // while a clip is exported
 };

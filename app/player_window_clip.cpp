@@ -8,7 +8,7 @@
 #include <QProgressDialog>
 
 #include "app/player_settings.h"
-#include "clip/overlay_export.h"
+#include "clip/overlay_encoder.h"
 #include "controls/seek_slider.h"
 #include "session/clip_export_job.h"
 #include "skin/skin_palette.h"
@@ -76,11 +76,6 @@ void PlayerWindow::onExportClip()
 
 void PlayerWindow::startClipExport(const MarkedSpan& span, const ClipTarget& target)
 {
-    if (target.overlay) {
-        showStatus(
-            QStringLiteral("The clip was not saved: the overlay export is not available yet."));
-        return;
-    }
     if (!QFileInfo(target.folder).isDir()) {
         showStatus(QStringLiteral("The clip was not saved: %1 is no folder.").arg(target.folder));
         return;
@@ -93,7 +88,7 @@ void PlayerWindow::startClipExport(const MarkedSpan& span, const ClipTarget& tar
     std::vector<ClipRequest> requests = clipRequests(span, folder, m_speedUnit);
     for (ClipRequest& request : requests) {
         if (target.overlay) {
-            request.reencode = reencodeWithOverlay;
+            request.reencode = encodeWithOverlay;
         }
     }
     m_clipJob->start(std::move(requests), exportClip);

@@ -13,7 +13,7 @@
 #include "controls/playlist_view.h"
 #include "controls/seek_slider.h"
 #include "controls/skin_button.h"
-#include "playback/video_widget.h"
+#include "playback/channels_view.h"
 #include "res/resources.h"
 #include "skin/skin_geometry.h"
 

@@ -10,7 +10,7 @@
 #include "app/player_settings.h"
 #include "controls/playlist_view.h"
 #include "controls/skin_button.h"
-#include "playback/video_widget.h"
+#include "playback/channels_view.h"
 #include "session/recording_sources.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "controls/seek_slider.h"
 #include "controls/skin_button.h"
 #include "instruments/waveform_view.h"
-#include "playback/video_widget.h"
+#include "playback/channels_view.h"
 #include "res/resources.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -133,7 +134,9 @@ bool writeClip(const ClipRequest& request, const ClipContent& content, PendingFi
     Reencode job;
     job.source = lossless.temporaryPath();
     job.target = clip.temporaryPath();
-    job.hasAudio = content.plan.tracks.size() > 2;  // video, audio, text
+    job.hasAudio =
+        std::any_of(content.plan.tracks.begin(), content.plan.tracks.end(),
+                    [](const ClipTrack& track) { return track.kind == ClipTrackKind::Audio; });
     job.seconds = content.plan.seconds;
     job.overlayAt = [&](double seconds) {
         return overlayAt(content.plan, content.telemetry, request.unit, seconds);

@@ -1,5 +1,6 @@
 #include "clip/source_movie.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "telemetry/atom_walker.h"

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
@@ -80,6 +81,19 @@ void MapView::setTrip(const std::vector<MapTrack>& parts, int playingPart)
         tracks.append(trackToJson(part));
     }
     callScript(QStringLiteral("setTrip"), {tracks, playingPart});
+}
+
+void MapView::grabTrip(std::function<void(const QImage&)> done)
+{
+    if (!m_loaded || !isVisible()) {
+        done({});
+        return;
+    }
+    m_view->page()->runJavaScript(
+        QStringLiteral("typeof tripShown === 'function' && tripShown()"),
+        [view = QPointer<QWebEngineView>(m_view), done = std::move(done)](const QVariant& shown) {
+            done(view && shown.toBool() ? view->grab().toImage() : QImage());
+        });
 }
 
 bool MapView::eventFilter(QObject* watched, QEvent* event)

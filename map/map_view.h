@@ -2,10 +2,12 @@
 
 #include "map/map_track.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QWebEngineView;
@@ -37,6 +39,8 @@ public:
     void setTrip(const std::vector<MapTrack>& parts, int playingPart);
     // Nothing plays: no track, no marker, no note (the page's clearMap).
     void clearMap();
+    // The view's picture when the page shows a trip on loaded tiles, else a null image.
+    void grabTrip(std::function<void(const QImage&)> done);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "playback/playback_engine.h"
 
+#include "playback/channel_outputs.h"
 #include "playback/frame_capture.h"
 #include "playback/gstreamer_init.h"
 #include "playback/overlay_sink.h"
@@ -75,7 +76,8 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
         return {PlaybackError::InvalidArgument, QStringLiteral("No file name.")};
     }
     auto* videoWindow = dynamic_cast<VideoWidget*>(video);
-    if (video && !videoWindow) {
+    auto* channels = dynamic_cast<ChannelOutputs*>(video);
+    if (video && !videoWindow && !channels) {
         close();
         return {PlaybackError::InvalidArgument, QStringLiteral("No video widget to draw into.")};
     }
@@ -83,7 +85,9 @@ PlaybackResult PlaybackEngine::open(const std::string& path, VideoOutput* video)
         releaseAll();
     }
 
-    m_videoWindow = videoWindow;
+    // A view of channels shows the recording as its one channel.
+    m_channels = channels;
+    m_videoWindow = channels ? channels->showChannels({QString()}).front() : videoWindow;
     if (m_videoWindow) {
         m_videoWindow->show();
         m_videoWindow->raise();
@@ -350,7 +354,7 @@ void PlaybackEngine::releaseAll()
     m_events->setWakeUp({});
     m_events = std::make_shared<PipelineMessageQueue>();
     if (m_videoWindow) {
-        m_videoWindow->setFullScreen(false);
+        showFullScreen(false);
         m_videoWindow->clearPicture();
     }
 }
@@ -502,6 +506,17 @@ void PlaybackEngine::setVolumeLevel(int level)
 void PlaybackEngine::setFullScreen(bool on)
 {
     if (m_playbin != nullptr && m_videoWindow) {
+        showFullScreen(on);
+    }
+}
+
+// The whole view of channels, else the video widget alone. The view owns the widget: it
+// is there while the widget is.
+void PlaybackEngine::showFullScreen(bool on)
+{
+    if (m_channels != nullptr) {
+        m_channels->setFullScreen(on);
+    } else {
         m_videoWindow->setFullScreen(on);
     }
 }

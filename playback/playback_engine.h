@@ -17,9 +17,11 @@ typedef struct _GstElement GstElement;
 typedef struct _GstSample GstSample;
 class FrameGate;
 class VideoWidget;
+class ChannelOutputs;
 
 // Plays one recording at a time through one GStreamer playbin whose video the given
-// VideoWidget shows (any other output is refused). The streaming threads only queue what
+// VideoWidget shows, or the one channel of the given ChannelOutputs (any other output is
+// refused). The streaming threads only queue what
 // they saw; the GUI thread acts on it. The engine must be closed (or destroyed) before the
 // video widget goes away.
 class PlaybackEngine : public MediaEngine
@@ -76,6 +78,7 @@ private:
     GstSample* shownFrame() const;
     void holdStillPicture();
     void releaseAll();
+    void showFullScreen(bool on);
 
     PlaybackResult changeState(int gstState);
     PlaybackResult seek(double seconds);
@@ -86,6 +89,7 @@ private:
     void setState(PlayState state);
 
     QPointer<VideoWidget> m_videoWindow;
+    ChannelOutputs* m_channels = nullptr;  // the view m_videoWindow belongs to, if any
     std::string m_path;
     QString m_audioSink;
     PlayState m_state = PlayState::Closed;

@@ -1,5 +1,6 @@
 #include "playback/video_widget.h"
 
+#include "playback/full_screen.h"
 #include "playback/overlay_sink.h"
 #include "playback/video_placement.h"
 #include "playback/video_surface.h"
@@ -11,6 +12,8 @@
 
 #include <gst/gst.h>
 #include <gst/video/video.h>
+
+#include <algorithm>
 
 VideoWidget::VideoWidget(QWidget* parent)
     : QWidget(parent), m_mailbox(std::make_shared<FrameMailbox>(this))
@@ -30,6 +33,7 @@ void VideoWidget::setVideoSize(std::optional<QSize> nativeSize)
     m_videoSize = nativeSize;
     placeSurface();
     update();
+    emit pictureMoved();
 }
 
 void VideoWidget::clearPicture()
@@ -38,6 +42,7 @@ void VideoWidget::clearPicture()
     m_videoSize.reset();
     placeSurface();
     update();
+    emit pictureMoved();
 }
 
 QRect VideoWidget::videoRect() const
@@ -51,50 +56,79 @@ void VideoWidget::setFullScreen(bool on)
         return;
     }
     m_fullScreen = on;
-    // A child widget becomes a window of its own while full screen and goes back
-    // into its parent afterwards. Qt makes the windows anew on the way, its native
-    // children's too: the sink draws into a stand-in surface in the parent meanwhile,
-    // then into a new surface of this widget. The stand-in sits in a holder of its
-    // own: a native widget turns all its siblings native, and native controls in a
-    // window that composites through OpenGL (a web view's) are never flushed again.
-    const bool child = parentWidget() != nullptr;
-    QWidget* standInHolder = nullptr;
-    VideoSurface* standIn = nullptr;
-    if (child && m_surface != nullptr) {
-        standInHolder = new QWidget(parentWidget());
-        standInHolder->hide();
-        standIn = newSurface(standInHolder);
-        standIn->adopt(*m_surface);
-        delete m_surface;
-        m_surface = nullptr;
+    switchFullScreen(this, on, m_normalGeometry, {this});
+}
+
+VideoSurface* VideoWidget::parkSink(QWidget* holder)
+{
+    if (m_surface == nullptr) {
+        return nullptr;
     }
-    if (on) {
-        m_normalGeometry = geometry();
-        if (child) {
-            setWindowFlag(Qt::Window, true);
-        }
-        showFullScreen();
-    } else {
-        if (child) {
-            // A native window going back into the parent would race the window
-            // manager, which hands the window it lets go back to the desktop: Qt is
-            // to destroy it instead.
-            setAttribute(Qt::WA_NativeWindow, false);
-            setWindowFlag(Qt::Window, false);
-        }
-        showNormal();
-        setGeometry(m_normalGeometry);
-        show();
+    VideoSurface* standIn = newSurface(holder);
+    standIn->adopt(*m_surface);
+    delete m_surface;
+    m_surface = nullptr;
+    return standIn;
+}
+
+void VideoWidget::unparkSink(VideoSurface& standIn)
+{
+    videoSurface()->adopt(standIn);
+}
+
+void VideoWidget::setCaption(const QString& label, const QString& note)
+{
+    if (label == m_label && note == m_note) {
+        return;
     }
-    if (standIn != nullptr) {
-        videoSurface()->adopt(*standIn);
-        delete standInHolder;
+    m_label = label;
+    m_note = note;
+    placeSurface();
+    update();
+}
+
+void VideoWidget::setMirrored(bool on)
+{
+    if (on != m_mirrored) {
+        m_mirrored = on;
+        update();
+        emit mirroredChanged(on);
     }
-    if (on) {
-        // Escape must reach the full-screen video, not the window behind it.
-        activateWindow();
-        setFocus(Qt::OtherFocusReason);
+}
+
+void VideoWidget::setOverlaidRegion(const QRegion& region)
+{
+    if (region != m_overlaid) {
+        m_overlaid = region;
+        placeSurface();
     }
+}
+
+QString VideoWidget::captionText() const
+{
+    if (m_note.isEmpty()) {
+        return m_label;
+    }
+    return m_label.isEmpty() ? m_note : m_label + QStringLiteral("  ") + m_note;
+}
+
+// In the picture's top left corner (the widget's while there is no picture), as small as
+// the text, which is cut short to the width there is.
+QRect VideoWidget::captionRect() const
+{
+    const QString text = captionText();
+    if (text.isEmpty()) {
+        return {};
+    }
+    const QRect picture = videoRect().isEmpty() ? rect() : videoRect();
+    constexpr int kInset = 4;
+    constexpr int kPadding = 3;
+    const QFontMetrics metrics = fontMetrics();
+    const int width =
+        std::min(metrics.horizontalAdvance(text) + 2 * kPadding, picture.width() - 2 * kInset);
+    const QRect box(picture.topLeft() + QPoint(kInset, kInset),
+                    QSize(width, metrics.height() + 2 * kPadding));
+    return width > 0 ? box & picture : QRect();
 }
 
 VideoWidget::FrameCounts VideoWidget::frameCounts() const
@@ -136,7 +170,14 @@ void VideoWidget::placeSurface()
     }
     const QRect target = videoRect();
     m_surface->setGeometry(target);
-    m_surface->setVisible(m_surfaceShown && !target.isEmpty());
+    // What Qt paints over the picture shows through holes in the sink's window.
+    const QRegion kept = QRegion(target).subtracted(m_overlaid).subtracted(captionRect());
+    if (kept == QRegion(target)) {
+        m_surface->clearMask();
+    } else if (!kept.isEmpty()) {
+        m_surface->setMask(kept.translated(-target.topLeft()));
+    }
+    m_surface->setVisible(m_surfaceShown && !kept.isEmpty());
 }
 
 void VideoWidget::resizeEvent(QResizeEvent* event)
@@ -158,6 +199,7 @@ void VideoWidget::paintEvent(QPaintEvent*)
         painter.setClipping(false);
         paintSample(painter, newest.sample, target);
     }
+    paintCaption(painter);
     if (newest.sample == nullptr) {
         return;
     }
@@ -184,19 +226,55 @@ void VideoWidget::paintSample(QPainter& painter, GstSample* sample, const QRect&
     const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
                        GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
                        GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), QImage::Format_RGB32);
-    painter.drawImage(target, image);
+    if (m_mirrored) {
+        painter.save();
+        // x -> left + right - x: the picture turned about its own middle.
+        painter.translate(2 * target.left() + target.width(), 0);
+        painter.scale(-1, 1);
+        painter.drawImage(target, image);
+        painter.restore();
+    } else {
+        painter.drawImage(target, image);
+    }
     gst_video_frame_unmap(&frame);
+}
+
+// Whole pixels on an opaque ground: crisp at any size of the picture, whatever is under it.
+void VideoWidget::paintCaption(QPainter& painter)
+{
+    const QRect box = captionRect();
+    if (box.isEmpty()) {
+        return;
+    }
+    painter.fillRect(box, QColor(0, 0, 0));
+    painter.setPen(QColor(255, 255, 255));
+    const QRect text = box.adjusted(3, 3, -3, -3);
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(captionText(), Qt::ElideRight, text.width()));
 }
 
 // The video takes its own presses: under a window manager a press passed on to the
 // window would start moving it, and the double-click would never arrive.
 void VideoWidget::mousePressEvent(QMouseEvent* event)
 {
+    m_pressed = event->button() == Qt::LeftButton;
     event->accept();
+}
+
+void VideoWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    m_pressed = false;
+    event->accept();
+    if (click) {
+        emit clicked();
+    }
 }
 
 void VideoWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    m_pressed = false;  // the release that ends a double-click is no click of its own
     emit doubleClicked();
     event->accept();
 }

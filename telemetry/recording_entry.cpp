@@ -10,6 +10,7 @@
 #include "telemetry/file_attributes.h"
 #include "telemetry/file_name.h"
 #include "telemetry/layout_reader.h"
+#include "telemetry/movie_header.h"
 
 namespace {
 
@@ -125,6 +126,22 @@ RecordingEntry describeRecording(const std::string& path, const std::string& nam
     // MP4 is the movie format of today's cameras: it keeps its time in the same header.
     setRecordingTime(node, ext == ".MOV" || ext == ".MP4");
     return node;
+}
+
+std::optional<double> recordingStartTime(const std::string& path)
+{
+    BinaryFile movie;
+    if (!movie.open(path)) {
+        return std::nullopt;
+    }
+    std::optional<int64_t> ms = readRecordingStartUtcMs(movie);
+    if (!ms) {
+        ms = firstUtcMs(path, detectLayout(path));
+    }
+    if (!ms) {
+        return std::nullopt;
+    }
+    return static_cast<double>(*ms) / 1000.0;
 }
 
 std::optional<std::string> findGpsFile(const std::string& path)

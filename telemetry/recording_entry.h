@@ -21,5 +21,9 @@ struct RecordingEntry
 RecordingEntry describeRecording(const std::string& path, const std::string& name,
                                  const std::string& ext);
 
+// When the recording started, in seconds since 1970 UTC: the movie header's time, else its
+// layout's first dated GPS fix; nothing when neither is known (what moments are paired by).
+std::optional<double> recordingStartTime(const std::string& path);
+
 // The sidecar .DAT of a movie, when it has one.
 std::optional<std::string> findGpsFile(const std::string& path);

@@ -1,5 +1,6 @@
 // The map page's script: the host calls SetLgtLat, newPolyLine, putMarkerToLine,
-// renderPolyLine, setTrack, setTrip and fix by name; every other function is internal.
+// renderPolyLine, setTrack, setTrip, fix and tripShown by name; every other function is
+// internal.
 
 var map = null;
 var marker = null;
@@ -13,6 +14,7 @@ var polyLine = null;
 var trip = null;
 var offlineNote = null;
 var noPositionNote = null;
+var tilesShown = false;  // a tile loaded since the last failure
 
 // A light line over a dark outline shows on tiles and on black alike.
 var TRACK_OUTLINE = '#1b1b1b';
@@ -46,8 +48,8 @@ function initialize() {
   }).addTo(map);
   offlineNote = createNote('mapoffline', 'Map offline');
   noPositionNote = createNote('mapnoposition', 'No position in this recording');
-  tiles.on('tileerror', function () { showNote(offlineNote, true); });
-  tiles.on('tileload', function () { showNote(offlineNote, false); });
+  tiles.on('tileerror', function () { tilesShown = false; showNote(offlineNote, true); });
+  tiles.on('tileload', function () { tilesShown = true; showNote(offlineNote, false); });
   new FitControl().addTo(map);
   fix(0);
   inited = 1;
@@ -217,6 +219,13 @@ function clearMap() {
   clearPolyLine();
   clearTrip();
   removeMarker();
+}
+
+// Whether the map shows the trip on its tiles: the host then takes its picture.
+function tripShown() {
+  return !!(inited && trip && tilesShown && trip.parts.some(function (part) {
+    return part.length > 0;
+  }));
 }
 
 function clearTrip() {

@@ -51,6 +51,14 @@ TEST_F(PlayerWindowTest, MarksInTwoRecordingsShowOnTheirBarsAndExportTheSpan)
     EXPECT_GT(QFileInfo(QDir(target.path()).filePath(clip + ".mp4")).size(), 0);
     EXPECT_TRUE(waitFor([&] { return dlg->findChild<QProgressDialog*>() == nullptr; }, 2000));
 
+    // With the overlay: the same span again, re-encoded, under the next free name.
+    chosenClip = ClipTarget{target.path(), true};
+    dlg->onExportClip();
+    ASSERT_TRUE(waitFor([&] { return !dlg->clipExportRunning(); }, 60000));
+    EXPECT_EQ(statusText(), QStringLiteral("Saved %1-2.mp4, %1-2.gpx, %1-2.csv in %2")
+                                .arg(clip, QDir(target.path()).absolutePath()));
+    EXPECT_GT(QFileInfo(QDir(target.path()).filePath(clip + "-2.mp4")).size(), 0);
+
     dlg->onClear();
     EXPECT_TRUE(seekSlider().ticks(0).empty());
     dlg->onExportClip();

@@ -1,5 +1,6 @@
 // The player window over real GStreamer playback of real sample recordings.
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDir>
 #include <QFile>
@@ -29,6 +30,7 @@
 #include "controls/playlist_view.h"
 #include "controls/seek_slider.h"
 #include "instruments/waveform_view.h"
+#include "playback/channels_view.h"
 #include "playback/video_widget.h"
 #include "tests/app/window_fixture.h"
 #include "tests/playback/media_fixtures.h"
@@ -380,27 +382,6 @@ TEST_F(PlayerWindowTest, LockedRecordingsStayAndOtherRowsMoveTheCurrentIndex)
     EXPECT_EQ(dlg->session().state(), PlayState::Running)
         << "another row's delete leaves playback alone";
 }
-
-// The local time zone of the process set to a fixed rule for a test, and put back after it.
-class ScopedTimeZone
-{
-public:
-    explicit ScopedTimeZone(const QByteArray& rule)
-        : m_saved(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", rule);
-        ::tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        m_had ? qputenv("TZ", m_saved) : qunsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    QByteArray m_saved;
-    bool m_had;
-};
 
 TEST_F(PlayerWindowTest, CaptureWritesTheShownFrameAndResumes)
 {
@@ -774,7 +755,9 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
 {
     dlg->onImport();
     playRow(0);
-    auto* video = dlg->findChild<VideoWidget*>();
+    auto* view = dlg->findChild<ChannelsView*>();
+    ASSERT_NE(view, nullptr);
+    VideoWidget* video = view->channel(0);
     ASSERT_NE(video, nullptr);
     const auto doubleClick = [video] {
         QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(20, 20),
@@ -803,24 +786,24 @@ TEST_F(PlayerWindowTest, DoubleClicksOnTheVideoTurnFullScreenOnThenOff)
     EXPECT_EQ(windowPresses, 0);
 
     doubleClick();
-    EXPECT_TRUE(video->isFullScreenVideo());
+    EXPECT_TRUE(view->isFullScreenVideo());
     // Escape leaves full screen and nothing more.
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(video, &escape);
-    EXPECT_FALSE(video->isFullScreenVideo());
+    EXPECT_FALSE(view->isFullScreenVideo());
     EXPECT_TRUE(dlg->isVisible());
     doubleClick();
-    EXPECT_TRUE(video->isFullScreenVideo());
+    EXPECT_TRUE(view->isFullScreenVideo());
     doubleClick();
-    EXPECT_FALSE(video->isFullScreenVideo());
+    EXPECT_FALSE(view->isFullScreenVideo());
     // Opening the next recording puts the video back into the window; the first
     // double-click after that turns full screen on again.
     doubleClick();
-    EXPECT_TRUE(video->isFullScreenVideo());
+    EXPECT_TRUE(view->isFullScreenVideo());
     dlg->session().play(PlaybackSession::Step::Next);
-    EXPECT_FALSE(video->isFullScreenVideo());
+    EXPECT_FALSE(view->isFullScreenVideo());
     doubleClick();
-    EXPECT_TRUE(video->isFullScreenVideo());
+    EXPECT_TRUE(view->isFullScreenVideo());
 }
 
 TEST_F(PlayerWindowTest, TheWindowMenuSpeaksTheInterfaceLanguage)
@@ -886,7 +869,7 @@ TEST_F(PlayerWindowTest, TransportKeysWorkInTheWindowAndInFullScreen)
     EXPECT_TRUE(seeksTo(window, Qt::Key_Left, Qt::NoModifier, 0.0)) << "not before the start";
 
     // Full screen: the video is a window of its own, and the keys still reach the player.
-    auto* video = dlg->findChild<VideoWidget*>();
+    auto* video = dlg->findChild<ChannelsView*>();
     ASSERT_NE(video, nullptr);
     QTest::keyClick(window, Qt::Key_F);
     ASSERT_TRUE(video->isFullScreenVideo());
@@ -940,8 +923,8 @@ TEST_F(PlayerWindowTest, EnterPlaysAndDeleteAsksFirstOnTheList)
 
 TEST_F(PlayerWindowTest, AboutBoxListsTheKeys)
 {
-    for (const char* key :
-         {"Space", "Shift+Left", "Page Up", "Enter", "Delete", "Ctrl+S", "<td>F</td>", "Escape"}) {
+    for (const char* key : {"Space", "Shift+Left", "Page Up", "Enter", "Delete", "Ctrl+S",
+                            "<td>F</td>", "Escape", "<td>V</td>", "<td>X</td>"}) {
         EXPECT_TRUE(AboutDialog::keyboardHelp().contains(QLatin1String(key))) << key;
     }
 }
@@ -998,6 +981,47 @@ TEST_F(PlayerWindowTest, TheChartViewIsRemembered)
     EXPECT_TRUE(waveformView().isSpeedView());
 }
 
+// The keys and the video area's menu arrange the channels of a moment; the layout is
+// remembered and kept in full screen, and one channel still fills the area alone.
+TEST_F(PlayerWindowTest, TheChannelKeysAndMenuArrangeTheVideoAndAreRemembered)
+{
+    auto* view = dlg->findChild<ChannelsView*>();
+    ASSERT_NE(view, nullptr);
+    view->showChannels({"F", "R", "I"});
+    activate(dlg.get());
+    QTest::keyClick(dlg.get(), Qt::Key_V);
+    EXPECT_EQ(view->channelLayout().arrangement, ChannelArrangement::SideBySide);
+    QTest::keyClick(dlg.get(), Qt::Key_X);
+    EXPECT_EQ(view->channelAt(0), 1);
+    QStringList texts;
+    onNextMenu(&texts, "Mirror the rear inset");
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                 view->mapToGlobal(QPoint(20, 20)));
+    QCoreApplication::sendEvent(view->channel(0), &rightClick);
+    EXPECT_TRUE(texts.contains("Grid")) << texts.join('|').toStdString();
+    EXPECT_TRUE(view->channelLayout().mirrorRear);
+
+    restartWindow();
+    view = dlg->findChild<ChannelsView*>();
+    EXPECT_EQ(view->channelLayout().arrangement, ChannelArrangement::SideBySide);
+    EXPECT_TRUE(view->channelLayout().mirrorRear);
+    dlg->onImport();
+    playRow(0);
+    ASSERT_EQ(view->channelCount(), 1);
+    VideoWidget* only = view->channel(0);
+    EXPECT_EQ(only->geometry(), view->rect());
+    EXPECT_TRUE(only->captionRect().isEmpty());
+    activate(dlg.get());
+    QTest::keyClick(dlg.get(), Qt::Key_F);
+    ASSERT_TRUE(view->isFullScreenVideo());
+    EXPECT_EQ(only->geometry(), view->rect());
+    QTest::keyClick(view, Qt::Key_V);
+    QTest::keyClick(view, Qt::Key_F);
+    EXPECT_FALSE(view->isFullScreenVideo());
+    EXPECT_EQ(only->geometry(), view->rect());
+    EXPECT_EQ(view->channelLayout().arrangement, ChannelArrangement::Stacked);
+}
+
 TEST_F(PlayerWindowTest, TheImportFolderIsRemembered)
 {
     dlg->onImport();
@@ -1040,11 +1064,13 @@ TEST_F(PlayerWindowTest, AnUnreadableOrDamagedSettingsFileGivesTheDefaults)
         EXPECT_FALSE(waveformView().isSpeedView()) << what;
         EXPECT_EQ(dlg->session().volumeLevel(), -1) << what;
         EXPECT_FALSE(statusShown()) << what;
+        EXPECT_EQ(dlg->findChild<ChannelsView*>()->channelLayout(), ChannelLayout()) << what;
         dlg.reset();
     };
     const QByteArray garbage[] = {
         QByteArray("\x00\xff[\x01=\x02\n\x7f", 8) + QByteArray(4096, '\xa5'),
-        "[play]\nvolume=99\ncycle=banana\n[display]\nunits=parsec\nchart=\n",
+        "[play]\nvolume=99\ncycle=banana\n[display]\nunits=parsec\nchart=\narrangement=5\n"
+        "insetCorner=-1\ninsetSize=90\nmirrorRear=2\n",
     };
     for (const QByteArray& content : garbage) {
         QFile damaged(file);

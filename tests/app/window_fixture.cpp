@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPrinter>
 #include <QProcess>
 #include <QSettings>
 #include <QTimer>
@@ -62,6 +63,12 @@ void PlayerWindowTest::makeWindow()
         return chosenExport;
     };
     services.chooseClipTarget = [this](QWidget*, const QString&) { return chosenClip; };
+    services.choosePrinter = [this](QWidget*, QPrinter& printer) {
+        ++printDialogs;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(chosenReport);
+        return !chosenReport.isEmpty();
+    };
     services.confirm = [this](QWidget*, const QString& question) {
         questions << question;
         return confirmAnswer;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <time.h>
 #include <vector>
 
 #include "app/map_calls.h"
@@ -56,8 +57,10 @@ public:
     }
     void clearMap() override { m_calls->push_back({QStringLiteral("clearMap"), {}}); }
     void whenLoaded(std::function<void()> callback) override { loaded = std::move(callback); }
+    void grabTrip(std::function<void(const QImage&)> done) override { done(picture); }
 
     std::function<void()> loaded;  // what the window asked to be called on page load
+    QImage picture;                // the map's picture; null: the map shows no trip
 
 private:
     std::vector<MapCall>* m_calls;
@@ -66,6 +69,27 @@ private:
 // Once the next popup menu opens: its action texts go to *texts, and the action whose text
 // is choose is triggered (none: the menu is closed).
 void onNextMenu(QStringList* texts, const QString& choose);
+
+// The local time zone of the process set to a fixed rule for a test, and put back after it.
+class ScopedTimeZone
+{
+public:
+    explicit ScopedTimeZone(const QByteArray& rule)
+        : m_saved(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", rule);
+        ::tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        m_had ? qputenv("TZ", m_saved) : qunsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    QByteArray m_saved;
+    bool m_had;
+};
 
 // Runs the event loop until the condition holds or the time is up.
 inline bool waitFor(const std::function<bool()>& condition, int timeoutMs)
@@ -132,6 +156,8 @@ protected:
     std::optional<ClipTarget> chosenClip;
     QStringList exportStarts;
     QStringList snapshotStarts;
+    QString chosenReport;  // the PDF the print dialog is set to; empty: cancelled
+    int printDialogs = 0;
     std::vector<std::string> volumes;
     std::unique_ptr<PlayerWindow> dlg;
 };

@@ -129,12 +129,13 @@ bool makeRecordings(const fs::path& folder)
         run(std::string(MAKE_SAMPLE_RECORDINGS) + " " + quoted(folder.string()) + " 20 ICAT A7L");
     EXPECT_EQ(samples.status, 0) << samples.err;
     fs::create_directories(folder / "bframes");
-    for (const char* part : {"-t 8 A.mp4", "-ss 8 -t 8 B.mp4"}) {
+    for (const char* part : {"-t 8 -metadata creation_time=2024-06-11T09:00:00Z A.mp4",
+                             "-ss 8 -t 8 -metadata creation_time=2024-06-11T09:00:08Z B.mp4"}) {
         const CommandRun made =
             run("cd " + quoted((folder / "bframes").string()) +
                 " && ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25 -f lavfi"
                 " -i sine=frequency=440:sample_rate=44100 -c:v libx264 -g 25 -bf 2 -c:a aac"
-                " -metadata creation_time=2024-06-11T09:00:00Z " +
+                " " +
                 part);
         EXPECT_EQ(made.status, 0) << made.err;
         if (made.status != 0) {
@@ -144,13 +145,16 @@ bool makeRecordings(const fs::path& folder)
     return samples.status == 0;
 }
 
+constexpr char kReady[] = "ready-2";
+
 class ClipCut : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
         const fs::path media = CLIP_MEDIA_DIR;
-        if (fs::exists(media / "ready")) {
+        // The stamp names the set: a new set of recordings gets a new name.
+        if (fs::exists(media / kReady)) {
             return;
         }
         // Made aside and moved in whole, so that tests run side by side see all or nothing.
@@ -158,10 +162,15 @@ protected:
         fs::remove_all(making);
         fs::create_directories(making);
         ASSERT_TRUE(makeRecordings(making));
-        std::ofstream(making / "ready") << "ready\n";
-        std::error_code taken;
-        fs::rename(making, media, taken);
-        fs::remove_all(making, taken);
+        std::ofstream(making / kReady) << "ready\n";
+        std::error_code ignored;
+        const fs::path outdated = media.string() + ".outdated-" + std::to_string(::getpid());
+        if (!fs::exists(media / kReady)) {
+            fs::rename(media, outdated, ignored);
+        }
+        fs::rename(making, media, ignored);  // fails when another test placed its set first
+        fs::remove_all(making, ignored);
+        fs::remove_all(outdated, ignored);
     }
 
     static std::string recording(const std::string& name)
@@ -256,6 +265,41 @@ TEST_F(ClipCut, SpanAcrossTwoRecordingsIsTheSourceFramesWithTheirTelemetry)
     EXPECT_EQ(readWhole(byTime / "clip_20240611_081515_F.mp4"), readWhole(base + ".mp4"));
 }
 
+// The mean PSNR (dB) of a band of the frames of two movies: top and height as shares of the
+// frame's height.
+double bandPsnr(const std::string& a, const std::string& b, double top, double height)
+{
+    const std::string crop =
+        "crop=iw:ih*" + std::to_string(height) + ":0:ih*" + std::to_string(top);
+    const CommandRun psnr = run("ffmpeg -v info -nostats -i " + quoted(a) + " -i " + quoted(b) +
+                                " -lavfi '[0:v]" + crop + "[a];[1:v]" + crop +
+                                "[b];[a][b]psnr' -f null - 2>&1 | grep -o 'average:[0-9.inf]*'");
+    EXPECT_EQ(psnr.status, 0) << psnr.err;
+    return std::atof(psnr.out.substr(psnr.out.find(':') + 1).c_str());
+}
+
+TEST_F(ClipCut, OverlayDrawsTheTelemetryIntoTheSameFrames)
+{
+    const Folder out("overlay");
+    const CommandRun lossless =
+        cut(out.path(), recording(kFirst) + "@15.5", recording(kSecond) + "@4.2");
+    ASSERT_EQ(lossless.status, 0) << lossless.err;
+    const CommandRun overlay = run(
+        std::string(DASHCAM_CLIP) + " --overlay -o " + quoted(out.path().string()) + " --from " +
+        quoted(recording(kFirst) + "@15.5") + " --to " + quoted(recording(kSecond) + "@4.2"));
+    ASSERT_EQ(overlay.status, 0) << overlay.err;
+    const std::string drawn = lines(overlay.out).at(0);
+    EXPECT_EQ(drawn, out / "clip_20240611_081515_F-2.mp4");
+    const CommandRun streams = run("ffprobe -v error -show_entries stream=codec_name,nb_frames "
+                                   "-of csv=p=0 " +
+                                   quoted(drawn));
+    EXPECT_EQ(streams.out, "h264,276\naac,431\n");
+    // The picture is the clip's above the band, and something else in it.
+    const std::string source = lines(lossless.out).at(0);
+    EXPECT_GT(bandPsnr(drawn, source, 0.0, 0.85), 30.0);
+    EXPECT_LT(bandPsnr(drawn, source, 0.92, 0.08), 20.0);
+}
+
 TEST_F(ClipCut, BFramesAndPrimedAudioKeepEveryFrame)
 {
     const Folder out("bframes");
@@ -272,6 +316,43 @@ TEST_F(ClipCut, BFramesAndPrimedAudioKeepEveryFrame)
     ASSERT_GE(frames.size(), expected.size());
     EXPECT_EQ(slice(frames, 0, expected.size()), expected);
     EXPECT_EQ(run("ffmpeg -v error -i " + quoted(movie) + " -f null -").err, "");
+}
+
+// Front and rear files of two moments in one folder, paired by their names: one clip per
+// channel, each of its own channel's recordings.
+TEST_F(ClipCut, EveryChannelOfTheMomentIsCut)
+{
+    const Folder channels("channels");
+    const Folder out("channels-out");
+    fs::copy_file(recording(kFirst), channels / "20240611_081500_F.MOV");
+    fs::copy_file(recording(kSecond), channels / "20240611_081500_R.MOV");
+    fs::copy_file(recording(kSecond), channels / "20240611_081520_F.MOV");
+    fs::copy_file(recording(kFirst), channels / "20240611_081520_R.MOV");
+    const CommandRun clip = cut(out.path(), channels / "20240611_081500_F.MOV@18",
+                                channels / "20240611_081520_F.MOV@2");
+    ASSERT_EQ(clip.status, 0) << clip.err;
+    const std::string front = out / "clip_20240611_081518_F";
+    const std::string rear = out / "clip_20240611_081518_R";
+    ASSERT_EQ(lines(clip.out),
+              (std::vector<std::string>{front + ".mp4", front + ".gpx", front + ".csv",
+                                        rear + ".mp4", rear + ".gpx", rear + ".csv"}));
+    const std::vector<std::string> first = frameChecksums(recording(kFirst), "v");
+    const std::vector<std::string> second = frameChecksums(recording(kSecond), "v");
+    std::vector<std::string> frontFrames = slice(first, 540, 60);
+    std::vector<std::string> rearFrames = slice(second, 540, 60);
+    for (size_t i = 0; i < 60; ++i) {
+        frontFrames.push_back(second[i]);
+        rearFrames.push_back(first[i]);
+    }
+    EXPECT_EQ(frameChecksums(front + ".mp4", "v"), frontFrames);
+    EXPECT_EQ(frameChecksums(rear + ".mp4", "v"), rearFrames);
+
+    const CommandRun rearOnly =
+        run("cd " + quoted(out.path().string()) + " && " + DASHCAM_CLIP + " --channel R --from " +
+            quoted(channels / "20240611_081500_F.MOV@18") + " --to " +
+            quoted(channels / "20240611_081520_F.MOV@2"));
+    ASSERT_EQ(rearOnly.status, 0) << rearOnly.err;
+    EXPECT_EQ(lines(rearOnly.out).at(0), "./clip_20240611_081518_R-2.mp4");
 }
 
 TEST_F(ClipCut, NeverReplacesAFile)
@@ -377,7 +458,7 @@ TEST_F(ClipCut, CancelLeavesNothing)
     EXPECT_EQ(entries(out.path()), 0u);
 }
 
-TEST_F(ClipCut, RefusesABackwardsSpanOrACutOffRecording)
+TEST_F(ClipCut, RefusesABackwardsSpanACutOffRecordingOrAMissingChannel)
 {
     const Folder out("refused");
     const CommandRun backwards =
@@ -393,6 +474,17 @@ TEST_F(ClipCut, RefusesABackwardsSpanOrACutOffRecording)
     const CommandRun damaged = cut(out.path(), cutOff + "@1", cutOff + "@3");
     EXPECT_EQ(damaged.status, 1);
     EXPECT_NE(damaged.err.find("no movie index"), std::string::npos) << damaged.err;
+
+    // A rear channel that the second moment lacks.
+    const Folder channels("one-rear");
+    fs::copy_file(recording(kFirst), channels / "20240611_081500_F.MOV");
+    fs::copy_file(recording(kFirst), channels / "20240611_081500_R.MOV");
+    fs::copy_file(recording(kSecond), channels / "20240611_081520_F.MOV");
+    const CommandRun rear = cut(out.path(), channels / "20240611_081500_F.MOV@15",
+                                channels / "20240611_081520_F.MOV@4");
+    EXPECT_EQ(rear.status, 1);
+    EXPECT_EQ(rear.err, "dashcam-clip: no rear recording of the moment of " +
+                            (channels / "20240611_081520_F.MOV") + "\n");
     EXPECT_EQ(entries(out.path()), 0u);
 }
 

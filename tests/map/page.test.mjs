@@ -584,6 +584,8 @@ describe('a trip on the map', () => {
     // openPage refuses every tile request.
     await page.waitForFunction(() => getComputedStyle(document.getElementById('mapoffline')).display !== 'none');
     assert.equal(await noteShown(page, 'mapoffline'), 'Map offline');
+    await page.evaluate(() => setTrip([[[47.37, 8.54], [47.38, 8.55]]], 0));
+    assert.equal(await page.evaluate(() => tripShown()), false, 'the report draws the track itself');
   });
 });
 
@@ -601,6 +603,10 @@ describe('tiles that arrive', () => {
     await eventually(() => served > 0, 'the map asks for tiles');
     await page.waitForFunction(() => document.querySelectorAll('.leaflet-tile-loaded').length > 0);
     assert.equal(await noteShown(page, 'mapoffline'), null);
+    // The host takes the map's picture for a report only when it shows a trip on tiles.
+    assert.equal(await page.evaluate(() => tripShown()), false, 'no trip yet');
+    await page.evaluate(() => setTrip([[], [[47.37, 8.54], [47.38, 8.55]]], 0));
+    assert.equal(await page.evaluate(() => tripShown()), true);
     await page.close();
   });
 });

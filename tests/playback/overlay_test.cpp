@@ -1,6 +1,7 @@
 // The engine drawing through an overlay sink into the video widget's surface, checked
 // on the screen itself. Needs an X display (QT_QPA_PLATFORM=xcb under Xvfb); skipped
 // on other platforms, where the engine keeps its own frame path.
+#include "playback/channels_view.h"
 #include "playback/playback_engine.h"
 #include "playback/video_surface.h"
 #include "playback/video_widget.h"
@@ -11,6 +12,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 
@@ -59,9 +61,11 @@ protected:
     void TearDown() override { m_engine.close(); }
 
     // What the display shows at a point of the video widget (of the screen when full screen).
-    QRgb screenPixel(QPoint inArea) const
+    QRgb screenPixel(QPoint inArea) const { return screenPixelOf(m_area, inArea); }
+
+    static QRgb screenPixelOf(const QWidget* widget, QPoint inWidget)
     {
-        const QPoint at = m_area->mapToGlobal(inArea);
+        const QPoint at = widget->mapToGlobal(inWidget);
         return QGuiApplication::primaryScreen()
             ->grabWindow(0, at.x(), at.y(), 1, 1)
             .toImage()
@@ -156,6 +160,60 @@ TEST_F(OverlayEngine, NewSizesShowPausedAndPlayingInFullScreen)
     // window composites through OpenGL (as it does with a web view in it).
     EXPECT_FALSE(control.testAttribute(Qt::WA_NativeWindow));
     EXPECT_EQ(control.internalWinId(), 0U);
+}
+
+// The sink's window is native and lies over everything Qt paints: it leaves out the inset
+// above the main picture and the main picture's label, which Qt paints.
+TEST_F(OverlayEngine, TheInsetAndTheLabelShowOverTheSinksPicture)
+{
+    m_area->hide();
+    auto* view = new ChannelsView(&m_window);
+    view->setGeometry(10, 20, 640, 360);
+    ChannelLayout layout;
+    layout.corner = InsetCorner::TopRight;
+    view->setChannelLayout(layout);
+    const std::vector<VideoWidget*> channels = view->showChannels({"F", "R"});
+    view->show();
+    ASSERT_TRUE(m_engine.open(media::videoWithAudio(), channels[0]).ok());
+    ASSERT_NE(channels[0]->videoSurface()->sink(), nullptr);
+    const QRect picture = channels[0]->videoRect();
+    ASSERT_EQ(picture, QRect(80, 0, 480, 360));
+    const QRect inset = channels[1]->geometry();
+    ASSERT_TRUE(picture.contains(inset));
+    // The main picture still shows beside the inset (its blue bar above it).
+    ASSERT_LT(blueBarOf(picture).y(), inset.top());
+    ASSERT_TRUE(waitUntil([&] { return isBlue(screenPixelOf(view, blueBarOf(picture))); }, 5000));
+    // Where the bars lie under it, the inset's black shows, and the label's black box.
+    const auto blackAt = [](const QWidget* widget, QPoint at) {
+        return waitUntil([&] { return isBlack(screenPixelOf(widget, at)); }, 2000);
+    };
+    EXPECT_TRUE(blackAt(view, inset.center() + QPoint(0, 20)));
+    EXPECT_TRUE(blackAt(channels[0], channels[0]->captionRect().topLeft()));
+    EXPECT_FALSE(isBlack(screenPixelOf(view, picture.topLeft() + QPoint(4, 100))));
+
+    // Swapped: the main picture's sink now draws in the inset, at its size.
+    QTest::mouseClick(channels[1], Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(view->channelAt(0), 1);
+    const auto insetShowsBlue = [&] {
+        return waitUntil(
+            [&] { return isBlue(screenPixelOf(channels[0], blueBarOf(channels[0]->videoRect()))); },
+            5000);
+    };
+    EXPECT_TRUE(insetShowsBlue());
+    const QRect swappedInset = channels[0]->geometry();
+
+    // Full screen and back keep the arrangement, the sink drawing on in the inset.
+    view->setFullScreen(true);
+    ASSERT_TRUE(view->isWindow());
+    ASSERT_TRUE(waitUntil([&] { return view->size() == view->screen()->size(); }, 3000));
+    EXPECT_EQ(channels[1]->geometry(), view->rect());
+    EXPECT_LT(channels[0]->width(), view->width() / 2);
+    EXPECT_TRUE(insetShowsBlue());
+    view->setFullScreen(false);
+    EXPECT_EQ(view->geometry(), QRect(10, 20, 640, 360));
+    EXPECT_EQ(channels[0]->geometry(), swappedInset);
+    EXPECT_TRUE(insetShowsBlue());
+    m_engine.close();
 }
 
 // The widget goes first, the engine still playing: the sink must stop before its

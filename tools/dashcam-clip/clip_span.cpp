@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "telemetry/file_name.h"
+#include "telemetry/recording_entry.h"
 #include "telemetry/track_export.h"
 #include "telemetry/trip.h"
 
@@ -38,34 +39,53 @@ std::optional<int64_t> parseUtc(const std::string& text)
     return dayMs + (int64_t{hour} * 3600 + minute * 60) * 1000 + std::llround(second * 1000);
 }
 
-struct FolderRecordings
+// The moments of a folder's movie recordings (transport streams cannot be cut here), in the
+// order of their first file's name, each with the clock of its first channel's file.
+struct FolderMoments
 {
-    std::vector<std::string> paths;
+    std::vector<MomentFiles> moments;
     std::vector<RecordingClock> clocks;
 };
 
-// The movie recordings of a folder in name order (transport streams cannot be cut here).
-bool listFolder(const std::string& folder, FolderRecordings& found, std::string& error)
+const std::string& firstPath(const MomentFiles& moment)
 {
+    return moment.channels.front().path;
+}
+
+bool listFolder(const std::string& folder, FolderMoments& found, std::string& error)
+{
+    std::vector<std::string> paths;
     std::error_code code;
     for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
         const std::string extension = upperExtension(it->path().string());
         std::error_code ignored;
         if (it->is_regular_file(ignored) && isRecordingExtension(extension) && extension != ".TS") {
-            found.paths.push_back(it->path().string());
+            paths.push_back(it->path().string());
         }
     }
     if (code) {
         error = "cannot list " + folder + ": " + code.message();
         return false;
     }
-    std::sort(found.paths.begin(), found.paths.end(), [](const auto& a, const auto& b) {
+    std::sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) {
         return fs::path(a).filename() < fs::path(b).filename();
     });
-    for (const std::string& path : found.paths) {
-        found.clocks.push_back(readRecordingClock(path));
+    found.moments = groupMoments(paths, recordingStartTime);
+    for (const MomentFiles& moment : found.moments) {
+        found.clocks.push_back(readRecordingClock(firstPath(moment)));
     }
     return true;
+}
+
+// Recordings of one channel follow each other; two that run at the same time are channels
+// of one moment that the names did not pair.
+constexpr int64_t kOverlapMs = 1000;
+
+bool overlapping(const RecordingClock& earlier, const RecordingClock& later)
+{
+    return earlier.startUtcMs && later.startUtcMs &&
+           *later.startUtcMs + kOverlapMs <
+               *earlier.startUtcMs + std::llround(earlier.seconds * 1000);
 }
 
 struct Place
@@ -74,13 +94,21 @@ struct Place
     double seconds = 0.0;
 };
 
-std::optional<Place> findPlace(const When& when, const FolderRecordings& folder, std::string& error)
+bool holds(const MomentFiles& moment, const std::string& file)
 {
-    for (int row = 0; row < static_cast<int>(folder.paths.size()); ++row) {
+    return std::any_of(moment.channels.begin(), moment.channels.end(),
+                       [&](const ChannelFile& channel) {
+                           std::error_code ignored;
+                           return fs::equivalent(file, channel.path, ignored);
+                       });
+}
+
+std::optional<Place> findPlace(const When& when, const FolderMoments& folder, std::string& error)
+{
+    for (int row = 0; row < static_cast<int>(folder.moments.size()); ++row) {
         const RecordingClock& clock = folder.clocks[static_cast<size_t>(row)];
         if (!when.file.empty()) {
-            std::error_code ignored;
-            if (!fs::equivalent(when.file, folder.paths[static_cast<size_t>(row)], ignored)) {
+            if (!holds(folder.moments[static_cast<size_t>(row)], when.file)) {
                 continue;
             }
             if (clock.seconds > 0.0 && when.seconds > clock.seconds) {
@@ -89,7 +117,6 @@ std::optional<Place> findPlace(const When& when, const FolderRecordings& folder,
                 return std::nullopt;
             }
             return Place{row, when.seconds};
-            continue;
         }
         const double into =
             clock.startUtcMs ? static_cast<double>(when.utcMs - *clock.startUtcMs) / 1000.0 : -1.0;
@@ -103,6 +130,55 @@ std::optional<Place> findPlace(const When& when, const FolderRecordings& folder,
             : when.file.empty() ? "no recording was running at " + isoUtcTime(when.utcMs)
                                 : when.file + ": not a movie recording that can be cut";
     return std::nullopt;
+}
+
+// Every channel of a moment: a moment of one file may have its other channels in the
+// channel folders beside its own.
+MomentFiles wholeMoment(const MomentFiles& moment)
+{
+    return moment.channels.size() == 1 ? findMoment(firstPath(moment), recordingStartTime) : moment;
+}
+
+const char* channelName(Channel channel)
+{
+    switch (channel) {
+    case Channel::Front: return "front";
+    case Channel::Rear: return "rear";
+    case Channel::Interior: return "interior";
+    case Channel::Tele: return "tele";
+    }
+    return "";
+}
+
+// The recordings of each wanted channel (every channel of the first moment when none is
+// named), moment by moment; nothing when a moment lacks one.
+std::optional<std::vector<ChannelRecordings>>
+channelRecordings(const std::vector<MomentFiles>& moments, std::optional<Channel> wanted,
+                  std::string& error)
+{
+    std::vector<ChannelRecordings> channels;
+    for (const ChannelFile& file : moments.front().channels) {
+        if (!wanted || file.channel == *wanted) {
+            channels.push_back({file.channel, {}});
+        }
+    }
+    if (channels.empty()) {
+        channels.push_back({*wanted, {}});
+    }
+    for (const MomentFiles& moment : moments) {
+        for (ChannelRecordings& channel : channels) {
+            const auto file =
+                std::find_if(moment.channels.begin(), moment.channels.end(),
+                             [&](const ChannelFile& f) { return f.channel == channel.channel; });
+            if (file == moment.channels.end()) {
+                error = std::string("no ") + channelName(channel.channel) +
+                        " recording of the moment of " + firstPath(moment);
+                return std::nullopt;
+            }
+            channel.recordings.push_back(file->path);
+        }
+    }
+    return channels;
 }
 
 }  // namespace
@@ -128,10 +204,10 @@ std::optional<When> parseWhen(const std::string& text, std::string& error)
 }
 
 std::optional<ResolvedSpan> resolveSpan(const When& from, const When& to, const std::string& folder,
-                                        std::string& error)
+                                        std::optional<Channel> wanted, std::string& error)
 {
     const std::string& file = from.file.empty() ? to.file : from.file;
-    FolderRecordings recordings;
+    FolderMoments recordings;
     const std::string parent = fs::path(file).parent_path().string();
     if (!listFolder(file.empty() ? folder : parent.empty() ? "." : parent, recordings, error)) {
         return std::nullopt;
@@ -153,10 +229,25 @@ std::optional<ResolvedSpan> resolveSpan(const When& from, const When& to, const 
         error = "the end is not after the start";
         return std::nullopt;
     }
-    ResolvedSpan span;
+    std::vector<MomentFiles> moments;
     for (auto row = first; row <= last; ++row) {
-        span.recordings.push_back(recordings.paths[static_cast<size_t>(*row)]);
+        const auto index = static_cast<size_t>(*row);
+        const auto previous = static_cast<size_t>(row == first ? *row : row[-1]);
+        if (row != first && overlapping(recordings.clocks[previous], recordings.clocks[index])) {
+            error = firstPath(recordings.moments[index]) + " runs at the same time as " +
+                    firstPath(recordings.moments[previous]) +
+                    ": channels whose names do not tell them apart";
+            return std::nullopt;
+        }
+        moments.push_back(wholeMoment(recordings.moments[index]));
     }
+    std::optional<std::vector<ChannelRecordings>> channels =
+        channelRecordings(moments, wanted, error);
+    if (!channels) {
+        return std::nullopt;
+    }
+    ResolvedSpan span;
+    span.channels = std::move(*channels);
     span.in = begin->seconds;
     span.out = end->seconds;
     if (const auto start = recordings.clocks[static_cast<size_t>(begin->row)].startUtcMs) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "telemetry/channel_names.h"
+
 // A WHEN of the command line: FILE@SECONDS, or a UTC time (2024-06-11T08:15:12Z).
 struct When
 {
@@ -15,17 +17,26 @@ struct When
 
 std::optional<When> parseWhen(const std::string& text, std::string& error);
 
-// The recordings a span covers, in play order, and where it begins and ends in them.
+// One channel's recordings of a span, in play order.
+struct ChannelRecordings
+{
+    Channel channel = Channel::Front;
+    std::vector<std::string> recordings;
+};
+
+// The recordings a span covers, channel by channel, and where it begins and ends in them.
 struct ResolvedSpan
 {
-    std::vector<std::string> recordings;
+    std::vector<ChannelRecordings> channels;
     double in = 0.0;                    // in the first
     double out = 0.0;                   // in the last
     std::optional<int64_t> startUtcMs;  // of the in mark, when the first recording has a time
 };
 
-// Finds both ends among the movie recordings of the folder (FILE's folder, else `folder`)
-// and takes the recordings between them by trip order; both must lie in one trip, the
-// end after the start. Nothing with the reason otherwise.
+// Finds both ends among the moments of the movie recordings of the folder (FILE's folder,
+// else `folder`) and takes the moments between them by trip order; both must lie in one
+// trip, the end after the start. Of each moment it takes the wanted channel's file, or
+// every channel's when none is wanted (channels in channel folders beside the folder
+// too). Nothing with the reason otherwise.
 std::optional<ResolvedSpan> resolveSpan(const When& from, const When& to, const std::string& folder,
-                                        std::string& error);
+                                        std::optional<Channel> wanted, std::string& error);

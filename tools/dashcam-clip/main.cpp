@@ -1,7 +1,5 @@
 // dashcam-clip: cuts a span of dashcam recordings into a clip by stream copy, with its
 // telemetry as a text track, a GPX and a CSV.
-#include <QGuiApplication>
-
 #include <atomic>
 #include <csignal>
 #include <iostream>
@@ -10,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include <QGuiApplication>
+
 #include "clip/clip_export.h"
 #include "clip/clip_name.h"
-#include "clip/overlay_export.h"
+#include "clip/overlay_encoder.h"
 #include "tools/dashcam-clip/clip_span.h"
 
 namespace {
@@ -31,10 +31,11 @@ const char kUsage[] =
     "                   folder (the current folder when both are times), in trip order.\n"
     "  -o DIR           where the clip goes (the current folder by default); an existing\n"
     "                   file is never replaced: the clip takes the next free name\n"
-    "  --channel C      F (front, the default), R, I or all\n"
+    "  --channel C      F (front), R (rear), I (interior) or all (the default): one clip\n"
+    "                   per channel of the moment, its files paired by their names\n"
     "  --mph            speeds in mph instead of km/h\n"
-    "  --overlay        draw the time, speed, position, heading and G into the picture\n"
-    "                   (re-encoded with x264; the audio as AAC)\n"
+    "  --overlay        draw the time, speed, position, heading and a G bar into the\n"
+    "                   picture (re-encodes the video as H.264; no subtitle track)\n"
     "\n"
     "Exits 0, or 1 with the reason on standard error (2 for a wrong command line).\n";
 
@@ -50,7 +51,7 @@ extern "C" void onInterrupt(int)
 struct Options
 {
     std::string folder = ".";
-    std::string channel = "F";
+    std::string channel = "all";
     std::string from;
     std::string to;
     bool overlay = false;
@@ -111,6 +112,32 @@ int fail(const std::string& reason)
     return 1;
 }
 
+std::optional<Channel> wantedChannel(const std::string& choice)
+{
+    if (choice == "all") {
+        return std::nullopt;
+    }
+    return static_cast<Channel>(choice.front());
+}
+
+ClipRequest clipRequest(const ResolvedSpan& span, const ChannelRecordings& channel,
+                        const Options& options)
+{
+    ClipRequest request;
+    request.recordings = channel.recordings;
+    request.in = span.in;
+    request.out = span.out;
+    request.folder = options.folder;
+    request.name =
+        unusedClipName(options.folder, clipBaseName(channel.recordings.front(), span.startUtcMs,
+                                                    static_cast<char>(channel.channel)));
+    request.unit = options.unit;
+    if (options.overlay) {
+        request.reencode = encodeWithOverlay;
+    }
+    return request;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -120,45 +147,34 @@ int main(int argc, char** argv)
             parseOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
         return *status;
     }
-    // The overlay's text needs the fonts of a GUI application, with no screen.
-    std::unique_ptr<QGuiApplication> painting;
-    if (options.overlay) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        painting = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    // The recordings' channels are not told apart yet: every recording is the front one.
-    if (options.channel == "R" || options.channel == "I") {
-        return fail("no " + std::string(options.channel == "R" ? "rear" : "interior") +
-                    " channel: only front recordings are cut");
-    }
     std::string error;
     const std::optional<When> from = parseWhen(options.from, error);
     const std::optional<When> to = from ? parseWhen(options.to, error) : std::nullopt;
     const std::optional<ResolvedSpan> span =
-        to ? resolveSpan(*from, *to, ".", error) : std::nullopt;
+        to ? resolveSpan(*from, *to, ".", wantedChannel(options.channel), error) : std::nullopt;
     if (!span) {
         return fail(error);
     }
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    ClipRequest request;
-    request.recordings = span->recordings;
-    request.in = span->in;
-    request.out = span->out;
-    request.folder = options.folder;
-    request.name = unusedClipName(options.folder,
-                                  clipBaseName(span->recordings.front(), span->startUtcMs, 'F'));
-    request.unit = options.unit;
+    // Text needs a GUI application for its fonts; no window is ever shown.
+    std::unique_ptr<QGuiApplication> fonts;
     if (options.overlay) {
-        request.reencode = reencodeWithOverlay;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        fonts = std::make_unique<QGuiApplication>(argc, argv);
     }
-    const ClipResult result = exportClip(request, {nullptr, &g_interrupted});
-    if (!result.ok) {
-        return fail(result.error);
+    for (const ChannelRecordings& channel : span->channels) {
+        const ClipResult result =
+            exportClip(clipRequest(*span, channel, options), {nullptr, &g_interrupted});
+        if (!result.ok) {
+            return fail(result.error);
+        }
+        for (const std::string& path : result.written) {
+            std::cout << path << '\n';
+        }
+        std::cout.flush();
     }
-    for (const std::string& path : result.written) {
-        std::cout << path << '\n';
-    }
-    std::cout.flush();
     return std::cout ? 0 : 1;
 }
