@@ -16,6 +16,13 @@ QString shownName(const std::string& file)
     return QFileInfo(QString::fromStdString(file)).fileName();
 }
 
+// A file's channel by its name; a name that says none is the front camera's.
+Channel channelOf(const std::string& path)
+{
+    const std::optional<ChannelName> name = parseChannelName(path);
+    return name ? name->channel : Channel::Front;
+}
+
 }  // namespace
 
 std::optional<MarkedSpan> markedSpan(const ClipMarks& marks, const PlaylistCatalogue& list,
@@ -45,10 +52,16 @@ std::optional<MarkedSpan> markedSpan(const ClipMarks& marks, const PlaylistCatal
         return std::nullopt;
     }
     MarkedSpan span;
+    span.channel = channelOf(marks.in->file);
+    if (channelOf(marks.out->file) != span.channel) {
+        problem = QStringLiteral("the marks lie in recordings of different channels");
+        return std::nullopt;
+    }
     RecordingEntry entry;
     for (auto row = first; row <= last; ++row) {
-        list.entryAt(*row, entry);
-        span.recordings.push_back(entry.filePath);
+        if (list.entryAt(*row, entry) && channelOf(entry.filePath) == span.channel) {
+            span.recordings.push_back(entry.filePath);
+        }
     }
     span.in = marks.in->seconds;
     span.out = marks.out->seconds;
@@ -61,13 +74,13 @@ std::optional<MarkedSpan> markedSpan(const ClipMarks& marks, const PlaylistCatal
 std::vector<ClipRequest> clipRequests(const MarkedSpan& span, const std::string& folder,
                                       SpeedUnit unit)
 {
-    ClipRequest front;
-    front.recordings = span.recordings;
-    front.in = span.in;
-    front.out = span.out;
-    front.folder = folder;
-    front.name =
-        unusedClipName(folder, clipBaseName(span.recordings.front(), span.startUtcMs, 'F'));
-    front.unit = unit;
-    return {front};
+    ClipRequest request;
+    request.recordings = span.recordings;
+    request.in = span.in;
+    request.out = span.out;
+    request.folder = folder;
+    request.name = unusedClipName(folder, clipBaseName(span.recordings.front(), span.startUtcMs,
+                                                       static_cast<char>(span.channel)));
+    request.unit = unit;
+    return {request};
 }

@@ -18,17 +18,25 @@
 namespace {
 
 constexpr double kRecordingSeconds = 12.0;
+const char kFirst[] = "20240611_081500_ICAT.MOV";
+const char kSecond[] = "20240611_081600_A7L.MOV";
+const char kThird[] = "20240611_081700_NT96650A.MOV";
+const char kRear[] = "20240611_081600_R.MOV";  // the rear camera's, beside the second
 
-// Two recordings of one trip (08:15:00 and 08:16:00, 12 s each), written once per process.
+// Three recordings of one trip (08:15:00, 08:16:00 and 08:17:00, 12 s each), and a rear
+// camera's file beside the second, written once per process.
 class SampleTrip
 {
 public:
     SampleTrip()
     {
         QProcess maker;
-        maker.start(QStringLiteral(SAMPLE_MAKER), {folder.path(), QStringLiteral("12"),
-                                                   QStringLiteral("ICAT"), QStringLiteral("A7L")});
-        made = maker.waitForFinished(120000) && maker.exitCode() == 0;
+        maker.start(QStringLiteral(SAMPLE_MAKER),
+                    {folder.path(), QStringLiteral("12"), QStringLiteral("ICAT"),
+                     QStringLiteral("A7L"), QStringLiteral("NT96650A")});
+        made =
+            maker.waitForFinished(120000) && maker.exitCode() == 0 &&
+            QFile::copy(QString::fromStdString(path(kSecond)), QString::fromStdString(path(kRear)));
     }
     std::string path(const char* name) const
     {
@@ -45,25 +53,24 @@ const SampleTrip& sampleTrip()
     return trip;
 }
 
-const char kFirst[] = "20240611_081500_ICAT.MOV";
-const char kSecond[] = "20240611_081600_A7L.MOV";
-
-// The out mark in the later recording, set before the in mark: the span runs from the in
-// mark in the first to the out mark in the second, and its clip takes the next free name.
-TEST(ClipMarks, MarksInTwoRecordingsOfATripMakeOneRequestAcrossThem)
+// The out mark in a later recording, set before the in mark: the span runs from the in mark
+// in the first to the out mark in the third, over the second but not the rear camera's file
+// beside it, and its clip takes the next free name.
+TEST(ClipMarks, MarksInTwoRecordingsOfATripMakeOneRequestAcrossTheirChannel)
 {
     const SampleTrip& trip = sampleTrip();
     ASSERT_TRUE(trip.made);
     auto made = std::make_unique<FakeMediaEngine>();
     made->scripts[kFirst].duration = kRecordingSeconds;
     made->scripts[kSecond].duration = kRecordingSeconds;
+    made->scripts[kThird].duration = kRecordingSeconds;
     PlaybackSession session(std::move(made));
     session.importFolder(QFile::encodeName(trip.folder.path()).toStdString());
-    ASSERT_EQ(session.catalogue().count(), 2);
+    ASSERT_EQ(session.catalogue().count(), 4);
     QString problem;
     EXPECT_FALSE(session.setMark(PlaybackSession::Mark::In)) << "nothing open";
 
-    session.playEntry(session.catalogue().rowOf(trip.path(kSecond)));
+    session.playEntry(session.catalogue().rowOf(trip.path(kThird)));
     session.seekTo(3.0);
     ASSERT_TRUE(session.setMark(PlaybackSession::Mark::Out));
     EXPECT_FALSE(session.markedSpan(problem));
@@ -82,14 +89,19 @@ TEST(ClipMarks, MarksInTwoRecordingsOfATripMakeOneRequestAcrossThem)
     ASSERT_EQ(requests.size(), 1u);
     const ClipRequest& request = requests.front();
     EXPECT_EQ(request.recordings,
-              (std::vector<std::string>{trip.path(kFirst), trip.path(kSecond)}));
+              (std::vector<std::string>{trip.path(kFirst), trip.path(kSecond), trip.path(kThird)}));
     EXPECT_DOUBLE_EQ(request.in, 7.5);
     EXPECT_DOUBLE_EQ(request.out, 3.0);
     EXPECT_EQ(request.folder, folder);
     EXPECT_EQ(request.name, "clip_20240611_081507_F-2");
     EXPECT_EQ(request.unit, SpeedUnit::Mph);
 
-    // An out mark set again, before the in mark, makes no span.
+    // An out mark in the rear camera's file makes none, nor one set before the in mark.
+    session.playEntry(session.catalogue().rowOf(trip.path(kRear)));
+    ASSERT_TRUE(session.setMark(PlaybackSession::Mark::Out));
+    EXPECT_FALSE(session.markedSpan(problem));
+    EXPECT_EQ(problem, QStringLiteral("the marks lie in recordings of different channels"));
+    session.playEntry(session.catalogue().rowOf(trip.path(kFirst)));
     session.seekTo(5.0);
     ASSERT_TRUE(session.setMark(PlaybackSession::Mark::Out));
     EXPECT_FALSE(session.markedSpan(problem));
