@@ -104,9 +104,10 @@ void PlayerWindow::startClipExport(const MarkedSpan& span, const ClipTarget& tar
     m_clipProgress->setMinimumDuration(0);
     m_clipProgress->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_clipProgress, &QProgressDialog::canceled, m_clipJob.get(), &ClipExportJob::cancel);
-    connect(m_clipJob.get(), &ClipExportJob::progress, m_clipProgress, [this](double share) {
-        m_clipProgress->setValue(static_cast<int>(share * kProgressSteps));
-    });
+    connect(m_clipJob.get(), &ClipExportJob::progress, m_clipProgress,
+            [dialog = m_clipProgress](double share) {
+                dialog->setValue(static_cast<int>(share * kProgressSteps));
+            });
     m_clipProgress->show();
 }
 
