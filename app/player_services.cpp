@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 
+#include "app/clip_target_dialog.h"
 #include "app/volume_watcher.h"
 
 PlayerServices PlayerServices::desktop()
@@ -28,6 +29,7 @@ PlayerServices PlayerServices::desktop()
                                             QStringLiteral("GPX track (*.gpx);;CSV table (*.csv)"),
                                             &filter);
     };
+    services.chooseClipTarget = ::chooseClipTarget;
     services.confirm = [](QWidget* owner, const QString& question) {
         return QMessageBox::question(owner, QStringLiteral("Player"), question,
                                      QMessageBox::Yes | QMessageBox::No,

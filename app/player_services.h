@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/map_calls.h"
 #include "session/recording_sources.h"
@@ -11,6 +12,13 @@
 class QPrinter;
 class QWidget;
 class VolumeWatcher;
+
+// Where a clip goes, and whether the telemetry is drawn into its picture.
+struct ClipTarget
+{
+    QString folder;
+    bool overlay = false;
+};
 
 // What the player window takes from its surroundings: the desktop's dialogs, the map and
 // the removable volumes. The defaults are the real ones; tests replace them.
@@ -22,6 +30,8 @@ struct PlayerServices
     std::function<QString(QWidget* owner, const QString& suggestion)> chooseSnapshotFile;
     // Track export file name; empty when cancelled. ".csv" asks for a table, else GPX.
     std::function<QString(QWidget* owner, const QString& suggestion)> chooseExportFile;
+    // The folder of a clip and its kind; nothing when cancelled. start: the folder offered.
+    std::function<std::optional<ClipTarget>(QWidget* owner, const QString& start)> chooseClipTarget;
     // A yes/no question whose safe answer, No, is the default.
     std::function<bool(QWidget* owner, const QString& question)> confirm;
     // The print dialog: false when cancelled, else the printer is set up (or a PDF file).

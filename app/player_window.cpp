@@ -28,6 +28,7 @@
 #include "playback/channels_view.h"
 #include "playback/moment_engine.h"
 #include "res/resources.h"
+#include "session/clip_export_job.h"
 #include "skin/skin_geometry.h"
 #include "skin/skin_palette.h"
 
@@ -137,6 +138,8 @@ PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
 
 PlayerWindow::~PlayerWindow()
 {
+    // A clip half written goes with the window; its worker may not outlive the window.
+    m_clipJob.reset();
     // The engine paints into the video area: close it first.
     m_session.shutDown();
 }
@@ -322,6 +325,9 @@ void PlayerWindow::connectSession()
             m_eventsDialog->close();  // deletes itself, later: it may be what changed the list
         }
     });
+    connect(&m_session, &PlaybackSession::marksChanged, this, &PlayerWindow::showMarkTicks);
+    connect(&m_session, &PlaybackSession::trackLoaded, this, &PlayerWindow::showMarkTicks);
+    connect(&m_session, &PlaybackSession::recordingClosed, this, &PlayerWindow::showMarkTicks);
     connect(&m_session, &PlaybackSession::entryShown, this, &PlayerWindow::showEntry);
     connect(&m_session, &PlaybackSession::recordingClosed, this, &PlayerWindow::resetDisplays);
     connect(&m_session, &PlaybackSession::positionChanged, this, &PlayerWindow::showPosition);
@@ -395,6 +401,8 @@ void PlayerWindow::createShortcuts()
     add(QKeySequence(Qt::Key_Enter), playSelected);
     add(QKeySequence(Qt::Key_Delete), &PlayerWindow::onDeleteFile);
     add(QKeySequence(Qt::CTRL | Qt::Key_S), &PlayerWindow::onCapture);
+    add(QKeySequence(Qt::Key_I), [this] { setMark(PlaybackSession::Mark::In); });
+    add(QKeySequence(Qt::Key_O), [this] { setMark(PlaybackSession::Mark::Out); });
     add(QKeySequence(Qt::CTRL | Qt::Key_Q), &QWidget::close);
 }
 
@@ -489,6 +497,7 @@ void PlayerWindow::keyPressEvent(QKeyEvent* e)
 
 void PlayerWindow::closeEvent(QCloseEvent* e)
 {
+    cancelClipExport();
     m_session.shutDown();
     QWidget::closeEvent(e);
 }
@@ -518,6 +527,11 @@ void PlayerWindow::showWindowMenu(const QPoint& globalPos)
     menu.addSeparator();
     addEventsOnlyAction(menu);
     menu.addAction(QStringLiteral("Events of this trip..."), this, &PlayerWindow::showEvents);
+    menu.addAction(QStringLiteral("Mark in\tI"), this,
+                   [this] { setMark(PlaybackSession::Mark::In); });
+    menu.addAction(QStringLiteral("Mark out\tO"), this,
+                   [this] { setMark(PlaybackSession::Mark::Out); });
+    menu.addAction(QStringLiteral("Export clip..."), this, &PlayerWindow::onExportClip);
     menu.addSeparator();
     menu.addAction(QStringLiteral("&About Player..."), this, &PlayerWindow::showAbout);
     menu.exec(globalPos);

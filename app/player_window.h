@@ -28,6 +28,9 @@ class QLabel;
 class ChannelsView;
 class QMenu;
 class CardArrivals;
+class ClipExportJob;
+class QProgressDialog;
+struct ClipJobResult;
 class IncidentReportJob;
 
 // The player window: the skinned 1024 x 768 window with the video, the play list, the map,
@@ -82,6 +85,12 @@ public:
     void drawSpeedNeedle(int speed);
     void drawCompass(double heading);
     void showAbout();
+    // Clips (player_window_clip.cpp): the marks at the play position, and the export of the
+    // span between them, on a worker while playback goes on.
+    void setMark(PlaybackSession::Mark which);
+    void onExportClip();
+    bool clipExportRunning() const;
+    void cancelClipExport();
     void setSpeedUnit(SpeedUnit unit);  // speed text, chart and dial; remembered
 
     PlaybackSession& session() { return m_session; }
@@ -105,6 +114,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The seek bar's kinds of ticks: the clip marks, and the detected events over them.
+    static constexpr int kMarkTicks = 0;
+    static constexpr int kEventTicks = 1;
+
     // The seek bar counts milliseconds.
     static int seekBarMs(double seconds) { return static_cast<int>(seconds * 1000); }
     static double seekBarSeconds(int ms) { return ms / 1000.0; }
@@ -161,6 +174,9 @@ private:
     QString snapshotSuggestion() const;
     void saveSnapshot(const QString& file);
     void paintGauges(QPainter& painter);
+    void showMarkTicks();
+    void startClipExport(const MarkedSpan& span, const ClipTarget& target);
+    void onClipExported(const ClipJobResult& result);
     void setUpReport();
     void printReport();
 
@@ -220,4 +236,6 @@ private:
     std::unique_ptr<RecordingRepairer> m_repairer;   // made at the first repair
     GEventThresholds m_eventThresholds;
     QPointer<EventsDialog> m_eventsDialog;
+    std::unique_ptr<ClipExportJob> m_clipJob;
+    QProgressDialog* m_clipProgress = nullptr;  // while a clip is exported
 };

@@ -154,6 +154,7 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
     QAction* exportTrack = nullptr;
     QAction* repair = nullptr;
     QAction* events = nullptr;
+    QAction* exportClip = nullptr;
     if (index.isValid()) {
         m_playlistView->selectExistingRow(index.row());
         remove = menu.addAction(QStringLiteral("Delete file from disk"));
@@ -162,6 +163,7 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
         lock->setData(kLockCommand);
         exportTrack = menu.addAction(QStringLiteral("Export track..."));
         exportTrack->setData(kExportCommand);
+        exportClip = menu.addAction(QStringLiteral("Export clip..."));
         events = menu.addAction(QStringLiteral("Events of this trip..."));
         if (rowLacksIndex(index.row())) {
             repair = menu.addAction(QStringLiteral("Repair a copy (the recording was cut off)"));
@@ -184,6 +186,8 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
         onRepairFile();
     } else if (chosen == events) {
         showEventsOf(index.row());
+    } else if (chosen == exportClip) {
+        onExportClip();
     }
 }
 

@@ -58,7 +58,7 @@ void PlayerWindow::resetDisplays()
 {
     resetGauges();
     m_waveformView->reset();
-    m_seekSlider->setTicks({});
+    m_seekSlider->setTicks(kEventTicks, {});
     m_seekSlider->setValue(0);
     clearMap();
     clearTripSummary();

@@ -10,6 +10,7 @@
 #include "app/player_settings.h"
 #include "controls/seek_slider.h"
 #include "instruments/waveform_view.h"
+#include "skin/skin_palette.h"
 
 namespace {
 
@@ -111,15 +112,15 @@ void PlayerWindow::exportTrip(int row, const QString& file)
 void PlayerWindow::showEventMarks()
 {
     std::vector<int> entries;
-    std::vector<int> ms;
+    std::vector<SeekTick> ticks;
     if (m_session.isOpen()) {
         for (const GEvent& event : detectGEvents(m_session.telemetry(), m_eventThresholds)) {
             entries.push_back(event.entry);
-            ms.push_back(seekBarMs(event.seconds()));
+            ticks.push_back({seekBarMs(event.seconds()), palette::kWarn});
         }
     }
     m_waveformView->setEventEntries(std::move(entries));
-    m_seekSlider->setTicks(std::move(ms));
+    m_seekSlider->setTicks(kEventTicks, std::move(ticks));
 }
 
 void PlayerWindow::setEventThresholds(const GEventThresholds& thresholds)

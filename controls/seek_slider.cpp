@@ -52,6 +52,23 @@ void SeekSlider::setFocusFrame(bool show)
     update();
 }
 
+void SeekSlider::setTicks(int kind, std::vector<SeekTick> ticks)
+{
+    if (ticks.empty()) {
+        m_ticks.erase(kind);
+    } else {
+        m_ticks[kind] = std::move(ticks);
+    }
+    update();
+}
+
+const std::vector<SeekTick>& SeekSlider::ticks(int kind) const
+{
+    static const std::vector<SeekTick> kNone;
+    const auto found = m_ticks.find(kind);
+    return found == m_ticks.end() ? kNone : found->second;
+}
+
 // Without a channel the thumb travels the control as it is.
 int SeekSlider::thumbTravel() const
 {
@@ -158,23 +175,20 @@ void SeekSlider::drawChannel(QPainter& painter) const
     }
 }
 
-void SeekSlider::setTicks(std::vector<int> values)
-{
-    m_ticks = std::move(values);
-    update();
-}
-
 QRect SeekSlider::tickRect(int value) const
 {
     return {positionToPixel(value) - kTickWidth / 2, 0, kTickWidth,
             m_channel.isNull() ? height() : m_channel.height()};
 }
 
+// A value outside the range (a mark in another recording) has no place on the bar.
 void SeekSlider::drawTicks(QPainter& painter) const
 {
-    for (const int value : m_ticks) {
-        if (value >= minimum() && value <= maximum()) {
-            painter.fillRect(tickRect(value), palette::kWarn);
+    for (const auto& [kind, ticks] : m_ticks) {
+        for (const SeekTick& tick : ticks) {
+            if (tick.value >= minimum() && tick.value <= maximum()) {
+                painter.fillRect(tickRect(tick.value), tick.colour);
+            }
         }
     }
 }
@@ -185,7 +199,9 @@ void SeekSlider::paintEvent(QPaintEvent*)
     if (!m_channel.isNull()) {
         drawChannel(painter);
     }
-    drawTicks(painter);
+    if (isEnabled()) {
+        drawTicks(painter);
+    }
     if (!m_thumb.isNull() && isEnabled()) {
         const QImage& thumb = isSliderDown() && !m_heldThumb.isNull() ? m_heldThumb : m_thumb;
         const int left = positionToPixel(sliderPosition()) - m_thumb.width() / 2;

@@ -1,13 +1,24 @@
 #pragma once
 
 #include <QAbstractSlider>
+#include <QColor>
 #include <QImage>
 #include <QMargins>
 #include <QRect>
 
 #include <vector>
 
+#include <map>
+#include <vector>
+
 class QPainter;
+
+// A mark on the seek bar at a value, drawn as a line across the channel in its colour.
+struct SeekTick
+{
+    int value = 0;
+    QColor colour;
+};
 
 // Horizontal slider drawn from a channel and a thumb picture, each with a second picture:
 // the channel's left of the thumb (the played part), the thumb's while it is held. The
@@ -30,9 +41,10 @@ public:
     void setMargins(const QMargins& margins);
     // A dotted frame, drawn by inversion, while the slider has the keyboard focus.
     void setFocusFrame(bool show);
-    // Values marked on the channel by a tick each (the detected events), under the thumb.
-    void setTicks(std::vector<int> values);
-    const std::vector<int>& ticks() const { return m_ticks; }
+    // The ticks of one kind (marks, events ...), replacing that kind's earlier ones; each
+    // kind keeps its own, drawn under the thumb in the order of their kinds.
+    void setTicks(int kind, std::vector<SeekTick> ticks);
+    const std::vector<SeekTick>& ticks(int kind) const;
     // Where a value's tick is drawn, in the control's pixels.
     QRect tickRect(int value) const;
 
@@ -60,7 +72,7 @@ private:
     QImage m_thumb;
     QImage m_heldThumb;
     QMargins m_margins;
+    std::map<int, std::vector<SeekTick>> m_ticks;
     int m_dragOffset = 0;
     bool m_showFocusFrame = true;
-    std::vector<int> m_ticks;
 };

@@ -440,6 +440,10 @@ void PlaybackSession::clear()
     m_catalogue.removeAll();
     m_currentIndex = 0;
     refreshTrips();
+    if (m_marks.in || m_marks.out) {
+        m_marks = {};
+        emit marksChanged();
+    }
 }
 
 // Nothing of the open recording stays: the engine, its table and the playing mark.
@@ -595,6 +599,27 @@ QString PlaybackSession::tripBaseName(int row)
     RecordingEntry node;
     m_catalogue.entryAt(rows.empty() ? row : rows.front(), node);
     return QFileInfo(QString::fromStdString(node.displayName)).completeBaseName();
+}
+
+bool PlaybackSession::setMark(Mark which)
+{
+    if (!isPlayingOrPaused()) {
+        emit statusNote(QStringLiteral("Open a recording to mark where the clip begins or ends."));
+        return false;
+    }
+    (which == Mark::In ? m_marks.in : m_marks.out) = ClipMark{openFile(), position()};
+    emit statusNote(QStringLiteral("%1 mark at %2 of %3")
+                        .arg(which == Mark::In ? QStringLiteral("In") : QStringLiteral("Out"),
+                             clockText(position()),
+                             QFileInfo(QString::fromStdString(openFile())).fileName()));
+    emit marksChanged();
+    return true;
+}
+
+std::optional<MarkedSpan> PlaybackSession::markedSpan(QString& problem)
+{
+    ensureTrips();
+    return ::markedSpan(m_marks, m_catalogue, m_trips, problem);
 }
 
 PlaybackSession::TripExport PlaybackSession::exportTrip(int row, const QString& file)

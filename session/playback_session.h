@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "playback/media_engine.h"
+#include "session/clip_marks.h"
 #include "session/clock_text.h"
 #include "session/playlist_catalogue.h"
 #include "session/playlist_model.h"
@@ -97,6 +98,16 @@ public:
     // when the name ends in .csv.
     TripExport exportTrip(int row, const QString& file);
 
+    // The marks of a clip: the play position of the open recording becomes the in or the
+    // out mark (false, with a note, when nothing is open). They stay until set again or the
+    // list is cleared; the out mark may lie in a later recording of the trip.
+    enum class Mark { In, Out };
+    bool setMark(Mark which);
+    const ClipMarks& marks() const { return m_marks; }
+    // The recordings and times the marks cover; nothing, with the reason, when they do not
+    // make a span.
+    std::optional<MarkedSpan> markedSpan(QString& problem);
+
     // Runs `whileHeld` (a file dialog, the writing) with the shown frame held still, and
     // plays on afterwards if it played; false, and nothing run, when no frame is shown.
     bool holdFrame(const std::function<void()>& whileHeld);
@@ -175,6 +186,7 @@ signals:
     void statusNote(const QString& text);
     // Recordings were added to the list or taken from it; the trips are up to date.
     void listChanged();
+    void marksChanged();
 
 private:
     void onEndReached();
@@ -196,6 +208,7 @@ private:
     TelemetryTable m_telemetry;
     TripIndex m_trips;
     TripDigests m_trip;
+    ClipMarks m_marks;
     QTimer m_displayTimer;
     VideoOutput* m_video = nullptr;
     int m_currentIndex = 0;

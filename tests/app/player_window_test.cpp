@@ -613,7 +613,7 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     rightClick(playlistView().visualRect(playlistView().model()->index(2, 1)).center());
     EXPECT_EQ(texts,
               QStringList({"Delete file from disk", "Lock/UnLock current file", "Export track...",
-                           "Events of this trip...", "", "Show events only"}));
+                           "Export clip...", "Events of this trip...", "", "Show events only"}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
     EXPECT_EQ(dlg->session().state(), PlayState::Running);

@@ -62,6 +62,7 @@ void PlayerWindowTest::makeWindow()
         exportStarts << start;
         return chosenExport;
     };
+    services.chooseClipTarget = [this](QWidget*, const QString&) { return chosenClip; };
     services.choosePrinter = [this](QWidget*, QPrinter& printer) {
         ++printDialogs;
         printer.setOutputFormat(QPrinter::PdfFormat);

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <time.h>
 #include <vector>
 
@@ -152,6 +153,7 @@ protected:
     QStringList folderStarts;  // where each import dialog opened
     QString chosenSnapshot;
     QString chosenExport;
+    std::optional<ClipTarget> chosenClip;
     QStringList exportStarts;
     QStringList snapshotStarts;
     QString chosenReport;  // the PDF the print dialog is set to; empty: cancelled

@@ -250,7 +250,9 @@ TEST_F(SliderTest, PaintsPlayedPartThumbAndThroughTheThumbMask)
 TEST_F(SliderTest, TicksMarkTheirValuesOnTheChannel)
 {
     slider->setValue(50);
-    slider->setTicks({20, 80, 50, 150});
+    slider->setTicks(
+        1,
+        {{20, palette::kWarn}, {80, palette::kWarn}, {50, palette::kWarn}, {150, palette::kWarn}});
     const QImage shot = onScreen(slider);
     const QColor tick = palette::kWarn;
     for (const int value : {20, 80}) {
@@ -263,8 +265,27 @@ TEST_F(SliderTest, TicksMarkTheirValuesOnTheChannel)
     }
     EXPECT_EQ(pixelOf(shot, slider->positionToPixel(50), 4), kThumb);
     EXPECT_EQ(pixelOf(shot, 674, 4), kUnplayed);
-    slider->setTicks({});
+    slider->setTicks(1, {});
     EXPECT_EQ(pixelOf(onScreen(slider), slider->tickRect(20).left(), 4), kPlayed);
+}
+
+// Each kind keeps its ticks when another's change; a value off the range draws nothing.
+TEST_F(SliderTest, TicksOfEachKindShowOnBothSidesOfTheThumbUntilReplaced)
+{
+    const QColor in(255, 0, 255);
+    const QColor event(0, 255, 255);
+    slider->setValue(50);
+    slider->setTicks(0, {{20, in}, {150, in}});
+    slider->setTicks(1, {{80, event}});
+    QImage shot = onScreen(slider);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(20), 4), in);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(80), 4), event);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(20) + 10, 4), kPlayed);
+    EXPECT_EQ(pixelOf(shot, slider->width() - 3, 4), kUnplayed) << "150 is past the range";
+    slider->setTicks(0, {});
+    shot = onScreen(slider);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(20), 4), kPlayed);
+    EXPECT_EQ(pixelOf(shot, slider->positionToPixel(80), 4), event);
 }
 
 TEST_F(SliderTest, ActiveThumbWhileDragging)

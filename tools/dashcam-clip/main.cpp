@@ -2,8 +2,6 @@
 // telemetry as a text track, a GPX and a CSV.
 #include <atomic>
 #include <csignal>
-#include <ctime>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -13,6 +11,7 @@
 #include <QGuiApplication>
 
 #include "clip/clip_export.h"
+#include "clip/clip_name.h"
 #include "clip/overlay_encoder.h"
 #include "tools/dashcam-clip/clip_span.h"
 #include "tools/dashcam-clip/repair_command.h"
@@ -123,22 +122,6 @@ std::optional<Channel> wantedChannel(const std::string& choice)
     return static_cast<Channel>(choice.front());
 }
 
-// "clip_20240611_081512_F", or after the first recording's name when it has no time.
-std::string clipName(const ResolvedSpan& span, const ChannelRecordings& channel)
-{
-    const std::string letter(1, static_cast<char>(channel.channel));
-    if (!span.startUtcMs) {
-        return std::filesystem::path(channel.recordings.front()).stem().string() + "_clip_" +
-               letter;
-    }
-    const std::time_t seconds = static_cast<std::time_t>(*span.startUtcMs / 1000);
-    std::tm tm{};
-    gmtime_r(&seconds, &tm);
-    char text[64];
-    std::strftime(text, sizeof text, "clip_%Y%m%d_%H%M%S_", &tm);
-    return text + letter;
-}
-
 ClipRequest clipRequest(const ResolvedSpan& span, const ChannelRecordings& channel,
                         const Options& options)
 {
@@ -147,7 +130,9 @@ ClipRequest clipRequest(const ResolvedSpan& span, const ChannelRecordings& chann
     request.in = span.in;
     request.out = span.out;
     request.folder = options.folder;
-    request.name = unusedClipName(options.folder, clipName(span, channel));
+    request.name =
+        unusedClipName(options.folder, clipBaseName(channel.recordings.front(), span.startUtcMs,
+                                                    static_cast<char>(channel.channel)));
     request.unit = options.unit;
     if (options.overlay) {
         request.reencode = encodeWithOverlay;
