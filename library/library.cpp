@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUrl>
 #include <QVariant>
 
 #include <unistd.h>
@@ -159,13 +160,22 @@ void Library::closeConnection()
     }
 }
 
-bool Library::openConnection(const QString& path, bool readOnly, QString& error)
+bool Library::openConnection(const QString& path, OpenMode mode, QString& error)
 {
     closeConnection();
     QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect.driver, m_connection);
-    db.setDatabaseName(path);
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
-    if (readOnly) {
+    if (mode == OpenMode::Immutable) {
+        // A WAL library in a folder we cannot write has no shared-memory file to read it
+        // through; nobody can be writing it there either.
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?immutable=1"));
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+    } else {
+        db.setDatabaseName(path);
+    }
+    const bool readOnly = mode != OpenMode::ReadWrite;
+    if (mode == OpenMode::ReadOnly) {
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
     }
     db.setConnectOptions(options);
@@ -198,10 +208,17 @@ LibraryOpening Library::open(const QString& givenPath)
     }
     const bool readOnly =
         info.exists() && (!isWritable(m_path) || !isWritable(info.absolutePath()));
-    if (!openConnection(m_path, readOnly, opening.error)) {
+    if (!openConnection(m_path, readOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite,
+                        opening.error)) {
         return opening;
     }
-    const QSqlError probeError = probeFile();
+    QSqlError probeError = probeFile();
+    if (readOnly && probeError.isValid() && !isDamaged(probeError)) {
+        if (!openConnection(m_path, OpenMode::Immutable, opening.error)) {
+            return opening;
+        }
+        probeError = probeFile();
+    }
     if (probeError.isValid()) {
         if (!isDamaged(probeError) || readOnly) {
             opening.error = probeError.text();
@@ -215,7 +232,7 @@ LibraryOpening Library::open(const QString& givenPath)
         }
         opening.note =
             QStringLiteral("the library was damaged: moved to %1, a new one started").arg(aside);
-        if (!openConnection(m_path, false, opening.error)) {
+        if (!openConnection(m_path, OpenMode::ReadWrite, opening.error)) {
             return opening;
         }
     }

@@ -75,7 +75,8 @@ public:
     std::vector<LibraryHit> whereAt(std::int64_t utcMs, QString& error);
 
 private:
-    bool openConnection(const QString& path, bool readOnly, QString& error);
+    enum class OpenMode { ReadWrite, ReadOnly, Immutable };
+    bool openConnection(const QString& path, OpenMode mode, QString& error);
     void closeConnection();
     bool prepareSchema(QString& error);
     bool checkSchemaVersion(QString& error);

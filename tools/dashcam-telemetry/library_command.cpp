@@ -123,12 +123,13 @@ int importInto(Library& library, const QStringList& folders, std::ostream& err)
     for (const QString& problem : summary.problems) {
         err << "dashcam-telemetry: " << printableName(problem.toStdString()) << '\n';
     }
-    err << "dashcam-telemetry: " << summary.found << " recordings found, " << summary.read
-        << " read, " << summary.unchanged << " unchanged\n";
     if (!summary.error.isEmpty()) {
-        err << "dashcam-telemetry: import stopped: " << summary.error.toStdString() << '\n';
+        err << "dashcam-telemetry: import stopped after " << summary.read
+            << " recordings: " << summary.error.toStdString() << '\n';
         return 1;
     }
+    err << "dashcam-telemetry: " << summary.found << " recordings found, " << summary.read
+        << " read, " << summary.unchanged << " unchanged\n";
     return summary.problems.isEmpty() ? 0 : 1;
 }
 
