@@ -200,6 +200,7 @@ QSqlError Library::probeFile()
 LibraryOpening Library::open(const QString& givenPath)
 {
     LibraryOpening opening;
+    m_folderIds.clear();
     m_path = QFileInfo(givenPath.isEmpty() ? defaultPath() : givenPath).absoluteFilePath();
     const QFileInfo info(m_path);
     if (!info.exists() && !QDir().mkpath(info.absolutePath())) {
@@ -304,16 +305,23 @@ bool Library::storeOne(const RecordingRecord& r, QString& error)
 {
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery upsert(db);
+    const std::optional<qlonglong> folder = folderId(r.file.path, error);
+    if (!folder) {
+        return false;
+    }
     upsert.prepare(QStringLiteral(
-        "INSERT INTO recordings(path, size, write_time_ms, card_label, card_uuid, layout, "
-        "channels, start_utc_ms, duration_ms, locked, event) VALUES (:path, :size, :write, "
+        "INSERT INTO recordings(folder_id, name, size, write_time_ms, card_label, card_uuid, "
+        "layout, "
+        "channels, start_utc_ms, duration_ms, locked, event) VALUES (:folder, :name, :size, "
+        ":write, "
         ":label, :uuid, :layout, :channels, :start, :duration, :locked, :event) "
-        "ON CONFLICT(path) DO UPDATE SET size = excluded.size, "
+        "ON CONFLICT(folder_id, name) DO UPDATE SET size = excluded.size, "
         "write_time_ms = excluded.write_time_ms, card_label = excluded.card_label, "
         "card_uuid = excluded.card_uuid, layout = excluded.layout, channels = excluded.channels, "
         "start_utc_ms = excluded.start_utc_ms, duration_ms = excluded.duration_ms, "
         "locked = excluded.locked, event = excluded.event RETURNING id"));
-    upsert.bindValue(QStringLiteral(":path"), r.file.path);
+    upsert.bindValue(QStringLiteral(":folder"), *folder);
+    upsert.bindValue(QStringLiteral(":name"), QFileInfo(r.file.path).fileName());
     upsert.bindValue(QStringLiteral(":size"), qlonglong(r.file.size));
     upsert.bindValue(QStringLiteral(":write"), qlonglong(r.file.writeTimeMs));
     upsert.bindValue(QStringLiteral(":label"), textOrNull(r.volume.label));
@@ -376,6 +384,31 @@ bool Library::storeOne(const RecordingRecord& r, QString& error)
     return true;
 }
 
+std::optional<qlonglong> Library::folderId(const QString& path, QString& error)
+{
+    QString folder = QFileInfo(path).path();
+    if (folder == QLatin1String("/")) {
+        folder.clear();  // joined with '/' and the name, as every other folder
+    }
+    if (const auto known = m_folderIds.constFind(folder); known != m_folderIds.constEnd()) {
+        return *known;
+    }
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery insert(db), select(db);
+    insert.prepare(
+        QStringLiteral("INSERT INTO folders(path) VALUES (:path) ON CONFLICT(path) DO NOTHING"));
+    insert.bindValue(QStringLiteral(":path"), folder);
+    select.prepare(QStringLiteral("SELECT id FROM folders WHERE path = :path"));
+    select.bindValue(QStringLiteral(":path"), folder);
+    if (!execRetrying(insert) || !execRetrying(select) || !select.next()) {
+        error = (insert.lastError().isValid() ? insert : select).lastError().text();
+        return std::nullopt;
+    }
+    const qlonglong id = select.value(0).toLongLong();
+    m_folderIds.insert(folder, id);
+    return id;
+}
+
 bool Library::store(const QList<RecordingRecord>& records, QString& error)
 {
     if (m_readOnly) {
@@ -389,12 +422,14 @@ bool Library::store(const QList<RecordingRecord>& records, QString& error)
     for (const RecordingRecord& record : records) {
         if (!storeOne(record, error)) {
             db.rollback();
+            m_folderIds.clear();  // folders added in the transaction are gone with it
             return false;
         }
     }
     if (!db.commit()) {
         error = db.lastError().text();
         db.rollback();
+        m_folderIds.clear();
         return false;
     }
     return true;
@@ -496,7 +531,9 @@ ImportSummary Library::importFolders(const QStringList& paths)
     QHash<QString, QPair<qlonglong, qlonglong>> known;
     QSqlQuery stored(QSqlDatabase::database(m_connection, false));
     stored.setForwardOnly(true);
-    if (!stored.exec(QStringLiteral("SELECT path, size, write_time_ms FROM recordings"))) {
+    if (!stored.exec(QStringLiteral(
+            "SELECT f.path || '/' || r.name, r.size, r.write_time_ms FROM recordings r "
+            "JOIN folders f ON f.id = r.folder_id"))) {
         summary.error = stored.lastError().text();
         return summary;
     }

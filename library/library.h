@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSqlError>
 #include <QString>
@@ -83,9 +84,11 @@ private:
     QSqlError probeFile();
     bool beginWrite(QString& error);
     bool storeOne(const RecordingRecord& record, QString& error);
+    std::optional<qlonglong> folderId(const QString& path, QString& error);
 
     const SqlDialect& m_dialect;
     QString m_connection;
     QString m_path;
     bool m_readOnly = false;
+    QHash<QString, qlonglong> m_folderIds;  // of this connection's committed folders
 };

@@ -4,8 +4,9 @@ namespace {
 
 // Shared by both candidate queries: a recording with its stored track.
 const char kCandidateColumns[] =
-    "SELECT r.id, r.path, t.points, t.base_utc_ms FROM track_box b "
-    "JOIN recordings r ON r.id = b.id JOIN tracks t ON t.recording_id = b.id ";
+    "SELECT r.id, f.path || '/' || r.name, t.points, t.base_utc_ms FROM track_box b "
+    "JOIN recordings r ON r.id = b.id JOIN folders f ON f.id = r.folder_id "
+    "JOIN tracks t ON t.recording_id = b.id ";
 
 SqlDialect makeSqlite()
 {
@@ -17,15 +18,21 @@ SqlDialect makeSqlite()
         QStringLiteral("CREATE TABLE IF NOT EXISTS trips ("
                        "id INTEGER PRIMARY KEY, start_utc_ms INTEGER NOT NULL, "
                        "end_utc_ms INTEGER NOT NULL, recording_count INTEGER NOT NULL)"),
+        // A folder's path once, not in every recording's row and its index: a tenth of
+        // what an hour of one-minute recordings costs.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS folders ("
+                       "id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE)"),
         QStringLiteral(
             "CREATE TABLE IF NOT EXISTS recordings ("
-            "id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL, "
+            "id INTEGER PRIMARY KEY, folder_id INTEGER NOT NULL REFERENCES folders(id), "
+            "name TEXT NOT NULL, size INTEGER NOT NULL, "
             "write_time_ms INTEGER NOT NULL, card_label TEXT, card_uuid TEXT, layout TEXT, "
             "channels TEXT, start_utc_ms INTEGER, duration_ms INTEGER, "
             "locked INTEGER NOT NULL DEFAULT 0, event INTEGER NOT NULL DEFAULT 0, "
-            "trip_id INTEGER REFERENCES trips(id) ON DELETE SET NULL)"),
+            "trip_id INTEGER REFERENCES trips(id) ON DELETE SET NULL, "
+            "UNIQUE (folder_id, name))"),
+        // A trip is a time range: this index finds its recordings too.
         QStringLiteral("CREATE INDEX IF NOT EXISTS recordings_start ON recordings(start_utc_ms)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS recordings_trip ON recordings(trip_id)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS tracks ("
                        "recording_id INTEGER PRIMARY KEY REFERENCES recordings(id) "
                        "ON DELETE CASCADE, base_utc_ms INTEGER, point_count INTEGER NOT NULL, "
