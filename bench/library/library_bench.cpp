@@ -79,11 +79,12 @@ const SampleFolder& samples()
 
 void importTenThousand(benchmark::State& state)
 {
+    const SampleFolder& folder = samples();  // written before the clock starts
     int run = 0;
     for (auto _ : state) {
         Library library;
-        library.open(samples().database(QStringLiteral("import-%1.sqlite").arg(run++)));
-        const ImportSummary summary = library.importFolders({samples().folder()});
+        library.open(folder.database(QStringLiteral("import-%1.sqlite").arg(run++)));
+        const ImportSummary summary = library.importFolders({folder.folder()});
         if (summary.read != kImportCount) {
             state.SkipWithError("not every recording was read");
         }
@@ -129,7 +130,8 @@ std::vector<TrackPoint> windingDrive(std::mt19937& random, double latitude, doub
     return points;
 }
 
-// 100,000 one-minute recordings written directly, over 200 km by 200 km.
+// 100,000 one-minute recordings written directly, over one city of 22 km by 15 km: a
+// place there was passed by dozens.
 class QueryLibrary
 {
 public:
@@ -137,7 +139,7 @@ public:
     {
         m_library.open(m_dir.filePath(QStringLiteral("query.sqlite")));
         std::mt19937 random(42);
-        std::uniform_real_distribution<double> place(-0.9, 0.9);
+        std::uniform_real_distribution<double> place(-0.1, 0.1);
         QList<RecordingRecord> batch;
         for (int i = 0; i < kQueryLibrarySize; ++i) {
             RecordingRecord r;
