@@ -132,5 +132,10 @@ std::optional<RecordingRecord> readRecording(const FoundFile& file, const Volume
     StoredTrack track = trackFromTable(table, clock.startUtcMs);
     record.startUtcMs = clock.startUtcMs ? clock.startUtcMs : track.baseUtcMs;
     record.track = {track.baseUtcMs, simplifyTrack(track.points)};
+    if (record.startUtcMs && track.baseUtcMs && !track.points.empty()) {
+        // A movie header without a length (or a log that runs on) leaves the track's end.
+        record.durationMs = std::max(record.durationMs, *track.baseUtcMs + track.points.back().tMs -
+                                                            *record.startUtcMs);
+    }
     return record;
 }

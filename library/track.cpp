@@ -14,6 +14,7 @@ constexpr double kRadians = M_PI / 180.0;
 constexpr double kDegreeUnits = 1e5;  // stored coordinate units per degree
 constexpr std::int64_t kTimeUnitMs = 100;
 constexpr unsigned char kTrackVersion = 1;
+constexpr size_t kSimplifyWindow = 1800;  // points: half an hour at one a second
 
 // Metres east and north of an origin, flat over the few kilometres between two points.
 struct Offset
@@ -137,7 +138,14 @@ std::vector<TrackPoint> simplifyTrack(std::span<const TrackPoint> points, double
     std::vector<bool> keep(points.size(), false);
     keep.front() = keep.back() = true;
     // Top-down split, on an explicit stack: a day-long track must not recurse that deep.
-    std::vector<std::pair<size_t, size_t>> spans{{0, points.size() - 1}};
+    // Windows of bounded length keep the worst case (one point per split) from growing
+    // with the square of a day's points.
+    std::vector<std::pair<size_t, size_t>> spans;
+    for (size_t first = 0; first + 1 < points.size(); first += kSimplifyWindow) {
+        const size_t last = std::min(first + kSimplifyWindow, points.size() - 1);
+        keep[last] = true;
+        spans.emplace_back(first, last);
+    }
     while (!spans.empty()) {
         const auto [first, last] = spans.back();
         spans.pop_back();

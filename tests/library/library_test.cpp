@@ -225,6 +225,21 @@ TEST_F(LibraryTest, ReimportReadsOnlyWhatChanged)
     EXPECT_EQ(library.passedHere(10.0, 10.0, 100, error).size(), 1u);
 }
 
+TEST_F(LibraryTest, RecordingsMinutesApartShareATrip)
+{
+    writeDrive(m_folder, "A.MP4", 48.0, 11.0, 1684318800000);               // 10:20:00 - 10:21:00
+    writeDrive(m_folder, "B.MP4", 48.006, 11.009, 1684318800000 + 150000);  // 90 s after A
+    writeDrive(m_folder, "C.MP4", 48.0, 11.0, 1684318800000 + 400000);      // 3 min after B
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    ASSERT_EQ(library.importFolders({m_folder}).read, 3);
+    const CommandResult trips = runCommand(
+        m_dir, "sqlite3 " + m_database.toStdString() +
+                   " \"SELECT group_concat(r.name, ' ') FROM recordings r JOIN trips t ON t.id = "
+                   "r.trip_id GROUP BY t.id ORDER BY t.start_utc_ms\"");
+    EXPECT_EQ(trips.out, "A.MP4 B.MP4\nC.MP4\n");
+}
+
 TEST_F(LibraryTest, PassedHereFindsTheClosestApproachNewestFirst)
 {
     writeDrives();
