@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "library/library.h"
+#include "tests/common/shared_testdata.h"
 #include "tools/layout_writer/layout_writer.h"
 
 namespace lw = layout_writer;
@@ -464,6 +465,68 @@ TEST_F(LibraryTest, CommandLinePrintsOneLinePerHit)
     EXPECT_EQ(none.out, "");
     EXPECT_EQ(telemetry(m_dir, library + " --passed 48.12,11.52").status, 2);
     EXPECT_EQ(telemetry(m_dir, library + " --at yesterday").status, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A real camera's GPS track (a GoPro in flight): the library's closest approach against
+// ExifTool's reading of the same fixes.
+TEST_F(LibraryTest, PassedHereOnARealTrackAgreesWithExifTool)
+{
+    const std::string dir = std::string(LIBRARY_TESTDATA_DIR) + "/real-movies";
+    SKIP_WITHOUT_SHARED_TESTDATA(dir);
+    const std::string movie = dir + "/gopro-karma.mp4";
+    const CommandResult exif =
+        runCommand(m_dir, "exiftool -ee -n -p '$GPSDateTime $GPSLatitude $GPSLongitude' " + movie);
+    struct Fix
+    {
+        std::int64_t utcMs;
+        double latitude, longitude;
+    };
+    std::vector<Fix> fixes;
+    std::istringstream lines(exif.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::tm time{};
+        double seconds = 0;
+        Fix fix{};
+        if (std::sscanf(line.c_str(), "%d:%d:%d %d:%d:%lf %lf %lf", &time.tm_year, &time.tm_mon,
+                        &time.tm_mday, &time.tm_hour, &time.tm_min, &seconds, &fix.latitude,
+                        &fix.longitude) == 8) {
+            time.tm_year -= 1900;
+            time.tm_mon -= 1;
+            fix.utcMs = std::int64_t(timegm(&time)) * 1000 + std::llround(seconds * 1000);
+            fixes.push_back(fix);
+        }
+    }
+    ASSERT_GE(fixes.size(), 10u) << exif.out << exif.err;
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    ASSERT_EQ(library.importFolders({QString::fromStdString(movie)}).read, 1);
+    // 15 m west of a fix in the middle of the flight.
+    const Fix& middle = fixes[fixes.size() / 2];
+    const double latitude = middle.latitude;
+    const double longitude =
+        middle.longitude - 15.0 / (111195.0 * std::cos(latitude * M_PI / 180.0));
+    const Fix* closest = &fixes.front();
+    for (const Fix& fix : fixes) {
+        if (metresBetween(latitude, longitude, fix.latitude, fix.longitude) <
+            metresBetween(latitude, longitude, closest->latitude, closest->longitude)) {
+            closest = &fix;
+        }
+    }
+    QString error;
+    const std::vector<LibraryHit> hits = library.passedHere(latitude, longitude, 50, error);
+    ASSERT_EQ(hits.size(), 1u) << error.toStdString();
+    ASSERT_TRUE(hits[0].utcMs);
+    EXPECT_NEAR(double(*hits[0].utcMs), double(closest->utcMs), 1000.0);
+    EXPECT_LE(metresBetween(latitude, longitude, hits[0].latitude, hits[0].longitude),
+              metresBetween(latitude, longitude, closest->latitude, closest->longitude) + 2.0);
+    const std::vector<LibraryHit> then = library.whereAt(middle.utcMs, error);
+    ASSERT_EQ(then.size(), 1u);
+    EXPECT_LT(metresBetween(then[0].latitude, then[0].longitude, middle.latitude, middle.longitude),
+              kTrackToleranceMetres + 2.0);
 }
 
 }  // namespace
