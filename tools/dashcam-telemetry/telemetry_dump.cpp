@@ -142,7 +142,8 @@ void writeTableBlock(std::ostream& out, const DumpedRecording& recording)
 int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                         bool showProgress)
 {
-    if (std::find(args.begin(), args.end(), "--library") != args.end()) {
+    const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+    if (std::find(args.begin(), optionsEnd, "--library") != optionsEnd) {
         return runLibraryCommand(args, out, err);
     }
     DumpFormat format = DumpFormat::Table;
