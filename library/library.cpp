@@ -28,37 +28,28 @@ constexpr int kBusyRetries = 3;
 constexpr int kBatchSize = 200;
 constexpr double kMetresPerDegree = 6371008.8 * M_PI / 180.0;
 
-// SQLite's result codes as Qt passes them on; other drivers never give these numbers for
-// these conditions, and their own codes would be added here.
-bool isBusy(const QSqlError& error)
+bool hasCode(const QSqlError& error, const QList<int>& codes)
 {
-    const int code = error.nativeErrorCode().toInt() & 0xFF;
-    return code == 5 || code == 6;
+    return error.isValid() && codes.contains(error.nativeErrorCode().toInt() & 0xFF);
 }
 
-bool isDamaged(const QSqlError& error)
-{
-    const int code = error.nativeErrorCode().toInt() & 0xFF;
-    return code == 11 || code == 26;
-}
-
-bool execRetrying(QSqlQuery& query)
+bool execRetrying(QSqlQuery& query, const SqlDialect& dialect)
 {
     for (int attempt = 0;; ++attempt) {
         if (query.exec()) {
             return true;
         }
-        if (!isBusy(query.lastError()) || attempt == kBusyRetries) {
+        if (!hasCode(query.lastError(), dialect.busyCodes) || attempt == kBusyRetries) {
             return false;
         }
         QThread::msleep(100);
     }
 }
 
-bool execText(const QSqlDatabase& db, const QString& sql, QString& error)
+bool execText(const QSqlDatabase& db, const SqlDialect& dialect, const QString& sql, QString& error)
 {
     QSqlQuery query(db);
-    if (!query.prepare(sql) || !execRetrying(query)) {
+    if (!query.prepare(sql) || !execRetrying(query, dialect)) {
         error = query.lastError().text();
         return false;
     }
@@ -102,10 +93,10 @@ struct Candidate
     std::vector<TrackPoint> points;
 };
 
-std::vector<Candidate> candidates(QSqlQuery& query, QString& error)
+std::vector<Candidate> candidates(QSqlQuery& query, const SqlDialect& dialect, QString& error)
 {
     std::vector<Candidate> found;
-    if (!execRetrying(query)) {
+    if (!execRetrying(query, dialect)) {
         error = query.lastError().text();
         return found;
     }
@@ -191,7 +182,7 @@ QSqlError Library::probeFile()
 {
     // Reads the header and the schema: where a damaged file shows first.
     QSqlQuery probe(QSqlDatabase::database(m_connection, false));
-    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !probe.next()) {
+    if (!probe.exec(m_dialect.probe) || !probe.next()) {
         return probe.lastError();
     }
     return {};
@@ -214,14 +205,14 @@ LibraryOpening Library::open(const QString& givenPath)
         return opening;
     }
     QSqlError probeError = probeFile();
-    if (readOnly && probeError.isValid() && !isDamaged(probeError)) {
+    if (readOnly && probeError.isValid() && !hasCode(probeError, m_dialect.damagedCodes)) {
         if (!openConnection(m_path, OpenMode::Immutable, opening.error)) {
             return opening;
         }
         probeError = probeFile();
     }
     if (probeError.isValid()) {
-        if (!isDamaged(probeError) || readOnly) {
+        if (!hasCode(probeError, m_dialect.damagedCodes) || readOnly) {
             opening.error = probeError.text();
             return opening;
         }
@@ -248,7 +239,7 @@ bool Library::checkSchemaVersion(QString& error)
     if (!query.exec(
             QStringLiteral("SELECT value FROM library_meta WHERE key = 'schema_version'")) ||
         !query.next()) {
-        error = query.lastError().isValid() && !isDamaged(query.lastError())
+        error = query.lastError().isValid() && !hasCode(query.lastError(), m_dialect.damagedCodes)
                     ? QStringLiteral("not a recording library: %1").arg(m_path)
                     : query.lastError().text();
         return false;
@@ -269,7 +260,7 @@ bool Library::prepareSchema(QString& error)
 {
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     for (const QString& sql : m_dialect.connectionSetup) {
-        if (!execText(db, sql, error)) {
+        if (!execText(db, m_dialect, sql, error)) {
             return false;
         }
     }
@@ -278,9 +269,9 @@ bool Library::prepareSchema(QString& error)
     }
     bool ok = true;
     for (const QString& sql : m_dialect.schema) {
-        ok = ok && execText(db, sql, error);
+        ok = ok && execText(db, m_dialect, sql, error);
     }
-    ok = ok && execText(db,
+    ok = ok && execText(db, m_dialect,
                         QStringLiteral("INSERT INTO library_meta(key, value) VALUES "
                                        "('schema_version', '%1') ON CONFLICT(key) DO NOTHING")
                             .arg(kLibrarySchemaVersion),
@@ -298,7 +289,8 @@ bool Library::prepareSchema(QString& error)
 
 bool Library::beginWrite(QString& error)
 {
-    return execText(QSqlDatabase::database(m_connection, false), m_dialect.beginWrite, error);
+    return execText(QSqlDatabase::database(m_connection, false), m_dialect, m_dialect.beginWrite,
+                    error);
 }
 
 bool Library::storeOne(const RecordingRecord& r, QString& error)
@@ -332,7 +324,7 @@ bool Library::storeOne(const RecordingRecord& r, QString& error)
     upsert.bindValue(QStringLiteral(":duration"), qlonglong(r.durationMs));
     upsert.bindValue(QStringLiteral(":locked"), r.locked ? 1 : 0);
     upsert.bindValue(QStringLiteral(":event"), r.event ? 1 : 0);
-    if (!execRetrying(upsert) || !upsert.next()) {
+    if (!execRetrying(upsert, m_dialect) || !upsert.next()) {
         error = upsert.lastError().text();
         return false;
     }
@@ -353,7 +345,7 @@ bool Library::storeOne(const RecordingRecord& r, QString& error)
     QSqlQuery deleteBox(db);
     deleteBox.prepare(m_dialect.deleteBox);
     deleteBox.bindValue(QStringLiteral(":id"), id);
-    if (!execRetrying(track) || !execRetrying(deleteBox)) {
+    if (!execRetrying(track, m_dialect) || !execRetrying(deleteBox, m_dialect)) {
         error = (track.lastError().isValid() ? track : deleteBox).lastError().text();
         return false;
     }
@@ -377,7 +369,7 @@ bool Library::storeOne(const RecordingRecord& r, QString& error)
     box.bindValue(QStringLiteral(":east"), east);
     box.bindValue(QStringLiteral(":first"), (base + r.track.points.front().tMs) / 1000.0);
     box.bindValue(QStringLiteral(":last"), (base + r.track.points.back().tMs) / 1000.0);
-    if (!execRetrying(box)) {
+    if (!execRetrying(box, m_dialect)) {
         error = box.lastError().text();
         return false;
     }
@@ -400,7 +392,7 @@ std::optional<qlonglong> Library::folderId(const QString& path, QString& error)
     insert.bindValue(QStringLiteral(":path"), folder);
     select.prepare(QStringLiteral("SELECT id FROM folders WHERE path = :path"));
     select.bindValue(QStringLiteral(":path"), folder);
-    if (!execRetrying(insert) || !execRetrying(select) || !select.next()) {
+    if (!execRetrying(insert, m_dialect) || !execRetrying(select, m_dialect) || !select.next()) {
         error = (insert.lastError().isValid() ? insert : select).lastError().text();
         return std::nullopt;
     }
@@ -485,18 +477,18 @@ bool Library::updateTrips(QString& error)
             trip.bindValue(QStringLiteral(":start"), all[first].start);
             trip.bindValue(QStringLiteral(":end"), end);
             trip.bindValue(QStringLiteral(":count"), qlonglong(last - first + 1));
-            ok = execRetrying(trip);
+            ok = execRetrying(trip, m_dialect);
             for (size_t i = first; ok && i <= last; ++i) {
                 if (all[i].trip != id) {
                     assign.bindValue(QStringLiteral(":trip"), id);
                     assign.bindValue(QStringLiteral(":id"), all[i].id);
-                    ok = execRetrying(assign);
+                    ok = execRetrying(assign, m_dialect);
                 }
             }
         }
         first = last + 1;
     }
-    ok = ok && execText(db,
+    ok = ok && execText(db, m_dialect,
                         QStringLiteral("DELETE FROM trips WHERE id NOT IN (SELECT trip_id FROM "
                                        "recordings WHERE trip_id IS NOT NULL)"),
                         error);
@@ -593,7 +585,7 @@ std::vector<LibraryHit> Library::passedHere(double latitude, double longitude, d
     query.bindValue(QStringLiteral(":west"), longitude - dLon);
     query.bindValue(QStringLiteral(":east"), longitude + dLon);
     std::vector<LibraryHit> hits;
-    for (const Candidate& c : candidates(query, error)) {
+    for (const Candidate& c : candidates(query, m_dialect, error)) {
         const std::optional<Approach> approach = closestApproach(c.points, latitude, longitude);
         if (!approach || approach->metres > metres) {
             continue;
@@ -614,7 +606,7 @@ std::vector<LibraryHit> Library::whereAt(std::int64_t utcMs, QString& error)
     query.prepare(m_dialect.timeCandidates);
     query.bindValue(QStringLiteral(":t"), double(utcMs) / 1000.0);
     std::vector<LibraryHit> hits;
-    for (const Candidate& c : candidates(query, error)) {
+    for (const Candidate& c : candidates(query, m_dialect, error)) {
         if (!c.baseUtcMs) {
             continue;
         }

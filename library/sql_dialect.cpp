@@ -48,6 +48,9 @@ SqlDialect makeSqlite()
         QStringLiteral("PRAGMA foreign_keys=ON"),
     };
     d.beginWrite = QStringLiteral("BEGIN IMMEDIATE");
+    d.probe = QStringLiteral("SELECT count(*) FROM sqlite_master");
+    d.busyCodes = {5, 6};       // SQLITE_BUSY, SQLITE_LOCKED
+    d.damagedCodes = {11, 26};  // SQLITE_CORRUPT, SQLITE_NOTADB
     d.deleteBox = QStringLiteral("DELETE FROM track_box WHERE id = :id");
     d.insertBox = QStringLiteral("INSERT INTO track_box VALUES "
                                  "(:id, :south, :north, :west, :east, :first, :last)");

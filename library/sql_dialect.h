@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,11 @@ struct SqlDialect
     QStringList schema;           // creates the tables and indexes of the current version
     QStringList connectionSetup;  // run on every connection opened for writing
     QString beginWrite;           // starts a transaction that holds the write lock from the start
+    QString probe;                // reads the file's header and schema: fails on a damaged file
+    // The driver's native error codes (their low byte) for "another connection holds the
+    // lock" and "the file is damaged".
+    QList<int> busyCodes;
+    QList<int> damagedCodes;
     // The spatial and time index over each recording's track.
     QString deleteBox;  // :id
     QString insertBox;  // :id :south :north :west :east :first :last (UTC seconds)
