@@ -276,15 +276,18 @@ bool Library::prepareSchema(QString& error)
                                        "('schema_version', '%1') ON CONFLICT(key) DO NOTHING")
                             .arg(kLibrarySchemaVersion),
                         error);
+    // Checked before the commit: a newer program's library is left as it was.
+    ok = ok && checkSchemaVersion(error);
     if (!ok) {
         QSqlDatabase(db).rollback();
         return false;
     }
     if (!QSqlDatabase(db).commit()) {
         error = db.lastError().text();
+        QSqlDatabase(db).rollback();
         return false;
     }
-    return checkSchemaVersion(error);
+    return true;
 }
 
 bool Library::beginWrite(QString& error)

@@ -310,6 +310,22 @@ TEST_F(LibraryTest, DamagedFileIsMovedAsideAndTheLibraryRebuilt)
     EXPECT_EQ(integrityCheck(m_database), "ok\n");
 }
 
+TEST_F(LibraryTest, NewerLibraryIsRefusedAndLeftAlone)
+{
+    {
+        Library library;
+        ASSERT_TRUE(library.open(m_database).ok);
+    }
+    runCommand(m_dir, "sqlite3 " + m_database.toStdString() +
+                          " \"UPDATE library_meta SET value = '99' WHERE key = 'schema_version'\"");
+    const QByteArray before = fileBytes(m_database);
+    Library library;
+    const LibraryOpening opening = library.open(m_database);
+    EXPECT_FALSE(opening.ok);
+    EXPECT_TRUE(opening.error.contains(QStringLiteral("newer"))) << opening.error.toStdString();
+    EXPECT_EQ(fileBytes(m_database), before);
+}
+
 // A read-only library: as root only a read-only mount makes one, elsewhere the file's mode.
 TEST_F(LibraryTest, ReadOnlyLibraryAnswersAndRefusesImports)
 {
