@@ -213,6 +213,9 @@ TEST_F(LibraryTest, ReimportReadsOnlyWhatChanged)
     EXPECT_TRUE(first.error.isEmpty()) << first.error.toStdString();
     EXPECT_EQ(first.found, 3);
     EXPECT_EQ(first.read, 3);
+    EXPECT_EQ(
+        runCommand(m_dir, "sqlite3 " + m_database.toStdString() + " 'PRAGMA journal_mode'").out,
+        "wal\n");
     const ImportSummary again = library.importFolders({m_folder});
     EXPECT_EQ(again.read, 0);
     EXPECT_EQ(again.unchanged, 3);
@@ -308,6 +311,39 @@ TEST_F(LibraryTest, DamagedFileIsMovedAsideAndTheLibraryRebuilt)
     EXPECT_EQ(fileBytes(m_dir.filePath(aside[0])), garbage);
     EXPECT_EQ(library.importFolders({m_folder}).read, 3);
     EXPECT_EQ(integrityCheck(m_database), "ok\n");
+}
+
+// A full disk: the import stops with the reason and what was stored before stays whole.
+TEST_F(LibraryTest, FullDiskStopsTheImportWithTheReason)
+{
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "a small file system of its own needs root to mount";
+    }
+    const QString small = m_dir.filePath(QStringLiteral("small"));
+    QDir().mkpath(small);
+    if (::mount("tmpfs", small.toLocal8Bit().constData(), "tmpfs", 0, "size=512k") != 0) {
+        GTEST_SKIP() << "no tmpfs mount here: " << std::strerror(errno);
+    }
+    struct Unmount
+    {
+        QString path;
+        ~Unmount() { ::umount(path.toLocal8Bit().constData()); }
+    } unmount{small};
+    writeDrives();
+    const QString database = small + QStringLiteral("/library.sqlite");
+    Library library;
+    ASSERT_TRUE(library.open(database).ok);
+    ASSERT_EQ(library.importFolders({m_folder}).read, 3);
+    // What is left of the disk after a filler: less than a batch of recordings needs.
+    runCommand(m_dir, "dd if=/dev/zero of=" + small.toStdString() + "/filler bs=1k");
+    const QString many = linkedFolder(m_dir, QStringLiteral("many"), m_away, 1000);
+    const ImportSummary full = library.importFolders({many});
+    EXPECT_TRUE(full.error.contains(QStringLiteral("full"))) << full.error.toStdString();
+    EXPECT_LT(full.read, 1000);
+    QString error;
+    EXPECT_EQ(library.passedHere(kPlaceLat, kPlaceLon, 40, error).size(), 2u);
+    QFile::remove(small + QStringLiteral("/filler"));
+    EXPECT_EQ(integrityCheck(database), "ok\n");
 }
 
 TEST_F(LibraryTest, NewerLibraryIsRefusedAndLeftAlone)
