@@ -21,7 +21,8 @@ const char kLibraryUsage[] =
     "recording's time is not known), latitude and longitude there, tab-separated.\n"
     "--at ISO-TIME (2024-06-11T08:15:30Z; without a zone it is UTC) lists the recordings\n"
     "running then, with the position: path, the time, latitude, longitude. No hit is not\n"
-    "an error.\n";
+    "an error. Exit status 1 when the library cannot be opened or written (the import\n"
+    "stops; what it stored stays) or a recording could not be read.\n";
 
 namespace {
 
