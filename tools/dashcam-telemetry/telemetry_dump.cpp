@@ -1,5 +1,6 @@
 #include "tools/dashcam-telemetry/telemetry_dump.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "telemetry/g_events.h"
 #include "telemetry/track_export.h"
 #include "telemetry/trip.h"
+#include "tools/dashcam-telemetry/library_command.h"
 #include "tools/dashcam-telemetry/recording_batch.h"
 
 namespace {
@@ -21,6 +23,9 @@ const char kUsage[] =
     "       dashcam-telemetry --gpx [--trip] FILE|FOLDER...\n"
     "       dashcam-telemetry --csv [--trip] FILE|FOLDER...\n"
     "       dashcam-telemetry --events FILE|FOLDER...\n"
+    "       dashcam-telemetry --library DB FOLDER...\n"
+    "       dashcam-telemetry --library DB --passed LAT,LON,METRES\n"
+    "       dashcam-telemetry --library DB --at ISO-TIME\n"
     "\n"
     "Lists each recording as the player's play list does and prints its telemetry\n"
     "table, tab-separated. With --gpx, writes the logged positions of all files as\n"
@@ -41,6 +46,8 @@ const char kUsage[] =
     "\\xHH for any other byte below 0x20 and for 0x7F, and \\\\ for a backslash.\n"
     "Files that are not regular files (folders, pipes, devices) are not opened.\n"
     "\n"
+    "With --library DB, works on a library of recordings instead (see below).\n"
+    "\n"
     "Exit status: 0; 1 when a file could not be opened, a folder could not be listed\n"
     "or the output could not be written to the end (the reason on standard error);\n"
     "2 for a usage error.\n";
@@ -50,6 +57,8 @@ std::string fileName(const std::string& path)
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+}  // namespace
 
 std::string printableName(const std::string& name)
 {
@@ -74,6 +83,8 @@ std::string printableName(const std::string& name)
     }
     return printed;
 }
+
+namespace {
 
 void writeEntryLine(std::ostream& out, int index, const TelemetryEntry& entry)
 {
@@ -158,6 +169,10 @@ void writeTableBlock(std::ostream& out, const DumpedRecording& recording)
 int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                         bool showProgress)
 {
+    const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+    if (std::find(args.begin(), optionsEnd, "--library") != optionsEnd) {
+        return runLibraryCommand(args, out, err);
+    }
     DumpFormat format = DumpFormat::Table;
     bool trips = false;
     std::vector<std::string> files;
@@ -176,7 +191,7 @@ int runDashcamTelemetry(const std::vector<std::string>& args, std::ostream& out,
         } else if (arg == "--trip") {
             trips = true;
         } else if (arg == "--help") {
-            out << kUsage;
+            out << kUsage << kLibraryUsage;
             return 0;
         } else {
             err << "dashcam-telemetry: unknown option " << arg << "\n" << kUsage;

@@ -20,6 +20,9 @@ struct DumpedRecording
 // Lists the file as a folder import does and fills the table with the entry's reader.
 void loadRecording(const std::string& path, DumpedRecording& out);
 
+// The name with control characters escaped as in C (\t, \n, \r, \xHH) and \\ for a backslash.
+std::string printableName(const std::string& name);
+
 // The tab-separated block of one recording, ending with an empty line.
 void writeTableBlock(std::ostream& out, const DumpedRecording& recording);
 

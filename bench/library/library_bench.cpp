@@ -1,0 +1,257 @@
+// The library's figures: import of 10,000 recordings into an empty library and again with
+// nothing changed, "passed here" on 100,000 recordings, and the library's size per hour.
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <random>
+
+#include "bench/benchmark_args.h"
+#include "library/library.h"
+#include "tools/layout_writer/layout_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace lw = layout_writer;
+
+constexpr int kImportCount = 10000;
+constexpr int kQueryLibrarySize = 100000;
+constexpr double kMetresPerDegree = 111195.0;
+
+const char kUsage[] =
+    "usage: bench_library [BENCHMARK-OPTIONS]\n"
+    "\n"
+    "Imports 10,000 recordings (hard links of make-sample-recordings' samples) into an empty\n"
+    "library and again unchanged, asks \"passed here\" of a library of 100,000 recordings\n"
+    "(rows written directly) and measures the library's bytes per hour of recording.\n";
+
+// 10,000 hard links of the sample recordings (sidecars linked beside their movies).
+class SampleFolder
+{
+public:
+    SampleFolder()
+    {
+        const QString samples = m_dir.filePath(QStringLiteral("samples"));
+        const std::string command = std::string(MAKE_SAMPLE_RECORDINGS) + " " +
+                                    samples.toStdString() + " 60 >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) {
+            std::abort();
+        }
+        const QFileInfoList movies =
+            QDir(samples).entryInfoList({QStringLiteral("*.MOV"), QStringLiteral("*.TS")});
+        m_folder = m_dir.filePath(QStringLiteral("card"));
+        QDir().mkpath(m_folder);
+        for (int i = 0; i < kImportCount; ++i) {
+            const QFileInfo& movie = movies[i % movies.size()];
+            const QString name = QStringLiteral("%1/%2_%3")
+                                     .arg(m_folder, movie.completeBaseName())
+                                     .arg(i, 5, 10, QLatin1Char('0'));
+            fs::create_hard_link(movie.filePath().toStdString(),
+                                 (name + QLatin1Char('.') + movie.suffix()).toStdString());
+            const QString sidecar =
+                movie.path() + QLatin1Char('/') + movie.completeBaseName() + QStringLiteral(".DAT");
+            if (QFileInfo::exists(sidecar)) {
+                fs::create_hard_link(sidecar.toStdString(), (name + ".DAT").toStdString());
+            }
+        }
+    }
+    QString folder() const { return m_folder; }
+    QString database(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_folder;
+};
+
+const SampleFolder& samples()
+{
+    static const SampleFolder folder;
+    return folder;
+}
+
+void importTenThousand(benchmark::State& state)
+{
+    const SampleFolder& folder = samples();  // written before the clock starts
+    int run = 0;
+    for (auto _ : state) {
+        Library library;
+        library.open(folder.database(QStringLiteral("import-%1.sqlite").arg(run++)));
+        const ImportSummary summary = library.importFolders({folder.folder()});
+        if (summary.read != kImportCount) {
+            state.SkipWithError("not every recording was read");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kImportCount);
+}
+BENCHMARK(importTenThousand)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+void reimportUnchanged(benchmark::State& state)
+{
+    Library library;
+    library.open(samples().database(QStringLiteral("reimport.sqlite")));
+    library.importFolders({samples().folder()});
+    for (auto _ : state) {
+        const ImportSummary summary = library.importFolders({samples().folder()});
+        if (summary.unchanged != kImportCount) {
+            state.SkipWithError("a recording was read again");
+        }
+    }
+}
+BENCHMARK(reimportUnchanged)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A made-up drive that turns, speeds up, slows down and stops, as town and country roads
+// make it: one fix a second.
+std::vector<TrackPoint> windingDrive(std::mt19937& random, double latitude, double longitude,
+                                     int seconds)
+{
+    std::uniform_real_distribution<double> turn(-4.0, 4.0);
+    std::vector<TrackPoint> points;
+    double heading = std::uniform_real_distribution<double>(0, 360)(random);
+    double speed = 14.0;
+    for (int s = 0; s < seconds; ++s) {
+        heading += turn(random) + (s % 45 == 0 ? 90.0 * (s % 2 ? 1 : -1) : 0.0);
+        speed = std::clamp(speed + turn(random) / 2, 0.0, 30.0);
+        if (s % 120 >= 100) {
+            speed = 0;  // a red light
+        }
+        points.push_back({latitude, longitude, std::int64_t(s) * 1000});
+        latitude += speed * std::cos(heading * M_PI / 180) / kMetresPerDegree;
+        longitude += speed * std::sin(heading * M_PI / 180) /
+                     (kMetresPerDegree * std::cos(latitude * M_PI / 180));
+    }
+    return points;
+}
+
+// 100,000 one-minute recordings written directly, over one city of 22 km by 15 km: a
+// place there was passed by dozens.
+class QueryLibrary
+{
+public:
+    QueryLibrary()
+    {
+        m_library.open(m_dir.filePath(QStringLiteral("query.sqlite")));
+        std::mt19937 random(42);
+        std::uniform_real_distribution<double> place(-0.1, 0.1);
+        QList<RecordingRecord> batch;
+        for (int i = 0; i < kQueryLibrarySize; ++i) {
+            RecordingRecord r;
+            r.file = {QStringLiteral("/media/fleet/car%1/DCIM/Movie/%2F.MP4")
+                          .arg(i % 40)
+                          .arg(i, 8, 10, QLatin1Char('0')),
+                      100000000, 1700000000000 + i * 60000LL};
+            r.layout = QStringLiteral("nmea-box");
+            r.channels = QStringLiteral("F");
+            r.startUtcMs = 1700000000000 + i * 60000LL;
+            r.durationMs = 60000;
+            const std::vector<TrackPoint> drive =
+                windingDrive(random, 48.0 + place(random), 11.0 + place(random), 60);
+            r.track = {r.startUtcMs, simplifyTrack(drive)};
+            if (i == kQueryLibrarySize / 2) {
+                m_asked = drive[30];
+            }
+            batch << r;
+            if (batch.size() == 1000) {
+                QString error;
+                if (!m_library.store(batch, error)) {
+                    std::abort();
+                }
+                batch.clear();
+            }
+        }
+    }
+    Library& library() { return m_library; }
+    TrackPoint asked() const { return m_asked; }
+
+private:
+    QTemporaryDir m_dir;
+    Library m_library;
+    TrackPoint m_asked;
+};
+
+void passedHere(benchmark::State& state)
+{
+    static QueryLibrary library;
+    const TrackPoint place = library.asked();
+    size_t hits = 0;
+    for (auto _ : state) {
+        QString error;
+        hits = library.library().passedHere(place.latitude, place.longitude, 100, error).size();
+        benchmark::DoNotOptimize(hits);
+    }
+    if (hits == 0) {
+        state.SkipWithError("the asked place was not found");
+    }
+    state.counters["hits"] = double(hits);
+}
+BENCHMARK(passedHere)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Fifty hours of one-minute recordings in the NMEA-in-a-box layout along a winding drive,
+// imported from files; the library's growth over an empty one, per hour.
+void sizePerHour(benchmark::State& state)
+{
+    constexpr int kHours = 50;
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("Movie"));
+    QDir().mkpath(folder);
+    std::mt19937 random(7);
+    const std::vector<TrackPoint> drive = windingDrive(random, 48.1, 11.5, kHours * 3600);
+    const std::int64_t startMs = 1718093700000;
+    for (int minute = 0; minute < kHours * 60; ++minute) {
+        lw::NmeaBoxOptions options;
+        options.startMs = startMs + minute * 60000LL;
+        std::vector<lw::GpsPoint> points;
+        for (int s = 0; s < 60; ++s) {
+            const TrackPoint& p = drive[size_t(minute * 60 + s)];
+            const std::time_t t = std::time_t(options.startMs / 1000 + s);
+            std::tm utc{};
+            gmtime_r(&t, &utc);
+            lw::GpsPoint point;
+            point.latitude = p.latitude;
+            point.longitude = p.longitude;
+            point.year = utc.tm_year + 1900;
+            point.month = utc.tm_mon + 1;
+            point.day = utc.tm_mday;
+            point.hour = utc.tm_hour;
+            point.minute = utc.tm_min;
+            point.second = utc.tm_sec;
+            points.push_back(point);
+        }
+        options.creationTime = std::uint32_t(options.startMs / 1000 + 2082844800LL);
+        const QString name = QStringLiteral("%1/2024%2_%3_0001F.MP4")
+                                 .arg(folder)
+                                 .arg(minute, 6, 10, QLatin1Char('0'))
+                                 .arg(minute);
+        lw::writeFile(name.toStdString(), lw::nmeaBoxMovie(points, options));
+    }
+    double bytesPerHour = 0;
+    for (auto _ : state) {
+        const QString database = dir.filePath(QStringLiteral("size.sqlite"));
+        QFile::remove(database);
+        std::int64_t empty = 0;
+        {
+            Library library;
+            library.open(database);
+            empty = QFileInfo(database).size();
+            library.importFolders({folder});
+        }  // closing checkpoints the log into the file
+        bytesPerHour = double(QFileInfo(database).size() - empty) / kHours;
+    }
+    state.counters["KB_per_hour"] = bytesPerHour / 1024;
+}
+BENCHMARK(sizePerHour)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int status = takeBenchmarkArgs(&argc, argv, kUsage);
+    return status >= 0 ? status : runBenchmarks();
+}

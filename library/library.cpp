@@ -1,0 +1,622 @@
+#include "library/library.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QThread>
+#include <QUrl>
+#include <QVariant>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "telemetry/trip.h"
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+// A writer holding the lock longer than the busy timeout gets this many more waits.
+constexpr int kBusyRetries = 3;
+// Recordings stored per transaction: a killed import loses at most this much work.
+constexpr int kBatchSize = 200;
+constexpr double kMetresPerDegree = 6371008.8 * M_PI / 180.0;
+
+bool hasCode(const QSqlError& error, const QList<int>& codes)
+{
+    return error.isValid() && codes.contains(error.nativeErrorCode().toInt() & 0xFF);
+}
+
+bool execRetrying(QSqlQuery& query, const SqlDialect& dialect)
+{
+    for (int attempt = 0;; ++attempt) {
+        if (query.exec()) {
+            return true;
+        }
+        if (!hasCode(query.lastError(), dialect.busyCodes) || attempt == kBusyRetries) {
+            return false;
+        }
+        QThread::msleep(100);
+    }
+}
+
+bool execText(const QSqlDatabase& db, const SqlDialect& dialect, const QString& sql, QString& error)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(sql) || !execRetrying(query, dialect)) {
+        error = query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+bool isWritable(const QString& path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+QVariant optionalValue(const std::optional<std::int64_t>& value)
+{
+    return value ? QVariant(qlonglong(*value)) : QVariant(QMetaType(QMetaType::LongLong));
+}
+
+QVariant textOrNull(const QString& text)
+{
+    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+}
+
+// The file renamed out of the way with its write-ahead log; "" when it would not move.
+QString moveAside(const QString& path)
+{
+    const QString aside =
+        path + QStringLiteral(".damaged-") +
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    if (!QFile::rename(path, aside)) {
+        return {};
+    }
+    QFile::rename(path + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+    QFile::remove(path + QStringLiteral("-shm"));
+    return aside;
+}
+
+// A stored track and what the candidate queries return of its recording.
+struct Candidate
+{
+    QString path;
+    std::optional<std::int64_t> baseUtcMs;
+    std::vector<TrackPoint> points;
+};
+
+std::vector<Candidate> candidates(QSqlQuery& query, const SqlDialect& dialect, QString& error)
+{
+    std::vector<Candidate> found;
+    if (!execRetrying(query, dialect)) {
+        error = query.lastError().text();
+        return found;
+    }
+    while (query.next()) {
+        const QByteArray blob = query.value(2).toByteArray();
+        auto points = decodeTrack(std::string_view(blob.constData(), size_t(blob.size())));
+        if (!points) {
+            continue;  // a damaged track answers nothing rather than something wrong
+        }
+        const QVariant base = query.value(3);
+        found.push_back(
+            {query.value(1).toString(),
+             base.isNull() ? std::nullopt : std::optional<std::int64_t>(base.toLongLong()),
+             std::move(*points)});
+    }
+    return found;
+}
+
+void newestFirst(std::vector<LibraryHit>& hits)
+{
+    std::sort(hits.begin(), hits.end(), [](const LibraryHit& a, const LibraryHit& b) {
+        if (a.utcMs != b.utcMs) {
+            return a.utcMs > b.utcMs;  // undated ones last
+        }
+        return a.path < b.path;
+    });
+}
+
+}  // namespace
+
+Library::Library(const SqlDialect& dialect)
+    : m_dialect(dialect),
+      m_connection(QStringLiteral("library-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
+{}
+
+Library::~Library()
+{
+    closeConnection();
+}
+
+QString Library::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/dashcam-player/library.sqlite");
+}
+
+void Library::closeConnection()
+{
+    if (QSqlDatabase::contains(m_connection)) {
+        QSqlDatabase::database(m_connection, false).close();
+        QSqlDatabase::removeDatabase(m_connection);
+    }
+}
+
+bool Library::openConnection(const QString& path, OpenMode mode, QString& error)
+{
+    closeConnection();
+    QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect.driver, m_connection);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+    if (mode == OpenMode::Immutable) {
+        // A WAL library in a folder we cannot write has no shared-memory file to read it
+        // through; nobody can be writing it there either.
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?immutable=1"));
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+    } else {
+        db.setDatabaseName(path);
+    }
+    const bool readOnly = mode != OpenMode::ReadWrite;
+    if (mode == OpenMode::ReadOnly) {
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    }
+    db.setConnectOptions(options);
+    if (!db.open()) {
+        error = db.lastError().text();
+        return false;
+    }
+    m_readOnly = readOnly;
+    return true;
+}
+
+QSqlError Library::probeFile()
+{
+    // Reads the header and the schema: where a damaged file shows first.
+    QSqlQuery probe(QSqlDatabase::database(m_connection, false));
+    if (!probe.exec(m_dialect.probe) || !probe.next()) {
+        return probe.lastError();
+    }
+    return {};
+}
+
+LibraryOpening Library::open(const QString& givenPath)
+{
+    LibraryOpening opening;
+    m_folderIds.clear();
+    m_path = QFileInfo(givenPath.isEmpty() ? defaultPath() : givenPath).absoluteFilePath();
+    const QFileInfo info(m_path);
+    if (!info.exists() && !QDir().mkpath(info.absolutePath())) {
+        opening.error = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
+        return opening;
+    }
+    const bool readOnly =
+        info.exists() && (!isWritable(m_path) || !isWritable(info.absolutePath()));
+    if (!openConnection(m_path, readOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite,
+                        opening.error)) {
+        return opening;
+    }
+    QSqlError probeError = probeFile();
+    if (readOnly && probeError.isValid() && !hasCode(probeError, m_dialect.damagedCodes)) {
+        if (!openConnection(m_path, OpenMode::Immutable, opening.error)) {
+            return opening;
+        }
+        probeError = probeFile();
+    }
+    if (probeError.isValid()) {
+        if (!hasCode(probeError, m_dialect.damagedCodes) || readOnly) {
+            opening.error = probeError.text();
+            return opening;
+        }
+        closeConnection();
+        const QString aside = moveAside(m_path);
+        if (aside.isEmpty()) {
+            opening.error = QStringLiteral("the library is damaged and cannot be moved aside");
+            return opening;
+        }
+        opening.note =
+            QStringLiteral("the library was damaged: moved to %1, a new one started").arg(aside);
+        if (!openConnection(m_path, OpenMode::ReadWrite, opening.error)) {
+            return opening;
+        }
+    }
+    opening.readOnly = m_readOnly;
+    opening.ok = m_readOnly ? checkSchemaVersion(opening.error) : prepareSchema(opening.error);
+    return opening;
+}
+
+bool Library::checkSchemaVersion(QString& error)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    if (!query.exec(
+            QStringLiteral("SELECT value FROM library_meta WHERE key = 'schema_version'")) ||
+        !query.next()) {
+        error = query.lastError().isValid() && !hasCode(query.lastError(), m_dialect.damagedCodes)
+                    ? QStringLiteral("not a recording library: %1").arg(m_path)
+                    : query.lastError().text();
+        return false;
+    }
+    const int version = query.value(0).toInt();
+    if (version > kLibrarySchemaVersion) {
+        error = QStringLiteral("the library %1 is of a newer version (%2) than this program "
+                               "knows (%3)")
+                    .arg(m_path)
+                    .arg(version)
+                    .arg(kLibrarySchemaVersion);
+        return false;
+    }
+    return true;
+}
+
+bool Library::prepareSchema(QString& error)
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    for (const QString& sql : m_dialect.connectionSetup) {
+        if (!execText(db, m_dialect, sql, error)) {
+            return false;
+        }
+    }
+    if (!beginWrite(error)) {
+        return false;
+    }
+    bool ok = true;
+    for (const QString& sql : m_dialect.schema) {
+        ok = ok && execText(db, m_dialect, sql, error);
+    }
+    ok = ok && execText(db, m_dialect,
+                        QStringLiteral("INSERT INTO library_meta(key, value) VALUES "
+                                       "('schema_version', '%1') ON CONFLICT(key) DO NOTHING")
+                            .arg(kLibrarySchemaVersion),
+                        error);
+    // Checked before the commit: a newer program's library is left as it was.
+    ok = ok && checkSchemaVersion(error);
+    if (!ok) {
+        QSqlDatabase(db).rollback();
+        return false;
+    }
+    if (!QSqlDatabase(db).commit()) {
+        error = db.lastError().text();
+        QSqlDatabase(db).rollback();
+        return false;
+    }
+    return true;
+}
+
+bool Library::beginWrite(QString& error)
+{
+    return execText(QSqlDatabase::database(m_connection, false), m_dialect, m_dialect.beginWrite,
+                    error);
+}
+
+bool Library::storeOne(const RecordingRecord& r, QString& error)
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery upsert(db);
+    const std::optional<qlonglong> folder = folderId(r.file.path, error);
+    if (!folder) {
+        return false;
+    }
+    upsert.prepare(QStringLiteral(
+        "INSERT INTO recordings(folder_id, name, size, write_time_ms, card_label, card_uuid, "
+        "layout, "
+        "channels, start_utc_ms, duration_ms, locked, event) VALUES (:folder, :name, :size, "
+        ":write, "
+        ":label, :uuid, :layout, :channels, :start, :duration, :locked, :event) "
+        "ON CONFLICT(folder_id, name) DO UPDATE SET size = excluded.size, "
+        "write_time_ms = excluded.write_time_ms, card_label = excluded.card_label, "
+        "card_uuid = excluded.card_uuid, layout = excluded.layout, channels = excluded.channels, "
+        "start_utc_ms = excluded.start_utc_ms, duration_ms = excluded.duration_ms, "
+        "locked = excluded.locked, event = excluded.event RETURNING id"));
+    upsert.bindValue(QStringLiteral(":folder"), *folder);
+    upsert.bindValue(QStringLiteral(":name"), QFileInfo(r.file.path).fileName());
+    upsert.bindValue(QStringLiteral(":size"), qlonglong(r.file.size));
+    upsert.bindValue(QStringLiteral(":write"), qlonglong(r.file.writeTimeMs));
+    upsert.bindValue(QStringLiteral(":label"), textOrNull(r.volume.label));
+    upsert.bindValue(QStringLiteral(":uuid"), textOrNull(r.volume.uuid));
+    upsert.bindValue(QStringLiteral(":layout"), r.layout);
+    upsert.bindValue(QStringLiteral(":channels"), r.channels);
+    upsert.bindValue(QStringLiteral(":start"), optionalValue(r.startUtcMs));
+    upsert.bindValue(QStringLiteral(":duration"), qlonglong(r.durationMs));
+    upsert.bindValue(QStringLiteral(":locked"), r.locked ? 1 : 0);
+    upsert.bindValue(QStringLiteral(":event"), r.event ? 1 : 0);
+    if (!execRetrying(upsert, m_dialect) || !upsert.next()) {
+        error = upsert.lastError().text();
+        return false;
+    }
+    const qlonglong id = upsert.value(0).toLongLong();
+    upsert.finish();
+
+    QSqlQuery track(db);
+    track.prepare(
+        QStringLiteral("INSERT INTO tracks(recording_id, base_utc_ms, point_count, points) VALUES "
+                       "(:id, :base, :count, :points) ON CONFLICT(recording_id) DO UPDATE SET "
+                       "base_utc_ms = excluded.base_utc_ms, point_count = excluded.point_count, "
+                       "points = excluded.points"));
+    const std::string points = encodeTrack(r.track.points);
+    track.bindValue(QStringLiteral(":id"), id);
+    track.bindValue(QStringLiteral(":base"), optionalValue(r.track.baseUtcMs));
+    track.bindValue(QStringLiteral(":count"), qlonglong(r.track.points.size()));
+    track.bindValue(QStringLiteral(":points"), QByteArray(points.data(), qsizetype(points.size())));
+    QSqlQuery deleteBox(db);
+    deleteBox.prepare(m_dialect.deleteBox);
+    deleteBox.bindValue(QStringLiteral(":id"), id);
+    if (!execRetrying(track, m_dialect) || !execRetrying(deleteBox, m_dialect)) {
+        error = (track.lastError().isValid() ? track : deleteBox).lastError().text();
+        return false;
+    }
+    if (r.track.points.empty()) {
+        return true;
+    }
+    double south = 90, north = -90, west = 180, east = -180;
+    for (const TrackPoint& p : r.track.points) {
+        south = std::min(south, p.latitude);
+        north = std::max(north, p.latitude);
+        west = std::min(west, p.longitude);
+        east = std::max(east, p.longitude);
+    }
+    const double base = r.track.baseUtcMs ? double(*r.track.baseUtcMs) : 0.0;
+    QSqlQuery box(db);
+    box.prepare(m_dialect.insertBox);
+    box.bindValue(QStringLiteral(":id"), id);
+    box.bindValue(QStringLiteral(":south"), south);
+    box.bindValue(QStringLiteral(":north"), north);
+    box.bindValue(QStringLiteral(":west"), west);
+    box.bindValue(QStringLiteral(":east"), east);
+    box.bindValue(QStringLiteral(":first"), (base + r.track.points.front().tMs) / 1000.0);
+    box.bindValue(QStringLiteral(":last"), (base + r.track.points.back().tMs) / 1000.0);
+    if (!execRetrying(box, m_dialect)) {
+        error = box.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+std::optional<qlonglong> Library::folderId(const QString& path, QString& error)
+{
+    QString folder = QFileInfo(path).path();
+    if (folder == QLatin1String("/")) {
+        folder.clear();  // joined with '/' and the name, as every other folder
+    }
+    if (const auto known = m_folderIds.constFind(folder); known != m_folderIds.constEnd()) {
+        return *known;
+    }
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery insert(db), select(db);
+    insert.prepare(
+        QStringLiteral("INSERT INTO folders(path) VALUES (:path) ON CONFLICT(path) DO NOTHING"));
+    insert.bindValue(QStringLiteral(":path"), folder);
+    select.prepare(QStringLiteral("SELECT id FROM folders WHERE path = :path"));
+    select.bindValue(QStringLiteral(":path"), folder);
+    if (!execRetrying(insert, m_dialect) || !execRetrying(select, m_dialect) || !select.next()) {
+        error = (insert.lastError().isValid() ? insert : select).lastError().text();
+        return std::nullopt;
+    }
+    const qlonglong id = select.value(0).toLongLong();
+    m_folderIds.insert(folder, id);
+    return id;
+}
+
+bool Library::store(const QList<RecordingRecord>& records, QString& error)
+{
+    if (m_readOnly) {
+        error = QStringLiteral("the library %1 is read-only").arg(m_path);
+        return false;
+    }
+    if (!beginWrite(error)) {
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    for (const RecordingRecord& record : records) {
+        if (!storeOne(record, error)) {
+            db.rollback();
+            m_folderIds.clear();  // folders added in the transaction are gone with it
+            return false;
+        }
+    }
+    if (!db.commit()) {
+        error = db.lastError().text();
+        db.rollback();
+        m_folderIds.clear();
+        return false;
+    }
+    return true;
+}
+
+bool Library::updateTrips(QString& error)
+{
+    if (!beginWrite(error)) {
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery rows(db);
+    rows.setForwardOnly(true);
+    if (!rows.exec(QStringLiteral("SELECT id, start_utc_ms, duration_ms, trip_id FROM recordings "
+                                  "WHERE start_utc_ms IS NOT NULL ORDER BY start_utc_ms, id"))) {
+        error = rows.lastError().text();
+        db.rollback();
+        return false;
+    }
+    struct Row
+    {
+        qlonglong id, start, end, trip;
+    };
+    std::vector<Row> all;
+    while (rows.next()) {
+        const qlonglong start = rows.value(1).toLongLong();
+        all.push_back({rows.value(0).toLongLong(), start, start + rows.value(2).toLongLong(),
+                       rows.value(3).isNull() ? -1 : rows.value(3).toLongLong()});
+    }
+    rows.finish();
+    QSqlQuery trip(db), assign(db);
+    trip.prepare(
+        QStringLiteral("INSERT INTO trips(id, start_utc_ms, end_utc_ms, recording_count) VALUES "
+                       "(:id, :start, :end, :count) ON CONFLICT(id) DO UPDATE SET start_utc_ms = "
+                       "excluded.start_utc_ms, end_utc_ms = excluded.end_utc_ms, "
+                       "recording_count = excluded.recording_count"));
+    assign.prepare(QStringLiteral("UPDATE recordings SET trip_id = :trip WHERE id = :id"));
+    bool ok = true;
+    // A trip is named by its first recording, so a trip keeps its id while it grows.
+    for (size_t first = 0; ok && first < all.size();) {
+        size_t last = first;
+        qlonglong end = all[first].end;
+        while (last + 1 < all.size() && all[last + 1].start <= end + kTripGapMs) {
+            end = std::max(end, all[++last].end);
+        }
+        const qlonglong id = all[first].id;
+        bool changed = false;
+        for (size_t i = first; i <= last; ++i) {
+            changed = changed || all[i].trip != id;
+        }
+        if (changed) {
+            trip.bindValue(QStringLiteral(":id"), id);
+            trip.bindValue(QStringLiteral(":start"), all[first].start);
+            trip.bindValue(QStringLiteral(":end"), end);
+            trip.bindValue(QStringLiteral(":count"), qlonglong(last - first + 1));
+            ok = execRetrying(trip, m_dialect);
+            for (size_t i = first; ok && i <= last; ++i) {
+                if (all[i].trip != id) {
+                    assign.bindValue(QStringLiteral(":trip"), id);
+                    assign.bindValue(QStringLiteral(":id"), all[i].id);
+                    ok = execRetrying(assign, m_dialect);
+                }
+            }
+        }
+        first = last + 1;
+    }
+    ok = ok && execText(db, m_dialect,
+                        QStringLiteral("DELETE FROM trips WHERE id NOT IN (SELECT trip_id FROM "
+                                       "recordings WHERE trip_id IS NOT NULL)"),
+                        error);
+    if (!ok || !db.commit()) {
+        if (error.isEmpty()) {
+            error = (trip.lastError().isValid()     ? trip.lastError()
+                     : assign.lastError().isValid() ? assign.lastError()
+                                                    : db.lastError())
+                        .text();
+        }
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+ImportSummary Library::importFolders(const QStringList& paths)
+{
+    ImportSummary summary;
+    if (m_readOnly) {
+        summary.error =
+            QStringLiteral("the library %1 is read-only: nothing can be imported").arg(m_path);
+        return summary;
+    }
+    QStringList unreadable;
+    const QList<FoundFile> files = findRecordingFiles(paths, unreadable);
+    summary.found = int(files.size());
+    for (const QString& path : unreadable) {
+        summary.problems
+            << QStringLiteral("%1: not a folder or recording that can be read").arg(path);
+    }
+    QHash<QString, QPair<qlonglong, qlonglong>> known;
+    QSqlQuery stored(QSqlDatabase::database(m_connection, false));
+    stored.setForwardOnly(true);
+    if (!stored.exec(QStringLiteral(
+            "SELECT f.path || '/' || r.name, r.size, r.write_time_ms FROM recordings r "
+            "JOIN folders f ON f.id = r.folder_id"))) {
+        summary.error = stored.lastError().text();
+        return summary;
+    }
+    while (stored.next()) {
+        known.insert(stored.value(0).toString(),
+                     {stored.value(1).toLongLong(), stored.value(2).toLongLong()});
+    }
+    stored.finish();
+
+    QHash<QString, VolumeIdentity> volumes;  // by folder: one look-up per folder, not per file
+    QList<RecordingRecord> batch;
+    for (const FoundFile& file : files) {
+        const auto it = known.constFind(file.path);
+        if (it != known.constEnd() && it->first == file.size && it->second == file.writeTimeMs) {
+            ++summary.unchanged;
+            continue;
+        }
+        const QString folder = QFileInfo(file.path).path();
+        if (!volumes.contains(folder)) {
+            volumes.insert(folder, volumeOf(folder));
+        }
+        QString reason;
+        if (auto record = readRecording(file, volumes.value(folder), reason)) {
+            batch << std::move(*record);
+        } else {
+            summary.problems << QStringLiteral("%1: %2").arg(file.path, reason);
+        }
+        if (batch.size() >= kBatchSize) {
+            if (!store(batch, summary.error)) {
+                return summary;
+            }
+            summary.read += int(batch.size());
+            batch.clear();
+        }
+    }
+    if (!batch.isEmpty()) {
+        if (!store(batch, summary.error)) {
+            return summary;
+        }
+        summary.read += int(batch.size());
+    }
+    updateTrips(summary.error);
+    return summary;
+}
+
+std::vector<LibraryHit> Library::passedHere(double latitude, double longitude, double metres,
+                                            QString& error)
+{
+    const double dLat = metres / kMetresPerDegree;
+    const double cosLat = std::cos(latitude * M_PI / 180.0);
+    const double dLon = cosLat > dLat / 180.0 ? std::min(180.0, dLat / cosLat) : 180.0;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(m_dialect.boxCandidates);
+    query.bindValue(QStringLiteral(":south"), latitude - dLat);
+    query.bindValue(QStringLiteral(":north"), latitude + dLat);
+    query.bindValue(QStringLiteral(":west"), longitude - dLon);
+    query.bindValue(QStringLiteral(":east"), longitude + dLon);
+    std::vector<LibraryHit> hits;
+    for (const Candidate& c : candidates(query, m_dialect, error)) {
+        const std::optional<Approach> approach = closestApproach(c.points, latitude, longitude);
+        if (!approach || approach->metres > metres) {
+            continue;
+        }
+        const TrackPoint& p = approach->point;
+        hits.push_back(
+            {c.path, c.baseUtcMs ? std::optional<std::int64_t>(*c.baseUtcMs + p.tMs) : std::nullopt,
+             p.latitude, p.longitude, approach->metres});
+    }
+    newestFirst(hits);
+    return hits;
+}
+
+std::vector<LibraryHit> Library::whereAt(std::int64_t utcMs, QString& error)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(m_dialect.timeCandidates);
+    query.bindValue(QStringLiteral(":t"), double(utcMs) / 1000.0);
+    std::vector<LibraryHit> hits;
+    for (const Candidate& c : candidates(query, m_dialect, error)) {
+        if (!c.baseUtcMs) {
+            continue;
+        }
+        if (const auto p = positionAt(c.points, utcMs - *c.baseUtcMs)) {
+            hits.push_back({c.path, utcMs, p->latitude, p->longitude, 0.0});
+        }
+    }
+    newestFirst(hits);
+    return hits;
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QSqlError>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "library/recording_scan.h"
+#include "library/sql_dialect.h"
+
+// What opening a library came to.
+struct LibraryOpening
+{
+    bool ok = false;
+    bool readOnly = false;  // the file or its folder cannot be written: queries only
+    QString note;           // something the user should know (a damaged file moved aside)
+    QString error;          // why it did not open
+};
+
+// What an import did.
+struct ImportSummary
+{
+    int found = 0;         // recording files under the folders
+    int read = 0;          // new or changed: read and stored
+    int unchanged = 0;     // the same path, size and write time as stored: not read again
+    QStringList problems;  // files and folders that could not be read, with the reason
+    QString error;         // why the import stopped (nothing after the last commit is lost)
+};
+
+// One recording that answers a question, and where and when.
+struct LibraryHit
+{
+    QString path;
+    std::optional<std::int64_t> utcMs;  // nothing when the recording's time is not known
+    double latitude = 0.0;
+    double longitude = 0.0;
+    double metres = 0.0;  // from the asked place (passed here)
+};
+
+// The library of every recording ever imported: a database of their details and tracks,
+// opened by one object over its own connection. Several processes may share one file.
+class Library
+{
+public:
+    explicit Library(const SqlDialect& dialect = sqliteDialect());
+    ~Library();
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    // Where the library lives unless told: the user's application data folder.
+    static QString defaultPath();
+
+    // Opens or creates the library at path. A read-only file opens for queries; a damaged
+    // one is moved aside (its name with ".damaged-<UTC time>") and a new library started.
+    LibraryOpening open(const QString& path);
+    bool isReadOnly() const { return m_readOnly; }
+
+    // Adds the recordings under the folders (or the files given), reading only those whose
+    // path, size or write time are new. Stores in batches, each one transaction.
+    ImportSummary importFolders(const QStringList& paths);
+    // Stores read recordings as one transaction; false and why when it could not.
+    bool store(const QList<RecordingRecord>& records, QString& error);
+    // Groups the dated recordings into trips again (after an import).
+    bool updateTrips(QString& error);
+
+    // Every recording that passed within metres of the place, newest first, with the
+    // closest approach. Empty on an error (set).
+    std::vector<LibraryHit> passedHere(double latitude, double longitude, double metres,
+                                       QString& error);
+    // Every recording whose track holds the moment, with the position then.
+    std::vector<LibraryHit> whereAt(std::int64_t utcMs, QString& error);
+
+private:
+    enum class OpenMode { ReadWrite, ReadOnly, Immutable };
+    bool openConnection(const QString& path, OpenMode mode, QString& error);
+    void closeConnection();
+    bool prepareSchema(QString& error);
+    bool checkSchemaVersion(QString& error);
+    QSqlError probeFile();
+    bool beginWrite(QString& error);
+    bool storeOne(const RecordingRecord& record, QString& error);
+    std::optional<qlonglong> folderId(const QString& path, QString& error);
+
+    const SqlDialect& m_dialect;
+    QString m_connection;
+    QString m_path;
+    bool m_readOnly = false;
+    QHash<QString, qlonglong> m_folderIds;  // of this connection's committed folders
+};

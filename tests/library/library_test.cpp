@@ -1,0 +1,584 @@
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "library/library.h"
+#include "tests/common/shared_testdata.h"
+#include "tools/layout_writer/layout_writer.h"
+
+namespace lw = layout_writer;
+
+namespace {
+
+constexpr std::int64_t kEpoch1904 = 2082844800;
+
+// The great-circle distance by the atan2 form, apart from the library's own.
+double metresBetween(double lat1, double lon1, double lat2, double lon2)
+{
+    const double r = M_PI / 180.0;
+    const double a =
+        std::pow(std::sin((lat2 - lat1) * r / 2), 2) +
+        std::cos(lat1 * r) * std::cos(lat2 * r) * std::pow(std::sin((lon2 - lon1) * r / 2), 2);
+    return 6371000.0 * 2 * std::atan2(std::sqrt(a), std::sqrt(1 - a));
+}
+
+// A drive of one fix a second from the place, dated from startMs (UTC), as a camera with
+// NMEA in a box writes it.
+struct Drive
+{
+    std::string path;
+    std::int64_t startMs = 0;
+    std::vector<lw::GpsPoint> points;
+};
+
+Drive writeDrive(const QString& folder, const char* name, double latitude, double longitude,
+                 std::int64_t startMs, int seconds = 60)
+{
+    Drive drive{(folder + QLatin1Char('/') + QLatin1String(name)).toStdString(), startMs,
+                lw::gpsDrive(seconds, latitude, longitude)};
+    for (size_t i = 0; i < drive.points.size(); ++i) {
+        const std::time_t t = static_cast<std::time_t>(startMs / 1000 + std::int64_t(i));
+        std::tm utc{};
+        gmtime_r(&t, &utc);
+        lw::GpsPoint& p = drive.points[i];
+        p.year = utc.tm_year + 1900;
+        p.month = utc.tm_mon + 1;
+        p.day = utc.tm_mday;
+        p.hour = utc.tm_hour;
+        p.minute = utc.tm_min;
+        p.second = utc.tm_sec;
+    }
+    lw::NmeaBoxOptions options;
+    options.startMs = startMs;
+    options.creationTime = static_cast<std::uint32_t>(startMs / 1000 + kEpoch1904);
+    EXPECT_TRUE(lw::writeFile(drive.path, lw::nmeaBoxMovie(drive.points, options)));
+    return drive;
+}
+
+// The raw fix closest to the place, by the test's own distance.
+struct RawClosest
+{
+    double metres = 1e300;
+    std::int64_t utcMs = 0;
+};
+RawClosest rawClosest(const Drive& drive, double latitude, double longitude)
+{
+    RawClosest best;
+    for (size_t i = 0; i < drive.points.size(); ++i) {
+        const double d =
+            metresBetween(latitude, longitude, drive.points[i].latitude, drive.points[i].longitude);
+        if (d < best.metres) {
+            best = {d, drive.startMs + std::int64_t(i) * 1000};
+        }
+    }
+    return best;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct CommandResult
+{
+    int status = -1;
+    std::string out, err;
+};
+
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The command's exit status and output (its arguments hold no blanks or quotes).
+CommandResult runCommand(const QTemporaryDir& dir, const std::string& command)
+{
+    const std::string out = dir.filePath("out.txt").toStdString();
+    const std::string err = dir.filePath("err.txt").toStdString();
+    const int status = std::system((command + " >" + out + " 2>" + err).c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(out), readText(err)};
+}
+
+CommandResult telemetry(const QTemporaryDir& dir, const std::string& args)
+{
+    return runCommand(dir, std::string(DASHCAM_TELEMETRY) + " " + args);
+}
+
+// Starts dashcam-telemetry in a child process of its own (output discarded).
+pid_t startTelemetry(const std::vector<std::string>& args)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv{const_cast<char*>(DASHCAM_TELEMETRY)};
+        for (const std::string& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        execv(DASHCAM_TELEMETRY, argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+int exitStatus(pid_t pid)
+{
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// `count` hard links to one recording in a new folder.
+QString linkedFolder(const QTemporaryDir& dir, const QString& name, const Drive& drive, int count)
+{
+    const QString folder = dir.filePath(name);
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        std::filesystem::create_hard_link(
+            drive.path,
+            QStringLiteral("%1/%2.MP4").arg(folder).arg(i, 5, 10, QLatin1Char('0')).toStdString());
+    }
+    return folder;
+}
+
+std::string integrityCheck(const QString& database)
+{
+    QTemporaryDir dir;
+    return runCommand(dir, "sqlite3 " + database.toStdString() + " 'PRAGMA integrity_check'").out;
+}
+
+class LibraryTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_folder = m_dir.filePath(QStringLiteral("card"));
+        QDir().mkpath(m_folder);
+        m_database = m_dir.filePath(QStringLiteral("library.sqlite"));
+    }
+
+    // Three drives: two through one place on two days, one on the other side of the world.
+    void writeDrives()
+    {
+        m_older = writeDrive(m_folder, "OLDER.MP4", kPlaceLat - 0.002, kLineLon - 0.003,
+                             1684318800000);  // 2023-05-17 10:20 UTC
+        m_newer = writeDrive(m_folder, "NEWER.MP4", kPlaceLat - 0.0035, kLineLon - 0.00525,
+                             1706788800000);  // 2024-02-01 12:00 UTC
+        m_away = writeDrive(m_folder, "AWAY.MP4", -33.86, 151.2, 1709294400000);
+    }
+
+    // The drives run through (kPlaceLat, kLineLon), 0.0001 north and 0.00015 east a second;
+    // the place lies 12 m east of that point, 8.4 m from the line.
+    static constexpr double kPlaceLat = 48.1200;
+    static constexpr double kLineLon = 11.5200;
+    static constexpr double kPlaceLon = kLineLon + 0.00016;
+
+    QTemporaryDir m_dir;
+    QString m_folder;
+    QString m_database;
+    Drive m_older, m_newer, m_away;
+};
+
+TEST_F(LibraryTest, ReimportReadsOnlyWhatChanged)
+{
+    writeDrives();
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    const ImportSummary first = library.importFolders({m_folder});
+    EXPECT_TRUE(first.error.isEmpty()) << first.error.toStdString();
+    EXPECT_EQ(first.found, 3);
+    EXPECT_EQ(first.read, 3);
+    EXPECT_EQ(
+        runCommand(m_dir, "sqlite3 " + m_database.toStdString() + " 'PRAGMA journal_mode'").out,
+        "wal\n");
+    const ImportSummary again = library.importFolders({m_folder});
+    EXPECT_EQ(again.read, 0);
+    EXPECT_EQ(again.unchanged, 3);
+    // A recording written anew (another size) is read again, and answers with its new track.
+    writeDrive(m_folder, "AWAY.MP4", 10.0, 10.0, 1709294400000, 30);
+    const ImportSummary changed = library.importFolders({m_folder});
+    EXPECT_EQ(changed.read, 1);
+    EXPECT_EQ(changed.unchanged, 2);
+    QString error;
+    EXPECT_TRUE(library.passedHere(-33.86, 151.2, 100, error).empty());
+    EXPECT_EQ(library.passedHere(10.0, 10.0, 100, error).size(), 1u);
+}
+
+TEST_F(LibraryTest, RecordingsMinutesApartShareATrip)
+{
+    writeDrive(m_folder, "A.MP4", 48.0, 11.0, 1684318800000);               // 10:20:00 - 10:21:00
+    writeDrive(m_folder, "B.MP4", 48.006, 11.009, 1684318800000 + 150000);  // 90 s after A
+    writeDrive(m_folder, "C.MP4", 48.0, 11.0, 1684318800000 + 400000);      // 3 min after B
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    ASSERT_EQ(library.importFolders({m_folder}).read, 3);
+    const CommandResult trips = runCommand(
+        m_dir, "sqlite3 " + m_database.toStdString() +
+                   " \"SELECT group_concat(r.name, ' ') FROM recordings r JOIN trips t ON t.id = "
+                   "r.trip_id GROUP BY t.id ORDER BY t.start_utc_ms\"");
+    EXPECT_EQ(trips.out, "A.MP4 B.MP4\nC.MP4\n");
+}
+
+TEST_F(LibraryTest, PassedHereFindsTheClosestApproachNewestFirst)
+{
+    writeDrives();
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    ASSERT_EQ(library.importFolders({m_folder}).read, 3);
+    QString error;
+    const std::vector<LibraryHit> hits = library.passedHere(kPlaceLat, kPlaceLon, 40, error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(hits.size(), 2u);
+    EXPECT_EQ(hits[0].path.toStdString(), m_newer.path);
+    EXPECT_EQ(hits[1].path.toStdString(), m_older.path);
+    for (size_t i = 0; i < hits.size(); ++i) {
+        const RawClosest raw = rawClosest(i == 0 ? m_newer : m_older, kPlaceLat, kPlaceLon);
+        ASSERT_TRUE(hits[i].utcMs);
+        EXPECT_NEAR(double(*hits[i].utcMs), double(raw.utcMs), 1000.0);
+        const double metres =
+            metresBetween(kPlaceLat, kPlaceLon, hits[i].latitude, hits[i].longitude);
+        EXPECT_LE(metres, raw.metres + 1.5);
+        EXPECT_NEAR(hits[i].metres, metres, 0.5);
+    }
+    // Closer than the drives came: nothing, and that is no error.
+    EXPECT_TRUE(library.passedHere(kPlaceLat, kPlaceLon, 5, error).empty());
+    EXPECT_TRUE(error.isEmpty());
+}
+
+TEST_F(LibraryTest, WhereAtGivesThePositionThen)
+{
+    writeDrives();
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    ASSERT_EQ(library.importFolders({m_folder}).read, 3);
+    QString error;
+    const std::int64_t moment = m_newer.startMs + 17500;
+    const std::vector<LibraryHit> hits = library.whereAt(moment, error);
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].path.toStdString(), m_newer.path);
+    EXPECT_EQ(hits[0].utcMs, moment);
+    const lw::GpsPoint& a = m_newer.points[17];
+    const lw::GpsPoint& b = m_newer.points[18];
+    EXPECT_LT(metresBetween(hits[0].latitude, hits[0].longitude, (a.latitude + b.latitude) / 2,
+                            (a.longitude + b.longitude) / 2),
+              6.5);
+    EXPECT_TRUE(library.whereAt(m_newer.startMs - 1000, error).empty());
+    EXPECT_TRUE(library.whereAt(m_newer.startMs + 60000, error).empty());
+}
+
+TEST_F(LibraryTest, DamagedFileIsMovedAsideAndTheLibraryRebuilt)
+{
+    writeDrives();
+    QByteArray garbage(8192, '\x5a');
+    garbage.replace(0, 16, QByteArray("SQLite format 3\0", 16));
+    {
+        QFile file(m_database);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(garbage);
+    }
+    Library library;
+    const LibraryOpening opening = library.open(m_database);
+    ASSERT_TRUE(opening.ok) << opening.error.toStdString();
+    EXPECT_TRUE(opening.note.contains(QStringLiteral("damaged"))) << opening.note.toStdString();
+    const QStringList aside =
+        QDir(m_dir.path()).entryList({QStringLiteral("library.sqlite.damaged-*")});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(fileBytes(m_dir.filePath(aside[0])), garbage);
+    EXPECT_EQ(library.importFolders({m_folder}).read, 3);
+    EXPECT_EQ(integrityCheck(m_database), "ok\n");
+}
+
+// A full disk: the import stops with the reason and what was stored before stays whole.
+TEST_F(LibraryTest, FullDiskStopsTheImportWithTheReason)
+{
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "a small file system of its own needs root to mount";
+    }
+    const QString small = m_dir.filePath(QStringLiteral("small"));
+    QDir().mkpath(small);
+    if (::mount("tmpfs", small.toLocal8Bit().constData(), "tmpfs", 0, "size=512k") != 0) {
+        GTEST_SKIP() << "no tmpfs mount here: " << std::strerror(errno);
+    }
+    struct Unmount
+    {
+        QString path;
+        ~Unmount() { ::umount(path.toLocal8Bit().constData()); }
+    } unmount{small};
+    writeDrives();
+    const QString database = small + QStringLiteral("/library.sqlite");
+    Library library;
+    ASSERT_TRUE(library.open(database).ok);
+    ASSERT_EQ(library.importFolders({m_folder}).read, 3);
+    // What is left of the disk after a filler: less than a batch of recordings needs.
+    runCommand(m_dir, "dd if=/dev/zero of=" + small.toStdString() + "/filler bs=1k");
+    const QString many = linkedFolder(m_dir, QStringLiteral("many"), m_away, 1000);
+    const ImportSummary full = library.importFolders({many});
+    EXPECT_TRUE(full.error.contains(QStringLiteral("full"))) << full.error.toStdString();
+    EXPECT_LT(full.read, 1000);
+    QString error;
+    EXPECT_EQ(library.passedHere(kPlaceLat, kPlaceLon, 40, error).size(), 2u);
+    QFile::remove(small + QStringLiteral("/filler"));
+    EXPECT_EQ(integrityCheck(database), "ok\n");
+}
+
+TEST_F(LibraryTest, NewerLibraryIsRefusedAndLeftAlone)
+{
+    {
+        Library library;
+        ASSERT_TRUE(library.open(m_database).ok);
+    }
+    runCommand(m_dir, "sqlite3 " + m_database.toStdString() +
+                          " \"UPDATE library_meta SET value = '99' WHERE key = 'schema_version'\"");
+    const QByteArray before = fileBytes(m_database);
+    Library library;
+    const LibraryOpening opening = library.open(m_database);
+    EXPECT_FALSE(opening.ok);
+    EXPECT_TRUE(opening.error.contains(QStringLiteral("newer"))) << opening.error.toStdString();
+    EXPECT_EQ(fileBytes(m_database), before);
+}
+
+// A read-only library: as root only a read-only mount makes one, elsewhere the file's mode.
+TEST_F(LibraryTest, ReadOnlyLibraryAnswersAndRefusesImports)
+{
+    writeDrives();
+    {
+        Library library;
+        ASSERT_TRUE(library.open(m_database).ok);
+        ASSERT_EQ(library.importFolders({m_folder}).read, 3);
+    }
+    const QString shelf = m_dir.filePath(QStringLiteral("shelf"));
+    QDir().mkpath(shelf);
+    const QString database = shelf + QStringLiteral("/library.sqlite");
+    ASSERT_TRUE(QFile::copy(m_database, database));
+    const bool root = geteuid() == 0;
+    // Undone however the test ends: the temporary folder must be removable.
+    struct Restore
+    {
+        QString shelf;
+        bool root;
+        ~Restore()
+        {
+            if (root) {
+                ::umount(shelf.toLocal8Bit().constData());
+            }
+            QFile::setPermissions(shelf, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    } restore{shelf, root};
+    if (root) {
+        if (::mount("none", shelf.toLocal8Bit().constData(), nullptr,
+                    MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0 &&
+            (::mount(shelf.toLocal8Bit().constData(), shelf.toLocal8Bit().constData(), nullptr,
+                     MS_BIND, nullptr) != 0 ||
+             ::mount("none", shelf.toLocal8Bit().constData(), nullptr,
+                     MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)) {
+            GTEST_SKIP() << "no read-only bind mount here: " << std::strerror(errno);
+        }
+    } else {
+        QFile::setPermissions(database, QFile::ReadOwner | QFile::ReadGroup);
+        QFile::setPermissions(shelf, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    const QByteArray before = fileBytes(database);
+    {
+        Library library;
+        const LibraryOpening opening = library.open(database);
+        ASSERT_TRUE(opening.ok) << opening.error.toStdString();
+        EXPECT_TRUE(opening.readOnly);
+        QString error;
+        EXPECT_EQ(library.passedHere(kPlaceLat, kPlaceLon, 40, error).size(), 2u);
+        const ImportSummary refused = library.importFolders({m_folder});
+        EXPECT_TRUE(refused.error.contains(QStringLiteral("read-only")))
+            << refused.error.toStdString();
+    }
+    EXPECT_EQ(fileBytes(database), before);
+}
+
+TEST_F(LibraryTest, KilledImportLeavesAConsistentLibrary)
+{
+    const Drive drive = writeDrive(m_folder, "ONE.MP4", 48.0, 11.0, 1684318800000);
+    const int total = 3000;
+    const QString folder = linkedFolder(m_dir, QStringLiteral("many"), drive, total);
+    const pid_t child =
+        startTelemetry({"--library", m_database.toStdString(), folder.toStdString()});
+    // Killed as soon as its first batch shows (or once it is done, on a very fast machine).
+    int stored = 0;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("watch"));
+        db.setDatabaseName(m_database);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
+        for (int i = 0; i < 3000 && stored == 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (QFile::exists(m_database) && (db.isOpen() || db.open())) {
+                QSqlQuery count(db);
+                if (count.exec(QStringLiteral("SELECT count(*) FROM recordings")) && count.next()) {
+                    stored = count.value(0).toInt();
+                }
+            }
+        }
+        kill(child, SIGKILL);
+        exitStatus(child);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("watch"));
+    ASSERT_GT(stored, 0);
+    EXPECT_EQ(integrityCheck(m_database), "ok\n");
+    const CommandResult counts = runCommand(
+        m_dir, "sqlite3 " + m_database.toStdString() +
+                   " 'SELECT count(*) FROM recordings; SELECT count(*) FROM recordings r LEFT "
+                   "JOIN tracks t ON t.recording_id = r.id WHERE t.recording_id IS NULL'");
+    int rows = -1, withoutTrack = -1;
+    ASSERT_EQ(std::sscanf(counts.out.c_str(), "%d %d", &rows, &withoutTrack), 2) << counts.out;
+    RecordProperty("stored_when_killed", rows);
+    EXPECT_TRUE(rows == total || rows % 200 == 0) << rows << ": whole batches only";
+    EXPECT_EQ(withoutTrack, 0);
+    // The next import reads only what the killed one did not store.
+    const CommandResult again =
+        telemetry(m_dir, "--library " + m_database.toStdString() + " " + folder.toStdString());
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.err.find(std::to_string(total - rows) + " read, " + std::to_string(rows) +
+                             " unchanged"),
+              std::string::npos)
+        << again.err;
+}
+
+TEST_F(LibraryTest, TwoImportersShareOneLibrary)
+{
+    const Drive one = writeDrive(m_folder, "ONE.MP4", 48.0, 11.0, 1684318800000);
+    const Drive two = writeDrive(m_folder, "TWO.MP4", 49.0, 12.0, 1706788800000);
+    const QString first = linkedFolder(m_dir, QStringLiteral("first"), one, 600);
+    const QString second = linkedFolder(m_dir, QStringLiteral("second"), two, 600);
+    const pid_t a = startTelemetry({"--library", m_database.toStdString(), first.toStdString()});
+    const pid_t b = startTelemetry({"--library", m_database.toStdString(), second.toStdString()});
+    EXPECT_EQ(exitStatus(a), 0);
+    EXPECT_EQ(exitStatus(b), 0);
+    EXPECT_EQ(integrityCheck(m_database), "ok\n");
+    const CommandResult counts = runCommand(m_dir, "sqlite3 " + m_database.toStdString() +
+                                                       " 'SELECT count(*) FROM recordings'");
+    EXPECT_EQ(counts.out, "1200\n");
+}
+
+TEST_F(LibraryTest, CommandLinePrintsOneLinePerHit)
+{
+    writeDrives();
+    const std::string library = "--library " + m_database.toStdString();
+    const CommandResult import = telemetry(m_dir, library + " " + m_folder.toStdString());
+    ASSERT_EQ(import.status, 0) << import.err;
+    const CommandResult passed = telemetry(m_dir, library + " --passed 48.12,11.52016,40");
+    EXPECT_EQ(passed.status, 0) << passed.err;
+    const RawClosest raw = rawClosest(m_newer, kPlaceLat, kPlaceLon);
+    char rawTime[32];
+    const std::time_t seconds = raw.utcMs / 1000;
+    std::strftime(rawTime, sizeof rawTime, "%Y-%m-%dT%H:%M", std::gmtime(&seconds));
+    // Newest first: path, ISO time, latitude, longitude.
+    std::istringstream lines(passed.out);
+    std::string path, time;
+    double latitude = 0, longitude = 0;
+    ASSERT_TRUE(lines >> path >> time >> latitude >> longitude) << passed.out;
+    EXPECT_EQ(path, m_newer.path);
+    EXPECT_EQ(time.substr(0, 16), rawTime);
+    EXPECT_EQ(time.back(), 'Z');
+    EXPECT_LT(metresBetween(kPlaceLat, kPlaceLon, latitude, longitude), 40);
+    ASSERT_TRUE(lines >> path >> time >> latitude >> longitude);
+    EXPECT_EQ(path, m_older.path);
+    EXPECT_FALSE(lines >> path);
+
+    const CommandResult at = telemetry(m_dir, library + " --at 2024-02-01T13:00:10+01:00");
+    EXPECT_EQ(at.status, 0) << at.err;
+    EXPECT_EQ(at.out.substr(0, at.out.find('\t')), m_newer.path);
+    EXPECT_NE(at.out.find("\t2024-02-01T12:00:10Z\t"), std::string::npos) << at.out;
+
+    const CommandResult none = telemetry(m_dir, library + " --at 2020-01-01T00:00:00Z");
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(telemetry(m_dir, library + " --passed 48.12,11.52").status, 2);
+    EXPECT_EQ(telemetry(m_dir, library + " --at yesterday").status, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A real camera's GPS track (a GoPro in flight): the library's closest approach against
+// ExifTool's reading of the same fixes.
+TEST_F(LibraryTest, PassedHereOnARealTrackAgreesWithExifTool)
+{
+    const std::string dir = std::string(LIBRARY_TESTDATA_DIR) + "/real-movies";
+    SKIP_WITHOUT_SHARED_TESTDATA(dir);
+    const std::string movie = dir + "/gopro-karma.mp4";
+    const CommandResult exif =
+        runCommand(m_dir, "exiftool -ee -n -p '$GPSDateTime $GPSLatitude $GPSLongitude' " + movie);
+    struct Fix
+    {
+        std::int64_t utcMs;
+        double latitude, longitude;
+    };
+    std::vector<Fix> fixes;
+    std::istringstream lines(exif.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::tm time{};
+        double seconds = 0;
+        Fix fix{};
+        if (std::sscanf(line.c_str(), "%d:%d:%d %d:%d:%lf %lf %lf", &time.tm_year, &time.tm_mon,
+                        &time.tm_mday, &time.tm_hour, &time.tm_min, &seconds, &fix.latitude,
+                        &fix.longitude) == 8) {
+            time.tm_year -= 1900;
+            time.tm_mon -= 1;
+            fix.utcMs = std::int64_t(timegm(&time)) * 1000 + std::llround(seconds * 1000);
+            fixes.push_back(fix);
+        }
+    }
+    ASSERT_GE(fixes.size(), 10u) << exif.out << exif.err;
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    ASSERT_EQ(library.importFolders({QString::fromStdString(movie)}).read, 1);
+    // 15 m west of a fix in the middle of the flight.
+    const Fix& middle = fixes[fixes.size() / 2];
+    const double latitude = middle.latitude;
+    const double longitude =
+        middle.longitude - 15.0 / (111195.0 * std::cos(latitude * M_PI / 180.0));
+    const Fix* closest = &fixes.front();
+    for (const Fix& fix : fixes) {
+        if (metresBetween(latitude, longitude, fix.latitude, fix.longitude) <
+            metresBetween(latitude, longitude, closest->latitude, closest->longitude)) {
+            closest = &fix;
+        }
+    }
+    QString error;
+    const std::vector<LibraryHit> hits = library.passedHere(latitude, longitude, 50, error);
+    ASSERT_EQ(hits.size(), 1u) << error.toStdString();
+    ASSERT_TRUE(hits[0].utcMs);
+    EXPECT_NEAR(double(*hits[0].utcMs), double(closest->utcMs), 1000.0);
+    EXPECT_LE(metresBetween(latitude, longitude, hits[0].latitude, hits[0].longitude),
+              metresBetween(latitude, longitude, closest->latitude, closest->longitude) + 2.0);
+    const std::vector<LibraryHit> then = library.whereAt(middle.utcMs, error);
+    ASSERT_EQ(then.size(), 1u);
+    EXPECT_LT(metresBetween(then[0].latitude, then[0].longitude, middle.latitude, middle.longitude),
+              kTrackToleranceMetres + 2.0);
+}
+
+}  // namespace
