@@ -650,7 +650,9 @@ TEST_F(PlayerWindowTest, DetectedEventsAreMarkedListedAndPlayedFromBefore)
     dlg->setEventThresholds(gentle);
     EXPECT_EQ(QSettings().value("events/longitudinal_g").toString(), "0.15");
     playRow(icat);
-    EXPECT_EQ(seekSlider().ticks(), std::vector<int>{3000});
+    const std::vector<SeekTick>& ticks = seekSlider().ticks(1);
+    ASSERT_EQ(ticks.size(), 1u);
+    EXPECT_EQ(ticks.front().value, 3000);
     EXPECT_EQ(waveformView().eventEntries(), std::vector<int>{30});
 
     dlg->showEvents();
@@ -684,7 +686,7 @@ TEST_F(PlayerWindowTest, DetectedEventsAreMarkedListedAndPlayedFromBefore)
     // The dialog's thresholds are the window's: back to the defaults, no ticks here.
     events->setThresholds(GEventThresholds{});
     EXPECT_EQ(dlg->eventThresholds().longitudinalG, 0.35);
-    EXPECT_TRUE(seekSlider().ticks().empty());
+    EXPECT_TRUE(seekSlider().ticks(1).empty());
 }
 
 TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)
