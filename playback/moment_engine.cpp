@@ -244,10 +244,11 @@ void MomentEngine::releaseChannels()
     for (Channel& channel : m_channels) {
         dropEngine(channel.engine);
     }
+    // Opening the next recording, of one channel or several, puts the video back in the window.
+    if (m_outputs != nullptr && m_outputs->isFullScreenVideo()) {
+        m_outputs->setFullScreen(false);
+    }
     if (!m_channels.empty() && m_outputs != nullptr) {
-        if (m_outputs->isFullScreenVideo()) {
-            m_outputs->setFullScreen(false);
-        }
         for (size_t i = 0; i < m_channels.size(); ++i) {
             m_outputs->setChannelNote(static_cast<int>(i), {});
         }
