@@ -193,7 +193,8 @@ void PlayerWindow::createControls()
     m_waveformView->setSource(&m_session.telemetry());
     m_waveformView->installEventFilter(this);
     connect(m_waveformView, &WaveformView::peakClicked, this, [this](int index) {
-        m_session.seekTo(index / static_cast<double>(kEntriesPerSample));
+        m_session.seekTo(m_session.telemetryOffset() +
+                         index / static_cast<double>(kEntriesPerSample));
     });
 
     setUpSeekBar();

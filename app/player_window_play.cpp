@@ -6,6 +6,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 
 #include <QDir>
 #include <QFileInfo>
@@ -77,7 +78,9 @@ void PlayerWindow::showPosition(double position, const TelemetryEntry* entry)
     if (m_session.state() != PlayState::Paused) {
         m_seekSlider->setValue(seekBarMs(position));
     }
-    m_waveformView->setCursorEntry(static_cast<int>(position * 1000 / kMsPerCursorStep));
+    // The chart is the telemetry channel's, which may start later in the moment.
+    const double logged = position - m_session.telemetryOffset();
+    m_waveformView->setCursorEntry(static_cast<int>(std::floor(logged * 1000 / kMsPerCursorStep)));
     m_waveformView->setElapsed(static_cast<int>(position));
 
     if (!entry) {

@@ -116,7 +116,8 @@ void PlayerWindow::showEventMarks()
     if (m_session.isOpen()) {
         for (const GEvent& event : detectGEvents(m_session.telemetry(), m_eventThresholds)) {
             entries.push_back(event.entry);
-            ticks.push_back({seekBarMs(event.seconds()), palette::kWarn});
+            ticks.push_back(
+                {seekBarMs(m_session.telemetryOffset() + event.seconds()), palette::kWarn});
         }
     }
     m_waveformView->setEventEntries(std::move(entries));

@@ -69,6 +69,8 @@ public:
     const std::string& openFile() const { return m_engine->filePath(); }
     // The telemetry sample at the play position; null past the table's end.
     const TelemetryEntry* currentSample() const;
+    // Where the telemetry's channel starts in the open moment: its table's time 0, in seconds.
+    double telemetryOffset() const { return m_telemetryOffset; }
     // The entry of the current index; false when there is none.
     bool currentEntry(RecordingEntry& out) const
     {
