@@ -619,7 +619,7 @@ bool PlaybackSession::setMark(Mark which)
 std::optional<MarkedSpan> PlaybackSession::markedSpan(QString& problem)
 {
     ensureTrips();
-    return ::markedSpan(m_marks, m_catalogue, m_trips, problem);
+    return ::markedSpan(m_marks, m_catalogue, m_trips, recordingStartTime, problem);
 }
 
 PlaybackSession::TripExport PlaybackSession::exportTrip(int row, const QString& file)

@@ -1,6 +1,7 @@
 // Marks and the clip export in the real window, over real playback of sample recordings.
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QTest>
 
@@ -66,3 +67,41 @@ TEST_F(PlayerWindowTest, MarksInTwoRecordingsShowOnTheirBarsAndExportTheSpan)
 }
 
 }  // namespace
+
+// A moment of two channels, the rear 2 s behind the front: the export writes a clip of
+// each, named with its channel's letter, and ffprobe finds a picture in both.
+TEST_F(PlayerWindowTest, ExportClipWritesAClipOfEveryChannelOfTheMoment)
+{
+    const QTemporaryDir moment;
+    QProcess maker;
+    maker.start(QStringLiteral(SAMPLE_MAKER), {moment.path(), QStringLiteral("6"), "AB"});
+    ASSERT_TRUE(maker.waitForFinished(120000) && maker.exitCode() == 0);
+    chosenFolder = moment.path();
+    dlg->onImport();
+    ASSERT_EQ(dlg->session().catalogue().count(), 1);
+    playRow(0);
+    activate(dlg.get());
+    QTest::keyClick(dlg.get(), Qt::Key_Space);
+    dlg->session().seekTo(2.5);
+    QTest::keyClick(dlg.get(), Qt::Key_I);
+    dlg->session().seekTo(4.5);
+    QTest::keyClick(dlg.get(), Qt::Key_O);
+
+    const QTemporaryDir target;
+    chosenClip = ClipTarget{target.path(), false};
+    dlg->onExportClip();
+    ASSERT_TRUE(waitFor([&] { return !dlg->clipExportRunning(); }, 30000));
+    const QString clip = QStringLiteral("clip_20240611_081550_");
+    EXPECT_EQ(statusText(), QStringLiteral("Saved %1F.mp4, %1F.gpx, %1F.csv, %1R.mp4, %1R.gpx, "
+                                           "%1R.csv in %2")
+                                .arg(clip, QDir(target.path()).absolutePath()))
+        << statusText().toStdString();
+    for (const QString& channel : {QStringLiteral("F"), QStringLiteral("R")}) {
+        QProcess probe;
+        probe.start(QStringLiteral("ffprobe"),
+                    {"-v", "error", "-select_streams", "v", "-show_entries", "stream=codec_type",
+                     "-of", "csv=p=0", QDir(target.path()).filePath(clip + channel + ".mp4")});
+        ASSERT_TRUE(probe.waitForFinished(30000));
+        EXPECT_EQ(probe.readAllStandardOutput().trimmed(), "video") << channel.toStdString();
+    }
+}

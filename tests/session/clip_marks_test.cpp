@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include "session/clip_export_job.h"
 #include "session/playback_session.h"
@@ -110,6 +111,60 @@ TEST(ClipMarks, MarksInTwoRecordingsOfATripMakeOneRequestAcrossTheirChannel)
     session.clear();
     EXPECT_EQ(marks.size(), 1);
     EXPECT_FALSE(session.marks().in || session.marks().out);
+}
+
+// A moment of two channels, the rear starting 2 s after the front: the marks are times of
+// the moment, so each channel's request has them on its own clock, and a channel that had
+// not started by the out mark has no clip.
+TEST(ClipMarks, MarksInAMomentOfSeveralChannelsMakeARequestPerChannelOnItsOwnClock)
+{
+    const QTemporaryDir folder;
+    QProcess maker;
+    maker.start(QStringLiteral(SAMPLE_MAKER),
+                {folder.path(), QStringLiteral("12"), QStringLiteral("AB")});
+    ASSERT_TRUE(maker.waitForFinished(120000) && maker.exitCode() == 0);
+    auto made = std::make_unique<FakeMediaEngine>();
+    made->scripts["2024_0611_081636_001A.MP4"].duration = kRecordingSeconds + 2;
+    PlaybackSession session(std::move(made));
+    session.importFolder(QFile::encodeName(folder.path()).toStdString());
+    ASSERT_EQ(session.catalogue().count(), 1);
+    session.playEntry(0);
+    const auto mark = [&](double in, double out) {
+        session.seekTo(in);
+        session.setMark(PlaybackSession::Mark::In);
+        session.seekTo(out);
+        session.setMark(PlaybackSession::Mark::Out);
+    };
+    mark(2.5, 7.0);
+    QString problem;
+    std::optional<MarkedSpan> span = session.markedSpan(problem);
+    ASSERT_TRUE(span) << problem.toStdString();
+    const QTemporaryDir target;
+    const std::string into = QFile::encodeName(target.path()).toStdString();
+    const std::vector<ClipRequest> requests = clipRequests(*span, into, SpeedUnit::Kmh);
+    ASSERT_EQ(requests.size(), 2u);
+    const std::vector<std::tuple<std::string, double, double, std::string>> expected = {
+        {"001A.MP4", 2.5, 7.0, "clip_20240611_081638_F"},
+        {"001B.MP4", 0.5, 5.0, "clip_20240611_081638_R"}};
+    for (size_t i = 0; i < requests.size(); ++i) {
+        const auto& [file, in, out, name] = expected[i];
+        ASSERT_EQ(requests[i].recordings.size(), 1u);
+        EXPECT_TRUE(requests[i].recordings.front().ends_with(file)) << file;
+        EXPECT_DOUBLE_EQ(requests[i].in, in) << file;
+        EXPECT_DOUBLE_EQ(requests[i].out, out) << file;
+        EXPECT_EQ(requests[i].name, name);
+    }
+
+    mark(0.5, 1.8);
+    span = session.markedSpan(problem);
+    ASSERT_TRUE(span) << problem.toStdString();
+    ASSERT_EQ(span->channels.size(), 1u) << "the rear starts at 2 s";
+    EXPECT_EQ(span->channels.front().channel, Channel::Front);
+    mark(1.5, 3.0);
+    span = session.markedSpan(problem);
+    ASSERT_TRUE(span && span->channels.size() == 2u);
+    EXPECT_DOUBLE_EQ(span->channels[1].in, 0.0) << "from the rear's start";
+    EXPECT_DOUBLE_EQ(span->channels[1].out, 1.0);
 }
 
 // Cancel pressed while the copy runs (held at its first report until then): the job says
