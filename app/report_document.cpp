@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QPainter>
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "repair/recording_repair.h"
 #include "session/clock_text.h"
 #include "session/trip_report.h"
 
@@ -339,6 +341,13 @@ void paintFiles(const IncidentFacts& facts, PageFlow& flow)
         flow.space(4);
         const QFileInfo info(file.path);
         flow.text(info.fileName(), bodyFont(kBodyPoints, true));
+        if (isRepairedCopyName(QFile::encodeName(file.path).toStdString())) {
+            // Not what the camera wrote: its index was rebuilt from a recording cut off.
+            flow.text(QStringLiteral("Repaired copy: made by this player from a recording that "
+                                     "was cut off before its index; the camera's file is "
+                                     "another one"),
+                      bodyFont(kBodyPoints));
+        }
         flow.text(QStringLiteral("Folder: %1").arg(info.absolutePath()), bodyFont(kBodyPoints));
         if (!file.problem.isEmpty()) {
             flow.text(QStringLiteral("Could not be read: %1").arg(file.problem),

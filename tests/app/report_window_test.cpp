@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@
 
 #include "app/dialog_layout.h"
 #include "app/incident_report.h"
+#include "app/report_document.h"
 #include "tests/app/window_fixture.h"
 
 namespace {
@@ -164,4 +166,25 @@ TEST(IncidentReport, TheFramesOfEveryChannelAreTakenFrontFirst)
     frames = writtenFrames(file);
     ASSERT_EQ(frames.size(), 1u) << "one channel: its picture alone";
     EXPECT_TRUE(frames[0].label.isEmpty());
+}
+
+// A repaired copy is not the camera's file: the report says so under its name, above its
+// hash, and of no other file.
+TEST(IncidentReport, ARepairedCopyIsNamedSoBesideItsFileAndHash)
+{
+    QTemporaryDir folder;
+    IncidentFacts facts;
+    facts.recording = "0001_repaired.MP4";
+    facts.files = {{folder.filePath("0001_repaired.MP4"), 10, QString(64, 'a'), {}},
+                   {folder.filePath("0002.MP4"), 20, QString(64, 'b'), {}}};
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.filePath("report.pdf"));
+    ASSERT_EQ(printIncidentReport(facts, printer), QString());
+    const QString text = run("pdftotext", {"-enc", "UTF-8", printer.outputFileName(), "-"});
+    const qsizetype name = text.lastIndexOf("0001_repaired.MP4");
+    const qsizetype note = text.indexOf("Repaired copy:");
+    const qsizetype hash = text.indexOf("SHA-256: " + QString(64, 'a'));
+    EXPECT_TRUE(name >= 0 && name < note && note < hash) << text.toStdString();
+    EXPECT_EQ(text.count("Repaired copy:"), 1);
 }
