@@ -147,7 +147,8 @@ void PlayerWindow::showEventsOf(int row)
                                       m_eventThresholds, m_speedUnit, this);
     m_eventsDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_eventsDialog, &EventsDialog::eventChosen, this, [this](int eventRow, double seconds) {
-        m_session.playFrom(eventRow, seconds - kEventLeadSeconds);
+        m_session.playFrom(eventRow, seconds - kEventLeadSeconds,
+                           PlaybackSession::TimeBase::Telemetry);
     });
     connect(m_eventsDialog, &EventsDialog::thresholdsChanged, this,
             &PlayerWindow::setEventThresholds);

@@ -192,7 +192,7 @@ void PlaybackSession::activateRow(int row)
     playEntry(row);
 }
 
-void PlaybackSession::playFrom(int row, double seconds)
+void PlaybackSession::playFrom(int row, double seconds, TimeBase base)
 {
     if (row != m_currentIndex || !isPlayingOrPaused()) {
         playEntry(row);  // a stopped one too: it has no place to seek from
@@ -200,7 +200,9 @@ void PlaybackSession::playFrom(int row, double seconds)
     if (!isPlayingOrPaused() || m_currentIndex != row) {
         return;  // it did not open: the failure is already told
     }
-    seekTo(std::max(seconds, 0.0));
+    // The offset is the row's own, known once it is open.
+    const double offset = base == TimeBase::Telemetry ? m_telemetryOffset : 0.0;
+    seekTo(std::max(seconds + offset, 0.0));
     if (state() == PlayState::Paused) {
         m_engine->togglePlay();
     }

@@ -123,9 +123,12 @@ public:
     void playEntry(int row);
     // Enter or a double-click on a row: plays it, unless it is the recording already open.
     void activateRow(int row);
+    // What a time of a recording counts from: the start of its moment, or the start of the
+    // channel whose telemetry it shows (the table's time 0, which events are times of).
+    enum class TimeBase { Moment, Telemetry };
     // Plays the row from the given second (from 0 when before the start), opening it first
     // when it is not the recording open.
-    void playFrom(int row, double seconds);
+    void playFrom(int row, double seconds, TimeBase base = TimeBase::Moment);
     // Pauses what plays. Else plays the selected row when it is not the one open, or
     // resumes the one open.
     void playOrPause(int selectedRow);

@@ -621,6 +621,35 @@ TEST_F(PlaybackSessionTest, OpeningARearFileOpensItsMomentWithTheRearsTelemetry)
     EXPECT_EQ(session.currentSample(), nullptr);
 }
 
+// An event is a time of the telemetry's table: played from, it lands that far after the
+// start of the channel that logs (the rear, a second into the moment), of the row opened
+// for it, not of the one open before.
+TEST_F(PlaybackSessionTest, PlayingFromATelemetryTimeCountsFromTheLoggingChannelsStart)
+{
+    const QString front = channelFile("045542", 'F');
+    const QString rear = channelFile("045542", 'R');
+    const QString other = channelFile("050042", 'F');
+    makeFile(front,
+             lw::ftypAtom() + lw::Atom("moov", lw::mvhdAtom(lw::IcatOptions{}.creationTime)));
+    makeFile(rear, twoLoggingChannels(0.0).second);
+    makeFile(other, twoLoggingChannels(0.0).first);
+    engine.scripts[front.toStdString()].duration = 6.0;
+    engine.scripts[other.toStdString()].duration = 6.0;
+    importFolder();
+    ASSERT_EQ(session.catalogue().count(), 2);
+    session.playEntry(1);
+    EXPECT_EQ(session.telemetryOffset(), 0.0);
+
+    session.playFrom(0, 2.0, PlaybackSession::TimeBase::Telemetry);
+    EXPECT_EQ(session.currentIndex(), 0);
+    EXPECT_EQ(session.telemetryOffset(), 1.0);
+    EXPECT_DOUBLE_EQ(session.position(), 3.0);
+    session.playFrom(0, -0.5, PlaybackSession::TimeBase::Telemetry);
+    EXPECT_DOUBLE_EQ(session.position(), 0.5) << "before the rear's start, in the moment";
+    session.playFrom(0, 2.0);
+    EXPECT_DOUBLE_EQ(session.position(), 2.0);
+}
+
 TEST_F(PlaybackSessionTest, ChannelsThatPlaceTheCarOver50mApartAreNotedOncePerOpen)
 {
     const auto [frontNear, rearNear] = twoLoggingChannels(30.0);
