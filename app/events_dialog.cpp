@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "session/playlist_catalogue.h"
 #include "telemetry/telemetry_table.h"
@@ -48,11 +49,19 @@ QString clockText(const TripEvent& event)
         .toString(QStringLiteral("HH:mm:ss"));
 }
 
+QString countText(size_t events)
+{
+    if (events == 0) {
+        return QStringLiteral("No event beyond these thresholds.");
+    }
+    return events == 1 ? QStringLiteral("1 event") : QStringLiteral("%1 events").arg(events);
+}
+
 }  // namespace
 
-EventsDialog::EventsDialog(const PlaylistCatalogue& list, std::vector<int> rows,
+EventsDialog::EventsDialog(const PlaylistCatalogue& list, const std::vector<int>& rows,
                            const GEventThresholds& thresholds, SpeedUnit unit, QWidget* parent)
-    : QDialog(parent), m_catalogue(list), m_rows(std::move(rows)), m_unit(unit)
+    : QDialog(parent), m_recordings(tripRecordings(list, rows)), m_unit(unit)
 {
     setWindowTitle(QStringLiteral("Events"));
     m_spins = {thresholdBox(this, QStringLiteral("alongThreshold")),
@@ -79,16 +88,21 @@ EventsDialog::EventsDialog(const PlaylistCatalogue& list, std::vector<int> rows,
     auto* note = new QLabel(QStringLiteral("Measured from each recording's mean. Click an "
                                            "event to play it from 5 s before."),
                             this);
+    m_state = new QLabel(this);
+    m_state->setObjectName(QStringLiteral("state"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
+    column->addWidget(m_state);
     column->addWidget(m_list, 1);
     column->addWidget(note);
     column->addWidget(buttons);
     resize(620, 360);
 
+    connect(&m_reading, &QFutureWatcher<std::vector<TripEvent>>::finished, this,
+            &EventsDialog::takeEvents);
     setThresholds(thresholds);
     for (QDoubleSpinBox* box : m_spins) {
         connect(box, &QDoubleSpinBox::valueChanged, this, [this] {
@@ -119,10 +133,59 @@ void EventsDialog::setThresholds(const GEventThresholds& thresholds)
     emit thresholdsChanged(this->thresholds());
 }
 
+EventsDialog::~EventsDialog()
+{
+    stopReading();
+}
+
+QString EventsDialog::stateText() const
+{
+    return m_state->text();
+}
+
+void EventsDialog::stopReading()
+{
+    if (m_stop) {
+        *m_stop = true;
+    }
+}
+
 void EventsDialog::detect()
 {
-    m_events = detectTripEvents(m_catalogue, m_rows, thresholds());
+    stopReading();
+    m_stop = std::make_shared<std::atomic_bool>(false);
+    m_readingNow = true;
+    m_events.clear();
+    m_list->clear();
+    m_state->setText(QStringLiteral("Reading..."));
+    // The worker owns copies of all it reads: the dialog may go before it ends.
+    m_reading.setFuture(
+        QtConcurrent::run([recordings = m_recordings, thresholds = thresholds(), stop = m_stop] {
+            return detectTripEvents(recordings, thresholds, stop.get());
+        }));
+}
+
+void EventsDialog::takeEvents()
+{
+    if (!m_reading.future().isFinished()) {
+        return;  // the end of a reading replaced meanwhile
+    }
+    m_events = m_reading.result();
+    m_readingNow = false;
+    m_state->setText(countText(m_events.size()));
     fillList();
+    emit eventsRead();
+}
+
+// The recording's name as the list showed it when the dialog opened.
+QString EventsDialog::recordingName(int row) const
+{
+    for (const TripRecording& recording : m_recordings) {
+        if (recording.row == row) {
+            return QString::fromStdString(recording.entry.displayName);
+        }
+    }
+    return {};
 }
 
 void EventsDialog::fillList()
@@ -131,8 +194,7 @@ void EventsDialog::fillList()
     for (const TripEvent& found : m_events) {
         const GEvent& event = found.event;
         auto* item = new QTreeWidgetItem(m_list);
-        item->setText(RecordingColumn,
-                      QString::fromStdString(m_catalogue.entryAt(found.row).displayName));
+        item->setText(RecordingColumn, recordingName(found.row));
         item->setText(AtColumn, placeText(event.seconds()));
         item->setText(TimeColumn, clockText(found));
         item->setText(KindColumn,

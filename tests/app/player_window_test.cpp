@@ -655,9 +655,13 @@ TEST_F(PlayerWindowTest, DetectedEventsAreMarkedListedAndPlayedFromBefore)
     EXPECT_EQ(ticks.front().value, 3000);
     EXPECT_EQ(waveformView().eventEntries(), std::vector<int>{30});
 
+    // Read on a worker: the dialog is there at once, and says so until the events are.
     dlg->showEvents();
     EventsDialog* events = dlg->eventsDialog();
     ASSERT_NE(events, nullptr);
+    EXPECT_TRUE(events->reading());
+    EXPECT_EQ(events->stateText(), "Reading...");
+    ASSERT_TRUE(waitFor([&] { return !events->reading(); }, 10000));
     QTreeWidget* list = events->eventList();
     std::vector<std::pair<int, double>> found;
     int sidecarItem = -1;
@@ -683,10 +687,23 @@ TEST_F(PlayerWindowTest, DetectedEventsAreMarkedListedAndPlayedFromBefore)
     EXPECT_EQ(dlg->session().state(), PlayState::Running);
     EXPECT_LT(dlg->session().position(), 1.0);
 
-    // The dialog's thresholds are the window's: back to the defaults, no ticks here.
+    // The dialog's thresholds are the window's: back to the defaults, no ticks here. A
+    // change reads again; one before that reading ended outdates it.
+    events->setThresholds(gentle);
     events->setThresholds(GEventThresholds{});
     EXPECT_EQ(dlg->eventThresholds().longitudinalG, 0.35);
     EXPECT_TRUE(seekSlider().ticks(1).empty());
+    EXPECT_TRUE(events->reading());
+    ASSERT_TRUE(waitFor([&] { return !events->reading(); }, 10000));
+    EXPECT_LT(events->events().size(), found.size());
+    EXPECT_EQ(list->topLevelItemCount(), static_cast<int>(events->events().size()));
+
+    // Closed while it reads, the dialog goes at once; so does the window.
+    events->setThresholds(gentle);
+    events->close();
+    dlg->showEvents();
+    restartWindow();
+    EXPECT_EQ(dlg->eventsDialog(), nullptr);
 }
 
 TEST_F(PlayerWindowTest, ASingleFileFromTheCommandLineIsListedAndPlayed)

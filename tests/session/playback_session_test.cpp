@@ -175,7 +175,8 @@ TEST_F(PlaybackSessionTest, ATripsEventsAndPlayingFromOne)
     importFolder();
     ASSERT_EQ(session.catalogue().count(), 2);
 
-    const std::vector<TripEvent> events = detectTripEvents(session.catalogue(), {1, 0, 7}, {});
+    const std::vector<TripEvent> events =
+        detectTripEvents(tripRecordings(session.catalogue(), {1, 0, 7}), {});
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].row, 1);
     EXPECT_EQ(events[0].event.seconds(), 40.0);
@@ -183,7 +184,7 @@ TEST_F(PlaybackSessionTest, ATripsEventsAndPlayingFromOne)
     EXPECT_EQ(events[1].event.kind, GEventKind::Braking);
     GEventThresholds lower;
     lower.lateralG = 0.35;  // the corners at 50 s (0.38 g) count too
-    EXPECT_EQ(detectTripEvents(session.catalogue(), {0, 1}, lower).size(), 4u);
+    EXPECT_EQ(detectTripEvents(tripRecordings(session.catalogue(), {0, 1}), lower).size(), 4u);
 
     session.playEntry(0);
     engine.advance(1.0);
