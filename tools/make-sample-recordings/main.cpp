@@ -41,7 +41,7 @@ const char kUsage[] =
     "sound, the others silent, starting up to 2 s after the front (as their movie headers\n"
     "say) and ending with it. Each channel's picture carries its channel and frame number,\n"
     "as text and as a row of black and white squares along the bottom.\n"
-    "  MOVIE    YYYY_MMDD_HHMMSS_NNNNF.MP4, R 1 s and I 2 s later, each named at its start\n"
+    "  MOVIE    YYYY_MMDD_HHMMSS_NNNNF.MP4, R and I 1 s later, each named at its start\n"
     "  RECORD   YYYYMMDD_HHMMSS_NF.mp4 and _NR.mp4, R 1 s later\n"
     "  HL       YYMMDD_HHMMSS_NNN_FH.MP4 and _RH.MP4, R 1 s later\n"
     "  AB       YYYY_MMDD_HHMMSS_NNNA.MP4 and B.MP4, B 2 s later\n"
@@ -67,7 +67,7 @@ const std::vector<MomentSample> kMoments = {
     {"MOVIE",
      {{"%Y_%m%d_%H%M%S_0001F.MP4", 'F', 0},
       {"%Y_%m%d_%H%M%S_0001R.MP4", 'R', 1},
-      {"%Y_%m%d_%H%M%S_0001I.MP4", 'I', 2}}},
+      {"%Y_%m%d_%H%M%S_0001I.MP4", 'I', 1}}},
     {"RECORD", {{"%Y%m%d_%H%M%S_NF.mp4", 'F', 0}, {"%Y%m%d_%H%M%S_NR.mp4", 'R', 1}}},
     {"HL", {{"%y%m%d_%H%M%S_001_FH.MP4", 'F', 0}, {"%y%m%d_%H%M%S_001_RH.MP4", 'R', 1}}},
     {"AB", {{"%Y_%m%d_%H%M%S_001A.MP4", 'F', 0}, {"%Y_%m%d_%H%M%S_001B.MP4", 'R', 2}}},
