@@ -3,6 +3,7 @@
 
 #include "app/player_application.h"
 #include "app/player_command_line.h"
+#include "map/map_tiles.h"
 #include "playback/allocator_arenas.h"
 
 int main(int argc, char** argv)
@@ -20,6 +21,8 @@ int main(int argc, char** argv)
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     // The map's web view shares its GL context with the window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The map asks for tiles from a file through its own scheme, known before the engine starts.
+    registerTileScheme();
     PlayerApplication app(argc, argv);
     return app.runPlayer(commandLine.paths);
 }

@@ -24,6 +24,10 @@ public:
     {
         QObject::connect(m_view, &MapView::pageLoaded, m_view, std::move(callback));
     }
+    bool setTileFile(const QString& path, QString* error) override
+    {
+        return m_view->setTileFile(path, error);
+    }
     void grabTrip(std::function<void(const QImage&)> done) override
     {
         m_view->grabTrip(std::move(done));

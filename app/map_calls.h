@@ -25,6 +25,13 @@ public:
     virtual void clearMap() = 0;
     // Calls made before the page has loaded are lost: the owner sends again from here.
     virtual void whenLoaded(std::function<void()> callback) = 0;
+    // Tiles from an MBTiles file, or from the tile server for an empty path; false, with
+    // the reason in `error`, when the file cannot be read (the source stays).
+    virtual bool setTileFile(const QString& path, QString* error)
+    {
+        *error = QStringLiteral("No map.");
+        return path.isEmpty();
+    }
     // The map's picture when it shows the trip on its tiles, else a null image; the answer
     // may come later, on the GUI thread.
     virtual void grabTrip(std::function<void(const QImage&)> done) { done({}); }

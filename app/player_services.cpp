@@ -30,6 +30,10 @@ PlayerServices PlayerServices::desktop()
                                             &filter);
     };
     services.chooseClipTarget = ::chooseClipTarget;
+    services.chooseTileFile = [](QWidget* owner, const QString& start) {
+        return QFileDialog::getOpenFileName(owner, QStringLiteral("Map tiles from a file"), start,
+                                            QStringLiteral("Map tiles (*.mbtiles);;All files (*)"));
+    };
     services.confirm = [](QWidget* owner, const QString& question) {
         return QMessageBox::question(owner, QStringLiteral("Player"), question,
                                      QMessageBox::Yes | QMessageBox::No,

@@ -32,6 +32,8 @@ struct PlayerServices
     std::function<QString(QWidget* owner, const QString& suggestion)> chooseExportFile;
     // The folder of a clip and its kind; nothing when cancelled. start: the folder offered.
     std::function<std::optional<ClipTarget>(QWidget* owner, const QString& start)> chooseClipTarget;
+    // An MBTiles file for the map's tiles; empty when cancelled. start: the file offered.
+    std::function<QString(QWidget* owner, const QString& start)> chooseTileFile;
     // A yes/no question whose safe answer, No, is the default.
     std::function<bool(QWidget* owner, const QString& question)> confirm;
     // The print dialog: false when cancelled, else the printer is set up (or a PDF file).

@@ -55,6 +55,7 @@ QString existingFolder(const QString& key)
 
 constexpr char kExportFolder[] = "export/folder";
 constexpr char kListFiles[] = "playlist/files";
+constexpr char kTileFile[] = "map/tileFile";
 constexpr char kListOpen[] = "playlist/open";
 
 // The saved folder while it exists, else the standard one, made when missing (a file dialog
@@ -186,6 +187,16 @@ QString exportFolder()
 void setExportFolder(const QString& folder)
 {
     QSettings().setValue(kExportFolder, folder);
+}
+
+QString tileFile()
+{
+    return QSettings().value(kTileFile).toString();
+}
+
+void setTileFile(const QString& path)
+{
+    QSettings().setValue(kTileFile, path);
 }
 
 // Stored as bytes, so that a name that is not UTF-8 comes back as it was.

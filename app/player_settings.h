@@ -49,6 +49,10 @@ void setEventThresholds(const GEventThresholds& thresholds);
 QString exportFolder();
 void setExportFolder(const QString& folder);
 
+// The MBTiles file the map takes its tiles from; empty: the tile server.
+QString tileFile();
+void setTileFile(const QString& path);
+
 // The play list of the last run: its files in order, as the file system names them (any
 // bytes), and the one that was open (empty: none). A damaged entry is read as no file.
 struct PlayList

@@ -415,6 +415,9 @@ void PlayerWindow::restoreSettings()
     m_waveformView->setSpeedView(player_settings::chartSpeedView());
     setSpeedUnit(player_settings::units());
     m_videoArea->setChannelLayout(player_settings::channelLayout());
+    if (const QString tiles = player_settings::tileFile(); !tiles.isEmpty()) {
+        useTileFile(tiles);
+    }
     restorePlayList();
 }
 
@@ -525,6 +528,7 @@ void PlayerWindow::showWindowMenu(const QPoint& globalPos)
         action->setChecked(unit == m_speedUnit);
         units->addAction(action);
     }
+    addTileSourceActions(menu);
     menu.addSeparator();
     addEventsOnlyAction(menu);
     menu.addAction(QStringLiteral("Events of this trip..."), this, &PlayerWindow::showEvents);

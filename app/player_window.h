@@ -92,6 +92,10 @@ public:
     bool clipExportRunning() const;
     void cancelClipExport();
     void setSpeedUnit(SpeedUnit unit);  // speed text, chart and dial; remembered
+    // The map's tiles (player_window_map.cpp): from a file the user picks, or from the
+    // tile server; remembered.
+    void addTileSourceActions(QMenu& menu);
+    void useTileFile(const QString& path);
 
     PlaybackSession& session() { return m_session; }
 

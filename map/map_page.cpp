@@ -1,5 +1,7 @@
 #include "map/map_page.h"
 
+#include "map/map_tiles.h"
+
 #include <QDir>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
@@ -10,9 +12,10 @@ namespace {
 const QString kTileHost = QStringLiteral("tile.openstreetmap.org");
 constexpr int kCacheBytes = 200 * 1024 * 1024;
 
+// The page's own files, and tiles from the user's tile file.
 bool isOwnResource(const QUrl& url)
 {
-    return url.scheme() == QLatin1String("qrc");
+    return url.scheme() == QLatin1String("qrc") || url.scheme() == QLatin1String(kTileScheme);
 }
 
 bool isTile(const QUrl& url)

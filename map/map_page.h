@@ -22,7 +22,7 @@ protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
 };
 
-// Lets the map fetch only the program's own resources and the map tiles.
+// Lets the map fetch only the program's own resources, the tile file and the map tiles.
 class MapRequestFilter : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT

@@ -1,12 +1,14 @@
 #include "map/map_view.h"
 
 #include "map/map_page.h"
+#include "map/map_tiles.h"
 #include "map/script_call.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QVBoxLayout>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace {
@@ -29,7 +31,12 @@ MapView::MapView(QWidget* host) : QWidget(host), m_view(new QWebEngineView(this)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
 
-    auto* page = new MapPage(createMapProfile(this), m_view);
+    QWebEngineProfile* profile = createMapProfile(this);
+    if (tileSchemeRegistered()) {
+        m_tiles = new TileSchemeHandler(profile);
+        profile->installUrlSchemeHandler(kTileScheme, m_tiles);
+    }
+    auto* page = new MapPage(profile, m_view);
     m_view->setPage(page);
     connect(page, &QWebEnginePage::loadFinished, this, &MapView::onLoadFinished);
 
@@ -83,6 +90,34 @@ void MapView::setTrip(const std::vector<MapTrack>& parts, int playingPart)
     callScript(QStringLiteral("setTrip"), {tracks, playingPart});
 }
 
+bool MapView::setTileFile(const QString& path, QString* error)
+{
+    if (path.isEmpty()) {
+        m_tileTemplate.clear();
+        m_tileZoom = 0;
+    } else {
+        if (!m_tiles) {
+            *error = QStringLiteral("This program cannot show tiles from a file.");
+            return false;
+        }
+        std::unique_ptr<TileFile> file = TileFile::open(path, error);
+        if (!file) {
+            return false;
+        }
+        m_tileZoom = file->maxZoom();
+        m_tiles->setFile(std::move(file));
+        m_tileTemplate =
+            QStringLiteral("%1:/%2/{z}/{x}/{y}").arg(QLatin1String(kTileScheme)).arg(++m_tileFiles);
+    }
+    sendTileSource();
+    return true;
+}
+
+void MapView::sendTileSource()
+{
+    callScript(QStringLiteral("setTileSource"), {m_tileTemplate, m_tileZoom});
+}
+
 void MapView::grabTrip(std::function<void(const QImage&)> done)
 {
     if (!m_loaded || !isVisible()) {
@@ -115,6 +150,9 @@ void MapView::onLoadFinished()
     // The browser's input widget exists once the page is there.
     if (QWidget* input = m_view->focusProxy()) {
         input->installEventFilter(this);
+    }
+    if (!m_tileTemplate.isEmpty()) {
+        sendTileSource();
     }
     show();
     fitToHost();

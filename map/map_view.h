@@ -11,6 +11,7 @@
 #include <vector>
 
 class QWebEngineView;
+class TileSchemeHandler;
 
 // The map view: a child of the player window's map host that shows the map page
 // and calls its script functions. It stays hidden, so the host's own text shows,
@@ -39,6 +40,10 @@ public:
     void setTrip(const std::vector<MapTrack>& parts, int playingPart);
     // Nothing plays: no track, no marker, no note (the page's clearMap).
     void clearMap();
+    // Tiles from an MBTiles file instead of the tile server; an empty path goes back to
+    // the server. False, with the reason in `error`, when the file holds no readable
+    // tiles: the source stays as it was. Kept across the page's loading.
+    bool setTileFile(const QString& path, QString* error);
     // The view's picture when the page shows a trip on loaded tiles, else a null image.
     void grabTrip(std::function<void(const QImage&)> done);
 
@@ -53,7 +58,14 @@ private:
     void onLoadFinished();
     void fitToHost();
     void callScript(const QString& function, const QJsonArray& arguments = {});
+    void sendTileSource();
 
     QWebEngineView* m_view;
+    TileSchemeHandler* m_tiles = nullptr;  // nullptr where the scheme is not registered
+    // The page's tile source: a template with {z}/{x}/{y} (empty: the tile server) and
+    // the file's deepest level. Each file gets its own URLs, so none of the last shows.
+    QString m_tileTemplate;
+    int m_tileZoom = 0;
+    int m_tileFiles = 0;
     bool m_loaded = false;
 };

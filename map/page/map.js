@@ -1,6 +1,6 @@
 // The map page's script: the host calls SetLgtLat, newPolyLine, putMarkerToLine,
-// renderPolyLine, setTrack, setTrip, fix and tripShown by name; every other function is
-// internal.
+// renderPolyLine, setTrack, setTrip, clearMap, setTileSource, fix and tripShown by name;
+// every other function is internal.
 
 var map = null;
 var marker = null;
@@ -15,6 +15,9 @@ var trip = null;
 var offlineNote = null;
 var noPositionNote = null;
 var tilesShown = false;  // a tile loaded since the last failure
+var tiles = null;
+
+var ONLINE_TILES = 'https://tile.openstreetmap.org/{z}/{x}/{y}.png';
 
 // A light line over a dark outline shows on tiles and on black alike.
 var TRACK_OUTLINE = '#1b1b1b';
@@ -22,6 +25,9 @@ var TRACK_DRIVEN = '#ffb000';
 var TRACK_AHEAD = '#f2f2f2';
 var FIT_MARGIN = 24;   // pixels between the trip and the edge of the map
 var FIT_MAX_ZOOM = 17; // a parked car does not zoom to single houses
+// The world under the tiles, dark so that the track shows as it does on black.
+var WORLD_LAND_COLOUR = '#3a4536';
+var WORLD_BORDER_COLOUR = '#707a68';
 
 // Script errors are never shown to the user.
 window.onerror = function () {
@@ -40,19 +46,66 @@ function initialize() {
     return;  // the map library did not load: the page stays black
   }
   map = L.map('map_canvas', { center: [55.750300, 37.616500], zoom: 10 });
-  // The tile server's policy: nothing fetched beyond what the view shows.
-  var tiles = L.tileLayer('https://tile.openstreetmap.org/{z}/{x}/{y}.png', {
-    maxZoom: 19,
-    keepBuffer: 1,
-    attribution: '&copy; <a href="https://www.openstreetmap.org/copyright">OpenStreetMap</a> contributors'
-  }).addTo(map);
   offlineNote = createNote('mapoffline', 'Map offline');
   noPositionNote = createNote('mapnoposition', 'No position in this recording');
-  tiles.on('tileerror', function () { tilesShown = false; showNote(offlineNote, true); });
-  tiles.on('tileload', function () { tilesShown = true; showNote(offlineNote, false); });
+  drawWorld();
+  tiles = createTiles('', 0);
   new FitControl().addTo(map);
   fix(0);
   inited = 1;
+}
+
+// The land and the borders from the page's own data, in a pane under the tiles: with
+// no tiles at all the track still shows where on earth it is.
+function drawWorld() {
+  if (typeof WORLD_LAND === 'undefined' || typeof WORLD_BORDERS === 'undefined') {
+    return;
+  }
+  map.createPane('world').style.zIndex = 150;  // Leaflet's tiles are at 200
+  var renderer = L.canvas({ pane: 'world' });
+  var options = { pane: 'world', renderer: renderer, interactive: false };
+  L.geoJSON(WORLD_LAND, L.extend({
+    style: { stroke: false, fillColor: WORLD_LAND_COLOUR, fillOpacity: 1 }
+  }, options)).addTo(map);
+  L.geoJSON(WORLD_BORDERS, L.extend({
+    style: { color: WORLD_BORDER_COLOUR, weight: 1, opacity: 1, fill: false }
+  }, options)).addTo(map);
+}
+
+// The tile layer from a URL template with {z}/{x}/{y}; an empty template is the tile
+// server. A file of tiles holds zoom levels up to nativeZoom (0: any); Leaflet
+// enlarges its last level beyond that. A file may leave tiles out, so only the
+// server's failures say the map is offline.
+function createTiles(template, nativeZoom) {
+  var online = !template;
+  // The tile server's policy: nothing fetched beyond what the view shows.
+  var options = { maxZoom: 19, keepBuffer: 1 };
+  if (online) {
+    options.attribution =
+        '&copy; <a href="https://www.openstreetmap.org/copyright">OpenStreetMap</a> contributors';
+  }
+  if (nativeZoom > 0) {
+    options.maxNativeZoom = Math.min(nativeZoom, options.maxZoom);
+  }
+  var layer = L.tileLayer(online ? ONLINE_TILES : template, options).addTo(map);
+  layer.on('tileerror', function () {
+    tilesShown = false;
+    showNote(offlineNote, online);
+  });
+  layer.on('tileload', function () { tilesShown = true; showNote(offlineNote, false); });
+  return layer;
+}
+
+// Where tiles come from: a URL template with {z}, {x} and {y}, or '' for the tile
+// server; nativeZoom is the deepest level the source holds (0: unknown).
+function setTileSource(template, nativeZoom) {
+  if (!inited) {
+    return;
+  }
+  map.removeLayer(tiles);
+  tilesShown = false;
+  showNote(offlineNote, false);
+  tiles = createTiles(String(template || ''), Number(nativeZoom) || 0);
 }
 
 function fix(newHeight) {

@@ -1419,3 +1419,34 @@ TEST_F(PlayerWindowTest, OnlyALeftDragOfTheTitleStripMovesTheWindow)
     drag(title, QPoint(80, 60), Qt::LeftButton);
     EXPECT_EQ(dlg->pos(), start + QPoint(80, 60));
 }
+
+TEST_F(PlayerWindowTest, MapTilesComeFromTheChosenFileWhileItCanBeRead)
+{
+    const auto tileCalls = [this] {
+        QStringList files;
+        for (const MapCall& call : mapCalls) {
+            if (call.function == "setTileFile") {
+                files << call.arguments;
+            }
+        }
+        return files;
+    };
+    chosenTileFile = "/maps/alps.mbtiles";
+    chooseFromWindowMenu(dlg.get(), "Map tiles from a file...");
+    ASSERT_EQ(tileCalls(), QStringList{chosenTileFile});
+
+    // A file the map cannot read is said, and the last good choice stays.
+    chosenTileFile = "/maps/unreadable.mbtiles";
+    chooseFromWindowMenu(dlg.get(), "Map tiles from alps.mbtiles...");
+    ASSERT_EQ(tileCalls().size(), 2);
+    EXPECT_EQ(statusText(), "/maps/unreadable.mbtiles is no tile file.");
+
+    mapCalls.clear();
+    restartWindow();
+    EXPECT_EQ(tileCalls(), QStringList{"/maps/alps.mbtiles"});
+    chooseFromWindowMenu(dlg.get(), "Map tiles from the internet");
+    EXPECT_EQ(tileCalls(), (QStringList{"/maps/alps.mbtiles", ""}));
+    mapCalls.clear();
+    restartWindow();
+    EXPECT_TRUE(tileCalls().isEmpty());
+}

@@ -63,6 +63,7 @@ void PlayerWindowTest::makeWindow()
         return chosenExport;
     };
     services.chooseClipTarget = [this](QWidget*, const QString&) { return chosenClip; };
+    services.chooseTileFile = [this](QWidget*, const QString&) { return chosenTileFile; };
     services.choosePrinter = [this](QWidget*, QPrinter& printer) {
         ++printDialogs;
         printer.setOutputFormat(QPrinter::PdfFormat);

@@ -58,6 +58,13 @@ public:
     void clearMap() override { m_calls->push_back({QStringLiteral("clearMap"), {}}); }
     void whenLoaded(std::function<void()> callback) override { loaded = std::move(callback); }
     void grabTrip(std::function<void(const QImage&)> done) override { done(picture); }
+    // A file named "unreadable..." is refused as the map would refuse it.
+    bool setTileFile(const QString& path, QString* error) override
+    {
+        m_calls->push_back({QStringLiteral("setTileFile"), {path}});
+        *error = QStringLiteral("%1 is no tile file.").arg(path);
+        return !path.contains(QLatin1String("unreadable"));
+    }
 
     std::function<void()> loaded;  // what the window asked to be called on page load
     QImage picture;                // the map's picture; null: the map shows no trip
@@ -153,6 +160,7 @@ protected:
     QStringList folderStarts;  // where each import dialog opened
     QString chosenSnapshot;
     QString chosenExport;
+    QString chosenTileFile;
     std::optional<ClipTarget> chosenClip;
     QStringList exportStarts;
     QStringList snapshotStarts;

@@ -1,17 +1,23 @@
 // The map view in a real Qt WebEngine view, driven through its C++ operations,
 // with the page's state read back through the view.
+#include "map/map_tiles.h"
 #include "map/map_view.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QEventLoop>
+#include <QFile>
 #include <QHostAddress>
 #include <QImage>
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QVariant>
@@ -78,6 +84,54 @@ int countPixels(const QImage& image, bool (*matches)(QColor))
     return count;
 }
 
+// A tile of one colour, as PNG.
+QByteArray pngTile(QColor colour)
+{
+    QImage tile(256, 256, QImage::Format_RGB32);
+    tile.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    tile.save(&buffer, "PNG");
+    return bytes;
+}
+
+// The four tiles of zoom 1 in an MBTiles file, each quadrant of the world its colour
+// (rows counted from the north here); the file counts rows from the south, as the
+// format says. It claims levels down to 5, which it lacks.
+bool writeTileFile(const QString& path, const QColor (&quadrants)[2][2])
+{
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), path);
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        ok = db.open() &&
+             query.exec(QStringLiteral("CREATE TABLE metadata (name TEXT, value TEXT)")) &&
+             query.exec(QStringLiteral("INSERT INTO metadata VALUES ('maxzoom', '5')")) &&
+             query.exec(QStringLiteral("CREATE TABLE tiles (zoom_level INTEGER, tile_column"
+                                       " INTEGER, tile_row INTEGER, tile_data BLOB)"));
+        for (int y = 0; ok && y < 2; ++y) {
+            for (int x = 0; ok && x < 2; ++x) {
+                query.prepare(QStringLiteral("INSERT INTO tiles VALUES (1, ?, ?, ?)"));
+                query.addBindValue(x);
+                query.addBindValue(1 - y);
+                query.addBindValue(pngTile(quadrants[y][x]));
+                ok = query.exec();
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(path);
+    return ok;
+}
+
+bool near(QColor c, QColor expected)
+{
+    return std::abs(c.red() - expected.red()) < 12 && std::abs(c.green() - expected.green()) < 12 &&
+           std::abs(c.blue() - expected.blue()) < 12;
+}
+
 }  // namespace
 
 class MapViewTest : public QObject
@@ -95,6 +149,7 @@ private slots:
     void screenshotShowsTrackAndMarker();
     void sendsTheTripInOneCall();
     void keepsTilesInABoundedDiskCache();
+    void showsTilesFromAFileAndTheWorldWhereItHasNone();
 
 private:
     void waitLoaded();
@@ -324,12 +379,64 @@ void MapViewTest::keepsTilesInABoundedDiskCache()
     QVERIFY(profile->httpUserAgent().contains(QLatin1String("dashcam-player/")));
 }
 
+void MapViewTest::showsTilesFromAFileAndTheWorldWhereItHasNone()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tiles.mbtiles"));
+    const QColor quadrants[2][2] = {{Qt::red, Qt::green}, {Qt::blue, Qt::yellow}};
+    QVERIFY(writeTileFile(path, quadrants));
+    QString error;
+    QVERIFY(!m_map->setTileFile(dir.filePath(QStringLiteral("none.mbtiles")), &error));
+    QVERIFY(error.contains(QLatin1String("none.mbtiles")));
+    QFile text(dir.filePath(QStringLiteral("text.mbtiles")));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write(QByteArray(4096, 'x')) == 4096);
+    text.close();
+    QVERIFY(!m_map->setTileFile(text.fileName(), &error));
+    // Chosen before the page has loaded, the file is its source once it has.
+    QVERIFY2(m_map->setTileFile(path, &error), qPrintable(error));
+    waitLoaded();
+
+    // Zoom 1 shows the whole world, each quadrant from its own tile.
+    evaluate(page(), QStringLiteral("map.setView([0, 0], 1, { animate: false }); 0"));
+    const QPoint centre = m_map->rect().center();
+    const auto colourAt = [&](int dx, int dy) {
+        return m_map->grab().toImage().pixelColor(centre + QPoint(dx, dy));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(near(colourAt(-60, -60), Qt::red), kWaitMs);
+    QVERIFY(near(colourAt(60, -60), Qt::green));
+    QVERIFY(near(colourAt(-60, 60), Qt::blue));
+    QVERIFY(near(colourAt(60, 60), Qt::yellow));
+    QCOMPARE(pageState(page(), QStringLiteral("getComputedStyle(document.getElementById("
+                                              "'mapoffline')).display")),
+             QStringLiteral("\"none\""));
+
+    // A tile the file lacks fails at once rather than keeping the page waiting.
+    evaluate(page(), QStringLiteral("window.lacking = 0; var lack = new Image();"
+                                    " lack.onerror = function () { lacking = 1; };"
+                                    " lack.src = 'mbtiles:/1/5/0/0'; 0"));
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(page(), QStringLiteral("lacking")).toInt(), 1, kWaitMs);
+
+    // At zoom 5 the file has no tiles: the land of Berlin, the sea west of Denmark.
+    evaluate(page(), QStringLiteral("map.setView([52.52, 13.4], 5, { animate: false }); 0"));
+    QTRY_VERIFY_WITH_TIMEOUT(near(colourAt(0, 0), QColor(0x3a, 0x45, 0x36)), kWaitMs);
+    evaluate(page(), QStringLiteral("map.setView([55.5, 5.5], 5, { animate: false }); 0"));
+    QTRY_VERIFY_WITH_TIMEOUT(near(colourAt(0, 0), QColor(0x0d, 0x16, 0x20)), kWaitMs);
+
+    // The tile server again: its tiles are asked for, none from the file.
+    QVERIFY(m_map->setTileFile({}, &error));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        pageState(page(), QStringLiteral("Object.values(map._layers).filter(function (l) {"
+                                         " return l instanceof L.TileLayer; })[0]._url")),
+        QStringLiteral("\"https://tile.openstreetmap.org/{z}/{x}/{y}.png\""), kWaitMs);
+}
+
 int main(int argc, char** argv)
 {
     // The map's profile keeps its cache under the user's folders: the test's own, here.
     QStandardPaths::setTestModeEnabled(true);
     // WebEngine shares its GL contexts with the widgets; Qt asks for this before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    registerTileScheme();
     QApplication app(argc, argv);
     MapViewTest test;
     return QTest::qExec(&test, argc, argv);

@@ -194,7 +194,7 @@ describe('a page whose map library loaded', () => {
     await page.evaluate(() => SetLgtLat('55.812345', '37.654321', '10'));
     await centredOn(page, 55.812345, 37.654321);
     // The user drags the map away; the same position again must not pull it back.
-    await page.evaluate(() => map.setView([55.5, 37.2], 10, { animate: false }));
+    await page.evaluate(() => { map.setView([55.5, 37.2], 10, { animate: false }); });
     await page.evaluate(() => SetLgtLat('55.812345', '37.654321', '20'));
     const s = await state(page);
     assert.ok(await pixelsFromCentre(page, 55.5, 37.2) < 1);
@@ -471,7 +471,7 @@ describe('a trip on the map', () => {
     assert.deepEqual(await inView(), fitted);
 
     // The user zooms out and wanders off; the button brings the drive back.
-    await page.evaluate(() => map.setView([48.1, 11.5], 6, { animate: false }));
+    await page.evaluate(() => { map.setView([48.1, 11.5], 6, { animate: false }); });
     await page.click('.map-fit a');
     assert.deepEqual(await inView(), fitted);
     assert.equal(page.url(), readyUrl, 'the button does not navigate');
@@ -607,6 +607,71 @@ describe('tiles that arrive', () => {
     assert.equal(await page.evaluate(() => tripShown()), false, 'no trip yet');
     await page.evaluate(() => setTrip([[], [[47.37, 8.54], [47.38, 8.55]]], 0));
     assert.equal(await page.evaluate(() => tripShown()), true);
+    await page.close();
+  });
+});
+
+describe('the map without the tile server', () => {
+  it('draws the land under the tiles, and the sea is not land', async () => {
+    const { page } = await openPage(readyUrl);  // every tile refused
+    await page.evaluate((points) => setTrack(points), drive());
+    // The world pane's canvas at a position: inland Berlin under the track's start,
+    // the North Sea west of Denmark.
+    const pixel = (lat, lng) => page.evaluate(([y, x]) => {
+      const renderer = Object.values(map._layers)
+        .find((l) => l.options.pane === 'world' && l._renderer)._renderer;
+      const at = map.latLngToLayerPoint([y, x]).subtract(renderer._bounds.min)
+        .multiplyBy(L.Browser.retina ? 2 : 1).round();
+      return [...renderer._ctx.getImageData(at.x, at.y, 1, 1).data];
+    }, [lat, lng]);
+    assert.deepEqual(await pixel(52.5205, 13.41), [0x3a, 0x45, 0x36, 255]);
+    await page.evaluate(() => { map.setView([55.5, 5.5], 5, { animate: false }); });
+    assert.equal((await pixel(55.5, 5.5))[3], 0, 'the sea is the map\'s background');
+    const below = await page.evaluate(() =>
+      Number(map.getPane('world').style.zIndex) < Number(getComputedStyle(map.getPane('tilePane')).zIndex));
+    assert.ok(below, 'tiles cover the world');
+    await page.close();
+  });
+
+  it('takes tiles from a chosen source at their z/x/y, a missing one is no offline note, and goes back to the server', async () => {
+    const { page, requests } = await openPage(readyUrl);
+    const source = 'mbtiles:/1/';
+    const served = new Map();
+    await page.route(`${source}**`, (route) => {
+      const [z, x, y] = new URL(route.request().url()).pathname.split('/').slice(-3).map(Number);
+      served.set(`${z}/${x}/${y}`, true);
+      if (z === 2 && x === 2 && y === 1) {
+        route.fulfill({ status: 404, body: '' });
+        return;
+      }
+      route.fulfill({ status: 200, contentType: 'image/svg+xml',
+        body: '<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256"><rect width="256" height="256" fill="red"/></svg>' });
+    });
+    await page.evaluate((template) => {
+      setTileSource(template + '{z}/{x}/{y}', 2);
+      map.setView([20, 20], 2, { animate: false });
+    }, source);
+    await page.waitForFunction(() => document.querySelectorAll('.leaflet-tile-loaded').length >= 2);
+    assert.ok(served.has('2/2/1'), 'the view holds tile 2/2/1');
+    // Tile 2/2/1 covers 0..90 degrees east, 0..66.5 north: its corner lands there.
+    const placed = await page.evaluate((url) => {
+      const tile = [...document.querySelectorAll('.leaflet-tile')].find((t) => t.src === url);
+      const box = tile.getBoundingClientRect();
+      const corner = map.latLngToContainerPoint([66.51326, 0]);
+      const origin = map.getContainer().getBoundingClientRect();
+      return Math.hypot(box.left - origin.left - corner.x, box.top - origin.top - corner.y);
+    }, `${source}2/2/1`);
+    assert.ok(placed < 1, `tile 2/2/1 is ${placed} px off its place`);
+    assert.equal(await noteShown(page, 'mapoffline'), null, 'a file may leave tiles out');
+    // Beyond the source's deepest level its tiles are enlarged, not asked for.
+    await page.evaluate(() => { map.setView([20, 20], 4, { animate: false }); });
+    await page.waitForFunction(() => document.querySelectorAll('.leaflet-tile-loaded').length > 0);
+    assert.ok([...served.keys()].every((key) => Number(key.split('/')[0]) <= 2));
+
+    const before = requests.length;
+    await page.evaluate(() => setTileSource('', 0));
+    await eventually(() => requests.slice(before).some((url) => url.startsWith(tileHost)),
+      'the server is asked again');
     await page.close();
   });
 });
