@@ -370,12 +370,16 @@ movie_start() {
   date -d "$(ffprobe -v error -show_entries format_tags=creation_time -of csv=p=0 "$1")" +%s
 }
 
-# The rear's start after the front's in frames, from the movie headers (ffprobe).
-moment_lag() {
-  local front rear rate
-  front=$(find "$MOMENT" -name '*_FH.MP4') rear=$(find "$MOMENT" -name '*_RH.MP4')
+# Each channel's start after the front's in frames (front, rear, interior, as the frame
+# stamps number them), from the movie headers (ffprobe).
+moment_lags() {
+  local front rate letter
+  front=$(find "$MOMENT" -name '*F.MP4')
   rate=$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 "$front")
-  echo $((($(movie_start "$rear") - $(movie_start "$front")) * ${rate%/*} / ${rate#*/}))
+  for letter in F R I; do
+    echo $((($(movie_start "$(find "$MOMENT" -name "*$letter.MP4")") - $(movie_start "$front")) *
+      ${rate%/*} / ${rate#*/}))
+  done
 }
 
 # grab WHERE NAME: a screenshot of the window, or with "screen" of the full-screen video.
@@ -392,8 +396,9 @@ frame_of() {
 }
 
 # shows_moment WHERE ARRANGEMENT CHANNELS...: two screenshots half a second apart show the
-# moment's channels in their places (main first), each picture moving on, and in step: the
-# rear's frame number behind the front's by its later start, give or take a third of a second.
+# moment's channels in their places (main first), each picture moving on, and in step: each
+# channel's frame number behind the others' by its later start, give or take a third of a
+# second.
 shows_moment() {
   local where=$1 arrangement=$2 first second
   shift 2
@@ -411,9 +416,15 @@ shows_moment() {
     [ "${a[i]%%:*}" = "${want[i]}" ] && [ "${b[i]%%:*}" = "${want[i]}" ] || return 1
     [ "${a[i]#*:}" = - ] || ((${b[i]#*:} > ${a[i]#*:})) || return 1
   done
-  local front rear behind
-  front=$(frame_of 0 "${b[@]}") rear=$(frame_of 1 "${b[@]}")
-  [ "$front" = - ] || [ "$rear" = - ] || (((behind = front - rear - moment_lag_frames) <= 10 && behind >= -10))
+  # The moment's time each picture shows, in frames, against the first one read.
+  local channel frame at first_at=
+  for channel in "${want[@]}"; do
+    frame=$(frame_of "$channel" "${b[@]}")
+    [ "$frame" != - ] || continue
+    at=$((frame + moment_lag[channel]))
+    first_at=${first_at:-$at}
+    (((at - first_at) <= 10 && (first_at - at) <= 10)) || return 1
+  done
 }
 
 # await_moment SECONDS WHAT WHERE ARRANGEMENT CHANNELS...: fails with WHAT unless the moment
@@ -450,25 +461,25 @@ step_import_moment() {
     return 1
   fi
   wait_until 10 listed_first_row || { fail "the imported moment is not listed"; return 1; }
-  moment_lag_frames=$(moment_lag)
+  mapfile -t moment_lag < <(moment_lags)
   play_row 0
-  # The rear inset over the front's picture once the rear has started.
-  await_moment 20 "the moment does not play as a picture with an inset" window pip 0 1
+  # The rear and interior insets over the front's picture once they have started.
+  await_moment 20 "the moment does not play as a picture with two insets" window pip 0 1 2
 }
 
 step_moment_arrangements() {
   xdotool key --clearmodifiers v
-  await_moment 10 "V did not put the channels side by side" window side 0 1 || return 1
+  await_moment 10 "V did not put the channels side by side" window side 0 1 2 || return 1
   xdotool mousemove --window "$win" "${left_half_centre[@]}" click --repeat 2 --delay 100 1
   wait_until 5 full_screen_window >/dev/null || { fail "the moment did not go full screen"; return 1; }
-  await_moment 10 "full screen did not keep the channels side by side" screen side 0 1
+  await_moment 10 "full screen did not keep the channels side by side" screen side 0 1 2
   timeout 5 xdotool windowactivate --sync "$(full_screen_window)"
   xdotool key --clearmodifiers Escape
   wait_until 5 not_full_screen || { fail "Escape did not leave the moment's full screen"; return 1; }
-  await_moment 10 "back from full screen, the channels are not side by side" window side 0 1
+  await_moment 10 "back from full screen, the channels are not side by side" window side 0 1 2
   timeout 5 xdotool windowactivate --sync "$win"
   xdotool key --clearmodifiers x
-  await_moment 10 "X did not swap the channels" window side 1 0
+  await_moment 10 "X did not swap the channels" window side 1 2 0
   import -window "$win" "$WORK/moment-seek.png"
   sleep 2
   import -window "$win" "$WORK/moment-seek-later.png"
@@ -504,7 +515,7 @@ step "full screen and back" step_full_screen
 step "lock and unlock row 0" step_lock_unlock
 step "clicks and right-presses leave the window where it is" step_presses_keep_the_window
 step "sizes and maximised" step_sizes
-step "import a moment and play its two channels" step_import_moment
+step "import a moment and play its three channels" step_import_moment
 step "the moment's arrangements, full screen and swap" step_moment_arrangements
 step "Escape stays, Ctrl+Q closes the program" step_close
 finish_player

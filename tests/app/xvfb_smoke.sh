@@ -11,8 +11,8 @@ rm -rf "$work"
 mkdir -p "$work/samples"
 # 30 s each: row 1 is still playing when the delete and the snapshot come.
 "$maker" "$work/samples" 30 >/dev/null
-# A moment of two channels (the rear 1 s later) in a folder of its own, to import.
-"$maker" "$work/moment" 40 HL >/dev/null
+# A moment of three channels (rear and interior 1 and 2 s later) in a folder of its own.
+"$maker" "$work/moment" 40 MOVIE >/dev/null
 
 # Root hands the program to nobody; anyone else runs it as themselves.
 user=
