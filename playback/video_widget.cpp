@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QWindow>
 
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -184,6 +185,18 @@ void VideoWidget::resizeEvent(QResizeEvent* event)
 {
     placeSurface();
     QWidget::resizeEvent(event);
+}
+
+// Qt does not always carry a native child along when its alien parent only moves (the
+// channels trading places of one size): the sink's window would stay where it was.
+void VideoWidget::moveEvent(QMoveEvent* event)
+{
+    QWindow* native = m_surface != nullptr ? m_surface->windowHandle() : nullptr;
+    QWidget* host = m_surface != nullptr ? m_surface->nativeParentWidget() : nullptr;
+    if (native != nullptr && host != nullptr) {
+        native->setGeometry(QRect(m_surface->mapTo(host, QPoint(0, 0)), m_surface->size()));
+    }
+    QWidget::moveEvent(event);
 }
 
 void VideoWidget::paintEvent(QPaintEvent*)

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <numeric>
 #include <regex>
 #include <set>
 #include <string_view>
@@ -300,14 +301,23 @@ class MomentGrouper
 public:
     explicit MomentGrouper(const StartTimeOf& startOf) : m_startOf(startOf) {}
 
-    void add(const std::string& path)
+    // `position` is the file's place among the paths given: moments keep the order of
+    // their first files.
+    void add(const std::string& path, const Identity& id, size_t position)
     {
-        const Identity id = identify(path);
         if (const std::optional<size_t> joined = findMoment(id, path)) {
-            m_moments[*joined].files.channels.push_back({id.channel, path});
+            Moment& moment = m_moments[*joined];
+            moment.files.channels.push_back({id.channel, path});
+            moment.position = std::min(moment.position, position);
+            // A named channel is a partner's time in its own right: the next may be named a
+            // second after it.
+            if (id.kind == Identity::Named) {
+                m_index[indexKey(id.key, id.time)].push_back(*joined);
+            }
             return;
         }
-        Moment moment{MomentFiles{{ChannelFile{id.channel, path}}}, id.kind, path, std::nullopt};
+        Moment moment{MomentFiles{{ChannelFile{id.channel, path}}}, id.kind, path, std::nullopt,
+                      position};
         m_moments.push_back(std::move(moment));
         if (id.kind != Identity::Lone) {
             m_index[indexKey(id.key, id.time)].push_back(m_moments.size() - 1);
@@ -316,6 +326,8 @@ public:
 
     std::vector<MomentFiles> take()
     {
+        std::stable_sort(m_moments.begin(), m_moments.end(),
+                         [](const Moment& a, const Moment& b) { return a.position < b.position; });
         std::vector<MomentFiles> result;
         result.reserve(m_moments.size());
         for (Moment& moment : m_moments) {
@@ -340,6 +352,7 @@ private:
         Identity::Kind kind;
         std::string anchor;  // the first file: times are compared with its
         std::optional<std::optional<double>> anchorStart;
+        size_t position = 0;  // the first of its files among the paths given
     };
 
     static std::string indexKey(const std::string& key, int64_t time)
@@ -469,9 +482,20 @@ std::optional<ChannelName> parseChannelName(const std::string& path)
 std::vector<MomentFiles> groupMoments(const std::vector<std::string>& paths,
                                       const StartTimeOf& startOf)
 {
-    MomentGrouper grouper(startOf);
+    std::vector<Identity> ids;
+    ids.reserve(paths.size());
     for (const std::string& path : paths) {
-        grouper.add(path);
+        ids.push_back(identify(path));
+    }
+    // Named files join in the order of their named times, so that channels named a second
+    // apart one after another meet whatever order the paths come in.
+    std::vector<size_t> order(paths.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&ids](size_t a, size_t b) { return ids[a].time < ids[b].time; });
+    MomentGrouper grouper(startOf);
+    for (size_t i : order) {
+        grouper.add(paths[i], ids[i], i);
     }
     return grouper.take();
 }

@@ -1,17 +1,23 @@
 // Checks the smoke test's screenshots of the player window: before playing, the idle
 // picture and the needle at 0 km/h; while playing, video instead of the idle picture, and
 // the speed text and the needle moved off 0; back from full screen, the controls painted
-// and moving on; at other sizes, the skin's corners as they were drawn.
+// and moving on; at other sizes, the skin's corners as they were drawn. Asked with
+// "pictures", it reads the frame stamps of a moment's channels off one screenshot.
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <vector>
 
 #include "app/dialog_layout.h"
 #include "app/gauges.h"
 #include "res/resources.h"
+#include "tools/make-sample-recordings/frame_stamp.h"
 
 namespace {
 
@@ -143,10 +149,181 @@ int checkSizes(const QString& dir, const QImage& normal)
     return 0;
 }
 
+// The seek bar moves while the moment plays on after full screen and the swap.
+int checkMomentSeekBar(const QString& dir)
+{
+    const QImage seek = shot(dir, "moment-seek");
+    const QImage later = shot(dir, "moment-seek-later");
+    if (seek.size() != skin::kSize || later.size() != skin::kSize) {
+        return fail("no 1024 x 768 screenshots of the moment playing");
+    }
+    const double moved = meanDifference(seek.copy(controlRect(ctl::kSeekBar)),
+                                        later.copy(controlRect(ctl::kSeekBar)));
+    std::printf("moment: seek bar moved %.2f\n", moved);
+    return moved < 0.3 ? fail("the seek bar stands still while the moment plays") : 0;
+}
+
+// The sample recordings' picture size: the stamp's cells lie in it.
+constexpr QSize kSampleSize{640, 360};
+constexpr int kCellWidth = kSampleSize.width() / frame_stamp::kCells;
+
+// Where a sample picture lies in `area`: as large as fits, centred.
+QRect fitted(const QRect& area)
+{
+    const QSize size = kSampleSize.scaled(area.size(), Qt::KeepAspectRatio);
+    return {area.center() - QPoint(size.width() / 2, size.height() / 2), size};
+}
+
+// A stamp read off a screenshot, and how clear its cells were (the smallest distance of a
+// cell's mean grey from the middle grey).
+struct Reading
+{
+    std::optional<frame_stamp::Stamp> stamp;
+    int clarity = 0;
+};
+
+// Reads the stamp of a picture shown at `picture`, of which only the first `cells` cells
+// can be seen (the rest hidden by insets: they read as black).
+Reading readPicture(const QImage& grey, const QRect& picture, int cells)
+{
+    const auto brightness = [&](int x, int y) {
+        const int shotX = picture.x() + x * picture.width() / kSampleSize.width();
+        const int shotY = picture.y() + y * picture.height() / kSampleSize.height();
+        if (x / kCellWidth >= cells || !grey.rect().contains(shotX, shotY)) {
+            return 0;
+        }
+        return static_cast<int>(grey.constScanLine(shotY)[shotX]);
+    };
+    Reading reading{std::nullopt, 255};
+    for (int i = 0; i < cells; ++i) {
+        const frame_stamp::Cell cell =
+            frame_stamp::cellAt(i, kSampleSize.width(), kSampleSize.height());
+        int sum = 0;
+        for (int row = 1; row <= 3; ++row) {
+            for (int column = 1; column <= 3; ++column) {
+                sum += brightness(cell.x + cell.size * (column + 1) / 8,
+                                  cell.y + cell.size * (row + 1) / 8);
+            }
+        }
+        reading.clarity = std::min(reading.clarity, std::abs(sum / 9 - 128));
+    }
+    reading.stamp = frame_stamp::readStamp(kSampleSize.width(), kSampleSize.height(), brightness);
+    return reading;
+}
+
+// The clearest stamp of a picture near `guess` (its left, bottom and width a few pixels
+// off), nearest the guess among equals.
+Reading findPicture(const QImage& grey, const QRect& guess, int slack, int cells)
+{
+    Reading best;
+    int bestOff = 0;
+    for (int dw = -slack; dw <= slack; ++dw) {
+        const int width = guess.width() + dw;
+        const int height = width * kSampleSize.height() / kSampleSize.width();
+        for (int dx = -slack; dx <= slack; ++dx) {
+            for (int dy = -slack; dy <= slack; ++dy) {
+                const QRect picture(guess.x() + dx, guess.bottom() + 1 + dy - height, width,
+                                    height);
+                const Reading reading = readPicture(grey, picture, cells);
+                const int off = std::abs(dw) + std::abs(dx) + std::abs(dy);
+                if (reading.stamp && (reading.clarity > best.clarity ||
+                                      (reading.clarity == best.clarity && off < bestOff))) {
+                    best = reading;
+                    bestOff = off;
+                }
+            }
+        }
+    }
+    return best;
+}
+
+// A place of an arrangement: where its picture should lie, and how many of its stamp's
+// cells show.
+struct Place
+{
+    QRect picture;
+    int slack;
+    int cells;
+};
+
+// Side by side: equal columns, each picture fitted into its own.
+std::vector<Place> sideBySide(const QRect& area, int count)
+{
+    std::vector<Place> places;
+    for (int i = 0; i < count; ++i) {
+        const int left = area.x() + area.width() * i / count;
+        const int right = area.x() + area.width() * (i + 1) / count;
+        places.push_back(
+            {fitted(QRect(left, area.y(), right - left, area.height())), 4, frame_stamp::kCells});
+    }
+    return places;
+}
+
+// The main picture fitted into the area with the others as insets along its bottom edge
+// from the right corner, each 30 % of its width (the default layout). The main picture's
+// stamp shows up to the first inset: its marks and channel, not all of its frame number.
+std::vector<Place> pictureInPicture(const QRect& area, int count)
+{
+    const QRect main = fitted(area);
+    constexpr int kGap = 8;  // the insets' margin, give or take the slack
+    const int width = main.width() * 30 / 100;
+    const int height = width * kSampleSize.height() / kSampleSize.width();
+    std::vector<Place> places = {{main, 3, frame_stamp::kCells}};
+    int firstInsetLeft = main.right() + 1;
+    for (int i = 1; i < count; ++i) {
+        const int right = main.right() + 1 - i * (kGap + width) + width;
+        firstInsetLeft = right - width;
+        places.push_back({QRect(right - width, main.bottom() + 1 - kGap - height, width, height), 8,
+                          frame_stamp::kCells});
+    }
+    const int mainCell = main.width() * kCellWidth / kSampleSize.width();
+    places.front().cells =
+        std::min(frame_stamp::kCells, (firstInsetLeft - main.x()) / std::max(1, mainCell) - 1);
+    return places;
+}
+
+// pictures SHOT pip|side COUNT: the stamps of the moment's pictures in the video area of a
+// window screenshot (any other size: a full-screen one, all of it video), one
+// "CHANNEL:FRAME" a place, the main picture first ("-" for a frame number partly hidden).
+// Exit status 1 when a place shows no stamp.
+int readPictures(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s pictures SHOT pip|side COUNT\n", argv[0]);
+        return 2;
+    }
+    const QImage grey =
+        QImage(QString::fromLocal8Bit(argv[2])).convertToFormat(QImage::Format_Grayscale8);
+    if (grey.isNull()) {
+        return fail("no screenshot to read");
+    }
+    const QRect area = grey.size() == skin::kSize ? controlRect(ctl::kVideo) : grey.rect();
+    const int count = std::atoi(argv[4]);
+    const std::vector<Place> places =
+        std::strcmp(argv[3], "pip") == 0 ? pictureInPicture(area, count) : sideBySide(area, count);
+    int status = 0;
+    for (const Place& place : places) {
+        const Reading reading = findPicture(grey, place.picture, place.slack, place.cells);
+        if (!reading.stamp || reading.clarity < 50) {
+            std::printf(" ?");
+            status = 1;
+        } else if (place.cells < frame_stamp::kCells) {
+            std::printf(" %d:-", reading.stamp->channel);
+        } else {
+            std::printf(" %d:%d", reading.stamp->channel, reading.stamp->frame);
+        }
+    }
+    std::printf("\n");
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "pictures") == 0) {
+        return readPictures(argc, argv);
+    }
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s SCREENSHOT-FOLDER\n", argv[0]);
@@ -184,5 +361,5 @@ int main(int argc, char** argv)
     if (redOffZeroLine(idle) != 0 || redOffZeroLine(playing) < 10) {
         return fail("the needle did not move off 0 km/h");
     }
-    return checkBackFromFullScreen(dir) + checkSizes(dir, playing);
+    return checkBackFromFullScreen(dir) + checkSizes(dir, playing) + checkMomentSeekBar(dir);
 }

@@ -19,6 +19,7 @@ trap 'kill $pid $wm_pid $compositor_pid 2>/dev/null' EXIT
 readonly list_left=693 list_top=68 list_header=24 files_column_x=760
 readonly video_centre=(346 276) capture_centre=(654 549) chart_centre=(346 680)
 readonly title_point=(400 14) background_point=(689 300)
+readonly import_centre=(725 51) clear_centre=(793 51) left_half_centre=(180 276)
 readonly selected_row_colour='#737BA5'
 
 fail() {
@@ -365,6 +366,125 @@ step_close() {
     fail "a right-press on the chart did not switch it to the speed view"
 }
 
+movie_start() {
+  date -d "$(ffprobe -v error -show_entries format_tags=creation_time -of csv=p=0 "$1")" +%s
+}
+
+# Each channel's start after the front's in frames (front, rear, interior, as the frame
+# stamps number them), from the movie headers (ffprobe).
+moment_lags() {
+  local front rate letter
+  front=$(find "$MOMENT" -name '*F.MP4')
+  rate=$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 "$front")
+  for letter in F R I; do
+    echo $((($(movie_start "$(find "$MOMENT" -name "*$letter.MP4")") - $(movie_start "$front")) *
+      ${rate%/*} / ${rate#*/}))
+  done
+}
+
+# grab WHERE NAME: a screenshot of the window, or with "screen" of the full-screen video.
+grab() {
+  local w=$win
+  [ "$1" = window ] || w=$(full_screen_window) || return 1
+  import -window "$w" "$WORK/$2.png"
+}
+
+# The frame shown of CHANNEL among the "CHANNEL:FRAME" readings.
+frame_of() {
+  local reading
+  for reading in "${@:2}"; do [ "${reading%%:*}" != "$1" ] || echo "${reading#*:}"; done
+}
+
+# shows_moment WHERE ARRANGEMENT CHANNELS...: two screenshots half a second apart show the
+# moment's channels in their places (main first), each picture moving on, and in step: each
+# channel's frame number behind the others' by its later start, give or take a third of a
+# second.
+shows_moment() {
+  local where=$1 arrangement=$2 first second
+  shift 2
+  local want=("$@")
+  grab "$where" moment-a && first=$("$CHECK" pictures "$WORK/moment-a.png" "$arrangement" $#) &&
+    sleep 0.5 &&
+    grab "$where" moment-b && second=$("$CHECK" pictures "$WORK/moment-b.png" "$arrangement" $#)
+  local status=$?
+  moment_seen="${first:-?} then ${second:-?}"
+  [ "$status" = 0 ] || return 1
+  local a b i
+  read -ra a <<<"$first"
+  read -ra b <<<"$second"
+  for i in "${!a[@]}"; do
+    [ "${a[i]%%:*}" = "${want[i]}" ] && [ "${b[i]%%:*}" = "${want[i]}" ] || return 1
+    [ "${a[i]#*:}" = - ] || ((${b[i]#*:} > ${a[i]#*:})) || return 1
+  done
+  # The moment's time each picture shows, in frames, against the first one read.
+  local channel frame at first_at=
+  for channel in "${want[@]}"; do
+    frame=$(frame_of "$channel" "${b[@]}")
+    [ "$frame" != - ] || continue
+    at=$((frame + moment_lag[channel]))
+    first_at=${first_at:-$at}
+    (((at - first_at) <= 10 && (first_at - at) <= 10)) || return 1
+  done
+}
+
+# await_moment SECONDS WHAT WHERE ARRANGEMENT CHANNELS...: fails with WHAT unless the moment
+# shows so in time.
+await_moment() {
+  local seconds=$1 what=$2
+  shift 2
+  wait_until "$seconds" shows_moment "$@" || { fail "$what (seen: $moment_seen)"; return 1; }
+  echo "moment $*: $moment_seen"
+}
+
+listed_first_row() {
+  xdotool mousemove --window "$win" "$files_column_x" "$(row_y 0)" click 1
+  sleep 0.3
+  [ "$(selected_row_top)" = "$row0_top" ]
+}
+
+step_import_moment() {
+  xdotool mousemove --window "$win" "${clear_centre[@]}" click 1
+  sleep 1
+  local before dialog
+  before=$(visible_windows)
+  xdotool mousemove --window "$win" "${import_centre[@]}" click 1
+  dialog=$(await_window is_dialog "$before" 10) || { fail "no folder dialog after Import"; return 1; }
+  timeout 5 xdotool windowactivate --sync "$dialog"
+  xdotool key --clearmodifiers ctrl+a
+  # With the last slash the completion has no folder left to offer, so Return is the dialog's.
+  xdotool type --delay 20 "$MOMENT/"
+  sleep 0.5
+  xdotool key --clearmodifiers Return
+  if ! wait_until 5 gone "$dialog"; then
+    fail "the folder dialog did not take $MOMENT"
+    xdotool key --clearmodifiers Escape
+    return 1
+  fi
+  wait_until 10 listed_first_row || { fail "the imported moment is not listed"; return 1; }
+  mapfile -t moment_lag < <(moment_lags)
+  play_row 0
+  # The rear and interior insets over the front's picture once they have started.
+  await_moment 20 "the moment does not play as a picture with two insets" window pip 0 1 2
+}
+
+step_moment_arrangements() {
+  xdotool key --clearmodifiers v
+  await_moment 10 "V did not put the channels side by side" window side 0 1 2 || return 1
+  xdotool mousemove --window "$win" "${left_half_centre[@]}" click --repeat 2 --delay 100 1
+  wait_until 5 full_screen_window >/dev/null || { fail "the moment did not go full screen"; return 1; }
+  await_moment 10 "full screen did not keep the channels side by side" screen side 0 1 2
+  timeout 5 xdotool windowactivate --sync "$(full_screen_window)"
+  xdotool key --clearmodifiers Escape
+  wait_until 5 not_full_screen || { fail "Escape did not leave the moment's full screen"; return 1; }
+  await_moment 10 "back from full screen, the channels are not side by side" window side 0 1 2
+  timeout 5 xdotool windowactivate --sync "$win"
+  xdotool key --clearmodifiers x
+  await_moment 10 "X did not swap the channels" window side 1 2 0
+  import -window "$win" "$WORK/moment-seek.png"
+  sleep 2
+  import -window "$win" "$WORK/moment-seek-later.png"
+}
+
 # Ends the player if it still runs and checks its exit code.
 finish_player() {
   running && kill "$pid"
@@ -395,6 +515,8 @@ step "full screen and back" step_full_screen
 step "lock and unlock row 0" step_lock_unlock
 step "clicks and right-presses leave the window where it is" step_presses_keep_the_window
 step "sizes and maximised" step_sizes
+step "import a moment and play its three channels" step_import_moment
+step "the moment's arrangements, full screen and swap" step_moment_arrangements
 step "Escape stays, Ctrl+Q closes the program" step_close
 finish_player
 if [ "$failures" -gt 0 ]; then

@@ -11,6 +11,8 @@ rm -rf "$work"
 mkdir -p "$work/samples"
 # 30 s each: row 1 is still playing when the delete and the snapshot come.
 "$maker" "$work/samples" 30 >/dev/null
+# A moment of three channels (rear and interior 1 and 2 s later) in a folder of its own.
+"$maker" "$work/moment" 40 MOVIE >/dev/null
 
 # Root hands the program to nobody; anyone else runs it as themselves.
 user=
@@ -18,11 +20,13 @@ user=
 user_tree=$(mktemp -d "${TMPDIR:-/tmp}/dashcam-smoke.XXXXXX")
 trap 'rm -rf "$user_tree"' EXIT
 home=$user_tree/home
-mkdir -p "$home/Pictures" "$home/.config" "$home/.cache" "$home/.local/share" "$user_tree/recordings"
+mkdir -p "$home/Pictures" "$home/.config" "$home/.cache" "$home/.local/share" "$user_tree/recordings" \
+  "$user_tree/moment"
 mkdir -m 700 "$user_tree/runtime"
 # shellcheck disable=SC2016 # the desktop expands $HOME in this file itself
 echo 'XDG_PICTURES_DIR="$HOME/Pictures"' >"$home/.config/user-dirs.dirs"
 cp "$work"/samples/* "$user_tree/recordings/"
+cp "$work"/moment/* "$user_tree/moment/"
 # Group write too: unlocking must give back every write bit the file had.
 chmod 664 "$user_tree"/recordings/*
 if [ -n "$user" ]; then
@@ -34,7 +38,8 @@ if [ -n "$user" ]; then
   fi
 fi
 
-export PLAYER=$player RECORDINGS=$user_tree/recordings USER_HOME=$home
+export PLAYER=$player RECORDINGS=$user_tree/recordings MOMENT=$user_tree/moment USER_HOME=$home
+export CHECK=$check
 export USER_RUNTIME=$user_tree/runtime SMOKE_USER=$user WORK=$work
 export SCREEN_WIDTH=1280 SCREEN_HEIGHT=1024
 status=0

@@ -95,6 +95,10 @@ TEST(ChannelNames, NamedChannelsPairWithinASecondOfTheirFamilyAndTree)
         "/c/2026_0820_050042_F.MP4",  // without a sequence number: only its time pairs it
         "/c/2026_0820_050043_R.MP4",
         "/c/2026_0820_050142_F.MP4",
+        // Each named at its own start, a second after the one before: one moment in any order.
+        "/e/2026_0820_045602_0001I.MP4",
+        "/e/2026_0820_045600_0001F.MP4",
+        "/e/2026_0820_045601_0001R.MP4",
     };
     const std::vector<std::string> expected = {
         "F /c/DCIM/Movie/2026_0820_045559_0001F.MP4 R /c/DCIM/Movie/2026_0820_045600_0001R.MP4 "
@@ -107,6 +111,8 @@ TEST(ChannelNames, NamedChannelsPairWithinASecondOfTheirFamilyAndTree)
         "F /c/2025_0107_183005_013A.MP4 R /c/2025_0107_183005_013B.MP4",
         "F /c/2026_0820_050042_F.MP4 R /c/2026_0820_050043_R.MP4",
         "F /c/2026_0820_050142_F.MP4",
+        "F /e/2026_0820_045600_0001F.MP4 R /e/2026_0820_045601_0001R.MP4 "
+        "I /e/2026_0820_045602_0001I.MP4",
     };
     EXPECT_EQ(describe(groupMoments(paths, kNoStartTimes)), expected);
 }
