@@ -88,6 +88,10 @@ void MomentEngine::dropEngine(std::unique_ptr<PlaybackEngine>& engine)
     if (engine != nullptr) {
         engine->disconnect(this);
         engine->close();
+        // Later, as it may be the sender of what got us here; a child meanwhile, so that
+        // this engine's end still waits for its pipelines to stop (the process may be
+        // ending, with no event loop left to run the deletion).
+        engine->setParent(this);
         engine.release()->deleteLater();
     }
 }
