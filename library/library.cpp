@@ -37,10 +37,11 @@ bool hasCode(const QSqlError& error, const SqlDialect& dialect, const QStringLis
     return error.isValid() && codes.contains(dialect.codeOf(error));
 }
 
-bool execRetrying(QSqlQuery& query, const SqlDialect& dialect)
+// Runs the prepared query, or the text (not prepared: a server prepares no BEGIN or SET).
+bool execRetrying(QSqlQuery& query, const SqlDialect& dialect, const QString* text = nullptr)
 {
     for (int attempt = 0;; ++attempt) {
-        if (query.exec()) {
+        if (text ? query.exec(*text) : query.exec()) {
             return true;
         }
         if (!hasCode(query.lastError(), dialect, dialect.busyCodes) || attempt == kBusyRetries) {
@@ -179,7 +180,7 @@ bool Library::exec(QSqlQuery& query)
 bool Library::execText(const QString& sql, QString& error)
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (!query.prepare(sql) || !exec(query)) {
+    if (!execRetrying(query, *m_dialect, &sql)) {
         m_lastError = query.lastError();
         error = query.lastError().text();
         return false;
