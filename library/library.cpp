@@ -28,6 +28,9 @@ constexpr int kBusyRetries = 3;
 // Recordings stored per transaction: a killed import loses at most this much work.
 constexpr int kBatchSize = 200;
 constexpr double kMetresPerDegree = 6371008.8 * M_PI / 180.0;
+// A server's index line keeps the track within this much: a fifth of the points at most,
+// and "passed here" asks that much wider of it (a metre more for rounding).
+constexpr double kIndexLineToleranceMetres = 20.0;
 
 // Transactions that lost to another one (a deadlock between importers) run again this often.
 constexpr int kTransactionRetries = 5;
@@ -491,7 +494,8 @@ bool Library::storeBox(qlonglong id, const StoredTrack& track, QString& error)
     box.bindValue(QStringLiteral(":first"), (base + track.points.front().tMs) / 1000.0);
     box.bindValue(QStringLiteral(":last"), (base + track.points.back().tMs) / 1000.0);
     if (m_dialect->boxTakesLine) {
-        box.bindValue(QStringLiteral(":line"), lineText(track.points));
+        box.bindValue(QStringLiteral(":line"),
+                      lineText(simplifyTrack(track.points, kIndexLineToleranceMetres)));
     }
     if (!exec(box)) {
         error = box.lastError().text();
@@ -698,7 +702,7 @@ std::vector<LibraryHit> Library::passedHere(double latitude, double longitude, d
     query.bindValue(QStringLiteral(":east"), longitude + dLon);
     query.bindValue(QStringLiteral(":lat"), latitude);
     query.bindValue(QStringLiteral(":lon"), longitude);
-    query.bindValue(QStringLiteral(":metres"), metres);
+    query.bindValue(QStringLiteral(":reach"), metres + kIndexLineToleranceMetres + 1.0);
     std::vector<LibraryHit> hits;
     for (const Candidate& c : candidates(query, *m_dialect, error)) {
         const std::optional<Approach> approach = closestApproach(c.points, latitude, longitude);

@@ -117,12 +117,11 @@ SqlDialect makePostgres()
                                  "ST_GeogFromText(:line), "
                                  "tstzrange(to_timestamp(:first), to_timestamp(:last), '[]'))");
     d.boxTakesLine = true;
-    // On the sphere, as the exact closest approach that follows; a metre more for the
-    // rounding of the stored points.
+    // On the sphere, as the exact closest approach that follows.
     d.boxCandidates = QString::fromLatin1(kCandidateColumns) +
                       QStringLiteral("WHERE ST_DWithin(b.line, ST_MakePoint(CAST(:lon AS float8), "
                                      "CAST(:lat AS float8))::geography, "
-                                     "CAST(:metres AS float8) + 1, false)");
+                                     "CAST(:reach AS float8), false)");
     d.timeCandidates = QString::fromLatin1(kCandidateColumns) +
                        QStringLiteral("WHERE b.span @> to_timestamp(CAST(:t AS float8))");
     return d;

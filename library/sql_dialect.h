@@ -28,11 +28,13 @@ struct SqlDialect
     QStringList damagedCodes;
     // The spatial and time index over each recording's track.
     QString deleteBox;  // :id
-    // :id :south :north :west :east :first :last (UTC seconds), :line (the track as EWKT)
+    // :id :south :north :west :east :first :last (UTC seconds), :line (the track
+    // simplified, as EWKT)
     QString insertBox;
     bool boxTakesLine = false;  // :line is worth writing
-    // Recordings near :lat :lon (:metres), whose box meets :south :north :west :east:
-    // id, path, points, base_utc_ms.
+    // Recordings within :reach metres of :lat :lon (the asked distance and the index
+    // line's tolerance), whose box meets :south :north :west :east: id, path, points,
+    // base_utc_ms.
     QString boxCandidates;
     // Recordings whose time range holds :t (UTC seconds): the same columns.
     QString timeCandidates;
