@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "telemetry/trip.h"
 
@@ -415,15 +416,19 @@ bool Library::inTransaction(bool exclusive, const std::function<bool(QString&)>&
     }
 }
 
-bool Library::storeOne(const RecordingRecord& r, QString& error)
+// What a batch runs for each recording, prepared once for the batch: a server would
+// otherwise prepare and drop every statement for every recording.
+struct Library::StoreStatements
 {
-    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery upsert(db);
-    const std::optional<qlonglong> folder = folderId(r.file.path, error);
-    if (!folder) {
-        return false;
-    }
-    upsert.prepare(QStringLiteral(
+    explicit StoreStatements(const QSqlDatabase& db) : upsert(db), track(db), deleteBox(db), box(db)
+    {}
+    QSqlQuery upsert, track, deleteBox, box;
+};
+
+std::unique_ptr<Library::StoreStatements> Library::prepareStore(QString& error)
+{
+    auto s = std::make_unique<StoreStatements>(QSqlDatabase::database(m_connection, false));
+    s->upsert.prepare(QStringLiteral(
         "INSERT INTO recordings(folder_id, name, size, write_time_ms, card_label, card_uuid, "
         "layout, "
         "channels, start_utc_ms, duration_ms, locked, event) VALUES (:folder, :name, :size, "
@@ -434,6 +439,30 @@ bool Library::storeOne(const RecordingRecord& r, QString& error)
         "card_uuid = excluded.card_uuid, layout = excluded.layout, channels = excluded.channels, "
         "start_utc_ms = excluded.start_utc_ms, duration_ms = excluded.duration_ms, "
         "locked = excluded.locked, event = excluded.event RETURNING id"));
+    s->track.prepare(
+        QStringLiteral("INSERT INTO tracks(recording_id, base_utc_ms, point_count, points) VALUES "
+                       "(:id, :base, :count, :points) ON CONFLICT(recording_id) DO UPDATE SET "
+                       "base_utc_ms = excluded.base_utc_ms, point_count = excluded.point_count, "
+                       "points = excluded.points"));
+    s->deleteBox.prepare(m_dialect->deleteBox);
+    s->box.prepare(m_dialect->insertBox);
+    for (const QSqlQuery* query : {&s->upsert, &s->track, &s->deleteBox, &s->box}) {
+        if (query->lastError().isValid()) {
+            m_lastError = query->lastError();
+            error = m_lastError.text();
+            return nullptr;
+        }
+    }
+    return s;
+}
+
+bool Library::storeOne(const RecordingRecord& r, StoreStatements& s, QString& error)
+{
+    const std::optional<qlonglong> folder = folderId(r.file.path, error);
+    if (!folder) {
+        return false;
+    }
+    QSqlQuery& upsert = s.upsert;
     upsert.bindValue(QStringLiteral(":folder"), *folder);
     upsert.bindValue(QStringLiteral(":name"), QFileInfo(r.file.path).fileName());
     upsert.bindValue(QStringLiteral(":size"), qlonglong(r.file.size));
@@ -453,28 +482,22 @@ bool Library::storeOne(const RecordingRecord& r, QString& error)
     const qlonglong id = upsert.value(0).toLongLong();
     upsert.finish();
 
-    QSqlQuery track(db);
-    track.prepare(
-        QStringLiteral("INSERT INTO tracks(recording_id, base_utc_ms, point_count, points) VALUES "
-                       "(:id, :base, :count, :points) ON CONFLICT(recording_id) DO UPDATE SET "
-                       "base_utc_ms = excluded.base_utc_ms, point_count = excluded.point_count, "
-                       "points = excluded.points"));
+    QSqlQuery& track = s.track;
     const std::string points = encodeTrack(r.track.points);
     track.bindValue(QStringLiteral(":id"), id);
     track.bindValue(QStringLiteral(":base"), optionalValue(r.track.baseUtcMs));
     track.bindValue(QStringLiteral(":count"), qlonglong(r.track.points.size()));
     track.bindValue(QStringLiteral(":points"), QByteArray(points.data(), qsizetype(points.size())));
-    QSqlQuery deleteBox(db);
-    deleteBox.prepare(m_dialect->deleteBox);
+    QSqlQuery& deleteBox = s.deleteBox;
     deleteBox.bindValue(QStringLiteral(":id"), id);
     if (!exec(track) || !exec(deleteBox)) {
         error = m_lastError.text();
         return false;
     }
-    return r.track.points.empty() || storeBox(id, r.track, error);
+    return r.track.points.empty() || storeBox(id, r.track, s.box, error);
 }
 
-bool Library::storeBox(qlonglong id, const StoredTrack& track, QString& error)
+bool Library::storeBox(qlonglong id, const StoredTrack& track, QSqlQuery& box, QString& error)
 {
     double south = 90, north = -90, west = 180, east = -180;
     for (const TrackPoint& p : track.points) {
@@ -484,8 +507,6 @@ bool Library::storeBox(qlonglong id, const StoredTrack& track, QString& error)
         east = std::max(east, p.longitude);
     }
     const double base = track.baseUtcMs ? double(*track.baseUtcMs) : 0.0;
-    QSqlQuery box(QSqlDatabase::database(m_connection, false));
-    box.prepare(m_dialect->insertBox);
     box.bindValue(QStringLiteral(":id"), id);
     box.bindValue(QStringLiteral(":south"), south);
     box.bindValue(QStringLiteral(":north"), north);
@@ -538,8 +559,12 @@ bool Library::store(const QList<RecordingRecord>& records, QString& error)
     return inTransaction(
         false,
         [this, &records](QString& error) {
+            const std::unique_ptr<StoreStatements> statements = prepareStore(error);
+            if (!statements) {
+                return false;
+            }
             for (const RecordingRecord& record : records) {
-                if (!storeOne(record, error)) {
+                if (!storeOne(record, *statements, error)) {
                     return false;
                 }
             }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -92,8 +93,10 @@ private:
     // Runs body in one transaction (exclusive: no other writer of the library beside it),
     // again from the start when it lost to another transaction.
     bool inTransaction(bool exclusive, const std::function<bool(QString&)>& body, QString& error);
-    bool storeOne(const RecordingRecord& record, QString& error);
-    bool storeBox(qlonglong id, const StoredTrack& track, QString& error);
+    struct StoreStatements;
+    std::unique_ptr<StoreStatements> prepareStore(QString& error);
+    bool storeOne(const RecordingRecord& record, StoreStatements& statements, QString& error);
+    bool storeBox(qlonglong id, const StoredTrack& track, QSqlQuery& box, QString& error);
     bool writeTrips(QString& error);
     std::optional<qlonglong> folderId(const QString& path, QString& error);
     bool exec(QSqlQuery& query);
