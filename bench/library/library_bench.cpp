@@ -75,7 +75,9 @@ QString newLibrary(const QTemporaryDir& dir, const QString& name)
     if (!serverTemplate()) {
         return dir.filePath(name + QStringLiteral(".sqlite"));
     }
-    const QString database = QStringLiteral("bench_%1_%2").arg(name).arg(getpid());
+    // Google Benchmark may run a benchmark's function more than once.
+    static int made = 0;
+    const QString database = QStringLiteral("bench_%1_%2_%3").arg(name).arg(getpid()).arg(++made);
     if (serverExec(QStringLiteral("postgres"),
                    QStringLiteral("CREATE DATABASE %1 TEMPLATE %2")
                        .arg(database, QString::fromLatin1(serverTemplate()))) < 0) {
