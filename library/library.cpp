@@ -10,12 +10,14 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
+#include <QUrlQuery>
 #include <QVariant>
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "telemetry/trip.h"
 
@@ -27,33 +29,52 @@ constexpr int kBusyRetries = 3;
 // Recordings stored per transaction: a killed import loses at most this much work.
 constexpr int kBatchSize = 200;
 constexpr double kMetresPerDegree = 6371008.8 * M_PI / 180.0;
+// A server's index line keeps the track within this much: a fifth of the points at most,
+// and "passed here" asks that much wider of it (a metre more for rounding).
+constexpr double kIndexLineToleranceMetres = 20.0;
 
-bool hasCode(const QSqlError& error, const QList<int>& codes)
+// Transactions that lost to another one (a deadlock between importers) run again this often.
+constexpr int kTransactionRetries = 5;
+
+bool hasCode(const QSqlError& error, const SqlDialect& dialect, const QStringList& codes)
 {
-    return error.isValid() && codes.contains(error.nativeErrorCode().toInt() & 0xFF);
+    return error.isValid() && codes.contains(dialect.codeOf(error));
 }
 
-bool execRetrying(QSqlQuery& query, const SqlDialect& dialect)
+// Runs the prepared query, or the text (not prepared: a server prepares no BEGIN or SET).
+bool execRetrying(QSqlQuery& query, const SqlDialect& dialect, const QString* text = nullptr)
 {
     for (int attempt = 0;; ++attempt) {
-        if (query.exec()) {
+        if (text ? query.exec(*text) : query.exec()) {
             return true;
         }
-        if (!hasCode(query.lastError(), dialect.busyCodes) || attempt == kBusyRetries) {
+        if (!hasCode(query.lastError(), dialect, dialect.busyCodes) || attempt == kBusyRetries) {
             return false;
         }
         QThread::msleep(100);
     }
 }
 
-bool execText(const QSqlDatabase& db, const SqlDialect& dialect, const QString& sql, QString& error)
+// A track as PostGIS reads a line: a single fix is a line of no length.
+QString lineText(const std::vector<TrackPoint>& points)
 {
-    QSqlQuery query(db);
-    if (!query.prepare(sql) || !execRetrying(query, dialect)) {
-        error = query.lastError().text();
-        return false;
+    QString text = QStringLiteral("SRID=4326;LINESTRING(");
+    for (size_t i = 0; i < std::max<size_t>(points.size(), 2); ++i) {
+        const TrackPoint& p = points[std::min(i, points.size() - 1)];
+        text += QString::number(p.longitude, 'f', 7) + QLatin1Char(' ') +
+                QString::number(p.latitude, 'f', 7) + QLatin1Char(',');
     }
-    return true;
+    text.back() = QLatin1Char(')');
+    return text;
+}
+
+// The URL's option (?name=value) in libpq's quoting.
+QString connectOption(const QString& name, const QString& value)
+{
+    QString quoted = value;
+    quoted.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    quoted.replace(QLatin1String("'"), QLatin1String("\\'"));
+    return name + QStringLiteral("='") + quoted + QLatin1Char('\'');
 }
 
 bool isWritable(const QString& path)
@@ -127,8 +148,8 @@ void newestFirst(std::vector<LibraryHit>& hits)
 
 }  // namespace
 
-Library::Library(const SqlDialect& dialect)
-    : m_dialect(dialect),
+Library::Library()
+    : m_dialect(&sqliteDialect()),
       m_connection(QStringLiteral("library-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
 {}
 
@@ -151,10 +172,62 @@ void Library::closeConnection()
     }
 }
 
+bool Library::exec(QSqlQuery& query)
+{
+    if (execRetrying(query, *m_dialect)) {
+        return true;
+    }
+    m_lastError = query.lastError();
+    return false;
+}
+
+bool Library::execText(const QString& sql, QString& error)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    if (!execRetrying(query, *m_dialect, &sql)) {
+        m_lastError = query.lastError();
+        error = query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+bool Library::openServer(const QString& location, QString& error)
+{
+    closeConnection();
+    const QUrl url(location);
+    if (!url.isValid() || url.path().size() < 2) {
+        error = QStringLiteral("not a database URL: postgresql://[user@][host][:port]/database");
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect->driver, m_connection);
+    if (!db.isValid()) {
+        error = QStringLiteral("Qt's PostgreSQL driver (QPSQL) is not installed");
+        return false;
+    }
+    db.setHostName(url.host());
+    if (url.port() > 0) {
+        db.setPort(url.port());
+    }
+    db.setUserName(url.userName());
+    db.setPassword(url.password());
+    db.setDatabaseName(url.path(QUrl::FullyDecoded).mid(1));
+    QStringList options;
+    for (const auto& [name, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+        options << connectOption(name, value);
+    }
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db.open()) {
+        error = db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
 bool Library::openConnection(const QString& path, OpenMode mode, QString& error)
 {
     closeConnection();
-    QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect.driver, m_connection);
+    QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect->driver, m_connection);
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
     if (mode == OpenMode::Immutable) {
         // A WAL library in a folder we cannot write has no shared-memory file to read it
@@ -182,16 +255,46 @@ QSqlError Library::probeFile()
 {
     // Reads the header and the schema: where a damaged file shows first.
     QSqlQuery probe(QSqlDatabase::database(m_connection, false));
-    if (!probe.exec(m_dialect.probe) || !probe.next()) {
+    if (!probe.exec(m_dialect->probe) || !probe.next()) {
         return probe.lastError();
     }
     return {};
 }
 
-LibraryOpening Library::open(const QString& givenPath)
+LibraryOpening Library::open(const QString& location)
+{
+    m_folderIds.clear();
+    m_dialect = &dialectFor(location);
+    if (!m_dialect->server) {
+        return openFile(location);
+    }
+    LibraryOpening opening;
+    m_path = QUrl(location).toString(QUrl::RemovePassword);
+    m_readOnly = false;
+    if (!openServer(location, opening.error)) {
+        return opening;
+    }
+    QSqlQuery probe(QSqlDatabase::database(m_connection, false));
+    if (!probe.exec(m_dialect->probe)) {
+        opening.error = QStringLiteral("the database %1 has no PostGIS (CREATE EXTENSION postgis "
+                                       "as its owner): %2")
+                            .arg(m_path, probe.lastError().text());
+        return opening;
+    }
+    if (!probe.exec(m_dialect->readOnlyProbe) || !probe.next()) {
+        opening.error = probe.lastError().text();
+        return opening;
+    }
+    m_readOnly = probe.value(0).toBool();
+    probe.finish();
+    opening.readOnly = m_readOnly;
+    opening.ok = m_readOnly ? checkSchemaVersion(opening.error) : prepareSchema(opening.error);
+    return opening;
+}
+
+LibraryOpening Library::openFile(const QString& givenPath)
 {
     LibraryOpening opening;
-    m_folderIds.clear();
     m_path = QFileInfo(givenPath.isEmpty() ? defaultPath() : givenPath).absoluteFilePath();
     const QFileInfo info(m_path);
     if (!info.exists() && !QDir().mkpath(info.absolutePath())) {
@@ -205,14 +308,15 @@ LibraryOpening Library::open(const QString& givenPath)
         return opening;
     }
     QSqlError probeError = probeFile();
-    if (readOnly && probeError.isValid() && !hasCode(probeError, m_dialect.damagedCodes)) {
+    if (readOnly && probeError.isValid() &&
+        !hasCode(probeError, *m_dialect, m_dialect->damagedCodes)) {
         if (!openConnection(m_path, OpenMode::Immutable, opening.error)) {
             return opening;
         }
         probeError = probeFile();
     }
     if (probeError.isValid()) {
-        if (!hasCode(probeError, m_dialect.damagedCodes) || readOnly) {
+        if (!hasCode(probeError, *m_dialect, m_dialect->damagedCodes) || readOnly) {
             opening.error = probeError.text();
             return opening;
         }
@@ -239,7 +343,8 @@ bool Library::checkSchemaVersion(QString& error)
     if (!query.exec(
             QStringLiteral("SELECT value FROM library_meta WHERE key = 'schema_version'")) ||
         !query.next()) {
-        error = query.lastError().isValid() && !hasCode(query.lastError(), m_dialect.damagedCodes)
+        error = query.lastError().isValid() &&
+                        !hasCode(query.lastError(), *m_dialect, m_dialect->damagedCodes)
                     ? QStringLiteral("not a recording library: %1").arg(m_path)
                     : query.lastError().text();
         return false;
@@ -258,53 +363,72 @@ bool Library::checkSchemaVersion(QString& error)
 
 bool Library::prepareSchema(QString& error)
 {
-    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    for (const QString& sql : m_dialect.connectionSetup) {
-        if (!execText(db, m_dialect, sql, error)) {
+    for (const QString& sql : m_dialect->connectionSetup) {
+        if (!execText(sql, error)) {
             return false;
         }
     }
-    if (!beginWrite(error)) {
-        return false;
-    }
-    bool ok = true;
-    for (const QString& sql : m_dialect.schema) {
-        ok = ok && execText(db, m_dialect, sql, error);
-    }
-    ok = ok && execText(db, m_dialect,
-                        QStringLiteral("INSERT INTO library_meta(key, value) VALUES "
-                                       "('schema_version', '%1') ON CONFLICT(key) DO NOTHING")
-                            .arg(kLibrarySchemaVersion),
-                        error);
-    // Checked before the commit: a newer program's library is left as it was.
-    ok = ok && checkSchemaVersion(error);
-    if (!ok) {
-        QSqlDatabase(db).rollback();
-        return false;
-    }
-    if (!QSqlDatabase(db).commit()) {
-        error = db.lastError().text();
-        QSqlDatabase(db).rollback();
-        return false;
-    }
-    return true;
+    return inTransaction(
+        true,
+        [this](QString& error) {
+            for (const QString& sql : m_dialect->schema) {
+                if (!execText(sql, error)) {
+                    return false;
+                }
+            }
+            // Checked before the commit: a newer program's library is left as it was.
+            return execText(QStringLiteral("INSERT INTO library_meta(key, value) VALUES "
+                                           "('schema_version', '%1') ON CONFLICT(key) DO NOTHING")
+                                .arg(kLibrarySchemaVersion),
+                            error) &&
+                   checkSchemaVersion(error);
+        },
+        error);
 }
 
-bool Library::beginWrite(QString& error)
+bool Library::inTransaction(bool exclusive, const std::function<bool(QString&)>& body,
+                            QString& error)
 {
-    return execText(QSqlDatabase::database(m_connection, false), m_dialect, m_dialect.beginWrite,
-                    error);
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    const QStringList begin =
+        exclusive ? m_dialect->beginExclusive : QStringList{m_dialect->beginWrite};
+    for (int attempt = 0;; ++attempt) {
+        error.clear();
+        m_lastError = {};
+        bool ok = true;
+        for (const QString& sql : begin) {
+            ok = ok && execText(sql, error);
+        }
+        ok = ok && body(error);
+        if (ok && db.commit()) {
+            return true;
+        }
+        if (ok) {
+            m_lastError = db.lastError();
+            error = m_lastError.text();
+        }
+        db.rollback();
+        m_folderIds.clear();  // folders added in the transaction are gone with it
+        if (!hasCode(m_lastError, *m_dialect, m_dialect->retryCodes) ||
+            attempt == kTransactionRetries) {
+            return false;
+        }
+    }
 }
 
-bool Library::storeOne(const RecordingRecord& r, QString& error)
+// What a batch runs for each recording, prepared once for the batch: a server would
+// otherwise prepare and drop every statement for every recording.
+struct Library::StoreStatements
 {
-    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery upsert(db);
-    const std::optional<qlonglong> folder = folderId(r.file.path, error);
-    if (!folder) {
-        return false;
-    }
-    upsert.prepare(QStringLiteral(
+    explicit StoreStatements(const QSqlDatabase& db) : upsert(db), track(db), deleteBox(db), box(db)
+    {}
+    QSqlQuery upsert, track, deleteBox, box;
+};
+
+std::unique_ptr<Library::StoreStatements> Library::prepareStore(QString& error)
+{
+    auto s = std::make_unique<StoreStatements>(QSqlDatabase::database(m_connection, false));
+    s->upsert.prepare(QStringLiteral(
         "INSERT INTO recordings(folder_id, name, size, write_time_ms, card_label, card_uuid, "
         "layout, "
         "channels, start_utc_ms, duration_ms, locked, event) VALUES (:folder, :name, :size, "
@@ -315,6 +439,30 @@ bool Library::storeOne(const RecordingRecord& r, QString& error)
         "card_uuid = excluded.card_uuid, layout = excluded.layout, channels = excluded.channels, "
         "start_utc_ms = excluded.start_utc_ms, duration_ms = excluded.duration_ms, "
         "locked = excluded.locked, event = excluded.event RETURNING id"));
+    s->track.prepare(
+        QStringLiteral("INSERT INTO tracks(recording_id, base_utc_ms, point_count, points) VALUES "
+                       "(:id, :base, :count, :points) ON CONFLICT(recording_id) DO UPDATE SET "
+                       "base_utc_ms = excluded.base_utc_ms, point_count = excluded.point_count, "
+                       "points = excluded.points"));
+    s->deleteBox.prepare(m_dialect->deleteBox);
+    s->box.prepare(m_dialect->insertBox);
+    for (const QSqlQuery* query : {&s->upsert, &s->track, &s->deleteBox, &s->box}) {
+        if (query->lastError().isValid()) {
+            m_lastError = query->lastError();
+            error = m_lastError.text();
+            return nullptr;
+        }
+    }
+    return s;
+}
+
+bool Library::storeOne(const RecordingRecord& r, StoreStatements& s, QString& error)
+{
+    const std::optional<qlonglong> folder = folderId(r.file.path, error);
+    if (!folder) {
+        return false;
+    }
+    QSqlQuery& upsert = s.upsert;
     upsert.bindValue(QStringLiteral(":folder"), *folder);
     upsert.bindValue(QStringLiteral(":name"), QFileInfo(r.file.path).fileName());
     upsert.bindValue(QStringLiteral(":size"), qlonglong(r.file.size));
@@ -327,52 +475,50 @@ bool Library::storeOne(const RecordingRecord& r, QString& error)
     upsert.bindValue(QStringLiteral(":duration"), qlonglong(r.durationMs));
     upsert.bindValue(QStringLiteral(":locked"), r.locked ? 1 : 0);
     upsert.bindValue(QStringLiteral(":event"), r.event ? 1 : 0);
-    if (!execRetrying(upsert, m_dialect) || !upsert.next()) {
+    if (!exec(upsert) || !upsert.next()) {
         error = upsert.lastError().text();
         return false;
     }
     const qlonglong id = upsert.value(0).toLongLong();
     upsert.finish();
 
-    QSqlQuery track(db);
-    track.prepare(
-        QStringLiteral("INSERT INTO tracks(recording_id, base_utc_ms, point_count, points) VALUES "
-                       "(:id, :base, :count, :points) ON CONFLICT(recording_id) DO UPDATE SET "
-                       "base_utc_ms = excluded.base_utc_ms, point_count = excluded.point_count, "
-                       "points = excluded.points"));
+    QSqlQuery& track = s.track;
     const std::string points = encodeTrack(r.track.points);
     track.bindValue(QStringLiteral(":id"), id);
     track.bindValue(QStringLiteral(":base"), optionalValue(r.track.baseUtcMs));
     track.bindValue(QStringLiteral(":count"), qlonglong(r.track.points.size()));
     track.bindValue(QStringLiteral(":points"), QByteArray(points.data(), qsizetype(points.size())));
-    QSqlQuery deleteBox(db);
-    deleteBox.prepare(m_dialect.deleteBox);
+    QSqlQuery& deleteBox = s.deleteBox;
     deleteBox.bindValue(QStringLiteral(":id"), id);
-    if (!execRetrying(track, m_dialect) || !execRetrying(deleteBox, m_dialect)) {
-        error = (track.lastError().isValid() ? track : deleteBox).lastError().text();
+    if (!exec(track) || !exec(deleteBox)) {
+        error = m_lastError.text();
         return false;
     }
-    if (r.track.points.empty()) {
-        return true;
-    }
+    return r.track.points.empty() || storeBox(id, r.track, s.box, error);
+}
+
+bool Library::storeBox(qlonglong id, const StoredTrack& track, QSqlQuery& box, QString& error)
+{
     double south = 90, north = -90, west = 180, east = -180;
-    for (const TrackPoint& p : r.track.points) {
+    for (const TrackPoint& p : track.points) {
         south = std::min(south, p.latitude);
         north = std::max(north, p.latitude);
         west = std::min(west, p.longitude);
         east = std::max(east, p.longitude);
     }
-    const double base = r.track.baseUtcMs ? double(*r.track.baseUtcMs) : 0.0;
-    QSqlQuery box(db);
-    box.prepare(m_dialect.insertBox);
+    const double base = track.baseUtcMs ? double(*track.baseUtcMs) : 0.0;
     box.bindValue(QStringLiteral(":id"), id);
     box.bindValue(QStringLiteral(":south"), south);
     box.bindValue(QStringLiteral(":north"), north);
     box.bindValue(QStringLiteral(":west"), west);
     box.bindValue(QStringLiteral(":east"), east);
-    box.bindValue(QStringLiteral(":first"), (base + r.track.points.front().tMs) / 1000.0);
-    box.bindValue(QStringLiteral(":last"), (base + r.track.points.back().tMs) / 1000.0);
-    if (!execRetrying(box, m_dialect)) {
+    box.bindValue(QStringLiteral(":first"), (base + track.points.front().tMs) / 1000.0);
+    box.bindValue(QStringLiteral(":last"), (base + track.points.back().tMs) / 1000.0);
+    if (m_dialect->boxTakesLine) {
+        box.bindValue(QStringLiteral(":line"),
+                      lineText(simplifyTrack(track.points, kIndexLineToleranceMetres)));
+    }
+    if (!exec(box)) {
         error = box.lastError().text();
         return false;
     }
@@ -395,7 +541,7 @@ std::optional<qlonglong> Library::folderId(const QString& path, QString& error)
     insert.bindValue(QStringLiteral(":path"), folder);
     select.prepare(QStringLiteral("SELECT id FROM folders WHERE path = :path"));
     select.bindValue(QStringLiteral(":path"), folder);
-    if (!execRetrying(insert, m_dialect) || !execRetrying(select, m_dialect) || !select.next()) {
+    if (!exec(insert) || !exec(select) || !select.next()) {
         error = (insert.lastError().isValid() ? insert : select).lastError().text();
         return std::nullopt;
     }
@@ -410,38 +556,38 @@ bool Library::store(const QList<RecordingRecord>& records, QString& error)
         error = QStringLiteral("the library %1 is read-only").arg(m_path);
         return false;
     }
-    if (!beginWrite(error)) {
-        return false;
-    }
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    for (const RecordingRecord& record : records) {
-        if (!storeOne(record, error)) {
-            db.rollback();
-            m_folderIds.clear();  // folders added in the transaction are gone with it
-            return false;
-        }
-    }
-    if (!db.commit()) {
-        error = db.lastError().text();
-        db.rollback();
-        m_folderIds.clear();
-        return false;
-    }
-    return true;
+    return inTransaction(
+        false,
+        [this, &records](QString& error) {
+            const std::unique_ptr<StoreStatements> statements = prepareStore(error);
+            if (!statements) {
+                return false;
+            }
+            for (const RecordingRecord& record : records) {
+                if (!storeOne(record, *statements, error)) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        error);
 }
 
 bool Library::updateTrips(QString& error)
 {
-    if (!beginWrite(error)) {
-        return false;
-    }
+    return inTransaction(
+        true, [this](QString& error) { return writeTrips(error); }, error);
+}
+
+bool Library::writeTrips(QString& error)
+{
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery rows(db);
     rows.setForwardOnly(true);
     if (!rows.exec(QStringLiteral("SELECT id, start_utc_ms, duration_ms, trip_id FROM recordings "
                                   "WHERE start_utc_ms IS NOT NULL ORDER BY start_utc_ms, id"))) {
-        error = rows.lastError().text();
-        db.rollback();
+        m_lastError = rows.lastError();
+        error = m_lastError.text();
         return false;
     }
     struct Row
@@ -480,32 +626,24 @@ bool Library::updateTrips(QString& error)
             trip.bindValue(QStringLiteral(":start"), all[first].start);
             trip.bindValue(QStringLiteral(":end"), end);
             trip.bindValue(QStringLiteral(":count"), qlonglong(last - first + 1));
-            ok = execRetrying(trip, m_dialect);
+            ok = exec(trip);
             for (size_t i = first; ok && i <= last; ++i) {
                 if (all[i].trip != id) {
                     assign.bindValue(QStringLiteral(":trip"), id);
                     assign.bindValue(QStringLiteral(":id"), all[i].id);
-                    ok = execRetrying(assign, m_dialect);
+                    ok = exec(assign);
                 }
             }
         }
         first = last + 1;
     }
-    ok = ok && execText(db, m_dialect,
-                        QStringLiteral("DELETE FROM trips WHERE id NOT IN (SELECT trip_id FROM "
-                                       "recordings WHERE trip_id IS NOT NULL)"),
-                        error);
-    if (!ok || !db.commit()) {
-        if (error.isEmpty()) {
-            error = (trip.lastError().isValid()     ? trip.lastError()
-                     : assign.lastError().isValid() ? assign.lastError()
-                                                    : db.lastError())
-                        .text();
-        }
-        db.rollback();
+    if (!ok) {
+        error = m_lastError.text();
         return false;
     }
-    return true;
+    return execText(QStringLiteral("DELETE FROM trips WHERE id NOT IN (SELECT trip_id FROM "
+                                   "recordings WHERE trip_id IS NOT NULL)"),
+                    error);
 }
 
 ImportSummary Library::importFolders(const QStringList& paths)
@@ -582,13 +720,16 @@ std::vector<LibraryHit> Library::passedHere(double latitude, double longitude, d
     const double dLon = cosLat > dLat / 180.0 ? std::min(180.0, dLat / cosLat) : 180.0;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
-    query.prepare(m_dialect.boxCandidates);
+    query.prepare(m_dialect->boxCandidates);
     query.bindValue(QStringLiteral(":south"), latitude - dLat);
     query.bindValue(QStringLiteral(":north"), latitude + dLat);
     query.bindValue(QStringLiteral(":west"), longitude - dLon);
     query.bindValue(QStringLiteral(":east"), longitude + dLon);
+    query.bindValue(QStringLiteral(":lat"), latitude);
+    query.bindValue(QStringLiteral(":lon"), longitude);
+    query.bindValue(QStringLiteral(":reach"), metres + kIndexLineToleranceMetres + 1.0);
     std::vector<LibraryHit> hits;
-    for (const Candidate& c : candidates(query, m_dialect, error)) {
+    for (const Candidate& c : candidates(query, *m_dialect, error)) {
         const std::optional<Approach> approach = closestApproach(c.points, latitude, longitude);
         if (!approach || approach->metres > metres) {
             continue;
@@ -606,10 +747,10 @@ std::vector<LibraryHit> Library::whereAt(std::int64_t utcMs, QString& error)
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
-    query.prepare(m_dialect.timeCandidates);
+    query.prepare(m_dialect->timeCandidates);
     query.bindValue(QStringLiteral(":t"), double(utcMs) / 1000.0);
     std::vector<LibraryHit> hits;
-    for (const Candidate& c : candidates(query, m_dialect, error)) {
+    for (const Candidate& c : candidates(query, *m_dialect, error)) {
         if (!c.baseUtcMs) {
             continue;
         }

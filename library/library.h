@@ -3,10 +3,13 @@
 #include <QHash>
 #include <QList>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -43,11 +46,12 @@ struct LibraryHit
 };
 
 // The library of every recording ever imported: a database of their details and tracks,
-// opened by one object over its own connection. Several processes may share one file.
+// opened by one object over its own connection. Several processes may share one file or,
+// on PostgreSQL with PostGIS, one server.
 class Library
 {
 public:
-    explicit Library(const SqlDialect& dialect = sqliteDialect());
+    Library();
     ~Library();
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
@@ -55,9 +59,11 @@ public:
     // Where the library lives unless told: the user's application data folder.
     static QString defaultPath();
 
-    // Opens or creates the library at path. A read-only file opens for queries; a damaged
-    // one is moved aside (its name with ".damaged-<UTC time>") and a new library started.
-    LibraryOpening open(const QString& path);
+    // Opens or creates the library at a file's path or a server's URL
+    // (postgresql://[user[:password]@][host][:port]/database[?option=value&...], host=DIR
+    // for a local socket's folder). A read-only file or server opens for queries; a damaged
+    // file is moved aside (its name with ".damaged-<UTC time>") and a new library started.
+    LibraryOpening open(const QString& location);
     bool isReadOnly() const { return m_readOnly; }
 
     // Adds the recordings under the folders (or the files given), reading only those whose
@@ -78,15 +84,26 @@ public:
 private:
     enum class OpenMode { ReadWrite, ReadOnly, Immutable };
     bool openConnection(const QString& path, OpenMode mode, QString& error);
+    bool openServer(const QString& url, QString& error);
+    LibraryOpening openFile(const QString& path);
     void closeConnection();
     bool prepareSchema(QString& error);
     bool checkSchemaVersion(QString& error);
     QSqlError probeFile();
-    bool beginWrite(QString& error);
-    bool storeOne(const RecordingRecord& record, QString& error);
+    // Runs body in one transaction (exclusive: no other writer of the library beside it),
+    // again from the start when it lost to another transaction.
+    bool inTransaction(bool exclusive, const std::function<bool(QString&)>& body, QString& error);
+    struct StoreStatements;
+    std::unique_ptr<StoreStatements> prepareStore(QString& error);
+    bool storeOne(const RecordingRecord& record, StoreStatements& statements, QString& error);
+    bool storeBox(qlonglong id, const StoredTrack& track, QSqlQuery& box, QString& error);
+    bool writeTrips(QString& error);
     std::optional<qlonglong> folderId(const QString& path, QString& error);
+    bool exec(QSqlQuery& query);
+    bool execText(const QString& sql, QString& error);
 
-    const SqlDialect& m_dialect;
+    const SqlDialect* m_dialect;
+    QSqlError m_lastError;  // of the last statement that failed
     QString m_connection;
     QString m_path;
     bool m_readOnly = false;

@@ -1,33 +1,58 @@
 #pragma once
 
 #include <QList>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
 // Everything the library says in one database's own SQL: the rest of the code is the same
-// for every back-end. Named placeholders throughout.
+// for every back-end. Named placeholders throughout; a query may leave out values the
+// code binds for another back-end.
 struct SqlDialect
 {
     QString driver;               // Qt's SQL driver
+    bool server = false;          // a database server named by a URL, not a file
     QStringList schema;           // creates the tables and indexes of the current version
     QStringList connectionSetup;  // run on every connection opened for writing
     QString beginWrite;           // starts a transaction that holds the write lock from the start
-    QString probe;                // reads the file's header and schema: fails on a damaged file
-    // The driver's native error codes (their low byte) for "another connection holds the
-    // lock" and "the file is damaged".
-    QList<int> busyCodes;
-    QList<int> damagedCodes;
+    // Starts a transaction no other writer of the library runs beside: schema and trips.
+    QStringList beginExclusive;
+    QString probe;  // fails on a damaged file, or a server without what the library needs
+    // True when the connection may only read (a server's standby or read-only setting).
+    QString readOnlyProbe;
+    // The driver's native error codes for "another connection holds the lock" (the
+    // statement may run again), "the transaction lost to another one" (all of it may run
+    // again) and "the file is damaged".
+    QStringList busyCodes;
+    QStringList retryCodes;
+    QStringList damagedCodes;
     // The spatial and time index over each recording's track.
     QString deleteBox;  // :id
-    QString insertBox;  // :id :south :north :west :east :first :last (UTC seconds)
-    // Recordings whose box meets :south :north :west :east: id, path, points, base_utc_ms.
+    // :id :south :north :west :east :first :last (UTC seconds), :line (the track
+    // simplified, as EWKT)
+    QString insertBox;
+    bool boxTakesLine = false;  // :line is worth writing
+    // Recordings within :reach metres of :lat :lon (the asked distance and the index
+    // line's tolerance), whose box meets :south :north :west :east: id, path, points,
+    // base_utc_ms.
     QString boxCandidates;
     // Recordings whose time range holds :t (UTC seconds): the same columns.
     QString timeCandidates;
+
+    // The error's native code in the form of the lists above.
+    QString codeOf(const QSqlError& error) const;
 };
 
 // SQLite through Qt's QSQLITE driver, in WAL mode, with an R*Tree index.
 const SqlDialect& sqliteDialect();
+// PostgreSQL with PostGIS through Qt's QPSQL driver: a geography line per recording with a
+// GiST index, and a GiST index over each track's time range.
+const SqlDialect& postgresDialect();
+
+// Whether a library location is a server's URL (postgresql://...) rather than a file.
+bool isServerLocation(const QString& location);
+// The dialect a library location needs.
+const SqlDialect& dialectFor(const QString& location);
 
 // The schema version this code writes; a library of a newer one is refused.
 inline constexpr int kLibrarySchemaVersion = 1;

@@ -1,7 +1,11 @@
 // The library's figures: import of 10,000 recordings into an empty library and again with
-// nothing changed, "passed here" on 100,000 recordings, and the library's size per hour.
+// nothing changed, "passed here" on 100,000 recordings, and the library's size per hour;
+// the same with four importers at once. On SQLite files, or on the PostgreSQL server of
+// tests/library/pg_cluster.sh when it names its PostGIS template database.
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -12,6 +16,10 @@
 #include <ctime>
 #include <filesystem>
 #include <random>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 #include "bench/benchmark_args.h"
 #include "library/library.h"
@@ -23,6 +31,7 @@ namespace fs = std::filesystem;
 namespace lw = layout_writer;
 
 constexpr int kImportCount = 10000;
+constexpr int kImporters = 4;
 constexpr int kQueryLibrarySize = 100000;
 constexpr double kMetresPerDegree = 111195.0;
 
@@ -31,7 +40,61 @@ const char kUsage[] =
     "\n"
     "Imports 10,000 recordings (hard links of make-sample-recordings' samples) into an empty\n"
     "library and again unchanged, asks \"passed here\" of a library of 100,000 recordings\n"
-    "(rows written directly) and measures the library's bytes per hour of recording.\n";
+    "(rows written directly) and measures the library's bytes per hour of recording; then\n"
+    "four dashcam-telemetry importers at once, each with 10,000 recordings of its own, into\n"
+    "an empty library and again unchanged, and \"passed here\" while they import.\n"
+    "Run by tests/library/pg_cluster.sh, it measures the same on PostgreSQL with PostGIS.\n";
+
+// The server's template database with PostGIS, when the figures are the server's.
+const char* serverTemplate()
+{
+    return std::getenv("LIBRARY_TEST_TEMPLATE");
+}
+
+// Runs one statement on a database of the server (libpq finds it by PGHOST); -1 when it
+// fails, else the first column of its first row as a number.
+qlonglong serverExec(const QString& database, const QString& sql)
+{
+    const QString name = QStringLiteral("bench-admin");
+    qlonglong value = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setDatabaseName(database);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(sql)) {
+            value = query.next() ? query.value(0).toLongLong() : 0;
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return value;
+}
+
+// A new, empty library: a file in the folder, or a database on the server.
+QString newLibrary(const QTemporaryDir& dir, const QString& name)
+{
+    if (!serverTemplate()) {
+        return dir.filePath(name + QStringLiteral(".sqlite"));
+    }
+    // Google Benchmark may run a benchmark's function more than once.
+    static int made = 0;
+    const QString database = QStringLiteral("bench_%1_%2_%3").arg(name).arg(getpid()).arg(++made);
+    if (serverExec(QStringLiteral("postgres"),
+                   QStringLiteral("CREATE DATABASE %1 TEMPLATE %2")
+                       .arg(database, QString::fromLatin1(serverTemplate()))) < 0) {
+        std::abort();
+    }
+    return QStringLiteral("postgresql:///") + database;
+}
+
+// The bytes the library takes: the file's, or the server database's.
+std::int64_t librarySize(const QString& location)
+{
+    if (!isServerLocation(location)) {
+        return QFileInfo(location).size();
+    }
+    return serverExec(location.mid(int(qstrlen("postgresql:///"))),
+                      QStringLiteral("SELECT pg_database_size(current_database())"));
+}
 
 // 10,000 hard links of the sample recordings (sidecars linked beside their movies).
 class SampleFolder
@@ -45,29 +108,37 @@ public:
         if (std::system(command.c_str()) != 0) {
             std::abort();
         }
-        const QFileInfoList movies =
-            QDir(samples).entryInfoList({QStringLiteral("*.MOV"), QStringLiteral("*.TS")});
-        m_folder = m_dir.filePath(QStringLiteral("card"));
-        QDir().mkpath(m_folder);
+        m_samples = QDir(samples).entryInfoList({QStringLiteral("*.MOV"), QStringLiteral("*.TS")});
+        m_folder = linkSamples(QStringLiteral("card"));
+    }
+    QString folder() const { return m_folder; }
+    const QTemporaryDir& dir() const { return m_dir; }
+
+    // Another 10,000 hard links in a folder of their own.
+    QString linkSamples(const QString& name) const
+    {
+        const QFileInfoList& movies = m_samples;
+        const QString folder = m_dir.filePath(name);
+        QDir().mkpath(folder);
         for (int i = 0; i < kImportCount; ++i) {
             const QFileInfo& movie = movies[i % movies.size()];
-            const QString name = QStringLiteral("%1/%2_%3")
-                                     .arg(m_folder, movie.completeBaseName())
+            const QString path = QStringLiteral("%1/%2_%3")
+                                     .arg(folder, movie.completeBaseName())
                                      .arg(i, 5, 10, QLatin1Char('0'));
             fs::create_hard_link(movie.filePath().toStdString(),
-                                 (name + QLatin1Char('.') + movie.suffix()).toStdString());
+                                 (path + QLatin1Char('.') + movie.suffix()).toStdString());
             const QString sidecar =
                 movie.path() + QLatin1Char('/') + movie.completeBaseName() + QStringLiteral(".DAT");
             if (QFileInfo::exists(sidecar)) {
-                fs::create_hard_link(sidecar.toStdString(), (name + ".DAT").toStdString());
+                fs::create_hard_link(sidecar.toStdString(), (path + ".DAT").toStdString());
             }
         }
+        return folder;
     }
-    QString folder() const { return m_folder; }
-    QString database(const QString& name) const { return m_dir.filePath(name); }
 
 private:
     QTemporaryDir m_dir;
+    QFileInfoList m_samples;
     QString m_folder;
 };
 
@@ -83,7 +154,7 @@ void importTenThousand(benchmark::State& state)
     int run = 0;
     for (auto _ : state) {
         Library library;
-        library.open(folder.database(QStringLiteral("import-%1.sqlite").arg(run++)));
+        library.open(newLibrary(folder.dir(), QStringLiteral("import_%1").arg(run++)));
         const ImportSummary summary = library.importFolders({folder.folder()});
         if (summary.read != kImportCount) {
             state.SkipWithError("not every recording was read");
@@ -96,7 +167,7 @@ BENCHMARK(importTenThousand)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTi
 void reimportUnchanged(benchmark::State& state)
 {
     Library library;
-    library.open(samples().database(QStringLiteral("reimport.sqlite")));
+    library.open(newLibrary(samples().dir(), QStringLiteral("reimport")));
     library.importFolders({samples().folder()});
     for (auto _ : state) {
         const ImportSummary summary = library.importFolders({samples().folder()});
@@ -137,7 +208,8 @@ class QueryLibrary
 public:
     QueryLibrary()
     {
-        m_library.open(m_dir.filePath(QStringLiteral("query.sqlite")));
+        m_location = newLibrary(m_dir, QStringLiteral("query"));
+        m_library.open(m_location);
         std::mt19937 random(42);
         std::uniform_real_distribution<double> place(-0.1, 0.1);
         QList<RecordingRecord> batch;
@@ -169,16 +241,24 @@ public:
     }
     Library& library() { return m_library; }
     TrackPoint asked() const { return m_asked; }
+    QString location() const { return m_location; }
 
 private:
     QTemporaryDir m_dir;
+    QString m_location;
     Library m_library;
     TrackPoint m_asked;
 };
 
-void passedHere(benchmark::State& state)
+QueryLibrary& queryLibrary()
 {
     static QueryLibrary library;
+    return library;
+}
+
+void passedHere(benchmark::State& state)
+{
+    QueryLibrary& library = queryLibrary();
     const TrackPoint place = library.asked();
     size_t hits = 0;
     for (auto _ : state) {
@@ -233,20 +313,124 @@ void sizePerHour(benchmark::State& state)
     }
     double bytesPerHour = 0;
     for (auto _ : state) {
-        const QString database = dir.filePath(QStringLiteral("size.sqlite"));
+        const QString database = newLibrary(dir, QStringLiteral("size"));
         QFile::remove(database);
         std::int64_t empty = 0;
         {
             Library library;
             library.open(database);
-            empty = QFileInfo(database).size();
+            empty = librarySize(database);
             library.importFolders({folder});
         }  // closing checkpoints the log into the file
-        bytesPerHour = double(QFileInfo(database).size() - empty) / kHours;
+        bytesPerHour = double(librarySize(database) - empty) / kHours;
     }
     state.counters["KB_per_hour"] = bytesPerHour / 1024;
 }
 BENCHMARK(sizePerHour)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// The folders of four importers, 10,000 recordings each.
+const QStringList& importerFolders()
+{
+    static const QStringList folders = [] {
+        QStringList list;
+        for (int i = 0; i < kImporters; ++i) {
+            list << samples().linkSamples(QStringLiteral("importer%1").arg(i));
+        }
+        return list;
+    }();
+    return folders;
+}
+
+// Four dashcam-telemetry processes, as four machines, each importing its folder.
+std::vector<pid_t> startImporters(const QString& location)
+{
+    std::vector<pid_t> importers;
+    for (const QString& folder : importerFolders()) {
+        const std::string library = location.toStdString();
+        const std::string path = folder.toStdString();
+        const pid_t pid = fork();
+        if (pid == 0) {
+            std::freopen("/dev/null", "w", stderr);
+            execl(DASHCAM_TELEMETRY, DASHCAM_TELEMETRY, "--library", library.c_str(), path.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        importers.push_back(pid);
+    }
+    return importers;
+}
+
+// True when every importer ended well.
+bool waitForImporters(const std::vector<pid_t>& importers)
+{
+    bool ok = true;
+    for (const pid_t pid : importers) {
+        int status = 0;
+        ok = waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && ok;
+    }
+    return ok;
+}
+
+void importFourAtOnce(benchmark::State& state)
+{
+    importerFolders();  // written before the clock starts
+    int run = 0;
+    for (auto _ : state) {
+        const QString location = newLibrary(samples().dir(), QStringLiteral("four_%1").arg(run++));
+        if (!waitForImporters(startImporters(location))) {
+            state.SkipWithError("an importer failed");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kImporters * kImportCount);
+}
+BENCHMARK(importFourAtOnce)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+void reimportFourAtOnceUnchanged(benchmark::State& state)
+{
+    const QString location = newLibrary(samples().dir(), QStringLiteral("four_again"));
+    if (!waitForImporters(startImporters(location))) {
+        state.SkipWithError("an importer failed");
+        return;
+    }
+    for (auto _ : state) {
+        if (!waitForImporters(startImporters(location))) {
+            state.SkipWithError("an importer failed");
+        }
+    }
+}
+BENCHMARK(reimportFourAtOnceUnchanged)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "Passed here" on the 100,000 recordings while four importers add 10,000 each.
+void passedHereWhileFourImport(benchmark::State& state)
+{
+    QueryLibrary& library = queryLibrary();
+    const TrackPoint place = library.asked();
+    importerFolders();
+    const std::vector<pid_t> importers = startImporters(library.location());
+    size_t hits = 0;
+    for (auto _ : state) {
+        QString error;
+        hits = library.library().passedHere(place.latitude, place.longitude, 100, error).size();
+        benchmark::DoNotOptimize(hits);
+    }
+    int running = 0;
+    for (const pid_t pid : importers) {
+        running += waitpid(pid, nullptr, WNOHANG) == 0 ? 1 : 0;
+    }
+    // The figure counts only while they all ran.
+    if (running < kImporters) {
+        state.SkipWithError("an importer ended before the measurement did");
+    }
+    for (const pid_t pid : importers) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    if (hits == 0) {
+        state.SkipWithError("the asked place was not found");
+    }
+    state.counters["hits"] = double(hits);
+}
+BENCHMARK(passedHereWhileFourImport)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

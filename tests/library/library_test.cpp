@@ -1,7 +1,9 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -171,6 +174,27 @@ std::string integrityCheck(const QString& database)
     return runCommand(dir, "sqlite3 " + database.toStdString() + " 'PRAGMA integrity_check'").out;
 }
 
+// The back-end the tests run on: SQLite files, or the PostgreSQL server that
+// tests/library/pg_cluster.sh starts, when it names a template database with PostGIS.
+const char* serverTemplate()
+{
+    return std::getenv("LIBRARY_TEST_TEMPLATE");
+}
+
+// Runs one statement on the server's maintenance database (libpq finds it by PGHOST).
+void adminExec(const QString& sql)
+{
+    const QString name = QStringLiteral("admin");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setDatabaseName(QStringLiteral("postgres"));
+        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+        QSqlQuery query(db);
+        EXPECT_TRUE(query.exec(sql)) << query.lastError().text().toStdString();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 class LibraryTest : public ::testing::Test
 {
 protected:
@@ -179,7 +203,94 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_folder = m_dir.filePath(QStringLiteral("card"));
         QDir().mkpath(m_folder);
-        m_database = m_dir.filePath(QStringLiteral("library.sqlite"));
+        if (!serverTemplate()) {
+            m_database = m_dir.filePath(QStringLiteral("library.sqlite"));
+            return;
+        }
+        static int counter = 0;
+        m_serverDatabase = QStringLiteral("library_test_%1_%2").arg(getpid()).arg(++counter);
+        adminExec(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2")
+                      .arg(m_serverDatabase, QString::fromLatin1(serverTemplate())));
+        // The socket's folder given in the URL, as a user would.
+        m_database = QStringLiteral("postgresql:///%1?host=%2")
+                         .arg(m_serverDatabase, QString::fromLocal8Bit(qgetenv("PGHOST")));
+    }
+
+    void TearDown() override
+    {
+        closeInspection();
+        if (!m_serverDatabase.isEmpty()) {
+            adminExec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(m_serverDatabase));
+        }
+    }
+
+    bool onServer() const { return !m_serverDatabase.isEmpty(); }
+
+    // The library at location (holding the three drives) opens read-only, answers and
+    // refuses an import.
+    void expectReadOnly(const QString& location)
+    {
+        Library library;
+        const LibraryOpening opening = library.open(location);
+        ASSERT_TRUE(opening.ok) << opening.error.toStdString();
+        EXPECT_TRUE(opening.readOnly);
+        QString error;
+        EXPECT_EQ(library.passedHere(kPlaceLat, kPlaceLon, 40, error).size(), 2u);
+        const ImportSummary refused = library.importFolders({m_folder});
+        EXPECT_TRUE(refused.error.contains(QStringLiteral("read-only")))
+            << refused.error.toStdString();
+    }
+
+    // A connection of the test's own to the library, beside the library's.
+    QSqlDatabase inspection()
+    {
+        const QString name = QStringLiteral("inspect");
+        if (QSqlDatabase::contains(name)) {
+            return QSqlDatabase::database(name);
+        }
+        QSqlDatabase db = QSqlDatabase::addDatabase(onServer() ? "QPSQL" : "QSQLITE", name);
+        db.setDatabaseName(onServer() ? m_serverDatabase : m_database);
+        if (!onServer()) {
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        }
+        return db;
+    }
+    void closeInspection()
+    {
+        if (QSqlDatabase::contains(QStringLiteral("inspect"))) {
+            QSqlDatabase::database(QStringLiteral("inspect"), false).close();
+            QSqlDatabase::removeDatabase(QStringLiteral("inspect"));
+        }
+    }
+    // The statement's one number; nothing when it fails.
+    std::optional<int> countOf(const QString& sql)
+    {
+        QSqlDatabase db = inspection();
+        QSqlQuery query(db);
+        if ((!db.isOpen() && !db.open()) || !query.exec(sql) || !query.next()) {
+            return std::nullopt;
+        }
+        return query.value(0).toInt();
+    }
+    // The rows the statement gives, a line each, columns joined by ' '; "" when it fails.
+    std::string rows(const QString& sql)
+    {
+        QSqlDatabase db = inspection();
+        if (!db.isOpen() && !db.open()) {
+            return {};
+        }
+        QSqlQuery query(db);
+        std::string text;
+        if (!query.exec(sql)) {
+            ADD_FAILURE() << query.lastError().text().toStdString();
+        }
+        while (query.next()) {
+            for (int i = 0; i < query.record().count(); ++i) {
+                text += (i ? " " : "") + query.value(i).toString().toStdString();
+            }
+            text += '\n';
+        }
+        return text;
     }
 
     // Three drives: two through one place on two days, one on the other side of the world.
@@ -200,7 +311,8 @@ protected:
 
     QTemporaryDir m_dir;
     QString m_folder;
-    QString m_database;
+    QString m_database;        // the library's location: a file or a server's URL
+    QString m_serverDatabase;  // the server's database, on a server
     Drive m_older, m_newer, m_away;
 };
 
@@ -213,9 +325,11 @@ TEST_F(LibraryTest, ReimportReadsOnlyWhatChanged)
     EXPECT_TRUE(first.error.isEmpty()) << first.error.toStdString();
     EXPECT_EQ(first.found, 3);
     EXPECT_EQ(first.read, 3);
-    EXPECT_EQ(
-        runCommand(m_dir, "sqlite3 " + m_database.toStdString() + " 'PRAGMA journal_mode'").out,
-        "wal\n");
+    if (!onServer()) {
+        EXPECT_EQ(
+            runCommand(m_dir, "sqlite3 " + m_database.toStdString() + " 'PRAGMA journal_mode'").out,
+            "wal\n");
+    }
     const ImportSummary again = library.importFolders({m_folder});
     EXPECT_EQ(again.read, 0);
     EXPECT_EQ(again.unchanged, 3);
@@ -237,11 +351,9 @@ TEST_F(LibraryTest, RecordingsMinutesApartShareATrip)
     Library library;
     ASSERT_TRUE(library.open(m_database).ok);
     ASSERT_EQ(library.importFolders({m_folder}).read, 3);
-    const CommandResult trips = runCommand(
-        m_dir, "sqlite3 " + m_database.toStdString() +
-                   " \"SELECT group_concat(r.name, ' ') FROM recordings r JOIN trips t ON t.id = "
-                   "r.trip_id GROUP BY t.id ORDER BY t.start_utc_ms\"");
-    EXPECT_EQ(trips.out, "A.MP4 B.MP4\nC.MP4\n");
+    EXPECT_EQ(rows(QStringLiteral("SELECT t.start_utc_ms, r.name FROM recordings r JOIN trips t "
+                                  "ON t.id = r.trip_id ORDER BY t.start_utc_ms, r.name")),
+              "1684318800000 A.MP4\n1684318800000 B.MP4\n1684319200000 C.MP4\n");
 }
 
 TEST_F(LibraryTest, PassedHereFindsTheClosestApproachNewestFirst)
@@ -293,6 +405,9 @@ TEST_F(LibraryTest, WhereAtGivesThePositionThen)
 
 TEST_F(LibraryTest, DamagedFileIsMovedAsideAndTheLibraryRebuilt)
 {
+    if (onServer()) {
+        GTEST_SKIP() << "a damaged file is SQLite's; the server keeps its own files";
+    }
     writeDrives();
     QByteArray garbage(8192, '\x5a');
     garbage.replace(0, 16, QByteArray("SQLite format 3\0", 16));
@@ -316,6 +431,9 @@ TEST_F(LibraryTest, DamagedFileIsMovedAsideAndTheLibraryRebuilt)
 // A full disk: the import stops with the reason and what was stored before stays whole.
 TEST_F(LibraryTest, FullDiskStopsTheImportWithTheReason)
 {
+    if (onServer()) {
+        GTEST_SKIP() << "the library's own file system is SQLite's; the server keeps its own";
+    }
     if (geteuid() != 0) {
         GTEST_SKIP() << "a small file system of its own needs root to mount";
     }
@@ -352,19 +470,23 @@ TEST_F(LibraryTest, NewerLibraryIsRefusedAndLeftAlone)
         Library library;
         ASSERT_TRUE(library.open(m_database).ok);
     }
-    runCommand(m_dir, "sqlite3 " + m_database.toStdString() +
-                          " \"UPDATE library_meta SET value = '99' WHERE key = 'schema_version'\"");
+    rows(QStringLiteral("UPDATE library_meta SET value = '99' WHERE key = 'schema_version'"));
+    closeInspection();
     const QByteArray before = fileBytes(m_database);
     Library library;
     const LibraryOpening opening = library.open(m_database);
     EXPECT_FALSE(opening.ok);
     EXPECT_TRUE(opening.error.contains(QStringLiteral("newer"))) << opening.error.toStdString();
-    EXPECT_EQ(fileBytes(m_database), before);
+    EXPECT_EQ(fileBytes(m_database), before);  // a server's database: no file, both empty
+    EXPECT_EQ(rows(QStringLiteral("SELECT value FROM library_meta")), "99\n");
 }
 
 // A read-only library: as root only a read-only mount makes one, elsewhere the file's mode.
 TEST_F(LibraryTest, ReadOnlyLibraryAnswersAndRefusesImports)
 {
+    if (onServer()) {
+        GTEST_SKIP() << "a file's mode or mount";
+    }
     writeDrives();
     {
         Library library;
@@ -403,18 +525,25 @@ TEST_F(LibraryTest, ReadOnlyLibraryAnswersAndRefusesImports)
         QFile::setPermissions(shelf, QFile::ReadOwner | QFile::ExeOwner);
     }
     const QByteArray before = fileBytes(database);
+    expectReadOnly(database);
+    EXPECT_EQ(fileBytes(database), before);
+}
+
+// A server's database set read-only, as a standby is: it answers and refuses imports too.
+TEST_F(LibraryTest, ReadOnlyServerDatabaseAnswersAndRefusesImports)
+{
+    if (!onServer()) {
+        GTEST_SKIP() << "a server's setting";
+    }
+    writeDrives();
     {
         Library library;
-        const LibraryOpening opening = library.open(database);
-        ASSERT_TRUE(opening.ok) << opening.error.toStdString();
-        EXPECT_TRUE(opening.readOnly);
-        QString error;
-        EXPECT_EQ(library.passedHere(kPlaceLat, kPlaceLon, 40, error).size(), 2u);
-        const ImportSummary refused = library.importFolders({m_folder});
-        EXPECT_TRUE(refused.error.contains(QStringLiteral("read-only")))
-            << refused.error.toStdString();
+        ASSERT_TRUE(library.open(m_database).ok);
+        ASSERT_EQ(library.importFolders({m_folder}).read, 3);
     }
-    EXPECT_EQ(fileBytes(database), before);
+    adminExec(QStringLiteral("ALTER DATABASE %1 SET default_transaction_read_only = on")
+                  .arg(m_serverDatabase));
+    expectReadOnly(m_database);
 }
 
 TEST_F(LibraryTest, KilledImportLeavesAConsistentLibrary)
@@ -426,60 +555,73 @@ TEST_F(LibraryTest, KilledImportLeavesAConsistentLibrary)
         startTelemetry({"--library", m_database.toStdString(), folder.toStdString()});
     // Killed as soon as its first batch shows (or once it is done, on a very fast machine).
     int stored = 0;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("watch"));
-        db.setDatabaseName(m_database);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
-        for (int i = 0; i < 3000 && stored == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            if (QFile::exists(m_database) && (db.isOpen() || db.open())) {
-                QSqlQuery count(db);
-                if (count.exec(QStringLiteral("SELECT count(*) FROM recordings")) && count.next()) {
-                    stored = count.value(0).toInt();
-                }
-            }
+    for (int i = 0; i < 3000 && stored == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Not before the file is there: SQLite would make it.
+        if (onServer() || QFile::exists(m_database)) {
+            stored = countOf(QStringLiteral("SELECT count(*) FROM recordings")).value_or(0);
         }
-        kill(child, SIGKILL);
-        exitStatus(child);
-        db.close();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("watch"));
+    kill(child, SIGKILL);
+    exitStatus(child);
+    closeInspection();
     ASSERT_GT(stored, 0);
-    EXPECT_EQ(integrityCheck(m_database), "ok\n");
-    const CommandResult counts = runCommand(
-        m_dir, "sqlite3 " + m_database.toStdString() +
-                   " 'SELECT count(*) FROM recordings; SELECT count(*) FROM recordings r LEFT "
-                   "JOIN tracks t ON t.recording_id = r.id WHERE t.recording_id IS NULL'");
-    int rows = -1, withoutTrack = -1;
-    ASSERT_EQ(std::sscanf(counts.out.c_str(), "%d %d", &rows, &withoutTrack), 2) << counts.out;
-    RecordProperty("stored_when_killed", rows);
-    EXPECT_TRUE(rows == total || rows % 200 == 0) << rows << ": whole batches only";
+    if (!onServer()) {
+        EXPECT_EQ(integrityCheck(m_database), "ok\n");
+    }
+    const int kept = countOf(QStringLiteral("SELECT count(*) FROM recordings")).value_or(-1);
+    const int withoutTrack = countOf(QStringLiteral("SELECT count(*) FROM recordings r LEFT JOIN "
+                                                    "tracks t ON t.recording_id = r.id WHERE "
+                                                    "t.recording_id IS NULL"))
+                                 .value_or(-1);
+    RecordProperty("stored_when_killed", kept);
+    EXPECT_TRUE(kept == total || kept % 200 == 0) << kept << ": whole batches only";
     EXPECT_EQ(withoutTrack, 0);
     // The next import reads only what the killed one did not store.
     const CommandResult again =
         telemetry(m_dir, "--library " + m_database.toStdString() + " " + folder.toStdString());
     EXPECT_EQ(again.status, 0) << again.err;
-    EXPECT_NE(again.err.find(std::to_string(total - rows) + " read, " + std::to_string(rows) +
+    EXPECT_NE(again.err.find(std::to_string(total - kept) + " read, " + std::to_string(kept) +
                              " unchanged"),
               std::string::npos)
         << again.err;
 }
 
-TEST_F(LibraryTest, TwoImportersShareOneLibrary)
+// Four importers at once, each with a folder of its own and all of them with one shared
+// folder (named first by some, last by others): every recording once, none lost.
+TEST_F(LibraryTest, ImportersAtOnceNeitherLoseNorDuplicate)
 {
+    constexpr int kImporters = 4;
+    constexpr int kEach = 300;
     const Drive one = writeDrive(m_folder, "ONE.MP4", 48.0, 11.0, 1684318800000);
     const Drive two = writeDrive(m_folder, "TWO.MP4", 49.0, 12.0, 1706788800000);
-    const QString first = linkedFolder(m_dir, QStringLiteral("first"), one, 600);
-    const QString second = linkedFolder(m_dir, QStringLiteral("second"), two, 600);
-    const pid_t a = startTelemetry({"--library", m_database.toStdString(), first.toStdString()});
-    const pid_t b = startTelemetry({"--library", m_database.toStdString(), second.toStdString()});
-    EXPECT_EQ(exitStatus(a), 0);
-    EXPECT_EQ(exitStatus(b), 0);
-    EXPECT_EQ(integrityCheck(m_database), "ok\n");
-    const CommandResult counts = runCommand(m_dir, "sqlite3 " + m_database.toStdString() +
-                                                       " 'SELECT count(*) FROM recordings'");
-    EXPECT_EQ(counts.out, "1200\n");
+    const QString shared = linkedFolder(m_dir, QStringLiteral("shared"), two, kEach);
+    std::vector<pid_t> importers;
+    for (int i = 0; i < kImporters; ++i) {
+        const QString own = linkedFolder(m_dir, QStringLiteral("own%1").arg(i), one, kEach);
+        const bool sharedFirst = i % 2 == 0;
+        importers.push_back(startTelemetry({"--library", m_database.toStdString(),
+                                            (sharedFirst ? shared : own).toStdString(),
+                                            (sharedFirst ? own : shared).toStdString()}));
+    }
+    for (const pid_t importer : importers) {
+        EXPECT_EQ(exitStatus(importer), 0);
+    }
+    if (!onServer()) {
+        EXPECT_EQ(integrityCheck(m_database), "ok\n");
+    }
+    const int total = (kImporters + 1) * kEach;
+    EXPECT_EQ(countOf(QStringLiteral("SELECT count(*) FROM recordings")), total);
+    EXPECT_EQ(countOf(QStringLiteral("SELECT count(DISTINCT f.path || '/' || r.name) FROM "
+                                     "recordings r JOIN folders f ON f.id = r.folder_id")),
+              total);
+    EXPECT_EQ(countOf(QStringLiteral("SELECT count(*) FROM tracks")), total);
+    EXPECT_EQ(countOf(QStringLiteral("SELECT count(*) FROM track_box")), total);
+    EXPECT_EQ(countOf(QStringLiteral("SELECT count(*) FROM folders")), kImporters + 1);
+    QString error;
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    EXPECT_EQ(library.passedHere(49.0, 12.0, 50, error).size(), size_t(kEach));
 }
 
 TEST_F(LibraryTest, CommandLinePrintsOneLinePerHit)

@@ -16,6 +16,8 @@ const char kLibraryUsage[] =
     "given) to the library database DB, created when missing; a recording already there\n"
     "with the same path, size and write time is not read again. A damaged DB is moved\n"
     "aside (DB.damaged-<time>) and a new one started; a read-only DB refuses imports.\n"
+    "DB may be a PostgreSQL database with PostGIS shared by several machines instead:\n"
+    "postgresql://[USER[:PASSWORD]@][HOST][:PORT]/DATABASE[?host=SOCKET-FOLDER&...].\n"
     "--passed LAT,LON,METRES lists every recording that passed within METRES of the place,\n"
     "newest first: path, UTC time of the closest approach (ISO 8601, or - when the\n"
     "recording's time is not known), latitude and longitude there, tab-separated.\n"
