@@ -56,6 +56,7 @@ QString existingFolder(const QString& key)
 constexpr char kExportFolder[] = "export/folder";
 constexpr char kListFiles[] = "playlist/files";
 constexpr char kTileFile[] = "map/tileFile";
+constexpr char kLibraryLocation[] = "library/location";
 constexpr char kListOpen[] = "playlist/open";
 
 // The saved folder while it exists, else the standard one, made when missing (a file dialog
@@ -197,6 +198,16 @@ QString tileFile()
 void setTileFile(const QString& path)
 {
     QSettings().setValue(kTileFile, path);
+}
+
+QString libraryLocation()
+{
+    return QSettings().value(kLibraryLocation).toString();
+}
+
+void setLibraryLocation(const QString& location)
+{
+    QSettings().setValue(kLibraryLocation, location);
 }
 
 // Stored as bytes, so that a name that is not UTF-8 comes back as it was.

@@ -53,6 +53,11 @@ void setExportFolder(const QString& folder);
 QString tileFile();
 void setTileFile(const QString& path);
 
+// Where the library of every imported recording lives: a database file, or a server's
+// postgresql:// URL; empty: the library's own default file.
+QString libraryLocation();
+void setLibraryLocation(const QString& location);
+
 // The play list of the last run: its files in order, as the file system names them (any
 // bytes), and the one that was open (empty: none). A damaged entry is read as no file.
 struct PlayList
