@@ -13,7 +13,16 @@ constexpr double kEarthRadiusMetres = 6371008.8;
 constexpr double kRadians = M_PI / 180.0;
 constexpr double kDegreeUnits = 1e5;  // stored coordinate units per degree
 constexpr std::int64_t kTimeUnitMs = 100;
-constexpr unsigned char kTrackVersion = 1;
+// The form written before tracks were TWKB; still read.
+constexpr unsigned char kLegacyTrackVersion = 1;
+// TWKB's header: the geometry type under the coordinates' precision (5 decimals, zigzag);
+// the extended-dimensions flag, alone or with "empty"; M present at 1 decimal (seconds).
+constexpr unsigned char kTwkbPoint = 0xA1;
+constexpr unsigned char kTwkbLine = 0xA2;
+constexpr unsigned char kTwkbExtended = 0x08;
+constexpr unsigned char kTwkbEmpty = 0x10;
+constexpr unsigned char kTwkbTimeDimension = 0x22;
+constexpr std::int64_t kDeltaLimit = std::int64_t(1) << 40;
 constexpr size_t kSimplifyWindow = 1800;  // points: half an hour at one a second
 
 // Metres east and north of an origin, flat over the few kilometres between two points.
@@ -48,33 +57,78 @@ double timedDeviation(const TrackPoint& a, const TrackPoint& b, const TrackPoint
     return std::hypot(d.east, d.north);
 }
 
-void putVarint(std::string& out, std::int64_t value)
+void putUnsignedVarint(std::string& out, std::uint64_t value)
 {
-    auto zigzag =
-        (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
-    while (zigzag >= 0x80) {
-        out.push_back(static_cast<char>((zigzag & 0x7F) | 0x80));
-        zigzag >>= 7;
+    while (value >= 0x80) {
+        out.push_back(static_cast<char>((value & 0x7F) | 0x80));
+        value >>= 7;
     }
-    out.push_back(static_cast<char>(zigzag));
+    out.push_back(static_cast<char>(value));
 }
 
-bool takeVarint(std::string_view& in, std::int64_t& value)
+void putVarint(std::string& out, std::int64_t value)
 {
-    std::uint64_t zigzag = 0;
+    putUnsignedVarint(out, (static_cast<std::uint64_t>(value) << 1) ^
+                               static_cast<std::uint64_t>(value >> 63));
+}
+
+bool takeUnsignedVarint(std::string_view& in, std::uint64_t& value)
+{
+    value = 0;
     for (int shift = 0; shift < 64; shift += 7) {
         if (in.empty()) {
             return false;
         }
         const auto byte = static_cast<unsigned char>(in.front());
         in.remove_prefix(1);
-        zigzag |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
+        value |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
         if ((byte & 0x80) == 0) {
-            value = static_cast<std::int64_t>(zigzag >> 1) ^ -static_cast<std::int64_t>(zigzag & 1);
             return true;
         }
     }
     return false;
+}
+
+bool takeVarint(std::string_view& in, std::int64_t& value)
+{
+    std::uint64_t zigzag = 0;
+    if (!takeUnsignedVarint(in, zigzag)) {
+        return false;
+    }
+    value = static_cast<std::int64_t>(zigzag >> 1) ^ -static_cast<std::int64_t>(zigzag & 1);
+    return true;
+}
+
+// The points as deltas from the one before (order: first, second and third of each
+// point's values); nothing when the bytes run out early, run on, or jump absurdly.
+std::optional<std::vector<TrackPoint>> takePoints(std::string_view bytes, std::int64_t count,
+                                                  bool longitudeFirst)
+{
+    // Every point takes at least three bytes: a count beyond that is a damaged blob.
+    if (count < 0 || count > std::int64_t(bytes.size() / 3)) {
+        return std::nullopt;
+    }
+    std::vector<TrackPoint> points;
+    points.reserve(static_cast<size_t>(count));
+    std::int64_t a = 0, b = 0, t = 0;
+    for (std::int64_t i = 0; i < count; ++i) {
+        std::int64_t dA = 0, dB = 0, dT = 0;
+        if (!takeVarint(bytes, dA) || !takeVarint(bytes, dB) || !takeVarint(bytes, dT) ||
+            std::llabs(dA) > kDeltaLimit || std::llabs(dB) > kDeltaLimit ||
+            std::llabs(dT) > kDeltaLimit) {
+            return std::nullopt;
+        }
+        a += dA;
+        b += dB;
+        t += dT;
+        const double first = double(a) / kDegreeUnits, second = double(b) / kDegreeUnits;
+        points.push_back(
+            {longitudeFirst ? second : first, longitudeFirst ? first : second, t * kTimeUnitMs});
+    }
+    if (!bytes.empty()) {
+        return std::nullopt;
+    }
+    return points;
 }
 
 std::int64_t units(double degrees)
@@ -177,18 +231,22 @@ std::string encodeTrack(std::span<const TrackPoint> points)
 {
     std::string out;
     out.reserve(4 + points.size() * 4);
-    out.push_back(static_cast<char>(kTrackVersion));
-    putVarint(out, static_cast<std::int64_t>(points.size()));
-    std::int64_t lat = 0, lon = 0, t = 0;
+    out.push_back(static_cast<char>(points.size() == 1 ? kTwkbPoint : kTwkbLine));
+    out.push_back(static_cast<char>(points.empty() ? kTwkbExtended | kTwkbEmpty : kTwkbExtended));
+    out.push_back(static_cast<char>(kTwkbTimeDimension));
+    if (points.size() > 1) {
+        putUnsignedVarint(out, points.size());
+    }
+    std::int64_t lon = 0, lat = 0, t = 0;
     for (const TrackPoint& p : points) {
-        const std::int64_t pLat = units(p.latitude);
         const std::int64_t pLon = units(p.longitude);
+        const std::int64_t pLat = units(p.latitude);
         const std::int64_t pT = (p.tMs + kTimeUnitMs / 2) / kTimeUnitMs;
-        putVarint(out, pLat - lat);
         putVarint(out, pLon - lon);
+        putVarint(out, pLat - lat);
         putVarint(out, pT - t);
-        lat = pLat;
         lon = pLon;
+        lat = pLat;
         t = pT;
     }
     return out;
@@ -196,35 +254,33 @@ std::string encodeTrack(std::span<const TrackPoint> points)
 
 std::optional<std::vector<TrackPoint>> decodeTrack(std::string_view bytes)
 {
-    if (bytes.empty() || static_cast<unsigned char>(bytes.front()) != kTrackVersion) {
+    if (bytes.empty()) {
         return std::nullopt;
     }
-    bytes.remove_prefix(1);
-    std::int64_t count = 0;
-    // Every point takes at least three bytes: a count beyond that is a damaged blob.
-    if (!takeVarint(bytes, count) || count < 0 || count > std::int64_t(bytes.size() / 3)) {
+    const auto type = static_cast<unsigned char>(bytes.front());
+    if (type == kLegacyTrackVersion) {
+        bytes.remove_prefix(1);
+        std::int64_t count = 0;
+        return takeVarint(bytes, count) ? takePoints(bytes, count, false) : std::nullopt;
+    }
+    if ((type != kTwkbPoint && type != kTwkbLine) || bytes.size() < 3 ||
+        static_cast<unsigned char>(bytes[2]) != kTwkbTimeDimension) {
         return std::nullopt;
     }
-    std::vector<TrackPoint> points;
-    points.reserve(static_cast<size_t>(count));
-    std::int64_t lat = 0, lon = 0, t = 0;
-    constexpr std::int64_t kDeltaLimit = std::int64_t(1) << 40;
-    for (std::int64_t i = 0; i < count; ++i) {
-        std::int64_t dLat = 0, dLon = 0, dT = 0;
-        if (!takeVarint(bytes, dLat) || !takeVarint(bytes, dLon) || !takeVarint(bytes, dT) ||
-            std::llabs(dLat) > kDeltaLimit || std::llabs(dLon) > kDeltaLimit ||
-            std::llabs(dT) > kDeltaLimit) {
-            return std::nullopt;
-        }
-        lat += dLat;
-        lon += dLon;
-        t += dT;
-        points.push_back({lat / kDegreeUnits, lon / kDegreeUnits, t * kTimeUnitMs});
+    const auto flags = static_cast<unsigned char>(bytes[1]);
+    bytes.remove_prefix(3);
+    if (flags == (kTwkbExtended | kTwkbEmpty)) {
+        return bytes.empty() ? std::optional<std::vector<TrackPoint>>(std::vector<TrackPoint>())
+                             : std::nullopt;
     }
-    if (!bytes.empty()) {
+    if (flags != kTwkbExtended) {
         return std::nullopt;
     }
-    return points;
+    std::uint64_t count = 1;
+    if (type == kTwkbLine && (!takeUnsignedVarint(bytes, count) || count < 2)) {
+        return std::nullopt;
+    }
+    return takePoints(bytes, std::int64_t(std::min<std::uint64_t>(count, INT64_MAX)), true);
 }
 
 double haversineMetres(double lat1, double lon1, double lat2, double lon2)

@@ -37,11 +37,13 @@ StoredTrack trackFromTable(const TelemetryTable& table, std::optional<std::int64
 std::vector<TrackPoint> simplifyTrack(std::span<const TrackPoint> points,
                                       double toleranceMetres = kTrackToleranceMetres);
 
-// Compact form: a version byte, the point count, then per point the latitude and longitude
-// in 1e-5 degrees (about a metre) and the time in tenths of a second, each as a zigzag
-// varint delta from the point before.
+// Compact form, Tiny WKB (TWKB, which PostGIS reads: a server indexes the track without a
+// second copy): a line (a point when there is one fix) with M, per point the longitude and
+// latitude in 1e-5 degrees (about a metre) and M the time in tenths of a second, each as a
+// zigzag varint delta from the point before.
 std::string encodeTrack(std::span<const TrackPoint> points);
-// The points of an encoded track; nothing when the bytes are not one (damaged or foreign).
+// The points of an encoded track (also of the form written before TWKB); nothing when the
+// bytes are not one (damaged or foreign).
 std::optional<std::vector<TrackPoint>> decodeTrack(std::string_view bytes);
 
 // Great-circle distance in metres (haversine on a sphere of the mean earth radius).
