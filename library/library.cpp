@@ -29,9 +29,10 @@ constexpr int kBusyRetries = 3;
 // Recordings stored per transaction: a killed import loses at most this much work.
 constexpr int kBatchSize = 200;
 constexpr double kMetresPerDegree = 6371008.8 * M_PI / 180.0;
-// A server's index line keeps the track within this much: a fifth of the points at most,
-// and "passed here" asks that much wider of it (a metre more for rounding).
-constexpr double kIndexLineToleranceMetres = 20.0;
+// "Passed here" asks a server's index this much wider than the exact check that follows:
+// the server measures to great circles between the points, the check along straight lines
+// on the map, which part from them by metres over the longest stretches.
+constexpr double kIndexMarginMetres = 20.0;
 
 // Transactions that lost to another one (a deadlock between importers) run again this often.
 constexpr int kTransactionRetries = 5;
@@ -53,19 +54,6 @@ bool execRetrying(QSqlQuery& query, const SqlDialect& dialect, const QString* te
         }
         QThread::msleep(100);
     }
-}
-
-// A track as PostGIS reads a line: a single fix is a line of no length.
-QString lineText(const std::vector<TrackPoint>& points)
-{
-    QString text = QStringLiteral("SRID=4326;LINESTRING(");
-    for (size_t i = 0; i < std::max<size_t>(points.size(), 2); ++i) {
-        const TrackPoint& p = points[std::min(i, points.size() - 1)];
-        text += QString::number(p.longitude, 'f', 7) + QLatin1Char(' ') +
-                QString::number(p.latitude, 'f', 7) + QLatin1Char(',');
-    }
-    text.back() = QLatin1Char(')');
-    return text;
 }
 
 // The URL's option (?name=value) in libpq's quoting.
@@ -90,6 +78,16 @@ QVariant optionalValue(const std::optional<std::int64_t>& value)
 QVariant textOrNull(const QString& text)
 {
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+}
+
+// A track where it shares its recording's row: its base time, length and points.
+void bindTrack(QSqlQuery& query, const StoredTrack& track, const QByteArray& points)
+{
+    query.bindValue(QStringLiteral(":base"), optionalValue(track.baseUtcMs));
+    query.bindValue(QStringLiteral(":track"), track.points.empty()
+                                                  ? QVariant(QMetaType(QMetaType::LongLong))
+                                                  : QVariant(qlonglong(track.points.back().tMs)));
+    query.bindValue(QStringLiteral(":points"), points);
 }
 
 // The file renamed out of the way with its write-ahead log; "" when it would not move.
@@ -350,6 +348,13 @@ bool Library::checkSchemaVersion(QString& error)
         return false;
     }
     const int version = query.value(0).toInt();
+    if (version < kLibrarySchemaVersion && !m_dialect->upgradeFromVersion1.isEmpty()) {
+        error = QStringLiteral("the library %1 is of an older version (%2): a program that may "
+                               "write it brings it up to date")
+                    .arg(m_path)
+                    .arg(version);
+        return false;
+    }
     if (version > kLibrarySchemaVersion) {
         error = QStringLiteral("the library %1 is of a newer version (%2) than this program "
                                "knows (%3)")
@@ -371,19 +376,107 @@ bool Library::prepareSchema(QString& error)
     return inTransaction(
         true,
         [this](QString& error) {
+            // The version first: a newer program's library is left as it was, an older one's
+            // brought up to this one's before the schema runs over it.
+            std::optional<int> version;
+            if (!execText(m_dialect->schema.front(), error) || !storedVersion(version, error)) {
+                return false;
+            }
+            if (version && *version > kLibrarySchemaVersion) {
+                return checkSchemaVersion(error);
+            }
+            if (version && *version < kLibrarySchemaVersion && !upgrade(*version, error)) {
+                return false;
+            }
             for (const QString& sql : m_dialect->schema) {
                 if (!execText(sql, error)) {
                     return false;
                 }
             }
-            // Checked before the commit: a newer program's library is left as it was.
             return execText(QStringLiteral("INSERT INTO library_meta(key, value) VALUES "
-                                           "('schema_version', '%1') ON CONFLICT(key) DO NOTHING")
+                                           "('schema_version', '%1') ON CONFLICT(key) DO UPDATE "
+                                           "SET value = excluded.value")
                                 .arg(kLibrarySchemaVersion),
-                            error) &&
-                   checkSchemaVersion(error);
+                            error);
         },
         error);
+}
+
+bool Library::storedVersion(std::optional<int>& version, QString& error)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    if (!query.exec(
+            QStringLiteral("SELECT value FROM library_meta WHERE key = 'schema_version'"))) {
+        m_lastError = query.lastError();
+        error = m_lastError.text();
+        return false;
+    }
+    version = query.next() ? std::optional<int>(query.value(0).toInt()) : std::nullopt;
+    return true;
+}
+
+bool Library::upgrade(int version, QString& error)
+{
+    if (version != 1) {
+        error = QStringLiteral("the library %1 is of version %2, which this program cannot read")
+                    .arg(m_path)
+                    .arg(version);
+        return false;
+    }
+    for (const QString& sql : m_dialect->upgradeFromVersion1) {
+        if (!execText(sql, error)) {
+            return false;
+        }
+    }
+    return !m_dialect->convertTracks || convertTracks(error);
+}
+
+bool Library::convertTracks(QString& error)
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery old(db), update(db);
+    old.setForwardOnly(true);
+    if (!old.exec(m_dialect->selectOldTracks)) {
+        m_lastError = old.lastError();
+        error = m_lastError.text();
+        return false;
+    }
+    // Read to the end first: a server's driver drops the rest of a result at the next query.
+    struct Converted
+    {
+        qlonglong id;
+        StoredTrack track;
+    };
+    std::vector<Converted> converted;
+    while (old.next()) {
+        const QByteArray blob = old.value(2).toByteArray();
+        Converted c{old.value(0).toLongLong(), {}};
+        if (const auto points =
+                decodeTrack(std::string_view(blob.constData(), size_t(blob.size())))) {
+            c.track.points = std::move(*points);
+        }  // a damaged track stays one that answers nothing
+        if (!old.value(1).isNull()) {
+            c.track.baseUtcMs = old.value(1).toLongLong();
+        }
+        converted.push_back(std::move(c));
+    }
+    old.finish();
+    update.prepare(m_dialect->updateTrack);
+    for (const Converted& c : converted) {
+        const std::string encoded = encodeTrack(c.track.points);
+        bindTrack(update, c.track, QByteArray(encoded.data(), qsizetype(encoded.size())));
+        update.bindValue(QStringLiteral(":id"), c.id);
+        if (!exec(update)) {
+            error = m_lastError.text();
+            return false;
+        }
+    }
+    for (const QString& sql : m_dialect->dropOldTracks) {
+        if (!execText(sql, error)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool Library::inTransaction(bool exclusive, const std::function<bool(QString&)>& body,
@@ -428,25 +521,15 @@ struct Library::StoreStatements
 std::unique_ptr<Library::StoreStatements> Library::prepareStore(QString& error)
 {
     auto s = std::make_unique<StoreStatements>(QSqlDatabase::database(m_connection, false));
-    s->upsert.prepare(QStringLiteral(
-        "INSERT INTO recordings(folder_id, name, size, write_time_ms, card_label, card_uuid, "
-        "layout, "
-        "channels, start_utc_ms, duration_ms, locked, event) VALUES (:folder, :name, :size, "
-        ":write, "
-        ":label, :uuid, :layout, :channels, :start, :duration, :locked, :event) "
-        "ON CONFLICT(folder_id, name) DO UPDATE SET size = excluded.size, "
-        "write_time_ms = excluded.write_time_ms, card_label = excluded.card_label, "
-        "card_uuid = excluded.card_uuid, layout = excluded.layout, channels = excluded.channels, "
-        "start_utc_ms = excluded.start_utc_ms, duration_ms = excluded.duration_ms, "
-        "locked = excluded.locked, event = excluded.event RETURNING id"));
-    s->track.prepare(
-        QStringLiteral("INSERT INTO tracks(recording_id, base_utc_ms, point_count, points) VALUES "
-                       "(:id, :base, :count, :points) ON CONFLICT(recording_id) DO UPDATE SET "
-                       "base_utc_ms = excluded.base_utc_ms, point_count = excluded.point_count, "
-                       "points = excluded.points"));
-    s->deleteBox.prepare(m_dialect->deleteBox);
-    s->box.prepare(m_dialect->insertBox);
-    for (const QSqlQuery* query : {&s->upsert, &s->track, &s->deleteBox, &s->box}) {
+    s->upsert.prepare(m_dialect->upsertRecording);
+    std::vector<QSqlQuery*> prepared = {&s->upsert};
+    if (!m_dialect->trackInRecording) {
+        s->track.prepare(m_dialect->upsertTrack);
+        s->deleteBox.prepare(m_dialect->deleteBox);
+        s->box.prepare(m_dialect->insertBox);
+        prepared.insert(prepared.end(), {&s->track, &s->deleteBox, &s->box});
+    }
+    for (const QSqlQuery* query : prepared) {
         if (query->lastError().isValid()) {
             m_lastError = query->lastError();
             error = m_lastError.text();
@@ -475,19 +558,27 @@ bool Library::storeOne(const RecordingRecord& r, StoreStatements& s, QString& er
     upsert.bindValue(QStringLiteral(":duration"), qlonglong(r.durationMs));
     upsert.bindValue(QStringLiteral(":locked"), r.locked ? 1 : 0);
     upsert.bindValue(QStringLiteral(":event"), r.event ? 1 : 0);
+    const std::string encoded = encodeTrack(r.track.points);
+    const QByteArray points(encoded.data(), qsizetype(encoded.size()));
+    if (m_dialect->trackInRecording) {
+        bindTrack(upsert, r.track, points);
+        upsert.bindValue(QStringLiteral(":gap"), qlonglong(kTripGapMs));
+    }
     if (!exec(upsert) || !upsert.next()) {
         error = upsert.lastError().text();
         return false;
     }
     const qlonglong id = upsert.value(0).toLongLong();
     upsert.finish();
+    if (m_dialect->trackInRecording) {
+        return true;
+    }
 
     QSqlQuery& track = s.track;
-    const std::string points = encodeTrack(r.track.points);
     track.bindValue(QStringLiteral(":id"), id);
     track.bindValue(QStringLiteral(":base"), optionalValue(r.track.baseUtcMs));
     track.bindValue(QStringLiteral(":count"), qlonglong(r.track.points.size()));
-    track.bindValue(QStringLiteral(":points"), QByteArray(points.data(), qsizetype(points.size())));
+    track.bindValue(QStringLiteral(":points"), points);
     QSqlQuery& deleteBox = s.deleteBox;
     deleteBox.bindValue(QStringLiteral(":id"), id);
     if (!exec(track) || !exec(deleteBox)) {
@@ -514,10 +605,6 @@ bool Library::storeBox(qlonglong id, const StoredTrack& track, QSqlQuery& box, Q
     box.bindValue(QStringLiteral(":east"), east);
     box.bindValue(QStringLiteral(":first"), (base + track.points.front().tMs) / 1000.0);
     box.bindValue(QStringLiteral(":last"), (base + track.points.back().tMs) / 1000.0);
-    if (m_dialect->boxTakesLine) {
-        box.bindValue(QStringLiteral(":line"),
-                      lineText(simplifyTrack(track.points, kIndexLineToleranceMetres)));
-    }
     if (!exec(box)) {
         error = box.lastError().text();
         return false;
@@ -584,6 +671,23 @@ bool Library::writeTrips(QString& error)
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery rows(db);
     rows.setForwardOnly(true);
+    struct Trip
+    {
+        qlonglong start, end, count;
+        bool operator==(const Trip&) const = default;
+    };
+    QHash<qlonglong, Trip> stored;  // the trips as their rows have them
+    if (!rows.exec(QStringLiteral("SELECT id, start_utc_ms, end_utc_ms, recording_count FROM "
+                                  "trips"))) {
+        m_lastError = rows.lastError();
+        error = m_lastError.text();
+        return false;
+    }
+    while (rows.next()) {
+        stored.insert(
+            rows.value(0).toLongLong(),
+            {rows.value(1).toLongLong(), rows.value(2).toLongLong(), rows.value(3).toLongLong()});
+    }
     if (!rows.exec(QStringLiteral("SELECT id, start_utc_ms, duration_ms, trip_id FROM recordings "
                                   "WHERE start_utc_ms IS NOT NULL ORDER BY start_utc_ms, id"))) {
         m_lastError = rows.lastError();
@@ -609,7 +713,8 @@ bool Library::writeTrips(QString& error)
                        "recording_count = excluded.recording_count"));
     assign.prepare(QStringLiteral("UPDATE recordings SET trip_id = :trip WHERE id = :id"));
     bool ok = true;
-    // A trip is named by its first recording, so a trip keeps its id while it grows.
+    // A trip is named by its first recording, so a trip keeps its id while it grows. Only
+    // what differs is written: a server keeps every rewritten row twice until vacuumed.
     for (size_t first = 0; ok && first < all.size();) {
         size_t last = first;
         qlonglong end = all[first].end;
@@ -617,22 +722,19 @@ bool Library::writeTrips(QString& error)
             end = std::max(end, all[++last].end);
         }
         const qlonglong id = all[first].id;
-        bool changed = false;
-        for (size_t i = first; i <= last; ++i) {
-            changed = changed || all[i].trip != id;
-        }
-        if (changed) {
+        const Trip computed{all[first].start, end, qlonglong(last - first + 1)};
+        if (!stored.contains(id) || stored.value(id) != computed) {
             trip.bindValue(QStringLiteral(":id"), id);
-            trip.bindValue(QStringLiteral(":start"), all[first].start);
-            trip.bindValue(QStringLiteral(":end"), end);
-            trip.bindValue(QStringLiteral(":count"), qlonglong(last - first + 1));
+            trip.bindValue(QStringLiteral(":start"), computed.start);
+            trip.bindValue(QStringLiteral(":end"), computed.end);
+            trip.bindValue(QStringLiteral(":count"), computed.count);
             ok = exec(trip);
-            for (size_t i = first; ok && i <= last; ++i) {
-                if (all[i].trip != id) {
-                    assign.bindValue(QStringLiteral(":trip"), id);
-                    assign.bindValue(QStringLiteral(":id"), all[i].id);
-                    ok = exec(assign);
-                }
+        }
+        for (size_t i = first; ok && i <= last; ++i) {
+            if (all[i].trip != id) {
+                assign.bindValue(QStringLiteral(":trip"), id);
+                assign.bindValue(QStringLiteral(":id"), all[i].id);
+                ok = exec(assign);
             }
         }
         first = last + 1;
@@ -727,7 +829,7 @@ std::vector<LibraryHit> Library::passedHere(double latitude, double longitude, d
     query.bindValue(QStringLiteral(":east"), longitude + dLon);
     query.bindValue(QStringLiteral(":lat"), latitude);
     query.bindValue(QStringLiteral(":lon"), longitude);
-    query.bindValue(QStringLiteral(":reach"), metres + kIndexLineToleranceMetres + 1.0);
+    query.bindValue(QStringLiteral(":reach"), metres + kIndexMarginMetres);
     std::vector<LibraryHit> hits;
     for (const Candidate& c : candidates(query, *m_dialect, error)) {
         const std::optional<Approach> approach = closestApproach(c.points, latitude, longitude);
@@ -749,6 +851,7 @@ std::vector<LibraryHit> Library::whereAt(std::int64_t utcMs, QString& error)
     query.setForwardOnly(true);
     query.prepare(m_dialect->timeCandidates);
     query.bindValue(QStringLiteral(":t"), double(utcMs) / 1000.0);
+    query.bindValue(QStringLiteral(":ms"), qlonglong(utcMs));
     std::vector<LibraryHit> hits;
     for (const Candidate& c : candidates(query, *m_dialect, error)) {
         if (!c.baseUtcMs) {

@@ -89,6 +89,9 @@ private:
     void closeConnection();
     bool prepareSchema(QString& error);
     bool checkSchemaVersion(QString& error);
+    bool storedVersion(std::optional<int>& version, QString& error);
+    bool upgrade(int version, QString& error);
+    bool convertTracks(QString& error);
     QSqlError probeFile();
     // Runs body in one transaction (exclusive: no other writer of the library beside it),
     // again from the start when it lost to another transaction.

@@ -26,18 +26,30 @@ struct SqlDialect
     QStringList busyCodes;
     QStringList retryCodes;
     QStringList damagedCodes;
-    // The spatial and time index over each recording's track.
-    QString deleteBox;  // :id
-    // :id :south :north :west :east :first :last (UTC seconds), :line (the track
-    // simplified, as EWKT)
+    // Adds a recording or updates the one of the same folder and name, giving its id:
+    // :folder :name :size :write :label :uuid :layout :channels :start :duration :locked
+    // :event, and where the track shares the recording's row (trackInRecording) :base
+    // :track (its length in ms) :points, and :gap (the longest pause within a trip).
+    QString upsertRecording;
+    bool trackInRecording = false;
+    // Otherwise a track has a row of its own, and a spatial and time index.
+    QString upsertTrack;  // :id :base :count :points
+    QString deleteBox;    // :id
+    // :id :south :north :west :east :first :last (UTC seconds)
     QString insertBox;
-    bool boxTakesLine = false;  // :line is worth writing
-    // Recordings within :reach metres of :lat :lon (the asked distance and the index
-    // line's tolerance), whose box meets :south :north :west :east: id, path, points,
-    // base_utc_ms.
+    // Recordings within :reach metres of :lat :lon (the asked distance and a margin),
+    // whose box meets :south :north :west :east: id, path, points, base_utc_ms.
     QString boxCandidates;
-    // Recordings whose time range holds :t (UTC seconds): the same columns.
+    // Recordings whose time range holds :t (UTC seconds), or :ms: the same columns.
     QString timeCandidates;
+    // Brings a library of the version before to this one's schema, before the schema
+    // runs; convertTracks: its tracks are then rewritten from the :id, :base, :points
+    // that selectOldTracks gives, by updateTrack, and dropOldTracks runs.
+    QStringList upgradeFromVersion1;
+    bool convertTracks = false;
+    QString selectOldTracks;
+    QString updateTrack;
+    QStringList dropOldTracks;
 
     // The error's native code in the form of the lists above.
     QString codeOf(const QSqlError& error) const;
@@ -55,4 +67,4 @@ bool isServerLocation(const QString& location);
 const SqlDialect& dialectFor(const QString& location);
 
 // The schema version this code writes; a library of a newer one is refused.
-inline constexpr int kLibrarySchemaVersion = 1;
+inline constexpr int kLibrarySchemaVersion = 2;
