@@ -40,7 +40,8 @@ const char kUsage[] =
     "\n"
     "Imports 10,000 recordings (hard links of make-sample-recordings' samples) into an empty\n"
     "library and again unchanged, asks \"passed here\" of a library of 100,000 recordings\n"
-    "(rows written directly) and measures the library's bytes per hour of recording; then\n"
+    "(rows written directly) and \"where was I at\" there, and measures the library's bytes\n"
+    "per hour of recording (on a server after VACUUM); then\n"
     "four dashcam-telemetry importers at once, each with 10,000 recordings of its own, into\n"
     "an empty library and again unchanged, and \"passed here\" while they import.\n"
     "Run by tests/library/pg_cluster.sh, it measures the same on PostgreSQL with PostGIS.\n";
@@ -86,14 +87,19 @@ QString newLibrary(const QTemporaryDir& dir, const QString& name)
     return QStringLiteral("postgresql:///") + database;
 }
 
-// The bytes the library takes: the file's, or the server database's.
+// The bytes the library takes: the file's, or the server database's once vacuumed, as
+// the server's autovacuum leaves a real library (every table and index with its free-space
+// and visibility maps).
 std::int64_t librarySize(const QString& location)
 {
     if (!isServerLocation(location)) {
         return QFileInfo(location).size();
     }
-    return serverExec(location.mid(int(qstrlen("postgresql:///"))),
-                      QStringLiteral("SELECT pg_database_size(current_database())"));
+    const QString database = location.mid(int(qstrlen("postgresql:///")));
+    if (serverExec(database, QStringLiteral("VACUUM")) < 0) {
+        std::abort();
+    }
+    return serverExec(database, QStringLiteral("SELECT pg_database_size(current_database())"));
 }
 
 // 10,000 hard links of the sample recordings (sidecars linked beside their movies).
@@ -228,6 +234,7 @@ public:
             r.track = {r.startUtcMs, simplifyTrack(drive)};
             if (i == kQueryLibrarySize / 2) {
                 m_asked = drive[30];
+                m_askedUtcMs = *r.startUtcMs + drive[30].tMs;
             }
             batch << r;
             if (batch.size() == 1000) {
@@ -241,6 +248,7 @@ public:
     }
     Library& library() { return m_library; }
     TrackPoint asked() const { return m_asked; }
+    std::int64_t askedUtcMs() const { return m_askedUtcMs; }
     QString location() const { return m_location; }
 
 private:
@@ -248,6 +256,7 @@ private:
     QString m_location;
     Library m_library;
     TrackPoint m_asked;
+    std::int64_t m_askedUtcMs = 0;
 };
 
 QueryLibrary& queryLibrary()
@@ -272,6 +281,23 @@ void passedHere(benchmark::State& state)
     state.counters["hits"] = double(hits);
 }
 BENCHMARK(passedHere)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "Where was I at" on the same 100,000 recordings.
+void whereAt(benchmark::State& state)
+{
+    QueryLibrary& library = queryLibrary();
+    size_t hits = 0;
+    for (auto _ : state) {
+        QString error;
+        hits = library.library().whereAt(library.askedUtcMs(), error).size();
+        benchmark::DoNotOptimize(hits);
+    }
+    if (hits == 0) {
+        state.SkipWithError("the asked moment was not found");
+    }
+    state.counters["hits"] = double(hits);
+}
+BENCHMARK(whereAt)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Fifty hours of one-minute recordings in the NMEA-in-a-box layout along a winding drive,
 // imported from files; the library's growth over an empty one, per hour.
