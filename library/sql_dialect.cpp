@@ -139,7 +139,8 @@ SqlDialect makePostgres()
             farFromStart(QString()),
         // Readers of the file library's track rows read the same here.
         QStringLiteral("CREATE OR REPLACE VIEW tracks AS SELECT id AS recording_id, base_utc_ms, "
-                       "points FROM recordings WHERE points IS NOT NULL"),
+                       "ST_NPoints(ST_GeomFromTWKB(points)) AS point_count, points FROM "
+                       "recordings WHERE points IS NOT NULL"),
     };
     // "Already exists, skipping" would go to standard error on every open.
     d.connectionSetup = {QStringLiteral("SET client_min_messages = warning")};
