@@ -432,6 +432,41 @@ TEST_F(LibraryTest, WhereAtGivesThePositionThen)
     EXPECT_TRUE(library.whereAt(m_newer.startMs + 60000, error).empty());
 }
 
+// Tracks the usual way of storing or finding them may miss: a single fix, none at all, and
+// one logged hours away from its recording's start (a camera clock set wrong).
+TEST_F(LibraryTest, OddTracksAreStoredAndFound)
+{
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    const std::int64_t start = 1706788800000;
+    auto record = [&](const char* name, std::int64_t base, std::vector<TrackPoint> points) {
+        RecordingRecord r;
+        r.file = {m_folder + QLatin1Char('/') + QLatin1String(name), 1000, start};
+        r.layout = QStringLiteral("nmea-box");
+        r.channels = QStringLiteral("F");
+        r.startUtcMs = start;
+        r.durationMs = 60000;
+        r.track = {base, std::move(points)};
+        return r;
+    };
+    const std::int64_t late = start + 3 * 3600 * 1000;
+    QString error;
+    ASSERT_TRUE(library.store(
+        {record("ONE.MP4", start, {{kPlaceLat, kPlaceLon, 0}}), record("NONE.MP4", start, {}),
+         record("LATE.MP4", late, {{-33.86, 151.2, 0}, {-33.859, 151.2, 30000}})},
+        error))
+        << error.toStdString();
+    const std::vector<LibraryHit> one = library.passedHere(kPlaceLat, kPlaceLon, 10, error);
+    ASSERT_EQ(one.size(), 1u) << error.toStdString();
+    EXPECT_TRUE(one[0].path.endsWith(QLatin1String("ONE.MP4")));
+    EXPECT_EQ(library.whereAt(start, error).size(), 1u);
+    const std::vector<LibraryHit> far = library.whereAt(late + 15000, error);
+    ASSERT_EQ(far.size(), 1u) << error.toStdString();
+    EXPECT_TRUE(far[0].path.endsWith(QLatin1String("LATE.MP4")));
+    EXPECT_NEAR(far[0].latitude, -33.8595, 1e-5);
+    EXPECT_TRUE(library.whereAt(late + 31000, error).empty());
+}
+
 TEST_F(LibraryTest, DamagedFileIsMovedAsideAndTheLibraryRebuilt)
 {
     if (onServer()) {

@@ -64,6 +64,18 @@ TEST(Track, DamagedBytesDecodeToNothing)
     EXPECT_FALSE(decodeTrack(""));
 }
 
+TEST(Track, OneFixOrNoneRoundTrips)
+{
+    const auto one = decodeTrack(encodeTrack(std::vector<TrackPoint>{{48.12345, 11.54321, 0}}));
+    ASSERT_TRUE(one);
+    ASSERT_EQ(one->size(), 1u);
+    EXPECT_NEAR(one->front().latitude, 48.12345, 1e-9);
+    EXPECT_NEAR(one->front().longitude, 11.54321, 1e-9);
+    const auto none = decodeTrack(encodeTrack({}));
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->empty());
+}
+
 TEST(Track, ClosestApproachLiesBetweenStoredPoints)
 {
     // Two points 200 m apart on a meridian, 20 s apart; the place is 30 m east of the middle.
