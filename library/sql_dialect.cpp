@@ -137,10 +137,12 @@ SqlDialect makePostgres()
         QStringLiteral("CREATE INDEX IF NOT EXISTS recordings_far_span ON recordings USING GIST "
                        "(int8range(base_utc_ms, base_utc_ms + track_ms, '[]')) WHERE ") +
             farFromStart(QString()),
-        // Readers of the file library's track rows read the same here.
-        QStringLiteral("CREATE OR REPLACE VIEW tracks AS SELECT id AS recording_id, base_utc_ms, "
+        // Readers of the file library's track rows read the same here. Made once: replacing
+        // it at every opening would rewrite its catalog rows each time.
+        QStringLiteral("DO $$ BEGIN IF to_regclass('tracks') IS NULL THEN CREATE VIEW tracks AS "
+                       "SELECT id AS recording_id, base_utc_ms, "
                        "ST_NPoints(ST_GeomFromTWKB(points)) AS point_count, points FROM "
-                       "recordings WHERE points IS NOT NULL"),
+                       "recordings WHERE points IS NOT NULL; END IF; END $$"),
     };
     // "Already exists, skipping" would go to standard error on every open.
     d.connectionSetup = {QStringLiteral("SET client_min_messages = warning")};
