@@ -157,7 +157,9 @@ SqlDialect makePostgres()
     d.retryCodes = {QStringLiteral("40P01"), QStringLiteral("40001")};
     // A new recording joins the trip of the one before it when that one ends less than a
     // trip's pause earlier, else starts its own (named by its id, as the trips are): an
-    // import in time order leaves nothing for the trips to rewrite.
+    // import in time order leaves nothing for the trips to rewrite. Any one of those that
+    // started at the same moment will do: one row from the start's index, however many
+    // share that start.
     d.upsertRecording =
         QStringLiteral(
             "WITH v AS (SELECT nextval(pg_get_serial_sequence('recordings', 'id')) AS id, "
@@ -169,7 +171,7 @@ SqlDialect makePostgres()
             ":locked, :event, (SELECT id FROM v), (SELECT COALESCE((SELECT CASE WHEN "
             "p.start_utc_ms + p.duration_ms + CAST(:gap AS bigint) >= v.start THEN p.trip_id "
             "END FROM recordings p WHERE p.start_utc_ms <= v.start ORDER BY p.start_utc_ms "
-            "DESC, p.id DESC LIMIT 1), v.id) FROM v WHERE v.start IS NOT NULL), :base, :track, "
+            "DESC LIMIT 1), v.id) FROM v WHERE v.start IS NOT NULL), :base, :track, "
             ":points) ") +
         QString::fromLatin1(kUpdateRecording) +
         QStringLiteral(", base_utc_ms = excluded.base_utc_ms, track_ms = excluded.track_ms, "
