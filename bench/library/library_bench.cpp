@@ -2,6 +2,20 @@
 // nothing changed, "passed here" on 100,000 recordings, and the library's size per hour;
 // the same with four importers at once. On SQLite files, or on the PostgreSQL server of
 // tests/library/pg_cluster.sh when it names its PostGIS template database.
+//
+// Last figures (2 shared cores, RelWithDebInfo; SQLite / PostgreSQL 15 with PostGIS 3):
+//   import of 10,000                     1.6 s / 3.1 s
+//   re-import, nothing changed           0.16 s / 0.14 s
+//   passed here, 100,000 recordings      6.4 ms / 1.5 ms
+//   where was I at, 100,000 recordings   0.04 ms / 0.28 ms
+//   KB per hour, 50 hours from empty     15.7 / 25.6 (after VACUUM)
+//   KB per hour, 100,000 recordings      17.0 / 22.1 (after VACUUM)
+//   four importers at once, 40,000       7.8 s / 12.3 s
+//   four again, nothing changed          0.9 s / 1.2 s
+//   passed here while four import        28 ms / 5.9 ms
+// The server's bytes per recording at 100,000 (after VACUUM): the row 193, the unique
+// folder-and-name index 72, the track's GiST index 67, the start's and the id's indexes
+// 23 each.
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
