@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "app/events_dialog.h"
 #include "app/gauges.h"
@@ -70,6 +71,10 @@ public:
     void onCardArrived(const QString& path);
     void onVolumeRemoved(const QString& path);
     void importOfferedCard();
+    // A recording the library found (player_window_library_play.cpp): listed with its moment
+    // as an import of the file lists it, and played from the UTC moment (from the start when
+    // none); a file that is not there only says so.
+    void playFromLibrary(const QString& path, std::optional<qint64> utcMs);
 
     // Playing.
     // Seek bar, chart, map and gauges at the play position.
