@@ -184,6 +184,9 @@ void PlayerWindow::createControls()
         m_mapView = m_services.createMap(m_mapHost);
         // A recording opened from the file manager starts before the page has loaded.
         m_mapView->whenLoaded([this] { sendTrack(); });
+        m_mapView->whenPassedHereAsked([this](double latitude, double longitude, double metres) {
+            askPassedHere(latitude, longitude, metres);
+        });
     }
     setUpPlayList();
 
@@ -532,6 +535,7 @@ void PlayerWindow::showWindowMenu(const QPoint& globalPos)
     menu.addSeparator();
     addEventsOnlyAction(menu);
     menu.addAction(QStringLiteral("Events of this trip..."), this, &PlayerWindow::showEvents);
+    menu.addAction(QStringLiteral("Where was I at..."), this, &PlayerWindow::showWhereAt);
     menu.addAction(QStringLiteral("Mark in\tI"), this,
                    [this] { setMark(PlaybackSession::Mark::In); });
     menu.addAction(QStringLiteral("Mark out\tO"), this,

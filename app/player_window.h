@@ -13,6 +13,7 @@
 
 #include "app/events_dialog.h"
 #include "app/gauges.h"
+#include "app/library_dialog.h"
 #include "app/map_calls.h"
 #include "app/player_services.h"
 #include "app/recording_repairer.h"
@@ -75,6 +76,13 @@ public:
     // as an import of the file lists it, and played from the UTC moment (from the start when
     // none); a file that is not there only says so.
     void playFromLibrary(const QString& path, std::optional<qint64> utcMs);
+    // The library's questions (player_window_library_ask.cpp), each in its dialog beside the
+    // window: which recordings passed within metres of the place (asked from the map), and
+    // where the car was at a date and time.
+    void askPassedHere(double latitude, double longitude, double metres);
+    void showWhereAt();
+    LibraryDialog* passedHereDialog() const { return m_passedHereDialog; }
+    LibraryDialog* whereAtDialog() const { return m_whereAtDialog; }
 
     // Playing.
     // Seek bar, chart, map and gauges at the play position.
@@ -188,6 +196,7 @@ private:
     void onClipExported(const ClipJobResult& result);
     void setUpReport();
     void printReport();
+    LibraryDialog* libraryDialog(LibraryDialog::Question question);
 
     PlayerServices m_services;
     PlaybackSession m_session;
@@ -245,6 +254,8 @@ private:
     std::unique_ptr<RecordingRepairer> m_repairer;   // made at the first repair
     GEventThresholds m_eventThresholds;
     QPointer<EventsDialog> m_eventsDialog;
+    QPointer<LibraryDialog> m_passedHereDialog;
+    QPointer<LibraryDialog> m_whereAtDialog;
     std::unique_ptr<ClipExportJob> m_clipJob;
     QProgressDialog* m_clipProgress = nullptr;  // while a clip is exported
 };

@@ -172,6 +172,7 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
         menu.addSeparator();
     }
     addEventsOnlyAction(menu);
+    menu.addAction(QStringLiteral("Where was I at..."), this, &PlayerWindow::showWhereAt);
     const QAction* chosen = menu.exec(m_playlistView->viewport()->mapToGlobal(viewportPos));
     if (chosen == nullptr) {
         return;

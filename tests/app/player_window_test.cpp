@@ -611,9 +611,9 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     QStringList texts;
     onNextMenu(&texts, "Delete file from disk");
     rightClick(playlistView().visualRect(playlistView().model()->index(2, 1)).center());
-    EXPECT_EQ(texts,
-              QStringList({"Delete file from disk", "Lock/UnLock current file", "Export track...",
-                           "Export clip...", "Events of this trip...", "", "Show events only"}));
+    EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file",
+                                  "Export track...", "Export clip...", "Events of this trip...", "",
+                                  "Show events only", "Where was I at..."}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
     EXPECT_EQ(dlg->session().state(), PlayState::Running);
@@ -623,7 +623,8 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     onNextMenu(&texts, "Show events only");
     rightClick(QPoint(10, rows->height() - 5));  // below the last row
     spin(200);
-    EXPECT_EQ(texts, QStringList({"Show events only"})) << "no file command on empty space";
+    EXPECT_EQ(texts, QStringList({"Show events only", "Where was I at..."}))
+        << "no file command on empty space";
     EXPECT_EQ(dlg->session().catalogue().count(), 4);
     // None of the samples is an event: the filter hides every row.
     EXPECT_TRUE(dlg->eventsOnly());
