@@ -16,6 +16,7 @@ namespace {
 // How far past its nearest dated sample a moment may lie and still be placed from it: the
 // log's own step. Further out, the nearest sample is the best there is.
 constexpr double kSampleSpanSeconds = 1.0;
+constexpr int kMissingNoteShownMs = 8000;  // a note with a path takes longer to read
 
 // Where in the telemetry's time the table reaches the UTC moment, by the log's own dates;
 // nothing when the log dates none of its samples.
@@ -46,7 +47,7 @@ void PlayerWindow::playFromLibrary(const QString& path, std::optional<qint64> ut
         showStatus(QStringLiteral("Cannot play %1: the file is not there (is its card or disk "
                                   "in?).")
                        .arg(QDir::toNativeSeparators(path)),
-                   8000);
+                   kMissingNoteShownMs);
         return;
     }
     const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
@@ -64,7 +65,6 @@ void PlayerWindow::playFromLibrary(const QString& path, std::optional<qint64> ut
     if (row != m_session.currentIndex() || !m_session.isPlayingOrPaused()) {
         return;  // it did not open: the failure is already told
     }
-    showEntry(row);
     if (!utcMs) {
         m_session.playFrom(row, 0.0);
         return;
