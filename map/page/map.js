@@ -458,10 +458,19 @@ function listenForAsks() {
     }
     var centre = asking.centre;
     var metres = asking.dragged ? askRadius(centre, map.mouseEventToLatLng(event)) : ASK_RADIUS;
-    asking = null;
-    map.dragging.enable();
+    stopAsking();
     askPassedHere(centre.lat, centre.lng, metres);
   });
+  // A drag whose release never comes (the window lost the pointer) asks nothing.
+  document.addEventListener('pointercancel', stopAsking);
+  window.addEventListener('blur', stopAsking);
+}
+
+function stopAsking() {
+  if (asking) {
+    asking = null;
+    map.dragging.enable();
+  }
 }
 
 // Whole metres from the centre to the pointer, at least one, at most ASK_MAX_RADIUS.

@@ -678,6 +678,11 @@ describe('asking which recordings passed a place', () => {
     assert.equal(metres, Math.round(expected));
     assert.ok(metres > 100 && metres < 200, `${metres} m for 100 px at zoom 16`);
 
+    // A drag the window loses asks nothing and leaves the map draggable.
+    await page.mouse.down({ button: 'right' });
+    await page.mouse.move(x + 90, y + 90, { steps: 4 });
+    await page.evaluate(() => window.dispatchEvent(new Event('blur')));
+    await page.mouse.up({ button: 'right' });
     const centreBefore = (await state(page)).center;
     await page.mouse.move(x, y);
     await page.mouse.down();
