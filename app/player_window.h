@@ -14,6 +14,7 @@
 #include "app/gauges.h"
 #include "app/map_calls.h"
 #include "app/player_services.h"
+#include "app/player_settings.h"
 #include "app/recording_repairer.h"
 #include "app/window_layout.h"
 #include "session/playback_session.h"
@@ -240,6 +241,7 @@ private:
     std::unique_ptr<RecordingRepairer> m_repairer;   // made at the first repair
     GEventThresholds m_eventThresholds;
     QPointer<EventsDialog> m_eventsDialog;
+    player_settings::PlayList m_savedList;  // as last written: an unchanged list is not again
     std::unique_ptr<ClipExportJob> m_clipJob;
     QProgressDialog* m_clipProgress = nullptr;  // while a clip is exported
 };

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QSettings>
 
 #include "app/player_settings.h"
 #include "controls/playlist_view.h"
@@ -98,6 +99,7 @@ void PlayerWindow::onClear()
 void PlayerWindow::restorePlayList()
 {
     const player_settings::PlayList saved = player_settings::playList();
+    m_savedList = saved;  // restoring may save the list again, as it is found
     const int row = m_session.restoreList(saved.files, saved.open);
     m_playlistView->selectExistingRow(row);
 }
@@ -114,7 +116,15 @@ void PlayerWindow::savePlayList()
         }
     }
     list.open = m_session.openFile();
-    player_settings::setPlayList(list);
+    if (list.files == m_savedList.files && list.open == m_savedList.open) {
+        return;
+    }
+    m_savedList = list;
+    if (!player_settings::setPlayList(list)) {
+        showStatus(QStringLiteral("The play list could not be saved: the settings file %1 "
+                                  "cannot be written.")
+                       .arg(QSettings().fileName()));
+    }
 }
 
 void PlayerWindow::onListChanged()

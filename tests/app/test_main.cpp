@@ -21,6 +21,8 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
     gst_init(&argc, &argv);
     QApplication app(argc, argv);
+    // As the player names itself: without an organisation QSettings reports every write failed.
+    QApplication::setOrganizationName(QStringLiteral("dashcam-player"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
