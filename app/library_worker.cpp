@@ -30,9 +30,12 @@ LibraryWorker::LibraryWorker(QObject* parent) : QObject(parent), m_context(new Q
 LibraryWorker::~LibraryWorker()
 {
     m_stopping = true;
-    // The connection is closed on the thread that opened it, after the job under way.
-    post([this] { m_library.reset(); });
-    m_thread.quit();
+    // The connection is closed on the thread that opened it, after the jobs asked before
+    // (an import among them stops after its slice under way).
+    post([this] {
+        m_library.reset();
+        m_thread.quit();
+    });
     m_thread.wait();
 }
 
