@@ -32,19 +32,25 @@ void PlayerWindow::onImport()
     if (!folder.isEmpty()) {
         m_session.importFolder(QFile::encodeName(folder).toStdString());
         player_settings::setImportFolder(folder);
+        addToLibrary({folder});
     }
 }
 
 void PlayerWindow::importPaths(const QStringList& paths)
 {
     m_session.importPaths(paths);
+    addToLibrary(paths);
 }
 
 void PlayerWindow::discoverCard()
 {
     m_cardDiscovery.stop();
-    if (m_services.volumes) {
-        m_session.importCard(*m_services.volumes);
+    if (!m_services.volumes) {
+        return;
+    }
+    m_session.importCard(*m_services.volumes);
+    if (CardRoot card; findCardRoot(m_services.volumes->rootPaths(), card)) {
+        addToLibrary({QFile::decodeName(card.root.c_str())});
     }
 }
 
@@ -64,6 +70,7 @@ void PlayerWindow::onCardArrived(const QString& path)
     m_statusLine->setText(QStringLiteral("A camera card appeared at %1. <a href=\"import\" "
                                          "style=\"color:#ecc45c\">%2</a>")
                               .arg(shown.toHtmlEscaped(), link));
+    libraryCardArrived(path);
 }
 
 void PlayerWindow::importOfferedCard()
@@ -72,6 +79,7 @@ void PlayerWindow::importOfferedCard()
         return;
     }
     m_session.importCard(FixedVolumes({QFile::encodeName(m_offeredCard).toStdString()}));
+    addToLibrary({m_offeredCard});
     m_offeredCard.clear();
     m_statusLine->hide();
 }
@@ -84,6 +92,7 @@ void PlayerWindow::onVolumeRemoved(const QString& path)
         m_statusLine->hide();
     }
     m_session.volumeRemoved(path);
+    libraryCardRemoved(path);
 }
 
 // The window as it was at start: an empty list and the idle picture.
