@@ -4,6 +4,7 @@
 #include <QPen>
 #include <QPixmap>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -14,8 +15,10 @@
 #include "app/events_dialog.h"
 #include "app/gauges.h"
 #include "app/library_dialog.h"
+#include "app/library_places.h"
 #include "app/map_calls.h"
 #include "app/player_services.h"
+#include "app/player_settings.h"
 #include "app/recording_repairer.h"
 #include "app/window_layout.h"
 #include "session/playback_session.h"
@@ -34,6 +37,8 @@ class ClipExportJob;
 class QProgressDialog;
 struct ClipJobResult;
 class IncidentReportJob;
+class LibraryView;
+class LibraryWorker;
 
 // The player window: the skinned 1024 x 768 window with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
@@ -83,6 +88,11 @@ public:
     void showWhereAt();
     LibraryDialog* passedHereDialog() const { return m_passedHereDialog; }
     LibraryDialog* whereAtDialog() const { return m_whereAtDialog; }
+    // The library (player_window_library.cpp): every import goes to it in the background;
+    // its view beside the play list shows what it holds, on the map too, and plays it.
+    void showLibrary();
+    LibraryView* libraryView() const;
+    void chooseLibraryLocation();
 
     // Playing.
     // Seek bar, chart, map and gauges at the play position.
@@ -197,6 +207,19 @@ private:
     void setUpReport();
     void printReport();
     LibraryDialog* libraryDialog(LibraryDialog::Question question);
+    void setUpLibrary();
+    void addToLibrary(const QStringList& paths);
+    QString libraryLocation() const;
+    void showLibraryOpening(const QString& location, const LibraryOpening& opening);
+    void onLibraryImported(const ImportSummary& summary);
+    // The cards mounted now, by filesystem UUID.
+    MountedCards mountedCards() const;
+    void playLibraryRecording(const PlacedRecording& placed);
+    void playAwaitedRecording(const QString& arrivedRoot);
+    void showLibraryTrack(const StoredTrack& track);
+    void libraryCardArrived(const QString& root);
+    void libraryCardRemoved(const QString& root);
+    void libraryCardsChanged();
 
     PlayerServices m_services;
     PlaybackSession m_session;
@@ -256,6 +279,12 @@ private:
     QPointer<EventsDialog> m_eventsDialog;
     QPointer<LibraryDialog> m_passedHereDialog;
     QPointer<LibraryDialog> m_whereAtDialog;
+    player_settings::PlayList m_savedList;  // as last written: an unchanged list is not again
     std::unique_ptr<ClipExportJob> m_clipJob;
     QProgressDialog* m_clipProgress = nullptr;  // while a clip is exported
+    std::unique_ptr<LibraryWorker> m_library;   // adds every import
+    QPointer<LibraryView> m_libraryView;        // made when first shown
+    // Asked to play from the library while its card was out: plays when the card arrives.
+    std::optional<LibraryRecording> m_awaitedRecording;
+    QSet<QString> m_arrivedCards;  // volumes reported as cards since start, until removed
 };

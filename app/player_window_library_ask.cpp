@@ -6,8 +6,6 @@
 
 #include <algorithm>
 
-#include "app/player_settings.h"
-
 namespace {
 
 constexpr int kBesideGap = 8;
@@ -41,10 +39,7 @@ LibraryDialog* PlayerWindow::libraryDialog(LibraryDialog::Question question)
 {
     QPointer<LibraryDialog>& kept =
         question == LibraryDialog::Question::PassedHere ? m_passedHereDialog : m_whereAtDialog;
-    QString location = player_settings::libraryLocation();
-    if (location.isEmpty()) {
-        location = Library::defaultPath();
-    }
+    const QString location = libraryLocation();
     if (kept && kept->location() != location) {
         delete kept;
     }

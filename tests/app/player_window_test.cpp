@@ -1210,6 +1210,12 @@ TEST_F(PlayerWindowTest, AnUnreadableOrDamagedSettingsFileGivesTheDefaults)
     ASSERT_TRUE(QFile::remove(file));
     ASSERT_TRUE(QDir().mkdir(file));
     expectDefaults("unreadable");
+    // Nor writable: the play list kept after an import is not, and the user is told.
+    makeWindow();
+    dlg->onImport();
+    EXPECT_TRUE(statusText().contains("The play list could not be saved"))
+        << statusText().toStdString();
+    dlg.reset();
     ASSERT_TRUE(QDir().rmdir(file));
     makeWindow();
 }

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -173,5 +174,6 @@ protected:
     QString chosenReport;  // the PDF the print dialog is set to; empty: cancelled
     int printDialogs = 0;
     std::vector<std::string> volumes;
+    QHash<QString, VolumeIdentity> volumeIdentities;  // by mount root: the cards' labels and UUIDs
     std::unique_ptr<PlayerWindow> dlg;
 };

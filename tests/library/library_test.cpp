@@ -195,6 +195,29 @@ void adminExec(const QString& sql)
     QSqlDatabase::removeDatabase(name);
 }
 
+// The process's local time zone set to a rule for a test, and put back after it.
+class LocalZone
+{
+public:
+    explicit LocalZone(const char* rule)
+        : m_saved(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", rule);
+        ::tzset();
+    }
+    ~LocalZone()
+    {
+        m_had ? qputenv("TZ", m_saved) : qunsetenv("TZ");
+        ::tzset();
+    }
+    LocalZone(const LocalZone&) = delete;
+    LocalZone& operator=(const LocalZone&) = delete;
+
+private:
+    QByteArray m_saved;
+    bool m_had;
+};
+
 class LibraryTest : public ::testing::Test
 {
 protected:
@@ -354,6 +377,41 @@ TEST_F(LibraryTest, RecordingsMinutesApartShareATrip)
     EXPECT_EQ(rows(QStringLiteral("SELECT t.start_utc_ms, r.name FROM recordings r JOIN trips t "
                                   "ON t.id = r.trip_id ORDER BY t.start_utc_ms, r.name")),
               "1684318800000 A.MP4\n1684318800000 B.MP4\n1684319200000 C.MP4\n");
+}
+
+// The view's days are local days: a recording that starts at the zone's midnight is the next
+// day's, one a minute before it the day before's, in a zone half an hour off the UTC hours.
+TEST_F(LibraryTest, DaysAreLocalDaysSplitAtTheZonesMidnight)
+{
+    const LocalZone zone("IST-5:30");             // India: UTC+5:30, no summer time
+    const std::int64_t midnight = 1710095400000;  // 2024-03-11 00:00 local, 18:30 UTC
+    writeDrive(m_folder, "BEFORE.MP4", 48.0, 11.0, midnight - 90000);  // 23:58:30 to 23:59:30
+    writeDrive(m_folder, "AT.MP4", 48.01, 11.01, midnight);
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    ASSERT_EQ(library.importFolders({m_folder}).read, 2);
+    QString error;
+    const std::vector<LibraryDay> days = library.days(error);
+    const std::vector<LibraryRecording> before = library.recordingsOn(QDate(2024, 3, 10), error);
+    const std::vector<LibraryRecording> at = library.recordingsOn(QDate(2024, 3, 11), error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(days.size(), 2u);
+    EXPECT_EQ(days[0].day, QDate(2024, 3, 11));  // newest first
+    EXPECT_EQ(days[0].recordings, 1);
+    EXPECT_EQ(days[1].day, QDate(2024, 3, 10));
+    EXPECT_EQ(days[1].recordings, 1);
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_EQ(at.size(), 1u);
+    EXPECT_TRUE(before[0].path.endsWith(QStringLiteral("/BEFORE.MP4")));
+    EXPECT_TRUE(at[0].path.endsWith(QStringLiteral("/AT.MP4")));
+    // One trip across midnight, shown under both days.
+    ASSERT_TRUE(before[0].tripId && at[0].tripId);
+    EXPECT_EQ(*before[0].tripId, *at[0].tripId);
+    EXPECT_EQ(at[0].tripRecordings, 2);
+    EXPECT_EQ(at[0].tripStartUtcMs, midnight - 90000);
+    const std::optional<StoredTrack> track = library.trackOf(at[0].id, error);
+    ASSERT_TRUE(track && !track->points.empty()) << error.toStdString();
+    EXPECT_NEAR(track->points.front().latitude, 48.01, 1e-4);
 }
 
 TEST_F(LibraryTest, PassedHereFindsTheClosestApproachNewestFirst)
