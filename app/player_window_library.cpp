@@ -10,6 +10,7 @@
 #include "app/library_view.h"
 #include "app/library_worker.h"
 #include "app/player_settings.h"
+#include "app/window_placement.h"
 
 namespace {
 
@@ -87,6 +88,7 @@ void PlayerWindow::showLibrary()
         m_libraryView = new LibraryView([this] { return mountedCards(); }, this);
         connect(m_libraryView, &LibraryView::trackChosen, this, &PlayerWindow::showLibraryTrack);
         connect(m_libraryView, &LibraryView::playAsked, this, &PlayerWindow::playLibraryRecording);
+        placeBeside(m_libraryView, this);
     }
     m_libraryView->load(player_settings::libraryLocation());
     m_libraryView->show();

@@ -2,27 +2,7 @@
 // was at a moment; each answer in its own dialog beside the window.
 #include "app/player_window.h"
 
-#include <QScreen>
-
-#include <algorithm>
-
-namespace {
-
-constexpr int kBesideGap = 8;
-
-// Right of the window where the screen has room, else left of it.
-void placeBeside(QWidget* dialog, const QWidget* window)
-{
-    const QRect frame = window->frameGeometry();
-    const QRect screen = window->screen()->availableGeometry();
-    int x = frame.right() + kBesideGap;
-    if (x + dialog->width() > screen.right()) {
-        x = std::max(screen.left(), frame.left() - kBesideGap - dialog->width());
-    }
-    dialog->move(x, std::clamp(frame.top(), screen.top(), screen.bottom() - dialog->height()));
-}
-
-}  // namespace
+#include "app/window_placement.h"
 
 void PlayerWindow::askPassedHere(double latitude, double longitude, double metres)
 {
