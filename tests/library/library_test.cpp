@@ -522,6 +522,56 @@ TEST_F(LibraryTest, FullDiskStopsTheImportWithTheReason)
     EXPECT_EQ(integrityCheck(database), "ok\n");
 }
 
+// A card from a FAT image on a loop device, mounted by the kernel or, where the kernel has no
+// FAT, by fusefat: the library stores the label and UUID that blkid reads off the device.
+TEST_F(LibraryTest, CardLabelAndUuidAreTheOnesBlkidReads)
+{
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "mounting a card image needs root";
+    }
+    const std::string image = m_dir.filePath(QStringLiteral("card.img")).toStdString();
+    const CommandResult made = runCommand(m_dir, "mkfs.vfat -C -n DASHCAM07 " + image + " 8192");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const CommandResult attached = runCommand(m_dir, "losetup -f --show " + image);
+    if (attached.status != 0) {
+        GTEST_SKIP() << "no loop device here: " << attached.err;
+    }
+    const QString card = m_dir.filePath(QStringLiteral("mounted"));
+    QDir().mkpath(card);
+    struct Detach
+    {
+        std::string loop, card;
+        ~Detach()
+        {
+            ::umount(card.c_str());
+            std::system(("losetup -d " + loop).c_str());
+        }
+    } detach{attached.out.substr(0, attached.out.find('\n')), card.toStdString()};
+    const std::string& loop = detach.loop;
+    if (::mount(loop.c_str(), detach.card.c_str(), "vfat", 0, nullptr) != 0) {
+        const std::string kernel = std::strerror(errno);
+        const CommandResult fuse =
+            runCommand(m_dir, "fusefat -o rw+ " + loop + " " + detach.card + " -o fsname=" + loop);
+        if (fuse.status != 0) {
+            GTEST_SKIP() << "no FAT mount here: the kernel says " << kernel << ", fusefat "
+                         << fuse.err;
+        }
+    }
+    QDir().mkpath(card + QStringLiteral("/DCIM"));
+    writeDrive(card + QStringLiteral("/DCIM"), "CARD.MP4", kPlaceLat, kPlaceLon, 1706788800000);
+
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    const ImportSummary imported = library.importFolders({card});
+    ASSERT_EQ(imported.read, 1) << imported.problems.join('\n').toStdString();
+    const std::string label = runCommand(m_dir, "blkid -p -o value -s LABEL " + loop).out;
+    const std::string uuid = runCommand(m_dir, "blkid -p -o value -s UUID " + loop).out;
+    ASSERT_EQ(label, "DASHCAM07\n");
+    ASSERT_FALSE(uuid.empty());
+    EXPECT_EQ(rows(QStringLiteral("SELECT card_label, card_uuid FROM recordings")),
+              label.substr(0, label.size() - 1) + " " + uuid);
+}
+
 TEST_F(LibraryTest, NewerLibraryIsRefusedAndLeftAlone)
 {
     {
