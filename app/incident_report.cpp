@@ -59,25 +59,16 @@ std::vector<std::vector<GeoPoint>> tripTrack(const TripDigests& trip)
 
 std::optional<GAround> gAround(const TelemetryTable& table, int entry, int windowEntries)
 {
-    const int count = table.count();
-    if (entry < 0 || entry >= count) {
+    const TelemetryEntry* now = table.find(entry);
+    if (!now || !isGReading(*now)) {
         return std::nullopt;
     }
-    double mean[3] = {};
-    for (int i = 0; i < count; ++i) {
-        const TelemetryEntry& e = *table.find(i);
-        mean[0] += e.gX;
-        mean[1] += e.gY;
-        mean[2] += e.gZ;
-    }
-    const auto fromRest = [&](const TelemetryEntry& e) {
-        return std::hypot(e.gX - mean[0] / count, e.gY - mean[1] / count, e.gZ - mean[2] / count);
-    };
-    const TelemetryEntry& now = *table.find(entry);
-    GAround g{{now.gX, now.gY, now.gZ}, fromRest(now), fromRest(now), entry / 10.0};
-    const int last = std::min(count - 1, entry + windowEntries);
+    const std::array<double, 3> mean = meanG(table);
+    const double nowFromRest = gFromRest(*now, mean);
+    GAround g{{now->gX, now->gY, now->gZ}, nowFromRest, nowFromRest, entry / 10.0};
+    const int last = std::min(table.count() - 1, entry + windowEntries);
     for (int i = std::max(0, entry - windowEntries); i <= last; ++i) {
-        if (const double push = fromRest(*table.find(i)); push > g.peakFromRest) {
+        if (const double push = gFromRest(*table.find(i), mean); push > g.peakFromRest) {
             g.peakFromRest = push;
             g.peakSeconds = i / static_cast<double>(kEntriesPerSample);
         }

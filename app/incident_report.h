@@ -64,7 +64,7 @@ struct IncidentFacts
 inline constexpr double kPeakWindowSeconds = 10.0;
 
 // The G-sensor at the entry and its strongest push within the window around it; nothing
-// when the table has no entry there.
+// when the table has no reading there.
 std::optional<GAround> gAround(const TelemetryTable& table, int entry, int windowEntries);
 
 // https://www.openstreetmap.org/?mlat=..&mlon=..#map=17/../..

@@ -3,6 +3,7 @@
 
 #include "app/player_application.h"
 #include "app/player_command_line.h"
+#include "map/map_page.h"
 #include "map/map_tiles.h"
 #include "playback/allocator_arenas.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The map asks for tiles from a file through its own scheme, known before the engine starts.
     registerTileScheme();
+    registerAskScheme();  // and tells the window through a scheme of its own
     PlayerApplication app(argc, argv);
     return app.runPlayer(commandLine.paths);
 }

@@ -24,6 +24,10 @@ public:
     {
         QObject::connect(m_view, &MapView::pageLoaded, m_view, std::move(callback));
     }
+    void whenPassedHereAsked(std::function<void(double, double, double)> asked) override
+    {
+        QObject::connect(m_view, &MapView::passedHereAsked, m_view, std::move(asked));
+    }
     bool setTileFile(const QString& path, QString* error) override
     {
         return m_view->setTileFile(path, error);

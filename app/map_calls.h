@@ -32,6 +32,9 @@ public:
         *error = QStringLiteral("No map.");
         return path.isEmpty();
     }
+    // Called with the place (degrees) and radius (metres) the user asks "passed here" about
+    // on the map.
+    virtual void whenPassedHereAsked(std::function<void(double, double, double)> /*asked*/) {}
     // The map's picture when it shows the trip on its tiles, else a null image; the answer
     // may come later, on the GUI thread.
     virtual void grabTrip(std::function<void(const QImage&)> done) { done({}); }

@@ -5,6 +5,7 @@
 #include <QPrintDialog>
 
 #include "app/clip_target_dialog.h"
+#include "app/library_location_dialog.h"
 #include "app/volume_watcher.h"
 
 PlayerServices PlayerServices::desktop()
@@ -34,6 +35,7 @@ PlayerServices PlayerServices::desktop()
         return QFileDialog::getOpenFileName(owner, QStringLiteral("Map tiles from a file"), start,
                                             QStringLiteral("Map tiles (*.mbtiles);;All files (*)"));
     };
+    services.chooseLibraryLocation = ::chooseLibraryLocation;
     services.confirm = [](QWidget* owner, const QString& question) {
         return QMessageBox::question(owner, QStringLiteral("Player"), question,
                                      QMessageBox::Yes | QMessageBox::No,
@@ -47,5 +49,6 @@ PlayerServices PlayerServices::desktop()
     services.createMap = createMapView;
     services.volumes = std::make_shared<MountedVolumes>();
     services.watchVolumes = [] { return std::make_unique<VolumeWatcher>(); };
+    services.identifyVolume = volumeOf;
     return services;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/map_calls.h"
+#include "library/recording_scan.h"
 #include "session/recording_sources.h"
 
 class QPrinter;
@@ -34,6 +35,9 @@ struct PlayerServices
     std::function<std::optional<ClipTarget>(QWidget* owner, const QString& start)> chooseClipTarget;
     // An MBTiles file for the map's tiles; empty when cancelled. start: the file offered.
     std::function<QString(QWidget* owner, const QString& start)> chooseTileFile;
+    // Where the library lives: a file or a postgresql:// URL; empty when cancelled.
+    // current: the location now (the default file's path when none was set).
+    std::function<QString(QWidget* owner, const QString& current)> chooseLibraryLocation;
     // A yes/no question whose safe answer, No, is the default.
     std::function<bool(QWidget* owner, const QString& question)> confirm;
     // The print dialog: false when cancelled, else the printer is set up (or a PDF file).
@@ -42,6 +46,8 @@ struct PlayerServices
     std::shared_ptr<const RemovableVolumes> volumes;
     // Volumes mounted or removed while the player runs; null: none are watched.
     std::function<std::unique_ptr<VolumeWatcher>()> watchVolumes;
+    // The label and filesystem UUID of the volume mounted at a root (empty when unknown).
+    std::function<VolumeIdentity(const QString& root)> identifyVolume;
     // GStreamer audio sink description for every opened recording; empty: the default.
     QString audioSink;
 

@@ -223,7 +223,7 @@ PlayList playList()
     return list;
 }
 
-void setPlayList(const PlayList& list)
+bool setPlayList(const PlayList& list)
 {
     QVariantList files;
     files.reserve(static_cast<qsizetype>(list.files.size()));
@@ -233,6 +233,9 @@ void setPlayList(const PlayList& list)
     QSettings settings;
     settings.setValue(kListFiles, files);
     settings.setValue(kListOpen, QByteArray::fromStdString(list.open));
+    settings.sync();
+    // A damaged file read as defaults is a format error, and is written over.
+    return settings.status() != QSettings::AccessError;
 }
 
 }  // namespace player_settings

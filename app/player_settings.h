@@ -67,6 +67,7 @@ struct PlayList
 };
 constexpr int kMaxSavedRecordings = 100000;  // more are not read back
 PlayList playList();
-void setPlayList(const PlayList& list);
+// False when the settings file could not be written.
+bool setPlayList(const PlayList& list);
 
 }  // namespace player_settings

@@ -19,6 +19,8 @@
 #include "app/dialog_layout.h"
 #include "app/gauges.h"
 #include "app/incident_report.h"
+#include "app/library_view.h"
+#include "app/library_worker.h"
 #include "app/player_settings.h"
 #include "app/volume_watcher.h"
 #include "controls/playlist_view.h"
@@ -133,6 +135,7 @@ PlayerWindow::PlayerWindow(PlayerServices playerServices, QWidget* parent)
     }
     createShortcuts();
     setUpReport();
+    setUpLibrary();
     restoreSettings();
 }
 
@@ -184,6 +187,9 @@ void PlayerWindow::createControls()
         m_mapView = m_services.createMap(m_mapHost);
         // A recording opened from the file manager starts before the page has loaded.
         m_mapView->whenLoaded([this] { sendTrack(); });
+        m_mapView->whenPassedHereAsked([this](double latitude, double longitude, double metres) {
+            askPassedHere(latitude, longitude, metres);
+        });
     }
     setUpPlayList();
 
@@ -404,6 +410,7 @@ void PlayerWindow::createShortcuts()
     add(QKeySequence(Qt::CTRL | Qt::Key_S), &PlayerWindow::onCapture);
     add(QKeySequence(Qt::Key_I), [this] { setMark(PlaybackSession::Mark::In); });
     add(QKeySequence(Qt::Key_O), [this] { setMark(PlaybackSession::Mark::Out); });
+    add(QKeySequence(Qt::Key_L), &PlayerWindow::showLibrary);
     add(QKeySequence(Qt::CTRL | Qt::Key_Q), &QWidget::close);
 }
 
@@ -529,6 +536,11 @@ void PlayerWindow::showWindowMenu(const QPoint& globalPos)
         units->addAction(action);
     }
     addTileSourceActions(menu);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Library...\tL"), this, &PlayerWindow::showLibrary);
+    menu.addAction(QStringLiteral("Library location..."), this,
+                   &PlayerWindow::chooseLibraryLocation);
+    menu.addAction(QStringLiteral("Where was I at..."), this, &PlayerWindow::showWhereAt);
     menu.addSeparator();
     addEventsOnlyAction(menu);
     menu.addAction(QStringLiteral("Events of this trip..."), this, &PlayerWindow::showEvents);

@@ -4,16 +4,21 @@
 #include <QPen>
 #include <QPixmap>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "app/events_dialog.h"
 #include "app/gauges.h"
+#include "app/library_dialog.h"
+#include "app/library_places.h"
 #include "app/map_calls.h"
 #include "app/player_services.h"
+#include "app/player_settings.h"
 #include "app/recording_repairer.h"
 #include "app/window_layout.h"
 #include "session/playback_session.h"
@@ -32,6 +37,8 @@ class ClipExportJob;
 class QProgressDialog;
 struct ClipJobResult;
 class IncidentReportJob;
+class LibraryView;
+class LibraryWorker;
 
 // The player window: the skinned 1024 x 768 window with the video, the play list, the map,
 // the G-sensor chart, the gauges and the transport buttons. What plays and when is the
@@ -70,6 +77,22 @@ public:
     void onCardArrived(const QString& path);
     void onVolumeRemoved(const QString& path);
     void importOfferedCard();
+    // A recording the library found (player_window_library_play.cpp): listed with its moment
+    // as an import of the file lists it, and played from the UTC moment (from the start when
+    // none); a file that is not there only says so.
+    void playFromLibrary(const QString& path, std::optional<qint64> utcMs);
+    // The library's questions (player_window_library_ask.cpp), each in its dialog beside the
+    // window: which recordings passed within metres of the place (asked from the map), and
+    // where the car was at a date and time.
+    void askPassedHere(double latitude, double longitude, double metres);
+    void showWhereAt();
+    LibraryDialog* passedHereDialog() const { return m_passedHereDialog; }
+    LibraryDialog* whereAtDialog() const { return m_whereAtDialog; }
+    // The library (player_window_library.cpp): every import goes to it in the background;
+    // its view beside the play list shows what it holds, on the map too, and plays it.
+    void showLibrary();
+    LibraryView* libraryView() const;
+    void chooseLibraryLocation();
 
     // Playing.
     // Seek bar, chart, map and gauges at the play position.
@@ -183,6 +206,20 @@ private:
     void onClipExported(const ClipJobResult& result);
     void setUpReport();
     void printReport();
+    LibraryDialog* libraryDialog(LibraryDialog::Question question);
+    void setUpLibrary();
+    void addToLibrary(const QStringList& paths);
+    QString libraryLocation() const;
+    void showLibraryOpening(const QString& location, const LibraryOpening& opening);
+    void onLibraryImported(const ImportSummary& summary);
+    // The cards mounted now, by filesystem UUID.
+    MountedCards mountedCards() const;
+    void playLibraryRecording(const PlacedRecording& placed);
+    void playAwaitedRecording(const QString& arrivedRoot);
+    void showLibraryTrack(const StoredTrack& track);
+    void libraryCardArrived(const QString& root);
+    void libraryCardRemoved(const QString& root);
+    void libraryCardsChanged();
 
     PlayerServices m_services;
     PlaybackSession m_session;
@@ -240,6 +277,14 @@ private:
     std::unique_ptr<RecordingRepairer> m_repairer;   // made at the first repair
     GEventThresholds m_eventThresholds;
     QPointer<EventsDialog> m_eventsDialog;
+    QPointer<LibraryDialog> m_passedHereDialog;
+    QPointer<LibraryDialog> m_whereAtDialog;
+    player_settings::PlayList m_savedList;  // as last written: an unchanged list is not again
     std::unique_ptr<ClipExportJob> m_clipJob;
     QProgressDialog* m_clipProgress = nullptr;  // while a clip is exported
+    std::unique_ptr<LibraryWorker> m_library;   // adds every import
+    QPointer<LibraryView> m_libraryView;        // made when first shown
+    // Asked to play from the library while its card was out: plays when the card arrives.
+    std::optional<LibraryRecording> m_awaitedRecording;
+    QSet<QString> m_arrivedCards;  // volumes reported as cards since start, until removed
 };

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QSettings>
 
 #include "app/player_settings.h"
 #include "controls/playlist_view.h"
@@ -31,19 +32,25 @@ void PlayerWindow::onImport()
     if (!folder.isEmpty()) {
         m_session.importFolder(QFile::encodeName(folder).toStdString());
         player_settings::setImportFolder(folder);
+        addToLibrary({folder});
     }
 }
 
 void PlayerWindow::importPaths(const QStringList& paths)
 {
     m_session.importPaths(paths);
+    addToLibrary(paths);
 }
 
 void PlayerWindow::discoverCard()
 {
     m_cardDiscovery.stop();
-    if (m_services.volumes) {
-        m_session.importCard(*m_services.volumes);
+    if (!m_services.volumes) {
+        return;
+    }
+    m_session.importCard(*m_services.volumes);
+    if (CardRoot card; findCardRoot(m_services.volumes->rootPaths(), card)) {
+        addToLibrary({QFile::decodeName(card.root.c_str())});
     }
 }
 
@@ -63,6 +70,7 @@ void PlayerWindow::onCardArrived(const QString& path)
     m_statusLine->setText(QStringLiteral("A camera card appeared at %1. <a href=\"import\" "
                                          "style=\"color:#ecc45c\">%2</a>")
                               .arg(shown.toHtmlEscaped(), link));
+    libraryCardArrived(path);
 }
 
 void PlayerWindow::importOfferedCard()
@@ -71,6 +79,7 @@ void PlayerWindow::importOfferedCard()
         return;
     }
     m_session.importCard(FixedVolumes({QFile::encodeName(m_offeredCard).toStdString()}));
+    addToLibrary({m_offeredCard});
     m_offeredCard.clear();
     m_statusLine->hide();
 }
@@ -83,6 +92,7 @@ void PlayerWindow::onVolumeRemoved(const QString& path)
         m_statusLine->hide();
     }
     m_session.volumeRemoved(path);
+    libraryCardRemoved(path);
 }
 
 // The window as it was at start: an empty list and the idle picture.
@@ -98,6 +108,7 @@ void PlayerWindow::onClear()
 void PlayerWindow::restorePlayList()
 {
     const player_settings::PlayList saved = player_settings::playList();
+    m_savedList = saved;  // restoring may save the list again, as it is found
     const int row = m_session.restoreList(saved.files, saved.open);
     m_playlistView->selectExistingRow(row);
 }
@@ -114,7 +125,15 @@ void PlayerWindow::savePlayList()
         }
     }
     list.open = m_session.openFile();
-    player_settings::setPlayList(list);
+    if (list.files == m_savedList.files && list.open == m_savedList.open) {
+        return;
+    }
+    m_savedList = list;
+    if (!player_settings::setPlayList(list)) {
+        showStatus(QStringLiteral("The play list could not be saved: the settings file %1 "
+                                  "cannot be written.")
+                       .arg(QSettings().fileName()));
+    }
 }
 
 void PlayerWindow::onListChanged()
@@ -172,6 +191,7 @@ void PlayerWindow::showListMenu(const QPoint& viewportPos)
         menu.addSeparator();
     }
     addEventsOnlyAction(menu);
+    menu.addAction(QStringLiteral("Where was I at..."), this, &PlayerWindow::showWhereAt);
     const QAction* chosen = menu.exec(m_playlistView->viewport()->mapToGlobal(viewportPos));
     if (chosen == nullptr) {
         return;

@@ -8,6 +8,7 @@
 
 #include "app/events_dialog.h"
 #include "app/player_settings.h"
+#include "app/window_placement.h"
 #include "controls/seek_slider.h"
 #include "instruments/waveform_view.h"
 #include "skin/skin_palette.h"
@@ -152,5 +153,6 @@ void PlayerWindow::showEventsOf(int row)
     });
     connect(m_eventsDialog, &EventsDialog::thresholdsChanged, this,
             &PlayerWindow::setEventThresholds);
+    placeBeside(m_eventsDialog, this);
     m_eventsDialog->show();
 }

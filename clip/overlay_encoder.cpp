@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "clip/overlay_painter.h"
+#include "clip/pipeline_quote.h"
 
 namespace {
 
@@ -21,26 +22,14 @@ struct GstUnref
 template <class T>
 using GstHandle = std::unique_ptr<T, GstUnref<T>>;
 
-std::string quoted(const std::string& text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-        }
-        out += c;
-    }
-    return out + "\"";
-}
-
 std::string pipelineText(const Reencode& job)
 {
-    std::string text = "filesrc location=" + quoted(job.source) +
+    std::string text = "filesrc location=" + pipelineQuoted(job.source) +
                        " ! qtdemux name=demux demux.video_0 ! queue ! decodebin ! videoconvert"
                        " ! video/x-raw,format=BGRx ! identity name=paint ! videoconvert"
                        " ! x264enc speed-preset=veryfast pass=qual quantizer=21 key-int-max=60"
                        " ! h264parse ! mp4mux name=mux ! filesink location=" +
-                       quoted(job.target);
+                       pipelineQuoted(job.target);
     if (job.hasAudio) {
         text += " demux.audio_0 ! queue ! aacparse ! mux.";
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QSqlError>
@@ -45,6 +46,35 @@ struct LibraryHit
     double metres = 0.0;  // from the asked place (passed here)
 };
 
+// A local day that holds recordings, and how many; an invalid date stands for the
+// recordings whose time is not known.
+struct LibraryDay
+{
+    QDate day;
+    int recordings = 0;
+};
+
+// A stored recording as the library view shows it, with its trip.
+struct LibraryRecording
+{
+    qlonglong id = 0;
+    QString path;
+    std::int64_t size = 0;
+    std::int64_t writeTimeMs = 0;
+    QString cardLabel;  // the volume it was imported from, when the system named it
+    QString cardUuid;
+    QString layout;
+    QString channels;
+    std::optional<std::int64_t> startUtcMs;
+    std::int64_t durationMs = 0;
+    bool locked = false;
+    bool event = false;
+    std::optional<qlonglong> tripId;
+    std::int64_t tripStartUtcMs = 0;
+    std::int64_t tripEndUtcMs = 0;
+    int tripRecordings = 0;
+};
+
 // The library of every recording ever imported: a database of their details and tracks,
 // opened by one object over its own connection. Several processes may share one file or,
 // on PostgreSQL with PostGIS, one server.
@@ -80,6 +110,15 @@ public:
                                        QString& error);
     // Every recording whose track holds the moment, with the position then.
     std::vector<LibraryHit> whereAt(std::int64_t utcMs, QString& error);
+
+    // The browsing of the library view (library_browse.cpp). The local days (this
+    // process's time zone) that hold recordings, newest first, the undated ones last.
+    std::vector<LibraryDay> days(QString& error);
+    // The recordings that start on the local day in time order (an invalid date: the
+    // undated ones, by path).
+    std::vector<LibraryRecording> recordingsOn(const QDate& day, QString& error);
+    // A recording's stored track; nothing when it has none or it cannot be read (error set).
+    std::optional<StoredTrack> trackOf(qlonglong recordingId, QString& error);
 
 private:
     enum class OpenMode { ReadWrite, ReadOnly, Immutable };

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <blkid.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -67,6 +69,30 @@ QString diskName(const QString& kind, const QByteArray& device)
     return {};
 }
 
+// The label and UUID in the file system's own header, read by libblkid: where udev names no
+// disks (a container, a system without udev). Needs read access to the device.
+VolumeIdentity probedIdentity(const QByteArray& device)
+{
+    const blkid_probe probe = blkid_new_probe_from_filename(device.constData());
+    if (!probe) {
+        return {};
+    }
+    blkid_probe_enable_superblocks(probe, 1);
+    blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID);
+    VolumeIdentity identity;
+    if (blkid_do_safeprobe(probe) == 0) {
+        const char* value = nullptr;
+        if (blkid_probe_lookup_value(probe, "LABEL", &value, nullptr) == 0) {
+            identity.label = QString::fromUtf8(value);
+        }
+        if (blkid_probe_lookup_value(probe, "UUID", &value, nullptr) == 0) {
+            identity.uuid = QString::fromUtf8(value);
+        }
+    }
+    blkid_free_probe(probe);
+    return identity;
+}
+
 bool inEventFolder(const QString& path)
 {
     const QString folder = QFileInfo(path).dir().dirName().toUpper();
@@ -103,7 +129,13 @@ VolumeIdentity volumeOf(const QString& path)
     if (!storage.isValid() || !storage.device().startsWith("/dev/")) {
         return {};
     }
-    return {storage.name(), diskName(QStringLiteral("uuid"), storage.device())};
+    VolumeIdentity identity{storage.name(), diskName(QStringLiteral("uuid"), storage.device())};
+    if (identity.label.isEmpty() || identity.uuid.isEmpty()) {
+        const VolumeIdentity probed = probedIdentity(storage.device());
+        identity.label = identity.label.isEmpty() ? probed.label : identity.label;
+        identity.uuid = identity.uuid.isEmpty() ? probed.uuid : identity.uuid;
+    }
+    return identity;
 }
 
 std::optional<RecordingRecord> readRecording(const FoundFile& file, const VolumeIdentity& volume,

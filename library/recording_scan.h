@@ -22,7 +22,8 @@ struct FoundFile
 // itself. Folders that cannot be listed are added to `unreadable`.
 QList<FoundFile> findRecordingFiles(const QStringList& paths, QStringList& unreadable);
 
-// The volume a file lies on, when the system names it.
+// The volume a file lies on, when the system names it: by udev's names of the disks, else
+// by its file system's header where the device may be read.
 struct VolumeIdentity
 {
     QString label;

@@ -2,10 +2,17 @@
 
 #include "map/map_tiles.h"
 
+#include <cmath>
+#include <optional>
+
 #include <QDir>
 #include <QStandardPaths>
+#include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
 
 namespace {
 
@@ -23,7 +30,53 @@ bool isTile(const QUrl& url)
     return url.scheme() == QLatin1String("https") && url.host() == kTileHost;
 }
 
+struct AskedPlace
+{
+    double latitude = 0.0;
+    double longitude = 0.0;
+    double metres = 0.0;
+};
+
+// The place of an ask; nothing when a number is missing, not one, or out of range.
+std::optional<AskedPlace> askedPlace(const QUrl& url)
+{
+    if (url.path() != QLatin1String("passed-here")) {
+        return std::nullopt;
+    }
+    const QUrlQuery query(url);
+    bool ok[3] = {};
+    const AskedPlace place{query.queryItemValue(QStringLiteral("lat")).toDouble(&ok[0]),
+                           query.queryItemValue(QStringLiteral("lon")).toDouble(&ok[1]),
+                           query.queryItemValue(QStringLiteral("metres")).toDouble(&ok[2])};
+    // NaN fails every comparison, so it is refused with the rest.
+    const bool inRange = std::abs(place.latitude) <= 90.0 && std::abs(place.longitude) <= 180.0 &&
+                         place.metres > 0.0 && place.metres <= MapPage::kMaxAskMetres;
+    if (!ok[0] || !ok[1] || !ok[2] || !inRange) {
+        return std::nullopt;
+    }
+    return place;
+}
+
+// Serves nothing: an ask is a navigation, refused before any request. The engine hands
+// navigations to a scheme to the page's judgement only once the scheme has a handler.
+class RefusingSchemeHandler : public QWebEngineUrlSchemeHandler
+{
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    void requestStarted(QWebEngineUrlRequestJob* job) override
+    {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+    }
+};
+
 }  // namespace
+
+void registerAskScheme()
+{
+    QWebEngineUrlScheme scheme(kAskScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
 
 MapPage::MapPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent)
 {
@@ -37,6 +90,12 @@ QUrl MapPage::pageUrl()
 
 bool MapPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool)
 {
+    if (url.scheme() == QLatin1String(kAskScheme)) {
+        if (const std::optional<AskedPlace> place = askedPlace(url)) {
+            emit passedHereAsked(place->latitude, place->longitude, place->metres);
+        }
+        return false;
+    }
     return url == pageUrl();
 }
 
@@ -57,6 +116,9 @@ QWebEngineProfile* createMapProfile(QObject* parent)
     profile->setHttpCacheMaximumSize(kCacheBytes);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     profile->setUrlRequestInterceptor(new MapRequestFilter(profile));
+    if (QWebEngineUrlScheme::schemeByName(kAskScheme).name() == kAskScheme) {
+        profile->installUrlSchemeHandler(kAskScheme, new RefusingSchemeHandler(profile));
+    }
     // The tile server asks applications to identify themselves.
     profile->setHttpUserAgent(profile->httpUserAgent() + QStringLiteral(" dashcam-player/1.0"));
     return profile;

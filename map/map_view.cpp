@@ -39,6 +39,7 @@ MapView::MapView(QWidget* host) : QWidget(host), m_view(new QWebEngineView(this)
     auto* page = new MapPage(profile, m_view);
     m_view->setPage(page);
     connect(page, &QWebEnginePage::loadFinished, this, &MapView::onLoadFinished);
+    connect(page, &MapPage::passedHereAsked, this, &MapView::passedHereAsked);
 
     setGeometry(host->rect());
     host->installEventFilter(this);  // the map follows its host's size

@@ -53,6 +53,8 @@ protected:
 signals:
     // The page has loaded and the map shows over its host.
     void pageLoaded();
+    // The user asked on the map which recordings passed within metres of the place.
+    void passedHereAsked(double latitude, double longitude, double metres);
 
 private:
     void onLoadFinished();

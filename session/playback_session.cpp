@@ -537,6 +537,10 @@ void PlaybackSession::volumeRemoved(const QString& root)
 void PlaybackSession::refreshTrips()
 {
     m_trips.update(m_catalogue);
+    if (isOpen()) {
+        // The digests of rows gone went with the update: the open trip points anew at once.
+        m_trip = tripOf(m_currentIndex);
+    }
     std::vector<std::pair<int, QString>> starts;
     for (const std::vector<int>& trip : m_trips.plan().trips()) {
         starts.emplace_back(trip.front(), tripTip(m_trips, trip));

@@ -26,15 +26,24 @@ void TripIndex::update(const PlaylistCatalogue& list)
 {
     m_rowClocks.clear();
     m_rowClocks.reserve(static_cast<size_t>(list.count()));
+    // Only what the list still holds is kept: a list cleared and filled all day stays small.
+    std::unordered_map<std::string, RecordingClock> clocks;
+    std::unordered_map<std::string, TrackDigest> digests;
     RecordingEntry node;
     for (int row = 0; list.entryAt(row, node); ++row) {
         const std::string key = cacheKey(node.filePath);
-        auto known = m_clocks.find(key);
-        if (known == m_clocks.end()) {
-            known = m_clocks.emplace(key, readRecordingClock(node.filePath)).first;
+        const auto known = m_clocks.find(key);
+        const RecordingClock clock =
+            known != m_clocks.end() ? known->second : readRecordingClock(node.filePath);
+        clocks.emplace(key, clock);
+        m_rowClocks.push_back(clock);
+        // Moved as nodes: a digest kept stays where the open trip points to it.
+        if (auto digest = m_digests.extract(key)) {
+            digests.insert(std::move(digest));
         }
-        m_rowClocks.push_back(known->second);
     }
+    m_clocks = std::move(clocks);
+    m_digests = std::move(digests);
     m_plan = TripPlan(m_rowClocks);
 }
 

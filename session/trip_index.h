@@ -18,7 +18,8 @@ struct RecordingEntry;
 class TripIndex
 {
 public:
-    // Regroups the list; reads the headers of recordings not seen before.
+    // Regroups the list; reads the headers of recordings not seen before, and forgets those
+    // no longer listed (their digests with them).
     void update(const PlaylistCatalogue& list);
     const TripPlan& plan() const { return m_plan; }
     // The clock of a row of the last Update; an empty clock outside it.

@@ -21,34 +21,6 @@ Axes axesOf(const TelemetryEntry& entry)
     return {entry.gX, entry.gY, entry.gZ};
 }
 
-// All three axes exactly zero is no reading: the layouts' fill for a second without one
-// (a block out of range, a GoPro entry past the accelerometer's last record), never what a
-// sensor that feels gravity logs.
-bool isReading(const Axes& axes)
-{
-    return axes[0] != 0.0 || axes[1] != 0.0 || axes[2] != 0.0;
-}
-
-Axes meanAxes(const TelemetryTable& table)
-{
-    Axes sum{};
-    int readings = 0;
-    for (int i = 0, count = table.count(); i < count; ++i) {
-        const Axes a = axesOf(*table.find(i));
-        if (!isReading(a)) {
-            continue;
-        }
-        ++readings;
-        for (size_t k = 0; k < a.size(); ++k) {
-            sum[k] += a[k];
-        }
-    }
-    for (double& s : sum) {
-        s /= std::max(readings, 1);
-    }
-    return sum;
-}
-
 // Which table axis runs along the car and which across it.
 //
 // Every layout's table holds g (the readers scale: thousandths of g in the sidecar and A7L
@@ -132,7 +104,7 @@ double GEvent::seconds() const
 
 std::vector<GEvent> detectGEvents(const TelemetryTable& table, const GEventThresholds& thresholds)
 {
-    const Axes mean = meanAxes(table);
+    const Axes mean = meanG(table);
     const AxisRoles roles = axisRoles(mean);
     const std::array<double, kKinds> limits = {thresholds.longitudinalG, thresholds.longitudinalG,
                                                thresholds.lateralG, thresholds.impactG};
@@ -151,10 +123,11 @@ std::vector<GEvent> detectGEvents(const TelemetryTable& table, const GEventThres
     };
     const int count = table.count();
     for (int i = 0; i < count; ++i) {
-        Axes change = axesOf(*table.find(i));
-        if (!isReading(change)) {
+        const TelemetryEntry& entry = *table.find(i);
+        if (!isGReading(entry)) {
             continue;
         }
+        Axes change = axesOf(entry);
         for (size_t k = 0; k < change.size(); ++k) {
             change[k] -= mean[k];
         }

@@ -36,6 +36,39 @@ int TelemetryTable::copyEntry(int index, TelemetryEntry& out) const
     return -1;
 }
 
+bool isGReading(const TelemetryEntry& entry)
+{
+    return entry.gX != 0.0f || entry.gY != 0.0f || entry.gZ != 0.0f;
+}
+
+std::array<double, 3> meanG(const TelemetryTable& table)
+{
+    std::array<double, 3> sum{};
+    int readings = 0;
+    for (int i = 0, count = table.count(); i < count; ++i) {
+        const TelemetryEntry& entry = *table.find(i);
+        if (!isGReading(entry)) {
+            continue;
+        }
+        ++readings;
+        sum[0] += entry.gX;
+        sum[1] += entry.gY;
+        sum[2] += entry.gZ;
+    }
+    for (double& axis : sum) {
+        axis /= std::max(readings, 1);
+    }
+    return sum;
+}
+
+double gFromRest(const TelemetryEntry& entry, const std::array<double, 3>& mean)
+{
+    if (!isGReading(entry)) {
+        return 0.0;
+    }
+    return std::hypot(entry.gX - mean[0], entry.gY - mean[1], entry.gZ - mean[2]);
+}
+
 bool isOnEarth(const Position& position)
 {
     return std::abs(position.latitude.value) <= 90.0 && std::abs(position.longitude.value) <= 180.0;

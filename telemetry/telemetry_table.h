@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -99,3 +100,15 @@ private:
     int m_entriesPerRow = kEntriesPerSample;
     int m_sampleLimit = kMaxTableSamples;
 };
+
+// All three axes exactly zero is no reading: the layouts' fill for a second without one
+// (a block out of range, a GoPro entry past the accelerometer's last record), never what a
+// sensor that feels gravity logs.
+bool isGReading(const TelemetryEntry& entry);
+
+// The mean of each G-sensor axis over the table's readings, in g: gravity and how the camera
+// is mounted, what a push is measured from. Zero when the table holds no reading.
+std::array<double, 3> meanG(const TelemetryTable& table);
+// How far the entry's acceleration is from that mean, in g; zero for an entry of no reading,
+// so that a second without one is never taken for a push.
+double gFromRest(const TelemetryEntry& entry, const std::array<double, 3>& mean);

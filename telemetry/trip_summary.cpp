@@ -38,20 +38,10 @@ GPeak strongestPeak(const TelemetryTable& table)
     if (count == 0) {
         return {};
     }
-    double mean[3] = {};
-    for (int i = 0; i < count; ++i) {
-        const TelemetryEntry& e = *table.find(i);
-        mean[0] += e.gX;
-        mean[1] += e.gY;
-        mean[2] += e.gZ;
-    }
-    for (double& m : mean) {
-        m /= count;
-    }
+    const std::array<double, 3> mean = meanG(table);
     GPeak peak;
     for (int i = 0; i < count; ++i) {
-        const TelemetryEntry& e = *table.find(i);
-        const double g = std::hypot(e.gX - mean[0], e.gY - mean[1], e.gZ - mean[2]);
+        const double g = gFromRest(*table.find(i), mean);
         if (g > peak.g) {
             peak = {g, i};
         }

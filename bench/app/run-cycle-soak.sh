@@ -9,6 +9,7 @@
 #   bench/app/run-cycle-soak.sh [MINUTES [build-dir]]   (30 minutes by default)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/bench-setup.sh
 minutes=${1:-30}
 build=${2:-build}
 work=$(realpath -m "${SOAK_DIR:-/tmp/cycle-soak}")
@@ -31,15 +32,13 @@ if [ "$(ls "$folder" 2>/dev/null | grep -c -i '\.mov$')" -lt $((copies * 4)) ]; 
   done
 fi
 
-runtime=$(mktemp -d)
-chmod 700 "$runtime"
-trap 'rm -rf "$runtime"' EXIT
-mkdir -p "$runtime/config"
+bench_private_dir
+mkdir -p "$bench_dir/config"
 # A fresh settings file (cycle mode is on by default), and a map profile of its own.
-export XDG_RUNTIME_DIR=$runtime XDG_CONFIG_HOME=$runtime/config XDG_DATA_HOME=$runtime/data
-export XDG_CACHE_HOME=$runtime/cache QTWEBENGINE_DISABLE_SANDBOX=1
+export XDG_CONFIG_HOME=$bench_dir/config XDG_DATA_HOME=$bench_dir/data
+export XDG_CACHE_HOME=$bench_dir/cache QTWEBENGINE_DISABLE_SANDBOX=1
 export FOLDER=$folder WORK=$work PLAYER=$build/bin/dashcam-player SECONDS_TO_RUN=$((minutes * 60))
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
+bench_on_xvfb 1280x1024x24 '
   "$PLAYER" "$FOLDER" >"$WORK/player.out" 2>&1 &
   player=$!
   win=$(timeout 30 xdotool search --sync --onlyvisible --name "^Player$" | head -n1)
@@ -77,7 +76,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
     sleep 10
   done
   sample >>"$WORK/samples.txt"
-  xdotool windowfocus --sync "$win" key Escape
+  xdotool windowfocus --sync "$win" key ctrl+q
   wait $player
 '
 # Columns: seconds, player RSS (KiB), player descriptors, web engine processes RSS (KiB).

@@ -5,6 +5,7 @@
 #   bench/app/run-player-bench.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/bench-setup.sh
 build=${1:-build}
 work=${PLAYER_BENCH_DIR:-/tmp/player-bench}
 mkdir -p "$work"
@@ -16,12 +17,9 @@ if [ -z "$clip" ]; then
   clip=$(ls "$work"/*_A7L.MOV | head -n1)
 fi
 
-runtime=$(mktemp -d)
-chmod 700 "$runtime"
-trap 'rm -rf "$runtime"' EXIT
-export XDG_RUNTIME_DIR=$runtime QTWEBENGINE_DISABLE_SANDBOX=1 QT_QUICK_BACKEND=software
+export QTWEBENGINE_DISABLE_SANDBOX=1 QT_QUICK_BACKEND=software
 export CLIP=$clip WORK=$work PLAYER=$build/bin/dashcam-player PLAY_CLIP=$build/bin/play_clip
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
+bench_on_xvfb 1280x1024x24 '
   # The player plays the single file it is given, stops at its end, and is ended with Ctrl+Q.
   /usr/bin/time -f "%U %S %e" -o "$WORK/player.time" "$PLAYER" "$CLIP" >"$WORK/player.out" 2>&1 &
   win=$(timeout 30 xdotool search --sync --onlyvisible --name "^Player$" | head -n1)

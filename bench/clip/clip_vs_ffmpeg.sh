@@ -5,23 +5,14 @@
 # The two 100 s recordings (H.264 at 12 Mbit/s, AAC) are made once into
 # BUILD_DIR/bench-clip-media and kept.
 set -eu
-build=$1
+. "$(dirname "$0")/../bench-setup.sh"
+build=$(realpath "$1")  # the concat list names the recordings from its own folder
 runs=${2:-5}
 media=$build/bench-clip-media
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+bench_private_dir
+work=$bench_dir
 
-if [ ! -f "$media/ready" ]; then
-    mkdir -p "$media"
-    for part in "A 0 2024-06-11T09:00:00Z" "B 100 2024-06-11T09:01:40Z"; do
-        set -- $part
-        ffmpeg -v error -y -f lavfi -i "testsrc2=size=1920x1080:rate=30" \
-            -f lavfi -i "sine=frequency=440:sample_rate=48000" -ss "$2" -t 100 \
-            -c:v libx264 -preset ultrafast -g 30 -b:v 12M -maxrate 12M -bufsize 24M \
-            -c:a aac -b:a 128k -metadata creation_time="$3" "$media/$1.MP4"
-    done
-    touch "$media/ready"
-fi
+bench_recordings_in_a_row "$media" 1920x1080 100 -b:v 12M -maxrate 12M -bufsize 24M
 
 printf "file '%s'\ninpoint 10\nfile '%s'\noutpoint 90\n" "$media/A.MP4" "$media/B.MP4" \
     >"$work/span.txt"

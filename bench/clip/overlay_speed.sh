@@ -4,22 +4,13 @@
 # The two 40 s recordings (H.264 at 5 Mbit/s, AAC) are made once into
 # BUILD_DIR/bench-clip-media-720 and kept.
 set -eu
+. "$(dirname "$0")/../bench-setup.sh"
 build=$1
 media=$build/bench-clip-media-720
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+bench_private_dir
+work=$bench_dir
 
-if [ ! -f "$media/ready" ]; then
-    mkdir -p "$media"
-    for part in "A 0 2024-06-11T09:00:00Z" "B 40 2024-06-11T09:00:40Z"; do
-        set -- $part
-        ffmpeg -v error -y -f lavfi -i "testsrc2=size=1280x720:rate=30" \
-            -f lavfi -i "sine=frequency=440:sample_rate=48000" -ss "$2" -t 40 \
-            -c:v libx264 -preset ultrafast -g 30 -b:v 5M -c:a aac -b:a 128k \
-            -metadata creation_time="$3" "$media/$1.MP4"
-    done
-    touch "$media/ready"
-fi
+bench_recordings_in_a_row "$media" 1280x720 40 -b:v 5M
 
 start=$(date +%s.%N)
 "$build/bin/dashcam-clip" --overlay -o "$work" --from "$media/A.MP4@10" \

@@ -16,11 +16,16 @@
 // The server's bytes per recording at 100,000 (after VACUUM): the row 193, the unique
 // folder-and-name index 72, the track's GiST index 67, the start's and the id's indexes
 // 23 each.
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
 
 #include <benchmark/benchmark.h>
 
@@ -35,6 +40,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/library_view.h"
 #include "bench/benchmark_args.h"
 #include "library/library.h"
 #include "tools/layout_writer/layout_writer.h"
@@ -57,7 +63,8 @@ const char kUsage[] =
     "(rows written directly) and \"where was I at\" there, and measures the library's bytes\n"
     "per hour of recording (on a server after VACUUM); then\n"
     "four dashcam-telemetry importers at once, each with 10,000 recordings of its own, into\n"
-    "an empty library and again unchanged, and \"passed here\" while they import.\n"
+    "an empty library and again unchanged, and \"passed here\" while they import; and the\n"
+    "library view opened on the 100,000 recordings: its days, then a day of them.\n"
     "Run by tests/library/pg_cluster.sh, it measures the same on PostgreSQL with PostGIS.\n";
 
 // The server's template database with PostGIS, when the figures are the server's.
@@ -373,6 +380,11 @@ BENCHMARK(sizePerHour)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 void sizePerHourOfHundredThousand(benchmark::State& state)
 {
     QueryLibrary& library = queryLibrary();
+    QString error;
+    if (!library.library().updateTrips(error)) {  // as an import ends
+        state.SkipWithError("the trips were not written");
+        return;
+    }
     QTemporaryDir dir;
     const QString empty = newLibrary(dir, QStringLiteral("empty"));
     Library emptyLibrary;
@@ -385,6 +397,70 @@ void sizePerHourOfHundredThousand(benchmark::State& state)
     state.counters["KB_per_hour"] = bytesPerHour / 1024;
 }
 BENCHMARK(sizePerHourOfHundredThousand)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// The library view opened on the 100,000 recordings, as the window opens it: the time to
+// its days shown and to a day of 1,440 recordings opened, and the longest the window's
+// thread stood still meanwhile (how late a 5 ms timer came at worst).
+void libraryViewOpening(benchmark::State& state)
+{
+    QueryLibrary& library = queryLibrary();
+    QString error;
+    if (!library.library().updateTrips(error)) {
+        state.SkipWithError("the trips were not written");
+        return;
+    }
+    double daysMs = 0, dayMs = 0, stallMs = 0;
+    int dayRecordings = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock, sinceTick;
+        QTimer ticks;
+        ticks.setTimerType(Qt::PreciseTimer);
+        ticks.setInterval(5);
+        QObject::connect(&ticks, &QTimer::timeout, [&] {
+            stallMs = std::max(stallMs, double(sinceTick.nsecsElapsed()) / 1e6 - 5.0);
+            sinceTick.start();
+        });
+        QEventLoop loop;
+        std::unique_ptr<LibraryView> view;
+        QTimer::singleShot(0, [&] {
+            clock.start();
+            view = std::make_unique<LibraryView>(nullptr);
+            QObject::connect(view.get(), &LibraryView::daysShown, [&] {
+                daysMs = double(clock.nsecsElapsed()) / 1e6;
+                // A day in the middle: a whole day's recordings.
+                const QModelIndex day =
+                    view->tree()->model()->index(view->tree()->model()->rowCount() / 2, 0);
+                view->tree()->expand(day);
+            });
+            QObject::connect(view.get(), &LibraryView::dayShown, [&] {
+                dayMs = double(clock.nsecsElapsed()) / 1e6;
+                const QAbstractItemModel& model = *view->tree()->model();
+                const QModelIndex day = model.index(model.rowCount() / 2, 0);
+                dayRecordings = 0;
+                for (int trip = 0; trip < model.rowCount(day); ++trip) {
+                    dayRecordings += model.rowCount(model.index(trip, 0, day));
+                }
+                loop.quit();
+            });
+            view->show();
+            view->load(library.location());
+        });
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        stallMs = 0;
+        sinceTick.start();
+        ticks.start();
+        loop.exec();
+        ticks.stop();
+        if (dayRecordings == 0) {
+            state.SkipWithError("no day was shown");
+        }
+    }
+    state.counters["days_shown_ms"] = daysMs;
+    state.counters["day_opened_ms"] = dayMs;
+    state.counters["day_recordings"] = dayRecordings;
+    state.counters["longest_stall_ms"] = stallMs;
+}
+BENCHMARK(libraryViewOpening)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // The folders of four importers, 10,000 recordings each.
 const QStringList& importerFolders()
@@ -494,6 +570,11 @@ BENCHMARK(passedHereWhileFourImport)->Unit(benchmark::kMillisecond)->UseRealTime
 
 int main(int argc, char** argv)
 {
+    // The library view is a window: offscreen unless a display is asked for.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
     const int status = takeBenchmarkArgs(&argc, argv, kUsage);
     return status >= 0 ? status : runBenchmarks();
 }

@@ -12,41 +12,16 @@
 #   bench/playback/run-moment-bench.sh [build-dir] [window-width window-height]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-build=${1:-build}
-width=${2:-1280}
-height=${3:-720}
-work=${PLAYBACK_BENCH_DIR:-/tmp/playback-bench}
+. bench/bench-setup.sh
+bench_playback_settings "$@"
 runs=${PLAYBACK_BENCH_RUNS:-3}
 seconds=20
-mkdir -p "$work"
 
-# clip NAME PATTERN AUDIO: a 1080p30 clip of SECONDS, with AAC when AUDIO is 1.
-clip() {
-  local path=$work/$1 audio=""
-  [ -f "$path" ] && return
-  [ "$3" = 1 ] && audio="audiotestsrc num-buffers=$((seconds * 44100 / 1024 + 1)) \
-    ! audio/x-raw,rate=44100,channels=1 ! avenc_aac ! aacparse ! queue ! mux."
-  echo "writing $path"
-  # shellcheck disable=SC2086
-  gst-launch-1.0 -q \
-    videotestsrc num-buffers=$((seconds * 30)) pattern="$2" horizontal-speed=4 \
-    ! video/x-raw,format=I420,width=1920,height=1080,framerate=30/1 ! timeoverlay \
-    ! x264enc bitrate=8000 speed-preset=faster key-int-max=30 ! h264parse ! queue ! mux. \
-    $audio qtmux name=mux ! filesink location="$path.part"
-  mv "$path.part" "$path"
-}
-clip front-1080p30.mov smpte 1
-clip rear-1080p30.mov smpte100 0
-
-cmake --build "$build" --target play_clip >/dev/null
-
-runtime=$(mktemp -d)
-chmod 700 "$runtime"
-trap 'rm -rf "$runtime"' EXIT
-export XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=xcb
+bench_gst_clip "$work/front-1080p30.mov" "$seconds" 1920 1080 smpte 8000 1
+bench_gst_clip "$work/rear-1080p30.mov" "$seconds" 1920 1080 smpte100 8000 0
 export PLAY_CLIP=$build/bin/play_clip WORK=$work WIDTH=$width HEIGHT=$height RUNS=$runs
 rm -f "$work"/single.out "$work"/moment.out
-xvfb-run -a -s "-screen 0 1920x1080x24" bash -euo pipefail -c '
+bench_on_xvfb 1920x1080x24 '
   for _ in $(seq "$RUNS"); do
     "$PLAY_CLIP" "$WORK/front-1080p30.mov" "$WIDTH" "$HEIGHT" >>"$WORK/single.out"
     "$PLAY_CLIP" "$WORK/front-1080p30.mov" "$WORK/rear-1080p30.mov" "$WIDTH" "$HEIGHT" \

@@ -15,36 +15,17 @@
 #   bench/playback/run-playback-bench.sh [build-dir] [widget-width widget-height]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-build=${1:-build}
-width=${2:-1280}
-height=${3:-720}
-work=${PLAYBACK_BENCH_DIR:-/tmp/playback-bench}
+. bench/bench-setup.sh
+bench_playback_settings "$@"
 runs=${PLAYBACK_BENCH_RUNS:-5}
-mkdir -p "$work"
 
 clip=${PLAYBACK_BENCH_CLIP:-$work/clip-720p30.mov}
-if [ ! -f "$clip" ]; then
-  echo "writing $clip"
-  gst-launch-1.0 -q \
-    videotestsrc num-buffers=900 pattern=smpte horizontal-speed=4 \
-    ! video/x-raw,format=I420,width=1280,height=720,framerate=30/1 ! timeoverlay \
-    ! x264enc bitrate=6000 speed-preset=faster key-int-max=30 ! h264parse ! queue ! mux. \
-    audiotestsrc num-buffers=1292 ! audio/x-raw,rate=44100,channels=1 \
-    ! avenc_aac ! aacparse ! queue ! mux. \
-    qtmux name=mux ! filesink location="$clip.part"
-  mv "$clip.part" "$clip"
-fi
+bench_gst_clip "$clip" 30 1280 720 smpte 6000 1
 
-cmake --build "$build" --target play_clip >/dev/null
-
-runtime=$(mktemp -d)
-chmod 700 "$runtime"
-trap 'rm -rf "$runtime"' EXIT
-export XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=xcb
 export CLIP=$clip PLAY_CLIP=$build/bin/play_clip WORK=$work WIDTH=$width HEIGHT=$height
 export RUNS=$runs PROFILE=${PLAYBACK_BENCH_PROFILE:-0}
 rm -f "$work"/*.times
-xvfb-run -a -s "-screen 0 1920x1080x24" bash -euo pipefail -c '
+bench_on_xvfb 1920x1080x24 '
   measure() {
     local name=$1; shift
     if [ "$PROFILE" = 1 ]; then

@@ -1,6 +1,7 @@
 // The map page's script: the host calls SetLgtLat, newPolyLine, putMarkerToLine,
 // renderPolyLine, setTrack, setTrip, clearMap, setTileSource, fix and tripShown by name;
-// every other function is internal.
+// every other function is internal. The page asks the host one thing, "passed here"
+// (askPassedHere), as a navigation to ASK_PASSED_HERE that the host refuses and reads.
 
 var map = null;
 var marker = null;
@@ -16,6 +17,16 @@ var offlineNote = null;
 var noPositionNote = null;
 var tilesShown = false;  // a tile loaded since the last failure
 var tiles = null;
+
+// The place asked about: a right-click asks within ASK_RADIUS metres, a drag with the
+// right button from the place asks within the circle drawn.
+var asking = null;
+var askedCircle = null;
+var ASK_PASSED_HERE = 'dashcam-ask:passed-here';
+var ASK_RADIUS = 50;
+var ASK_MAX_RADIUS = 100000;
+var ASK_DRAG_PIXELS = 5;  // a right-click that moved less is no drag
+var ASK_COLOUR = '#4fc3f7';
 
 var ONLINE_TILES = 'https://tile.openstreetmap.org/{z}/{x}/{y}.png';
 
@@ -51,6 +62,7 @@ function initialize() {
   drawWorld();
   tiles = createTiles('', 0);
   new FitControl().addTo(map);
+  listenForAsks();
   fix(0);
   inited = 1;
 }
@@ -411,4 +423,81 @@ function showNote(note, show) {
   if (note) {
     note.style.display = show ? 'block' : 'none';
   }
+}
+
+// The right button asks: pressed and released in place within ASK_RADIUS, dragged within
+// the circle drawn. The browser's own menu never shows over the map, and the map does not
+// pan under the drag (Leaflet drags with any button of a pointer).
+function listenForAsks() {
+  var container = map.getContainer();
+  container.addEventListener('contextmenu', function (event) {
+    event.preventDefault();
+  });
+  // Captured, so the map's own drag never sees the press.
+  container.addEventListener('pointerdown', function (event) {
+    if (event.button !== 2) {
+      return;
+    }
+    map.dragging.disable();
+    asking = { centre: map.mouseEventToLatLng(event), from: map.mouseEventToContainerPoint(event),
+               dragged: false };
+  }, true);
+  document.addEventListener('pointermove', function (event) {
+    if (!asking) {
+      return;
+    }
+    var at = map.mouseEventToContainerPoint(event);
+    asking.dragged = asking.dragged || at.distanceTo(asking.from) >= ASK_DRAG_PIXELS;
+    if (asking.dragged) {
+      showAskedCircle(asking.centre, askRadius(asking.centre, map.mouseEventToLatLng(event)));
+    }
+  });
+  document.addEventListener('pointerup', function (event) {
+    if (!asking || event.button !== 2) {
+      return;
+    }
+    var centre = asking.centre;
+    var metres = asking.dragged ? askRadius(centre, map.mouseEventToLatLng(event)) : ASK_RADIUS;
+    stopAsking();
+    askPassedHere(centre.lat, centre.lng, metres);
+  });
+  // A drag whose release never comes (the window lost the pointer) asks nothing.
+  document.addEventListener('pointercancel', stopAsking);
+  window.addEventListener('blur', stopAsking);
+}
+
+function stopAsking() {
+  if (asking) {
+    asking = null;
+    map.dragging.enable();
+  }
+}
+
+// Whole metres from the centre to the pointer, at least one, at most ASK_MAX_RADIUS.
+function askRadius(centre, at) {
+  return Math.min(Math.max(Math.round(map.distance(centre, at)), 1), ASK_MAX_RADIUS);
+}
+
+function showAskedCircle(centre, metres) {
+  if (askedCircle) {
+    askedCircle.setLatLng(centre).setRadius(metres);
+  } else {
+    askedCircle = L.circle(centre, {
+      radius: metres, color: ASK_COLOUR, weight: 2, fillOpacity: 0.15, interactive: false,
+      className: 'asked-place'
+    }).addTo(map);
+  }
+}
+
+// Which recordings passed within metres of the place: the circle stays to show what was
+// asked, and the host hears it.
+function askPassedHere(lat, lng, metres) {
+  var centre = L.latLng(lat, lng).wrap();
+  showAskedCircle(centre, metres);
+  tellHost(ASK_PASSED_HERE + '?lat=' + centre.lat.toFixed(7) + '&lon=' + centre.lng.toFixed(7) +
+           '&metres=' + metres);
+}
+
+function tellHost(url) {
+  window.location.href = url;
 }

@@ -611,9 +611,9 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     QStringList texts;
     onNextMenu(&texts, "Delete file from disk");
     rightClick(playlistView().visualRect(playlistView().model()->index(2, 1)).center());
-    EXPECT_EQ(texts,
-              QStringList({"Delete file from disk", "Lock/UnLock current file", "Export track...",
-                           "Export clip...", "Events of this trip...", "", "Show events only"}));
+    EXPECT_EQ(texts, QStringList({"Delete file from disk", "Lock/UnLock current file",
+                                  "Export track...", "Export clip...", "Events of this trip...", "",
+                                  "Show events only", "Where was I at..."}));
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_TRUE(QFile::exists(playing));
     EXPECT_EQ(dlg->session().state(), PlayState::Running);
@@ -623,7 +623,8 @@ TEST_F(PlayerWindowTest, ARightClickActsOnTheRowUnderThePointer)
     onNextMenu(&texts, "Show events only");
     rightClick(QPoint(10, rows->height() - 5));  // below the last row
     spin(200);
-    EXPECT_EQ(texts, QStringList({"Show events only"})) << "no file command on empty space";
+    EXPECT_EQ(texts, QStringList({"Show events only", "Where was I at..."}))
+        << "no file command on empty space";
     EXPECT_EQ(dlg->session().catalogue().count(), 4);
     // None of the samples is an event: the filter hides every row.
     EXPECT_TRUE(dlg->eventsOnly());
@@ -1209,6 +1210,12 @@ TEST_F(PlayerWindowTest, AnUnreadableOrDamagedSettingsFileGivesTheDefaults)
     ASSERT_TRUE(QFile::remove(file));
     ASSERT_TRUE(QDir().mkdir(file));
     expectDefaults("unreadable");
+    // Nor writable: the play list kept after an import is not, and the user is told.
+    makeWindow();
+    dlg->onImport();
+    EXPECT_TRUE(statusText().contains("The play list could not be saved"))
+        << statusText().toStdString();
+    dlg.reset();
     ASSERT_TRUE(QDir().rmdir(file));
     makeWindow();
 }

@@ -126,12 +126,13 @@ TEST_F(PlayerWindowTest, PrintReportsTheMomentShownWithEveryFieldAndTheFilesHash
     EXPECT_TRUE(plain.contains("20240611_081900_PLAIN.TS"));
 }
 
+// Second 15 logged no reading (all axes zero): no push of gravity's size, and nothing to show.
 TEST(IncidentReport, GAroundFindsThePeakOnlyWithinItsWindow)
 {
     TelemetryTable table;
     for (int second = 0; second < 40; ++second) {
         TelemetryEntry sample;
-        sample.gZ = 1.0f;
+        sample.gZ = second == 15 ? 0.0f : 1.0f;
         sample.gX = second == 5 ? 0.5f : (second == 30 ? 0.9f : 0.0f);
         table.appendSample(sample);
     }
@@ -141,6 +142,7 @@ TEST(IncidentReport, GAroundFindsThePeakOnlyWithinItsWindow)
     EXPECT_GT(g->peakFromRest, 0.4);
     EXPECT_LT(g->nowFromRest, 0.1);
     EXPECT_FLOAT_EQ(g->now.gZ, 1.0f);
+    EXPECT_FALSE(gAround(table, 15 * kEntriesPerSample, 100)) << "no reading then";
     EXPECT_FALSE(gAround(table, 40 * kEntriesPerSample, 100)) << "past the table";
 }
 

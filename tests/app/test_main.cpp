@@ -19,8 +19,11 @@ int main(int argc, char** argv)
         dirs.close();
     }
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());  // the library's default file
     gst_init(&argc, &argv);
     QApplication app(argc, argv);
+    // As the player names itself: without an organisation QSettings reports every write failed.
+    QApplication::setOrganizationName(QStringLiteral("dashcam-player"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -95,6 +95,9 @@ void PlayerWindowTest::makeWindow()
         sources.bus = QDBusConnection(QStringLiteral("no-disk-service"));
         return std::make_unique<VolumeWatcher>(sources);
     };
+    services.identifyVolume = [this](const QString& root) {
+        return volumeIdentities.value(QDir::cleanPath(root));
+    };
     services.audioSink = QStringLiteral("fakesink sync=true");
     dlg = std::make_unique<PlayerWindow>(std::move(services));
     dlg->show();

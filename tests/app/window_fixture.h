@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -58,6 +59,10 @@ public:
     void clearMap() override { m_calls->push_back({QStringLiteral("clearMap"), {}}); }
     void whenLoaded(std::function<void()> callback) override { loaded = std::move(callback); }
     void grabTrip(std::function<void(const QImage&)> done) override { done(picture); }
+    void whenPassedHereAsked(std::function<void(double, double, double)> asked) override
+    {
+        passedHereAsked = std::move(asked);
+    }
     // A file named "unreadable..." is refused as the map would refuse it.
     bool setTileFile(const QString& path, QString* error) override
     {
@@ -67,7 +72,9 @@ public:
     }
 
     std::function<void()> loaded;  // what the window asked to be called on page load
-    QImage picture;                // the map's picture; null: the map shows no trip
+    // What the window asked to be called when the user asks "passed here" on the map.
+    std::function<void(double, double, double)> passedHereAsked;
+    QImage picture;  // the map's picture; null: the map shows no trip
 
 private:
     std::vector<MapCall>* m_calls;
@@ -167,5 +174,6 @@ protected:
     QString chosenReport;  // the PDF the print dialog is set to; empty: cancelled
     int printDialogs = 0;
     std::vector<std::string> volumes;
+    QHash<QString, VolumeIdentity> volumeIdentities;  // by mount root: the cards' labels and UUIDs
     std::unique_ptr<PlayerWindow> dlg;
 };

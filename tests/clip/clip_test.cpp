@@ -278,9 +278,10 @@ double bandPsnr(const std::string& a, const std::string& b, double top, double h
     return std::atof(psnr.out.substr(psnr.out.find(':') + 1).c_str());
 }
 
+// The folder's quotes and backslash must reach the encoder's file sink as they are.
 TEST_F(ClipCut, OverlayDrawsTheTelemetryIntoTheSameFrames)
 {
-    const Folder out("overlay");
+    const Folder out("overlay \"to\" a\\b");
     const CommandRun lossless =
         cut(out.path(), recording(kFirst) + "@15.5", recording(kSecond) + "@4.2");
     ASSERT_EQ(lossless.status, 0) << lossless.err;

@@ -224,6 +224,29 @@ void adminExec(const QString& sql)
     QSqlDatabase::removeDatabase(name);
 }
 
+// The process's local time zone set to a rule for a test, and put back after it.
+class LocalZone
+{
+public:
+    explicit LocalZone(const char* rule)
+        : m_saved(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", rule);
+        ::tzset();
+    }
+    ~LocalZone()
+    {
+        m_had ? qputenv("TZ", m_saved) : qunsetenv("TZ");
+        ::tzset();
+    }
+    LocalZone(const LocalZone&) = delete;
+    LocalZone& operator=(const LocalZone&) = delete;
+
+private:
+    QByteArray m_saved;
+    bool m_had;
+};
+
 class LibraryTest : public ::testing::Test
 {
 protected:
@@ -385,6 +408,41 @@ TEST_F(LibraryTest, RecordingsMinutesApartShareATrip)
               "1684318800000 A.MP4\n1684318800000 B.MP4\n1684319200000 C.MP4\n");
 }
 
+// The view's days are local days: a recording that starts at the zone's midnight is the next
+// day's, one a minute before it the day before's, in a zone half an hour off the UTC hours.
+TEST_F(LibraryTest, DaysAreLocalDaysSplitAtTheZonesMidnight)
+{
+    const LocalZone zone("IST-5:30");             // India: UTC+5:30, no summer time
+    const std::int64_t midnight = 1710095400000;  // 2024-03-11 00:00 local, 18:30 UTC
+    writeDrive(m_folder, "BEFORE.MP4", 48.0, 11.0, midnight - 90000);  // 23:58:30 to 23:59:30
+    writeDrive(m_folder, "AT.MP4", 48.01, 11.01, midnight);
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    ASSERT_EQ(library.importFolders({m_folder}).read, 2);
+    QString error;
+    const std::vector<LibraryDay> days = library.days(error);
+    const std::vector<LibraryRecording> before = library.recordingsOn(QDate(2024, 3, 10), error);
+    const std::vector<LibraryRecording> at = library.recordingsOn(QDate(2024, 3, 11), error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(days.size(), 2u);
+    EXPECT_EQ(days[0].day, QDate(2024, 3, 11));  // newest first
+    EXPECT_EQ(days[0].recordings, 1);
+    EXPECT_EQ(days[1].day, QDate(2024, 3, 10));
+    EXPECT_EQ(days[1].recordings, 1);
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_EQ(at.size(), 1u);
+    EXPECT_TRUE(before[0].path.endsWith(QStringLiteral("/BEFORE.MP4")));
+    EXPECT_TRUE(at[0].path.endsWith(QStringLiteral("/AT.MP4")));
+    // One trip across midnight, shown under both days.
+    ASSERT_TRUE(before[0].tripId && at[0].tripId);
+    EXPECT_EQ(*before[0].tripId, *at[0].tripId);
+    EXPECT_EQ(at[0].tripRecordings, 2);
+    EXPECT_EQ(at[0].tripStartUtcMs, midnight - 90000);
+    const std::optional<StoredTrack> track = library.trackOf(at[0].id, error);
+    ASSERT_TRUE(track && !track->points.empty()) << error.toStdString();
+    EXPECT_NEAR(track->points.front().latitude, 48.01, 1e-4);
+}
+
 TEST_F(LibraryTest, PassedHereFindsTheClosestApproachNewestFirst)
 {
     writeDrives();
@@ -526,6 +584,56 @@ TEST_F(LibraryTest, FullDiskStopsTheImportWithTheReason)
     EXPECT_EQ(library.passedHere(kPlaceLat, kPlaceLon, 40, error).size(), 2u);
     QFile::remove(small + QStringLiteral("/filler"));
     EXPECT_EQ(integrityCheck(database), "ok\n");
+}
+
+// A card from a FAT image on a loop device, mounted by the kernel or, where the kernel has no
+// FAT, by fusefat: the library stores the label and UUID that blkid reads off the device.
+TEST_F(LibraryTest, CardLabelAndUuidAreTheOnesBlkidReads)
+{
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "mounting a card image needs root";
+    }
+    const std::string image = m_dir.filePath(QStringLiteral("card.img")).toStdString();
+    const CommandResult made = runCommand(m_dir, "mkfs.vfat -C -n DASHCAM07 " + image + " 8192");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const CommandResult attached = runCommand(m_dir, "losetup -f --show " + image);
+    if (attached.status != 0) {
+        GTEST_SKIP() << "no loop device here: " << attached.err;
+    }
+    const QString card = m_dir.filePath(QStringLiteral("mounted"));
+    QDir().mkpath(card);
+    struct Detach
+    {
+        std::string loop, card;
+        ~Detach()
+        {
+            ::umount(card.c_str());
+            std::system(("losetup -d " + loop).c_str());
+        }
+    } detach{attached.out.substr(0, attached.out.find('\n')), card.toStdString()};
+    const std::string& loop = detach.loop;
+    if (::mount(loop.c_str(), detach.card.c_str(), "vfat", 0, nullptr) != 0) {
+        const std::string kernel = std::strerror(errno);
+        const CommandResult fuse =
+            runCommand(m_dir, "fusefat -o rw+ " + loop + " " + detach.card + " -o fsname=" + loop);
+        if (fuse.status != 0) {
+            GTEST_SKIP() << "no FAT mount here: the kernel says " << kernel << ", fusefat "
+                         << fuse.err;
+        }
+    }
+    QDir().mkpath(card + QStringLiteral("/DCIM"));
+    writeDrive(card + QStringLiteral("/DCIM"), "CARD.MP4", kPlaceLat, kPlaceLon, 1706788800000);
+
+    Library library;
+    ASSERT_TRUE(library.open(m_database).ok);
+    const ImportSummary imported = library.importFolders({card});
+    ASSERT_EQ(imported.read, 1) << imported.problems.join('\n').toStdString();
+    const std::string label = runCommand(m_dir, "blkid -p -o value -s LABEL " + loop).out;
+    const std::string uuid = runCommand(m_dir, "blkid -p -o value -s UUID " + loop).out;
+    ASSERT_EQ(label, "DASHCAM07\n");
+    ASSERT_FALSE(uuid.empty());
+    EXPECT_EQ(rows(QStringLiteral("SELECT card_label, card_uuid FROM recordings")),
+              label.substr(0, label.size() - 1) + " " + uuid);
 }
 
 TEST_F(LibraryTest, NewerLibraryIsRefusedAndLeftAlone)

@@ -1,5 +1,6 @@
 // The map view in a real Qt WebEngine view, driven through its C++ operations,
 // with the page's state read back through the view.
+#include "map/map_page.h"
 #include "map/map_tiles.h"
 #include "map/map_view.h"
 
@@ -150,6 +151,7 @@ private slots:
     void sendsTheTripInOneCall();
     void keepsTilesInABoundedDiskCache();
     void showsTilesFromAFileAndTheWorldWhereItHasNone();
+    void rightClickAndDragAskPassedHere();
 
 private:
     void waitLoaded();
@@ -430,6 +432,56 @@ void MapViewTest::showsTilesFromAFileAndTheWorldWhereItHasNone()
         QStringLiteral("\"https://tile.openstreetmap.org/{z}/{x}/{y}.png\""), kWaitMs);
 }
 
+// A right-click asks about the place under it; a right-button drag about the circle drawn.
+// Only well-formed asks reach the host, and the page stays.
+void MapViewTest::rightClickAndDragAskPassedHere()
+{
+    waitLoaded();
+    QSignalSpy asked(m_map, &MapView::passedHereAsked);
+    evaluate(page(), QStringLiteral("map.setView([47.3712, 8.5417], 16, { animate: false }); 0"));
+    QWidget* browser = m_map->findChild<QWebEngineView*>()->focusProxy();
+    QVERIFY(browser);
+    const QPoint centre = m_map->rect().center();
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, browser->mapToGlobal(at), Qt::RightButton, held,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(browser, &event);
+    };
+    send(QEvent::MouseButtonPress, centre, Qt::RightButton);
+    send(QEvent::MouseButtonRelease, centre, Qt::NoButton);
+    QTRY_COMPARE_WITH_TIMEOUT(asked.count(), 1, kWaitMs);
+    QVERIFY(std::abs(asked[0][0].toDouble() - 47.3712) < 1e-4);
+    QVERIFY(std::abs(asked[0][1].toDouble() - 8.5417) < 1e-4);
+    QCOMPARE(asked[0][2].toDouble(), 50.0);
+
+    // 100 pixels east at zoom 16 near 47 degrees north: about 160 m.
+    const double metresPerPixel =
+        evaluate(page(), QStringLiteral("map.distance(map.containerPointToLatLng([0, 0]),"
+                                        " map.containerPointToLatLng([100, 0])) / 100"))
+            .toDouble();
+    send(QEvent::MouseButtonPress, centre, Qt::RightButton);
+    for (int dx = 10; dx <= 100; dx += 10) {
+        send(QEvent::MouseMove, centre + QPoint(dx, 0), Qt::RightButton);
+    }
+    send(QEvent::MouseButtonRelease, centre + QPoint(100, 0), Qt::NoButton);
+    QTRY_COMPARE_WITH_TIMEOUT(asked.count(), 2, kWaitMs);
+    QVERIFY(std::abs(asked[1][0].toDouble() - 47.3712) < 1e-4);
+    QVERIFY2(std::abs(asked[1][2].toDouble() - 100 * metresPerPixel) < 2 * metresPerPixel,
+             qPrintable(asked[1][2].toString()));
+
+    for (const char* bad : {"passed-here?lat=91&lon=8&metres=50", "passed-here?lat=47&lon=8",
+                            "passed-here?lat=47&lon=8&metres=NaN",
+                            "passed-here?lat=47&lon=8&metres=1e9", "other?lat=47&lon=8&metres=5"}) {
+        evaluate(page(), QStringLiteral("tellHost('dashcam-ask:%1'); 0").arg(QLatin1String(bad)));
+    }
+    evaluate(page(), QStringLiteral("askPassedHere(-33.5, 151.25, 75); 0"));
+    QTRY_COMPARE_WITH_TIMEOUT(asked.count(), 3, kWaitMs);
+    QCOMPARE(asked[2][0].toDouble(), -33.5);
+    QCOMPARE(asked[2][2].toDouble(), 75.0);
+    QCOMPARE(page()->url(), QUrl(QStringLiteral("qrc:/HTML/103")));
+    QCOMPARE(evaluate(page(), QStringLiteral("inited")).toInt(), 1);
+}
+
 int main(int argc, char** argv)
 {
     // The map's profile keeps its cache under the user's folders: the test's own, here.
@@ -437,6 +489,7 @@ int main(int argc, char** argv)
     // WebEngine shares its GL contexts with the widgets; Qt asks for this before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     registerTileScheme();
+    registerAskScheme();
     QApplication app(argc, argv);
     MapViewTest test;
     return QTest::qExec(&test, argc, argv);

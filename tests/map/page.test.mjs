@@ -611,6 +611,88 @@ describe('tiles that arrive', () => {
   });
 });
 
+describe('asking which recordings passed a place', () => {
+  let page;
+
+  beforeEach(async () => {
+    ({ page } = await openPage(readyUrl));
+    // What the host is told, kept instead of navigating (the host refuses the navigation).
+    await page.evaluate(() => {
+      window.told = [];
+      tellHost = (url) => told.push(url);
+      map.setView([47.3712, 8.5417], 16, { animate: false });
+    });
+  });
+
+  afterEach(async () => {
+    await page.close();
+  });
+
+  const asked = (url) => {
+    const parsed = new URL(url);
+    assert.equal(`${parsed.protocol}${parsed.pathname}`, 'dashcam-ask:passed-here');
+    return ['lat', 'lon', 'metres'].map((name) => Number(parsed.searchParams.get(name)));
+  };
+  const placeAt = (x, y) => page.evaluate(([px, py]) => {
+    const p = map.containerPointToLatLng([px, py]);
+    return [p.lat, p.lng];
+  }, [x, y]);
+  const circle = () => page.evaluate(() => askedCircle && map.hasLayer(askedCircle)
+    ? [askedCircle.getLatLng().lat, askedCircle.getLatLng().lng, askedCircle.getRadius()] : null);
+
+  it('asks within 50 m of a right-clicked place, with no browser menu and no pan', async () => {
+    const box = await page.locator('#map_canvas').boundingBox();
+    const centreBefore = (await state(page)).center;
+    const prevented = page.evaluate(() => new Promise((resolve) => {
+      document.addEventListener('contextmenu', (e) => resolve(e.defaultPrevented));
+    }));
+    await page.mouse.click(box.x + 100, box.y + 200, { button: 'right' });
+    assert.equal(await prevented, true, 'the browser\'s menu is kept back');
+    const told = await page.evaluate(() => told);
+    assert.equal(told.length, 1);
+    const [lat, lon, metres] = asked(told[0]);
+    const [wantLat, wantLon] = await placeAt(100, 200);
+    assert.ok(Math.abs(lat - wantLat) < 1e-6 && Math.abs(lon - wantLon) < 1e-6, `${lat},${lon}`);
+    assert.equal(metres, 50);
+    const [circleLat, circleLon, radius] = await circle();
+    assert.ok(Math.abs(circleLat - lat) < 1e-6 && Math.abs(circleLon - lon) < 1e-6);
+    assert.equal(radius, 50);
+    assert.deepEqual((await state(page)).center, centreBefore);
+  });
+
+  it('asks within the circle a right-button drag draws, and a left drag still pans', async () => {
+    const box = await page.locator('#map_canvas').boundingBox();
+    const [x, y] = [box.x + 80, box.y + 150];
+    await page.mouse.move(x, y);
+    await page.mouse.down({ button: 'right' });
+    await page.mouse.move(x + 60, y + 80, { steps: 8 });
+    const expected = await page.evaluate(() => map.distance(
+      map.containerPointToLatLng([80, 150]), map.containerPointToLatLng([140, 230])));
+    const drawn = await circle();
+    assert.ok(drawn && Math.abs(drawn[2] - expected) <= 1, `circle while dragging: ${drawn}`);
+    assert.deepEqual(await page.evaluate(() => told), [], 'nothing asked before the release');
+    await page.mouse.up({ button: 'right' });
+    const told = await page.evaluate(() => told);
+    assert.equal(told.length, 1);
+    const [, , metres] = asked(told[0]);
+    assert.equal(metres, Math.round(expected));
+    assert.ok(metres > 100 && metres < 200, `${metres} m for 100 px at zoom 16`);
+
+    // A drag the window loses asks nothing and leaves the map draggable.
+    await page.mouse.down({ button: 'right' });
+    await page.mouse.move(x + 90, y + 90, { steps: 4 });
+    await page.evaluate(() => window.dispatchEvent(new Event('blur')));
+    await page.mouse.up({ button: 'right' });
+    const centreBefore = (await state(page)).center;
+    await page.mouse.move(x, y);
+    await page.mouse.down();
+    await page.mouse.move(x + 50, y, { steps: 5 });
+    await page.mouse.up();
+    assert.notDeepEqual((await state(page)).center, centreBefore);
+    assert.equal((await page.evaluate(() => told)).length, 1, 'a left drag asks nothing');
+  });
+});
+
 describe('the map without the tile server', () => {
   it('draws the land under the tiles, and the sea is not land', async () => {
     const { page } = await openPage(readyUrl);  // every tile refused

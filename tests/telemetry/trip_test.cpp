@@ -1,4 +1,5 @@
 // Trips from the movie headers' times, and the trip's summary.
+#include <array>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -137,6 +138,21 @@ TEST(TripSummary, DistanceTimeSpeedsAndPeakAcrossRecordings)
     EXPECT_EQ(summary.peakPart, 0);
     EXPECT_EQ(summary.peak.entry, 4 * kEntriesPerSample);
     EXPECT_NEAR(summary.peak.g, 0.48, 1e-6);
+}
+
+// Seconds the layout filled with zero axes are no reading: they neither pull the mean (the
+// rest the peak is measured from) towards zero nor count as a push of gravity's size.
+TEST(TripSummary, ThePeakIsMeasuredFromTheReadingsAlone)
+{
+    TelemetryTable table;
+    for (const float z : {1.0f, 0.0f, 0.0f, 1.0f, 1.5f, 0.0f, 1.0f, 0.0f}) {
+        table.appendSample({.gZ = z});
+    }
+    const std::array<double, 3> mean = meanG(table);
+    EXPECT_NEAR(mean[2], 1.125, 1e-9);
+    const TrackDigest digest = digestTable(table);
+    EXPECT_EQ(digest.peak.entry, 4 * kEntriesPerSample);
+    EXPECT_NEAR(digest.peak.g, 0.375, 1e-6);
 }
 
 // A car at a steady 36 km/h due north, filmed for a minute, then not for 30 s, then for a

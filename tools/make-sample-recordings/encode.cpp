@@ -1,5 +1,6 @@
 #include "tools/make-sample-recordings/encode.h"
 
+#include "clip/pipeline_quote.h"
 #include "tools/make-sample-recordings/frame_stamp.h"
 
 #include <gst/gst.h>
@@ -11,18 +12,6 @@
 
 namespace {
 
-std::string quoted(const std::string& text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-        }
-        out += c;
-    }
-    return out + "\"";
-}
-
 constexpr int kFps = 30;
 
 // The picture's texts: the label and the time, or, stamped, the label and the frame number
@@ -31,7 +20,7 @@ std::string textStages(const ClipOptions& clip)
 {
     const std::string label = "textoverlay name=label valignment=top halignment=left"
                               " font-desc=\"Sans 20\" text=" +
-                              quoted(clip.label);
+                              pipelineQuoted(clip.label);
     if (clip.stampChannel >= 0) {
         return "identity name=stamp ! " + label;
     }
@@ -48,7 +37,7 @@ std::string pipelineText(const ClipOptions& clip, const std::string& path)
                        " pattern=" + clip.pattern + " ! video/x-raw," + format +
                        "width=640,height=360,framerate=30/1 ! " + textStages(clip) +
                        " ! x264enc speed-preset=ultrafast key-int-max=30 bframes=0 ! h264parse ! " +
-                       muxer + " name=mux ! filesink location=" + quoted(path);
+                       muxer + " name=mux ! filesink location=" + pipelineQuoted(path);
     if (clip.audio) {
         const int blocks = clip.seconds * 10;
         text +=
