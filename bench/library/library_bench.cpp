@@ -10,7 +10,8 @@
 //   where was I at, 100,000 recordings   0.04 ms / 0.42 ms
 //   KB per hour, 50 hours from empty     15.8 / 25.6 (after VACUUM)
 //   KB per hour, 100,000 recordings      14.8 / 22.2 (after VACUUM)
-//   library view: days / a day shown    36 / 62 ms, 46 / 75 ms; longest stall 0.2 / 2.2 ms
+//   library view, days shown             36 ms / 62 ms
+//   library view, a day of 1,440 opened  46 ms / 75 ms (longest stall 0.2 / 2.2 ms)
 //   four importers at once, 40,000       3.7 s / 6.1 s
 //   four again, nothing changed          0.43 s / 0.65 s
 //   passed here while four import        14 ms / 1.8 ms
