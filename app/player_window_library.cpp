@@ -87,7 +87,9 @@ void PlayerWindow::showLibrary()
     if (!m_libraryView) {
         m_libraryView = new LibraryView([this] { return mountedCards(); }, this);
         connect(m_libraryView, &LibraryView::trackChosen, this, &PlayerWindow::showLibraryTrack);
-        connect(m_libraryView, &LibraryView::playAsked, this, &PlayerWindow::playLibraryRecording);
+        connect(m_libraryView, &LibraryView::playAsked, this, [this](const PlacedRecording& shown) {
+            playLibraryRecording(shown.recording, std::nullopt);
+        });
         placeBeside(m_libraryView, this);
     }
     m_libraryView->load(player_settings::libraryLocation());
@@ -134,18 +136,19 @@ void PlayerWindow::showLibraryTrack(const StoredTrack& track)
 }
 
 // Placed again now: the card may have come or gone since the view read the day.
-void PlayerWindow::playLibraryRecording(const PlacedRecording& shown)
+void PlayerWindow::playLibraryRecording(const LibraryRecording& recording,
+                                        std::optional<qint64> utcMs)
 {
-    const PlacedRecording placed = placeRecording(shown.recording, mountedCards());
+    const PlacedRecording placed = placeRecording(recording, mountedCards());
     const QString name = QFileInfo(placed.recording.path).fileName();
     switch (placed.state) {
     case PlaceState::Present:
     case PlaceState::OnCard:
         m_awaitedRecording.reset();
-        playFromLibrary(placed.path, std::nullopt);
+        playFromLibrary(placed.path, utcMs);
         return;
     case PlaceState::CardAbsent:
-        m_awaitedRecording = placed.recording;
+        m_awaitedRecording = AwaitedRecording{placed.recording, utcMs};
         showStatus(QStringLiteral("%1 is on card %2: insert it, and it plays.")
                        .arg(name, cardName(placed.recording)),
                    kLibraryNoteShownMs);
@@ -159,10 +162,11 @@ void PlayerWindow::playLibraryRecording(const PlacedRecording& shown)
 void PlayerWindow::playAwaitedRecording(const QString& arrivedRoot)
 {
     if (!m_awaitedRecording || !m_services.identifyVolume ||
-        m_services.identifyVolume(arrivedRoot).uuid != m_awaitedRecording->cardUuid) {
+        m_services.identifyVolume(arrivedRoot).uuid != m_awaitedRecording->recording.cardUuid) {
         return;
     }
-    const LibraryRecording recording = *m_awaitedRecording;
+    const AwaitedRecording awaited = *m_awaitedRecording;
+    const LibraryRecording& recording = awaited.recording;
     m_awaitedRecording.reset();
     const QString path = findBelowCard(recording, QDir::cleanPath(arrivedRoot));
     if (path.isEmpty()) {
@@ -171,7 +175,7 @@ void PlayerWindow::playAwaitedRecording(const QString& arrivedRoot)
                    kLibraryNoteShownMs);
         return;
     }
-    playFromLibrary(path, std::nullopt);
+    playFromLibrary(path, awaited.utcMs);
 }
 
 void PlayerWindow::libraryCardArrived(const QString& root)

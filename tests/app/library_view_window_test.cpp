@@ -1,7 +1,9 @@
 // The library view over the window: an import reaches it, and a recording whose card is out
 // shows so and plays when the card comes back at another mount point.
+#include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -9,6 +11,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "app/library_dialog.h"
 #include "app/library_view.h"
 #include "app/player_settings.h"
 #include "tests/app/window_fixture.h"
@@ -36,6 +39,22 @@ protected:
         const QModelIndex day = model().index(0, 0);
         const QModelIndex trip = model().index(0, 0, day);
         return model().index(0, 0, trip);
+    }
+
+    static qint64 storedStart(const QString& library)
+    {
+        qint64 start = 0;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "start");
+            db.setDatabaseName(library);
+            QSqlQuery query(db);
+            if (db.open() && query.exec(QStringLiteral("SELECT start_utc_ms FROM recordings")) &&
+                query.next()) {
+                start = query.value(0).toLongLong();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("start"));
+        return start;
     }
 
     // Every recording of the library stored as imported from the card.
@@ -120,6 +139,18 @@ TEST_F(LibraryViewWindowTest, ARecordingOfACardThatIsOutPlaysWhenTheCardArrivesE
     EXPECT_TRUE(statusText().contains("on card DASHCAM: insert it")) << statusText().toStdString();
     EXPECT_NE(dlg->session().state(), PlayState::Running);
 
+    // So does a recording found by a question: it waits for the card with its moment.
+    const qint64 askedMs = storedStart(library) + 3000;
+    dlg->showWhereAt();
+    LibraryDialog* dialog = dlg->whereAtDialog();
+    ASSERT_TRUE(dialog);
+    dialog->momentEdit()->setDateTime(QDateTime::fromMSecsSinceEpoch(askedMs));
+    dialog->findChild<QPushButton*>(QStringLiteral("find"))->click();
+    ASSERT_TRUE(waitFor([&] { return !dialog->searching(); }, 10000));
+    ASSERT_EQ(dialog->hits().size(), 1u) << dialog->stateText().toStdString();
+    dialog->findChild<QPushButton*>(QStringLiteral("play"))->click();
+    EXPECT_TRUE(statusText().contains("on card DASHCAM: insert it")) << statusText().toStdString();
+
     // The card arrives at another mount point: the same path below its root plays.
     const QString mounted = QDir(mountRoot.path()).filePath(QStringLiteral("SDCARD"));
     volumeIdentities.insert(mounted, {QStringLiteral("DASHCAM"), QStringLiteral("1234-ABCD")});
@@ -132,6 +163,7 @@ TEST_F(LibraryViewWindowTest, ARecordingOfACardThatIsOutPlaysWhenTheCardArrivesE
         },
         10000))
         << statusText().toStdString();
+    EXPECT_NEAR(dlg->session().position(), 3.0, 1.0) << "from the asked moment";
     ASSERT_TRUE(
         waitFor([&] { return firstRecording().data().toString().contains("at " + mounted); }, 5000))
         << firstRecording().data().toString().toStdString();
