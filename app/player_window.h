@@ -211,6 +211,7 @@ private:
     void addToLibrary(const QStringList& paths);
     QString libraryLocation() const;
     void showLibraryOpening(const QString& location, const LibraryOpening& opening);
+    void rebuildLibrary();
     void onLibraryImported(const ImportSummary& summary);
     // The cards mounted now, by filesystem UUID.
     MountedCards mountedCards() const;

@@ -45,6 +45,12 @@ void PlayerWindow::showLibraryOpening(const QString& location, const LibraryOpen
     if (!opening.ok) {
         showStatus(QStringLiteral("The library %1 cannot be opened: %2").arg(shown, opening.error),
                    kLibraryNoteShownMs);
+    } else if (opening.startedAnew) {
+        rebuildLibrary();
+        showStatus(QStringLiteral("Library: %1, and filled again from the play list and the "
+                                  "cards inserted.")
+                       .arg(opening.note),
+                   kLibraryNoteShownMs);
     } else if (!opening.note.isEmpty()) {
         showStatus(QStringLiteral("Library: %1").arg(opening.note), kLibraryNoteShownMs);
     } else if (opening.readOnly) {
@@ -52,6 +58,23 @@ void PlayerWindow::showLibraryOpening(const QString& location, const LibraryOpen
             QStringLiteral("The library %1 is read-only: imports are not added to it.").arg(shown),
             kLibraryNoteShownMs);
     }
+}
+
+// A library started anew after damage takes back every recording the player can reach.
+void PlayerWindow::rebuildLibrary()
+{
+    QStringList paths;
+    const PlaylistCatalogue& catalogue = m_session.catalogue();
+    for (int row = 0; row < catalogue.count(); ++row) {
+        for (const ChannelEntry& channel : catalogue.entryAt(row).channels) {
+            paths << QFile::decodeName(channel.filePath.c_str());
+        }
+    }
+    const MountedCards cards = mountedCards();
+    for (const QString& root : cards) {
+        paths << root;
+    }
+    addToLibrary(paths);
 }
 
 void PlayerWindow::onLibraryImported(const ImportSummary& summary)

@@ -325,6 +325,7 @@ LibraryOpening Library::openFile(const QString& givenPath)
             opening.error = QStringLiteral("the library is damaged and cannot be moved aside");
             return opening;
         }
+        opening.startedAnew = true;
         opening.note =
             QStringLiteral("the library was damaged: moved to %1, a new one started").arg(aside);
         if (!openConnection(m_path, OpenMode::ReadWrite, opening.error)) {

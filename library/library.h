@@ -21,9 +21,10 @@
 struct LibraryOpening
 {
     bool ok = false;
-    bool readOnly = false;  // the file or its folder cannot be written: queries only
-    QString note;           // something the user should know (a damaged file moved aside)
-    QString error;          // why it did not open
+    bool readOnly = false;     // the file or its folder cannot be written: queries only
+    QString note;              // something the user should know (a damaged file moved aside)
+    bool startedAnew = false;  // a damaged file was moved aside: the library is empty
+    QString error;             // why it did not open
 };
 
 // What an import did.

@@ -41,20 +41,20 @@ protected:
         return model().index(0, 0, trip);
     }
 
-    static qint64 storedStart(const QString& library)
+    // The first value the library gives for the statement; 0 when none.
+    static qint64 storedValue(const QString& library, const QString& statement)
     {
-        qint64 start = 0;
+        qint64 value = 0;
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "start");
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "value");
             db.setDatabaseName(library);
             QSqlQuery query(db);
-            if (db.open() && query.exec(QStringLiteral("SELECT start_utc_ms FROM recordings")) &&
-                query.next()) {
-                start = query.value(0).toLongLong();
+            if (db.open() && query.exec(statement) && query.next()) {
+                value = query.value(0).toLongLong();
             }
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("start"));
-        return start;
+        QSqlDatabase::removeDatabase(QStringLiteral("value"));
+        return value;
     }
 
     // Every recording of the library stored as imported from the card.
@@ -140,7 +140,8 @@ TEST_F(LibraryViewWindowTest, ARecordingOfACardThatIsOutPlaysWhenTheCardArrivesE
     EXPECT_NE(dlg->session().state(), PlayState::Running);
 
     // So does a recording found by a question: it waits for the card with its moment.
-    const qint64 askedMs = storedStart(library) + 3000;
+    const qint64 askedMs =
+        storedValue(library, QStringLiteral("SELECT start_utc_ms FROM recordings")) + 3000;
     dlg->showWhereAt();
     LibraryDialog* dialog = dlg->whereAtDialog();
     ASSERT_TRUE(dialog);
@@ -167,6 +168,30 @@ TEST_F(LibraryViewWindowTest, ARecordingOfACardThatIsOutPlaysWhenTheCardArrivesE
     ASSERT_TRUE(
         waitFor([&] { return firstRecording().data().toString().contains("at " + mounted); }, 5000))
         << firstRecording().data().toString().toStdString();
+}
+
+TEST_F(LibraryViewWindowTest, ADamagedLibraryIsFilledAgainFromThePlayList)
+{
+    dlg->onImport();
+    const int listed = dlg->session().catalogue().count();
+    ASSERT_GT(listed, 0);
+    QTemporaryDir data;
+    const QString library = data.filePath(QStringLiteral("library.sqlite"));
+    {
+        QFile damaged(library);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray("SQLite format 3\0", 16) + QByteArray(8192, '\x5a'));
+    }
+    player_settings::setLibraryLocation(library);
+    restartWindow();
+    ASSERT_TRUE(waitFor([&] { return statusText().contains("filled again"); }, 10000))
+        << statusText().toStdString();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return storedValue(library, QStringLiteral("SELECT count(*) FROM recordings")) ==
+                   listed;
+        },
+        20000));
 }
 
 }  // namespace
