@@ -4,21 +4,6 @@
 
 #include "library/recording_scan.h"
 
-namespace {
-
-// Files per slice of an import: each slice is one incremental import of its own, and the
-// worker's end waits for the slice under way.
-constexpr qsizetype kImportSlice = 200;
-
-void addUp(ImportSummary& total, const ImportSummary& part)
-{
-    total.read += part.read;
-    total.unchanged += part.unchanged;
-    total.problems << part.problems;
-}
-
-}  // namespace
-
 LibraryWorker::LibraryWorker(QObject* parent) : QObject(parent), m_context(new QObject)
 {
     m_thread.setObjectName(QStringLiteral("library"));
@@ -31,7 +16,7 @@ LibraryWorker::~LibraryWorker()
 {
     m_stopping = true;
     // The connection is closed on the thread that opened it, after the jobs asked before
-    // (an import among them stops after its slice under way).
+    // (an import among them stops at its next file).
     post([this] {
         m_library.reset();
         m_thread.quit();
@@ -66,34 +51,11 @@ void LibraryWorker::import(const QStringList& paths)
         if (!m_open || m_library->isReadOnly() || m_stopping) {
             return;  // said when it opened
         }
-        const ImportSummary summary = importInSlices(paths);
+        // Ended between two files when the window closes.
+        const ImportSummary summary =
+            m_library->importFolders(paths, [this] { return m_stopping.load(); });
         answer([this, summary] { emit imported(summary); });
     });
-}
-
-ImportSummary LibraryWorker::importInSlices(const QStringList& paths)
-{
-    ImportSummary total;
-    QStringList unreadable;
-    const QList<FoundFile> files = findRecordingFiles(paths, unreadable);
-    total.found = int(files.size());
-    for (const QString& path : unreadable) {
-        total.problems
-            << QStringLiteral("%1: not a folder or recording that can be read").arg(path);
-    }
-    for (qsizetype first = 0; first < files.size() && !m_stopping; first += kImportSlice) {
-        QStringList slice;
-        for (qsizetype i = first; i < std::min(files.size(), first + kImportSlice); ++i) {
-            slice << files[i].path;
-        }
-        const ImportSummary part = m_library->importFolders(slice);
-        addUp(total, part);
-        if (!part.error.isEmpty()) {
-            total.error = part.error;
-            break;
-        }
-    }
-    return total;
 }
 
 void LibraryWorker::loadDays()

@@ -14,8 +14,8 @@
 #include "library/library.h"
 
 // One library connection on a thread of its own: the window asks and goes on, and the
-// answers come back as signals on the window's thread, in the order asked. Imports are
-// added in slices, so that the worker's end waits for one slice at most.
+// answers come back as signals on the window's thread, in the order asked. An import under
+// way ends at the next file when the worker ends, its batches stored until then.
 class LibraryWorker : public QObject
 {
     Q_OBJECT
@@ -50,7 +50,6 @@ private:
     void post(std::function<void()> job);
     // Runs the answer on the window's thread.
     void answer(std::function<void()> done);
-    ImportSummary importInSlices(const QStringList& paths);
 
     QThread m_thread;
     QObject* m_context;                  // lives on m_thread: the jobs run in its events

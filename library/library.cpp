@@ -750,7 +750,7 @@ bool Library::writeTrips(QString& error)
                     error);
 }
 
-ImportSummary Library::importFolders(const QStringList& paths)
+ImportSummary Library::importFolders(const QStringList& paths, const std::function<bool()>& stop)
 {
     ImportSummary summary;
     if (m_readOnly) {
@@ -783,6 +783,9 @@ ImportSummary Library::importFolders(const QStringList& paths)
     QHash<QString, VolumeIdentity> volumes;  // by folder: one look-up per folder, not per file
     QList<RecordingRecord> batch;
     for (const FoundFile& file : files) {
+        if (stop && stop()) {
+            break;
+        }
         const auto it = known.constFind(file.path);
         if (it != known.constEnd() && it->first == file.size && it->second == file.writeTimeMs) {
             ++summary.unchanged;

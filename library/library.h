@@ -100,7 +100,9 @@ public:
 
     // Adds the recordings under the folders (or the files given), reading only those whose
     // path, size or write time are new. Stores in batches, each one transaction.
-    ImportSummary importFolders(const QStringList& paths);
+    // stop, when given, is asked before each file: true ends the import there, with what was
+    // read before stored.
+    ImportSummary importFolders(const QStringList& paths, const std::function<bool()>& stop = {});
     // Stores read recordings as one transaction; false and why when it could not.
     bool store(const QList<RecordingRecord>& records, QString& error);
     // Groups the dated recordings into trips again (after an import).
