@@ -19,10 +19,12 @@ QString AboutDialog::keyboardHelp()
         "<tr><td>Enter</td><td>Play the selected recording</td></tr>"
         "<tr><td>Delete</td><td>Delete the selected recording (asks first)</td></tr>"
         "<tr><td>Ctrl+S</td><td>Save a snapshot</td></tr>"
+        "<tr><td>I / O</td><td>Mark where a clip begins or ends</td></tr>"
         "<tr><td>F</td><td>Full screen on or off</td></tr>"
         "<tr><td>Escape</td><td>Leave full screen (nothing more)</td></tr>"
         "<tr><td>V</td><td>Next arrangement of the channels</td></tr>"
         "<tr><td>X</td><td>Swap the channels</td></tr>"
+        "<tr><td>L</td><td>The library: every recording imported</td></tr>"
         "<tr><td>Ctrl+Q</td><td>Close the player</td></tr>"
         "</table>");
 }

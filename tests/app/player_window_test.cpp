@@ -1050,8 +1050,9 @@ TEST_F(PlayerWindowTest, EnterPlaysAndDeleteAsksFirstOnTheList)
 
 TEST_F(PlayerWindowTest, AboutBoxListsTheKeys)
 {
-    for (const char* key : {"Space", "Shift+Left", "Page Up", "Enter", "Delete", "Ctrl+S",
-                            "<td>F</td>", "Escape", "<td>V</td>", "<td>X</td>"}) {
+    for (const char* key :
+         {"Space", "Shift+Left", "Page Up", "Enter", "Delete", "Ctrl+S", "<td>F</td>", "Escape",
+          "<td>V</td>", "<td>X</td>", "<td>I / O</td>", "<td>L</td>"}) {
         EXPECT_TRUE(AboutDialog::keyboardHelp().contains(QLatin1String(key))) << key;
     }
 }
