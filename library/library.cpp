@@ -594,7 +594,7 @@ std::unique_ptr<Library::StoreStatements> Library::prepareStore(QString& error)
 
 bool Library::storeOne(const RecordingRecord& r, StoreStatements& s, QString& error)
 {
-    const std::optional<qlonglong> folder = folderId(r.file.path, error);
+    const std::optional<qlonglong> folder = folderId(r, error);
     if (!folder) {
         return false;
     }
@@ -699,25 +699,31 @@ QString Library::storedFolder(const QString& path)
     return folder == QLatin1String("/") ? QString() : folder;
 }
 
-std::optional<qlonglong> Library::folderId(const QString& path, QString& error)
+std::optional<qlonglong> Library::folderId(const RecordingRecord& r, QString& error)
 {
-    const QString folder = storedFolder(path);
-    if (const auto known = m_folderIds.constFind(folder); known != m_folderIds.constEnd()) {
+    const QString folder = storedFolder(r.file.path);
+    const QString key =
+        QStringList{folder, r.volume.label, r.volume.uuid, r.layout, r.channels}.join(QChar(0));
+    if (const auto known = m_folderIds.constFind(key); known != m_folderIds.constEnd()) {
         return *known;
     }
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery insert(db), select(db);
-    insert.prepare(
-        QStringLiteral("INSERT INTO folders(path) VALUES (:path) ON CONFLICT(path) DO NOTHING"));
-    insert.bindValue(QStringLiteral(":path"), folder);
-    select.prepare(QStringLiteral("SELECT id FROM folders WHERE path = :path"));
-    select.bindValue(QStringLiteral(":path"), folder);
+    insert.prepare(m_dialect->insertFolder);
+    select.prepare(m_dialect->selectFolder);
+    for (QSqlQuery* query : {&insert, &select}) {
+        query->bindValue(QStringLiteral(":path"), folder);
+        query->bindValue(QStringLiteral(":label"), textOrNull(r.volume.label));
+        query->bindValue(QStringLiteral(":uuid"), textOrNull(r.volume.uuid));
+        query->bindValue(QStringLiteral(":layout"), r.layout);
+        query->bindValue(QStringLiteral(":channels"), r.channels);
+    }
     if (!exec(insert) || !exec(select) || !select.next()) {
         error = (insert.lastError().isValid() ? insert : select).lastError().text();
         return std::nullopt;
     }
     const qlonglong id = select.value(0).toLongLong();
-    m_folderIds.insert(folder, id);
+    m_folderIds.insert(key, id);
     return id;
 }
 

@@ -144,7 +144,7 @@ private:
     bool storeBox(qlonglong id, const StoredTrack& track, QSqlQuery& box, QString& error);
     bool writeTrips(QString& error);
     static QString storedFolder(const QString& path);
-    std::optional<qlonglong> folderId(const QString& path, QString& error);
+    std::optional<qlonglong> folderId(const RecordingRecord& record, QString& error);
     bool exec(QSqlQuery& query);
     bool execText(const QString& sql, QString& error);
 
@@ -153,5 +153,5 @@ private:
     QString m_connection;
     QString m_path;
     bool m_readOnly = false;
-    QHash<QString, qlonglong> m_folderIds;  // of this connection's committed folders
+    QHash<QString, qlonglong> m_folderIds;  // of this connection's committed folders, by key
 };

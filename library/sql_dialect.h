@@ -36,6 +36,13 @@ struct SqlDialect
     // one index serves as the key and as the path's. The upsert then gives no row when
     // that id holds another path (a collision), and the next id of the path is tried.
     bool idFromPath = false;
+    // The folder of a recording (:path, and where a server keeps them there :label :uuid
+    // :layout :channels): added unless there, then its id.
+    QString insertFolder;
+    QString selectFolder;
+    // A recording's card label and UUID, layout and channels, as `r` recordings joined
+    // with `f` folders have them.
+    QString sourceColumns;
     // Otherwise a track has a row of its own, and a spatial and time index.
     QString upsertTrack;  // :id :base :count :points
     QString deleteBox;    // :id
