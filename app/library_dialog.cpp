@@ -64,6 +64,14 @@ LibraryAnswer askLibrary(const QString& location, const LibraryQuestion& questio
         return answer;
     }
     answer.hits = question(library, answer.error);
+    std::vector<qlonglong> ids;
+    for (const LibraryHit& hit : answer.hits) {
+        ids.push_back(hit.recordingId);
+    }
+    QString detailsError;  // without the details a hit still plays where it was found
+    for (LibraryRecording& recording : library.recordings(ids, detailsError)) {
+        answer.recordings.insert(recording.id, std::move(recording));
+    }
     return answer;
 }
 
@@ -168,6 +176,7 @@ void LibraryDialog::takeAnswer()
     const LibraryAnswer answer = m_search.result();
     m_searching = false;
     m_hits = answer.hits;
+    m_recordings = answer.recordings;
     const bool whereAt = m_question == Question::WhereAt;
     if (!answer.error.isEmpty()) {
         m_state->setText(answer.error);
@@ -207,5 +216,8 @@ void LibraryDialog::chooseRow(int row)
         return;
     }
     const LibraryHit& hit = m_hits[static_cast<size_t>(row)];
-    emit recordingChosen(hit.path, hit.utcMs.value_or(0), hit.utcMs.has_value());
+    LibraryRecording recording = m_recordings.value(hit.recordingId);
+    recording.id = hit.recordingId;
+    recording.path = hit.path;
+    emit recordingChosen(recording, hit.utcMs);
 }

@@ -3,9 +3,11 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QFutureWatcher>
+#include <QHash>
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "library/library.h"
@@ -19,6 +21,9 @@ class QTreeWidget;
 struct LibraryAnswer
 {
     std::vector<LibraryHit> hits;
+    // The stored details of the hits' recordings (their cards), by id: a recording whose card
+    // is out plays when the card comes back.
+    QHash<qlonglong, LibraryRecording> recordings;
     QString error;  // the library did not open, or the question failed
 };
 
@@ -64,8 +69,8 @@ public:
 signals:
     // The last question is answered (hits() holds the recordings).
     void answered();
-    // A recording chosen to play from its moment: UTC ms since 1970, or none (dated false).
-    void recordingChosen(const QString& path, qint64 utcMs, bool dated);
+    // A recording chosen to play from its moment (UTC ms since 1970), when known.
+    void recordingChosen(const LibraryRecording& recording, std::optional<qint64> utcMs);
 
 private:
     void ask(const LibraryQuestion& question, const QString& asked);
@@ -77,6 +82,7 @@ private:
     QString m_location;
     QString m_asked;  // the question in words, for the answer's line
     std::vector<LibraryHit> m_hits;
+    QHash<qlonglong, LibraryRecording> m_recordings;
     QDateTimeEdit* m_moment = nullptr;
     QTreeWidget* m_list = nullptr;
     QLabel* m_state = nullptr;

@@ -211,10 +211,12 @@ private:
     void addToLibrary(const QStringList& paths);
     QString libraryLocation() const;
     void showLibraryOpening(const QString& location, const LibraryOpening& opening);
+    void rebuildLibrary();
     void onLibraryImported(const ImportSummary& summary);
     // The cards mounted now, by filesystem UUID.
     MountedCards mountedCards() const;
-    void playLibraryRecording(const PlacedRecording& placed);
+    // From its moment (UTC ms), when given; from a card that is out when the card arrives.
+    void playLibraryRecording(const LibraryRecording& recording, std::optional<qint64> utcMs);
     void playAwaitedRecording(const QString& arrivedRoot);
     void showLibraryTrack(const StoredTrack& track);
     void libraryCardArrived(const QString& root);
@@ -285,6 +287,11 @@ private:
     std::unique_ptr<LibraryWorker> m_library;   // adds every import
     QPointer<LibraryView> m_libraryView;        // made when first shown
     // Asked to play from the library while its card was out: plays when the card arrives.
-    std::optional<LibraryRecording> m_awaitedRecording;
+    struct AwaitedRecording
+    {
+        LibraryRecording recording;
+        std::optional<qint64> utcMs;
+    };
+    std::optional<AwaitedRecording> m_awaitedRecording;
     QSet<QString> m_arrivedCards;  // volumes reported as cards since start, until removed
 };

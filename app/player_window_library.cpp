@@ -45,6 +45,12 @@ void PlayerWindow::showLibraryOpening(const QString& location, const LibraryOpen
     if (!opening.ok) {
         showStatus(QStringLiteral("The library %1 cannot be opened: %2").arg(shown, opening.error),
                    kLibraryNoteShownMs);
+    } else if (opening.startedAnew) {
+        rebuildLibrary();
+        showStatus(QStringLiteral("Library: %1, and filled again from the play list and the "
+                                  "cards inserted.")
+                       .arg(opening.note),
+                   kLibraryNoteShownMs);
     } else if (!opening.note.isEmpty()) {
         showStatus(QStringLiteral("Library: %1").arg(opening.note), kLibraryNoteShownMs);
     } else if (opening.readOnly) {
@@ -52,6 +58,23 @@ void PlayerWindow::showLibraryOpening(const QString& location, const LibraryOpen
             QStringLiteral("The library %1 is read-only: imports are not added to it.").arg(shown),
             kLibraryNoteShownMs);
     }
+}
+
+// A library started anew after damage takes back every recording the player can reach.
+void PlayerWindow::rebuildLibrary()
+{
+    QStringList paths;
+    const PlaylistCatalogue& catalogue = m_session.catalogue();
+    for (int row = 0; row < catalogue.count(); ++row) {
+        for (const ChannelEntry& channel : catalogue.entryAt(row).channels) {
+            paths << QFile::decodeName(channel.filePath.c_str());
+        }
+    }
+    const MountedCards cards = mountedCards();
+    for (const QString& root : cards) {
+        paths << root;
+    }
+    addToLibrary(paths);
 }
 
 void PlayerWindow::onLibraryImported(const ImportSummary& summary)
@@ -87,7 +110,9 @@ void PlayerWindow::showLibrary()
     if (!m_libraryView) {
         m_libraryView = new LibraryView([this] { return mountedCards(); }, this);
         connect(m_libraryView, &LibraryView::trackChosen, this, &PlayerWindow::showLibraryTrack);
-        connect(m_libraryView, &LibraryView::playAsked, this, &PlayerWindow::playLibraryRecording);
+        connect(m_libraryView, &LibraryView::playAsked, this, [this](const PlacedRecording& shown) {
+            playLibraryRecording(shown.recording, std::nullopt);
+        });
         placeBeside(m_libraryView, this);
     }
     m_libraryView->load(player_settings::libraryLocation());
@@ -134,18 +159,19 @@ void PlayerWindow::showLibraryTrack(const StoredTrack& track)
 }
 
 // Placed again now: the card may have come or gone since the view read the day.
-void PlayerWindow::playLibraryRecording(const PlacedRecording& shown)
+void PlayerWindow::playLibraryRecording(const LibraryRecording& recording,
+                                        std::optional<qint64> utcMs)
 {
-    const PlacedRecording placed = placeRecording(shown.recording, mountedCards());
+    const PlacedRecording placed = placeRecording(recording, mountedCards());
     const QString name = QFileInfo(placed.recording.path).fileName();
     switch (placed.state) {
     case PlaceState::Present:
     case PlaceState::OnCard:
         m_awaitedRecording.reset();
-        playFromLibrary(placed.path, std::nullopt);
+        playFromLibrary(placed.path, utcMs);
         return;
     case PlaceState::CardAbsent:
-        m_awaitedRecording = placed.recording;
+        m_awaitedRecording = AwaitedRecording{placed.recording, utcMs};
         showStatus(QStringLiteral("%1 is on card %2: insert it, and it plays.")
                        .arg(name, cardName(placed.recording)),
                    kLibraryNoteShownMs);
@@ -159,10 +185,11 @@ void PlayerWindow::playLibraryRecording(const PlacedRecording& shown)
 void PlayerWindow::playAwaitedRecording(const QString& arrivedRoot)
 {
     if (!m_awaitedRecording || !m_services.identifyVolume ||
-        m_services.identifyVolume(arrivedRoot).uuid != m_awaitedRecording->cardUuid) {
+        m_services.identifyVolume(arrivedRoot).uuid != m_awaitedRecording->recording.cardUuid) {
         return;
     }
-    const LibraryRecording recording = *m_awaitedRecording;
+    const AwaitedRecording awaited = *m_awaitedRecording;
+    const LibraryRecording& recording = awaited.recording;
     m_awaitedRecording.reset();
     const QString path = findBelowCard(recording, QDir::cleanPath(arrivedRoot));
     if (path.isEmpty()) {
@@ -171,7 +198,7 @@ void PlayerWindow::playAwaitedRecording(const QString& arrivedRoot)
                    kLibraryNoteShownMs);
         return;
     }
-    playFromLibrary(path, std::nullopt);
+    playFromLibrary(path, awaited.utcMs);
 }
 
 void PlayerWindow::libraryCardArrived(const QString& root)

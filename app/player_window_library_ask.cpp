@@ -26,10 +26,7 @@ LibraryDialog* PlayerWindow::libraryDialog(LibraryDialog::Question question)
     if (!kept) {
         kept = new LibraryDialog(question, location, this);
         kept->setAttribute(Qt::WA_DeleteOnClose);
-        connect(kept, &LibraryDialog::recordingChosen, this,
-                [this](const QString& path, qint64 utcMs, bool dated) {
-                    playFromLibrary(path, dated ? std::optional<qint64>(utcMs) : std::nullopt);
-                });
+        connect(kept, &LibraryDialog::recordingChosen, this, &PlayerWindow::playLibraryRecording);
         placeBeside(kept, this);
     }
     kept->show();

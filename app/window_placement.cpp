@@ -17,14 +17,16 @@ void placeBeside(QWidget* dialog, const QWidget* window)
     const QRect screen = window->screen()->availableGeometry();
     const int roomRight = screen.right() - frame.right() - kBesideGap;
     const int roomLeft = frame.left() - screen.left() - kBesideGap;
-    const bool right = dialog->width() <= roomRight || roomRight >= roomLeft;
-    const int room = right ? roomRight : roomLeft;
-    // Narrowed to the room where it still fits so; over the player only where it cannot.
+    // Narrowed to the wider room where it still fits so.
+    const int room = std::max(roomRight, roomLeft);
     if (dialog->width() > room && room >= dialog->minimumSizeHint().width()) {
         dialog->resize(room, dialog->height());
     }
-    const int x = right ? std::min(frame.right() + kBesideGap, screen.right() - dialog->width())
-                        : std::max(screen.left(), frame.left() - kBesideGap - dialog->width());
+    // Where it cannot fit, over the player's left, the video: the map and the list it
+    // answers about stay in sight.
+    const int x = dialog->width() <= roomRight
+                      ? frame.right() + kBesideGap
+                      : std::max(screen.left(), frame.left() - kBesideGap - dialog->width());
     dialog->move(x, std::clamp(frame.top(), screen.top(),
                                std::max(screen.top(), screen.bottom() - dialog->height())));
 }

@@ -111,6 +111,7 @@ QString moveAside(const QString& path)
 // A stored track and what the candidate queries return of its recording.
 struct Candidate
 {
+    qlonglong id = 0;
     QString path;
     std::optional<std::int64_t> baseUtcMs;
     std::vector<TrackPoint> points;
@@ -131,7 +132,7 @@ std::vector<Candidate> candidates(QSqlQuery& query, const SqlDialect& dialect, Q
         }
         const QVariant base = query.value(3);
         found.push_back(
-            {query.value(1).toString(),
+            {query.value(0).toLongLong(), query.value(1).toString(),
              base.isNull() ? std::nullopt : std::optional<std::int64_t>(base.toLongLong()),
              std::move(*points)});
     }
@@ -328,6 +329,7 @@ LibraryOpening Library::openFile(const QString& givenPath)
             opening.error = QStringLiteral("the library is damaged and cannot be moved aside");
             return opening;
         }
+        opening.startedAnew = true;
         opening.note =
             QStringLiteral("the library was damaged: moved to %1, a new one started").arg(aside);
         if (!openConnection(m_path, OpenMode::ReadWrite, opening.error)) {
@@ -928,7 +930,8 @@ std::vector<LibraryHit> Library::passedHere(double latitude, double longitude, d
         }
         const TrackPoint& p = approach->point;
         hits.push_back(
-            {c.path, c.baseUtcMs ? std::optional<std::int64_t>(*c.baseUtcMs + p.tMs) : std::nullopt,
+            {c.id, c.path,
+             c.baseUtcMs ? std::optional<std::int64_t>(*c.baseUtcMs + p.tMs) : std::nullopt,
              p.latitude, p.longitude, approach->metres});
     }
     newestFirst(hits);
@@ -948,7 +951,7 @@ std::vector<LibraryHit> Library::whereAt(std::int64_t utcMs, QString& error)
             continue;
         }
         if (const auto p = positionAt(c.points, utcMs - *c.baseUtcMs)) {
-            hits.push_back({c.path, utcMs, p->latitude, p->longitude, 0.0});
+            hits.push_back({c.id, c.path, utcMs, p->latitude, p->longitude, 0.0});
         }
     }
     newestFirst(hits);

@@ -21,9 +21,10 @@
 struct LibraryOpening
 {
     bool ok = false;
-    bool readOnly = false;  // the file or its folder cannot be written: queries only
-    QString note;           // something the user should know (a damaged file moved aside)
-    QString error;          // why it did not open
+    bool readOnly = false;     // the file or its folder cannot be written: queries only
+    QString note;              // something the user should know (a damaged file moved aside)
+    bool startedAnew = false;  // a damaged file was moved aside: the library is empty
+    QString error;             // why it did not open
 };
 
 // What an import did.
@@ -39,6 +40,7 @@ struct ImportSummary
 // One recording that answers a question, and where and when.
 struct LibraryHit
 {
+    qlonglong recordingId = 0;
     QString path;
     std::optional<std::int64_t> utcMs;  // nothing when the recording's time is not known
     double latitude = 0.0;
@@ -117,6 +119,8 @@ public:
     // The recordings that start on the local day in time order (an invalid date: the
     // undated ones, by path).
     std::vector<LibraryRecording> recordingsOn(const QDate& day, QString& error);
+    // The recordings of these ids (those still stored), in no particular order.
+    std::vector<LibraryRecording> recordings(const std::vector<qlonglong>& ids, QString& error);
     // A recording's stored track; nothing when it has none or it cannot be read (error set).
     std::optional<StoredTrack> trackOf(qlonglong recordingId, QString& error);
 

@@ -114,6 +114,32 @@ std::vector<LibraryRecording> Library::recordingsOn(const QDate& day, QString& e
     return recordings;
 }
 
+std::vector<LibraryRecording> Library::recordings(const std::vector<qlonglong>& ids, QString& error)
+{
+    std::vector<LibraryRecording> recordings;
+    // Numbers only, so written into the statement; in slices that every back-end takes.
+    constexpr size_t kSlice = 500;
+    for (size_t first = 0; first < ids.size(); first += kSlice) {
+        QStringList listed;
+        for (size_t i = first; i < std::min(ids.size(), first + kSlice); ++i) {
+            listed << QString::number(ids[i]);
+        }
+        QSqlQuery query(QSqlDatabase::database(m_connection, false));
+        query.setForwardOnly(true);
+        if (!query.prepare(
+                recordingColumns(*m_dialect) +
+                QStringLiteral("WHERE r.id IN (%1)").arg(listed.join(QLatin1Char(',')))) ||
+            !exec(query)) {
+            error = query.lastError().text();
+            return {};
+        }
+        while (query.next()) {
+            recordings.push_back(recordingOf(query));
+        }
+    }
+    return recordings;
+}
+
 std::optional<StoredTrack> Library::trackOf(qlonglong recordingId, QString& error)
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));

@@ -1,7 +1,9 @@
 // The library view over the window: an import reaches it, and a recording whose card is out
 // shows so and plays when the card comes back at another mount point.
+#include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -9,6 +11,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "app/library_dialog.h"
 #include "app/library_view.h"
 #include "app/player_settings.h"
 #include "tests/app/window_fixture.h"
@@ -36,6 +39,22 @@ protected:
         const QModelIndex day = model().index(0, 0);
         const QModelIndex trip = model().index(0, 0, day);
         return model().index(0, 0, trip);
+    }
+
+    // The first value the library gives for the statement; 0 when none.
+    static qint64 storedValue(const QString& library, const QString& statement)
+    {
+        qint64 value = 0;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "value");
+            db.setDatabaseName(library);
+            QSqlQuery query(db);
+            if (db.open() && query.exec(statement) && query.next()) {
+                value = query.value(0).toLongLong();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("value"));
+        return value;
     }
 
     // Every recording of the library stored as imported from the card.
@@ -120,6 +139,19 @@ TEST_F(LibraryViewWindowTest, ARecordingOfACardThatIsOutPlaysWhenTheCardArrivesE
     EXPECT_TRUE(statusText().contains("on card DASHCAM: insert it")) << statusText().toStdString();
     EXPECT_NE(dlg->session().state(), PlayState::Running);
 
+    // So does a recording found by a question: it waits for the card with its moment.
+    const qint64 askedMs =
+        storedValue(library, QStringLiteral("SELECT start_utc_ms FROM recordings")) + 3000;
+    dlg->showWhereAt();
+    LibraryDialog* dialog = dlg->whereAtDialog();
+    ASSERT_TRUE(dialog);
+    dialog->momentEdit()->setDateTime(QDateTime::fromMSecsSinceEpoch(askedMs));
+    dialog->findChild<QPushButton*>(QStringLiteral("find"))->click();
+    ASSERT_TRUE(waitFor([&] { return !dialog->searching(); }, 10000));
+    ASSERT_EQ(dialog->hits().size(), 1u) << dialog->stateText().toStdString();
+    dialog->findChild<QPushButton*>(QStringLiteral("play"))->click();
+    EXPECT_TRUE(statusText().contains("on card DASHCAM: insert it")) << statusText().toStdString();
+
     // The card arrives at another mount point: the same path below its root plays.
     const QString mounted = QDir(mountRoot.path()).filePath(QStringLiteral("SDCARD"));
     volumeIdentities.insert(mounted, {QStringLiteral("DASHCAM"), QStringLiteral("1234-ABCD")});
@@ -132,9 +164,34 @@ TEST_F(LibraryViewWindowTest, ARecordingOfACardThatIsOutPlaysWhenTheCardArrivesE
         },
         10000))
         << statusText().toStdString();
+    EXPECT_NEAR(dlg->session().position(), 3.0, 1.0) << "from the asked moment";
     ASSERT_TRUE(
         waitFor([&] { return firstRecording().data().toString().contains("at " + mounted); }, 5000))
         << firstRecording().data().toString().toStdString();
+}
+
+TEST_F(LibraryViewWindowTest, ADamagedLibraryIsFilledAgainFromThePlayList)
+{
+    dlg->onImport();
+    const int listed = dlg->session().catalogue().count();
+    ASSERT_GT(listed, 0);
+    QTemporaryDir data;
+    const QString library = data.filePath(QStringLiteral("library.sqlite"));
+    {
+        QFile damaged(library);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray("SQLite format 3\0", 16) + QByteArray(8192, '\x5a'));
+    }
+    player_settings::setLibraryLocation(library);
+    restartWindow();
+    ASSERT_TRUE(waitFor([&] { return statusText().contains("filled again"); }, 10000))
+        << statusText().toStdString();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return storedValue(library, QStringLiteral("SELECT count(*) FROM recordings")) ==
+                   listed;
+        },
+        20000));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ readonly video_centre=(346 276) capture_centre=(654 549) chart_centre=(346 680)
 readonly title_point=(400 14) background_point=(689 300)
 readonly import_centre=(725 51) clear_centre=(793 51) left_half_centre=(180 276)
 readonly selected_row_colour='#737BA5'
+readonly map_centre=(854 429)
 
 fail() {
   failures=$((failures + 1))
@@ -355,6 +356,34 @@ step_lock_unlock() {
     fail "unlocking left $file $(stat -c %a "$file"), not $mode"
 }
 
+titled() { xdotool getwindowname "$1" 2>/dev/null | grep -q "^$2"; }
+library_window() { titled "$1" Library; }
+
+# The library from the map and the keyboard: a right-drag on the map asks which recordings
+# passed within its radius (through the page, into the player); L opens the library view.
+step_library() {
+  local before dialog view d
+  timeout 5 xdotool windowactivate --sync "$win"
+  before=$(visible_windows)
+  xdotool mousemove --window "$win" "${map_centre[@]}" mousedown 3
+  for d in 10 30 60 90 120; do
+    xdotool mousemove --window "$win" $((map_centre[0] + d)) $((map_centre[1] + d))
+    sleep 0.1
+  done
+  xdotool mouseup 3
+  dialog=$(await_window is_dialog "$before" 10) ||
+    { fail "no answer after a right-drag on the map"; return 1; }
+  titled "$dialog" "Passed here" || fail "the map's ask opened '$(xdotool getwindowname "$dialog")'"
+  timeout 5 xdotool windowactivate --sync "$dialog"
+  xdotool key --clearmodifiers Escape
+  wait_until 5 gone "$dialog" || fail "Escape left the Passed here dialog open"
+  timeout 5 xdotool windowactivate --sync "$win"
+  before=$(visible_windows)
+  xdotool key --clearmodifiers l
+  view=$(await_window library_window "$before" 10) || { fail "L opened no library view"; return 1; }
+  import -window "$view" "$WORK/library.png"
+}
+
 step_close() {
   timeout 5 xdotool windowactivate --sync "$win"
   xdotool key --clearmodifiers Escape
@@ -517,6 +546,7 @@ step "clicks and right-presses leave the window where it is" step_presses_keep_t
 step "sizes and maximised" step_sizes
 step "import a moment and play its three channels" step_import_moment
 step "the moment's arrangements, full screen and swap" step_moment_arrangements
+step "the map asks the library, L shows it" step_library
 step "Escape stays, Ctrl+Q closes the program" step_close
 finish_player
 if [ "$failures" -gt 0 ]; then
