@@ -28,8 +28,9 @@ struct SqlDialect
     QStringList damagedCodes;
     // Adds a recording or updates the one of the same folder and name, giving its id:
     // :folder :name :size :write :label :uuid :layout :channels :start :duration :locked
-    // :event, and where the track shares the recording's row (trackInRecording) :base
-    // :track (its length in ms) :points, and :gap (the longest pause within a trip).
+    // :event (card, layout and channels unless the folder's row holds them), and where the
+    // track shares the recording's row (trackInRecording) :base :track (its length in ms,
+    // unless read from the track) :points, and :gap (the longest pause within a trip).
     QString upsertRecording;
     bool trackInRecording = false;
     // The id is bound (:id) as a hash of the recording's path, not made by the database:
