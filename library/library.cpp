@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -33,6 +34,9 @@ constexpr double kMetresPerDegree = 6371008.8 * M_PI / 180.0;
 // the server measures to great circles between the points, the check along straight lines
 // on the map, which part from them by metres over the longest stretches.
 constexpr double kIndexMarginMetres = 20.0;
+
+// The ids of its path a recording tries before it gives up (each a 64-bit hash).
+constexpr int kIdProbes = 16;
 
 // Transactions that lost to another one (a deadlock between importers) run again this often.
 constexpr int kTransactionRetries = 5;
@@ -350,19 +354,21 @@ bool Library::checkSchemaVersion(QString& error)
         return false;
     }
     const int version = query.value(0).toInt();
-    if (version < kLibrarySchemaVersion && !m_dialect->upgradeFromVersion1.isEmpty()) {
+    const bool upgraded = !m_dialect->upgradeFromVersion1.isEmpty() ||
+                          (version >= 2 && !m_dialect->upgradeFromVersion2.isEmpty());
+    if (version < m_dialect->version && upgraded) {
         error = QStringLiteral("the library %1 is of an older version (%2): a program that may "
                                "write it brings it up to date")
                     .arg(m_path)
                     .arg(version);
         return false;
     }
-    if (version > kLibrarySchemaVersion) {
+    if (version > m_dialect->version) {
         error = QStringLiteral("the library %1 is of a newer version (%2) than this program "
                                "knows (%3)")
                     .arg(m_path)
                     .arg(version)
-                    .arg(kLibrarySchemaVersion);
+                    .arg(m_dialect->version);
         return false;
     }
     return true;
@@ -384,10 +390,10 @@ bool Library::prepareSchema(QString& error)
             if (!execText(m_dialect->schema.front(), error) || !storedVersion(version, error)) {
                 return false;
             }
-            if (version && *version > kLibrarySchemaVersion) {
+            if (version && *version > m_dialect->version) {
                 return checkSchemaVersion(error);
             }
-            if (version && *version < kLibrarySchemaVersion && !upgrade(*version, error)) {
+            if (version && *version < m_dialect->version && !upgrade(*version, error)) {
                 return false;
             }
             for (const QString& sql : m_dialect->schema) {
@@ -398,7 +404,7 @@ bool Library::prepareSchema(QString& error)
             return execText(QStringLiteral("INSERT INTO library_meta(key, value) VALUES "
                                            "('schema_version', '%1') ON CONFLICT(key) DO UPDATE "
                                            "SET value = excluded.value")
-                                .arg(kLibrarySchemaVersion),
+                                .arg(m_dialect->version),
                             error);
         },
         error);
@@ -419,18 +425,65 @@ bool Library::storedVersion(std::optional<int>& version, QString& error)
 
 bool Library::upgrade(int version, QString& error)
 {
-    if (version != 1) {
+    if (version < 1) {
         error = QStringLiteral("the library %1 is of version %2, which this program cannot read")
                     .arg(m_path)
                     .arg(version);
         return false;
     }
-    for (const QString& sql : m_dialect->upgradeFromVersion1) {
+    if (version == 1) {
+        for (const QString& sql : m_dialect->upgradeFromVersion1) {
+            if (!execText(sql, error)) {
+                return false;
+            }
+        }
+        if (m_dialect->convertTracks && !convertTracks(error)) {
+            return false;
+        }
+    }
+    return m_dialect->upgradeFromVersion2.isEmpty() || renumberByPath(error);
+}
+
+bool Library::renumberByPath(QString& error)
+{
+    for (const QString& sql : m_dialect->upgradeFromVersion2) {
         if (!execText(sql, error)) {
             return false;
         }
     }
-    return !m_dialect->convertTracks || convertTracks(error);
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery paths(db), renumber(db);
+    paths.setForwardOnly(true);
+    if (!paths.exec(m_dialect->selectPaths)) {
+        m_lastError = paths.lastError();
+        error = m_lastError.text();
+        return false;
+    }
+    std::vector<std::pair<qlonglong, QString>> rows;  // read to the end before the next query
+    while (paths.next()) {
+        rows.emplace_back(paths.value(0).toLongLong(), paths.value(1).toString());
+    }
+    paths.finish();
+    // Each path's first free id, as an import would have given them one after another.
+    QSet<qint64> taken;
+    renumber.prepare(m_dialect->renumber);
+    for (const auto& [old, path] : rows) {
+        qint64 id = 0;
+        for (int probe = 0; taken.contains(id = recordingIdOf(path, probe)); ++probe) {}
+        taken.insert(id);
+        renumber.bindValue(QStringLiteral(":old"), old);
+        renumber.bindValue(QStringLiteral(":id"), id);
+        if (!exec(renumber)) {
+            error = m_lastError.text();
+            return false;
+        }
+    }
+    for (const QString& sql : m_dialect->afterRenumber) {
+        if (!execText(sql, error)) {
+            return false;
+        }
+    }
+    return writeTrips(error);
 }
 
 bool Library::convertTracks(QString& error)
@@ -543,7 +596,7 @@ std::unique_ptr<Library::StoreStatements> Library::prepareStore(QString& error)
 
 bool Library::storeOne(const RecordingRecord& r, StoreStatements& s, QString& error)
 {
-    const std::optional<qlonglong> folder = folderId(r.file.path, error);
+    const std::optional<qlonglong> folder = folderId(r, error);
     if (!folder) {
         return false;
     }
@@ -566,12 +619,11 @@ bool Library::storeOne(const RecordingRecord& r, StoreStatements& s, QString& er
         bindTrack(upsert, r.track, points);
         upsert.bindValue(QStringLiteral(":gap"), qlonglong(kTripGapMs));
     }
-    if (!exec(upsert) || !upsert.next()) {
-        error = upsert.lastError().text();
+    const std::optional<qlonglong> stored = upsertRecording(upsert, r.file.path, error);
+    if (!stored) {
         return false;
     }
-    const qlonglong id = upsert.value(0).toLongLong();
-    upsert.finish();
+    const qlonglong id = *stored;
     if (m_dialect->trackInRecording) {
         return true;
     }
@@ -588,6 +640,34 @@ bool Library::storeOne(const RecordingRecord& r, StoreStatements& s, QString& er
         return false;
     }
     return r.track.points.empty() || storeBox(id, r.track, s.box, error);
+}
+
+std::optional<qlonglong> Library::upsertRecording(QSqlQuery& upsert, const QString& path,
+                                                  QString& error)
+{
+    // A path's ids are tried in turn until one is free or holds this path: a 64-bit hash
+    // collides once in billions of libraries, but never merges two recordings.
+    const QString stored = storedFolder(path) + QLatin1Char('/') + QFileInfo(path).fileName();
+    for (int probe = 0; probe < kIdProbes; ++probe) {
+        if (m_dialect->idFromPath) {
+            upsert.bindValue(QStringLiteral(":id"), recordingIdOf(stored, probe));
+        }
+        if (!exec(upsert)) {
+            error = upsert.lastError().text();
+            return std::nullopt;
+        }
+        if (upsert.next()) {
+            const qlonglong id = upsert.value(0).toLongLong();
+            upsert.finish();
+            return id;
+        }
+        upsert.finish();
+        if (!m_dialect->idFromPath) {
+            break;
+        }
+    }
+    error = QStringLiteral("%1: no id of its own could be found").arg(path);
+    return std::nullopt;
 }
 
 bool Library::storeBox(qlonglong id, const StoredTrack& track, QSqlQuery& box, QString& error)
@@ -614,28 +694,38 @@ bool Library::storeBox(qlonglong id, const StoredTrack& track, QSqlQuery& box, Q
     return true;
 }
 
-std::optional<qlonglong> Library::folderId(const QString& path, QString& error)
+QString Library::storedFolder(const QString& path)
 {
-    QString folder = QFileInfo(path).path();
-    if (folder == QLatin1String("/")) {
-        folder.clear();  // joined with '/' and the name, as every other folder
-    }
-    if (const auto known = m_folderIds.constFind(folder); known != m_folderIds.constEnd()) {
+    const QString folder = QFileInfo(path).path();
+    // Joined with '/' and the name, as every other folder.
+    return folder == QLatin1String("/") ? QString() : folder;
+}
+
+std::optional<qlonglong> Library::folderId(const RecordingRecord& r, QString& error)
+{
+    const QString folder = storedFolder(r.file.path);
+    const QString key =
+        QStringList{folder, r.volume.label, r.volume.uuid, r.layout, r.channels}.join(QChar(0));
+    if (const auto known = m_folderIds.constFind(key); known != m_folderIds.constEnd()) {
         return *known;
     }
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery insert(db), select(db);
-    insert.prepare(
-        QStringLiteral("INSERT INTO folders(path) VALUES (:path) ON CONFLICT(path) DO NOTHING"));
-    insert.bindValue(QStringLiteral(":path"), folder);
-    select.prepare(QStringLiteral("SELECT id FROM folders WHERE path = :path"));
-    select.bindValue(QStringLiteral(":path"), folder);
+    insert.prepare(m_dialect->insertFolder);
+    select.prepare(m_dialect->selectFolder);
+    for (QSqlQuery* query : {&insert, &select}) {
+        query->bindValue(QStringLiteral(":path"), folder);
+        query->bindValue(QStringLiteral(":label"), textOrNull(r.volume.label));
+        query->bindValue(QStringLiteral(":uuid"), textOrNull(r.volume.uuid));
+        query->bindValue(QStringLiteral(":layout"), r.layout);
+        query->bindValue(QStringLiteral(":channels"), r.channels);
+    }
     if (!exec(insert) || !exec(select) || !select.next()) {
         error = (insert.lastError().isValid() ? insert : select).lastError().text();
         return std::nullopt;
     }
     const qlonglong id = select.value(0).toLongLong();
-    m_folderIds.insert(folder, id);
+    m_folderIds.insert(key, id);
     return id;
 }
 

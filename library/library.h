@@ -137,6 +137,7 @@ private:
     bool storedVersion(std::optional<int>& version, QString& error);
     bool upgrade(int version, QString& error);
     bool convertTracks(QString& error);
+    bool renumberByPath(QString& error);
     QSqlError probeFile();
     // Runs body in one transaction (exclusive: no other writer of the library beside it),
     // again from the start when it lost to another transaction.
@@ -144,9 +145,12 @@ private:
     struct StoreStatements;
     std::unique_ptr<StoreStatements> prepareStore(QString& error);
     bool storeOne(const RecordingRecord& record, StoreStatements& statements, QString& error);
+    std::optional<qlonglong> upsertRecording(QSqlQuery& upsert, const QString& path,
+                                             QString& error);
     bool storeBox(qlonglong id, const StoredTrack& track, QSqlQuery& box, QString& error);
     bool writeTrips(QString& error);
-    std::optional<qlonglong> folderId(const QString& path, QString& error);
+    static QString storedFolder(const QString& path);
+    std::optional<qlonglong> folderId(const RecordingRecord& record, QString& error);
     bool exec(QSqlQuery& query);
     bool execText(const QString& sql, QString& error);
 
@@ -155,5 +159,5 @@ private:
     QString m_connection;
     QString m_path;
     bool m_readOnly = false;
-    QHash<QString, qlonglong> m_folderIds;  // of this connection's committed folders
+    QHash<QString, qlonglong> m_folderIds;  // of this connection's committed folders, by key
 };

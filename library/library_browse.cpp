@@ -20,11 +20,15 @@ const char kDayCounts[] =
     "ELSE -1 - (-1 - start_utc_ms) / 900000 END AS quarter, count(*) FROM recordings "
     "GROUP BY quarter";
 
-const char kRecordingColumns[] =
-    "SELECT r.id, f.path || '/' || r.name, r.size, r.write_time_ms, r.card_label, r.card_uuid, "
-    "r.layout, r.channels, r.start_utc_ms, r.duration_ms, r.locked, r.event, r.trip_id, "
-    "t.start_utc_ms, t.end_utc_ms, t.recording_count FROM recordings r "
-    "JOIN folders f ON f.id = r.folder_id LEFT JOIN trips t ON t.id = r.trip_id ";
+QString recordingColumns(const SqlDialect& dialect)
+{
+    return QStringLiteral("SELECT r.id, f.path || '/' || r.name, r.size, r.write_time_ms, %1, "
+                          "r.start_utc_ms, r.duration_ms, r.locked, r.event, r.trip_id, "
+                          "t.start_utc_ms, t.end_utc_ms, t.recording_count FROM recordings r "
+                          "JOIN folders f ON f.id = r.folder_id LEFT JOIN trips t ON t.id = "
+                          "r.trip_id ")
+        .arg(dialect.sourceColumns);
+}
 
 std::optional<std::int64_t> optionalNumber(const QVariant& value)
 {
@@ -87,7 +91,7 @@ std::vector<LibraryRecording> Library::recordingsOn(const QDate& day, QString& e
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
-    const QString columns = QString::fromLatin1(kRecordingColumns);
+    const QString columns = recordingColumns(*m_dialect);
     if (day.isValid()) {
         // The day's own length: 23 or 25 hours when the clocks change.
         query.prepare(columns +
@@ -123,7 +127,7 @@ std::vector<LibraryRecording> Library::recordings(const std::vector<qlonglong>& 
         QSqlQuery query(QSqlDatabase::database(m_connection, false));
         query.setForwardOnly(true);
         if (!query.prepare(
-                QString::fromLatin1(kRecordingColumns) +
+                recordingColumns(*m_dialect) +
                 QStringLiteral("WHERE r.id IN (%1)").arg(listed.join(QLatin1Char(',')))) ||
             !exec(query)) {
             error = query.lastError().text();

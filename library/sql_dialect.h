@@ -28,10 +28,22 @@ struct SqlDialect
     QStringList damagedCodes;
     // Adds a recording or updates the one of the same folder and name, giving its id:
     // :folder :name :size :write :label :uuid :layout :channels :start :duration :locked
-    // :event, and where the track shares the recording's row (trackInRecording) :base
-    // :track (its length in ms) :points, and :gap (the longest pause within a trip).
+    // :event (card, layout and channels unless the folder's row holds them), and where the
+    // track shares the recording's row (trackInRecording) :base :track (its length in ms,
+    // unless read from the track) :points, and :gap (the longest pause within a trip).
     QString upsertRecording;
     bool trackInRecording = false;
+    // The id is bound (:id) as a hash of the recording's path, not made by the database:
+    // one index serves as the key and as the path's. The upsert then gives no row when
+    // that id holds another path (a collision), and the next id of the path is tried.
+    bool idFromPath = false;
+    // The folder of a recording (:path, and where a server keeps them there :label :uuid
+    // :layout :channels): added unless there, then its id.
+    QString insertFolder;
+    QString selectFolder;
+    // A recording's card label and UUID, layout and channels, as `r` recordings joined
+    // with `f` folders have them.
+    QString sourceColumns;
     // Otherwise a track has a row of its own, and a spatial and time index.
     QString upsertTrack;  // :id :base :count :points
     QString deleteBox;    // :id
@@ -50,6 +62,14 @@ struct SqlDialect
     QString selectOldTracks;
     QString updateTrack;
     QStringList dropOldTracks;
+    // From the second version (ids from a sequence), where idFromPath: the statements run,
+    // renumber is given each recording's id (:old) and its path's (:id) from selectPaths
+    // (id, path), afterRenumber runs and the trips are written again.
+    QStringList upgradeFromVersion2;
+    QString selectPaths;
+    QString renumber;
+    QStringList afterRenumber;
+    int version = 2;  // the schema version this code writes; a library of a newer one is refused
 
     // The error's native code in the form of the lists above.
     QString codeOf(const QSqlError& error) const;
@@ -66,5 +86,5 @@ bool isServerLocation(const QString& location);
 // The dialect a library location needs.
 const SqlDialect& dialectFor(const QString& location);
 
-// The schema version this code writes; a library of a newer one is refused.
-inline constexpr int kLibrarySchemaVersion = 2;
+// The id of a recording's path where idFromPath; probe counts the collisions passed.
+qint64 recordingIdOf(const QString& path, int probe);

@@ -3,21 +3,22 @@
 // the same with four importers at once. On SQLite files, or on the PostgreSQL server of
 // tests/library/pg_cluster.sh when it names its PostGIS template database.
 //
-// Last figures (2 shared cores, RelWithDebInfo; SQLite / PostgreSQL 15 with PostGIS 3):
-//   import of 10,000                     1.6 s / 3.3 s
-//   re-import, nothing changed           0.13 s / 0.15 s
-//   passed here, 100,000 recordings      5.0 ms / 1.8 ms
-//   where was I at, 100,000 recordings   0.04 ms / 0.42 ms
-//   KB per hour, 50 hours from empty     15.8 / 25.6 (after VACUUM)
-//   KB per hour, 100,000 recordings      14.8 / 22.2 (after VACUUM)
-//   library view, days shown             36 ms / 62 ms
-//   library view, a day of 1,440 opened  46 ms / 75 ms (longest stall 0.2 / 2.2 ms)
-//   four importers at once, 40,000       3.7 s / 6.1 s
-//   four again, nothing changed          0.43 s / 0.65 s
-//   passed here while four import        14 ms / 1.8 ms
-// The server's bytes per recording at 100,000 (after VACUUM): the row 193, the unique
-// folder-and-name index 72, the track's GiST index 67, the start's and the id's indexes
-// 23 each.
+// Last figures (2 shared cores under a load of about 4 from other work, RelWithDebInfo;
+// SQLite / PostgreSQL 15 with PostGIS 3):
+//   import of 10,000                     2.3 s / 3.3 s
+//   re-import, nothing changed           0.14 s / 0.15 s
+//   passed here, 100,000 recordings      5.5 ms / 1.6 ms
+//   where was I at, 100,000 recordings   0.06 ms / 0.42 ms
+//   KB per hour, 50 hours from empty     15.8 / 19.8 (after VACUUM)
+//   KB per hour, 100,000 recordings      14.8 / 16.2 (after VACUUM)
+//   library view, days shown             56 ms / 112 ms
+//   library view, a day of 1,440 opened  70 ms / 129 ms (longest stall 3.6 / 5.2 ms)
+//   four importers at once, 40,000       8.4 s / 11.2 s
+//   four again, nothing changed          1.1 s / 1.2 s
+//   passed here while four import        38 ms / 4.7 ms
+// The server's bytes per recording at 100,000 (after VACUUM): the row 159 (the card,
+// layout and channels in its folder's row), the key (a hash of the path, which is also the
+// path's unique index) 29, the track's GiST index 67, the start's index 20.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
