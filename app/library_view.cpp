@@ -164,14 +164,14 @@ LibraryView::LibraryView(std::function<MountedCards()> cards, QWidget* parent)
     m_state->setObjectName(QStringLiteral("libraryState"));
     m_state->setTextFormat(Qt::PlainText);
 
-    auto* splitter = new QSplitter(this);
-    splitter->addWidget(m_tree);
-    splitter->addWidget(m_details);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    m_splitter = new QSplitter(this);
+    m_splitter->addWidget(m_tree);
+    m_splitter->addWidget(m_details);
+    m_splitter->setStretchFactor(0, 3);
+    m_splitter->setStretchFactor(1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_state);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(m_splitter, 1);
 
     connect(m_tree, &QTreeView::expanded, this, &LibraryView::onExpanded);
     connect(m_tree, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
@@ -203,6 +203,15 @@ LibraryView::LibraryView(std::function<MountedCards()> cards, QWidget* parent)
                 }
                 emit trackChosen(track);
             });
+}
+
+// A window narrowed beside the player shows the details under the tree, whose names then
+// keep the whole width.
+void LibraryView::resizeEvent(QResizeEvent* event)
+{
+    constexpr int kSideBySideWidth = 640;
+    m_splitter->setOrientation(width() < kSideBySideWidth ? Qt::Vertical : Qt::Horizontal);
+    QWidget::resizeEvent(event);
 }
 
 LibraryView::~LibraryView() = default;

@@ -11,6 +11,7 @@
 #include "app/library_worker.h"
 
 class QLabel;
+class QSplitter;
 class QStandardItem;
 class QTreeView;
 
@@ -44,6 +45,9 @@ signals:
     // A recording was double-clicked.
     void playAsked(const PlacedRecording& recording);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void showDays(const std::vector<LibraryDay>& days, const QString& error);
     void showDay(const QDate& day, const std::vector<PlacedRecording>& recordings,
@@ -63,6 +67,7 @@ private:
     QStandardItemModel m_model;
     QTreeView* m_tree = nullptr;
     QLabel* m_details = nullptr;
+    QSplitter* m_splitter = nullptr;  // the tree beside the details, or over them when narrow
     QLabel* m_state = nullptr;
     QHash<qint64, QStandardItem*> m_dayItems;        // by Julian day; -1: the undated
     QSet<qint64> m_openDays;                         // opened by the user: opened again on a reload
