@@ -643,11 +643,14 @@ describe('asking which recordings passed a place', () => {
   it('asks within 50 m of a right-clicked place, with no browser menu and no pan', async () => {
     const box = await page.locator('#map_canvas').boundingBox();
     const centreBefore = (await state(page)).center;
-    const prevented = page.evaluate(() => new Promise((resolve) => {
-      document.addEventListener('contextmenu', (e) => resolve(e.defaultPrevented));
-    }));
+    // Listening before the click: a listener still on its way would miss it and wait for ever.
+    await page.evaluate(() => {
+      window.menuPrevented = null;
+      document.addEventListener('contextmenu', (e) => { window.menuPrevented = e.defaultPrevented; });
+    });
     await page.mouse.click(box.x + 100, box.y + 200, { button: 'right' });
-    assert.equal(await prevented, true, 'the browser\'s menu is kept back');
+    assert.equal(await page.evaluate(() => window.menuPrevented), true,
+      'the browser\'s menu is kept back');
     const told = await page.evaluate(() => told);
     assert.equal(told.length, 1);
     const [lat, lon, metres] = asked(told[0]);
