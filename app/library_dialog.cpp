@@ -19,11 +19,6 @@ enum Column { TimeColumn, DistanceColumn, PositionColumn, RecordingColumn };
 
 const QString kMomentFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
-bool isServer(const QString& location)
-{
-    return location.contains(QLatin1String("://"));
-}
-
 QString localTimeText(const std::optional<std::int64_t>& utcMs)
 {
     return utcMs ? QDateTime::fromMSecsSinceEpoch(*utcMs).toLocalTime().toString(kMomentFormat)
@@ -50,7 +45,7 @@ QString recordingsText(size_t count)
 LibraryAnswer askLibrary(const QString& location, const LibraryQuestion& question)
 {
     LibraryAnswer answer;
-    if (!isServer(location) && !QFileInfo::exists(location)) {
+    if (!isServerLocation(location) && !QFileInfo::exists(location)) {
         answer.error = QStringLiteral("There is no library at %1 yet: recordings join it as "
                                       "they are imported.")
                            .arg(location);
